@@ -1,0 +1,70 @@
+# Shared build helpers: every top-level folder is one static library of all its sources.
+
+function(tessarin_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()
+
+function(tessarin_folder_library folder)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS
+       ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+  list(FILTER sources EXCLUDE REGEX "/app/main\\.cpp$")
+  set(target tessarin_${folder})
+  set(deps)
+  foreach(dep IN LISTS ARGN)
+    if(dep MATCHES "::")
+      list(APPEND deps ${dep})
+    else()
+      list(APPEND deps tessarin_${dep})
+    endif()
+  endforeach()
+  if(NOT sources)
+    add_library(${target} INTERFACE)
+    target_include_directories(${target} INTERFACE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(${target} INTERFACE ${deps})
+    return()
+  endif()
+  add_library(${target} STATIC ${sources})
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR})
+  target_link_libraries(${target} PUBLIC ${deps})
+  tessarin_warnings(${target})
+endfunction()
+
+# One GoogleTest binary per folder of tests/, registered with CTest test by test.
+function(tessarin_folder_tests folder)
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+  if(NOT sources)
+    return()
+  endif()
+  set(target test_${folder})
+  add_executable(${target} ${sources})
+  target_link_libraries(${target} PRIVATE tessarin_${folder} Qt6::Test GTest::gtest GTest::gmock)
+  target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  tessarin_warnings(${target})
+  gtest_discover_tests(${target}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;TESSARIN_SHARED_DATA=${TESSARIN_SHARED_DATA};TESSARIN_SOURCE_DIR=${CMAKE_SOURCE_DIR};TESSARIN_BINARY=$<TARGET_FILE:tessarin>")
+endfunction()
+
+# One benchmark binary per file of bench/, linked with the whole program's libraries.
+function(tessarin_benchmarks)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/*.cpp)
+  foreach(source IN LISTS sources)
+    get_filename_component(name ${source} NAME_WE)
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE tessarin_app benchmark::benchmark)
+    tessarin_warnings(${name})
+  endforeach()
+endfunction()
+
+# fuzz/fuzz_<folder>_<what>.cpp links the library of <folder> only.
+function(tessarin_fuzzers)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp)
+  foreach(source IN LISTS sources)
+    get_filename_component(name ${source} NAME_WE)
+    string(REGEX REPLACE "^fuzz_([a-z]+)_.*$" "\\1" folder ${name})
+    add_executable(${name} ${source})
+    target_link_libraries(${name} PRIVATE tessarin_${folder})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  endforeach()
+endfunction()

@@ -1,0 +1,146 @@
+#include "platform/fs.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path& PinnedDataDir() {
+    static fs::path dir;
+    return dir;
+}
+
+fs::path ExecutableDir() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::path() : exe.parent_path();
+}
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+// Lower-cased name -> real name, per directory, filled on first use.
+struct DirectoryIndex {
+    std::mutex lock;
+    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> dirs;
+
+    const std::unordered_map<std::string, std::string>& Listing(const fs::path& dir) {
+        auto [it, inserted] = dirs.try_emplace(dir.string());
+        if (inserted) {
+            std::error_code ec;
+            for (fs::directory_iterator entry(dir, ec), end; !ec && entry != end; entry.increment(ec)) {
+                std::string name = entry->path().filename().string();
+                it->second.try_emplace(Lower(name), name);
+            }
+        }
+        return it->second;
+    }
+};
+
+DirectoryIndex& Index() {
+    static DirectoryIndex index;
+    return index;
+}
+
+} // namespace
+
+void SetDataDir(const fs::path& dir) { PinnedDataDir() = dir; }
+
+fs::path DataDir() {
+    if (!PinnedDataDir().empty()) return PinnedDataDir();
+    if (const char* home = std::getenv("TESSARIN_HOME"); home && *home) return fs::path(home);
+    fs::path exeDir = ExecutableDir();
+    std::error_code ec;
+    if (!exeDir.empty() && (fs::exists(exeDir / "Tessarin.ini", ec) || fs::exists(exeDir / "master.txt", ec)))
+        return exeDir;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return fs::path(xdg) / "Tessarin";
+    const char* user = std::getenv("HOME");
+    return fs::path(user && *user ? user : ".") / ".local" / "share" / "Tessarin";
+}
+
+void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (defaults.empty() || !fs::is_directory(defaults, ec)) return;
+    fs::copy(defaults, dir, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+}
+
+std::optional<fs::path> ResolvePath(const fs::path& base, std::string_view reference) {
+    std::string ref(reference);
+    std::replace(ref.begin(), ref.end(), '\\', '/');
+    if (ref.empty() || ref.front() == '/' || (ref.size() > 1 && ref[1] == ':')) return std::nullopt;
+    fs::path current = base;
+    DirectoryIndex& index = Index();
+    std::lock_guard guard(index.lock);
+    size_t start = 0;
+    while (start <= ref.size()) {
+        size_t end = ref.find('/', start);
+        if (end == std::string::npos) end = ref.size();
+        std::string_view part(ref.data() + start, end - start);
+        start = end + 1;
+        if (part.empty() || part == ".") continue;
+        if (part == "..") return std::nullopt;
+        const auto& listing = index.Listing(current);
+        auto hit = listing.find(Lower(part));
+        if (hit == listing.end()) return std::nullopt;
+        current /= hit->second;
+    }
+    return current;
+}
+
+void ClearPathCache() {
+    DirectoryIndex& index = Index();
+    std::lock_guard guard(index.lock);
+    index.dirs.clear();
+}
+
+std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) {
+    fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
+    std::string pattern = (dir / ("." + path.filename().string() + ".XXXXXX")).string();
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkstemp(name.data());
+    if (fd < 0) return "Cannot create " + path.string() + ": " + std::strerror(errno);
+    auto fail = [&](const char* what) {
+        std::string text = std::string(what) + " " + path.string() + ": " + std::strerror(errno);
+        close(fd);
+        unlink(name.data());
+        return text;
+    };
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return fail("Cannot write");
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || fsync(fd) != 0) return fail("Cannot write");
+    if (close(fd) != 0) {
+        unlink(name.data());
+        return "Cannot write " + path.string() + ": " + std::strerror(errno);
+    }
+    if (rename(name.data(), path.c_str()) != 0) {
+        std::string text = "Cannot replace " + path.string() + ": " + std::strerror(errno);
+        unlink(name.data());
+        return text;
+    }
+    ClearPathCache();
+    return {};
+}

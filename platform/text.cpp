@@ -1,0 +1,134 @@
+#include "platform/text.h"
+
+#include <array>
+#include <fstream>
+
+#include "platform/fs.h"
+
+namespace {
+
+// Windows-1252 bytes 0x80..0x9F; the five unassigned ones map to the C1 control of the same value.
+constexpr std::array<char16_t, 32> kHigh1252 = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsValidUtf8(std::string_view bytes) {
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int extra;
+        char32_t cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + static_cast<size_t>(extra) >= n) return false;
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char cc = static_cast<unsigned char>(bytes[i + static_cast<size_t>(k)]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+            return false;
+        i += static_cast<size_t>(extra) + 1;
+    }
+    return true;
+}
+
+int Encode1252(char16_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
+    for (size_t k = 0; k < kHigh1252.size(); ++k)
+        if (kHigh1252[k] == c) return static_cast<int>(0x80 + k);
+    return -1;
+}
+
+} // namespace
+
+QString DecodeText(std::string_view bytes) {
+    if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* out = text.data();
+    for (unsigned char c : bytes)
+        *out++ = QChar(c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : char16_t(c));
+    return text;
+}
+
+std::string EncodeText(const QString& text) {
+    std::string out;
+    out.reserve(static_cast<size_t>(text.size()));
+    for (QChar ch : text) {
+        int b = Encode1252(ch.unicode());
+        if (b < 0) {
+            QByteArray utf8 = text.toUtf8();
+            return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+        }
+        out.push_back(static_cast<char>(b));
+    }
+    return out;
+}
+
+QStringList SplitLines(const QString& text) {
+    QStringList lines;
+    const QChar* data = text.constData();
+    qsizetype n = text.size();
+    if (qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) n = eof;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        QChar c = data[i];
+        if (c != u'\n' && c != u'\r') continue;
+        lines << QString(data + start, i - start);
+        if (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lines << QString(data + start, n - start);
+    return lines;
+}
+
+QString JoinLinesCrlf(const QStringList& lines) {
+    QString out;
+    qsizetype total = 0;
+    for (const QString& line : lines) total += line.size() + 2;
+    out.reserve(total);
+    for (const QString& line : lines) {
+        out += line;
+        out += u"\r\n";
+    }
+    return out;
+}
+
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes;
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.append(buffer, static_cast<size_t>(in.gcount()));
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> ReadTextFile(const std::filesystem::path& path) {
+    auto bytes = ReadFileBytes(path);
+    if (!bytes) return std::nullopt;
+    return DecodeText(*bytes);
+}
+
+std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines, int mode) {
+    return AtomicWrite(path, EncodeText(JoinLinesCrlf(lines)), mode);
+}

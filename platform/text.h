@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Bytes of an 8-bit text file to text: UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString DecodeText(std::string_view bytes);
+// Text to bytes: Windows-1252 when every character fits, else UTF-8.
+std::string EncodeText(const QString& text);
+
+// The one line splitter: lines end at CRLF, CR or LF, and a Ctrl-Z ends the text. A final line end does
+// not start another (empty) line.
+QStringList SplitLines(const QString& text);
+// Lines joined with CRLF after every line, as every writer emits them.
+QString JoinLinesCrlf(const QStringList& lines);
+
+// Whole file as bytes; nothing when it cannot be read.
+std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
+// Whole file decoded; nothing when it cannot be read.
+std::optional<QString> ReadTextFile(const std::filesystem::path& path);
+// Encodes the lines with CRLF ends and saves atomically. Returns an error text, empty on success.
+std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines, int mode = 0644);

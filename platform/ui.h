@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <functional>
+
+// Where message boxes go: the real sink shows modal boxes, tests install one that records.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    virtual void Show(const QString& text) = 0;
+    virtual bool AskYesNo(const QString& text) = 0;
+};
+
+void SetMessageSink(MessageSink* sink);
+void ShowMessage(const QString& text);
+// A modal Yes/No question; true for Yes.
+bool AskYesNo(const QString& text);
+
+// Lets the interface breathe during long work; pumps at most once per 16 ms however often it is called.
+void ProcessMessages();
+
+// The text an escaping exception shows.
+QString ExceptionText(const std::exception& error);
+// Runs an event handler so that no exception crosses the event loop: the error is shown as a message.
+void RunGuarded(const std::function<void()>& handler);
+
+// Marks the program busy during a long command; a second command asks IsBusy() and does not start.
+class BusyGuard {
+public:
+    BusyGuard();
+    ~BusyGuard();
+    BusyGuard(const BusyGuard&) = delete;
+    BusyGuard& operator=(const BusyGuard&) = delete;
+    static bool IsBusy();
+};

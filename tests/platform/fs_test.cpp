@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+TEST(Fs, ResolvesAnyCaseAndEitherSeparator) {
+    TempDir dir;
+    WriteFileBytes(dir / "Parts/S/3001s01.dat", "x");
+    ClearPathCache();
+    EXPECT_EQ(ResolvePath(dir.path(), "parts\\s\\3001S01.DAT"), dir / "Parts/S/3001s01.dat");
+    EXPECT_EQ(ResolvePath(dir.path(), "PARTS/s/3001s01.dat"), dir / "Parts/S/3001s01.dat");
+    EXPECT_EQ(ResolvePath(dir.path(), "parts"), dir / "Parts");
+    EXPECT_FALSE(ResolvePath(dir.path(), "parts/s/missing.dat"));
+}
+
+TEST(Fs, RefusesNamesThatLeaveTheBase) {
+    TempDir dir;
+    WriteFileBytes(dir / "a/b.dat", "x");
+    ClearPathCache();
+    EXPECT_FALSE(ResolvePath(dir / "a", "../a/b.dat"));
+    EXPECT_FALSE(ResolvePath(dir.path(), "/etc/passwd"));
+    EXPECT_FALSE(ResolvePath(dir.path(), "C:\\x.dat"));
+    EXPECT_FALSE(ResolvePath(dir.path(), ""));
+}
+
+TEST(Fs, AtomicWriteKeepsTheOldFileOnFailureAndSetsTheMode) {
+    TempDir dir;
+    auto path = dir / "Tessarin.ini";
+    ASSERT_EQ(AtomicWrite(path, "one", 0600), "");
+    struct stat info{};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    ASSERT_EQ(AtomicWrite(path, "two"), "");
+    EXPECT_EQ(*ReadFileBytes(path), "two");
+    // A target that is a folder cannot be replaced: an error, and nothing left behind.
+    fs::create_directory(dir / "folder");
+    WriteFileBytes(dir / "folder/keep", "k");
+    EXPECT_NE(AtomicWrite(dir / "folder", "three"), "");
+    EXPECT_EQ(*ReadFileBytes(dir / "folder/keep"), "k");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+    EXPECT_NE(AtomicWrite(dir / "no/such/folder/file", "x"), "");
+}
+
+TEST(Fs, SeedingNeverOverwrites) {
+    TempDir defaults, home;
+    WriteFileBytes(defaults / "master.txt", "shipped");
+    WriteFileBytes(defaults / "images/jpgs/3001.jpg", "jpg");
+    WriteFileBytes(home / "master.txt", "mine");
+    SeedDataDir(home.path(), defaults.path());
+    EXPECT_EQ(*ReadFileBytes(home / "master.txt"), "mine");
+    EXPECT_EQ(*ReadFileBytes(home / "images/jpgs/3001.jpg"), "jpg");
+}

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "platform/text.h"
+#include "support/test_support.h"
+
+TEST(Text, DecodesUtf8WhenValidElseWindows1252) {
+    EXPECT_EQ(DecodeText("Stra\xC3\x9F" "e"), QString::fromUtf8("Straße"));
+    // 0xC6 alone is not UTF-8: read as Windows-1252 "Æ"; 0x80 is the euro sign there.
+    EXPECT_EQ(DecodeText("\xC6g \x80"), QString::fromUtf8("Æg €"));
+    // Overlong and surrogate encodings are not valid UTF-8.
+    EXPECT_EQ(DecodeText("\xC0\xAF").size(), 2);
+    EXPECT_EQ(DecodeText("\xED\xA0\x80").size(), 3);
+    // A truncated sequence at the end falls back to Windows-1252 as well.
+    EXPECT_EQ(DecodeText("ab\xE2\x82"), QString::fromUtf8("abâ‚"));
+}
+
+TEST(Text, EncodesWindows1252WhenEveryCharacterFits) {
+    EXPECT_EQ(EncodeText(QString::fromUtf8("Æ €")), std::string("\xC6 \x80"));
+    // One character outside the code page switches the whole text to UTF-8.
+    EXPECT_EQ(EncodeText(QString::fromUtf8("Æ ✓")), std::string("\xC3\x86 \xE2\x9C\x93"));
+    for (int c = 0; c < 256; ++c) {
+        std::string byte(1, static_cast<char>(c));
+        if (c >= 0x80) byte += "\xC6"; // keep it invalid UTF-8
+        EXPECT_EQ(EncodeText(DecodeText(byte)), byte) << c;
+    }
+}
+
+TEST(Text, SplitsAtEveryLineEndAndStopsAtCtrlZ) {
+    EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
+    EXPECT_EQ(SplitLines("a\n\nb\n"), (QStringList{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("a\r\n\x1A" "b\r\n"), (QStringList{"a"}));
+    EXPECT_EQ(SplitLines("\r\r\n"), (QStringList{"", ""}));
+    EXPECT_TRUE(SplitLines("").isEmpty());
+    EXPECT_EQ(JoinLinesCrlf({"a", ""}), QString("a\r\n\r\n"));
+}
+
+TEST(Text, WriteAndReadBackThroughTheFile) {
+    TempDir dir;
+    auto path = dir / "out.txt";
+    ASSERT_EQ(WriteTextFile(path, {QString::fromUtf8("Brick 2 x 4 Æ"), "x"}), "");
+    EXPECT_EQ(*ReadFileBytes(path), std::string("Brick 2 x 4 \xC6\r\nx\r\n"));
+    EXPECT_EQ(SplitLines(*ReadTextFile(path)), (QStringList{QString::fromUtf8("Brick 2 x 4 Æ"), "x"}));
+    EXPECT_FALSE(ReadTextFile(dir / "missing.txt"));
+    EXPECT_FALSE(ReadTextFile(dir.path()));
+}
