@@ -59,7 +59,9 @@ DirectoryIndex& Index() {
 
 } // namespace
 
-void SetDataDir(const fs::path& dir) { PinnedDataDir() = dir; }
+void SetDataDir(const fs::path& dir) {
+    PinnedDataDir() = dir;
+}
 
 fs::path DataDir() {
     if (!PinnedDataDir().empty()) return PinnedDataDir();

@@ -14,7 +14,8 @@ void SeedDataDir(const std::filesystem::path& dir, const std::filesystem::path& 
 
 // Resolves a reference written with '\' or '/' and any letter case below base. Returns nothing when a
 // component is missing, the reference is absolute or it climbs out with "..".
-std::optional<std::filesystem::path> ResolvePath(const std::filesystem::path& base, std::string_view reference);
+std::optional<std::filesystem::path> ResolvePath(const std::filesystem::path& base,
+                                                 std::string_view reference);
 // Forgets the cached directory listings (after files were created or removed).
 void ClearPathCache();
 

@@ -42,7 +42,8 @@ bool IsValidUtf8(std::string_view bytes) {
             if ((cc & 0xC0) != 0x80) return false;
             cp = (cp << 6) | (cc & 0x3F);
         }
-        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+        if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+            (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
             return false;
         i += static_cast<size_t>(extra) + 1;
     }
@@ -101,7 +102,8 @@ QStringList SplitLines(const QString& text) {
 QString JoinLinesCrlf(const QStringList& lines) {
     QString out;
     qsizetype total = 0;
-    for (const QString& line : lines) total += line.size() + 2;
+    for (const QString& line : lines)
+        total += line.size() + 2;
     out.reserve(total);
     for (const QString& line : lines) {
         out += line;

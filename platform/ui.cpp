@@ -8,7 +8,7 @@
 namespace {
 
 class BoxSink : public MessageSink {
-public:
+  public:
     void Show(const QString& text) override {
         QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
     }
@@ -28,11 +28,17 @@ int busyDepth = 0;
 
 } // namespace
 
-void SetMessageSink(MessageSink* sink) { CurrentSink() = sink; }
+void SetMessageSink(MessageSink* sink) {
+    CurrentSink() = sink;
+}
 
-void ShowMessage(const QString& text) { CurrentSink()->Show(text); }
+void ShowMessage(const QString& text) {
+    CurrentSink()->Show(text);
+}
 
-bool AskYesNo(const QString& text) { return CurrentSink()->AskYesNo(text); }
+bool AskYesNo(const QString& text) {
+    return CurrentSink()->AskYesNo(text);
+}
 
 void ProcessMessages() {
     static QElapsedTimer sinceLast;
@@ -41,7 +47,9 @@ void ProcessMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 8);
 }
 
-QString ExceptionText(const std::exception& error) { return QString::fromUtf8(error.what()); }
+QString ExceptionText(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
 
 void RunGuarded(const std::function<void()>& handler) {
     try {
@@ -53,6 +61,12 @@ void RunGuarded(const std::function<void()>& handler) {
     }
 }
 
-BusyGuard::BusyGuard() { ++busyDepth; }
-BusyGuard::~BusyGuard() { --busyDepth; }
-bool BusyGuard::IsBusy() { return busyDepth > 0; }
+BusyGuard::BusyGuard() {
+    ++busyDepth;
+}
+BusyGuard::~BusyGuard() {
+    --busyDepth;
+}
+bool BusyGuard::IsBusy() {
+    return busyDepth > 0;
+}

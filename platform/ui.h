@@ -6,7 +6,7 @@
 
 // Where message boxes go: the real sink shows modal boxes, tests install one that records.
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual void Show(const QString& text) = 0;
     virtual bool AskYesNo(const QString& text) = 0;
@@ -27,7 +27,7 @@ void RunGuarded(const std::function<void()>& handler);
 
 // Marks the program busy during a long command; a second command asks IsBusy() and does not start.
 class BusyGuard {
-public:
+  public:
     BusyGuard();
     ~BusyGuard();
     BusyGuard(const BusyGuard&) = delete;

@@ -31,7 +31,7 @@ TEST(Fs, AtomicWriteKeepsTheOldFileOnFailureAndSetsTheMode) {
     TempDir dir;
     auto path = dir / "Tessarin.ini";
     ASSERT_EQ(AtomicWrite(path, "one", 0600), "");
-    struct stat info{};
+    struct stat info {};
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     ASSERT_EQ(AtomicWrite(path, "two"), "");

@@ -4,7 +4,9 @@
 #include "support/test_support.h"
 
 TEST(Text, DecodesUtf8WhenValidElseWindows1252) {
-    EXPECT_EQ(DecodeText("Stra\xC3\x9F" "e"), QString::fromUtf8("Straße"));
+    EXPECT_EQ(DecodeText("Stra\xC3\x9F"
+                         "e"),
+              QString::fromUtf8("Straße"));
     // 0xC6 alone is not UTF-8: read as Windows-1252 "Æ"; 0x80 is the euro sign there.
     EXPECT_EQ(DecodeText("\xC6g \x80"), QString::fromUtf8("Æg €"));
     // Overlong and surrogate encodings are not valid UTF-8.
@@ -28,7 +30,9 @@ TEST(Text, EncodesWindows1252WhenEveryCharacterFits) {
 TEST(Text, SplitsAtEveryLineEndAndStopsAtCtrlZ) {
     EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitLines("a\n\nb\n"), (QStringList{"a", "", "b"}));
-    EXPECT_EQ(SplitLines("a\r\n\x1A" "b\r\n"), (QStringList{"a"}));
+    EXPECT_EQ(SplitLines("a\r\n\x1A"
+                         "b\r\n"),
+              (QStringList{"a"}));
     EXPECT_EQ(SplitLines("\r\r\n"), (QStringList{"", ""}));
     EXPECT_TRUE(SplitLines("").isEmpty());
     EXPECT_EQ(JoinLinesCrlf({"a", ""}), QString("a\r\n\r\n"));

@@ -13,7 +13,8 @@ namespace fs = std::filesystem;
 
 fs::path SharedData() {
     const char* env = std::getenv("TESSARIN_SHARED_DATA");
-    fs::path path = env && *env ? fs::path(env) : fs::path(TESSARIN_SOURCE_DIR_FALLBACK) / ".." / "shared" / "data";
+    fs::path path =
+        env && *env ? fs::path(env) : fs::path(TESSARIN_SOURCE_DIR_FALLBACK) / ".." / "shared" / "data";
     std::error_code ec;
     return fs::is_directory(path / "ldraw", ec) ? path : fs::path();
 }
@@ -48,7 +49,7 @@ QStringList shown;
 std::deque<bool> answers;
 
 class RecordingSink : public MessageSink {
-public:
+  public:
     void Show(const QString& text) override { shown << text; }
     bool AskYesNo(const QString& text) override {
         shown << text;
@@ -70,6 +71,10 @@ void TestMessages::Clear() {
     answers.clear();
 }
 
-QStringList TestMessages::Shown() { return shown; }
+QStringList TestMessages::Shown() {
+    return shown;
+}
 
-void TestMessages::QueueAnswers(std::initializer_list<bool> list) { answers.assign(list.begin(), list.end()); }
+void TestMessages::QueueAnswers(std::initializer_list<bool> list) {
+    answers.assign(list.begin(), list.end());
+}

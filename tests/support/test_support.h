@@ -10,7 +10,7 @@ std::filesystem::path SharedData();
 // Skips the calling test when the shared fixtures are absent.
 #define REQUIRE_SHARED_DATA()                                                                                \
     do {                                                                                                     \
-        if (SharedData().empty()) GTEST_SKIP() << "shared data not found (set TESSARIN_SHARED_DATA)";      \
+        if (SharedData().empty()) GTEST_SKIP() << "shared data not found (set TESSARIN_SHARED_DATA)";        \
     } while (0)
 
 // Small fixtures written by us under tests/data.
@@ -20,7 +20,7 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 // A fresh temporary folder removed when the object dies.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -28,13 +28,13 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
 // Records what the program would have shown in message boxes and answers questions from a queue.
 class TestMessages {
-public:
+  public:
     static void Install();
     static void Clear();
     static QStringList Shown();

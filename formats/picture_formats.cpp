@@ -1,0 +1,3 @@
+#include "formats/picture_formats.h"
+
+void RegisterPictureFormats() {}

@@ -1,0 +1,100 @@
+#include "platform/gfx/bitmap.h"
+
+#include <cstring>
+
+#include "platform/stream.h"
+
+int BitsPerPixel(PixelFormat format) {
+    switch (format) {
+    case PixelFormat::pf1bit:
+        return 1;
+    case PixelFormat::pf4bit:
+        return 4;
+    case PixelFormat::pf8bit:
+        return 8;
+    case PixelFormat::pf24bit:
+        return 24;
+    case PixelFormat::pf32bit:
+        return 32;
+    }
+    return 24;
+}
+
+void Bitmap::SetSize(int width, int height) {
+    if (width < 0) width = 0;
+    if (height < 0) height = 0;
+    if (width != 0 && height != 0 && !PictureSizeAllowed(width, height))
+        throw EInvalidGraphic("Picture too large");
+    width_ = width;
+    height_ = height;
+    Allocate();
+}
+
+void Bitmap::SetPixelFormat(PixelFormat format) {
+    format_ = format;
+    Allocate();
+}
+
+void Bitmap::Allocate() {
+    stride_ = static_cast<int>(((static_cast<int64_t>(width_) * BitsPerPixel(format_) + 31) / 32) * 4);
+    bits_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height_), 0);
+}
+
+QRgb Bitmap::Pixel(int x, int y) const {
+    const uint8_t* row = ScanLine(y);
+    auto fromPalette = [&](unsigned index) {
+        return index < palette_.size() ? palette_[index] : qRgb(0, 0, 0);
+    };
+    switch (format_) {
+    case PixelFormat::pf1bit:
+        return fromPalette((row[x >> 3] >> (7 - (x & 7))) & 1);
+    case PixelFormat::pf4bit:
+        return fromPalette((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+    case PixelFormat::pf8bit:
+        return fromPalette(row[x]);
+    case PixelFormat::pf24bit:
+        return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
+    case PixelFormat::pf32bit:
+        return qRgba(row[4 * x + 2], row[4 * x + 1], row[4 * x], row[4 * x + 3]);
+    }
+    return 0;
+}
+
+void Bitmap::LoadFromStream(Stream&) {
+    throw EInvalidGraphic("Bitmap files are not read");
+}
+
+QImage Bitmap::ToImage() const {
+    if (Empty()) return QImage();
+    QImage image(width_, height_, QImage::Format_ARGB32);
+    const QRgb key = TransparentColor() & 0x00FFFFFF;
+    for (int y = 0; y < height_; ++y) {
+        QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < width_; ++x) {
+            QRgb pixel = Pixel(x, y);
+            if (format_ != PixelFormat::pf32bit) pixel |= 0xFF000000u;
+            if (Transparent() && (pixel & 0x00FFFFFF) == key) pixel &= 0x00FFFFFF;
+            out[x] = pixel;
+        }
+    }
+    return image;
+}
+
+void Bitmap::Assign(const QImage& image, PixelFormat format) {
+    format_ = format == PixelFormat::pf32bit ? PixelFormat::pf32bit : PixelFormat::pf24bit;
+    SetSize(image.width(), image.height());
+    QImage source = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < height_; ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        uint8_t* out = ScanLine(y);
+        for (int x = 0; x < width_; ++x) {
+            if (format_ == PixelFormat::pf32bit) {
+                std::memcpy(out + 4 * x, &in[x], 4);
+            } else {
+                out[3 * x] = static_cast<uint8_t>(qBlue(in[x]));
+                out[3 * x + 1] = static_cast<uint8_t>(qGreen(in[x]));
+                out[3 * x + 2] = static_cast<uint8_t>(qRed(in[x]));
+            }
+        }
+    }
+}

@@ -1,0 +1,84 @@
+#include "platform/gfx/graphic.h"
+
+#include <QStringList>
+#include <vector>
+
+#include "platform/stream.h"
+
+bool PictureSizeAllowed(int64_t width, int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+           width * height <= kMaxPicturePixels;
+}
+
+void Graphic::SaveToStream(Stream&) {
+    throw EInvalidGraphic("This picture format cannot be saved");
+}
+
+void Graphic::LoadFromFile(const std::filesystem::path& path) {
+    FileStream stream(path, FileStream::fmOpenRead);
+    LoadFromStream(stream);
+}
+
+void Graphic::SaveToFile(const std::filesystem::path& path) {
+    FileStream stream(path, FileStream::fmCreate);
+    SaveToStream(stream);
+}
+
+namespace {
+
+struct Format {
+    QString extension;
+    QString description;
+    PictureRegistry::Factory factory;
+};
+
+std::vector<Format>& Formats() {
+    static std::vector<Format> formats;
+    return formats;
+}
+
+const Format* Find(const QString& extension) {
+    for (const Format& format : Formats())
+        if (format.extension.compare(extension, Qt::CaseInsensitive) == 0) return &format;
+    return nullptr;
+}
+
+QString ExtensionOf(const std::filesystem::path& path) {
+    QString ext = QString::fromStdString(path.extension().string());
+    return ext.startsWith('.') ? ext.mid(1) : ext;
+}
+
+} // namespace
+
+void PictureRegistry::Register(const QString& extension, const QString& description, Factory factory) {
+    for (Format& format : Formats())
+        if (format.extension.compare(extension, Qt::CaseInsensitive) == 0) {
+            format = {extension, description, std::move(factory)};
+            return;
+        }
+    Formats().push_back({extension, description, std::move(factory)});
+}
+
+bool PictureRegistry::Knows(const QString& extension) {
+    return Find(extension) != nullptr;
+}
+
+std::unique_ptr<Graphic> PictureRegistry::Create(const std::filesystem::path& path) {
+    const Format* format = Find(ExtensionOf(path));
+    if (!format)
+        throw EInvalidGraphic("Unknown picture file extension (." + ExtensionOf(path).toStdString() + ")");
+    return format->factory();
+}
+
+std::unique_ptr<Graphic> PictureRegistry::Load(const std::filesystem::path& path) {
+    std::unique_ptr<Graphic> graphic = Create(path);
+    graphic->LoadFromFile(path);
+    return graphic;
+}
+
+QStringList PictureRegistry::Filters() {
+    QStringList filters;
+    for (const Format& format : Formats())
+        filters << QStringLiteral("%1 (*.%2)").arg(format.description, format.extension.toLower());
+    return filters;
+}

@@ -1,0 +1,115 @@
+#include "platform/stream.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
+int64_t Stream::Size() {
+    int64_t here = Position();
+    int64_t size = Seek(0, soFromEnd);
+    Seek(here, soFromBeginning);
+    return size;
+}
+
+void Stream::ReadBuffer(void* buffer, size_t count) {
+    if (count != 0 && Read(buffer, count) != count) throw EStreamError("Stream read error");
+}
+
+void Stream::WriteBuffer(const void* buffer, size_t count) {
+    if (count != 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
+}
+
+int64_t Stream::CopyFrom(Stream& source, int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    char buffer[1 << 16];
+    int64_t left = count;
+    while (left > 0) {
+        size_t chunk = static_cast<size_t>(std::min<int64_t>(left, sizeof buffer));
+        source.ReadBuffer(buffer, chunk);
+        WriteBuffer(buffer, chunk);
+        left -= static_cast<int64_t>(chunk);
+    }
+    return count;
+}
+
+size_t MemoryStream::Read(void* buffer, size_t count) {
+    if (position_ >= data_.size()) return 0;
+    size_t n = std::min(count, data_.size() - position_);
+    std::memcpy(buffer, data_.data() + position_, n);
+    position_ += n;
+    return n;
+}
+
+size_t MemoryStream::Write(const void* buffer, size_t count) {
+    if (count == 0) return 0;
+    if (position_ + count > data_.size()) data_.resize(position_ + count);
+    std::memcpy(data_.data() + position_, buffer, count);
+    position_ += count;
+    return count;
+}
+
+int64_t MemoryStream::Seek(int64_t offset, Origin origin) {
+    int64_t base = origin == soFromBeginning ? 0
+                   : origin == soFromCurrent ? static_cast<int64_t>(position_)
+                                             : static_cast<int64_t>(data_.size());
+    int64_t target = base + offset;
+    if (target < 0) throw EStreamError("Stream seek error");
+    position_ = static_cast<size_t>(target);
+    return target;
+}
+
+void MemoryStream::SetSize(size_t size) {
+    data_.resize(size);
+    position_ = std::min(position_, size);
+}
+
+void MemoryStream::Clear() {
+    data_.clear();
+    position_ = 0;
+}
+
+FileStream::FileStream(const std::filesystem::path& path, Mode mode) {
+    int flags = mode == fmOpenRead ? O_RDONLY : mode == fmCreate ? O_RDWR | O_CREAT | O_TRUNC : O_RDWR;
+    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd_ < 0)
+        throw EStreamError((mode == fmCreate ? "Cannot create file " : "Cannot open file ") + path.string() +
+                           ". " + std::strerror(errno));
+}
+
+FileStream::~FileStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+size_t FileStream::Read(void* buffer, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+size_t FileStream::Write(const void* buffer, size_t count) {
+    size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+int64_t FileStream::Seek(int64_t offset, Origin origin) {
+    int whence = origin == soFromBeginning ? SEEK_SET : origin == soFromCurrent ? SEEK_CUR : SEEK_END;
+    off_t result = ::lseek(fd_, offset, whence);
+    if (result < 0) throw EStreamError("Stream seek error");
+    return result;
+}

@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/stream.h"
+#include "support/test_support.h"
+
+TEST(Stream, MemoryStreamReadsShortAtTheEndAndRefusesExactReadsPastIt) {
+    MemoryStream stream;
+    stream.WriteBuffer("abcdef", 6);
+    EXPECT_EQ(stream.Size(), 6);
+    stream.SetPosition(4);
+    char buffer[8] = {};
+    EXPECT_EQ(stream.Read(buffer, 8), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    stream.SetPosition(5);
+    EXPECT_THROW(stream.ReadBuffer(buffer, 2), EStreamError);
+    EXPECT_THROW(stream.Seek(-1, Stream::soFromBeginning), EStreamError);
+    // Writing past the end grows the stream with zeros between.
+    stream.SetPosition(8);
+    stream.WriteBuffer("z", 1);
+    EXPECT_EQ(stream.Size(), 9);
+    EXPECT_EQ(stream.Bytes()[6], 0);
+}
+
+TEST(Stream, FileStreamCopiesAndReportsMissingFiles) {
+    TempDir dir;
+    {
+        FileStream out(dir / "a.bin", FileStream::fmCreate);
+        MemoryStream source(std::vector<uint8_t>(200000, 7));
+        EXPECT_EQ(out.CopyFrom(source, 0), 200000);
+        EXPECT_EQ(out.Size(), 200000);
+    }
+    FileStream in(dir / "a.bin", FileStream::fmOpenRead);
+    EXPECT_EQ(in.Size(), 200000);
+    EXPECT_THROW(FileStream(dir / "missing", FileStream::fmOpenRead), EStreamError);
+}
+
+TEST(Bitmap, RowsArePaddedAndPaletteIndicesOutOfRangeShowBlack) {
+    Bitmap bitmap;
+    bitmap.SetPixelFormat(PixelFormat::pf4bit);
+    bitmap.SetSize(9, 2);
+    EXPECT_EQ(bitmap.Stride(), 8);
+    bitmap.Palette() = {qRgb(255, 0, 0), qRgb(0, 255, 0)};
+    bitmap.ScanLine(1)[0] = 0x1F; // pixel 0 = 1, pixel 1 = 15 (beyond the palette)
+    EXPECT_EQ(bitmap.Pixel(0, 1), qRgb(0, 255, 0));
+    EXPECT_EQ(bitmap.Pixel(1, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(bitmap.ToImage().pixel(0, 0), qRgb(255, 0, 0));
+    EXPECT_THROW(bitmap.SetSize(40000, 1), EInvalidGraphic);
+    EXPECT_THROW(bitmap.SetSize(10000, 10000), EInvalidGraphic);
+}
+
+TEST(Bitmap, TransparentColourBecomesAlphaZeroOnly) {
+    QImage image(2, 1, QImage::Format_RGB32);
+    image.setPixel(0, 0, qRgb(1, 2, 3));
+    image.setPixel(1, 0, qRgb(1, 2, 4));
+    Bitmap bitmap;
+    bitmap.Assign(image, PixelFormat::pf24bit);
+    bitmap.SetTransparentColor(qRgb(1, 2, 3));
+    QImage shown = bitmap.ToImage();
+    EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
+    EXPECT_EQ(shown.pixel(1, 0), qRgb(1, 2, 4));
+}
+
+TEST(PictureRegistry, ChoosesByExtensionInAnyCase) {
+    PictureRegistry::Register("TST", "Test pictures", [] { return std::make_unique<Bitmap>(); });
+    EXPECT_TRUE(PictureRegistry::Knows("tst"));
+    EXPECT_NE(PictureRegistry::Create("a/b/part.Tst"), nullptr);
+    EXPECT_THROW(PictureRegistry::Create("part.xyz"), EInvalidGraphic);
+    EXPECT_TRUE(PictureRegistry::Filters().contains("Test pictures (*.tst)"));
+}
