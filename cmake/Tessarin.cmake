@@ -40,10 +40,7 @@ function(tessarin_folder_tests folder)
   target_link_libraries(${target} PRIVATE tessarin_${folder} Qt6::Test GTest::gtest GTest::gmock)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   tessarin_warnings(${target})
-  gtest_discover_tests(${target}
-    DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT
-      "QT_QPA_PLATFORM=offscreen;TESSARIN_SHARED_DATA=${TESSARIN_SHARED_DATA};TESSARIN_SOURCE_DIR=${CMAKE_SOURCE_DIR};TESSARIN_BINARY=$<TARGET_FILE:tessarin>")
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
 endfunction()
 
 # One benchmark binary per file of bench/, linked with the whole program's libraries.

@@ -1,7 +1,5 @@
 #include "support/test_support.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <cstdlib>
 #include <deque>
 #include <fstream>
@@ -13,16 +11,15 @@ namespace fs = std::filesystem;
 
 fs::path SharedData() {
     const char* env = std::getenv("TESSARIN_SHARED_DATA");
-    fs::path path =
-        env && *env ? fs::path(env) : fs::path(TESSARIN_SOURCE_DIR_FALLBACK) / ".." / "shared" / "data";
+    if (!env || !*env) return {};
+    fs::path path(env);
     std::error_code ec;
     return fs::is_directory(path / "ldraw", ec) ? path : fs::path();
 }
 
 fs::path TestData(const std::string& name) {
     const char* env = std::getenv("TESSARIN_SOURCE_DIR");
-    fs::path root = env && *env ? fs::path(env) : fs::path(TESSARIN_SOURCE_DIR_FALLBACK);
-    return root / "tests" / "data" / name;
+    return fs::path(env ? env : ".") / "tests" / "data" / name;
 }
 
 void WriteFileBytes(const fs::path& path, const std::string& bytes) {
