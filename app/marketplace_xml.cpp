@@ -64,9 +64,11 @@ ItemFields ByPosition(const QList<XmlElement>& elements) {
     return item;
 }
 
+// Items naming their colour, quantity, type or condition are read by tag name, in any element order. The
+// positional layout finds its description and id by tag itself, so those two tags alone do not count.
 bool CarriesKnownTags(const QList<XmlElement>& elements) {
-    return FindTag(elements, {u"ITEMID", u"COLOR", u"QTY", u"MINQTY", u"DESCRIPTION", u"ITEMNAME",
-                              u"ITEMTYPE", u"CONDITION"}) != nullptr;
+    return FindTag(elements, {u"COLOR", u"QTY", u"MINQTY", u"ITEMNAME", u"ITEMTYPE", u"CONDITION"}) !=
+           nullptr;
 }
 
 void AddItem(InventoryHost& host, RowAdder& rows, const QList<XmlElement>& elements, int lineNo) {
