@@ -1,0 +1,121 @@
+#include "app/compare.h"
+
+#include <QHash>
+#include <vector>
+
+#include "app/inventory_fields.h"
+#include "app/inventory_files.h"
+#include "app/inventory_host.h"
+#include "app/memory_inventory.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace {
+
+struct Need {
+    long long quantity = 0;
+    int firstRow = 0;
+};
+
+// Counts quantities that are not whole numbers as 0 and remembers the first for one warning.
+class QuantityReader {
+  public:
+    explicit QuantityReader(QString where) : where_(std::move(where)) {}
+    long long operator()(const QString& text, int rowNo) {
+        if (auto value = ParseQuantity(text)) return *value;
+        if (!text.isEmpty() && badRow_ == 0) badRow_ = rowNo, bad_ = text;
+        return 0;
+    }
+    void Warn() const {
+        if (badRow_)
+            ShowMessage(
+                QStringLiteral("%1, row %2: the quantity \"%3\" is not a whole number; it counts as 0.")
+                    .arg(where_)
+                    .arg(badRow_)
+                    .arg(bad_));
+    }
+
+  private:
+    QString where_;
+    int badRow_ = 0;
+    QString bad_;
+};
+
+QString Key(const InventoryHost& rows, int row, bool colourDoesNotMatter) {
+    return colourDoesNotMatter ? rows.InventoryCell(ColPartNumber, row)
+                               : rows.InventoryCell(ColPartNumber, row) + rows.InventoryCell(ColColor, row);
+}
+
+} // namespace
+
+bool InventoryReadyForCompare(const InventoryHost& inventory) {
+    if (inventory.InventoryRowCount() > 0) return true;
+    ShowMessage(QStringLiteral("You need to import your inventory of parts first"));
+    return false;
+}
+
+QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& setPath, CompareMode mode,
+                               bool colourDoesNotMatter) {
+    if (!InventoryReadyForCompare(inventory)) return {};
+
+    QHash<QString, long long> have;
+    have.reserve(inventory.InventoryRowCount());
+    QuantityReader haveQuantity(QStringLiteral("Inventory"));
+    for (int r = 0; r < inventory.InventoryRowCount(); ++r) {
+        QString key = Key(inventory, r, colourDoesNotMatter);
+        if (key.isEmpty()) key = QStringLiteral("???");
+        have[key] += haveQuantity(inventory.InventoryCell(ColQuantity, r), r + 1);
+    }
+    haveQuantity.Warn();
+
+    MemoryInventory set(
+        inventory.Colours(), [&](const QString& part) { return inventory.MasterDescription(part); },
+        [&](const QString& colour) { return inventory.RenamedColour(colour); });
+    if (!ReadInventoryFile(set, setPath))
+        throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
+
+    QHash<QString, qsizetype> needIndex;
+    std::vector<Need> needs;
+    QuantityReader needQuantity(setPath);
+    for (int r = 0; r < set.InventoryRowCount(); ++r) {
+        const QString key = Key(set, r, colourDoesNotMatter);
+        auto it = needIndex.constFind(key);
+        if (it == needIndex.cend()) {
+            it = needIndex.insert(key, static_cast<qsizetype>(needs.size()));
+            needs.push_back({0, r});
+        }
+        needs[static_cast<size_t>(*it)].quantity += needQuantity(set.InventoryCell(ColQuantity, r), r + 1);
+    }
+    needQuantity.Warn();
+
+    QStringList result;
+    for (const Need& need : needs) {
+        const long long had = have.value(Key(set, need.firstRow, colourDoesNotMatter), 0);
+        const bool listed = mode == CompareMode::Have ? had > 0 : had < need.quantity;
+        if (!listed) continue;
+        const long long shown =
+            mode == CompareMode::Have ? std::min(had, need.quantity) : need.quantity - had;
+        result << QStringLiteral("%1\t%2\t\t%3\t%4\t")
+                      .arg(shown)
+                      .arg(TabFileCell(set.InventoryCell(ColPartNumber, need.firstRow)),
+                           TabFileCell(set.InventoryCell(ColColor, need.firstRow)),
+                           TabFileCell(set.InventoryCell(ColDescription, need.firstRow)));
+    }
+    if (mode == CompareMode::Need && result.isEmpty())
+        ShowMessage(QStringLiteral("You have all the parts needed.  Start Building!"));
+    return result;
+}
+
+QString CompareResultPath(const QString& chosenPath) {
+    return FileNameOf(chosenPath).contains(u'.') ? chosenPath : chosenPath + QStringLiteral(".prn");
+}
+
+QString WriteCompareResult(const QString& path, const QString& resultText) {
+    QStringList lines{
+        QStringLiteral("Set:\t\t\t"),
+        QStringLiteral("Theme:\t\tYear:\t\tPcs:\t\tFigs:\t\tMSRP:\t\tInventoried By:\t\tSource:\t\tDate:\t\t"
+                       "Element Count:\t\t\t"),
+        QStringLiteral("\t\t\t"), QStringLiteral("Quantity\tLdraw #\tBag(if any)\tColor\tPart Name\tNotes")};
+    lines << SplitLines(resultText);
+    return QString::fromStdString(WriteTextFile(ToFsPath(path), lines));
+}

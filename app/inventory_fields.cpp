@@ -1,0 +1,97 @@
+#include "app/inventory_fields.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "app/inventory_host.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace {
+// Far above any inventory a person keeps; refusing bigger files keeps a stray pick from eating memory.
+constexpr size_t kMaxInventoryBytes = size_t(256) << 20;
+constexpr int kRowsBetweenPumps = 512;
+} // namespace
+
+std::filesystem::path ToFsPath(const QString& path) {
+    const QByteArray bytes = QFile::encodeName(path);
+    return std::filesystem::path(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
+}
+
+QString FileNameOf(const QString& path) {
+    return QFileInfo(path).fileName();
+}
+
+QString ReadInventoryText(const QString& path) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(ToFsPath(path), ec);
+    if (!ec && size > kMaxInventoryBytes) throw InventoryReadError(QStringLiteral("File too large: ") + path);
+    auto bytes = ReadFileBytes(ToFsPath(path));
+    if (!bytes) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
+    QString text = DecodeText(*bytes);
+    if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
+    if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
+    return text;
+}
+
+QStringList ReadInventoryLines(const QString& path) {
+    return SplitLines(ReadInventoryText(path));
+}
+
+QString TrimField(const QString& text) {
+    qsizetype begin = 0, end = text.size();
+    while (begin < end && text[begin].unicode() <= u' ')
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= u' ')
+        --end;
+    return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
+}
+
+std::optional<int> ParseQuantity(const QString& text) {
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    if (!ok) return std::nullopt;
+    return value;
+}
+
+QString TabFileCell(const QString& text) {
+    QString cell = text;
+    for (QChar& c : cell)
+        if (c == u'\t' || c == u'\r' || c == u'\n') c = u' ';
+    return cell;
+}
+
+QString StripHtmlTags(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    qsizetype pos = 0;
+    while (pos < text.size()) {
+        const qsizetype open = text.indexOf(u'<', pos);
+        if (open < 0) break;
+        const qsizetype close = text.indexOf(u'>', open);
+        if (close < 0) break;
+        out += QStringView(text).mid(pos, open - pos);
+        pos = close + 1;
+    }
+    out += QStringView(text).mid(pos);
+    return out;
+}
+
+void RowAdder::Add(const QString& partNumber, const QString& description, const QString& colour,
+                   const QString& quantity, const QString& bag, const QString& notes, int lineNo) {
+    if (badLine_ == 0 && !quantity.isEmpty() && !ParseQuantity(quantity)) {
+        badLine_ = lineNo;
+        badQuantity_ = quantity;
+    }
+    host_.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
+    if (++added_ % kRowsBetweenPumps == 0) ProcessMessages();
+}
+
+void RowAdder::Finish() {
+    if (badLine_ == 0) return;
+    ShowMessage(QStringLiteral("%1, line %2: the quantity \"%3\" is not a whole number; it counts as 0.")
+                    .arg(path_)
+                    .arg(badLine_)
+                    .arg(badQuantity_));
+    badLine_ = 0;
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <optional>
+#include <stdexcept>
+
+class InventoryHost;
+
+// A reader that cannot go on; the text is what the user sees.
+class InventoryReadError : public std::runtime_error {
+  public:
+    explicit InventoryReadError(const QString& text) : std::runtime_error(text.toStdString()) {}
+};
+
+std::filesystem::path ToFsPath(const QString& path);
+// The file's own name, without the folders above it.
+QString FileNameOf(const QString& path);
+
+// Whole file as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when it
+// cannot be read.
+QString ReadInventoryText(const QString& path);
+// The same, cut into lines.
+QStringList ReadInventoryLines(const QString& path);
+
+// Blanks and control characters cut from both ends.
+QString TrimField(const QString& text);
+// A whole decimal number; nothing for anything else (empty included).
+std::optional<int> ParseQuantity(const QString& text);
+// TAB, CR and LF become a blank so that a cell cannot split a line of a TAB-separated file.
+QString TabFileCell(const QString& text);
+// Removes every "<...>" in one pass; an unclosed "<" and all after it stays.
+QString StripHtmlTags(const QString& text);
+
+// One line split at a separator; fields are counted from 1 and missing ones read as empty.
+class FieldLine {
+  public:
+    explicit FieldLine(const QString& line, QChar separator = u'\t') : parts_(line.split(separator)) {}
+    QString Raw(int n) const { return n >= 1 && n <= parts_.size() ? parts_[n - 1] : QString(); }
+    QString operator[](int n) const { return TrimField(Raw(n)); }
+
+  private:
+    QStringList parts_;
+};
+
+// Adds a file's rows to the host: keeps the window breathing and warns once about the first quantity
+// that is not a whole number (such a row is kept and counts as 0).
+class RowAdder {
+  public:
+    RowAdder(InventoryHost& host, const QString& path) : host_(host), path_(path) {}
+    // lineNo counts from 1.
+    void Add(const QString& partNumber, const QString& description, const QString& colour,
+             const QString& quantity, const QString& bag, const QString& notes, int lineNo);
+    // Shows the quantity warning, if any.
+    void Finish();
+
+  private:
+    InventoryHost& host_;
+    QString path_;
+    int added_ = 0;
+    int badLine_ = 0;
+    QString badQuantity_;
+};

@@ -1,0 +1,189 @@
+#include "app/inventory_files.h"
+
+#include <QRegularExpression>
+#include <array>
+
+#include "app/imported_formats.h"
+#include "app/inventory_fields.h"
+#include "app/inventory_host.h"
+#include "app/own_formats.h"
+#include "platform/ui.h"
+
+namespace {
+
+using Reader = void (*)(InventoryHost&, const QString&);
+using Writer = QString (*)(const InventoryHost&, const QString&);
+
+struct ReadFormat {
+    const char16_t* text;
+    Reader reader; // null: not available yet
+    bool multiOpen;
+};
+
+struct SaveFormat {
+    const char16_t* text;
+    Writer writer; // null: not available yet
+};
+
+// Searched in this order in the upper-cased file name; the first text found anywhere in it wins.
+constexpr std::array<ReadFormat, 11> kReadFormats = {{
+    {u".INV", ReadInvFile, true},
+    {u".PRN", ReadPrnFile, true},
+    {u".TSV", ReadTsvFile, false},
+    {u".HTM", ReadPeeronHtmlFile, true},
+    {u".DAT", ReadLDrawFile, true},
+    {u".LDR", ReadLDrawFile, true},
+    {u".MPD", ReadLDrawFile, true},
+    {u".XML", ReadBrickLinkXmlFile, true},
+    {u".BLK", ReadBlkFile, true},
+    {u".CSV", ReadCsvFile, false},
+    {u".XLS", nullptr, false},
+}};
+
+constexpr std::array<SaveFormat, 4> kSaveFormats = {{
+    {u".INV", WriteInvFile},
+    {u".PRN", WritePrnFile},
+    {u".CSV", WriteCsvFile},
+    {u".XLS", nullptr},
+}};
+
+template <typename Format, size_t N>
+const Format* FindFormat(const std::array<Format, N>& formats, const QString& path) {
+    const QString name = FileNameOf(path).toUpper();
+    for (const Format& format : formats)
+        if (name.contains(QStringView(format.text))) return &format;
+    return nullptr;
+}
+
+QString NotAvailable(const char16_t* text) {
+    return QStringLiteral("The %1 format is not available in this version.")
+        .arg(QStringView(text).toString().toLower());
+}
+
+// "prn (*.prn)" -> ".prn"
+QString FilterExtension(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*(\\.\\w+)"));
+    const auto match = pattern.match(filter);
+    return match.hasMatch() ? match.captured(1).toLower() : QStringLiteral(".prn");
+}
+
+} // namespace
+
+const QString InventoryFiles::kOpenFilter = QStringLiteral(
+    "prn (*.prn *.PRN);;tsv (*.tsv *.TSV);;inv (*.inv *.INV);;dat (*.dat *.DAT);;ldr (*.ldr *.LDR);;"
+    "mpd (*.mpd *.MPD);;htm (*.htm *.HTM);;blk (*.blk *.BLK);;xml (*.xml *.XML);;csv (*.csv *.CSV);;"
+    "xls (*.xls *.XLS);;all (*)");
+const QString InventoryFiles::kMultiOpenFilter = QStringLiteral(
+    "prn (*.prn *.PRN);;inv (*.inv *.INV);;dat (*.dat *.DAT);;ldr (*.ldr *.LDR);;mpd (*.mpd *.MPD);;"
+    "htm (*.htm *.HTM);;blk (*.blk *.BLK);;xml (*.xml *.XML);;all (*)");
+const QString InventoryFiles::kSaveFilter =
+    QStringLiteral("prn (*.prn);;inv (*.inv);;csv(*.csv);;xls(*.xls)");
+
+bool ReadInventoryFile(InventoryHost& host, const QString& path) {
+    const ReadFormat* format = FindFormat(kReadFormats, path);
+    if (!format) return false;
+    if (!format->reader)
+        ShowMessage(NotAvailable(format->text));
+    else
+        format->reader(host, path);
+    return true;
+}
+
+bool InventoryFiles::NewInventory() {
+    if (BusyGuard::IsBusy()) return false;
+    if (host_.Modified() &&
+        AskYesNo(QStringLiteral("Do you want to save your changes before making a new inventory?")))
+        return false;
+    host_.ClearInventory();
+    host_.SetSetName(QString());
+    host_.UpdateCount();
+    for (int k = 0; k < kSetFieldCount; ++k)
+        host_.SetSetInformation(static_cast<SetField>(k), QString());
+    host_.SetModified(false);
+    return true;
+}
+
+bool InventoryFiles::ConfirmLoad() {
+    return !host_.Modified() ||
+           !AskYesNo(QStringLiteral("Do you want to save your changes before loading a new inventory?"));
+}
+
+void InventoryFiles::ReadFiles(const QStringList& paths, bool loading) {
+    if (BusyGuard::IsBusy()) return;
+    BusyGuard busy;
+    host_.BeginLoading(loading);
+    host_.SetStatusText(QStringLiteral("Loading file . . . "));
+    QString error;
+    for (const QString& path : paths) {
+        try {
+            ReadInventoryFile(host_, path);
+        } catch (const std::exception& e) {
+            error = ExceptionText(e);
+            break;
+        }
+        saveName_ = path;
+    }
+    host_.SetStatusText(QString());
+    host_.EndLoading();
+    host_.SelectLastRow();
+    host_.UpdateCount();
+    if (!error.isEmpty()) ShowMessage(error);
+}
+
+void InventoryFiles::OpenFiles(const QStringList& paths) {
+    ReadFiles(paths, true);
+}
+
+void InventoryFiles::DropFiles(const QStringList& paths) {
+    if (BusyGuard::IsBusy() || !ConfirmLoad()) return;
+    ReadFiles(paths, false);
+}
+
+QString InventoryFiles::MultiOpenPrompt(const QString& path) {
+    return QStringLiteral("How many of set ") + path + QStringLiteral(" should be added?");
+}
+
+void InventoryFiles::MultiOpen(const QString& path, int count) {
+    if (BusyGuard::IsBusy()) return;
+    const ReadFormat* format = FindFormat(kReadFormats, path);
+    if (!format || !format->multiOpen) return;
+    BusyGuard busy;
+    try {
+        for (int i = 0; i < count; ++i) {
+            format->reader(host_, path);
+            saveName_ = path;
+        }
+    } catch (const std::exception& e) {
+        ShowMessage(ExceptionText(e));
+    }
+}
+
+QString InventoryFiles::ProposedSaveName() const {
+    const qsizetype slash = saveName_.lastIndexOf(u'/');
+    const qsizetype dot = saveName_.lastIndexOf(u'.');
+    return dot > slash + 1 ? saveName_.left(dot) : saveName_;
+}
+
+bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilter) {
+    if (host_.InventoryRowCount() == 0 || BusyGuard::IsBusy()) return false;
+    QString path = chosenPath;
+    if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
+    const SaveFormat* format = FindFormat(kSaveFormats, path);
+    if (!format) {
+        ShowMessage(
+            QStringLiteral("%1 was not saved: the program writes only .prn, .inv, .csv and .xls files.")
+                .arg(path));
+        return false;
+    }
+    if (!format->writer) {
+        ShowMessage(NotAvailable(format->text));
+        return false;
+    }
+    if (const QString error = format->writer(host_, path); !error.isEmpty()) {
+        ShowMessage(QStringLiteral("%1 could not be saved: %2").arg(path, error));
+        return false;
+    }
+    saveName_ = path;
+    host_.SetModified(false);
+    return true;
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class InventoryHost;
+
+// Runs the reader chosen by the file name (not the folders above it). False when no reader knows the name.
+// Throws InventoryReadError when the file cannot be read.
+bool ReadInventoryFile(InventoryHost& host, const QString& path);
+
+// The inventory file commands. The window shows the file dialogs and passes the choice in; questions and
+// errors go through the message layer.
+class InventoryFiles {
+  public:
+    static const QString kOpenFilter;
+    static const QString kMultiOpenFilter;
+    static const QString kSaveFilter;
+
+    explicit InventoryFiles(InventoryHost& host) : host_(host) {}
+
+    // New: false when the user keeps the unsaved inventory.
+    bool NewInventory();
+    // The question before loading: false when the user wants to save first.
+    bool ConfirmLoad();
+    // Open: appends the files in order, then selects the last row.
+    void OpenFiles(const QStringList& paths);
+    // Drop: asks the question before loading, then appends like Open, selecting rows as they come.
+    void DropFiles(const QStringList& paths);
+    static QString MultiOpenPrompt(const QString& path);
+    // Multi-Open: reads one set file `count` times.
+    void MultiOpen(const QString& path, int count);
+
+    // The name to propose in the save dialog: the last file read or saved, without its extension.
+    QString ProposedSaveName() const;
+    // Save to the chosen path; `selectedFilter` gives the extension of a name that has none. True when the
+    // file was written (only then is the inventory no longer modified).
+    bool Save(const QString& path, const QString& selectedFilter);
+
+  private:
+    void ReadFiles(const QStringList& paths, bool loading);
+
+    InventoryHost& host_;
+    QString saveName_;
+};

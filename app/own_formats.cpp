@@ -1,0 +1,230 @@
+#include "app/own_formats.h"
+
+#include <QList>
+
+#include "app/inventory_fields.h"
+#include "app/inventory_host.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr int kOwnHeaderLines = 4;
+
+// Rows start after the header lines; empty lines are skipped.
+template <typename RowFn> void ForEachDataLine(const QStringList& lines, int firstLine, RowFn&& addRow) {
+    for (int i = firstLine; i < lines.size(); ++i)
+        if (!lines[i].isEmpty()) addRow(FieldLine(lines[i]), i + 1);
+}
+
+void TakeSetNameIfEmpty(InventoryHost& host, const QString& name) {
+    if (host.SetName().isEmpty()) host.SetSetName(name);
+}
+
+void ReadOwnInv(InventoryHost& host, const QStringList& lines, RowAdder& rows) {
+    TakeSetNameIfEmpty(host, FieldLine(lines[0])[2]);
+    ForEachDataLine(lines, kOwnHeaderLines, [&](const FieldLine& f, int lineNo) {
+        rows.Add(f[2], f[3], f[4], f[1], QString(), QString(), lineNo);
+    });
+}
+
+// Information lines of a downloaded inventory begin with a blank; each fills its field only once.
+void ReadRawInfoLine(InventoryHost& host, const QString& line) {
+    auto fill = [&](SetField field, const QString& value) {
+        if (host.SetInformation(field).isEmpty()) host.SetSetInformation(field, TrimField(value));
+    };
+    if (line.contains(u"Submitted by")) {
+        fill(SetField::InvBy, QString(line).remove(QStringLiteral(" Submitted by  ")));
+    } else if (line.contains(u"Inventoried by")) {
+        fill(SetField::InvBy, QString(line).remove(QStringLiteral(" Inventoried by ")));
+    } else if (line.contains(u"Source:")) {
+        fill(SetField::Source, QString(line).remove(QStringLiteral(" Source: ")));
+    } else if (const qsizetype at = line.indexOf(u"Added to"); at >= 0) {
+        // "Added to <host> on <date>": the date is what follows " on ".
+        const qsizetype on = line.indexOf(u" on ", at);
+        if (on >= 0) fill(SetField::Date, line.mid(on + 4));
+    }
+}
+
+void ReadRawInv(InventoryHost& host, const QString& path, const QStringList& lines, RowAdder& rows) {
+    TakeSetNameIfEmpty(host, FileNameOf(path).remove(QStringLiteral(".inv")));
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.isEmpty()) continue;
+        if (line[0] == u' ') {
+            ReadRawInfoLine(host, line);
+            continue;
+        }
+        const FieldLine f(line);
+        rows.Add(f[2], f[5], f[4], f[1], f[3], f[6], i + 1);
+    }
+}
+
+QString CountCell(const InventoryHost& host) {
+    return TabFileCell(host.CountText());
+}
+
+QString Cell(const InventoryHost& host, int column, int row) {
+    return TabFileCell(host.InventoryCell(column, row));
+}
+
+QString SetInfo(const InventoryHost& host, SetField field) {
+    return TabFileCell(host.SetInformation(field));
+}
+
+QString Save(const QString& path, const QStringList& lines) {
+    return QString::fromStdString(WriteTextFile(ToFsPath(path), lines));
+}
+
+QString CsvValue(const QString& value) {
+    QString quoted = value;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+// RFC 4180 records over the whole text; a quote inside a quoted value that is not doubled and not followed
+// by a comma or a line end is taken as it stands, as older files wrote them unescaped.
+QList<QStringList> ParseCsv(const QString& text) {
+    QList<QStringList> records;
+    QStringList record;
+    QString value;
+    bool quoted = false;  // inside a quoted value
+    bool started = false; // the current value has begun
+    const qsizetype n = text.size();
+    auto endValue = [&] {
+        record << value;
+        value.clear();
+        started = quoted = false;
+    };
+    auto endRecord = [&] {
+        if (started || !record.isEmpty()) endValue();
+        if (!record.isEmpty()) records << record;
+        record.clear();
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            const QChar next = i + 1 < n ? text[i + 1] : QChar(u'\n');
+            if (c != u'"' || next == u'"') {
+                value += c;
+                if (c == u'"') ++i;
+            } else if (next == u',' || next == u'\r' || next == u'\n') {
+                quoted = false;
+            } else {
+                value += c;
+            }
+            continue;
+        }
+        if (c == u',') {
+            endValue();
+        } else if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+            endRecord();
+        } else if (c == u'"' && !started) {
+            quoted = started = true;
+        } else {
+            value += c;
+            started = true;
+        }
+    }
+    endRecord();
+    return records;
+}
+
+} // namespace
+
+void ReadSetInformationLine(InventoryHost& host, const QString& line) {
+    const FieldLine f(line);
+    for (int k = 0; k < kSetFieldCount; ++k)
+        host.SetSetInformation(static_cast<SetField>(k), f[2 * (k + 1)]);
+}
+
+void ReadInvFile(InventoryHost& host, const QString& path) {
+    const QStringList lines = ReadInventoryLines(path);
+    if (lines.isEmpty()) return;
+    RowAdder rows(host, path);
+    if (lines[0].contains(u"Set:"))
+        ReadOwnInv(host, lines, rows);
+    else
+        ReadRawInv(host, path, lines, rows);
+    rows.Finish();
+}
+
+void ReadPrnFile(InventoryHost& host, const QString& path) {
+    const QStringList lines = ReadInventoryLines(path);
+    if (lines.isEmpty()) return;
+    TakeSetNameIfEmpty(host, FieldLine(lines[0])[2]);
+    if (lines.size() > 1 && lines[1].contains(u"Theme:")) ReadSetInformationLine(host, lines[1]);
+    RowAdder rows(host, path);
+    ForEachDataLine(lines, kOwnHeaderLines, [&](const FieldLine& f, int lineNo) {
+        rows.Add(f[2], f[5], f[4], f[1], f[3], f[6], lineNo);
+    });
+    rows.Finish();
+}
+
+void ReadTsvFile(InventoryHost& host, const QString& path) {
+    const QStringList lines = ReadInventoryLines(path);
+    RowAdder rows(host, path);
+    ForEachDataLine(lines, 1, [&](const FieldLine& f, int lineNo) {
+        rows.Add(f[2], f[4], f[3], f[1], QString(), f[5], lineNo);
+    });
+    rows.Finish();
+}
+
+void ReadCsvFile(InventoryHost& host, const QString& path) {
+    const QList<QStringList> records = ParseCsv(ReadInventoryText(path));
+    RowAdder rows(host, path);
+    for (int i = 1; i < records.size(); ++i) {
+        const QStringList& r = records[i];
+        auto field = [&](int n) { return n <= r.size() ? TrimField(r[n - 1]) : QString(); };
+        rows.Add(field(2), field(5), field(4), field(1), field(3), field(6), i + 1);
+    }
+    rows.Finish();
+}
+
+QString WriteInvFile(const InventoryHost& host, const QString& path) {
+    QStringList lines;
+    lines.reserve(host.InventoryRowCount() + kOwnHeaderLines);
+    lines << QStringLiteral("Set:\t%1\t\t").arg(TabFileCell(host.SetName()))
+          << QStringLiteral("Pieces:\t%1\t\t").arg(CountCell(host)) << QStringLiteral("\t\t\t")
+          << QStringLiteral("Count\tPart #\tPart\tColor");
+    for (int r = 0; r < host.InventoryRowCount(); ++r)
+        lines << Cell(host, ColQuantity, r) + u'\t' + Cell(host, ColPartNumber, r) + u'\t' +
+                     Cell(host, ColDescription, r) + u'\t' + Cell(host, ColColor, r);
+    return Save(path, lines);
+}
+
+QString WritePrnFile(const InventoryHost& host, const QString& path) {
+    QStringList lines;
+    lines.reserve(host.InventoryRowCount() + kOwnHeaderLines);
+    lines << QStringLiteral("#Set:\t%1\t\t").arg(TabFileCell(host.SetName()));
+    static const char* const kLabels[kSetFieldCount] = {
+        "#Theme:", "Year:", "Pcs:", "Figs:", "MSRP:", "Inventoried By:", "Source:", "Date:"};
+    QString info;
+    for (int k = 0; k < kSetFieldCount; ++k)
+        info += QLatin1String(kLabels[k]) + u'\t' + SetInfo(host, static_cast<SetField>(k)) + u'\t';
+    info += QStringLiteral("Element Count:\t\t") + CountCell(host) + u'\t';
+    lines << info << QStringLiteral("\t\t\t")
+          << QStringLiteral("#Quantity\tLdraw #\tBag(if any)\tColor\tPart Name\tNotes");
+    for (int r = 0; r < host.InventoryRowCount(); ++r)
+        lines << Cell(host, ColQuantity, r) + u'\t' + Cell(host, ColPartNumber, r) + u'\t' +
+                     Cell(host, ColBag, r) + u'\t' + Cell(host, ColColor, r) + u'\t' +
+                     Cell(host, ColDescription, r) + u'\t' + Cell(host, ColNotes, r);
+    return Save(path, lines);
+}
+
+QString WriteCsvFile(const InventoryHost& host, const QString& path) {
+    QStringList lines;
+    lines.reserve(host.InventoryRowCount() + 1);
+    lines << QStringLiteral("\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\",\"Part Name\",\"Notes\"");
+    static constexpr int kColumns[] = {ColQuantity, ColPartNumber,  ColBag,
+                                       ColColor,    ColDescription, ColNotes};
+    for (int r = 0; r < host.InventoryRowCount(); ++r) {
+        QString line;
+        for (int column : kColumns) {
+            if (!line.isEmpty()) line += u',';
+            line += CsvValue(host.InventoryCell(column, r));
+        }
+        lines << line;
+    }
+    return Save(path, lines);
+}

@@ -1,0 +1,125 @@
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <filesystem>
+#include <fstream>
+
+#include "app/color_table.h"
+#include "app/compare.h"
+#include "app/inventory_fields.h"
+#include "app/memory_inventory.h"
+#include "app/own_formats.h"
+#include "platform/ui.h"
+
+namespace {
+
+class SilentSink : public MessageSink {
+  public:
+    void Show(const QString&) override {}
+    bool AskYesNo(const QString&) override { return false; }
+};
+
+const ColorTable& Colours() {
+    static ColorTable table = [] {
+        ColorTable t;
+        t.LoadText(QStringLiteral("Black\t0\t\t11\t#000000\nRed\t4\t\t5\t#FF0000\nBlue\t1\t\t7\t#0000FF\n"),
+                   "colors");
+        return t;
+    }();
+    return table;
+}
+
+std::filesystem::path BenchDir() {
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() / "tessarin-inventory-bench";
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+const char* const kColours[] = {"Black", "Red", "Blue"};
+
+void Fill(MemoryInventory& inv, int rows, int seed) {
+    for (int i = 0; i < rows; ++i)
+        inv.AddInventoryRow(QString::number(3000 + (i * 7 + seed) % 4000),
+                            QStringLiteral("Brick %1 x %2").arg(i % 8).arg(i % 5), kColours[(i + seed) % 3],
+                            QString::number(1 + i % 9), QString::number(i % 4),
+                            QStringLiteral("note %1").arg(i));
+}
+
+QString PrnOf10000() {
+    static const QString path = [] {
+        MemoryInventory inv(Colours());
+        Fill(inv, 10000, 0);
+        const QString p = QString::fromStdString((BenchDir() / "rows.prn").string());
+        WritePrnFile(inv, p);
+        return p;
+    }();
+    return path;
+}
+
+void BM_OpenPrn10000(benchmark::State& state) {
+    const QString path = PrnOf10000();
+    for (auto _ : state) {
+        MemoryInventory inv(Colours());
+        ReadPrnFile(inv, path);
+        benchmark::DoNotOptimize(inv.InventoryRowCount());
+    }
+}
+BENCHMARK(BM_OpenPrn10000)->Unit(benchmark::kMillisecond);
+
+void BM_SavePrn10000(benchmark::State& state) {
+    MemoryInventory inv(Colours());
+    Fill(inv, 10000, 0);
+    const QString path = QString::fromStdString((BenchDir() / "saved.prn").string());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(WritePrnFile(inv, path));
+}
+BENCHMARK(BM_SavePrn10000)->Unit(benchmark::kMillisecond);
+
+void BM_OpenRawInv8MB(benchmark::State& state) {
+    const auto file = BenchDir() / "raw.inv";
+    if (!std::filesystem::exists(file)) {
+        std::ofstream out(file, std::ios::binary);
+        for (size_t written = 0, i = 0; written < (8u << 20); ++i) {
+            std::string line = std::to_string(1 + i % 9) + "\t" + std::to_string(3000 + i % 4000) + "\t" +
+                               std::to_string(i % 4) +
+                               "\tRed\tBrick 2 x 4 with a longer description\tnotes\n";
+            if (i % 1000 == 0) line += " Source: instructions\n";
+            out << line;
+            written += line.size();
+        }
+    }
+    const QString path = QString::fromStdString(file.string());
+    for (auto _ : state) {
+        MemoryInventory inv(Colours());
+        ReadInvFile(inv, path);
+        benchmark::DoNotOptimize(inv.InventoryRowCount());
+    }
+}
+BENCHMARK(BM_OpenRawInv8MB)->Unit(benchmark::kMillisecond);
+
+void BM_Compare5000(benchmark::State& state) {
+    MemoryInventory inv(Colours());
+    Fill(inv, 5000, 0);
+    MemoryInventory set(Colours());
+    Fill(set, 5000, 1);
+    const QString path = QString::fromStdString((BenchDir() / "set5000.prn").string());
+    WritePrnFile(set, path);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CompareWithSetFile(inv, path, CompareMode::Need, false));
+}
+BENCHMARK(BM_Compare5000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    static SilentSink sink;
+    SetMessageSink(&sink);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    std::filesystem::remove_all(BenchDir());
+    return 0;
+}

@@ -1,0 +1,48 @@
+// Feeds the same bytes to every inventory reader.
+#include <QCoreApplication>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "app/color_table.h"
+#include "app/imported_formats.h"
+#include "app/memory_inventory.h"
+#include "app/own_formats.h"
+#include "platform/ui.h"
+
+namespace {
+class SilentSink : public MessageSink {
+  public:
+    void Show(const QString&) override {}
+    bool AskYesNo(const QString&) override { return false; }
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    static SilentSink sink;
+    SetMessageSink(&sink);
+    static ColorTable colours = [] {
+        ColorTable t;
+        t.LoadText(QStringLiteral("Red\t4\t\t5\t#FF0000\n"), QStringLiteral("colors"));
+        return t;
+    }();
+    static const std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("fuzz-inventory-" + std::to_string(getpid()));
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    }
+    const QString path = QString::fromStdString(file.string());
+    using Reader = void (*)(InventoryHost&, const QString&);
+    for (Reader reader : {ReadInvFile, ReadPrnFile, ReadTsvFile, ReadCsvFile, ReadLDrawFile, ReadBlkFile,
+                          ReadBrickLinkXmlFile, ReadPeeronHtmlFile}) {
+        MemoryInventory inv(colours);
+        reader(inv, path);
+    }
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "app/color_table.h"
+#include "support/test_support.h"
+
+namespace {
+
+class ColorTableTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestMessages::Install();
+        TestMessages::Clear();
+    }
+};
+
+TEST_F(ColorTableTest, SharedTableLookupsAndDefaults) {
+    REQUIRE_SHARED_DATA();
+    ColorTable table;
+    table.Load(SharedData() / "colors.txt");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
+    ASSERT_EQ(table.RowCount(), 112);
+    // Comment lines are not rows: the first row is the first colour line.
+    EXPECT_EQ(table.Field(0, 1), u"Black");
+
+    EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("4"), 2, 1), u"Red");
+    EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("5"), 4, 1), u"Red");
+    EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("Red"), 1, 5), u"#B40000");
+    EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("123456"), 4, 1), u"NotFound");
+    EXPECT_EQ(table.ColourFieldByKey(QString(), 3, 1), u"NotFound");
+
+    EXPECT_EQ(table.ColourIndexByName(QStringLiteral("White")), 1);
+    EXPECT_EQ(table.ColourIndexByName(QStringLiteral("red")), -1);
+    EXPECT_EQ(table.LDrawColourByName(QStringLiteral("Blue")), 1);
+    EXPECT_EQ(table.LDrawColourByName(QStringLiteral("NoSuchColour")), 7);
+    EXPECT_EQ(table.HtmlColourByName(QStringLiteral("Yellow")), u"#FAC80A");
+    EXPECT_EQ(table.HtmlColourByName(QStringLiteral("NoSuchColour")), u"#ffffff");
+    EXPECT_EQ(table.DisplayColour(2), QColor(0xB4, 0, 0));
+}
+
+TEST_F(ColorTableTest, FirstMatchWinsAndEmptyFieldsGiveDefaults) {
+    ColorTable table;
+    table.LoadText(QStringLiteral("\tindented line is skipped\n;comment\n\n"
+                                  "Odd\t\t\t\t\tYes\n"
+                                  "Letters\tabc\t\t12\t#00ff00\n"
+                                  "Red\t4\t\t5\t#FF0000\tNo\n"
+                                  "Red\t40\t\t55\t#00FF00\tNo\n"),
+                   QStringLiteral("colors.txt"));
+    ASSERT_EQ(table.RowCount(), 4);
+    EXPECT_EQ(table.LDrawColourByName(QStringLiteral("Red")), 4);
+    EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("55"), 4, 2), u"40");
+    // Empty fields never match an empty key, and empty or non-numeric numbers give the defaults.
+    EXPECT_EQ(table.ColourFieldByKey(QString(), 2, 1), u"NotFound");
+    EXPECT_EQ(table.LDrawColourByName(QStringLiteral("Odd")), 7);
+    EXPECT_EQ(table.LDrawColourByName(QStringLiteral("Letters")), 7);
+    EXPECT_EQ(table.HtmlColourByName(QStringLiteral("Odd")), u"#ffffff");
+    EXPECT_TRUE(table.IsTransparent(0));
+    EXPECT_FALSE(table.IsTransparent(2));
+    // Out-of-range rows read as empty.
+    EXPECT_EQ(table.Field(99, 1), QString());
+    EXPECT_EQ(table.Field(0, 7), QString());
+}
+
+TEST_F(ColorTableTest, BadDisplayColourWarnsOnceAndKeepsReading) {
+    ColorTable table;
+    table.LoadText(QStringLiteral("A\t1\t\t1\tred\nB\t2\t\t2\t#12345\nC\t3\t\t3\t#123456\n"),
+                   QStringLiteral("colors.txt"));
+    EXPECT_EQ(table.RowCount(), 3);
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains(u"line 1"));
+    EXPECT_EQ(table.HtmlColourByName(QStringLiteral("A")), u"#ffffff");
+    EXPECT_EQ(table.DisplayColour(1), QColor(Qt::white));
+    EXPECT_EQ(table.HtmlColourByName(QStringLiteral("C")), u"#123456");
+}
+
+TEST_F(ColorTableTest, MoreThanTheSlotsKeepsTheFirstWithOneWarning) {
+    QString text;
+    for (int i = 0; i < 130; ++i)
+        text += QStringLiteral("C%1\t%1\t\t%1\t#000000\n").arg(i);
+    ColorTable table;
+    table.LoadText(text, QStringLiteral("colors.txt"));
+    EXPECT_EQ(table.RowCount(), ColorTable::kSlots);
+    EXPECT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_EQ(table.ColourIndexByName(QStringLiteral("C111")), 111);
+    EXPECT_EQ(table.ColourIndexByName(QStringLiteral("C112")), -1);
+}
+
+TEST_F(ColorTableTest, MissingFileShowsMessageAndLeavesEmptyTable) {
+    TempDir dir;
+    ColorTable table;
+    table.LoadText(QStringLiteral("Red\t4\t\t5\t#FF0000\n"), QStringLiteral("old"));
+    table.Load(dir / "colors.txt");
+    EXPECT_EQ(table.RowCount(), 0);
+    EXPECT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("4"), 2, 1), u"NotFound");
+}
+
+} // namespace

@@ -1,0 +1,146 @@
+#include <gtest/gtest.h>
+
+#include "app/inventory_fields.h"
+#include "app/inventory_files.h"
+#include "app/own_formats.h"
+#include "inventory_test_support.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace {
+
+class InventoryFilesTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestMessages::Install();
+        TestMessages::Clear();
+    }
+    QString Write(const char* name, const std::string& bytes) {
+        WriteFileBytes(dir / name, bytes);
+        return PathIn(dir, name);
+    }
+    TestInventory inv;
+    InventoryFiles files{inv.rows};
+    TempDir dir;
+};
+
+TEST_F(InventoryFilesTest, ReaderIsChosenByFileNameNotFolder) {
+    // A folder named like an inventory type must not pick the reader.
+    std::filesystem::create_directories(dir / "x.inv");
+    WriteFileBytes(dir / "x.inv" / "set.prn", "#Set:\tfrom prn\r\n\r\n\r\n\r\n1\t3001\t\tRed\tB\t\r\n");
+    ASSERT_TRUE(ReadInventoryFile(inv.rows, QString::fromStdString((dir / "x.inv" / "set.prn").string())));
+    EXPECT_EQ(inv.rows.SetName(), u"from prn");
+    // The first text found in the name wins, anywhere in it.
+    const QString both = Write("parts.inv.csv", "2\t3020\t\tBlack\tPlate\t\n");
+    ASSERT_TRUE(ReadInventoryFile(inv.rows, both));
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 1), u"3020");
+    EXPECT_FALSE(ReadInventoryFile(inv.rows, Write("notes.txt", "1\t3001\n")));
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 2);
+}
+
+TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
+    inv.rows.SetModified(true);
+    files.OpenFiles({Fixture("roundtrip.inv"), Fixture("myparts.tsv")});
+    ASSERT_EQ(inv.rows.InventoryRowCount(), 5);
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 4), u"3623");
+    EXPECT_EQ(inv.rows.SelectedRow(), 4);
+    EXPECT_EQ(inv.rows.CountText(), u"17");
+    EXPECT_EQ(inv.rows.BatchDepth(), 0);
+    EXPECT_FALSE(inv.rows.Loading());
+    EXPECT_TRUE(inv.rows.StatusText().isEmpty());
+    EXPECT_TRUE(inv.rows.Modified());
+    EXPECT_EQ(files.ProposedSaveName(), Fixture("myparts.tsv").chopped(4));
+}
+
+TEST_F(InventoryFilesTest, ReadErrorEndsCommandButFinishesTheBatch) {
+    files.OpenFiles({Fixture("roundtrip.inv"), PathIn(dir, "absent.prn"), Fixture("myparts.tsv")});
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
+    EXPECT_EQ(inv.rows.BatchDepth(), 0);
+    EXPECT_TRUE(inv.rows.StatusText().isEmpty());
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains(u"absent.prn"));
+}
+
+TEST_F(InventoryFilesTest, DropAsksBeforeLoadingAndReadsThreeFilesInOrder) {
+    inv.rows.SetModified(true);
+    TestMessages::QueueAnswers({true});
+    files.DropFiles({Fixture("model.ldr"), Fixture("wanted.blk"), Fixture("myparts.tsv")});
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList({"Do you want to save your changes before loading a new inventory?"}));
+
+    TestMessages::QueueAnswers({false});
+    files.DropFiles({Fixture("model.ldr"), Fixture("wanted.blk"), Fixture("myparts.tsv")});
+    ASSERT_EQ(inv.rows.InventoryRowCount(), 8);
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 0), u"3001");
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 5), u"99999");
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 7), u"3623");
+}
+
+TEST_F(InventoryFilesTest, MultiOpenReadsTheSetCountTimes) {
+    files.MultiOpen(Fixture("model.ldr"), 0);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+    files.MultiOpen(Fixture("model.ldr"), 3);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 12);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    // Types Multi-Open does not read.
+    files.MultiOpen(Fixture("myparts.tsv"), 2);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 12);
+    EXPECT_EQ(InventoryFiles::MultiOpenPrompt(QStringLiteral("/a/b.ldr")),
+              u"How many of set /a/b.ldr should be added?");
+}
+
+TEST_F(InventoryFilesTest, NewAsksAndClearsEverything) {
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    inv.rows.SetModified(true);
+    TestMessages::QueueAnswers({true});
+    EXPECT_FALSE(files.NewInventory());
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
+    TestMessages::QueueAnswers({false});
+    EXPECT_TRUE(files.NewInventory());
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+    EXPECT_EQ(inv.rows.SetName(), QString());
+    EXPECT_EQ(inv.rows.SetInformation(SetField::Date), QString());
+    EXPECT_EQ(inv.rows.CountText(), u"0");
+    EXPECT_FALSE(inv.rows.Modified());
+}
+
+TEST_F(InventoryFilesTest, SaveAddsFilterExtensionAndClearsModifiedOnlyOnSuccess) {
+    EXPECT_FALSE(files.Save(PathIn(dir, "empty.prn"), {})); // nothing to save
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    inv.rows.SetModified(true);
+    EXPECT_EQ(files.ProposedSaveName(), Fixture("roundtrip"));
+
+    ASSERT_TRUE(files.Save(PathIn(dir, "set"), QStringLiteral("inv (*.inv)")));
+    EXPECT_FALSE(inv.rows.Modified());
+    EXPECT_TRUE(std::filesystem::exists(dir / "set.inv"));
+    EXPECT_EQ(files.ProposedSaveName(), PathIn(dir, "set"));
+
+    inv.rows.SetModified(true);
+    EXPECT_FALSE(files.Save(PathIn(dir, "set.txt"), QStringLiteral("prn (*.prn)")));
+    EXPECT_FALSE(std::filesystem::exists(dir / "set.txt"));
+    EXPECT_FALSE(files.Save(PathIn(dir, "set.xls"), QStringLiteral("xls(*.xls)")));
+    EXPECT_TRUE(inv.rows.Modified());
+    EXPECT_EQ(TestMessages::Shown().size(), 2);
+}
+
+TEST_F(InventoryFilesTest, FailedWriteKeepsWhatWasThereAndModified) {
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    inv.rows.SetModified(true);
+    // A folder in the way makes the final rename fail.
+    WriteFileBytes(dir / "taken.prn" / "inside.txt", "old contents");
+    EXPECT_FALSE(files.Save(PathIn(dir, "taken.prn"), {}));
+    EXPECT_TRUE(inv.rows.Modified());
+    EXPECT_EQ(ReadFileBytes(dir / "taken.prn" / "inside.txt").value_or(""), "old contents");
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains(u"could not be saved"));
+}
+
+TEST_F(InventoryFilesTest, BusyCommandsDoNotStart) {
+    BusyGuard busy;
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    files.MultiOpen(Fixture("model.ldr"), 2);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+}
+
+} // namespace

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QHash>
+
+#include "app/color_table.h"
+#include "app/memory_inventory.h"
+#include "support/test_support.h"
+
+// A headless inventory with a small colour table and master list; "Gray" is renamed as the main window does.
+struct TestInventory {
+    ColorTable colours;
+    QHash<QString, QString> master{{QStringLiteral("3001"), QStringLiteral("Brick 2 x 4")},
+                                   {QStringLiteral("3020"), QStringLiteral("Plate 2 x 4")}};
+    MemoryInventory rows{
+        colours, [this](const QString& part) { return master.value(part); },
+        [](const QString& colour) { return colour == u"Gray" ? QStringLiteral("OldGray") : colour; }};
+
+    TestInventory() {
+        colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
+                                        "Black\t0\t26\t11\t#1B2A34\tNo\n"
+                                        "Blue\t1\t23\t7\t#1E5AA8\tNo\n"
+                                        "Red\t4\t21\t5\t#B40000\tNo\n"
+                                        "OldGray\t7\t2\t9\t#8A928D\tNo\n"
+                                        "White\t15\t1\t1\t#F4F4F4\tNo\n"
+                                        "Yellow\t14\t24\t3\t#FAC80A\tNo\n"),
+                         QStringLiteral("colors.txt"));
+    }
+
+    // Cells of one row: quantity, part number, bag, colour, description, notes.
+    QStringList Row(int r) const {
+        QStringList cells;
+        for (int c = ColQuantity; c < InventoryColumnCount; ++c)
+            cells << rows.InventoryCell(c, r);
+        return cells;
+    }
+};
+
+inline QString Fixture(const char* name) {
+    return QString::fromStdString(TestData(std::string("inventory/") + name).string());
+}
+
+inline QString PathIn(const TempDir& dir, const char* name) {
+    return QString::fromStdString((dir / name).string());
+}
