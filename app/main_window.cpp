@@ -280,8 +280,6 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::FormResize() {
     const int W = qMax(width(), 800);
     const int H = qMax(height(), 537);
-    for (RichListView* list : {legolist, legolist2})
-        list->resize(qMin(W - list->x() - 16, 500), list->height());
     for (QWidget* widget : std::initializer_list<QWidget*>{Panel1, ListBox1, Label11})
         widget->move(W - 16 - Panel1->width(), widget->y());
     invlist->resize(W - Panel1->width() - 32, invlist->height());
@@ -292,8 +290,10 @@ void MainWindow::FormResize() {
     BitBtn8->move(Edit1->geometry().right() + 1 + 8, BitBtn8->y());
 
     const int listHeight = (H - 151) / 2;
+    // The master lists stand 516 from the right edge, 500 wide: placed before sizing, so that shrinking
+    // the window never leaves them narrower.
     for (RichListView* list : {legolist, legolist2})
-        list->resize(list->width(), listHeight);
+        list->setGeometry(W - 516, list->y(), 500, listHeight);
     invlist->setGeometry(invlist->x(), legolist->y() + listHeight + 16, invlist->width(), listHeight + 16);
     const int invTop = invlist->y(), invBottom = invTop + invlist->height();
     Panel1->move(Panel1->x(), invTop);
@@ -306,8 +306,6 @@ void MainWindow::FormResize() {
     for (QLabel* label : {Label4, Label5, Label6})
         label->move(label->x(), Edit1->y() + 8);
 
-    for (RichListView* list : {legolist, legolist2})
-        list->move(W - 516, list->y());
     TreeView1->setGeometry(legolist->x() - TreeView1->width() - 4, TreeView1->y(), TreeView1->width(),
                            listHeight);
     Image1->resize(TreeView1->x() - 4 - Image1->x(), listHeight - sbScale->height());

@@ -13,9 +13,13 @@ namespace fs = std::filesystem;
 
 fs::path SharedData() {
     const char* env = std::getenv("TESSARIN_SHARED_DATA");
-    fs::path path = env && *env ? fs::path(env) : fs::path(TESSARIN_SOURCE_DIR_FALLBACK) / ".." / "shared" / "data";
+    const fs::path source(TESSARIN_SOURCE_DIR_FALLBACK);
     std::error_code ec;
-    return fs::is_directory(path / "ldraw", ec) ? path : fs::path();
+    // A worktree one level further down finds the shared fixtures too.
+    for (const fs::path& path : {env && *env ? fs::path(env) : source / ".." / "shared" / "data",
+                                 source / ".." / ".." / "shared" / "data"})
+        if (fs::is_directory(path / "ldraw", ec)) return path;
+    return {};
 }
 
 fs::path TestData(const std::string& name) {
@@ -48,7 +52,7 @@ QStringList shown;
 std::deque<bool> answers;
 
 class RecordingSink : public MessageSink {
-public:
+  public:
     void Show(const QString& text) override { shown << text; }
     bool AskYesNo(const QString& text) override {
         shown << text;
@@ -70,6 +74,10 @@ void TestMessages::Clear() {
     answers.clear();
 }
 
-QStringList TestMessages::Shown() { return shown; }
+QStringList TestMessages::Shown() {
+    return shown;
+}
 
-void TestMessages::QueueAnswers(std::initializer_list<bool> list) { answers.assign(list.begin(), list.end()); }
+void TestMessages::QueueAnswers(std::initializer_list<bool> list) {
+    answers.assign(list.begin(), list.end());
+}
