@@ -1,10 +1,68 @@
 #include <QApplication>
-#include <QMainWindow>
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "app/about_box.h"
+#include "app/add_part_dialog.h"
+#include "app/compare_dialog.h"
+#include "app/main_window.h"
+#include "app/number_prompt.h"
+#include "app/settings_dialog.h"
+#include "app/splash_window.h"
+#include "platform/fs.h"
+#include "print/label_maker.h"
+#include "print/label_preview.h"
+#include "web/upload_window.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+    char byte = 1;
+    [[maybe_unused]] ssize_t written = ::write(signalPipe[0], &byte, 1);
+}
+
+// SIGTERM and SIGINT close the main window as its close box would, so the program ends cleanly.
+void CloseOnSignal(QWidget* window) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
+    QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
+        char byte = 0;
+        [[maybe_unused]] ssize_t got = ::read(signalPipe[1], &byte, 1);
+        window->close();
+    });
+    struct sigaction action = {};
+    action.sa_handler = OnTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
-    QMainWindow window;
+    SeedDataDir(DataDir(), TESSARIN_SOURCE_DATA);
+
+    MainWindow window;
+    Forms forms;
+    forms.addPart = new AddPartDialog(&window);
+    forms.compare = new CompareDialog(&window);
+    forms.about = new AboutBox(&window);
+    forms.settings = new SettingsDialog(&window);
+    forms.numberPrompt = new NumberPrompt(&window);
+    forms.splash = new SplashWindow(&window);
+    forms.labelMaker = new LabelMaker(&window);
+    forms.labelPreview = new LabelPreview(&window);
+    forms.upload = new UploadWindow(&window);
+    window.SetForms(forms);
+    CloseOnSignal(&window);
+
     window.show();
     return app.exec();
 }

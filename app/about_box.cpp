@@ -1,0 +1,3 @@
+#include "app/about_box.h"
+
+AboutBox::AboutBox(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint) {}

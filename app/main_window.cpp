@@ -1,0 +1,406 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextEdit>
+#include <QTreeWidget>
+
+#include "app/compare_dialog.h"
+#include "app/settings_dialog.h"
+#include "platform/fs.h"
+#include "platform/ui.h"
+#include "print/label_maker.h"
+
+namespace {
+
+template <typename T, typename... Args> T* Make(QWidget* parent, const char* name, Args&&... args) {
+    T* widget = new T(std::forward<Args>(args)..., parent);
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    QLabel* label = Make<QLabel>(parent, name, text);
+    label->setGeometry(geometry);
+    return label;
+}
+
+QScrollBar* MakeGauge(QWidget* parent, const char* name, int min, int max, int position, QRect geometry) {
+    QScrollBar* gauge = Make<QScrollBar>(parent, name, Qt::Horizontal);
+    gauge->setRange(min, max);
+    gauge->setValue(position);
+    gauge->setGeometry(geometry);
+    return gauge;
+}
+
+QString FolderText(const std::filesystem::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+bool IsEditBox(const QWidget* widget) {
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
+           qobject_cast<const QTextEdit*>(widget);
+}
+
+bool IsUpOrDown(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Up || key->key() == Qt::Key_Down;
+}
+
+Qt::KeyboardModifiers Modifiers(const QKeyEvent* key) {
+    return key->modifiers() & ~Qt::KeypadModifier;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Tessarin"));
+    CreateControls();
+    CreateLists();
+    CreateMenus();
+    WireHandlers();
+
+    for (auto [label, folder] :
+         {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
+        if (label->text().isEmpty()) label->setText(FolderText(DataDir() / "images" / folder));
+    RenderPicture = QImage(800, 800, QImage::Format_RGB32);
+    RenderPicture.fill(Qt::white);
+
+    setMinimumSize(800, 537);
+    resize(800, 600);
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+    if (MasterHash) MasterHash->ClearAll();
+}
+
+void MainWindow::CreateControls() {
+    auto* client = new QWidget(this);
+    setCentralWidget(client);
+
+    const char* buttonNames[] = {"BitBtn1", "BitBtn2", "BitBtn3", "BitBtn4", "BitBtn5",
+                                 "BitBtn6", "BitBtn7", "BitBtn8", "BitBtn9", "BitBtn10"};
+    const char* captions[] = {"New",     "Open", "Save", "Add",   "Delete",
+                              "Compare", "Find", "More", "Print", "Label"};
+    QPushButton** buttons[] = {&BitBtn1, &BitBtn2, &BitBtn3, &BitBtn4, &BitBtn5,
+                               &BitBtn6, &BitBtn7, &BitBtn8, &BitBtn9, &BitBtn10};
+    for (int i = 0; i < 10; ++i) {
+        *buttons[i] = Make<QPushButton>(client, buttonNames[i], QLatin1String(captions[i]));
+        (*buttons[i])->setFocusPolicy(Qt::NoFocus);
+    }
+    int left = 8;
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn9, BitBtn10}) {
+        button->setGeometry(left, 4, 60, 26);
+        left += 64;
+    }
+    BitBtn7->setGeometry(0, 4, 60, 26);
+    edit5 = Make<QLineEdit>(client, "edit5");
+    edit5->setGeometry(0, 6, 120, 22);
+    Edit6 = Make<QLineEdit>(client, "Edit6");
+    Edit6->setGeometry(0, 6, 150, 22);
+    Edit6->setToolTip(
+        QStringLiteral("Enter your filter text here and press <enter>.  Clear the box and press "
+                       "<enter> to get full inventory list"));
+
+    Image1 = Make<QFrame>(client, "Image1");
+    Image1->setFrameShape(QFrame::StyledPanel);
+    Image1->setGeometry(8, 36, 100, 100);
+    Label1 = MakeLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
+    Label2 = MakeLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
+    Label3 = MakeLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
+    sbScale = MakeGauge(client, "sbScale", 25, 300, 100, QRect(8, 136, 100, 17));
+    sbScale->setToolTip(QStringLiteral("Image Scale"));
+    ldrawscale = MakeGauge(client, "ldrawscale", 1, 10, 1, QRect(0, 0, 100, 17));
+    xrot = MakeGauge(client, "xrot", -180, 180, -45, QRect(0, 0, 100, 17));
+    yrot = MakeGauge(client, "yrot", -180, 180, 35, QRect(0, 0, 100, 17));
+    zrot = MakeGauge(client, "zrot", -180, 180, -30, QRect(0, 0, 100, 17));
+    for (QScrollBar* gauge : {ldrawscale, xrot, yrot, zrot})
+        gauge->hide();
+
+    TreeView1 = Make<QTreeWidget>(client, "TreeView1");
+    TreeView1->setHeaderHidden(true);
+    TreeView1->setGeometry(0, 36, 150, 100);
+    Label8 = MakeLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
+
+    Panel1 = Make<QFrame>(client, "Panel1");
+    Panel1->setFrameShape(QFrame::StyledPanel);
+    Panel1->setGeometry(0, 0, 200, 180);
+    PN = MakeLabel(Panel1, "PN", QString(), QRect(8, 6, 184, 16));
+    DES = MakeLabel(Panel1, "DES", QString(), QRect(8, 24, 184, 40));
+    DES->setWordWrap(true);
+    COL = MakeLabel(Panel1, "COL", QString(), QRect(8, 66, 184, 16));
+    Edit2 = Make<QLineEdit>(Panel1, "Edit2");
+    Edit2->setGeometry(8, 88, 60, 22);
+    Edit3 = Make<QLineEdit>(Panel1, "Edit3");
+    Edit3->setGeometry(76, 88, 60, 22);
+    Memo1 = Make<QPlainTextEdit>(Panel1, "Memo1");
+    Memo1->setGeometry(8, 116, 184, 56);
+    Button1 = Make<QPushButton>(Panel1, "Button1", QString());
+    Button1->hide();
+    Label11 = MakeLabel(client, "Label11", QStringLiteral("Other jpgs"), QRect(0, 0, 200, 16));
+    ListBox1 = Make<QListWidget>(client, "ListBox1");
+    ListBox1->setGeometry(0, 0, 200, 60);
+
+    Label4 = MakeLabel(client, "Label4", QStringLiteral("Count:"), QRect(8, 0, 40, 16));
+    Label5 = MakeLabel(client, "Label5", QStringLiteral("0"), QRect(50, 0, 44, 16));
+    Label6 = MakeLabel(client, "Label6", QStringLiteral("Set:"), QRect(100, 0, 28, 16));
+    Edit1 = Make<QLineEdit>(client, "Edit1");
+    Edit1->setGeometry(130, 0, 300, 22);
+    BitBtn8->setGeometry(0, 0, 60, 24);
+
+    gif_path = Make<QLabel>(client, "gif_path");
+    jpg_path = Make<QLabel>(client, "jpg_path");
+    png_path = Make<QLabel>(client, "png_path");
+    ldraw_path = Make<QLabel>(client, "ldraw_path");
+    for (QLabel* folder : {gif_path, jpg_path, png_path, ldraw_path})
+        folder->hide();
+    FadingLabel1 = Make<QLabel>(client, "FadingLabel1");
+    FadingLabel1->setStyleSheet(QStringLiteral("color: green; font-weight: bold;"));
+    FadingLabel1->resize(300, 16);
+    FadingLabel1->hide();
+}
+
+void MainWindow::CreateLists() {
+    QWidget* client = centralWidget();
+    legolist = Make<RichListView>(client, "legolist");
+    legolist2 = Make<RichListView>(client, "legolist2");
+    for (RichListView* list : {legolist, legolist2}) {
+        list->AddColumn(QStringLiteral("Part Number"), 75);
+        list->AddColumn(QStringLiteral("Description"), 400);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setGeometry(0, 36, 500, 100);
+    }
+    legolist2->hide();
+    invlist = Make<RichListView>(client, "invlist");
+    for (auto [caption, width] : {std::pair{"numcolor", 0}, std::pair{"Quantity", 60},
+                                  std::pair{"Part Number", 80}, std::pair{"Bag", 40}, std::pair{"Color", 110},
+                                  std::pair{"Description", 300}, std::pair{"Notes", 150}})
+        invlist->AddColumn(QLatin1String(caption), width);
+    invlist->setColumnHidden(0, true);
+    invlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    invlist->setGeometry(8, 0, 400, 100);
+    // The lists share one sort sign and column; each starts ascending.
+    for (RichListView* list : {legolist, legolist2, invlist}) {
+        list->ShareSortState(sortState_);
+        list->SetSortDirection(sdAscending);
+        list->OnColumnClick = [this, list](int column) { legolistColumnClick(list, column); };
+    }
+}
+
+void MainWindow::CreateMenus() {
+    auto add = [this](QMenu* menu, const char* caption, void (MainWindow::*handler)()) {
+        QAction* action = menu->addAction(QLatin1String(caption));
+        connect(action, &QAction::triggered, this,
+                [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    add(file, "&New Inventory", &MainWindow::BitBtn1Click);
+    add(file, "&Open Inventory", &MainWindow::BitBtn2Click);
+    add(file, "&Multi-Open", &MainWindow::MultiOpenClick);
+    add(file, "&Save Inventory", &MainWindow::BitBtn3Click);
+    add(file, "&Print", &MainWindow::BitBtn9Click);
+    connect(file->addAction(QStringLiteral("&Exit")), &QAction::triggered, this, &QWidget::close);
+    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    add(edit, "&Add", &MainWindow::BitBtn4Click);
+    add(edit, "Add &Undefined", &MainWindow::AddUndefinedClick);
+    add(edit, "&Combine Duplicates", &MainWindow::CombineDuplicatesClick);
+    add(edit, "&Delete", &MainWindow::BitBtn5Click);
+    QMenu* peeron = menuBar()->addMenu(QStringLiteral("&Peeron"));
+    add(peeron, "&Upload an invenotry", &MainWindow::UploadClick);
+    add(peeron, "Download &My Parts inventory", &MainWindow::DownloadMyPartsClick);
+    add(peeron, "Download a &set inventory", &MainWindow::DownloadSetClick);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    add(help, "&Update master.txt", &MainWindow::UpdateMasterClick);
+    add(help, "&About", &MainWindow::About1Click);
+}
+
+void MainWindow::WireHandlers() {
+    auto wire = [this](QPushButton* button, std::function<void()> handler) {
+        connect(button, &QPushButton::clicked, this, [handler] { RunGuarded(handler); });
+    };
+    wire(BitBtn1, [this] { BitBtn1Click(); });
+    wire(BitBtn2, [this] { BitBtn2Click(); });
+    wire(BitBtn3, [this] { BitBtn3Click(); });
+    wire(BitBtn4, [this] { BitBtn4Click(); });
+    wire(BitBtn5, [this] { BitBtn5Click(); });
+    wire(BitBtn6, [this] {
+        if (!forms_.compare) return;
+        forms_.compare->Memo1->clear();
+        forms_.compare->exec();
+    });
+    wire(BitBtn7, [this] { BitBtn7Click(); });
+    wire(BitBtn8, [this] {
+        if (forms_.settings) forms_.settings->exec();
+    });
+    wire(BitBtn9, [this] { BitBtn9Click(); });
+    wire(BitBtn10, [this] {
+        if (forms_.labelMaker) forms_.labelMaker->exec();
+    });
+    connect(edit5, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { BitBtn7Click(); }); });
+    connect(Edit6, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { FilterMasterList(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
+        setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
+    });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { RunGuarded([this] { TreeView1Click(); }); });
+    for (RichListView* list : {legolist, legolist2})
+        connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
+}
+
+void MainWindow::legolistColumnClick(RichListView* list, int column) {
+    if (column == list->SortColumn())
+        list->SetSortDirection(list->GetSortDirection() == sdAscending ? sdDescending : sdAscending);
+    list->SetSortColumn(column);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    RunGuarded([this] { LoadMasterList(true); });
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    FormResize();
+}
+
+void MainWindow::FormResize() {
+    const int W = qMax(width(), 800);
+    const int H = qMax(height(), 537);
+    for (QWidget* widget : std::initializer_list<QWidget*>{Panel1, ListBox1, Label11})
+        widget->move(W - 16 - Panel1->width(), widget->y());
+    invlist->resize(W - Panel1->width() - 32, invlist->height());
+    BitBtn7->move(W - BitBtn7->width() - 16, BitBtn7->y());
+    edit5->move(W - BitBtn7->width() - 32 - edit5->width(), edit5->y());
+    Edit6->move(edit5->x() - Edit6->width() - 8, Edit6->y());
+    Edit1->resize(W - Edit1->x() - 24 - Panel1->width() - BitBtn8->width() - 8, Edit1->height());
+    BitBtn8->move(Edit1->geometry().right() + 1 + 8, BitBtn8->y());
+
+    const int listHeight = (H - 151) / 2;
+    // The master lists stand 516 from the right edge, 500 wide: placed before sizing, so that shrinking
+    // the window never leaves them narrower.
+    for (RichListView* list : {legolist, legolist2})
+        list->setGeometry(W - 516, list->y(), 500, listHeight);
+    invlist->setGeometry(invlist->x(), legolist->y() + listHeight + 16, invlist->width(), listHeight + 16);
+    const int invTop = invlist->y(), invBottom = invTop + invlist->height();
+    Panel1->move(Panel1->x(), invTop);
+    const int panelBottom = Panel1->y() + Panel1->height();
+    Label11->move(Label11->x(), panelBottom + 8);
+    ListBox1->move(ListBox1->x(), panelBottom + 24);
+    ListBox1->resize(ListBox1->width(), H - ListBox1->y() - 56);
+    Edit1->move(Edit1->x(), invBottom + 8);
+    BitBtn8->move(BitBtn8->x(), Edit1->y() + 1);
+    for (QLabel* label : {Label4, Label5, Label6})
+        label->move(label->x(), Edit1->y() + 8);
+
+    TreeView1->setGeometry(legolist->x() - TreeView1->width() - 4, TreeView1->y(), TreeView1->width(),
+                           listHeight);
+    Image1->resize(TreeView1->x() - 4 - Image1->x(), listHeight - sbScale->height());
+    sbScale->setGeometry(sbScale->x(), Image1->y() + Image1->height(), Image1->width(), sbScale->height());
+    Label2->move(Label2->x(), Image1->height() - 16);
+
+    const int gaugeTop = sbScale->y() + 12;
+    int offset = 0;
+    for (QScrollBar* gauge : {ldrawscale, xrot, yrot, zrot}) {
+        gauge->move(legolist->x() + offset, gaugeTop);
+        offset += 108;
+    }
+    Label8->move(Label8->x(), TreeView1->y() + TreeView1->height() + 2);
+    FadingLabel1->move(Panel1->x(), panelBottom + 8);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool keepOpen = false;
+    RunGuarded([&] {
+        keepOpen = Modified && AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+    });
+    if (keepOpen)
+        event->ignore();
+    else
+        QMainWindow::closeEvent(event);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease) return false;
+    auto* control = qobject_cast<QWidget*>(watched);
+    if (!control || control->window() != this) return false;
+    // The window previews keys meant for its focused control; later deliveries to the parents are not new.
+    QWidget* focused = QApplication::focusWidget();
+    if (control != (focused && focused->window() == this ? focused : this)) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    bool handled = false;
+    RunGuarded([&] {
+        handled = event->type() == QEvent::KeyPress && !IsEditBox(control) && FormKeyDown(key);
+        if (!handled) handled = ControlKey(control, key);
+    });
+    return handled;
+}
+
+bool MainWindow::FormKeyDown(QKeyEvent* key) {
+    if (key->key() == Qt::Key_Delete) {
+        BitBtn5->click();
+        return true;
+    }
+    if (Modifiers(key) != Qt::ControlModifier) return false;
+    switch (key->key()) {
+    case Qt::Key_N:
+        BitBtn1->click();
+        return true;
+    case Qt::Key_O:
+        BitBtn2->click();
+        return true;
+    case Qt::Key_S:
+        BitBtn3->click();
+        return true;
+    case Qt::Key_A:
+        BitBtn4->click();
+        return true;
+    case Qt::Key_C:
+        BitBtn6->click();
+        return true;
+    case Qt::Key_P:
+        BitBtn9->click();
+        return true;
+    case Qt::Key_U:
+        AddUndefinedClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
+    const bool press = key->type() == QEvent::KeyPress;
+    if (control == edit5 && press && Modifiers(key) == Qt::ControlModifier && key->key() == Qt::Key_A) {
+        BitBtn4->click();
+        return true;
+    }
+    if ((control == Edit3 || control == Memo1) && press && !key->text().isEmpty()) Modified = true;
+    // The lists follow arrow keys once the selection has moved.
+    if (!press && IsUpOrDown(key)) {
+        if (control == legolist || control == legolist2)
+            legolistClick();
+        else if (control == TreeView1)
+            TreeView1Click();
+        else if (control == invlist && invlist->RowCount() > 0)
+            invlistClick();
+    }
+    return false;
+}
+
+QString MainWindow::LookUpMaster(const QString& partNumber) const {
+    return MasterHash ? MasterHash->LookUp(partNumber) : QString();
+}

@@ -1,0 +1,120 @@
+// The main window's master parts list: loading, the category tree, Find and the keyword filter.
+#include <QLabel>
+#include <QLineEdit>
+#include <QTreeWidget>
+
+#include "app/main_window.h"
+#include "app/master_list.h"
+#include "app/program_version.h"
+#include "app/splash_window.h"
+#include "app/string_utils.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace {
+
+const QString Tab = QStringLiteral("\t");
+
+void FillTree(QTreeWidget* tree, const std::vector<CategoryNode>& nodes) {
+    QList<QTreeWidgetItem*> tops;
+    tops.reserve(static_cast<qsizetype>(nodes.size()));
+    for (const CategoryNode& node : nodes) {
+        auto* top = new QTreeWidgetItem(QStringList{node.text});
+        for (const QString& child : node.children)
+            top->addChild(new QTreeWidgetItem(QStringList{child}));
+        tops.append(top);
+    }
+    tree->addTopLevelItems(tops);
+}
+
+} // namespace
+
+void MainWindow::LoadMasterList(bool showSplash) {
+    SplashWindow* splash = showSplash ? forms_.splash : nullptr;
+    if (splash) {
+        splash->Label3->setText(QStringLiteral("Version ") + QLatin1String(ProgramVersion));
+        splash->show();
+        splash->repaint();
+    }
+    // A reload replaces what an earlier load left; the column captions stay.
+    legolist->ClearRows();
+    TreeView1->clear();
+    MasterLines.clear();
+    upperMasterLines_.clear();
+    MasterHash = std::make_unique<StringHash>(4000, 0);
+
+    const std::filesystem::path file = DataDir() / "master.txt";
+    std::optional<std::string> bytes = ReadFileBytes(file);
+    if (!bytes) {
+        if (splash) splash->hide();
+        ShowMessage(QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
+                                   "Help, Update master.txt fetches a new one.")
+                        .arg(QString::fromStdString(file.string())));
+        return;
+    }
+    MasterListData data = ParseMasterList(DecodeText(*bytes), [splash](int) {
+        if (!splash || !splash->isVisible()) return;
+        splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
+        splash->Label1->repaint();
+    });
+    for (const QStringList& row : data.rows)
+        MasterHash->SetValue(row[0], row[1]);
+    FillTree(TreeView1, BuildCategoryTree(data.rows));
+    MasterLines = std::move(data.lines);
+    upperMasterLines_ = std::move(data.upperLines);
+    legolist->Model().AppendRows(std::move(data.rows));
+    if (splash) splash->hide();
+}
+
+void MainWindow::ShowMasterHit(int row) {
+    legolist->SelectItemAt(row);
+    legolistClick();
+}
+
+void MainWindow::BitBtn7Click() {
+    const QString text = edit5->text();
+    const QString upper = text.toUpper();
+    const bool newSearch = text != LastFindText;
+    const int row = FindPartRow(legolist->Model(), upper, legolist->SelectedRow() + 1, newSearch);
+    if (row < 0) {
+        if (LastFindText == text) LastFindText.clear();
+        ShowMessage(
+            QStringLiteral("Sorry I can't find what you are looking for\r\nor I may be at the end of the "
+                           "list\r\nyou might try searching again."));
+        return;
+    }
+    ShowMasterHit(row);
+    if (newSearch) LastFindText = text;
+    invlistfocus(legolist->GetCellText(0, row));
+}
+
+void MainWindow::TreeView1Click() {
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node) return;
+    QString key = node->parent() ? node->parent()->text(0) + QLatin1Char(' ') + node->text(0) : node->text(0);
+    const int row = FindDescriptionStart(legolist->Model(), key.toUpper());
+    if (row < 0) return;
+    ShowMasterHit(row);
+    LastFindText = edit5->text();
+}
+
+void MainWindow::FilterMasterList() {
+    const QString upper = Edit6->text().toUpper();
+    legolist2->show();
+    if (!upper.isEmpty()) {
+        legolist2->ClearRows();
+        std::vector<QStringList> rows;
+        for (int line : MatchingLines(upperMasterLines_, FilterTerms(upper)))
+            rows.push_back(
+                QStringList{NthField(MasterLines[line], Tab, 1), NthField(MasterLines[line], Tab, 2)});
+        legolist2->Model().AppendRows(std::move(rows));
+        return;
+    }
+    const int selected = legolist2->SelectedRow();
+    if (selected >= 0) {
+        const int row = FindCaption(legolist->Model(), legolist2->GetCellText(0, selected));
+        if (row >= 0) legolist->SelectItemAt(row);
+    }
+    legolist2->hide();
+}

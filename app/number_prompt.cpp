@@ -1,0 +1,3 @@
+#include "app/number_prompt.h"
+
+NumberPrompt::NumberPrompt(QWidget* parent) : QDialog(parent) {}

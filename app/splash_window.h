@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+// The borderless window shown while the master parts list loads.
+class SplashWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit SplashWindow(QWidget* parent = nullptr);
+
+    QLabel* Label1; // status, grows by " ." as loading progresses
+    QLabel* Label2; // product name
+    QLabel* Label3; // version
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+};

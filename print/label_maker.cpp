@@ -1,0 +1,5 @@
+#include "print/label_maker.h"
+
+LabelMaker::LabelMaker(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Label Maker"));
+}

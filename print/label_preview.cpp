@@ -1,0 +1,5 @@
+#include "print/label_preview.h"
+
+LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(QStringLiteral("Label Preview"));
+}

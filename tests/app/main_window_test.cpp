@@ -1,0 +1,228 @@
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+#include "app/main_window.h"
+#include "app/splash_window.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "support/test_support.h"
+
+namespace {
+
+const QString NoHit =
+    QStringLiteral("Sorry I can't find what you are looking for\r\nor I may be at the end of the "
+                   "list\r\nyou might try searching again.");
+
+// A main window on its own data folder, shown like at start-up.
+class Window {
+  public:
+    explicit Window(const std::string& masterText) {
+        if (!masterText.empty()) WriteFileBytes(dir / "master.txt", masterText);
+        SetDataDir(dir.path());
+        TestMessages::Clear();
+        Forms forms;
+        forms.splash = splash = new SplashWindow(&window);
+        window.SetForms(forms);
+        window.show();
+        QApplication::setActiveWindow(&window);
+    }
+    ~Window() { SetDataDir({}); }
+
+    void Find(const QString& text) {
+        window.edit5->setText(text);
+        window.BitBtn7Click();
+    }
+    QString SelectedPart() const { return window.legolist->GetCellText(0, window.legolist->SelectedRow()); }
+
+    TempDir dir;
+    MainWindow window;
+    SplashWindow* splash = nullptr;
+};
+
+std::string SharedMaster() {
+    std::optional<std::string> bytes = ReadFileBytes(SharedData() / "master.txt");
+    return bytes.value_or(std::string());
+}
+
+} // namespace
+
+TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
+    REQUIRE_SHARED_DATA();
+    Window w(SharedMaster());
+    EXPECT_EQ(w.window.legolist->RowCount(), 17620);
+    EXPECT_EQ(w.window.LookUpMaster("3001"), "Brick 2 x 4");
+    EXPECT_EQ(w.window.LookUpMaster("no such part"), "");
+    EXPECT_FALSE(w.window.TreeView1->findItems("Brick", Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(w.splash->isVisible());
+    EXPECT_EQ(w.splash->Label3->text(), "Version 0.0.46");
+    EXPECT_TRUE(w.splash->Label1->text().startsWith("Loading Master.txt . ."));
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+
+    // A reload replaces the list, its lines and its tree, and the column captions survive.
+    const int tops = w.window.TreeView1->topLevelItemCount();
+    w.window.Edit6->setText("3001");
+    w.window.FilterMasterList();
+    const int filtered = w.window.legolist2->RowCount();
+    w.window.LoadMasterList(false);
+    EXPECT_EQ(w.window.legolist->RowCount(), 17620);
+    EXPECT_EQ(w.window.TreeView1->topLevelItemCount(), tops);
+    EXPECT_EQ(w.window.legolist->GetCellText(1, -1), "Description");
+    w.window.FilterMasterList();
+    EXPECT_EQ(w.window.legolist2->RowCount(), filtered);
+}
+
+TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {
+    Window w("");
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains("master.txt"));
+    EXPECT_FALSE(w.splash->isVisible());
+    EXPECT_EQ(w.window.legolist->RowCount(), 0);
+    w.Find("3001");
+    EXPECT_EQ(TestMessages::Shown().last(), NoHit);
+    w.window.Edit6->setText("brick");
+    w.window.FilterMasterList();
+    EXPECT_EQ(w.window.legolist2->RowCount(), 0);
+}
+
+TEST(MainWindow, FindPrefersTheExactNumberAndFindNextMovesOn) {
+    Window w("h\n30010\tPanel\n3001\tBrick 2 x 4\n3002\tBrick 2 x 3\n13001\tOther\n");
+    w.Find("3001");
+    EXPECT_EQ(w.SelectedPart(), "3001");
+    w.Find("3001");
+    EXPECT_EQ(w.SelectedPart(), "13001");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    // At the end: the message, the selection stays, and the next Find starts from the top again.
+    w.Find("3001");
+    EXPECT_EQ(TestMessages::Shown(), QStringList{NoHit});
+    EXPECT_EQ(w.SelectedPart(), "13001");
+    w.Find("3001");
+    EXPECT_EQ(w.SelectedPart(), "3001");
+    // Descriptions are searched without regard to case; an empty text finds nothing.
+    w.Find("brick 2 X 3");
+    EXPECT_EQ(w.SelectedPart(), "3002");
+    w.Find("");
+    EXPECT_EQ(TestMessages::Shown().size(), 2);
+}
+
+TEST(MainWindow, TreeChildSelectsTheFirstPartOfItsWords) {
+    std::string master = "h\n";
+    for (int i = 0; i < 8; ++i)
+        master +=
+            "p" + std::to_string(i) + "\tplate " + (i < 2 ? "2" : "1") + " x " + std::to_string(i) + "\n";
+    master += "t\tTile 1 x 1\n";
+    Window w(master);
+    QList<QTreeWidgetItem*> plates = w.window.TreeView1->findItems("plate", Qt::MatchExactly);
+    ASSERT_EQ(plates.size(), 1);
+    ASSERT_EQ(plates[0]->childCount(), 1);
+    EXPECT_EQ(plates[0]->child(0)->text(0), "1");
+    w.window.edit5->setText("x");
+    w.window.TreeView1->setCurrentItem(plates[0]->child(0));
+    w.window.TreeView1Click();
+    EXPECT_EQ(w.SelectedPart(), "p2");
+    // Find with the same text continues after the row the tree chose.
+    w.Find("x");
+    EXPECT_EQ(w.SelectedPart(), "p3");
+}
+
+TEST(MainWindow, FilterShowsMatchesAndClearingReturnsToTheFullList) {
+    Window w("h\n3001\tBrick 2 x 4\n3020\tPlate 2 x 4\n3003\tBrick 2 x 2\n3010\tBrick 1 x 4\n");
+    w.window.Edit6->setText("brick 4");
+    w.window.FilterMasterList();
+    ASSERT_FALSE(w.window.legolist2->isHidden());
+    ASSERT_EQ(w.window.legolist2->RowCount(), 2);
+    EXPECT_EQ(w.window.legolist2->GetCellText(1, 1), "Brick 1 x 4");
+    w.window.legolist2->SelectItemAt(1);
+    w.window.Edit6->clear();
+    w.window.FilterMasterList();
+    EXPECT_TRUE(w.window.legolist2->isHidden());
+    EXPECT_EQ(w.SelectedPart(), "3010");
+}
+
+TEST(MainWindow, LayoutSnapsToTheMinimumAndKeepsTheMasterListsRight) {
+    Window w("h\n");
+    for (QSize size :
+         {QSize(1200, 900), QSize(600, 400), QSize(1000, 700), QSize(1600, 1000), QSize(900, 600)}) {
+        w.window.resize(size);
+        QApplication::processEvents();
+        const int W = w.window.width(), H = w.window.height();
+        EXPECT_GE(W, 800);
+        EXPECT_GE(H, 537);
+        for (RichListView* list : {w.window.legolist, w.window.legolist2}) {
+            EXPECT_EQ(list->width(), 500) << W;
+            EXPECT_EQ(list->x(), W - 516) << W;
+            EXPECT_EQ(list->height(), (H - 151) / 2);
+        }
+        EXPECT_EQ(w.window.TreeView1->geometry().right() + 1 + 4, w.window.legolist->x());
+        EXPECT_EQ(w.window.Image1->geometry().right() + 1 + 4, w.window.TreeView1->x());
+        EXPECT_EQ(w.window.sbScale->width(), w.window.Image1->width());
+        EXPECT_EQ(w.window.invlist->y(), w.window.legolist->geometry().bottom() + 1 + 16);
+        EXPECT_EQ(w.window.Panel1->geometry().right() + 1, W - 16);
+    }
+    w.window.resize(600, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(w.window.size(), QSize(800, 537));
+}
+
+TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {
+    Window w("h\n3001\tBrick 2 x 4\n");
+    QSignalSpy save(w.window.BitBtn3, &QPushButton::clicked);
+    QSignalSpy remove(w.window.BitBtn5, &QPushButton::clicked);
+    w.window.legolist->setFocus();
+    QTest::keyClick(w.window.legolist, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(save.count(), 1);
+    QTest::keyClick(w.window.legolist, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(w.window.legolist, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_EQ(save.count(), 1);
+    QTest::keyClick(w.window.legolist, Qt::Key_Delete);
+    EXPECT_EQ(remove.count(), 1);
+
+    w.window.Edit1->setFocus();
+    QTest::keyClick(w.window.Edit1, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(save.count(), 1);
+
+    EXPECT_FALSE(w.window.Modified);
+    w.window.Memo1->setFocus();
+    QTest::keyClicks(w.window.Memo1, "ab");
+    EXPECT_TRUE(w.window.Modified);
+    QTest::keyClick(w.window.Memo1, Qt::Key_Home);
+    QTest::keyClick(w.window.Memo1, Qt::Key_Delete);
+    EXPECT_EQ(w.window.Memo1->toPlainText(), "b");
+    EXPECT_EQ(remove.count(), 1);
+
+    // Ctrl+A in the Find box adds the part.
+    QSignalSpy add(w.window.BitBtn4, &QPushButton::clicked);
+    w.window.edit5->setFocus();
+    QTest::keyClick(w.window.edit5, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(add.count(), 1);
+}
+
+TEST(MainWindow, CloseAsksAboutUnsavedChangesAndYesKeepsItOpen) {
+    Window w("h\n");
+    EXPECT_TRUE(w.window.close());
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    w.window.show();
+    w.window.Modified = true;
+    TestMessages::QueueAnswers({true});
+    EXPECT_FALSE(w.window.close());
+    EXPECT_TRUE(w.window.isVisible());
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"Do you want to save your changes before you exit?"});
+    TestMessages::QueueAnswers({false});
+    EXPECT_TRUE(w.window.close());
+}
+
+TEST(MainWindow, CaptionFollowsTheSetName) {
+    Window w("h\n");
+    EXPECT_EQ(w.window.windowTitle(), "Tessarin");
+    w.window.Edit1->setText("6090 Royal Knight's Castle");
+    EXPECT_EQ(w.window.windowTitle(), "Tessarin           6090 Royal Knight's Castle");
+    w.window.Edit1->clear();
+    EXPECT_EQ(w.window.windowTitle(), "Tessarin           ");
+}

@@ -1,0 +1,141 @@
+#include "ui/rich_list_view.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+RichListView::RichListView(QWidget* parent) : QTreeView(parent) {
+    setModel(&model_);
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    header()->setSectionsMovable(false);
+    header()->setStretchLastSection(false);
+    header()->setSectionsClickable(true);
+    connect(header(), &QHeaderView::sectionClicked, this, &RichListView::HeaderClicked);
+    connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+        if (OnLeftClickCell) OnLeftClickCell(index.row(), index.column());
+    });
+}
+
+int RichListView::AddColumn(const QString& caption, int width) {
+    int column = model_.AddColumn(caption);
+    setColumnWidth(column, width);
+    return column;
+}
+
+void RichListView::SelectItemAt(int index) {
+    if (index < 0 || index >= RowCount()) return;
+    QModelIndex cell = model_.index(index, 0);
+    auto mode = selectionMode() == QAbstractItemView::SingleSelection ? QItemSelectionModel::ClearAndSelect
+                                                                      : QItemSelectionModel::Select;
+    selectionModel()->select(cell, mode | QItemSelectionModel::Rows);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
+    scrollTo(cell);
+}
+
+int RichListView::SelectedRow() const {
+    int first = -1;
+    for (const QModelIndex& index : selectionModel()->selectedIndexes())
+        if (first < 0 || index.row() < first) first = index.row();
+    return first;
+}
+
+void RichListView::SetSortDirection(SortDirection direction) {
+    sortDirection_ = direction;
+    sortState_->sign = direction == sdDescending ? -1 : 1;
+}
+
+void RichListView::SetSortColumn(int column) {
+    sortState_->column = column;
+    sortColumn_ = column;
+    SortByColumn(column);
+}
+
+void RichListView::SortByColumn(int column) {
+    if (column != lastSortColumn_ && lastSortColumn_ >= 0 && SortShow) header()->setSortIndicatorShown(false);
+    if (column < ColumnCount()) {
+        lastSortColumn_ = column;
+        sortColumn_ = column - 1;
+        sortState_->column = column - 1;
+        if (SortShow) {
+            header()->setSortIndicatorShown(true);
+            header()->setSortIndicator(column, sortDirection_ == sdDescending ? Qt::DescendingOrder
+                                                                              : Qt::AscendingOrder);
+        }
+        SortItems();
+    }
+    sortColumn_ = lastSortColumn_;
+    sortState_->column = lastSortColumn_;
+}
+
+void RichListView::SortItems() {
+    // The compare reads the column as the shared state holds it: -1 means the caption.
+    int column = sortState_->column;
+    SortStyle style = ssText;
+    QString prefix, suffix;
+    if (OnGetFormat) OnGetFormat(column, style, prefix, suffix);
+    std::vector<int> order = StableOrder(RowCount(), [&](int row1, int row2) {
+        return sortState_->sign * CompareRows(row1, row2, style, prefix, suffix);
+    });
+    model_.Reorder(order);
+}
+
+int RichListView::CompareRows(int row1, int row2, SortStyle style, const QString& prefix,
+                              const QString& suffix) const {
+    int column = sortState_->column;
+    // Column -1 is the caption, column c the sub-item c: one past in the model's cells.
+    const QString a = model_.GetCellText(column + 1, row1);
+    const QString b = model_.GetCellText(column + 1, row2);
+    int result = 1;
+    switch (style) {
+    case ssCustom:
+        if (OnCustomCompare) OnCustomCompare(column, a, b, result);
+        return result;
+    case ssRaw:
+        if (OnRawCompare) OnRawCompare(column, row1, row2, result);
+        return result;
+    default:
+        return CompareCellTexts(style, a, b, prefix, suffix);
+    }
+}
+
+void RichListView::HeaderClicked(int column) {
+    if (SortShow) {
+        if (column == lastSortColumn_)
+            SetSortDirection(sortDirection_ == sdAscending ? sdDescending : sdAscending);
+        bool enable = true;
+        if (OnSortStart) OnSortStart(column, enable);
+        if (enable) {
+            SortByColumn(column);
+            if (OnSortDone) OnSortDone(column);
+        }
+    }
+    if (OnColumnClick) OnColumnClick(column);
+}
+
+bool RichListView::CellAtPoint(const QPoint& point, int& row, int& column) const {
+    QModelIndex index = indexAt(point);
+    if (!index.isValid()) return false;
+    row = index.row();
+    column = index.column();
+    return true;
+}
+
+QString RichListView::CellTextAtPoint(const QPoint& point) const {
+    int row = 0, column = 0;
+    return CellAtPoint(point, row, column) ? GetCellText(column, row) : QString();
+}
+
+QRect RichListView::CellRect(int row, int column) const {
+    return visualRect(model_.index(row, column));
+}
+
+void RichListView::mousePressEvent(QMouseEvent* event) {
+    QTreeView::mousePressEvent(event);
+    if (event->button() != Qt::RightButton || !OnRightClickCell) return;
+    QModelIndex index = indexAt(event->position().toPoint());
+    if (index.isValid()) OnRightClickCell(index.row(), index.column());
+}
