@@ -160,10 +160,9 @@ void IniFile::EraseSection(const QString& section) {
 }
 
 void IniFile::ClearSection(const QString& section) {
-    auto it = index_.constFind(Fold(section));
-    if (it == index_.constEnd()) return;
-    sections_[*it].entries.clear();
-    sections_[*it].index.clear();
+    Section& target = FindOrAdd(section);
+    target.entries.clear();
+    target.index.clear();
 }
 
 const IniFile::Section* IniFile::Find(const QString& section) const {

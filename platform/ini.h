@@ -43,7 +43,7 @@ class IniFile {
     QStringList Keys(const QString& section) const;
     // Removes the section with its keys.
     void EraseSection(const QString& section);
-    // Removes the keys of a section but keeps the section in its place.
+    // Leaves the section present and empty: its keys go, its place stays (a new one goes last).
     void ClearSection(const QString& section);
 
   private:

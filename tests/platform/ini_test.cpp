@@ -72,8 +72,10 @@ TEST(IniFile, EraseAndClearSections) {
     ini.ClearSection("b");
     EXPECT_EQ(ini.Sections(), (QStringList{"A", "B", "C"}));
     EXPECT_TRUE(ini.Keys("B").isEmpty());
+    ini.ClearSection("D");
+    EXPECT_EQ(ini.Text(), "[A]\r\nk=1\r\n\r\n[B]\r\n\r\n[C]\r\nk=3\r\n\r\n[D]\r\n");
     ini.EraseSection("A");
-    EXPECT_EQ(ini.Sections(), (QStringList{"B", "C"}));
+    EXPECT_EQ(ini.Sections(), (QStringList{"B", "C", "D"}));
     EXPECT_EQ(ini.ReadString("c", "K", ""), "3"); // the index follows the removal
 }
 
