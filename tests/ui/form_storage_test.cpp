@@ -272,7 +272,7 @@ TEST(FormStorage, ClosedWindowsWriteTheirClientRectangleOnce) {
     {
         Window window(ini); // destroyed while shown: saved on the way out
         window.form->show();
-        window.form->move(70, 80);
+        window.form->setGeometry(70, 80, 320, 240);
     }
     EXPECT_EQ(IniFile(dir / "Tessarin.ini").ReadString("TForm1", "NormPos", ""), "70,80,390,320");
 }
