@@ -44,18 +44,24 @@ bool IniFile::Load() {
     auto bytes = ReadFileBytes(path_);
     if (!bytes) return false;
     Parse(DecodeText(*bytes));
+    dirty_ = false;
     return true;
 }
 
-std::string IniFile::Save() const {
+std::string IniFile::Save() {
+    std::error_code error;
+    if (!dirty_ && std::filesystem::exists(path_, error)) return {};
     // Keep the permissions of an existing file; a new one is private to its owner.
     int mode = 0600;
     struct stat info {};
     if (stat(path_.c_str(), &info) == 0) mode = static_cast<int>(info.st_mode & 07777);
-    return AtomicWrite(path_, EncodeText(Text()), mode);
+    std::string failure = AtomicWrite(path_, EncodeText(Text()), mode);
+    if (failure.empty()) dirty_ = false;
+    return failure;
 }
 
 void IniFile::Parse(const QString& text) {
+    dirty_ = true;
     sections_.clear();
     index_.clear();
     Section* current = nullptr;
@@ -121,11 +127,13 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
     QString folded = keyName.toCaseFolded();
     auto it = target.index.constFind(folded);
     if (it != target.index.constEnd()) {
+        if (target.entries[*it].raw == raw) return true;
         target.entries[*it].raw = raw;
     } else {
         target.index.insert(folded, target.entries.size());
         target.entries.push_back({keyName, raw});
     }
+    dirty_ = true;
     return true;
 }
 
@@ -157,10 +165,12 @@ void IniFile::EraseSection(const QString& section) {
     if (it == index_.constEnd()) return;
     sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(*it));
     Reindex();
+    dirty_ = true;
 }
 
 void IniFile::ClearSection(const QString& section) {
     Section& target = FindOrAdd(section);
+    if (!target.entries.empty()) dirty_ = true;
     target.entries.clear();
     target.index.clear();
 }
@@ -176,6 +186,7 @@ IniFile::Section& IniFile::FindOrAdd(const QString& section) {
     if (it != index_.constEnd()) return sections_[*it];
     index_.insert(folded, sections_.size());
     sections_.push_back({section.trimmed(), {}, {}});
+    dirty_ = true;
     return sections_.back();
 }
 

@@ -20,8 +20,9 @@ class IniFile {
     const std::filesystem::path& FileName() const { return path_; }
     // Reads the file again; false when it exists but cannot be read (the contents are then empty).
     bool Load();
-    // Writes the whole file atomically. Returns an error text, empty on success.
-    std::string Save() const;
+    // Writes the whole file atomically when anything changed since it was loaded or saved (closing a window
+    // whose settings stayed the same costs no write). Returns an error text, empty on success.
+    std::string Save();
 
     // Parses text in the file's layout, replacing the contents.
     void Parse(const QString& text);
@@ -64,4 +65,5 @@ class IniFile {
     std::filesystem::path path_;
     std::vector<Section> sections_;
     QHash<QString, size_t> index_; // folded section name -> section
+    bool dirty_ = true;
 };

@@ -123,16 +123,30 @@ void FormStorage::SaveProperties() {
     for (const Bound& entry : BoundProperties()) {
         if (!entry.object) continue;
         if (IsLinesProperty(entry.property)) {
-            const QString listSection = section_ + '.' + entry.key;
-            const QStringList lines = PropertyLines(entry.property);
-            ini_.ClearSection(listSection);
-            if (!lines.isEmpty()) ini_.WriteInteger(listSection, "Count", static_cast<int>(lines.size()));
-            for (int i = 0; i < lines.size(); ++i)
-                ini_.WriteString(listSection, QString("Item%1").arg(i), lines[i]);
+            SaveLines(section_ + '.' + entry.key, PropertyLines(entry.property));
         } else if (auto text = PropertyToText(entry.property, form_)) {
             ini_.WriteString(section_, entry.key, *text);
         }
     }
+}
+
+// The list's section is erased and written anew, unless it already holds the same lines.
+void FormStorage::SaveLines(const QString& listSection, const QStringList& lines) {
+    QStringList keys;
+    if (!lines.isEmpty()) keys << "Count";
+    for (int i = 0; i < lines.size(); ++i)
+        keys << QString("Item%1").arg(i);
+    auto same = [&] {
+        if (!ini_.SectionExists(listSection) || ini_.Keys(listSection) != keys) return false;
+        for (int i = 0; i < lines.size(); ++i)
+            if (ini_.ReadString(listSection, keys[i + 1], "") != lines[i]) return false;
+        return lines.isEmpty() || ini_.ReadInteger(listSection, "Count", -1) == lines.size();
+    };
+    if (same()) return;
+    ini_.ClearSection(listSection);
+    if (!lines.isEmpty()) ini_.WriteInteger(listSection, "Count", static_cast<int>(lines.size()));
+    for (int i = 0; i < lines.size(); ++i)
+        ini_.WriteString(listSection, keys[i + 1], lines[i]);
 }
 
 void FormStorage::RestoreProperties() {

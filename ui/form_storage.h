@@ -58,6 +58,7 @@ class FormStorage : public QObject {
     void RestorePlacement(const ScreenFacts& screens);
     void SaveProperties();
     void RestoreProperties();
+    void SaveLines(const QString& listSection, const QStringList& lines);
     const std::vector<Bound>& BoundProperties();
 
     QPointer<QWidget> form_;

@@ -96,6 +96,32 @@ TEST(IniFile, SavesCrlfPrivatelyAndKeepsAnExistingMode) {
     EXPECT_EQ(reread.ReadString("TFORM1", "GIF_PATH_CAPTION", ""), QString::fromUtf8("C:\\Bilder\\Æ"));
 }
 
+TEST(IniFile, SavesOnlyWhenSomethingChanged) {
+    TempDir dir;
+    auto path = dir / "Tessarin.ini";
+    IniFile ini(path);
+    ini.WriteString("A", "k", "1");
+    ASSERT_EQ(ini.Save(), "");
+    WriteFileBytes(path, "[A]\r\nk=edited\r\n");
+    ini.WriteString("a", "K", "1");
+    ini.ClearSection("B");
+    ini.ClearSection("B");
+    ini.ClearSection("B");
+    ASSERT_EQ(ini.Save(), "");
+    EXPECT_NE(*ReadFileBytes(path), "[A]\r\nk=edited\r\n"); // the new empty section is a change
+    WriteFileBytes(path, "[A]\r\nk=edited\r\n");
+    ini.WriteString("A", "k", "1");
+    ini.ClearSection("B");
+    ASSERT_EQ(ini.Save(), "");
+    EXPECT_EQ(*ReadFileBytes(path), "[A]\r\nk=edited\r\n"); // same values: no write
+    ini.WriteString("A", "k", "2");
+    ASSERT_EQ(ini.Save(), "");
+    EXPECT_EQ(IniFile(path).ReadString("A", "k", ""), "2");
+    std::filesystem::remove(path);
+    ASSERT_EQ(ini.Save(), ""); // a missing file is written even when nothing changed
+    EXPECT_TRUE(std::filesystem::exists(path));
+}
+
 TEST(IniFile, AnIndependentReaderSeesTheSameSectionsAndKeys) {
     TempDir dir;
     auto path = dir / "Tessarin.ini";
