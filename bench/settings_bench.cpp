@@ -1,0 +1,112 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QSlider>
+#include <QSpinBox>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "platform/ini.h"
+#include "ui/form_storage.h"
+
+namespace {
+
+// Ten windows with stored lists shaped like the program's: paths, scales, set fields, a command-line memo and
+// the label maker's check boxes, spin edits and texts.
+struct Windows {
+    explicit Windows(IniFile& ini) {
+        for (int w = 1; w <= 10; ++w) {
+            auto form = std::make_unique<QWidget>();
+            form->setGeometry(40 + w, 50 + w, 600, 400);
+            QStringList props;
+            auto add = [&](QWidget* control, const QString& name, const QString& property) {
+                control->setParent(form.get());
+                control->setObjectName(name);
+                props << name + '.' + property;
+            };
+            for (int i = 1; i <= 6; ++i)
+                add(new QCheckBox, QString("CheckBox%1").arg(i), "Checked");
+            for (int i = 1; i <= 6; ++i)
+                add(new QSpinBox, QString("SpinEdit%1").arg(i), "Value");
+            for (int i = 1; i <= 4; ++i) {
+                auto* edit = new QLineEdit(QString("C:\\Program Files\\LDraw\\parts %1").arg(i));
+                add(edit, QString("Edit%1").arg(i), "Text");
+            }
+            for (int i = 1; i <= 4; ++i)
+                add(new QSlider, QString("rot%1").arg(i), "Position");
+            add(new QLabel("dx=0 dy=0 lx=0 ly=0 ex=0 ey=0 ix=0 iy=0"), "Label10", "Caption");
+            auto* memo =
+                new QPlainTextEdit("-Antialias=0 -ShowErrors=0 -FOV=10\n-DefaultZoom=0.95\n-SaveWidth=400");
+            add(memo, "Memo1", "Lines");
+            storages.push_back(new FormStorage(form.get(), ini, QString("TForm%1").arg(w), props));
+            forms.push_back(std::move(form));
+        }
+    }
+    std::vector<std::unique_ptr<QWidget>> forms;
+    std::vector<FormStorage*> storages;
+};
+
+std::filesystem::path BenchFile(const char* name) {
+    auto dir = std::filesystem::temp_directory_path() / "tessarin_settings_bench";
+    std::filesystem::create_directories(dir);
+    return dir / name;
+}
+
+// Every window restored as it is shown and saved as it closes. With moved set, each window was moved while
+// open, so each save writes the file atomically (fsync included); without, nothing changed and nothing is
+// written.
+void BM_RestoreAndSaveAllWindows(benchmark::State& state) {
+    const bool moved = state.range(0) != 0;
+    IniFile ini(BenchFile("Tessarin.ini"));
+    Windows windows(ini);
+    int shift = 0;
+    for (auto _ : state) {
+        shift = 1 - shift;
+        for (size_t w = 0; w < windows.storages.size(); ++w) {
+            windows.storages[w]->RestoreAll();
+            if (moved) windows.forms[w]->move(windows.forms[w]->pos() + QPoint(shift ? 1 : -1, 0));
+            windows.storages[w]->SaveAll();
+        }
+    }
+}
+BENCHMARK(BM_RestoreAndSaveAllWindows)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same keys through the framework's own settings file as a peer.
+void BM_PeerSettingsSameKeys(benchmark::State& state) {
+    IniFile ours(BenchFile("Tessarin.ini"));
+    Windows windows(ours);
+    for (FormStorage* storage : windows.storages)
+        storage->RestoreAll(), storage->SaveAll();
+    const QString path = QString::fromStdString(BenchFile("peer.ini").string());
+    for (auto _ : state) {
+        for (const QString& section : ours.Sections()) {
+            QSettings settings(path, QSettings::IniFormat);
+            settings.beginGroup(section);
+            for (const QString& key : ours.Keys(section))
+                benchmark::DoNotOptimize(settings.value(key));
+            for (const QString& key : ours.Keys(section))
+                settings.setValue(key, ours.ReadString(section, key, ""));
+            settings.endGroup();
+            settings.sync();
+        }
+    }
+}
+BENCHMARK(BM_PeerSettingsSameKeys)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(std::filesystem::temp_directory_path() / "tessarin_settings_bench");
+    return 0;
+}
