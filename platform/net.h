@@ -18,21 +18,21 @@ struct NetAddress {
 // Resolves a host name on a worker thread. The object may be dropped while the lookup still runs: the
 // thread then finishes on its own and its result is thrown away.
 class HostLookup {
-public:
+  public:
     HostLookup(const std::string& host, int port);
     bool Done() const;
     // Valid once Done(): the error (0 on success) and the addresses in the order the resolver gave them.
     int Error() const;
     std::vector<NetAddress> Addresses() const;
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
 };
 
 // A non-blocking TCP socket. Every call returns at once; Wait() is the only place that blocks.
 class TcpSocket {
-public:
+  public:
     TcpSocket() = default;
     ~TcpSocket() { Close(); }
     TcpSocket(const TcpSocket&) = delete;
@@ -52,6 +52,6 @@ public:
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
-private:
+  private:
     int fd_ = -1;
 };

@@ -13,13 +13,15 @@ constexpr size_t kMaxHeaderTotal = 65536;
 
 std::string Upper(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
 std::string Lower(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -52,7 +54,8 @@ int HexDigit(char c) {
 int ExStringList::IndexOfHeader(std::string_view name) const {
     const std::string wanted = Upper(name);
     for (size_t i = 0; i < Lines.size(); ++i)
-        if (Upper(std::string_view(Lines[i]).substr(0, Lines[i].find(':'))) == wanted) return static_cast<int>(i);
+        if (Upper(std::string_view(Lines[i]).substr(0, Lines[i].find(':'))) == wanted)
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -74,7 +77,8 @@ void ExStringList::SetValue(std::string_view name, std::string_view value) {
 
 std::string ExStringList::Text() const {
     std::string text;
-    for (const std::string& line : Lines) text += line + "\r\n";
+    for (const std::string& line : Lines)
+        text += line + "\r\n";
     return text;
 }
 
@@ -94,7 +98,8 @@ std::string UUProcessor::Encode(std::string_view input) const {
             unsigned bits = 0;
             for (size_t k = 0; k < 3; ++k)
                 bits = bits << 8 | (k < n ? static_cast<unsigned char>(block[i + k]) : 0u);
-            for (size_t k = 0; k <= n; ++k) out += symbol((bits >> (18 - 6 * k)) & 63);
+            for (size_t k = 0; k <= n; ++k)
+                out += symbol((bits >> (18 - 6 * k)) & 63);
             if (Method == Base64) out.append(3 - n, '=');
         }
         out += "\r\n";
@@ -112,7 +117,8 @@ std::string URLCoder::Decode(std::string_view text) {
         } else if (text[i] == '%') {
             int high = i + 2 < text.size() ? HexDigit(text[i + 1]) : -1;
             int low = high >= 0 ? HexDigit(text[i + 2]) : -1;
-            if (low < 0) throw std::invalid_argument("Invalid escape in URL text: " + std::string(text.substr(i, 3)));
+            if (low < 0)
+                throw std::invalid_argument("Invalid escape in URL text: " + std::string(text.substr(i, 3)));
             out += static_cast<char>(high * 16 + low);
             i += 2;
         } else {
@@ -140,7 +146,8 @@ std::string URLEncode(std::string_view text) {
 
 HTTPClient::HTTPClient() = default;
 
-void HTTPClient::Run(Method method, const std::string& url, const std::string& data, const std::string& target) {
+void HTTPClient::Run(Method method, const std::string& url, const std::string& data,
+                     const std::string& target) {
     method_ = method;
     URL = url;
     data_ = data;
@@ -148,21 +155,45 @@ void HTTPClient::Run(Method method, const std::string& url, const std::string& d
     ExecuteRequest();
 }
 
-void HTTPClient::Get(const std::string& url) { Run(kGet, url, {}, {}); }
-void HTTPClient::Options(const std::string& url) { Run(kOptions, url, {}, {}); }
-void HTTPClient::Head(const std::string& url) { Run(kHead, url, {}, {}); }
+void HTTPClient::Get(const std::string& url) {
+    Run(kGet, url, {}, {});
+}
+void HTTPClient::Options(const std::string& url) {
+    Run(kOptions, url, {}, {});
+}
+void HTTPClient::Head(const std::string& url) {
+    Run(kHead, url, {}, {});
+}
 void HTTPClient::Post(const std::string& url, const std::string& data) {
     Run(kPost, url, OutputFileMode ? data : URLCoder::Decode(data), {});
 }
-void HTTPClient::Put(const std::string& url, const std::string& data) { Run(kPut, url, data, {}); }
-void HTTPClient::Patch(const std::string& url, const std::string& data) { Run(kPatch, url, data, {}); }
-void HTTPClient::Copy(const std::string& url, const std::string& target) { Run(kCopy, url, {}, target); }
-void HTTPClient::Move(const std::string& url, const std::string& target) { Run(kMove, url, {}, target); }
-void HTTPClient::Delete(const std::string& url) { Run(kDelete, url, {}, {}); }
-void HTTPClient::Link(const std::string& url, const std::string& link) { Run(kLink, url, "Send.dat", link); }
-void HTTPClient::Unlink(const std::string& url, const std::string& link) { Run(kUnlink, url, "Send.dat", link); }
-void HTTPClient::Trace(const std::string& url, const std::string& data) { Run(kTrace, url, data, {}); }
-void HTTPClient::Raw(const std::string& url, const std::string& data) { Run(kRaw, url, data, {}); }
+void HTTPClient::Put(const std::string& url, const std::string& data) {
+    Run(kPut, url, data, {});
+}
+void HTTPClient::Patch(const std::string& url, const std::string& data) {
+    Run(kPatch, url, data, {});
+}
+void HTTPClient::Copy(const std::string& url, const std::string& target) {
+    Run(kCopy, url, {}, target);
+}
+void HTTPClient::Move(const std::string& url, const std::string& target) {
+    Run(kMove, url, {}, target);
+}
+void HTTPClient::Delete(const std::string& url) {
+    Run(kDelete, url, {}, {});
+}
+void HTTPClient::Link(const std::string& url, const std::string& link) {
+    Run(kLink, url, "Send.dat", link);
+}
+void HTTPClient::Unlink(const std::string& url, const std::string& link) {
+    Run(kUnlink, url, "Send.dat", link);
+}
+void HTTPClient::Trace(const std::string& url, const std::string& data) {
+    Run(kTrace, url, data, {});
+}
+void HTTPClient::Raw(const std::string& url, const std::string& data) {
+    Run(kRaw, url, data, {});
+}
 
 bool HTTPClient::SendsData() const {
     switch (method_) {
@@ -179,7 +210,9 @@ bool HTTPClient::SendsData() const {
     }
 }
 
-bool HTTPClient::CookieGoesTo() const { return !CookieAllowed || CookieAllowed(Host, Port); }
+bool HTTPClient::CookieGoesTo() const {
+    return !CookieAllowed || CookieAllowed(Host, Port);
+}
 
 void HTTPClient::ParseURL() {
     if (URL.empty()) throw ESockError("Empty URL");
@@ -188,7 +221,8 @@ void HTTPClient::ParseURL() {
     const size_t slash = URL.find('/');
     if (hasAuthority) {
         int third = NthSeparatorPos(URL, '/', 3);
-        path_ = std::count(URL.begin(), URL.end(), '/') >= 3 ? URL.substr(static_cast<size_t>(third - 1)) : "";
+        path_ =
+            std::count(URL.begin(), URL.end(), '/') >= 3 ? URL.substr(static_cast<size_t>(third - 1)) : "";
     } else {
         path_ = slash == std::string::npos ? "" : URL.substr(slash);
     }
@@ -198,7 +232,9 @@ void HTTPClient::ParseURL() {
         if (scheme == "https") throw ESockError("Secure (https) addresses are not supported: " + URL);
         Port = scheme == "gopher" ? 70 : scheme == "ftp" ? 21 : 80;
     }
-    std::string hostField = hasAuthority ? NthFieldByChar(URL, '/', 3) : URL[0] != '/' ? NthFieldByChar(URL, '/', 1) : "";
+    std::string hostField = hasAuthority    ? NthFieldByChar(URL, '/', 3)
+                            : URL[0] != '/' ? NthFieldByChar(URL, '/', 1)
+                                            : "";
     if (size_t portColon = hostField.find(':'); portColon != std::string::npos) {
         int64_t port = LeadingNumber(hostField.substr(portColon + 1));
         if (port < 1 || port > 65535) throw ESockError("Invalid port in " + URL);
@@ -213,11 +249,12 @@ void HTTPClient::ParseURL() {
 }
 
 void HTTPClient::BuildHeader() {
-    static const char* const words[] = {"GET ",    "OPTIONS ", "HEAD ", "POST ",   "PUT ",    "PATCH ", "COPY ",
-                                        "MOVE ",   "DELETE ",  "LINK ", "UNLINK ", "TRACE ", ""};
+    static const char* const words[] = {"GET ",  "OPTIONS ", "HEAD ", "POST ",   "PUT ",   "PATCH ", "COPY ",
+                                        "MOVE ", "DELETE ",  "LINK ", "UNLINK ", "TRACE ", ""};
     const std::string host = Port == 80 ? Host : Host + ":" + std::to_string(Port);
     RequestHeader.Lines.clear();
-    if (method_ != kRaw) RequestHeader.Lines.push_back(words[method_] + (Proxy.empty() ? path_ : URL) + " HTTP/1.0");
+    if (method_ != kRaw)
+        RequestHeader.Lines.push_back(words[method_] + (Proxy.empty() ? path_ : URL) + " HTTP/1.0");
     if (!Proxy.empty()) {
         RequestHeader.Lines.push_back("Proxy-Connection: Keep-Alive");
         RequestHeader.Lines.push_back("Host: " + host);
@@ -284,7 +321,8 @@ void HTTPClient::ReadResponseHeader() {
         std::string line = ReadLn(std::min(kMaxHeaderLine, kMaxHeaderTotal - total + 1));
         total += line.size();
         if (total > kMaxHeaderTotal) throw ESockError("Reply header too long");
-        if (line.empty() || line.back() != '\n') throw ESockError("Connection closed during the reply header");
+        if (line.empty() || line.back() != '\n')
+            throw ESockError("Connection closed during the reply header");
         AddHeaderLine(line, text, out);
         return line;
     };

@@ -19,7 +19,7 @@ struct HeaderInfo {
 
 // Header lines "name: value", looked up by name without regard to case.
 class ExStringList {
-public:
+  public:
     std::vector<std::string> Lines;
     int IndexOfHeader(std::string_view name) const;
     // A non-empty value replaces the line or is appended; an empty value removes the line.
@@ -30,7 +30,7 @@ public:
 
 // Base64 and uuencode in lines of 45 input bytes, each line ended with CR LF.
 class UUProcessor {
-public:
+  public:
     enum { Base64 = 0, UUEncode = 1 };
     int Method = Base64;
     std::function<void()> OnBeginEncode, OnEndEncode;
@@ -39,7 +39,7 @@ public:
 
 // "+" becomes a blank and "%hh" a byte; a "%" without two hex digits is an error.
 class URLCoder {
-public:
+  public:
     static std::string Decode(std::string_view text);
 };
 
@@ -48,7 +48,7 @@ std::string URLEncode(std::string_view text);
 
 // One HTTP/1.0 request per call over a fresh connection, following redirects.
 class HTTPClient : public SocketClient {
-public:
+  public:
     HTTPClient();
 
     // In InputFileMode the names of the files that receive the reply body and header; otherwise the
@@ -96,12 +96,26 @@ public:
     void SendRequest();
     void ReadResponseHeader();
 
-protected:
+  protected:
     std::string ConnectHost() const override { return Proxy.empty() ? Host : Proxy; }
     int ConnectPort() const override { return Proxy.empty() ? Port : ProxyPort; }
 
-private:
-    enum Method { kGet, kOptions, kHead, kPost, kPut, kPatch, kCopy, kMove, kDelete, kLink, kUnlink, kTrace, kRaw };
+  private:
+    enum Method {
+        kGet,
+        kOptions,
+        kHead,
+        kPost,
+        kPut,
+        kPatch,
+        kCopy,
+        kMove,
+        kDelete,
+        kLink,
+        kUnlink,
+        kTrace,
+        kRaw
+    };
     void Run(Method method, const std::string& url, const std::string& data, const std::string& target);
     bool SendsData() const;
     bool CookieGoesTo() const;

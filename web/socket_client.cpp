@@ -99,7 +99,9 @@ int NthSeparatorPos(std::string_view text, char separator, int n) {
     return static_cast<int>(text.size());
 }
 
-SocketClient::SocketClient() : Pump(ProcessMessages), alive_(std::make_shared<bool>(true)) { Report(8, "Create"); }
+SocketClient::SocketClient() : Pump(ProcessMessages), alive_(std::make_shared<bool>(true)) {
+    Report(8, "Create");
+}
 
 SocketClient::~SocketClient() {
     *alive_ = false;
@@ -112,15 +114,20 @@ void SocketClient::Report(int level, const std::string& text) {
     if (OnStatus) OnStatus(text);
 }
 
+void SocketClient::PumpEvents() {
+    // The pumped events may cancel us or even destroy us: nothing of this object is touched afterwards
+    // until it is known to be alive, and the callback runs from a copy of its own.
+    std::shared_ptr<bool> alive = alive_;
+    if (std::function<void()> pump = Pump) pump();
+    if (!*alive) throw SocketClientDestroyed{};
+}
+
 SocketClient::WaitResult SocketClient::WaitFor(short events, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (Canceled) return WaitResult::Canceled;
         if (socket_.Wait(events, kSliceMs) != 0) return WaitResult::Ready;
-        // The pumped events may cancel us or even destroy us.
-        std::shared_ptr<bool> alive = alive_;
-        if (Pump) Pump();
-        if (!*alive) throw SocketClientDestroyed{};
+        PumpEvents();
         if (Canceled) return WaitResult::Canceled;
         if (timeoutMs > 0 && Clock::now() >= deadline) return WaitResult::TimedOut;
     }
@@ -129,9 +136,7 @@ SocketClient::WaitResult SocketClient::WaitFor(short events, int timeoutMs) {
 SocketClient::WaitResult SocketClient::WaitForLookup(const HostLookup& lookup) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(TimeOut);
     while (!lookup.Done()) {
-        std::shared_ptr<bool> alive = alive_;
-        if (Pump) Pump();
-        if (!*alive) throw SocketClientDestroyed{};
+        PumpEvents();
         if (Canceled) return WaitResult::Canceled;
         if (TimeOut > 0 && Clock::now() >= deadline) return WaitResult::TimedOut;
         poll(nullptr, 0, 1);
@@ -303,7 +308,8 @@ std::string SocketClient::ReadLn(size_t maxLength) {
     Report(8, "ReadLn");
     for (;;) {
         size_t feed = received_.find('\n', readPos_);
-        if (feed != std::string::npos && feed - readPos_ < maxLength) return TakeReceived(feed + 1 - readPos_);
+        if (feed != std::string::npos && feed - readPos_ < maxLength)
+            return TakeReceived(feed + 1 - readPos_);
         if (Pending() >= maxLength) throw ESockError("Line too long");
         if (!ReceiveMore("Socket readln aborted")) return TakeReceived(Pending());
     }

@@ -12,12 +12,12 @@
 
 // Socket and host lookup failures.
 class ESockError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 // A blocking call ended by Cancel().
 class EAbortError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 // Thrown out of a wait whose client was destroyed by the events pumped during it. It is deliberately no
@@ -36,7 +36,7 @@ int NthSeparatorPos(std::string_view text, char separator, int n);
 // interface stays alive and Cancel() can be reached; a call whose client is destroyed meanwhile unwinds
 // with SocketClientDestroyed without touching it.
 class SocketClient {
-public:
+  public:
     SocketClient();
     virtual ~SocketClient();
     SocketClient(const SocketClient&) = delete;
@@ -81,14 +81,15 @@ public:
     // maxLength -1: until the peer closes; otherwise until text holds at least maxLength bytes.
     void CaptureString(std::string& text, int64_t maxLength);
 
-protected:
+  protected:
     // The proxy, when a descendant has one, is where the connection goes.
     virtual std::string ConnectHost() const { return Host; }
     virtual int ConnectPort() const { return Port; }
     void Report(int level, const std::string& text);
 
-private:
+  private:
     enum class WaitResult { Ready, TimedOut, Canceled };
+    void PumpEvents();
     WaitResult WaitFor(short events, int timeoutMs);
     WaitResult WaitForLookup(const HostLookup& lookup);
     std::vector<NetAddress> Resolve();

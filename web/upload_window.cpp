@@ -12,12 +12,12 @@
 #include <QVBoxLayout>
 
 UploadWindow::UploadWindow(QWidget* parent)
-    : QDialog(parent), Edit1(new QLineEdit), ComboBox1(new QComboBox), Edit2(new QLineEdit), Edit3(new QLineEdit),
-      Button1(new QPushButton(QStringLiteral("Browse..."))), BitBtn1(new QPushButton(QStringLiteral("Send"))),
-      BitBtn2(new QPushButton(QStringLiteral("Cancel"))) {
+    : QDialog(parent), Edit1(new QLineEdit), ComboBox1(new QComboBox), Edit2(new QLineEdit),
+      Edit3(new QLineEdit), Button1(new QPushButton(QStringLiteral("Browse..."))),
+      BitBtn1(new QPushButton(QStringLiteral("Send"))), BitBtn2(new QPushButton(QStringLiteral("Cancel"))) {
     setWindowTitle(QStringLiteral("Peeron Inventory Upload"));
-    ComboBox1->addItems({"Mint in Sealed Box", "Built from Instructions", "Picture Inventory", "Set Picture",
-                         "Opened Set"});
+    ComboBox1->addItems(
+        {"Mint in Sealed Box", "Built from Instructions", "Picture Inventory", "Set Picture", "Opened Set"});
     Edit2->setEnabled(false);
     BitBtn1->setDefault(true);
 

@@ -10,7 +10,7 @@ class QPushButton;
 // Composes an inventory upload request; nothing is sent.
 class UploadWindow : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit UploadWindow(QWidget* parent = nullptr);
 
     QLineEdit* Edit1;     // set number

@@ -21,7 +21,8 @@ std::string HostSetting(const char* variable, const char* fallback) {
 std::pair<std::string, int> SplitHost(const std::string& setting) {
     const size_t colon = setting.find(':');
     std::string host = setting.substr(0, colon);
-    for (char& c : host) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : host)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return {host, colon == std::string::npos ? 80 : std::atoi(setting.c_str() + colon + 1)};
 }
 
@@ -40,7 +41,9 @@ bool LooksLikeMasterList(const fs::path& file) {
     return line.find('\t') != std::string::npos && line.find('<') == std::string::npos;
 }
 
-std::string Bytes(const QString& text) { return EncodeText(text); }
+std::string Bytes(const QString& text) {
+    return EncodeText(text);
+}
 
 void RemoveQuietly(const fs::path& file) {
     std::error_code ec;
@@ -53,8 +56,12 @@ const QString kMasterFailure = QStringLiteral(
 
 } // namespace
 
-std::string ServiceHost() { return HostSetting("TESSARIN_SERVICE_HOST", "peeron.com"); }
-std::string ServiceWwwHost() { return HostSetting("TESSARIN_SERVICE_WWW_HOST", "www.peeron.com"); }
+std::string ServiceHost() {
+    return HostSetting("TESSARIN_SERVICE_HOST", "peeron.com");
+}
+std::string ServiceWwwHost() {
+    return HostSetting("TESSARIN_SERVICE_WWW_HOST", "www.peeron.com");
+}
 
 WebService::WebService(WebServiceHost& host) : host_(host) {
     HTTPClient1.ReportLevel = 0;
@@ -68,7 +75,9 @@ WebService::WebService(WebServiceHost& host) : host_(host) {
     };
 }
 
-WebService::~WebService() { *alive_ = false; }
+WebService::~WebService() {
+    *alive_ = false;
+}
 
 template <typename Command> void WebService::RunCommand(Command command) {
     if (running_) return;
@@ -85,7 +94,9 @@ template <typename Command> void WebService::RunCommand(Command command) {
     running_ = false;
 }
 
-fs::path WebService::InventoryFolder() { return DataDir() / "inventory"; }
+fs::path WebService::InventoryFolder() {
+    return DataDir() / "inventory";
+}
 
 bool WebService::Download(const std::string& host, const std::string& path, const fs::path& file) {
     HTTPClient1.Header = (DataDir() / "Head.txt").string();
@@ -107,7 +118,8 @@ bool WebService::PeeronLogin() {
     if (!HTTPClient1.HeaderInfo.Cookie.empty()) return true;
     HTTPClient1.Header = (DataDir() / "Head.txt").string();
     HTTPClient1.Body = (DataDir() / "Default.htm").string();
-    HTTPClient1.Get("http://" + ServiceWwwHost() + "/cgi-bin/invcgis/login?user=" + URLEncode(Bytes(host_.LoginUser())) +
+    HTTPClient1.Get("http://" + ServiceWwwHost() +
+                    "/cgi-bin/invcgis/login?user=" + URLEncode(Bytes(host_.LoginUser())) +
                     "&pass=" + URLEncode(Bytes(host_.LoginPassword())) + "&login=Login");
     // A cookie set on a redirect was taken on the way; one on the final reply is taken here.
     if (!HTTPClient1.CookieIn.empty() && HTTPClient1.CookieAllowed(HTTPClient1.Host, HTTPClient1.Port))
@@ -123,9 +135,10 @@ bool WebService::LoginOrComplain() {
         loggedIn = false;
     }
     if (!loggedIn)
-        ShowMessage(QStringLiteral("Unable to login to %1.  Please check your username and password on the More "
-                                   "page and try again.")
-                        .arg(QString::fromStdString(SplitHost(ServiceWwwHost()).first)));
+        ShowMessage(
+            QStringLiteral("Unable to login to %1.  Please check your username and password on the More "
+                           "page and try again.")
+                .arg(QString::fromStdString(SplitHost(ServiceWwwHost()).first)));
     return loggedIn;
 }
 
@@ -144,7 +157,8 @@ void WebService::UpdateMasterList() {
             }
             host_.ShowStatus("Saving master.txt");
             if (fs::exists(folder / "master.txt"))
-                fs::copy_file(folder / "master.txt", folder / "old_master.txt", fs::copy_options::overwrite_existing);
+                fs::copy_file(folder / "master.txt", folder / "old_master.txt",
+                              fs::copy_options::overwrite_existing);
             fs::rename(temporary, folder / "master.txt");
         } catch (const std::exception&) {
             RemoveQuietly(temporary);
@@ -208,7 +222,9 @@ void WebService::DownloadSetInventory() {
             return;
         }
         const fs::path file = InventoryFolder() / name.toStdString();
-        auto known = [](const std::string& line) { return line.find("cannot be found") == std::string::npos; };
+        auto known = [](const std::string& line) {
+            return line.find("cannot be found") == std::string::npos;
+        };
         if (FetchInventory("/inv/raw/" + id.toStdString() + "/", name, file, known))
             LoadDownloaded(name, [&] { host_.ReadInvFile(file); });
     });
@@ -229,4 +245,6 @@ void WebService::DownloadPeeronFile(const QString& name) {
         LoadDownloaded(name, [&] { host_.ReadTsvFile(file); });
 }
 
-void WebService::UploadInventory() { ShowMessage("Sorry this is feature unavailable right now."); }
+void WebService::UploadInventory() {
+    ShowMessage("Sorry this is feature unavailable right now.");
+}

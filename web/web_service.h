@@ -9,7 +9,7 @@
 
 // What the web commands need from the main window.
 class WebServiceHost {
-public:
+  public:
     virtual ~WebServiceHost() = default;
     // User name and password of the settings window's "More" page.
     virtual QString LoginUser() = 0;
@@ -32,7 +32,7 @@ std::string ServiceWwwHost();
 // The commands that talk to the inventory web service: login, master list update, set inventory and
 // My Parts downloads. Files go to the data folder; names of saved files never come from the server.
 class WebService {
-public:
+  public:
     explicit WebService(WebServiceHost& host);
     ~WebService();
 
@@ -51,7 +51,7 @@ public:
     void Cancel() { HTTPClient1.Cancel(); }
     bool IsRunning() const { return running_; }
 
-private:
+  private:
     // Runs one command unless another is under way; the program counts as busy meanwhile.
     template <typename Command> void RunCommand(Command command);
     // GETs path from host into file. False (and the file removed) unless the reply is a complete 2xx.

@@ -10,7 +10,7 @@
 // A scripted server on 127.0.0.1 and a free port. Connections are served one at a time on a thread;
 // the script gets the socket and the request header it sent.
 class LoopbackServer {
-public:
+  public:
     using Script = std::function<void(int fd, const std::string& request)>;
     explicit LoopbackServer(Script script);
     ~LoopbackServer();
@@ -19,7 +19,7 @@ public:
     // The request headers received so far, in order.
     std::vector<std::string> requests();
 
-private:
+  private:
     void Serve();
     Script script_;
     int listener_ = -1;
