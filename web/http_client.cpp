@@ -216,6 +216,9 @@ bool HTTPClient::CookieGoesTo() const {
 
 void HTTPClient::ParseURL() {
     if (URL.empty()) throw ESockError("Empty URL");
+    // A control character in the address would split the request line.
+    if (std::any_of(URL.begin(), URL.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
+        throw ESockError("Invalid URL: control character");
     if (Port == 0) Port = 80;
     const bool hasAuthority = URL.find("//") != std::string::npos;
     const size_t slash = URL.find('/');

@@ -65,7 +65,8 @@ TEST(HttpClientUnit, ParseUrlTable) {
         }
     }
     HTTPClient client;
-    for (const char* bad : {"", "https://secure.test/", "http://h:0/", "http://h:99999/", "http://h:x/"}) {
+    for (const char* bad : {"", "https://secure.test/", "http://h:0/", "http://h:99999/", "http://h:x/",
+                            "http://h/a\r\nX: y"}) {
         client.URL = bad;
         EXPECT_THROW(client.ParseURL(), ESockError) << bad;
     }
