@@ -12,9 +12,9 @@
 #include <thread>
 #include <unistd.h>
 
-int WinsockErrorFromErrno(int e) {
+int SocketErrorFromErrno(int e) {
     struct Pair {
-        int errnoValue, winsock;
+        int errnoValue, number;
     };
     static const Pair table[] = {
         {EINTR, 10004},         {EBADF, 10009},        {EACCES, 10013},          {EFAULT, 10014},
@@ -31,11 +31,11 @@ int WinsockErrorFromErrno(int e) {
     };
     if (e == EAGAIN) return 10035;
     for (const Pair& p : table)
-        if (p.errnoValue == e) return p.winsock;
+        if (p.errnoValue == e) return p.number;
     return 10000 + e;
 }
 
-int WinsockErrorFromLookup(int lookupError) {
+int SocketErrorFromLookup(int lookupError) {
     switch (lookupError) {
     case 0:
         return 0;
@@ -48,7 +48,7 @@ int WinsockErrorFromLookup(int lookupError) {
         return 11004;
 #endif
     case EAI_SYSTEM:
-        return WinsockErrorFromErrno(errno);
+        return SocketErrorFromErrno(errno);
     default:
         return 11001;
     }
@@ -70,7 +70,7 @@ HostLookup::HostLookup(const std::string& host, int port) : state_(std::make_sha
         addrinfo* list = nullptr;
         int rc = getaddrinfo(host.c_str(), service.c_str(), &hints, &list);
         std::lock_guard guard(state->lock);
-        state->error = WinsockErrorFromLookup(rc);
+        state->error = SocketErrorFromLookup(rc);
         for (addrinfo* a = list; rc == 0 && a; a = a->ai_next) {
             NetAddress address;
             std::memcpy(&address.storage, a->ai_addr, a->ai_addrlen);
@@ -99,18 +99,18 @@ std::vector<NetAddress> HostLookup::Addresses() const {
 int TcpSocket::StartConnect(const NetAddress& address) {
     Close();
     fd_ = socket(address.storage.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-    if (fd_ < 0) return WinsockErrorFromErrno(errno);
+    if (fd_ < 0) return SocketErrorFromErrno(errno);
     int one = 1;
     setsockopt(fd_, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     if (connect(fd_, reinterpret_cast<const sockaddr*>(&address.storage), address.length) == 0) return 0;
-    return errno == EINPROGRESS ? 0 : WinsockErrorFromErrno(errno);
+    return errno == EINPROGRESS ? 0 : SocketErrorFromErrno(errno);
 }
 
 int TcpSocket::ConnectResult() const {
     int error = 0;
     socklen_t length = sizeof error;
     if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &length) != 0) error = errno;
-    return error == 0 ? 0 : WinsockErrorFromErrno(error);
+    return error == 0 ? 0 : SocketErrorFromErrno(error);
 }
 
 short TcpSocket::Wait(short events, int timeoutMs) const {
@@ -122,14 +122,14 @@ short TcpSocket::Wait(short events, int timeoutMs) const {
 long TcpSocket::Send(const char* data, size_t length, int& error) {
     ssize_t n = send(fd_, data, length, MSG_NOSIGNAL);
     if (n >= 0) return n;
-    error = (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : WinsockErrorFromErrno(errno);
+    error = (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : SocketErrorFromErrno(errno);
     return -1;
 }
 
 long TcpSocket::Receive(char* data, size_t length, int& error) {
     ssize_t n = recv(fd_, data, length, 0);
     if (n >= 0) return n;
-    error = (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : WinsockErrorFromErrno(errno);
+    error = (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) ? 0 : SocketErrorFromErrno(errno);
     return -1;
 }
 

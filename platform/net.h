@@ -7,8 +7,8 @@
 
 // Socket errors are numbered as the classic Windows socket layer numbered them, so that the error texts
 // users and stored logs know stay the same.
-int WinsockErrorFromErrno(int errnoValue);
-int WinsockErrorFromLookup(int lookupError);
+int SocketErrorFromErrno(int errnoValue);
+int SocketErrorFromLookup(int lookupError);
 
 struct NetAddress {
     sockaddr_storage storage{};
