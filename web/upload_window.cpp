@@ -1,5 +1,60 @@
 #include "web/upload_window.h"
 
-UploadWindow::UploadWindow(QWidget* parent) : QDialog(parent) {
+#include "web/web_service.h"
+
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+UploadWindow::UploadWindow(QWidget* parent)
+    : QDialog(parent), Edit1(new QLineEdit), ComboBox1(new QComboBox), Edit2(new QLineEdit),
+      Edit3(new QLineEdit), Button1(new QPushButton(QStringLiteral("Browse..."))),
+      BitBtn1(new QPushButton(QStringLiteral("Send"))), BitBtn2(new QPushButton(QStringLiteral("Cancel"))) {
     setWindowTitle(QStringLiteral("Peeron Inventory Upload"));
+    ComboBox1->addItems(
+        {"Mint in Sealed Box", "Built from Instructions", "Picture Inventory", "Set Picture", "Opened Set"});
+    Edit2->setEnabled(false);
+    BitBtn1->setDefault(true);
+
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(Edit2);
+    fileRow->addWidget(Button1);
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("Set Number"), Edit1);
+    form->addRow(QStringLiteral("Source"), ComboBox1);
+    form->addRow(QStringLiteral("File to upload"), fileRow);
+    form->addRow(new QLabel(QStringLiteral("* Can only upload a PRN file.")));
+    form->addRow(Edit3);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    ChooseFile = [this] {
+        return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("prn (*.prn *.PRN)"));
+    };
+    connect(Button1, &QPushButton::clicked, this, &UploadWindow::Button1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &UploadWindow::BitBtn1Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void UploadWindow::Button1Click() {
+    const QString file = ChooseFile();
+    if (!file.isEmpty()) Edit2->setText(file);
+}
+
+void UploadWindow::BitBtn1Click() {
+    const QString request = "http://" + QString::fromStdString(ServiceHost()) +
+                            "/cgi-bin/invcgis/submitinv?format=TZ&Bag=ON&SetNumber=" + Edit1->text() +
+                            "&Source=MISB&File=" + Edit2->text();
+    if (OnRequestComposed) OnRequestComposed(request);
+    accept();
 }

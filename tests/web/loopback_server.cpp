@@ -1,0 +1,97 @@
+#include "loopback_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int Listen(int& port) {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    listen(fd, 16);
+    socklen_t length = sizeof address;
+    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    port = ntohs(address.sin_port);
+    return fd;
+}
+
+std::string ReadRequest(int fd) {
+    std::string request;
+    char buffer[4096];
+    while (request.find("\r\n\r\n") == std::string::npos) {
+        ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        request.append(buffer, static_cast<size_t>(n));
+    }
+    return request;
+}
+
+} // namespace
+
+LoopbackServer::LoopbackServer(Script script) : script_(std::move(script)) {
+    listener_ = Listen(port_);
+    thread_ = std::thread([this] { Serve(); });
+}
+
+LoopbackServer::~LoopbackServer() {
+    stop_ = true;
+    thread_.join();
+    close(listener_);
+}
+
+void LoopbackServer::Serve() {
+    while (!stop_) {
+        pollfd p{listener_, POLLIN, 0};
+        if (poll(&p, 1, 20) <= 0) continue;
+        int fd = accept(listener_, nullptr, nullptr);
+        if (fd < 0) continue;
+        const std::string request = ReadRequest(fd);
+        {
+            std::lock_guard guard(lock_);
+            requests_.push_back(request);
+        }
+        script_(fd, request);
+        close(fd);
+    }
+}
+
+std::vector<std::string> LoopbackServer::requests() {
+    std::lock_guard guard(lock_);
+    return requests_;
+}
+
+void SendAll(int fd, const std::string& bytes) {
+    size_t sent = 0;
+    while (sent < bytes.size()) {
+        ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+        if (n <= 0) return;
+        sent += static_cast<size_t>(n);
+    }
+}
+
+std::string RequestTarget(const std::string& request) {
+    const size_t start = request.find(' ') + 1;
+    return request.substr(start, request.find(' ', start) - start);
+}
+
+std::string RequestHeaderValue(const std::string& request, const std::string& name) {
+    const std::string key = "\r\n" + name + ": ";
+    const size_t at = request.find(key);
+    if (at == std::string::npos) return {};
+    const size_t start = at + key.size();
+    return request.substr(start, request.find("\r\n", start) - start);
+}
+
+int ClosedPort() {
+    int port = 0;
+    close(Listen(port));
+    return port;
+}

@@ -1,0 +1,290 @@
+#include "loopback_server.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "support/test_support.h"
+#include "web/upload_window.h"
+#include "web/web_service.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <sys/socket.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kCookie = "SESSION=abc123";
+const std::string kLoginTarget = "/cgi-bin/invcgis/login?user=ann&pass=p%26ss%20w&login=Login";
+const std::string kMasterList = "Part Number\tDescription\n3001\tBrick 2 x 4\n3003\tBrick 2 x 2\n";
+const std::string kMyParts =
+    "Quantity\tPart Number\tColor\tDescription\tNotes\r\n4\t3001\tRed\tBrick 2 x 4\t\r\n";
+
+std::string Reply(const std::string& status, const std::string& body, const std::string& extra = "") {
+    return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n" + extra + "\r\n" + body;
+}
+
+// The service as far as these commands know it.
+struct StandIn {
+    std::string masterReply =
+        Reply("200 OK", kMasterList, "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n");
+    bool stallMaster = false;
+    LoopbackServer server{[this](int fd, const std::string& request) { Answer(fd, request); }};
+
+    void Answer(int fd, const std::string& request) {
+        const std::string target = RequestTarget(request);
+        const bool withCookie = RequestHeaderValue(request, "Cookie") == kCookie;
+        if (target.starts_with("/cgi-bin/invcgis/login?")) {
+            // The cookie comes with a redirect to the welcome page, as a login form typically answers.
+            if (target == kLoginTarget)
+                SendAll(fd, Reply("302 Found", "",
+                                  "Set-Cookie: " + kCookie + "; path=/\r\nLocation: /welcome\r\n"));
+            else
+                SendAll(fd, Reply("200 OK", "<html>Login failed</html>"));
+        } else if (target == "/welcome") {
+            SendAll(fd, Reply("200 OK", "<html>Welcome</html>"));
+        } else if (target == "/inv/master/") {
+            if (stallMaster) {
+                char c;
+                while (recv(fd, &c, 1, 0) > 0) {
+                }
+            }
+            SendAll(fd, masterReply);
+        } else if (target == "/inv/raw/6399-1/") {
+            SendAll(fd, Reply("200 OK", "6399-1\tAirport Shuttle\n3001\tRed\t4\n"));
+        } else if (target.starts_with("/inv/raw/")) {
+            SendAll(fd, Reply("200 OK", "Set " + target.substr(9) + " cannot be found\ncannot be found\n"));
+        } else if (target == "/cgi-bin/invcgis/mypartsexport?format=026" && withCookie) {
+            SendAll(fd, Reply("200 OK", kMyParts));
+        } else if (target == "/cgi-bin/invcgis/mypartsexport?format=026") {
+            SendAll(fd, Reply("200 OK", "<html>Please log in</html>"));
+        } else {
+            SendAll(fd, Reply("404 Not Found", "nothing here"));
+        }
+    }
+    std::vector<std::string> Targets() {
+        std::vector<std::string> targets;
+        for (const std::string& request : server.requests())
+            targets.push_back(RequestTarget(request));
+        return targets;
+    }
+};
+
+// The main window as the commands see it.
+struct FakeMainWindow : WebServiceHost {
+    QString user = "ann", password = "p&ss w";
+    int setNumber = 6399;
+    QString suffix = "-1";
+    int prompts = 0, reloads = 0;
+    QStringList statuses;
+    bool statusVisible = false;
+    std::vector<fs::path> invFiles, tsvFiles;
+    std::function<void(const QString&)> onStatus;
+
+    QString LoginUser() override { return user; }
+    QString LoginPassword() override { return password; }
+    int AskSetNumber(const QString&, QString& chosen) override {
+        ++prompts;
+        chosen = suffix;
+        return setNumber;
+    }
+    void ShowStatus(const QString& text) override {
+        statuses << text;
+        statusVisible = true;
+        if (onStatus) onStatus(text);
+    }
+    void HideStatus() override { statusVisible = false; }
+    void ReloadMasterList() override { ++reloads; }
+    void ReadInvFile(const fs::path& file) override { invFiles.push_back(file); }
+    void ReadTsvFile(const fs::path& file) override { tsvFiles.push_back(file); }
+};
+
+class WebServiceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetDataDir(data.path());
+        setenv("TESSARIN_SERVICE_HOST", standIn.server.authority().c_str(), 1);
+        setenv("TESSARIN_SERVICE_WWW_HOST", standIn.server.authority().c_str(), 1);
+        TestMessages::Clear();
+    }
+    void TearDown() override {
+        unsetenv("TESSARIN_SERVICE_HOST");
+        unsetenv("TESSARIN_SERVICE_WWW_HOST");
+    }
+    std::string DataFile(const std::string& name) { return ReadFileBytes(data / name).value_or("<missing>"); }
+
+    TempDir data;
+    StandIn standIn;
+    FakeMainWindow window;
+    WebService service{window};
+};
+
+const QString kUnableToLogin =
+    "Unable to login to 127.0.0.1.  Please check your username and password on the More "
+    "page and try again.";
+const QString kMasterFailure =
+    "There was a problem downloading master.txt.\r\nmaster.txt was not updated.  Please "
+    "check your internet conection.";
+
+} // namespace
+
+TEST_F(WebServiceTest, SetDownloadLogsInOnceAndReadsTheInventory) {
+    service.DownloadSetInventory();
+    EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{kLoginTarget, "/welcome", "/inv/raw/6399-1/"}));
+    const fs::path file = data / "inventory" / "6399-1.inv";
+    ASSERT_EQ(window.invFiles, std::vector<fs::path>{file});
+    EXPECT_EQ(ReadFileBytes(file).value_or(""), "6399-1\tAirport Shuttle\n3001\tRed\t4\n");
+    EXPECT_EQ(DataFile("Default.htm"), "<html>Welcome</html>") << "the login reply goes to Default.htm";
+    EXPECT_EQ(window.statuses, (QStringList{"Connecting to 127.0.0.1", "Downloading 6399-1.inv",
+                                            "Saving 6399-1.inv", "Loading 6399-1.inv"}));
+    EXPECT_FALSE(window.statusVisible);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+
+    // The second download sends no login and carries the cookie.
+    service.DownloadSetInventory();
+    const std::vector<std::string> requests = standIn.server.requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_EQ(RequestTarget(requests[3]), "/inv/raw/6399-1/");
+    EXPECT_EQ(RequestHeaderValue(requests[3], "Cookie"), kCookie);
+    EXPECT_EQ(RequestHeaderValue(requests[3], "User-Agent"), "Tessarin");
+    EXPECT_EQ(DataFile("Head.txt").substr(0, 17), "HTTP/1.0 200 OK\r\n");
+}
+
+TEST_F(WebServiceTest, UnknownSetIsRemovedAndReported) {
+    window.setNumber = 1234;
+    // An earlier good copy of the file survives a failed download.
+    fs::create_directories(data / "inventory");
+    WriteFileBytes(data / "inventory" / "1234-1.inv", "old copy");
+    service.DownloadSetInventory();
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading 1234-1.inv"});
+    EXPECT_EQ(ReadFileBytes(data / "inventory" / "1234-1.inv").value_or(""), "old copy");
+    EXPECT_FALSE(fs::exists(data / "inventory" / "1234-1.inv.tmp"));
+    EXPECT_TRUE(window.invFiles.empty());
+    EXPECT_FALSE(window.statusVisible);
+}
+
+TEST_F(WebServiceTest, CancelledPromptSendsNothingAfterTheLogin) {
+    window.setNumber = 0;
+    service.DownloadSetInventory();
+    EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{kLoginTarget, "/welcome"}));
+    EXPECT_EQ(window.prompts, 1);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+}
+
+TEST_F(WebServiceTest, WrongPasswordStopsWithTheLoginMessage) {
+    window.password = "wrong";
+    service.DownloadSetInventory();
+    EXPECT_EQ(TestMessages::Shown(), QStringList{kUnableToLogin});
+    EXPECT_EQ(window.prompts, 0);
+    service.DownloadMyParts();
+    EXPECT_EQ(standIn.Targets().size(), 2u) << "a failed login is tried again by the next command";
+    EXPECT_TRUE(window.tsvFiles.empty());
+}
+
+TEST_F(WebServiceTest, MyPartsNeedsTheCookie) {
+    service.DownloadMyParts();
+    const fs::path file = data / "inventory" / "PeeronMyParts.tsv";
+    ASSERT_EQ(window.tsvFiles, std::vector<fs::path>{file});
+    EXPECT_EQ(ReadFileBytes(file).value_or(""), kMyParts);
+
+    // Without the cookie the service answers with a page that is not a part list.
+    WebService fresh(window);
+    fresh.HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
+    fresh.DownloadMyParts();
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading PeeronMyParts.tsv"});
+    EXPECT_EQ(window.tsvFiles.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(file).value_or(""), kMyParts) << "the earlier list stays";
+}
+
+TEST_F(WebServiceTest, MasterUpdateRotatesTheLists) {
+    WriteFileBytes(data / "master.txt", "Part Number\tDescription\nold\tlist\n");
+    WriteFileBytes(data / "old_master.txt", "older");
+    service.UpdateMasterList();
+    EXPECT_EQ(DataFile("master.txt"), kMasterList);
+    EXPECT_EQ(DataFile("old_master.txt"), "Part Number\tDescription\nold\tlist\n");
+    EXPECT_FALSE(fs::exists(data / "master.tmp"));
+    EXPECT_EQ(window.reloads, 1);
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"master.txt has been updated!"});
+    EXPECT_EQ(window.statuses, (QStringList{"Connecting to 127.0.0.1", "Downloading master.txt",
+                                            "Saving master.txt", "Loading new master.txt"}));
+    EXPECT_EQ(standIn.Targets(), std::vector<std::string>{"/inv/master/"}) << "no login for the master list";
+}
+
+TEST_F(WebServiceTest, BrokenMasterReplyLeavesTheListsAlone) {
+    const std::string replies[] = {
+        Reply("500 Internal Server Error", kMasterList),
+        Reply("200 OK", "<html><body>Service down</body></html>\n"),
+        Reply("200 OK", kMasterList, "Content-Length: 4800\r\n"),
+        Reply("200 OK", ""),
+        "HTTP/1.0 200 OK\r\nContent-Le",
+    };
+    WriteFileBytes(data / "master.txt", "current");
+    WriteFileBytes(data / "old_master.txt", "previous");
+    for (const std::string& reply : replies) {
+        TestMessages::Clear();
+        standIn.masterReply = reply;
+        service.UpdateMasterList();
+        EXPECT_EQ(TestMessages::Shown(), QStringList{kMasterFailure}) << reply;
+        EXPECT_EQ(DataFile("master.txt"), "current") << reply;
+        EXPECT_EQ(DataFile("old_master.txt"), "previous") << reply;
+        EXPECT_FALSE(fs::exists(data / "master.tmp")) << reply;
+        EXPECT_FALSE(window.statusVisible);
+    }
+    EXPECT_EQ(window.reloads, 0);
+}
+
+TEST_F(WebServiceTest, CancelDuringTheWaitAndNoSecondCommand) {
+    standIn.stallMaster = true;
+    WriteFileBytes(data / "master.txt", "current");
+    bool busyInside = false;
+    window.onStatus = [&](const QString& text) {
+        if (text != "Downloading master.txt") return;
+        busyInside = BusyGuard::IsBusy();
+        service.DownloadSetInventory(); // refused: a command is under way
+        QTimer::singleShot(50, [&] { service.Cancel(); });
+    };
+    service.UpdateMasterList();
+    EXPECT_TRUE(busyInside);
+    EXPECT_FALSE(BusyGuard::IsBusy());
+    EXPECT_EQ(window.prompts, 0);
+    EXPECT_EQ(TestMessages::Shown(), QStringList{kMasterFailure});
+    EXPECT_EQ(DataFile("master.txt"), "current");
+    EXPECT_FALSE(service.IsRunning());
+}
+
+TEST_F(WebServiceTest, ClosingDuringTheWaitUnwindsSafely) {
+    standIn.stallMaster = true;
+    auto* doomed = new WebService(window);
+    window.onStatus = [&](const QString& text) {
+        if (text == "Downloading master.txt") QTimer::singleShot(30, [&] { delete doomed; });
+    };
+    doomed->UpdateMasterList();
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << "nothing is reported for a window that is gone";
+    EXPECT_FALSE(BusyGuard::IsBusy());
+}
+
+TEST_F(WebServiceTest, UploadIsUnavailableAndTheWindowOnlyComposes) {
+    service.UploadInventory();
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"Sorry this is feature unavailable right now."});
+
+    UploadWindow upload;
+    EXPECT_EQ(upload.windowTitle(), "Peeron Inventory Upload");
+    EXPECT_EQ(upload.ComboBox1->count(), 5);
+    EXPECT_FALSE(upload.Edit2->isEnabled());
+    upload.ChooseFile = [] { return QString("/tmp/set.prn"); };
+    upload.Button1->click();
+    QString composed;
+    upload.OnRequestComposed = [&](const QString& request) { composed = request; };
+    upload.Edit1->setText("6399");
+    upload.BitBtn1->click();
+    EXPECT_EQ(composed, QString::fromStdString("http://" + standIn.server.authority() +
+                                               "/cgi-bin/invcgis/submitinv?format=TZ&Bag=ON&SetNumber=6399"
+                                               "&Source=MISB&File=/tmp/set.prn"));
+    EXPECT_EQ(upload.result(), QDialog::Accepted);
+    EXPECT_EQ(standIn.Targets().size(), 0u) << "nothing is sent";
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "platform/net.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+// Socket and host lookup failures.
+class ESockError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+// A blocking call ended by Cancel().
+class EAbortError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+// Thrown out of a wait whose client was destroyed by the events pumped during it. It is deliberately no
+// std::exception, so no handler that would touch the dead client catches it on the way out.
+struct SocketClientDestroyed {};
+
+// "10061:Connection refused" for a known error, "Unknown Error No. n" otherwise.
+std::string SocketErrorText(int code);
+
+// Field n (from 1) of text split at separator; empty when there is no such field.
+std::string NthFieldByChar(std::string_view text, char separator, int n);
+// Position (from 1) of the n-th separator; the text's length when there are fewer.
+int NthSeparatorPos(std::string_view text, char separator, int n);
+
+// Blocking TCP client calls on a non-blocking socket. Every wait pumps the application's events, so the
+// interface stays alive and Cancel() can be reached; a call whose client is destroyed meanwhile unwinds
+// with SocketClientDestroyed without touching it.
+class SocketClient {
+  public:
+    SocketClient();
+    virtual ~SocketClient();
+    SocketClient(const SocketClient&) = delete;
+    SocketClient& operator=(const SocketClient&) = delete;
+
+    std::string Host;
+    int Port = 0;
+    // Milliseconds allowed for host lookup and connecting (0: no limit) and for any silence of the peer
+    // while reading or sending (0: no limit).
+    int TimeOut = 30000;
+    int IdleTimeOut = 60000;
+    int ReportLevel = 1;
+
+    std::function<void()> OnConnect, OnDisconnect, OnHostResolved, OnConnectionFailed, OnPacketRecvd,
+        OnPacketSent;
+    // Handled := true asks for another lookup (the handler may have changed Host).
+    std::function<void(bool& handled)> OnInvalidHost;
+    std::function<void(const std::string& status)> OnStatus;
+    // Called on every pass of a wait; ProcessMessages() unless replaced.
+    std::function<void()> Pump;
+
+    std::string Status;
+    int LastErrorNo = 0;
+    int64_t BytesSent = 0, BytesRecvd = 0, BytesTotal = 0;
+    bool Canceled = false, TimedOut = false, Connected = false;
+    std::string TransactionReply;
+    int ReplyNumber = 0;
+
+    void Connect();
+    void Disconnect();
+    void Cancel();
+    void Write(std::string_view text);
+    void Writeln(std::string_view text);
+    // The next line including its line feed; what is left when the peer closes without one (empty at the
+    // end). A line longer than maxLength is refused.
+    std::string ReadLn(size_t maxLength = 65536);
+    std::string Transaction(std::string_view command);
+    void SendBuffer(std::string_view bytes);
+    void SendFile(const std::filesystem::path& name);
+    // Everything received until the peer closes goes into a new file.
+    void CaptureFile(const std::filesystem::path& name);
+    // maxLength -1: until the peer closes; otherwise until text holds at least maxLength bytes.
+    void CaptureString(std::string& text, int64_t maxLength);
+
+  protected:
+    // The proxy, when a descendant has one, is where the connection goes.
+    virtual std::string ConnectHost() const { return Host; }
+    virtual int ConnectPort() const { return Port; }
+    void Report(int level, const std::string& text);
+
+  private:
+    enum class WaitResult { Ready, TimedOut, Canceled };
+    void PumpEvents();
+    WaitResult WaitFor(short events, int timeoutMs);
+    WaitResult WaitForLookup(const HostLookup& lookup);
+    std::vector<NetAddress> Resolve();
+    bool TryConnect(const NetAddress& address);
+    // Appends what arrives to the receive buffer; false once the peer has closed.
+    bool ReceiveMore(const char* abortText);
+    std::string TakeReceived(size_t count);
+    size_t Pending() const { return received_.size() - readPos_; }
+    [[noreturn]] void RaiseError(int code);
+
+    TcpSocket socket_;
+    std::string received_;
+    size_t readPos_ = 0;
+    bool peerClosed_ = false;
+    std::shared_ptr<bool> alive_;
+};
