@@ -75,16 +75,16 @@ void ChunkIHDR::Set(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t c
 }
 
 void ChunkIHDR::Decode() {
-    if (Size() < 13 || Width() == 0 || Height() == 0) RaisePNG(png_text::kCorruptedData);
-    if (!PictureSizeAllowed(Width(), Height())) RaisePNG(png_text::kTooLarge);
+    if (Size() < 13 || Width() == 0 || Height() == 0) RaisePNG(png_messages::kCorruptedData);
+    if (!PictureSizeAllowed(Width(), Height())) RaisePNG(png_messages::kTooLarge);
     // Every known colour type allows 8 bits.
-    if (!DepthAllowed(ColorType(), 8)) RaisePNG(png_text::kUnknownColorType);
-    if (!DepthAllowed(ColorType(), BitDepth())) RaisePNG(png_text::kCorruptedData);
-    if (InterlaceMethod() > 1) RaisePNG(png_text::kUnknownInterlace);
+    if (!DepthAllowed(ColorType(), 8)) RaisePNG(png_messages::kUnknownColorType);
+    if (!DepthAllowed(ColorType(), BitDepth())) RaisePNG(png_messages::kCorruptedData);
+    if (InterlaceMethod() > 1) RaisePNG(png_messages::kUnknownInterlace);
 }
 
 std::vector<QRgb> ChunkPLTE::Entries() const {
-    if (Size() == 0 || Size() % 3 != 0 || Size() / 3 > 256) RaisePNG(png_text::kInvalidPalette);
+    if (Size() == 0 || Size() % 3 != 0 || Size() / 3 > 256) RaisePNG(png_messages::kInvalidPalette);
     std::vector<QRgb> entries(Size() / 3);
     const uint8_t* p = Bytes().data();
     for (QRgb& entry : entries) {
@@ -144,8 +144,8 @@ void ChunkGAMA::BuildTables() {
 
 QRgb ChunkTRNS::TransparentColor() const {
     const ChunkIHDR* header = Owner().Find<ChunkIHDR>();
-    if (!header || header->ColorType() != 2) RaisePNG(png_text::kTransparencyNotRGB);
-    if (!HasColor()) RaisePNG(png_text::kCorruptedData);
+    if (!header || header->ColorType() != 2) RaisePNG(png_messages::kTransparencyNotRGB);
+    if (!HasColor()) RaisePNG(png_messages::kCorruptedData);
     // The pixels keep the high byte of 16-bit samples and pass through the gamma table; the key must
     // be the colour those pixels show, or it would never match them.
     const size_t offset = header->BitDepth() == 16 ? 0 : 1;
@@ -197,7 +197,7 @@ std::unique_ptr<Chunk> ChunkClasses::Create(ChunkList& owner, const std::string&
 }
 
 void ChunkList::CheckIndex(int index, int limit) {
-    if (index < 0 || index > limit) RaisePNG(png_text::kChunkIndex);
+    if (index < 0 || index > limit) RaisePNG(png_messages::kChunkIndex);
 }
 
 Chunk& ChunkList::Item(int index) const {

@@ -8,7 +8,7 @@ class EPNGImageException : public EInvalidGraphic {
     explicit EPNGImageException(const char* text);
 };
 
-namespace png_text {
+namespace png_messages {
 inline constexpr const char* kUnknownInterlace = "The image has an unknown interlace method.";
 inline constexpr const char* kUnknownCriticalChunk =
     "The currently being loaded image contains critical(s) chunk(s) not reconized by the decoder.";
@@ -29,7 +29,7 @@ inline constexpr const char* kUnknownColorType =
 inline constexpr const char* kUnknownFilter =
     "The image could not be loaded because it uses an unknown set of filter types.";
 inline constexpr const char* kTooLarge = "The image is too large to be loaded.";
-} // namespace png_text
+} // namespace png_messages
 
 [[noreturn]] void RaisePNG(const char* text);
 

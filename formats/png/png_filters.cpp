@@ -6,16 +6,14 @@
 
 #include "formats/png/png_error.h"
 
-uint8_t PaethPredictor(uint8_t a, uint8_t b, uint8_t c) {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) return a;
-    return pb <= pc ? b : c;
-}
+namespace {
 
-void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t size, size_t bpp) {
+// kStep is the byte step to the left neighbour when known at compile time, else 0 and step holds it.
+template <size_t kStep>
+void Unfilter(RowFilter filter, uint8_t* row, const uint8_t* prior, size_t size, size_t step) {
+    const size_t bpp = kStep ? kStep : step;
     const size_t lead = bpp < size ? bpp : size;
-    switch (static_cast<RowFilter>(filter)) {
+    switch (filter) {
     case RowFilter::None:
         return;
     case RowFilter::Sub:
@@ -39,7 +37,25 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t size
             row[i] = static_cast<uint8_t>(row[i] + PaethPredictor(row[i - bpp], prior[i], prior[i - bpp]));
         return;
     }
-    RaisePNG(png_text::kUnknownFilter);
+}
+
+} // namespace
+
+void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t size, size_t bpp) {
+    if (filter > static_cast<uint8_t>(RowFilter::Paeth)) RaisePNG(png_messages::kUnknownFilter);
+    const auto f = static_cast<RowFilter>(filter);
+    switch (bpp) {
+    case 1:
+        return Unfilter<1>(f, row, prior, size, bpp);
+    case 2:
+        return Unfilter<2>(f, row, prior, size, bpp);
+    case 3:
+        return Unfilter<3>(f, row, prior, size, bpp);
+    case 4:
+        return Unfilter<4>(f, row, prior, size, bpp);
+    default:
+        return Unfilter<0>(f, row, prior, size, bpp);
+    }
 }
 
 void FilterRow(RowFilter filter, const uint8_t* row, const uint8_t* prior, size_t size, size_t bpp,

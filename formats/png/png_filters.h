@@ -14,7 +14,19 @@ constexpr FilterSet FilterBit(RowFilter filter) {
 constexpr FilterSet kDefaultFilters = FilterBit(RowFilter::None) | FilterBit(RowFilter::Sub) |
                                       FilterBit(RowFilter::Average) | FilterBit(RowFilter::Paeth);
 
-uint8_t PaethPredictor(uint8_t a, uint8_t b, uint8_t c);
+// The neighbour (left a, above b, upper left c) nearest to a + b - c; ties go to a, then b.
+inline uint8_t PaethPredictor(uint8_t a, uint8_t b, uint8_t c) {
+    int distA = b - c, distB = a - c, distC = a + b - 2 * c;
+    distA = distA < 0 ? -distA : distA;
+    distB = distB < 0 ? -distB : distB;
+    distC = distC < 0 ? -distC : distC;
+    uint8_t nearest = a;
+    if (distB < distA) {
+        distA = distB;
+        nearest = b;
+    }
+    return distC < distA ? c : nearest;
+}
 
 // Undoes the filter of one row in place against the row above; bpp is the byte step to the pixel on the
 // left (at least 1). Raises the codec's error for an unknown filter type.

@@ -52,10 +52,10 @@ void PNGImage::LoadFromStream(Stream& stream) {
     uint8_t signature[8];
     if (stream.Read(signature, sizeof signature) != sizeof signature ||
         std::memcmp(signature, kSignature, sizeof signature) != 0)
-        RaisePNG(png_text::kInvalidHeader);
+        RaisePNG(png_messages::kInvalidHeader);
     ReadChunks(stream);
-    if (chunks_.Count() == 0 || chunks_.IndexOfClass<ChunkIHDR>() != 0) RaisePNG(png_text::kNoIHDR);
-    if (!chunks_.Find<ChunkIDAT>()) RaisePNG(png_text::kNoImageData);
+    if (chunks_.Count() == 0 || chunks_.IndexOfClass<ChunkIHDR>() != 0) RaisePNG(png_messages::kNoIHDR);
+    if (!chunks_.Find<ChunkIDAT>()) RaisePNG(png_messages::kNoImageData);
     for (int i = 0; i < chunks_.Count(); ++i)
         chunks_.Item(i).Decode();
 
@@ -69,28 +69,32 @@ void PNGImage::ReadChunks(Stream& stream) {
     const int64_t size = stream.Size();
     int64_t position = stream.Position();
     Chunk* firstData = nullptr;
+    size_t dataSize = 0;
     while (position < size) {
         // Every length is checked against what the stream still holds before anything is allocated.
-        if (size - position < kChunkFrame) RaisePNG(png_text::kCorruptedData);
+        if (size - position < kChunkFrame) RaisePNG(png_messages::kCorruptedData);
         uint8_t head[8];
         stream.ReadBuffer(head, sizeof head);
         const uint32_t length = ReadBE32(head);
         if (length > kMaxChunkLength || length > size - position - kChunkFrame)
-            RaisePNG(png_text::kCorruptedData);
+            RaisePNG(png_messages::kCorruptedData);
         const std::string type(head + 4, head + 8);
-        if (!ChunkClasses::Registered(type) && Critical(type)) RaisePNG(png_text::kUnknownCriticalChunk);
+        if (!ChunkClasses::Registered(type) && Critical(type)) RaisePNG(png_messages::kUnknownCriticalChunk);
 
         // Later image data chunks continue the first one.
         const bool continued = firstData && type == ChunkIDAT::kType;
         std::unique_ptr<Chunk> chunk = continued ? nullptr : ChunkClasses::Create(chunks_, type);
         Chunk& target = continued ? *firstData : *chunk;
-        const size_t offset = continued ? target.Size() : 0;
-        target.Data().SetSize(offset + length);
+        const size_t offset = continued ? dataSize : 0;
+        // The first image data chunk is sized for all the file may still hold, so the chunks that
+        // continue it are never copied about; it is trimmed at the end.
+        if (!continued) target.Data().SetSize(type == ChunkIDAT::kType ? size_t(size - position) : length);
+        if (type == ChunkIDAT::kType) dataSize = offset + length;
         uint8_t* data = target.Data().Memory() + offset;
         stream.ReadBuffer(data, length);
         uint8_t crc[4];
         stream.ReadBuffer(crc, sizeof crc);
-        if (ReadBE32(crc) != ChunkCRC(head + 4, data, length)) RaisePNG(png_text::kCorruptedData);
+        if (ReadBE32(crc) != ChunkCRC(head + 4, data, length)) RaisePNG(png_messages::kCorruptedData);
         position += kChunkFrame + length;
 
         if (!chunk) continue;
@@ -98,6 +102,7 @@ void PNGImage::ReadChunks(Stream& stream) {
         if (!firstData && type == ChunkIDAT::kType) firstData = &added;
         if (type == ChunkIEND::kType) break;
     }
+    if (firstData) firstData->Data().SetSize(dataSize);
 }
 
 void PNGImage::SaveToStream(Stream& stream) {

@@ -45,7 +45,7 @@ void PreparePalette(PNGImage& image, const ChunkIHDR& header, const uint8_t* gam
     std::vector<QRgb> entries;
     if (header.ColorType() == 3) {
         const ChunkPLTE* plte = image.Chunks().Find<ChunkPLTE>();
-        if (!plte) RaisePNG(png_text::kNoPalette);
+        if (!plte) RaisePNG(png_messages::kNoPalette);
         entries = plte->Entries();
         if (gamma)
             for (QRgb& e : entries)
@@ -93,29 +93,27 @@ void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, 
         StoreColour<kChannels, kSampleBytes, false>(row, count, out, step, nullptr);
 }
 
-unsigned IndexAt(const uint8_t* row, uint32_t i, int depth) {
-    switch (depth) {
-    case 1:
-        return (row[i >> 3] >> (7 - (i & 7))) & 1;
-    case 2:
-        return ((row[i >> 2] >> (6 - 2 * (i & 3))) & 3) * kTwoBitSpread;
-    case 4:
-        return (row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
-    case 8:
-        return row[i];
-    default:
-        return row[2 * i];
-    }
+template <int kDepth> unsigned IndexAt(const uint8_t* row, uint32_t i) {
+    if constexpr (kDepth == 1) return (row[i >> 3] >> (7 - (i & 7))) & 1;
+    if constexpr (kDepth == 2) return ((row[i >> 2] >> (6 - 2 * (i & 3))) & 3) * kTwoBitSpread;
+    if constexpr (kDepth == 4) return (row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
+    if constexpr (kDepth == 8) return row[i];
+    return row[2 * i]; // 16 bits: the high byte
 }
 
-void PutIndex(uint8_t* scan, uint32_t x, unsigned v, PixelFormat format) {
+template <PixelFormat kFormat> void PutIndex(uint8_t* scan, uint32_t x, unsigned v) {
     // The bitmap starts zeroed and every pixel is placed once, so packed pixels can be or-ed in.
-    if (format == PixelFormat::pf1bit)
+    if constexpr (kFormat == PixelFormat::pf1bit)
         scan[x >> 3] = static_cast<uint8_t>(scan[x >> 3] | v << (7 - (x & 7)));
-    else if (format == PixelFormat::pf4bit)
+    if constexpr (kFormat == PixelFormat::pf4bit)
         scan[x >> 1] = static_cast<uint8_t>(scan[x >> 1] | v << ((x & 1) ? 0 : 4));
-    else
-        scan[x] = static_cast<uint8_t>(v);
+    if constexpr (kFormat == PixelFormat::pf8bit) scan[x] = static_cast<uint8_t>(v);
+}
+
+template <int kDepth, PixelFormat kFormat>
+void StoreIndices(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_t x0, uint32_t dx) {
+    for (uint32_t i = 0, x = x0; i < count; ++i, x += dx)
+        PutIndex<kFormat>(scan, x, IndexAt<kDepth>(row, i));
 }
 
 // Decodes the rows of the image data, pass by pass, into the bitmap.
@@ -162,13 +160,22 @@ class RowDecoder {
                             : StoreColour<2, 1, false>(row, count, out, step, nullptr);
             }
         }
-        const PixelFormat format = image_.Format();
         if (dx == 1 && (depth_ == 1 || depth_ == 4 || depth_ == 8)) {
             std::memcpy(scan, row, RowBytes(count, depth_));
             return;
         }
-        for (uint32_t i = 0; i < count; ++i)
-            PutIndex(scan, x0 + i * dx, IndexAt(row, i, depth_), format);
+        switch (depth_) {
+        case 1:
+            return StoreIndices<1, PixelFormat::pf1bit>(row, count, scan, x0, dx);
+        case 2:
+            return StoreIndices<2, PixelFormat::pf4bit>(row, count, scan, x0, dx);
+        case 4:
+            return StoreIndices<4, PixelFormat::pf4bit>(row, count, scan, x0, dx);
+        case 8:
+            return StoreIndices<8, PixelFormat::pf8bit>(row, count, scan, x0, dx);
+        default:
+            return StoreIndices<16, PixelFormat::pf8bit>(row, count, scan, x0, dx);
+        }
     }
 
     PNGImage& image_;
