@@ -1,0 +1,160 @@
+// PNG decoding and encoding, ours against libpng in the same run.
+#include <benchmark/benchmark.h>
+#include <png.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "formats/png/png_image.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path ExtraFolder() {
+    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env)
+        return fs::path(env) / "png-extra";
+    for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
+        if (fs::is_directory(fs::path(up) / "png-extra")) return fs::path(up) / "png-extra";
+    return {};
+}
+
+const std::vector<uint8_t>& FileBytes(const std::string& name) {
+    static std::vector<std::pair<std::string, std::vector<uint8_t>>> cache;
+    for (auto& [cached, bytes] : cache)
+        if (cached == name) return bytes;
+    std::ifstream in(ExtraFolder() / name, std::ios::binary);
+    cache.emplace_back(name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
+    return cache.back().second;
+}
+
+struct MemoryReader {
+    const std::vector<uint8_t>* bytes;
+    size_t at = 0;
+};
+
+void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
+    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+    if (reader->at + count > reader->bytes->size()) png_error(png, "read past the end");
+    std::memcpy(out, reader->bytes->data() + reader->at, count);
+    reader->at += count;
+}
+
+void WriteToMemory(png_structp png, png_bytep data, png_size_t count) {
+    auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + count);
+}
+
+void Flush(png_structp) {}
+
+// The peer decodes to what our bitmap holds: 8-bit samples, no alpha, B, G, R order.
+size_t LibpngDecode(const std::vector<uint8_t>& file) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    MemoryReader reader{&file};
+    png_set_read_fn(png, &reader, ReadFromMemory);
+    png_read_info(png, info);
+    png_set_strip_16(png);
+    png_set_strip_alpha(png);
+    png_set_bgr(png);
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    const size_t rowBytes = png_get_rowbytes(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    std::vector<uint8_t> pixels(rowBytes * height);
+    std::vector<png_bytep> rows(height);
+    for (png_uint_32 y = 0; y < height; ++y)
+        rows[y] = pixels.data() + y * rowBytes;
+    png_read_image(png, rows.data());
+    png_read_end(png, nullptr);
+    png_destroy_read_struct(&png, &info, nullptr);
+    return pixels.size();
+}
+
+std::vector<uint8_t> LibpngEncode(const Bitmap& bitmap) {
+    std::vector<uint8_t> out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png_create_info_struct(png);
+    png_set_write_fn(png, &out, WriteToMemory, Flush);
+    png_set_compression_level(png, 6); // what the default level means to zlib
+    png_set_IHDR(png, info, bitmap.Width(), bitmap.Height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_set_bgr(png);
+    for (int y = 0; y < bitmap.Height(); ++y)
+        png_write_row(png, bitmap.ScanLine(y));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return out;
+}
+
+bool Skip(benchmark::State& state, const std::string& name) {
+    if (!FileBytes(name).empty()) return false;
+    state.SkipWithError("png-extra not found (set TESSARIN_SHARED_DATA)");
+    return true;
+}
+
+void DecodeOurs(benchmark::State& state, const std::string& name) {
+    if (Skip(state, name)) return;
+    for (auto _ : state) {
+        MemoryStream stream(FileBytes(name));
+        PNGImage image;
+        image.LoadFromStream(stream);
+        benchmark::DoNotOptimize(image.ScanLine(0));
+    }
+}
+
+void DecodeLibpng(benchmark::State& state, const std::string& name) {
+    if (Skip(state, name)) return;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LibpngDecode(FileBytes(name)));
+}
+
+const char* const kNoise = "rgb8_noise_2000x2000.png";
+
+void EncodeOurs(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    MemoryStream file(FileBytes(kNoise));
+    PNGImage image;
+    image.LoadFromStream(file);
+    size_t size = 0;
+    for (auto _ : state) {
+        MemoryStream out;
+        image.SaveToStream(out);
+        size = out.Bytes().size();
+    }
+    state.counters["bytes"] = static_cast<double>(size);
+}
+
+void EncodeLibpng(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    MemoryStream file(FileBytes(kNoise));
+    PNGImage image;
+    image.LoadFromStream(file);
+    size_t size = 0;
+    for (auto _ : state)
+        size = LibpngEncode(image).size();
+    state.counters["bytes"] = static_cast<double>(size);
+}
+
+} // namespace
+
+BENCHMARK_CAPTURE(DecodeOurs, rgb_noise, std::string(kNoise))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLibpng, rgb_noise, std::string(kNoise))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeOurs, rgba, std::string("rgba8_2000x2000.png"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLibpng, rgba, std::string("rgba8_2000x2000.png"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeOurs, grey16, std::string("grey16_512x512.png"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLibpng, grey16, std::string("grey16_512x512.png"))->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeOurs, interlaced, std::string("interlaced_rgb8_1000x1000.png"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(DecodeLibpng, interlaced, std::string("interlaced_rgb8_1000x1000.png"))
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(EncodeOurs)->Unit(benchmark::kMillisecond);
+BENCHMARK(EncodeLibpng)->Unit(benchmark::kMillisecond);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,224 @@
+#include "formats/png/png_chunks.h"
+
+#include <cmath>
+
+#include "formats/png/png_error.h"
+#include "formats/png/png_pixels.h"
+
+namespace {
+
+void Put32(uint8_t* at, uint32_t value) {
+    at[0] = static_cast<uint8_t>(value >> 24);
+    at[1] = static_cast<uint8_t>(value >> 16);
+    at[2] = static_cast<uint8_t>(value >> 8);
+    at[3] = static_cast<uint8_t>(value);
+}
+
+uint32_t Get32(const uint8_t* at) {
+    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | uint32_t(at[3]);
+}
+
+bool DepthAllowed(uint8_t colorType, uint8_t depth) {
+    switch (colorType) {
+    case 0:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3:
+        return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    case 2:
+    case 4:
+    case 6:
+        return depth == 8 || depth == 16;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+Chunk::Chunk(ChunkList& owner, std::string type) : owner_(owner), type_(std::move(type)) {}
+
+PNGImage& Chunk::Image() const {
+    return owner_.Image();
+}
+
+void Chunk::Assign(const Chunk& source) {
+    type_ = source.type_;
+    SetBytes(source.Bytes());
+}
+
+void Chunk::SaveToStream(Stream& stream) const {
+    uint8_t header[8];
+    Put32(header, static_cast<uint32_t>(Size()));
+    std::copy(type_.begin(), type_.end(), header + 4);
+    uint8_t crc[4];
+    Put32(crc, ChunkCRC(header + 4, Bytes().data(), Size()));
+    stream.WriteBuffer(header, sizeof header);
+    stream.WriteBuffer(Bytes().data(), Size());
+    stream.WriteBuffer(crc, sizeof crc);
+}
+
+ChunkIHDR::ChunkIHDR(ChunkList& owner) : Chunk(owner, kType) {
+    SetBytes(std::vector<uint8_t>(13, 0));
+}
+
+uint32_t ChunkIHDR::Get32(size_t at) const {
+    return ::Get32(Bytes().data() + at);
+}
+
+void ChunkIHDR::Set(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType) {
+    std::vector<uint8_t> bytes(13, 0);
+    Put32(bytes.data(), width);
+    Put32(bytes.data() + 4, height);
+    bytes[8] = bitDepth;
+    bytes[9] = colorType;
+    SetBytes(std::move(bytes));
+}
+
+void ChunkIHDR::Decode() {
+    if (Size() < 13 || Width() == 0 || Height() == 0) RaisePNG(png_messages::kCorruptedData);
+    if (!PictureSizeAllowed(Width(), Height())) RaisePNG(png_messages::kTooLarge);
+    // Every known colour type allows 8 bits.
+    if (!DepthAllowed(ColorType(), 8)) RaisePNG(png_messages::kUnknownColorType);
+    if (!DepthAllowed(ColorType(), BitDepth())) RaisePNG(png_messages::kCorruptedData);
+    if (InterlaceMethod() > 1) RaisePNG(png_messages::kUnknownInterlace);
+}
+
+std::vector<QRgb> ChunkPLTE::Entries() const {
+    if (Size() == 0 || Size() % 3 != 0 || Size() / 3 > 256) RaisePNG(png_messages::kInvalidPalette);
+    std::vector<QRgb> entries(Size() / 3);
+    const uint8_t* p = Bytes().data();
+    for (QRgb& entry : entries) {
+        entry = qRgb(p[0], p[1], p[2]);
+        p += 3;
+    }
+    return entries;
+}
+
+void ChunkPLTE::SetEntries(const std::vector<QRgb>& entries) {
+    std::vector<uint8_t> bytes;
+    bytes.reserve(entries.size() * 3);
+    for (QRgb entry : entries) {
+        bytes.push_back(static_cast<uint8_t>(qRed(entry)));
+        bytes.push_back(static_cast<uint8_t>(qGreen(entry)));
+        bytes.push_back(static_cast<uint8_t>(qBlue(entry)));
+    }
+    SetBytes(std::move(bytes));
+}
+
+void ChunkIDAT::Decode() {
+    DecodeImageData(Image(), Data());
+}
+
+ChunkGAMA::ChunkGAMA(ChunkList& owner) : Chunk(owner, kType) {
+    std::vector<uint8_t> bytes(4);
+    Put32(bytes.data(), kUnitGamma);
+    SetBytes(std::move(bytes));
+}
+
+void ChunkGAMA::Assign(const Chunk& source) {
+    Chunk::Assign(source);
+    BuildTables();
+}
+
+uint32_t ChunkGAMA::Gamma() const {
+    return Size() >= 4 ? ::Get32(Bytes().data()) : 0;
+}
+
+bool ChunkGAMA::Valid() const {
+    return Gamma() != 0;
+}
+
+void ChunkGAMA::BuildTables() {
+    if (!Valid()) {
+        for (int i = 0; i < 256; ++i)
+            table_[i] = inverse_[i] = static_cast<uint8_t>(i);
+        return;
+    }
+    const double g = Gamma() / double(kUnitGamma);
+    inverse_.fill(0);
+    for (int i = 0; i < 256; ++i) {
+        table_[i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, 1.0 / (g * 2.2))));
+        inverse_[table_[i]] = static_cast<uint8_t>(i);
+    }
+}
+
+QRgb ChunkTRNS::TransparentColor() const {
+    const ChunkIHDR* header = Owner().Find<ChunkIHDR>();
+    if (!header || header->ColorType() != 2) RaisePNG(png_messages::kTransparencyNotRGB);
+    if (!HasColor()) RaisePNG(png_messages::kCorruptedData);
+    // The pixels keep the high byte of 16-bit samples and pass through the gamma table; the key must
+    // be the colour those pixels show, or it would never match them.
+    const size_t offset = header->BitDepth() == 16 ? 0 : 1;
+    const uint8_t* p = Bytes().data();
+    int rgb[3] = {p[offset], p[offset + 2], p[offset + 4]};
+    if (ChunkGAMA* gamma = Owner().Find<ChunkGAMA>(); gamma && gamma->Valid()) {
+        gamma->BuildTables();
+        for (int& sample : rgb)
+            sample = gamma->Table()[static_cast<size_t>(sample)];
+    }
+    return qRgb(rgb[0], rgb[1], rgb[2]);
+}
+
+namespace {
+
+using Factory = std::unique_ptr<Chunk> (*)(ChunkList&);
+
+template <class T> std::unique_ptr<Chunk> Make(ChunkList& owner) {
+    return std::make_unique<T>(owner);
+}
+
+struct Registration {
+    const char* type;
+    Factory factory;
+};
+
+const Registration kClasses[] = {
+    {ChunkIEND::kType, Make<ChunkIEND>}, {ChunkIHDR::kType, Make<ChunkIHDR>},
+    {ChunkGAMA::kType, Make<ChunkGAMA>}, {ChunkIDAT::kType, Make<ChunkIDAT>},
+    {ChunkPLTE::kType, Make<ChunkPLTE>}, {ChunkTEXT::kType, Make<ChunkTEXT>},
+    {ChunkTRNS::kType, Make<ChunkTRNS>},
+};
+
+const Registration* Lookup(const std::string& type) {
+    for (const Registration& r : kClasses)
+        if (type == r.type) return &r;
+    return nullptr;
+}
+
+} // namespace
+
+bool ChunkClasses::Registered(const std::string& type) {
+    return Lookup(type) != nullptr;
+}
+
+std::unique_ptr<Chunk> ChunkClasses::Create(ChunkList& owner, const std::string& type) {
+    if (const Registration* r = Lookup(type)) return r->factory(owner);
+    return std::make_unique<Chunk>(owner, type);
+}
+
+void ChunkList::CheckIndex(int index, int limit) {
+    if (index < 0 || index > limit) RaisePNG(png_messages::kChunkIndex);
+}
+
+Chunk& ChunkList::Item(int index) const {
+    CheckIndex(index, Count() - 1);
+    return *items_[static_cast<size_t>(index)];
+}
+
+Chunk& ChunkList::Add(std::unique_ptr<Chunk> chunk) {
+    items_.push_back(std::move(chunk));
+    return *items_.back();
+}
+
+void ChunkList::Move(int from, int to) {
+    CheckIndex(from, Count() - 1);
+    CheckIndex(to, Count() - 1);
+    auto chunk = std::move(items_[static_cast<size_t>(from)]);
+    items_.erase(items_.begin() + from);
+    items_.insert(items_.begin() + to, std::move(chunk));
+}
+
+void ChunkList::Remove(int index) {
+    CheckIndex(index, Count() - 1);
+    items_.erase(items_.begin() + index);
+}

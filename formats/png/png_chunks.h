@@ -1,0 +1,175 @@
+#pragma once
+
+#include <QRgb>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/stream.h"
+
+class ChunkList;
+class PNGImage;
+
+// One chunk of a PNG file: its four-letter type and its data.
+class Chunk {
+  public:
+    Chunk(ChunkList& owner, std::string type);
+    virtual ~Chunk() = default;
+    Chunk(const Chunk&) = delete;
+    Chunk& operator=(const Chunk&) = delete;
+
+    ChunkList& Owner() const { return owner_; }
+    PNGImage& Image() const;
+    const std::string& Type() const { return type_; }
+    MemoryStream& Data() { return data_; }
+    const std::vector<uint8_t>& Bytes() const { return data_.Bytes(); }
+    size_t Size() const { return data_.Bytes().size(); }
+
+    // Applied to every chunk in file order once the whole file has been read.
+    virtual void Decode() {}
+    // Takes the type and a copy of the data of another chunk.
+    virtual void Assign(const Chunk& source);
+    // Length, type, data and CRC as they stand in a file.
+    void SaveToStream(Stream& stream) const;
+
+  protected:
+    void SetBytes(std::vector<uint8_t> bytes) { data_ = MemoryStream(std::move(bytes)); }
+
+  private:
+    ChunkList& owner_;
+    std::string type_;
+    MemoryStream data_;
+};
+
+class ChunkIHDR : public Chunk {
+  public:
+    static constexpr const char* kType = "IHDR";
+    explicit ChunkIHDR(ChunkList& owner);
+
+    // Refuses a header that is short, sizes the picture at zero or over the limits, or pairs a known
+    // colour type with a bit depth it cannot have.
+    void Decode() override;
+
+    uint32_t Width() const { return Get32(0); }
+    uint32_t Height() const { return Get32(4); }
+    uint8_t BitDepth() const { return Bytes()[8]; }
+    uint8_t ColorType() const { return Bytes()[9]; }
+    uint8_t InterlaceMethod() const { return Bytes()[12]; }
+    // Fills the header: no compression, filter or interlace variants.
+    void Set(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType);
+
+  private:
+    uint32_t Get32(size_t at) const;
+};
+
+class ChunkPLTE : public Chunk {
+  public:
+    static constexpr const char* kType = "PLTE";
+    explicit ChunkPLTE(ChunkList& owner) : Chunk(owner, kType) {}
+
+    // The entries as colours; raises when the data is not whole entries or more than 256 of them.
+    std::vector<QRgb> Entries() const;
+    void SetEntries(const std::vector<QRgb>& entries);
+};
+
+class ChunkIDAT : public Chunk {
+  public:
+    static constexpr const char* kType = "IDAT";
+    explicit ChunkIDAT(ChunkList& owner) : Chunk(owner, kType) {}
+    // Inflates the data into the image's bitmap.
+    void Decode() override;
+};
+
+// The file's gamma with the table that brings samples to a 2.2 display and its inverse for saving.
+class ChunkGAMA : public Chunk {
+  public:
+    static constexpr const char* kType = "gAMA";
+    static constexpr uint32_t kUnitGamma = 100000;
+    explicit ChunkGAMA(ChunkList& owner);
+
+    void Decode() override { BuildTables(); }
+    void Assign(const Chunk& source) override;
+
+    // A short chunk or a gamma of 0 carries no gamma and leaves the samples alone.
+    bool Valid() const;
+    uint32_t Gamma() const;
+    void BuildTables();
+    const std::array<uint8_t, 256>& Table() const { return table_; }
+    const std::array<uint8_t, 256>& Inverse() const { return inverse_; }
+
+  private:
+    std::array<uint8_t, 256> table_{};
+    std::array<uint8_t, 256> inverse_{};
+};
+
+class ChunkTRNS : public Chunk {
+  public:
+    static constexpr const char* kType = "tRNS";
+    explicit ChunkTRNS(ChunkList& owner) : Chunk(owner, kType) {}
+
+    // True when the data holds the three samples of an RGB image's transparent colour.
+    bool HasColor() const { return Size() >= 6; }
+    // The transparent colour as the pixels of this image show it; raises unless the image is RGB.
+    QRgb TransparentColor() const;
+};
+
+class ChunkTEXT : public Chunk {
+  public:
+    static constexpr const char* kType = "tEXt";
+    explicit ChunkTEXT(ChunkList& owner) : Chunk(owner, kType) {}
+};
+
+class ChunkIEND : public Chunk {
+  public:
+    static constexpr const char* kType = "IEND";
+    explicit ChunkIEND(ChunkList& owner) : Chunk(owner, kType) {}
+};
+
+// The chunk types with a class of their own.
+class ChunkClasses {
+  public:
+    static bool Registered(const std::string& type);
+    // A chunk of the class registered for the type, or a plain chunk of that type.
+    static std::unique_ptr<Chunk> Create(ChunkList& owner, const std::string& type);
+};
+
+// The chunks of one image in file order.
+class ChunkList {
+  public:
+    explicit ChunkList(PNGImage& image) : image_(image) {}
+
+    PNGImage& Image() const { return image_; }
+    int Count() const { return static_cast<int>(items_.size()); }
+    Chunk& Item(int index) const;
+    Chunk& Add(std::unique_ptr<Chunk> chunk);
+    template <class T> T& Add() { return Insert<T>(Count()); }
+    template <class T> T& Insert(int index) {
+        CheckIndex(index, Count());
+        auto chunk = std::make_unique<T>(*this);
+        T& result = *chunk;
+        items_.insert(items_.begin() + index, std::move(chunk));
+        return result;
+    }
+    void Move(int from, int to);
+    void Remove(int index);
+    void Clear() { items_.clear(); }
+
+    // Index of the first chunk of the class, -1 when there is none.
+    template <class T> int IndexOfClass() const {
+        for (int i = 0; i < Count(); ++i)
+            if (dynamic_cast<const T*>(items_[static_cast<size_t>(i)].get())) return i;
+        return -1;
+    }
+    template <class T> T* Find() const {
+        int index = IndexOfClass<T>();
+        return index < 0 ? nullptr : static_cast<T*>(items_[static_cast<size_t>(index)].get());
+    }
+
+  private:
+    static void CheckIndex(int index, int limit);
+
+    PNGImage& image_;
+    std::vector<std::unique_ptr<Chunk>> items_;
+};

@@ -1,0 +1,256 @@
+#include "formats/png/png_pixels.h"
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "formats/png/png_chunks.h"
+#include "formats/png/png_error.h"
+#include "formats/png/png_image.h"
+#include "formats/png/z_stream.h"
+
+namespace {
+
+int Channels(int colorType) {
+    switch (colorType) {
+    case 2:
+        return 3;
+    case 4:
+        return 2;
+    case 6:
+        return 4;
+    default:
+        return 1;
+    }
+}
+
+size_t RowBytes(int64_t width, int bitsPerPixel) {
+    return static_cast<size_t>((width * bitsPerPixel + 7) / 8);
+}
+
+bool IsColour(int colorType) {
+    return colorType == 2 || colorType == 4 || colorType == 6;
+}
+
+PixelFormat FormatFor(int colorType, int depth) {
+    if (IsColour(colorType)) return PixelFormat::pf24bit;
+    if (depth == 1) return PixelFormat::pf1bit;
+    return depth <= 4 ? PixelFormat::pf4bit : PixelFormat::pf8bit;
+}
+
+// Index images of depth 2 sit in a 4-bit bitmap with value v at palette slot v * 15 / 3.
+constexpr int kTwoBitSpread = 15 / 3;
+
+void PreparePalette(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma) {
+    std::vector<QRgb> entries;
+    if (header.ColorType() == 3) {
+        const ChunkPLTE* plte = image.Chunks().Find<ChunkPLTE>();
+        if (!plte) RaisePNG(png_messages::kNoPalette);
+        entries = plte->Entries();
+        if (gamma)
+            for (QRgb& e : entries)
+                e = qRgb(gamma[qRed(e)], gamma[qGreen(e)], gamma[qBlue(e)]);
+    } else {
+        const int levels = header.BitDepth() == 16 ? 256 : 1 << header.BitDepth();
+        for (int k = 0; k < levels; ++k) {
+            const int grey = k * 255 / (levels - 1);
+            entries.push_back(qRgb(grey, grey, grey));
+        }
+    }
+    if (header.BitDepth() == 2) {
+        std::vector<QRgb> spread(16, qRgb(0, 0, 0));
+        for (size_t v = 0; v < entries.size() && v < 4; ++v)
+            spread[v * kTwoBitSpread] = entries[v];
+        entries = std::move(spread);
+    }
+    image.Palette() = std::move(entries);
+}
+
+template <int kChannels, int kSampleBytes, bool kGamma>
+void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma) {
+    for (uint32_t i = 0; i < count; ++i, row += kChannels * kSampleBytes, out += step) {
+        uint8_t r = row[0], g = r, b = r;
+        if constexpr (kChannels >= 3) {
+            g = row[kSampleBytes];
+            b = row[2 * kSampleBytes];
+        }
+        if constexpr (kGamma) {
+            r = gamma[r];
+            g = gamma[g];
+            b = gamma[b];
+        }
+        out[0] = b;
+        out[1] = g;
+        out[2] = r;
+    }
+}
+
+template <int kChannels, int kSampleBytes>
+void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma) {
+    if (gamma)
+        StoreColour<kChannels, kSampleBytes, true>(row, count, out, step, gamma);
+    else
+        StoreColour<kChannels, kSampleBytes, false>(row, count, out, step, nullptr);
+}
+
+template <int kDepth> unsigned IndexAt(const uint8_t* row, uint32_t i) {
+    if constexpr (kDepth == 1) return (row[i >> 3] >> (7 - (i & 7))) & 1;
+    if constexpr (kDepth == 2) return ((row[i >> 2] >> (6 - 2 * (i & 3))) & 3) * kTwoBitSpread;
+    if constexpr (kDepth == 4) return (row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
+    if constexpr (kDepth == 8) return row[i];
+    return row[2 * i]; // 16 bits: the high byte
+}
+
+template <PixelFormat kFormat> void PutIndex(uint8_t* scan, uint32_t x, unsigned v) {
+    // The bitmap starts zeroed and every pixel is placed once, so packed pixels can be or-ed in.
+    if constexpr (kFormat == PixelFormat::pf1bit)
+        scan[x >> 3] = static_cast<uint8_t>(scan[x >> 3] | v << (7 - (x & 7)));
+    if constexpr (kFormat == PixelFormat::pf4bit)
+        scan[x >> 1] = static_cast<uint8_t>(scan[x >> 1] | v << ((x & 1) ? 0 : 4));
+    if constexpr (kFormat == PixelFormat::pf8bit) scan[x] = static_cast<uint8_t>(v);
+}
+
+template <int kDepth, PixelFormat kFormat>
+void StoreIndices(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_t x0, uint32_t dx) {
+    for (uint32_t i = 0, x = x0; i < count; ++i, x += dx)
+        PutIndex<kFormat>(scan, x, IndexAt<kDepth>(row, i));
+}
+
+// Decodes the rows of the image data, pass by pass, into the bitmap.
+class RowDecoder {
+  public:
+    RowDecoder(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma, Stream& data)
+        : image_(image), colorType_(header.ColorType()), depth_(header.BitDepth()),
+          bitsPerPixel_(Channels(colorType_) * depth_), width_(header.Width()), height_(header.Height()),
+          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr), data_(data) {}
+
+    // False once the data has run out.
+    bool Pass(uint32_t rowStart, uint32_t colStart, uint32_t rowStep, uint32_t colStep) {
+        const uint32_t passWidth = (width_ - int64_t(colStart) + colStep - 1) / colStep;
+        if (passWidth == 0 || rowStart >= height_) return true; // an empty pass has no filter bytes
+        const size_t rowBytes = RowBytes(passWidth, bitsPerPixel_);
+        const size_t bpp = std::max(1, bitsPerPixel_ / 8);
+        current_.assign(rowBytes + 1, 0);
+        prior_.assign(rowBytes + 1, 0);
+        for (uint32_t y = rowStart; y < height_; y += rowStep) {
+            if (data_.Read(current_.data(), rowBytes + 1) != rowBytes + 1) return false;
+            UnfilterRow(current_[0], current_.data() + 1, prior_.data() + 1, rowBytes, bpp);
+            Store(current_.data() + 1, passWidth, y, colStart, colStep);
+            std::swap(current_, prior_);
+        }
+        return true;
+    }
+
+  private:
+    void Store(const uint8_t* row, uint32_t count, uint32_t y, uint32_t x0, uint32_t dx) {
+        uint8_t* scan = image_.ScanLine(static_cast<int>(y));
+        if (IsColour(colorType_)) {
+            uint8_t* out = scan + 3 * size_t(x0);
+            const size_t step = 3 * size_t(dx);
+            const bool wide = depth_ == 16;
+            switch (colorType_) {
+            case 2:
+                return wide ? StoreColour<3, 2>(row, count, out, step, gamma_)
+                            : StoreColour<3, 1>(row, count, out, step, gamma_);
+            case 6:
+                return wide ? StoreColour<4, 2>(row, count, out, step, gamma_)
+                            : StoreColour<4, 1>(row, count, out, step, gamma_);
+            default:
+                return wide ? StoreColour<2, 2, false>(row, count, out, step, nullptr)
+                            : StoreColour<2, 1, false>(row, count, out, step, nullptr);
+            }
+        }
+        if (dx == 1 && (depth_ == 1 || depth_ == 4 || depth_ == 8)) {
+            std::memcpy(scan, row, RowBytes(count, depth_));
+            return;
+        }
+        switch (depth_) {
+        case 1:
+            return StoreIndices<1, PixelFormat::pf1bit>(row, count, scan, x0, dx);
+        case 2:
+            return StoreIndices<2, PixelFormat::pf4bit>(row, count, scan, x0, dx);
+        case 4:
+            return StoreIndices<4, PixelFormat::pf4bit>(row, count, scan, x0, dx);
+        case 8:
+            return StoreIndices<8, PixelFormat::pf8bit>(row, count, scan, x0, dx);
+        default:
+            return StoreIndices<16, PixelFormat::pf8bit>(row, count, scan, x0, dx);
+        }
+    }
+
+    PNGImage& image_;
+    const int colorType_;
+    const int depth_;
+    const int bitsPerPixel_;
+    const uint32_t width_;
+    const uint32_t height_;
+    const uint8_t* gamma_;
+    Stream& data_;
+    std::vector<uint8_t> current_, prior_;
+};
+
+struct Adam7Pass {
+    uint32_t rowStart, colStart, rowStep, colStep;
+};
+constexpr Adam7Pass kAdam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2, 4, 4},
+                                 {2, 0, 4, 2}, {0, 1, 2, 2}, {1, 0, 2, 1}};
+
+} // namespace
+
+void DecodeImageData(PNGImage& image, Stream& data) {
+    const ChunkIHDR& header = *image.Chunks().Find<ChunkIHDR>();
+    const uint8_t* gamma = nullptr;
+    // The gAMA chunk may come after the image data; its table is built here in any case.
+    if (ChunkGAMA* chunk = image.Chunks().Find<ChunkGAMA>(); chunk && chunk->Valid()) {
+        chunk->BuildTables();
+        gamma = chunk->Table().data();
+    }
+    image.SetPixelFormat(FormatFor(header.ColorType(), header.BitDepth()));
+    image.SetSize(static_cast<int>(header.Width()), static_cast<int>(header.Height()));
+    if (!IsColour(header.ColorType())) PreparePalette(image, header, gamma);
+
+    data.SetPosition(0);
+    ZDecompressionStream inflater(data);
+    RowDecoder rows(image, header, gamma, inflater);
+    if (header.InterlaceMethod() == 0) {
+        rows.Pass(0, 0, 1, 1);
+        return;
+    }
+    for (const Adam7Pass& p : kAdam7)
+        if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep)) return;
+}
+
+void EncodeImageData(const Bitmap& bitmap, const uint8_t* inverseGamma, FilterSet filters, Stream& out) {
+    const PixelFormat format = bitmap.Format();
+    const bool indexed = BitsPerPixel(format) <= 8;
+    const size_t rowBytes = RowBytes(bitmap.Width(), indexed ? BitsPerPixel(format) : 24);
+    const size_t bpp = indexed ? 1 : 3;
+    const size_t sourceStep = format == PixelFormat::pf32bit ? 4 : 3;
+    std::vector<uint8_t> row(rowBytes), prior(rowBytes, 0), bufferA(rowBytes), bufferB(rowBytes);
+    std::vector<uint8_t> line(rowBytes + 1);
+
+    ZCompressionStream deflater(CompressionLevel::clDefault, out);
+    for (int y = 0; y < bitmap.Height(); ++y) {
+        const uint8_t* scan = bitmap.ScanLine(y);
+        if (indexed) {
+            std::memcpy(row.data(), scan, rowBytes);
+        } else {
+            uint8_t* p = row.data();
+            for (int x = 0; x < bitmap.Width(); ++x, scan += sourceStep, p += 3) {
+                p[0] = scan[2];
+                p[1] = scan[1];
+                p[2] = scan[0];
+            }
+            if (inverseGamma)
+                for (uint8_t& b : row)
+                    b = inverseGamma[b];
+        }
+        const FilteredRow filtered =
+            ChooseFilter(filters, row.data(), prior.data(), rowBytes, bpp, bufferA.data(), bufferB.data());
+        line[0] = static_cast<uint8_t>(filtered.filter);
+        std::memcpy(line.data() + 1, filtered.bytes, rowBytes);
+        deflater.WriteBuffer(line.data(), line.size());
+        std::swap(row, prior);
+    }
+    deflater.Finish();
+}

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QRgb>
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <sstream>
+
+#include "formats/png/png_image.h"
+#include "png_test_files.h"
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+using namespace png_test;
+
+namespace {
+
+std::vector<fs::path> SuiteFiles(bool corrupt) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::directory_iterator(SharedData() / "pngsuite")) {
+        const std::string name = entry.path().filename().string();
+        if (entry.path().extension() == ".png" && name != "PngSuite.png" && (name[0] == 'x') == corrupt)
+            files.push_back(entry.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string RunCommand(const std::string& command, int* status = nullptr) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    char buffer[65536];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
+        out.append(buffer, n);
+    int code = pclose(pipe.release());
+    if (status) *status = code;
+    return out;
+}
+
+bool HaveProgram(const char* name) {
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+// A raw PBM, PGM or PPM as the reference decoder writes it.
+struct Pnm {
+    int width = 0, height = 0, channels = 0, maxval = 0;
+    std::vector<int> samples;
+
+    int Sample(int x, int y, int c) const { return samples[(size_t(y) * width + x) * channels + c]; }
+};
+
+Pnm ParsePnm(const std::string& bytes) {
+    Pnm pnm;
+    std::istringstream in(bytes);
+    std::string magic;
+    in >> magic >> pnm.width >> pnm.height;
+    const bool bits = magic == "P4";
+    pnm.maxval = bits ? 1 : 0;
+    if (!bits) in >> pnm.maxval;
+    pnm.channels = magic == "P6" ? 3 : 1;
+    in.get();
+    const std::string raster = bytes.substr(static_cast<size_t>(in.tellg()));
+    const size_t count = size_t(pnm.width) * pnm.height * pnm.channels;
+    pnm.samples.resize(count);
+    const auto* p = reinterpret_cast<const uint8_t*>(raster.data());
+    const size_t rowBits = (size_t(pnm.width) + 7) / 8;
+    for (size_t i = 0; i < count; ++i) {
+        if (bits) {
+            const size_t x = i % pnm.width, y = i / pnm.width;
+            pnm.samples[i] = (p[y * rowBits + x / 8] >> (7 - x % 8)) & 1 ? 0 : 1; // PBM: 1 is black
+        } else {
+            pnm.samples[i] = pnm.maxval > 255 ? p[2 * i] << 8 | p[2 * i + 1] : p[i];
+        }
+    }
+    return pnm;
+}
+
+// The reference decoder would scale samples down to the significant bits; without sBIT it keeps them all.
+std::string WithoutSignificantBits(const std::string& file) {
+    std::string out = kSignature;
+    for (const FileChunk& chunk : Chunks(file))
+        if (chunk.type != "sBIT") out += MakeChunk(chunk.type, chunk.data);
+    return out;
+}
+
+// What the codec must show for a reference sample: the high byte, the grey levels spread over 0..255,
+// and the display gamma on colour and palette images.
+struct Expectation {
+    int colorType = 0;
+    uint32_t gamma = 0;
+
+    int Show(int sample, int maxval) const {
+        int v = maxval == 65535 ? sample >> 8 : sample * 255 / maxval;
+        if (gamma != 0 && colorType != 0 && colorType != 4)
+            v = static_cast<int>(std::lround(255.0 * std::pow(v / 255.0, 1.0 / (gamma / 100000.0 * 2.2))));
+        return v;
+    }
+};
+
+Expectation ExpectationFor(const std::string& file) {
+    Expectation e;
+    for (const FileChunk& chunk : Chunks(file)) {
+        if (chunk.type == "IHDR") e.colorType = uint8_t(chunk.data[9]);
+        if (chunk.type == "gAMA") e.gamma = GetBE32(chunk.data, 0);
+    }
+    return e;
+}
+
+// Counts the pixels of the image that differ from the reference decode of the same file.
+int CompareWithReference(const PNGImage& image, const fs::path& path, const TempDir& dir) {
+    const std::string file = ReadBytes(path);
+    const fs::path copy = dir / path.filename().string();
+    WriteFileBytes(copy, WithoutSignificantBits(file));
+    const Pnm ref = ParsePnm(RunCommand("pngtopam '" + copy.string() + "' 2>/dev/null"));
+    if (ref.width != image.Width() || ref.height != image.Height()) return -1;
+    const Expectation expect = ExpectationFor(file);
+    int differences = 0;
+    for (int y = 0; y < ref.height; ++y)
+        for (int x = 0; x < ref.width; ++x) {
+            const int c1 = ref.channels == 3 ? 1 : 0, c2 = ref.channels == 3 ? 2 : 0;
+            const QRgb want = qRgb(expect.Show(ref.Sample(x, y, 0), ref.maxval),
+                                   expect.Show(ref.Sample(x, y, c1), ref.maxval),
+                                   expect.Show(ref.Sample(x, y, c2), ref.maxval));
+            if ((image.Pixel(x, y) & 0xFFFFFF) != (want & 0xFFFFFF) && differences++ == 0)
+                ADD_FAILURE() << path.filename() << " first difference at " << x << "," << y << ": "
+                              << std::hex << image.Pixel(x, y) << " instead of " << want;
+        }
+    return differences;
+}
+
+int DifferingPixels(const PNGImage& a, const PNGImage& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
+    int differences = 0;
+    for (int y = 0; y < a.Height(); ++y)
+        for (int x = 0; x < a.Width(); ++x)
+            differences += a.Pixel(x, y) != b.Pixel(x, y);
+    return differences;
+}
+
+} // namespace
+
+TEST(PngSuite, EveryValidImageShowsTheReferencePixels) {
+    REQUIRE_SHARED_DATA();
+    if (!HaveProgram("pngtopam")) GTEST_SKIP() << "pngtopam (netpbm) is not installed";
+    TempDir dir;
+    const auto files = SuiteFiles(false);
+    ASSERT_GT(files.size(), 150u);
+    for (const fs::path& path : files) {
+        PNGImage image;
+        ASSERT_NO_THROW(image.LoadFromFile(path)) << path.filename();
+        EXPECT_EQ(CompareWithReference(image, path, dir), 0) << path.filename();
+    }
+}
+
+TEST(PngSuite, EveryCorruptImageFailsWithAnError) {
+    REQUIRE_SHARED_DATA();
+    const auto files = SuiteFiles(true);
+    ASSERT_EQ(files.size(), 14u);
+    for (const fs::path& path : files) {
+        PNGImage image;
+        EXPECT_THROW(image.LoadFromFile(path), std::exception) << path.filename();
+    }
+}
+
+TEST(PngSuite, CorruptImagesGiveTheirOwnMessages) {
+    REQUIRE_SHARED_DATA();
+    const std::string heading = "Portable Network Graphics format handler error\r\n\r\n";
+    auto messageOf = [](const char* name) {
+        PNGImage image;
+        try {
+            image.LoadFromFile(SharedData() / "pngsuite" / name);
+        } catch (const std::exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(messageOf("xs1n0g01.png"),
+              heading + "Invalid Portable Graphics Network image, it has an invalid file header.");
+    EXPECT_EQ(messageOf("xhdn0g08.png"), heading + "Can't read the PNG image, it has corrupted data. ");
+    EXPECT_EQ(messageOf("xcsn0g01.png"), heading + "Can't read the PNG image, it has corrupted data. ");
+    EXPECT_EQ(messageOf("xdtn0g01.png"),
+              heading + "The current image being loaded has no data and could not be loaded.");
+    EXPECT_EQ(messageOf("xc9n2c08.png"),
+              heading + "Could not read the image because it has an unknown color type.");
+}
+
+TEST(PngSuite, SavedImagesPassTheCheckerAndReadBackTheSame) {
+    REQUIRE_SHARED_DATA();
+    if (!HaveProgram("pngcheck")) GTEST_SKIP() << "pngcheck is not installed";
+    TempDir dir;
+    for (const fs::path& path : SuiteFiles(false)) {
+        PNGImage image;
+        image.LoadFromFile(path);
+        const fs::path saved = dir / path.filename().string();
+        image.SaveToFile(saved);
+        int status = 0;
+        const std::string report = RunCommand("pngcheck -v '" + saved.string() + "' 2>&1", &status);
+        EXPECT_EQ(status, 0) << report;
+        PNGImage again;
+        ASSERT_NO_THROW(again.LoadFromFile(saved)) << path.filename();
+        EXPECT_EQ(DifferingPixels(image, again), 0) << path.filename();
+        EXPECT_EQ(again.Transparent(), image.Transparent()) << path.filename();
+        if (image.Transparent()) {
+            EXPECT_EQ(again.TransparentColor(), image.TransparentColor()) << path.filename();
+        }
+    }
+}
