@@ -319,6 +319,11 @@ Color32 AverageBlock(int width, int height, const Color32* firstPixel, int rowSt
 void TransferBlock(Bitmap32& dst, const Rect& dstClip, const Bitmap32& src, int srcX, int srcY, DrawMode mode,
                    const PixelCombineEvent& onPixelCombine) {
     const RowWriter writer(src, mode, onPixelCombine, true);
+    // Whole rows of equally wide bitmaps lie back to back: one move for all of them.
+    if (dstClip.Left == 0 && srcX == 0 && dstClip.Width() == dst.Width() && dst.Width() == src.Width()) {
+        writer.Write(src.RowAddress(srcY), dst.RowAddress(dstClip.Top), dstClip.Width() * dstClip.Height());
+        return;
+    }
     for (int y = dstClip.Top; y < dstClip.Bottom; ++y)
         writer.Write(src.PixelAddress(srcX, srcY + y - dstClip.Top), dst.PixelAddress(dstClip.Left, y),
                      dstClip.Width());
