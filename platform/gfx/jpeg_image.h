@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QImage>
+
+#include "platform/gfx/graphic.h"
+
+// A JPEG picture decoded through libjpeg. Decoding is bounded: the size is checked before any pixel
+// memory is taken, and decoder errors become EInvalidGraphic.
+class JpegImage : public Graphic {
+  public:
+    int Width() const override { return image_.width(); }
+    int Height() const override { return image_.height(); }
+    void LoadFromStream(Stream& stream) override;
+    QImage ToImage() const override { return image_; }
+
+  private:
+    QImage image_;
+};
+
+// Registers .jpg and .jpeg with the picture registry.
+void RegisterJpegPicture();

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+
+#include "platform/gfx/jpeg_image.h"
+#include "platform/stream.h"
+
+namespace {
+
+std::vector<uint8_t> Encode(const QImage& image, int quality = 95) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(image.save(&buffer, "JPG", quality));
+    return {bytes.begin(), bytes.end()};
+}
+
+QImage Decode(std::vector<uint8_t> bytes) {
+    MemoryStream stream(std::move(bytes));
+    JpegImage jpeg;
+    jpeg.LoadFromStream(stream);
+    return jpeg.ToImage();
+}
+
+QImage Gradient(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixel(x, y, qRgb(x * 255 / (w - 1), y * 255 / (h - 1), 128));
+    return image;
+}
+
+} // namespace
+
+TEST(JpegImage, DecodesColourAndGreyPicturesOpaque) {
+    const QImage original = Gradient(64, 48);
+    const QImage decoded = Decode(Encode(original));
+    ASSERT_EQ(decoded.size(), original.size());
+    for (int y = 0; y < 48; y += 7)
+        for (int x = 0; x < 64; x += 5) {
+            EXPECT_NEAR(qRed(decoded.pixel(x, y)), qRed(original.pixel(x, y)), 6);
+            EXPECT_NEAR(qGreen(decoded.pixel(x, y)), qGreen(original.pixel(x, y)), 6);
+            EXPECT_EQ(qAlpha(decoded.pixel(x, y)), 255);
+        }
+    const QImage grey = Decode(Encode(original.convertToFormat(QImage::Format_Grayscale8)));
+    EXPECT_EQ(qRed(grey.pixel(10, 10)), qBlue(grey.pixel(10, 10)));
+}
+
+TEST(JpegImage, BrokenAndOversizeFilesRaiseInsteadOfExiting) {
+    EXPECT_THROW(Decode({}), EInvalidGraphic);
+    EXPECT_THROW(Decode({0xFF, 0xD8, 0xFF, 0xE0, 0, 3, 1}), EInvalidGraphic);
+    // A header claiming 40000 x 40000 pixels is refused before the pixels are allocated.
+    std::vector<uint8_t> bytes = Encode(Gradient(16, 16));
+    for (size_t i = 0; i + 8 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+            bytes[i + 5] = 0x9C, bytes[i + 6] = 0x40, bytes[i + 7] = 0x9C, bytes[i + 8] = 0x40;
+            break;
+        }
+    try {
+        Decode(bytes);
+        FAIL();
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_NE(std::string(e.what()).find("too large"), std::string::npos);
+    }
+    // A truncated file still decodes to a picture of its full size (the rest grey) or raises; never crashes.
+    std::vector<uint8_t> cut = Encode(Gradient(64, 48));
+    cut.resize(cut.size() / 2);
+    try {
+        EXPECT_EQ(Decode(cut).width(), 64);
+    } catch (const EInvalidGraphic&) {
+    }
+}
+
+TEST(JpegImage, RegistersBothExtensions) {
+    RegisterJpegPicture();
+    EXPECT_TRUE(PictureRegistry::Knows("JPG"));
+    EXPECT_TRUE(PictureRegistry::Knows("jpeg"));
+    EXPECT_NE(dynamic_cast<JpegImage*>(PictureRegistry::Create("a/3001.JPEG").get()), nullptr);
+}

@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QPalette>
+
+#include "platform/gfx/bitmap.h"
+#include "platform/gfx/jpeg_image.h"
+#include "platform/gfx/sys_colors.h"
+#include "platform/stream.h"
+#include "support/test_support.h"
+#include "ui/bitmap32.h"
+
+namespace {
+
+// A picture with holes, drawn like a GIF with a transparent colour.
+class HoleyPicture : public Graphic {
+  public:
+    int Width() const override { return 4; }
+    int Height() const override { return 4; }
+    void LoadFromStream(Stream&) override {}
+    QImage ToImage() const override {
+        QImage image(4, 4, QImage::Format_ARGB32);
+        image.fill(Qt::transparent);
+        image.setPixel(1, 1, 0xFF00FF00);
+        return image;
+    }
+};
+
+} // namespace
+
+TEST(Bitmap32, ColoursFromTheWindowSystemSwapRedAndBlue) {
+    EXPECT_EQ(ColorToColor32(0x0000FF), 0xFFFF0000u);
+    EXPECT_EQ(ColorToColor32(0x123456), 0xFF563412u);
+    const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    EXPECT_EQ(ColorToColor32(clBtnFace), 0xFF000000u | face.rgb());
+}
+
+TEST(Bitmap32, SizingAndFillingNotifyOnlyOnRealChanges) {
+    Bitmap32 b;
+    int changes = 0, resizes = 0;
+    b.OnChange = [&] { ++changes; };
+    b.OnResize = [&] { ++resizes; };
+    b.FillAll(0x12345678);
+    EXPECT_EQ(changes, 0);
+    EXPECT_TRUE(b.SetSize(-3, 10));
+    EXPECT_EQ(b.Width(), 0);
+    EXPECT_EQ(b.Height(), 10);
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(b.Bits(), nullptr);
+    EXPECT_TRUE(b.SetSize(3, 2));
+    EXPECT_EQ(b.Bits()[5], 0u);
+    b.FillAll(0x00FFFFFF);
+    EXPECT_FALSE(b.SetSize(3, 2));
+    EXPECT_EQ(b.Bits()[5], 0x00FFFFFFu);
+    EXPECT_EQ(changes, 3);
+    EXPECT_EQ(resizes, 2);
+    b.AssignFrom(static_cast<const Bitmap32*>(nullptr));
+    EXPECT_TRUE(b.Empty());
+    EXPECT_EQ(changes, 4);
+    EXPECT_THROW(b.EndUpdate(), std::logic_error);
+    // Over the picture limits: an error and an empty bitmap, nothing allocated.
+    EXPECT_THROW(b.SetSize(40000, 2), EInvalidGraphic);
+    EXPECT_EQ(b.Width(), 0);
+    EXPECT_TRUE(b.Empty());
+}
+
+TEST(Bitmap32, ClippedFillsStayInsideAndTheLockCounts) {
+    Bitmap32 b;
+    b.SetSize(4, 3);
+    b.FillRectClipped(-2, 1, 2, 9, 0xFF);
+    EXPECT_EQ(*b.PixelAddress(1, 2), 0xFFu);
+    EXPECT_EQ(*b.PixelAddress(2, 2), 0u);
+    EXPECT_EQ(*b.PixelAddress(0, 0), 0u);
+    b.SetAllAlpha(0x80);
+    EXPECT_EQ(*b.PixelAddress(1, 1), 0x800000FFu);
+    b.Lock();
+    b.Lock();
+    EXPECT_EQ(b.LockCount(), 2);
+    b.Unlock();
+    b.Unlock();
+    EXPECT_EQ(b.LockCount(), 0);
+}
+
+TEST(Bitmap32, WindowBitmapsKeepTheirTransparencyAndOtherPicturesDrawOpaque) {
+    Bitmap source;
+    source.SetPixelFormat(PixelFormat::pf24bit);
+    source.SetSize(2, 1);
+    source.ScanLine(0)[0] = 0xFF; // blue, the transparent colour
+    source.ScanLine(0)[5] = 0x80; // red
+    source.SetTransparentColor(qRgb(0, 0, 255));
+    Bitmap32 b;
+    b.AssignFrom(source);
+    EXPECT_EQ(*b.PixelAddress(0, 0), 0x000000FFu);
+    EXPECT_EQ(*b.PixelAddress(1, 0), 0xFF800000u);
+
+    // Drawing a holey picture into a reused bitmap of the same size must not show the old picture.
+    b.SetSize(4, 4);
+    b.FillAll(0xFFFF0000);
+    int changes = 0;
+    b.OnChange = [&] { ++changes; };
+    b.AssignFrom(HoleyPicture());
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(*b.PixelAddress(1, 1), 0xFF00FF00u);
+    EXPECT_EQ(*b.PixelAddress(0, 0), 0xFF000000u);
+    EXPECT_EQ(b.AsImage().pixel(1, 1), 0xFF00FF00u);
+
+    Bitmap back;
+    b.AssignTo(back);
+    EXPECT_EQ(back.Format(), PixelFormat::pf32bit);
+    EXPECT_EQ(back.Pixel(1, 1), 0xFF00FF00u);
+}
+
+TEST(Bitmap32, LoadingAnUnknownOrBrokenPictureLeavesTheBitmap) {
+    RegisterJpegPicture();
+    TempDir dir;
+    WriteFileBytes(dir / "a.xyz", "nothing");
+    WriteFileBytes(dir / "a.jpg", "not a jpeg at all");
+    Bitmap32 b;
+    b.SetSize(2, 2);
+    b.FillAll(0xFF112233);
+    EXPECT_THROW(b.LoadFromFileName(dir / "a.xyz"), EInvalidGraphic);
+    EXPECT_THROW(b.LoadFromFileName(dir / "a.jpg"), EInvalidGraphic);
+    EXPECT_EQ(b.Width(), 2);
+    EXPECT_EQ(*b.PixelAddress(1, 1), 0xFF112233u);
+    QImage picture(5, 3, QImage::Format_RGB32);
+    picture.fill(qRgb(200, 100, 50));
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir / "p.JPG").string()), "JPG", 100));
+    b.LoadFromFileName(dir / "p.JPG");
+    ASSERT_EQ(b.Width(), 5);
+    const Color32 c = *b.PixelAddress(4, 2);
+    EXPECT_EQ(AlphaOf(c), 255u);
+    EXPECT_NEAR(int(c >> 16 & 0xFF), 200, 3);
+}
+
+TEST(Bitmap32, DataStreamsRoundTripAndShortOrHugeOnesAreRefused) {
+    Bitmap32 b;
+    b.SetSize(3, 2);
+    for (int i = 0; i < 6; ++i)
+        b.Bits()[i] = 0x01020304u * i;
+    MemoryStream stream;
+    b.WriteData(stream);
+    EXPECT_EQ(stream.Size(), 8 + 24);
+    Bitmap32 copy;
+    stream.SetPosition(0);
+    copy.ReadData(stream);
+    EXPECT_TRUE(std::equal(b.Bits(), b.Bits() + 6, copy.Bits()));
+
+    auto read = [&](std::vector<uint8_t> bytes) {
+        MemoryStream s(std::move(bytes));
+        copy.ReadData(s);
+    };
+    std::vector<uint8_t> shortData = stream.Bytes();
+    shortData.pop_back();
+    EXPECT_THROW(read(shortData), EStreamError);
+    EXPECT_THROW(read({0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0}), EStreamError); // 65535 x 65535
+    EXPECT_THROW(read({0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0}), EStreamError); // negative width
+    EXPECT_EQ(copy.Width(), 3);
+    read({0, 0, 0, 0, 5, 0, 0, 0});
+    EXPECT_EQ(copy.Height(), 5);
+    EXPECT_TRUE(copy.Empty());
+}

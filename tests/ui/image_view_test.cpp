@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "ui/image_view.h"
+
+namespace {
+
+void Fill(Bitmap32& b, int w, int h, Color32 c) {
+    b.SetSize(w, h);
+    b.FillAll(c);
+}
+
+QImage Grab(Image32& view) {
+    return view.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+class BoxLayer : public Layer {
+  public:
+    explicit BoxLayer(Rect r) : box(r) { LayerOptions |= LOB_MOUSE_EVENTS; }
+    bool HitTest(int x, int y) override { return box.Contains(x, y); }
+    void Paint(Bitmap32& buffer) override {
+        buffer.FillRectClipped(box.Left, box.Top, box.Right, box.Bottom, 0xFF0000FF);
+    }
+    Rect box;
+};
+
+} // namespace
+
+TEST(ImageView, CentredScaledPictureLandsWhereComputedAndTheRestIsBackground) {
+    Image32 view;
+    view.resize(192, 193);
+    view.SetColor(clWhite);
+    view.SetBitmapAlign(Image32::baCenter);
+    view.SetScaleMode(Image32::smScale);
+    Fill(view.Bitmap(), 101, 40, 0x00FF0000); // alpha 0: still shown red
+    EXPECT_EQ(view.GetBitmapRect(), (Rect{45, 76, 146, 116}));
+    QImage shot = Grab(view);
+    EXPECT_EQ(shot.pixel(45, 76), 0xFFFF0000u);
+    EXPECT_EQ(shot.pixel(145, 115), 0xFFFF0000u);
+    EXPECT_EQ(shot.pixel(44, 76), 0xFFFFFFFFu);
+    EXPECT_EQ(shot.pixel(146, 100), 0xFFFFFFFFu);
+    EXPECT_EQ(shot.pixel(100, 116), 0xFFFFFFFFu);
+
+    view.SetScale(2.0);
+    EXPECT_EQ(view.GetBitmapRect(), (Rect{-5, 56, 197, 136}));
+    shot = Grab(view);
+    EXPECT_EQ(shot.pixel(0, 56), 0xFFFF0000u);
+    EXPECT_EQ(shot.pixel(0, 55), 0xFFFFFFFFu);
+    EXPECT_EQ(view.GetTransform().ScaleX, 0x20000);
+    EXPECT_EQ(view.GetTransform().RevScaleY, 0x8000);
+
+    // The transparent white blank shows white.
+    view.Bitmap().FillAll(0x00FFFFFF);
+    EXPECT_EQ(Grab(view).pixel(100, 100), 0xFFFFFFFFu);
+}
+
+TEST(ImageView, ScaleModesAndLimits) {
+    Image32 view;
+    view.resize(192, 193);
+    Fill(view.Bitmap(), 100, 50, 0xFF000000);
+    view.SetScaleMode(Image32::smResize);
+    EXPECT_EQ(view.GetBitmapSize(), QSize(192, 96));
+    view.SetScaleMode(Image32::smStretch);
+    EXPECT_EQ(view.GetBitmapSize(), QSize(192, 193));
+    int changes = 0;
+    view.OnChange = [&] { ++changes; };
+    view.SetScale(0);
+    EXPECT_EQ(view.Scale(), 0.001);
+    view.SetScale(0);
+    EXPECT_EQ(changes, 1);
+    // A scale that rounds the picture away keeps an identity transform instead of dividing by zero.
+    view.SetScaleMode(Image32::smScale);
+    EXPECT_TRUE(view.GetBitmapRect().IsEmpty());
+    EXPECT_EQ(view.GetTransform().RevScaleX, 0x10000);
+    EXPECT_NO_THROW(Grab(view));
+    EXPECT_THROW(view.EndUpdate(), std::logic_error);
+}
+
+TEST(ImageView, EmptyPictureShowsTheColourAndTheBufferKeepsSlack) {
+    Image32 view;
+    view.resize(192, 60);
+    view.SetColor(0x00FF00); // window-system order: green
+    EXPECT_EQ(Grab(view).pixel(10, 10), 0xFF00FF00u);
+    EXPECT_EQ(view.Buffer().Width(), 232);
+    view.resize(222, 60);
+    Grab(view);
+    EXPECT_EQ(view.Buffer().Width(), 232);
+    view.resize(142, 60);
+    Grab(view);
+    EXPECT_EQ(view.Buffer().Width(), 142);
+}
+
+TEST(ImageView, SwatchFillsTheControlWithoutBackgroundBands) {
+    Image32 swatch;
+    swatch.resize(20, 20);
+    swatch.SetColor(clWhite);
+    int stagesRun = 0;
+    swatch.PaintStages().insert(swatch.PaintStages().begin() + 1, {false, true, Image32::PST_CUSTOM, 0});
+    swatch.OnPaintStage = [&](Bitmap32& buffer, int stage) {
+        ++stagesRun;
+        EXPECT_EQ(stage, 1);
+        // The background stage left the buffer alone: the covered control gets no bands.
+        EXPECT_EQ(*buffer.PixelAddress(0, 0), 0u);
+    };
+    Fill(swatch.Bitmap(), 20, 20, 0xFF123456);
+    const QImage shot = Grab(swatch);
+    EXPECT_EQ(stagesRun, 1);
+    EXPECT_EQ(shot.pixel(0, 0), 0xFF123456u);
+    EXPECT_EQ(shot.pixel(19, 19), 0xFF123456u);
+}
+
+TEST(ImageView, LayersPaintAndTakeTheMouseFromTheTopDown) {
+    Image32 view;
+    view.resize(50, 50);
+    view.Layers().Add(std::make_unique<BoxLayer>(Rect{0, 0, 30, 30}));
+    view.Layers().Add(std::make_unique<BoxLayer>(Rect{10, 10, 40, 40}));
+    Layer* hit = nullptr;
+    int downs = 0, clicks = 0;
+    view.OnMouseDown = [&](Qt::MouseButton, Qt::KeyboardModifiers, int, int, Layer* layer) {
+        hit = layer;
+        ++downs;
+    };
+    view.OnClick = [&] { ++clicks; };
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(15, 15));
+    EXPECT_EQ(hit, view.Layers().Item(1));
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_EQ(hit, view.Layers().Item(0));
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, QPoint(45, 45));
+    EXPECT_EQ(hit, nullptr);
+    EXPECT_EQ(downs, 3);
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(view.Layers().MouseListener(), nullptr);
+    EXPECT_EQ(Grab(view).pixel(35, 35), 0xFF0000FFu);
+    view.Layers().Clear();
+    EXPECT_EQ(view.Layers().Count(), 0);
+    EXPECT_THROW(view.Layers().EndUpdate(), std::logic_error);
+}

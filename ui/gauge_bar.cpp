@@ -1,0 +1,365 @@
+#include "ui/gauge_bar.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QWheelEvent>
+#include <cmath>
+
+namespace {
+
+QColor Win(int32_t color) {
+    return QColor::fromRgb(WinColorToRgb(color));
+}
+
+QRect ToQRect(const Rect& r) {
+    return QRect(r.Left, r.Top, r.Width(), r.Height());
+}
+
+// A sunken or raised one-pixel edge inside r.
+void Edge(QPainter& painter, const Rect& r, bool raised) {
+    const QColor light = Win(clBtnHighlight), dark = Win(clBtnShadow);
+    painter.setPen(raised ? light : dark);
+    painter.drawLine(r.Left, r.Top, r.Right - 1, r.Top);
+    painter.drawLine(r.Left, r.Top, r.Left, r.Bottom - 1);
+    painter.setPen(raised ? dark : light);
+    painter.drawLine(r.Left, r.Bottom - 1, r.Right - 1, r.Bottom - 1);
+    painter.drawLine(r.Right - 1, r.Top, r.Right - 1, r.Bottom - 1);
+}
+
+} // namespace
+
+GaugeBar::GaugeBar(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    resize(100, 16);
+    connect(&timer_, &QTimer::timeout, this, &GaugeBar::TimerHandler);
+    CursorPos = [this] { return mapFromGlobal(QCursor::pos()); };
+}
+
+void GaugeBar::SetPosition(int value) {
+    value = std::clamp(value, min_, std::max(min_, max_));
+    if (value == position_) return;
+    position_ = value;
+    update();
+    DoChange();
+}
+
+void GaugeBar::SetMin(int value) {
+    if (!Loading && value >= max_) value = max_ - 1;
+    if (value == min_) return;
+    min_ = value;
+    SetPosition(position_);
+    update();
+}
+
+void GaugeBar::SetMax(int value) {
+    if (!Loading && value <= min_) value = min_ + 1;
+    if (value == max_) return;
+    max_ = value;
+    SetPosition(position_);
+    update();
+}
+
+void GaugeBar::SetHandleSize(int value) {
+    value = std::max(value, 0);
+    if (value == handleSize_) return;
+    handleSize_ = value;
+    update();
+}
+
+void GaugeBar::SetButtonSize(int value) {
+    if (value == buttonSize_) return;
+    buttonSize_ = value;
+    update();
+}
+
+void GaugeBar::SetKind(Kind kind) {
+    if (kind == kind_) return;
+    kind_ = kind;
+    update();
+}
+
+void GaugeBar::SetStyle(Style style) {
+    style_ = style;
+    update();
+}
+
+void GaugeBar::SetBorderStyle(BorderStyle style) {
+    borderStyle_ = style;
+    update();
+}
+
+void GaugeBar::SetBackgnd(Backgnd backgnd) {
+    if (backgnd == backgnd_) return;
+    backgnd_ = backgnd;
+    update();
+}
+
+void GaugeBar::SetShowArrows(bool show) {
+    if (show == showArrows_) return;
+    showArrows_ = show;
+    update();
+}
+
+void GaugeBar::SetShowHandleGrip(bool show) {
+    if (show == showHandleGrip_) return;
+    showHandleGrip_ = show;
+    update();
+}
+
+void GaugeBar::SetColor(int32_t color) {
+    if (color == color_) return;
+    color_ = color;
+    update();
+}
+
+Rect GaugeBar::ClientRect() const {
+    const int border = borderStyle_ == bsSingle ? 1 : 0;
+    return {border, border, width() - border, height() - border};
+}
+
+int GaugeBar::GetButtonSize() const {
+    if (!showArrows_) return 0;
+    const Rect c = ClientRect();
+    const int length = kind_ == sbHorizontal ? c.Width() : c.Height();
+    const int thickness = kind_ == sbHorizontal ? c.Height() : c.Width();
+    int b = buttonSize_ ? buttonSize_ : std::min(thickness, 32);
+    if (length <= 2 * b) b = length / 2;
+    if (style_ == rbsMac) --b;
+    return b < 2 ? 0 : b;
+}
+
+Rect GaugeBar::TrackRect() const {
+    const Rect c = ClientRect();
+    const int b = GetButtonSize();
+    return kind_ == sbHorizontal ? Rect{c.Left + b, c.Top, c.Right - b, c.Bottom}
+                                 : Rect{c.Left, c.Top + b, c.Right, c.Bottom - b};
+}
+
+int GaugeBar::TrackLength() const {
+    const Rect t = TrackRect();
+    return std::max(kind_ == sbHorizontal ? t.Width() : t.Height(), 0);
+}
+
+int GaugeBar::EffectiveHandleSize() const {
+    const Rect c = ClientRect();
+    int size = handleSize_ ? handleSize_ : (kind_ == sbHorizontal ? c.Height() : c.Width());
+    if (TrackLength() - size < 1) size = TrackLength() - 1;
+    return std::max(size, 0);
+}
+
+Rect GaugeBar::GetHandleRect() const {
+    const Rect t = TrackRect();
+    const int size = EffectiveHandleSize();
+    // Min = Max (settings being read) leaves the handle at the start instead of dividing by zero.
+    const int range = max_ - min_;
+    const int offset =
+        range <= 0
+            ? 0
+            : static_cast<int>(std::nearbyint(double((TrackLength() - size) * (position_ - min_)) / range));
+    return kind_ == sbHorizontal ? Rect{t.Left + offset, t.Top, t.Left + offset + size, t.Bottom}
+                                 : Rect{t.Left, t.Top + offset, t.Right, t.Top + offset + size};
+}
+
+Rect GaugeBar::DrawnHandleRect() const {
+    const Rect h = GetHandleRect();
+    if (isEnabled() && !h.IsEmpty()) return h;
+    const Rect t = TrackRect();
+    return kind_ == sbHorizontal ? Rect{(t.Left + t.Right) / 2, t.Top, (t.Left + t.Right) / 2, t.Bottom}
+                                 : Rect{t.Left, (t.Top + t.Bottom) / 2, t.Right, (t.Top + t.Bottom) / 2};
+}
+
+Rect GaugeBar::ButtonRect(bool first) const {
+    const Rect c = ClientRect();
+    const int b = GetButtonSize();
+    if (kind_ == sbHorizontal)
+        return first ? Rect{c.Left, c.Top, c.Left + b, c.Bottom}
+                     : Rect{c.Right - b, c.Top, c.Right, c.Bottom};
+    return first ? Rect{c.Left, c.Top, c.Right, c.Top + b} : Rect{c.Left, c.Bottom - b, c.Right, c.Bottom};
+}
+
+GaugeBar::Zone GaugeBar::GetZone(int x, int y) const {
+    const Rect c = ClientRect();
+    if (!c.Contains(x, y)) return zNone;
+    if (ButtonRect(true).Contains(x, y)) return zBtnPrev;
+    if (ButtonRect(false).Contains(x, y)) return zBtnNext;
+    const Rect h = DrawnHandleRect();
+    if (h.Contains(x, y)) return zHandle;
+    const int along = Along(x - c.Left, y - c.Top);
+    const int start = Along(h.Left - c.Left, h.Top - c.Top), end = Along(h.Right - c.Left, h.Bottom - c.Top);
+    const int length = kind_ == sbHorizontal ? c.Width() : c.Height();
+    if (along >= 1 && along < start) return zTrackPrev;
+    if (along < end || along >= length - 1) return zNone;
+    return zTrackNext;
+}
+
+void GaugeBar::DoChange() {
+    if (OnChange) OnChange();
+    if (userChange_ && OnUserChange) OnUserChange();
+}
+
+void GaugeBar::StepBy(int delta) {
+    userChange_ = true;
+    SetPosition(position_ + delta);
+    userChange_ = false;
+}
+
+void GaugeBar::StartHotTracking() {
+    timerMode_ = tmHotTrack;
+    timer_.start(150);
+}
+
+void GaugeBar::StopHotTracking() {
+    timer_.stop();
+    timerMode_ = tmOff;
+    hotZone_ = zNone;
+    update();
+}
+
+void GaugeBar::TimerHandler() {
+    if (timerMode_ == tmDelay) {
+        timerMode_ = tmRepeat;
+        timer_.setInterval(100);
+    } else if (timerMode_ == tmHotTrack) {
+        const QPoint p = CursorPos();
+        if (!ClientRect().Contains(p.x(), p.y())) StopHotTracking();
+        return;
+    }
+    const int before = position_;
+    const Rect c = ClientRect();
+    const QPoint p = CursorPos();
+    const Zone under =
+        GetZone(std::clamp(p.x(), c.Left, c.Right - 1), std::clamp(p.y(), c.Top, c.Bottom - 1));
+    switch (dragZone_) {
+    case zBtnPrev:
+    case zBtnNext:
+        StepBy(dragZone_ == zBtnPrev ? -smallChange_ : smallChange_);
+        if (position_ == before) StartHotTracking();
+        break;
+    case zTrackPrev:
+        if (under == zBtnPrev || under == zTrackPrev) StepBy(-largeChange_);
+        break;
+    case zTrackNext:
+        if (under == zTrackNext || under == zBtnNext) StepBy(largeChange_);
+        break;
+    default:
+        break;
+    }
+}
+
+void GaugeBar::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    const QPoint p = event->position().toPoint();
+    dragZone_ = GetZone(p.x(), p.y());
+    pressPoint_ = p;
+    update();
+    if (dragZone_ == zHandle) {
+        pressPosition_ = position_;
+        StartHotTracking();
+        return;
+    }
+    timerMode_ = tmRepeat;
+    TimerHandler();
+    if (timerMode_ == tmRepeat) {
+        timerMode_ = tmDelay;
+        timer_.start(600);
+    }
+}
+
+void GaugeBar::mouseMoveEvent(QMouseEvent* event) {
+    const QPoint p = event->position().toPoint();
+    if (dragZone_ == zNone) {
+        if (!isEnabled()) return;
+        const Zone zone = GetZone(p.x(), p.y());
+        if (zone != hotZone_) {
+            hotZone_ = zone;
+            if (zone != zNone) StartHotTracking();
+            update();
+        }
+        return;
+    }
+    if (dragZone_ != zHandle) return;
+    const int room = TrackLength() - EffectiveHandleSize();
+    if (room <= 0) return; // no track to drag along
+    const int delta = Along(p.x() - pressPoint_.x(), p.y() - pressPoint_.y());
+    userChange_ = true;
+    SetPosition(static_cast<int>(std::nearbyint(pressPosition_ + double(max_ - min_) * delta / room)));
+    userChange_ = false;
+}
+
+void GaugeBar::mouseReleaseEvent(QMouseEvent* event) {
+    dragZone_ = zNone;
+    update();
+    StartHotTracking();
+    if (OnMouseUp)
+        OnMouseUp(event->button(), event->modifiers(), int(event->position().x()),
+                  int(event->position().y()));
+}
+
+void GaugeBar::leaveEvent(QEvent*) {
+    StopHotTracking();
+}
+
+// Fine-stepping wheels send small deltas: they add up until a notch's worth is reached.
+void GaugeBar::wheelEvent(QWheelEvent* event) {
+    const QPoint angle = event->angleDelta();
+    wheelRemainder_ += angle.y() != 0 ? angle.y() : angle.x();
+    const int notches = wheelRemainder_ / 120;
+    wheelRemainder_ -= notches * 120;
+    if (notches != 0) StepBy(smallChange_ * notches);
+    event->accept();
+}
+
+void GaugeBar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    if (borderStyle_ == bsSingle) Edge(painter, {0, 0, width(), height()}, false);
+    const Rect h = DrawnHandleRect();
+    const Rect t = TrackRect();
+    if (GetButtonSize() > 0) {
+        DrawButton(painter, ButtonRect(true), true, dragZone_ == zBtnPrev);
+        DrawButton(painter, ButtonRect(false), false, dragZone_ == zBtnNext);
+    }
+    const Rect before =
+        kind_ == sbHorizontal ? Rect{t.Left, t.Top, h.Left, t.Bottom} : Rect{t.Left, t.Top, t.Right, h.Top};
+    const Rect after = kind_ == sbHorizontal ? Rect{h.Right, t.Top, t.Right, t.Bottom}
+                                             : Rect{t.Left, h.Bottom, t.Right, t.Bottom};
+    DrawTrack(painter, before, dragZone_ == zTrackPrev);
+    DrawTrack(painter, after, dragZone_ == zTrackNext);
+    if (!h.IsEmpty()) DrawHandle(painter, h);
+}
+
+void GaugeBar::DrawButton(QPainter& painter, const Rect& r, bool first, bool pushed) {
+    if (r.IsEmpty()) return;
+    painter.fillRect(ToQRect(r), Win(ButtonColor));
+    Edge(painter, r, !pushed);
+    const int cx = (r.Left + r.Right) / 2 + (pushed ? 1 : 0), cy = (r.Top + r.Bottom) / 2 + (pushed ? 1 : 0);
+    const int s = std::max(1, std::min(r.Width(), r.Height()) / 4);
+    QPolygon arrow;
+    if (kind_ == sbHorizontal)
+        arrow << QPoint(first ? cx - s : cx + s, cy) << QPoint(first ? cx + s : cx - s, cy - s)
+              << QPoint(first ? cx + s : cx - s, cy + s);
+    else
+        arrow << QPoint(cx, first ? cy - s : cy + s) << QPoint(cx - s, first ? cy + s : cy - s)
+              << QPoint(cx + s, first ? cy + s : cy - s);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(isEnabled() ? Qt::black : Win(clBtnShadow));
+    painter.drawPolygon(arrow);
+}
+
+void GaugeBar::DrawTrack(QPainter& painter, const Rect& r, bool pushed) {
+    if (r.IsEmpty()) return;
+    const QRect q = ToQRect(r);
+    if (pushed) {
+        painter.fillRect(q, Win(clWindowFrame));
+        return;
+    }
+    const QColor face = Win(color_), light = Win(clBtnHighlight);
+    painter.fillRect(q, face);
+    if (backgnd_ == bgPattern && face != light) painter.fillRect(q, QBrush(light, Qt::Dense4Pattern));
+}
+
+void GaugeBar::DrawHandle(QPainter& painter, const Rect& r) {
+    painter.fillRect(ToQRect(r), Win(clBtnFace));
+    Edge(painter, r, true);
+}
