@@ -20,9 +20,10 @@ namespace {
 
 struct SubFile;
 
-// A parsed line that draws something, with the sub-file it names once that was found.
+// A parsed line that draws something, with the sub-file it names once that was looked up.
 struct Step {
     LDrawLineRecord record;
+    mutable bool looked = false;
     mutable const SubFile* target = nullptr;
 };
 
@@ -32,7 +33,7 @@ struct SubFile {
 };
 
 // Bounds the work of one render however the files fan out.
-constexpr int64_t kMaxStepsPerRender = int64_t{1} << 22;
+constexpr int64_t kMaxStepsPerRender = int64_t{1} << 20;
 
 struct TransformStack {
     int depth = 0;
@@ -44,7 +45,8 @@ struct TransformStack {
 
 TransformStack stack;
 
-// Sub-files by lower-cased name as written; a sub-file is read from disk once per library.
+// Sub-files by lower-cased name as written, and names found nowhere (null); a name is looked up on disk
+// once per library.
 struct SubFileCache {
     std::filesystem::path library;
     std::unordered_map<std::string, std::unique_ptr<SubFile>> files;
@@ -73,17 +75,18 @@ std::string AsciiLower(std::string_view text) {
 const SubFile* FindSubFile(const std::string& name) {
     std::string key = AsciiLower(name);
     if (auto hit = cache.files.find(key); hit != cache.files.end()) return hit->second.get();
+    std::unique_ptr<SubFile>& entry = cache.files[key];
     for (const char* folder : {"p\\", "parts\\", "models\\"}) {
         std::optional<std::filesystem::path> path = ResolvePath(LDrawDirectory, folder + name);
         std::error_code ec;
         if (!path || !std::filesystem::is_regular_file(*path, ec)) continue;
         std::optional<QString> text = ReadTextFile(*path);
         if (!text) continue;
-        auto file = std::make_unique<SubFile>();
-        file->steps = ParseSteps(SplitLines(*text));
-        return cache.files.emplace(std::move(key), std::move(file)).first->second.get();
+        entry = std::make_unique<SubFile>();
+        entry->steps = ParseSteps(SplitLines(*text));
+        break;
     }
-    return nullptr;
+    return entry.get();
 }
 
 void TransformPoint(const float in[3], float out[3]) {
@@ -103,9 +106,12 @@ void ProcessSteps(const std::vector<Step>& steps);
 
 void DrawSubFile(const Step& step, int colour) {
     if (stack.depth >= kMaxLDrawDepth) return;
-    const SubFile* file = step.target ? step.target : FindSubFile(step.record.name);
+    if (!step.looked) {
+        step.target = FindSubFile(step.record.name);
+        step.looked = true;
+    }
+    const SubFile* file = step.target;
     if (!file || file->open) return;
-    step.target = file;
     const float* n = step.record.numbers;
     int d = ++stack.depth;
     ComposeTransform(n, n + 3, stack.offset[d - 1], stack.matrix[d - 1], stack.matrix[d], stack.offset[d]);

@@ -11,23 +11,7 @@ std::unique_ptr<RenderTarget>& Current() {
     return target;
 }
 
-int32_t Clamped(float value, float limit) {
-    if (std::isnan(value)) return 0;
-    if (value >= limit)
-        return static_cast<int32_t>(std::min<double>(limit, std::numeric_limits<int32_t>::max()));
-    if (value <= -limit) return static_cast<int32_t>(-limit);
-    return static_cast<int32_t>(value);
-}
-
 } // namespace
-
-int32_t TruncToInt(float value) {
-    return Clamped(value, 2147483648.0f);
-}
-
-int32_t ScreenInt(float value) {
-    return Clamped(value, kScreenLimit);
-}
 
 ScreenPoint ToScreen(const float p[3]) {
     return {ScreenInt(p[0]), ScreenInt(p[1]), ScreenInt(p[2])};
@@ -46,6 +30,11 @@ void RenderTarget::Clear() {
 }
 
 void InitRenderTarget(int width, int height) {
+    // A target of the same size is only cleared: same result without a fresh 4 MB allocation per render.
+    if (Current() && Current()->width == std::max(width, 1) && Current()->height == std::max(height, 1)) {
+        Current()->Clear();
+        return;
+    }
     Current().reset();
     Current() = std::make_unique<RenderTarget>(width, height);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QImage>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -15,9 +18,16 @@ struct ScreenPoint {
 // Screen coordinates are kept within this magnitude so that plane arithmetic fits in 64 bits.
 constexpr float kScreenLimit = 1 << 20;
 // Float to integer, truncated toward zero; out-of-range values are clamped and NaN becomes 0.
-int32_t TruncToInt(float value);
+inline int32_t TruncToInt(float value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483648.0f) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
 // The same, within the screen limit.
-int32_t ScreenInt(float value);
+inline int32_t ScreenInt(float value) {
+    return TruncToInt(std::clamp(value, -kScreenLimit, kScreenLimit));
+}
 ScreenPoint ToScreen(const float p[3]);
 
 // Counts of the current render, for measurements.

@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 fs::path SharedData() {
     const char* env = std::getenv("TESSARIN_SHARED_DATA");
-    fs::path path = env && *env ? fs::path(env) : fs::path(TESSARIN_SOURCE_DIR_FALLBACK) / ".." / "shared" / "data";
+    fs::path path = env && *env ? fs::path(env) : fs::path(TESSARIN_SHARED_DATA_FALLBACK);
     std::error_code ec;
     return fs::is_directory(path / "ldraw", ec) ? path : fs::path();
 }
