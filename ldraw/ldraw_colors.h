@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+// A colour the rasteriser paints with; alpha 0 leaves the pixel (and its depth) untouched.
+struct RGBA {
+    uint8_t r = 0, g = 0, b = 0, a = 0;
+    friend bool operator==(const RGBA&, const RGBA&) = default;
+};
+
+// The message shown when no colour configuration is found.
+QString MissingLDConfigMessage();
+
+// Looks for "ldconfig.ldr" in the data folder, then in the LDraw folder, and loads it; when neither has
+// it, says so and keeps only the built-in colours.
+void InitLDConfig(const std::filesystem::path& ldrawDir);
+// Replaces the configured colours with the "0 !COLOUR" definitions of the file at path. Returns false
+// (keeping only the built-in colours) when the file cannot be read.
+bool LoadLDConfig(const std::filesystem::path& path);
+// Forgets the configured colours.
+void ClearLDConfig();
+
+std::string CollapseSpaces(std::string_view text);
+
+// Fill and alternate colour of an LDraw colour code: pixel (x, y) takes the fill colour when x + y is odd,
+// else the alternate.
+void ColourRGBAOf(int code, RGBA& fill, RGBA& alternate);
+int EdgeColourOf(int code);

@@ -1,0 +1,81 @@
+#include "ldraw/ldraw_line.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+void SkipBlanks(const char*& cursor) {
+    while (IsBlank(*cursor))
+        ++cursor;
+}
+
+// Numbers each drawing type uses.
+constexpr int kNumbersOfType[] = {0, 12, 6, 9, 12, 12};
+
+} // namespace
+
+bool LDrawLineRecord::Complete() const {
+    return type < 1 || type > 5 || count >= kNumbersOfType[type];
+}
+
+int ScanInt(const char*& cursor) {
+    SkipBlanks(cursor);
+    bool negative = *cursor == '-';
+    if (negative) ++cursor;
+    constexpr int64_t kLimit = int64_t{std::numeric_limits<int>::max()} + 1;
+    int64_t value = 0;
+    for (; IsDigit(*cursor); ++cursor)
+        value = std::min(value * 10 + (*cursor - '0'), kLimit);
+    if (negative) return static_cast<int>(-value);
+    return static_cast<int>(std::min<int64_t>(value, std::numeric_limits<int>::max()));
+}
+
+float ScanFloat(const char*& cursor) {
+    SkipBlanks(cursor);
+    float sign = 1;
+    if (*cursor == '-') {
+        sign = -1;
+        ++cursor;
+    }
+    float value = 0;
+    for (; IsDigit(*cursor); ++cursor)
+        value = 10 * value + static_cast<float>(*cursor - '0');
+    if (*cursor == '.') {
+        ++cursor;
+        float scale = 0.1f;
+        for (; IsDigit(*cursor); ++cursor) {
+            value += static_cast<float>(*cursor - '0') * scale;
+            scale *= 0.1f;
+        }
+    }
+    return value * sign;
+}
+
+LDrawLineRecord ParseLDrawLine(const std::string& text) {
+    LDrawLineRecord record;
+    const char* cursor = text.c_str();
+    record.type = ScanInt(cursor);
+    if (record.type == 0) {
+        record.name.assign(cursor);
+        return record;
+    }
+    record.colour = ScanInt(cursor);
+    while (*cursor != '\0' && record.count < 12)
+        record.numbers[record.count++] = ScanFloat(cursor);
+    if (record.type == 1 && record.count == 12) {
+        SkipBlanks(cursor);
+        std::string_view rest(cursor);
+        record.name.assign(rest.substr(0, kMaxLDrawNameLength));
+    }
+    return record;
+}

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QImage>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "ldraw/uni_dib.h"
+
+// A screen point after truncation: x to the right, y downward, smaller z nearer.
+struct ScreenPoint {
+    int32_t x = 0, y = 0, z = 0;
+};
+
+// Screen coordinates are kept within this magnitude so that plane arithmetic fits in 64 bits.
+constexpr float kScreenLimit = 1 << 20;
+// Float to integer, truncated toward zero; out-of-range values are clamped and NaN becomes 0.
+inline int32_t TruncToInt(float value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0f) return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483648.0f) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+// The same, within the screen limit.
+inline int32_t ScreenInt(float value) {
+    return TruncToInt(std::clamp(value, -kScreenLimit, kScreenLimit));
+}
+ScreenPoint ToScreen(const float p[3]);
+
+// Counts of the current render, for measurements.
+struct RenderStats {
+    int64_t primitives = 0;
+    int64_t pixelsWritten = 0;
+};
+
+// The one depth buffer and 24-bit frame buffer every render draws into.
+struct RenderTarget {
+    RenderTarget(int width, int height);
+    // Every depth to the farthest value, every pixel to white.
+    void Clear();
+
+    int width;
+    int height;
+    std::vector<int32_t> zBuffer; // row-major, screen row 0 first
+    UniDIB frameBuffer;           // bottom-up rows of its own stride
+    RenderStats stats;
+};
+
+// Replaces any previous target (freed first) with a cleared one. Throws std::bad_alloc when out of memory.
+void InitRenderTarget(int width, int height);
+void FreeRenderTarget();
+// The current target, or nullptr.
+RenderTarget* CurrentRenderTarget();
+int RenderWidth();
+int RenderHeight();
+// Copies the finished picture onto canvas at (0, 0); nothing when no target exists.
+void DrawRenderTarget(QImage& canvas);
+void PresentRenderBuffer(const RenderTarget& target, QImage& canvas);

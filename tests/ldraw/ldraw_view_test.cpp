@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+#include <limits>
+#include <numbers>
+#include <vector>
+#include <zlib.h>
+
+#include "ldraw/ldraw_view.h"
+#include "ldraw/rasteriser.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+#include "support/test_support.h"
+
+namespace {
+
+constexpr float kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+constexpr float kNoOffset[3] = {0, 0, 0};
+constexpr float kDegree = std::numbers::pi_v<float> / 180;
+
+std::string Ref(const std::string& name, const std::string& placement = "0 0 0 1 0 0 0 1 0 0 0 1",
+                int colour = 16) {
+    return "1 " + std::to_string(colour) + " " + placement + " " + name + "\r\n";
+}
+
+std::string Dot(int x, int y, int colour = 16) {
+    std::string p = std::to_string(x) + " " + std::to_string(y) + " 0 ";
+    return "2 " + std::to_string(colour) + " " + p + p + "\r\n";
+}
+
+class LDrawViewTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ClearLDConfig();
+        FreeFileCache();
+        ClearPathCache();
+        LDrawDirectory = library.path();
+        InitRenderTarget(20, 20);
+    }
+    void TearDown() override {
+        FreeRenderTarget();
+        FreeFileCache();
+        LDrawDirectory.clear();
+    }
+    void Add(const std::string& relative, const std::string& text) {
+        WriteFileBytes(library / relative, text);
+        ClearPathCache();
+    }
+    // Model coordinates straight to screen pixels.
+    void Render(const std::string& text, int colour = 4) {
+        InitRenderTarget(20, 20);
+        RenderLDrawLines(SplitLines(QString::fromStdString(text)), colour, kNoOffset, 1, 0, 0, 0, kIdentity);
+    }
+    std::vector<std::pair<int, int>> Written() {
+        std::vector<std::pair<int, int>> out;
+        const RenderTarget& t = *CurrentRenderTarget();
+        for (int y = 0; y < t.height; ++y)
+            for (int x = 0; x < t.width; ++x)
+                if (t.zBuffer[static_cast<size_t>(y) * t.width + x] != std::numeric_limits<int32_t>::max())
+                    out.emplace_back(x, y);
+        return out;
+    }
+    uint32_t Pixel(int x, int y) {
+        const RenderTarget& t = *CurrentRenderTarget();
+        return t.frameBuffer.GetPixel(x, t.height - 1 - y);
+    }
+    using Points = std::vector<std::pair<int, int>>;
+    TempDir library;
+};
+
+TEST_F(LDrawViewTest, ComposedTransformAppliesTheFirstThenTheSecond) {
+    const float a[9] = {0, -1, 0, 1, 0, 0, 0, 0, 1}, ta[3] = {1, 2, 3};
+    const float b[9] = {2, 0, 0, 0, 3, 0, 0, 0, 4}, tb[3] = {-1, 0, 5};
+    float m[9], t[3];
+    ComposeTransform(ta, a, tb, b, m, t);
+    const float p[3] = {5, 7, 11};
+    // By hand: A p + tA = (-7+1, 5+2, 11+3) = (-6, 7, 14); then B q + tB = (-13, 21, 61).
+    const float expected[3] = {-13, 21, 61};
+    for (int r = 0; r < 3; ++r)
+        EXPECT_FLOAT_EQ(m[3 * r] * p[0] + m[3 * r + 1] * p[1] + m[3 * r + 2] * p[2] + t[r], expected[r]);
+}
+
+TEST_F(LDrawViewTest, ViewRotatesAboutXThenYThenZAndCentres) {
+    // (3.5, 1.5, -2.5) about X by 90: (3.5, -2.5, -1.5); about Y: (-1.5, -2.5, -3.5); about Z: (-2.5, 1.5,
+    // -3.5).
+    InitRenderTarget(20, 20);
+    RenderLDrawLines({"2 4 3.5 1.5 -2.5 3.5 1.5 -2.5"}, 4, nullptr, 1, 90 * kDegree, 90 * kDegree,
+                     90 * kDegree, nullptr);
+    EXPECT_EQ(Written(), (Points{{7, 11}}));
+    // Scale multiplies the rotation, not the centre.
+    InitRenderTarget(20, 20);
+    RenderLDrawLines({"2 4 1.25 1.25 0 1.25 1.25 0"}, 4, nullptr, 4, 0, 0, 0, nullptr);
+    EXPECT_EQ(Written(), (Points{{15, 15}}));
+    InitRenderTarget(800, 800);
+    RenderLDrawLines({"2 4 0 0 0 0 0 0"}, 4, nullptr, 1, -45 * kDegree, 35 * kDegree, -30 * kDegree, nullptr);
+    EXPECT_EQ(Pixel(400, 400), 0xCC0000u);
+    EXPECT_EQ(CurrentRenderTarget()->stats.pixelsWritten, 1);
+}
+
+TEST_F(LDrawViewTest, SubFilesAreFoundInPThenPartsThenModelsInAnyCase) {
+    Add("p/a.dat", Dot(1, 1));
+    Add("parts/a.dat", Dot(2, 2));
+    Add("parts/B.dat", Dot(3, 3));
+    Add("models/b.dat", Dot(4, 4));
+    Add("models/c.dat", Dot(5, 5));
+    Add("parts/S/Sub.DAT", Dot(6, 6));
+    Add("parts/dir.dat/x", "");
+    WriteFileBytes(library.path().parent_path() / "outside.dat", Dot(9, 9));
+    Render(Ref("A.DAT") + Ref("b.dat") + Ref("c.dat") + Ref("s\\sub.dat") + Ref("S/SUB.dat") +
+           Ref("missing.dat") + Ref("..\\outside.dat") + Ref("dir.dat"));
+    EXPECT_EQ(Written(), (Points{{1, 1}, {3, 3}, {5, 5}, {6, 6}}));
+    // Read once per run: a changed file on disk is not seen again.
+    Add("p/a.dat", Dot(8, 8));
+    Render(Ref("a.dat"));
+    EXPECT_EQ(Written(), (Points{{1, 1}}));
+    // Another library is a fresh start.
+    TempDir other;
+    WriteFileBytes(other / "p" / "a.dat", Dot(10, 10));
+    LDrawDirectory = other.path();
+    Render(Ref("a.dat"));
+    EXPECT_EQ(Written(), (Points{{10, 10}}));
+    std::filesystem::remove(library.path().parent_path() / "outside.dat");
+}
+
+TEST_F(LDrawViewTest, ColoursAndPlacementsPassDownThreeLevels) {
+    Add("parts/one.dat", Ref("two.dat", "0 2 0 2 0 0 0 1 0 0 0 1"));
+    Add("parts/two.dat", Ref("three.dat"));
+    Add("parts/three.dat", Dot(3, 3) + Dot(4, 3, 24) + Dot(3, 9, 2));
+    Render(Ref("one.dat", "1 0 0 1 0 0 0 1 0 0 0 1"), 4);
+    // three.dat at (3,3) -> x 2*3 + 0 + 1 = 7, y 3 + 2 = 5.
+    EXPECT_EQ(Pixel(7, 5), 0xCC0000u);  // 16: the top colour, 4
+    EXPECT_EQ(Pixel(9, 5), 0xFF5555u);  // 24: the edge of 4, which is 12
+    EXPECT_EQ(Pixel(7, 11), 0x007F33u); // an explicit colour stays
+    Render(Ref("one.dat", "1 0 0 1 0 0 0 1 0 0 0 1", 14), 4);
+    EXPECT_EQ(Pixel(7, 5), 0xFFE500u); // a colour on the reference wins below it
+    EXPECT_EQ(Pixel(9, 5), 0x666658u); // and its edge is 8
+}
+
+TEST_F(LDrawViewTest, ShortLinesAreSkippedAndUnknownTypesIgnored) {
+    Render("2 4 1 1 0 1 1\r\n3 4 0 0 0 9 0 0\r\n9 4 1 2 3\r\n0 STEP\r\n\r\n" + Dot(2, 2, 4));
+    EXPECT_EQ(Written(), (Points{{2, 2}}));
+    EXPECT_EQ(CurrentRenderTarget()->stats.primitives, 1);
+}
+
+TEST_F(LDrawViewTest, CyclesDeepChainsAndFanOutEndCleanly) {
+    Add("parts/self.dat", Ref("self.dat") + Ref("self.dat") + Dot(1, 1));
+    Add("parts/ping.dat", Ref("pong.dat") + Dot(2, 2));
+    Add("parts/pong.dat", Ref("ping.dat") + Ref("ping.dat") + Dot(3, 3));
+    Render(Ref("self.dat") + Ref("ping.dat"));
+    EXPECT_EQ(Written(), (Points{{1, 1}, {2, 2}, {3, 3}}));
+
+    for (int i = 0; i < 70; ++i)
+        Add("parts/chain" + std::to_string(i) + ".dat",
+            i == 69 ? Dot(4, 4) : Ref("chain" + std::to_string(i + 1) + ".dat"));
+    Render(Ref("chain6.dat")); // the last file sits 64 levels down
+    EXPECT_EQ(Written(), (Points{{4, 4}}));
+    Render(Ref("chain5.dat")); // 65 levels: skipped as if missing
+    EXPECT_TRUE(Written().empty());
+
+    // Each level refers to the next twice: 2^40 paths, cut off by the work bound.
+    for (int i = 0; i < 40; ++i) {
+        std::string next = "fan" + std::to_string(i + 1) + ".dat";
+        Add("parts/fan" + std::to_string(i) + ".dat", Ref(next) + Ref(next) + Dot(5, 5));
+    }
+    Render(Ref("fan0.dat"));
+    EXPECT_EQ(Written(), (Points{{5, 5}}));
+}
+
+TEST_F(LDrawViewTest, QuadsFoldedOverTheirDiagonalGetAThirdTriangle) {
+    const float p1[3] = {0, 0, 0}, p3[3] = {8, 8, 0}, below[3] = {8, 0, 0}, above[3] = {0, 8, 0};
+    const float vertical[3] = {0, 8, 0};
+    EXPECT_FALSE(SameSideTest(p1, p3, below));
+    EXPECT_TRUE(SameSideTest(p1, p3, above));
+    EXPECT_TRUE(SameSideTest(p1, vertical, below));
+    EXPECT_FALSE(SameSideTest(p1, p3, p3)); // on the line is not below it
+
+    // A bow-tie: p2 and p4 on one side of the diagonal p1-p3; the third triangle fills the lower right.
+    Render("4 4 0 0 0 12 12 0 12 0 0 0 12 0");
+    Points folded = Written();
+    Render("3 4 0 0 0 12 12 0 12 0 0\r\n3 4 0 0 0 12 0 0 0 12 0");
+    Points twoTriangles = Written();
+    EXPECT_EQ(folded.size(), 12u * 13u);
+    EXPECT_LT(twoTriangles.size(), folded.size());
+    // A plain square: rows 0 to 11 (not the bottom one), columns 0 to 12, no third triangle needed.
+    Render("4 4 0 0 0 12 0 0 12 12 0 0 12 0\r\n");
+    EXPECT_EQ(Written().size(), 12u * 13u);
+}
+
+TEST_F(LDrawViewTest, OptionalLinesOnlyWhereControlPointsShareASide) {
+    Render("5 4 2 2 0 10 2 0 5 0 0 6 1 0"); // horizontal, both controls above
+    EXPECT_EQ(Written().size(), 9u);
+    Render("5 4 2 2 0 10 2 0 5 0 0 6 5 0"); // opposite sides
+    EXPECT_TRUE(Written().empty());
+    Render("5 4 2 2 0 10 2 0 5 2 0 6 5 0"); // a control on the line: drawn
+    EXPECT_EQ(Written().size(), 9u);
+    Render("5 4 3 1 0 3 9 0 1 5 0 7 5 0"); // vertical, opposite sides
+    EXPECT_TRUE(Written().empty());
+    Render("5 4 1 1 0 9 5 0 2 6 0 9 9 0"); // sloped, both below
+    EXPECT_FALSE(Written().empty());
+    Render("5 4 1 1 0 9 5 0 2 6 0 9 0 0"); // sloped, opposite sides
+    EXPECT_TRUE(Written().empty());
+    Render("5 4 4 4 0 4 4 0 0 0 0 9 9 0"); // ends coincide
+    EXPECT_TRUE(Written().empty());
+}
+
+TEST_F(LDrawViewTest, LibraryFoldersAndPartFiles) {
+    TempDir plain, exe;
+    EXPECT_FALSE(IsLDrawLibrary(plain.path()));
+    WriteFileBytes(exe / "LDraw.Exe", "");
+    EXPECT_TRUE(IsLDrawLibrary(exe.path()));
+    Add("PARTS/3001.DAT", Dot(1, 1));
+    EXPECT_FALSE(IsLDrawLibrary(library.path()));
+    Add("P/stud.dat", "");
+    EXPECT_TRUE(IsLDrawLibrary(library.path()));
+    EXPECT_EQ(LDrawPartFile(library.path(), "3001"), library.path() / "PARTS" / "3001.DAT");
+    for (const char* bad : {"", "../3001", "s\\..\\..\\3001", "/etc/passwd", "\\3001", "C:3001", "9999"})
+        EXPECT_FALSE(LDrawPartFile(library.path(), bad)) << bad;
+    EXPECT_THROW(RenderLDrawFile(library / "none.dat", 4, nullptr, 1, 0, 0, 0, nullptr), std::runtime_error);
+}
+
+// Golden renders of real parts: a checksum of the whole frame buffer at the picture chooser's angles.
+uint32_t RenderedChecksum(const std::string& part, int colour, float scale, int size) {
+    InitRenderTarget(size, size);
+    RenderLDrawFile(*LDrawPartFile(LDrawDirectory, part), colour, nullptr, scale, -45 * kDegree, 35 * kDegree,
+                    -30 * kDegree, nullptr);
+    const UniDIB& dib = CurrentRenderTarget()->frameBuffer;
+    return static_cast<uint32_t>(crc32(0, dib.Bits(), static_cast<uInt>(dib.ImageSize())));
+}
+
+TEST_F(LDrawViewTest, GoldenRendersOfSampleParts) {
+    REQUIRE_SHARED_DATA();
+    LDrawDirectory = SharedData() / "ldraw";
+    ASSERT_TRUE(LoadLDConfig(LDrawDirectory / "LDConfig.ldr"));
+    EXPECT_EQ(RenderedChecksum("3001", 4, 4, 400), 345685346u);
+    EXPECT_EQ(RenderedChecksum("3039", 1, 4, 400), 755580015u);
+    EXPECT_EQ(RenderedChecksum("3626c", 14, 6, 400), 1889989438u);
+
+    InitRenderTarget(160, 160);
+    RenderLDrawFile(*LDrawPartFile(LDrawDirectory, "3001"), 4, nullptr, 1.2f, -45 * kDegree, 35 * kDegree,
+                    -30 * kDegree, nullptr);
+    QImage rendered(160, 160, QImage::Format_RGB32);
+    DrawRenderTarget(rendered);
+    QImage golden(QString::fromStdString(TestData("ldraw/3001_red.png").string()));
+    ASSERT_FALSE(golden.isNull());
+    EXPECT_EQ(rendered, golden.convertToFormat(QImage::Format_RGB32));
+}
+
+} // namespace
