@@ -3,8 +3,8 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QStandardPaths>
 
+#include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
 #include "support/test_support.h"
 
@@ -47,6 +47,14 @@ void WriteSample(const std::filesystem::path& path, XLSVersion version) {
     w.CloseFile();
 }
 
+// The test-only node folder with the xlsx package installed by scripts/setup.
+QString NodePeer() {
+    QString dir = QString::fromStdString((TestData("..") / "node").lexically_normal().string());
+    if (!QFile::exists(dir + "/node_modules/xlsx") || QProcess::execute("node", {"--version"}) != 0)
+        return {};
+    return dir;
+}
+
 } // namespace
 
 TEST(XlsPeer, XlrdReadsOurWorkbook) {
@@ -71,4 +79,36 @@ print(s.colinfo_map[1].width, b.font_list[0].name)
                                                    "700 400\n"
                                                    "11000 Arial")
                                      .toStdString());
+}
+
+TEST(XlsPeer, SheetJsReadsOurWorkbookAndWeReadItsWorkbook) {
+    QString peer = NodePeer();
+    if (peer.isEmpty()) GTEST_SKIP() << "node or the xlsx package in tests/node is not installed";
+    TempDir dir;
+    auto ours = dir / "ours.xls";
+    WriteSample(ours, XLSVersion::xls97);
+    QString out = RunPeer("node", {"peer.js", "read", QString::fromStdString(ours.string())}, peer);
+    EXPECT_EQ(out.toStdString(),
+              "{\"names\":[\"Sheet1\"],\"cells\":{\"A1\":\"Ldraw#\",\"A3\":\"3001\","
+              "\"B1\":\"Part Name \u00e9 \u4e2d\",\"C3\":{\"v\":5.5,\"f\":\"SUM(D3:CD3)\"},"
+              "\"C4\":{\"v\":\"X\",\"f\":\"\\\"a\\\"&\\\"b\\\"\"},\"D3\":2,\"E3\":3.5}}");
+
+    // Its small workbook lives in the mini stream of the compound file.
+    auto theirs = dir / "theirs.xls";
+    RunPeer("node", {"peer.js", "write", QString::fromStdString(theirs.string())}, peer);
+    XLSRead r;
+    r.FileName = QString::fromStdString(theirs.string());
+    r.Open();
+    QVariant v;
+    auto text = [&](int col, int row) {
+        return r.ReadCell(0, col, row, v) ? v.toString() : QString("<none>");
+    };
+    EXPECT_EQ(text(0, 0), "Ldraw#");
+    EXPECT_EQ(text(4, 0), "Red");
+    EXPECT_EQ(text(0, 1), "<none>");
+    EXPECT_EQ(text(0, 2), "3001");
+    EXPECT_EQ(text(1, 2), QString::fromUtf8("Brick 2 x 4 \u00e9\u4e2d"));
+    EXPECT_EQ(text(2, 2), "5");
+    EXPECT_EQ(text(3, 3), "TRUE");
+    EXPECT_EQ(text(4, 3), "x");
 }
