@@ -147,7 +147,10 @@ void CompoundFileReader::ReadDirectory(uint32_t start) {
             Entry entry;
             uint16_t nameBytes = Get16(e, 64);
             entry.type = static_cast<uint8_t>(e[66]);
-            if (entry.type != 0 && (nameBytes > 64 || nameBytes % 2 != 0)) Corrupt("directory entry name");
+            if (nameBytes > 64 || nameBytes % 2 != 0) {
+                if (entry.type != 0) Corrupt("directory entry name");
+                nameBytes = 0; // an unused entry: its name does not matter
+            }
             QString name;
             for (uint16_t i = 0; i + 2 < nameBytes; i += 2)
                 name.append(QChar(Get16(e, i)));

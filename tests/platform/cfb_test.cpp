@@ -112,6 +112,11 @@ TEST(Cfb, CorruptFilesFailWithAnErrorNeverACrash) {
     Put32(looped, 512 + 512 * dir + 128 + 68, 1);
     EXPECT_THROW(CompoundFileReader{looped}, CfbError);
 
+    // An unused directory entry with a name length beyond the entry.
+    std::string unused = good;
+    Put32(unused, 512 + 512 * dir + 128 * 3 + 64, 0xFFFF);
+    EXPECT_EQ(CompoundFileReader(unused).ReadStream("Small"), Pattern(100, 7));
+
     // A stream size far beyond the file.
     std::string huge = good;
     for (size_t e = 0; e < 4; ++e) {
