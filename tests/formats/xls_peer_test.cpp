@@ -112,3 +112,27 @@ TEST(XlsPeer, SheetJsReadsOurWorkbookAndWeReadItsWorkbook) {
     EXPECT_EQ(text(3, 3), "TRUE");
     EXPECT_EQ(text(4, 3), "x");
 }
+
+TEST(XlsPeer, XlrdReadsTheOlderLevels) {
+    if (!HasXlrd()) GTEST_SKIP() << "python3-xlrd is not installed";
+    TempDir dir;
+    for (XLSVersion version : {XLSVersion::xls40, XLSVersion::xls50}) {
+        auto path = dir / "old.xls";
+        XLSWrite w;
+        w.SetXLSVersion(version);
+        w.FileName = QString::fromStdString(path.string());
+        w.OpenFile();
+        w.WriteString(0, 0, -1, "abc");
+        w.WriteNumber(1, 0, -1, 2.5);
+        w.WriteFormula(2, 0, -1, 2.5, "SUM(B1:B1)");
+        w.CloseFile();
+        QString out =
+            RunPeer(Python(),
+                    {"-c",
+                     "import sys, xlrd\n"
+                     "s = xlrd.open_workbook(sys.argv[1], logfile=open('/dev/null', 'w')).sheet_by_index(0)\n"
+                     "print(s.row_values(0))",
+                     QString::fromStdString(path.string())});
+        EXPECT_EQ(out.toStdString(), "['abc', 2.5, 2.5]") << static_cast<int>(version);
+    }
+}
