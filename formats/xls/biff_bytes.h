@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QString>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+// Little-endian fields of workbook records.
+
+inline void Add8(std::string& b, uint8_t v) {
+    b.push_back(static_cast<char>(v));
+}
+inline void Add16(std::string& b, uint16_t v) {
+    Add8(b, static_cast<uint8_t>(v & 0xFF));
+    Add8(b, static_cast<uint8_t>(v >> 8));
+}
+inline void Add32(std::string& b, uint32_t v) {
+    Add16(b, static_cast<uint16_t>(v & 0xFFFF));
+    Add16(b, static_cast<uint16_t>(v >> 16));
+}
+inline void AddDouble(std::string& b, double v) {
+    uint64_t bits = std::bit_cast<uint64_t>(v);
+    Add32(b, static_cast<uint32_t>(bits & 0xFFFFFFFF));
+    Add32(b, static_cast<uint32_t>(bits >> 32));
+}
+
+inline void Set16(std::string& b, size_t at, uint16_t v) {
+    b[at] = static_cast<char>(v & 0xFF);
+    b[at + 1] = static_cast<char>(v >> 8);
+}
+inline void Set32(std::string& b, size_t at, uint32_t v) {
+    Set16(b, at, static_cast<uint16_t>(v & 0xFFFF));
+    Set16(b, at + 2, static_cast<uint16_t>(v >> 16));
+}
+
+// Callers check the bounds before reading.
+inline uint8_t Get8(std::string_view b, size_t at) {
+    return static_cast<uint8_t>(b[at]);
+}
+inline uint16_t Get16(std::string_view b, size_t at) {
+    return static_cast<uint16_t>(Get8(b, at) | Get8(b, at + 1) << 8);
+}
+inline uint32_t Get32(std::string_view b, size_t at) {
+    return static_cast<uint32_t>(Get16(b, at)) | static_cast<uint32_t>(Get16(b, at + 2)) << 16;
+}
+inline double GetDouble(std::string_view b, size_t at) {
+    uint64_t bits = static_cast<uint64_t>(Get32(b, at)) | static_cast<uint64_t>(Get32(b, at + 4)) << 32;
+    return std::bit_cast<double>(bits);
+}
+
+// BIFF8 text is 8-bit when every character is Latin-1, else UTF-16.
+inline bool NeedsWide(const QString& text) {
+    for (QChar c : text) {
+        if (c.unicode() > 0xFF) return true;
+    }
+    return false;
+}
+inline void AddChars(std::string& b, const QString& text, bool wide) {
+    for (QChar c : text) {
+        if (wide)
+            Add16(b, c.unicode());
+        else
+            Add8(b, static_cast<uint8_t>(c.unicode()));
+    }
+}
+// Character count (u8 or u16), option byte, characters.
+inline void AddUnicodeString(std::string& b, const QString& text, bool shortCount) {
+    bool wide = NeedsWide(text);
+    if (shortCount)
+        Add8(b, static_cast<uint8_t>(text.size()));
+    else
+        Add16(b, static_cast<uint16_t>(text.size()));
+    Add8(b, wide ? 1 : 0);
+    AddChars(b, text, wide);
+}
