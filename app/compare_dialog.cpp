@@ -1,8 +1,82 @@
 #include "app/compare_dialog.h"
 
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 
-CompareDialog::CompareDialog(QWidget* parent) : QDialog(parent), Memo1(new QPlainTextEdit(this)) {
+#include "platform/ui.h"
+
+namespace {
+
+template <typename Control> Control* Named(Control* control, const char* name) {
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
+} // namespace
+
+CompareDialog::CompareDialog(InventoryHost& inventory, QWidget* parent)
+    : QDialog(parent),
+      Label1(Named(new QLabel(QStringLiteral("You ??? the following Parts:"), this), "Label1")),
+      Memo1(Named(new QPlainTextEdit(this), "Memo1")),
+      BitBtn2(Named(new QPushButton(QStringLiteral("Have"), this), "BitBtn2")),
+      BitBtn1(Named(new QPushButton(QStringLiteral("Need"), this), "BitBtn1")),
+      BitBtn3(Named(new QPushButton(QStringLiteral("Save"), this), "BitBtn3")),
+      CheckBox1(Named(new QCheckBox(QStringLiteral("Color does not matter"), this), "CheckBox1")),
+      inventory_(inventory) {
     setWindowTitle(QStringLiteral("Compare"));
-    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    BitBtn3->setToolTip(QStringLiteral("Save Inventory"));
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3})
+        button->setAutoDefault(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(BitBtn2);
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(CheckBox1);
+    buttons->addStretch(1);
+    buttons->addWidget(BitBtn3);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 8, 16, 8);
+    column->addWidget(Label1);
+    column->addWidget(Memo1, 1);
+    column->addLayout(buttons);
+    resize(560, 400);
+
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn2Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
+}
+
+void CompareDialog::BitBtn2Click() {
+    RunCompare(CompareMode::Have);
+}
+
+void CompareDialog::BitBtn1Click() {
+    RunCompare(CompareMode::Need);
+}
+
+void CompareDialog::RunCompare(CompareMode mode) {
+    if (!InventoryReadyForCompare(inventory_)) return;
+    Label1->setText(mode == CompareMode::Have ? QStringLiteral("You have the following Parts:")
+                                              : QStringLiteral("You need the following Parts:"));
+    const QString setPath = OpenDialog1(
+        this, {QString(), QStringLiteral("prn (*.prn *.PRN);;inv (*.inv *.INV)"), QString(), QString()});
+    if (setPath.isEmpty()) return;
+    Memo1->clear();
+    const QStringList result = CompareWithSetFile(inventory_, setPath, mode, CheckBox1->isChecked());
+    Memo1->setPlainText(result.join(u'\n'));
+}
+
+void CompareDialog::BitBtn3Click() {
+    const QString chosen =
+        SaveDialog1(this, {QStringLiteral("Save Inventory"), QStringLiteral("prn (*.prn *.PRN)"), QString(),
+                           QStringLiteral("prn")});
+    if (chosen.isEmpty()) return;
+    const QString error = WriteCompareResult(CompareResultPath(chosen), Memo1->toPlainText());
+    if (!error.isEmpty()) ShowMessage(error);
 }

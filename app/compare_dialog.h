@@ -2,13 +2,38 @@
 
 #include <QDialog>
 
-class QPlainTextEdit;
+#include "app/compare.h"
+#include "app/file_choice.h"
 
+class InventoryHost;
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+// Compares the inventory with a set file and lists what the user has of the set or still needs.
 class CompareDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit CompareDialog(QWidget* parent = nullptr);
+    explicit CompareDialog(InventoryHost& inventory, QWidget* parent = nullptr);
 
+    void BitBtn2Click(); // Have
+    void BitBtn1Click(); // Need
+    void BitBtn3Click(); // Save
+
+    FileChooser OpenDialog1 = ChooseOpenFile;
+    FileChooser SaveDialog1 = ChooseSaveFile;
+
+    QLabel* Label1;
     // The compare result; the main window empties it before each compare.
     QPlainTextEdit* Memo1;
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn3;
+    QCheckBox* CheckBox1; // "Color does not matter"
+
+  private:
+    void RunCompare(CompareMode mode);
+
+    InventoryHost& inventory_;
 };

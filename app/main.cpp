@@ -6,7 +6,6 @@
 
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
-#include "app/compare_dialog.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
@@ -52,9 +51,8 @@ int main(int argc, char** argv) {
     MainWindow window;
     Forms forms;
     forms.addPart = new AddPartDialog(&window);
-    forms.compare = new CompareDialog(&window);
     forms.about = new AboutBox(&window);
-    forms.settings = new SettingsDialog(&window);
+    forms.settings = new SettingsDialog(window.ldraw_path, &window);
     forms.numberPrompt = new NumberPrompt(&window);
     forms.splash = new SplashWindow(&window);
     forms.labelMaker = new LabelMaker(&window);

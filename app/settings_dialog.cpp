@@ -1,5 +1,194 @@
 #include "app/settings_dialog.h"
 
-SettingsDialog::SettingsDialog(QWidget* parent) : QDialog(parent) {
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSet>
+#include <QVBoxLayout>
+#include <array>
+#include <filesystem>
+#include <system_error>
+
+#include "app/inventory_fields.h"
+#include "platform/ui.h"
+
+namespace {
+
+constexpr const char* kDefaultLDViewOptions[] = {
+    "-Antialias=0 -ShowErrors=0 -FOV=10 -BlackHighlights=1 -EdgeThickness=3 ",
+    "-PolygonOffset=1 -SubduedLighting=1 -UseQualityLighting=1 -SortTransparent=1 ",
+    "-PerformSmoothing=1 -TextureFilterType=9987 -CurveQuality=2 -HiResPrimitives=1 ",
+    "-SaveActualSize=0 -SaveZoomToFit=1 -SaveWidth=400 -SaveHeight=400 ",
+    "-DefaultZoom=0.95 ",
+    "-DefaultMatrix=0.707107,0,0.707107,0.253404,0.93358,-0.253404,-0.660141,0.358368,0.",
+    "66014",
+};
+
+QLineEdit* NamedEdit(QWidget* parent, const char* name) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    return edit;
+}
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const char* caption) {
+    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setAutoDefault(false);
+    return button;
+}
+
+// A folder row: the edit and its "Directory" button under a caption.
+QWidget* FolderRow(QWidget* parent, const char* caption, QLineEdit* edit, QPushButton* button) {
+    auto* box = new QWidget(parent);
+    auto* column = new QVBoxLayout(box);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->addWidget(new QLabel(QString::fromLatin1(caption), box));
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit, 1);
+    row->addWidget(button);
+    column->addLayout(row);
+    return box;
+}
+
+// Lower-cased names of a folder's files and sub-folders: Windows names match in any case.
+struct FolderEntries {
+    QSet<QString> files, folders;
+};
+
+FolderEntries ListFolder(const QString& folder) {
+    namespace fs = std::filesystem;
+    FolderEntries entries;
+    std::error_code error;
+    for (fs::directory_iterator it(ToFsPath(folder), error), end; !error && it != end; it.increment(error)) {
+        const QString name = QString::fromStdString(it->path().filename().string()).toLower();
+        std::error_code typeError;
+        if (it->is_directory(typeError))
+            entries.folders.insert(name);
+        else if (it->is_regular_file(typeError))
+            entries.files.insert(name);
+    }
+    return entries;
+}
+
+} // namespace
+
+bool IsLDrawLibrary(const QString& folder) {
+    const FolderEntries entries = ListFolder(folder);
+    return entries.files.contains(QStringLiteral("ldraw.exe")) ||
+           (entries.folders.contains(QStringLiteral("parts")) &&
+            entries.folders.contains(QStringLiteral("p")));
+}
+
+SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
+    : QDialog(parent), Theme(NamedEdit(this, "Theme")), Year(NamedEdit(this, "Year")),
+      Pcs(NamedEdit(this, "Pcs")), Figs(NamedEdit(this, "Figs")), MSRP(NamedEdit(this, "MSRP")),
+      InvBy(NamedEdit(this, "InvBy")), Source(NamedEdit(this, "Source")), Date(NamedEdit(this, "Date")),
+      BitBtn1(NamedButton(this, "BitBtn1", "OK")), BitBtn2(NamedButton(this, "BitBtn2", "Directory")),
+      BitBtn3(NamedButton(this, "BitBtn3", "Directory")), Edit1(NamedEdit(this, "Edit1")),
+      Edit2(NamedEdit(this, "Edit2")), Edit3(NamedEdit(this, "Edit3")), Edit4(NamedEdit(this, "Edit4")),
+      Memo1(new QPlainTextEdit(this)), LDViewPanel(new QGroupBox(this)), ldraw_path_(ldraw_path) {
     setWindowTitle(QStringLiteral("Additional Set Information"));
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    for (const char* line : kDefaultLDViewOptions)
+        Memo1->appendPlainText(QString::fromLatin1(line));
+    // The folder is only ever chosen through the folder dialog.
+    Edit1->setReadOnly(true);
+
+    auto* setInfo = new QFormLayout;
+    const std::pair<const char*, QLineEdit*> fields[] = {
+        {"Theme", Theme},          {"Year", Year},     {"Pcs", Pcs},  {"Figs", Figs}, {"MSRP", MSRP},
+        {"Inventoried By", InvBy}, {"Source", Source}, {"Date", Date}};
+    for (const auto& [caption, edit] : fields)
+        setInfo->addRow(QString::fromLatin1(caption), edit);
+
+    auto* account = new QGroupBox(QStringLiteral("Web service account"), this);
+    auto* accountForm = new QFormLayout(account);
+    auto* note = new QLabel(QStringLiteral("Both are needed to upload and download inventories."), account);
+    note->setWordWrap(true);
+    accountForm->addRow(note);
+    accountForm->addRow(QStringLiteral("Username"), Edit2);
+    accountForm->addRow(QStringLiteral("Password"), Edit3);
+
+    auto* ldview = new QVBoxLayout(LDViewPanel);
+    ldview->addWidget(FolderRow(LDViewPanel, "Where is LDView.exe?", Edit4, BitBtn3));
+    ldview->addWidget(new QLabel(QStringLiteral("LDView command line string"), LDViewPanel));
+    ldview->addWidget(Memo1);
+    LDViewPanel->setEnabled(false);
+
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(setInfo);
+    column->addWidget(FolderRow(this, "Where is LDraw.exe?", Edit1, BitBtn2));
+    column->addWidget(account);
+    column->addWidget(LDViewPanel);
+    column->addWidget(BitBtn1, 0, Qt::AlignRight);
+    BitBtn1->setDefault(true);
+
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn2Click(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
+    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+}
+
+QLineEdit* SettingsDialog::FieldEdit(SetField field) const {
+    const std::array<QLineEdit*, kSetFieldCount> edits{Theme, Year, Pcs, Figs, MSRP, InvBy, Source, Date};
+    return edits.at(static_cast<size_t>(field));
+}
+
+QString SettingsDialog::SetInformation(SetField field) const {
+    return FieldEdit(field)->text();
+}
+
+void SettingsDialog::SetSetInformation(SetField field, const QString& value) {
+    FieldEdit(field)->setText(value);
+}
+
+QString SettingsDialog::LdrawFolder() const {
+    return Edit1->text();
+}
+
+QString SettingsDialog::UserName() const {
+    return Edit2->text();
+}
+
+QString SettingsDialog::Password() const {
+    return Edit3->text();
+}
+
+QString SettingsDialog::LDViewFolder() const {
+    return Edit4->text();
+}
+
+QString SettingsDialog::LDViewCommandLine() const {
+    return Memo1->toPlainText().remove(u'\n');
+}
+
+void SettingsDialog::Edit1Change() {
+    if (ldraw_path_) ldraw_path_->setText(Edit1->text());
+}
+
+QString SettingsDialog::ChooseFolderInto(QLineEdit* edit) {
+    QString folder = SelectDirectory(this, {QString(), QString(), Edit1->text(), QString()});
+    if (folder.isEmpty()) return {};
+    if (!folder.endsWith(u'/')) folder += u'/';
+    edit->setText(folder);
+    return folder;
+}
+
+void SettingsDialog::BitBtn2Click() {
+    const QString folder = ChooseFolderInto(Edit1);
+    if (!folder.isEmpty() && !IsLDrawLibrary(folder))
+        ShowMessage(QStringLiteral("LDRAW.EXE is not found in this directory.  Tessarin will not use .dat "
+                                   "files to render the images."));
+}
+
+void SettingsDialog::BitBtn3Click() {
+    const QString folder = ChooseFolderInto(Edit4);
+    if (folder.isEmpty()) return;
+    if (!ListFolder(folder).files.contains(QStringLiteral("ldview.exe")))
+        ShowMessage(QStringLiteral("LDView.EXE is not found in this directory.  Tessarin will not use .dat "
+                                   "files to render the images."));
 }

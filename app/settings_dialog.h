@@ -2,8 +2,65 @@
 
 #include <QDialog>
 
+#include "app/file_choice.h"
+#include "app/inventory_host.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QWidget;
+
+// True when folder looks like an LDraw library: it holds LDRAW.EXE (any case) or both a parts and a p folder.
+bool IsLDrawLibrary(const QString& folder);
+
+// "Additional Set Information": the set's eight information fields, and the settings other windows read
+// (LDraw folder, web service account, LDView folder and options).
 class SettingsDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit SettingsDialog(QWidget* parent = nullptr);
+    // ldraw_path is the main window's caption that follows the LDraw folder; may be null.
+    explicit SettingsDialog(QLabel* ldraw_path, QWidget* parent = nullptr);
+
+    QString SetInformation(SetField field) const;
+    void SetSetInformation(SetField field, const QString& value);
+
+    // Ends with a path separator once chosen here.
+    QString LdrawFolder() const;
+    QString UserName() const;
+    QString Password() const;
+    QString LDViewFolder() const;
+    // The option lines run together: a line may stop in the middle of an option.
+    QString LDViewCommandLine() const;
+
+    void BitBtn2Click(); // LDraw "Directory"
+    void BitBtn3Click(); // LDView "Directory"
+    void Edit1Change();
+
+    FileChooser SelectDirectory = ChooseFolder;
+
+    QLineEdit* Theme;
+    QLineEdit* Year;
+    QLineEdit* Pcs;
+    QLineEdit* Figs;
+    QLineEdit* MSRP;
+    QLineEdit* InvBy;
+    QLineEdit* Source;
+    QLineEdit* Date;
+    QPushButton* BitBtn1; // OK
+    QPushButton* BitBtn2;
+    QPushButton* BitBtn3;
+    QLineEdit* Edit1;      // LDraw folder
+    QLineEdit* Edit2;      // user name
+    QLineEdit* Edit3;      // password
+    QLineEdit* Edit4;      // LDView folder
+    QPlainTextEdit* Memo1; // LDView options
+    QWidget* LDViewPanel;
+
+  private:
+    QLineEdit* FieldEdit(SetField field) const;
+    // Lets the user pick a folder into edit; returns the chosen folder, empty when cancelled.
+    QString ChooseFolderInto(QLineEdit* edit);
+
+    QLabel* ldraw_path_;
 };
