@@ -241,8 +241,9 @@ void Bitmap32::ReadData(Stream& stream) {
     const int64_t width = static_cast<int32_t>(GetLE32(header));
     const int64_t height = static_cast<int32_t>(GetLE32(header + 4));
     if (width < 0 || height < 0) throw EStreamError("Bitmap data has a negative size");
+    if (width > 0 && height > 0 && !PictureSizeAllowed(width, height))
+        throw EStreamError("Bitmap data is too large");
     const int64_t bytes = width * height * 4;
-    if (bytes > 0 && !PictureSizeAllowed(width, height)) throw EStreamError("Bitmap data is too large");
     if (bytes > stream.Size() - stream.Position()) throw EStreamError("Bitmap data is shorter than its size");
     std::vector<Color32> pixels(static_cast<size_t>(bytes / 4));
     stream.ReadBuffer(pixels.data(), static_cast<size_t>(bytes));

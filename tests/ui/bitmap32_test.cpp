@@ -154,6 +154,8 @@ TEST(Bitmap32, DataStreamsRoundTripAndShortOrHugeOnesAreRefused) {
     EXPECT_THROW(read(shortData), EStreamError);
     EXPECT_THROW(read({0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0, 0}), EStreamError); // 65535 x 65535
     EXPECT_THROW(read({0xFF, 0xFF, 0xFF, 0xFF, 1, 0, 0, 0}), EStreamError); // negative width
+    // A product that overflows 64 bits must be refused, not wrapped into a small allocation.
+    EXPECT_THROW(read({0x49, 0x7E, 0x7E, 0x7E, 0x7E, 0x49, 0x69, 0x49}), EStreamError);
     EXPECT_EQ(copy.Width(), 3);
     read({0, 0, 0, 0, 5, 0, 0, 0});
     EXPECT_EQ(copy.Height(), 5);
