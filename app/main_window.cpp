@@ -103,6 +103,11 @@ void MainWindow::SetForms(const Forms& forms) {
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    // The controls outlive this part of the window while they are torn down: they must not call back.
+    invlist->Model().CellColor = nullptr;
+    for (QObject* control : findChildren<QObject*>())
+        control->disconnect(this);
+    if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
     if (MasterHash) MasterHash->ClearAll();
 }
 
