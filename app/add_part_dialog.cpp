@@ -76,7 +76,9 @@ AddPartDialog::AddPartDialog(QWidget* parent) : QDialog(parent) {
 
 void AddPartDialog::CreateControls() {
     for (int slot = 0; slot < ColorTable::kSlots; ++slot) {
-        const QByteArray name = "Image32" + QByteArray::number(slot + 1);
+        // Image3281 is the preview, so the swatch numbers skip 81.
+        const int number = slot + 1 < 81 ? slot + 1 : slot + 2;
+        const QByteArray name = "Image32" + QByteArray::number(number);
         auto* swatch =
             Make<Swatch>(this, name.constData(),
                          QRect(8 + slot % kSwatchColumns * kSwatchPitch,
