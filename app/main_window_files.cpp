@@ -28,7 +28,7 @@ QString FolderOf(const QString& path) {
 } // namespace
 
 void MainWindow::BitBtn1Click() {
-    if (files_.NewInventory()) ClearEditPanel();
+    files_.NewInventory();
 }
 
 void MainWindow::BitBtn2Click() {

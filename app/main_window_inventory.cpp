@@ -116,7 +116,7 @@ int MainWindow::InventoryRowCount() const {
 }
 
 QString MainWindow::InventoryCell(int column, int row) const {
-    return column < InventoryColumnCount ? invlist->GetCellText(column, row) : QString();
+    return column >= 0 && column < InventoryColumnCount ? invlist->GetCellText(column, row) : QString();
 }
 
 void MainWindow::ClearInventory() {
