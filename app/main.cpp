@@ -8,6 +8,7 @@
 #include "app/add_part_dialog.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
+#include "app/compare_dialog.h"
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
 #include "platform/fs.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv) {
     MainWindow window;
     Forms forms;
     forms.addPart = new AddPartDialog(&window);
+    forms.compare = new CompareDialog(window, &window);
     forms.about = new AboutBox(&window);
     forms.settings = new SettingsDialog(window.ldraw_path, &window);
     forms.numberPrompt = new NumberPrompt(&window);

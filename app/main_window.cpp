@@ -13,8 +13,11 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include "app/about_box.h"
+#include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
 #include "app/settings_dialog.h"
 #include "platform/fs.h"
@@ -31,6 +34,8 @@ template <typename T, typename... Args> T* Make(QWidget* parent, const char* nam
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = Make<QLabel>(parent, name, text);
+    // Texts from files ("&", "<b>") are shown as they are.
+    label->setTextFormat(Qt::PlainText);
     label->setGeometry(geometry);
     return label;
 }
@@ -60,6 +65,13 @@ Qt::KeyboardModifiers Modifiers(const QKeyEvent* key) {
     return key->modifiers() & ~Qt::KeypadModifier;
 }
 
+// A command does not start while another one is reading files.
+void RunCommand(const std::function<void()>& handler) {
+    RunGuarded([&] {
+        if (!BusyGuard::IsBusy()) handler();
+    });
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
@@ -69,6 +81,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     CreateLists();
     CreateMenus();
     WireHandlers();
+    CreateInventoryPanel();
+    CreateFileDialogs();
 
     for (auto [label, folder] :
          {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
@@ -81,8 +95,20 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     qApp->installEventFilter(this);
 }
 
+void MainWindow::SetForms(const Forms& forms) {
+    forms_ = forms;
+    if (!forms_.addPart) return;
+    forms_.addPart->SetInventory(this);
+    connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] { invlistClick(); });
+}
+
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    // The controls outlive this part of the window while they are torn down: they must not call back.
+    invlist->Model().CellColor = nullptr;
+    for (QObject* control : findChildren<QObject*>())
+        control->disconnect(this);
+    if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
     if (MasterHash) MasterHash->ClearAll();
 }
 
@@ -120,6 +146,7 @@ void MainWindow::CreateControls() {
     Label1 = MakeLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
     Label2 = MakeLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
     Label3 = MakeLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
+    Label1->hide();
     sbScale = MakeGauge(client, "sbScale", 25, 300, 100, QRect(8, 136, 100, 17));
     sbScale->setToolTip(QStringLiteral("Image Scale"));
     ldrawscale = MakeGauge(client, "ldrawscale", 1, 10, 1, QRect(0, 0, 100, 17));
@@ -184,9 +211,9 @@ void MainWindow::CreateLists() {
     }
     legolist2->hide();
     invlist = Make<RichListView>(client, "invlist");
-    for (auto [caption, width] : {std::pair{"numcolor", 0}, std::pair{"Quantity", 60},
-                                  std::pair{"Part Number", 80}, std::pair{"Bag", 40}, std::pair{"Color", 110},
-                                  std::pair{"Description", 300}, std::pair{"Notes", 150}})
+    for (auto [caption, width] : {std::pair{"numcolor", 0}, std::pair{"Quantity", 75},
+                                  std::pair{"Part Number", 75}, std::pair{"Bag", 30}, std::pair{"Color", 75},
+                                  std::pair{"Description", 300}, std::pair{"Notes", 160}})
         invlist->AddColumn(QLatin1String(caption), width);
     invlist->setColumnHidden(0, true);
     invlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -203,7 +230,7 @@ void MainWindow::CreateMenus() {
     auto add = [this](QMenu* menu, const char* caption, void (MainWindow::*handler)()) {
         QAction* action = menu->addAction(QLatin1String(caption));
         connect(action, &QAction::triggered, this,
-                [this, handler] { RunGuarded([&] { (this->*handler)(); }); });
+                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
         return action;
     };
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
@@ -229,7 +256,7 @@ void MainWindow::CreateMenus() {
 
 void MainWindow::WireHandlers() {
     auto wire = [this](QPushButton* button, std::function<void()> handler) {
-        connect(button, &QPushButton::clicked, this, [handler] { RunGuarded(handler); });
+        connect(button, &QPushButton::clicked, this, [handler] { RunCommand(handler); });
     };
     wire(BitBtn1, [this] { BitBtn1Click(); });
     wire(BitBtn2, [this] { BitBtn2Click(); });
@@ -323,9 +350,16 @@ void MainWindow::FormResize() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing while files are read waits until the read is over.
+    if (BusyGuard::IsBusy()) {
+        event->ignore();
+        QTimer::singleShot(100, this, [this] { close(); });
+        return;
+    }
     bool keepOpen = false;
     RunGuarded([&] {
-        keepOpen = Modified && AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+        keepOpen =
+            Modified() && AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen)
         event->ignore();
@@ -375,7 +409,7 @@ bool MainWindow::FormKeyDown(QKeyEvent* key) {
         BitBtn9->click();
         return true;
     case Qt::Key_U:
-        AddUndefinedClick();
+        RunCommand([this] { AddUndefinedClick(); });
         return true;
     default:
         return false;
@@ -388,7 +422,9 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
         BitBtn4->click();
         return true;
     }
-    if ((control == Edit3 || control == Memo1) && press && !key->text().isEmpty()) Modified = true;
+    // Any typed key marks the inventory changed, also one the quantity box refuses.
+    if ((control == Edit2 || control == Edit3 || control == Memo1) && press && !key->text().isEmpty())
+        SetModified(true);
     // The lists follow arrow keys once the selection has moved.
     if (!press && IsUpOrDown(key)) {
         if (control == legolist || control == legolist2)
@@ -403,4 +439,8 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
 
 QString MainWindow::LookUpMaster(const QString& partNumber) const {
     return MasterHash ? MasterHash->LookUp(partNumber) : QString();
+}
+
+void MainWindow::About1Click() {
+    if (forms_.about) forms_.about->ShowAbout();
 }

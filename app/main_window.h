@@ -3,8 +3,11 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QStringList>
+#include <functional>
 #include <memory>
 
+#include "app/inventory_files.h"
+#include "app/inventory_host.h"
 #include "app/string_hash.h"
 #include "ui/rich_list_view.h"
 
@@ -40,14 +43,15 @@ struct Forms {
     UploadWindow* upload = nullptr;
 };
 
-// The main window: master parts list on the right, the part picture on the left, the inventory below.
-class MainWindow : public QMainWindow {
+// The main window: master parts list on the right, the part picture on the left, the inventory below. The
+// inventory is nothing but the rows of invlist.
+class MainWindow : public QMainWindow, public InventoryHost {
     Q_OBJECT
   public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    void SetForms(const Forms& forms) { forms_ = forms; }
+    void SetForms(const Forms& forms);
     const Forms& GetForms() const { return forms_; }
 
     // Reads master.txt of the data folder into the master list, its hash, its lines and the category tree.
@@ -55,32 +59,67 @@ class MainWindow : public QMainWindow {
     // The description of a master part, empty when the part is unknown.
     QString LookUpMaster(const QString& partNumber) const;
 
-    bool Modified = false;
     bool Loading = false;
+
+    // The inventory rows (main_window_inventory.cpp).
+    void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
+                         const QString& quantity, const QString& bag, const QString& notes) override;
+    int InventoryRowCount() const override;
+    QString InventoryCell(int column, int row) const override;
+    void ClearInventory() override;
+    QString MasterDescription(const QString& partNumber) const override { return LookUpMaster(partNumber); }
+    const ColorTable& Colours() const override;
+    QString RenamedColour(const QString& colour) const override;
+    QString SetName() const override;
+    void SetSetName(const QString& name) override;
+    QString SetInformation(SetField field) const override;
+    void SetSetInformation(SetField field, const QString& value) override;
+    QString CountText() const override;
+    void UpdateCount() override;
+    void BeginLoading(bool loading) override;
+    void EndLoading() override;
+    void SetStatusText(const QString& text) override;
+    void SelectLastRow() override;
+    bool Modified() const override { return modified_; }
+    void SetModified(bool modified) override { modified_ = modified; }
+
+    void ClearEditPanel();
+
+    // The file dialogs and the count prompt of the file commands; tests put their own in.
+    std::function<QStringList(const QString& filter, const QString& folder, bool several)> ChooseOpenFiles;
+    // The chosen path, empty when cancelled; selectedFilter receives the filter in use.
+    std::function<QString(const QString& proposed, const QString& filter, QString& selectedFilter)>
+        ChooseSaveFile;
+    std::function<int(const QString& prompt)> AskCount;
+    // The file last chosen in the open dialog; its folder is where the dialog starts.
+    struct {
+        QString FileName;
+    } OpenDialog1;
 
     void BitBtn7Click(); // Find
     void FilterMasterList();
     void TreeView1Click();
     void legolistColumnClick(RichListView* list, int column);
 
+    void BitBtn1Click(); // New
+    void BitBtn2Click(); // Open
+    void BitBtn3Click(); // Save
+    void MultiOpenClick();
+    void BitBtn4Click(); // Add
+    void BitBtn5Click(); // Delete
+    void AddUndefinedClick();
+    void CombineDuplicatesClick();
+    void invlistClick();
+    void invlistfocus(const QString& partNumber);
+
     // Handlers whose work arrives with later features.
-    void BitBtn1Click() {} // New
-    void BitBtn2Click() {} // Open
-    void BitBtn3Click() {} // Save
-    void BitBtn4Click() {} // Add
-    void BitBtn5Click() {} // Delete
     void BitBtn9Click() {} // Print
-    void MultiOpenClick() {}
-    void AddUndefinedClick() {}
-    void CombineDuplicatesClick() {}
     void UploadClick() {}
     void DownloadMyPartsClick() {}
     void DownloadSetClick() {}
     void UpdateMasterClick() {}
-    void About1Click() {}
+    void About1Click();
     void legolistClick() {}
-    void invlistClick() {}
-    void invlistfocus(const QString& partNumber) { (void)partNumber; }
 
     // Controls.
     RichListView* legolist;
@@ -147,6 +186,13 @@ class MainWindow : public QMainWindow {
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
     void ShowMasterHit(int row);
+    void CreateInventoryPanel();
+    void CreateFileDialogs();
+    void SelectInventoryRow(int row);
+    void ShowRowInPanel(int row);
+    void PanelEdited(int column, const QString& text);
+    // The edit panel's row; -1 when no row is selected.
+    int PanelRow() const { return invlist->SelectedRow(); }
 
     std::unique_ptr<StringHash> MasterHash;
     QString LastFindText;
@@ -155,4 +201,10 @@ class MainWindow : public QMainWindow {
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     bool shown_ = false;
+    bool modified_ = false;
+    long long count_ = 0;
+    int batchDepth_ = 0;
+    bool fillingPanel_ = false; // the panel is being filled, not edited
+    bool scrollPending_ = false;
+    InventoryFiles files_{*this};
 };

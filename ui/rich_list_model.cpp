@@ -68,6 +68,13 @@ void RichListModel::SetCellText(int column, int row, const QString& text) {
     emit dataChanged(changed, changed, {Qt::DisplayRole});
 }
 
+void RichListModel::DeleteRow(int row) {
+    if (row < 0 || row >= RowCount()) return;
+    beginRemoveRows({}, row, row);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+}
+
 void RichListModel::ClearAll() {
     ClearRows();
     for (QString& caption : captions_)

@@ -31,6 +31,8 @@ class RichListModel : public QAbstractTableModel {
     QString GetCellText(int column, int row) const;
     // Ignored out of range; pads the row with empty sub-items up to the column.
     void SetCellText(int column, int row, const QString& text);
+    // Ignored out of range.
+    void DeleteRow(int row);
     // Every row gone and every column caption blanked.
     void ClearAll();
     // Every row gone; the column captions stay.

@@ -31,6 +31,7 @@ class RichListView : public QTreeView {
     int AddRow(const QString& caption) { return model_.AddRow(caption); }
     QString GetCellText(int column, int row) const { return model_.GetCellText(column, row); }
     void SetCellText(int column, int row, const QString& text) { model_.SetCellText(column, row, text); }
+    void DeleteRow(int row) { model_.DeleteRow(row); }
     void ClearAll() { model_.ClearAll(); }
     void ClearRows() { model_.ClearRows(); }
 

@@ -1,0 +1,300 @@
+// The inventory side of the main window: its rows, the edit panel, the count, Delete, Combine Duplicates
+// and the colour of the Bag cell.
+#include <QHash>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
+#include <QTimer>
+#include <array>
+
+#include "app/add_part_dialog.h"
+#include "app/inventory_fields.h"
+#include "app/main_window.h"
+#include "app/master_list.h"
+#include "app/settings_dialog.h"
+#include "platform/ui.h"
+
+namespace {
+
+// Older colour names and the names rows store instead, tested in this order.
+constexpr std::array<std::pair<const char16_t*, const char16_t*>, 9> kColourRenames = {{
+    {u"DkGray", u"OldDkGray"},
+    {u"Brown", u"OldBrown"},
+    {u"Gray", u"OldGray"},
+    {u"Silver", u"ChromeSilver"},
+    {u"DkPurple", u"MdLilac"},
+    {u"LtSwampGreen", u"Lime"},
+    {u"Gold", u"ChromeGold"},
+    {u"LtGray", u"ScalaGray"},
+    {u"FlatSilver", u"PearlLtGray"},
+}};
+
+const ColorTable& NoColours() {
+    static const ColorTable none;
+    return none;
+}
+
+QStringList RowCells(const RichListModel& rows, int row) {
+    QStringList cells;
+    cells.reserve(InventoryColumnCount);
+    for (int column = 0; column < InventoryColumnCount; ++column)
+        cells.append(rows.GetCellText(column, row));
+    return cells;
+}
+
+struct MergedRows {
+    std::vector<QStringList> rows;
+    int badRow = -1; // the first row whose quantity is not a whole number
+};
+
+// Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
+// that first row (bag, notes) is kept. One pass, in list order.
+MergedRows MergeDuplicates(const RichListModel& list) {
+    MergedRows merged;
+    std::vector<long long> sums;
+    std::vector<bool> repeated;
+    QHash<QString, size_t> firstOf;
+    firstOf.reserve(list.RowCount());
+    for (int row = 0; row < list.RowCount(); ++row) {
+        const QString quantityText = list.GetCellText(ColQuantity, row);
+        const std::optional<int> quantity = ParseQuantity(quantityText);
+        if (!quantity && !quantityText.isEmpty() && merged.badRow < 0) merged.badRow = row;
+        const QString key = list.GetCellText(ColKey, row);
+        const auto it = firstOf.constFind(key);
+        if (it == firstOf.constEnd()) {
+            firstOf.insert(key, merged.rows.size());
+            merged.rows.push_back(RowCells(list, row));
+            sums.push_back(quantity.value_or(0));
+            repeated.push_back(false);
+        } else {
+            sums[*it] += quantity.value_or(0);
+            repeated[*it] = true;
+        }
+    }
+    for (size_t i = 0; i < merged.rows.size(); ++i)
+        if (repeated[i]) merged.rows[i][ColQuantity] = QString::number(sums[i]);
+    return merged;
+}
+
+} // namespace
+
+void MainWindow::CreateInventoryPanel() {
+    Edit2->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), Edit2));
+    // Only what the user types goes back into the row; filling the panel from a row does not.
+    connect(Edit2, &QLineEdit::textEdited, this,
+            [this](const QString& text) { PanelEdited(ColQuantity, text); });
+    connect(Edit3, &QLineEdit::textEdited, this, [this](const QString& text) { PanelEdited(ColBag, text); });
+    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
+        if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
+    });
+    invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    invlist->Model().CellColor = [this](int column, int row) {
+        if (column != ColBag) return QColor();
+        return QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
+    };
+}
+
+void MainWindow::AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
+                                 const QString& quantity, const QString& bag, const QString& notes) {
+    const QString stored = RenamedColour(colour);
+    std::vector<QStringList> row;
+    row.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
+    invlist->Model().AppendRows(std::move(row));
+    if (!Loading) SelectInventoryRow(InventoryRowCount() - 1);
+    if (!quantity.isEmpty()) {
+        count_ += ParseQuantity(quantity).value_or(0);
+        Label5->setText(QString::number(count_));
+    }
+}
+
+int MainWindow::InventoryRowCount() const {
+    return invlist->RowCount();
+}
+
+QString MainWindow::InventoryCell(int column, int row) const {
+    return column >= 0 && column < InventoryColumnCount ? invlist->GetCellText(column, row) : QString();
+}
+
+void MainWindow::ClearInventory() {
+    invlist->ClearRows();
+    count_ = 0;
+    Label5->setText(QStringLiteral("0"));
+    ClearEditPanel();
+}
+
+const ColorTable& MainWindow::Colours() const {
+    return forms_.addPart ? forms_.addPart->Colours() : NoColours();
+}
+
+QString MainWindow::RenamedColour(const QString& colour) const {
+    QString name = colour;
+    for (auto [old, now] : kColourRenames)
+        if (name == QStringView(old)) name = QString::fromUtf16(now);
+    return name;
+}
+
+QString MainWindow::SetName() const {
+    return Edit1->text();
+}
+
+void MainWindow::SetSetName(const QString& name) {
+    Edit1->setText(name);
+}
+
+QString MainWindow::SetInformation(SetField field) const {
+    return forms_.settings ? forms_.settings->SetInformation(field) : QString();
+}
+
+void MainWindow::SetSetInformation(SetField field, const QString& value) {
+    if (forms_.settings) forms_.settings->SetSetInformation(field, value);
+}
+
+QString MainWindow::CountText() const {
+    return Label5->text();
+}
+
+// Quantities that are not whole numbers count as 0; the reader or Combine Duplicates names them.
+void MainWindow::UpdateCount() {
+    long long sum = 0;
+    for (int row = 0; row < InventoryRowCount(); ++row)
+        sum += ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0);
+    count_ = sum;
+    Label5->setText(QString::number(count_));
+}
+
+void MainWindow::BeginLoading(bool loading) {
+    if (batchDepth_++ == 0) invlist->setUpdatesEnabled(false);
+    Loading = loading;
+}
+
+void MainWindow::EndLoading() {
+    Loading = false;
+    if (batchDepth_ > 0 && --batchDepth_ == 0) invlist->setUpdatesEnabled(true);
+}
+
+void MainWindow::SetStatusText(const QString& text) {
+    FadingLabel1->setText(text);
+    FadingLabel1->setVisible(!text.isEmpty());
+}
+
+void MainWindow::SelectLastRow() {
+    if (InventoryRowCount() > 0) SelectInventoryRow(InventoryRowCount() - 1);
+}
+
+void MainWindow::SelectInventoryRow(int row) {
+    invlist->selectionModel()->setCurrentIndex(
+        invlist->Model().index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    // Scrolling lays out the whole list: once, after a burst of added rows.
+    if (scrollPending_) return;
+    scrollPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        scrollPending_ = false;
+        invlist->scrollTo(invlist->currentIndex());
+    });
+}
+
+void MainWindow::ClearEditPanel() {
+    const QScopedValueRollback filling(fillingPanel_, true);
+    for (QLineEdit* edit : {Edit2, Edit3})
+        edit->clear();
+    Memo1->clear();
+    for (QLabel* label : {PN, DES, COL})
+        label->clear();
+}
+
+void MainWindow::ShowRowInPanel(int row) {
+    const QScopedValueRollback filling(fillingPanel_, true);
+    PN->setText(InventoryCell(ColPartNumber, row));
+    DES->setText(InventoryCell(ColDescription, row));
+    COL->setText(InventoryCell(ColColor, row));
+    Edit2->setText(InventoryCell(ColQuantity, row));
+    Edit3->setText(InventoryCell(ColBag, row));
+    Memo1->setPlainText(InventoryCell(ColNotes, row));
+}
+
+void MainWindow::PanelEdited(int column, const QString& text) {
+    const int row = PanelRow();
+    if (row < 0) return;
+    // TAB and line ends would split the row in a saved file.
+    invlist->SetCellText(column, row, TabFileCell(text));
+    SetModified(true);
+    if (column == ColQuantity) UpdateCount();
+}
+
+void MainWindow::invlistClick() {
+    const int row = PanelRow();
+    if (row < 0) return;
+    ShowRowInPanel(row);
+    const QString partNumber = InventoryCell(ColPartNumber, row);
+    const int master = FindCaption(legolist->Model(), partNumber);
+    if (master >= 0) {
+        ShowMasterHit(master);
+        return;
+    }
+    Label1->show();
+    Label2->setText(InventoryCell(ColDescription, row));
+    Label3->setText(partNumber);
+}
+
+void MainWindow::invlistfocus(const QString& partNumber) {
+    const QString upper = partNumber.toUpper();
+    for (int row = 0; row < InventoryRowCount(); ++row)
+        if (InventoryCell(ColPartNumber, row).toUpper() == upper) {
+            SelectInventoryRow(row);
+            return;
+        }
+}
+
+void MainWindow::BitBtn4Click() {
+    if (!forms_.addPart) return;
+    RichListView* list = !legolist2->isHidden() && legolist2->SelectedRow() >= 0 ? legolist2 : legolist;
+    const int row = list->SelectedRow();
+    if (row < 0) return;
+    forms_.addPart->ShowPartDialog(list->GetCellText(0, row), list->GetCellText(1, row));
+}
+
+void MainWindow::AddUndefinedClick() {
+    if (forms_.addPart) forms_.addPart->ShowUndefinedPartDialog();
+}
+
+void MainWindow::BitBtn5Click() {
+    const int row = PanelRow();
+    if (row < 0) return;
+    if (!AskYesNo(QStringLiteral("Do you really want to delete ") + InventoryCell(ColPartNumber, row) +
+                  QLatin1Char(' ') + InventoryCell(ColBag, row) + QLatin1Char(' ') +
+                  InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
+        return;
+    invlist->DeleteRow(row);
+    invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    ClearEditPanel();
+    SetModified(true);
+    UpdateCount();
+}
+
+void MainWindow::CombineDuplicatesClick() {
+    if (InventoryRowCount() == 0) return;
+    const int sortColumn = invlist->SortColumn() >= 0 ? invlist->SortColumn() : int(ColDescription);
+    const SortDirection direction = invlist->GetSortDirection();
+    MergedRows merged = MergeDuplicates(invlist->Model());
+    const int badRow = merged.badRow;
+    const QStringList bad = badRow >= 0 ? RowCells(invlist->Model(), badRow) : QStringList();
+
+    invlist->ClearRows();
+    invlist->Model().AppendRows(std::move(merged.rows));
+    // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
+    invlist->SetSortDirection(sdDescending);
+    invlist->SetSortColumn(ColKey);
+    invlist->SetSortDirection(direction);
+    invlist->SetSortColumn(sortColumn);
+    ClearEditPanel();
+    UpdateCount();
+    if (badRow >= 0)
+        ShowMessage(
+            QStringLiteral("Row %1 (%2 %3): the quantity \"%4\" is not a whole number; it counts as 0.")
+                .arg(badRow + 1)
+                .arg(bad[ColPartNumber], bad[ColColor], bad[ColQuantity]));
+}

@@ -1,0 +1,251 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/inventory_window.h"
+
+namespace {
+
+void ClickRow(RichListView* list, int row) {
+    const QRect cell = list->CellRect(row, ColPartNumber);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+// Picks a master part, then in the add-part window the colour, quantity, bag and notes, and presses OK.
+void AddThroughWindow(InventoryWindow& w, int masterRow, const QString& colour, const QString& quantity,
+                      const QString& bag, const QString& notes) {
+    w.window->legolist->SelectItemAt(masterRow);
+    InventoryWindow::WhenShown([&] {
+        w.addPart->ComboBox1->setCurrentText(colour);
+        w.addPart->Edit2->setText(quantity);
+        w.addPart->Edit1->setText(bag);
+        w.addPart->Memo1->setPlainText(notes);
+        w.addPart->BitBtn2->click();
+    });
+    w.window->BitBtn4->click();
+}
+
+} // namespace
+
+TEST(InventoryRows, AddPartFlowFillsTheSevenCellsCountAndPanel) {
+    InventoryWindow w;
+    EXPECT_FALSE(w.window->Modified());
+    AddThroughWindow(w, 0, "Red", "3", "12", "box 7\nsecond line\tend");
+    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    EXPECT_EQ(w.Row(0),
+              (QStringList{"3001Red", "3", "3001", "12", "Red", "Brick 2 x 4", "box 7 second line end"}));
+    EXPECT_TRUE(w.window->invlist->isColumnHidden(ColKey));
+    EXPECT_EQ(w.window->CountText(), "3");
+    EXPECT_TRUE(w.window->Modified());
+    // The new row is selected and shown in the edit panel.
+    EXPECT_EQ(w.window->invlist->SelectedRow(), 0);
+    EXPECT_EQ(w.window->PN->text(), "3001");
+    EXPECT_EQ(w.window->COL->text(), "Red");
+    EXPECT_EQ(w.window->Edit2->text(), "3");
+
+    // An older colour name is stored under its new name; an empty quantity leaves the count.
+    AddThroughWindow(w, 1, "Gray", "", "", "");
+    EXPECT_EQ(w.Row(1), (QStringList{"3020OldGray", "", "3020", "", "OldGray", "Plate 2 x 4", ""}));
+    EXPECT_EQ(w.window->CountText(), "3");
+    EXPECT_EQ(w.window->invlist->SelectedRow(), 1);
+
+    // "&" and markup in a description are shown as they are.
+    AddThroughWindow(w, 2, "Blue", "1", "", "");
+    EXPECT_EQ(w.window->InventoryCell(ColDescription, 2), "Brick & Tile <b>");
+    EXPECT_EQ(w.window->DES->text(), "Brick & Tile <b>");
+    EXPECT_EQ(w.window->DES->textFormat(), Qt::PlainText);
+    EXPECT_EQ(w.window->CountText(), "4");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+}
+
+TEST(InventoryRows, ColourRenamesFollowTheTableOnce) {
+    InventoryWindow w;
+    const QStringList from{"DkGray", "Brown",  "Gray",       "Silver", "DkPurple", "LtSwampGreen",
+                           "Gold",   "LtGray", "FlatSilver", "gray",   "OldGray",  "Red"};
+    const QStringList to{"OldDkGray",  "OldBrown",  "OldGray",     "ChromeSilver", "MdLilac", "Lime",
+                         "ChromeGold", "ScalaGray", "PearlLtGray", "gray",         "OldGray", "Red"};
+    for (int i = 0; i < from.size(); ++i)
+        EXPECT_EQ(w.window->RenamedColour(from[i]), to[i]) << from[i].toStdString();
+}
+
+TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
+    InventoryWindow w;
+    w.window->legolist->SelectItemAt(0);
+    bool stillOpen = false;
+    InventoryWindow::WhenShown([&] {
+        QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
+        stillOpen = w.addPart->isVisible();
+        w.addPart->BitBtn1->click();
+    });
+    w.window->BitBtn4->click();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(w.window->InventoryRowCount(), 0);
+    EXPECT_FALSE(w.window->Modified());
+
+    w.addPart->CheckBox1->setChecked(true);
+    InventoryWindow::WhenShown([&] {
+        w.addPart->ComboBox1->setCurrentText("Black");
+        QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
+    });
+    w.window->BitBtn4->click();
+    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    EXPECT_EQ(w.Row(0)[ColKey], "3001Black");
+    EXPECT_EQ(w.Row(0)[ColQuantity], "1");
+    EXPECT_TRUE(w.window->Modified());
+}
+
+TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
+    InventoryWindow w;
+    // Cancelled undefined window: nothing added, and the next Add uses the master part again.
+    InventoryWindow::WhenShown([&] {
+        EXPECT_TRUE(w.addPart->UndefinedMode());
+        EXPECT_TRUE(w.addPart->Edit3->isVisible());
+        EXPECT_FALSE(w.addPart->PN->isVisible());
+        w.addPart->Edit3->setText("x99");
+        w.addPart->BitBtn1->click();
+    });
+    w.window->legolist->setFocus();
+    QTest::keyClick(w.window->legolist, Qt::Key_U, Qt::ControlModifier);
+    EXPECT_FALSE(w.addPart->UndefinedMode());
+    EXPECT_EQ(w.window->InventoryRowCount(), 0);
+    AddThroughWindow(w, 1, "Blue", "2", "", "");
+    EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
+
+    InventoryWindow::WhenShown([&] {
+        w.addPart->Edit3->setText("x99");
+        w.addPart->Edit4->setText("Custom\tpart");
+        w.addPart->ComboBox1->setCurrentText("NoSuchColour");
+        w.addPart->Edit2->setText("4");
+        w.addPart->BitBtn2->click();
+    });
+    w.window->AddUndefinedClick();
+    ASSERT_EQ(w.window->InventoryRowCount(), 2);
+    EXPECT_EQ(w.Row(1), (QStringList{"x99NoSuchColour", "4", "x99", "", "NoSuchColour", "Custom part", ""}));
+    EXPECT_FALSE(w.addPart->UndefinedMode());
+    EXPECT_FALSE(w.addPart->Edit3->isVisibleTo(w.addPart));
+    EXPECT_TRUE(w.addPart->PN->isVisibleTo(w.addPart));
+    // Unknown colours paint the Bag cell white.
+    const QModelIndex bag = w.window->invlist->Model().index(1, ColBag);
+    EXPECT_EQ(bag.data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+}
+
+TEST(InventoryRows, BagCellIsPaintedInThePartsColour) {
+    InventoryWindow w;
+    w.Add("3001", "Red", "1");
+    w.Add("3001", "Blue", "1");
+    const RichListModel& model = w.window->invlist->Model();
+    EXPECT_EQ(model.index(0, ColBag).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(model.index(1, ColBag).data(Qt::BackgroundRole).value<QColor>(), QColor(0x1E, 0x5A, 0xA8));
+    EXPECT_FALSE(model.index(0, ColColor).data(Qt::BackgroundRole).isValid());
+}
+
+TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
+    InventoryWindow w;
+    w.Add("3001", "Red", "3", "1", "first");
+    w.Add("3020", "Blue", "2", "2", "second");
+    w.window->SetModified(false);
+    ClickRow(w.window->invlist, 0);
+    EXPECT_EQ(w.window->PN->text(), "3001");
+    EXPECT_EQ(w.window->Memo1->toPlainText(), "first");
+    // Showing a row changed nothing in the rows.
+    EXPECT_EQ(w.Row(1)[ColNotes], "second");
+    EXPECT_FALSE(w.window->Modified());
+
+    QTest::keyClick(w.window->Edit2, Qt::Key_End);
+    QTest::keyClicks(w.window->Edit2, "5x");
+    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 0), "35");
+    EXPECT_EQ(w.window->CountText(), "37");
+    EXPECT_TRUE(w.window->Modified());
+    QTest::keyClicks(w.window->Edit3, "b");
+    EXPECT_EQ(w.window->InventoryCell(ColBag, 0), "1b");
+    w.window->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(w.window->Memo1, Qt::Key_Return);
+    QTest::keyClicks(w.window->Memo1, "x");
+    EXPECT_EQ(w.window->InventoryCell(ColNotes, 0), "first x");
+
+    // Another row fills the panel without touching either row.
+    ClickRow(w.window->invlist, 1);
+    EXPECT_EQ(w.window->Edit2->text(), "2");
+    EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "35", "3001", "1b", "Red", "Brick 2 x 4", "first x"}));
+    EXPECT_EQ(w.Row(1), (QStringList{"3020Blue", "2", "3020", "2", "Blue", "Plate 2 x 4", "second"}));
+    // The arrow keys move the panel along.
+    QTest::keyClick(w.window->invlist, Qt::Key_Up);
+    EXPECT_EQ(w.window->PN->text(), "3001");
+
+    // Without a selected row, typing changes no row.
+    w.window->invlist->clearSelection();
+    QTest::keyClicks(w.window->Memo1, "zz");
+    QTest::keyClicks(w.window->Edit2, "9");
+    EXPECT_EQ(w.Row(0)[ColNotes], "first x");
+    EXPECT_EQ(w.Row(1)[ColNotes], "second");
+    EXPECT_EQ(w.window->CountText(), "37");
+}
+
+TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
+    InventoryWindow w;
+    w.window->BitBtn5Click(); // empty list: no question
+    w.Add("3001", "Red", "3", "1");
+    w.Add("3020", "Blue", "2", "7");
+    w.window->SetModified(false);
+    ClickRow(w.window->invlist, 0);
+    TestMessages::QueueAnswers({false});
+    w.window->BitBtn5Click();
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{"Do you really want to delete 3001 1 Red\n\rfrom your list?"});
+    EXPECT_EQ(w.window->InventoryRowCount(), 2);
+    EXPECT_FALSE(w.window->Modified());
+
+    TestMessages::QueueAnswers({true});
+    w.window->BitBtn5Click();
+    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    EXPECT_EQ(w.Row(0)[ColKey], "3020Blue");
+    EXPECT_EQ(w.window->CountText(), "2");
+    EXPECT_EQ(w.window->PN->text(), "");
+    EXPECT_EQ(w.window->Edit2->text(), "");
+    EXPECT_TRUE(w.window->Modified());
+    // Nothing is selected any more: Delete does nothing.
+    w.window->BitBtn5Click();
+    EXPECT_EQ(TestMessages::Shown().size(), 2);
+    EXPECT_EQ(w.window->InventoryRowCount(), 1);
+}
+
+TEST(InventoryRows, CombineMergesEqualKeysIntoTheUpperRow) {
+    InventoryWindow w;
+    w.Add("3001", "Red", "3", "1", "upper");
+    w.Add("3020", "Blue", "1");
+    w.Add("3001", "Red", "2", "9", "lower");
+    w.Add("3001", "red", "4");
+    w.Add("3001", "Red", "", "", "empty");
+    w.Add("3003", "Black", "x1");
+    w.Add("3003", "Black", "6");
+    w.window->UpdateCount();
+    EXPECT_EQ(w.window->CountText(), "16");
+    w.window->CombineDuplicatesClick();
+    ASSERT_EQ(w.window->InventoryRowCount(), 4);
+    // Sorted by description (none was chosen), equal descriptions by key descending.
+    EXPECT_EQ(w.Row(0), (QStringList{"3003Black", "6", "3003", "", "Black", "Brick & Tile <b>", ""}));
+    EXPECT_EQ(w.Row(1), (QStringList{"3001red", "4", "3001", "", "red", "Brick 2 x 4", ""}));
+    EXPECT_EQ(w.Row(2), (QStringList{"3001Red", "5", "3001", "1", "Red", "Brick 2 x 4", "upper"}));
+    EXPECT_EQ(w.Row(3)[ColKey], "3020Blue");
+    EXPECT_EQ(w.window->CountText(), "16");
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{"Row 6 (3003 Black): the quantity \"x1\" is not a whole number; it counts as 0."});
+
+    // The chosen sort column and direction come back.
+    w.window->legolistColumnClick(w.window->invlist, ColQuantity);
+    w.window->legolistColumnClick(w.window->invlist, ColQuantity);
+    EXPECT_EQ(w.window->invlist->GetSortDirection(), sdDescending);
+    w.Add("3020", "Blue", "10");
+    w.window->CombineDuplicatesClick();
+    EXPECT_EQ(w.window->invlist->GetSortDirection(), sdDescending);
+    EXPECT_EQ(w.window->invlist->SortColumn(), int(ColQuantity));
+    QStringList quantities;
+    for (int row = 0; row < w.window->InventoryRowCount(); ++row)
+        quantities << w.window->InventoryCell(ColQuantity, row);
+    EXPECT_EQ(quantities, (QStringList{"6", "5", "4", "11"}));
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <ostream>
+
+#include "app/add_part_dialog.h"
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "platform/fs.h"
+#include "support/test_support.h"
+
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// A shown main window with its add-part and settings windows, on a data folder with a small master list and
+// colour table. The inventory model is checked by QAbstractItemModelTester throughout.
+class InventoryWindow {
+  public:
+    explicit InventoryWindow(const std::string& colours = kColours) {
+        WriteFileBytes(dir / "master.txt",
+                       "h\n3001\tBrick 2 x 4\n3020\tPlate 2 x 4\n3003\tBrick & Tile <b>\n");
+        if (!colours.empty()) WriteFileBytes(dir / "colors.txt", colours);
+        SetDataDir(dir.path());
+        TestMessages::Clear();
+        window = std::make_unique<MainWindow>();
+        Forms forms;
+        forms.addPart = addPart = new AddPartDialog(window.get());
+        forms.settings = settings = new SettingsDialog(window->ldraw_path, window.get());
+        window->SetForms(forms);
+        tester = std::make_unique<QAbstractItemModelTester>(
+            &window->invlist->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        window->show();
+        QApplication::setActiveWindow(window.get());
+    }
+    ~InventoryWindow() {
+        window->SetModified(false);
+        window.reset();
+        SetDataDir({});
+    }
+
+    // Runs `act` once the next modal window is up.
+    static void WhenShown(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
+
+    // The cells of one row, key first.
+    QStringList Row(int row) const {
+        QStringList cells;
+        for (int column = 0; column < InventoryColumnCount; ++column)
+            cells << window->InventoryCell(column, row);
+        return cells;
+    }
+    void Add(const QString& part, const QString& colour, const QString& quantity, const QString& bag = {},
+             const QString& notes = {}) {
+        window->AddInventoryRow(part, window->LookUpMaster(part), colour, quantity, bag, notes);
+    }
+
+    static constexpr const char* kColours = "; test colours\r\n"
+                                            "Black\t0\t26\t11\t#1B2A34\tNo\r\n"
+                                            "Red\t4\t21\t5\t#FF0000\tNo\r\n"
+                                            "\tindented line is skipped\r\n"
+                                            "Blue\t1\t23\t7\t#1E5AA8\tNo\r\n"
+                                            "OldGray\t7\t2\t9\t#8A928D\tNo\r\n"
+                                            "TrClear\t47\t40\t12\t#FCFCFC\tYes\r\n"
+                                            "Aqua\t118\t\t\t#B3D7D1\tNo\r\n";
+
+    TempDir dir;
+    std::unique_ptr<MainWindow> window;
+    AddPartDialog* addPart = nullptr;
+    SettingsDialog* settings = nullptr;
+    std::unique_ptr<QAbstractItemModelTester> tester;
+};

@@ -1,0 +1,171 @@
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include "app/inventory_test_support.h"
+#include "app/inventory_window.h"
+#include "platform/text.h"
+#include "platform/ui.h"
+
+namespace {
+
+// The window's file dialogs and count prompt replaced by answers given in advance; what they were asked is
+// kept.
+struct FakeDialogs {
+    explicit FakeDialogs(MainWindow& window) {
+        window.ChooseOpenFiles = [this](const QString& filter, const QString& folder, bool several) {
+            asked << QStringLiteral("open %1 %2 %3").arg(filter.left(3), folder, several ? "many" : "one");
+            return openAnswer;
+        };
+        window.ChooseSaveFile = [this](const QString& proposed, const QString&, QString& selectedFilter) {
+            asked << QStringLiteral("save %1").arg(proposed);
+            selectedFilter = saveFilter;
+            return saveAnswer;
+        };
+        window.AskCount = [this](const QString& prompt) {
+            asked << prompt;
+            return count;
+        };
+    }
+    QStringList openAnswer;
+    QString saveAnswer;
+    QString saveFilter = QStringLiteral("prn (*.prn)");
+    int count = 0;
+    QStringList asked;
+};
+
+void WriteTsv(const TempDir& dir, const char* name, const std::string& rows) {
+    WriteFileBytes(dir / name, "Quantity\tPart\tColor\tDescription\tNotes\r\n" + rows);
+}
+
+QStringList Keys(const MainWindow& window) {
+    QStringList keys;
+    for (int row = 0; row < window.InventoryRowCount(); ++row)
+        keys << window.InventoryCell(ColKey, row);
+    return keys;
+}
+
+} // namespace
+
+TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    WriteTsv(w.dir, "a.tsv", "2\t3001\tRed\tBrick\t\r\n1\t3020\tBlue\tPlate\t\r\n");
+    WriteTsv(w.dir, "b.tsv", "5\t3003\tBlack\tBrick 2 x 2\t\r\n");
+    w.Add("3001", "Black", "1");
+    dialogs.openAnswer = {PathIn(w.dir, "a.tsv"), PathIn(w.dir, "b.tsv")};
+    w.window->BitBtn2->click();
+    EXPECT_EQ(Keys(*w.window), (QStringList{"3001Black", "3001Red", "3020Blue", "3003Black"}));
+    EXPECT_EQ(w.window->invlist->SelectedRow(), 3);
+    EXPECT_EQ(w.window->CountText(), "9");
+    EXPECT_FALSE(w.window->Modified());
+    EXPECT_FALSE(w.window->Loading);
+    EXPECT_TRUE(w.window->FadingLabel1->isHidden());
+    EXPECT_TRUE(w.window->invlist->updatesEnabled());
+    EXPECT_EQ(w.window->OpenDialog1.FileName, PathIn(w.dir, "a.tsv"));
+    // The next dialog starts in the folder of that file; the save dialog proposes the last file read.
+    w.window->BitBtn2->click();
+    w.window->BitBtn3->click();
+    EXPECT_EQ(
+        dialogs.asked,
+        (QStringList{"open prn  many", "open prn " + QString::fromStdString(w.dir.path().string()) + " many",
+                     "save " + PathIn(w.dir, "b")}));
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+
+    // With unsaved changes the question comes first, and Yes stops before the dialog.
+    w.window->SetModified(true);
+    TestMessages::QueueAnswers({true});
+    w.window->BitBtn2->click();
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{"Do you want to save your changes before loading a new inventory?"});
+    EXPECT_EQ(dialogs.asked.size(), 3);
+    // Cells out of range read as empty.
+    EXPECT_EQ(w.window->InventoryCell(-1, 0), "");
+    EXPECT_EQ(w.window->InventoryCell(ColNotes + 1, 0), "");
+}
+
+TEST(MainWindowFiles, MultiOpenReadsTheSetTheNumberOfTimesAsked) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    const QString set = Fixture("roundtrip.prn");
+    dialogs.openAnswer = {set};
+    dialogs.count = 0;
+    w.window->MultiOpenClick();
+    EXPECT_EQ(w.window->InventoryRowCount(), 0);
+    dialogs.count = 3;
+    w.window->MultiOpenClick();
+    EXPECT_EQ(w.window->InventoryRowCount(), 9);
+    EXPECT_EQ(w.window->CountText(), "27");
+    EXPECT_EQ(w.window->InventoryCell(ColKey, 3), "3001Red");
+    EXPECT_EQ(dialogs.asked[0].left(8), "open prn");
+    EXPECT_TRUE(dialogs.asked[0].endsWith(" one"));
+    EXPECT_EQ(dialogs.asked[1], "How many of set " + set + " should be added?");
+    // Cancelling the file choice asks for no count.
+    dialogs.openAnswer.clear();
+    w.window->MultiOpenClick();
+    EXPECT_EQ(dialogs.asked.size(), 5);
+}
+
+TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    dialogs.openAnswer = {Fixture("roundtrip.prn")};
+    w.window->BitBtn2->click();
+    ASSERT_EQ(w.window->InventoryRowCount(), 3);
+    EXPECT_EQ(w.window->SetName(), "6399-1 Airport Shuttle");
+    EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "Jane Doe");
+    w.window->SetModified(true);
+
+    // A name without an extension takes the chosen filter's.
+    dialogs.saveAnswer = PathIn(w.dir, "copy");
+    w.window->BitBtn3->click();
+    EXPECT_FALSE(w.window->Modified());
+    EXPECT_EQ(ReadFileBytes(w.dir / "copy.prn"), ReadFileBytes(TestData("inventory/roundtrip.prn")));
+
+    w.window->SetModified(true);
+    TestMessages::QueueAnswers({true});
+    w.window->BitBtn1->click();
+    EXPECT_EQ(w.window->InventoryRowCount(), 3); // Yes keeps the inventory to save it
+    TestMessages::QueueAnswers({false});
+    w.window->BitBtn1->click();
+    EXPECT_EQ(w.window->InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->SetName(), "");
+    EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "");
+    EXPECT_EQ(w.window->CountText(), "0");
+    EXPECT_EQ(w.window->windowTitle(), "Tessarin           ");
+    EXPECT_FALSE(w.window->Modified());
+
+    dialogs.openAnswer = {PathIn(w.dir, "copy.prn")};
+    w.window->BitBtn2->click();
+    EXPECT_EQ(w.window->SetName(), "6399-1 Airport Shuttle");
+    EXPECT_EQ(w.settings->SetInformation(SetField::Date), "2004-03-12");
+    EXPECT_EQ(w.Row(2), (QStringList{"3020Black", "4", "3020", "2", "Black", "Plate 2 x 4 & more",
+                                     "two lines  joined"}));
+
+    // An empty inventory is not saved; a cancelled dialog keeps Modified.
+    w.window->SetModified(true);
+    dialogs.saveAnswer.clear();
+    w.window->BitBtn3->click();
+    EXPECT_TRUE(w.window->Modified());
+}
+
+TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    dialogs.openAnswer = {Fixture("roundtrip.prn")};
+    {
+        BusyGuard reading;
+        for (QPushButton* button :
+             {w.window->BitBtn1, w.window->BitBtn2, w.window->BitBtn3, w.window->BitBtn5})
+            button->click();
+        w.window->legolist->setFocus();
+        QTest::keyClick(w.window->legolist, Qt::Key_O, Qt::ControlModifier);
+        EXPECT_TRUE(dialogs.asked.isEmpty());
+        EXPECT_FALSE(w.window->close());
+        EXPECT_TRUE(w.window->isVisible());
+    }
+    // Once the read is over the window closes by itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
+}
