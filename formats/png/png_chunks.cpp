@@ -1,6 +1,8 @@
 #include "formats/png/png_chunks.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "formats/png/png_error.h"
 #include "formats/png/png_pixels.h"
@@ -105,8 +107,67 @@ void ChunkPLTE::SetEntries(const std::vector<QRgb>& entries) {
     SetBytes(std::move(bytes));
 }
 
+namespace {
+
+// The pieces of the image data read one after the other, as the one stream they form.
+class PiecesStream : public Stream {
+  public:
+    PiecesStream(Stream& file, std::vector<ChunkIDAT::Piece> pieces)
+        : file_(file), pieces_(std::move(pieces)) {
+        for (const ChunkIDAT::Piece& piece : pieces_) {
+            starts_.push_back(size_);
+            size_ += piece.length;
+        }
+    }
+
+    size_t Read(void* buffer, size_t count) override {
+        auto* out = static_cast<uint8_t*>(buffer);
+        size_t done = 0;
+        while (done < count && position_ < size_) {
+            // The last piece starting at or before the position; an empty piece never is, as the
+            // piece after it starts at the same place.
+            const auto at = std::upper_bound(starts_.begin(), starts_.end(), position_) - starts_.begin() - 1;
+            const ChunkIDAT::Piece& piece = pieces_[static_cast<size_t>(at)];
+            const int64_t within = position_ - starts_[static_cast<size_t>(at)];
+            const auto n =
+                static_cast<size_t>(std::min<int64_t>(int64_t(count - done), piece.length - within));
+            file_.SetPosition(piece.offset + within);
+            file_.ReadBuffer(out + done, n);
+            done += n;
+            position_ += static_cast<int64_t>(n);
+        }
+        return done;
+    }
+
+    size_t Write(const void*, size_t) override { throw EStreamError("Stream write error"); }
+
+    int64_t Seek(int64_t offset, Origin origin) override {
+        const int64_t base = origin == soFromBeginning ? 0 : origin == soFromCurrent ? position_ : size_;
+        if (base + offset < 0) throw EStreamError("Stream seek error");
+        return position_ = base + offset;
+    }
+
+    int64_t Size() override { return size_; }
+
+  private:
+    Stream& file_;
+    const std::vector<ChunkIDAT::Piece> pieces_;
+    std::vector<int64_t> starts_;
+    int64_t size_ = 0;
+    int64_t position_ = 0;
+};
+
+} // namespace
+
+void ChunkIDAT::AddPiece(Stream& file, int64_t offset, uint32_t length) {
+    file_ = &file;
+    pieces_.push_back({offset, length});
+}
+
 void ChunkIDAT::Decode() {
-    DecodeImageData(Image(), Data());
+    if (!file_) RaisePNG(png_messages::kNoImageData);
+    PiecesStream data(*std::exchange(file_, nullptr), std::exchange(pieces_, {}));
+    DecodeImageData(Image(), data);
 }
 
 ChunkGAMA::ChunkGAMA(ChunkList& owner) : Chunk(owner, kType) {

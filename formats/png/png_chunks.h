@@ -74,12 +74,26 @@ class ChunkPLTE : public Chunk {
     void SetEntries(const std::vector<QRgb>& entries);
 };
 
+// The image data. A loaded file's data stays where it lies in the file, possibly spread over several
+// chunks, and is inflated from there: gathering it first would hold the picture twice over.
 class ChunkIDAT : public Chunk {
   public:
     static constexpr const char* kType = "IDAT";
     explicit ChunkIDAT(ChunkList& owner) : Chunk(owner, kType) {}
-    // Inflates the data into the image's bitmap.
+
+    // Notes the next piece of the data: length bytes at offset in the file being loaded.
+    void AddPiece(Stream& file, int64_t offset, uint32_t length);
+    // Inflates the pieces into the image's bitmap and forgets them; the file must still be open.
     void Decode() override;
+
+    struct Piece {
+        int64_t offset;
+        uint32_t length;
+    };
+
+  private:
+    Stream* file_ = nullptr;
+    std::vector<Piece> pieces_;
 };
 
 // The file's gamma with the table that brings samples to a 2.2 display and its inverse for saving.

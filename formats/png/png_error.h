@@ -35,3 +35,5 @@ inline constexpr const char* kTooLarge = "The image is too large to be loaded.";
 
 // CRC-32 of the PNG standard over the type bytes and then the data.
 uint32_t ChunkCRC(const uint8_t type[4], const uint8_t* data, size_t size);
+// Carries a CRC on over more bytes, for data that arrives in pieces.
+uint32_t UpdateCRC(uint32_t crc, const uint8_t* data, size_t size);

@@ -25,6 +25,20 @@ bool SafeToCopy(const std::string& type) {
     return type[3] & 0x20;
 }
 
+// CRC of a chunk whose next length bytes are read from the stream a buffer at a time.
+uint32_t CRCOfNext(Stream& stream, const uint8_t type[4], uint32_t length, std::vector<uint8_t>& buffer) {
+    constexpr size_t kBufferSize = 65536;
+    buffer.resize(std::max(buffer.size(), std::min<size_t>(length, kBufferSize)));
+    uint32_t crc = UpdateCRC(0, type, 4);
+    for (size_t left = length; left > 0;) {
+        const size_t piece = std::min(left, buffer.size());
+        stream.ReadBuffer(buffer.data(), piece);
+        crc = UpdateCRC(crc, buffer.data(), piece);
+        left -= piece;
+    }
+    return crc;
+}
+
 template <class T> void RemoveAll(ChunkList& chunks) {
     for (int i; (i = chunks.IndexOfClass<T>()) >= 0;)
         chunks.Remove(i);
@@ -68,8 +82,8 @@ void PNGImage::LoadFromStream(Stream& stream) {
 void PNGImage::ReadChunks(Stream& stream) {
     const int64_t size = stream.Size();
     int64_t position = stream.Position();
-    Chunk* firstData = nullptr;
-    size_t dataSize = 0;
+    ChunkIDAT* imageData = nullptr;
+    std::vector<uint8_t> buffer;
     while (position < size) {
         // Every length is checked against what the stream still holds before anything is allocated.
         if (size - position < kChunkFrame) RaisePNG(png_messages::kCorruptedData);
@@ -81,28 +95,31 @@ void PNGImage::ReadChunks(Stream& stream) {
         const std::string type(head + 4, head + 8);
         if (!ChunkClasses::Registered(type) && Critical(type)) RaisePNG(png_messages::kUnknownCriticalChunk);
 
-        // Later image data chunks continue the first one.
-        const bool continued = firstData && type == ChunkIDAT::kType;
-        std::unique_ptr<Chunk> chunk = continued ? nullptr : ChunkClasses::Create(chunks_, type);
-        Chunk& target = continued ? *firstData : *chunk;
-        const size_t offset = continued ? dataSize : 0;
-        // The first image data chunk is sized for all the file may still hold, so the chunks that
-        // continue it are never copied about; it is trimmed at the end.
-        if (!continued) target.Data().SetSize(type == ChunkIDAT::kType ? size_t(size - position) : length);
-        if (type == ChunkIDAT::kType) dataSize = offset + length;
-        uint8_t* data = target.Data().Memory() + offset;
-        stream.ReadBuffer(data, length);
-        uint8_t crc[4];
-        stream.ReadBuffer(crc, sizeof crc);
-        if (ReadBE32(crc) != ChunkCRC(head + 4, data, length)) RaisePNG(png_messages::kCorruptedData);
+        std::unique_ptr<Chunk> chunk;
+        uint32_t crc = 0;
+        if (type == ChunkIDAT::kType) {
+            // Later image data chunks continue the first one. The data is inflated from the file when
+            // the chunks are decoded; here only its CRC is taken.
+            if (!imageData) chunk = ChunkClasses::Create(chunks_, type);
+            auto& target = imageData ? *imageData : static_cast<ChunkIDAT&>(*chunk);
+            target.AddPiece(stream, position + 8, length);
+            crc = CRCOfNext(stream, head + 4, length, buffer);
+        } else {
+            chunk = ChunkClasses::Create(chunks_, type);
+            chunk->Data().SetSize(length);
+            stream.ReadBuffer(chunk->Data().Memory(), length);
+            crc = ChunkCRC(head + 4, chunk->Data().Memory(), length);
+        }
+        uint8_t stored[4];
+        stream.ReadBuffer(stored, sizeof stored);
+        if (ReadBE32(stored) != crc) RaisePNG(png_messages::kCorruptedData);
         position += kChunkFrame + length;
 
         if (!chunk) continue;
         Chunk& added = chunks_.Add(std::move(chunk));
-        if (!firstData && type == ChunkIDAT::kType) firstData = &added;
+        if (type == ChunkIDAT::kType) imageData = static_cast<ChunkIDAT*>(&added);
         if (type == ChunkIEND::kType) break;
     }
-    if (firstData) firstData->Data().SetSize(dataSize);
 }
 
 void PNGImage::SaveToStream(Stream& stream) {
