@@ -83,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     WireHandlers();
     CreateInventoryPanel();
     CreateFileDialogs();
+    CreateWebService();
 
     for (auto [label, folder] :
          {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
@@ -350,7 +351,8 @@ void MainWindow::FormResize() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing while files are read waits until the read is over.
+    // Closing while files are read or downloaded waits until the command is over; a download is cut short.
+    if (web_->IsRunning()) web_->Cancel();
     if (BusyGuard::IsBusy()) {
         event->ignore();
         QTimer::singleShot(100, this, [this] { close(); });

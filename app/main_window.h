@@ -10,6 +10,7 @@
 #include "app/inventory_host.h"
 #include "app/string_hash.h"
 #include "ui/rich_list_view.h"
+#include "web/web_service.h"
 
 class AboutBox;
 class AddPartDialog;
@@ -45,7 +46,7 @@ struct Forms {
 
 // The main window: master parts list on the right, the part picture on the left, the inventory below. The
 // inventory is nothing but the rows of invlist.
-class MainWindow : public QMainWindow, public InventoryHost {
+class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
     Q_OBJECT
   public:
     explicit MainWindow(QWidget* parent = nullptr);
@@ -114,12 +115,24 @@ class MainWindow : public QMainWindow, public InventoryHost {
 
     // Handlers whose work arrives with later features.
     void BitBtn9Click() {} // Print
-    void UploadClick() {}
-    void DownloadMyPartsClick() {}
-    void DownloadSetClick() {}
-    void UpdateMasterClick() {}
     void About1Click();
     void legolistClick() {}
+
+    // The web service commands (main_window_web.cpp).
+    void UploadClick();
+    void DownloadMyPartsClick();
+    void DownloadSetClick();
+    void UpdateMasterClick();
+    WebService& Web() { return *web_; }
+    QString LoginUser() override;
+    QString LoginPassword() override;
+    int AskSetNumber(const QString& prompt, QString& suffix) override;
+    void ShowStatus(const QString& text) override;
+    void HideStatus() override;
+    void ReloadMasterList() override;
+    void ReadInvFile(const std::filesystem::path& file) override;
+    void ReadTsvFile(const std::filesystem::path& file) override;
+    QPushButton* CancelDownload; // beside the status line while a download waits
 
     // Controls.
     RichListView* legolist;
@@ -207,4 +220,7 @@ class MainWindow : public QMainWindow, public InventoryHost {
     bool fillingPanel_ = false; // the panel is being filled, not edited
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
+    void CreateWebService();
+    void ReadDownloaded(void (*reader)(InventoryHost&, const QString&), const std::filesystem::path& file);
+    std::unique_ptr<WebService> web_;
 };

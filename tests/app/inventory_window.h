@@ -9,6 +9,7 @@
 
 #include "app/add_part_dialog.h"
 #include "app/main_window.h"
+#include "app/number_prompt.h"
 #include "app/settings_dialog.h"
 #include "platform/fs.h"
 #include "support/test_support.h"
@@ -31,6 +32,7 @@ class InventoryWindow {
         Forms forms;
         forms.addPart = addPart = new AddPartDialog(window.get());
         forms.settings = settings = new SettingsDialog(window->ldraw_path, window.get());
+        forms.numberPrompt = numberPrompt = new NumberPrompt(window.get());
         window->SetForms(forms);
         tester = std::make_unique<QAbstractItemModelTester>(
             &window->invlist->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -71,5 +73,6 @@ class InventoryWindow {
     std::unique_ptr<MainWindow> window;
     AddPartDialog* addPart = nullptr;
     SettingsDialog* settings = nullptr;
+    NumberPrompt* numberPrompt = nullptr;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };

@@ -1,4 +1,4 @@
-#include "loopback_server.h"
+#include "support/loopback_server.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 #include "web/http_client.h"

@@ -1,7 +1,7 @@
-#include "loopback_server.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "support/service_stand_in.h"
 #include "support/test_support.h"
 #include "web/upload_window.h"
 #include "web/web_service.h"
@@ -12,68 +12,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <sys/socket.h>
-
 namespace fs = std::filesystem;
 
 namespace {
-
-const std::string kCookie = "SESSION=abc123";
-const std::string kLoginTarget = "/cgi-bin/invcgis/login?user=ann&pass=p%26ss%20w&login=Login";
-const std::string kMasterList = "Part Number\tDescription\n3001\tBrick 2 x 4\n3003\tBrick 2 x 2\n";
-const std::string kMyParts =
-    "Quantity\tPart Number\tColor\tDescription\tNotes\r\n4\t3001\tRed\tBrick 2 x 4\t\r\n";
-
-std::string Reply(const std::string& status, const std::string& body, const std::string& extra = "") {
-    return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n" + extra + "\r\n" + body;
-}
-
-// The service as far as these commands know it.
-struct StandIn {
-    std::string masterReply =
-        Reply("200 OK", kMasterList, "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n");
-    bool stallMaster = false;
-    LoopbackServer server{[this](int fd, const std::string& request) { Answer(fd, request); }};
-
-    void Answer(int fd, const std::string& request) {
-        const std::string target = RequestTarget(request);
-        const bool withCookie = RequestHeaderValue(request, "Cookie") == kCookie;
-        if (target.starts_with("/cgi-bin/invcgis/login?")) {
-            // The cookie comes with a redirect to the welcome page, as a login form typically answers.
-            if (target == kLoginTarget)
-                SendAll(fd, Reply("302 Found", "",
-                                  "Set-Cookie: " + kCookie + "; path=/\r\nLocation: /welcome\r\n"));
-            else
-                SendAll(fd, Reply("200 OK", "<html>Login failed</html>"));
-        } else if (target == "/welcome") {
-            SendAll(fd, Reply("200 OK", "<html>Welcome</html>"));
-        } else if (target == "/inv/master/") {
-            if (stallMaster) {
-                char c;
-                while (recv(fd, &c, 1, 0) > 0) {
-                }
-            }
-            SendAll(fd, masterReply);
-        } else if (target == "/inv/raw/6399-1/") {
-            SendAll(fd, Reply("200 OK", "6399-1\tAirport Shuttle\n3001\tRed\t4\n"));
-        } else if (target.starts_with("/inv/raw/")) {
-            SendAll(fd, Reply("200 OK", "Set " + target.substr(9) + " cannot be found\ncannot be found\n"));
-        } else if (target == "/cgi-bin/invcgis/mypartsexport?format=026" && withCookie) {
-            SendAll(fd, Reply("200 OK", kMyParts));
-        } else if (target == "/cgi-bin/invcgis/mypartsexport?format=026") {
-            SendAll(fd, Reply("200 OK", "<html>Please log in</html>"));
-        } else {
-            SendAll(fd, Reply("404 Not Found", "nothing here"));
-        }
-    }
-    std::vector<std::string> Targets() {
-        std::vector<std::string> targets;
-        for (const std::string& request : server.requests())
-            targets.push_back(RequestTarget(request));
-        return targets;
-    }
-};
 
 // The main window as the commands see it.
 struct FakeMainWindow : WebServiceHost {
@@ -108,18 +49,12 @@ class WebServiceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         SetDataDir(data.path());
-        setenv("TESSARIN_SERVICE_HOST", standIn.server.authority().c_str(), 1);
-        setenv("TESSARIN_SERVICE_WWW_HOST", standIn.server.authority().c_str(), 1);
         TestMessages::Clear();
-    }
-    void TearDown() override {
-        unsetenv("TESSARIN_SERVICE_HOST");
-        unsetenv("TESSARIN_SERVICE_WWW_HOST");
     }
     std::string DataFile(const std::string& name) { return ReadFileBytes(data / name).value_or("<missing>"); }
 
     TempDir data;
-    StandIn standIn;
+    ServiceStandIn standIn;
     FakeMainWindow window;
     WebService service{window};
 };
@@ -138,7 +73,7 @@ TEST_F(WebServiceTest, SetDownloadLogsInOnceAndReadsTheInventory) {
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{kLoginTarget, "/welcome", "/inv/raw/6399-1/"}));
     const fs::path file = data / "inventory" / "6399-1.inv";
     ASSERT_EQ(window.invFiles, std::vector<fs::path>{file});
-    EXPECT_EQ(ReadFileBytes(file).value_or(""), "6399-1\tAirport Shuttle\n3001\tRed\t4\n");
+    EXPECT_EQ(ReadFileBytes(file).value_or(""), kRawSet);
     EXPECT_EQ(DataFile("Default.htm"), "<html>Welcome</html>") << "the login reply goes to Default.htm";
     EXPECT_EQ(window.statuses, (QStringList{"Connecting to 127.0.0.1", "Downloading 6399-1.inv",
                                             "Saving 6399-1.inv", "Loading 6399-1.inv"}));
@@ -147,10 +82,10 @@ TEST_F(WebServiceTest, SetDownloadLogsInOnceAndReadsTheInventory) {
 
     // The second download sends no login and carries the cookie.
     service.DownloadSetInventory();
-    const std::vector<std::string> requests = standIn.server.requests();
+    const std::vector<std::string> requests = standIn.Requests();
     ASSERT_EQ(requests.size(), 4u);
     EXPECT_EQ(RequestTarget(requests[3]), "/inv/raw/6399-1/");
-    EXPECT_EQ(RequestHeaderValue(requests[3], "Cookie"), kCookie);
+    EXPECT_EQ(RequestHeaderValue(requests[3], "Cookie"), kServiceCookie);
     EXPECT_EQ(RequestHeaderValue(requests[3], "User-Agent"), "Tessarin");
     EXPECT_EQ(DataFile("Head.txt").substr(0, 17), "HTTP/1.0 200 OK\r\n");
 }
@@ -217,10 +152,10 @@ TEST_F(WebServiceTest, MasterUpdateRotatesTheLists) {
 
 TEST_F(WebServiceTest, BrokenMasterReplyLeavesTheListsAlone) {
     const std::string replies[] = {
-        Reply("500 Internal Server Error", kMasterList),
-        Reply("200 OK", "<html><body>Service down</body></html>\n"),
-        Reply("200 OK", kMasterList, "Content-Length: 4800\r\n"),
-        Reply("200 OK", ""),
+        ServiceReply("500 Internal Server Error", kMasterList),
+        ServiceReply("200 OK", "<html><body>Service down</body></html>\n"),
+        ServiceReply("200 OK", kMasterList, "Content-Length: 4800\r\n"),
+        ServiceReply("200 OK", ""),
         "HTTP/1.0 200 OK\r\nContent-Le",
     };
     WriteFileBytes(data / "master.txt", "current");
@@ -282,7 +217,7 @@ TEST_F(WebServiceTest, UploadIsUnavailableAndTheWindowOnlyComposes) {
     upload.OnRequestComposed = [&](const QString& request) { composed = request; };
     upload.Edit1->setText("6399");
     upload.BitBtn1->click();
-    EXPECT_EQ(composed, QString::fromStdString("http://" + standIn.server.authority() +
+    EXPECT_EQ(composed, QString::fromStdString("http://" + standIn.authority() +
                                                "/cgi-bin/invcgis/submitinv?format=TZ&Bag=ON&SetNumber=6399"
                                                "&Source=MISB&File=/tmp/set.prn"));
     EXPECT_EQ(upload.result(), QDialog::Accepted);

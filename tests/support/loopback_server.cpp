@@ -1,4 +1,4 @@
-#include "loopback_server.h"
+#include "support/loopback_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,0 +1,98 @@
+// The main window's web service commands and what they ask of the window.
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/main_window.h"
+#include "app/number_prompt.h"
+#include "app/own_formats.h"
+#include "app/program_version.h"
+#include "app/settings_dialog.h"
+
+void MainWindow::CreateWebService() {
+    web_ = std::make_unique<WebService>(*this);
+    const std::string identification = std::string("Tessarin version ") + ProgramVersion;
+    web_->HTTPClient1.HeaderInfo.LocalMailAddress = identification;
+    web_->HTTPClient1.HeaderInfo.UserId = identification;
+
+    // Reached while the commands wait, so it bypasses the busy check of the other controls; Esc works too.
+    CancelDownload = new QPushButton(QStringLiteral("Cancel"), centralWidget());
+    CancelDownload->setObjectName(QStringLiteral("CancelDownload"));
+    CancelDownload->setShortcut(Qt::Key_Escape);
+    CancelDownload->setFocusPolicy(Qt::NoFocus);
+    CancelDownload->hide();
+    connect(CancelDownload, &QPushButton::clicked, this, [this] { web_->Cancel(); });
+}
+
+void MainWindow::UploadClick() {
+    web_->UploadInventory();
+}
+
+void MainWindow::DownloadMyPartsClick() {
+    web_->DownloadMyParts();
+}
+
+void MainWindow::DownloadSetClick() {
+    web_->DownloadSetInventory();
+}
+
+void MainWindow::UpdateMasterClick() {
+    web_->UpdateMasterList();
+}
+
+QString MainWindow::LoginUser() {
+    return forms_.settings ? forms_.settings->UserName() : QString();
+}
+
+QString MainWindow::LoginPassword() {
+    return forms_.settings ? forms_.settings->Password() : QString();
+}
+
+int MainWindow::AskSetNumber(const QString& prompt, QString& suffix) {
+    if (!forms_.numberPrompt) return 0;
+    const int number = forms_.numberPrompt->AskSetNumber(prompt);
+    suffix = forms_.numberPrompt->ComboBox1->currentText();
+    return number;
+}
+
+void MainWindow::ShowStatus(const QString& text) {
+    SetStatusText(text);
+    CancelDownload->adjustSize();
+    CancelDownload->move(FadingLabel1->x(), FadingLabel1->geometry().bottom() + 4);
+    CancelDownload->show();
+    CancelDownload->raise();
+}
+
+void MainWindow::HideStatus() {
+    SetStatusText(QString());
+    CancelDownload->hide();
+}
+
+void MainWindow::ReloadMasterList() {
+    LoadMasterList(false);
+}
+
+void MainWindow::ReadInvFile(const std::filesystem::path& file) {
+    ReadDownloaded(::ReadInvFile, file);
+}
+
+void MainWindow::ReadTsvFile(const std::filesystem::path& file) {
+    ReadDownloaded(::ReadTsvFile, file);
+}
+
+// A download is appended like an opened file: one batch, then the last row selected and the count shown.
+void MainWindow::ReadDownloaded(void (*reader)(InventoryHost&, const QString&),
+                                const std::filesystem::path& file) {
+    BeginLoading(true);
+    try {
+        reader(*this, QFile::decodeName(QByteArray::fromStdString(file.string())));
+    } catch (...) {
+        EndLoading();
+        UpdateCount();
+        throw;
+    }
+    EndLoading();
+    SelectLastRow();
+    UpdateCount();
+}

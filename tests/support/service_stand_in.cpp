@@ -1,0 +1,59 @@
+#include "support/service_stand_in.h"
+
+#include <cstdlib>
+#include <sys/socket.h>
+
+std::string ServiceReply(const std::string& status, const std::string& body, const std::string& extra) {
+    return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n" + extra + "\r\n" + body;
+}
+
+ServiceStandIn::ServiceStandIn()
+    : masterReply(ServiceReply("200 OK", kMasterList,
+                               "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n")),
+      server_([this](int fd, const std::string& request) { Answer(fd, request); }) {
+    setenv("TESSARIN_SERVICE_HOST", authority().c_str(), 1);
+    setenv("TESSARIN_SERVICE_WWW_HOST", authority().c_str(), 1);
+}
+
+ServiceStandIn::~ServiceStandIn() {
+    unsetenv("TESSARIN_SERVICE_HOST");
+    unsetenv("TESSARIN_SERVICE_WWW_HOST");
+}
+
+void ServiceStandIn::Answer(int fd, const std::string& request) {
+    const std::string target = RequestTarget(request);
+    const bool withCookie = RequestHeaderValue(request, "Cookie") == kServiceCookie;
+    if (target.starts_with("/cgi-bin/invcgis/login?")) {
+        // The cookie comes with a redirect to the welcome page, as a login form typically answers.
+        if (target == kLoginTarget)
+            SendAll(fd, ServiceReply("302 Found", "",
+                                     "Set-Cookie: " + kServiceCookie + "; path=/\r\nLocation: /welcome\r\n"));
+        else
+            SendAll(fd, ServiceReply("200 OK", "<html>Login failed</html>"));
+    } else if (target == "/welcome") {
+        SendAll(fd, ServiceReply("200 OK", "<html>Welcome</html>"));
+    } else if (target == "/inv/master/") {
+        if (stallMaster) {
+            char c;
+            while (recv(fd, &c, 1, 0) > 0) {
+            }
+        }
+        SendAll(fd, masterReply);
+    } else if (target == "/inv/raw/6399-1/") {
+        SendAll(fd, ServiceReply("200 OK", kRawSet));
+    } else if (target.starts_with("/inv/raw/")) {
+        SendAll(fd,
+                ServiceReply("200 OK", "Set " + target.substr(9) + " cannot be found\ncannot be found\n"));
+    } else if (target == "/cgi-bin/invcgis/mypartsexport?format=026") {
+        SendAll(fd, ServiceReply("200 OK", withCookie ? kMyParts : "<html>Please log in</html>"));
+    } else {
+        SendAll(fd, ServiceReply("404 Not Found", "nothing here"));
+    }
+}
+
+std::vector<std::string> ServiceStandIn::Targets() {
+    std::vector<std::string> targets;
+    for (const std::string& request : server_.requests())
+        targets.push_back(RequestTarget(request));
+    return targets;
+}

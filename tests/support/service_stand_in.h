@@ -1,0 +1,41 @@
+#pragma once
+
+#include "support/loopback_server.h"
+
+#include <string>
+#include <vector>
+
+// What the stand-in knows: the one account, its cookie and the files it serves.
+inline const std::string kServiceCookie = "SESSION=abc123";
+// User "ann" with the password "p&ss w".
+inline const std::string kLoginTarget = "/cgi-bin/invcgis/login?user=ann&pass=p%26ss%20w&login=Login";
+inline const std::string kMasterList = "Part Number\tDescription\n3001\tBrick 2 x 4\n3003\tBrick 2 x 2\n";
+inline const std::string kRawSet = "2\t3001\tA\tRed\tBrick 2 x 4\tbox 7\n Inventoried by Jane Doe\n"
+                                   "5\t3003\t\tBlack\tBrick 2 x 2\t\n";
+inline const std::string kMyParts =
+    "Quantity\tPart Number\tColor\tDescription\tNotes\r\n4\t3001\tRed\tBrick 2 x 4\t\r\n";
+
+std::string ServiceReply(const std::string& status, const std::string& body, const std::string& extra = "");
+
+// The inventory web service on 127.0.0.1, as far as the program's commands know it. While it lives, the
+// service host settings of the environment point at it.
+class ServiceStandIn {
+  public:
+    ServiceStandIn();
+    ~ServiceStandIn();
+    ServiceStandIn(const ServiceStandIn&) = delete;
+    ServiceStandIn& operator=(const ServiceStandIn&) = delete;
+
+    // Set 6399-1 is known, every other set "cannot be found".
+    std::string masterReply;
+    // The master list request is answered only once the client gives up.
+    bool stallMaster = false;
+
+    std::string authority() const { return server_.authority(); }
+    std::vector<std::string> Requests() { return server_.requests(); }
+    std::vector<std::string> Targets();
+
+  private:
+    void Answer(int fd, const std::string& request);
+    LoopbackServer server_;
+};
