@@ -1,6 +1,7 @@
 #include "app/master_list.h"
 
 #include "app/string_utils.h"
+#include "platform/text.h"
 #include "ui/rich_list_model.h"
 
 namespace {
@@ -19,7 +20,7 @@ QString PartNumber(const RichListModel& list, int row) {
 
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
-    QStringList lines = CutLines(text);
+    QStringList lines = SplitLines(text);
     for (qsizetype i = 1; i < lines.size(); ++i) { // line 1 is the header
         int rows = static_cast<int>(data.rows.size());
         if (progress && rows % 500 == 0) progress(rows);

@@ -49,16 +49,3 @@ int CountOccurrences(const QString& text, const QString& sub) {
         ++count;
     return count;
 }
-
-QStringList CutLines(const QString& text) {
-    QStringList lines;
-    qsizetype start = 0;
-    while (start < text.size()) {
-        qsizetype end = text.indexOf(QLatin1Char('\n'), start);
-        if (end < 0) end = text.size();
-        qsizetype stop = end > start && text[end - 1] == QLatin1Char('\r') ? end - 1 : end;
-        lines.append(text.mid(start, stop - start));
-        start = end + 1;
-    }
-    return lines;
-}

@@ -19,5 +19,3 @@ int PosFrom(const QString& text, const QString& sub, int start);
 int LastPos(const QString& text, const QString& sub);
 // The number of fields text splits into at sub: occurrences + 1, and 0 for an empty text.
 int CountOccurrences(const QString& text, const QString& sub);
-// Lines cut at line feeds, a carriage return before a line feed dropped; a final line feed starts no line.
-QStringList CutLines(const QString& text);

@@ -62,14 +62,6 @@ TEST(StringUtils, CountOccurrencesCountsFieldsAndAlwaysEnds) {
     EXPECT_EQ(CountOccurrences("abc", ""), 1);
 }
 
-TEST(StringUtils, CutLinesSplitsAtLineFeedsAndDropsTheCarriageReturnBefore) {
-    EXPECT_EQ(CutLines("h\r\na\tb\r\n\r\nc"), (QStringList{"h", "a\tb", "", "c"}));
-    EXPECT_EQ(CutLines("a\nb\n"), (QStringList{"a", "b"}));
-    EXPECT_EQ(CutLines("a\rb\n"), (QStringList{"a\rb"}));
-    EXPECT_EQ(CutLines(""), QStringList());
-    EXPECT_EQ(CutLines("\n"), (QStringList{""}));
-}
-
 TEST(StringHash, PutFindAndRemoveByTheMarker) {
     StringHash hash(4000, 0);
     hash.Put("a", 7);
