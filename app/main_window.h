@@ -9,10 +9,14 @@
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
 #include "app/string_hash.h"
+#include "ldraw/picture_chooser.h"
 #include "ui/rich_list_view.h"
 
 class AboutBox;
 class AddPartDialog;
+class FindFile;
+class GaugeBar;
+class Image32;
 class CompareDialog;
 class LabelMaker;
 class LabelPreview;
@@ -27,7 +31,6 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class QScrollBar;
 class QTreeWidget;
 
 // The windows created at start-up beside the main window, in their creation order.
@@ -119,22 +122,29 @@ class MainWindow : public QMainWindow, public InventoryHost {
     void DownloadSetClick() {}
     void UpdateMasterClick() {}
     void About1Click();
-    void legolistClick() {}
+
+    // The part picture (main_window_picture.cpp).
+    void legolistClick();
+    void sbScaleChange();
+    void Image1DblClick();
+    void ldrawscaleMouseUp();
+    void FindFile1Found(const QString& folder, const QString& name);
+    void ListBox1Click();
 
     // Controls.
     RichListView* legolist;
     RichListView* legolist2;
     RichListView* invlist;
     QTreeWidget* TreeView1;
-    QFrame* Image1;
+    Image32* Image1;
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
-    QScrollBar* sbScale;
-    QScrollBar* ldrawscale;
-    QScrollBar* xrot;
-    QScrollBar* yrot;
-    QScrollBar* zrot;
+    GaugeBar* sbScale;
+    GaugeBar* ldrawscale;
+    GaugeBar* xrot;
+    GaugeBar* yrot;
+    GaugeBar* zrot;
     QFrame* Panel1;
     QLabel* PN;
     QLabel* DES;
@@ -167,6 +177,7 @@ class MainWindow : public QMainWindow, public InventoryHost {
     QPushButton* BitBtn8;
     QPushButton* BitBtn9;
     QPushButton* BitBtn10;
+    FindFile* FindFile1;
 
     // Target of the part renderer.
     QImage RenderPicture;
@@ -179,6 +190,9 @@ class MainWindow : public QMainWindow, public InventoryHost {
 
   private:
     void CreateControls();
+    void CreatePictureControls();
+    void ShowPicture(const std::filesystem::path& file, const QString& kind);
+    void ShowLDrawGauges(bool visible);
     void CreateLists();
     void CreateMenus();
     void WireHandlers();
@@ -207,4 +221,5 @@ class MainWindow : public QMainWindow, public InventoryHost {
     bool fillingPanel_ = false; // the panel is being filled, not edited
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
+    PictureChooser chooser_;
 };
