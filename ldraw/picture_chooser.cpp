@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <exception>
-#include <sys/stat.h>
 
 #include "ldraw/ldraw_view.h"
 #include "ldraw/render_target.h"
+#include "platform/fs.h"
 
 namespace fs = std::filesystem;
 
@@ -15,13 +15,6 @@ std::string Lower(std::string text) {
     std::transform(text.begin(), text.end(), text.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return text;
-}
-
-// The folder's modification time in nanoseconds, or -1 when it is no folder.
-int64_t FolderModified(const fs::path& folder) {
-    struct stat st {};
-    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return -1;
-    return int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
 }
 
 } // namespace
@@ -62,11 +55,10 @@ PictureChoice PictureChooser::Choose(const PictureFolders& folders, const QStrin
 fs::path PictureChooser::FindIn(const fs::path& folder, const std::string& name) {
     // A name with a separator would leave the folder.
     if (folder.empty() || name.find_first_of("/\\") != std::string::npos) return {};
-    const int64_t modified = FolderModified(folder);
-    if (modified < 0) return {};
+    const int64_t stamp = SettledFolderStamp(folder);
     Listing& listing = listings_[folder.string()];
-    if (listing.modified != modified) {
-        listing.modified = modified;
+    if (stamp < 0 || listing.stamp != stamp) {
+        listing.stamp = stamp;
         listing.names.clear();
         std::error_code ec;
         for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec))

@@ -32,7 +32,7 @@ class PictureChooser {
 
   private:
     struct Listing {
-        int64_t modified = -1;
+        int64_t stamp = -1;                                 // of the folder when read; -1 reads it again
         std::unordered_map<std::string, std::string> names; // lower-cased name -> name as stored
     };
     // The file of that name (any case) directly in folder, or an empty path.
