@@ -214,6 +214,7 @@ class MainWindow : public QMainWindow, public InventoryHost {
     QStringList upperMasterLines_; // upper-cased once, for the keyword filter
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
+    PictureChooser chooser_;
     bool shown_ = false;
     bool modified_ = false;
     long long count_ = 0;
@@ -221,5 +222,4 @@ class MainWindow : public QMainWindow, public InventoryHost {
     bool fillingPanel_ = false; // the panel is being filled, not edited
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
-    PictureChooser chooser_;
 };
