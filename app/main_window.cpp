@@ -11,7 +11,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -20,9 +19,12 @@
 #include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
 #include "app/settings_dialog.h"
+#include "ldraw/ldraw_colors.h"
 #include "platform/fs.h"
 #include "platform/ui.h"
 #include "print/label_maker.h"
+#include "ui/gauge_bar.h"
+#include "ui/image_view.h"
 
 namespace {
 
@@ -38,14 +40,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
     label->setTextFormat(Qt::PlainText);
     label->setGeometry(geometry);
     return label;
-}
-
-QScrollBar* MakeGauge(QWidget* parent, const char* name, int min, int max, int position, QRect geometry) {
-    QScrollBar* gauge = Make<QScrollBar>(parent, name, Qt::Horizontal);
-    gauge->setRange(min, max);
-    gauge->setValue(position);
-    gauge->setGeometry(geometry);
-    return gauge;
 }
 
 QString FolderText(const std::filesystem::path& path) {
@@ -79,6 +73,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setWindowTitle(QStringLiteral("Tessarin"));
     CreateControls();
     CreateLists();
+    CreatePictureControls();
     CreateMenus();
     WireHandlers();
     CreateInventoryPanel();
@@ -90,6 +85,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
         if (label->text().isEmpty()) label->setText(FolderText(DataDir() / "images" / folder));
     RenderPicture = QImage(800, 800, QImage::Format_RGB32);
     RenderPicture.fill(Qt::white);
+    InitLDConfig(ldraw_path->text().toStdString());
 
     setMinimumSize(800, 537);
     resize(800, 600);
@@ -111,6 +107,7 @@ MainWindow::~MainWindow() {
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
     if (MasterHash) MasterHash->ClearAll();
+    ClearLDConfig();
 }
 
 void MainWindow::CreateControls() {
@@ -140,22 +137,6 @@ void MainWindow::CreateControls() {
     Edit6->setToolTip(
         QStringLiteral("Enter your filter text here and press <enter>.  Clear the box and press "
                        "<enter> to get full inventory list"));
-
-    Image1 = Make<QFrame>(client, "Image1");
-    Image1->setFrameShape(QFrame::StyledPanel);
-    Image1->setGeometry(8, 36, 100, 100);
-    Label1 = MakeLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
-    Label2 = MakeLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
-    Label3 = MakeLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
-    Label1->hide();
-    sbScale = MakeGauge(client, "sbScale", 25, 300, 100, QRect(8, 136, 100, 17));
-    sbScale->setToolTip(QStringLiteral("Image Scale"));
-    ldrawscale = MakeGauge(client, "ldrawscale", 1, 10, 1, QRect(0, 0, 100, 17));
-    xrot = MakeGauge(client, "xrot", -180, 180, -45, QRect(0, 0, 100, 17));
-    yrot = MakeGauge(client, "yrot", -180, 180, 35, QRect(0, 0, 100, 17));
-    zrot = MakeGauge(client, "zrot", -180, 180, -30, QRect(0, 0, 100, 17));
-    for (QScrollBar* gauge : {ldrawscale, xrot, yrot, zrot})
-        gauge->hide();
 
     TreeView1 = Make<QTreeWidget>(client, "TreeView1");
     TreeView1->setHeaderHidden(true);
@@ -342,7 +323,7 @@ void MainWindow::FormResize() {
 
     const int gaugeTop = sbScale->y() + 12;
     int offset = 0;
-    for (QScrollBar* gauge : {ldrawscale, xrot, yrot, zrot}) {
+    for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot}) {
         gauge->move(legolist->x() + offset, gaugeTop);
         offset += 108;
     }

@@ -9,11 +9,15 @@
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
 #include "app/string_hash.h"
+#include "ldraw/picture_chooser.h"
 #include "ui/rich_list_view.h"
 #include "web/web_service.h"
 
 class AboutBox;
 class AddPartDialog;
+class FindFile;
+class GaugeBar;
+class Image32;
 class CompareDialog;
 class LabelMaker;
 class LabelPreview;
@@ -28,7 +32,6 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class QScrollBar;
 class QTreeWidget;
 
 // The windows created at start-up beside the main window, in their creation order.
@@ -116,7 +119,14 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // Handlers whose work arrives with later features.
     void BitBtn9Click() {} // Print
     void About1Click();
-    void legolistClick() {}
+
+    // The part picture (main_window_picture.cpp).
+    void legolistClick();
+    void sbScaleChange();
+    void Image1DblClick();
+    void ldrawscaleMouseUp();
+    void FindFile1Found(const QString& folder, const QString& name);
+    void ListBox1Click();
 
     // The web service commands (main_window_web.cpp).
     void UploadClick();
@@ -139,15 +149,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     RichListView* legolist2;
     RichListView* invlist;
     QTreeWidget* TreeView1;
-    QFrame* Image1;
+    Image32* Image1;
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
-    QScrollBar* sbScale;
-    QScrollBar* ldrawscale;
-    QScrollBar* xrot;
-    QScrollBar* yrot;
-    QScrollBar* zrot;
+    GaugeBar* sbScale;
+    GaugeBar* ldrawscale;
+    GaugeBar* xrot;
+    GaugeBar* yrot;
+    GaugeBar* zrot;
     QFrame* Panel1;
     QLabel* PN;
     QLabel* DES;
@@ -180,6 +190,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QPushButton* BitBtn8;
     QPushButton* BitBtn9;
     QPushButton* BitBtn10;
+    FindFile* FindFile1;
 
     // Target of the part renderer.
     QImage RenderPicture;
@@ -192,6 +203,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
   private:
     void CreateControls();
+    void CreatePictureControls();
+    void ShowPicture(const std::filesystem::path& file, const QString& kind);
+    void ShowLDrawGauges(bool visible);
     void CreateLists();
     void CreateMenus();
     void WireHandlers();
@@ -213,6 +227,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QStringList upperMasterLines_; // upper-cased once, for the keyword filter
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
+    PictureChooser chooser_;
     bool shown_ = false;
     bool modified_ = false;
     long long count_ = 0;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -109,6 +110,18 @@ void ClearPathCache() {
     DirectoryIndex& index = Index();
     std::lock_guard guard(index.lock);
     index.dirs.clear();
+}
+
+int64_t SettledFolderStamp(const fs::path& folder) {
+    // Wider than the coarsest modification-time step of the usual file systems.
+    constexpr int64_t kSettle = 2'000'000'000;
+    struct stat st {};
+    if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return -1;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const int64_t modified = int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    const int64_t current = int64_t(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+    return current - modified >= kSettle ? modified : -1;
 }
 
 std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) {

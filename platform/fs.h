@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@ std::optional<std::filesystem::path> ResolvePath(const std::filesystem::path& ba
                                                  std::string_view reference);
 // Forgets the cached directory listings (after files were created or removed).
 void ClearPathCache();
+// A stamp of a folder's contents for caches of its listing: its modification time in nanoseconds while that
+// lies safely in the past; -1 when it is no folder or was modified so recently that a further change could
+// still carry the same time (file system clocks are coarse), so that the listing is read again next time.
+int64_t SettledFolderStamp(const std::filesystem::path& folder);
 
 // Writes bytes to a temporary file in the same folder and renames it over path; the old file survives any
 // failure. Returns an error text, empty on success.

@@ -1,5 +1,6 @@
 #include "ui/file_search.h"
 
+#include "platform/fs.h"
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -80,10 +81,6 @@ QString WithoutSlash(const std::string& folder) {
     while (f.size() > 1 && f.endsWith('/'))
         f.chop(1);
     return f;
-}
-
-int64_t Nanoseconds(const timespec& t) {
-    return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
 class SearchThread : public QThread {
@@ -234,10 +231,9 @@ void FindFile::SearchFolder(const std::string& folder, const QString& upperMask)
 }
 
 const std::vector<FindFile::Entry>& FindFile::List(const std::string& folder) {
-    struct stat st {};
-    const int64_t modified = ::stat(folder.c_str(), &st) == 0 ? Nanoseconds(st.st_mtim) : -2;
+    const int64_t modified = SettledFolderStamp(folder);
     Listing& listing = listings_[folder];
-    if (listing.modified == modified) return listing.entries;
+    if (modified >= 0 && listing.modified == modified) return listing.entries;
     listing.modified = modified;
     listing.entries.clear();
     DIR* dir = ::opendir(folder.c_str());

@@ -78,7 +78,7 @@ class FindFile : public QObject {
         bool folder = false;
     };
     struct Listing {
-        int64_t modified = -1; // of the folder, in nanoseconds: a change empties the cached listing
+        int64_t modified = -1; // SettledFolderStamp when read: a change empties the cached listing
         std::vector<Entry> entries;
     };
     struct Settings; // the filters copied at start

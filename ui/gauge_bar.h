@@ -14,6 +14,8 @@ class QPainter;
 // a track, a handle and auto-repeat.
 class GaugeBar : public QWidget {
     Q_OBJECT
+    // Named so that the settings file can keep it.
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
   public:
     enum Backgnd { bgPattern, bgSolid };
     enum BorderStyle { bsNone, bsSingle };

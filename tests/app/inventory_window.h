@@ -26,6 +26,8 @@ class InventoryWindow {
         WriteFileBytes(dir / "master.txt",
                        "h\n3001\tBrick 2 x 4\n3020\tPlate 2 x 4\n3003\tBrick & Tile <b>\n");
         if (!colours.empty()) WriteFileBytes(dir / "colors.txt", colours);
+        // Like a seeded data folder: the window reads its LDraw colours at creation.
+        WriteFileBytes(dir / "ldconfig.ldr", "0 LDraw colours\r\n");
         SetDataDir(dir.path());
         TestMessages::Clear();
         window = std::make_unique<MainWindow>();

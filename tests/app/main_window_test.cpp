@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -14,6 +13,8 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "support/test_support.h"
+#include "ui/gauge_bar.h"
+#include "ui/image_view.h"
 
 namespace {
 

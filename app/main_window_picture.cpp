@@ -1,0 +1,190 @@
+// The part picture beside the master list: an LDraw rendering, a picture file or the "no image" note, the
+// scale and rotation gauges, and the other jpg pictures of the part.
+#include <QLabel>
+#include <QListWidget>
+#include <algorithm>
+#include <cstring>
+#include <numbers>
+
+#include "app/color_table.h"
+#include "app/main_window.h"
+#include "ldraw/ldraw_view.h"
+#include "platform/ui.h"
+#include "ui/file_search.h"
+#include "ui/gauge_bar.h"
+#include "ui/image_view.h"
+
+namespace {
+
+constexpr float kDegree = std::numbers::pi_v<float> / 180;
+
+// Transparent white: shown as white, since pictures are shown without their alpha.
+constexpr Color32 kNoPicture = 0x00FFFFFF;
+
+QLabel* MakeImageLabel(Image32* image, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, image);
+    label->setObjectName(QLatin1String(name));
+    // Plain text shows "&" and "<b>" of descriptions as they are.
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(geometry);
+    return label;
+}
+
+GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min, int max, int position) {
+    auto* gauge = new GaugeBar(parent);
+    gauge->setObjectName(QLatin1String(name));
+    gauge->SetMax(max);
+    gauge->SetMin(min);
+    gauge->SetPosition(position);
+    gauge->setToolTip(QLatin1String(hint));
+    gauge->resize(100, 17);
+    return gauge;
+}
+
+std::filesystem::path Folder(const QLabel* caption) {
+    return std::filesystem::path(caption->text().toStdString());
+}
+
+// The pixels of an opaque picture into the bitmap, replacing all it held.
+void CopyPicture(const QImage& picture, Bitmap32& bitmap) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    bitmap.BeginUpdate();
+    bitmap.SetSize(rgb.width(), rgb.height());
+    for (int y = 0; y < bitmap.Height(); ++y)
+        std::memcpy(bitmap.RowAddress(y), rgb.constScanLine(y), size_t(bitmap.Width()) * 4);
+    bitmap.EndUpdate();
+    bitmap.Changed();
+}
+
+} // namespace
+
+void MainWindow::CreatePictureControls() {
+    QWidget* client = centralWidget();
+    Image1 = new Image32(client);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(8, 36, 100, 100);
+    Image1->SetBitmapAlign(Image32::baCenter);
+    Image1->SetColor(clWhite);
+    Image1->SetScaleMode(Image32::smScale);
+    Image1->SetScale(1.0);
+    Label1 =
+        MakeImageLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
+    Label1->hide();
+    Label2 = MakeImageLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
+    Label3 = MakeImageLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
+
+    sbScale = MakeGauge(client, "sbScale", "Image Scale", 25, 300, 100);
+    sbScale->move(8, 136);
+    ldrawscale = MakeGauge(client, "ldrawscale", "LDraw Scale", 1, 10, 1);
+    xrot = MakeGauge(client, "xrot", "LDraw X rotation", -180, 180, -45);
+    yrot = MakeGauge(client, "yrot", "LDraw Y rotation", -180, 180, 35);
+    zrot = MakeGauge(client, "zrot", "LDraw Z rotation", -180, 180, -30);
+    ShowLDrawGauges(false);
+
+    FindFile1 = new FindFile(this);
+    FindFile1->setObjectName(QStringLiteral("FindFile1"));
+    FindFile1->Filename = QStringLiteral("*.dat");
+
+    sbScale->OnChange = [this] { RunGuarded([this] { sbScaleChange(); }); };
+    Image1->OnDblClick = [this] { RunGuarded([this] { Image1DblClick(); }); };
+    for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
+        gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            RunGuarded([this] { ldrawscaleMouseUp(); });
+        };
+    FindFile1->OnFound = [this](FindFile&, const QString& folder, const FoundFile& file) {
+        FindFile1Found(folder, file.Name);
+    };
+    for (RichListView* list : {legolist, legolist2})
+        list->OnLeftClickCell = [this](int, int) { RunGuarded([this] { legolistClick(); }); };
+    connect(ListBox1, &QListWidget::itemClicked, this, [this] { RunGuarded([this] { ListBox1Click(); }); });
+}
+
+void MainWindow::ShowLDrawGauges(bool visible) {
+    for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
+        gauge->setVisible(visible);
+}
+
+void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& kind) {
+    Image1->Bitmap().LoadFromFileName(file);
+    Label1->hide();
+    Label8->setText(kind);
+}
+
+void MainWindow::legolistClick() {
+    RichListView* list = legolist2->isHidden() ? legolist : legolist2;
+    const int row = list->SelectedRow();
+    if (row < 0) return;
+    const QString part = list->GetCellText(0, row);
+    const PictureFolders folders{Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
+    LDrawDirectory = folders.ldraw;
+
+    const PictureChoice choice = chooser_.Choose(folders, part);
+    if (choice.kind == PictureKind::LDraw) {
+        int colour = 7;
+        const int invRow = invlist->SelectedRow();
+        if (invRow >= 0 && InventoryCell(ColPartNumber, invRow) == part)
+            colour = Colours().LDrawColourByName(InventoryCell(ColColor, invRow));
+        const float scale = float(std::max(ldrawscale->Position(), 1));
+        // A part that cannot be rendered leaves the previous picture in place.
+        if (RenderPartPicture(choice.file, colour, scale, float(xrot->Position()) * kDegree,
+                              float(yrot->Position()) * kDegree, float(zrot->Position()) * kDegree,
+                              RenderPicture)) {
+            CopyPicture(RenderPicture, Image1->Bitmap());
+            Label1->hide();
+        }
+        Label8->setText(PictureKindText(choice.kind));
+        ShowLDrawGauges(true);
+    } else {
+        if (choice.kind == PictureKind::None) {
+            Label1->show();
+            Image1->Bitmap().FillAll(kNoPicture);
+            Label8->clear();
+        } else {
+            ShowPicture(choice.file, PictureKindText(choice.kind));
+        }
+        ShowLDrawGauges(false);
+    }
+    Label2->setText(list->GetCellText(1, row));
+    Label3->setText(part);
+
+    ListBox1->clear();
+    if (jpg_path->text().isEmpty()) return;
+    FindFile1->SetLocation(jpg_path->text());
+    FindFile1->Filename = part + QStringLiteral("*.jpg");
+    FindFile1->StartSearch();
+}
+
+void MainWindow::sbScaleChange() {
+    Image1->SetScale(sbScale->Position() / 100.0);
+}
+
+void MainWindow::Image1DblClick() {
+    Image1->SetScale(1.0);
+    sbScale->SetPosition(100);
+    ldrawscale->SetPosition(1);
+    xrot->SetPosition(-45);
+    yrot->SetPosition(35);
+    zrot->SetPosition(-30);
+    legolistClick();
+}
+
+void MainWindow::ldrawscaleMouseUp() {
+    legolistClick();
+}
+
+void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
+    // The hit may lie in a subfolder: the entry keeps where it was found.
+    const std::filesystem::path file = std::filesystem::path(folder.toStdString()) / name.toStdString();
+    auto* item = new QListWidgetItem(name, ListBox1);
+    item->setData(Qt::UserRole, QString::fromStdString(file.string()));
+    if (Label1->isHidden()) return;
+    ShowPicture(file, QStringLiteral("jpg"));
+    ShowLDrawGauges(false);
+}
+
+void MainWindow::ListBox1Click() {
+    QListWidgetItem* item = ListBox1->currentItem();
+    if (!item) return;
+    ShowPicture(item->data(Qt::UserRole).toString().toStdString(), QStringLiteral("jpg"));
+    ShowLDrawGauges(false);
+}

@@ -1,0 +1,207 @@
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <gtest/gtest.h>
+
+#include "formats/picture_formats.h"
+#include "inventory_window.h"
+#include "ldraw/picture_chooser.h"
+#include "platform/gfx/jpeg_image.h"
+#include "ui/gauge_bar.h"
+#include "ui/image_view.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A picture of one colour; JPEG keeps a flat colour within a step or two.
+void WritePicture(const fs::path& file, QColor colour) {
+    fs::create_directories(file.parent_path());
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(colour);
+    ASSERT_TRUE(picture.save(QString::fromStdString(file.string()), nullptr, 100)) << file;
+}
+
+// Changes a folder within one tick of a coarse file system clock: its modification time stays the same.
+void WithinOneClockTick(const fs::path& folder, const std::function<void()>& change) {
+    const fs::file_time_type before = fs::last_write_time(folder);
+    change();
+    fs::last_write_time(folder, before);
+}
+
+bool Near(Color32 pixel, QColor colour) {
+    const QColor shown = QColor::fromRgb(pixel);
+    return std::abs(shown.red() - colour.red()) <= 3 && std::abs(shown.green() - colour.green()) <= 3 &&
+           std::abs(shown.blue() - colour.blue()) <= 3;
+}
+
+// The inventory window with its picture folders under the data folder and no LDraw folder.
+class PictureWindow : public InventoryWindow {
+  public:
+    PictureWindow() {
+        RegisterJpegPicture();
+        RegisterPictureFormats();
+        window->ldraw_path->setText(QString());
+        window->jpg_path->setText(Path("images/jpgs"));
+        window->png_path->setText(Path("images/pngs"));
+        window->gif_path->setText(Path("images/gifs"));
+    }
+    QString Path(const std::string& name) const { return QString::fromStdString((dir / name).string()); }
+    void UseSampleLibrary() {
+        window->ldraw_path->setText(QString::fromStdString((SharedData() / "ldraw").string()));
+    }
+
+    void Select(const QString& part) {
+        RichListView* list = window->legolist;
+        for (int row = 0; row < list->RowCount(); ++row)
+            if (list->GetCellText(0, row) == part) list->SelectItemAt(row);
+        window->legolistClick();
+    }
+    Bitmap32& Shown() { return window->Image1->Bitmap(); }
+    Color32 Centre() { return *Shown().PixelAddress(Shown().Width() / 2, Shown().Height() / 2); }
+    int Pixels(const std::function<bool(QColor)>& wanted) {
+        return int(std::count_if(Shown().Bits(), Shown().Bits() + Shown().Width() * Shown().Height(),
+                                 [&](Color32 pixel) { return wanted(QColor::fromRgb(pixel)); }));
+    }
+    int Drawn() {
+        return Pixels([](QColor c) { return c != Qt::white; });
+    }
+    int Red() {
+        return Pixels([](QColor c) { return c.red() > 120 && c.green() < 40 && c.blue() < 40; });
+    }
+    bool AllWhite() {
+        return std::all_of(Shown().Bits(), Shown().Bits() + Shown().Width() * Shown().Height(),
+                           [](Color32 pixel) { return (pixel & 0xFFFFFF) == 0xFFFFFF; });
+    }
+    bool GaugesShown() const {
+        return !window->ldrawscale->isHidden() && !window->xrot->isHidden() && !window->yrot->isHidden() &&
+               !window->zrot->isHidden();
+    }
+    QStringList OtherJpgs() const {
+        QStringList names;
+        for (int i = 0; i < window->ListBox1->count(); ++i)
+            names << window->ListBox1->item(i)->text();
+        names.sort();
+        return names;
+    }
+};
+
+} // namespace
+
+TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPicture) {
+    REQUIRE_SHARED_DATA();
+    PictureWindow w;
+    WritePicture(w.dir / "images/jpgs/3001.jpg", Qt::blue);
+    w.UseSampleLibrary();
+    w.Select("3001");
+    EXPECT_EQ(w.window->Label8->text(), "LDraw");
+    EXPECT_TRUE(w.GaugesShown());
+    EXPECT_TRUE(w.window->Label1->isHidden());
+    EXPECT_EQ(w.Shown().Width(), 800);
+    EXPECT_GT(w.Drawn(), 2000);
+    EXPECT_EQ(w.window->Label3->text(), "3001");
+    EXPECT_EQ(w.OtherJpgs(), QStringList{"3001.jpg"});
+
+    // The scale gauge zooms; a double click puts every gauge back.
+    w.window->sbScale->SetPosition(200);
+    EXPECT_EQ(w.window->Image1->Scale(), 2.0);
+    w.window->xrot->SetPosition(90);
+    w.window->Image1DblClick();
+    EXPECT_EQ(w.window->Image1->Scale(), 1.0);
+    EXPECT_EQ(w.window->xrot->Position(), -45);
+
+    // Not a library: the picture, and the gauges go.
+    w.window->ldraw_path->setText(w.Path("images"));
+    w.Select("3001");
+    EXPECT_EQ(w.window->Label8->text(), "jpg");
+    EXPECT_FALSE(w.GaugesShown());
+    EXPECT_TRUE(Near(w.Centre(), Qt::blue));
+
+    // A library without the part: its picture too.
+    WriteFileBytes(w.dir / "master.txt", "h\n3001\tBrick 2 x 4\n99001\tNot in the library\n");
+    w.window->LoadMasterList(false);
+    WritePicture(w.dir / "images/pngs/99001.png", Qt::green);
+    w.UseSampleLibrary();
+    w.Select("99001");
+    EXPECT_EQ(w.window->Label8->text(), "png");
+    EXPECT_TRUE(Near(w.Centre(), Qt::green));
+}
+
+TEST(PictureChooser, TheSelectedRowsColourRendersOnlyItsOwnPart) {
+    REQUIRE_SHARED_DATA();
+    PictureWindow w;
+    w.UseSampleLibrary();
+    w.Add("3001", "Red", "1");
+    w.window->invlistClick();
+    EXPECT_EQ(w.window->Label3->text(), "3001");
+    EXPECT_GT(w.Red(), 1000);
+    // The red row stays selected, but another part renders in the default colour.
+    w.Select("3020");
+    EXPECT_EQ(w.window->Label3->text(), "3020");
+    EXPECT_EQ(w.Red(), 0);
+    EXPECT_GT(w.Drawn(), 1000);
+}
+
+TEST(PictureChooser, JpgComesBeforePngBeforeGifAndTheNoteWhenNothingIsThere) {
+    PictureWindow w;
+    WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::blue);
+    WritePicture(w.dir / "images/pngs/3020.png", Qt::green);
+    WritePicture(w.dir / "images/pngs/3003.png", Qt::green);
+    w.Select("3020");
+    EXPECT_EQ(w.window->Label8->text(), "jpg");
+    EXPECT_TRUE(Near(w.Centre(), Qt::blue));
+
+    // No picture: white (a picture shown before must not stay), the note and no other jpgs.
+    w.Select("3001");
+    EXPECT_FALSE(w.window->Label1->isHidden());
+    EXPECT_EQ(w.window->Label1->text(), "Sorry, no image available!");
+    EXPECT_EQ(w.window->Label8->text(), "");
+    EXPECT_TRUE(w.AllWhite());
+    EXPECT_TRUE(w.OtherJpgs().isEmpty());
+
+    // The picture appears once it is there: listings are cached, not kept stale.
+    WithinOneClockTick(w.dir / "images/jpgs", [&] { fs::remove(w.dir / "images/jpgs/3020.jpg"); });
+    w.Select("3020");
+    EXPECT_EQ(w.window->Label8->text(), "png");
+    w.Select("3003");
+    EXPECT_EQ(w.window->Label2->text(), "Brick & Tile <b>");
+    EXPECT_TRUE(w.window->Label1->isHidden());
+
+    // The order, gifs included, and names of any case.
+    PictureChooser chooser;
+    const PictureFolders folders{{}, w.dir / "images/jpgs", w.dir / "images/pngs", w.dir / "images/gifs"};
+    WriteFileBytes(w.dir / "images/gifs/3005.GIF", "GIF89a");
+    EXPECT_EQ(chooser.Choose(folders, "3005").kind, PictureKind::Gif);
+    EXPECT_EQ(chooser.Choose(folders, "3005").file.filename(), "3005.GIF");
+    WriteFileBytes(w.dir / "images/pngs/3005.png", "png");
+    EXPECT_EQ(chooser.Choose(folders, "3005").kind, PictureKind::Png);
+    WriteFileBytes(w.dir / "images/jpgs/3005.Jpg", "jpg");
+    EXPECT_EQ(chooser.Choose(folders, "3005").kind, PictureKind::Jpg);
+    EXPECT_EQ(chooser.Choose(folders, "../images/pngs/3005").kind, PictureKind::None);
+}
+
+TEST(PictureChooser, OtherJpgsInSubfoldersLoadFromTheirOwnFolder) {
+    PictureWindow w;
+    WritePicture(w.dir / "images/jpgs/old/3001b.jpg", Qt::red);
+    WritePicture(w.dir / "images/jpgs/sets/x/3001.side.JPG", Qt::yellow);
+    WritePicture(w.dir / "images/jpgs/3002.jpg", Qt::blue);
+    w.Select("3001");
+    EXPECT_EQ(w.OtherJpgs(), (QStringList{"3001.side.JPG", "3001b.jpg"}));
+    // The first hit replaced the note.
+    EXPECT_TRUE(w.window->Label1->isHidden());
+    EXPECT_EQ(w.window->Label8->text(), "jpg");
+
+    const std::map<QString, QColor> colours{{"3001b.jpg", Qt::red}, {"3001.side.JPG", Qt::yellow}};
+    for (int i = 0; i < w.window->ListBox1->count(); ++i) {
+        w.window->ListBox1->setCurrentRow(i);
+        w.window->ListBox1Click();
+        EXPECT_TRUE(Near(w.Centre(), colours.at(w.window->ListBox1->item(i)->text())));
+    }
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
+
+    // A picture added since the last search is listed at once.
+    WithinOneClockTick(w.dir / "images/jpgs/old",
+                       [&] { WritePicture(w.dir / "images/jpgs/old/3001c.jpg", Qt::red); });
+    w.Select("3001");
+    EXPECT_EQ(w.OtherJpgs().size(), 3);
+}
