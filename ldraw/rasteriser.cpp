@@ -30,22 +30,37 @@ inline void Plot(RenderTarget& t, int x, int y, int64_t z, bool passEqual, RGBA 
 // One row of a triangle, the hot loop of every render: everything it needs is held in locals.
 void FillSpan(RenderTarget& t, int32_t y, int32_t left, int32_t right, const Plane& plane, RGBA fill,
               RGBA alternate) {
-    int32_t* depth = t.zBuffer.data() + static_cast<size_t>(y) * t.width;
-    uint8_t* pixels = t.frameBuffer.Row(t.height - 1 - y);
-    const RGBA colours[2] = {alternate, fill};
+    if (fill.a == 0 && alternate.a == 0) return;
+    const int32_t count = right - left + 1;
+    if (count <= 0) return;
+    // Depths of the whole span first, in a count rounded up to whole vectors so that the divide is
+    // vectorised; the few past the end are computed but never used.
+    int32_t* z = t.spanDepths.data();
     const float by = plane.b * static_cast<float>(y);
+    for (int32_t i = 0; i < ((count + 7) & ~7); ++i)
+        z[i] = TruncToInt((plane.a * static_cast<float>(left + i) + by + plane.d) / plane.c);
+    int32_t* depth = t.zBuffer.data() + static_cast<size_t>(y) * t.width + left;
+    uint8_t* pixels = t.frameBuffer.Row(t.height - 1 - y) + 3 * left;
     int64_t written = 0;
-    for (int32_t x = left; x <= right; ++x) {
-        const RGBA& colour = colours[(x + y) & 1];
-        if (colour.a == 0) continue;
-        int32_t z = TruncToInt((plane.a * static_cast<float>(x) + by + plane.d) / plane.c);
-        if (depth[x] <= z) continue;
-        depth[x] = z;
-        uint8_t* pixel = pixels + 3 * x;
+    auto plot = [&](int32_t i, RGBA colour) {
+        if (depth[i] <= z[i]) return;
+        depth[i] = z[i];
+        uint8_t* pixel = pixels + 3 * i;
         pixel[0] = colour.b;
         pixel[1] = colour.g;
         pixel[2] = colour.r;
         ++written;
+    };
+    if (fill == alternate) {
+        for (int32_t i = 0; i < count; ++i)
+            plot(i, fill);
+    } else {
+        // Pixels where x + y is odd take the fill colour; a transparent colour leaves its pixels alone.
+        const RGBA colours[2] = {alternate, fill};
+        for (int32_t i = 0; i < count; ++i) {
+            const RGBA& colour = colours[(left + i + y) & 1];
+            if (colour.a != 0) plot(i, colour);
+        }
     }
     t.stats.pixelsWritten += written;
 }

@@ -44,8 +44,9 @@ struct RenderTarget {
 
     int width;
     int height;
-    std::vector<int32_t> zBuffer; // row-major, screen row 0 first
-    UniDIB frameBuffer;           // bottom-up rows of its own stride
+    std::vector<int32_t> zBuffer;    // row-major, screen row 0 first
+    UniDIB frameBuffer;              // bottom-up rows of its own stride
+    std::vector<int32_t> spanDepths; // depths of the row being filled, room for a whole row and a vector
     RenderStats stats;
 };
 

@@ -185,6 +185,17 @@ QImage UniDIB::ToImage() const {
 }
 
 void UniDIB::Draw(QImage& canvas) const {
+    if (bitCount_ == 24 && canvas.format() == QImage::Format_RGB32) {
+        // The case of every render, converted straight into the canvas without an intermediate picture.
+        const int rows = std::min(height_, canvas.height()), columns = std::min(width_, canvas.width());
+        for (int y = 0; y < rows; ++y) {
+            auto* out = reinterpret_cast<QRgb*>(canvas.scanLine(y));
+            const uint8_t* in = Row(height_ - 1 - y);
+            for (int x = 0; x < columns; ++x, in += 3)
+                out[x] = qRgb(in[2], in[1], in[0]);
+        }
+        return;
+    }
     QPainter painter(&canvas);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(0, 0, ToImage());

@@ -77,6 +77,24 @@ TEST(UniDIBTest, DrawTurnsRowsOverAndHonoursStride) {
     EXPECT_EQ(canvas.pixel(0, 0), qRgb(0, 0, 255));
     EXPECT_EQ(canvas.pixel(1, 1), qRgb(0, 0, 0));
 
+    // The direct copy into a 32-bit canvas and the painter used for other canvases clip alike.
+    UniDIB tall(3, 4, 24);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 3; ++x)
+            tall.PutPixel(x, y, 0x102030u * (1 + x + 3 * y));
+    for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
+        QImage clipped(2, 2, format);
+        tall.Draw(clipped);
+        EXPECT_EQ(clipped.pixel(0, 0), 0xFF000000 | 0x102030u * 10) << format; // top row is memory row 3
+        EXPECT_EQ(clipped.pixel(1, 1), 0xFF000000 | 0x102030u * 8) << format;
+        QImage wide(4, 5, format);
+        wide.fill(Qt::gray);
+        tall.Draw(wide);
+        EXPECT_EQ(wide.pixel(2, 3), 0xFF000000 | 0x102030u * 3) << format;
+        EXPECT_EQ(wide.pixel(3, 0), QColor(Qt::gray).rgb()) << format;
+        EXPECT_EQ(wide.pixel(0, 4), QColor(Qt::gray).rgb()) << format;
+    }
+
     UniDIB word(2, 1, 16, 0);
     word.PutPixel(1, 0, 0x1F001F);
     word.Draw(canvas);
