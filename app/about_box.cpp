@@ -3,14 +3,13 @@
 #include <QBitmap>
 #include <QLabel>
 #include <QLinearGradient>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include "app/program_version.h"
 #include "app/string_utils.h"
+#include "ui/shaped_window.h"
 
 namespace {
 
@@ -38,11 +37,6 @@ QImage AboutPicture() {
     return picture;
 }
 
-// The window takes the outline of its picture's opaque pixels.
-void ShapeFromPicture(QWidget* window, const QImage& picture) {
-    window->setMask(QBitmap::fromImage(picture.createAlphaMask()));
-}
-
 QString Credits() {
     return QStringLiteral("Tessarin\n"
                           "V 0.0.0\n\n"
@@ -56,19 +50,25 @@ QString Credits() {
 } // namespace
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint), KitScrollText1(new QLabel(Credits(), this)),
-      picture_(AboutPicture()) {
+    : QDialog(parent), ShapedForm1(new ShapedWindow(this)), KitScrollText1(new QLabel(Credits(), this)),
+      MouseRegion1(new MouseRegion(this)) {
+    const QImage picture = AboutPicture();
+    setFixedSize(picture.size());
+    ShapedForm1->setObjectName(QStringLiteral("ShapedForm1"));
+    ShapedForm1->SetPicture(QPixmap::fromImage(picture));
+    // The window takes the outline of its picture's opaque pixels.
+    ShapedForm1->SetMask(QRegion(QBitmap::fromImage(picture.createAlphaMask())));
+
     KitScrollText1->setObjectName(QStringLiteral("KitScrollText1"));
     KitScrollText1->setAlignment(Qt::AlignCenter);
     KitScrollText1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-    // Every press lands on the box itself, wherever it is.
-    KitScrollText1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(16, kStudHeight + 12, 16, 12);
-    column->addWidget(KitScrollText1);
+    KitScrollText1->setGeometry(rect().adjusted(16, kStudHeight + 12, -16, -12));
 
-    setFixedSize(picture_.size());
-    ShapeFromPicture(this, picture_);
+    // On top of everything, so a click anywhere closes the box instead of moving it.
+    MouseRegion1->setObjectName(QStringLiteral("MouseRegion1"));
+    MouseRegion1->setGeometry(rect());
+    connect(MouseRegion1, &MouseRegion::OnClick, this, &QDialog::accept);
+
     if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }
 
@@ -76,13 +76,4 @@ void AboutBox::ShowAbout() {
     KitScrollText1->setText(
         ReplaceAll(KitScrollText1->text(), QStringLiteral("0.0.0"), QString::fromLatin1(ProgramVersion)));
     exec();
-}
-
-void AboutBox::paintEvent(QPaintEvent*) {
-    QPainter(this).drawImage(0, 0, picture_);
-}
-
-void AboutBox::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    accept();
 }

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QImage>
 
+class MouseRegion;
 class QLabel;
+class ShapedWindow;
 
 // The borderless About box in the shape of its picture; a click anywhere closes it.
 class AboutBox : public QDialog {
@@ -14,12 +15,7 @@ class AboutBox : public QDialog {
     // Puts the program version into the credits and shows the box modally.
     void ShowAbout();
 
+    ShapedWindow* ShapedForm1;
     QLabel* KitScrollText1; // credits
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-  private:
-    QImage picture_;
+    MouseRegion* MouseRegion1;
 };

@@ -7,6 +7,7 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_host.h"
 #include "app/own_formats.h"
+#include "app/xls_inventory.h"
 #include "platform/ui.h"
 
 namespace {
@@ -16,13 +17,13 @@ using Writer = QString (*)(const InventoryHost&, const QString&);
 
 struct ReadFormat {
     const char16_t* text;
-    Reader reader; // null: not available yet
+    Reader reader;
     bool multiOpen;
 };
 
 struct SaveFormat {
     const char16_t* text;
-    Writer writer; // null: not available yet
+    Writer writer;
 };
 
 // Searched in this order in the upper-cased file name; the first text found anywhere in it wins.
@@ -37,14 +38,14 @@ constexpr std::array<ReadFormat, 11> kReadFormats = {{
     {u".XML", ReadBrickLinkXmlFile, true},
     {u".BLK", ReadBlkFile, true},
     {u".CSV", ReadCsvFile, false},
-    {u".XLS", nullptr, false},
+    {u".XLS", ReadXlsInventory, false},
 }};
 
 constexpr std::array<SaveFormat, 4> kSaveFormats = {{
     {u".INV", WriteInvFile},
     {u".PRN", WritePrnFile},
     {u".CSV", WriteCsvFile},
-    {u".XLS", nullptr},
+    {u".XLS", WriteXlsInventory},
 }};
 
 template <typename Format, size_t N>
@@ -53,11 +54,6 @@ const Format* FindFormat(const std::array<Format, N>& formats, const QString& pa
     for (const Format& format : formats)
         if (name.contains(QStringView(format.text))) return &format;
     return nullptr;
-}
-
-QString NotAvailable(const char16_t* text) {
-    return QStringLiteral("The %1 format is not available in this version.")
-        .arg(QStringView(text).toString().toLower());
 }
 
 // "prn (*.prn)" -> ".prn"
@@ -82,10 +78,7 @@ const QString InventoryFiles::kSaveFilter =
 bool ReadInventoryFile(InventoryHost& host, const QString& path) {
     const ReadFormat* format = FindFormat(kReadFormats, path);
     if (!format) return false;
-    if (!format->reader)
-        ShowMessage(NotAvailable(format->text));
-    else
-        format->reader(host, path);
+    format->reader(host, path);
     return true;
 }
 
@@ -173,10 +166,6 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
         ShowMessage(
             QStringLiteral("%1 was not saved: the program writes only .prn, .inv, .csv and .xls files.")
                 .arg(path));
-        return false;
-    }
-    if (!format->writer) {
-        ShowMessage(NotAvailable(format->text));
         return false;
     }
     if (const QString error = format->writer(host_, path); !error.isEmpty()) {

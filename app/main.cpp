@@ -6,12 +6,14 @@
 
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
+#include "app/compare_dialog.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
-#include "app/compare_dialog.h"
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
+#include "formats/picture_formats.h"
 #include "platform/fs.h"
+#include "platform/gfx/jpeg_image.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "web/upload_window.h"
@@ -48,6 +50,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     SeedDataDir(DataDir(), TESSARIN_SOURCE_DATA);
+    RegisterPictureFormats();
+    RegisterJpegPicture();
 
     MainWindow window;
     Forms forms;

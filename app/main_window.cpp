@@ -21,8 +21,11 @@
 #include "app/settings_dialog.h"
 #include "ldraw/ldraw_colors.h"
 #include "platform/fs.h"
+#include "platform/ini.h"
 #include "platform/ui.h"
 #include "print/label_maker.h"
+#include "ui/fading_label.h"
+#include "ui/file_drop_target.h"
 #include "ui/gauge_bar.h"
 #include "ui/image_view.h"
 
@@ -33,6 +36,13 @@ template <typename T, typename... Args> T* Make(QWidget* parent, const char* nam
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
+
+// The command buttons have a row of their own above the Find row: at the smallest width the Find and filter
+// boxes, which keep to the right edge, would otherwise cover the last buttons.
+constexpr int kRowHeight = 24;
+constexpr int kButtonRowTop = 2;
+constexpr int kFindRowTop = kButtonRowTop + kRowHeight + 2;
+constexpr int kListsTop = kFindRowTop + kRowHeight + 4;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     QLabel* label = Make<QLabel>(parent, name, text);
@@ -79,6 +89,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     CreateInventoryPanel();
     CreateFileDialogs();
     CreateWebService();
+    CreateSettings();
 
     for (auto [label, folder] :
          {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
@@ -86,6 +97,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     RenderPicture = QImage(800, 800, QImage::Format_RGB32);
     RenderPicture.fill(Qt::white);
     InitLDConfig(ldraw_path->text().toStdString());
+    CreateDropTarget();
 
     setMinimumSize(800, 537);
     resize(800, 600);
@@ -94,12 +106,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
+    StoreForms();
     if (!forms_.addPart) return;
     forms_.addPart->SetInventory(this);
     connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] { invlistClick(); });
 }
 
 MainWindow::~MainWindow() {
+    SaveStoredForms();
+    DropFileTarget1->UnregisterControl();
     qApp->removeEventFilter(this);
     // The controls outlive this part of the window while they are torn down: they must not call back.
     invlist->Model().CellColor = nullptr;
@@ -126,21 +141,21 @@ void MainWindow::CreateControls() {
     }
     int left = 8;
     for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6, BitBtn9, BitBtn10}) {
-        button->setGeometry(left, 4, 60, 26);
+        button->setGeometry(left, kButtonRowTop, 60, kRowHeight);
         left += 64;
     }
-    BitBtn7->setGeometry(0, 4, 60, 26);
+    BitBtn7->setGeometry(0, kFindRowTop, 60, kRowHeight);
     edit5 = Make<QLineEdit>(client, "edit5");
-    edit5->setGeometry(0, 6, 120, 22);
+    edit5->setGeometry(0, kFindRowTop + 1, 120, kRowHeight - 2);
     Edit6 = Make<QLineEdit>(client, "Edit6");
-    Edit6->setGeometry(0, 6, 150, 22);
+    Edit6->setGeometry(0, kFindRowTop + 1, 150, kRowHeight - 2);
     Edit6->setToolTip(
         QStringLiteral("Enter your filter text here and press <enter>.  Clear the box and press "
                        "<enter> to get full inventory list"));
 
     TreeView1 = Make<QTreeWidget>(client, "TreeView1");
     TreeView1->setHeaderHidden(true);
-    TreeView1->setGeometry(0, 36, 150, 100);
+    TreeView1->setGeometry(0, kListsTop, 150, 100);
     Label8 = MakeLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
 
     Panel1 = Make<QFrame>(client, "Panel1");
@@ -175,10 +190,7 @@ void MainWindow::CreateControls() {
     ldraw_path = Make<QLabel>(client, "ldraw_path");
     for (QLabel* folder : {gif_path, jpg_path, png_path, ldraw_path})
         folder->hide();
-    FadingLabel1 = Make<QLabel>(client, "FadingLabel1");
-    FadingLabel1->setStyleSheet(QStringLiteral("color: green; font-weight: bold;"));
-    FadingLabel1->resize(300, 16);
-    FadingLabel1->hide();
+    CreateStatusLine(client);
 }
 
 void MainWindow::CreateLists() {
@@ -189,7 +201,7 @@ void MainWindow::CreateLists() {
         list->AddColumn(QStringLiteral("Part Number"), 75);
         list->AddColumn(QStringLiteral("Description"), 400);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setGeometry(0, 36, 500, 100);
+        list->setGeometry(0, kListsTop, 500, 100);
     }
     legolist2->hide();
     invlist = Make<RichListView>(client, "invlist");

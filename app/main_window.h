@@ -2,9 +2,11 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
@@ -19,6 +21,10 @@ class FindFile;
 class GaugeBar;
 class Image32;
 class CompareDialog;
+class DropFileTarget;
+class FadingLabel;
+class FormStorage;
+class IniFile;
 class LabelMaker;
 class LabelPreview;
 class NumberPrompt;
@@ -47,6 +53,14 @@ struct Forms {
     UploadWindow* upload = nullptr;
 };
 
+// The file last chosen in the open dialog. An object of its own so that the settings file keeps it.
+class FileDialogState : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString FileName MEMBER FileName)
+  public:
+    QString FileName;
+};
+
 // The main window: master parts list on the right, the part picture on the left, the inventory below. The
 // inventory is nothing but the rows of invlist.
 class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
@@ -55,6 +69,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // Also gives each window that keeps settings its storage.
     void SetForms(const Forms& forms);
     const Forms& GetForms() const { return forms_; }
 
@@ -64,6 +79,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QString LookUpMaster(const QString& partNumber) const;
 
     bool Loading = false;
+
+    // "Tessarin.ini" in the data folder, shared by every window that keeps settings.
+    IniFile& Settings() { return *settings_; }
 
     // The inventory rows (main_window_inventory.cpp).
     void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
@@ -95,10 +113,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     std::function<QString(const QString& proposed, const QString& filter, QString& selectedFilter)>
         ChooseSaveFile;
     std::function<int(const QString& prompt)> AskCount;
-    // The file last chosen in the open dialog; its folder is where the dialog starts.
-    struct {
-        QString FileName;
-    } OpenDialog1;
+    // Its folder is where the open dialog starts.
+    FileDialogState OpenDialog1;
 
     void BitBtn7Click(); // Find
     void FilterMasterList();
@@ -179,7 +195,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QLabel* jpg_path;
     QLabel* png_path;
     QLabel* ldraw_path;
-    QLabel* FadingLabel1;
+    FadingLabel* FadingLabel1;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QPushButton* BitBtn3;
@@ -202,6 +218,18 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Settings file, stored window properties and the drop target (main_window_setup.cpp).
+    void CreateSettings();
+    // Nothing when the window is missing or already stored.
+    FormStorage* StoreForm(QWidget* form, const QString& section, const QStringList& storedProps);
+    void StoreForms();
+    void SaveStoredForms();
+    void CreateDropTarget();
+    void CreateStatusLine(QWidget* client);
+    std::unique_ptr<IniFile> settings_;
+    std::vector<QPointer<FormStorage>> storages_;
+    DropFileTarget* DropFileTarget1 = nullptr;
+
     void CreateControls();
     void CreatePictureControls();
     void ShowPicture(const std::filesystem::path& file, const QString& kind);

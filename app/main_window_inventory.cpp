@@ -176,11 +176,6 @@ void MainWindow::EndLoading() {
     if (batchDepth_ > 0 && --batchDepth_ == 0) invlist->setUpdatesEnabled(true);
 }
 
-void MainWindow::SetStatusText(const QString& text) {
-    FadingLabel1->setText(text);
-    FadingLabel1->setVisible(!text.isEmpty());
-}
-
 void MainWindow::SelectLastRow() {
     if (InventoryRowCount() > 0) SelectInventoryRow(InventoryRowCount() - 1);
 }

@@ -2,6 +2,7 @@
 // scale and rotation gauges, and the other jpg pictures of the part.
 #include <QLabel>
 #include <QListWidget>
+#include <QTreeWidget>
 #include <algorithm>
 #include <cstring>
 #include <numbers>
@@ -62,7 +63,8 @@ void MainWindow::CreatePictureControls() {
     QWidget* client = centralWidget();
     Image1 = new Image32(client);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setGeometry(8, 36, 100, 100);
+    // The picture starts level with the tree and the master list.
+    Image1->setGeometry(8, TreeView1->y(), 100, 100);
     Image1->SetBitmapAlign(Image32::baCenter);
     Image1->SetColor(clWhite);
     Image1->SetScaleMode(Image32::smScale);

@@ -9,6 +9,7 @@
 #include "app/own_formats.h"
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
+#include "ui/fading_label.h"
 
 void MainWindow::CreateWebService() {
     web_ = std::make_unique<WebService>(*this);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <map>
 
+#include "app/color_table.h"
+#include "app/inventory_host.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
@@ -187,4 +189,27 @@ bool ReadXlsFile(const QString& path, const AddInventoryRowFn& addRow) {
     }
     reader.Close();
     return true;
+}
+
+QString WriteXlsInventory(const InventoryHost& host, const QString& path) {
+    std::vector<InventoryCells> rows(static_cast<size_t>(host.InventoryRowCount()));
+    for (size_t row = 0; row < rows.size(); ++row)
+        for (int column = 0; column < InventoryColumnCount; ++column)
+            rows[row][static_cast<size_t>(column)] = host.InventoryCell(column, static_cast<int>(row));
+    QStringList colourNames;
+    for (int row = 0; row < host.Colours().RowCount(); ++row)
+        colourNames << host.Colours().Field(row, 1);
+    try {
+        // False: the user has been told why.
+        return WriteXlsFile(path, rows, colourNames) ? QString() : QStringLiteral("nothing was written.");
+    } catch (const XLSError& e) {
+        return QString::fromStdString(e.what());
+    }
+}
+
+void ReadXlsInventory(InventoryHost& host, const QString& path) {
+    ReadXlsFile(path, [&host](const QString& partNumber, const QString& description, const QString& colour,
+                              const QString& quantity, const QString& bag, const QString& notes) {
+        host.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
+    });
 }

@@ -30,6 +30,14 @@ QString XlsColumnLetters(int column);
 bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
                   const QStringList& colourNames);
 
+class InventoryHost;
+
+// The host's rows written with the whole colour table's names; an error text, empty when the file was
+// written.
+QString WriteXlsInventory(const InventoryHost& host, const QString& path);
+// Appends the workbook's rows to the host.
+void ReadXlsInventory(InventoryHost& host, const QString& path);
+
 // Appends the rows of such a workbook through addRow. Returns false, after telling the user, when the file
 // cannot be opened.
 bool ReadXlsFile(const QString& path, const AddInventoryRowFn& addRow);

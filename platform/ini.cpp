@@ -22,10 +22,12 @@ bool IsQuotedBy(const QString& text, QChar quote) {
     return text.size() >= 2 && text.front() == quote && text.back() == quote;
 }
 
-// The reader removes one pair of enclosing quotes, so a value that has its own gets one more pair.
+// The reader removes one pair of enclosing quotes, so a value that has its own gets one more pair; so does
+// one with blanks at either end, which the reader would trim away.
 bool NeedsExtraQuotes(const QString& value) {
     return !value.isEmpty() &&
-           ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\''));
+           ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\'') ||
+            value.front().isSpace() || value.back().isSpace());
 }
 
 } // namespace

@@ -50,9 +50,10 @@ FormStorage::~FormStorage() {
 bool FormStorage::eventFilter(QObject* watched, QEvent* event) {
     // Spontaneous show and hide events come from minimising and restoring, not from opening and closing.
     if (watched == form_ && Active && !event->spontaneous()) {
-        if (event->type() == QEvent::Show)
+        if (event->type() == QEvent::Show) {
+            shown_ = true;
             RunGuarded([this] { RestoreAll(); });
-        else if (event->type() == QEvent::Hide)
+        } else if (event->type() == QEvent::Hide)
             RunGuarded([this] { SaveAll(false); });
     }
     return QObject::eventFilter(watched, event);
@@ -66,7 +67,7 @@ void FormStorage::SaveAll(bool destroying) {
     if (Active && !restored_) return;
     ini_.WriteInteger(section_, "FormVersion", Version);
     ScreenFacts screens = CurrentScreens();
-    if (Options & (fpState | fpPosition)) SavePlacement(screens, destroying);
+    if ((Options & (fpState | fpPosition)) && shown_) SavePlacement(screens, destroying);
     SaveProperties();
     if (OnSavePlacement) OnSavePlacement();
     saved_ = true;

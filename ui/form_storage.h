@@ -38,7 +38,7 @@ class FormStorage : public QObject {
     const QStringList& StoredProps() const { return storedProps_; }
 
     // Writes the placement and the stored properties and saves the file. Skipped while active for a window
-    // that was never restored (never shown).
+    // that was never restored (never shown); the placement is written only once the window has been shown.
     void SaveAll();
     // Reads everything back when the file's FormVersion is at least Version.
     void RestoreAll();
@@ -69,4 +69,5 @@ class FormStorage : public QObject {
     bool isBound_ = false;
     bool restored_ = false;
     bool saved_ = false;
+    bool shown_ = false; // a window never shown has no placement of its own to keep
 };

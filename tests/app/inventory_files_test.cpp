@@ -119,9 +119,8 @@ TEST_F(InventoryFilesTest, SaveAddsFilterExtensionAndClearsModifiedOnlyOnSuccess
     inv.rows.SetModified(true);
     EXPECT_FALSE(files.Save(PathIn(dir, "set.txt"), QStringLiteral("prn (*.prn)")));
     EXPECT_FALSE(std::filesystem::exists(dir / "set.txt"));
-    EXPECT_FALSE(files.Save(PathIn(dir, "set.xls"), QStringLiteral("xls(*.xls)")));
     EXPECT_TRUE(inv.rows.Modified());
-    EXPECT_EQ(TestMessages::Shown().size(), 2);
+    EXPECT_EQ(TestMessages::Shown().size(), 1);
 }
 
 TEST_F(InventoryFilesTest, FailedWriteKeepsWhatWasThereAndModified) {

@@ -87,8 +87,9 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
     EXPECT_EQ(w.window->InventoryRowCount(), 0);
     EXPECT_FALSE(w.window->Modified());
 
-    w.addPart->CheckBox1->setChecked(true);
+    // Checked while the window is up: showing it restores the stored state of the box.
     InventoryWindow::WhenShown([&] {
+        w.addPart->CheckBox1->setChecked(true);
         w.addPart->ComboBox1->setCurrentText("Black");
         QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
     });

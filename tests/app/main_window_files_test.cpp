@@ -1,5 +1,6 @@
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include "app/inventory_window.h"
 #include "platform/text.h"
 #include "platform/ui.h"
+#include "ui/fading_label.h"
 
 namespace {
 
@@ -45,6 +47,23 @@ QStringList Keys(const MainWindow& window) {
     for (int row = 0; row < window.InventoryRowCount(); ++row)
         keys << window.InventoryCell(ColKey, row);
     return keys;
+}
+
+// Sends a drag of the files onto the inventory list as the desktop would; true when the drop was taken.
+bool DropOnInventory(MainWindow& window, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    QWidget* surface = window.invlist->viewport();
+    const QPoint point(20, 20);
+    QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(surface, &enter);
+    QDropEvent drop(QPointF(point), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(surface, &drop);
+    QCoreApplication::processEvents(); // the files are read once the drop is over
+    return drop.isAccepted();
 }
 
 } // namespace
@@ -168,4 +187,76 @@ TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
     }
     // Once the read is over the window closes by itself.
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
+}
+
+TEST(MainWindowFiles, DroppedFilesAppendTheirRowsInOrderAsOpenWould) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    const QStringList files = {Fixture("roundtrip.prn"), Fixture("wanted.blk"), Fixture("roundtrip.inv")};
+    ASSERT_TRUE(DropOnInventory(*w.window, files));
+    const QStringList dropped = Keys(*w.window);
+    EXPECT_EQ(dropped.mid(0, 3), (QStringList{"3001Red", "3001Blue", "3020Black"}));
+    EXPECT_TRUE(w.window->FadingLabel1->isHidden());
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+
+    TestMessages::QueueAnswers({false});
+    w.window->BitBtn1->click();
+    dialogs.openAnswer = files;
+    w.window->BitBtn2->click();
+    EXPECT_EQ(Keys(*w.window), dropped);
+    EXPECT_GT(dropped.size(), 6);
+
+    // Unsaved changes: the question comes first and Yes loads nothing; text is no file list.
+    w.window->SetModified(true);
+    TestMessages::Clear();
+    TestMessages::QueueAnswers({true});
+    EXPECT_TRUE(DropOnInventory(*w.window, {Fixture("roundtrip.prn")}));
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{"Do you want to save your changes before loading a new inventory?"});
+    EXPECT_EQ(Keys(*w.window), dropped);
+    QMimeData text;
+    text.setText(Fixture("roundtrip.prn"));
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.window->invlist->viewport(), &drop);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Keys(*w.window), dropped);
+}
+
+TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    w.Add("3020", "Black", "1");
+    w.Add("3001", "Red", "2");
+    w.Add("3003", "Purple", "4"); // not in the colour table
+    w.Add("3001", "Blue", "3");
+    w.window->SetModified(true);
+    dialogs.saveAnswer = PathIn(w.dir, "set");
+    dialogs.saveFilter = "xls(*.xls)";
+    w.window->BitBtn3->click();
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    EXPECT_FALSE(w.window->Modified());
+
+    w.window->BitBtn1->click();
+    ASSERT_EQ(w.window->InventoryRowCount(), 0);
+    dialogs.openAnswer = {PathIn(w.dir, "set.xls")};
+    w.window->BitBtn2->click();
+    // One sheet row per part, colours in the table's order, the unknown colour last.
+    ASSERT_EQ(w.window->InventoryRowCount(), 4);
+    EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "2", "3001", "", "Red", "Brick 2 x 4", ""}));
+    EXPECT_EQ(w.Row(1), (QStringList{"3001Blue", "3", "3001", "", "Blue", "Brick 2 x 4", ""}));
+    EXPECT_EQ(w.Row(2), (QStringList{"3003UNKNOWN", "4", "3003", "", "UNKNOWN", "Brick & Tile <b>", ""}));
+    EXPECT_EQ(w.Row(3), (QStringList{"3020Black", "1", "3020", "", "Black", "Plate 2 x 4", ""}));
+    EXPECT_EQ(w.window->CountText(), "10");
+
+    // A quantity that is no number: reported, the file left as it was, the inventory still unsaved.
+    const auto saved = ReadFileBytes(w.dir / "set.xls");
+    w.Add("3001", "Red", "two");
+    w.window->SetModified(true);
+    dialogs.saveAnswer = PathIn(w.dir, "set.xls");
+    w.window->BitBtn3->click();
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains("could not be saved"))
+        << TestMessages::Shown()[0].toStdString();
+    EXPECT_TRUE(w.window->Modified());
+    EXPECT_EQ(ReadFileBytes(w.dir / "set.xls"), saved);
 }

@@ -22,12 +22,18 @@ const QString NoHit =
     QStringLiteral("Sorry I can't find what you are looking for\r\nor I may be at the end of the "
                    "list\r\nyou might try searching again.");
 
+// A data folder that is the program's from before the window is made (it names its settings file then).
+struct PinnedDataDir {
+    PinnedDataDir() { SetDataDir(dir.path()); }
+    ~PinnedDataDir() { SetDataDir({}); }
+    TempDir dir;
+};
+
 // A main window on its own data folder, shown like at start-up.
-class Window {
+class Window : PinnedDataDir {
   public:
     explicit Window(const std::string& masterText) {
         if (!masterText.empty()) WriteFileBytes(dir / "master.txt", masterText);
-        SetDataDir(dir.path());
         TestMessages::Clear();
         Forms forms;
         forms.splash = splash = new SplashWindow(&window);
@@ -35,7 +41,6 @@ class Window {
         window.show();
         QApplication::setActiveWindow(&window);
     }
-    ~Window() { SetDataDir({}); }
 
     void Find(const QString& text) {
         window.edit5->setText(text);
@@ -43,7 +48,7 @@ class Window {
     }
     QString SelectedPart() const { return window.legolist->GetCellText(0, window.legolist->SelectedRow()); }
 
-    TempDir dir;
+    using PinnedDataDir::dir;
     MainWindow window;
     SplashWindow* splash = nullptr;
 };
@@ -166,6 +171,18 @@ TEST(MainWindow, LayoutSnapsToTheMinimumAndKeepsTheMasterListsRight) {
         EXPECT_EQ(w.window.sbScale->width(), w.window.Image1->width());
         EXPECT_EQ(w.window.invlist->y(), w.window.legolist->geometry().bottom() + 1 + 16);
         EXPECT_EQ(w.window.Panel1->geometry().right() + 1, W - 16);
+        // The Find row keeps to the right edge without covering a button, and the bottom row stays inside.
+        QList<QWidget*> top = {w.window.edit5, w.window.Edit6, w.window.BitBtn7};
+        for (QPushButton* button : w.window.findChildren<QPushButton*>())
+            if (button->parentWidget() == w.window.centralWidget() && button != w.window.BitBtn8 &&
+                !button->isHidden())
+                top << button;
+        for (QWidget* a : top)
+            for (QWidget* b : top)
+                EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
+                    << W << " " << a->objectName().toStdString() << " " << b->objectName().toStdString();
+        EXPECT_LE(w.window.Label4->geometry().bottom(), w.window.centralWidget()->height()) << H;
+        EXPECT_LE(w.window.Edit1->geometry().bottom(), w.window.centralWidget()->height()) << H;
     }
     w.window.resize(600, 400);
     QApplication::processEvents();

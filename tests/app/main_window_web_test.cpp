@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "support/service_stand_in.h"
+#include "ui/fading_label.h"
 
 namespace fs = std::filesystem;
 
@@ -165,7 +166,7 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
     };
     WhenVisible(w.window->CancelDownload, [&] {
         busy = BusyGuard::IsBusy();
-        EXPECT_EQ(w.window->FadingLabel1->text(), "Downloading master.txt");
+        EXPECT_EQ(w.window->FadingLabel1->Caption(), "Downloading master.txt");
         Trigger("Download a &set inventory");
         w.window->BitBtn2->click();
         QTest::keyClick(w.window->legolist, Qt::Key_Escape); // the Cancel button's key

@@ -46,7 +46,7 @@ TEST(IniFile, ParsesLooseFilesLikeTheClassicReader) {
 
 TEST(IniFile, QuotedValuesAndLineBreaksSurviveOrAreRefused) {
     IniFile ini;
-    const QStringList values = {"\"abc\"", "'abc'", "\"", "'x\"", "plain", "", "\"\""};
+    const QStringList values = {"\"abc\"", "'abc'", "\"", "'x\"", "plain", "", "\"\"", "-FOV=10 ", " a\tb\t"};
     for (int i = 0; i < values.size(); ++i)
         ASSERT_TRUE(ini.WriteString("S", QString("k%1").arg(i), values[i]));
     EXPECT_TRUE(ini.Text().contains("k0=\"\"abc\"\"\r\n"));

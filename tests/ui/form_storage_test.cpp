@@ -277,6 +277,23 @@ TEST(FormStorage, ClosedWindowsWriteTheirClientRectangleOnce) {
     EXPECT_EQ(IniFile(dir / "Tessarin.ini").ReadString("TForm1", "NormPos", ""), "70,80,390,320");
 }
 
+// A window restored at creation and destroyed unshown keeps its properties but not its unlaid-out size.
+TEST(FormStorage, RestoredButNeverShownKeepsTheStoredPlacement) {
+    TempDir dir;
+    IniFile ini(dir / "Tessarin.ini");
+    ini.WriteString("TForm1", "NormPos", "30,40,330,240");
+    {
+        Window window(ini, {"Edit1.Text"});
+        window.storage->RestoreAll();
+        EXPECT_EQ(window.form->geometry(), QRect(30, 40, 300, 200));
+        window.form->setGeometry(0, 0, 100, 30);
+        window.Edit1->setText("kept");
+        delete window.storage; // as the owner does on the way out, while the controls exist
+    }
+    EXPECT_EQ(ini.ReadString("TForm1", "NormPos", ""), "30,40,330,240");
+    EXPECT_EQ(ini.ReadString("TForm1", "Edit1_Text", ""), "kept");
+}
+
 TEST(FormStorage, DialogsSaveWhenAcceptedOrRejected) {
     TempDir dir;
     IniFile ini(dir / "Tessarin.ini");

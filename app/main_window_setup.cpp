@@ -1,0 +1,86 @@
+#include <QFont>
+#include <QTimer>
+
+#include "app/add_part_dialog.h"
+#include "app/compare_dialog.h"
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "platform/fs.h"
+#include "platform/ini.h"
+#include "platform/ui.h"
+#include "ui/fading_label.h"
+#include "ui/file_drop_target.h"
+#include "ui/form_storage.h"
+
+void MainWindow::CreateSettings() {
+    settings_ = std::make_unique<IniFile>(DataDir() / "Tessarin.ini");
+    OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1.setParent(this);
+    // Bound by name when first shown: the picture gauges may be replaced after this point.
+    StoreForm(this, QStringLiteral("TForm1"),
+              {"gif_path.Caption", "jpg_path.Caption", "png_path.Caption", "sbScale.Position",
+               "OpenDialog1.FileName", "ldraw_path.Caption", "ldrawscale.Position", "xrot.Position",
+               "yrot.Position", "zrot.Position"});
+}
+
+FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const QStringList& storedProps) {
+    if (!form || form->findChild<FormStorage*>(QString(), Qt::FindDirectChildrenOnly)) return nullptr;
+    auto* storage = new FormStorage(form, *settings_, section, storedProps);
+    storage->setObjectName(QStringLiteral("FormStorage1"));
+    storages_.emplace_back(storage);
+    return storage;
+}
+
+void MainWindow::StoreForms() {
+    StoreForm(forms_.addPart, QStringLiteral("TForm2"), {"CheckBox1.Checked"});
+    StoreForm(forms_.compare, QStringLiteral("TForm3"), {});
+    // Restored at once: the LDraw folder reaches the main window before the first picture is shown.
+    if (FormStorage* settings =
+            StoreForm(forms_.settings, QStringLiteral("TForm5"),
+                      {"Edit1.Text", "Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
+        settings->RestoreAll();
+}
+
+// Each storage saves once more as it goes (unless it saved since it last restored), while the windows'
+// controls and the settings file still exist.
+void MainWindow::SaveStoredForms() {
+    for (const QPointer<FormStorage>& storage : storages_)
+        delete storage.data();
+    storages_.clear();
+}
+
+void MainWindow::CreateDropTarget() {
+    DropFileTarget1 = new DropFileTarget(this);
+    DropFileTarget1->Dragtypes = DropFileTarget::dtCopy;
+    DropFileTarget1->GetDataOnEnter = true;
+    DropFileTarget1->RegisterControl(invlist);
+    DropFileTarget1->OnDrop = [this](DropFileTarget* sender, Qt::KeyboardModifiers, QPoint, int&) {
+        // Read after the drop has ended: the question before loading must not hold up the drag source.
+        QTimer::singleShot(0, this,
+                           [this, files = sender->Files] { RunGuarded([&] { files_.DropFiles(files); }); });
+    };
+}
+
+void MainWindow::CreateStatusLine(QWidget* client) {
+    FadingLabel1 = new FadingLabel(client);
+    FadingLabel1->setObjectName(QStringLiteral("FadingLabel1"));
+    QFont bold = FadingLabel1->font();
+    bold.setBold(true);
+    FadingLabel1->setFont(bold);
+    FadingLabel1->setFontColor(QColor(0, 0x80, 0));
+    FadingLabel1->setFade(true);
+    FadingLabel1->setBetweenColors(16);
+    FadingLabel1->setFadeSpeed(30);
+    FadingLabel1->setFadeAlltheTime(true);
+    // It stands where "Other jpgs" does and covers it while a status shows.
+    FadingLabel1->setAutoFillBackground(true);
+    FadingLabel1->resize(300, 16);
+    FadingLabel1->setEnabled(false);
+    FadingLabel1->hide();
+}
+
+void MainWindow::SetStatusText(const QString& text) {
+    FadingLabel1->setCaption(text);
+    FadingLabel1->setEnabled(!text.isEmpty());
+    FadingLabel1->setVisible(!text.isEmpty());
+}

@@ -1,0 +1,147 @@
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/add_part_dialog.h"
+#include "app/compare_dialog.h"
+#include "app/main_window.h"
+#include "app/settings_dialog.h"
+#include "platform/fs.h"
+#include "platform/ini.h"
+#include "support/test_support.h"
+#include "ui/fading_label.h"
+#include "ui/gauge_bar.h"
+
+namespace {
+
+// The program's windows as main() creates them, on one data folder.
+struct Program {
+    explicit Program(const TempDir& dir) {
+        SetDataDir(dir.path());
+        window = std::make_unique<MainWindow>();
+        Forms forms;
+        forms.addPart = addPart = new AddPartDialog(window.get());
+        forms.compare = compare = new CompareDialog(*window, window.get());
+        forms.settings = settings = new SettingsDialog(window->ldraw_path, window.get());
+        window->SetForms(forms);
+    }
+    ~Program() {
+        window.reset();
+        SetDataDir({});
+    }
+    // Shows a dialog and closes it the way its buttons do, which saves it.
+    static void ShowAndClose(QDialog* dialog, const std::function<void()>& change) {
+        dialog->show();
+        change();
+        dialog->accept();
+    }
+
+    std::unique_ptr<MainWindow> window;
+    AddPartDialog* addPart;
+    CompareDialog* compare;
+    SettingsDialog* settings;
+};
+
+} // namespace
+
+TEST(MainWindowSettings, EveryStoredValueSurvivesARestart) {
+    TempDir dir;
+    WriteFileBytes(dir / "master.txt", "h\n3001\tBrick 2 x 4\n");
+    WriteFileBytes(dir / "colors.txt", "Red\t4\t21\t5\t#FF0000\tNo\r\n");
+    const QStringList ldviewOptions = {"-FOV=10 ", "-DefaultZoom=0.95"};
+    {
+        Program run(dir);
+        MainWindow& w = *run.window;
+        w.show();
+        w.setGeometry(40, 50, 900, 640);
+        w.gif_path->setText("/pictures/gifs");
+        w.png_path->setText("/pictures/pngs");
+        w.OpenDialog1.FileName = "/sets/10179-1.inv";
+        w.sbScale->SetPosition(150);
+        w.ldrawscale->SetPosition(4);
+        w.xrot->SetPosition(-90);
+        w.yrot->SetPosition(0);
+        w.zrot->SetPosition(170);
+        Program::ShowAndClose(run.addPart, [&] { run.addPart->CheckBox1->setChecked(true); });
+        Program::ShowAndClose(run.compare, [&] { run.compare->setGeometry(60, 70, 500, 400); });
+        Program::ShowAndClose(run.settings, [&] {
+            run.settings->Edit1->setText("/ldraw/");
+            run.settings->Edit2->setText("brickfan");
+            run.settings->Edit3->setText("\"pass word\"");
+            run.settings->Edit4->setText("/ldview/");
+            run.settings->Memo1->setPlainText(ldviewOptions.join('\n'));
+        });
+        // The main window is destroyed without being closed: it saves on the way out.
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat((dir / "Tessarin.ini").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u); // it holds the password
+
+    Program run(dir);
+    MainWindow& w = *run.window;
+    // The settings window is restored at creation, so the LDraw folder is known before the first show.
+    EXPECT_EQ(w.ldraw_path->text(), "/ldraw/");
+    EXPECT_EQ(run.settings->Edit2->text(), "brickfan");
+    EXPECT_EQ(run.settings->Edit3->text(), "\"pass word\"");
+    EXPECT_EQ(run.settings->Edit4->text(), "/ldview/");
+    EXPECT_EQ(run.settings->Memo1->toPlainText().split('\n'), ldviewOptions);
+    w.show();
+    EXPECT_EQ(w.geometry(), QRect(40, 50, 900, 640));
+    EXPECT_EQ(w.gif_path->text(), "/pictures/gifs");
+    EXPECT_EQ(w.png_path->text(), "/pictures/pngs");
+    EXPECT_EQ(w.jpg_path->text(), QString::fromStdString((dir / "images" / "jpgs").string()));
+    EXPECT_EQ(w.OpenDialog1.FileName, "/sets/10179-1.inv");
+    EXPECT_EQ(w.sbScale->Position(), 150);
+    EXPECT_EQ(w.ldrawscale->Position(), 4);
+    EXPECT_EQ(w.xrot->Position(), -90);
+    EXPECT_EQ(w.yrot->Position(), 0);
+    EXPECT_EQ(w.zrot->Position(), 170);
+    run.addPart->show();
+    EXPECT_TRUE(run.addPart->CheckBox1->isChecked());
+    EXPECT_TRUE(run.addPart->BitBtn2->isDefault());
+    run.addPart->reject();
+    run.compare->show();
+    EXPECT_EQ(run.compare->geometry(), QRect(60, 70, 500, 400));
+    run.compare->reject();
+}
+
+// The settings window is restored at creation; never shown, it keeps its values but stores no placement of
+// the size it had before any layout.
+TEST(MainWindowSettings, UnshownSettingsWindowStoresValuesButNoPlacement) {
+    TempDir dir;
+    WriteFileBytes(dir / "master.txt", "h\n");
+    {
+        Program run(dir);
+        run.settings->Edit2->setText("brickfan");
+    }
+    IniFile ini(dir / "Tessarin.ini");
+    EXPECT_EQ(ini.ReadString("TForm5", "Edit2_Text", ""), "brickfan");
+    EXPECT_FALSE(ini.Value("TForm5", "NormPos"));
+}
+
+TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
+    TempDir dir;
+    WriteFileBytes(dir / "master.txt", "h\n");
+    Program run(dir);
+    MainWindow& w = *run.window;
+    w.show();
+    FadingLabel* status = w.FadingLabel1;
+    EXPECT_TRUE(status->isHidden());
+    w.SetStatusText("Loading file . . . ");
+    EXPECT_TRUE(status->isVisible());
+    EXPECT_TRUE(status->isEnabled());
+    EXPECT_EQ(status->Caption(), "Loading file . . . ");
+    EXPECT_TRUE(status->font().bold());
+    EXPECT_EQ(status->FontColor(), QColor(0, 0x80, 0));
+    EXPECT_EQ(status->FadeSpeed(), 30);
+    // It covers "Other jpgs", which stands in the same place.
+    EXPECT_EQ(status->pos(), w.Label11->pos());
+    EXPECT_TRUE(status->autoFillBackground());
+    w.SetStatusText("");
+    EXPECT_TRUE(status->isHidden());
+    EXPECT_FALSE(status->isEnabled());
+}
