@@ -119,7 +119,6 @@ class HTTPClient : public SocketClient {
     void Run(Method method, const std::string& url, const std::string& data, const std::string& target);
     bool SendsData() const;
     bool CookieGoesTo() const;
-    void ReadBody();
     std::string ResolveLocation() const;
     void AddHeaderLine(const std::string& line, std::string& text, std::ostream* file);
 

@@ -41,10 +41,6 @@ bool LooksLikeMasterList(const fs::path& file) {
     return line.find('\t') != std::string::npos && line.find('<') == std::string::npos;
 }
 
-std::string Bytes(const QString& text) {
-    return EncodeText(text);
-}
-
 void RemoveQuietly(const fs::path& file) {
     std::error_code ec;
     fs::remove(file, ec);
@@ -73,10 +69,6 @@ WebService::WebService(WebServiceHost& host) : host_(host) {
         const std::pair<std::string, int> target = SplitHost(host + ":" + std::to_string(port));
         return target == SplitHost(ServiceHost()) || target == SplitHost(ServiceWwwHost());
     };
-}
-
-WebService::~WebService() {
-    *alive_ = false;
 }
 
 template <typename Command> void WebService::RunCommand(Command command) {
@@ -119,8 +111,8 @@ bool WebService::PeeronLogin() {
     HTTPClient1.Header = (DataDir() / "Head.txt").string();
     HTTPClient1.Body = (DataDir() / "Default.htm").string();
     HTTPClient1.Get("http://" + ServiceWwwHost() +
-                    "/cgi-bin/invcgis/login?user=" + URLEncode(Bytes(host_.LoginUser())) +
-                    "&pass=" + URLEncode(Bytes(host_.LoginPassword())) + "&login=Login");
+                    "/cgi-bin/invcgis/login?user=" + URLEncode(EncodeText(host_.LoginUser())) +
+                    "&pass=" + URLEncode(EncodeText(host_.LoginPassword())) + "&login=Login");
     // A cookie set on a redirect was taken on the way; one on the final reply is taken here.
     if (!HTTPClient1.CookieIn.empty() && HTTPClient1.CookieAllowed(HTTPClient1.Host, HTTPClient1.Port))
         HTTPClient1.HeaderInfo.Cookie = HTTPClient1.CookieIn;

@@ -5,7 +5,6 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
-#include <memory>
 
 // What the web commands need from the main window.
 class WebServiceHost {
@@ -34,7 +33,6 @@ std::string ServiceWwwHost();
 class WebService {
   public:
     explicit WebService(WebServiceHost& host);
-    ~WebService();
 
     // The client the commands use; its header identification is set at start-up.
     HTTPClient HTTPClient1;
@@ -66,5 +64,4 @@ class WebService {
 
     WebServiceHost& host_;
     bool running_ = false;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
