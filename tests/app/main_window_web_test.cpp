@@ -135,7 +135,7 @@ TEST_F(MainWindowWeb, MyPartsNeedsTheLoginCookie) {
 
 TEST_F(MainWindowWeb, MasterUpdateReloadsTheListAndABrokenReplyChangesNothing) {
     const std::string original = DataFile("master.txt");
-    standIn.masterReply = ServiceReply("500 Internal Server Error", kMasterList);
+    standIn.SetMasterReply(ServiceReply("500 Internal Server Error", kMasterList));
     Trigger("&Update master.txt");
     EXPECT_EQ(TestMessages::Shown(), QStringList{kMasterFailure});
     EXPECT_EQ(DataFile("master.txt"), original);
@@ -144,7 +144,7 @@ TEST_F(MainWindowWeb, MasterUpdateReloadsTheListAndABrokenReplyChangesNothing) {
     EXPECT_TRUE(StatusHidden());
 
     TestMessages::Clear();
-    standIn.masterReply = ServiceReply("200 OK", kMasterList);
+    standIn.SetMasterReply(ServiceReply("200 OK", kMasterList));
     Trigger("&Update master.txt");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"master.txt has been updated!"});
     EXPECT_EQ(DataFile("master.txt"), kMasterList);

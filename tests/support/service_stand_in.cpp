@@ -8,8 +8,8 @@ std::string ServiceReply(const std::string& status, const std::string& body, con
 }
 
 ServiceStandIn::ServiceStandIn()
-    : masterReply(ServiceReply("200 OK", kMasterList,
-                               "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n")),
+    : masterReply_(ServiceReply("200 OK", kMasterList,
+                                "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n")),
       server_([this](int fd, const std::string& request) { Answer(fd, request); }) {
     setenv("TESSARIN_SERVICE_HOST", authority().c_str(), 1);
     setenv("TESSARIN_SERVICE_WWW_HOST", authority().c_str(), 1);
@@ -38,7 +38,7 @@ void ServiceStandIn::Answer(int fd, const std::string& request) {
             while (recv(fd, &c, 1, 0) > 0) {
             }
         }
-        SendAll(fd, masterReply);
+        SendAll(fd, MasterReply());
     } else if (target == "/inv/raw/6399-1/") {
         SendAll(fd, ServiceReply("200 OK", kRawSet));
     } else if (target.starts_with("/inv/raw/")) {
@@ -49,6 +49,16 @@ void ServiceStandIn::Answer(int fd, const std::string& request) {
     } else {
         SendAll(fd, ServiceReply("404 Not Found", "nothing here"));
     }
+}
+
+void ServiceStandIn::SetMasterReply(const std::string& reply) {
+    std::lock_guard guard(lock_);
+    masterReply_ = reply;
+}
+
+std::string ServiceStandIn::MasterReply() {
+    std::lock_guard guard(lock_);
+    return masterReply_;
 }
 
 std::vector<std::string> ServiceStandIn::Targets() {

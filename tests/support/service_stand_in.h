@@ -2,6 +2,8 @@
 
 #include "support/loopback_server.h"
 
+#include <atomic>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,7 +20,8 @@ inline const std::string kMyParts =
 std::string ServiceReply(const std::string& status, const std::string& body, const std::string& extra = "");
 
 // The inventory web service on 127.0.0.1, as far as the program's commands know it. While it lives, the
-// service host settings of the environment point at it.
+// service host settings of the environment point at it. Set 6399-1 is known, every other set "cannot be
+// found".
 class ServiceStandIn {
   public:
     ServiceStandIn();
@@ -26,10 +29,10 @@ class ServiceStandIn {
     ServiceStandIn(const ServiceStandIn&) = delete;
     ServiceStandIn& operator=(const ServiceStandIn&) = delete;
 
-    // Set 6399-1 is known, every other set "cannot be found".
-    std::string masterReply;
+    // The whole reply to the master list request.
+    void SetMasterReply(const std::string& reply);
     // The master list request is answered only once the client gives up.
-    bool stallMaster = false;
+    std::atomic<bool> stallMaster{false};
 
     std::string authority() const { return server_.authority(); }
     std::vector<std::string> Requests() { return server_.requests(); }
@@ -37,5 +40,10 @@ class ServiceStandIn {
 
   private:
     void Answer(int fd, const std::string& request);
+    std::string MasterReply();
+
+    // The server thread reads what the test sets.
+    std::mutex lock_;
+    std::string masterReply_;
     LoopbackServer server_;
 };

@@ -162,7 +162,7 @@ TEST_F(WebServiceTest, BrokenMasterReplyLeavesTheListsAlone) {
     WriteFileBytes(data / "old_master.txt", "previous");
     for (const std::string& reply : replies) {
         TestMessages::Clear();
-        standIn.masterReply = reply;
+        standIn.SetMasterReply(reply);
         service.UpdateMasterList();
         EXPECT_EQ(TestMessages::Shown(), QStringList{kMasterFailure}) << reply;
         EXPECT_EQ(DataFile("master.txt"), "current") << reply;
