@@ -4,21 +4,33 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
 
 namespace {
 
+// A client that stops talking cannot hold the server thread (and the test's end) for longer than this.
+constexpr int kReceiveTimeOutSeconds = 10;
+constexpr size_t kMaxRequest = 1 << 20;
+
 int Listen(int& port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) throw std::system_error(errno, std::generic_category(), "loopback socket");
     int one = 1;
     setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(fd, 16);
     socklen_t length = sizeof address;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const int error = errno;
+        close(fd);
+        throw std::system_error(error, std::generic_category(), "loopback listener");
+    }
     port = ntohs(address.sin_port);
     return fd;
 }
@@ -26,7 +38,7 @@ int Listen(int& port) {
 std::string ReadRequest(int fd) {
     std::string request;
     char buffer[4096];
-    while (request.find("\r\n\r\n") == std::string::npos) {
+    while (request.find("\r\n\r\n") == std::string::npos && request.size() < kMaxRequest) {
         ssize_t n = recv(fd, buffer, sizeof buffer, 0);
         if (n <= 0) break;
         request.append(buffer, static_cast<size_t>(n));
@@ -51,8 +63,10 @@ void LoopbackServer::Serve() {
     while (!stop_) {
         pollfd p{listener_, POLLIN, 0};
         if (poll(&p, 1, 20) <= 0) continue;
-        int fd = accept(listener_, nullptr, nullptr);
+        int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
+        const timeval limit{kReceiveTimeOutSeconds, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
         const std::string request = ReadRequest(fd);
         {
             std::lock_guard guard(lock_);
