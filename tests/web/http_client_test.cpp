@@ -1,5 +1,5 @@
-#include "support/loopback_server.h"
 #include "platform/text.h"
+#include "support/loopback_server.h"
 #include "support/test_support.h"
 #include "web/http_client.h"
 
@@ -368,22 +368,25 @@ TEST(HttpClientLoopback, DownloadsFromPythonHttpServer) {
                dir.path().c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
+    ASSERT_GT(pid, 0);
+    // The server goes away however the test ends, a thrown error or a failed check included.
+    struct StopServer {
+        pid_t pid;
+        ~StopServer() {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+        }
+    } stopServer{pid};
     close(out[1]);
     char line[32] = {};
     ssize_t n = read(out[0], line, sizeof line - 1);
     close(out[0]);
-    if (n <= 0) {
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        GTEST_SKIP() << "python3 is not available";
-    }
+    if (n <= 0) GTEST_SKIP() << "python3 is not available";
     TestClient client;
     client.InputFileMode = true;
     client.Body = (dir / "got.bin").string();
     client.Header = (dir / "Head.txt").string();
     client.Get("http://127.0.0.1:" + std::to_string(std::atoi(line)) + "/data.bin");
-    kill(pid, SIGTERM);
-    waitpid(pid, nullptr, 0);
     EXPECT_EQ(client.ReplyNumber, 200);
     EXPECT_EQ(client.ContentLength, 200000);
     EXPECT_TRUE(FileText(dir / "got.bin") == body);
