@@ -1,20 +1,13 @@
 // Downloads a large body from a local server with our client and with curl, on the same server.
+#include "support/bench_main.h"
+#include "support/loopback_server.h"
 #include "web/http_client.h"
 
-#include <QCoreApplication>
 #include <benchmark/benchmark.h>
-
-#include <arpa/inet.h>
-#include <atomic>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
-#include <poll.h>
 #include <string>
-#include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -22,56 +15,20 @@ namespace {
 constexpr int64_t kBodySize = 200LL * 1024 * 1024;
 
 // Serves kBodySize bytes to every connection from one reused 1 MB block.
-class BodyServer {
-  public:
-    BodyServer() {
-        listener_ = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        listen(listener_, 4);
-        socklen_t length = sizeof address;
-        getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { Serve(); });
-    }
-    ~BodyServer() {
-        stop_ = true;
-        thread_.join();
-        close(listener_);
-    }
-    std::string Url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/big.bin"; }
-
-  private:
-    void Serve() {
-        const std::string block(1 << 20, 'x');
-        while (!stop_) {
-            pollfd p{listener_, POLLIN, 0};
-            if (poll(&p, 1, 20) <= 0) continue;
-            int fd = accept(listener_, nullptr, nullptr);
-            char request[4096];
-            (void)!recv(fd, request, sizeof request, 0);
-            std::string header =
-                "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(kBodySize) + "\r\n\r\n";
-            (void)!send(fd, header.data(), header.size(), MSG_NOSIGNAL);
-            for (int64_t left = kBodySize; left > 0;) {
-                ssize_t n = send(fd, block.data(), static_cast<size_t>(std::min<int64_t>(left, block.size())),
-                                 MSG_NOSIGNAL);
-                if (n <= 0) break;
-                left -= n;
-            }
-            close(fd);
-        }
-    }
-    int listener_ = -1, port_ = 0;
-    std::atomic<bool> stop_{false};
-    std::thread thread_;
-};
-
-BodyServer& Server() {
-    static BodyServer server;
+LoopbackServer& Server() {
+    static LoopbackServer server([](int fd, const std::string&) {
+        static const std::string block(1 << 20, 'x');
+        SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(kBodySize) + "\r\n\r\n");
+        for (int64_t left = kBodySize; left > 0; left -= static_cast<int64_t>(block.size()))
+            SendAll(fd, left >= static_cast<int64_t>(block.size())
+                            ? block
+                            : block.substr(0, static_cast<size_t>(left)));
+    });
     return server;
+}
+
+std::string Url() {
+    return "http://" + Server().authority() + "/big.bin";
 }
 
 std::filesystem::path Target() {
@@ -112,7 +69,7 @@ void BM_OurClient(benchmark::State& state) {
     for (auto _ : state) {
         baseline = CurrentRssMb();
         ResetPeakRss();
-        client.Get(Server().Url());
+        client.Get(Url());
         peak = PeakRssMb();
         if (client.BytesRecvd != kBodySize) state.SkipWithError("short body");
     }
@@ -122,7 +79,7 @@ void BM_OurClient(benchmark::State& state) {
 }
 
 void BM_Curl(benchmark::State& state) {
-    const std::string command = "curl -s -o " + Target().string() + " " + Server().Url();
+    const std::string command = "curl -s -o " + Target().string() + " " + Url();
     for (auto _ : state)
         if (std::system(command.c_str()) != 0) state.SkipWithError("curl failed");
     state.SetBytesProcessed(state.iterations() * kBodySize);
@@ -135,9 +92,7 @@ BENCHMARK(BM_Curl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char** argv) {
     // The client pumps the application's events during its waits, as it does in the program.
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    const int result = RunBenchmarks(argc, argv);
     std::filesystem::remove(Target());
-    return 0;
+    return result;
 }

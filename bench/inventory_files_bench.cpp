@@ -1,6 +1,5 @@
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
 
@@ -9,15 +8,9 @@
 #include "app/inventory_fields.h"
 #include "app/memory_inventory.h"
 #include "app/own_formats.h"
-#include "platform/ui.h"
+#include "support/bench_main.h"
 
 namespace {
-
-class SilentSink : public MessageSink {
-  public:
-    void Show(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-};
 
 const ColorTable& Colours() {
     static ColorTable table = [] {
@@ -115,11 +108,7 @@ BENCHMARK(BM_Compare5000)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    static SilentSink sink;
-    SetMessageSink(&sink);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    const int result = RunBenchmarks(argc, argv);
     std::filesystem::remove_all(BenchDir());
-    return 0;
+    return result;
 }

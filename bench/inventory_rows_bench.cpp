@@ -9,15 +9,9 @@
 #include "app/add_part_dialog.h"
 #include "app/main_window.h"
 #include "platform/fs.h"
-#include "platform/ui.h"
+#include "support/bench_main.h"
 
 namespace {
-
-class QuietSink : public MessageSink {
-  public:
-    void Show(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-};
 
 constexpr int kRows = 10000;
 
@@ -91,12 +85,5 @@ BENCHMARK(CombineDuplicatesTenThousand)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    static QuietSink quiet;
-    SetMessageSink(&quiet);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

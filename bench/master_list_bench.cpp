@@ -11,17 +11,11 @@
 #include "app/main_window.h"
 #include "app/master_list.h"
 #include "platform/fs.h"
-#include "platform/ui.h"
+#include "support/bench_main.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class QuietSink : public MessageSink {
-  public:
-    void Show(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-};
 
 fs::path ShippedData() {
     return fs::path(__FILE__).parent_path().parent_path() / "data";
@@ -133,12 +127,5 @@ BENCHMARK(SortByDescription)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    static QuietSink quiet;
-    SetMessageSink(&quiet);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -17,17 +17,11 @@
 #include "platform/fs.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/text.h"
-#include "platform/ui.h"
+#include "support/bench_main.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-class QuietSink : public MessageSink {
-  public:
-    void Show(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-};
 
 constexpr int kPictures = 2000;
 
@@ -144,14 +138,8 @@ BENCHMARK(RenderOnly)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    static QuietSink quiet;
-    SetMessageSink(&quiet);
-    RegisterJpegPicture();
-    RegisterPictureFormats();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv, [] {
+        RegisterJpegPicture();
+        RegisterPictureFormats();
+    });
 }

@@ -1,6 +1,5 @@
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,7 @@
 #include <vector>
 
 #include "platform/ini.h"
+#include "support/bench_main.h"
 #include "ui/form_storage.h"
 
 namespace {
@@ -102,11 +102,7 @@ BENCHMARK(BM_PeerSettingsSameKeys)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const int result = RunBenchmarks(argc, argv);
     std::filesystem::remove_all(std::filesystem::temp_directory_path() / "tessarin_settings_bench");
-    return 0;
+    return result;
 }

@@ -1,13 +1,13 @@
 // Colour-by-part workbooks: writing 10,000 inventory rows and reading them back into rows.
 #include <benchmark/benchmark.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <filesystem>
 
 #include "app/xls_inventory.h"
 #include "platform/cfb.h"
 #include "platform/text.h"
+#include "support/bench_main.h"
 
 namespace {
 
@@ -70,9 +70,7 @@ BENCHMARK(BM_ReadColourByPart)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    const int result = RunBenchmarks(argc, argv);
     std::filesystem::remove(BenchFile().toStdString());
-    return 0;
+    return result;
 }
