@@ -91,6 +91,12 @@ void SendAll(int fd, const std::string& bytes) {
     }
 }
 
+void WaitForClientClose(int fd) {
+    char c;
+    while (recv(fd, &c, 1, 0) > 0) {
+    }
+}
+
 std::string RequestTarget(const std::string& request) {
     const size_t start = request.find(' ') + 1;
     return request.substr(start, request.find(' ', start) - start);

@@ -31,6 +31,8 @@ class LoopbackServer {
 };
 
 void SendAll(int fd, const std::string& bytes);
+// Holds the connection open without answering until the client goes away (or the receive time-out).
+void WaitForClientClose(int fd);
 // The target of a request line ("GET /x HTTP/1.0" -> "/x") and the value of one header line.
 std::string RequestTarget(const std::string& request);
 std::string RequestHeaderValue(const std::string& request, const std::string& name);

@@ -1,7 +1,6 @@
 #include "support/service_stand_in.h"
 
 #include <cstdlib>
-#include <sys/socket.h>
 
 std::string ServiceReply(const std::string& status, const std::string& body, const std::string& extra) {
     return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n" + extra + "\r\n" + body;
@@ -33,11 +32,7 @@ void ServiceStandIn::Answer(int fd, const std::string& request) {
     } else if (target == "/welcome") {
         SendAll(fd, ServiceReply("200 OK", "<html>Welcome</html>"));
     } else if (target == "/inv/master/") {
-        if (stallMaster) {
-            char c;
-            while (recv(fd, &c, 1, 0) > 0) {
-            }
-        }
+        if (stallMaster) WaitForClientClose(fd);
         SendAll(fd, MasterReply());
     } else if (target == "/inv/raw/6399-1/") {
         SendAll(fd, ServiceReply("200 OK", kRawSet));

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -276,11 +275,8 @@ TEST(HttpClientLoopback, BrokenRepliesFailCleanly) {
     EXPECT_EQ(client.Body, "ok");
 }
 
-// Holds the connection open without answering until the client goes away.
 void Stall(int fd, const std::string&) {
-    char c;
-    while (recv(fd, &c, 1, 0) > 0) {
-    }
+    WaitForClientClose(fd);
 }
 
 TEST(HttpClientLoopback, StalledPeerHitsTheIdleTimeOut) {
