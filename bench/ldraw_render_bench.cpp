@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <numbers>
+#include <optional>
 
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
@@ -41,7 +42,12 @@ BENCHMARK(ClearAndPresent)->Unit(benchmark::kMillisecond);
 // Clear, render and present, as the picture chooser does.
 void RenderPart(benchmark::State& state, const char* part, float scale) {
     if (!Prepare(state)) return;
-    std::filesystem::path file = *LDrawPartFile(LDrawDirectory, part);
+    const std::optional<std::filesystem::path> found = LDrawPartFile(LDrawDirectory, part);
+    if (!found) {
+        state.SkipWithError("part not in the sample library");
+        return;
+    }
+    const std::filesystem::path file = *found;
     QImage canvas(800, 800, QImage::Format_RGB32);
     for (auto _ : state) {
         InitRenderTarget(800, 800);
