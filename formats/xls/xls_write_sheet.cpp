@@ -22,7 +22,10 @@ std::string CellText(const char* what, int row, int col) {
 
 void XLSWrite::NextSheet() {
     if (!open_) throw XLSError("Call to NextSheet without OpenFile");
-    if (sheetCounter_ >= Sheets.size()) throw XLSError("Sheet index out of range");
+    // Counted against the sheet records written at open: Sheets may have changed since, and a plain
+    // BIFF4 file has none.
+    if (static_cast<size_t>(sheetCounter_) >= boundsheetPos_.size())
+        throw XLSError("Sheet index out of range");
     if (!inGlobals_) EndSheet();
     WriteExternNames();
     inGlobals_ = false;
@@ -347,7 +350,7 @@ void XLSWrite::CloseFile() {
     if (version_ == XLSVersion::xls40) {
         CloseBiff4();
     } else {
-        while (sheetCounter_ < Sheets.size())
+        while (static_cast<size_t>(sheetCounter_) < boundsheetPos_.size())
             NextSheet();
         if (!inGlobals_) EndSheet();
         WriteExternNames();
