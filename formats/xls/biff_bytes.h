@@ -33,6 +33,14 @@ inline double GetDouble(std::string_view b, size_t at) {
     return std::bit_cast<double>(bits);
 }
 
+// The workbook window of the globals, repeated in each BIFF5 sheet.
+inline std::string Window1Record() {
+    std::string r;
+    for (uint16_t v : {120, 120, 23820, 15720, 56, 0, 0, 1, 600})
+        Add16(r, v);
+    return r;
+}
+
 // BIFF8 text is 8-bit when every character is Latin-1, else UTF-16.
 inline bool NeedsWide(const QString& text) {
     for (QChar c : text) {
