@@ -65,13 +65,6 @@ std::vector<Step> ParseSteps(const QStringList& lines) {
     return steps;
 }
 
-std::string AsciiLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 const SubFile* FindSubFile(const std::string& name) {
     std::string key = AsciiLower(name);
     if (auto hit = cache.files.find(key); hit != cache.files.end()) return hit->second.get();

@@ -1,23 +1,13 @@
 #include "ldraw/picture_chooser.h"
 
-#include <algorithm>
 #include <exception>
 
 #include "ldraw/ldraw_view.h"
 #include "ldraw/render_target.h"
 #include "platform/fs.h"
+#include "platform/text.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-} // namespace
 
 QString PictureKindText(PictureKind kind) {
     switch (kind) {
@@ -64,10 +54,10 @@ fs::path PictureChooser::FindIn(const fs::path& folder, const std::string& name)
         for (fs::directory_iterator entry(folder, ec), end; !ec && entry != end; entry.increment(ec))
             if (entry->is_regular_file(ec)) {
                 std::string stored = entry->path().filename().string();
-                listing.names.try_emplace(Lower(stored), stored);
+                listing.names.try_emplace(AsciiLower(stored), stored);
             }
     }
-    auto hit = listing.names.find(Lower(name));
+    auto hit = listing.names.find(AsciiLower(name));
     return hit == listing.names.end() ? fs::path() : folder / hit->second;
 }
 

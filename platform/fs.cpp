@@ -13,6 +13,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -28,13 +30,6 @@ fs::path ExecutableDir() {
     return ec ? fs::path() : exe.parent_path();
 }
 
-std::string Lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 // Lower-cased name -> real name, per directory, filled on first use.
 struct DirectoryIndex {
     std::mutex lock;
@@ -46,7 +41,7 @@ struct DirectoryIndex {
             std::error_code ec;
             for (fs::directory_iterator entry(dir, ec), end; !ec && entry != end; entry.increment(ec)) {
                 std::string name = entry->path().filename().string();
-                it->second.try_emplace(Lower(name), name);
+                it->second.try_emplace(AsciiLower(name), name);
             }
         }
         return it->second;
@@ -99,7 +94,7 @@ std::optional<fs::path> ResolvePath(const fs::path& base, std::string_view refer
         if (part.empty() || part == ".") continue;
         if (part == "..") return std::nullopt;
         const auto& listing = index.Listing(current);
-        auto hit = listing.find(Lower(part));
+        auto hit = listing.find(AsciiLower(part));
         if (hit == listing.end()) return std::nullopt;
         current /= hit->second;
     }

@@ -134,3 +134,10 @@ std::optional<QString> ReadTextFile(const std::filesystem::path& path) {
 std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines, int mode) {
     return AtomicWrite(path, EncodeText(JoinLinesCrlf(lines)), mode);
 }
+
+std::string AsciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}

@@ -12,6 +12,9 @@ QString DecodeText(std::string_view bytes);
 // Text to bytes: Windows-1252 when every character fits, else UTF-8.
 std::string EncodeText(const QString& text);
 
+// ASCII letters to lower case, other bytes as they are: for file names compared without case.
+std::string AsciiLower(std::string_view text);
+
 // The one line splitter: lines end at CRLF, CR or LF, and a Ctrl-Z ends the text. A final line end does
 // not start another (empty) line.
 QStringList SplitLines(const QString& text);

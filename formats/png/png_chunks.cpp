@@ -6,19 +6,9 @@
 
 #include "formats/png/png_error.h"
 #include "formats/png/png_pixels.h"
+#include "platform/bytes.h"
 
 namespace {
-
-void Put32(uint8_t* at, uint32_t value) {
-    at[0] = static_cast<uint8_t>(value >> 24);
-    at[1] = static_cast<uint8_t>(value >> 16);
-    at[2] = static_cast<uint8_t>(value >> 8);
-    at[3] = static_cast<uint8_t>(value);
-}
-
-uint32_t Get32(const uint8_t* at) {
-    return uint32_t(at[0]) << 24 | uint32_t(at[1]) << 16 | uint32_t(at[2]) << 8 | uint32_t(at[3]);
-}
 
 bool DepthAllowed(uint8_t colorType, uint8_t depth) {
     switch (colorType) {
@@ -50,10 +40,10 @@ void Chunk::Assign(const Chunk& source) {
 
 void Chunk::SaveToStream(Stream& stream) const {
     uint8_t header[8];
-    Put32(header, static_cast<uint32_t>(Size()));
+    SetBE32(header, static_cast<uint32_t>(Size()));
     std::copy(type_.begin(), type_.end(), header + 4);
     uint8_t crc[4];
-    Put32(crc, ChunkCRC(header + 4, Bytes().data(), Size()));
+    SetBE32(crc, ChunkCRC(header + 4, Bytes().data(), Size()));
     stream.WriteBuffer(header, sizeof header);
     stream.WriteBuffer(Bytes().data(), Size());
     stream.WriteBuffer(crc, sizeof crc);
@@ -63,14 +53,10 @@ ChunkIHDR::ChunkIHDR(ChunkList& owner) : Chunk(owner, kType) {
     SetBytes(std::vector<uint8_t>(13, 0));
 }
 
-uint32_t ChunkIHDR::Get32(size_t at) const {
-    return ::Get32(Bytes().data() + at);
-}
-
 void ChunkIHDR::Set(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType) {
     std::vector<uint8_t> bytes(13, 0);
-    Put32(bytes.data(), width);
-    Put32(bytes.data() + 4, height);
+    SetBE32(bytes.data(), width);
+    SetBE32(bytes.data() + 4, height);
     bytes[8] = bitDepth;
     bytes[9] = colorType;
     SetBytes(std::move(bytes));
@@ -172,7 +158,7 @@ void ChunkIDAT::Decode() {
 
 ChunkGAMA::ChunkGAMA(ChunkList& owner) : Chunk(owner, kType) {
     std::vector<uint8_t> bytes(4);
-    Put32(bytes.data(), kUnitGamma);
+    SetBE32(bytes.data(), kUnitGamma);
     SetBytes(std::move(bytes));
 }
 
@@ -182,7 +168,7 @@ void ChunkGAMA::Assign(const Chunk& source) {
 }
 
 uint32_t ChunkGAMA::Gamma() const {
-    return Size() >= 4 ? ::Get32(Bytes().data()) : 0;
+    return Size() >= 4 ? GetBE32(Bytes().data()) : 0;
 }
 
 bool ChunkGAMA::Valid() const {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bytes.h"
 #include "platform/stream.h"
 
 class ChunkList;
@@ -52,16 +53,13 @@ class ChunkIHDR : public Chunk {
     // colour type with a bit depth it cannot have.
     void Decode() override;
 
-    uint32_t Width() const { return Get32(0); }
-    uint32_t Height() const { return Get32(4); }
+    uint32_t Width() const { return GetBE32(Bytes().data()); }
+    uint32_t Height() const { return GetBE32(Bytes().data() + 4); }
     uint8_t BitDepth() const { return Bytes()[8]; }
     uint8_t ColorType() const { return Bytes()[9]; }
     uint8_t InterlaceMethod() const { return Bytes()[12]; }
     // Fills the header: no compression, filter or interlace variants.
     void Set(uint32_t width, uint32_t height, uint8_t bitDepth, uint8_t colorType);
-
-  private:
-    uint32_t Get32(size_t at) const;
 };
 
 class ChunkPLTE : public Chunk {

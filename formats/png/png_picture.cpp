@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/png/png_pixels.h"
+#include "platform/bytes.h"
 
 namespace {
 
@@ -11,10 +12,6 @@ const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
 // Length, type and CRC around the data of every chunk.
 constexpr int64_t kChunkFrame = 12;
 constexpr uint32_t kMaxChunkLength = 0x7FFFFFFF;
-
-uint32_t ReadBE32(const uint8_t* p) {
-    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
-}
 
 // Letter case bits of the chunk type: bit 5 of the first letter marks an ancillary chunk, of the fourth
 // one a chunk that stays valid when the image itself changes.
@@ -89,7 +86,7 @@ void PngPicture::ReadChunks(Stream& stream) {
         if (size - position < kChunkFrame) RaisePNG(png_messages::kCorruptedData);
         uint8_t head[8];
         stream.ReadBuffer(head, sizeof head);
-        const uint32_t length = ReadBE32(head);
+        const uint32_t length = GetBE32(head);
         if (length > kMaxChunkLength || length > size - position - kChunkFrame)
             RaisePNG(png_messages::kCorruptedData);
         const std::string type(head + 4, head + 8);
@@ -112,7 +109,7 @@ void PngPicture::ReadChunks(Stream& stream) {
         }
         uint8_t stored[4];
         stream.ReadBuffer(stored, sizeof stored);
-        if (ReadBE32(stored) != crc) RaisePNG(png_messages::kCorruptedData);
+        if (GetBE32(stored) != crc) RaisePNG(png_messages::kCorruptedData);
         position += kChunkFrame + length;
 
         if (!chunk) continue;

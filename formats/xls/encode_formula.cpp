@@ -428,6 +428,8 @@ class Parser {
 
     void FunctionCall(const QString& word) {
         QString name = word.toUpper();
+        // Blanks may stand between the name and its "(": the arguments start after the parenthesis.
+        pos_ = Peek().start;
         qsizetype close = ClosingParenthesis();
         int number = FindExcelFunction(name);
         int extern_ = -1;

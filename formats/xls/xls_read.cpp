@@ -38,8 +38,9 @@ bool IsBOF(uint16_t id) {
     return (id & 0xFF) == 0x09 && (id >> 8) <= 8;
 }
 
+// A MULRK record can carry columns past 0xFFFF, which must not spill into the row.
 uint64_t Key(uint32_t row, uint32_t col) {
-    return static_cast<uint64_t>(row) << 16 | col;
+    return static_cast<uint64_t>(row) << 32 | col;
 }
 
 // Reads shared strings across an SST record and its CONTINUE records.
@@ -61,8 +62,15 @@ class PieceReader {
             Advance(index);
         return static_cast<uint8_t>(pieces_[piece_][at_++]);
     }
-    uint16_t Word(int index) { return static_cast<uint16_t>(Byte(index) | Byte(index) << 8); }
-    uint32_t Long(int index) { return Word(index) | static_cast<uint32_t>(Word(index)) << 16; }
+    // The low part is read first: the two reads of one expression would be unsequenced.
+    uint16_t Word(int index) {
+        const uint8_t low = Byte(index);
+        return static_cast<uint16_t>(low | Byte(index) << 8);
+    }
+    uint32_t Long(int index) {
+        const uint16_t low = Word(index);
+        return low | static_cast<uint32_t>(Word(index)) << 16;
+    }
     void Skip(uint64_t n, int index) {
         while (n > 0) {
             while (Left() == 0)

@@ -70,15 +70,16 @@ int XLSWrite::IndexOfExternName(const QString& name) {
 
 // ---- record layer ----
 
+void XLSWrite::FailTooLarge() const {
+    throw XLSError("Data size to large, max " + std::to_string(MaxBuffsize()) + " bytes");
+}
+
 void XLSWrite::WriteRecord(uint16_t id, std::string data) {
-    if (data.size() > 0xFFFF)
-        throw XLSError("Data size to large, max " + std::to_string(MaxBuffsize()) + " bytes");
+    if (data.size() > 0xFFFF) FailTooLarge();
     BIFFHeader header{id, static_cast<uint16_t>(data.size())};
     if (OnWriteData) OnWriteData(header, data);
     // Checked for every record, not only when a handler looks at it: an oversized record breaks readers.
-    if (header.Length > MaxBuffsize()) {
-        throw XLSError("Data size to large, max " + std::to_string(MaxBuffsize()) + " bytes");
-    }
+    if (header.Length > MaxBuffsize()) FailTooLarge();
     data.resize(header.Length, '\0');
     Add16(stream_, header.ID);
     Add16(stream_, header.Length);
@@ -113,8 +114,7 @@ void XLSWrite::WriteFormatRecord(int index, const QString& text) {
     std::string d;
     Add16(d, static_cast<uint16_t>(index));
     if (version_ == XLSVersion::xls97) {
-        if (text.size() > 0xFFFF)
-            throw XLSError("Data size to large, max " + std::to_string(MaxBuffsize()) + " bytes");
+        if (text.size() > 0xFFFF) FailTooLarge();
         AddUnicodeString(d, text, false);
     } else {
         if (text.size() > 255) throw XLSError("Number format longer than 255 characters");
@@ -222,10 +222,7 @@ void XLSWrite::WriteGlobals() {
         WriteWordRecord(0x01AF, 0);
         WriteWordRecord(0x01BC, 0);
     }
-    std::string window1;
-    for (uint16_t v : {120, 120, 23820, 15720, 56, 0, 0, 1, 600})
-        Add16(window1, v);
-    WriteRecord(0x003D, window1);
+    WriteRecord(0x003D, Window1Record());
     WriteWordRecord(0x0040, 0);
     WriteWordRecord(0x008D, 0);
     WriteWordRecord(0x0022, 0);

@@ -100,6 +100,7 @@ class XLSWrite {
     int IndexOfExternName(const QString& name);
     int IndexOfSheet(const QString& name) const;
     void Reset();
+    [[noreturn]] void FailTooLarge() const;
 
     XLSVersion version_ = XLSVersion::xls50;
     int reservedExtnamesSize_ = 256;

@@ -22,7 +22,10 @@ std::string CellText(const char* what, int row, int col) {
 
 void XLSWrite::NextSheet() {
     if (!open_) throw XLSError("Call to NextSheet without OpenFile");
-    if (sheetCounter_ >= Sheets.size()) throw XLSError("Sheet index out of range");
+    // Counted against the sheet records written at open: Sheets may have changed since, and a plain
+    // BIFF4 file has none.
+    if (static_cast<size_t>(sheetCounter_) >= boundsheetPos_.size())
+        throw XLSError("Sheet index out of range");
     if (!inGlobals_) EndSheet();
     WriteExternNames();
     inGlobals_ = false;
@@ -116,12 +119,7 @@ void XLSWrite::EndSheet() {
         Set16(stream_, dimensionsPos_ + 8, static_cast<uint16_t>(firstCol_));
         Set16(stream_, dimensionsPos_ + 10, static_cast<uint16_t>(lastCol_ + 1));
     }
-    if (!biff8) {
-        std::string window1;
-        for (uint16_t v : {120, 120, 23820, 15720, 56, 0, 0, 1, 600})
-            Add16(window1, v);
-        WriteRecord(0x003D, window1);
-    }
+    if (!biff8) WriteRecord(0x003D, Window1Record());
     uint16_t flags = 0x04B0;
     if (sheetCounter_ == 1) flags |= 0x0200;
     if (Options & soGridlines) flags |= 0x0002;
@@ -347,7 +345,7 @@ void XLSWrite::CloseFile() {
     if (version_ == XLSVersion::xls40) {
         CloseBiff4();
     } else {
-        while (sheetCounter_ < Sheets.size())
+        while (static_cast<size_t>(sheetCounter_) < boundsheetPos_.size())
             NextSheet();
         if (!inGlobals_) EndSheet();
         WriteExternNames();

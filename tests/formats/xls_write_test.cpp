@@ -215,6 +215,19 @@ TEST(XlsWrite, RefusesWhatDoesNotFitInsteadOfTruncating) {
                   w.NextSheet();
               }),
               "Sheet index out of range");
+    // A plain BIFF4 file holds one sheet; a sheet named after opening has no sheet record to point at.
+    EXPECT_EQ(error([](XLSWrite& w) {
+                  w.SetXLSVersion(XLSVersion::xls40);
+                  w.OpenFile();
+                  w.NextSheet();
+              }),
+              "Sheet index out of range");
+    EXPECT_EQ(error([](XLSWrite& w) {
+                  w.OpenFile();
+                  w.Sheets << "Late";
+                  w.NextSheet();
+              }),
+              "Sheet index out of range");
     EXPECT_EQ(error([](XLSWrite& w) {
                   w.OnWriteData = [](BIFFHeader& h, std::string&) {
                       if (h.ID == 0x0203) h.Length = 9000;
