@@ -81,7 +81,7 @@ print(s.colinfo_map[1].width, b.font_list[0].name)
                                      .toStdString());
 }
 
-TEST(XlsPeer, SheetJsReadsOurWorkbookAndWeReadItsWorkbook) {
+TEST(XlsPeer, NodeXlsxPackageReadsOurWorkbookAndWeReadItsWorkbook) {
     QString peer = NodePeer();
     if (peer.isEmpty()) GTEST_SKIP() << "node or the xlsx package in tests/node is not installed";
     TempDir dir;
