@@ -23,12 +23,13 @@ QString FileNameOf(const QString& path) {
 }
 
 QString ReadInventoryText(const QString& path) {
+    const std::filesystem::path file = ToFsPath(path);
     std::error_code ec;
-    const auto size = std::filesystem::file_size(ToFsPath(path), ec);
+    const auto size = std::filesystem::file_size(file, ec);
     if (!ec && size > kMaxInventoryBytes) throw InventoryReadError(QStringLiteral("File too large: ") + path);
-    auto bytes = ReadFileBytes(ToFsPath(path));
-    if (!bytes) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
-    QString text = DecodeText(*bytes);
+    std::optional<QString> read = ReadTextFile(file);
+    if (!read) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
+    QString text = std::move(*read);
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;

@@ -45,15 +45,15 @@ void MainWindow::LoadMasterList(bool showSplash) {
     MasterHash = std::make_unique<StringHash>(4000, 0);
 
     const std::filesystem::path file = DataDir() / "master.txt";
-    std::optional<std::string> bytes = ReadFileBytes(file);
-    if (!bytes) {
+    std::optional<QString> text = ReadTextFile(file);
+    if (!text) {
         if (splash) splash->hide();
         ShowMessage(QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
                                    "Help, Update master.txt fetches a new one.")
                         .arg(QString::fromStdString(file.string())));
         return;
     }
-    MasterListData data = ParseMasterList(DecodeText(*bytes), [splash](int) {
+    MasterListData data = ParseMasterList(*text, [splash](int) {
         if (!splash || !splash->isVisible()) return;
         splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
         splash->Label1->repaint();
