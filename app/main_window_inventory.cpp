@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <array>
@@ -14,6 +13,7 @@
 #include "app/inventory_fields.h"
 #include "app/main_window.h"
 #include "app/master_list.h"
+#include "app/named_widgets.h"
 #include "app/settings_dialog.h"
 #include "platform/ui.h"
 
@@ -82,8 +82,7 @@ MergedRows MergeDuplicates(const RichListModel& list) {
 } // namespace
 
 void MainWindow::CreateInventoryPanel() {
-    Edit2->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), Edit2));
+    Edit2->setValidator(MakeQuantityValidator(Edit2));
     // Only what the user types goes back into the row; filling the panel from a row does not.
     connect(Edit2, &QLineEdit::textEdited, this,
             [this](const QString& text) { PanelEdited(ColQuantity, text); });

@@ -9,6 +9,7 @@
 
 #include "app/color_table.h"
 #include "app/main_window.h"
+#include "app/named_widgets.h"
 #include "ldraw/ldraw_view.h"
 #include "platform/ui.h"
 #include "ui/file_search.h"
@@ -21,15 +22,6 @@ constexpr float kDegree = std::numbers::pi_v<float> / 180;
 
 // Transparent white: shown as white, since pictures are shown without their alpha.
 constexpr Color32 kNoPicture = 0x00FFFFFF;
-
-QLabel* MakeImageLabel(Image32* image, const char* name, const QString& text, QRect geometry) {
-    auto* label = new QLabel(text, image);
-    label->setObjectName(QLatin1String(name));
-    // Plain text shows "&" and "<b>" of descriptions as they are.
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
 
 GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min, int max, int position) {
     auto* gauge = new GaugeBar(parent);
@@ -70,10 +62,10 @@ void MainWindow::CreatePictureControls() {
     Image1->SetScaleMode(Image32::smScale);
     Image1->SetScale(1.0);
     Label1 =
-        MakeImageLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
+        MakePlainLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
     Label1->hide();
-    Label2 = MakeImageLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
-    Label3 = MakeImageLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
+    Label2 = MakePlainLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
+    Label3 = MakePlainLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
 
     sbScale = MakeGauge(client, "sbScale", "Image Scale", 25, 300, 100);
     sbScale->move(8, 136);
