@@ -24,10 +24,7 @@ void ColorTable::Load(const std::filesystem::path& file) {
     const QString name = QString::fromStdString(file.filename().string());
     auto text = ReadTextFile(file);
     if (!text) {
-        rows_.clear();
-        validColour_.clear();
-        for (auto& index : index_)
-            index.clear();
+        Clear();
         ShowMessage(QStringLiteral("The colour table %1 could not be read; colours will not be translated.")
                         .arg(QString::fromStdString(file.string())));
         return;
@@ -35,11 +32,15 @@ void ColorTable::Load(const std::filesystem::path& file) {
     LoadText(*text, name);
 }
 
-void ColorTable::LoadText(const QString& text, const QString& source) {
+void ColorTable::Clear() {
     rows_.clear();
     validColour_.clear();
     for (auto& index : index_)
         index.clear();
+}
+
+void ColorTable::LoadText(const QString& text, const QString& source) {
+    Clear();
 
     int firstBadLine = 0;
     bool tooMany = false;
