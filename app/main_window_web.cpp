@@ -1,7 +1,6 @@
 // The main window's web service commands and what they ask of the window.
 #include <QComboBox>
 #include <QFile>
-#include <QLabel>
 #include <QPushButton>
 
 #include "app/main_window.h"
