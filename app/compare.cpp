@@ -3,6 +3,7 @@
 #include <QHash>
 #include <vector>
 
+#include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"

@@ -1,6 +1,6 @@
 #include "app/inventory_fields.h"
 
-#include <QFile>
+#include "app/file_paths.h"
 #include <QFileInfo>
 
 #include "app/inventory_host.h"
@@ -12,11 +12,6 @@ namespace {
 constexpr size_t kMaxInventoryBytes = size_t(256) << 20;
 constexpr int kRowsBetweenPumps = 512;
 } // namespace
-
-std::filesystem::path ToFsPath(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::filesystem::path(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
-}
 
 QString FileNameOf(const QString& path) {
     return QFileInfo(path).fileName();

@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
 
@@ -14,7 +13,6 @@ class InventoryReadError : public std::runtime_error {
     explicit InventoryReadError(const QString& text) : std::runtime_error(text.toStdString()) {}
 };
 
-std::filesystem::path ToFsPath(const QString& path);
 // The file's own name, without the folders above it.
 QString FileNameOf(const QString& path);
 

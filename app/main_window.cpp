@@ -17,6 +17,7 @@
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
+#include "app/file_paths.h"
 #include "app/named_widgets.h"
 #include "app/settings_dialog.h"
 #include "ldraw/ldraw_colors.h"
@@ -37,10 +38,6 @@ constexpr int kRowHeight = 24;
 constexpr int kButtonRowTop = 2;
 constexpr int kFindRowTop = kButtonRowTop + kRowHeight + 2;
 constexpr int kListsTop = kFindRowTop + kRowHeight + 4;
-
-QString FolderText(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 bool IsEditBox(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
@@ -79,10 +76,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
     for (auto [label, folder] :
          {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
-        if (label->text().isEmpty()) label->setText(FolderText(DataDir() / "images" / folder));
+        if (label->text().isEmpty()) label->setText(FromFsPath(DataDir() / "images" / folder));
     RenderPicture = QImage(800, 800, QImage::Format_RGB32);
     RenderPicture.fill(Qt::white);
-    InitLDConfig(ldraw_path->text().toStdString());
+    InitLDConfig(ToFsPath(ldraw_path->text()));
     CreateDropTarget();
 
     setMinimumSize(800, 537);

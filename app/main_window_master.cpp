@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/master_list.h"
 #include "app/program_version.h"
@@ -50,7 +51,7 @@ void MainWindow::LoadMasterList(bool showSplash) {
         if (splash) splash->hide();
         ShowMessage(QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
                                    "Help, Update master.txt fetches a new one.")
-                        .arg(QString::fromStdString(file.string())));
+                        .arg(FromFsPath(file)));
         return;
     }
     MasterListData data = ParseMasterList(*text, [splash](int) {

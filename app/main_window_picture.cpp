@@ -8,6 +8,7 @@
 #include <numbers>
 
 #include "app/color_table.h"
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/named_widgets.h"
 #include "ldraw/ldraw_view.h"
@@ -35,7 +36,7 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min
 }
 
 std::filesystem::path Folder(const QLabel* caption) {
-    return std::filesystem::path(caption->text().toStdString());
+    return ToFsPath(caption->text());
 }
 
 // The pixels of an opaque picture into the bitmap, replacing all it held.
@@ -168,9 +169,9 @@ void MainWindow::ldrawscaleMouseUp() {
 
 void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
     // The hit may lie in a subfolder: the entry keeps where it was found.
-    const std::filesystem::path file = std::filesystem::path(folder.toStdString()) / name.toStdString();
+    const std::filesystem::path file = ToFsPath(folder) / ToFsPath(name);
     auto* item = new QListWidgetItem(name, ListBox1);
-    item->setData(Qt::UserRole, QString::fromStdString(file.string()));
+    item->setData(Qt::UserRole, FromFsPath(file));
     if (Label1->isHidden()) return;
     ShowPicture(file, QStringLiteral("jpg"));
     ShowLDrawGauges(false);
@@ -179,6 +180,6 @@ void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
 void MainWindow::ListBox1Click() {
     QListWidgetItem* item = ListBox1->currentItem();
     if (!item) return;
-    ShowPicture(item->data(Qt::UserRole).toString().toStdString(), QStringLiteral("jpg"));
+    ShowPicture(ToFsPath(item->data(Qt::UserRole).toString()), QStringLiteral("jpg"));
     ShowLDrawGauges(false);
 }

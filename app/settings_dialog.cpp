@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "platform/ui.h"
 
@@ -64,7 +65,7 @@ FolderEntries ListFolder(const QString& folder) {
     FolderEntries entries;
     std::error_code error;
     for (fs::directory_iterator it(ToFsPath(folder), error), end; !error && it != end; it.increment(error)) {
-        const QString name = QString::fromStdString(it->path().filename().string()).toLower();
+        const QString name = FromFsPath(it->path().filename()).toLower();
         std::error_code typeError;
         if (it->is_directory(typeError))
             entries.folders.insert(name);
