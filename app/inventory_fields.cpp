@@ -75,19 +75,18 @@ QString StripHtmlTags(const QString& text) {
 
 void RowAdder::Add(const QString& partNumber, const QString& description, const QString& colour,
                    const QString& quantity, const QString& bag, const QString& notes, int lineNo) {
-    if (badLine_ == 0 && !quantity.isEmpty() && !ParseQuantity(quantity)) {
-        badLine_ = lineNo;
-        badQuantity_ = quantity;
-    }
+    warning_.Count(quantity, [&] { return QStringLiteral("%1, line %2").arg(path_).arg(lineNo); });
     host_.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
     if (++added_ % kRowsBetweenPumps == 0) ProcessMessages();
 }
 
 void RowAdder::Finish() {
-    if (badLine_ == 0) return;
-    ShowMessage(QStringLiteral("%1, line %2: the quantity \"%3\" is not a whole number; it counts as 0.")
-                    .arg(path_)
-                    .arg(badLine_)
-                    .arg(badQuantity_));
-    badLine_ = 0;
+    warning_.Show();
+}
+
+void QuantityWarning::Show() {
+    if (!found_) return;
+    found_ = false;
+    ShowMessage(QStringLiteral("%1: the quantity \"%2\" is not a whole number; it counts as 0.")
+                    .arg(place_, quantity_));
 }
