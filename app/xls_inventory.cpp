@@ -107,8 +107,9 @@ bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
             total += quantity;
         }
         if (!cells.empty()) {
-            QString n = QString::number(r + 1);
-            writer.WriteFormula(2, r, kNormal, static_cast<double>(total), Sum("D" + n, lastLetters + n));
+            const QString rowLabel = QString::number(r + 1);
+            writer.WriteFormula(2, r, kNormal, static_cast<double>(total),
+                                Sum("D" + rowLabel, lastLetters + rowLabel));
         }
         cells.clear();
     };
@@ -127,18 +128,21 @@ bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
     }
     flush();
 
-    const int g = r + 2;
-    const QString n = QString::number(g);
+    // The totals sit one row below a blank row; the sums run from the first part row to that blank row.
+    const int totalsRow = r + 2;
+    const QString sumEnd = QString::number(totalsRow);
     qint64 grand = 0;
     for (qint64 t : columnTotals)
         grand += t;
-    writer.WriteString(1, g, kBold, "Grand Total");
-    writer.WriteFormula(2, g, kNormal, static_cast<double>(grand), Sum("C3", "C" + n));
-    writer.WriteFormula(2, g + 1, kNormal, static_cast<double>(grand), Sum("D3", lastLetters + n));
+    writer.WriteString(1, totalsRow, kBold, "Grand Total");
+    writer.WriteFormula(2, totalsRow, kNormal, static_cast<double>(grand), Sum("C3", "C" + sumEnd));
+    writer.WriteFormula(2, totalsRow + 1, kNormal, static_cast<double>(grand),
+                        Sum("D3", lastLetters + sumEnd));
     for (int c = kXlsFirstColourColumn; c <= unknown; ++c) {
         QString letters = XlsColumnLetters(c);
-        writer.WriteFormula(c, g + 1, kNormal, static_cast<double>(columnTotals[static_cast<size_t>(c)]),
-                            Sum(letters + "3", letters + n));
+        writer.WriteFormula(c, totalsRow + 1, kNormal,
+                            static_cast<double>(columnTotals[static_cast<size_t>(c)]),
+                            Sum(letters + "3", letters + sumEnd));
     }
     writer.CloseFile();
     return true;
