@@ -8,14 +8,11 @@
 #include "app/master_list.h"
 #include "app/program_version.h"
 #include "app/splash_window.h"
-#include "app/string_utils.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
 namespace {
-
-const QString Tab = QStringLiteral("\t");
 
 void FillTree(QTreeWidget* tree, const std::vector<CategoryNode>& nodes) {
     QList<QTreeWidgetItem*> tops;
@@ -107,8 +104,7 @@ void MainWindow::FilterMasterList() {
         legolist2->ClearRows();
         std::vector<QStringList> rows;
         for (int line : MatchingLines(upperMasterLines_, FilterTerms(upper)))
-            rows.push_back(
-                QStringList{NthField(MasterLines[line], Tab, 1), NthField(MasterLines[line], Tab, 2)});
+            rows.push_back(MasterRow(MasterLines[line]));
         legolist2->Model().AppendRows(std::move(rows));
         return;
     }
