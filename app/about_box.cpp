@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
 
 #include "app/program_version.h"

@@ -9,11 +9,11 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <functional>
 
 #include "app/inventory_fields.h"
 #include "app/inventory_host.h"
+#include "app/named_widgets.h"
 #include "platform/fs.h"
 
 namespace {
@@ -48,20 +48,9 @@ QPixmap ColourPicture(QSize size, QColor colour, bool transparent) {
 
 template <typename T, typename... Args>
 T* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(QLatin1String(name));
+    T* widget = MakeNamed<T>(parent, name, std::forward<Args>(args)...);
     widget->setGeometry(geometry);
     return widget;
-}
-
-QLabel* PlainLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    QLabel* label = Make<QLabel>(parent, name, geometry, text);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-QValidator* DigitsOnly(QObject* parent) {
-    return new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), parent);
 }
 
 } // namespace
@@ -95,25 +84,25 @@ void AddPartDialog::CreateControls() {
     connect(ComboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
 
     const int top = below + 34;
-    PN = PlainLabel(this, "PN", QString(), QRect(8, top, 350, 16));
+    PN = MakePlainLabel(this, "PN", QString(), QRect(8, top, 350, 16));
     QFont bold = PN->font();
     bold.setBold(true);
     PN->setFont(bold);
-    DES = PlainLabel(this, "DES", QString(), QRect(8, top + 18, 350, 32));
+    DES = MakePlainLabel(this, "DES", QString(), QRect(8, top + 18, 350, 32));
     DES->setWordWrap(true);
-    Label4 = PlainLabel(this, "Label4", QStringLiteral("Part #"), QRect(8, top + 2, 40, 16));
+    Label4 = MakePlainLabel(this, "Label4", QStringLiteral("Part #"), QRect(8, top + 2, 40, 16));
     Edit3 = Make<QLineEdit>(this, "Edit3", QRect(52, top, 120, 22));
-    Label5 = PlainLabel(this, "Label5", QStringLiteral("Desc"), QRect(8, top + 28, 40, 16));
+    Label5 = MakePlainLabel(this, "Label5", QStringLiteral("Desc"), QRect(8, top + 28, 40, 16));
     Edit4 = Make<QLineEdit>(this, "Edit4", QRect(52, top + 26, 306, 22));
 
     const int entry = top + 58;
-    PlainLabel(this, "QuantityLabel", QStringLiteral("Quantity"), QRect(8, entry + 3, 56, 16));
+    MakePlainLabel(this, "QuantityLabel", QStringLiteral("Quantity"), QRect(8, entry + 3, 56, 16));
     Edit2 = Make<QLineEdit>(this, "Edit2", QRect(66, entry, 60, 22), QStringLiteral("1"));
-    Edit2->setValidator(DigitsOnly(Edit2));
-    PlainLabel(this, "BagLabel", QStringLiteral("Bag"), QRect(140, entry + 3, 30, 16));
+    Edit2->setValidator(MakeQuantityValidator(Edit2));
+    MakePlainLabel(this, "BagLabel", QStringLiteral("Bag"), QRect(140, entry + 3, 30, 16));
     Edit1 = Make<QLineEdit>(this, "Edit1", QRect(172, entry, 50, 22));
-    Edit1->setValidator(DigitsOnly(Edit1));
-    PlainLabel(this, "NotesLabel", QStringLiteral("Notes"), QRect(8, entry + 28, 56, 16));
+    Edit1->setValidator(MakeQuantityValidator(Edit1));
+    MakePlainLabel(this, "NotesLabel", QStringLiteral("Notes"), QRect(8, entry + 28, 56, 16));
     Memo1 = Make<QPlainTextEdit>(this, "Memo1", QRect(66, entry + 28, 292, 50));
 
     const int bottom = entry + 86;

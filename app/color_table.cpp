@@ -1,5 +1,6 @@
 #include "app/color_table.h"
 
+#include "app/file_paths.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -21,25 +22,26 @@ bool IsCommentOrEmpty(const QString& line) {
 } // namespace
 
 void ColorTable::Load(const std::filesystem::path& file) {
-    const QString name = QString::fromStdString(file.filename().string());
+    const QString name = FromFsPath(file.filename());
     auto text = ReadTextFile(file);
     if (!text) {
-        rows_.clear();
-        validColour_.clear();
-        for (auto& index : index_)
-            index.clear();
+        Clear();
         ShowMessage(QStringLiteral("The colour table %1 could not be read; colours will not be translated.")
-                        .arg(QString::fromStdString(file.string())));
+                        .arg(FromFsPath(file)));
         return;
     }
     LoadText(*text, name);
 }
 
-void ColorTable::LoadText(const QString& text, const QString& source) {
+void ColorTable::Clear() {
     rows_.clear();
     validColour_.clear();
     for (auto& index : index_)
         index.clear();
+}
+
+void ColorTable::LoadText(const QString& text, const QString& source) {
+    Clear();
 
     int firstBadLine = 0;
     bool tooMany = false;

@@ -38,6 +38,7 @@ class ColorTable {
 
   private:
     using Row = std::array<QString, kFields>;
+    void Clear();
     int FirstRowWith(int field, const QString& value) const;
 
     std::vector<Row> rows_;

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <vector>
 
+#include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
@@ -15,30 +16,6 @@ namespace {
 struct Need {
     long long quantity = 0;
     int firstRow = 0;
-};
-
-// Counts quantities that are not whole numbers as 0 and remembers the first for one warning.
-class QuantityReader {
-  public:
-    explicit QuantityReader(QString where) : where_(std::move(where)) {}
-    long long operator()(const QString& text, int rowNo) {
-        if (auto value = ParseQuantity(text)) return *value;
-        if (!text.isEmpty() && badRow_ == 0) badRow_ = rowNo, bad_ = text;
-        return 0;
-    }
-    void Warn() const {
-        if (badRow_)
-            ShowMessage(
-                QStringLiteral("%1, row %2: the quantity \"%3\" is not a whole number; it counts as 0.")
-                    .arg(where_)
-                    .arg(badRow_)
-                    .arg(bad_));
-    }
-
-  private:
-    QString where_;
-    int badRow_ = 0;
-    QString bad_;
 };
 
 QString Key(const InventoryHost& rows, int row, bool colourDoesNotMatter) {
@@ -60,13 +37,14 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
 
     QHash<QString, long long> have;
     have.reserve(inventory.InventoryRowCount());
-    QuantityReader haveQuantity(QStringLiteral("Inventory"));
+    QuantityWarning haveWarning;
     for (int r = 0; r < inventory.InventoryRowCount(); ++r) {
         QString key = Key(inventory, r, colourDoesNotMatter);
         if (key.isEmpty()) key = QStringLiteral("???");
-        have[key] += haveQuantity(inventory.InventoryCell(ColQuantity, r), r + 1);
+        have[key] += haveWarning.Count(inventory.InventoryCell(ColQuantity, r),
+                                       [r] { return QStringLiteral("Inventory, row %1").arg(r + 1); });
     }
-    haveQuantity.Warn();
+    haveWarning.Show();
 
     MemoryInventory set(
         inventory.Colours(), [&](const QString& part) { return inventory.MasterDescription(part); },
@@ -76,7 +54,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
 
     QHash<QString, qsizetype> needIndex;
     std::vector<Need> needs;
-    QuantityReader needQuantity(setPath);
+    QuantityWarning needWarning;
     for (int r = 0; r < set.InventoryRowCount(); ++r) {
         const QString key = Key(set, r, colourDoesNotMatter);
         auto it = needIndex.constFind(key);
@@ -84,9 +62,11 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
             it = needIndex.insert(key, static_cast<qsizetype>(needs.size()));
             needs.push_back({0, r});
         }
-        needs[static_cast<size_t>(*it)].quantity += needQuantity(set.InventoryCell(ColQuantity, r), r + 1);
+        needs[static_cast<size_t>(*it)].quantity += needWarning.Count(set.InventoryCell(ColQuantity, r), [&] {
+            return QStringLiteral("%1, row %2").arg(setPath).arg(r + 1);
+        });
     }
-    needQuantity.Warn();
+    needWarning.Show();
 
     QStringList result;
     for (const Need& need : needs) {

@@ -7,25 +7,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/named_widgets.h"
 #include "platform/ui.h"
-
-namespace {
-
-template <typename Control> Control* Named(Control* control, const char* name) {
-    control->setObjectName(QString::fromLatin1(name));
-    return control;
-}
-
-} // namespace
 
 CompareDialog::CompareDialog(InventoryHost& inventory, QWidget* parent)
     : QDialog(parent),
-      Label1(Named(new QLabel(QStringLiteral("You ??? the following Parts:"), this), "Label1")),
-      Memo1(Named(new QPlainTextEdit(this), "Memo1")),
-      BitBtn2(Named(new QPushButton(QStringLiteral("Have"), this), "BitBtn2")),
-      BitBtn1(Named(new QPushButton(QStringLiteral("Need"), this), "BitBtn1")),
-      BitBtn3(Named(new QPushButton(QStringLiteral("Save"), this), "BitBtn3")),
-      CheckBox1(Named(new QCheckBox(QStringLiteral("Color does not matter"), this), "CheckBox1")),
+      Label1(MakeNamed<QLabel>(this, "Label1", QStringLiteral("You ??? the following Parts:"))),
+      Memo1(MakeNamed<QPlainTextEdit>(this, "Memo1")),
+      BitBtn2(MakeNamed<QPushButton>(this, "BitBtn2", QStringLiteral("Have"))),
+      BitBtn1(MakeNamed<QPushButton>(this, "BitBtn1", QStringLiteral("Need"))),
+      BitBtn3(MakeNamed<QPushButton>(this, "BitBtn3", QStringLiteral("Save"))),
+      CheckBox1(MakeNamed<QCheckBox>(this, "CheckBox1", QStringLiteral("Color does not matter"))),
       inventory_(inventory) {
     setWindowTitle(QStringLiteral("Compare"));
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -1,6 +1,6 @@
 #include "app/inventory_fields.h"
 
-#include <QFile>
+#include "app/file_paths.h"
 #include <QFileInfo>
 
 #include "app/inventory_host.h"
@@ -13,22 +13,18 @@ constexpr size_t kMaxInventoryBytes = size_t(256) << 20;
 constexpr int kRowsBetweenPumps = 512;
 } // namespace
 
-std::filesystem::path ToFsPath(const QString& path) {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::filesystem::path(std::string(bytes.constData(), static_cast<size_t>(bytes.size())));
-}
-
 QString FileNameOf(const QString& path) {
     return QFileInfo(path).fileName();
 }
 
 QString ReadInventoryText(const QString& path) {
+    const std::filesystem::path file = ToFsPath(path);
     std::error_code ec;
-    const auto size = std::filesystem::file_size(ToFsPath(path), ec);
+    const auto size = std::filesystem::file_size(file, ec);
     if (!ec && size > kMaxInventoryBytes) throw InventoryReadError(QStringLiteral("File too large: ") + path);
-    auto bytes = ReadFileBytes(ToFsPath(path));
-    if (!bytes) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
-    QString text = DecodeText(*bytes);
+    std::optional<QString> read = ReadTextFile(file);
+    if (!read) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
+    QString text = std::move(*read);
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
@@ -79,19 +75,18 @@ QString StripHtmlTags(const QString& text) {
 
 void RowAdder::Add(const QString& partNumber, const QString& description, const QString& colour,
                    const QString& quantity, const QString& bag, const QString& notes, int lineNo) {
-    if (badLine_ == 0 && !quantity.isEmpty() && !ParseQuantity(quantity)) {
-        badLine_ = lineNo;
-        badQuantity_ = quantity;
-    }
+    warning_.Count(quantity, [&] { return QStringLiteral("%1, line %2").arg(path_).arg(lineNo); });
     host_.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
     if (++added_ % kRowsBetweenPumps == 0) ProcessMessages();
 }
 
 void RowAdder::Finish() {
-    if (badLine_ == 0) return;
-    ShowMessage(QStringLiteral("%1, line %2: the quantity \"%3\" is not a whole number; it counts as 0.")
-                    .arg(path_)
-                    .arg(badLine_)
-                    .arg(badQuantity_));
-    badLine_ = 0;
+    warning_.Show();
+}
+
+void QuantityWarning::Show() {
+    if (!found_) return;
+    found_ = false;
+    ShowMessage(QStringLiteral("%1: the quantity \"%2\" is not a whole number; it counts as 0.")
+                    .arg(place_, quantity_));
 }

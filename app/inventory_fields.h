@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <filesystem>
 #include <optional>
 #include <stdexcept>
 
@@ -14,7 +13,6 @@ class InventoryReadError : public std::runtime_error {
     explicit InventoryReadError(const QString& text) : std::runtime_error(text.toStdString()) {}
 };
 
-std::filesystem::path ToFsPath(const QString& path);
 // The file's own name, without the folders above it.
 QString FileNameOf(const QString& path);
 
@@ -32,6 +30,30 @@ std::optional<int> ParseQuantity(const QString& text);
 QString TabFileCell(const QString& text);
 // Removes every "<...>" in one pass; an unclosed "<" and all after it stays.
 QString StripHtmlTags(const QString& text);
+
+// Collects the first quantity of a batch that is not a whole number (such a quantity counts as 0), for
+// one warning when the batch is done.
+class QuantityWarning {
+  public:
+    // The quantity's value, 0 when it is no whole number. The first such non-empty quantity is kept with
+    // place(), the text naming where it stands.
+    template <typename PlaceFn> long long Count(const QString& quantity, PlaceFn&& place) {
+        if (const std::optional<int> value = ParseQuantity(quantity)) return *value;
+        if (!quantity.isEmpty() && !found_) {
+            found_ = true;
+            place_ = place();
+            quantity_ = quantity;
+        }
+        return 0;
+    }
+    // Shows the warning, if any, once.
+    void Show();
+
+  private:
+    bool found_ = false;
+    QString place_;
+    QString quantity_;
+};
 
 // One line split at a separator; fields are counted from 1 and missing ones read as empty.
 class FieldLine {
@@ -59,6 +81,5 @@ class RowAdder {
     InventoryHost& host_;
     QString path_;
     int added_ = 0;
-    int badLine_ = 0;
-    QString badQuantity_;
+    QuantityWarning warning_;
 };

@@ -137,18 +137,9 @@ QString InventoryFiles::MultiOpenPrompt(const QString& path) {
 }
 
 void InventoryFiles::MultiOpen(const QString& path, int count) {
-    if (BusyGuard::IsBusy()) return;
     const ReadFormat* format = FindFormat(kReadFormats, path);
-    if (!format || !format->multiOpen) return;
-    BusyGuard busy;
-    try {
-        for (int i = 0; i < count; ++i) {
-            format->reader(host_, path);
-            saveName_ = path;
-        }
-    } catch (const std::exception& e) {
-        ShowMessage(ExceptionText(e));
-    }
+    if (!format || !format->multiOpen || count <= 0) return;
+    ReadFiles(QStringList(count, path), true);
 }
 
 QString InventoryFiles::ProposedSaveName() const {

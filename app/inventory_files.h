@@ -28,7 +28,7 @@ class InventoryFiles {
     // Drop: asks the question before loading, then appends like Open, selecting rows as they come.
     void DropFiles(const QStringList& paths);
     static QString MultiOpenPrompt(const QString& path);
-    // Multi-Open: reads one set file `count` times.
+    // Multi-Open: appends one set file `count` times, like Open.
     void MultiOpen(const QString& path, int count);
 
     // The name to propose in the save dialog: the last file read or saved, without its extension.

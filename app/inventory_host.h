@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <array>
 
 class ColorTable;
 
@@ -15,6 +16,9 @@ enum InventoryColumn : int {
     ColNotes,
     InventoryColumnCount
 };
+
+// The cells of one inventory row, indexed by InventoryColumn.
+using InventoryCells = std::array<QString, InventoryColumnCount>;
 
 // The eight set-information fields held by the settings window, in file order.
 enum class SetField : int { Theme, Year, Pcs, Figs, MSRP, InvBy, Source, Date };

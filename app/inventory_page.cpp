@@ -3,6 +3,7 @@
 #include "app/imported_formats.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_host.h"
+#include "app/string_utils.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -56,11 +57,6 @@ QString CutBefore(QString& rest, QStringView marker, qsizetype skip = 0) {
     return front;
 }
 
-QString FieldAt(const QString& text, QStringView separator, int n) {
-    const QStringList parts = text.split(separator.toString());
-    return n <= parts.size() ? TrimField(parts[n - 1]) : QString();
-}
-
 void SetInfo(InventoryHost& host, SetField field, const QString& value) {
     host.SetSetInformation(field, TrimField(value));
 }
@@ -70,11 +66,12 @@ void ReadHeadline(InventoryHost& host, const QString& line, bool newer) {
     const qsizetype year = text.indexOf(u"Year:");
     const QString tail = year >= 0 ? text.mid(year) : QString();
     const QString head = year >= 0 ? text.left(year) : text;
-    SetInfo(host, SetField::Year, FieldAt(tail, u"&nbsp;", 2));
-    SetInfo(host, SetField::Pcs, FieldAt(tail, u"&nbsp;", 4));
-    SetInfo(host, SetField::Figs, FieldAt(tail, u"&nbsp;", 6));
-    SetInfo(host, SetField::MSRP, FieldAt(tail, u"&nbsp;", 8));
-    SetInfo(host, SetField::Theme, newer ? head : FieldAt(head, u"&nbsp;", 2));
+    const QString space = QStringLiteral("&nbsp;");
+    SetInfo(host, SetField::Year, NthField(tail, space, 2));
+    SetInfo(host, SetField::Pcs, NthField(tail, space, 4));
+    SetInfo(host, SetField::Figs, NthField(tail, space, 6));
+    SetInfo(host, SetField::MSRP, NthField(tail, space, 8));
+    SetInfo(host, SetField::Theme, newer ? head : NthField(head, space, 2));
 }
 
 // Older layout: the row's opening line was read; one cell per following line.

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +17,8 @@
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
+#include "app/file_paths.h"
+#include "app/named_widgets.h"
 #include "app/settings_dialog.h"
 #include "ldraw/ldraw_colors.h"
 #include "platform/fs.h"
@@ -31,30 +32,12 @@
 
 namespace {
 
-template <typename T, typename... Args> T* Make(QWidget* parent, const char* name, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
 // The command buttons have a row of their own above the Find row: at the smallest width the Find and filter
 // boxes, which keep to the right edge, would otherwise cover the last buttons.
 constexpr int kRowHeight = 24;
 constexpr int kButtonRowTop = 2;
 constexpr int kFindRowTop = kButtonRowTop + kRowHeight + 2;
 constexpr int kListsTop = kFindRowTop + kRowHeight + 4;
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    QLabel* label = Make<QLabel>(parent, name, text);
-    // Texts from files ("&", "<b>") are shown as they are.
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
-
-QString FolderText(const std::filesystem::path& path) {
-    return QString::fromStdString(path.string());
-}
 
 bool IsEditBox(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
@@ -93,10 +76,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
     for (auto [label, folder] :
          {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
-        if (label->text().isEmpty()) label->setText(FolderText(DataDir() / "images" / folder));
+        if (label->text().isEmpty()) label->setText(FromFsPath(DataDir() / "images" / folder));
     RenderPicture = QImage(800, 800, QImage::Format_RGB32);
     RenderPicture.fill(Qt::white);
-    InitLDConfig(ldraw_path->text().toStdString());
+    InitLDConfig(ToFsPath(ldraw_path->text()));
     CreateDropTarget();
 
     setMinimumSize(800, 537);
@@ -136,7 +119,7 @@ void MainWindow::CreateControls() {
     QPushButton** buttons[] = {&BitBtn1, &BitBtn2, &BitBtn3, &BitBtn4, &BitBtn5,
                                &BitBtn6, &BitBtn7, &BitBtn8, &BitBtn9, &BitBtn10};
     for (int i = 0; i < 10; ++i) {
-        *buttons[i] = Make<QPushButton>(client, buttonNames[i], QLatin1String(captions[i]));
+        *buttons[i] = MakeNamed<QPushButton>(client, buttonNames[i], QLatin1String(captions[i]));
         (*buttons[i])->setFocusPolicy(Qt::NoFocus);
     }
     int left = 8;
@@ -145,49 +128,49 @@ void MainWindow::CreateControls() {
         left += 64;
     }
     BitBtn7->setGeometry(0, kFindRowTop, 60, kRowHeight);
-    edit5 = Make<QLineEdit>(client, "edit5");
+    edit5 = MakeNamed<QLineEdit>(client, "edit5");
     edit5->setGeometry(0, kFindRowTop + 1, 120, kRowHeight - 2);
-    Edit6 = Make<QLineEdit>(client, "Edit6");
+    Edit6 = MakeNamed<QLineEdit>(client, "Edit6");
     Edit6->setGeometry(0, kFindRowTop + 1, 150, kRowHeight - 2);
     Edit6->setToolTip(
         QStringLiteral("Enter your filter text here and press <enter>.  Clear the box and press "
                        "<enter> to get full inventory list"));
 
-    TreeView1 = Make<QTreeWidget>(client, "TreeView1");
+    TreeView1 = MakeNamed<QTreeWidget>(client, "TreeView1");
     TreeView1->setHeaderHidden(true);
     TreeView1->setGeometry(0, kListsTop, 150, 100);
-    Label8 = MakeLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
+    Label8 = MakePlainLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
 
-    Panel1 = Make<QFrame>(client, "Panel1");
+    Panel1 = MakeNamed<QFrame>(client, "Panel1");
     Panel1->setFrameShape(QFrame::StyledPanel);
     Panel1->setGeometry(0, 0, 200, 180);
-    PN = MakeLabel(Panel1, "PN", QString(), QRect(8, 6, 184, 16));
-    DES = MakeLabel(Panel1, "DES", QString(), QRect(8, 24, 184, 40));
+    PN = MakePlainLabel(Panel1, "PN", QString(), QRect(8, 6, 184, 16));
+    DES = MakePlainLabel(Panel1, "DES", QString(), QRect(8, 24, 184, 40));
     DES->setWordWrap(true);
-    COL = MakeLabel(Panel1, "COL", QString(), QRect(8, 66, 184, 16));
-    Edit2 = Make<QLineEdit>(Panel1, "Edit2");
+    COL = MakePlainLabel(Panel1, "COL", QString(), QRect(8, 66, 184, 16));
+    Edit2 = MakeNamed<QLineEdit>(Panel1, "Edit2");
     Edit2->setGeometry(8, 88, 60, 22);
-    Edit3 = Make<QLineEdit>(Panel1, "Edit3");
+    Edit3 = MakeNamed<QLineEdit>(Panel1, "Edit3");
     Edit3->setGeometry(76, 88, 60, 22);
-    Memo1 = Make<QPlainTextEdit>(Panel1, "Memo1");
+    Memo1 = MakeNamed<QPlainTextEdit>(Panel1, "Memo1");
     Memo1->setGeometry(8, 116, 184, 56);
-    Button1 = Make<QPushButton>(Panel1, "Button1", QString());
+    Button1 = MakeNamed<QPushButton>(Panel1, "Button1", QString());
     Button1->hide();
-    Label11 = MakeLabel(client, "Label11", QStringLiteral("Other jpgs"), QRect(0, 0, 200, 16));
-    ListBox1 = Make<QListWidget>(client, "ListBox1");
+    Label11 = MakePlainLabel(client, "Label11", QStringLiteral("Other jpgs"), QRect(0, 0, 200, 16));
+    ListBox1 = MakeNamed<QListWidget>(client, "ListBox1");
     ListBox1->setGeometry(0, 0, 200, 60);
 
-    Label4 = MakeLabel(client, "Label4", QStringLiteral("Count:"), QRect(8, 0, 40, 16));
-    Label5 = MakeLabel(client, "Label5", QStringLiteral("0"), QRect(50, 0, 44, 16));
-    Label6 = MakeLabel(client, "Label6", QStringLiteral("Set:"), QRect(100, 0, 28, 16));
-    Edit1 = Make<QLineEdit>(client, "Edit1");
+    Label4 = MakePlainLabel(client, "Label4", QStringLiteral("Count:"), QRect(8, 0, 40, 16));
+    Label5 = MakePlainLabel(client, "Label5", QStringLiteral("0"), QRect(50, 0, 44, 16));
+    Label6 = MakePlainLabel(client, "Label6", QStringLiteral("Set:"), QRect(100, 0, 28, 16));
+    Edit1 = MakeNamed<QLineEdit>(client, "Edit1");
     Edit1->setGeometry(130, 0, 300, 22);
     BitBtn8->setGeometry(0, 0, 60, 24);
 
-    gif_path = Make<QLabel>(client, "gif_path");
-    jpg_path = Make<QLabel>(client, "jpg_path");
-    png_path = Make<QLabel>(client, "png_path");
-    ldraw_path = Make<QLabel>(client, "ldraw_path");
+    gif_path = MakeNamed<QLabel>(client, "gif_path");
+    jpg_path = MakeNamed<QLabel>(client, "jpg_path");
+    png_path = MakeNamed<QLabel>(client, "png_path");
+    ldraw_path = MakeNamed<QLabel>(client, "ldraw_path");
     for (QLabel* folder : {gif_path, jpg_path, png_path, ldraw_path})
         folder->hide();
     CreateStatusLine(client);
@@ -195,8 +178,8 @@ void MainWindow::CreateControls() {
 
 void MainWindow::CreateLists() {
     QWidget* client = centralWidget();
-    legolist = Make<RichListView>(client, "legolist");
-    legolist2 = Make<RichListView>(client, "legolist2");
+    legolist = MakeNamed<RichListView>(client, "legolist");
+    legolist2 = MakeNamed<RichListView>(client, "legolist2");
     for (RichListView* list : {legolist, legolist2}) {
         list->AddColumn(QStringLiteral("Part Number"), 75);
         list->AddColumn(QStringLiteral("Description"), 400);
@@ -204,7 +187,7 @@ void MainWindow::CreateLists() {
         list->setGeometry(0, kListsTop, 500, 100);
     }
     legolist2->hide();
-    invlist = Make<RichListView>(client, "invlist");
+    invlist = MakeNamed<RichListView>(client, "invlist");
     for (auto [caption, width] : {std::pair{"numcolor", 0}, std::pair{"Quantity", 75},
                                   std::pair{"Part Number", 75}, std::pair{"Bag", 30}, std::pair{"Color", 75},
                                   std::pair{"Description", 300}, std::pair{"Notes", 160}})

@@ -71,7 +71,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     // Also gives each window that keeps settings its storage.
     void SetForms(const Forms& forms);
-    const Forms& GetForms() const { return forms_; }
 
     // Reads master.txt of the data folder into the master list, its hash, its lines and the category tree.
     void LoadMasterList(bool showSplash);
@@ -132,8 +131,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void invlistClick();
     void invlistfocus(const QString& partNumber);
 
-    // Handlers whose work arrives with later features.
-    void BitBtn9Click() {} // Print
+    // Print: there is no inventory report yet, so the command does nothing.
+    void BitBtn9Click() {}
     void About1Click();
 
     // The part picture (main_window_picture.cpp).

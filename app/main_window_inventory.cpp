@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <array>
@@ -14,6 +13,7 @@
 #include "app/inventory_fields.h"
 #include "app/main_window.h"
 #include "app/master_list.h"
+#include "app/named_widgets.h"
 #include "app/settings_dialog.h"
 #include "platform/ui.h"
 
@@ -47,7 +47,7 @@ QStringList RowCells(const RichListModel& rows, int row) {
 
 struct MergedRows {
     std::vector<QStringList> rows;
-    int badRow = -1; // the first row whose quantity is not a whole number
+    QuantityWarning warning;
 };
 
 // Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
@@ -59,18 +59,20 @@ MergedRows MergeDuplicates(const RichListModel& list) {
     QHash<QString, size_t> firstOf;
     firstOf.reserve(list.RowCount());
     for (int row = 0; row < list.RowCount(); ++row) {
-        const QString quantityText = list.GetCellText(ColQuantity, row);
-        const std::optional<int> quantity = ParseQuantity(quantityText);
-        if (!quantity && !quantityText.isEmpty() && merged.badRow < 0) merged.badRow = row;
+        const long long quantity = merged.warning.Count(list.GetCellText(ColQuantity, row), [&] {
+            return QStringLiteral("Row %1 (%2 %3)")
+                .arg(row + 1)
+                .arg(list.GetCellText(ColPartNumber, row), list.GetCellText(ColColor, row));
+        });
         const QString key = list.GetCellText(ColKey, row);
         const auto it = firstOf.constFind(key);
         if (it == firstOf.constEnd()) {
             firstOf.insert(key, merged.rows.size());
             merged.rows.push_back(RowCells(list, row));
-            sums.push_back(quantity.value_or(0));
+            sums.push_back(quantity);
             repeated.push_back(false);
         } else {
-            sums[*it] += quantity.value_or(0);
+            sums[*it] += quantity;
             repeated[*it] = true;
         }
     }
@@ -82,8 +84,7 @@ MergedRows MergeDuplicates(const RichListModel& list) {
 } // namespace
 
 void MainWindow::CreateInventoryPanel() {
-    Edit2->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), Edit2));
+    Edit2->setValidator(MakeQuantityValidator(Edit2));
     // Only what the user types goes back into the row; filling the panel from a row does not.
     connect(Edit2, &QLineEdit::textEdited, this,
             [this](const QString& text) { PanelEdited(ColQuantity, text); });
@@ -275,8 +276,6 @@ void MainWindow::CombineDuplicatesClick() {
     const int sortColumn = invlist->SortColumn() >= 0 ? invlist->SortColumn() : int(ColDescription);
     const SortDirection direction = invlist->GetSortDirection();
     MergedRows merged = MergeDuplicates(invlist->Model());
-    const int badRow = merged.badRow;
-    const QStringList bad = badRow >= 0 ? RowCells(invlist->Model(), badRow) : QStringList();
 
     invlist->ClearRows();
     invlist->Model().AppendRows(std::move(merged.rows));
@@ -287,9 +286,5 @@ void MainWindow::CombineDuplicatesClick() {
     invlist->SetSortColumn(sortColumn);
     ClearEditPanel();
     UpdateCount();
-    if (badRow >= 0)
-        ShowMessage(
-            QStringLiteral("Row %1 (%2 %3): the quantity \"%4\" is not a whole number; it counts as 0.")
-                .arg(badRow + 1)
-                .arg(bad[ColPartNumber], bad[ColColor], bad[ColQuantity]));
+    merged.warning.Show();
 }

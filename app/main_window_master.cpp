@@ -3,18 +3,16 @@
 #include <QLineEdit>
 #include <QTreeWidget>
 
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/master_list.h"
 #include "app/program_version.h"
 #include "app/splash_window.h"
-#include "app/string_utils.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
 namespace {
-
-const QString Tab = QStringLiteral("\t");
 
 void FillTree(QTreeWidget* tree, const std::vector<CategoryNode>& nodes) {
     QList<QTreeWidgetItem*> tops;
@@ -45,15 +43,15 @@ void MainWindow::LoadMasterList(bool showSplash) {
     MasterHash = std::make_unique<StringHash>(4000, 0);
 
     const std::filesystem::path file = DataDir() / "master.txt";
-    std::optional<std::string> bytes = ReadFileBytes(file);
-    if (!bytes) {
+    std::optional<QString> text = ReadTextFile(file);
+    if (!text) {
         if (splash) splash->hide();
         ShowMessage(QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
                                    "Help, Update master.txt fetches a new one.")
-                        .arg(QString::fromStdString(file.string())));
+                        .arg(FromFsPath(file)));
         return;
     }
-    MasterListData data = ParseMasterList(DecodeText(*bytes), [splash](int) {
+    MasterListData data = ParseMasterList(*text, [splash](int) {
         if (!splash || !splash->isVisible()) return;
         splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
         splash->Label1->repaint();
@@ -106,8 +104,7 @@ void MainWindow::FilterMasterList() {
         legolist2->ClearRows();
         std::vector<QStringList> rows;
         for (int line : MatchingLines(upperMasterLines_, FilterTerms(upper)))
-            rows.push_back(
-                QStringList{NthField(MasterLines[line], Tab, 1), NthField(MasterLines[line], Tab, 2)});
+            rows.push_back(MasterRow(MasterLines[line]));
         legolist2->Model().AppendRows(std::move(rows));
         return;
     }

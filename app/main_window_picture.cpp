@@ -8,7 +8,9 @@
 #include <numbers>
 
 #include "app/color_table.h"
+#include "app/file_paths.h"
 #include "app/main_window.h"
+#include "app/named_widgets.h"
 #include "ldraw/ldraw_view.h"
 #include "platform/ui.h"
 #include "ui/file_search.h"
@@ -22,15 +24,6 @@ constexpr float kDegree = std::numbers::pi_v<float> / 180;
 // Transparent white: shown as white, since pictures are shown without their alpha.
 constexpr Color32 kNoPicture = 0x00FFFFFF;
 
-QLabel* MakeImageLabel(Image32* image, const char* name, const QString& text, QRect geometry) {
-    auto* label = new QLabel(text, image);
-    label->setObjectName(QLatin1String(name));
-    // Plain text shows "&" and "<b>" of descriptions as they are.
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
-
 GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min, int max, int position) {
     auto* gauge = new GaugeBar(parent);
     gauge->setObjectName(QLatin1String(name));
@@ -43,7 +36,7 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min
 }
 
 std::filesystem::path Folder(const QLabel* caption) {
-    return std::filesystem::path(caption->text().toStdString());
+    return ToFsPath(caption->text());
 }
 
 // The pixels of an opaque picture into the bitmap, replacing all it held.
@@ -70,10 +63,10 @@ void MainWindow::CreatePictureControls() {
     Image1->SetScaleMode(Image32::smScale);
     Image1->SetScale(1.0);
     Label1 =
-        MakeImageLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
+        MakePlainLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
     Label1->hide();
-    Label2 = MakeImageLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
-    Label3 = MakeImageLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
+    Label2 = MakePlainLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
+    Label3 = MakePlainLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
 
     sbScale = MakeGauge(client, "sbScale", "Image Scale", 25, 300, 100);
     sbScale->move(8, 136);
@@ -176,9 +169,9 @@ void MainWindow::ldrawscaleMouseUp() {
 
 void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
     // The hit may lie in a subfolder: the entry keeps where it was found.
-    const std::filesystem::path file = std::filesystem::path(folder.toStdString()) / name.toStdString();
+    const std::filesystem::path file = ToFsPath(folder) / ToFsPath(name);
     auto* item = new QListWidgetItem(name, ListBox1);
-    item->setData(Qt::UserRole, QString::fromStdString(file.string()));
+    item->setData(Qt::UserRole, FromFsPath(file));
     if (Label1->isHidden()) return;
     ShowPicture(file, QStringLiteral("jpg"));
     ShowLDrawGauges(false);
@@ -187,6 +180,6 @@ void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
 void MainWindow::ListBox1Click() {
     QListWidgetItem* item = ListBox1->currentItem();
     if (!item) return;
-    ShowPicture(item->data(Qt::UserRole).toString().toStdString(), QStringLiteral("jpg"));
+    ShowPicture(ToFsPath(item->data(Qt::UserRole).toString()), QStringLiteral("jpg"));
     ShowLDrawGauges(false);
 }

@@ -1,9 +1,8 @@
 // The main window's web service commands and what they ask of the window.
 #include <QComboBox>
-#include <QFile>
-#include <QLabel>
 #include <QPushButton>
 
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
 #include "app/own_formats.h"
@@ -87,7 +86,7 @@ void MainWindow::ReadDownloaded(void (*reader)(InventoryHost&, const QString&),
                                 const std::filesystem::path& file) {
     BeginLoading(true);
     try {
-        reader(*this, QFile::decodeName(QByteArray::fromStdString(file.string())));
+        reader(*this, FromFsPath(file));
     } catch (...) {
         EndLoading();
         UpdateCount();

@@ -18,6 +18,10 @@ QString PartNumber(const RichListModel& list, int row) {
 
 } // namespace
 
+QStringList MasterRow(const QString& line) {
+    return QStringList{NthField(line, Tab, 1), NthField(line, Tab, 2)};
+}
+
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
     QStringList lines = SplitLines(text);
@@ -28,7 +32,7 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
         if (line.isEmpty()) continue;
         data.lines.append(line);
         data.upperLines.append(line.toUpper());
-        data.rows.push_back(QStringList{NthField(line, Tab, 1), NthField(line, Tab, 2)});
+        data.rows.push_back(MasterRow(line));
     }
     return data;
 }

@@ -15,6 +15,8 @@ struct MasterListData {
     std::vector<QStringList> rows;
 };
 
+// The list row of a master.txt line: part number and description.
+QStringList MasterRow(const QString& line);
 // Parses master.txt text; progress(rows so far) is called whenever that count is a multiple of 500.
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress = {});
 

@@ -12,7 +12,7 @@
 class MemoryInventory : public InventoryHost {
   public:
     using Lookup = std::function<QString(const QString&)>;
-    using Row = std::array<QString, InventoryColumnCount>;
+    using Row = InventoryCells;
 
     // masterDescription and renameColour may be empty: no descriptions, no renames.
     MemoryInventory(const ColorTable& colours, Lookup masterDescription = {}, Lookup renameColour = {});

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_host.h"
 #include "platform/text.h"

@@ -13,7 +13,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/inventory_fields.h"
+#include "app/file_paths.h"
+#include "app/named_widgets.h"
 #include "platform/ui.h"
 
 namespace {
@@ -28,15 +29,8 @@ constexpr const char* kDefaultLDViewOptions[] = {
     "66014",
 };
 
-QLineEdit* NamedEdit(QWidget* parent, const char* name) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QString::fromLatin1(name));
-    return edit;
-}
-
 QPushButton* NamedButton(QWidget* parent, const char* name, const char* caption) {
-    auto* button = new QPushButton(QString::fromLatin1(caption), parent);
-    button->setObjectName(QString::fromLatin1(name));
+    auto* button = MakeNamed<QPushButton>(parent, name, QString::fromLatin1(caption));
     button->setAutoDefault(false);
     return button;
 }
@@ -64,7 +58,7 @@ FolderEntries ListFolder(const QString& folder) {
     FolderEntries entries;
     std::error_code error;
     for (fs::directory_iterator it(ToFsPath(folder), error), end; !error && it != end; it.increment(error)) {
-        const QString name = QString::fromStdString(it->path().filename().string()).toLower();
+        const QString name = FromFsPath(it->path().filename()).toLower();
         std::error_code typeError;
         if (it->is_directory(typeError))
             entries.folders.insert(name);
@@ -84,13 +78,15 @@ bool IsLDrawLibrary(const QString& folder) {
 }
 
 SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
-    : QDialog(parent), Theme(NamedEdit(this, "Theme")), Year(NamedEdit(this, "Year")),
-      Pcs(NamedEdit(this, "Pcs")), Figs(NamedEdit(this, "Figs")), MSRP(NamedEdit(this, "MSRP")),
-      InvBy(NamedEdit(this, "InvBy")), Source(NamedEdit(this, "Source")), Date(NamedEdit(this, "Date")),
+    : QDialog(parent), Theme(MakeNamed<QLineEdit>(this, "Theme")), Year(MakeNamed<QLineEdit>(this, "Year")),
+      Pcs(MakeNamed<QLineEdit>(this, "Pcs")), Figs(MakeNamed<QLineEdit>(this, "Figs")),
+      MSRP(MakeNamed<QLineEdit>(this, "MSRP")), InvBy(MakeNamed<QLineEdit>(this, "InvBy")),
+      Source(MakeNamed<QLineEdit>(this, "Source")), Date(MakeNamed<QLineEdit>(this, "Date")),
       BitBtn1(NamedButton(this, "BitBtn1", "OK")), BitBtn2(NamedButton(this, "BitBtn2", "Directory")),
-      BitBtn3(NamedButton(this, "BitBtn3", "Directory")), Edit1(NamedEdit(this, "Edit1")),
-      Edit2(NamedEdit(this, "Edit2")), Edit3(NamedEdit(this, "Edit3")), Edit4(NamedEdit(this, "Edit4")),
-      Memo1(new QPlainTextEdit(this)), LDViewPanel(new QGroupBox(this)), ldraw_path_(ldraw_path) {
+      BitBtn3(NamedButton(this, "BitBtn3", "Directory")), Edit1(MakeNamed<QLineEdit>(this, "Edit1")),
+      Edit2(MakeNamed<QLineEdit>(this, "Edit2")), Edit3(MakeNamed<QLineEdit>(this, "Edit3")),
+      Edit4(MakeNamed<QLineEdit>(this, "Edit4")), Memo1(new QPlainTextEdit(this)),
+      LDViewPanel(new QGroupBox(this)), ldraw_path_(ldraw_path) {
     setWindowTitle(QStringLiteral("Additional Set Information"));
     Memo1->setObjectName(QStringLiteral("Memo1"));
     for (const char* line : kDefaultLDViewOptions)

@@ -5,7 +5,6 @@
 #include <map>
 
 #include "app/color_table.h"
-#include "app/inventory_host.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
@@ -13,16 +12,15 @@
 
 namespace {
 
-enum Cell { kKey, kQuantity, kPart, kBag, kColour, kDescription, kNotes };
 constexpr int kNormal = 0, kBold = 1;
 constexpr int kFirstPartRow = 2;
 
 qint64 Quantity(const InventoryCells& row) {
     bool ok = false;
-    qint64 value = row[kQuantity].trimmed().toLongLong(&ok);
+    qint64 value = row[ColQuantity].trimmed().toLongLong(&ok);
     if (!ok) {
-        throw XLSError("'" + row[kQuantity].toStdString() + "' is not a valid integer value (part " +
-                       row[kPart].toStdString() + ", " + row[kColour].toStdString() + ")");
+        throw XLSError("'" + row[ColQuantity].toStdString() + "' is not a valid integer value (part " +
+                       row[ColPartNumber].toStdString() + ", " + row[ColColor].toStdString() + ")");
     }
     return value;
 }
@@ -60,7 +58,8 @@ bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
     std::vector<const InventoryCells*> sorted;
     for (const InventoryCells& row : rows)
         sorted.push_back(&row);
-    std::stable_sort(sorted.begin(), sorted.end(), [](auto a, auto b) { return (*a)[kKey] < (*b)[kKey]; });
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [](auto a, auto b) { return (*a)[ColKey] < (*b)[ColKey]; });
     struct Entry {
         const InventoryCells* row;
         qint64 quantity;
@@ -68,7 +67,7 @@ bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
     std::vector<Entry> entries;
     for (const InventoryCells* row : sorted) {
         qint64 quantity = Quantity(*row);
-        if (!entries.empty() && (*entries.back().row)[kKey] == (*row)[kKey])
+        if (!entries.empty() && (*entries.back().row)[ColKey] == (*row)[ColKey])
             entries.back().quantity += quantity;
         else
             entries.push_back({row, quantity});
@@ -108,38 +107,42 @@ bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
             total += quantity;
         }
         if (!cells.empty()) {
-            QString n = QString::number(r + 1);
-            writer.WriteFormula(2, r, kNormal, static_cast<double>(total), Sum("D" + n, lastLetters + n));
+            const QString rowLabel = QString::number(r + 1);
+            writer.WriteFormula(2, r, kNormal, static_cast<double>(total),
+                                Sum("D" + rowLabel, lastLetters + rowLabel));
         }
         cells.clear();
     };
     const InventoryCells* previous = nullptr;
     for (const Entry& e : entries) {
-        if (!previous || (*previous)[kPart] != (*e.row)[kPart]) {
+        if (!previous || (*previous)[ColPartNumber] != (*e.row)[ColPartNumber]) {
             flush();
             ++r;
-            writer.WriteString(0, r, kNormal, (*e.row)[kPart]);
-            writer.WriteString(1, r, kNormal, (*e.row)[kDescription]);
+            writer.WriteString(0, r, kNormal, (*e.row)[ColPartNumber]);
+            writer.WriteString(1, r, kNormal, (*e.row)[ColDescription]);
         }
-        auto found = colourIndex.constFind((*e.row)[kColour]);
+        auto found = colourIndex.constFind((*e.row)[ColColor]);
         cells[found == colourIndex.constEnd() ? unknown : kXlsFirstColourColumn + found.value()] +=
             e.quantity;
         previous = e.row;
     }
     flush();
 
-    const int g = r + 2;
-    const QString n = QString::number(g);
+    // The totals sit one row below a blank row; the sums run from the first part row to that blank row.
+    const int totalsRow = r + 2;
+    const QString sumEnd = QString::number(totalsRow);
     qint64 grand = 0;
     for (qint64 t : columnTotals)
         grand += t;
-    writer.WriteString(1, g, kBold, "Grand Total");
-    writer.WriteFormula(2, g, kNormal, static_cast<double>(grand), Sum("C3", "C" + n));
-    writer.WriteFormula(2, g + 1, kNormal, static_cast<double>(grand), Sum("D3", lastLetters + n));
+    writer.WriteString(1, totalsRow, kBold, "Grand Total");
+    writer.WriteFormula(2, totalsRow, kNormal, static_cast<double>(grand), Sum("C3", "C" + sumEnd));
+    writer.WriteFormula(2, totalsRow + 1, kNormal, static_cast<double>(grand),
+                        Sum("D3", lastLetters + sumEnd));
     for (int c = kXlsFirstColourColumn; c <= unknown; ++c) {
         QString letters = XlsColumnLetters(c);
-        writer.WriteFormula(c, g + 1, kNormal, static_cast<double>(columnTotals[static_cast<size_t>(c)]),
-                            Sum(letters + "3", letters + n));
+        writer.WriteFormula(c, totalsRow + 1, kNormal,
+                            static_cast<double>(columnTotals[static_cast<size_t>(c)]),
+                            Sum(letters + "3", letters + sumEnd));
     }
     writer.CloseFile();
     return true;

@@ -2,16 +2,14 @@
 
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <functional>
 #include <vector>
+
+#include "app/inventory_host.h"
 
 // The inventory as a colour-by-part workbook: one sheet row per part, one column per colour of the colour
 // table, the quantities in the cells and SUM formulas for row, column and grand totals.
 
-// The seven cells of an inventory row: key (part number + colour), quantity, part number, bag, colour,
-// description, notes.
-using InventoryCells = std::array<QString, 7>;
 using AddInventoryRowFn =
     std::function<void(const QString& partNumber, const QString& description, const QString& colour,
                        const QString& quantity, const QString& bag, const QString& notes)>;
@@ -29,8 +27,6 @@ QString XlsColumnLetters(int column);
 // program). Throws XLSError when a quantity is not a whole number, before the file is touched.
 bool WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
                   const QStringList& colourNames);
-
-class InventoryHost;
 
 // The host's rows written with the whole colour table's names; an error text, empty when the file was
 // written.

@@ -71,6 +71,11 @@ TEST_F(CompareTest, BadQuantitiesCountAsZeroWithOneWarning) {
     EXPECT_EQ(need, QStringList({"2\t3001\t\tRed\tB\t"}));
     // One from the inventory, one from the reader and none twice for the same file line.
     EXPECT_EQ(TestMessages::Shown().size(), 3);
+    const QString set = PathIn(dir, "set.prn");
+    const QString tail = QStringLiteral(": the quantity \"%1\" is not a whole number; it counts as 0.");
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList({"Inventory, row 1" + tail.arg("x"), set + ", line 6" + tail.arg("1.5"),
+                           set + ", row 2" + tail.arg("1.5")}));
 }
 
 TEST_F(CompareTest, SavedResultReopensAsPrn) {

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 
+#include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/own_formats.h"
 #include "inventory_test_support.h"
