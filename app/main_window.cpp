@@ -79,7 +79,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
         if (label->text().isEmpty()) label->setText(FromFsPath(DataDir() / "images" / folder));
     RenderPicture = QImage(800, 800, QImage::Format_RGB32);
     RenderPicture.fill(Qt::white);
-    InitLDConfig(ToFsPath(ldraw_path->text()));
     CreateDropTarget();
 
     setMinimumSize(800, 537);
@@ -273,6 +272,8 @@ void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
+    // The stored LDraw folder is back only now: the colour file may live there.
+    InitLDConfig(ToFsPath(ldraw_path->text()));
     RunGuarded([this] { LoadMasterList(true); });
 }
 

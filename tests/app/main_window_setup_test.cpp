@@ -10,6 +10,7 @@
 #include "app/compare_dialog.h"
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
+#include "ldraw/ldraw_colors.h"
 #include "platform/fs.h"
 #include "platform/ini.h"
 #include "support/test_support.h"
@@ -121,6 +122,24 @@ TEST(MainWindowSettings, UnshownSettingsWindowStoresValuesButNoPlacement) {
     IniFile ini(dir / "Tessarin.ini");
     EXPECT_EQ(ini.ReadString("TForm5", "Edit2_Text", ""), "brickfan");
     EXPECT_FALSE(ini.Value("TForm5", "NormPos"));
+}
+
+// The renderer's colour file may live only in the LDraw folder, which is known once the stored settings are
+// back: it must be looked for there at the first show.
+TEST(MainWindowSettings, ColourFileIsFoundInTheStoredLDrawFolder) {
+    TempDir dir, library;
+    WriteFileBytes(dir / "master.txt", "h\n");
+    WriteFileBytes(library / "LDConfig.ldr", "0 !COLOUR Black CODE 0 VALUE #05131D EDGE #595959\n");
+    {
+        Program run(dir);
+        run.window->show();
+        run.window->ldraw_path->setText(QString::fromStdString(library.path().string()) + "/");
+    }
+    TestMessages::Clear();
+    Program run(dir);
+    run.window->show();
+    EXPECT_FALSE(TestMessages::Shown().contains(MissingLDConfigMessage()))
+        << TestMessages::Shown().join("|").toStdString();
 }
 
 TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {

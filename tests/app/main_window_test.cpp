@@ -34,6 +34,8 @@ class Window : PinnedDataDir {
   public:
     explicit Window(const std::string& masterText) {
         if (!masterText.empty()) WriteFileBytes(dir / "master.txt", masterText);
+        // The renderer's colour file is read at first show; without one that would add its own message.
+        WriteFileBytes(dir / "ldconfig.ldr", "0 !COLOUR Black CODE 0 VALUE #05131D EDGE #595959\n");
         TestMessages::Clear();
         Forms forms;
         forms.splash = splash = new SplashWindow(&window);
