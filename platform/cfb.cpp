@@ -5,6 +5,8 @@
 #include <cstring>
 #include <functional>
 
+#include "platform/byte_order.h"
+
 namespace {
 
 constexpr uint32_t kFreeSector = 0xFFFFFFFF;
@@ -19,24 +21,6 @@ constexpr uint32_t kHeaderDifatSlots = 109;
 constexpr uint8_t kTypeStream = 2;
 constexpr uint8_t kTypeRoot = 5;
 constexpr char kSignature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
-
-uint16_t Get16(std::string_view b, size_t at) {
-    return static_cast<uint16_t>(static_cast<uint8_t>(b[at]) | static_cast<uint8_t>(b[at + 1]) << 8);
-}
-
-uint32_t Get32(std::string_view b, size_t at) {
-    return static_cast<uint32_t>(Get16(b, at)) | static_cast<uint32_t>(Get16(b, at + 2)) << 16;
-}
-
-void Put16(std::string& b, size_t at, uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
-}
-
-void Put32(std::string& b, size_t at, uint32_t v) {
-    Put16(b, at, static_cast<uint16_t>(v & 0xFFFF));
-    Put16(b, at + 2, static_cast<uint16_t>(v >> 16));
-}
 
 [[noreturn]] void Corrupt(const std::string& what) {
     throw CfbError("Corrupt compound file: " + what);
@@ -265,15 +249,15 @@ std::string DirectoryEntry(const QString& name, uint8_t type, uint32_t left, uin
                            uint32_t start, uint32_t size) {
     std::string e(kEntrySize, '\0');
     for (qsizetype i = 0; i < name.size(); ++i)
-        Put16(e, static_cast<size_t>(2 * i), name[i].unicode());
-    Put16(e, 64, static_cast<uint16_t>(name.isEmpty() ? 0 : 2 * (name.size() + 1)));
+        Set16(e, static_cast<size_t>(2 * i), name[i].unicode());
+    Set16(e, 64, static_cast<uint16_t>(name.isEmpty() ? 0 : 2 * (name.size() + 1)));
     e[66] = static_cast<char>(type);
     e[67] = 1; // black
-    Put32(e, 68, left);
-    Put32(e, 72, right);
-    Put32(e, 76, child);
-    Put32(e, 116, start);
-    Put32(e, 120, size);
+    Set32(e, 68, left);
+    Set32(e, 72, right);
+    Set32(e, 76, child);
+    Set32(e, 116, start);
+    Set32(e, 120, size);
     return e;
 }
 
@@ -316,7 +300,7 @@ std::string WriteCompoundFile(const std::vector<std::pair<std::string, std::stri
     uint32_t miniStart = layout.Place(mini, 512);
     std::string miniFatBytes(miniFat.size() * 4, '\0');
     for (size_t i = 0; i < miniFat.size(); ++i)
-        Put32(miniFatBytes, 4 * i, miniFat[i]);
+        Set32(miniFatBytes, 4 * i, miniFat[i]);
     uint32_t miniFatStart = layout.Place(miniFatBytes, 512);
 
     // The entries form a balanced tree in name order below the root.
@@ -360,33 +344,33 @@ std::string WriteCompoundFile(const std::vector<std::pair<std::string, std::stri
 
     std::string header(512, '\0');
     std::memcpy(header.data(), kSignature, 8);
-    Put16(header, 24, 0x003E);
-    Put16(header, 26, 3);
-    Put16(header, 28, 0xFFFE);
-    Put16(header, 30, 9);
-    Put16(header, 32, 6);
-    Put32(header, 44, fatSectors);
-    Put32(header, 48, directoryStart);
-    Put32(header, 56, kMiniCutoff);
-    Put32(header, 60, miniFatStart);
-    Put32(header, 64, SectorsFor(miniFatBytes.size(), 512));
-    Put32(header, 68, difatSectors ? difatFirst : kEndOfChain);
-    Put32(header, 72, difatSectors);
+    Set16(header, 24, 0x003E);
+    Set16(header, 26, 3);
+    Set16(header, 28, 0xFFFE);
+    Set16(header, 30, 9);
+    Set16(header, 32, 6);
+    Set32(header, 44, fatSectors);
+    Set32(header, 48, directoryStart);
+    Set32(header, 56, kMiniCutoff);
+    Set32(header, 60, miniFatStart);
+    Set32(header, 64, SectorsFor(miniFatBytes.size(), 512));
+    Set32(header, 68, difatSectors ? difatFirst : kEndOfChain);
+    Set32(header, 72, difatSectors);
     for (uint32_t i = 0; i < kHeaderDifatSlots; ++i)
-        Put32(header, 76 + 4 * i, i < fatSectors ? fatIds[i] : kFreeSector);
+        Set32(header, 76 + 4 * i, i < fatSectors ? fatIds[i] : kFreeSector);
 
     std::string out = header + layout.body;
     std::string fatBytes(fat.size() * 4, '\0');
     for (size_t i = 0; i < fat.size(); ++i)
-        Put32(fatBytes, 4 * i, fat[i]);
+        Set32(fatBytes, 4 * i, fat[i]);
     out += fatBytes;
     for (uint32_t d = 0; d < difatSectors; ++d) {
         std::string s(512, '\0');
         for (uint32_t i = 0; i < 127; ++i) {
             size_t k = kHeaderDifatSlots + static_cast<size_t>(d) * 127 + i;
-            Put32(s, 4 * i, k < fatIds.size() ? fatIds[k] : kFreeSector);
+            Set32(s, 4 * i, k < fatIds.size() ? fatIds[k] : kFreeSector);
         }
-        Put32(s, 508, d + 1 < difatSectors ? difatFirst + d + 1 : kEndOfChain);
+        Set32(s, 508, d + 1 < difatSectors ? difatFirst + d + 1 : kEndOfChain);
         out += s;
     }
     return out;

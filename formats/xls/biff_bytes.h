@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/byte_order.h"
+
 // Little-endian fields of workbook records.
 
 inline void Add8(std::string& b, uint8_t v) {
@@ -26,24 +28,9 @@ inline void AddDouble(std::string& b, double v) {
     Add32(b, static_cast<uint32_t>(bits >> 32));
 }
 
-inline void Set16(std::string& b, size_t at, uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
-}
-inline void Set32(std::string& b, size_t at, uint32_t v) {
-    Set16(b, at, static_cast<uint16_t>(v & 0xFFFF));
-    Set16(b, at + 2, static_cast<uint16_t>(v >> 16));
-}
-
 // Callers check the bounds before reading.
 inline uint8_t Get8(std::string_view b, size_t at) {
     return static_cast<uint8_t>(b[at]);
-}
-inline uint16_t Get16(std::string_view b, size_t at) {
-    return static_cast<uint16_t>(Get8(b, at) | Get8(b, at + 1) << 8);
-}
-inline uint32_t Get32(std::string_view b, size_t at) {
-    return static_cast<uint32_t>(Get16(b, at)) | static_cast<uint32_t>(Get16(b, at + 2)) << 16;
 }
 inline double GetDouble(std::string_view b, size_t at) {
     uint64_t bits = static_cast<uint64_t>(Get32(b, at)) | static_cast<uint64_t>(Get32(b, at + 4)) << 32;
