@@ -153,11 +153,12 @@ Rect GaugeBar::GetHandleRect() const {
     const Rect t = TrackRect();
     const int size = EffectiveHandleSize();
     // Min = Max (settings being read) leaves the handle at the start instead of dividing by zero.
-    const int range = max_ - min_;
+    // In 64 bits: a wide Min .. Max times the track length overflows an int.
+    const int64_t range = int64_t(max_) - min_;
     const int offset =
-        range <= 0
-            ? 0
-            : static_cast<int>(std::nearbyint(double((TrackLength() - size) * (position_ - min_)) / range));
+        range <= 0 ? 0
+                   : static_cast<int>(std::nearbyint(double(TrackLength() - size) *
+                                                     double(int64_t(position_) - min_) / double(range)));
     return kind_ == sbHorizontal ? Rect{t.Left + offset, t.Top, t.Left + offset + size, t.Bottom}
                                  : Rect{t.Left, t.Top + offset, t.Right, t.Top + offset + size};
 }
@@ -199,9 +200,10 @@ void GaugeBar::DoChange() {
     if (userChange_ && OnUserChange) OnUserChange();
 }
 
-void GaugeBar::StepBy(int delta) {
+void GaugeBar::StepBy(int64_t delta) {
     userChange_ = true;
-    SetPosition(position_ + delta);
+    SetPosition(static_cast<int>(
+        std::clamp(position_ + delta, int64_t(min_), int64_t(std::max(min_, max_)))));
     userChange_ = false;
 }
 
@@ -284,7 +286,9 @@ void GaugeBar::mouseMoveEvent(QMouseEvent* event) {
     if (room <= 0) return; // no track to drag along
     const int delta = Along(p.x() - pressPoint_.x(), p.y() - pressPoint_.y());
     userChange_ = true;
-    SetPosition(static_cast<int>(std::nearbyint(pressPosition_ + double(max_ - min_) * delta / room)));
+    const double target = pressPosition_ + (double(max_) - min_) * delta / room;
+    SetPosition(
+        static_cast<int>(std::clamp(std::nearbyint(target), double(min_), double(std::max(min_, max_)))));
     userChange_ = false;
 }
 
@@ -307,7 +311,7 @@ void GaugeBar::wheelEvent(QWheelEvent* event) {
     wheelRemainder_ += angle.y() != 0 ? angle.y() : angle.x();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;
-    if (notches != 0) StepBy(smallChange_ * notches);
+    if (notches != 0) StepBy(int64_t(smallChange_) * notches);
     event->accept();
 }
 
