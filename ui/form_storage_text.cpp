@@ -28,7 +28,7 @@ std::optional<std::pair<qsizetype, qsizetype>> FindWord(int n, const QString& te
     return std::nullopt;
 }
 
-// Stored names of the original controls and the Qt property that holds the same value.
+// Property names the settings file uses and the Qt property that holds the same value.
 constexpr std::array<std::pair<const char*, const char*>, 6> kAliases = {{{"Caption", "text"},
                                                                           {"Text", "currentText"},
                                                                           {"Position", "value"},
