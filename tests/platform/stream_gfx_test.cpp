@@ -61,6 +61,16 @@ TEST(Bitmap, TransparentColourBecomesAlphaZeroOnly) {
     EXPECT_EQ(shown.pixel(1, 0), qRgb(1, 2, 4));
 }
 
+TEST(Bitmap, AssigningAnOversizedPictureLeavesTheBitmapAsItWas) {
+    Bitmap bitmap;
+    bitmap.SetSize(10, 10);
+    QImage wide(40000, 1, QImage::Format_RGB32);
+    EXPECT_THROW(bitmap.Assign(wide, PixelFormat::pf32bit), EInvalidGraphic);
+    EXPECT_EQ(bitmap.Format(), PixelFormat::pf24bit);
+    EXPECT_EQ(bitmap.Width(), 10);
+    EXPECT_EQ(bitmap.Stride(), 32);
+}
+
 TEST(PictureRegistry, ChoosesByExtensionInAnyCase) {
     PictureRegistry::Register("TST", "Test pictures", [] { return std::make_unique<Bitmap>(); });
     EXPECT_NO_THROW(PictureRegistry::Create("part.tst"));
