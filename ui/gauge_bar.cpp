@@ -8,7 +8,7 @@
 
 namespace {
 
-QColor Win(int32_t color) {
+QColor ToQColor(int32_t color) {
     return QColor::fromRgb(WinColorToRgb(color));
 }
 
@@ -18,7 +18,7 @@ QRect ToQRect(const Rect& r) {
 
 // A sunken or raised one-pixel edge inside r.
 void Edge(QPainter& painter, const Rect& r, bool raised) {
-    const QColor light = Win(clBtnHighlight), dark = Win(clBtnShadow);
+    const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
     painter.setPen(raised ? light : dark);
     painter.drawLine(r.Left, r.Top, r.Right - 1, r.Top);
     painter.drawLine(r.Left, r.Top, r.Left, r.Bottom - 1);
@@ -202,8 +202,8 @@ void GaugeBar::DoChange() {
 
 void GaugeBar::StepBy(int64_t delta) {
     userChange_ = true;
-    SetPosition(static_cast<int>(
-        std::clamp(position_ + delta, int64_t(min_), int64_t(std::max(min_, max_)))));
+    SetPosition(
+        static_cast<int>(std::clamp(position_ + delta, int64_t(min_), int64_t(std::max(min_, max_)))));
     userChange_ = false;
 }
 
@@ -335,7 +335,7 @@ void GaugeBar::paintEvent(QPaintEvent*) {
 
 void GaugeBar::DrawButton(QPainter& painter, const Rect& r, bool first, bool pushed) {
     if (r.IsEmpty()) return;
-    painter.fillRect(ToQRect(r), Win(ButtonColor));
+    painter.fillRect(ToQRect(r), ToQColor(ButtonColor));
     Edge(painter, r, !pushed);
     const int cx = (r.Left + r.Right) / 2 + (pushed ? 1 : 0), cy = (r.Top + r.Bottom) / 2 + (pushed ? 1 : 0);
     const int s = std::max(1, std::min(r.Width(), r.Height()) / 4);
@@ -347,7 +347,7 @@ void GaugeBar::DrawButton(QPainter& painter, const Rect& r, bool first, bool pus
         arrow << QPoint(cx, first ? cy - s : cy + s) << QPoint(cx - s, first ? cy + s : cy - s)
               << QPoint(cx + s, first ? cy + s : cy - s);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(isEnabled() ? Qt::black : Win(clBtnShadow));
+    painter.setBrush(isEnabled() ? Qt::black : ToQColor(clBtnShadow));
     painter.drawPolygon(arrow);
 }
 
@@ -355,15 +355,15 @@ void GaugeBar::DrawTrack(QPainter& painter, const Rect& r, bool pushed) {
     if (r.IsEmpty()) return;
     const QRect q = ToQRect(r);
     if (pushed) {
-        painter.fillRect(q, Win(clWindowFrame));
+        painter.fillRect(q, ToQColor(clWindowFrame));
         return;
     }
-    const QColor face = Win(color_), light = Win(clBtnHighlight);
+    const QColor face = ToQColor(color_), light = ToQColor(clBtnHighlight);
     painter.fillRect(q, face);
     if (backgnd_ == bgPattern && face != light) painter.fillRect(q, QBrush(light, Qt::Dense4Pattern));
 }
 
 void GaugeBar::DrawHandle(QPainter& painter, const Rect& r) {
-    painter.fillRect(ToQRect(r), Win(clBtnFace));
+    painter.fillRect(ToQRect(r), ToQColor(clBtnFace));
     Edge(painter, r, true);
 }
