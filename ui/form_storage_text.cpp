@@ -155,8 +155,12 @@ std::optional<QVariant> ScalarFromText(QMetaType type, const QString& text) {
 
 int WordCount(const QString& text, const QString& delimiters) {
     int count = 0;
-    while (FindWord(count + 1, text, delimiters))
-        ++count;
+    bool inWord = false;
+    for (QChar c : text) {
+        const bool delimiter = delimiters.contains(c);
+        if (!delimiter && !inWord) ++count;
+        inWord = !delimiter;
+    }
     return count;
 }
 
