@@ -34,8 +34,8 @@ class IniFile {
     QString ReadString(const QString& section, const QString& key, const QString& defaultValue) const;
     int ReadInteger(const QString& section, const QString& key, int defaultValue) const;
     // Stores a value; a value that itself begins and ends with a quote, or begins or ends with a blank, gets
-    // one more pair of double quotes so that it reads back unchanged. Returns false, storing nothing, when a name or the value holds a
-    // line break or the key could not be read back (it holds '=' or is empty).
+    // one more pair of double quotes so that it reads back unchanged. Returns false, storing nothing, when a
+    // name or the value holds a line break or the key could not be read back (it holds '=' or is empty).
     bool WriteString(const QString& section, const QString& key, const QString& value);
     bool WriteInteger(const QString& section, const QString& key, int value);
 

@@ -21,22 +21,6 @@ void Stream::WriteBuffer(const void* buffer, size_t count) {
     if (count != 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
 }
 
-int64_t Stream::CopyFrom(Stream& source, int64_t count) {
-    if (count == 0) {
-        source.SetPosition(0);
-        count = source.Size();
-    }
-    char buffer[1 << 16];
-    int64_t left = count;
-    while (left > 0) {
-        size_t chunk = static_cast<size_t>(std::min<int64_t>(left, sizeof buffer));
-        source.ReadBuffer(buffer, chunk);
-        WriteBuffer(buffer, chunk);
-        left -= static_cast<int64_t>(chunk);
-    }
-    return count;
-}
-
 size_t MemoryStream::Read(void* buffer, size_t count) {
     if (position_ >= data_.size()) return 0;
     size_t n = std::min(count, data_.size() - position_);

@@ -32,8 +32,6 @@ class Stream {
     // Exactly count bytes or EStreamError.
     void ReadBuffer(void* buffer, size_t count);
     void WriteBuffer(const void* buffer, size_t count);
-    // Copies count bytes from source (all that is left when count is 0); returns the bytes copied.
-    int64_t CopyFrom(Stream& source, int64_t count);
 };
 
 // A stream over a growable block of memory.

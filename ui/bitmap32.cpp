@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/bytes.h"
 #include "platform/gfx/bitmap.h"
 #include "platform/gfx/sys_colors.h"
 #include "platform/stream.h"
@@ -32,15 +33,6 @@ class UpdateBatch {
   private:
     ThreadPersistent& object_;
 };
-
-void PutLE32(uint8_t* out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t GetLE32(const uint8_t* in) {
-    return uint32_t(in[0]) | uint32_t(in[1]) << 8 | uint32_t(in[2]) << 16 | uint32_t(in[3]) << 24;
-}
 
 } // namespace
 
@@ -228,18 +220,18 @@ QImage Bitmap32::AsImage() const {
 }
 
 void Bitmap32::WriteData(Stream& stream) const {
-    uint8_t header[8];
-    PutLE32(header, static_cast<uint32_t>(Width()));
-    PutLE32(header + 4, static_cast<uint32_t>(Height()));
-    stream.WriteBuffer(header, sizeof header);
+    std::string header(8, '\0');
+    Set32(header, 0, static_cast<uint32_t>(Width()));
+    Set32(header, 4, static_cast<uint32_t>(Height()));
+    stream.WriteBuffer(header.data(), header.size());
     stream.WriteBuffer(pixels_.data(), pixels_.size() * 4);
 }
 
 void Bitmap32::ReadData(Stream& stream) {
-    uint8_t header[8];
-    stream.ReadBuffer(header, sizeof header);
-    const int64_t width = static_cast<int32_t>(GetLE32(header));
-    const int64_t height = static_cast<int32_t>(GetLE32(header + 4));
+    std::string header(8, '\0');
+    stream.ReadBuffer(header.data(), header.size());
+    const int64_t width = static_cast<int32_t>(Get32(header, 0));
+    const int64_t height = static_cast<int32_t>(Get32(header, 4));
     if (width < 0 || height < 0) throw EStreamError("Bitmap data has a negative size");
     if (width > 0 && height > 0 && !PictureSizeAllowed(width, height))
         throw EStreamError("Bitmap data is too large");

@@ -15,8 +15,8 @@ inline Color32 WithAlpha(Color32 c, uint32_t alpha) {
 // The canonical blend. Every channel, alpha included, is combined the same way, and every processor
 // variant gives the same bits as these plain routines.
 
-// W = 0 gives Y, W = 255 gives X, else per channel ((X * W + 128) & $FF00) / 256 + the same of Y with 255 -
-// W.
+// W = 0 gives Y, W = 255 gives X, else per channel ((X * W + 128) & $FF00) / 256 plus the same of Y
+// with 255 - W.
 Color32 CombineReg(Color32 x, Color32 y, uint32_t w);
 void CombineMem(Color32 x, Color32& b, uint32_t w);
 // Foreground over background weighted by the foreground's alpha.

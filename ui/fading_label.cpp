@@ -2,18 +2,8 @@
 
 #include <QPainter>
 #include <algorithm>
-#include <cstdlib>
 
-namespace {
-
-// a * b / c rounded half away from zero; c must not be 0.
-int MulDiv(int a, int b, int c) {
-    const long long product = static_cast<long long>(a) * b;
-    const long long half = std::llabs(c) / 2;
-    return static_cast<int>((product + (product < 0 ? -half : half)) / c);
-}
-
-} // namespace
+#include "ui/mul_div.h"
 
 FadingLabel::FadingLabel(QWidget* parent)
     : QWidget(parent), color_(palette().color(QPalette::Window)),

@@ -189,6 +189,8 @@ void FindFile::StartSearch() {
         Complete();
         return;
     }
+    // The last run has delivered its completion, but its thread may still be returning from run().
+    if (thread_) thread_->wait();
     delete thread_;
     thread_ = new SearchThread([this] {
         Walk();

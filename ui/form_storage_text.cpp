@@ -28,7 +28,7 @@ std::optional<std::pair<qsizetype, qsizetype>> FindWord(int n, const QString& te
     return std::nullopt;
 }
 
-// Stored names of the original controls and the Qt property that holds the same value.
+// Property names the settings file uses and the Qt property that holds the same value.
 constexpr std::array<std::pair<const char*, const char*>, 6> kAliases = {{{"Caption", "text"},
                                                                           {"Text", "currentText"},
                                                                           {"Position", "value"},
@@ -155,8 +155,12 @@ std::optional<QVariant> ScalarFromText(QMetaType type, const QString& text) {
 
 int WordCount(const QString& text, const QString& delimiters) {
     int count = 0;
-    while (FindWord(count + 1, text, delimiters))
-        ++count;
+    bool inWord = false;
+    for (QChar c : text) {
+        const bool delimiter = delimiters.contains(c);
+        if (!delimiter && !inWord) ++count;
+        inWord = !delimiter;
+    }
     return count;
 }
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-QColor Win(int32_t color) {
+QColor ToQColor(int32_t color) {
     return QColor::fromRgb(WinColorToRgb(color));
 }
 
@@ -18,7 +18,7 @@ QRect ToQRect(const Rect& r) {
 
 // A sunken or raised one-pixel edge inside r.
 void Edge(QPainter& painter, const Rect& r, bool raised) {
-    const QColor light = Win(clBtnHighlight), dark = Win(clBtnShadow);
+    const QColor light = ToQColor(clBtnHighlight), dark = ToQColor(clBtnShadow);
     painter.setPen(raised ? light : dark);
     painter.drawLine(r.Left, r.Top, r.Right - 1, r.Top);
     painter.drawLine(r.Left, r.Top, r.Left, r.Bottom - 1);
@@ -153,11 +153,12 @@ Rect GaugeBar::GetHandleRect() const {
     const Rect t = TrackRect();
     const int size = EffectiveHandleSize();
     // Min = Max (settings being read) leaves the handle at the start instead of dividing by zero.
-    const int range = max_ - min_;
+    // In 64 bits: a wide Min .. Max times the track length overflows an int.
+    const int64_t range = int64_t(max_) - min_;
     const int offset =
-        range <= 0
-            ? 0
-            : static_cast<int>(std::nearbyint(double((TrackLength() - size) * (position_ - min_)) / range));
+        range <= 0 ? 0
+                   : static_cast<int>(std::nearbyint(double(TrackLength() - size) *
+                                                     double(int64_t(position_) - min_) / double(range)));
     return kind_ == sbHorizontal ? Rect{t.Left + offset, t.Top, t.Left + offset + size, t.Bottom}
                                  : Rect{t.Left, t.Top + offset, t.Right, t.Top + offset + size};
 }
@@ -199,9 +200,10 @@ void GaugeBar::DoChange() {
     if (userChange_ && OnUserChange) OnUserChange();
 }
 
-void GaugeBar::StepBy(int delta) {
+void GaugeBar::StepBy(int64_t delta) {
     userChange_ = true;
-    SetPosition(position_ + delta);
+    SetPosition(
+        static_cast<int>(std::clamp(position_ + delta, int64_t(min_), int64_t(std::max(min_, max_)))));
     userChange_ = false;
 }
 
@@ -284,7 +286,9 @@ void GaugeBar::mouseMoveEvent(QMouseEvent* event) {
     if (room <= 0) return; // no track to drag along
     const int delta = Along(p.x() - pressPoint_.x(), p.y() - pressPoint_.y());
     userChange_ = true;
-    SetPosition(static_cast<int>(std::nearbyint(pressPosition_ + double(max_ - min_) * delta / room)));
+    const double target = pressPosition_ + (double(max_) - min_) * delta / room;
+    SetPosition(
+        static_cast<int>(std::clamp(std::nearbyint(target), double(min_), double(std::max(min_, max_)))));
     userChange_ = false;
 }
 
@@ -307,7 +311,7 @@ void GaugeBar::wheelEvent(QWheelEvent* event) {
     wheelRemainder_ += angle.y() != 0 ? angle.y() : angle.x();
     const int notches = wheelRemainder_ / 120;
     wheelRemainder_ -= notches * 120;
-    if (notches != 0) StepBy(smallChange_ * notches);
+    if (notches != 0) StepBy(int64_t(smallChange_) * notches);
     event->accept();
 }
 
@@ -331,7 +335,7 @@ void GaugeBar::paintEvent(QPaintEvent*) {
 
 void GaugeBar::DrawButton(QPainter& painter, const Rect& r, bool first, bool pushed) {
     if (r.IsEmpty()) return;
-    painter.fillRect(ToQRect(r), Win(ButtonColor));
+    painter.fillRect(ToQRect(r), ToQColor(ButtonColor));
     Edge(painter, r, !pushed);
     const int cx = (r.Left + r.Right) / 2 + (pushed ? 1 : 0), cy = (r.Top + r.Bottom) / 2 + (pushed ? 1 : 0);
     const int s = std::max(1, std::min(r.Width(), r.Height()) / 4);
@@ -343,7 +347,7 @@ void GaugeBar::DrawButton(QPainter& painter, const Rect& r, bool first, bool pus
         arrow << QPoint(cx, first ? cy - s : cy + s) << QPoint(cx - s, first ? cy + s : cy - s)
               << QPoint(cx + s, first ? cy + s : cy - s);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(isEnabled() ? Qt::black : Win(clBtnShadow));
+    painter.setBrush(isEnabled() ? Qt::black : ToQColor(clBtnShadow));
     painter.drawPolygon(arrow);
 }
 
@@ -351,15 +355,15 @@ void GaugeBar::DrawTrack(QPainter& painter, const Rect& r, bool pushed) {
     if (r.IsEmpty()) return;
     const QRect q = ToQRect(r);
     if (pushed) {
-        painter.fillRect(q, Win(clWindowFrame));
+        painter.fillRect(q, ToQColor(clWindowFrame));
         return;
     }
-    const QColor face = Win(color_), light = Win(clBtnHighlight);
+    const QColor face = ToQColor(color_), light = ToQColor(clBtnHighlight);
     painter.fillRect(q, face);
     if (backgnd_ == bgPattern && face != light) painter.fillRect(q, QBrush(light, Qt::Dense4Pattern));
 }
 
 void GaugeBar::DrawHandle(QPainter& painter, const Rect& r) {
-    painter.fillRect(ToQRect(r), Win(clBtnFace));
+    painter.fillRect(ToQRect(r), ToQColor(clBtnFace));
     Edge(painter, r, true);
 }

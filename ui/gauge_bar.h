@@ -89,7 +89,7 @@ class GaugeBar : public QWidget {
     Rect ButtonRect(bool first) const;
     // The handle, or a zero-size split at the track's centre when disabled or empty.
     Rect DrawnHandleRect() const;
-    void StepBy(int delta);
+    void StepBy(int64_t delta);
     void StartHotTracking();
     void StopHotTracking();
     void DoChange();

@@ -5,11 +5,9 @@
 #include <cmath>
 #include <stdexcept>
 
-namespace {
+#include "ui/mul_div.h"
 
-int MulDiv(int a, int b, int c) {
-    return static_cast<int>(std::llround(double(int64_t(a) * b) / c));
-}
+namespace {
 
 int ButtonBit(Qt::MouseButton button) {
     switch (button) {

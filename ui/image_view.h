@@ -147,7 +147,7 @@ class Image32 : public PaintBox32 {
     Rect GetBitmapRect() const;
     const Transform& GetTransform();
 
-    std::function<void()> OnBitmapResize, OnChange, OnInitStages, OnClick, OnDblClick;
+    std::function<void()> OnBitmapResize, OnChange, OnClick, OnDblClick;
     std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y, Layer*)> OnMouseDown, OnMouseUp;
     std::function<void(Qt::KeyboardModifiers, int x, int y, Layer*)> OnMouseMove;
     std::function<void(Bitmap32& buffer, int stage)> OnPaintStage;

@@ -316,6 +316,10 @@ Color32 AverageBlock(int width, int height, const Color32* firstPixel, int rowSt
     return r;
 }
 
+namespace {
+
+// Same-size copy of the clip rectangle's pixels, taken from (srcX, srcY) on; the caller has checked both
+// rectangles against their bitmaps.
 void TransferBlock(Bitmap32& dst, const Rect& dstClip, const Bitmap32& src, int srcX, int srcY, DrawMode mode,
                    const PixelCombineEvent& onPixelCombine) {
     const RowWriter writer(src, mode, onPixelCombine, true);
@@ -328,6 +332,8 @@ void TransferBlock(Bitmap32& dst, const Rect& dstClip, const Bitmap32& src, int 
         writer.Write(src.PixelAddress(srcX, srcY + y - dstClip.Top), dst.PixelAddress(dstClip.Left, y),
                      dstClip.Width());
 }
+
+} // namespace
 
 void TransferStretched(Bitmap32& dst, const Rect& dstRect, const Rect& dstClip, const Bitmap32& src,
                        const Rect& srcRect, StretchFilter filter, DrawMode mode,

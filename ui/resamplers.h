@@ -16,10 +16,6 @@ void TransferStretched(Bitmap32& dst, const Rect& dstRect, const Rect& dstClip, 
                        const Rect& srcRect, StretchFilter filter, DrawMode mode,
                        const PixelCombineEvent& onPixelCombine);
 
-// Same-size copy of the clip rectangle's pixels, taken from (srcX, srcY) on.
-void TransferBlock(Bitmap32& dst, const Rect& dstClip, const Bitmap32& src, int srcX, int srcY, DrawMode mode,
-                   const PixelCombineEvent& onPixelCombine);
-
 // Weights of the resampler are fixed point with this many fraction bits.
 constexpr int kResampleWeightBits = 12;
 constexpr int kResampleOne = 1 << kResampleWeightBits;

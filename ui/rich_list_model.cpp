@@ -91,14 +91,18 @@ void RichListModel::ClearRows() {
 
 void RichListModel::Reorder(const std::vector<int>& order) {
     if (order.size() != rows_.size()) return;
+    // Only a permutation of the rows is taken: a repeated or missing row would lose or duplicate data.
+    std::vector<int> newRowOf(order.size(), -1);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] < 0 || order[i] >= RowCount() || newRowOf[static_cast<std::size_t>(order[i])] >= 0)
+            return;
+        newRowOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     std::vector<QStringList> sorted;
     sorted.reserve(rows_.size());
-    std::vector<int> newRowOf(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted.push_back(std::move(rows_[static_cast<std::size_t>(order[i])]));
-        newRowOf[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
-    }
+    for (int oldRow : order)
+        sorted.push_back(std::move(rows_[static_cast<std::size_t>(oldRow)]));
     rows_.swap(sorted);
     QModelIndexList from = persistentIndexList();
     QModelIndexList to;

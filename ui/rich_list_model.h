@@ -37,7 +37,8 @@ class RichListModel : public QAbstractTableModel {
     void ClearAll();
     // Every row gone; the column captions stay.
     void ClearRows();
-    // Puts the rows into the given order (order[i] is the old index of the new row i).
+    // Puts the rows into the given order (order[i] is the old index of the new row i); anything but a
+    // permutation of the rows is ignored.
     void Reorder(const std::vector<int>& order);
 
     // The background of a cell, or an invalid colour for the default one.

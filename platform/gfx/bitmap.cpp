@@ -81,8 +81,10 @@ QImage Bitmap::ToImage() const {
 }
 
 void Bitmap::Assign(const QImage& image, PixelFormat format) {
-    format_ = format == PixelFormat::pf32bit ? PixelFormat::pf32bit : PixelFormat::pf24bit;
+    // Sized first: a picture over the limits throws before the format changes, so the rows keep matching it.
     SetSize(image.width(), image.height());
+    const PixelFormat wanted = format == PixelFormat::pf32bit ? PixelFormat::pf32bit : PixelFormat::pf24bit;
+    if (wanted != format_) SetPixelFormat(wanted);
     QImage source = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < height_; ++y) {
         const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));

@@ -59,10 +59,6 @@ void PictureRegistry::Register(const QString& extension, const QString& descript
     Formats().push_back({extension, description, std::move(factory)});
 }
 
-bool PictureRegistry::Knows(const QString& extension) {
-    return Find(extension) != nullptr;
-}
-
 std::unique_ptr<Graphic> PictureRegistry::Create(const std::filesystem::path& path) {
     const Format* format = Find(ExtensionOf(path));
     if (!format)

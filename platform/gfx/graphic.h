@@ -59,7 +59,6 @@ class PictureRegistry {
     using Factory = std::function<std::unique_ptr<Graphic>()>;
 
     static void Register(const QString& extension, const QString& description, Factory factory);
-    static bool Knows(const QString& extension);
     // A new, empty graphic of the class registered for the file's extension; EInvalidGraphic when none is.
     static std::unique_ptr<Graphic> Create(const std::filesystem::path& path);
     // Creates the graphic for the file's extension and loads the file into it.

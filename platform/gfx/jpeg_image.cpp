@@ -78,7 +78,7 @@ std::string Decode(const std::vector<uint8_t>& bytes, QImage& image) {
     JSAMPARRAY rows =
         (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
                                   info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
-    // Adobe writes inverted CMYK.
+    // Files with the APP14 colour-transform marker store CMYK inverted.
     const bool inverted = cmyk && info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
         const int y = static_cast<int>(info.output_scanline);

@@ -14,7 +14,6 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 
     Rect Offset(int dx, int dy) const { return {Left + dx, Top + dy, Right + dx, Bottom + dy}; }
-    Rect Inflate(int dx, int dy) const { return {Left - dx, Top - dy, Right + dx, Bottom + dy}; }
 };
 
 // The common part of a and b, or (0, 0, 0, 0) when they do not meet.

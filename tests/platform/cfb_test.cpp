@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/bytes.h"
 #include "platform/cfb.h"
 
 namespace {
@@ -9,18 +10,6 @@ std::string Pattern(size_t n, int seed) {
     for (size_t i = 0; i < n; ++i)
         s[i] = static_cast<char>((i * 31 + static_cast<size_t>(seed)) % 251);
     return s;
-}
-
-void Put32(std::string& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b[at + static_cast<size_t>(i)] = static_cast<char>(v >> (8 * i));
-}
-
-uint32_t Get32(const std::string& b, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = v << 8 | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
-    return v;
 }
 
 } // namespace
@@ -60,21 +49,21 @@ TEST(Cfb, ReadsVersion4Files) {
     std::string head = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     file.replace(0, 8, head);
     file[24] = 0x3E, file[26] = 4, file[28] = '\xFE', file[29] = '\xFF', file[30] = 12, file[32] = 6;
-    Put32(file, 44, 1);
-    Put32(file, 48, 1);
-    Put32(file, 56, 4096);
-    Put32(file, 60, 0xFFFFFFFE);
-    Put32(file, 68, 0xFFFFFFFE);
-    Put32(file, 76, 0);
+    Set32(file, 44, 1);
+    Set32(file, 48, 1);
+    Set32(file, 56, 4096);
+    Set32(file, 60, 0xFFFFFFFE);
+    Set32(file, 68, 0xFFFFFFFE);
+    Set32(file, 76, 0);
     for (size_t i = 80; i < 512; i += 4)
-        Put32(file, i, 0xFFFFFFFF);
+        Set32(file, i, 0xFFFFFFFF);
     size_t fat = s;
     for (size_t i = 0; i < s / 4; ++i)
-        Put32(file, fat + 4 * i, 0xFFFFFFFF);
-    Put32(file, fat, 0xFFFFFFFD);
-    Put32(file, fat + 4, 0xFFFFFFFE);
-    Put32(file, fat + 8, 3);
-    Put32(file, fat + 12, 0xFFFFFFFE);
+        Set32(file, fat + 4 * i, 0xFFFFFFFF);
+    Set32(file, fat, 0xFFFFFFFD);
+    Set32(file, fat + 4, 0xFFFFFFFE);
+    Set32(file, fat + 8, 3);
+    Set32(file, fat + 12, 0xFFFFFFFE);
     auto entry = [&](size_t index, const std::u16string& name, uint8_t type, uint32_t child, uint32_t start,
                      uint32_t size) {
         size_t e = 2 * s + 128 * index;
@@ -82,11 +71,11 @@ TEST(Cfb, ReadsVersion4Files) {
             file[e + 2 * i] = static_cast<char>(name[i]);
         file[e + 64] = static_cast<char>(2 * (name.size() + 1));
         file[e + 66] = static_cast<char>(type);
-        Put32(file, e + 68, 0xFFFFFFFF);
-        Put32(file, e + 72, 0xFFFFFFFF);
-        Put32(file, e + 76, child);
-        Put32(file, e + 116, start);
-        Put32(file, e + 120, size);
+        Set32(file, e + 68, 0xFFFFFFFF);
+        Set32(file, e + 72, 0xFFFFFFFF);
+        Set32(file, e + 76, child);
+        Set32(file, e + 116, start);
+        Set32(file, e + 120, size);
     };
     entry(0, u"Root Entry", 5, 1, 0xFFFFFFFE, 0);
     entry(1, u"Workbook", 2, 0xFFFFFFFF, 2, 5000);
@@ -103,25 +92,25 @@ TEST(Cfb, CorruptFilesFailWithAnErrorNeverACrash) {
     // A FAT whose chain points back on itself.
     std::string cyclic = good;
     uint32_t fatSector = Get32(good, 76);
-    Put32(cyclic, 512 + 512 * fatSector + 4 * 1, 0);
+    Set32(cyclic, 512 + 512 * fatSector + 4 * 1, 0);
     EXPECT_THROW(CompoundFileReader(cyclic).ReadStream("Workbook"), CfbError);
 
     // A directory entry that is its own sibling.
     std::string looped = good;
     uint32_t dir = Get32(good, 48);
-    Put32(looped, 512 + 512 * dir + 128 + 68, 1);
+    Set32(looped, 512 + 512 * dir + 128 + 68, 1);
     EXPECT_THROW(CompoundFileReader{looped}, CfbError);
 
     // An unused directory entry with a name length beyond the entry.
     std::string unused = good;
-    Put32(unused, 512 + 512 * dir + 128 * 3 + 64, 0xFFFF);
+    Set32(unused, 512 + 512 * dir + 128 * 3 + 64, 0xFFFF);
     EXPECT_EQ(CompoundFileReader(unused).ReadStream("Small"), Pattern(100, 7));
 
     // A stream size far beyond the file.
     std::string huge = good;
     for (size_t e = 0; e < 4; ++e) {
         size_t at = 512 + 512 * dir + 128 * e;
-        if (huge[at] == 'W') Put32(huge, at + 120, 0x7FFFFFFF);
+        if (huge[at] == 'W') Set32(huge, at + 120, 0x7FFFFFFF);
     }
     EXPECT_THROW(CompoundFileReader(huge).ReadStream("Workbook"), CfbError);
 

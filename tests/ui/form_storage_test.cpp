@@ -336,6 +336,7 @@ TEST(FormStorageText, WordsAndScreens) {
     EXPECT_EQ(WordPosition(2, " ab  cd", " "), 6);
     EXPECT_EQ(WordPosition(3, " ab  cd", " "), 0);
     EXPECT_EQ(WordCount("", " "), 0);
+    EXPECT_EQ(WordCount(",,10,,20 30,", " ,"), 3);
     EXPECT_EQ(ScreenSuffix({1024, 768}), "(1024x768)");
 
     const QList<QRect> screens = {QRect(0, 0, 1920, 1040), QRect(1920, 0, 1280, 984)};

@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QWheelEvent>
+#include <limits>
 
 #include "ui/gauge_bar.h"
 
@@ -145,4 +146,19 @@ TEST(GaugeBar, WheelNotchesStepAndFineStepsAccumulate) {
     Wheel(g.bar, 40);
     Wheel(g.bar, -240);
     EXPECT_EQ(g.bar.Position(), 101); // 40 - 240 = -200: one notch down, 80 left over
+}
+
+TEST(GaugeBar, FullIntegerRangePlacesTheHandleAndStepsWithoutOverflow) {
+    GaugeBar bar;
+    bar.resize(192, 8);
+    bar.SetMin(std::numeric_limits<int>::min());
+    bar.SetMax(std::numeric_limits<int>::max());
+    bar.SetSmallChange(std::numeric_limits<int>::max());
+    bar.SetPosition(0);
+    const Rect track = bar.ClientRect();
+    const Rect middle = bar.GetHandleRect();
+    EXPECT_NEAR((middle.Left + middle.Right) / 2, (track.Left + track.Right) / 2, 1);
+    Wheel(bar, 240);
+    EXPECT_EQ(bar.Position(), std::numeric_limits<int>::max());
+    EXPECT_EQ(bar.GetHandleRect().Right, bar.ClientRect().Right - bar.GetButtonSize());
 }

@@ -195,6 +195,17 @@ TEST(RichListView, BrokenComparatorsStillGiveEveryRowOnce) {
     }
 }
 
+TEST(RichListView, ReorderTakesOnlyAPermutationOfTheRows) {
+    Tested t;
+    Fill(t.list, {{"x", "0"}, {"y", "1"}, {"z", "2"}});
+    t.list.Model().Reorder({0, 0, 1});
+    t.list.Model().Reorder({0, 1, 3});
+    t.list.Model().Reorder({-1, 1, 2});
+    EXPECT_EQ(Column(t.list, 1), QStringList({"0", "1", "2"}));
+    t.list.Model().Reorder({2, 0, 1});
+    EXPECT_EQ(Column(t.list, 1), QStringList({"2", "0", "1"}));
+}
+
 TEST(RichListView, CustomAndRawComparesReceiveTheComparedColumn) {
     Tested t;
     Fill(t.list, {{"a", "3"}, {"b", "1"}, {"c", "2"}});
