@@ -214,8 +214,13 @@ void XLSRead::Parse(std::string_view stream) {
     }
     if (offsets.empty()) offsets.push_back(0);
     sheets_.resize(offsets.size());
-    for (size_t i = 0; i < offsets.size(); ++i)
-        ReadSheet(stream, offsets[i], sheets_[i]);
+    // Sheets of a sound file do not overlap; sheet records all pointing into one long sheet would
+    // otherwise rescan it once each.
+    size_t scanned = 0;
+    for (size_t i = 0; i < offsets.size(); ++i) {
+        scanned += ReadSheet(stream, offsets[i], sheets_[i]) - offsets[i];
+        if (scanned > 2 * stream.size()) throw XLSError("The workbook's sheets overlap");
+    }
 }
 
 void XLSRead::ReadSST(std::string_view stream, size_t pos) {
@@ -263,7 +268,7 @@ QString XLSRead::ReadText(std::string_view data, size_t at, bool shortCount) con
     return DecodeText(data.substr(at, count));
 }
 
-void XLSRead::ReadSheet(std::string_view stream, size_t pos, Cells& cells) const {
+size_t XLSRead::ReadSheet(std::string_view stream, size_t pos, Cells& cells) const {
     Record r;
     if (pos >= stream.size() || !RecordAt(stream, pos, r) || !IsBOF(r.id)) throw XLSError("File has no data");
     int depth = 0; // embedded substreams (charts) carry no cells of this sheet
@@ -273,7 +278,7 @@ void XLSRead::ReadSheet(std::string_view stream, size_t pos, Cells& cells) const
             continue;
         }
         if (r.id == kEOF) {
-            if (depth-- == 0) return;
+            if (depth-- == 0) return r.next;
             continue;
         }
         if (depth > 0) continue;
@@ -319,9 +324,10 @@ void XLSRead::ReadSheet(std::string_view stream, size_t pos, Cells& cells) const
             if (type == 2) put(col, ErrorCodeText(Get8(d, 8)));
             if (type == 3) put(col, QString());
             if (type != 0) break;
-            // The text follows in a STRING record, after a shared or array formula record if any.
+            // The text follows in a STRING record, after a shared, array or table formula record if any.
             Record s;
-            for (size_t next = r.next; RecordAt(stream, next, s); next = s.next) {
+            size_t next = r.next;
+            for (int skipped = 0; skipped <= 1 && RecordAt(stream, next, s); ++skipped, next = s.next) {
                 if (s.id == 0x04BC || s.id == 0x0221 || s.id == 0x0236) continue;
                 if (s.id == kString) put(col, ReadText(s.data, 0));
                 break;
@@ -332,4 +338,5 @@ void XLSRead::ReadSheet(std::string_view stream, size_t pos, Cells& cells) const
             break;
         }
     }
+    return pos;
 }

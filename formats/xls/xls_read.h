@@ -43,7 +43,8 @@ class XLSRead {
 
     void Parse(std::string_view stream);
     void ReadSST(std::string_view stream, size_t pos);
-    void ReadSheet(std::string_view stream, size_t pos, Cells& cells) const;
+    // Reads one sheet's cells; returns where its records end.
+    size_t ReadSheet(std::string_view stream, size_t pos, Cells& cells) const;
     QString ReadText(std::string_view data, size_t at, bool shortCount = false) const;
 
     bool open_ = false;

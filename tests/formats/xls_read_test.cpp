@@ -201,3 +201,29 @@ TEST(XlsRead, DamagedWorkbooksFailCleanly) {
         }
     }
 }
+
+// Many sheet records pointing at one long sheet must not make the reader rescan it once each.
+TEST(XlsRead, SheetRecordsSharingOneSheetAreRefused) {
+    auto stream = [](int sheetRecords) {
+        std::string globals = Bof(5);
+        std::vector<size_t> offsetAt;
+        for (int i = 0; i < sheetRecords; ++i) {
+            offsetAt.push_back(globals.size() + 4);
+            globals += Rec(0x0085, std::string(4, '\0') + Bytes({0, 0, 1, 0, 'S'}));
+        }
+        globals += Rec(0x000A, "");
+        for (size_t at : offsetAt)
+            Set32(globals, at, static_cast<uint32_t>(globals.size()));
+        std::string sheet = Bof(0x10);
+        for (uint16_t row = 0; row < 1000; ++row)
+            sheet += Rec(0x0203, Cell(row, 0, std::string(8, '\0')));
+        return globals + sheet + Rec(0x000A, "");
+    };
+    EXPECT_EQ(ReadBytes(stream(1)).SheetCount(), 1);
+    try {
+        ReadBytes(stream(5000));
+        FAIL() << "overlapping sheets were read";
+    } catch (const XLSError& error) {
+        EXPECT_STREQ(error.what(), "The workbook's sheets overlap");
+    }
+}
