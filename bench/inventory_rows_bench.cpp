@@ -18,7 +18,7 @@ constexpr int kRows = 10000;
 // A shown window with the shipped colour table and no master list.
 struct BenchWindow {
     BenchWindow() {
-        SetDataDir(std::filesystem::path(__FILE__).parent_path().parent_path() / "data");
+        SetDataDir(ShippedDataCopy());
         Forms forms;
         forms.addPart = new AddPartDialog(&window);
         window.SetForms(forms);

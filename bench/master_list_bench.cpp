@@ -17,10 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path ShippedData() {
-    return fs::path(__FILE__).parent_path().parent_path() / "data";
-}
-
 // A data folder holding a generated master list of the given size, sorted by description.
 fs::path GeneratedData(int lines) {
     fs::path dir = fs::temp_directory_path() / ("tessarin-bench-" + std::to_string(lines));
@@ -37,7 +33,7 @@ fs::path GeneratedData(int lines) {
 // The main window with the real list loaded once for the query benchmarks.
 MainWindow& LoadedWindow() {
     static MainWindow* window = [] {
-        SetDataDir(ShippedData());
+        SetDataDir(ShippedDataCopy());
         auto* created = new MainWindow;
         created->LoadMasterList(false);
         return created;
@@ -46,7 +42,7 @@ MainWindow& LoadedWindow() {
 }
 
 void LoadRealList(benchmark::State& state) {
-    SetDataDir(ShippedData());
+    SetDataDir(ShippedDataCopy());
     MainWindow window;
     for (auto _ : state)
         window.LoadMasterList(false);
@@ -64,7 +60,7 @@ void LoadGeneratedList(benchmark::State& state) {
 BENCHMARK(LoadGeneratedList)->Unit(benchmark::kMillisecond);
 
 void StartUpToFilledWindow(benchmark::State& state) {
-    SetDataDir(ShippedData());
+    SetDataDir(ShippedDataCopy());
     for (auto _ : state) {
         MainWindow window;
         window.show();

@@ -1,9 +1,11 @@
 #include "support/bench_main.h"
 
+#include "platform/fs.h"
 #include "platform/ui.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 namespace {
 
@@ -25,4 +27,21 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
+}
+
+const std::filesystem::path& ShippedDataCopy() {
+    struct Copy {
+        std::filesystem::path dir =
+            std::filesystem::temp_directory_path() / ("tessarin-bench-data-" + std::to_string(::getpid()));
+        Copy() {
+            SeedDataDir(dir,
+                        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data");
+        }
+        ~Copy() {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        }
+    };
+    static Copy copy;
+    return copy.dir;
 }
