@@ -330,7 +330,9 @@ void HTTPClient::ReadResponseHeader() {
         return line;
     };
     StatusLine = std::string(Trim(nextLine()));
-    ReplyNumber = static_cast<int>(std::max<int64_t>(0, LeadingNumber(NthFieldByChar(StatusLine, ' ', 2))));
+    // Codes have three digits; a longer number must stay a failure rather than wrap into a success.
+    ReplyNumber =
+        static_cast<int>(std::clamp<int64_t>(LeadingNumber(NthFieldByChar(StatusLine, ' ', 2)), 0, 999));
     for (;;) {
         const std::string line = nextLine();
         if (line == "\n" || line == "\r\n") break;

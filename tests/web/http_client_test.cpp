@@ -258,6 +258,24 @@ TEST(HttpClientLoopback, ErrorReplyBodyIsStored) {
     EXPECT_EQ(FileText(dir / "b"), "no such page");
 }
 
+TEST(HttpClientLoopback, OverlongStatusNumberStaysAFailure) {
+    // 2^32 + 200 and 2^31 + 404 must not wrap into a success or below zero.
+    for (const char* status : {"4294967496", "2147484052"}) {
+        LoopbackServer server([status](int fd, const std::string&) {
+            SendAll(fd, std::string("HTTP/1.0 ") + status + " Odd\r\n\r\nnot the data");
+        });
+        TestClient client;
+        bool succeeded = false;
+        int failure = 0;
+        client.OnSuccess = [&](int) { succeeded = true; };
+        client.OnFailure = [&](int code) { failure = code; };
+        client.Get("http://" + server.authority() + "/");
+        EXPECT_FALSE(succeeded) << status;
+        EXPECT_GT(failure, 399) << status;
+        EXPECT_GT(client.ReplyNumber, 299) << status;
+    }
+}
+
 TEST(HttpClientLoopback, BrokenRepliesFailCleanly) {
     LoopbackServer midHeader(
         [](int fd, const std::string&) { SendAll(fd, "HTTP/1.0 200 OK\r\nContent-Le"); });
