@@ -2,12 +2,11 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "platform/gfx/sys_colors.h"
+#include "ui/owner_draw_combo.h"
 
 namespace {
 
@@ -295,13 +294,7 @@ void zcColorComboBox::UserChose(int index) {
 }
 
 void zcColorComboBox::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    option.currentText.clear();
-    painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    if (currentIndex() < 0) return;
-    const QRect field =
-        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    PaintItem(painter, field, currentText(), value_, options_, palette().color(QPalette::Text));
+    PaintOwnerDrawCombo(*this, [this](QPainter& painter, const QRect& field) {
+        PaintItem(painter, field, currentText(), value_, options_, palette().color(QPalette::Text));
+    });
 }

@@ -1,10 +1,9 @@
 #include "ui/zc_font_combo_box.h"
+#include "ui/owner_draw_combo.h"
 
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
-#include <QStyleOptionComboBox>
-#include <QStylePainter>
 #include <QStyledItemDelegate>
 #include <algorithm>
 
@@ -180,14 +179,7 @@ void zcFontComboBox::Changed() {
 }
 
 void zcFontComboBox::paintEvent(QPaintEvent*) {
-    QStylePainter painter(this);
-    QStyleOptionComboBox option;
-    initStyleOption(&option);
-    option.currentText.clear();
-    painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    if (currentIndex() < 0) return;
-    const QRect field =
-        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
-    painter.setPen(palette().color(QPalette::Text));
-    PaintItem(painter, field, name_, itemData(currentIndex()).toInt());
+    PaintOwnerDrawCombo(*this, [this](QPainter& painter, const QRect& field) {
+        PaintItem(painter, field, name_, itemData(currentIndex()).toInt());
+    });
 }
