@@ -136,6 +136,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void About1Click();
 
     // The part picture (main_window_picture.cpp).
+    PictureFolders PartPictureFolders() const;
     void legolistClick();
     void sbScaleChange();
     void Image1DblClick();

@@ -105,12 +105,16 @@ void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& k
     Label8->setText(kind);
 }
 
+PictureFolders MainWindow::PartPictureFolders() const {
+    return {Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
+}
+
 void MainWindow::legolistClick() {
     RichListView* list = legolist2->isHidden() ? legolist : legolist2;
     const int row = list->SelectedRow();
     if (row < 0) return;
     const QString part = list->GetCellText(0, row);
-    const PictureFolders folders{Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
+    const PictureFolders folders = PartPictureFolders();
     LDrawDirectory = folders.ldraw;
 
     const PictureChoice choice = chooser_.Choose(folders, part);

@@ -2,6 +2,7 @@
 #include "ui/owner_draw_combo.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
 #include <QPainter>
 #include <QStyledItemDelegate>
@@ -134,11 +135,21 @@ zcFontComboBox::zcFontComboBox(QWidget* parent, std::vector<FontFacts> fonts)
 }
 
 void zcFontComboBox::SetFontName(const QString& name) {
-    const int index = name.isEmpty() ? -1 : findText(name, Qt::MatchFixedString);
+    const int index = IndexOf(name);
     setCurrentIndex(index);
     name_ = index < 0 ? QString() : name;
     update();
     Changed();
+}
+
+int zcFontComboBox::IndexOf(const QString& name) const {
+    if (name.isEmpty()) return -1;
+    if (const int index = findText(name, Qt::MatchFixedString); index >= 0) return index;
+    // A font of another system (Times New Roman) stands for the family the font database puts in its place,
+    // when that is not merely the family of any unknown name.
+    static const QString unknown = QFontInfo(QFont(QStringLiteral("Tessarin no such font"))).family();
+    const QString substitute = QFontInfo(QFont(name)).family();
+    return substitute == unknown ? -1 : findText(substitute, Qt::MatchFixedString);
 }
 
 void zcFontComboBox::SetFontOptions(int options) {
@@ -167,7 +178,7 @@ void zcFontComboBox::Rebuild() {
         for (const FontFacts* font : kept)
             addItem(font->name, font->type);
     }
-    const int index = previous.isEmpty() ? -1 : findText(previous, Qt::MatchFixedString);
+    const int index = IndexOf(previous);
     setCurrentIndex(index);
     name_ = index < 0 ? QString() : previous;
     rebuilding_ = false;

@@ -43,7 +43,8 @@ class zcFontComboBox : public QComboBox {
     explicit zcFontComboBox(QWidget* parent = nullptr, std::vector<FontFacts> fonts = InstalledFonts());
 
     QString FontName() const { return name_; }
-    // Chooses the listed font equal to name ignoring case and shows name; no match leaves nothing chosen.
+    // Chooses the listed font equal to name ignoring case (or the listed family the font database substitutes
+    // for it) and shows name; no match leaves nothing chosen.
     void SetFontName(const QString& name);
     int FontOptions() const { return options_; }
     void SetFontOptions(int options);
@@ -62,6 +63,7 @@ class zcFontComboBox : public QComboBox {
   private:
     void Rebuild();
     void Changed();
+    int IndexOf(const QString& name) const;
 
     std::vector<FontFacts> fonts_;
     int options_ = 0;
