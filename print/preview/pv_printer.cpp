@@ -3,6 +3,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/print/pdf_file_device.h"
 #include "platform/print/printer_device.h"
@@ -24,6 +25,18 @@ std::unique_ptr<PrintDevice> DefaultDevice(const QString& name, const std::files
 template <size_t N> int Ordinal(const int (&codes)[N], int code) {
     const auto at = std::find(std::begin(codes), std::end(codes), code);
     return at == std::end(codes) ? 0 : static_cast<int>(at - std::begin(codes));
+}
+
+// The sheet a print device is given: the paper's code only where the code's standard sheet is the size
+// the preview shows (B5's code stands for a larger sheet), else the exact size.
+Paper DevicePaper(PvPaperSize paper, PvPoint customInches) {
+    const PvPoint inches = paper == Custom ? customInches : GetPaperSize(paper);
+    const QSizeF size(double(inches.X), double(inches.Y));
+    const int code = PaperCode(paper);
+    const QSizeF standard = QPageSize(QPageSize::id(code)).size(QPageSize::Inch);
+    const bool same = code > 0 && std::abs(standard.width() - size.width()) < 0.02 &&
+                      std::abs(standard.height() - size.height()) < 0.02;
+    return {same ? code : 0, size};
 }
 
 constexpr int kDuplexCodes[] = {1, 3, 2};
@@ -97,8 +110,7 @@ PrintDevice* PvPrinter::Probe() const {
     if (!probe_) {
         probe_ = MakeDevice(printerName_, {});
         if (probe_) {
-            const PvPoint inches = paper_ == Custom ? customInches_ : GetPaperSize(paper_);
-            probe_->SetPaper({PaperCode(paper_), QSizeF(double(inches.X), double(inches.Y))});
+            probe_->SetPaper(DevicePaper(paper_, customInches_));
             probe_->SetOrientation(Orientation() == pvLandscape ? PrintOrientation::Landscape
                                                                 : PrintOrientation::Portrait);
         }
@@ -158,8 +170,7 @@ bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {
     // Two pages share a sheet side by side: the sheet turns.
     const bool turned = pagesPerSheet == pvTwoPage;
     const bool landscape = (Orientation() == pvLandscape) != turned;
-    const PvPoint inches = paper_ == Custom ? customInches_ : GetPaperSize(paper_);
-    device_->SetPaper({PaperCode(paper_), QSizeF(double(inches.X), double(inches.Y))});
+    device_->SetPaper(DevicePaper(paper_, customInches_));
     device_->SetOrientation(landscape ? PrintOrientation::Landscape : PrintOrientation::Portrait);
     device_->SetTitle(Title);
     ApplyMode();
