@@ -160,9 +160,12 @@ PvGraphic PvGraphic::Make(QImage image) {
     PvGraphic graphic;
     graphic.image = Compact(std::move(image));
     const QImage& stored = graphic.image;
-    const size_t bytes = static_cast<size_t>(stored.sizeInBytes());
-    graphic.hash =
-        Combine({Hash(stored.width()), Hash(stored.height()), qHashBits(stored.constBits(), bytes)});
+    // Row by row: the padding at the end of each row holds whatever was there.
+    const size_t rowBytes = static_cast<size_t>(stored.width()) * static_cast<size_t>(stored.depth()) / 8;
+    size_t hash = Combine({Hash(stored.width()), Hash(stored.height())});
+    for (int y = 0; y < stored.height(); ++y)
+        hash = Combine({hash, qHashBits(stored.constScanLine(y), rowBytes)});
+    graphic.hash = hash;
     return graphic;
 }
 

@@ -1,4 +1,5 @@
 #include <QImage>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include "platform/stream.h"
@@ -77,6 +78,16 @@ TEST(PvResources, PicturesAreSharedByContentOnlyWhenComparing) {
     PvRef<PvGraphic> rd = table.Graphics.Add(PvGraphic::Make(b), false);
     EXPECT_EQ(table.Graphics.Count(), 3) << "without comparing every picture is stored";
     EXPECT_EQ(ra->image.format(), QImage::Format_RGB888) << "opaque pictures are kept at three bytes a pixel";
+
+    // Rows of three RGB pixels end in three unused bytes, whatever they hold.
+    uchar first[24] = {}, second[24] = {};
+    std::fill(std::begin(second), std::end(second), uchar(0xAB));
+    for (uchar* rows : {first, second})
+        for (int i = 0; i < 9; ++i)
+            rows[i] = rows[12 + i] = uchar(i * 20);
+    const QImage padded1(first, 3, 2, 12, QImage::Format_RGB888),
+        padded2(second, 3, 2, 12, QImage::Format_RGB888);
+    EXPECT_EQ(PvGraphic::Make(padded1).hash, PvGraphic::Make(padded2).hash);
 }
 
 TEST(PvResources, ListsRoundTripThroughTheirStreamForms) {
