@@ -2,7 +2,6 @@
 
 #include <QAbstractItemView>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <algorithm>
 
 #include "platform/gfx/sys_colors.h"
@@ -213,26 +212,6 @@ void PaintItem(QPainter& painter, QRect rect, const QString& name, int32_t value
     painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, name);
 }
 
-class ColorItemDelegate : public QStyledItemDelegate {
-  public:
-    explicit ColorItemDelegate(zcColorComboBox* box) : QStyledItemDelegate(box), box_(box) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        PaintItem(*painter, option.rect, index.data().toString(), index.data(Qt::UserRole).toInt(),
-                  box_->ColorOptions(),
-                  option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(),
-                std::max(option.fontMetrics.height(), 9)};
-    }
-
-  private:
-    zcColorComboBox* box_;
-};
-
 } // namespace
 
 std::span<const NamedColor> NamedColors() {
@@ -241,7 +220,13 @@ std::span<const NamedColor> NamedColors() {
 
 zcColorComboBox::zcColorComboBox(QWidget* parent) : QComboBox(parent) {
     setMaxVisibleItems(8);
-    setItemDelegate(new ColorItemDelegate(this));
+    setItemDelegate(new OwnerDrawDelegate(
+        this,
+        [this](QPainter& painter, const QRect& rect, const QModelIndex& index, const QColor& text) {
+            PaintItem(painter, rect, index.data().toString(), index.data(Qt::UserRole).toInt(), options_,
+                      text);
+        },
+        9));
     connect(this, &QComboBox::activated, this, &zcColorComboBox::UserChose);
     Rebuild();
 }

@@ -5,7 +5,6 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
-#include <QStyledItemDelegate>
 #include <algorithm>
 
 namespace {
@@ -53,22 +52,6 @@ void PaintItem(QPainter& painter, const QRect& rect, const QString& name, int ty
     painter.drawText(rect.adjusted(2 + 12 + 4, 0, 0, 0),
                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, name);
 }
-
-class FontItemDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        PaintItem(*painter, option.rect, index.data().toString(), index.data(Qt::UserRole).toInt());
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width(),
-                std::max({option.fontMetrics.height(), 9, 12})};
-    }
-};
 
 // The font database has no family class; the name and pitch tell it the way font menus usually do.
 FontFacts::Family FamilyOf(const QString& name, bool fixedPitch, bool symbol) {
@@ -126,7 +109,12 @@ bool zcFontComboBox::Passes(const FontFacts& font, int options) {
 zcFontComboBox::zcFontComboBox(QWidget* parent, std::vector<FontFacts> fonts)
     : QComboBox(parent), fonts_(std::move(fonts)) {
     setMaxVisibleItems(8);
-    setItemDelegate(new FontItemDelegate(this));
+    setItemDelegate(new OwnerDrawDelegate(
+        this,
+        [](QPainter& painter, const QRect& rect, const QModelIndex& index, const QColor&) {
+            PaintItem(painter, rect, index.data().toString(), index.data(Qt::UserRole).toInt());
+        },
+        12));
     connect(this, &QComboBox::activated, this, [this](int index) {
         name_ = itemText(index);
         Changed();

@@ -2,7 +2,6 @@
 #include "ui/owner_draw_combo.h"
 
 #include <QPainter>
-#include <QStyledItemDelegate>
 
 namespace {
 
@@ -49,28 +48,15 @@ void PaintItem(QPainter& painter, const QRect& rect, const QString& text, PvPrev
     painter.drawText(rect.adjusted(24, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }
 
-class ItemDelegate : public QStyledItemDelegate {
-  public:
-    explicit ItemDelegate(PvPropertyComboBox* box) : QStyledItemDelegate(box), box_(box) {}
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const bool selected = option.state & QStyle::State_Selected;
-        painter->fillRect(option.rect, option.palette.color(selected ? QPalette::Highlight : QPalette::Base));
-        painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
-        PaintItem(*painter, option.rect, index.data().toString(), box_->PreviewProperty());
-    }
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-        return {QStyledItemDelegate::sizeHint(option, index).width() + 24, 20};
-    }
-
-  private:
-    PvPropertyComboBox* box_;
-};
-
 } // namespace
 
 PvPropertyComboBox::PvPropertyComboBox(QWidget* parent) : QComboBox(parent) {
-    setItemDelegate(new ItemDelegate(this));
+    setItemDelegate(new OwnerDrawDelegate(
+        this,
+        [this](QPainter& painter, const QRect& rect, const QModelIndex& index, const QColor&) {
+            PaintItem(painter, rect, index.data().toString(), property_);
+        },
+        20, 24));
     connect(this, &QComboBox::activated, this, &PvPropertyComboBox::Chose);
 }
 
