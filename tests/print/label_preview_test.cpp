@@ -1,9 +1,11 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QSpinBox>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "label_test_rows.h"
+#include "platform/ui.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "print/preview/pv_preview.h"
@@ -69,4 +71,27 @@ TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
     rows.rows.assign(6, rows.rows.front());
     LayOut("L7163_Address", 1, preview, maker);
     EXPECT_EQ(preview.PvPreview1->Pages().Resources.Graphics.Count(), 1);
+}
+
+TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
+    TestLabelRows rows = TestLabelRows::Numbered(3);
+    LabelPreview preview;
+    LabelMaker maker(rows, preview);
+    maker.ComboBox2->setCurrentText("L7160_Address");
+    int pictures = -1;
+    // The preview lays its labels out once it is up, letting events through; look when it is done.
+    std::function<void()> look = [&] {
+        if (!preview.isVisible() || BusyGuard::IsBusy() ||
+            preview.PvPreview1->Pages().Resources.Graphics.Count() == 0) {
+            QTimer::singleShot(1, look);
+            return;
+        }
+        pictures = preview.PvPreview1->Pages().Resources.Graphics.Count();
+        preview.reject();
+    };
+    QTimer::singleShot(0, look);
+    maker.BitBtn2Click();
+    EXPECT_EQ(pictures, 3);
+    EXPECT_EQ(preview.PvLabelPrinter1.TemplateInfo()->Name, "L7160_Address");
+    EXPECT_EQ(maker.result(), QDialog::Accepted);
 }
