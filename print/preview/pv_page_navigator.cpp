@@ -101,10 +101,11 @@ QIcon Glyph(PvNavigateBtn button) {
 PvPageNavigator::PvPageNavigator(QWidget* parent) : QWidget(parent) {
     for (int i = 0; i < kNavigateButtons; ++i) {
         const auto button = static_cast<PvNavigateBtn>(i);
-        buttons_[i] = new QToolButton(this);
-        buttons_[i]->setIcon(Glyph(button));
-        buttons_[i]->setToolTip(QString::fromLatin1(kHints[i]));
-        connect(buttons_[i], &QToolButton::clicked, this, [this, button] { Click(button); });
+        auto* tool = new QToolButton(this);
+        tool->setIcon(Glyph(button));
+        tool->setToolTip(QString::fromLatin1(kHints[i]));
+        connect(tool, &QToolButton::clicked, this, [this, button] { Click(button); });
+        buttons_[static_cast<size_t>(i)] = tool;
     }
     Relayout();
     RefreshButtons();
@@ -119,7 +120,7 @@ void PvPageNavigator::ApplyHints() {
     for (int i = 0; i < kNavigateButtons; ++i) {
         QString hint = QString::fromLatin1(kHints[i]);
         if (OnGetButtonHint) OnGetButtonHint(static_cast<PvNavigateBtn>(i), hint);
-        buttons_[i]->setToolTip(showHints_ ? hint : QString());
+        Button(i)->setToolTip(showHints_ ? hint : QString());
     }
 }
 
@@ -184,11 +185,11 @@ void PvPageNavigator::Relayout() {
     const int y = std::max(0, (height() - ButtonHeight) / 2);
     for (int i = 0, previousGroup = -1; i < kNavigateButtons; ++i) {
         if (!(VisibleButtons & (1 << i))) {
-            buttons_[i]->setGeometry(width() + 10, y, ButtonWidth, ButtonHeight);
+            Button(i)->setGeometry(width() + 10, y, ButtonWidth, ButtonHeight);
             continue;
         }
         if (GroupButtons && previousGroup >= 0 && GroupOf(i) != previousGroup) x += GroupSpacing;
-        buttons_[i]->setGeometry(x, y, ButtonWidth, ButtonHeight);
+        Button(i)->setGeometry(x, y, ButtonWidth, ButtonHeight);
         x += ButtonWidth;
         previousGroup = GroupOf(i);
     }
@@ -205,12 +206,12 @@ void PvPageNavigator::RefreshButtons() {
         button->setEnabled(preview != nullptr);
     if (!preview) return;
     const int page = preview->CurrentPage(), count = preview->PageCount();
-    buttons_[pvFirstPage]->setEnabled(page > 1);
-    buttons_[pvPrevPage]->setEnabled(page > 1);
-    buttons_[pvNextPage]->setEnabled(page < count);
-    buttons_[pvLastPage]->setEnabled(page < count);
-    buttons_[pvZoomIn]->setEnabled(preview->Zoom() < preview->MaxZoom());
-    buttons_[pvZoomOut]->setEnabled(preview->Zoom() > preview->MinZoom());
+    Button(pvFirstPage)->setEnabled(page > 1);
+    Button(pvPrevPage)->setEnabled(page > 1);
+    Button(pvNextPage)->setEnabled(page < count);
+    Button(pvLastPage)->setEnabled(page < count);
+    Button(pvZoomIn)->setEnabled(preview->Zoom() < preview->MaxZoom());
+    Button(pvZoomOut)->setEnabled(preview->Zoom() > preview->MinZoom());
 }
 
 void PvPageNavigator::PreviewNotice(int notice) {

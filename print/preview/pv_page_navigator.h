@@ -30,7 +30,7 @@ class PvPageNavigator : public QWidget, public PvLinkedControl {
   public:
     explicit PvPageNavigator(QWidget* parent = nullptr);
 
-    QToolButton* Button(PvNavigateBtn button) const { return buttons_[button]; }
+    QToolButton* Button(int button) const { return buttons_[static_cast<size_t>(button)]; }
     void Click(PvNavigateBtn button);
 
     bool AutoSize = false;

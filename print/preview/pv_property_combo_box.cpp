@@ -88,7 +88,7 @@ void PvPropertyComboBox::Chose(int index) {
     if (filling_ || !preview || index < 0) return;
     const QString item = itemText(index);
     if (property_ == pvPaperList) {
-        const int paper = PaperSizeNames().indexOf(item);
+        const qsizetype paper = PaperSizeNames().indexOf(item);
         if (paper >= 0) preview->SetPaperSize(static_cast<PvPaperSize>(paper));
     } else {
         preview->Printer().SetPrinterName(item);
