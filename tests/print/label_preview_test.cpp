@@ -42,6 +42,9 @@ TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
     Layout run = LayOut("L7163_Address", 1, preview, maker);
     EXPECT_EQ(run.pages, 1);
     EXPECT_EQ(run.pictures, 5);
+    // Kept as large as the label less the picture's 0.5 mm inset (3.9 x 1.5 in at 96 per inch), not 400 x
+    // 300.
+    EXPECT_EQ(preview.PvPreview1->Pages().Resources.Graphics.Items(0).image.size(), QSize(373, 143));
     run = LayOut("L7163_Address", 4, preview, maker);
     EXPECT_EQ(run.outlines, 8) << "positions 1-3 outlined and empty, rows 1-5 on 4-8";
     EXPECT_EQ(run.pictures, 5);

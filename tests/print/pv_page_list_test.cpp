@@ -66,6 +66,12 @@ TEST(PvPageList, RangesPrintInTheirOrderAndAreClampedToThePages) {
     EXPECT_EQ(PageShown(printed[0], {quarter.x(), 0}, 0.5), 2);
     EXPECT_EQ(PageShown(printed[0], {quarter.x(), quarter.y()}, 0.5), 4);
     EXPECT_EQ(PageShown(printed[1], {}, 0.5), 5);
+    // The sheet is the size the preview shows, also where the printer's code for the paper means another.
+    pages.PagesPerSheet = pvOnePage;
+    pages.SetPaperSize(B5);
+    printed.clear();
+    pages.PrintRange(1, 1);
+    EXPECT_EQ(printed[0].size(), QSize(346, 492)) << "6.92 x 9.84 in at 50 per inch";
     // Two pages turn the sheet and stand side by side.
     pages.PagesPerSheet = pvTwoPage;
     printed.clear();

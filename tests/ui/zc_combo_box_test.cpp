@@ -1,6 +1,9 @@
 #include <QColor>
+#include <QGuiApplication>
+#include <QPalette>
 #include <gtest/gtest.h>
 
+#include "platform/gfx/sys_colors.h"
 #include "ui/zc_color_combo_box.h"
 #include "ui/zc_font_combo_box.h"
 
@@ -33,6 +36,19 @@ TEST(zcColorComboBox, ListsTheNamedColoursAndTheirUserColours) {
     EXPECT_EQ(changes, 2);
     box.SetColorOptions(0);
     EXPECT_EQ(box.count(), 16) << "no group chosen means the standard group";
+}
+
+TEST(zcColorComboBox, SystemColoursComeFromTheClassicTableWhateverTheTheme) {
+    const QPalette before = QGuiApplication::palette();
+    QPalette dark = before;
+    dark.setColor(QPalette::Text, Qt::yellow);
+    dark.setColor(QPalette::Base, Qt::darkBlue);
+    QGuiApplication::setPalette(dark);
+    EXPECT_EQ(ClassicColorToRgb(clSystemColor | 8), qRgb(0, 0, 0)) << "window text";
+    EXPECT_EQ(ClassicColorToRgb(clWindow), qRgb(255, 255, 255));
+    EXPECT_EQ(ClassicColorToRgb(0x0000FF), qRgb(255, 0, 0));
+    EXPECT_NE(WinColorToRgb(clWindow), qRgb(255, 255, 255)) << "the themed colour follows the palette";
+    QGuiApplication::setPalette(before);
 }
 
 TEST(zcColorComboBox, ExtraColoursCarryTheirWebValuesDespiteTheirSpelling) {
