@@ -72,7 +72,7 @@ MergedRows MergeDuplicates(const RichListModel& list) {
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
-            sums[*it] += quantity;
+            sums[*it] = AddQuantities(sums[*it], quantity);
             repeated[*it] = true;
         }
     }
@@ -107,7 +107,7 @@ void MainWindow::AddInventoryRow(const QString& partNumber, const QString& descr
     invlist->Model().AppendRows(std::move(row));
     if (!Loading) SelectInventoryRow(InventoryRowCount() - 1);
     if (!quantity.isEmpty()) {
-        count_ += ParseQuantity(quantity).value_or(0);
+        count_ = AddQuantities(count_, ParseQuantity(quantity).value_or(0));
         Label5->setText(QString::number(count_));
     }
 }
@@ -162,7 +162,7 @@ QString MainWindow::CountText() const {
 void MainWindow::UpdateCount() {
     long long sum = 0;
     for (int row = 0; row < InventoryRowCount(); ++row)
-        sum += ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0);
+        sum = AddQuantities(sum, ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0));
     count_ = sum;
     Label5->setText(QString::number(count_));
 }
