@@ -27,6 +27,8 @@ QString ReadInventoryText(const QString& path) {
     std::optional<QString> read = ReadTextFile(file);
     if (!read) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
     QString text = std::move(*read);
+    // Checked before the Ctrl-Z cut: binary formats often carry that byte early (a PNG signature does).
+    if (text.contains(QChar(0))) throw InventoryReadError(path + QStringLiteral(" is not a text file."));
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;

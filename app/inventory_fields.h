@@ -17,7 +17,7 @@ class InventoryReadError : public std::runtime_error {
 QString FileNameOf(const QString& path);
 
 // Whole file as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when it
-// cannot be read.
+// cannot be read or holds NUL bytes (it is no text file).
 QString ReadInventoryText(const QString& path);
 // The same, cut into lines.
 QStringList ReadInventoryLines(const QString& path);

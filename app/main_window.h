@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -243,9 +244,12 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void CreateInventoryPanel();
     void CreateFileDialogs();
     void SelectInventoryRow(int row);
+    // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
+    // Delete), and is empty while no row is selected.
+    void RefreshPanel();
     void ShowRowInPanel(int row);
     void PanelEdited(int column, const QString& text);
-    // The edit panel's row; -1 when no row is selected.
+    // The selected row; -1 when none is.
     int PanelRow() const { return invlist->SelectedRow(); }
 
     std::unique_ptr<StringHash> MasterHash;
@@ -260,6 +264,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     long long count_ = 0;
     int batchDepth_ = 0;
     bool fillingPanel_ = false; // the panel is being filled, not edited
+    // The row the panel was filled from: its edits go there and nowhere else; it follows sorts and is
+    // invalid once the panel is emptied or the row is gone.
+    QPersistentModelIndex panelIndex_;
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
     void CreateWebService();

@@ -93,6 +93,8 @@ void MainWindow::CreateInventoryPanel() {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
     invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { RefreshPanel(); });
     invlist->Model().CellColor = [this](int column, int row) {
         if (column != ColBag) return QColor();
         return QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
@@ -193,8 +195,17 @@ void MainWindow::SelectInventoryRow(int row) {
     });
 }
 
+void MainWindow::RefreshPanel() {
+    const int row = PanelRow();
+    if (row < 0)
+        ClearEditPanel();
+    else if (!panelIndex_.isValid() || panelIndex_.row() != row)
+        ShowRowInPanel(row);
+}
+
 void MainWindow::ClearEditPanel() {
     const QScopedValueRollback filling(fillingPanel_, true);
+    panelIndex_ = QPersistentModelIndex();
     for (QLineEdit* edit : {Edit2, Edit3})
         edit->clear();
     Memo1->clear();
@@ -204,6 +215,7 @@ void MainWindow::ClearEditPanel() {
 
 void MainWindow::ShowRowInPanel(int row) {
     const QScopedValueRollback filling(fillingPanel_, true);
+    panelIndex_ = invlist->Model().index(row, 0);
     PN->setText(InventoryCell(ColPartNumber, row));
     DES->setText(InventoryCell(ColDescription, row));
     COL->setText(InventoryCell(ColColor, row));
@@ -213,8 +225,8 @@ void MainWindow::ShowRowInPanel(int row) {
 }
 
 void MainWindow::PanelEdited(int column, const QString& text) {
-    const int row = PanelRow();
-    if (row < 0) return;
+    if (!panelIndex_.isValid()) return;
+    const int row = panelIndex_.row();
     // TAB and line ends would split the row in a saved file.
     invlist->SetCellText(column, row, TabFileCell(text));
     SetModified(true);

@@ -7,8 +7,10 @@
 
 #include "app/color_table.h"
 #include "app/imported_formats.h"
+#include "app/inventory_fields.h"
 #include "app/memory_inventory.h"
 #include "app/own_formats.h"
+#include "app/xls_inventory.h"
 #include "platform/ui.h"
 
 namespace {
@@ -40,9 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString path = QString::fromStdString(file.string());
     using Reader = void (*)(InventoryHost&, const QString&);
     for (Reader reader : {ReadInvFile, ReadPrnFile, ReadTsvFile, ReadCsvFile, ReadLDrawFile, ReadBlkFile,
-                          ReadBrickLinkXmlFile, ReadPeeronHtmlFile}) {
+                          ReadBrickLinkXmlFile, ReadPeeronHtmlFile, ReadXlsInventory}) {
         MemoryInventory inv(colours);
-        reader(inv, path);
+        try {
+            reader(inv, path);
+        } catch (const InventoryReadError&) {
+            // A file that is no text is refused as a whole.
+        }
     }
     return 0;
 }

@@ -87,6 +87,22 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     EXPECT_EQ(w.window.legolist2->RowCount(), filtered);
 }
 
+// Descriptions that begin with a blank have an empty first word: the tree has no node yet for a run of
+// their second words to join, and start-up must not fail on it.
+TEST(MainWindow, StartsOnAMasterListWhoseFirstDescriptionsBeginWithABlank) {
+    std::string master = "Number\tDescription\n";
+    for (int i = 0; i < 6; ++i)
+        master += "x" + std::to_string(i) + "\t Brick odd " + std::to_string(i) + "\n";
+    master += "y1\t Plate odd\n";
+    for (int i = 0; i < 6; ++i)
+        master += "300" + std::to_string(i) + "\tBrick 2 x " + std::to_string(i) + "\n";
+    Window w(master);
+    EXPECT_EQ(w.window.legolist->RowCount(), 13);
+    ASSERT_EQ(w.window.TreeView1->topLevelItemCount(), 1);
+    EXPECT_EQ(w.window.TreeView1->topLevelItem(0)->text(0), "Brick");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+}
+
 TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {
     Window w("");
     ASSERT_EQ(TestMessages::Shown().size(), 1);
