@@ -273,6 +273,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     // The stored LDraw folder is back only now: the colour file may live there.
+    DefaultLDrawFolder();
     InitLDConfig(ToFsPath(ldraw_path->text()));
     RunGuarded([this] { LoadMasterList(true); });
 }

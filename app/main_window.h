@@ -136,8 +136,10 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void BitBtn9Click() {}
     void About1Click();
 
-    // The part picture (main_window_picture.cpp).
+    // The part picture (main_window_picture.cpp). legolistClick shows the part selected in the visible master
+    // list; the other callers name the part they show.
     void legolistClick();
+    void ShowMasterPart(const QString& partNumber, const QString& description);
     void sbScaleChange();
     void Image1DblClick();
     void ldrawscaleMouseUp();
@@ -232,7 +234,14 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     void CreateControls();
     void CreatePictureControls();
-    void ShowPicture(const std::filesystem::path& file, const QString& kind);
+    // False, with the note and the reason shown instead, when the file cannot be loaded.
+    bool ShowPicture(const std::filesystem::path& file, const QString& kind);
+    // "Sorry, no image available!" (and why, when a picture failed) on a white picture, no picture kind.
+    void ShowNoPicture(const QString& reason = {});
+    // Shows the part of a master list row; with the filtered list shown, that list selects the part too,
+    // or the filter goes when the part is not in it.
+    void ShowMasterHit(int row);
+    void DefaultLDrawFolder();
     void ShowLDrawGauges(bool visible);
     void CreateLists();
     void CreateMenus();
@@ -240,7 +249,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void FormResize();
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
-    void ShowMasterHit(int row);
     void CreateInventoryPanel();
     void CreateFileDialogs();
     void SelectInventoryRow(int row);
@@ -259,6 +267,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
+    QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
     bool modified_ = false;
     long long count_ = 0;

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -243,7 +244,9 @@ void MainWindow::invlistClick() {
         ShowMasterHit(master);
         return;
     }
-    Label1->show();
+    shownPart_.clear();
+    ShowNoPicture();
+    ListBox1->clear();
     Label2->setText(InventoryCell(ColDescription, row));
     Label3->setText(partNumber);
 }
