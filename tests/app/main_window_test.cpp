@@ -1,6 +1,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -205,6 +206,33 @@ TEST(MainWindow, LayoutSnapsToTheMinimumAndKeepsTheMasterListsRight) {
     w.window.resize(600, 400);
     QApplication::processEvents();
     EXPECT_EQ(w.window.size(), QSize(800, 537));
+}
+
+// At the smallest size and above: the LDraw gauges and the picture kind stay in the gap between the master
+// list and the inventory, the "Other jpgs" list keeps room for names, and column captions are not cut.
+TEST(MainWindow, NothingOverlapsOrClipsAtTheMinimumSizeAndAbove) {
+    Window w("h\n");
+    for (GaugeBar* gauge : {w.window.ldrawscale, w.window.xrot, w.window.yrot, w.window.zrot})
+        gauge->show();
+    w.window.Label8->setText("LDraw");
+    for (QSize size : {QSize(800, 537), QSize(1280, 900)}) {
+        w.window.resize(size);
+        QApplication::processEvents();
+        for (QWidget* part : std::initializer_list<QWidget*>{w.window.ldrawscale, w.window.xrot,
+                                                             w.window.yrot, w.window.zrot, w.window.Label8})
+            for (QWidget* list :
+                 std::initializer_list<QWidget*>{w.window.legolist, w.window.invlist, w.window.TreeView1})
+                EXPECT_FALSE(part->geometry().intersects(list->geometry()))
+                    << size.height() << " " << part->objectName().toStdString() << " "
+                    << list->objectName().toStdString();
+        EXPECT_GE(w.window.ListBox1->height(), 3 * w.window.fontMetrics().height()) << size.height();
+        EXPECT_LE(w.window.ListBox1->geometry().bottom(), w.window.centralWidget()->height());
+        EXPECT_FALSE(w.window.Panel1->geometry().intersects(w.window.Label11->geometry()));
+    }
+    for (RichListView* list : {w.window.legolist, w.window.invlist})
+        for (int column = 1; column < list->ColumnCount(); ++column)
+            EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column))
+                << list->objectName().toStdString() << " " << column;
 }
 
 TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {
