@@ -234,8 +234,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     void CreateControls();
     void CreatePictureControls();
-    // False, with the note and the reason shown instead, when the file cannot be loaded.
-    bool ShowPicture(const std::filesystem::path& file, const QString& kind);
+    // A file that cannot be loaded shows the note with the reason instead.
+    void ShowPicture(const std::filesystem::path& file, const QString& kind);
     // "Sorry, no image available!" (and why, when a picture failed) on a white picture, no picture kind.
     void ShowNoPicture(const QString& reason = {});
     // Shows the part of a master list row; with the filtered list shown, that list selects the part too,

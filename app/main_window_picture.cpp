@@ -104,18 +104,17 @@ void MainWindow::ShowLDrawGauges(bool visible) {
         gauge->setVisible(visible);
 }
 
-bool MainWindow::ShowPicture(const std::filesystem::path& file, const QString& kind) {
+void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& kind) {
     try {
         Image1->Bitmap().LoadFromFileName(file);
     } catch (const std::exception& e) {
         // Said where the picture would be: a message box on every click through the list helps nobody.
         ShowNoPicture(FromFsPath(file.filename()) + QStringLiteral(": ") + ExceptionText(e));
-        return false;
+        return;
     }
     Label1->hide();
     Label8->setText(kind);
     ShowLDrawGauges(false);
-    return true;
 }
 
 void MainWindow::ShowNoPicture(const QString& reason) {
