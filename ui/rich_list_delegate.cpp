@@ -1,5 +1,6 @@
 #include "ui/rich_list_delegate.h"
 
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 
 #include "ui/rich_list_view.h"
@@ -35,4 +36,17 @@ void RichListDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionV
     if (index.column() == 0 && state.ImageIndex >= 0 && !list_.SmallImages.isEmpty())
         rect.setLeft(rect.left() + list_.SmallImages.first().width());
     editor->setGeometry(rect);
+}
+
+bool RichListDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QPlainTextEdit*>(object);
+    if (editor && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ShiftModifier)) {
+            emit commitData(editor);
+            emit closeEditor(editor);
+            return true;
+        }
+    }
+    return QStyledItemDelegate::eventFilter(object, event);
 }

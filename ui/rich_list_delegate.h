@@ -18,6 +18,10 @@ class RichListDelegate : public QStyledItemDelegate {
     void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                               const QModelIndex& index) const override;
 
+  protected:
+    // Enter ends the edit (Shift+Enter starts a new line); focus leaving it ends it too.
+    bool eventFilter(QObject* object, QEvent* event) override;
+
   private:
     RichListView& list_;
 };

@@ -193,6 +193,11 @@ bool RichListView::ClipboardKey(QKeyEvent* event) {
 
 void RichListView::keyPressEvent(QKeyEvent* event) {
     if (ClipboardKey(event)) return;
+    // The clipboard is the list's only with ClipboardEnable: the view's own copy stays out.
+    if (event->matches(QKeySequence::Copy)) {
+        event->ignore();
+        return;
+    }
     const int row = currentIndex().row();
     const int key = event->key();
     if ((SubItemSelect || SubItemEdit) && (key == Qt::Key_Left || key == Qt::Key_Right)) {
