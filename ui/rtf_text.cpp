@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -93,9 +94,10 @@ class Parser {
             ++i_;
             if (c == u'\'') {
                 bool ok = false;
-                const int code = text_.mid(i_, 2).toInt(&ok, 16);
-                i_ += 2;
-                if (!ok) return;
+                const QString hex = text_.mid(i_, 2);
+                const int code = hex.toInt(&ok, 16);
+                i_ += hex.size();
+                if (!ok || hex.size() != 2) return;
                 if (pendingSkip > 0) --pendingSkip;
                 else Append(DecodeText(std::string(1, static_cast<char>(code))), format);
             } else if (c == u'*') {
@@ -112,13 +114,17 @@ class Parser {
         QString word;
         while (i_ < text_.size() && text_[i_].isLetter() && word.size() < 32)
             word.append(text_[i_++]);
-        QString digits;
-        if (i_ < text_.size() && text_[i_] == u'-') digits.append(text_[i_++]);
-        while (i_ < text_.size() && text_[i_].isDigit() && digits.size() < 10)
-            digits.append(text_[i_++]);
-        if (i_ < text_.size() && text_[i_] == u' ') ++i_;
+        const bool negative = i_ < text_.size() && text_[i_] == u'-';
+        if (negative) ++i_;
+        // However many digits there are, the number saturates instead of overflowing.
         bool hasNumber = false;
-        const int number = digits.toInt(&hasNumber);
+        qint64 value = 0;
+        for (; i_ < text_.size() && text_[i_].isDigit(); ++i_) {
+            hasNumber = true;
+            value = qMin<qint64>(value * 10 + text_[i_].digitValue(), std::numeric_limits<int>::max());
+        }
+        if (i_ < text_.size() && text_[i_] == u' ') ++i_;
+        const int number = static_cast<int>(negative ? -value : value);
         Apply(word, hasNumber, number, format, pendingSkip);
     }
 
