@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QPainter>
 #include <QPolygonF>
+#include <QTextLayout>
 #include <array>
 #include <optional>
 #include <vector>
@@ -261,7 +262,8 @@ struct Picture {
 class Walker {
   public:
     Walker(QPainter* painter, const QRect& rect, const HtmlContext& context, QPoint hit)
-        : painter_(painter), rect_(rect), context_(context), hit_(hit) {
+        : painter_(painter), rect_(rect), context_(context), hit_(hit),
+          cache_(context.TextCache ? *context.TextCache : ownCache_) {
         style_.font = context.Font;
         style_.colour = context.TextColor;
     }
@@ -298,9 +300,14 @@ class Walker {
     const QFontMetricsF& Metrics() {
         if (!metrics_ || metricsFont_ != style_.font) {
             metricsFont_ = style_.font;
-            metrics_.emplace(style_.font, painter_ ? painter_->device() : nullptr);
+            QPaintDevice* device = painter_ ? painter_->device() : nullptr;
+            metrics_.emplace(style_.font, device);
         }
         return *metrics_;
+    }
+
+    const HtmlTextCache::Run& Shaped(const QString& text) {
+        return cache_.Get(text, style_.font, painter_ ? painter_->device() : nullptr);
     }
 
     // Measures (placed == null: decides where the line ends) or places and draws the tokens of one line.
@@ -343,7 +350,7 @@ class Walker {
                 text = token.text;
             }
             const QFontMetricsF& metrics = Metrics();
-            const qreal w = picture ? picture->size.width() : style_.hidden ? 0 : metrics.horizontalAdvance(text);
+            const qreal w = picture ? picture->size.width() : style_.hidden ? 0 : Shaped(text).width;
             // Every line takes at least one run: a word wider than the rectangle goes on a line of its own.
             if (!placed && context_.WordWrap && hasRun && x + w > rect_.right() + 1) break;
             hasRun = true;
@@ -550,16 +557,22 @@ class Walker {
         }
     }
 
+    // at is on the baseline.
     void DrawText(QPointF at, const QString& text, const QColor& colour) {
+        const HtmlTextCache::Run& run = Shaped(text);
         painter_->setPen(colour);
+        const auto draw = [&](QPointF top) {
+            for (const QGlyphRun& glyphs : run.glyphs)
+                painter_->drawGlyphRun(top, glyphs);
+        };
         if (!style_.rotation) {
-            painter_->drawText(at, text);
+            draw(at - QPointF(0, run.ascent));
             return;
         }
         painter_->save();
         painter_->translate(at);
         painter_->rotate(-style_.rotation);
-        painter_->drawText(QPointF(0, 0), text);
+        draw(QPointF(0, -run.ascent));
         painter_->restore();
     }
 
@@ -584,11 +597,36 @@ class Walker {
     std::vector<Token> tokens_;
     Style style_;
     HtmlResult result_;
+    HtmlTextCache ownCache_;
+    HtmlTextCache& cache_;
     QFont metricsFont_;
     std::optional<QFontMetricsF> metrics_;
 };
 
 } // namespace
+
+const HtmlTextCache::Run& HtmlTextCache::Get(const QString& text, const QFont& font, QPaintDevice* device) {
+    // Cells come and go with scrolling: a full cache starts again rather than growing.
+    constexpr qsizetype kMaxRuns = 4096;
+    const Key key{text, font, device ? device->logicalDpiY() : 0};
+    if (auto found = runs_.constFind(key); found != runs_.constEnd()) return **found;
+    if (runs_.size() >= kMaxRuns) runs_.clear();
+    std::shared_ptr<Run>& run = runs_[key];
+    run = std::make_shared<Run>();
+    QTextLayout layout(text, font, device);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (line.isValid()) {
+        run->width = line.horizontalAdvance();
+        run->ascent = line.ascent();
+        run->glyphs = layout.glyphRuns();
+    }
+    return *run;
+}
 
 HtmlResult RenderHtml(QPainter* painter, const QString& markup, const QRect& rect, const HtmlContext& context,
                       QPoint hit) {

@@ -6,8 +6,11 @@
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
+#include <QHash>
 #include <QString>
+#include <QGlyphRun>
 #include <functional>
+#include <memory>
 
 class QPainter;
 class PictureContainer;
@@ -17,6 +20,27 @@ class PictureList;
 inline bool IsHtml(const QString& text) {
     return text.contains(QLatin1String("</"));
 }
+
+// Text runs shaped once and kept for the next paint of the same cells; bounded in size.
+class HtmlTextCache {
+  public:
+    struct Run {
+        QList<QGlyphRun> glyphs;
+        qreal width = 0;
+        qreal ascent = 0;
+    };
+    const Run& Get(const QString& text, const QFont& font, QPaintDevice* device);
+
+  private:
+    struct Key {
+        QString text;
+        QFont font;
+        int dpi;
+        bool operator==(const Key&) const = default;
+        friend size_t qHash(const Key& key, size_t seed) { return qHashMulti(seed, key.text, key.font, key.dpi); }
+    };
+    QHash<Key, std::shared_ptr<Run>> runs_;
+};
 
 // What a markup text may refer to and how its anchors look.
 struct HtmlContext {
@@ -39,6 +63,8 @@ struct HtmlContext {
     bool WordWrap = false;
     // Pictures and icons are stretched by this factor (printing).
     double Scale = 1.0;
+    // Shaped runs kept between calls; without one each call shapes its runs afresh.
+    HtmlTextCache* TextCache = nullptr;
 };
 
 struct HtmlResult {

@@ -84,6 +84,7 @@ HtmlContext RichListView::MarkupContext(const QFont& font, const QColor& colour)
     context.TextColor = colour;
     context.Pictures = Pictures;
     context.PictureCache = pictureCache_.get();
+    context.TextCache = textCache_.get();
     context.Images = &SmallImages;
     context.ShellIcon = [](const QString& path, bool large) {
         QFileIconProvider icons;

@@ -7,7 +7,8 @@
 #include "ui/rich_list_delegate.h"
 
 RichListView::RichListView(QWidget* parent)
-    : QTreeView(parent), header_(new RichHeaderView(*this)), delegate_(new RichListDelegate(*this)) {
+    : QTreeView(parent), header_(new RichHeaderView(*this)), delegate_(new RichListDelegate(*this)),
+      textCache_(std::make_unique<HtmlTextCache>()) {
     setHeader(header_);
     setItemDelegate(delegate_);
     setModel(&model_);

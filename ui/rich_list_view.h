@@ -11,6 +11,7 @@
 #include "ui/picture_container.h"
 #include "ui/rich_list_model.h"
 
+class HtmlTextCache;
 class QTextDocument;
 class RichHeaderView;
 class RichListDelegate;
@@ -243,6 +244,7 @@ class RichListView : public QTreeView {
     QFont headerFont_;
     bool headerOwnerDraw_ = true;
     std::unique_ptr<PictureList> pictureCache_ = std::make_unique<PictureList>();
+    std::unique_ptr<HtmlTextCache> textCache_;
 
     int selectedSubItem_ = 0;
     int dragRow_ = -1;

@@ -56,6 +56,9 @@ TEST(MiniHtml, ColoursByNameAndHex) {
     EXPECT_GT(PixelsOf(Draw("<FONT COLOR=\"ClLime\">XXXXXX</FONT>"), QColor(0, 255, 0)), 20);
     EXPECT_GT(PixelsOf(Draw("<FONT COLOR=\"#F0\">XXXXXX</FONT>"), QColor(0, 0, 0)), 20);
     EXPECT_GT(PixelsOf(Draw("<FONT COLOR=\"clNoSuch\">XXXXXX</FONT>"), QColor(0, 0, 0)), 20);
+    // Decorations are drawn: underline and strike-out add ink.
+    EXPECT_GT(PixelsOf(Draw("<U>XXXXXX</U>"), Qt::black), PixelsOf(Draw("XXXXXX"), Qt::black));
+    EXPECT_GT(PixelsOf(Draw("<S>XXXXXX</S>"), Qt::black), PixelsOf(Draw("XXXXXX"), Qt::black));
     EXPECT_GT(PixelsOf(Draw("<FONT BGCOLOR=\"#0000FF\">XX</FONT>"), QColor(0, 0, 255)), 50);
     // The anchor colour, unless a font colour is in force.
     EXPECT_GT(PixelsOf(Draw("<A HREF=\"x\">XXXXXX</A>"), QColor(0, 0, 255)), 20);
