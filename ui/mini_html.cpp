@@ -80,8 +80,8 @@ struct Token {
     QList<std::pair<QString, QString>> attributes; // upper-case names, values as written
 
     QString Attribute(QLatin1String key) const {
-        for (const auto& [name, value] : attributes)
-            if (name == key) return value;
+        for (const auto& [attribute, value] : attributes)
+            if (attribute == key) return value;
         return {};
     }
     int Number(QLatin1String key, int fallback, int low, int high) const {
@@ -551,7 +551,7 @@ class Walker {
         if (style_.error) {
             QPolygonF zigzag;
             for (qreal zx = box.left(); zx <= box.right(); zx += 2)
-                zigzag << QPointF(zx, y + 2 + (zigzag.size() % 2) * 2);
+                zigzag << QPointF(zx, y + (zigzag.size() % 2 ? 4 : 2));
             painter_->setPen(Qt::red);
             painter_->drawPolyline(zigzag);
         }

@@ -248,9 +248,9 @@ void RichListView::CopyToClipboard(bool selectedOnly) const {
 }
 
 void RichListView::PasteFromClipboard() {
-    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
-    if (!data || !data->hasText()) return;
-    const QString text = data->text();
+    const QMimeData* clipboard = QGuiApplication::clipboard()->mimeData();
+    if (!clipboard || !clipboard->hasText()) return;
+    const QString text = clipboard->text();
     const int selected = SelectedRow();
     if (SubItemSelect || SubItemEdit) {
         if (selected >= 0) SetCellText(header_->logicalIndex(selectedSubItem_), selected, text);
