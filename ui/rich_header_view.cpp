@@ -1,24 +1,91 @@
 #include "ui/rich_header_view.h"
 
 #include <QFontMetrics>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolButton>
 
 #include "platform/gfx/sys_colors.h"
 #include "ui/mini_html.h"
 #include "ui/rich_list_view.h"
 
-RichHeaderView::RichHeaderView(RichListView& list) : QHeaderView(Qt::Horizontal, &list), list_(list) {}
+RichHeaderView::RichHeaderView(RichListView& list) : QHeaderView(Qt::Horizontal, &list), list_(list) {
+    filterTimer_.setSingleShot(true);
+    connect(&filterTimer_, &QTimer::timeout, this, [this] {
+        if (list_.OnFilterChange && changedFilter_ >= 0) list_.OnFilterChange(changedFilter_);
+    });
+    for (auto signal : {&QHeaderView::sectionResized, &QHeaderView::sectionMoved})
+        connect(this, signal, this, &RichHeaderView::PlaceFilters);
+    connect(this, &QHeaderView::sectionCountChanged, this, &RichHeaderView::MakeFilters);
+}
+
+int RichHeaderView::CaptionHeight() const {
+    // The stored height is what the list asks for; a taller font gets what it needs so captions never clip.
+    if (list_.HeaderOwnerDraw())
+        return qMax(list_.HeaderHeight(), QFontMetrics(list_.HeaderFont()).height() + 4);
+    return QHeaderView::sizeHint().height();
+}
 
 QSize RichHeaderView::sizeHint() const {
     QSize size = QHeaderView::sizeHint();
-    if (!list_.HeaderOwnerDraw()) return size;
-    // The stored height is what the list asks for; a taller font gets what it needs so captions never clip.
-    size.setHeight(qMax(list_.HeaderHeight(), QFontMetrics(list_.HeaderFont()).height() + 4));
+    size.setHeight(CaptionHeight() + (filterBar_ && !filters_.empty() ? filters_.front().edit->sizeHint().height() : 0));
     return size;
 }
 
-void RichHeaderView::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+void RichHeaderView::SetFilterBar(bool on) {
+    filterBar_ = on;
+    MakeFilters();
+}
+
+QString RichHeaderView::FilterText(int column) const {
+    return column >= 0 && static_cast<std::size_t>(column) < filters_.size()
+               ? filters_[static_cast<std::size_t>(column)].edit->text()
+               : QString();
+}
+
+void RichHeaderView::MakeFilters() {
+    for (const Filter& filter : filters_) {
+        delete filter.edit;
+        delete filter.button;
+    }
+    filters_.clear();
+    if (filterBar_) {
+        for (int column = 0; column < count(); ++column) {
+            Filter filter{new QLineEdit(this), new QToolButton(this)};
+            filter.button->setArrowType(Qt::DownArrow);
+            connect(filter.edit, &QLineEdit::textEdited, this, [this, column] {
+                changedFilter_ = column;
+                filterTimer_.start(qMax(0, list_.FilterTimeOut));
+            });
+            connect(filter.button, &QToolButton::clicked, this, [this, column] {
+                if (list_.OnFilterBtnClick) list_.OnFilterBtnClick(column);
+            });
+            filter.edit->show();
+            filter.button->show();
+            filters_.push_back(filter);
+        }
+    }
+    PlaceFilters();
+    updateGeometry();
+}
+
+void RichHeaderView::PlaceFilters() {
+    const int top = CaptionHeight();
+    for (std::size_t i = 0; i < filters_.size(); ++i) {
+        const int column = static_cast<int>(i);
+        const Filter& filter = filters_[i];
+        const int height = filter.edit->sizeHint().height();
+        const int left = sectionViewportPosition(column), width = sectionSize(column);
+        filter.edit->setVisible(!isSectionHidden(column));
+        filter.button->setVisible(!isSectionHidden(column));
+        filter.edit->setGeometry(left, top, qMax(0, width - height), height);
+        filter.button->setGeometry(left + qMax(0, width - height), top, qMin(height, width), height);
+    }
+}
+
+void RichHeaderView::paintSection(QPainter* painter, const QRect& full, int logicalIndex) const {
+    const QRect rect(full.left(), full.top(), full.width(), qMin(full.height(), CaptionHeight()));
     if (!list_.HeaderOwnerDraw()) {
         QHeaderView::paintSection(painter, rect, logicalIndex);
         return;

@@ -39,6 +39,7 @@ void RichListView::SetUpInput() {
         if (OnColumnSized) OnColumnSized(column);
     });
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &RichListView::ShowScrollHint);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, header_, &RichHeaderView::PlaceFilters);
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [] { QToolTip::hideText(); });
 }
 
@@ -315,6 +316,12 @@ bool RichListView::viewportEvent(QEvent* event) {
     if (hint.isEmpty()) QToolTip::hideText();
     else QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
     return true;
+}
+
+void RichListView::scrollContentsBy(int dx, int dy) {
+    QTreeView::scrollContentsBy(dx, dy);
+    // A moved picture background would not line up with the part that stays: paint it all again.
+    if (!wallpaper_.isNull()) viewport()->update();
 }
 
 void RichListView::ShowScrollHint(int value) {

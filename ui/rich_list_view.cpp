@@ -71,6 +71,20 @@ void RichListView::SetHeaderOwnerDraw(bool on) {
     header_->viewport()->update();
 }
 
+bool RichListView::FilterBar() const {
+    return header_->FilterBar();
+}
+
+void RichListView::SetFilterBar(bool on) {
+    header_->SetFilterBar(on);
+    updateGeometries();
+    Remeasure();
+}
+
+QString RichListView::FilterText(int column) const {
+    return header_->FilterText(column);
+}
+
 void RichListView::SetHeaderFlatStyle(bool on) {
     // A flat header's captions are no buttons.
     header_->setSectionsClickable(!on);

@@ -142,6 +142,9 @@ class RichListView : public QTreeView {
     void SetHeaderHotTrack(bool on);
     void SetHeaderDragDrop(bool on);
 
+    int VersionNumber() const { return 1 | 54 << 16; }
+    QString VersionText() const { return QStringLiteral("1.54, August 2001"); }
+
     // The settings of a markup text drawn in this list.
     HtmlContext MarkupContext(const QFont& font, const QColor& colour) const;
     // Paints one row; also what the header and hints of this list use for their texts.
@@ -156,6 +159,13 @@ class RichListView : public QTreeView {
     bool SubItemSelect = false;
     bool ReArrangeItems = false;
     int HoverTime = -1;
+    // Filter changes are reported once typing has paused this long (ms).
+    int FilterTimeOut = 500;
+    bool FilterBar() const;
+    void SetFilterBar(bool on);
+    QString FilterText(int column) const;
+    std::function<void(int column)> OnFilterChange;
+    std::function<void(int column)> OnFilterBtnClick;
     std::function<void(int column)> OnColumnSized;
     std::function<void(int column)> OnColumnRClick;
     std::function<void(int column, bool& allow)> OnStartColumnTrack;
@@ -189,6 +199,7 @@ class RichListView : public QTreeView {
     void timerEvent(QTimerEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
     friend class RichHeaderView;

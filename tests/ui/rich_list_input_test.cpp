@@ -1,7 +1,9 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
+#include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QToolButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -197,4 +199,30 @@ TEST(RichListInput, HintOnlyForCutTextAndHeaderTrackingCanBeRefused) {
     EXPECT_EQ(s.list.columnWidth(0), 100);
     s.list.setColumnWidth(0, 120);
     EXPECT_EQ(sized, std::vector<int>{0});
+}
+
+TEST(RichListInput, FilterBarReportsChangesAndButtons) {
+    Shown s(2, {{"a", "b"}});
+    const int plain = s.list.header()->sizeHint().height();
+    s.list.SetFilterBar(true);
+    s.list.FilterTimeOut = 0;
+    EXPECT_GT(s.list.header()->sizeHint().height(), plain);
+    std::vector<int> changed, buttons;
+    s.list.OnFilterChange = [&](int column) { changed.push_back(column); };
+    s.list.OnFilterBtnClick = [&](int column) { buttons.push_back(column); };
+    auto edits = s.list.header()->findChildren<QLineEdit*>();
+    auto arrows = s.list.header()->findChildren<QToolButton*>();
+    ASSERT_EQ(edits.size(), 2);
+    ASSERT_EQ(arrows.size(), 2);
+    QTest::keyClicks(edits[1], "br");
+    QTRY_COMPARE(changed.size(), 1u);
+    EXPECT_EQ(changed, std::vector<int>{1});
+    EXPECT_EQ(s.list.FilterText(1), "br");
+    arrows[0]->click();
+    EXPECT_EQ(buttons, std::vector<int>{0});
+    // The boxes follow their columns.
+    s.list.setColumnWidth(0, 150);
+    EXPECT_EQ(edits[1]->x(), 150);
+    s.list.SetFilterBar(false);
+    EXPECT_EQ(s.list.header()->sizeHint().height(), plain);
 }
