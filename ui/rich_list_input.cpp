@@ -218,8 +218,10 @@ void RichListView::keyPressEvent(QKeyEvent* event) {
 }
 
 bool RichListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
-    // Only in-place editing of this list opens editors, started by a click on a selected row or a key.
-    if (!SubItemEdit || !index.isValid() || (trigger != SelectedClicked && trigger != EditKeyPressed))
+    // Only in-place editing of this list opens editors, started by a click on a selected row (which the view
+    // delays past a possible double click and then asks for with every trigger) or a key.
+    if (!SubItemEdit || !index.isValid() ||
+        (trigger != SelectedClicked && trigger != EditKeyPressed && trigger != AllEditTriggers))
         return QTreeView::edit(index, NoEditTriggers, event);
     const QModelIndex cell = model_.index(index.row(), header_->logicalIndex(selectedSubItem_));
     bool allow = true;

@@ -81,6 +81,13 @@ TEST(RichListInput, EditsAreRefusedOrKeptWhole) {
     EXPECT_EQ(s.list.GetCellText(1, 0), text);
     EXPECT_EQ(s.list.GetCellText(0, 0), "cap");
     EXPECT_EQ(s.list.ItemHeight(), 13);
+    // A click on a cell of the selected row edits that cell.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(s.list.findChild<QPlainTextEdit*>(), nullptr);
+    s.Click(0, 2);
+    editor = s.list.findChild<QPlainTextEdit*>();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->toPlainText(), "two");
 }
 
 TEST(RichListInput, CopyGivesCaptionTabSubItemsCrlf) {
