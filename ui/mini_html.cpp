@@ -1,6 +1,5 @@
 #include "ui/mini_html.h"
 
-#include <QFontMetricsF>
 #include <QHash>
 #include <QPainter>
 #include <QPolygonF>
@@ -68,8 +67,9 @@ QString Prepare(const QString& markup) {
         text.remove(close, 1);
         text.remove(at, 2);
     }
-    text.remove(u'\n');
-    return text.replace(u'\r', QLatin1String("<BR>"));
+    if (text.contains(u'\n')) text.remove(u'\n');
+    if (text.contains(u'\r')) text.replace(u'\r', QLatin1String("<BR>"));
+    return text;
 }
 
 struct Token {
@@ -297,15 +297,6 @@ class Walker {
     }
 
   private:
-    const QFontMetricsF& Metrics() {
-        if (!metrics_ || metricsFont_ != style_.font) {
-            metricsFont_ = style_.font;
-            QPaintDevice* device = painter_ ? painter_->device() : nullptr;
-            metrics_.emplace(style_.font, device);
-        }
-        return *metrics_;
-    }
-
     const HtmlTextCache::Run& Shaped(const QString& text) {
         return cache_.Get(text, style_.font, painter_ ? painter_->device() : nullptr);
     }
@@ -349,8 +340,8 @@ class Walker {
             } else {
                 text = token.text;
             }
-            const QFontMetricsF& metrics = Metrics();
-            const qreal w = picture ? picture->size.width() : style_.hidden ? 0 : Shaped(text).width;
+            const HtmlTextCache::Run& run = Shaped(text);
+            const qreal w = picture ? picture->size.width() : style_.hidden ? 0 : run.width;
             // Every line takes at least one run: a word wider than the rectangle goes on a line of its own.
             if (!placed && context_.WordWrap && hasRun && x + w > rect_.right() + 1) break;
             hasRun = true;
@@ -361,16 +352,19 @@ class Walker {
             if (picture) {
                 line.ascent = qMax(line.ascent, picture->size.height());
             } else if (!style_.hidden) {
-                line.ascent = qMax(line.ascent, metrics.ascent() + (style_.script > 0 ? metrics.height() / 4 : 0));
-                line.descent = qMax(line.descent, metrics.descent() + (style_.script < 0 ? metrics.height() / 4 : 0));
+                const qreal shift = run.Height() / 4;
+                line.ascent = qMax(line.ascent, run.ascent + (style_.script > 0 ? shift : 0));
+                line.descent = qMax(line.descent, run.descent + (style_.script < 0 ? shift : 0));
             }
             if (placed) Place(text, picture, QRectF(x, top, w, placed->Height()), top + placed->ascent);
             x += w;
         }
         if (!alignTaken) line.align = style_.align;
         if (line.Height() <= 0) {
-            line.ascent = Metrics().ascent();
-            line.descent = Metrics().descent();
+            // An empty line is as high as the font.
+            const HtmlTextCache::Run& empty = Shaped(QString());
+            line.ascent = empty.ascent;
+            line.descent = empty.descent;
         }
         line.end = i;
         line.width = x - rect_.left();
@@ -542,8 +536,7 @@ class Walker {
             else painter_->drawPixmap(target, picture->pixmap, picture->pixmap.rect());
             return;
         }
-        const QFontMetricsF& metrics = Metrics();
-        const qreal y = baseline - style_.script * metrics.height() / 4;
+        const qreal y = baseline - style_.script * Shaped(text).Height() / 4;
         painter_->setFont(style_.font);
         if (style_.shadow) DrawText(QPointF(box.left(), y) + QPointF(context_.ShadowOffset, context_.ShadowOffset),
                                     text, context_.ShadowColor);
@@ -599,8 +592,6 @@ class Walker {
     HtmlResult result_;
     HtmlTextCache ownCache_;
     HtmlTextCache& cache_;
-    QFont metricsFont_;
-    std::optional<QFontMetricsF> metrics_;
 };
 
 } // namespace
@@ -623,6 +614,7 @@ const HtmlTextCache::Run& HtmlTextCache::Get(const QString& text, const QFont& f
     if (line.isValid()) {
         run->width = line.horizontalAdvance();
         run->ascent = line.ascent();
+        run->descent = line.descent();
         run->glyphs = layout.glyphRuns();
     }
     return *run;

@@ -28,6 +28,8 @@ class HtmlTextCache {
         QList<QGlyphRun> glyphs;
         qreal width = 0;
         qreal ascent = 0;
+        qreal descent = 0;
+        qreal Height() const { return ascent + descent; }
     };
     const Run& Get(const QString& text, const QFont& font, QPaintDevice* device);
 
