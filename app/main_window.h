@@ -98,8 +98,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void SetSetInformation(SetField field, const QString& value) override;
     QString CountText() const override;
     void UpdateCount() override;
-    void BeginLoading(bool loading) override;
-    void EndLoading() override;
+    void AppendInventoryRows(std::vector<InventoryCells> rows) override;
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
     bool Modified() const override { return modified_; }
@@ -273,7 +272,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool shown_ = false;
     bool modified_ = false;
     long long count_ = 0;
-    int batchDepth_ = 0;
     bool fillingPanel_ = false; // the panel is being filled, not edited
     // The row the panel was filled from: its edits go there and nowhere else; it follows sorts and is
     // invalid once the panel is emptied or the row is gone.
@@ -281,6 +279,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
     void CreateWebService();
-    void ReadDownloaded(void (*reader)(InventoryHost&, const QString&), const std::filesystem::path& file);
+    void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
+                        const std::filesystem::path& file);
     std::unique_ptr<WebService> web_;
 };

@@ -176,14 +176,12 @@ void MainWindow::UpdateCount() {
     Label5->setText(QString::number(count_));
 }
 
-void MainWindow::BeginLoading(bool loading) {
-    if (batchDepth_++ == 0) invlist->setUpdatesEnabled(false);
-    Loading = loading;
-}
-
-void MainWindow::EndLoading() {
-    Loading = false;
-    if (batchDepth_ > 0 && --batchDepth_ == 0) invlist->setUpdatesEnabled(true);
+void MainWindow::AppendInventoryRows(std::vector<InventoryCells> rows) {
+    std::vector<QStringList> cells;
+    cells.reserve(rows.size());
+    for (InventoryCells& row : rows)
+        cells.emplace_back(std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
+    invlist->Model().AppendRows(std::move(cells));
 }
 
 void MainWindow::SelectLastRow() {

@@ -6,6 +6,7 @@
 #include "app/color_table.h"
 #include "app/compare.h"
 #include "app/inventory_fields.h"
+#include "app/inventory_files.h"
 #include "app/memory_inventory.h"
 #include "app/own_formats.h"
 #include "support/bench_main.h"
@@ -31,6 +32,16 @@ std::filesystem::path BenchDir() {
     return dir;
 }
 
+QString Save(const MemoryInventory& inv, const QString& path) {
+    const std::vector<InventoryCells> rows = inv.InventoryRows();
+    return WritePrnFile(ContentsOf(inv, rows), path);
+}
+
+void Open(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&), MemoryInventory& inv,
+          const QString& path) {
+    ApplyInventory(inv, reader(ReadInventorySource(path), LookupsOf(inv)));
+}
+
 const char* const kColours[] = {"Black", "Red", "Blue"};
 
 void Fill(MemoryInventory& inv, int rows, int seed) {
@@ -46,7 +57,7 @@ QString PrnOf10000() {
         MemoryInventory inv(Colours());
         Fill(inv, 10000, 0);
         const QString p = QString::fromStdString((BenchDir() / "rows.prn").string());
-        WritePrnFile(inv, p);
+        Save(inv, p);
         return p;
     }();
     return path;
@@ -56,7 +67,7 @@ void BM_OpenPrn10000(benchmark::State& state) {
     const QString path = PrnOf10000();
     for (auto _ : state) {
         MemoryInventory inv(Colours());
-        ReadPrnFile(inv, path);
+        Open(ReadPrnFile, inv, path);
         benchmark::DoNotOptimize(inv.InventoryRowCount());
     }
 }
@@ -67,7 +78,7 @@ void BM_SavePrn10000(benchmark::State& state) {
     Fill(inv, 10000, 0);
     const QString path = QString::fromStdString((BenchDir() / "saved.prn").string());
     for (auto _ : state)
-        benchmark::DoNotOptimize(WritePrnFile(inv, path));
+        benchmark::DoNotOptimize(Save(inv, path));
 }
 BENCHMARK(BM_SavePrn10000)->Unit(benchmark::kMillisecond);
 
@@ -87,7 +98,7 @@ void BM_OpenRawInv8MB(benchmark::State& state) {
     const QString path = QString::fromStdString(file.string());
     for (auto _ : state) {
         MemoryInventory inv(Colours());
-        ReadInvFile(inv, path);
+        Open(ReadInvFile, inv, path);
         benchmark::DoNotOptimize(inv.InventoryRowCount());
     }
 }
@@ -99,7 +110,7 @@ void BM_Compare5000(benchmark::State& state) {
     MemoryInventory set(Colours());
     Fill(set, 5000, 1);
     const QString path = QString::fromStdString((BenchDir() / "set5000.prn").string());
-    WritePrnFile(set, path);
+    Save(set, path);
     for (auto _ : state)
         benchmark::DoNotOptimize(CompareWithSetFile(inv, path, CompareMode::Need, false));
 }

@@ -1,13 +1,16 @@
 // Inventory row figures on the real main window: adding one row (selected and counted, as the add-part
 // window does it) at 100 and 10,000 rows, with and without the repaint that follows, and Combine
-// Duplicates over 10,000 rows of which 30% repeat a key.
+// Duplicates over 10,000 rows of which 30% repeat a key; opening a 10,000-row .prn into the window beside
+// parsing it alone.
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <filesystem>
 #include <random>
 
 #include "app/add_part_dialog.h"
+#include "app/inventory_fields.h"
 #include "app/main_window.h"
+#include "app/own_formats.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
 
@@ -31,14 +34,17 @@ struct BenchWindow {
         std::mt19937 random(7);
         const int unique = rows * 7 / 10;
         window.ClearInventory();
-        window.BeginLoading(true);
+        std::vector<InventoryCells> cells;
         for (int row = 0; row < rows; ++row) {
             const int part = row < unique ? row : int(random() % unique);
-            window.AddInventoryRow(QString::number(3000 + part / 7), QStringLiteral("Brick %1").arg(part),
-                                   QLatin1String(colours[part % 7]), QString::number(1 + row % 5),
-                                   QString::number(row % 9), QString());
+            const QString partNumber = QString::number(3000 + part / 7),
+                          colour = QLatin1String(colours[part % 7]);
+            cells.push_back({partNumber + colour, QString::number(1 + row % 5), partNumber,
+                             QString::number(row % 9), colour, QStringLiteral("Brick %1").arg(part),
+                             QString()});
         }
-        window.EndLoading();
+        window.AppendInventoryRows(std::move(cells));
+        window.UpdateCount();
         QApplication::processEvents();
     }
     void AddOne() {
@@ -81,6 +87,46 @@ void CombineDuplicatesTenThousand(benchmark::State& state) {
     state.counters["rows_after"] = bench.window.InventoryRowCount();
 }
 BENCHMARK(CombineDuplicatesTenThousand)->Unit(benchmark::kMillisecond);
+
+// A 10,000-row .prn written once by the window's own Save.
+QString PrnOf10000(BenchWindow& bench) {
+    static const QString path = [&] {
+        bench.Fill(kRows);
+        const QString p = QString::fromStdString((ShippedDataCopy() / "bench-rows.prn").string());
+        bench.window.ChooseSaveFile = [p](const QString&, const QString&, QString&) { return p; };
+        bench.window.BitBtn3Click();
+        return p;
+    }();
+    return path;
+}
+
+// The peer of OpenPrnIntoWindow: the parse alone.
+void ParsePrnAlone(benchmark::State& state) {
+    BenchWindow bench;
+    const QString path = PrnOf10000(bench);
+    const InventoryLookups lookups = LookupsOf(bench.window);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadPrnFile(ReadInventorySource(path), lookups).rows.size());
+}
+BENCHMARK(ParsePrnAlone)->Unit(benchmark::kMillisecond);
+
+// Open on an empty inventory until the window has painted the rows.
+void OpenPrnIntoWindow(benchmark::State& state) {
+    BenchWindow bench;
+    const QString path = PrnOf10000(bench);
+    bench.window.ChooseOpenFiles = [path](const QString&, const QString&, bool) { return QStringList{path}; };
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench.window.ClearInventory();
+        bench.window.SetModified(false);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        bench.window.BitBtn2Click();
+        QApplication::processEvents();
+    }
+    state.counters["rows"] = bench.window.InventoryRowCount();
+}
+BENCHMARK(OpenPrnIntoWindow)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "app/color_table.h"
-#include "app/memory_inventory.h"
+#include "app/inventory_fields.h"
 #include "app/xls_inventory.h"
 #include "platform/cfb.h"
 #include "platform/text.h"
@@ -61,9 +61,8 @@ void BM_ReadColourByPart(benchmark::State& state) {
     const ColorTable colours;
     size_t count = 0;
     for (auto _ : state) {
-        MemoryInventory rows(colours);
-        ReadXlsInventory(rows, BenchFile());
-        count = static_cast<size_t>(rows.InventoryRowCount());
+        const ParsedInventory parsed = ReadXlsInventory(ReadInventorySource(BenchFile()), {colours, {}, {}});
+        count = parsed.rows.size();
     }
     state.counters["rows_read"] = static_cast<double>(count);
     state.counters["records_per_s"] =
