@@ -59,6 +59,9 @@ InventoryReport::InventoryReport() {
     prn.ShowCancelBtn = false;
     prn.Measurement = mtInches;
     prn.OnNewPage = [this] { prnNewPage(); };
+    prn.AfterNewPage = [this] {
+        if (PrintHeaderPending) WriteHeaderRow();
+    };
 }
 
 void InventoryReport::SetupPrintPage(const InventoryReportData& data) {
@@ -97,7 +100,7 @@ void InventoryReport::Print(const InventoryReportData& data) {
     prn.TopOfPage();
     for (const auto& row : data.Rows) {
         // The notes start on the description's last line. A row that does not fit starts the next page,
-        // so a page never begins with the rest of a row under the header.
+        // whose head is the header row; only a row taller than a page flows on over the pages.
         const int descriptionLines = std::max(prn.WrappedLineCount(kDescription, row[kDescription]), 1);
         const int notesLines = std::max(prn.WrappedLineCount(kNotes, row[kNotes]), 1);
         prn.KeepTogether(descriptionLines + notesLines - 1);

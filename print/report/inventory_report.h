@@ -18,7 +18,7 @@ struct InventoryReportData {
     QString CountText;
 };
 
-// The inventory as a paginated report: a centred title, six columns under a bold header row repeated on
+// The inventory as a paginated report: a centred title, six columns under a bold header row heading
 // every page, a footer line with the set information and the page number. It is composed, then shown in
 // the preview, from which the user prints it.
 class InventoryReport {

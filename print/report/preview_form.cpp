@@ -230,8 +230,8 @@ bool PreviewForm::FormKeyDown(int key) {
     }
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        // Enter ends the page entry as Tab would.
-        if (PgNumb->hasFocus()) PgNumbExit();
+        // Enter ends the page entry as leaving the box would.
+        PgNumbExit();
         return true;
     default:
         return false;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFrame>
 #include <QPrintDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <algorithm>
@@ -64,13 +65,14 @@ void RpPrintObject::ShowPreview() {
     preview.exec();
 }
 
-void RpPrintObject::OpenProgress(const QString& caption, bool cancel) {
+void RpPrintObject::OpenProgress(const QString& caption, bool cancel, int maximum) {
     progress_ = std::make_unique<PrintBarForm>(QApplication::activeWindow());
     QPalette colours = progress_->PrintPanel->palette();
     colours.setColor(QPalette::Window, ProgressFormColor);
     colours.setColor(QPalette::WindowText, ProgressTextColor);
     progress_->PrintPanel->setPalette(colours);
     progress_->CancelBtn->setVisible(cancel);
+    progress_->PrintBar->setMaximum(maximum);
     progress_->OnCancel = [this] { AbortPrinting(); };
     if (const QWidget* main = QApplication::activeWindow()) {
         const QRect area = main->geometry();
@@ -78,6 +80,7 @@ void RpPrintObject::OpenProgress(const QString& caption, bool cancel) {
                         area.top() + (area.height() - progress_->height()) / 3);
     }
     progress_->show();
+    progress_->PrintBar->setValue(0);
     progress_->SetCaption(caption);
 }
 
@@ -86,9 +89,7 @@ void RpPrintObject::CloseProgress() {
 }
 
 void RpPrintObject::UpdateProgress() {
-    if (active_ && ShowProgress && progress_)
-        progress_->StepBy(std::max(
-            1, static_cast<int>(std::lround(100.0 * ProgressBarInc / std::max<int>(ProgressBarMax, 1)))));
+    if (active_ && ShowProgress && progress_) progress_->StepBy(ProgressBarInc);
 }
 
 void RpPrintObject::AbortPrinting() {
@@ -126,7 +127,7 @@ void RpPrintObject::PrintStoredPages() {
         CloseProgress();
         printingStoredPages_ = false;
     });
-    if (ShowProgress) OpenProgress(QStringLiteral("Printing Report......."), true);
+    if (ShowProgress) OpenProgress(QStringLiteral("Printing Report......."), true, 100);
     Fire(BeforePrint);
     printer.SetTitle(Title);
     try {

@@ -79,7 +79,7 @@ void RpPrintObject::Start() {
     font_ = drawState_.Font;
     pages_->NewPage(drawState_);
     recording_ = true;
-    if (ShowProgress) OpenProgress(QStringLiteral("Preparing Report......."), ShowCancelBtn);
+    if (ShowProgress) OpenProgress(QStringLiteral("Preparing Report......."), ShowCancelBtn, ProgressBarMax);
     measure_.SetFont(font_);
     lineHeight_ = std::max(1, static_cast<int>(measure_.Height()));
     ClearSettings();
@@ -385,14 +385,13 @@ void RpPrintObject::StartNewPage(bool automatic) {
         Fire(OnNewPage);
     }
     pages_->NewPage(drawState_);
-    pageEmptyAfterBreak_ = automatic;
-    currentLine_ = detailTop_ - lineHeight_;
-    currentX_ = marginLeft_;
+    TopOfPage();
     {
+        // What the handler writes heads the new page; the body goes on below it.
         const auto paging = Hold(AutomaticPaging, false);
         Fire(AfterNewPage);
     }
-    TopOfPage();
+    pageEmptyAfterBreak_ = automatic;
     RestoreFont();
 }
 

@@ -77,13 +77,15 @@ class RpPrintObject {
     MeasureType Measurement = mtInches;
     QColor ProgressFormColor{255, 255, 225};
     QColor ProgressTextColor{0, 0, 0};
+    // OnNewPage fires as a page is finished, AfterNewPage at the top of the next one: what it writes there
+    // heads that page. Both see AutomaticPaging off.
     std::function<void()> OnNewPage, AfterNewPage, OnCancel, BeforePrint, AfterPrint, OnLastPage, OnFirstPage;
 
     // Where stored pages are printed; the system's default printer unless another device is set.
     PrintDevice& Printer();
     void SetPrinter(std::unique_ptr<PrintDevice> printer) { printer_ = std::move(printer); }
-    // The print dialog: may change the device's settings and the page range (coming in as the whole report);
-    // false when the user cancels.
+    // The print dialog: may change the device's settings and the page range, which comes in as the range
+    // printed last (the whole report at first); false when the user cancels.
     std::function<bool(PrintDevice& printer, int pageCount, int& from, int& to)> PrintDialog;
 
     void Start();
@@ -234,7 +236,7 @@ class RpPrintObject {
     void ReadPrinterSetup();
     void WritePrinterSetup(bool restore);
     void ShowPreview();
-    void OpenProgress(const QString& caption, bool cancel);
+    void OpenProgress(const QString& caption, bool cancel, int maximum);
     void CloseProgress();
 
     std::unique_ptr<PrintDevice> printer_;
@@ -258,7 +260,7 @@ class RpPrintObject {
     Box headerBox_, footerBox_;
     std::array<Column, kColumns> columns_;
     PageNumberLine pageNumber_;
-    // The last page was begun by automatic paging and nothing has been put on it yet.
+    // The last page was begun by automatic paging and nothing but its head has been put on it.
     bool pageEmptyAfterBreak_ = false;
 
     // Printing.
