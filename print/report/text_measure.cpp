@@ -24,16 +24,29 @@ double TextMeasure::Width(const QString& text) {
     return width;
 }
 
-qsizetype TextMeasure::FittingPrefix(const QString& word, double width) {
-    qsizetype low = 1, high = word.size();
-    while (low < high) {
-        const qsizetype middle = (low + high + 1) / 2;
-        if (current_->metrics.horizontalAdvance(word.left(middle)) <= width)
-            low = middle;
-        else
-            high = middle - 1;
+double TextMeasure::CharWidth(QChar ch) {
+    auto found = current_->chars.constFind(ch.unicode());
+    if (found != current_->chars.constEnd()) return *found;
+    const double width = current_->metrics.horizontalAdvance(ch);
+    current_->chars.insert(ch.unicode(), width);
+    return width;
+}
+
+qsizetype TextMeasure::FittingPrefix(QStringView word, double width) {
+    // Summed character by character, so a huge word costs its length and not its length squared.
+    double sum = 0;
+    qsizetype count = 0;
+    while (count < word.size()) {
+        const double next = CharWidth(word[count]);
+        if (count > 0 && sum + next > width) break;
+        sum += next;
+        ++count;
     }
-    return low;
+    // Shaping may make the whole a little wider than its characters.
+    while (count > 1 && current_->metrics.horizontalAdvance(word.left(count).toString()) > width)
+        --count;
+    if (count > 1 && count < word.size() && word[count].isLowSurrogate()) --count;
+    return count;
 }
 
 QStringList TextMeasure::Wrap(const QString& text, double width) {
@@ -42,23 +55,25 @@ QStringList TextMeasure::Wrap(const QString& text, double width) {
     QString line;
     double lineWidth = 0;
     bool lineEmpty = true; // no word placed yet, so no blank before the next one
-    for (QString word : text.split(QLatin1Char(' '))) {
-        double wordWidth = Width(word);
+    for (const QString& word : text.split(QLatin1Char(' '))) {
+        const double wordWidth = Width(word);
         if (!lineEmpty && lineWidth + blank + wordWidth <= width) {
             line += QLatin1Char(' ') + word;
             lineWidth += blank + wordWidth;
             continue;
         }
         if (!lineEmpty) lines << line;
-        while (wordWidth > width && word.size() > 1) {
-            const qsizetype fits = FittingPrefix(word, width);
-            lines << word.left(fits);
-            word = word.mid(fits);
-            wordWidth = Width(word);
-        }
+        lineEmpty = false;
         line = word;
         lineWidth = wordWidth;
-        lineEmpty = false;
+        if (wordWidth <= width) continue;
+        QStringView rest(word);
+        for (qsizetype fits = FittingPrefix(rest, width); fits < rest.size(); fits = FittingPrefix(rest, width)) {
+            lines << rest.left(fits).toString();
+            rest = rest.mid(fits);
+        }
+        line = rest.toString();
+        lineWidth = Width(line);
     }
     lines << line;
     return lines;

@@ -31,9 +31,11 @@ class TextMeasure {
         explicit FontEntry(const QFontMetricsF& m) : metrics(m) {}
         QFontMetricsF metrics;
         QHash<QString, double> widths;
+        QHash<char16_t, double> chars;
     };
-    // Prefix length of `word` that fits in `width`, at least one character.
-    qsizetype FittingPrefix(const QString& word, double width);
+    double CharWidth(QChar ch);
+    // Length of the longest start of `word` that fits in `width`, at least one character.
+    qsizetype FittingPrefix(QStringView word, double width);
 
     QImage device_;
     QHash<QString, std::shared_ptr<FontEntry>> fonts_;

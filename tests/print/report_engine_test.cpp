@@ -191,4 +191,10 @@ TEST(Wrapping, AWordWiderThanTheColumnIsBrokenBetweenCharacters) {
     for (const QString& line : lines)
         EXPECT_LE(measure.Width(line), 600);
     EXPECT_EQ(measure.Wrap(QString(), 600), QStringList({QString()}));
+    // A huge word costs its length: pieces are measured as they grow.
+    const QString huge(200000, QLatin1Char('w'));
+    const QStringList pieces = measure.Wrap(huge, 3600);
+    EXPECT_EQ(pieces.join(QString()), huge);
+    EXPECT_LE(measure.Width(pieces[pieces.size() / 2]), 3600);
+    EXPECT_GT(measure.Width(pieces[pieces.size() / 2] + "w"), 3600);
 }
