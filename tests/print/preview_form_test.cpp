@@ -13,6 +13,11 @@
 
 namespace {
 
+// The page image's side for `inches` at the screen's resolution and a zoom.
+int Side(int ppi, double inches, double zoom = 1.0) {
+    return static_cast<int>(std::lround(ppi * inches * zoom));
+}
+
 int NonWhite(const QImage& image) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -28,7 +33,7 @@ TEST(PreviewForm, ZoomSizesThePageFromTheScreensResolutionAndLandscapeTurnsIt) {
     ASSERT_TRUE(WithPreview(report, ReportRows(5), [](PreviewForm& form) {
         const int ppi = form.logicalDpiY();
         EXPECT_EQ(form.ZoomFactor->currentText(), "100 %");
-        EXPECT_EQ(form.PageImage().size(), QSize(std::lround(ppi * 8.5), ppi * 11));
+        EXPECT_EQ(form.PageImage().size(), QSize(Side(ppi, 8.5), Side(ppi, 11)));
         EXPECT_GT(NonWhite(form.PageImage()), 500);
         QTest::keyClick(&form, Qt::Key_Minus);
         QTest::keyClick(&form, Qt::Key_Minus);
@@ -36,17 +41,16 @@ TEST(PreviewForm, ZoomSizesThePageFromTheScreensResolutionAndLandscapeTurnsIt) {
         QTest::keyClick(&form, Qt::Key_Minus);
         QTest::keyClick(&form, Qt::Key_Minus); // stays on the first item
         EXPECT_EQ(form.ZoomFactor->currentText(), "60 %");
-        EXPECT_EQ(form.PageImage().width(), std::lround(ppi * 8.5 * 0.52));
+        EXPECT_EQ(form.PageImage().width(), Side(ppi, 8.5, 0.52));
         QTest::keyClick(&form, Qt::Key_Plus);
-        EXPECT_EQ(form.PageImage().width(), std::lround(ppi * 8.5 * 0.64));
+        EXPECT_EQ(form.PageImage().width(), Side(ppi, 8.5, 0.64));
         EXPECT_EQ(form.DisplayPage->pixmap().size(), form.PageImage().size());
     }));
     report.prn.Orientation = PrintOrientation::Landscape;
     report.prn.StartPercent = P2_Sixty;
     ASSERT_TRUE(WithPreview(report, ReportRows(5), [](PreviewForm& form) {
         const int ppi = form.logicalDpiY();
-        EXPECT_EQ(form.PageImage().size(),
-                  QSize(std::lround(ppi * 11 * 0.52), std::lround(ppi * 8.5 * 0.52)));
+        EXPECT_EQ(form.PageImage().size(), QSize(Side(ppi, 11, 0.52), Side(ppi, 8.5, 0.52)));
     }));
 }
 

@@ -161,9 +161,11 @@ TEST(Wrapping, LinesAreGreedyWholeWordsThatNeverOverrunTheColumn) {
             QStringList words;
             const int count = 1 + static_cast<int>(random() % 30);
             for (int i = 0; i < count; ++i)
-                words << vocabulary[static_cast<qsizetype>(random() % vocabulary.size())];
+                words << vocabulary[static_cast<qsizetype>(random() %
+                                                           static_cast<unsigned>(vocabulary.size()))];
             const QString text = words.join(' ');
-            const double width = 300 + random() % 3000; // reference pixels: 0.25 to 2.75 inches
+            const double width =
+                300.0 + static_cast<double>(random() % 3000); // reference pixels: 0.25 to 2.75 in
             const QStringList lines = measure.Wrap(text, width);
             // Nothing is lost or reordered; blanks go only where lines break.
             EXPECT_EQ(lines.join(QString()).remove(' '), QString(text).remove(' '));
