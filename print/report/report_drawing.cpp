@@ -123,9 +123,9 @@ void RpPrintObject::DrawGraphic(const Graphic& picture, double x, double y, doub
         ShowMessage(QStringLiteral("Not enough memory for graphic."));
         return;
     }
-    const double w = width == -1 ? bitmap->Width() / kPicturePixelsPerInch : Inches(PxX(width));
-    const double h = height == -1 ? bitmap->Height() / kPicturePixelsPerInch : Inches(PxY(height));
-    const double left = x == -1 ? (Inches(pageWidth_) - w) / 2 : Inches(PxX(x));
-    const double top = y == -1 ? (Inches(pageHeight_) - h) / 2 : Inches(PxY(y));
+    const double w = width == -1 ? bitmap->Width() / kPicturePixelsPerInch : Inches(Pixels(width));
+    const double h = height == -1 ? bitmap->Height() / kPicturePixelsPerInch : Inches(Pixels(height));
+    const double left = x == -1 ? (Inches(pageWidth_) - w) / 2 : Inches(Pixels(x));
+    const double top = y == -1 ? (Inches(pageHeight_) - h) / 2 : Inches(Pixels(y));
     RecordOutput(RpGraphic{QRectF(left, top, w, h), std::move(image)});
 }

@@ -107,7 +107,6 @@ void RpPrintObject::AbortPrinting() {
 
 void RpPrintObject::PrintStoredPages() {
     if (!pages_ || printingStoredPages_) return;
-    AutomaticPaging = false;
     WritePrinterSetup(false);
     const int count = pages_->Count();
     int from = pages_->FirstPageToPrint, to = pages_->LastPageToPrint;

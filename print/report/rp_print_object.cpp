@@ -30,19 +30,15 @@ QSizeF RpPrintObject::PageInches() const {
     return Orientation == PrintOrientation::Landscape ? paper.transposed() : paper;
 }
 
-int RpPrintObject::PxX(double value) const {
+int RpPrintObject::Pixels(double value) const {
     switch (Measurement) {
     case mtMM:
         return Px(value / 25.4);
-    case mtPixels:
+    case mtPixels: // pixels of the reference resolution, the same both ways
         return static_cast<int>(value);
     default:
         return Px(value);
     }
-}
-
-int RpPrintObject::PxY(double value) const {
-    return PxX(value); // the reference resolution is the same both ways
 }
 
 void RpPrintObject::Record(RpPrintCommand command) {
@@ -76,16 +72,13 @@ void RpPrintObject::Start() {
     pageHeight_ = Px(page.height());
     pages_ = std::make_unique<RpPages>();
     drawState_ = RpDrawState();
-    font_ = drawState_.Font;
+    UseFont(drawState_.Font);
     pages_->NewPage(drawState_);
     recording_ = true;
     if (ShowProgress) OpenProgress(QStringLiteral("Preparing Report......."), ShowCancelBtn, ProgressBarMax);
-    measure_.SetFont(font_);
-    lineHeight_ = std::max(1, static_cast<int>(measure_.Height()));
     ClearSettings();
-    marginLeft_ = marginTop_ = 0;
+    marginLeft_ = 0;
     marginRight_ = pageWidth_;
-    marginBottom_ = pageHeight_;
     detailTop_ = 0;
     detailBottom_ = pageHeight_;
     tab_ = currentLine_ = currentX_ = 0;
@@ -105,10 +98,6 @@ void RpPrintObject::Quit() {
             pages_->LastPageToPrint = pages_->Count();
         });
         Guarded("Error showing/printing final report.", [this] {
-            const auto paging = Hold(AutomaticPaging, false);
-            const MeasureType measurement = Measurement;
-            Measurement = mtInches;
-            const auto restore = qScopeGuard([this, measurement] { Measurement = measurement; });
             if (Preview)
                 ShowPreview();
             else
@@ -148,31 +137,30 @@ void RpPrintObject::SetMeasurement(MeasureType measurement) {
     if (active_) Measurement = measurement;
 }
 
-void RpPrintObject::SetMargins(double top, double bottom, double left, double right) {
+void RpPrintObject::SetMargins(double, double, double left, double right) {
     if (!active_) return;
-    // A pair that is the wrong way round, or a value at or before the sheet's edge, becomes the edge.
-    const auto pair = [](int& low, int& high, int size) {
-        if (low >= high) {
-            low = 0;
-            high = size;
-        }
-        low = std::clamp(low, 0, size);
-        high = high <= 0 ? size : std::clamp(high, 0, size);
-    };
-    marginTop_ = PxY(top);
-    marginBottom_ = PxY(bottom);
-    marginLeft_ = PxX(left);
-    marginRight_ = PxX(right);
-    pair(marginLeft_, marginRight_, pageWidth_);
-    pair(marginTop_, marginBottom_, pageHeight_);
+    // Lines are bounded vertically by the detail area; the margins place text across the sheet. A pair the
+    // wrong way round, or a value at or before the sheet's edge, becomes the edge.
+    marginLeft_ = Pixels(left);
+    marginRight_ = Pixels(right);
+    if (marginLeft_ >= marginRight_) {
+        marginLeft_ = 0;
+        marginRight_ = pageWidth_;
+    }
+    marginLeft_ = std::clamp(marginLeft_, 0, pageWidth_);
+    marginRight_ = marginRight_ <= 0 ? pageWidth_ : std::clamp(marginRight_, 0, pageWidth_);
 }
 
-void RpPrintObject::SetFont(const RpFont& font) {
-    if (!active_) return;
+void RpPrintObject::UseFont(const RpFont& font) {
     font_ = font;
     drawState_.Font = font;
     measure_.SetFont(font);
     lineHeight_ = std::max(1, static_cast<int>(measure_.Height()));
+}
+
+void RpPrintObject::SetFont(const RpFont& font) {
+    if (!active_) return;
+    UseFont(font);
     Record(RpSetting{RpCode::Font, 0, font});
 }
 
@@ -188,7 +176,7 @@ void RpPrintObject::RestoreFont() {
 void RpPrintObject::SetInfo(std::array<InfoLine, kInfoLines>& lines, int line, const QString& text, double y,
                             int alignment, const RpFont& font) {
     if (!active_ || line < 1 || line > kInfoLines) return;
-    lines[static_cast<size_t>(line - 1)] = {text, std::clamp(PxY(y), 0, pageHeight_), alignment, font};
+    lines[static_cast<size_t>(line - 1)] = {text, std::clamp(Pixels(y), 0, pageHeight_), alignment, font};
 }
 
 void RpPrintObject::SetHeaderInformation(int line, const QString& text, double y, int alignment,
@@ -203,7 +191,7 @@ void RpPrintObject::SetFooterInformation(int line, const QString& text, double y
 
 void RpPrintObject::SetBox(Box& box, uint8_t boxMode, int lineWidth, double left, double top, double right,
                            double bottom, QRgb shade) {
-    if (active_) box = {PxX(left), PxY(top), PxX(right), PxY(bottom), boxMode, shade, lineWidth};
+    if (active_) box = {Pixels(left), Pixels(top), Pixels(right), Pixels(bottom), boxMode, shade, lineWidth};
 }
 
 void RpPrintObject::SetHeaderDimensions(uint8_t boxMode, int lineWidth, double left, double top, double right,
@@ -219,14 +207,14 @@ void RpPrintObject::SetFooterDimensions(uint8_t boxMode, int lineWidth, double l
 void RpPrintObject::SetPageNumberInformation(const QString& format, int alignment, double y, bool showTotal,
                                              const RpFont& font) {
     if (!active_) return;
-    pageNumber_ = {format, std::clamp(PxY(y), 0, pageHeight_), alignment, font};
+    pageNumber_ = {format, std::clamp(Pixels(y), 0, pageHeight_), alignment, font};
     ShowTotalPages = showTotal;
 }
 
 void RpPrintObject::SetDetailTopBottom(double top, double bottom) {
     if (!active_) return;
-    detailTop_ = PxY(top);
-    detailBottom_ = PxY(bottom);
+    detailTop_ = Pixels(top);
+    detailBottom_ = Pixels(bottom);
     currentLine_ = detailTop_ - lineHeight_;
 }
 
@@ -236,7 +224,7 @@ void RpPrintObject::SetColumnInformation(int column, double left, double width) 
         ShowMessage(QStringLiteral("Column value must be between 1 and %1.").arg(kColumns));
         return;
     }
-    columns_[static_cast<size_t>(column - 1)] = {PxX(left), PxX(width)};
+    columns_[static_cast<size_t>(column - 1)] = {Pixels(left), Pixels(width)};
 }
 
 const RpPrintObject::Column* RpPrintObject::ColumnAt(int column) const {
@@ -250,7 +238,7 @@ void RpPrintObject::TopOfPage() {
 }
 
 void RpPrintObject::SetYPosition(double y) {
-    if (active_) currentLine_ = std::clamp(PxY(y), 0, pageHeight_);
+    if (active_) currentLine_ = std::clamp(Pixels(y), 0, pageHeight_);
 }
 
 void RpPrintObject::SaveYPosition() {
@@ -263,7 +251,7 @@ void RpPrintObject::RestoreYPosition() {
 }
 
 void RpPrintObject::SetTab(double indent) {
-    if (active_) tab_ = indent > 0 ? PxX(indent) : 0;
+    if (active_) tab_ = indent > 0 ? Pixels(indent) : 0;
 }
 
 void RpPrintObject::SetAutoPaging(bool on) {
@@ -271,13 +259,13 @@ void RpPrintObject::SetAutoPaging(bool on) {
 }
 
 int RpPrintObject::ResolveY(double y) const {
-    if (y > -0.01) return std::clamp(PxY(y), 0, pageHeight_);
+    if (y > -0.01) return std::clamp(Pixels(y), 0, pageHeight_);
     return y == -1 ? kNextLine : kCurrentLine;
 }
 
 void RpPrintObject::WriteText(const QString& text, double x, double y) {
     if (!Recording()) return;
-    const int left = x >= 0 ? PxX(x) : x == -1 ? currentX_ : marginLeft_;
+    const int left = x >= 0 ? Pixels(x) : x == -1 ? currentX_ : marginLeft_;
     WriteTextPx(text, left, ResolveY(y));
 }
 
@@ -324,20 +312,21 @@ void RpPrintObject::WriteColumnWrapped(int column, const QString& text, double y
         WriteWrapped(text, at->Left, at->Left + at->Width, y, saveY, keepTogether);
 }
 
-int RpPrintObject::WrappedLineCount(int column, const QString& text) {
-    const Column* at = ColumnAt(column);
-    if (!at || !active_) return 0;
-    QStringList lines = measure_.Wrap(text, at->Width);
+QStringList RpPrintObject::WrappedLines(const QString& text, int width) {
+    QStringList lines = measure_.Wrap(text, width);
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
         lines.removeLast();
-    return static_cast<int>(lines.size());
+    return lines;
+}
+
+int RpPrintObject::WrappedLineCount(int column, const QString& text) {
+    const Column* at = ColumnAt(column);
+    return at && active_ ? static_cast<int>(WrappedLines(text, at->Width).size()) : 0;
 }
 
 void RpPrintObject::WriteWrapped(const QString& text, int left, int right, double y, bool saveY,
                                  bool keepTogether) {
-    QStringList lines = measure_.Wrap(text, right - left);
-    while (!lines.isEmpty() && lines.last().trimmed().isEmpty())
-        lines.removeLast();
+    const QStringList lines = WrappedLines(text, right - left);
     if (saveY) SaveYPosition();
     if (y == -1)
         NextLine();

@@ -93,6 +93,7 @@ class RpPrintObject {
     bool Active() const { return active_; }
 
     void SetMeasurement(MeasureType measurement);
+    // Positions from the sheet's top-left corner.
     void SetMargins(double top, double bottom, double left, double right);
     void SetFont(const RpFont& font);
     const RpFont& Font() const { return font_; }
@@ -195,8 +196,7 @@ class RpPrintObject {
     };
 
     // Reference pixels from a value in the measurement.
-    int PxX(double value) const;
-    int PxY(double value) const;
+    int Pixels(double value) const;
     static int Px(double inches) { return static_cast<int>(inches * kDpi); }
     static double Inches(int px) { return px / kDpi; }
     bool Recording() const { return active_ && recording_; }
@@ -206,7 +206,9 @@ class RpPrintObject {
     void RecordShape(RpCode code, std::vector<QPointF> points);
     // Refuses more than kMaxPolygonPoints points with `refusal`.
     void RecordPoints(RpCode code, const std::vector<QPointF>& points, const char* refusal);
-    QPointF PointInches(double x, double y) const { return {Inches(PxX(x)), Inches(PxY(y))}; }
+    QPointF PointInches(double x, double y) const { return {Inches(Pixels(x)), Inches(Pixels(y))}; }
+    // The canvas font, measured for layout.
+    void UseFont(const RpFont& font);
 
     static constexpr int kNextLine = -1;
     static constexpr int kCurrentLine = -2;
@@ -217,6 +219,8 @@ class RpPrintObject {
     void WriteTextPx(const QString& text, int x, int y);
     void WriteAt(const QString& text, int x, int y);
     const Column* ColumnAt(int column) const;
+    // The wrapped lines of a text without its trailing blank lines.
+    QStringList WrappedLines(const QString& text, int width);
     void WriteWrapped(const QString& text, int left, int right, double y, bool saveY, bool keepTogether);
     void StartNewPage(bool automatic);
     void DrawInfo(const std::array<InfoLine, kInfoLines>& lines, const Box& box);
@@ -247,7 +251,7 @@ class RpPrintObject {
 
     // Layout state, in reference pixels.
     int pageWidth_ = 0, pageHeight_ = 0;
-    int marginTop_ = 0, marginBottom_ = 0, marginLeft_ = 0, marginRight_ = 0;
+    int marginLeft_ = 0, marginRight_ = 0;
     int detailTop_ = 0, detailBottom_ = 0;
     int currentLine_ = 0, currentX_ = 0;
     int tab_ = 0;

@@ -68,7 +68,8 @@ QStringList TextMeasure::Wrap(const QString& text, double width) {
         lineWidth = wordWidth;
         if (wordWidth <= width) continue;
         QStringView rest(word);
-        for (qsizetype fits = FittingPrefix(rest, width); fits < rest.size(); fits = FittingPrefix(rest, width)) {
+        for (qsizetype fits = FittingPrefix(rest, width); fits < rest.size();
+             fits = FittingPrefix(rest, width)) {
             lines << rest.left(fits).toString();
             rest = rest.mid(fits);
         }
