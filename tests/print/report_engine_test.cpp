@@ -136,6 +136,13 @@ TEST_F(Engine, AReportWithoutOutputStillHasOnePage) {
     EXPECT_FALSE(prn.Active());
 }
 
+TEST(ReportFonts, ArialIsLiberationSansUnhintedAndUnkerned) {
+    const QFont font = ToQFont(RpFont());
+    EXPECT_EQ(QFontInfo(font).family(), "Liberation Sans");
+    EXPECT_EQ(font.hintingPreference(), QFont::PreferNoHinting);
+    EXPECT_FALSE(font.kerning());
+}
+
 TEST(PageNumberFormat, OnlyNumberAndPercentAreSubstituted) {
     EXPECT_EQ(FormatPageNumber("Page %d", 10), "Page 10");
     EXPECT_EQ(FormatPageNumber("%d%% of %s %x %", 7), "7% of %s %x %");

@@ -37,6 +37,24 @@ class NoSecondPage : public ImageDevice {
     bool StartNextPage() override { return false; }
 };
 
+// Finishes no document.
+class NoEnd : public ImageDevice {
+  public:
+    NoEnd() : ImageDevice(10) {}
+
+  protected:
+    void CloseDocument() override { throw EPrintError("The print job could not be completed."); }
+};
+
+// Cannot mark the outer three quarters of an inch of the sheet.
+class WideBorder : public ImageDevice {
+  public:
+    WideBorder() : ImageDevice(40) {}
+
+  protected:
+    QMarginsF UnprintableInches() const override { return {0.75, 0.75, 0.75, 0.75}; }
+};
+
 class Monochrome : public ImageDevice {
   public:
     Monochrome() : ImageDevice(40) {}
@@ -92,6 +110,13 @@ TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire
         EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage"}));
         EXPECT_FALSE(report.prn.Printer().Printing());
 
+        TestMessages::Clear();
+        events.clear();
+        report.prn.SetPrinter(std::make_unique<NoEnd>());
+        form.PrintBtnClick();
+        EXPECT_EQ(TestMessages::Shown(), QStringList({"The print job could not be completed."}));
+        EXPECT_FALSE(events.contains("AfterPrint"));
+
         events.clear();
         EXPECT_EQ(PrintRange(report, form, 2, 3).Pages().size(), 2u);
         EXPECT_TRUE(events.contains("AfterPrint"));
@@ -142,6 +167,23 @@ TEST_F(PrintFromPreview, TheReportsSheetAndOrientationWinOverTheDialogsAndThePri
     });
     EXPECT_EQ(printer.CurrentPaper().Code, 9);
     EXPECT_EQ(printer.Orientation(), PrintOrientation::Landscape);
+}
+
+TEST_F(PrintFromPreview, TextIsKeptInsideWhatThePrinterCanMark) {
+    InPreview([&](PreviewForm& form) {
+        auto device = std::make_unique<WideBorder>();
+        const ImageDevice& printer = *device;
+        report.prn.SetPrinter(std::move(device));
+        form.PrintBtnClick();
+        ASSERT_EQ(printer.Pages().size(), 3u);
+        const QImage& page = printer.Pages()[0];
+        int left = page.width();
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < left; ++x)
+                if (page.pixel(x, y) != qRgb(255, 255, 255)) left = x;
+        EXPECT_GE(left, 30); // 0.75 inch at 40 pixels per inch; the report's own margin is 0.5
+        EXPECT_LT(left, 34);
+    });
 }
 
 TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
