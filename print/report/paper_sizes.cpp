@@ -11,7 +11,7 @@ struct PaperRow {
 };
 
 // Indexed by PaperSizes.
-constexpr std::array<PaperRow, kPaperSizeCount> kPapers{{
+constexpr std::array<PaperRow, static_cast<size_t>(PaperSizes::PAPER_ENV_PERSONAL) + 1> kPapers{{
     {1, 8.5, 11.0},   {2, 8.5, 11.0},  {3, 11.0, 17.0}, {4, 17.0, 11.0},  {5, 8.5, 14.0},   {6, 5.5, 8.5},
     {7, 7.5, 10.5},   {8, 11.7, 16.5}, {9, 8.3, 11.7},  {10, 0, 0},       {11, 5.9, 8.3},   {12, 9.9, 14.0},
     {13, 7.2, 10.1},  {14, 8.5, 13.0}, {15, 8.5, 10.8}, {16, 10.0, 14.0}, {17, 11.0, 17.0}, {18, 8.5, 11.0},

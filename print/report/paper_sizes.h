@@ -43,7 +43,6 @@ enum class PaperSizes {
     PAPER_ENV_MONARCH,
     PAPER_ENV_PERSONAL,
 };
-inline constexpr int kPaperSizeCount = 38;
 
 // The printer's paper code and the portrait size in inches; the TBA rows are of no size.
 Paper PaperOf(PaperSizes size);
