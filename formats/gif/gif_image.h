@@ -10,13 +10,11 @@
 #include <vector>
 
 #include "formats/gif/gif_frame.h"
+#include "formats/gif/gif_painter.h"
 #include "formats/gif/gif_reduce.h"
 #include "platform/gfx/graphic.h"
 #include "platform/gfx/rect.h"
 
-class GIFCanvas;
-class GIFPainter;
-class PaintClock;
 class QMimeData;
 
 // How a picture is drawn and animated.

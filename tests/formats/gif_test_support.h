@@ -2,6 +2,7 @@
 
 // Builds GIF pictures in memory for the codec's tests and reads them back.
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -76,13 +77,37 @@ inline std::string PackCodes(const std::vector<std::pair<int, int>>& codes) {
 }
 
 // The data as sub-blocks of at most blockSize bytes and the terminator.
-inline std::string SubBlocks(const std::string& data, size_t blockSize = 255) {
+inline std::string SubBlocksOf(const std::string& data, size_t blockSize = 255) {
     std::string out;
     for (size_t at = 0; at < data.size(); at += blockSize) {
         const std::string piece = data.substr(at, blockSize);
         out += char(piece.size()) + piece;
     }
     return out + '\0';
+}
+
+// Image data (minimum code size, sub-blocks) giving each pixel as a root code after an opening clear code,
+// with the code size growing as a decoder's table fills. Without end, the end code is left out.
+inline std::string RootCodes(const std::vector<int>& pixels, int minCodeSize = 2, bool end = true) {
+    const int clear = 1 << minCodeSize;
+    int size = minCodeSize + 1, next = clear + 2;
+    std::vector<std::pair<int, int>> codes{{clear, size}};
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        codes.push_back({pixels[i], size});
+        if (i > 0 && ++next == (1 << size) && size < 12) ++size;
+    }
+    if (end) codes.push_back({clear + 1, size});
+    return char(minCodeSize) + SubBlocksOf(PackCodes(codes));
+}
+
+// A graphic control extension; a negative index for none.
+inline std::string Control(int disposal, int delay, int transparentIndex = -1) {
+    return std::string("!\xF9\x04", 3) + char(disposal << 2 | (transparentIndex >= 0 ? 1 : 0)) + Word(delay) +
+           char(std::max(transparentIndex, 0)) + '\0';
+}
+
+inline std::string LoopExtension(int loops) {
+    return std::string("!\xFF\x0BNETSCAPE2.0\x03\x01", 16) + Word(loops) + '\0';
 }
 
 // A frame's pixel indexes through its own colour table, with 0 for the transparent ones.
