@@ -70,12 +70,12 @@ size_t GIFReader::NextBlockSize() {
     return static_cast<size_t>(size);
 }
 
-void GIFReader::ReadSubBlocks(std::vector<uint8_t>& out) {
-    for (size_t size; (size = NextBlockSize()) != 0;) {
-        const size_t at = out.size();
-        out.resize(at + size);
-        ReadExact(out.data() + at, size);
-    }
+std::span<const uint8_t> GIFReader::NextSubBlock() {
+    const size_t size = NextBlockSize();
+    if (!Fill(size)) RaiseGIF(gif_messages::kPrematureEnd);
+    const std::span<const uint8_t> block(buffer_.data() + at_, size);
+    at_ += size;
+    return block;
 }
 
 void GIFReader::ReadSubBlocks(std::vector<std::string>& blocks) {

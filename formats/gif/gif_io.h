@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,12 @@ class GIFReader {
     // Exactly count bytes, else "Premature end of data".
     void ReadExact(void* out, size_t count);
     void Skip(size_t count);
-    // Data sub-blocks up to their terminator appended to out, or skipped; the stream ending first is
-    // "Premature end of data".
-    void ReadSubBlocks(std::vector<uint8_t>& out);
+    // Data sub-blocks up to their terminator, or skipped; the stream ending first is "Premature end of data".
     void ReadSubBlocks(std::vector<std::string>& blocks);
     void SkipSubBlocks();
+    // The data of the next sub-block where it stands in the buffer, valid until the next read; empty for the
+    // terminator.
+    std::span<const uint8_t> NextSubBlock();
 
     int64_t Position() const { return base_ + static_cast<int64_t>(at_); }
     int64_t StreamSize() { return stream_.Size(); }

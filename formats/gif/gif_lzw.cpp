@@ -11,101 +11,139 @@ namespace {
 constexpr int kMaxCodes = 4096;
 constexpr int kMaxCodeSize = 12;
 
-// Decodes codes into out. Every table string is a run of bytes already in the output: the string a new
-// entry names is the previous string plus the byte after it, so entries keep only a start and a length.
-class Decoder {
+// Copies count bytes eight at a time; from + count must not pass to, and 7 bytes past to + count may be
+// overwritten (the decoder's output keeps that much slack).
+inline void CopyString(uint8_t* to, const uint8_t* from, size_t count) {
+    for (size_t i = 0; i < count; i += 8) {
+        uint64_t chunk;
+        std::memcpy(&chunk, from + i, 8);
+        std::memcpy(to + i, &chunk, 8);
+    }
+}
+
+// Reads codes least significant bit first from the data sub-blocks where they stand in the reader's buffer,
+// eight bytes at a time where a sub-block has eight left.
+class BitReader {
   public:
-    Decoder(const std::vector<uint8_t>& data, int minCodeSize, size_t total)
-        : data_(data), minCodeSize_(minCodeSize), clear_(1 << minCodeSize), total_(total) {}
+    explicit BitReader(GIFReader& reader) : reader_(reader) { NextBlock(); }
 
-    // Decodes every pixel into out, or raises what went wrong.
-    void Run(std::vector<uint8_t>& out);
-
-  private:
-    // The next code, or -1 when the data has ended.
-    int ReadCode() {
-        if (bitCount_ < codeSize_) {
-            while (bitCount_ <= 56 && at_ < data_.size()) {
-                bits_ |= static_cast<uint64_t>(data_[at_++]) << bitCount_;
-                bitCount_ += 8;
+    // The next code of size bits, or -1 when the data has ended.
+    int Read(int size) {
+        if (at_ + 8 <= size_) {
+            // Topping up every time costs less than deciding when to; bits past the count are the right
+            // ones already, so loading them again changes nothing.
+            uint64_t word;
+            std::memcpy(&word, data_ + at_, 8);
+            bits_ |= word << count_;
+            at_ += static_cast<size_t>(63 - count_) >> 3;
+            count_ |= 56;
+        } else if (count_ < size) {
+            while (count_ <= 56 && (at_ < size_ || NextBlock())) {
+                bits_ |= static_cast<uint64_t>(data_[at_++]) << count_;
+                count_ += 8;
             }
-            if (bitCount_ < codeSize_) return -1;
+            if (count_ < size) return -1;
         }
-        const int code = static_cast<int>(bits_ & ((1u << codeSize_) - 1));
-        bits_ >>= codeSize_;
-        bitCount_ -= codeSize_;
+        const int code = static_cast<int>(bits_ & ((1u << size) - 1));
+        bits_ >>= size;
+        count_ -= size;
         return code;
     }
-    void Reset() {
-        codeSize_ = minCodeSize_ + 1;
-        limit_ = 1 << codeSize_;
-        next_ = clear_ + 2;
-        prevLength_ = 0;
-    }
-    // Room for count more pixels, growing the output as data arrives rather than all at once.
-    uint8_t* Reserve(std::vector<uint8_t>& out, size_t count) {
-        if (pos_ + count > out.size()) out.resize(std::min(total_, std::max(pos_ + count, out.size() * 2)));
-        return out.data();
+    // Steps over the rest of the data up to the terminator.
+    void Finish() {
+        if (!ended_) reader_.SkipSubBlocks();
     }
 
-    const std::vector<uint8_t>& data_;
-    const int minCodeSize_;
-    const int clear_;
-    const size_t total_;
+  private:
+    bool NextBlock() {
+        if (ended_) return false;
+        const std::span<const uint8_t> block = reader_.NextSubBlock();
+        data_ = block.data();
+        size_ = block.size();
+        at_ = 0;
+        ended_ = size_ == 0;
+        return !ended_;
+    }
+
+    GIFReader& reader_;
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
     size_t at_ = 0;
+    bool ended_ = false;
     uint64_t bits_ = 0;
-    int bitCount_ = 0;
-    int codeSize_ = 0;
-    int limit_ = 0;
-    int next_ = 0;
-    size_t pos_ = 0;
-    size_t prevStart_ = 0;
-    int prevLength_ = 0; // 0 right after a clear
-    std::array<uint32_t, kMaxCodes> start_{};
-    std::array<uint16_t, kMaxCodes> length_{};
+    int count_ = 0;
 };
 
-void Decoder::Run(std::vector<uint8_t>& out) {
-    const int end = clear_ + 1;
-    out.resize(std::min(total_, std::max<size_t>(65536, data_.size() * 4)));
-    Reset();
-    while (pos_ < total_) {
-        const int code = ReadCode();
-        if (code < 0 || code == end) RaiseGIF(gif_messages::kPrematureEnd);
-        if (code == clear_) {
-            Reset();
-            continue;
+// Where a table string stands in the output.
+struct Entry {
+    uint32_t Start;
+    uint32_t Length;
+};
+
+// Decodes total pixels into out. Every table string is a run of bytes already in the output: the string a
+// new entry names is the previous string plus the byte after it, so an entry keeps only a start and a
+// length. The roots stand as one byte each behind the pixels while the output is filled. The state lives in
+// locals: the byte stores into the output could otherwise alias it.
+void Decode(BitReader& reader, size_t expected, int minCodeSize, size_t total, std::vector<uint8_t>& out) {
+    constexpr size_t kSlack = 8; // behind the pixels and behind the roots, for copies of eight bytes
+    const int clear = 1 << minCodeSize, end = clear + 1;
+    std::array<Entry, kMaxCodes> table;
+    // Room for the pixels grows as data arrives rather than at once: damaged files claim sizes their data
+    // never fills.
+    size_t room = 0;
+    const auto grow = [&](size_t pixels) {
+        room = pixels;
+        out.resize(room + kSlack + static_cast<size_t>(clear) + kSlack);
+        for (int i = 0; i < clear; ++i) {
+            out[room + kSlack + static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+            table[static_cast<size_t>(i)] = {static_cast<uint32_t>(room + kSlack) + static_cast<uint32_t>(i), 1};
         }
-        // A string longer than the pixels left is cut at the last pixel.
-        size_t length;
-        if (code < clear_) {
-            length = 1;
-            Reserve(out, 1)[pos_] = static_cast<uint8_t>(code);
-        } else if (prevLength_ == 0 || code > next_) {
-            RaiseGIF(gif_messages::kImageDefect);
-        } else if (code < next_) {
-            length = std::min<size_t>(length_[static_cast<size_t>(code)], total_ - pos_);
-            uint8_t* p = Reserve(out, length);
-            std::memcpy(p + pos_, p + start_[static_cast<size_t>(code)], length);
-        } else {
+        return out.data();
+    };
+    uint8_t* p = grow(std::min(total, std::max<size_t>(65536, expected)));
+    int codeSize = minCodeSize + 1, limit = 1 << codeSize, next = clear + 2;
+    size_t prevStart = 0, prevLength = 0; // prevLength 0: right after a clear
+    for (size_t pos = 0; pos < total;) {
+        const int code = reader.Read(codeSize);
+        size_t from, count;
+        // Roots and table entries alike (the end of the data reads as -1).
+        if (static_cast<unsigned>(code) < static_cast<unsigned>(next) && code != clear && code != end) {
+            from = table[static_cast<size_t>(code)].Start;
+            count = std::min<size_t>(table[static_cast<size_t>(code)].Length, total - pos);
+            if (pos + count > room) {
+                p = grow(std::min(total, std::max(pos + count, 2 * room)));
+                from = table[static_cast<size_t>(code)].Start;
+            }
+            CopyString(p + pos, p + from, count);
+        } else if (code == next && prevLength > 0) {
             // The entry being defined: the previous string and its own first byte.
-            length = std::min<size_t>(static_cast<size_t>(prevLength_) + 1, total_ - pos_);
-            uint8_t* p = Reserve(out, length);
-            for (size_t i = 0; i < length; ++i)
-                p[pos_ + i] = p[prevStart_ + i];
+            count = std::min(prevLength + 1, total - pos);
+            if (pos + count > room) p = grow(std::min(total, std::max(pos + count, 2 * room)));
+            CopyString(p + pos, p + prevStart, std::min(count, prevLength));
+            if (count > prevLength) p[pos + prevLength] = p[prevStart];
+        } else if (code == clear) {
+            codeSize = minCodeSize + 1;
+            limit = 1 << codeSize;
+            next = clear + 2;
+            prevLength = 0;
+            continue;
+        } else if (code < 0 || code == end) {
+            RaiseGIF(gif_messages::kPrematureEnd);
+        } else {
+            RaiseGIF(gif_messages::kImageDefect);
         }
-        if (prevLength_ > 0 && next_ < kMaxCodes) {
-            start_[static_cast<size_t>(next_)] = static_cast<uint32_t>(prevStart_);
-            length_[static_cast<size_t>(next_)] = static_cast<uint16_t>(prevLength_ + 1);
-            if (++next_ == limit_ && codeSize_ < kMaxCodeSize) {
-                limit_ <<= 1;
-                ++codeSize_;
+        if (prevLength > 0 && next < kMaxCodes) {
+            table[static_cast<size_t>(next)] = {static_cast<uint32_t>(prevStart), static_cast<uint32_t>(prevLength + 1)};
+            if (++next == limit && codeSize < kMaxCodeSize) {
+                limit <<= 1;
+                ++codeSize;
             }
         }
-        prevStart_ = pos_;
-        prevLength_ = static_cast<int>(length);
-        pos_ += length;
+        prevStart = pos;
+        prevLength = count;
+        pos += count;
     }
+    out.resize(total);
 }
 
 } // namespace
@@ -131,23 +169,25 @@ void DecodeImageData(GIFReader& reader, int width, int height, bool interlaced, 
     if (minCodeSize < 0) RaiseGIF(gif_messages::kPrematureEnd);
     // The code table holds 4096 entries: the roots, clear and end codes must leave room in it.
     if (minCodeSize < 1 || minCodeSize > 11) RaiseGIF(gif_messages::kInvalidData);
-    std::vector<uint8_t> data;
-    reader.ReadSubBlocks(data);
     const size_t total = static_cast<size_t>(width) * static_cast<size_t>(height);
+    // What the rest of the stream could hold at a few pixels a byte, to start the output at.
+    const size_t expected = static_cast<size_t>(std::max<int64_t>(0, reader.StreamSize() - reader.Position())) * 4;
+    BitReader codes(reader);
     pixels.clear();
-    if (total == 0) return;
-    Decoder decoder(data, minCodeSize, total);
-    if (!interlaced) {
-        decoder.Run(pixels);
-        return;
+    if (total > 0) {
+        if (interlaced) {
+            std::vector<uint8_t> stored;
+            Decode(codes, expected, minCodeSize, total, stored);
+            pixels.resize(total);
+            const std::vector<int> rows = StoredRowOrder(height, true);
+            const size_t w = static_cast<size_t>(width);
+            for (size_t i = 0; i < rows.size(); ++i)
+                std::memcpy(pixels.data() + static_cast<size_t>(rows[i]) * w, stored.data() + i * w, w);
+        } else {
+            Decode(codes, expected, minCodeSize, total, pixels);
+        }
     }
-    std::vector<uint8_t> stored;
-    decoder.Run(stored);
-    pixels.resize(total);
-    const std::vector<int> rows = StoredRowOrder(height, true);
-    const size_t w = static_cast<size_t>(width);
-    for (size_t i = 0; i < rows.size(); ++i)
-        std::memcpy(pixels.data() + static_cast<size_t>(rows[i]) * w, stored.data() + i * w, w);
+    codes.Finish();
 }
 
 void GIFEncoder::Encode(GIFOutput& out, const GIFPixels& pixels) {
