@@ -232,7 +232,7 @@ uint8_t* GIFSubImage::ScanLine(int y) {
     return data_.data() + static_cast<size_t>(y) * static_cast<size_t>(width_);
 }
 
-uint8_t GIFSubImage::Pixel(int x, int y) {
+uint8_t GIFSubImage::Pixels(int x, int y) {
     if (x < 0 || x >= width_) RaiseGIF(gif_messages::kInvalidPixel);
     return ScanLine(y)[x];
 }

@@ -38,7 +38,7 @@ class GIFSubImage : public GIFItem {
     // "Image is empty" when the frame has no size.
     void EnsureData();
     uint8_t* ScanLine(int y);
-    uint8_t Pixel(int x, int y);
+    uint8_t Pixels(int x, int y);
     const std::vector<uint8_t>& Data() const { return data_; }
     void SetBounds(int left, int top, int width, int height);
     int Left() const { return left_; }

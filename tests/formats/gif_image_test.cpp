@@ -95,3 +95,20 @@ TEST(GifImage, OptimizerCleansUpTransparencyAndDisposalThatChangeNothing) {
     EXPECT_EQ(FrameColors(image.Frame(1)),
               (std::vector<QRgb>{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(0, 255, 0)}));
 }
+
+TEST(GifImage, FramePixelsAreReadWithinTheFrameOnly) {
+    GIFImage image;
+    ASSERT_EQ(Load(image, TwoFrames()), "");
+    GIFSubImage& frame = image.Frame(1);
+    EXPECT_EQ(frame.Pixels(3, 0), 2);
+    for (auto [x, y] : {std::pair{4, 0}, {-1, 0}, {0, 1}}) {
+        try {
+            frame.Pixels(x, y);
+            ADD_FAILURE() << x << "," << y;
+        } catch (const GIFException& e) {
+            EXPECT_STREQ(e.what(), "Invalid pixel coordinates");
+        }
+    }
+    GIFSubImage empty(image);
+    EXPECT_THROW(empty.ScanLine(0), GIFException);
+}
