@@ -381,8 +381,10 @@ const QImage& GIFSubImage::Bitmap() {
 }
 
 void GIFSubImage::BuildDirect() {
+    // The active table, black past its entries: a picture without any table still draws.
+    const std::array<QRgb, 256> colors = ColorTable32(false);
     QImage bitmap(width_, height_, QImage::Format_Indexed8);
-    bitmap.setColorTable(IndexedColors(Palette()));
+    bitmap.setColorTable(QList<QRgb>(colors.begin(), colors.end()));
     const int transparentIndex = maskNeeded_ && mask_.isNull() ? TransparentIndex() : -1;
     QImage mask;
     if (transparentIndex >= 0) {

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <chrono>
 
+#include "formats/gif/gif_error.h"
 #include "formats/gif/gif_image.h"
 #include "platform/gfx/sys_colors.h"
 #include "platform/ui.h"
@@ -156,7 +157,13 @@ bool GIFPainter::Sync(const std::function<void()>& step) {
                 call->started = true;
             }
             inCall_ = true;
-            step();
+            try {
+                step();
+            } catch (const std::exception& e) {
+                // Nothing may cross the event loop: the painter ends and says why.
+                Stop();
+                image_.Warning(nullptr, gsWarning, e.what());
+            }
             inCall_ = false;
             std::lock_guard lock(shared->mutex);
             call->done = true;

@@ -255,6 +255,12 @@ TEST(GifImage, PaletteVersionAndOptions) {
             }
         },
         GIFException);
+    // It still draws, scaled or not: pixels past the (empty) table are black.
+    QImage target(4, 4, QImage::Format_RGB32);
+    target.fill(qRgb(9, 9, 9));
+    image.Frame(0).Draw(target, {0, 0, 4, 4}, true, false);
+    EXPECT_EQ(target.pixel(3, 3), qRgb(0, 0, 0));
+    EXPECT_EQ(image.ToImage().pixel(1, 1), qRgb(0, 0, 0));
     ASSERT_EQ(Load(image, Picture(";", "89a")), "");
     EXPECT_EQ(Save(image).substr(0, 6), "GIF87a");
     image.Frame(0).AddExtension(std::make_unique<GIFCommentExtension>(image.Frame(0)));
