@@ -11,68 +11,30 @@ namespace {
 constexpr int kMaxCodes = 4096;
 constexpr int kMaxCodeSize = 12;
 
-// Copies count bytes eight at a time; from + count must not pass to, and 7 bytes past to + count may be
-// overwritten (the decoder's output keeps that much slack).
+// Copies count (at least 1) bytes eight at a time; from + count must not pass to, and up to 7 bytes past
+// to + count may be overwritten.
 inline void CopyString(uint8_t* to, const uint8_t* from, size_t count) {
-    for (size_t i = 0; i < count; i += 8) {
+    size_t i = 0;
+    do {
         uint64_t chunk;
         std::memcpy(&chunk, from + i, 8);
         std::memcpy(to + i, &chunk, 8);
-    }
+        i += 8;
+    } while (i < count);
 }
 
-// Reads codes least significant bit first from the data sub-blocks where they stand in the reader's buffer,
-// eight bytes at a time where a sub-block has eight left.
-class BitReader {
-  public:
-    explicit BitReader(GIFReader& reader) : reader_(reader) { NextBlock(); }
-
-    // The next code of size bits, or -1 when the data has ended.
-    int Read(int size) {
-        if (at_ + 8 <= size_) {
-            // Topping up every time costs less than deciding when to; bits past the count are the right
-            // ones already, so loading them again changes nothing.
-            uint64_t word;
-            std::memcpy(&word, data_ + at_, 8);
-            bits_ |= word << count_;
-            at_ += static_cast<size_t>(63 - count_) >> 3;
-            count_ |= 56;
-        } else if (count_ < size) {
-            while (count_ <= 56 && (at_ < size_ || NextBlock())) {
-                bits_ |= static_cast<uint64_t>(data_[at_++]) << count_;
-                count_ += 8;
-            }
-            if (count_ < size) return -1;
-        }
-        const int code = static_cast<int>(bits_ & ((1u << size) - 1));
-        bits_ >>= size;
-        count_ -= size;
-        return code;
-    }
-    // Steps over the rest of the data up to the terminator.
-    void Finish() {
-        if (!ended_) reader_.SkipSubBlocks();
-    }
-
-  private:
-    bool NextBlock() {
-        if (ended_) return false;
-        const std::span<const uint8_t> block = reader_.NextSubBlock();
-        data_ = block.data();
-        size_ = block.size();
-        at_ = 0;
-        ended_ = size_ == 0;
-        return !ended_;
-    }
-
-    GIFReader& reader_;
-    const uint8_t* data_ = nullptr;
-    size_t size_ = 0;
-    size_t at_ = 0;
-    bool ended_ = false;
-    uint64_t bits_ = 0;
-    int count_ = 0;
+// One data sub-block where it stands in the reader's buffer, and how much of it is read.
+struct Block {
+    const uint8_t* Data = nullptr;
+    size_t Size = 0;
+    size_t At = 0;
+    bool Ended = false; // the terminator was read
 };
+
+Block NextBlock(GIFReader& reader) {
+    const std::span<const uint8_t> data = reader.NextSubBlock();
+    return {data.data(), data.size(), 0, data.empty()};
+}
 
 // Where a table string stands in the output.
 struct Entry {
@@ -80,50 +42,83 @@ struct Entry {
     uint32_t Length;
 };
 
+constexpr size_t kTail = kMaxCodes + 8; // room for the longest string and a copy of eight bytes
+
+// Makes room for pixels (and the tail) with the roots behind them, and points the root entries there.
+uint8_t* Grow(std::vector<uint8_t>& out, std::array<Entry, kMaxCodes>& table, size_t pixels, int clear) {
+    out.resize(pixels + kTail + static_cast<size_t>(clear) + 8);
+    for (int i = 0; i < clear; ++i) {
+        out[pixels + kTail + static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+        table[static_cast<size_t>(i)] = {static_cast<uint32_t>(pixels + kTail) + static_cast<uint32_t>(i), 1};
+    }
+    return out.data();
+}
+
 // Decodes total pixels into out. Every table string is a run of bytes already in the output: the string a
 // new entry names is the previous string plus the byte after it, so an entry keeps only a start and a
-// length. The roots stand as one byte each behind the pixels while the output is filled. The state lives in
-// locals: the byte stores into the output could otherwise alias it.
-void Decode(BitReader& reader, size_t expected, int minCodeSize, size_t total, std::vector<uint8_t>& out) {
-    constexpr size_t kSlack = 8; // behind the pixels and behind the roots, for copies of eight bytes
+// length. The roots stand as one byte each behind the pixels while the output is filled, and a string may
+// run past the room it started in (never past the tail), so that the room is checked once a code. The
+// state lives in locals whose address is never taken: the byte stores into the output could otherwise
+// alias it.
+void Decode(GIFReader& gif, size_t expected, int minCodeSize, size_t total, std::vector<uint8_t>& out) {
     const int clear = 1 << minCodeSize, end = clear + 1;
     std::array<Entry, kMaxCodes> table;
-    // Room for the pixels grows as data arrives rather than at once: damaged files claim sizes their data
-    // never fills.
-    size_t room = 0;
-    const auto grow = [&](size_t pixels) {
-        room = pixels;
-        out.resize(room + kSlack + static_cast<size_t>(clear) + kSlack);
-        for (int i = 0; i < clear; ++i) {
-            out[room + kSlack + static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-            table[static_cast<size_t>(i)] = {static_cast<uint32_t>(room + kSlack) + static_cast<uint32_t>(i), 1};
-        }
-        return out.data();
-    };
-    uint8_t* p = grow(std::min(total, std::max<size_t>(65536, expected)));
-    int codeSize = minCodeSize + 1, limit = 1 << codeSize, next = clear + 2;
-    size_t prevStart = 0, prevLength = 0; // prevLength 0: right after a clear
-    for (size_t pos = 0; pos < total;) {
-        const int code = reader.Read(codeSize);
-        size_t from, count;
-        // Roots and table entries alike (the end of the data reads as -1).
-        if (static_cast<unsigned>(code) < static_cast<unsigned>(next) && code != clear && code != end) {
-            from = table[static_cast<size_t>(code)].Start;
-            count = std::min<size_t>(table[static_cast<size_t>(code)].Length, total - pos);
-            if (pos + count > room) {
-                p = grow(std::min(total, std::max(pos + count, 2 * room)));
-                from = table[static_cast<size_t>(code)].Start;
+    // The room grows as data arrives rather than at once: damaged files claim sizes their data never fills.
+    size_t room = std::min(total, std::max<size_t>(65536, expected));
+    uint8_t* p = Grow(out, table, room, clear);
+
+    // Codes least significant bit first, eight bytes at a time where a sub-block has eight left.
+    Block block = NextBlock(gif);
+    uint64_t bits = 0;
+    int count = 0;
+    const auto read = [&](int size) {
+        if (block.At + 8 <= block.Size) {
+            // Topping up every time costs less than deciding when to; bits past the count are the right
+            // ones already, so loading them again changes nothing.
+            uint64_t word;
+            std::memcpy(&word, block.Data + block.At, 8);
+            bits |= word << count;
+            block.At += static_cast<size_t>(63 - count) >> 3;
+            count |= 56;
+        } else if (count < size) {
+            while (count <= 56 && !block.Ended) {
+                if (block.At == block.Size) {
+                    block = NextBlock(gif);
+                    continue;
+                }
+                bits |= static_cast<uint64_t>(block.Data[block.At++]) << count;
+                count += 8;
             }
-            CopyString(p + pos, p + from, count);
+            if (count < size) return -1;
+        }
+        const int code = static_cast<int>(bits & ((1u << size) - 1));
+        bits >>= size;
+        count -= size;
+        return code;
+    };
+
+    // The decoder starts as after a clear code.
+    int codeSize = minCodeSize + 1, next = clear + 2;
+    size_t pos = 0, prevStart = 0, prevLength = 0; // prevLength 0: the table is empty
+    for (;;) {
+        if (pos >= room) {
+            if (pos >= total) break;
+            room = std::min(total, 2 * room);
+            p = Grow(out, table, room, clear);
+        }
+        const int code = read(codeSize);
+        size_t length;
+        // Roots and table entries alike (the end of the data reads as -1).
+        if (static_cast<unsigned>(code) < static_cast<unsigned>(next) && static_cast<unsigned>(code - clear) > 1) {
+            length = table[static_cast<size_t>(code)].Length;
+            CopyString(p + pos, p + table[static_cast<size_t>(code)].Start, length);
         } else if (code == next && prevLength > 0) {
             // The entry being defined: the previous string and its own first byte.
-            count = std::min(prevLength + 1, total - pos);
-            if (pos + count > room) p = grow(std::min(total, std::max(pos + count, 2 * room)));
-            CopyString(p + pos, p + prevStart, std::min(count, prevLength));
-            if (count > prevLength) p[pos + prevLength] = p[prevStart];
+            length = prevLength + 1;
+            CopyString(p + pos, p + prevStart, prevLength);
+            p[pos + prevLength] = p[prevStart];
         } else if (code == clear) {
             codeSize = minCodeSize + 1;
-            limit = 1 << codeSize;
             next = clear + 2;
             prevLength = 0;
             continue;
@@ -134,16 +129,16 @@ void Decode(BitReader& reader, size_t expected, int minCodeSize, size_t total, s
         }
         if (prevLength > 0 && next < kMaxCodes) {
             table[static_cast<size_t>(next)] = {static_cast<uint32_t>(prevStart), static_cast<uint32_t>(prevLength + 1)};
-            if (++next == limit && codeSize < kMaxCodeSize) {
-                limit <<= 1;
-                ++codeSize;
-            }
+            // The code size grows when the next code no longer fits it.
+            if (++next >> codeSize && codeSize < kMaxCodeSize) ++codeSize;
         }
         prevStart = pos;
-        prevLength = count;
-        pos += count;
+        prevLength = length;
+        pos += length;
     }
+    // The last string may have run past the last pixel.
     out.resize(total);
+    if (!block.Ended) gif.SkipSubBlocks();
 }
 
 } // namespace
@@ -172,22 +167,17 @@ void DecodeImageData(GIFReader& reader, int width, int height, bool interlaced, 
     const size_t total = static_cast<size_t>(width) * static_cast<size_t>(height);
     // What the rest of the stream could hold at a few pixels a byte, to start the output at.
     const size_t expected = static_cast<size_t>(std::max<int64_t>(0, reader.StreamSize() - reader.Position())) * 4;
-    BitReader codes(reader);
-    pixels.clear();
-    if (total > 0) {
-        if (interlaced) {
-            std::vector<uint8_t> stored;
-            Decode(codes, expected, minCodeSize, total, stored);
-            pixels.resize(total);
-            const std::vector<int> rows = StoredRowOrder(height, true);
-            const size_t w = static_cast<size_t>(width);
-            for (size_t i = 0; i < rows.size(); ++i)
-                std::memcpy(pixels.data() + static_cast<size_t>(rows[i]) * w, stored.data() + i * w, w);
-        } else {
-            Decode(codes, expected, minCodeSize, total, pixels);
-        }
+    if (!interlaced) {
+        Decode(reader, expected, minCodeSize, total, pixels);
+        return;
     }
-    codes.Finish();
+    std::vector<uint8_t> stored;
+    Decode(reader, expected, minCodeSize, total, stored);
+    pixels.resize(total);
+    const std::vector<int> rows = StoredRowOrder(height, true);
+    const size_t w = static_cast<size_t>(width);
+    for (size_t i = 0; i < rows.size(); ++i)
+        std::memcpy(pixels.data() + static_cast<size_t>(rows[i]) * w, stored.data() + i * w, w);
 }
 
 void GIFEncoder::Encode(GIFOutput& out, const GIFPixels& pixels) {
