@@ -113,6 +113,23 @@ TEST(GifLzw, DecoderReadsWhatEncodersWriteAndRefusesDamage) {
     }
 }
 
+TEST(GifLzw, OutputGrowsWithTheDataForPicturesThatCompressWell) {
+    // 300000 pixels in a few kilobytes: the decoder starts small and grows as the strings arrive.
+    for (bool interlaced : {false, true}) {
+        GIFImage image;
+        ASSERT_EQ(Load(image, Picture(";")), "");
+        image.Frame(0).SetBounds(0, 0, 1000, 300);
+        image.Frame(0).SetInterlaced(interlaced);
+        for (int y = 0; y < 300; ++y)
+            image.Frame(0).ScanLine(y)[y] = 3;
+        const std::string bytes = Save(image);
+        EXPECT_LT(bytes.size(), 20000u);
+        GIFImage back;
+        ASSERT_EQ(Load(back, bytes), "");
+        EXPECT_EQ(back.Frame(0).Data(), image.Frame(0).Data());
+    }
+}
+
 TEST(GifLzw, EncodersRefusePixelsPastTheTable) {
     GIFImage image;
     ASSERT_EQ(Load(image, Picture(";")), "");
