@@ -50,6 +50,13 @@ TEST(GifLoad, BlockStructureBetweenFrames) {
     ASSERT_EQ(Load(image, Picture("X" + Descriptor(0, 0, 1, 1) + RootCodes({3}) + ";")), "");
     EXPECT_EQ(image.FrameCount(), 1);
     EXPECT_EQ(warnings.texts.front(), "Unknown GIF block type");
+    // After extensions only an image separator starts an image; another byte leaves a frame without one.
+    warnings.texts.clear();
+    ASSERT_EQ(Load(image, Header(2, 2, kFour) + "!\xFE" + SubBlocksOf("c") + "X" + Descriptor(0, 0, 2, 2)), "");
+    ASSERT_EQ(image.FrameCount(), 1);
+    EXPECT_TRUE(image.Frame(0).Empty());
+    EXPECT_EQ(warnings.texts, (std::vector<QString>{"Invalid extension introducer", "Unknown GIF block type",
+                                                    "Invalid Image trailer"}));
     // A header and no frames: an empty picture that draws nothing and cannot be saved.
     ASSERT_EQ(Load(image, Header(2, 2, kFour) + ";"), "");
     EXPECT_EQ(image.FrameCount(), 0);
@@ -241,6 +248,25 @@ TEST(GifDraw, FirstFrameOnTheScreenClippedAndSeeThroughWhereTransparent) {
     image.Frame(0).Draw(target, {0, 0, 4, 4}, true, false);
     EXPECT_EQ(target.pixel(3, 3), qRgb(9, 9, 9));
     EXPECT_EQ(target.pixel(2, 0), qRgb(255, 0, 0));
+}
+
+TEST(GifDraw, OnPaletteDisplaysFramesAreDitheredToTheWebPaletteUnderTheirMask) {
+    GIFImage image;
+    image.SetDrawFlags(dfWebPalette | dfTransparent);
+    // Index 1 (grey 100) dithers; index 0 (white) is transparent and hidden under the mask.
+    ASSERT_EQ(Load(image, Header(4, 1, {0xFFFFFF, 0x646464}) + std::string("!\xF9\x04\x01\x00\x00\x00\x00", 8) +
+                              Descriptor(0, 0, 4, 1) + RootCodes({1, 1, 0, 1}) + ";"),
+              "");
+    GIFSubImage& frame = image.Frame(0);
+    const QImage& bitmap = frame.Bitmap();
+    EXPECT_EQ(bitmap.colorCount(), 256);
+    EXPECT_EQ(bitmap.pixelIndex(2, 0), 215); // white's own web colour
+    for (int x : {0, 1, 3})
+        EXPECT_LT(bitmap.pixelIndex(x, 0), 216);
+    const QImage& mask = frame.Mask();
+    ASSERT_FALSE(mask.isNull());
+    EXPECT_EQ(mask.pixelIndex(2, 0), 1);
+    EXPECT_EQ(mask.pixelIndex(1, 0), 0);
 }
 
 TEST(GifDraw, FramePlaceIsScaledIntoTheTarget) {

@@ -181,6 +181,15 @@ TEST(GifPainter, ThreadsStopAtOnceAndDropDrawingForAGoneCanvas) {
     RunUntilDone(image);
     EXPECT_EQ(painted, 1);
 
+    // A handler that fails ends the painter with a warning; nothing crosses the event loop.
+    std::vector<QString> warnings;
+    image.OnWarning = [&](const GIFItem*, int, const QString& text) { warnings.push_back(text); };
+    image.OnPaint = [](GIFPainter&) { throw std::runtime_error("handler failed"); };
+    image.Draw(canvas, {0, 0, 2, 1});
+    RunUntilDone(image);
+    EXPECT_EQ(warnings, std::vector<QString>{"handler failed"});
+    image.OnPaint = {};
+
     // Drawn through the cached bitmap: the draw returns with the first frame on the target.
     image.SetDrawFlags(dfThreaded | dfAnimate);
     canvas.Image().fill(0);

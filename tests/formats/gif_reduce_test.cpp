@@ -22,7 +22,7 @@ std::vector<std::vector<int>> Indexes(const Bitmap& bitmap) {
 
 } // namespace
 
-TEST(GifReduce, LookupsChooseTheSpecifiedEntries) {
+TEST(GifReduce, LookupsChooseTheDocumentedEntries) {
     NetscapeColorLookup web;
     const LookupResult w = web.Lookup(255, 0, 128);
     EXPECT_EQ(w.Index, 182);
