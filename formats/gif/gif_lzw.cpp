@@ -42,14 +42,15 @@ struct Entry {
     uint32_t Length;
 };
 
-constexpr size_t kTail = kMaxCodes + 8; // room for the longest string and a copy of eight bytes
-
-// Makes room for pixels (and the tail) with the roots behind them, and points the root entries there.
+// Makes room for pixels with the roots behind them, and points the root entries there. Between the two, a
+// tail holds what the longest string can write past the room (it is no longer than the pixels decoded
+// so far and the table) and a copy of eight bytes beyond that.
 uint8_t* Grow(std::vector<uint8_t>& out, std::array<Entry, kMaxCodes>& table, size_t pixels, int clear) {
-    out.resize(pixels + kTail + static_cast<size_t>(clear) + 8);
+    const size_t roots = pixels + std::min<size_t>(pixels, kMaxCodes) + 8;
+    out.resize(roots + static_cast<size_t>(clear) + 8);
     for (int i = 0; i < clear; ++i) {
-        out[pixels + kTail + static_cast<size_t>(i)] = static_cast<uint8_t>(i);
-        table[static_cast<size_t>(i)] = {static_cast<uint32_t>(pixels + kTail) + static_cast<uint32_t>(i), 1};
+        out[roots + static_cast<size_t>(i)] = static_cast<uint8_t>(i);
+        table[static_cast<size_t>(i)] = {static_cast<uint32_t>(roots) + static_cast<uint32_t>(i), 1};
     }
     return out.data();
 }
