@@ -95,7 +95,7 @@ int DifferencesFromNetpbm(const fs::path& file, const GIFSubImage& frame, int in
     int differences = 0;
     for (int y = 0; y < ref.height; ++y)
         for (int x = 0; x < ref.width; ++x) {
-            const QRgb got = ours[size_t(y) * ref.width + x];
+            const QRgb got = ours[size_t(y) * size_t(ref.width) + size_t(x)];
             const bool seeThrough = !opaque.samples.empty() && opaque.Sample(x, y, 0) == 0;
             const QRgb want = seeThrough ? 0 : RgbAt(ref, x, y);
             if (got != want && differences++ == 0)
@@ -113,16 +113,17 @@ int DifferencesFromGiflib(const fs::path& file, const GIFImage& image, const Tem
     std::ifstream in(rgb, std::ios::binary);
     const std::string ref((std::istreambuf_iterator<char>(in)), {});
     const QImage shown = image.ToImage().convertToFormat(QImage::Format_ARGB32);
-    if (ref.size() != size_t(image.Width()) * image.Height() * 3) return -1;
+    if (ref.size() != size_t(image.Width()) * size_t(image.Height()) * 3) return -1;
     const GIFSubImage& first = image.Frame(0);
     int differences = 0;
     for (int y = 0; y < image.Height(); ++y)
         for (int x = 0; x < image.Width(); ++x) {
             const QRgb got = shown.pixel(x, y);
-            const size_t at = (size_t(y) * image.Width() + x) * 3;
-            const bool inside = first.BoundsRect().Contains(x, y);
-            const bool seeThrough = !inside || first.Data()[size_t(y - first.Top()) * first.Width() + x - first.Left()] ==
-                                                   first.TransparentIndex();
+            const size_t at = (size_t(y) * size_t(image.Width()) + size_t(x)) * 3;
+            const bool seeThrough =
+                !first.BoundsRect().Contains(x, y) ||
+                first.Data()[size_t(y - first.Top()) * size_t(first.Width()) + size_t(x - first.Left())] ==
+                    first.TransparentIndex();
             const QRgb want = seeThrough ? 0 : qRgb(uint8_t(ref[at]), uint8_t(ref[at + 1]), uint8_t(ref[at + 2]));
             if (got != want && differences++ == 0)
                 ADD_FAILURE() << file.filename() << " screen at " << x << "," << y << ": " << std::hex << got
@@ -189,7 +190,7 @@ void Build(GIFImage& image, const RoundTrip& c, std::mt19937& random) {
     int value = 0;
     for (int y = 0; y < c.height; ++y)
         for (int x = 0; x < c.width; ++x) {
-            if (!c.runs || random() % 97 == 0) value = int(random() % c.colors);
+            if (!c.runs || random() % 97 == 0) value = int(random() % unsigned(c.colors));
             frame->ScanLine(y)[x] = uint8_t(value);
         }
     image.Add(std::move(frame));

@@ -30,7 +30,9 @@ struct Pnm {
     int width = 0, height = 0, channels = 0, maxval = 0;
     std::vector<int> samples;
 
-    int Sample(int x, int y, int c) const { return samples[(size_t(y) * width + x) * channels + c]; }
+    int Sample(int x, int y, int c) const {
+        return samples[(size_t(y) * size_t(width) + size_t(x)) * size_t(channels) + size_t(c)];
+    }
 };
 
 inline Pnm ParsePnm(const std::string& bytes) {
@@ -44,13 +46,13 @@ inline Pnm ParsePnm(const std::string& bytes) {
     pnm.channels = magic == "P6" ? 3 : 1;
     in.get();
     const std::string raster = bytes.substr(static_cast<size_t>(in.tellg()));
-    const size_t count = size_t(pnm.width) * pnm.height * pnm.channels;
+    const size_t count = size_t(pnm.width) * size_t(pnm.height) * size_t(pnm.channels);
     pnm.samples.resize(count);
     const auto* p = reinterpret_cast<const uint8_t*>(raster.data());
     const size_t rowBits = (size_t(pnm.width) + 7) / 8;
     for (size_t i = 0; i < count; ++i) {
         if (bits) {
-            const size_t x = i % pnm.width, y = i / pnm.width;
+            const size_t x = i % size_t(pnm.width), y = i / size_t(pnm.width);
             pnm.samples[i] = (p[y * rowBits + x / 8] >> (7 - x % 8)) & 1 ? 0 : 1; // PBM: 1 is black
         } else {
             pnm.samples[i] = pnm.maxval > 255 ? p[2 * i] << 8 | p[2 * i + 1] : p[i];
