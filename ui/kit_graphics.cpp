@@ -203,9 +203,8 @@ uint8_t ColorDepth() {
 
 std::string BitmapToBMP(const Bitmap& bitmap, int colorCount) {
     if (bitmap.Empty()) throw EInvalidGraphic("Bitmap image is not valid");
-    Bitmap converted = AtDepth(bitmap, BitsForCount(colorCount));
     MemoryStream out;
-    converted.SaveToStream(out);
+    AtDepth(bitmap, BitsForCount(colorCount)).WriteBmpFile(out);
     return std::string(out.Bytes().begin(), out.Bytes().end());
 }
 

@@ -93,10 +93,10 @@ QStringList ReadStringList(Stream& stream, bool compressed) {
         std::string_view(reinterpret_cast<const char*>(bytes.Bytes().data()), bytes.Bytes().size())));
 }
 
-void WriteBitmap(Stream& stream, Bitmap& bitmap, bool compressed, int colorCount) {
+void WriteBitmap(Stream& stream, const Bitmap& bitmap, bool compressed, int colorCount) {
     WriteRecord(stream, compressed, [&](Stream& out) {
         if (colorCount == -1)
-            bitmap.SaveToStream(out);
+            bitmap.WriteBmpFile(out);
         else
             WriteBMP(out, bitmap, bitmap.Format() == PixelFormat::pf1bit ? 2 : colorCount, false);
     });

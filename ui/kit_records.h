@@ -29,5 +29,5 @@ MemoryStream ReadRecord(Stream& stream, bool compressed);
 void WriteStringList(Stream& stream, const QStringList& lines, bool compressed);
 QStringList ReadStringList(Stream& stream, bool compressed);
 // A bitmap as a BMP file: at its own depth, or at colorCount colours (a two-colour bitmap always at 2).
-void WriteBitmap(Stream& stream, Bitmap& bitmap, bool compressed, int colorCount = -1);
+void WriteBitmap(Stream& stream, const Bitmap& bitmap, bool compressed, int colorCount = -1);
 void ReadBitmap(Stream& stream, Bitmap& bitmap, bool compressed);

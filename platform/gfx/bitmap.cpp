@@ -217,7 +217,7 @@ void Bitmap::LoadFromStream(Stream& stream) {
     palette_ = std::move(loaded.palette_);
 }
 
-void Bitmap::SaveToStream(Stream& stream) {
+void Bitmap::WriteBmpFile(Stream& stream) const {
     const int bits = BitsPerPixel(format_);
     const uint32_t colours = IsPaletteFormat(format_) ? 1u << bits : 0;
     const uint32_t offset = static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + colours * 4);

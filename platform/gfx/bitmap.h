@@ -44,7 +44,8 @@ class Bitmap : public Graphic {
     // pixel data are checked against the bytes present before anything is allocated.
     void LoadFromStream(Stream& stream) override;
     // A BMP file at this bitmap's own depth, rows bottom-up.
-    void SaveToStream(Stream& stream) override;
+    void SaveToStream(Stream& stream) override { WriteBmpFile(stream); }
+    void WriteBmpFile(Stream& stream) const;
     QImage ToImage() const override;
     // Copies an image's pixels into a 24- or 32-bit bitmap.
     void Assign(const QImage& image, PixelFormat format);
