@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
+class KitScrollText;
 class MouseRegion;
-class QLabel;
 class ShapedWindow;
 
 // The borderless About box in the shape of its picture; a click anywhere closes it.
@@ -16,6 +16,10 @@ class AboutBox : public QDialog {
     void ShowAbout();
 
     ShapedWindow* ShapedForm1;
-    QLabel* KitScrollText1; // credits
+    KitScrollText* KitScrollText1; // credits, scrolling while the box is shown
     MouseRegion* MouseRegion1;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 };
