@@ -136,11 +136,15 @@ void KitCustomContainer::SaveToFile(const std::filesystem::path& path) const {
 
 void KitCustomContainer::LoadFromFile(const std::filesystem::path& path) {
     FileStream stream(path, FileStream::fmOpenRead);
+    LoadFromStream(stream, path.string());
+    FileName = QString::fromStdString(path.string());
+}
+
+void KitCustomContainer::LoadFromStream(Stream& stream, const std::string& name) {
     char header[9] = {};
     if (stream.Read(header, 9) != 9 || header[0] != 8 || Magic(kind_) != QLatin1String(header + 1, 8))
-        throw EStreamError("Cannot open file %s: " + path.string());
+        throw EStreamError("Cannot open file %s: " + name);
     ReadStream(stream, false);
-    FileName = QString::fromStdString(path.string());
 }
 
 QString KitCustomContainer::Magic(KitContainerKind kind) {

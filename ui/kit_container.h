@@ -83,6 +83,8 @@ class KitCustomContainer : public KitBaseContainer {
     void SaveToFile(const std::filesystem::path& path) const;
     // Raises "Cannot open file %s: <name>" when the magic is not this container's kind.
     void LoadFromFile(const std::filesystem::path& path);
+    // A container file's bytes from the stream; name goes into the refusal of a wrong magic.
+    void LoadFromStream(Stream& stream, const std::string& name);
 
     static QString Magic(KitContainerKind kind);
     static QString DefaultExtension(KitContainerKind kind, bool withDot);

@@ -229,3 +229,32 @@ TEST(KitControls, MovesAndResizesReportTheirOwnFlags) {
     host.move(host.x() + 5, host.y());
     EXPECT_GT(child->changes, before) << "children of a moved host repaint their background";
 }
+
+// Files written by an earlier build: the container format is a file format and must keep reading.
+TEST(KitContainer, FilesOfEarlierRunsStillRead) {
+    KitBitmapList bitmaps;
+    bitmaps.LoadFromFile(TestData("kit/bitmaps.bmp"));
+    ASSERT_EQ(bitmaps.Count(), 4);
+    for (int mode = 0; mode < 4; ++mode) {
+        auto* item = static_cast<KitBitmapListItem*>(bitmaps.Item(mode));
+        EXPECT_EQ(item->Mode, mode);
+        EXPECT_EQ(item->Description, "bitmap");
+        EXPECT_EQ(item->Picture.Pixel(1, 1), mode & 2 ? qRgb(204, 0, 0) : qRgb(200, 10, 10)) << mode;
+    }
+    KitImageList images;
+    images.LoadFromFile(TestData("kit/images.iml"));
+    auto* strip = static_cast<KitImageListItem*>(images.Item(0));
+    EXPECT_EQ(strip->Count(), 3);
+    EXPECT_TRUE(strip->Masked());
+    EXPECT_EQ(strip->Image().Pixel(5, 0), qRgb(0, 0, 255));
+    KitStringList strings;
+    strings.LoadFromFile(TestData("kit/strings.txt"));
+    EXPECT_EQ(static_cast<KitStringListItem*>(strings.Item(0))->Items, (QStringList{"one", "two"}));
+    EXPECT_EQ(strings.Item(1)->Description, "empty");
+    KitWaveList waves;
+    waves.LoadFromFile(TestData("kit/waves.wav"));
+    EXPECT_EQ(static_cast<KitWaveListItem*>(waves.Item(0))->Wave.Bytes(), [] {
+        const std::string tone = ReadFileBytes(TestData("kit/tone.wav")).value_or("");
+        return std::vector<uint8_t>(tone.begin(), tone.end());
+    }());
+}
