@@ -31,7 +31,7 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string RunPeer(const QString& program, const QStringList& arguments, int* exitCode) {
+std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode) {
     QProcess process;
     process.start(program, arguments);
     const bool finished = process.waitForFinished(60000);

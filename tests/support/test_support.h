@@ -20,7 +20,7 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 // Runs a peer program to its end; its standard output, with the exit code in exitCode (-1 when it could
 // not run). Tests skip when PeerAvailable() says the program is missing.
-std::string RunPeer(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 bool PeerAvailable(const QString& program);
 
 // A fresh temporary folder removed when the object dies.

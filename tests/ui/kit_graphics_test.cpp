@@ -114,7 +114,7 @@ TEST(KitGraphics, ImageMagickReadsOurBmpAtEveryDepth) {
         WriteFileBytes(path, image);
         int status = 0;
         const std::string rgb =
-            RunPeer("convert", {QString::fromStdString(path.string()), "-depth", "8", "rgb:-"}, &status);
+            RunProgram("convert", {QString::fromStdString(path.string()), "-depth", "8", "rgb:-"}, &status);
         ASSERT_EQ(status, 0) << c.bits;
         ASSERT_EQ(rgb.size(), size_t(13 * 5 * 3)) << c.bits;
         for (int y = 0; y < 5; ++y)

@@ -13,7 +13,7 @@ namespace {
 std::string SoxWave(const TempDir& dir, const std::string& name, const QStringList& format) {
     const auto path = dir / name;
     int status = 0;
-    RunPeer("sox",
+    RunProgram("sox",
             QStringList{"-n"} + format +
                 QStringList{QString::fromStdString(path.string()), "synth", "0.01", "sine", "440"},
             &status);
