@@ -112,7 +112,7 @@ void KitGraphicControl::paintEvent(QPaintEvent*) {
     QPainter(this).drawImage(0, 0, frame);
 }
 
-KitCustomControl::KitCustomControl(QWidget* parent) : QWidget(parent), link_([this] { Change(); }) {
+KitCustomControl::KitCustomControl(QWidget* parent) : KitBaseControl(parent) {
     setFocusPolicy(Qt::NoFocus);
     resize(100, 40);
 }
@@ -166,31 +166,10 @@ void KitCustomControl::paintEvent(QPaintEvent*) {
 }
 
 void KitCustomControl::BoundsChanged(int flags) {
-    if (Loading) return;
-    if (OnBoundsChange) OnBoundsChange(flags);
+    KitBaseControl::BoundsChanged(flags);
     // Transparent children show what lies behind them, which has just moved.
     for (KitBaseControl* child : findChildren<KitBaseControl*>(Qt::FindDirectChildrenOnly))
         child->Change();
-}
-
-void KitCustomControl::moveEvent(QMoveEvent* event) {
-    QWidget::moveEvent(event);
-    if (event->pos() != event->oldPos()) BoundsChanged(kbMoved);
-}
-
-void KitCustomControl::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    if (event->size() != event->oldSize()) BoundsChanged(kbResized);
-}
-
-void KitCustomControl::enterEvent(QEnterEvent* event) {
-    QWidget::enterEvent(event);
-    if (OnMouseEnter) OnMouseEnter();
-}
-
-void KitCustomControl::leaveEvent(QEvent* event) {
-    QWidget::leaveEvent(event);
-    if (OnMouseExit) OnMouseExit();
 }
 
 void KitCustomControl::focusInEvent(QFocusEvent* event) {

@@ -105,18 +105,12 @@ class KitGraphicControl : public KitBaseGraphicControl {
 };
 
 // A windowed control-suite control with its own border, which may paint the background its transparent
-// children show.
-class KitCustomControl : public QWidget {
+// children show. It shares the base's container link, mouse and bounds events.
+class KitCustomControl : public KitBaseControl {
     Q_OBJECT
-    Q_PROPERTY(QString Internal READ Internal WRITE SetInternal)
   public:
     enum BorderStyle { bsNone, bsSingle };
     explicit KitCustomControl(QWidget* parent = nullptr);
-
-    KitCustomContainer* Container() const { return link_.Container(); }
-    void SetContainer(KitCustomContainer* container) { link_.SetContainer(container); }
-    QString Internal() const { return link_.Internal(); }
-    void SetInternal(const QString& text) { link_.SetInternal(text); }
 
     BorderStyle Border() const { return border_; }
     void SetBorder(BorderStyle border);
@@ -126,26 +120,19 @@ class KitCustomControl : public QWidget {
     bool TransparentOption = false;
     bool RepaintOnChange = true;
     bool PaintsBackgroundForChildren() const { return TransparentOption; }
-    bool Loading = false;
 
-    std::function<void()> OnMouseEnter, OnMouseExit, OnEnter, OnExit;
-    std::function<void(int flags)> OnBoundsChange;
-    virtual void Change();
+    std::function<void()> OnEnter, OnExit;
+    void Change() override;
 
   protected:
+    void BoundsChanged(int flags) override;
     void paintEvent(QPaintEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void enterEvent(QEnterEvent* event) override;
-    void leaveEvent(QEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
-    void BoundsChanged(int flags);
     void UpdateMargins();
 
-    KitControlLink link_;
     BorderStyle border_ = bsNone;
     bool ctl3D_ = true;
 };

@@ -7,19 +7,7 @@
 #include "platform/sys/kit_hi_timer.h"
 #include "platform/sys/kit_timer_pool.h"
 #include "platform/sys/sys_errors.h"
-
-namespace {
-
-template <typename F> std::string ErrorText(F&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
-
-} // namespace
+#include "support/test_support.h"
 
 TEST(KitTimerPool, AddingChecksIdentsAndIntervals) {
     KitTimerPool pool(50);

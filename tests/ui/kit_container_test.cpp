@@ -27,15 +27,6 @@ std::string WaveBytes() {
            std::string("\x01\0\x01\0\x40\x1F\0\0\x40\x1F\0\0\x01\0\x08\0", 16);
 }
 
-template <typename F> std::string ErrorText(F&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
-
 } // namespace
 
 TEST(KitContainer, EveryKindOfItemRoundTripsThroughItsFile) {

@@ -14,9 +14,9 @@ std::string SoxWave(const TempDir& dir, const std::string& name, const QStringLi
     const auto path = dir / name;
     int status = 0;
     RunProgram("sox",
-            QStringList{"-n"} + format +
-                QStringList{QString::fromStdString(path.string()), "synth", "0.01", "sine", "440"},
-            &status);
+               QStringList{"-n"} + format +
+                   QStringList{QString::fromStdString(path.string()), "synth", "0.01", "sine", "440"},
+               &status);
     EXPECT_EQ(status, 0) << name;
     return ReadFileBytes(path).value_or("");
 }
@@ -31,15 +31,6 @@ WaveInfo InfoOf(const std::string& bytes) {
     EXPECT_TRUE(GetWaveData(stream, info));
     EXPECT_EQ(stream.Position(), 0);
     return info;
-}
-
-template <typename F> std::string ErrorText(F&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
 }
 
 } // namespace

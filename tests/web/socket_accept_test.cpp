@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 
+#include "support/test_support.h"
 #include "web/socket_client.h"
 
 namespace {
@@ -10,15 +11,6 @@ class Listener : public SocketClient {
   public:
     using SocketClient::Listen;
 };
-
-template <typename F> std::string ErrorText(F&& call) {
-    try {
-        call();
-    } catch (const std::exception& error) {
-        return error.what();
-    }
-    return "";
-}
 
 } // namespace
 
