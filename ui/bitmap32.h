@@ -141,6 +141,8 @@ class Bitmap32 : public CustomMap {
     void AssignTo(Bitmap& dest) const;
     void AssignTo(Picture& dest) const;
     void AssignToClipboard() const;
+    // The picture's pixels, with its alpha or opaque; notifies once.
+    void AssignImage(const QImage& image, bool keepAlpha);
 
     // The pixels shown as an opaque picture: alpha is ignored. Valid until the size changes.
     QImage AsImage() const;
@@ -154,8 +156,6 @@ class Bitmap32 : public CustomMap {
     void SetBitmapSize(int newWidth, int newHeight) override;
 
   private:
-    void AssignImage(const QImage& image, bool keepAlpha);
-
     std::vector<Color32> pixels_;
     std::unique_ptr<QImage> canvasImage_;
     std::unique_ptr<Canvas> canvas_;

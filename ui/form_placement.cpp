@@ -121,6 +121,8 @@ void FormPlacement::SaveAll(bool destroying) {
 
 void FormPlacement::RestoreAll() {
     saved_ = false;
+    // Another running program may have saved since this one read the file.
+    ini_.Reload();
     if (ini_.ReadInteger(section_, "FormVersion", 0) >= Version) {
         ScreenFacts screens = CurrentScreens();
         if (Options & (fpState | fpPosition)) RestorePlacement(screens);

@@ -146,7 +146,7 @@ void Draw(Canvas& canvas, const std::vector<Rect>& placements, const Bitmap& bit
 void FillBitmap(Bitmap* bitmap, const Rect& rect, int32_t color) {
     if (!bitmap || rect.IsEmpty()) return;
     bitmap->SetSize(rect.Width(), rect.Height());
-    const QRgb colour = WinColorToRgb(color);
+    const QRgb colour = ClassicColorToRgb(color);
     for (int y = 0; y < bitmap->Height(); ++y)
         for (int x = 0; x < bitmap->Width(); ++x)
             bitmap->SetPixel(x, y, colour);
@@ -154,7 +154,7 @@ void FillBitmap(Bitmap* bitmap, const Rect& rect, int32_t color) {
 
 void MakeTransparentMask(const Bitmap& source, const Rect& rect, Bitmap& mask, int32_t transparentColor,
                          Bitmap& image) {
-    const QRgb key = WinColorToRgb(transparentColor) & 0xFFFFFF;
+    const QRgb key = ClassicColorToRgb(transparentColor) & 0xFFFFFF;
     image.SetPixelFormat(PixelFormat::pf24bit);
     image.SetSize(rect.Width(), rect.Height());
     mask.SetPixelFormat(PixelFormat::pf1bit);

@@ -213,7 +213,7 @@ QImage KitScrollText::RenderFrame(int step) const {
     if (Transparent() && background_.size() == frame.size())
         frame = background_.convertToFormat(QImage::Format_RGB32);
     else
-        frame.fill(WinColorToRgb(Color));
+        frame.fill(ClassicColorToRgb(Color));
     Canvas canvas(frame);
     canvas.Font.Face = font();
     canvas.Font.Color = FontColor;
@@ -266,7 +266,7 @@ void KitScrollText::CaptureBackground(const Rect& inner) {
     // What lies behind: the parent's own painting, then the siblings below this control in their order.
     const QRect area(mapTo(parent, QPoint(inner.Left, inner.Top)), QSize(inner.Width(), inner.Height()));
     background_ = QImage(area.size(), QImage::Format_RGB32);
-    background_.fill(WinColorToRgb(Color));
+    background_.fill(ClassicColorToRgb(Color));
     parent->render(&background_, QPoint(), QRegion(area), QWidget::DrawWindowBackground);
     for (QObject* child : parent->children()) {
         if (child == this) break;

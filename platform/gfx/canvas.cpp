@@ -10,7 +10,7 @@
 namespace {
 
 QColor ToQColor(int32_t color) {
-    return QColor::fromRgb(WinColorToRgb(color));
+    return QColor::fromRgb(ClassicColorToRgb(color));
 }
 
 QRect ToQRect(const Rect& r) {
@@ -104,7 +104,7 @@ void Canvas::LineTo(int x, int y) {
     if (Pen.Style == PenStyle::psClear) return;
     const int dx = std::abs(x - from.x()), dy = -std::abs(y - from.y());
     const int sx = from.x() < x ? 1 : -1, sy = from.y() < y ? 1 : -1;
-    const QRgb color = WinColorToRgb(Pen.Color);
+    const QRgb color = ClassicColorToRgb(Pen.Color);
     const Rect bounds = ClipRect ? Intersect(*ClipRect, {0, 0, target_.width(), target_.height()})
                                  : Rect{0, 0, target_.width(), target_.height()};
     int error = dx + dy, px = from.x(), py = from.y();
@@ -254,7 +254,7 @@ void Canvas::CopyRect(const Rect& dst, const Bitmap& src, const Rect& srcRect) {
     }
     // A two-colour source takes the canvas's text and background colours, whatever its palette says.
     QImage mono(src.Width(), src.Height(), QImage::Format_RGB32);
-    const QRgb zero = WinColorToRgb(TextColor), one = WinColorToRgb(BackgroundColor);
+    const QRgb zero = ClassicColorToRgb(TextColor), one = ClassicColorToRgb(BackgroundColor);
     for (int y = 0; y < src.Height(); ++y) {
         const uint8_t* row = src.ScanLine(y);
         QRgb* out = reinterpret_cast<QRgb*>(mono.scanLine(y));

@@ -63,7 +63,8 @@ struct CanvasFont {
 };
 
 // Drawing on an image with window-system semantics: right and bottom edges are exclusive, lines leave out
-// their end point, text is placed by its top, and the pen, brush, font and copy mode are state.
+// their end point, text is placed by its top, and the pen, brush, font and copy mode are state. System
+// colours come from the classic table, so what is drawn is the same on every desktop.
 class Canvas {
   public:
     explicit Canvas(QImage& target);

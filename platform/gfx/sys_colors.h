@@ -20,9 +20,12 @@ constexpr int32_t cl3DLight = clSystemColor | 22;
 constexpr int32_t clPurple = 0x800080;
 constexpr int32_t clNone = 0x1FFFFFFF;
 
-// The classic colour of a system colour index (its low 8 bits) as $00BBGGRR.
+// The current colour of a system colour index (its low 8 bits) as $00BBGGRR.
 int32_t SysColor(int index);
 // A window-system colour, system colours resolved, as an opaque QRgb.
 QRgb WinColorToRgb(int32_t color);
+// The same with system colours taken from the fixed classic table, whatever the desktop's theme: for output
+// that must look alike everywhere (printed labels).
+QRgb ClassicColorToRgb(int32_t color);
 // The window-system colour ($00BBGGRR) of a QRgb; alpha is dropped.
 int32_t RgbToWinColor(QRgb rgb);

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/inventory_test_support.h"
 #include "app/inventory_window.h"
 
 namespace {
@@ -131,18 +132,31 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
     EXPECT_FALSE(w.addPart->Edit3->isVisibleTo(w.addPart));
     EXPECT_TRUE(w.addPart->PN->isVisibleTo(w.addPart));
     // Unknown colours paint the Bag cell white.
-    const QModelIndex bag = w.window->invlist->Model().index(1, ColBag);
-    EXPECT_EQ(bag.data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+    w.window->invlist->clearSelection();
+    EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(Qt::white));
 }
 
-TEST(InventoryRows, BagCellIsPaintedInThePartsColour) {
+TEST(InventoryRows, BagCellIsPaintedInThePartsColourUnlessSelected) {
     InventoryWindow w;
-    w.Add("3001", "Red", "1");
-    w.Add("3001", "Blue", "1");
-    const RichListModel& model = w.window->invlist->Model();
-    EXPECT_EQ(model.index(0, ColBag).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
-    EXPECT_EQ(model.index(1, ColBag).data(Qt::BackgroundRole).value<QColor>(), QColor(0x1E, 0x5A, 0xA8));
-    EXPECT_FALSE(model.index(0, ColColor).data(Qt::BackgroundRole).isValid());
+    w.Add("3001", "Red", "1", "7");
+    w.Add("3001", "Blue", "1", "8");
+    RichListView& list = *w.window->invlist;
+    list.clearSelection();
+    EXPECT_EQ(w.PaintedColour(0, ColBag), QColor(255, 0, 0));
+    EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(0x1E, 0x5A, 0xA8));
+    EXPECT_EQ(w.PaintedColour(0, ColColor), list.palette().color(QPalette::Base));
+    // The Bag text stays readable: white ink on the dark blue.
+    const QImage bag = list.viewport()->grab(list.CellRect(1, ColBag)).toImage();
+    int white = 0;
+    for (int y = 0; y < bag.height(); ++y)
+        for (int x = 0; x < bag.width(); ++x)
+            white += bag.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_GT(white, 0);
+    // A selected row shows the selection colours in every cell, the Bag cell too.
+    list.SelectItemAt(0);
+    EXPECT_EQ(w.PaintedColour(0, ColBag), list.SelectionColor);
+    EXPECT_EQ(w.PaintedColour(0, ColColor), list.SelectionColor);
+    EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(0x1E, 0x5A, 0xA8));
 }
 
 TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
@@ -185,6 +199,49 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     EXPECT_EQ(w.Row(0)[ColNotes], "first x");
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
     EXPECT_EQ(w.window->CountText(), "37");
+}
+
+// The panel shows the row its typing goes to, whatever moved the selection: a row selected by Open or by
+// Find must not take the texts the panel still held from the row before.
+TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
+    InventoryWindow w;
+    w.Add("3001", "Red", "3", "1", "first");
+    ClickRow(w.window->invlist, 0);
+    ASSERT_EQ(w.window->Edit2->text(), "3");
+
+    WriteFileBytes(w.dir / "more.tsv",
+                   "Quantity\tPart\tColor\tDescription\tNotes\r\n4\t3020\tBlue\tPlate\topened\r\n");
+    w.window->ChooseOpenFiles = [&](const QString&, const QString&, bool) {
+        return QStringList{PathIn(w.dir, "more.tsv")};
+    };
+    w.window->BitBtn2->click();
+    ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
+    EXPECT_EQ(w.window->PN->text(), "3020");
+    EXPECT_EQ(w.window->Edit2->text(), "4");
+    EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
+    QTest::keyClick(w.window->Edit2, Qt::Key_End);
+    QTest::keyClicks(w.window->Edit2, "0");
+    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 1), "40");
+    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 0), "3");
+    EXPECT_EQ(w.window->CountText(), "43");
+
+    ClickRow(w.window->invlist, 0);
+    w.window->edit5->setText("3020");
+    w.window->BitBtn7->click();
+    ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
+    EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
+    w.window->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w.window->Memo1, "!");
+    EXPECT_EQ(w.window->InventoryCell(ColNotes, 1), "opened!");
+    EXPECT_EQ(w.window->InventoryCell(ColNotes, 0), "first");
+
+    // A sort moves the row; the panel's typing follows it.
+    w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
+    w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
+    ASSERT_EQ(w.window->InventoryCell(ColPartNumber, 0), "3020");
+    QTest::keyClicks(w.window->Edit3, "b");
+    EXPECT_EQ(w.window->InventoryCell(ColBag, 0), "b");
+    EXPECT_EQ(w.window->InventoryCell(ColBag, 1), "1");
 }
 
 TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {

@@ -33,8 +33,8 @@ class HoleyPicture : public Graphic {
 TEST(Bitmap32, ColoursFromTheWindowSystemSwapRedAndBlue) {
     EXPECT_EQ(ColorToColor32(0x0000FF), 0xFFFF0000u);
     EXPECT_EQ(ColorToColor32(0x123456), 0xFF563412u);
-    // System colours come from the fixed classic table, whatever the desktop theme.
-    EXPECT_EQ(ColorToColor32(clBtnFace), 0xFFD4D0C8u);
+    const QColor face = QGuiApplication::palette().color(QPalette::Button);
+    EXPECT_EQ(ColorToColor32(clBtnFace), 0xFF000000u | face.rgb());
 }
 
 TEST(Bitmap32, SizingAndFillingNotifyOnlyOnRealChanges) {
