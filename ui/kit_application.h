@@ -34,7 +34,7 @@ class KitApplication : public QObject {
     QString LogFile() const { return logFile_; }
     // A name without an extension gets ".LOG"; it goes into the folder of PathPrefix unless that is ppNone.
     void SetLogFile(const QString& name);
-    KitPathPrefix PathPrefix = ppProgram;
+    KitPathPrefix PathPrefix = KitPathPrefix::ppProgram;
     // Counts per second of the high-resolution clock.
     int64_t Frequency() const;
 

@@ -40,12 +40,11 @@ enum class KitBorderStyle {
     lsDoubleRaised,
     lsDoubleLowered
 };
-// Sides of a frame, as bits.
-enum KitFrameSide : uint8_t { fsBottom = 1, fsLeft = 2, fsRight = 4, fsTop = 8, fsAll = 15 };
-
 // The frame of a control-suite control. Every change recomputes the frame's width before notifying.
 class KitBevel : public KitObject {
   public:
+    // Sides of a frame, as bits of BorderSides.
+    enum FrameSide : uint8_t { fsBottom = 1, fsLeft = 2, fsRight = 4, fsTop = 8, fsAll = 15 };
     KitBevel() { UpdateExtent(); }
 
     KitBevelStyle StyleInner() const { return styleInner_; }

@@ -9,9 +9,6 @@
 
 class Canvas;
 
-// Bounds-change flags.
-enum KitBoundsChange { kbResized = 1, kbMoved = 2 };
-
 // What the control-suite controls share: a link to a container that repaints them when it changes,
 // mouse enter and exit events, and a bounds-change notification.
 class KitControlLink {
@@ -40,6 +37,8 @@ class KitBaseControl : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString Internal READ Internal WRITE SetInternal)
   public:
+    // Bounds-change flags.
+    enum BoundsChange { kbResized = 1, kbMoved = 2 };
     explicit KitBaseControl(QWidget* parent = nullptr);
 
     KitCustomContainer* Container() const { return link_.Container(); }

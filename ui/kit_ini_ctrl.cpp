@@ -10,8 +10,8 @@ constexpr uint8_t kLetters = 26;
 }
 
 QString PlaceByPrefix(const QString& name, KitPathPrefix prefix) {
-    if (prefix == ppNone || name.isEmpty() || QDir::isAbsolutePath(name)) return name;
-    return GetSpecialDirectory(prefix, true) + name;
+    if (prefix == KitPathPrefix::ppNone || name.isEmpty() || QDir::isAbsolutePath(name)) return name;
+    return GetSpecialDirectory(static_cast<int>(prefix), true) + name;
 }
 
 void KitIniCtrl::SetAlphaCounter(bool on) {

@@ -7,9 +7,9 @@
 
 // Where a relative settings file lives: the per-system and system-wide settings folders, the program's
 // folder, or nowhere in particular (the name as given).
-enum KitPathPrefix { ppWindows, ppSystem, ppProgram, ppNone };
-enum KitRegRootKey { rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData };
-enum KitIniTarget { itIniFile, itRegistry, itAuto };
+enum class KitPathPrefix { ppWindows, ppSystem, ppProgram, ppNone };
+enum class KitRegRootKey { rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData };
+enum class KitIniTarget { itIniFile, itRegistry, itAuto };
 
 // A file name placed in the folder of a prefix unless it is absolute or the prefix is ppNone.
 QString PlaceByPrefix(const QString& name, KitPathPrefix prefix);
@@ -27,7 +27,7 @@ class KitIniCtrl : public KitComponent {
     QString IniFile() const { return iniFile_; }
     // A name without an extension gets ".INI".
     void SetIniFile(const QString& name);
-    KitPathPrefix IniPrefix = ppWindows;
+    KitPathPrefix IniPrefix = KitPathPrefix::ppWindows;
     // The settings file with its folder.
     QString IniFilePath() const { return PlaceByPrefix(iniFile_, IniPrefix); }
     uint8_t MaxEntries() const { return maxEntries_; }
@@ -38,10 +38,12 @@ class KitIniCtrl : public KitComponent {
     void SetNetUser(bool on);
     QString User;
     QString RegPath;
-    KitRegRootKey RegRoot = rpCurrentUser;
-    KitIniTarget Target = itAuto;
+    KitRegRootKey RegRoot = KitRegRootKey::rpCurrentUser;
+    KitIniTarget Target = KitIniTarget::itAuto;
     // itAuto acts as itRegistry.
-    KitIniTarget EffectiveTarget() const { return Target == itAuto ? itRegistry : Target; }
+    KitIniTarget EffectiveTarget() const {
+        return Target == KitIniTarget::itAuto ? KitIniTarget::itRegistry : Target;
+    }
 
     virtual QString UserName() const;
 

@@ -169,8 +169,8 @@ void Canvas::DrawEdge(Rect& r, unsigned edge, unsigned flags) {
     Begin(painter);
     for (const Ring& colours : rings) {
         if (ring.IsEmpty()) break;
-        const QColor light = ToQColor(SysColor(colours.topLeft)),
-                     dark = ToQColor(SysColor(colours.bottomRight));
+        const QColor light = ToQColor(clSystemColor | colours.topLeft),
+                     dark = ToQColor(clSystemColor | colours.bottomRight);
         if (flags & BF_TOP) painter.fillRect(QRect(ring.Left, ring.Top, ring.Width(), 1), light);
         if (flags & BF_LEFT) painter.fillRect(QRect(ring.Left, ring.Top, 1, ring.Height()), light);
         if (flags & BF_BOTTOM) painter.fillRect(QRect(ring.Left, ring.Bottom - 1, ring.Width(), 1), dark);

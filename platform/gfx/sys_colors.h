@@ -18,6 +18,7 @@ constexpr int32_t clBtnHighlight = clSystemColor | 20;
 constexpr int32_t cl3DDkShadow = clSystemColor | 21;
 constexpr int32_t cl3DLight = clSystemColor | 22;
 constexpr int32_t clPurple = 0x800080;
+// The class library's "no colour": a brush of it paints nothing.
 constexpr int32_t clNone = 0x1FFFFFFF;
 
 // The current colour of a system colour index (its low 8 bits) as $00BBGGRR.

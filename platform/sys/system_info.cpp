@@ -97,13 +97,13 @@ QString RemoveBackslash(const QString& text) {
 QString GetSpecialDirectory(int kind, bool withBackslash) {
     QString folder;
     switch (kind) {
-    case sdWindows:
+    case kWindowsDirectory:
         folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
         break;
-    case sdSystem:
+    case kSystemDirectory:
         folder = FirstOf("XDG_CONFIG_DIRS", "/etc/xdg");
         break;
-    case sdProgram:
+    case kProgramDirectory:
         folder = ProgramDirectory();
         break;
     default:

@@ -31,6 +31,8 @@ QString AddBackslash(const QString& text);
 QString RemoveBackslash(const QString& text);
 
 // Where a kind of folder lives: the system-wide and the per-system settings folders and the program's own.
-enum SpecialDirectory { sdWindows = 0, sdSystem = 1, sdProgram = 2 };
+constexpr int kWindowsDirectory = 0;
+constexpr int kSystemDirectory = 1;
+constexpr int kProgramDirectory = 2;
 // The folder of a kind, with or without its trailing separator ("/" on this system); "" for another kind.
 QString GetSpecialDirectory(int kind, bool withBackslash);

@@ -25,12 +25,12 @@ TEST(SystemInfo, SpecialDirectoriesAreTheXdgAndProgramFolders) {
     const QByteArray config = qgetenv("XDG_CONFIG_HOME"), dirs = qgetenv("XDG_CONFIG_DIRS");
     qputenv("XDG_CONFIG_HOME", "/tmp/tessarin-config");
     qputenv("XDG_CONFIG_DIRS", "/etc/site-xdg:/etc/xdg");
-    EXPECT_EQ(GetSpecialDirectory(sdWindows, true), "/tmp/tessarin-config/");
-    EXPECT_EQ(GetSpecialDirectory(sdWindows, false), "/tmp/tessarin-config");
-    EXPECT_EQ(GetSpecialDirectory(sdSystem, false), "/etc/site-xdg");
+    EXPECT_EQ(GetSpecialDirectory(kWindowsDirectory, true), "/tmp/tessarin-config/");
+    EXPECT_EQ(GetSpecialDirectory(kWindowsDirectory, false), "/tmp/tessarin-config");
+    EXPECT_EQ(GetSpecialDirectory(kSystemDirectory, false), "/etc/site-xdg");
     qunsetenv("XDG_CONFIG_DIRS");
-    EXPECT_EQ(GetSpecialDirectory(sdSystem, true), "/etc/xdg/");
-    EXPECT_EQ(GetSpecialDirectory(sdProgram, true), QCoreApplication::applicationDirPath() + "/");
+    EXPECT_EQ(GetSpecialDirectory(kSystemDirectory, true), "/etc/xdg/");
+    EXPECT_EQ(GetSpecialDirectory(kProgramDirectory, true), QCoreApplication::applicationDirPath() + "/");
     EXPECT_EQ(GetSpecialDirectory(5, true), "");
     EXPECT_EQ(GetSpecialDirectory(-1, false), "");
     qputenv("XDG_CONFIG_HOME", config);

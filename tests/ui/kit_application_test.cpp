@@ -50,8 +50,8 @@ TEST(KitApplication, ASecondCopyOfTheSameProgramSeesTheFirst) {
     EXPECT_FALSE(first.PrevInstance());
     KitApplication second(program);
     EXPECT_TRUE(second.PrevInstance());
-    EXPECT_EQ(first.LogFile(), GetSpecialDirectory(sdProgram, true) + program + ".LOG");
-    first.PathPrefix = ppNone;
+    EXPECT_EQ(first.LogFile(), GetSpecialDirectory(kProgramDirectory, true) + program + ".LOG");
+    first.PathPrefix = KitPathPrefix::ppNone;
     first.SetLogFile("trace.txt");
     EXPECT_EQ(first.LogFile(), "trace.txt");
     EXPECT_GE(first.Frequency(), 1000000);
@@ -65,10 +65,10 @@ TEST(KitIniCtrl, StoredSettingsFollowTheirRules) {
     EXPECT_EQ(ini.IniFile(), "settings.INI");
     ini.SetIniFile("app.cfg");
     EXPECT_EQ(ini.IniFile(), "app.cfg");
-    ini.IniPrefix = ppProgram;
-    EXPECT_EQ(ini.IniFilePath(), GetSpecialDirectory(sdProgram, true) + "app.cfg");
-    EXPECT_EQ(ini.Target, itAuto);
-    EXPECT_EQ(ini.EffectiveTarget(), itRegistry);
+    ini.IniPrefix = KitPathPrefix::ppProgram;
+    EXPECT_EQ(ini.IniFilePath(), GetSpecialDirectory(kProgramDirectory, true) + "app.cfg");
+    EXPECT_EQ(ini.Target, KitIniTarget::itAuto);
+    EXPECT_EQ(ini.EffectiveTarget(), KitIniTarget::itRegistry);
     ini.SetMaxEntries(40);
     EXPECT_EQ(ini.MaxEntries(), 40);
     ini.SetAlphaCounter(true);

@@ -203,10 +203,10 @@ TEST(KitControls, MovesAndResizesReportTheirOwnFlags) {
     parent.show();
     flags.clear();
     control.move(7, 9);
-    EXPECT_EQ(flags, std::vector<int>{kbMoved});
+    EXPECT_EQ(flags, std::vector<int>{KitBaseControl::kbMoved});
     flags.clear();
     control.resize(50, 20);
-    EXPECT_EQ(flags, std::vector<int>{kbResized});
+    EXPECT_EQ(flags, std::vector<int>{KitBaseControl::kbResized});
     EXPECT_EQ(control.width(), 50);
 
     KitCustomControl host;
