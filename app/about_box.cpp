@@ -8,7 +8,7 @@
 #include "app/program_version.h"
 #include "app/string_utils.h"
 #include "ui/kit_scroll_text.h"
-#include "ui/shaped_window.h"
+#include "ui/shaped_form.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ QStringList Credits() {
 } // namespace
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent), ShapedForm1(new ShapedWindow(this)), KitScrollText1(new KitScrollText(this)),
+    : QDialog(parent), ShapedForm1(new ShapedForm(this)), KitScrollText1(new KitScrollText(this)),
       MouseRegion1(new MouseRegion(this)) {
     const QImage picture = AboutPicture();
     setFixedSize(picture.size());

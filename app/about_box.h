@@ -4,7 +4,7 @@
 
 class KitScrollText;
 class MouseRegion;
-class ShapedWindow;
+class ShapedForm;
 
 // The borderless About box in the shape of its picture; a click anywhere closes it.
 class AboutBox : public QDialog {
@@ -15,7 +15,7 @@ class AboutBox : public QDialog {
     // Puts the program version into the credits and shows the box modally.
     void ShowAbout();
 
-    ShapedWindow* ShapedForm1;
+    ShapedForm* ShapedForm1;
     KitScrollText* KitScrollText1; // credits, scrolling while the box is shown
     MouseRegion* MouseRegion1;
 

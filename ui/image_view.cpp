@@ -103,18 +103,18 @@ Layer* LayerCollection::MouseUp(Qt::MouseButton button, int x, int y) {
     return layer;
 }
 
-PaintBox32::PaintBox32(QWidget* parent) : QWidget(parent) {
+CustomPaintBox32::CustomPaintBox32(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     buffer_.BeginUpdate(); // the buffer's changes never notify
     resize(192, 192);
 }
 
-void PaintBox32::Invalidate() {
+void CustomPaintBox32::Invalidate() {
     bufferValid_ = false;
     update();
 }
 
-void PaintBox32::ResizeBuffer() {
+void CustomPaintBox32::ResizeBuffer() {
     auto sized = [](int need, int current) {
         if (current < need) return need + kBufferOversize;
         if (need < current - kBufferOversize) return std::max(need, 1);
@@ -129,7 +129,7 @@ void PaintBox32::ResizeBuffer() {
     bufferValid_ = false;
 }
 
-void PaintBox32::paintEvent(QPaintEvent*) {
+void CustomPaintBox32::paintEvent(QPaintEvent*) {
     ResizeBuffer();
     if (!bufferValid_) PaintBuffer();
     QPainter painter(this);
@@ -140,19 +140,19 @@ void PaintBox32::paintEvent(QPaintEvent*) {
     if (OnGDIOverlay) OnGDIOverlay();
 }
 
-void PaintBox32::resizeEvent(QResizeEvent*) {
+void CustomPaintBox32::resizeEvent(QResizeEvent*) {
     Invalidate();
 }
 
-void PaintBox32::enterEvent(QEnterEvent*) {
+void CustomPaintBox32::enterEvent(QEnterEvent*) {
     if (OnMouseEnter) OnMouseEnter();
 }
 
-void PaintBox32::leaveEvent(QEvent*) {
+void CustomPaintBox32::leaveEvent(QEvent*) {
     if (OnMouseLeave) OnMouseLeave();
 }
 
-bool PaintBox32::event(QEvent* event) {
+bool CustomPaintBox32::event(QEvent* event) {
     if (event->type() == QEvent::ShortcutOverride && (Options & pboWantArrowKeys) &&
         IsArrow(static_cast<QKeyEvent*>(event)->key())) {
         event->accept();
@@ -161,7 +161,7 @@ bool PaintBox32::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void PaintBox32::keyPressEvent(QKeyEvent* event) {
+void CustomPaintBox32::keyPressEvent(QKeyEvent* event) {
     if (IsArrow(event->key()) && !(Options & pboWantArrowKeys)) {
         event->ignore();
         return;
@@ -169,7 +169,7 @@ void PaintBox32::keyPressEvent(QKeyEvent* event) {
     if (OnKeyDown) OnKeyDown(event->key(), event->modifiers());
 }
 
-Image32::Image32(QWidget* parent) : PaintBox32(parent) {
+Image32::Image32(QWidget* parent) : CustomPaintBox32(parent) {
     bitmap_.OnChange = [this] { Changed(); };
     bitmap_.OnResize = [this] { BitmapResized(); };
     layers_.OnChange = [this] { Changed(); };
@@ -183,7 +183,7 @@ Image32::Image32(QWidget* parent) : PaintBox32(parent) {
 // Once, when the control is first polished: it has been built and not yet shown.
 bool Image32::event(QEvent* event) {
     if (event->type() == QEvent::Polish && !loaded_) Loaded();
-    return PaintBox32::event(event);
+    return CustomPaintBox32::event(event);
 }
 
 void Image32::Loaded() {
@@ -242,7 +242,7 @@ void Image32::Changed() {
 
 void Image32::Invalidate() {
     cacheValid_ = false;
-    PaintBox32::Invalidate();
+    CustomPaintBox32::Invalidate();
 }
 
 QSize Image32::GetBitmapSize() const {

@@ -65,13 +65,13 @@ class LayerCollection {
 };
 
 // Keeps an off-screen buffer and shows it with one block copy.
-class PaintBox32 : public QWidget {
+class CustomPaintBox32 : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kBufferOversize = 40;
     enum Option { pboWantArrowKeys = 1, pboAutoFocus = 2 };
 
-    explicit PaintBox32(QWidget* parent = nullptr);
+    explicit CustomPaintBox32(QWidget* parent = nullptr);
 
     Bitmap32& Buffer() { return buffer_; }
     int Options = 0;
@@ -100,7 +100,7 @@ class PaintBox32 : public QWidget {
 };
 
 // Shows a Bitmap32 aligned and scaled in a control.
-class Image32 : public PaintBox32 {
+class Image32 : public CustomPaintBox32 {
     Q_OBJECT
   public:
     enum BitmapAlign { baTopLeft, baCenter, baTile, baCustom };

@@ -177,7 +177,7 @@ TEST(ImageView, TheArrowKeyOptionKeepsArrowsForTheControl) {
     QTest::keyClick(view, Qt::Key_Left);
     EXPECT_EQ(shortcuts, 1);
     EXPECT_TRUE(keys.empty());
-    view->Options |= PaintBox32::pboWantArrowKeys;
+    view->Options |= CustomPaintBox32::pboWantArrowKeys;
     QTest::keyClick(view, Qt::Key_Left);
     EXPECT_EQ(shortcuts, 1);
     EXPECT_EQ(keys, std::vector<int>{Qt::Key_Left});
