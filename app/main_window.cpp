@@ -263,12 +263,12 @@ void MainWindow::WireHandlers() {
     wire(BitBtn10, [this] {
         if (forms_.labelMaker) forms_.labelMaker->exec();
     });
-    connect(edit5, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { BitBtn7Click(); }); });
-    connect(Edit6, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { FilterMasterList(); }); });
+    connect(edit5, &QLineEdit::returnPressed, this, Guarded([this] { BitBtn7Click(); }));
+    connect(Edit6, &QLineEdit::returnPressed, this, Guarded([this] { FilterMasterList(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
         setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
     });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { RunGuarded([this] { TreeView1Click(); }); });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded([this] { TreeView1Click(); }));
     for (RichListView* list : {legolist, legolist2})
         connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
 }

@@ -93,7 +93,7 @@ void MainWindow::CreateInventoryPanel() {
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
-    invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    invlist->OnLeftClickCell = Guarded([this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
     invlist->OnDrawItemProp = [this](int row, int subItem, int, CellStyle& cell, const QString&) {
