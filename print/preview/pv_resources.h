@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QString>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -81,11 +83,20 @@ struct PvGraphic {
     bool operator==(const PvGraphic& other) const;
 };
 
+// A piece of rich text, kept as RTF.
+struct PvMemo {
+    QByteArray Rtf;
+    bool operator==(const PvMemo&) const = default;
+};
+
 size_t ResourceHash(const PvBrush& brush);
 size_t ResourceHash(const PvPen& pen);
 size_t ResourceHash(const PvFont& font);
 inline size_t ResourceHash(const PvGraphic& graphic) {
     return graphic.hash;
+}
+inline size_t ResourceHash(const PvMemo& memo) {
+    return qHash(memo.Rtf);
 }
 
 template <class Item> class PvResourceList;
@@ -194,21 +205,71 @@ template <class Item> void PvRef<Item>::Reset() {
     entry_.reset();
 }
 
-// Brushes, fonts, pens and pictures shared by all pages of a document.
+// The counts of a list as a value list: "RC" the number of items, then "RN1", "RN2", ... each item's count.
+template <class Item> PvValueList ReferenceCounts(const PvResourceList<Item>& list) {
+    PvValueList values;
+    values.WriteInteger(QStringLiteral("RC"), list.Count());
+    for (int i = 0; i < list.Count(); ++i)
+        values.WriteInteger(QStringLiteral("RN%1").arg(i + 1), list.RefCount(i));
+    return values;
+}
+
+template <class Item> using PvRefs = std::vector<PvRef<Item>>;
+
+// The resources of a stored document in the order it stored them, which is how its objects name them.
+struct PvStreamRefs {
+    PvRefs<PvBrush> Brushes;
+    PvRefs<PvFont> Fonts;
+    PvRefs<PvPen> Pens;
+    PvRefs<PvGraphic> Graphics;
+    PvRefs<PvMemo> Memos;
+};
+
+// Brushes, fonts, pens, pictures and rich texts shared by all pages of a document.
 class PvResourceTable {
   public:
     PvResourceList<PvBrush> Brushes;
     PvResourceList<PvFont> Fonts;
     PvResourceList<PvPen> Pens;
     PvResourceList<PvGraphic> Graphics;
+    PvResourceList<PvMemo> Memos;
     // Equal pictures are stored once.
     bool CompareGraphics = false;
 
     void Clear();
+
+    // A new reference to the item a saved object names by index: the list's item, or while a stored
+    // document loads, the item stored at that place. None outside the list.
+    template <class Item> PvRef<Item> At(int index) {
+        const PvRefs<Item>* stored = streamRefs_ ? &Stored<Item>(*streamRefs_) : nullptr;
+        if (!stored) return List<Item>().At(index);
+        if (index < 0 || static_cast<size_t>(index) >= stored->size()) return {};
+        return (*stored)[static_cast<size_t>(index)];
+    }
+    void SetStreamRefs(const PvStreamRefs* refs) { streamRefs_ = refs; }
+
+  private:
+    template <class Item> PvResourceList<Item>& List() {
+        if constexpr (std::is_same_v<Item, PvBrush>) return Brushes;
+        else if constexpr (std::is_same_v<Item, PvFont>) return Fonts;
+        else if constexpr (std::is_same_v<Item, PvPen>) return Pens;
+        else if constexpr (std::is_same_v<Item, PvGraphic>) return Graphics;
+        else return Memos;
+    }
+    template <class Item> static const PvRefs<Item>& Stored(const PvStreamRefs& refs) {
+        if constexpr (std::is_same_v<Item, PvBrush>) return refs.Brushes;
+        else if constexpr (std::is_same_v<Item, PvFont>) return refs.Fonts;
+        else if constexpr (std::is_same_v<Item, PvPen>) return refs.Pens;
+        else if constexpr (std::is_same_v<Item, PvGraphic>) return refs.Graphics;
+        else return refs.Memos;
+    }
+
+    const PvStreamRefs* streamRefs_ = nullptr;
 };
 
 // Stream forms: an item count, then each brush, font or pen as a value list; each picture as a kind byte,
-// the absolute position where the next item begins and the picture's file bytes. Saving writes the items in
+// the absolute position where the next item begins and the picture's file bytes; each rich text as a byte
+// count and its RTF. Saving writes the items in
 // list order; loading adds them and returns one reference per loaded item, in stream order (null for a
 // picture of an unknown kind). Loading raises EStreamError on counts, lengths or positions beyond the
 // stream.
@@ -220,3 +281,5 @@ std::vector<PvRef<PvBrush>> LoadBrushes(Stream& stream, PvResourceList<PvBrush>&
 std::vector<PvRef<PvPen>> LoadPens(Stream& stream, PvResourceList<PvPen>& list);
 std::vector<PvRef<PvFont>> LoadFonts(Stream& stream, PvResourceList<PvFont>& list);
 std::vector<PvRef<PvGraphic>> LoadGraphics(Stream& stream, PvResourceList<PvGraphic>& list, bool share);
+void SaveMemos(Stream& stream, const PvResourceList<PvMemo>& list);
+std::vector<PvRef<PvMemo>> LoadMemos(Stream& stream, PvResourceList<PvMemo>& list);
