@@ -162,6 +162,7 @@ void PvPageList::SetCurrentPage(int n) {
 PvPage& PvPageList::NewPage() {
     pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
     current_ = Count();
+    if (OnPageAdded) OnPageAdded();
     Notify(NewPageChange | PagesChange | CurrentChange);
     return *pages_.back();
 }
@@ -172,14 +173,17 @@ void PvPageList::Clear(bool keepResources) {
     pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
     current_ = 1;
     if (OnClear) OnClear();
+    if (OnPageAdded) OnPageAdded();
     Notify(PagesChange | CurrentChange);
 }
 
 void PvPageList::DeletePage(int n) {
     if (n < 1 || n > Count()) return;
     pages_.erase(pages_.begin() + (n - 1));
-    if (pages_.empty()) pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
+    const bool none = pages_.empty();
+    if (none) pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
     if (n < current_ || current_ > Count()) current_ = std::max(1, current_ - 1);
+    if (none && OnPageAdded) OnPageAdded();
     Notify(PagesChange | CurrentChange);
 }
 
@@ -202,7 +206,7 @@ PvPoint PvPageList::Origin(PvCoordsRelative coords) const {
 
 PvBaseObject& PvPageList::AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords) {
     const PvPoint origin = Origin(coords);
-    if (coords != pvFromPage) object->Offset(origin.X, origin.Y, pvInches);
+    object->Offset(origin.X, origin.Y, pvInches);
     object->SetOwner(this);
     auto& objects = Page(current_).Objects();
     objects.push_back(std::move(object));

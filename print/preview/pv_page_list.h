@@ -159,6 +159,8 @@ class PvPageList : public PvObjectOwner {
     std::function<void()> OnNewPage, OnClear, OnPagesChanged, OnCurrentPageChanged, OnOrientationChanged,
         OnPaperChanged, OnObjectChanged;
     std::function<void(int printed, int total)> OnPrintProgress;
+    // At once (not after an update) for every page added, while it is current.
+    std::function<void()> OnPageAdded;
 
   private:
     enum Change {
