@@ -8,17 +8,13 @@ class QTextCursor;
 class QTextDocument;
 class QPainter;
 
-// Rich text travels between pages and documents as RTF: fonts, sizes, bold, italic, underline, colours,
-// paragraph alignment, tabs and line breaks.
+// Rich text travels between pages and documents as RTF: sizes, bold, italic, underline, strike-out,
+// colours, paragraphs and tabs (what the rich-text reader takes back).
 
-// The most characters a rich text takes in; the rest of a longer one is dropped.
-constexpr int kRichTextMaxLength = 1000000;
-
-// The document as RTF (Windows-1252 code page, other characters as Unicode escapes).
+// The document as RTF (plain ASCII; other characters as Unicode escapes).
 QByteArray SaveRichText(const QTextDocument& document);
-// Puts RTF in place of the cursor's selection. Unknown words and destinations are passed over, groups
-// nest at most 128 deep (deeper ones are skipped) and at most kRichTextMaxLength characters go in. False
-// when the bytes are not RTF; nothing is inserted then.
+// Puts RTF in place of the cursor's selection, in the formats the reader knows; its bounds hold. False when
+// the bytes are not such rich text; nothing changes then.
 bool LoadRichText(std::string_view rtf, QTextCursor& cursor);
 
 // Lays the document out across rect (units of a painter space of ppi units per inch, whatever the paint
