@@ -262,7 +262,8 @@ class PvTextObject : public PvVisibleObject {
     PvRef<PvBrush> brush_;
 };
 
-// Shapes through a list of points in inches ("PTS"); the rectangle follows them.
+// Shapes through a list of points in inches ("PTS"); the rectangle always follows them (a shape loaded
+// without readable points has none).
 template <class Base> class PvPointShape : public Base {
   public:
     using Base::Base;
@@ -277,7 +278,7 @@ template <class Base> class PvPointShape : public Base {
     }
     void Load(const PvValueList& values) override {
         Base::Load(values);
-        if (auto points = values.ReadPoints(QStringLiteral("PTS"))) SetPoints(std::move(*points));
+        SetPoints(values.ReadPoints(QStringLiteral("PTS")).value_or(std::vector<PvPoint>{}));
     }
     void Offset(long double dx, long double dy, PvMeasurement unit) override {
         const long double x = ConvertValue(unit, pvInches, dx), y = ConvertValue(unit, pvInches, dy);

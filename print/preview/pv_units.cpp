@@ -46,6 +46,8 @@ long double FromInches(PvMeasurement unit, long double value) {
     return value;
 }
 
+constexpr long long kMaxThousandths = 1LL << 53;
+
 QString Thousandths(long double value) {
     return QString::number(RoundNearest(value * 1000));
 }
@@ -59,7 +61,8 @@ std::optional<std::vector<long double>> ReadThousandths(const QString& text, qsi
     for (const QString& field : fields) {
         bool ok = false;
         const long long value = field.trimmed().toLongLong(&ok);
-        if (!ok) return std::nullopt;
+        // Beyond 2^53 thousandths a value could not be written back as it was read.
+        if (!ok || value > kMaxThousandths || value < -kMaxThousandths) return std::nullopt;
         values.push_back(static_cast<long double>(value) / 1000);
     }
     return values;
