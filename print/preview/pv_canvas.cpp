@@ -160,8 +160,8 @@ PvPolygonObject& PvCanvas::Polygon(const std::vector<PvPoint>& points, PvMeasure
 
 void PvCanvas::RichText(long double left, long double top, long double right, long double bottom,
                         const QTextDocument& text, PvMeasurement unit) {
-    pages_.AddRichText(pages_.Resources.Memos.Add({SaveRichText(text)}), InchesOf(left, top, right, bottom, unit),
-                       CoordsRelativeTo);
+    pages_.AddRichText(pages_.Resources.Memos.Add({SaveRichText(text)}),
+                       InchesOf(left, top, right, bottom, unit), CoordsRelativeTo);
 }
 
 void PvCanvas::SaveValues() {

@@ -76,8 +76,8 @@ class PvCanvas {
                                 PvMeasurement unit);
     PvBaseObject& AddClip(int id, const PvRect& inches, PvPoint corner);
     PvBaseObject& Add(std::unique_ptr<PvBaseObject> object);
-    template <class Shape> Shape& AddPoints(std::unique_ptr<Shape> shape, const std::vector<PvPoint>& points,
-                                            PvMeasurement unit);
+    template <class Shape>
+    Shape& AddPoints(std::unique_ptr<Shape> shape, const std::vector<PvPoint>& points, PvMeasurement unit);
 
     struct SavedValues {
         PvBrush brush;

@@ -45,7 +45,8 @@ QSizeF MappedTextExtent(const QFont& font, const QString& text) {
             reference.height() / kFontReferenceResolution};
 }
 
-void MappedTextOut(QPainter& painter, const QFont& font, double ppi, double x, double y, const QString& text) {
+void MappedTextOut(QPainter& painter, const QFont& font, double ppi, double x, double y,
+                   const QString& text) {
     if (text.isEmpty()) return;
     const QFontMetricsF reference(FontAtResolution(font, kFontReferenceResolution));
     std::vector<int> widths;

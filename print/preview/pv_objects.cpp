@@ -215,7 +215,7 @@ void PvOutlineShape::Save(PvValueList& values) const {
 
 void PvOutlineShape::Load(const PvValueList& values) {
     PvVisibleObject::Load(values);
-    pen_ = resources_.At<PvPen>(values.ReadInteger(QStringLiteral("P"), -1));
+    pen_ = resources_.Pens.Named(values.ReadInteger(QStringLiteral("P"), -1));
 }
 
 void PvOutlineShape::DrawOn(PvDrawContext& context) const {
@@ -233,7 +233,7 @@ void PvSolidShape::Save(PvValueList& values) const {
 
 void PvSolidShape::Load(const PvValueList& values) {
     PvOutlineShape::Load(values);
-    brush_ = resources_.At<PvBrush>(values.ReadInteger(QStringLiteral("B"), -1));
+    brush_ = resources_.Brushes.Named(values.ReadInteger(QStringLiteral("B"), -1));
 }
 
 QBrush PvSolidShape::Fill() const {
@@ -273,7 +273,7 @@ void PvGraphicObject::Load(const PvValueList& values) {
     PvSolidShape::Load(values);
     CopyMode = values.ReadInteger(QStringLiteral("CM"), SRCCOPY);
     PixelFormat = values.ReadInteger(QStringLiteral("PF"), pf8bit);
-    graphic_ = resources_.At<PvGraphic>(values.ReadInteger(QStringLiteral("G"), -1));
+    graphic_ = resources_.Graphics.Named(values.ReadInteger(QStringLiteral("G"), -1));
 }
 
 void PvGraphicObject::DrawOn(PvDrawContext& context) const {
@@ -296,8 +296,8 @@ void PvTextObject::Save(PvValueList& values) const {
 
 void PvTextObject::Load(const PvValueList& values) {
     PvVisibleObject::Load(values);
-    font_ = resources_.At<PvFont>(values.ReadInteger(QStringLiteral("F"), -1));
-    brush_ = resources_.At<PvBrush>(values.ReadInteger(QStringLiteral("B"), -1));
+    font_ = resources_.Fonts.Named(values.ReadInteger(QStringLiteral("F"), -1));
+    brush_ = resources_.Brushes.Named(values.ReadInteger(QStringLiteral("B"), -1));
     Text = values.ReadText(QStringLiteral("T"), QString());
 }
 
@@ -309,7 +309,8 @@ void PvTextObject::DrawOn(PvDrawContext& context) const {
     painter.translate(rect.topLeft());
     // Angles turn counter-clockwise on a page whose y runs down.
     painter.rotate(-font_->Angle / 10.0);
-    if (brush_ && brush_->Style != bsClear) painter.fillRect(QRect(QPoint(0, 0), rect.size()), QtBrush(*brush_));
+    if (brush_ && brush_->Style != bsClear)
+        painter.fillRect(QRect(QPoint(0, 0), rect.size()), QtBrush(*brush_));
     painter.setPen(ColorOf(font_->Color));
     MappedTextOut(painter, QtFont(*font_), context.PpiY(), 0, 0, Text);
     painter.restore();

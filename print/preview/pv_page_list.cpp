@@ -13,7 +13,6 @@
 #include "print/preview/pv_font_mapper.h"
 #include "print/preview/pv_rich_text.h"
 
-
 std::vector<std::unique_ptr<PvBaseObject>>::iterator PvPage::Find(const PvBaseObject* object) {
     return std::find_if(objects_.begin(), objects_.end(),
                         [object](const auto& o) { return o.get() == object; });

@@ -73,14 +73,16 @@ void SaveHeaderFooter(PvValueList& values, const QString& prefix, const PvHeader
 void LoadHeaderFooter(const PvValueList& values, const QString& prefix, PvHeaderFooter& part) {
     part.Visible = values.ReadInteger(prefix + QStringLiteral("V"), part.Visible) != 0;
     part.ShowLine = values.ReadInteger(prefix + QStringLiteral("SL"), part.ShowLine) != 0;
-    if (auto pen = PvPen::FromText(values.ReadString(prefix + QStringLiteral("P"), QString()))) part.Pen = *pen;
+    if (auto pen = PvPen::FromText(values.ReadString(prefix + QStringLiteral("P"), QString())))
+        part.Pen = *pen;
     part.Height.SetInches(Length(values, prefix + QStringLiteral("H"), part.Height.Inches()));
     const std::pair<const char*, PvHeaderFooterCaption*> captions[] = {
         {"L", &part.CaptionLeft}, {"C", &part.CaptionCenter}, {"R", &part.CaptionRight}};
     for (const auto& [place, caption] : captions) {
         caption->Caption = values.ReadText(prefix + QLatin1String(place), caption->Caption);
         QFont font;
-        if (font.fromString(values.ReadString(prefix + QLatin1String(place) + QStringLiteral("F"), QString())) &&
+        if (font.fromString(
+                values.ReadString(prefix + QLatin1String(place) + QStringLiteral("F"), QString())) &&
             font.pointSizeF() > 0 && font.pointSizeF() <= kMaxFontPoints)
             caption->Font = font;
     }
@@ -99,8 +101,8 @@ void PvPageList::SaveToStream(Stream& stream) const {
     settings.WriteInteger(QStringLiteral("CP"), current_);
     settings.WriteInteger(QStringLiteral("MU"), Margins.ValueMeasurement);
     settings.WriteString(QStringLiteral("MV"), Margins.MarginValuesText());
-    settings.WriteInteger(QStringLiteral("MF"), Margins.ClipMargins | Margins.ShowPrinterMargins << 1 |
-                                                    Margins.Visible << 2);
+    settings.WriteInteger(QStringLiteral("MF"),
+                          Margins.ClipMargins | Margins.ShowPrinterMargins << 1 | Margins.Visible << 2);
     SaveHeaderFooter(settings, QStringLiteral("H"), Header);
     SaveHeaderFooter(settings, QStringLiteral("F"), Footer);
     settings.SaveToStream(stream);
@@ -155,9 +157,11 @@ bool PvPageList::LoadFromStream(Stream& stream, const std::function<bool(long do
         page.richText = LoadLists(stream, ListCount(page.settings, QStringLiteral("RC"), stream));
     }
     const PvPaperSize paper = EnumValue(settings, QStringLiteral("PS"), paper_, kPaperSizeCount);
-    const PvPoint customSize = paper == Custom ? Size(settings, QStringLiteral("CS"), customSize_) : customSize_;
+    const PvPoint customSize =
+        paper == Custom ? Size(settings, QStringLiteral("CS"), customSize_) : customSize_;
     PvMargins margins = Margins;
-    margins.ValueMeasurement = EnumValue(settings, QStringLiteral("MU"), margins.ValueMeasurement, pvTwips + 1);
+    margins.ValueMeasurement =
+        EnumValue(settings, QStringLiteral("MU"), margins.ValueMeasurement, pvTwips + 1);
     if (settings.Has(QStringLiteral("MV")) &&
         !margins.SetMarginValuesText(settings.ReadString(QStringLiteral("MV"), QString())))
         throw EStreamError("Unreadable margins");
@@ -169,27 +173,29 @@ bool PvPageList::LoadFromStream(Stream& stream, const std::function<bool(long do
     pages_.clear();
     Resources.Clear();
     const PvStreamRefs entered{Enter(Resources.Brushes, stored.Brushes, true),
-                               Enter(Resources.Fonts, stored.Fonts, true), Enter(Resources.Pens, stored.Pens, true),
+                               Enter(Resources.Fonts, stored.Fonts, true),
+                               Enter(Resources.Pens, stored.Pens, true),
                                Enter(Resources.Graphics, stored.Graphics, Resources.CompareGraphics),
                                Enter(Resources.Memos, stored.Memos, true)};
-    Resources.SetStreamRefs(&entered);
+    Resources.UseStored(&entered);
     for (const ParsedPage& parsedPage : parsedPages) {
         auto page = std::make_unique<PvPage>(Size(parsedPage.settings, QStringLiteral("XY"), {1, 1}));
         page->ShowHeader = parsedPage.settings.ReadInteger(QStringLiteral("SH"), 1) != 0;
         page->ShowFooter = parsedPage.settings.ReadInteger(QStringLiteral("SF"), 1) != 0;
         for (const PvValueList& values : parsedPage.objects) {
-            std::unique_ptr<PvBaseObject> object = CreatePvObject(values.ReadInteger(QStringLiteral("ID"), 0), Resources);
+            std::unique_ptr<PvBaseObject> object =
+                CreatePvObject(values.ReadInteger(QStringLiteral("ID"), 0), Resources);
             if (!object) continue; // a kind this program does not know
             object->Load(values);
             object->SetOwner(this);
             page->Objects().push_back(std::move(object));
         }
         for (const PvValueList& values : parsedPage.richText)
-            if (PvRef<PvMemo> memo = Resources.At<PvMemo>(values.ReadInteger(QStringLiteral("M"), -1)))
+            if (PvRef<PvMemo> memo = Resources.Memos.Named(values.ReadInteger(QStringLiteral("M"), -1)))
                 page->RichText.push_back({std::move(memo), values.ReadRect(QStringLiteral("XY"), {})});
         pages_.push_back(std::move(page));
     }
-    Resources.SetStreamRefs(nullptr);
+    Resources.UseStored(nullptr);
     paper_ = paper;
     orientation_ = EnumValue(settings, QStringLiteral("OR"), orientation_, pvLandscape + 1);
     PagesPerSheet = EnumValue(settings, QStringLiteral("PPS"), PagesPerSheet, pvFourPage + 1);

@@ -300,8 +300,7 @@ void PvPreview::PageAdded() {
         handler(PvValueRect(rect), canvas);
         canvas.RestoreValues();
     };
-    draw(OnDrawHeader, pages_.Header,
-         {left, margins.Top, right, margins.Top + pages_.Header.TextHeight()});
+    draw(OnDrawHeader, pages_.Header, {left, margins.Top, right, margins.Top + pages_.Header.TextHeight()});
     const long double bottom = page.Size.Y - margins.Bottom;
     draw(OnDrawFooter, pages_.Footer, {left, bottom - pages_.Footer.TextHeight(), right, bottom});
 }

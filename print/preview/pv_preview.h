@@ -134,7 +134,7 @@ class PvPreview : public QScrollArea {
     std::function<void(long double fileVersion, bool& loadFile)> BeforeLoad;
     // For every page added (also the first one after Clear), while it is current: the header's (footer's)
     // rectangle in inches, when it is visible, for recording what it holds.
-    std::function<void(const PvValueRect& rect, PvCanvas& canvas)> OnDrawHeader, OnDrawFooter;
+    std::function<void(const PvValueRect&rect, PvCanvas&canvas)> OnDrawHeader, OnDrawFooter;
     // Mouse and drag events on the sheet, in page inches.
     std::function<void(Qt::MouseButton, PvPoint, PvVisibleObject*)> OnObjectMouseDown;
     std::function<void(Qt::MouseButton, PvPoint)> OnPageMouseDown, OnPageMouseUp;

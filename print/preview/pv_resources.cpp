@@ -206,6 +206,14 @@ void PvResourceTable::Clear() {
     Memos.Clear();
 }
 
+void PvResourceTable::UseStored(const PvStreamRefs* refs) {
+    Brushes.UseStored(refs ? &refs->Brushes : nullptr);
+    Fonts.UseStored(refs ? &refs->Fonts : nullptr);
+    Pens.UseStored(refs ? &refs->Pens : nullptr);
+    Graphics.UseStored(refs ? &refs->Graphics : nullptr);
+    Memos.UseStored(refs ? &refs->Memos : nullptr);
+}
+
 void SaveBrushes(Stream& stream, const PvResourceList<PvBrush>& list) {
     SaveTools(stream, list);
 }

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -161,6 +160,14 @@ template <class Item> class PvResourceList {
         entries_.push_back(entry);
         return Ref(std::move(entry));
     }
+    // A new reference to the item a saved object names by index: this list's item, or while a stored
+    // document loads (UseStored), the item stored at that place. None outside either.
+    Ref Named(int index) {
+        if (!stored_) return At(index);
+        if (index < 0 || static_cast<size_t>(index) >= stored_->size()) return {};
+        return (*stored_)[static_cast<size_t>(index)];
+    }
+    void UseStored(const std::vector<Ref>* stored) { stored_ = stored; }
     // A new reference to item index; none outside the list.
     Ref At(int index) {
         if (index < 0 || index >= Count()) return {};
@@ -197,6 +204,7 @@ template <class Item> class PvResourceList {
 
     std::vector<std::shared_ptr<typename Ref::Entry>> entries_;
     std::unordered_multimap<size_t, typename Ref::Entry*> byHash_;
+    const std::vector<Ref>* stored_ = nullptr;
 };
 
 template <class Item> void PvRef<Item>::Reset() {
@@ -237,42 +245,16 @@ class PvResourceTable {
     bool CompareGraphics = false;
 
     void Clear();
-
-    // A new reference to the item a saved object names by index: the list's item, or while a stored
-    // document loads, the item stored at that place. None outside the list.
-    template <class Item> PvRef<Item> At(int index) {
-        const PvRefs<Item>* stored = streamRefs_ ? &Stored<Item>(*streamRefs_) : nullptr;
-        if (!stored) return List<Item>().At(index);
-        if (index < 0 || static_cast<size_t>(index) >= stored->size()) return {};
-        return (*stored)[static_cast<size_t>(index)];
-    }
-    void SetStreamRefs(const PvStreamRefs* refs) { streamRefs_ = refs; }
-
-  private:
-    template <class Item> PvResourceList<Item>& List() {
-        if constexpr (std::is_same_v<Item, PvBrush>) return Brushes;
-        else if constexpr (std::is_same_v<Item, PvFont>) return Fonts;
-        else if constexpr (std::is_same_v<Item, PvPen>) return Pens;
-        else if constexpr (std::is_same_v<Item, PvGraphic>) return Graphics;
-        else return Memos;
-    }
-    template <class Item> static const PvRefs<Item>& Stored(const PvStreamRefs& refs) {
-        if constexpr (std::is_same_v<Item, PvBrush>) return refs.Brushes;
-        else if constexpr (std::is_same_v<Item, PvFont>) return refs.Fonts;
-        else if constexpr (std::is_same_v<Item, PvPen>) return refs.Pens;
-        else if constexpr (std::is_same_v<Item, PvGraphic>) return refs.Graphics;
-        else return refs.Memos;
-    }
-
-    const PvStreamRefs* streamRefs_ = nullptr;
+    // While a stored document loads, saved objects name its resources in the order it stored them; null
+    // when it has loaded.
+    void UseStored(const PvStreamRefs* refs);
 };
 
 // Stream forms: an item count, then each brush, font or pen as a value list; each picture as a kind byte,
 // the absolute position where the next item begins and the picture's file bytes; each rich text as a byte
-// count and its RTF. Saving writes the items in
-// list order; loading adds them and returns one reference per loaded item, in stream order (null for a
-// picture of an unknown kind). Loading raises EStreamError on counts, lengths or positions beyond the
-// stream.
+// count and its RTF. Saving writes the items in list order; loading adds them and returns one reference per
+// loaded item, in stream order (null for a picture of an unknown kind). Loading raises EStreamError on
+// counts, lengths or positions beyond the stream.
 void SaveBrushes(Stream& stream, const PvResourceList<PvBrush>& list);
 void SavePens(Stream& stream, const PvResourceList<PvPen>& list);
 void SaveFonts(Stream& stream, const PvResourceList<PvFont>& list);

@@ -125,8 +125,8 @@ QRect ScaleRect(const QRect& rect, long double factor) {
 }
 
 QString PvAboutText(const char* className) {
-    return QString::fromLatin1(className) + QStringLiteral(" v") + QString::number(double(kPvVersion), 'f', 2) +
-           QStringLiteral(".6");
+    return QString::fromLatin1(className) + QStringLiteral(" v") +
+           QString::number(double(kPvVersion), 'f', 2) + QStringLiteral(".6");
 }
 
 void PvValue::SetInches(long double inches) {

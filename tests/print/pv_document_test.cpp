@@ -129,8 +129,8 @@ TEST(PvDocument, DamagedOrRefusedDocumentsLeaveThePagesAsTheyWere) {
 
 TEST(PvDocument, MarginValuesTextCarriesTwipsAndQuotedPens) {
     PvMargins margins;
-    EXPECT_TRUE(margins.SetMarginValuesText(
-        QStringLiteral("720,720,720,720,\"12632256,1,2,4\",\"12632256,1,2,4\"")));
+    EXPECT_TRUE(
+        margins.SetMarginValuesText(QStringLiteral("720,720,720,720,\"12632256,1,2,4\",\"12632256,1,2,4\"")));
     EXPECT_EQ(margins.Inches().Left, 0.5L);
     EXPECT_EQ(margins.Pen, (PvPen{0xC0C0C0, 1, psDot, pmCopy}));
     EXPECT_EQ(margins.PrinterMarginPen, margins.Pen);
@@ -141,7 +141,8 @@ TEST(PvDocument, MarginValuesTextCarriesTwipsAndQuotedPens) {
     EXPECT_TRUE(margins.SetMarginValuesText("1440,0,0,567"));
     EXPECT_NEAR(double(margins.Values.Left), 25.4, 1e-9);
     EXPECT_EQ(margins.MarginValuesText().section(',', 0, 3), "1440,0,0,567");
-    for (const char* bad : {"1,2,3", "1,2,3,x", "1,2,3,4,\"1,2,3,4\"", "1,2,3,4,\"1,2,3,4\",\"1,2,3", "1,2,3,4,5,6"})
+    for (const char* bad :
+         {"1,2,3", "1,2,3,x", "1,2,3,4,\"1,2,3,4\"", "1,2,3,4,\"1,2,3,4\",\"1,2,3", "1,2,3,4,5,6"})
         EXPECT_FALSE(margins.SetMarginValuesText(bad)) << bad;
     EXPECT_EQ(margins.MarginValuesText().section(',', 0, 3), "1440,0,0,567") << "a bad text changes nothing";
 }
@@ -175,7 +176,8 @@ TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewP
     EXPECT_FALSE(other.LoadFromFile(dir / "junk.pvd"));
     EXPECT_FALSE(other.LoadFromFile(dir / "missing.pvd"));
     ASSERT_EQ(TestMessages::Shown().size(), 2);
-    EXPECT_TRUE(TestMessages::Shown()[0].startsWith("PvPreview Error!")) << TestMessages::Shown()[0].toStdString();
+    EXPECT_TRUE(TestMessages::Shown()[0].startsWith("PvPreview Error!"))
+        << TestMessages::Shown()[0].toStdString();
     EXPECT_EQ(other.PageCount(), 2) << "the loaded document stays";
 }
 

@@ -95,7 +95,8 @@ TEST(PvRecording, TextIsWrittenInsideItsExtentInTheCanvasFontAndKeepsAnyCharacte
     EXPECT_EQ(page.pixel(201, 201) & 0xFFFFFF, 0x00FF00u);
 
     // Line ends, backslashes and the end-of-text mark survive the value list and its stream.
-    text.Text = QStringLiteral("a\\b\r\nc\x1a" "d\\0D");
+    text.Text = QStringLiteral("a\\b\r\nc\x1a"
+                               "d\\0D");
     PvValueList saved;
     text.Save(saved);
     MemoryStream stream;
@@ -144,7 +145,8 @@ TEST(PvRecording, RichTextIsDrawnBeforeTheObjectsInsideItsRectangleOnly) {
     EXPECT_EQ(pages.Resources.Memos.Count(), 1);
     const QImage page = Draw(pages);
     EXPECT_GT(Inked(page, QRect(50, 50, 50, 50)), 100);
-    EXPECT_EQ(Inked(page, QRect(50, 50, 101, 51), true), 0) << "the stroke lies on the right and bottom sides";
+    EXPECT_EQ(Inked(page, QRect(50, 50, 101, 51), true), 0)
+        << "the stroke lies on the right and bottom sides";
     EXPECT_EQ(page.pixel(120, 70) & 0xFFFFFF, 0x00FF00u) << "the rectangle covers the text";
 }
 
