@@ -72,8 +72,8 @@ class PvPaperImage : public QWidget {
     std::function<void(PvPoint)> OnPageMouseMove;
     std::function<void()> OnClick;
     // Drops are taken only where OnPageDragOver accepts them.
-    std::function<void(const QMimeData& data, PvPoint at, bool& accept)> OnPageDragOver;
-    std::function<void(const QMimeData& data, PvPoint at)> OnPageDragDrop;
+    std::function<void(const QMimeData& dragged, PvPoint at, bool& accept)> OnPageDragOver;
+    std::function<void(const QMimeData& dragged, PvPoint at)> OnPageDragDrop;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -67,11 +67,11 @@ PvPreview::PvPreview(QWidget* parent) : QScrollArea(parent), image_(new PvPaperI
     image_->OnPageMouseMove = [this](PvPoint at) {
         if (OnPageMouseMove) OnPageMouseMove(at);
     };
-    image_->OnPageDragOver = [this](const QMimeData& data, PvPoint at, bool& accept) {
-        if (OnPageDragOver) OnPageDragOver(data, at, accept);
+    image_->OnPageDragOver = [this](const QMimeData& dragged, PvPoint at, bool& accept) {
+        if (OnPageDragOver) OnPageDragOver(dragged, at, accept);
     };
-    image_->OnPageDragDrop = [this](const QMimeData& data, PvPoint at) {
-        if (OnPageDragDrop) OnPageDragDrop(data, at);
+    image_->OnPageDragDrop = [this](const QMimeData& dragged, PvPoint at) {
+        if (OnPageDragDrop) OnPageDragDrop(dragged, at);
     };
     setWidget(image_);
     setWidgetResizable(false);

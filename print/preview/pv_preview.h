@@ -139,8 +139,8 @@ class PvPreview : public QScrollArea {
     std::function<void(Qt::MouseButton, PvPoint, PvVisibleObject*)> OnObjectMouseDown;
     std::function<void(Qt::MouseButton, PvPoint)> OnPageMouseDown, OnPageMouseUp;
     std::function<void(PvPoint)> OnPageMouseMove;
-    std::function<void(const QMimeData& data, PvPoint at, bool& accept)> OnPageDragOver;
-    std::function<void(const QMimeData& data, PvPoint at)> OnPageDragDrop;
+    std::function<void(const QMimeData& dragged, PvPoint at, bool& accept)> OnPageDragOver;
+    std::function<void(const QMimeData& dragged, PvPoint at)> OnPageDragDrop;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
