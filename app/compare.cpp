@@ -6,7 +6,7 @@
 #include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
-#include "app/inventory_host.h"
+#include "app/inventory_model.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -24,7 +24,7 @@ QString Key(const InventoryCells& row, bool colourDoesNotMatter) {
 } // namespace
 
 bool InventoryReadyForCompare(const InventoryHost& inventory) {
-    if (inventory.InventoryRowCount() > 0) return true;
+    if (inventory.Inventory().InventoryRowCount() > 0) return true;
     ShowMessage(QStringLiteral("You need to import your inventory of parts first"));
     return false;
 }
@@ -34,9 +34,9 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
     if (!InventoryReadyForCompare(inventory)) return {};
 
     QHash<QString, long long> have;
-    have.reserve(inventory.InventoryRowCount());
+    have.reserve(inventory.Inventory().InventoryRowCount());
     QuantityWarning haveWarning;
-    const std::vector<InventoryCells> rows = inventory.InventoryRows();
+    const std::vector<InventoryCells> rows = inventory.Inventory().InventoryRows();
     for (size_t r = 0; r < rows.size(); ++r) {
         QString key = Key(rows[r], colourDoesNotMatter);
         if (key.isEmpty()) key = QStringLiteral("???");

@@ -6,7 +6,7 @@
 
 #include "app/imported_formats.h"
 #include "app/inventory_fields.h"
-#include "app/inventory_host.h"
+#include "app/inventory_model.h"
 #include "app/own_formats.h"
 #include "app/xls_inventory.h"
 #include "platform/ui.h"
@@ -108,57 +108,58 @@ std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const Inve
 
 InventoryLookups LookupsOf(const InventoryHost& host) {
     return {host.Colours(), [&host](const QString& part) { return host.MasterDescription(part); },
-            [&host](const QString& colour) { return host.RenamedColour(colour); }};
+            &InventoryModel::RenamedColour};
 }
 
-void ApplyInventory(InventoryHost& host, ParsedInventory parsed) {
-    ApplyValue(parsed.setName, host.SetName(), [&](const QString& name) { host.SetSetName(name); });
+void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {
+    ApplyValue(parsed.setName, inventory.SetName(), [&](const QString& name) { inventory.SetSetName(name); });
     for (int k = 0; k < kSetFieldCount; ++k) {
         const auto field = static_cast<SetField>(k);
-        ApplyValue(parsed.At(field), host.SetInformation(field),
-                   [&](const QString& value) { host.SetSetInformation(field, value); });
+        ApplyValue(parsed.At(field), inventory.SetInformation(field),
+                   [&](const QString& value) { inventory.SetSetInformation(field, value); });
     }
-    host.AppendInventoryRows(std::move(parsed.rows));
+    inventory.AppendInventoryRows(std::move(parsed.rows));
     if (!parsed.warnings.isEmpty()) ShowMessage(parsed.warnings.join(u'\n'));
 }
 
-InventoryContents ContentsOf(const InventoryHost& host, const std::vector<InventoryCells>& rows) {
-    InventoryContents contents{rows, host.SetName(), {}, host.Colours()};
+InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
+                             const ColorTable& colours) {
+    InventoryContents contents{rows, inventory.SetName(), {}, colours};
     for (int k = 0; k < kSetFieldCount; ++k)
-        contents.setFields[static_cast<size_t>(k)] = host.SetInformation(static_cast<SetField>(k));
+        contents.setFields[static_cast<size_t>(k)] = inventory.SetInformation(static_cast<SetField>(k));
     return contents;
 }
 
 bool InventoryFiles::NewInventory() {
     if (BusyGuard::IsBusy()) return false;
-    if (host_.Modified() &&
+    if (host_.Inventory().Modified() &&
         AskYesNo(QStringLiteral("Do you want to save your changes before making a new inventory?")))
         return false;
-    host_.ClearInventory();
-    host_.SetSetName(QString());
-    host_.UpdateCount();
+    host_.Inventory().ClearInventory();
+    host_.Inventory().SetSetName(QString());
+    host_.Inventory().UpdateCount();
     for (int k = 0; k < kSetFieldCount; ++k)
-        host_.SetSetInformation(static_cast<SetField>(k), QString());
-    host_.SetModified(false);
+        host_.Inventory().SetSetInformation(static_cast<SetField>(k), QString());
+    host_.Inventory().SetModified(false);
     return true;
 }
 
 bool InventoryFiles::ConfirmLoad() {
-    return !host_.Modified() ||
+    return !host_.Inventory().Modified() ||
            !AskYesNo(QStringLiteral("Do you want to save your changes before loading a new inventory?"));
 }
 
 void InventoryFiles::ReadFiles(const QStringList& paths) {
     if (BusyGuard::IsBusy()) return;
     BusyGuard busy;
-    const int rowsBefore = host_.InventoryRowCount();
+    const int rowsBefore = host_.Inventory().InventoryRowCount();
     int filesWithRows = 0;
     // Files that gave nothing, and the error that ended the command: silence would read as success.
     QStringList findings;
     const InventoryLookups lookups = LookupsOf(host_);
     host_.SetStatusText(QStringLiteral("Loading file . . . "));
     for (const QString& path : paths) {
-        const int before = host_.InventoryRowCount();
+        const int before = host_.Inventory().InventoryRowCount();
         try {
             std::optional<ParsedInventory> parsed = ReadInventoryFile(path, lookups);
             if (!parsed) {
@@ -166,12 +167,12 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
                                 .arg(path, ExtensionsOf(kReadFormats));
                 continue;
             }
-            ApplyInventory(host_, std::move(*parsed));
+            ApplyInventory(host_.Inventory(), std::move(*parsed));
         } catch (const std::exception& e) {
             findings << ExceptionText(e);
             break;
         }
-        if (host_.InventoryRowCount() > before)
+        if (host_.Inventory().InventoryRowCount() > before)
             ++filesWithRows;
         else
             findings << QStringLiteral("No row could be read from %1.").arg(path);
@@ -179,9 +180,9 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
     }
     host_.SetStatusText(QString());
     host_.SelectLastRow();
-    host_.UpdateCount();
+    host_.Inventory().UpdateCount();
     // Rows of several files together, or added to rows already there, exist in no file yet.
-    if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.SetModified(true);
+    if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.Inventory().SetModified(true);
     if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
 }
 
@@ -211,7 +212,7 @@ QString InventoryFiles::ProposedSaveName() const {
 }
 
 bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilter) {
-    if (host_.InventoryRowCount() == 0 || BusyGuard::IsBusy()) return false;
+    if (host_.Inventory().InventoryRowCount() == 0 || BusyGuard::IsBusy()) return false;
     QString path = chosenPath;
     if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
     const SaveFormat* format = FindFormat(kSaveFormats, path);
@@ -220,12 +221,13 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
                         .arg(path, ExtensionsOf(kSaveFormats)));
         return false;
     }
-    const std::vector<InventoryCells> rows = host_.InventoryRows();
-    if (const QString error = format->writer(ContentsOf(host_, rows), path); !error.isEmpty()) {
+    const std::vector<InventoryCells> rows = host_.Inventory().InventoryRows();
+    if (const QString error = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
+        !error.isEmpty()) {
         ShowMessage(QStringLiteral("%1 could not be saved: %2").arg(path, error));
         return false;
     }
     saveName_ = path;
-    host_.SetModified(false);
+    host_.Inventory().SetModified(false);
     return true;
 }

@@ -8,18 +8,21 @@
 
 #include "app/parsed_inventory.h"
 
+class ColorTable;
 class InventoryHost;
+class InventoryModel;
 
 // Runs the reader chosen by the file name (not the folders above it). Nothing when no reader knows the
 // name. Throws InventoryReadError when the file cannot be read.
 std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const InventoryLookups& lookups);
-// The host's master descriptions, colours and colour renames.
+// The host's master descriptions and colours, and the inventory's colour renames.
 InventoryLookups LookupsOf(const InventoryHost& host);
-// Puts a parsed inventory into the host: its set name and information, its rows in one insertion, and one
-// message with its warnings.
-void ApplyInventory(InventoryHost& host, ParsedInventory parsed);
-// What a writer saves of the host, over its rows.
-InventoryContents ContentsOf(const InventoryHost& host, const std::vector<InventoryCells>& rows);
+// Puts a parsed inventory in: its set name and information, its rows in one insertion, and one message with
+// its warnings.
+void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed);
+// What a writer saves of the inventory, over its rows.
+InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
+                             const ColorTable& colours);
 
 // The inventory file commands. The window shows the file dialogs and passes the choice in; questions and
 // errors go through the message layer.

@@ -90,9 +90,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
     StoreForms();
+    if (forms_.settings) ShowSetFields();
     if (!forms_.addPart) return;
-    forms_.addPart->SetInventory(this);
-    connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] { invlistClick(); });
+    forms_.addPart->SetInventory(&inventory_);
+    connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] {
+        if (!Loading) SelectLastRow();
+        invlistClick();
+    });
 }
 
 MainWindow::~MainWindow() {
@@ -192,10 +196,9 @@ void MainWindow::CreateLists() {
     }
     legolist2->hide();
     invlist = MakeNamed<RichListView>(client, "invlist");
-    for (auto [caption, width] : {std::pair{"numcolor", 0}, std::pair{"Quantity", 75},
-                                  std::pair{"Part Number", 75}, std::pair{"Bag", 30}, std::pair{"Color", 75},
-                                  std::pair{"Description", 300}, std::pair{"Notes", 160}})
-        invlist->AddColumn(QLatin1String(caption), width);
+    invlist->ShowModel(inventory_);
+    for (int column = 0; int width : {0, 75, 75, 30, 75, 300, 160})
+        invlist->setColumnWidth(column++, width);
     invlist->setColumnHidden(0, true);
     // The stored widths, widened where the font needs more for a caption ("Part Number").
     for (RichListView* list : {legolist, legolist2, invlist})
@@ -355,8 +358,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     bool keepOpen = false;
     RunGuarded([&] {
-        keepOpen =
-            Modified() && AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+        keepOpen = inventory_.Modified() &&
+                   AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen)
         event->ignore();
@@ -421,7 +424,7 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
     }
     // Any typed key marks the inventory changed, also one the quantity box refuses.
     if ((control == Edit2 || control == Edit3 || control == Memo1) && press && !key->text().isEmpty())
-        SetModified(true);
+        inventory_.SetModified(true);
     // The lists follow arrow keys once the selection has moved.
     if (!press && IsUpOrDown(key)) {
         if (control == legolist || control == legolist2)

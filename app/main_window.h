@@ -11,6 +11,7 @@
 
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
+#include "app/inventory_model.h"
 #include "app/string_hash.h"
 #include "ldraw/picture_chooser.h"
 #include "print/report/inventory_report.h"
@@ -63,8 +64,8 @@ class FileDialogState : public QObject {
     QString FileName;
 };
 
-// The main window: master parts list on the right, the part picture on the left, the inventory below. The
-// inventory is nothing but the rows of invlist.
+// The main window: master parts list on the right, the part picture on the left, the inventory below, shown
+// by invlist.
 class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
     Q_OBJECT
   public:
@@ -84,26 +85,13 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // "Tessarin.ini" in the data folder, shared by every window that keeps settings.
     IniFile& Settings() { return *settings_; }
 
-    // The inventory rows (main_window_inventory.cpp).
-    void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
-                         const QString& quantity, const QString& bag, const QString& notes) override;
-    int InventoryRowCount() const override;
-    QString InventoryCell(int column, int row) const override;
-    void ClearInventory() override;
+    // The inventory (main_window_inventory.cpp).
+    InventoryModel& Inventory() override { return inventory_; }
+    const InventoryModel& Inventory() const override { return inventory_; }
     QString MasterDescription(const QString& partNumber) const override { return LookUpMaster(partNumber); }
     const ColorTable& Colours() const override;
-    QString RenamedColour(const QString& colour) const override;
-    QString SetName() const override;
-    void SetSetName(const QString& name) override;
-    QString SetInformation(SetField field) const override;
-    void SetSetInformation(SetField field, const QString& value) override;
-    QString CountText() const override;
-    void UpdateCount() override;
-    void AppendInventoryRows(std::vector<InventoryCells> rows) override;
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
-    bool Modified() const override { return modified_; }
-    void SetModified(bool modified) override { modified_ = modified; }
 
     void ClearEditPanel();
 
@@ -253,6 +241,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
     void CreateInventoryPanel();
+    // The set name and information edits show the inventory's and change it.
+    void ShowSetFields();
     void CreateFileDialogs();
     void SelectInventoryRow(int row);
     // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
@@ -272,13 +262,12 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     PictureChooser chooser_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
-    bool modified_ = false;
-    long long count_ = 0;
     bool fillingPanel_ = false; // the panel is being filled, not edited
     // The row the panel was filled from: its edits go there and nowhere else; it follows sorts and is
     // invalid once the panel is emptied or the row is gone.
     QPersistentModelIndex panelIndex_;
     bool scrollPending_ = false;
+    InventoryModel inventory_;
     InventoryFiles files_{*this};
     void CreateWebService();
     void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),

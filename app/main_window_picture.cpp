@@ -147,8 +147,8 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
     if (choice.kind == PictureKind::LDraw) {
         int colour = 7;
         const int invRow = invlist->SelectedRow();
-        if (invRow >= 0 && InventoryCell(ColPartNumber, invRow) == part)
-            colour = Colours().LDrawColourByName(InventoryCell(ColColor, invRow));
+        if (invRow >= 0 && inventory_.InventoryCell(ColPartNumber, invRow) == part)
+            colour = Colours().LDrawColourByName(inventory_.InventoryCell(ColColor, invRow));
         const float scale = float(std::max(ldrawscale->Position(), 1));
         // A part that cannot be rendered leaves the previous picture in place.
         if (RenderPartPicture(choice.file, colour, scale, float(xrot->Position()) * kDegree,

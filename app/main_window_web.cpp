@@ -85,7 +85,7 @@ void MainWindow::ReadTsvFile(const std::filesystem::path& file) {
 // A download is appended like an opened file: one batch, then the last row selected and the count shown.
 void MainWindow::ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
                                 const std::filesystem::path& file) {
-    ApplyInventory(*this, reader(ReadInventorySource(FromFsPath(file)), LookupsOf(*this)));
+    ApplyInventory(inventory_, reader(ReadInventorySource(FromFsPath(file)), LookupsOf(*this)));
     SelectLastRow();
-    UpdateCount();
+    inventory_.UpdateCount();
 }

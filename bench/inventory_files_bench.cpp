@@ -7,7 +7,7 @@
 #include "app/compare.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
-#include "app/memory_inventory.h"
+#include "app/inventory_model.h"
 #include "app/own_formats.h"
 #include "support/bench_main.h"
 
@@ -32,19 +32,35 @@ std::filesystem::path BenchDir() {
     return dir;
 }
 
-QString Save(const MemoryInventory& inv, const QString& path) {
-    const std::vector<InventoryCells> rows = inv.InventoryRows();
-    return WritePrnFile(ContentsOf(inv, rows), path);
+// Rows with no master list, as the compare and the readers see them.
+struct BenchInventory : InventoryHost {
+    InventoryModel rows;
+    InventoryModel& Inventory() override { return rows; }
+    const InventoryModel& Inventory() const override { return rows; }
+    QString MasterDescription(const QString&) const override { return {}; }
+    const ColorTable& Colours() const override { return ::Colours(); }
+    void SetStatusText(const QString&) override {}
+    void SelectLastRow() override {}
+    int InventoryRowCount() const { return rows.InventoryRowCount(); }
+    void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
+                         const QString& quantity, const QString& bag, const QString& notes) {
+        rows.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
+    }
+};
+
+QString Save(const BenchInventory& inv, const QString& path) {
+    const std::vector<InventoryCells> rows = inv.rows.InventoryRows();
+    return WritePrnFile(ContentsOf(inv.rows, rows, Colours()), path);
 }
 
-void Open(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&), MemoryInventory& inv,
+void Open(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&), BenchInventory& inv,
           const QString& path) {
-    ApplyInventory(inv, reader(ReadInventorySource(path), LookupsOf(inv)));
+    ApplyInventory(inv.rows, reader(ReadInventorySource(path), LookupsOf(inv)));
 }
 
 const char* const kColours[] = {"Black", "Red", "Blue"};
 
-void Fill(MemoryInventory& inv, int rows, int seed) {
+void Fill(BenchInventory& inv, int rows, int seed) {
     for (int i = 0; i < rows; ++i)
         inv.AddInventoryRow(QString::number(3000 + (i * 7 + seed) % 4000),
                             QStringLiteral("Brick %1 x %2").arg(i % 8).arg(i % 5), kColours[(i + seed) % 3],
@@ -54,7 +70,7 @@ void Fill(MemoryInventory& inv, int rows, int seed) {
 
 QString PrnOf10000() {
     static const QString path = [] {
-        MemoryInventory inv(Colours());
+        BenchInventory inv;
         Fill(inv, 10000, 0);
         const QString p = QString::fromStdString((BenchDir() / "rows.prn").string());
         Save(inv, p);
@@ -66,7 +82,7 @@ QString PrnOf10000() {
 void BM_OpenPrn10000(benchmark::State& state) {
     const QString path = PrnOf10000();
     for (auto _ : state) {
-        MemoryInventory inv(Colours());
+        BenchInventory inv;
         Open(ReadPrnFile, inv, path);
         benchmark::DoNotOptimize(inv.InventoryRowCount());
     }
@@ -74,7 +90,7 @@ void BM_OpenPrn10000(benchmark::State& state) {
 BENCHMARK(BM_OpenPrn10000)->Unit(benchmark::kMillisecond);
 
 void BM_SavePrn10000(benchmark::State& state) {
-    MemoryInventory inv(Colours());
+    BenchInventory inv;
     Fill(inv, 10000, 0);
     const QString path = QString::fromStdString((BenchDir() / "saved.prn").string());
     for (auto _ : state)
@@ -97,7 +113,7 @@ void BM_OpenRawInv8MB(benchmark::State& state) {
     }
     const QString path = QString::fromStdString(file.string());
     for (auto _ : state) {
-        MemoryInventory inv(Colours());
+        BenchInventory inv;
         Open(ReadInvFile, inv, path);
         benchmark::DoNotOptimize(inv.InventoryRowCount());
     }
@@ -105,9 +121,9 @@ void BM_OpenRawInv8MB(benchmark::State& state) {
 BENCHMARK(BM_OpenRawInv8MB)->Unit(benchmark::kMillisecond);
 
 void BM_Compare5000(benchmark::State& state) {
-    MemoryInventory inv(Colours());
+    BenchInventory inv;
     Fill(inv, 5000, 0);
-    MemoryInventory set(Colours());
+    BenchInventory set;
     Fill(set, 5000, 1);
     const QString path = QString::fromStdString((BenchDir() / "set5000.prn").string());
     Save(set, path);

@@ -33,7 +33,7 @@ struct BenchWindow {
         static const char* colours[] = {"Red", "Blue", "Black", "White", "Yellow", "Green", "Tan"};
         std::mt19937 random(7);
         const int unique = rows * 7 / 10;
-        window.ClearInventory();
+        window.Inventory().ClearInventory();
         std::vector<InventoryCells> cells;
         for (int row = 0; row < rows; ++row) {
             const int part = row < unique ? row : int(random() % unique);
@@ -43,13 +43,15 @@ struct BenchWindow {
                              QString::number(row % 9), colour, QStringLiteral("Brick %1").arg(part),
                              QString()});
         }
-        window.AppendInventoryRows(std::move(cells));
-        window.UpdateCount();
+        window.Inventory().AppendInventoryRows(std::move(cells));
+        window.Inventory().UpdateCount();
         QApplication::processEvents();
     }
     void AddOne() {
-        window.AddInventoryRow(QStringLiteral("3001"), QStringLiteral("Brick 2 x 4"), QStringLiteral("Red"),
-                               QStringLiteral("2"), QStringLiteral("1"), QString());
+        window.Inventory().AddInventoryRow(QStringLiteral("3001"), QStringLiteral("Brick 2 x 4"),
+                                           QStringLiteral("Red"), QStringLiteral("2"), QStringLiteral("1"),
+                                           QString());
+        window.SelectLastRow();
     }
     MainWindow window;
 };
@@ -60,7 +62,7 @@ void AddRow(benchmark::State& state) {
     bench.Fill(int(state.range(0)));
     for (auto _ : state)
         bench.AddOne();
-    state.counters["rows_at_end"] = bench.window.InventoryRowCount();
+    state.counters["rows_at_end"] = bench.window.Inventory().InventoryRowCount();
 }
 BENCHMARK(AddRow)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Arg(100)->Arg(kRows);
 
@@ -84,7 +86,7 @@ void CombineDuplicatesTenThousand(benchmark::State& state) {
         bench.window.CombineDuplicatesClick();
         QApplication::processEvents();
     }
-    state.counters["rows_after"] = bench.window.InventoryRowCount();
+    state.counters["rows_after"] = bench.window.Inventory().InventoryRowCount();
 }
 BENCHMARK(CombineDuplicatesTenThousand)->Unit(benchmark::kMillisecond);
 
@@ -117,14 +119,14 @@ void OpenPrnIntoWindow(benchmark::State& state) {
     bench.window.ChooseOpenFiles = [path](const QString&, const QString&, bool) { return QStringList{path}; };
     for (auto _ : state) {
         state.PauseTiming();
-        bench.window.ClearInventory();
-        bench.window.SetModified(false);
+        bench.window.Inventory().ClearInventory();
+        bench.window.Inventory().SetModified(false);
         QApplication::processEvents();
         state.ResumeTiming();
         bench.window.BitBtn2Click();
         QApplication::processEvents();
     }
-    state.counters["rows"] = bench.window.InventoryRowCount();
+    state.counters["rows"] = bench.window.Inventory().InventoryRowCount();
 }
 BENCHMARK(OpenPrnIntoWindow)->Unit(benchmark::kMillisecond);
 

@@ -57,7 +57,8 @@ void RichListView::ClickLink(int row, const QString& url) {
 QString RichListView::AnchorAt(int row, int column, const QPoint& point) const {
     const QString text = GetCellText(column, row);
     if (!IsHtml(text)) return {};
-    const CellLayout layout = LayoutCell(row, header_->visualIndex(column), CellArea(row, header_->visualIndex(column)));
+    const CellLayout layout =
+        LayoutCell(row, header_->visualIndex(column), CellArea(row, header_->visualIndex(column)));
     const HtmlResult hit =
         RenderHtml(nullptr, text, layout.text.adjusted(2, 0, 0, 0), MarkupContext(font(), Qt::black), point);
     return hit.OverAnchor ? hit.Anchor : QString();
@@ -70,9 +71,9 @@ bool RichListView::CheckBoxArea(int row, const QPoint& point) const {
 }
 
 void RichListView::ToggleCheck(int row) {
-    ItemState state = model_.State(row);
+    ItemState state = model_->State(row);
     state.Checked = !state.Checked;
-    model_.SetState(row, state);
+    model_->SetState(row, state);
     if (OnCheckboxClick) OnCheckboxClick(row, state.Checked);
 }
 
@@ -91,8 +92,10 @@ void RichListView::mousePressEvent(QMouseEvent* event) {
         const int row = index.row(), column = index.column();
         const QString text = GetCellText(column, row);
         const QString anchor = AnchorAt(row, column, point);
-        if (anchor.contains(QLatin1String("://"))) ClickLink(row, anchor);
-        else if (!anchor.isEmpty() && OnAnchorClick) OnAnchorClick(anchor);
+        if (anchor.contains(QLatin1String("://")))
+            ClickLink(row, anchor);
+        else if (!anchor.isEmpty() && OnAnchorClick)
+            OnAnchorClick(anchor);
         if (ReArrangeItems) {
             dragRow_ = row;
             dragTimer_ = startTimer(kDragScrollMs);
@@ -133,8 +136,10 @@ void RichListView::mouseMoveEvent(QMouseEvent* event) {
                (URLShow && !IsHtml(text) && IsLinkText(text) && !CheckBoxArea(index.row(), point));
     }
     SetHoverAnchor(anchor);
-    if (link) viewport()->setCursor(Qt::PointingHandCursor);
-    else viewport()->unsetCursor();
+    if (link)
+        viewport()->setCursor(Qt::PointingHandCursor);
+    else
+        viewport()->unsetCursor();
     if (index != hintCell_) {
         hintCell_ = index;
         QToolTip::hideText();
@@ -169,15 +174,17 @@ void RichListView::timerEvent(QTimerEvent* event) {
         return;
     }
     const int y = viewport()->mapFromGlobal(QCursor::pos()).y();
-    if (y > viewport()->height() + RowHeight()) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    else if (y < 0) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    if (y > viewport()->height() + RowHeight())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    else if (y < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
 }
 
 void RichListView::MoveItem(int from, int to) {
     if (from < 0 || from >= RowCount()) return;
     if (to < 0 || to >= RowCount()) to = RowCount() - 1;
-    model_.MoveRow(from, to);
-    selectionModel()->setCurrentIndex(model_.index(to, 0), QItemSelectionModel::NoUpdate);
+    model_->MoveRow(from, to);
+    selectionModel()->setCurrentIndex(model_->index(to, 0), QItemSelectionModel::NoUpdate);
 }
 
 bool RichListView::ClipboardKey(QKeyEvent* event) {
@@ -185,10 +192,14 @@ bool RichListView::ClipboardKey(QKeyEvent* event) {
     const auto modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
     const int key = event->key();
     const bool control = modifiers == Qt::ControlModifier, shift = modifiers == Qt::ShiftModifier;
-    if ((control && key == Qt::Key_C) || (control && key == Qt::Key_Insert)) CopyToClipboard(true);
-    else if ((control && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) PasteFromClipboard();
-    else if ((control && key == Qt::Key_X) || (shift && key == Qt::Key_Delete)) CutToClipboard();
-    else return false;
+    if ((control && key == Qt::Key_C) || (control && key == Qt::Key_Insert))
+        CopyToClipboard(true);
+    else if ((control && key == Qt::Key_V) || (shift && key == Qt::Key_Insert))
+        PasteFromClipboard();
+    else if ((control && key == Qt::Key_X) || (shift && key == Qt::Key_Delete))
+        CutToClipboard();
+    else
+        return false;
     return true;
 }
 
@@ -202,12 +213,13 @@ void RichListView::keyPressEvent(QKeyEvent* event) {
     const int row = currentIndex().row();
     const int key = event->key();
     if ((SubItemSelect || SubItemEdit) && (key == Qt::Key_Left || key == Qt::Key_Right)) {
-        selectedSubItem_ = qBound(0, selectedSubItem_ + (key == Qt::Key_Right ? 1 : -1), qMax(0, ColumnCount() - 1));
+        selectedSubItem_ =
+            qBound(0, selectedSubItem_ + (key == Qt::Key_Right ? 1 : -1), qMax(0, ColumnCount() - 1));
         viewport()->update();
         return;
     }
     if (SubItemEdit && row >= 0 && (key == Qt::Key_Space || key == Qt::Key_F2)) {
-        edit(model_.index(row, header_->logicalIndex(selectedSubItem_)), EditKeyPressed, event);
+        edit(model_->index(row, header_->logicalIndex(selectedSubItem_)), EditKeyPressed, event);
         return;
     }
     if (CheckBoxes && !SubItemEdit && row >= 0 && key == Qt::Key_Space) {
@@ -223,7 +235,7 @@ bool RichListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
     if (!SubItemEdit || !index.isValid() ||
         (trigger != SelectedClicked && trigger != EditKeyPressed && trigger != AllEditTriggers))
         return QTreeView::edit(index, NoEditTriggers, event);
-    const QModelIndex cell = model_.index(index.row(), header_->logicalIndex(selectedSubItem_));
+    const QModelIndex cell = model_->index(index.row(), header_->logicalIndex(selectedSubItem_));
     bool allow = true;
     if (OnCanEditCell) OnCanEditCell(cell.row(), cell.column(), allow);
     return allow && QTreeView::edit(cell, AllEditTriggers, event);
@@ -245,7 +257,7 @@ void RichListView::CopyToClipboard(bool selectedOnly) const {
             std::iota(rows.begin(), rows.end(), 0);
         }
         for (int row : rows)
-            text += model_.Cells(row).join(u'\t') + QLatin1String("\r\n");
+            text += model_->Cells(row).join(u'\t') + QLatin1String("\r\n");
     }
     QGuiApplication::clipboard()->setText(text);
 }
@@ -274,11 +286,11 @@ void RichListView::PasteFromClipboard() {
         rows.push_back(std::move(fields));
     }
     const int first = RowCount();
-    model_.AppendRows(std::move(rows));
+    model_->AppendRows(std::move(rows));
     const int last = RowCount() - 1;
-    selectionModel()->select(QItemSelection(model_.index(first, 0), model_.index(last, 0)),
+    selectionModel()->select(QItemSelection(model_->index(first, 0), model_->index(last, 0)),
                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    selectionModel()->setCurrentIndex(model_.index(last, 0), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model_->index(last, 0), QItemSelectionModel::NoUpdate);
     scrollToBottom();
 }
 
@@ -291,7 +303,7 @@ void RichListView::DeleteSelected() {
     std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
         rows.push_back(index.row());
-    model_.DeleteRows(std::move(rows));
+    model_->DeleteRows(std::move(rows));
 }
 
 QString RichListView::GetCellHint(int row, int column) const {
@@ -302,7 +314,9 @@ QString RichListView::GetCellHint(int row, int column) const {
     if (text.startsWith(QLatin1String("{\\"))) text = RtfPlainText(text);
     int width = 0;
     if (IsHtml(text) && HTMLHint) {
-        width = RenderHtml(nullptr, text, QRect(0, 0, 1 << 20, RowHeight()), MarkupContext(look.Font, look.FontColor)).Width;
+        width = RenderHtml(nullptr, text, QRect(0, 0, 1 << 20, RowHeight()),
+                           MarkupContext(look.Font, look.FontColor))
+                    .Width;
     } else {
         if (IsHtml(text)) text = HtmlPlainText(text);
         width = QFontMetrics(look.Font).horizontalAdvance(text);
@@ -315,8 +329,10 @@ bool RichListView::viewportEvent(QEvent* event) {
     auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QString hint = index.isValid() ? GetCellHint(index.row(), index.column()) : QString();
-    if (hint.isEmpty()) QToolTip::hideText();
-    else QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
+    if (hint.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
     return true;
 }
 
@@ -328,7 +344,7 @@ void RichListView::scrollContentsBy(int dx, int dy) {
 
 void RichListView::ShowScrollHint(int value) {
     if (!ScrollHint) return;
-    const QModelIndex top = model_.index(qBound(0, value, qMax(0, RowCount() - 1)), 0);
+    const QModelIndex top = model_->index(qBound(0, value, qMax(0, RowCount() - 1)), 0);
     const QPoint cursor = QCursor::pos();
     QToolTip::showText(QPoint(cursor.x() + 10, cursor.y()), GetCellText(0, top.row()), this);
 }

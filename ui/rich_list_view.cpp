@@ -11,7 +11,7 @@ RichListView::RichListView(QWidget* parent)
       textCache_(std::make_unique<HtmlTextCache>()) {
     setHeader(header_);
     setItemDelegate(delegate_);
-    setModel(&model_);
+    setModel(model_);
     SelectionColor = palette().color(QPalette::Highlight);
     SelectionTextColor = palette().color(QPalette::HighlightedText);
     headerFont_ = font();
@@ -39,8 +39,18 @@ RichListView::~RichListView() {
     SaveColumnSizes(ColumnSizes, widths);
 }
 
+void RichListView::ShowModel(RichListModel& model) {
+    model_ = &model;
+    setModel(model_);
+    // A model that goes first leaves the list its own, empty one.
+    connect(&model, &QObject::destroyed, this, [this] {
+        model_ = &ownModel_;
+        setModel(model_);
+    });
+}
+
 int RichListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment) {
-    int column = model_.AddColumn(caption);
+    int column = model_->AddColumn(caption);
     setColumnWidth(column, width);
     alignments_.resize(static_cast<std::size_t>(ColumnCount()), Qt::AlignLeft);
     alignments_[static_cast<std::size_t>(column)] = alignment;
@@ -101,7 +111,7 @@ void RichListView::SetHeaderDragDrop(bool on) {
 
 void RichListView::SelectItemAt(int index) {
     if (index < 0 || index >= RowCount()) return;
-    QModelIndex cell = model_.index(index, 0);
+    QModelIndex cell = model_->index(index, 0);
     auto mode = selectionMode() == QAbstractItemView::SingleSelection ? QItemSelectionModel::ClearAndSelect
                                                                       : QItemSelectionModel::Select;
     selectionModel()->select(cell, mode | QItemSelectionModel::Rows);
@@ -153,15 +163,15 @@ void RichListView::SortItems() {
     std::vector<int> order = StableOrder(RowCount(), [&](int row1, int row2) {
         return sortState_->sign * CompareRows(row1, row2, style, prefix, suffix);
     });
-    model_.Reorder(order);
+    model_->Reorder(order);
 }
 
 int RichListView::CompareRows(int row1, int row2, SortStyle style, const QString& prefix,
                               const QString& suffix) const {
     int column = sortState_->column;
     // Column -1 is the caption, column c the sub-item c: one past in the model's cells.
-    const QString a = model_.GetCellText(column + 1, row1);
-    const QString b = model_.GetCellText(column + 1, row2);
+    const QString a = model_->GetCellText(column + 1, row1);
+    const QString b = model_->GetCellText(column + 1, row2);
     int result = 1;
     switch (style) {
     case ssCustom:
@@ -203,5 +213,5 @@ QString RichListView::CellTextAtPoint(const QPoint& point) const {
 }
 
 QRect RichListView::CellRect(int row, int column) const {
-    return visualRect(model_.index(row, column));
+    return visualRect(model_->index(row, column));
 }

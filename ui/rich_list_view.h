@@ -48,19 +48,21 @@ class RichListView : public QTreeView {
     explicit RichListView(QWidget* parent = nullptr);
     ~RichListView() override;
 
-    RichListModel& Model() { return model_; }
-    const RichListModel& Model() const { return model_; }
+    RichListModel& Model() { return *model_; }
+    const RichListModel& Model() const { return *model_; }
+    // Shows rows that live outside the list, in place of its own; the model must outlive the list.
+    void ShowModel(RichListModel& model);
 
     int AddColumn(const QString& caption, int width, Qt::Alignment alignment = Qt::AlignLeft);
     Qt::Alignment ColumnAlignment(int column) const;
-    int ColumnCount() const { return model_.ColumnCount(); }
-    int RowCount() const { return model_.RowCount(); }
-    int AddRow(const QString& caption) { return model_.AddRow(caption); }
-    QString GetCellText(int column, int row) const { return model_.GetCellText(column, row); }
-    void SetCellText(int column, int row, const QString& text) { model_.SetCellText(column, row, text); }
-    void DeleteRow(int row) { model_.DeleteRow(row); }
-    void ClearAll() { model_.ClearAll(); }
-    void ClearRows() { model_.ClearRows(); }
+    int ColumnCount() const { return model_->ColumnCount(); }
+    int RowCount() const { return model_->RowCount(); }
+    int AddRow(const QString& caption) { return model_->AddRow(caption); }
+    QString GetCellText(int column, int row) const { return model_->GetCellText(column, row); }
+    void SetCellText(int column, int row, const QString& text) { model_->SetCellText(column, row, text); }
+    void DeleteRow(int row) { model_->DeleteRow(row); }
+    void ClearAll() { model_->ClearAll(); }
+    void ClearRows() { model_->ClearRows(); }
 
     // Selects and focuses the row and scrolls it into view; other selected rows stay selected.
     void SelectItemAt(int index);
@@ -118,7 +120,8 @@ class RichListView : public QTreeView {
     ColumnSize ColumnSizes;
     Printsettings PrintSettings;
     HTMLSettings HtmlSettings;
-    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)> OnDrawItemProp;
+    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)>
+        OnDrawItemProp;
     std::function<void(QPainter& painter, int item, const QRect& rect, int state)> OnDrawItem;
 
     int ItemHeight() const { return itemHeight_; }
@@ -190,7 +193,8 @@ class RichListView : public QTreeView {
     QString GetCellHint(int row, int column) const;
 
   protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -235,11 +239,11 @@ class RichListView : public QTreeView {
     bool ClipboardKey(QKeyEvent* event);
     void ShowScrollHint(int value);
 
-
     void HeaderClicked(int column);
     int CompareRows(int row1, int row2, SortStyle style, const QString& prefix, const QString& suffix) const;
 
-    RichListModel model_;
+    RichListModel ownModel_;
+    RichListModel* model_ = &ownModel_;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     SortDirection sortDirection_ = sdAscending;
     int sortColumn_ = -2;

@@ -27,7 +27,7 @@ class CompareDialogTest : public ::testing::Test {
 
     TestInventory inv;
     TempDir dir;
-    CompareDialog dialog{inv.rows};
+    CompareDialog dialog{inv};
     QString setPath;
     QStringList filters;
 };

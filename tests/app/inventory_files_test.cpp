@@ -20,7 +20,7 @@ class InventoryFilesTest : public ::testing::Test {
         return PathIn(dir, name);
     }
     TestInventory inv;
-    InventoryFiles files{inv.rows};
+    InventoryFiles files{inv};
     TempDir dir;
 };
 
@@ -43,9 +43,9 @@ TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
     files.OpenFiles({Fixture("roundtrip.inv"), Fixture("myparts.tsv")});
     ASSERT_EQ(inv.rows.InventoryRowCount(), 5);
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 4), u"3623");
-    EXPECT_EQ(inv.rows.SelectedRow(), 4);
+    EXPECT_EQ(inv.selectedRow, 4);
     EXPECT_EQ(inv.rows.CountText(), u"17");
-    EXPECT_TRUE(inv.rows.StatusText().isEmpty());
+    EXPECT_TRUE(inv.statusText.isEmpty());
     EXPECT_TRUE(inv.rows.Modified());
     EXPECT_EQ(files.ProposedSaveName(), Fixture("myparts.tsv").chopped(4));
 }
@@ -53,7 +53,7 @@ TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
 TEST_F(InventoryFilesTest, ReadErrorEndsCommandButFinishesTheBatch) {
     files.OpenFiles({Fixture("roundtrip.inv"), PathIn(dir, "absent.prn"), Fixture("myparts.tsv")});
     EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
-    EXPECT_TRUE(inv.rows.StatusText().isEmpty());
+    EXPECT_TRUE(inv.statusText.isEmpty());
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_TRUE(TestMessages::Shown()[0].contains(u"absent.prn"));
 }

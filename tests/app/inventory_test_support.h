@@ -5,17 +5,24 @@
 #include "app/color_table.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
-#include "app/memory_inventory.h"
+#include "app/inventory_model.h"
 #include "support/test_support.h"
 
-// A headless inventory with a small colour table and master list; "Gray" is renamed as the main window does.
-struct TestInventory {
+// A headless inventory with a small colour table and master list.
+struct TestInventory : InventoryHost {
     ColorTable colours;
     QHash<QString, QString> master{{QStringLiteral("3001"), QStringLiteral("Brick 2 x 4")},
                                    {QStringLiteral("3020"), QStringLiteral("Plate 2 x 4")}};
-    MemoryInventory rows{
-        colours, [this](const QString& part) { return master.value(part); },
-        [](const QString& colour) { return colour == u"Gray" ? QStringLiteral("OldGray") : colour; }};
+    InventoryModel rows;
+    QString statusText;
+    int selectedRow = -1;
+
+    InventoryModel& Inventory() override { return rows; }
+    const InventoryModel& Inventory() const override { return rows; }
+    QString MasterDescription(const QString& part) const override { return master.value(part); }
+    const ColorTable& Colours() const override { return colours; }
+    void SetStatusText(const QString& text) override { statusText = text; }
+    void SelectLastRow() override { selectedRow = rows.InventoryRowCount() - 1; }
 
     TestInventory() {
         colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
@@ -31,18 +38,18 @@ struct TestInventory {
     using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
     // Parses the file with the reader and applies it, as opening does.
     void Read(Reader reader, const QString& path) {
-        ApplyInventory(rows, reader(ReadInventorySource(path), LookupsOf(rows)));
+        ApplyInventory(rows, reader(ReadInventorySource(path), LookupsOf(*this)));
     }
     // The same with the reader the file name picks; false when none does.
     bool ReadFile(const QString& path) {
-        std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(rows));
+        std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(*this));
         if (parsed) ApplyInventory(rows, std::move(*parsed));
         return parsed.has_value();
     }
     // What a writer saves of these rows.
     InventoryContents Contents() {
         saved = rows.InventoryRows();
-        return ContentsOf(rows, saved);
+        return ContentsOf(rows, saved, colours);
     }
     std::vector<InventoryCells> saved;
 

@@ -252,10 +252,10 @@ TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {
     QTest::keyClick(w.window.Edit1, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(save.count(), 1);
 
-    EXPECT_FALSE(w.window.Modified());
+    EXPECT_FALSE(w.window.Inventory().Modified());
     w.window.Memo1->setFocus();
     QTest::keyClicks(w.window.Memo1, "ab");
-    EXPECT_TRUE(w.window.Modified());
+    EXPECT_TRUE(w.window.Inventory().Modified());
     QTest::keyClick(w.window.Memo1, Qt::Key_Home);
     QTest::keyClick(w.window.Memo1, Qt::Key_Delete);
     EXPECT_EQ(w.window.Memo1->toPlainText(), "b");
@@ -273,7 +273,7 @@ TEST(MainWindow, CloseAsksAboutUnsavedChangesAndYesKeepsItOpen) {
     EXPECT_TRUE(w.window.close());
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     w.window.show();
-    w.window.SetModified(true);
+    w.window.Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
     EXPECT_FALSE(w.window.close());
     EXPECT_TRUE(w.window.isVisible());

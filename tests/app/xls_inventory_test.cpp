@@ -147,7 +147,7 @@ TEST(XlsInventory, FailedSaveLeavesTheOldFileByteIdentical) {
     for (int part = 0; part < 65535; ++part)
         inv.rows.AddInventoryRow(QString::number(100000 + part), "Brick", "Red", "1", {}, {});
     WriteFileBytes(dir / "old.xls", "the good workbook");
-    InventoryFiles files(inv.rows);
+    InventoryFiles files(inv);
     inv.rows.SetModified(true);
     EXPECT_FALSE(files.Save(PathIn(dir, "old.xls"), {}));
     EXPECT_EQ(ReadFileBytes(dir / "old.xls").value_or(""), "the good workbook");
