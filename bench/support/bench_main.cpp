@@ -34,8 +34,7 @@ const std::filesystem::path& ShippedDataCopy() {
         std::filesystem::path dir =
             std::filesystem::temp_directory_path() / ("tessarin-bench-data-" + std::to_string(::getpid()));
         Copy() {
-            SeedDataDir(dir,
-                        std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "data");
+            SeedDataDir(dir, TESSARIN_SOURCE_DATA);
         }
         ~Copy() {
             std::error_code ec;
