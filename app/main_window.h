@@ -6,10 +6,12 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
+#include "app/master_list.h"
 #include "app/string_hash.h"
 #include "ldraw/picture_chooser.h"
 #include "ui/rich_list_view.h"
@@ -250,8 +252,10 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     std::unique_ptr<StringHash> MasterHash;
     QString LastFindText;
-    QStringList MasterLines;
-    QStringList upperMasterLines_; // upper-cased once, for the keyword filter
+    // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
+    // upper-cased lines are made on the first filter.
+    MasterListData MasterLines;
+    std::optional<MasterSearch> masterSearch_;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
@@ -259,6 +263,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool modified_ = false;
     long long count_ = 0;
     int batchDepth_ = 0;
+    std::vector<QStringList> batchRows_; // added since the batch began
     bool fillingPanel_ = false; // the panel is being filled, not edited
     bool scrollPending_ = false;
     InventoryFiles files_{*this};

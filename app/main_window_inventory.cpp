@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <array>
+#include <utility>
 
 #include "app/add_part_dialog.h"
 #include "app/inventory_fields.h"
@@ -102,14 +103,17 @@ void MainWindow::CreateInventoryPanel() {
 void MainWindow::AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
                                  const QString& quantity, const QString& bag, const QString& notes) {
     const QString stored = RenamedColour(colour);
-    std::vector<QStringList> row;
-    row.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
-    invlist->Model().AppendRows(std::move(row));
-    if (!Loading) SelectInventoryRow(InventoryRowCount() - 1);
-    if (!quantity.isEmpty()) {
-        count_ += ParseQuantity(quantity).value_or(0);
-        Label5->setText(QString::number(count_));
+    QStringList row{partNumber + stored, quantity, partNumber, bag, stored, description, notes};
+    if (!quantity.isEmpty()) count_ += ParseQuantity(quantity).value_or(0);
+    // Rows of a batch enter the list in one insertion when it ends, and its caller selects the last one:
+    // selecting row by row would lay out the whole list for every row.
+    if (batchDepth_ > 0) {
+        batchRows_.push_back(std::move(row));
+        return;
     }
+    invlist->Model().AppendRows({std::move(row)});
+    if (!Loading) SelectInventoryRow(InventoryRowCount() - 1);
+    if (!quantity.isEmpty()) Label5->setText(QString::number(count_));
 }
 
 int MainWindow::InventoryRowCount() const {
@@ -174,7 +178,10 @@ void MainWindow::BeginLoading(bool loading) {
 
 void MainWindow::EndLoading() {
     Loading = false;
-    if (batchDepth_ > 0 && --batchDepth_ == 0) invlist->setUpdatesEnabled(true);
+    if (batchDepth_ == 0 || --batchDepth_ > 0) return;
+    invlist->Model().AppendRows(std::exchange(batchRows_, {}));
+    Label5->setText(QString::number(count_));
+    invlist->setUpdatesEnabled(true);
 }
 
 void MainWindow::SelectLastRow() {

@@ -38,8 +38,8 @@ void MainWindow::LoadMasterList(bool showSplash) {
     // A reload replaces what an earlier load left; the column captions stay.
     legolist->ClearRows();
     TreeView1->clear();
-    MasterLines.clear();
-    upperMasterLines_.clear();
+    MasterLines = {};
+    masterSearch_.reset();
     MasterHash = std::make_unique<StringHash>(4000, 0);
 
     const std::filesystem::path file = DataDir() / "master.txt";
@@ -51,17 +51,16 @@ void MainWindow::LoadMasterList(bool showSplash) {
                         .arg(FromFsPath(file)));
         return;
     }
-    MasterListData data = ParseMasterList(*text, [splash](int) {
+    MasterLines = ParseMasterList(*text, [splash](int) {
         if (!splash || !splash->isVisible()) return;
         splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
         splash->Label1->repaint();
     });
-    for (const QStringList& row : data.rows)
+    text.reset();
+    for (const QStringList& row : MasterLines.rows)
         MasterHash->SetValue(row[0], row[1]);
-    FillTree(TreeView1, BuildCategoryTree(data.rows));
-    MasterLines = std::move(data.lines);
-    upperMasterLines_ = std::move(data.upperLines);
-    legolist->Model().AppendRows(std::move(data.rows));
+    FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));
+    legolist->Model().ResetRows(MasterLines.rows);
     if (splash) splash->hide();
 }
 
@@ -101,11 +100,11 @@ void MainWindow::FilterMasterList() {
     const QString upper = Edit6->text().toUpper();
     legolist2->show();
     if (!upper.isEmpty()) {
-        legolist2->ClearRows();
+        if (!masterSearch_) masterSearch_.emplace(MasterLines);
         std::vector<QStringList> rows;
-        for (int line : MatchingLines(upperMasterLines_, FilterTerms(upper)))
-            rows.push_back(MasterRow(MasterLines[line]));
-        legolist2->Model().AppendRows(std::move(rows));
+        for (int row : masterSearch_->Matching(FilterTerms(upper)))
+            rows.push_back(MasterLines.rows[static_cast<std::size_t>(row)]);
+        legolist2->Model().ResetRows(std::move(rows));
         return;
     }
     const int selected = legolist2->SelectedRow();

@@ -1,5 +1,8 @@
 #include "app/master_list.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "app/string_utils.h"
 #include "platform/text.h"
 #include "ui/rich_list_model.h"
@@ -18,22 +21,21 @@ QString PartNumber(const RichListModel& list, int row) {
 
 } // namespace
 
-QStringList MasterRow(const QString& line) {
-    return QStringList{NthField(line, Tab, 1), NthField(line, Tab, 2)};
-}
-
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
-    QStringList lines = SplitLines(text);
-    for (qsizetype i = 1; i < lines.size(); ++i) { // line 1 is the header
-        int rows = static_cast<int>(data.rows.size());
+    data.rows.reserve(static_cast<std::size_t>(text.count(u'\n') + 1));
+    bool header = true;
+    ForEachLine(text, [&](QStringView line) {
+        if (std::exchange(header, false)) return;
+        const int rows = static_cast<int>(data.rows.size());
         if (progress && rows % 500 == 0) progress(rows);
-        const QString& line = lines[i];
-        if (line.isEmpty()) continue;
-        data.lines.append(line);
-        data.upperLines.append(line.toUpper());
-        data.rows.push_back(MasterRow(line));
-    }
+        if (line.isEmpty()) return;
+        const qsizetype tab = line.indexOf(u'\t');
+        const qsizetype end = tab < 0 ? -1 : line.indexOf(u'\t', tab + 1);
+        data.rows.push_back(QStringList{line.left(tab < 0 ? line.size() : tab).toString(),
+                                        tab < 0 ? QString() : line.mid(tab + 1, end < 0 ? -1 : end - tab - 1).toString()});
+        if (tab < 0 || end >= 0) data.longerLines.insert(rows, line.toString());
+    });
     return data;
 }
 
@@ -115,18 +117,47 @@ QStringList FilterTerms(const QString& text) {
     return terms;
 }
 
-std::vector<int> MatchingLines(const QStringList& upperLines, const QStringList& terms) {
+MasterSearch::MasterSearch(const MasterListData& data) {
+    const auto appendLine = [&data](QString& out, std::size_t row) {
+        if (const auto longer = data.longerLines.constFind(static_cast<int>(row));
+            longer != data.longerLines.cend())
+            out += *longer;
+        else
+            out += data.rows[row][0] + u'\t' + data.rows[row][1];
+        out += u'\n';
+    };
+    qsizetype size = 0;
+    for (const QStringList& row : data.rows)
+        size += row[0].size() + row[1].size() + 2;
+    QString lines;
+    lines.reserve(size);
+    starts_.reserve(data.rows.size() + 1);
+    for (std::size_t row = 0; row < data.rows.size(); ++row) {
+        starts_.push_back(lines.size());
+        appendLine(lines, row);
+    }
+    starts_.push_back(lines.size());
+    // One pass over the buffer, in place.
+    upper_ = std::move(lines).toUpper();
+    if (upper_.size() == starts_.back()) return;
+    // A letter whose capital is longer (ß) moves the lines after it: upper-case line by line instead.
+    upper_.clear();
+    for (std::size_t row = 0; row < data.rows.size(); ++row) {
+        starts_[row] = upper_.size();
+        QString line;
+        appendLine(line, row);
+        upper_ += line.toUpper();
+    }
+    starts_.back() = upper_.size();
+}
+
+std::vector<int> MasterSearch::Matching(const QStringList& terms) const {
     std::vector<int> hits;
     if (terms.isEmpty() || terms.contains(QString())) return hits;
-    for (qsizetype i = 0; i < upperLines.size(); ++i) {
-        bool all = true;
-        for (const QString& term : terms) {
-            if (!upperLines[i].contains(term)) {
-                all = false;
-                break;
-            }
-        }
-        if (all) hits.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i + 1 < starts_.size(); ++i) {
+        const QStringView line = QStringView(upper_).mid(starts_[i], starts_[i + 1] - starts_[i] - 1);
+        if (std::all_of(terms.cbegin(), terms.cend(), [&](const QString& term) { return line.contains(term); }))
+            hits.push_back(static_cast<int>(i));
     }
     return hits;
 }

@@ -84,18 +84,7 @@ std::string EncodeText(const QString& text) {
 
 QStringList SplitLines(const QString& text) {
     QStringList lines;
-    const QChar* data = text.constData();
-    qsizetype n = text.size();
-    if (qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) n = eof;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        QChar c = data[i];
-        if (c != u'\n' && c != u'\r') continue;
-        lines << QString(data + start, i - start);
-        if (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ++i;
-        start = i + 1;
-    }
-    if (start < n) lines << QString(data + start, n - start);
+    ForEachLine(text, [&](QStringView line) { lines << line.toString(); });
     return lines;
 }
 

@@ -48,6 +48,14 @@ void RichListModel::AppendRows(std::vector<QStringList> rows) {
     endInsertRows();
 }
 
+void RichListModel::ResetRows(std::vector<QStringList> rows) {
+    beginResetModel();
+    for (QStringList& row : rows)
+        if (row.isEmpty()) row.append(QString());
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
 QString RichListModel::GetCellText(int column, int row) const {
     if (row < 0)
         return column >= 0 && column < ColumnCount() ? captions_[static_cast<std::size_t>(column)]

@@ -27,6 +27,8 @@ class RichListModel : public QAbstractTableModel {
     int AddRow(const QString& caption);
     // Many rows in one insertion; each list holds the caption and then the sub-items.
     void AppendRows(std::vector<QStringList> rows);
+    // All rows replaced in one reset; the column captions stay.
+    void ResetRows(std::vector<QStringList> rows);
     // Captions by row -1, '' out of range.
     QString GetCellText(int column, int row) const;
     // Ignored out of range; pads the row with empty sub-items up to the column.
