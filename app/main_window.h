@@ -264,7 +264,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     long long count_ = 0;
     int batchDepth_ = 0;
     std::vector<QStringList> batchRows_; // added since the batch began
-    bool fillingPanel_ = false; // the panel is being filled, not edited
+    bool fillingPanel_ = false;          // the panel is being filled, not edited
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
     void CreateWebService();

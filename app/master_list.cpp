@@ -31,9 +31,11 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
         if (progress && rows % 500 == 0) progress(rows);
         if (line.isEmpty()) return;
         const qsizetype tab = line.indexOf(u'\t');
-        const qsizetype end = tab < 0 ? -1 : line.indexOf(u'\t', tab + 1);
-        data.rows.push_back(QStringList{line.left(tab < 0 ? line.size() : tab).toString(),
-                                        tab < 0 ? QString() : line.mid(tab + 1, end < 0 ? -1 : end - tab - 1).toString()});
+        const QStringView part = tab < 0 ? line : line.left(tab);
+        const QStringView rest = tab < 0 ? QStringView() : line.mid(tab + 1);
+        const qsizetype end = rest.indexOf(u'\t');
+        data.rows.push_back(QStringList{part.toString(), (end < 0 ? rest : rest.left(end)).toString()});
+        // Further fields, or no description at all: the filter still searches the line as it stands.
         if (tab < 0 || end >= 0) data.longerLines.insert(rows, line.toString());
     });
     return data;
@@ -156,7 +158,8 @@ std::vector<int> MasterSearch::Matching(const QStringList& terms) const {
     if (terms.isEmpty() || terms.contains(QString())) return hits;
     for (std::size_t i = 0; i + 1 < starts_.size(); ++i) {
         const QStringView line = QStringView(upper_).mid(starts_[i], starts_[i + 1] - starts_[i] - 1);
-        if (std::all_of(terms.cbegin(), terms.cend(), [&](const QString& term) { return line.contains(term); }))
+        if (std::all_of(terms.cbegin(), terms.cend(),
+                        [&](const QString& term) { return line.contains(term); }))
             hits.push_back(static_cast<int>(i));
     }
     return hits;

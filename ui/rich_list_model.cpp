@@ -66,6 +66,15 @@ QString RichListModel::GetCellText(int column, int row) const {
     return cell < cells.size() ? cells[cell] : QString();
 }
 
+std::vector<QStringView> RichListModel::ColumnTexts(int column) const {
+    std::vector<QStringView> texts;
+    texts.reserve(rows_.size());
+    const qsizetype cell = qMax(column, 0);
+    for (const QStringList& cells : rows_)
+        texts.push_back(cell < cells.size() ? QStringView(cells[cell]) : QStringView());
+    return texts;
+}
+
 void RichListModel::SetCellText(int column, int row, const QString& text) {
     if (column < 0 || row < 0 || column >= ColumnCount() || row >= RowCount()) return;
     QStringList& cells = rows_[static_cast<std::size_t>(row)];

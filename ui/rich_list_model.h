@@ -31,6 +31,8 @@ class RichListModel : public QAbstractTableModel {
     void ResetRows(std::vector<QStringList> rows);
     // Captions by row -1, '' out of range.
     QString GetCellText(int column, int row) const;
+    // The texts of one column (0 the captions), as views valid until a row changes.
+    std::vector<QStringView> ColumnTexts(int column) const;
     // Ignored out of range; pads the row with empty sub-items up to the column.
     void SetCellText(int column, int row, const QString& text);
     // Ignored out of range.

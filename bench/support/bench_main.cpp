@@ -33,9 +33,7 @@ const std::filesystem::path& ShippedDataCopy() {
     struct Copy {
         std::filesystem::path dir =
             std::filesystem::temp_directory_path() / ("tessarin-bench-data-" + std::to_string(::getpid()));
-        Copy() {
-            SeedDataDir(dir, TESSARIN_SOURCE_DATA);
-        }
+        Copy() { SeedDataDir(dir, TESSARIN_SOURCE_DATA); }
         ~Copy() {
             std::error_code ec;
             std::filesystem::remove_all(dir, ec);
