@@ -9,7 +9,6 @@
 
 namespace {
 
-const QString Tab = QStringLiteral("\t");
 const QString Blank = QStringLiteral(" ");
 
 QString Description(const RichListModel& list, int row) {
