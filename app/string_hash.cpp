@@ -25,27 +25,28 @@ std::uint32_t StringHash::Bucket(const QString& key) const {
     return HashCode(key) % BucketCount();
 }
 
-std::unique_ptr<StringHash::Node>* StringHash::Slot(const QString& key) {
-    std::unique_ptr<Node>* slot = &buckets_[Bucket(key)];
-    while (*slot && (*slot)->key != key)
+std::unique_ptr<StringHash::Node>* StringHash::Slot(const QString& key, std::uint32_t code) {
+    std::unique_ptr<Node>* slot = &buckets_[code % BucketCount()];
+    while (*slot && ((*slot)->code != code || (*slot)->key != key))
         slot = &(*slot)->next;
     return slot;
 }
 
-StringHash::Node* StringHash::FindNode(const QString& key) const {
-    Node* node = buckets_[Bucket(key)].get();
-    while (node && node->key != key)
+StringHash::Node* StringHash::FindNode(const QString& key, std::uint32_t code) const {
+    Node* node = buckets_[code % BucketCount()].get();
+    while (node && (node->code != code || node->key != key))
         node = node->next.get();
     return node;
 }
 
 StringHash::Data StringHash::Find(const QString& key) const {
-    const Node* node = FindNode(key);
+    const Node* node = FindNode(key, HashCode(key));
     return node ? node->data : noValue_;
 }
 
 void StringHash::Put(const QString& key, Data data) {
-    std::unique_ptr<Node>* slot = Slot(key);
+    const std::uint32_t code = HashCode(key);
+    std::unique_ptr<Node>* slot = Slot(key, code);
     if (*slot) {
         if (data == noValue_) {
             *slot = std::move((*slot)->next);
@@ -55,13 +56,13 @@ void StringHash::Put(const QString& key, Data data) {
         }
         return;
     }
-    if (data != noValue_) Insert(key, data);
+    if (data != noValue_) Insert(key, code, data);
 }
 
-StringHash::Node& StringHash::Insert(const QString& key, Data data) {
+StringHash::Node& StringHash::Insert(const QString& key, std::uint32_t code, Data data) {
     if (static_cast<std::size_t>(count_) >= buckets_.size()) Grow();
-    std::unique_ptr<Node>& head = buckets_[Bucket(key)];
-    head = std::make_unique<Node>(Node{key, data, QString(), std::move(head)});
+    std::unique_ptr<Node>& head = buckets_[code % BucketCount()];
+    head = std::make_unique<Node>(Node{key, code, data, QString(), std::move(head)});
     ++count_;
     return *head;
 }
@@ -75,7 +76,7 @@ void StringHash::Grow() {
         while (head) {
             std::unique_ptr<Node> node = std::move(head);
             head = std::move(node->next);
-            std::unique_ptr<Node>*& tail = tails[HashCode(node->key) % grown.size()];
+            std::unique_ptr<Node>*& tail = tails[node->code % grown.size()];
             *tail = std::move(node);
             tail = &(*tail)->next;
         }
@@ -84,17 +85,18 @@ void StringHash::Grow() {
 }
 
 QString StringHash::LookUp(const QString& key) const {
-    const Node* node = FindNode(key);
+    const Node* node = FindNode(key, HashCode(key));
     return node ? node->value : QString();
 }
 
 void StringHash::SetValue(const QString& key, const QString& value) {
-    Node* node = FindNode(key);
+    const std::uint32_t code = HashCode(key);
+    Node* node = FindNode(key, code);
     if (value.isEmpty()) {
         if (node) Put(key, noValue_);
         return;
     }
-    if (!node) node = &Insert(key, noValue_);
+    if (!node) node = &Insert(key, code, noValue_);
     node->value = value;
     node->data = reinterpret_cast<Data>(&node->value);
 }

@@ -37,15 +37,16 @@ class StringHash {
   private:
     struct Node {
         QString key;
+        std::uint32_t code; // of the key, kept for growing and for quick mismatches
         Data data;
         QString value; // data points here once a value is set
         std::unique_ptr<Node> next;
     };
 
-    std::unique_ptr<Node>* Slot(const QString& key);
-    Node* FindNode(const QString& key) const;
+    std::unique_ptr<Node>* Slot(const QString& key, std::uint32_t code);
+    Node* FindNode(const QString& key, std::uint32_t code) const;
     // A new node at the head of the key's chain; the key must be absent.
-    Node& Insert(const QString& key, Data data);
+    Node& Insert(const QString& key, std::uint32_t code, Data data);
     // Relinks every node into twice as many chains, keeping the order within each chain.
     void Grow();
 
