@@ -1,4 +1,5 @@
 // The main window's master parts list: loading, the category tree, Find and the keyword filter.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -51,12 +52,19 @@ void MainWindow::LoadMasterList(bool showSplash) {
                         .arg(FromFsPath(file)));
         return;
     }
-    MasterLines = ParseMasterList(*text, [splash](int) {
+    QElapsedTimer sinceRepaint;
+    MasterLines = ParseMasterList(*text, [splash, &sinceRepaint](int) {
         if (!splash || !splash->isVisible()) return;
         splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
+        // The text grows with the list: repainting it for every dot would cost more than reading the list.
+        if (sinceRepaint.isValid() && sinceRepaint.elapsed() < 16) return;
+        sinceRepaint.start();
         splash->Label1->repaint();
     });
     text.reset();
+    // Sized for the whole list at once: growing would move every entry again.
+    MasterHash = std::make_unique<StringHash>(
+        std::max<std::uint32_t>(4000, static_cast<std::uint32_t>(MasterLines.rows.size())), 0);
     for (const QStringList& row : MasterLines.rows)
         MasterHash->SetValue(row[0], row[1]);
     FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));

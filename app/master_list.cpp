@@ -3,13 +3,21 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/string_utils.h"
 #include "platform/text.h"
 #include "ui/rich_list_model.h"
 
 namespace {
 
-const QString Blank = QStringLiteral(" ");
+// The field n (from 0) of text cut at each blank, empty fields counted as NthField counts them.
+QStringView Word(QStringView text, int n) {
+    for (; n > 0; --n) {
+        const qsizetype blank = text.indexOf(u' ');
+        if (blank < 0) return {};
+        text = text.mid(blank + 1);
+    }
+    const qsizetype blank = text.indexOf(u' ');
+    return blank < 0 ? text : text.left(blank);
+}
 
 QString Description(const RichListModel& list, int row) {
     return list.GetCellText(1, row);
@@ -22,7 +30,6 @@ QString PartNumber(const RichListModel& list, int row) {
 
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
-    data.rows.reserve(static_cast<std::size_t>(text.count(u'\n') + 1));
     bool header = true;
     ForEachLine(text, [&](QStringView line) {
         if (std::exchange(header, false)) return;
@@ -33,7 +40,10 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
         const QStringView part = tab < 0 ? line : line.left(tab);
         const QStringView rest = tab < 0 ? QStringView() : line.mid(tab + 1);
         const qsizetype end = rest.indexOf(u'\t');
-        data.rows.push_back(QStringList{part.toString(), (end < 0 ? rest : rest.left(end)).toString()});
+        QStringList& row = data.rows.emplace_back();
+        row.reserve(2);
+        row.emplace_back(part.toString());
+        row.emplace_back((end < 0 ? rest : rest.left(end)).toString());
         // Further fields, or no description at all: the filter still searches the line as it stands.
         if (tab < 0 || end >= 0) data.longerLines.insert(rows, line.toString());
     });
@@ -46,15 +56,14 @@ std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows
     QString previousFirst, previousSecond;
     int group = 0, run = 0;
     for (const QStringList& row : rows) {
-        const QString description = row.value(1);
-        const QString first = NthField(description, Blank, 1);
-        const QString second = NthField(description, Blank, 2);
+        const QStringView description = row.size() > 1 ? QStringView(row[1]) : QStringView();
+        const QStringView first = Word(description, 0), second = Word(description, 1);
         if (first != previousFirst) {
             if (run >= 5 && haveTop) tree.back().children.append(previousSecond);
             if (group < 5 && haveTop) tree.pop_back();
-            tree.push_back(CategoryNode{first, {}});
+            tree.push_back(CategoryNode{first.toString(), {}});
             haveTop = true;
-            previousFirst = first;
+            previousFirst = first.toString();
             group = 0;
             previousSecond.clear();
             run = 0;
@@ -63,7 +72,7 @@ std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows
         }
         if (second != previousSecond) {
             if (run >= 4) tree.back().children.append(previousSecond);
-            previousSecond = second;
+            previousSecond = second.toString();
             run = 0;
         } else {
             ++run;
