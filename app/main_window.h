@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -250,12 +251,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The edit panel's row; -1 when no row is selected.
     int PanelRow() const { return invlist->SelectedRow(); }
 
-    std::unique_ptr<StringHash> MasterHash;
     QString LastFindText;
     // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
     // upper-cased lines are made on the first filter.
     MasterListData MasterLines;
     std::optional<MasterSearch> masterSearch_;
+    // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
+    mutable std::unique_ptr<StringHash> MasterHash;
+    mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
+    const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;

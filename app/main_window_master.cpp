@@ -36,7 +36,8 @@ void MainWindow::LoadMasterList(bool showSplash) {
         splash->show();
         splash->repaint();
     }
-    // A reload replaces what an earlier load left; the column captions stay.
+    // A reload replaces what an earlier load left (once its hash is built); the column captions stay.
+    MasterHashTable();
     legolist->ClearRows();
     TreeView1->clear();
     MasterLines = {};
@@ -62,14 +63,23 @@ void MainWindow::LoadMasterList(bool showSplash) {
         splash->Label1->repaint();
     });
     text.reset();
-    // Sized for the whole list at once: growing would move every entry again.
-    MasterHash = std::make_unique<StringHash>(
-        std::max<std::uint32_t>(4000, static_cast<std::uint32_t>(MasterLines.rows.size())), 0);
-    for (const QStringList& row : MasterLines.rows)
-        MasterHash->SetValue(row[0], row[1]);
+    // Inventory reads come later: the hash is filled beside the first paint of the list.
+    masterHashBuild_ = std::async(std::launch::async, [&rows = std::as_const(MasterLines.rows)] {
+        // Sized for the whole list at once: growing would move every entry again.
+        auto hash = std::make_unique<StringHash>(
+            std::max<std::uint32_t>(4000, static_cast<std::uint32_t>(rows.size())), 0);
+        for (const QStringList& row : rows)
+            hash->SetValue(row[0], row[1]);
+        return hash;
+    });
     FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));
     legolist->Model().ResetRows(MasterLines.rows);
     if (splash) splash->hide();
+}
+
+const StringHash* MainWindow::MasterHashTable() const {
+    if (masterHashBuild_.valid()) MasterHash = masterHashBuild_.get();
+    return MasterHash.get();
 }
 
 void MainWindow::ShowMasterHit(int row) {
