@@ -84,6 +84,7 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp,
                                                    : benchmark::ConsoleReporter::OO_Tabular);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatios(ratios);
+    std::fflush(stdout);
     benchmark::Shutdown();
     return 0;
 }

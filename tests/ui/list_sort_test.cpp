@@ -37,6 +37,9 @@ const QStringList kPool = {"",
                            "1,000",
                            "2,5"};
 
+// Only numbers, with repeats: the numeric styles then order consistently.
+const QStringList kNumbers = {"10", "9", "9.0", "-3", "1e3", " 7 ", "", "0.5", "+2", "7"};
+
 std::vector<int> ComparatorOrder(const QStringList& texts, SortStyle style, int sign, const QString& prefix,
                                  const QString& suffix) {
     return StableOrder(static_cast<int>(texts.size()), [&](int a, int b) {
@@ -48,19 +51,20 @@ std::vector<int> ComparatorOrder(const QStringList& texts, SortStyle style, int 
 
 TEST(ListSort, KeyedOrderIsTheComparatorOrderForEveryStyleAndDirection) {
     QRandomGenerator random(20);
-    for (int size : {0, 1, 2, 3, 17, 64, 257}) {
-        QStringList texts;
-        for (int i = 0; i < size; ++i)
-            texts << kPool[random.bounded(kPool.size())];
-        std::vector<QStringView> views(texts.cbegin(), texts.cend());
-        for (SortStyle style : {ssNone, ssText, ssNumeric, ssDateTime, ssUpperText, ssOrdinal, ssDateDMY,
-                                ssDateMDY, ssNumericGrouped})
-            for (int sign : {1, -1, 0})
-                for (const auto& [prefix, suffix] : {std::pair<QString, QString>{}, {"$", " pcs"}})
-                    ASSERT_EQ(KeyedOrder(views, style, sign, prefix, suffix),
-                              ComparatorOrder(texts, style, sign, prefix, suffix))
-                        << "style " << style << " sign " << sign << " size " << size;
-    }
+    for (const QStringList& pool : {kPool, kNumbers})
+        for (int size : {0, 1, 2, 3, 17, 64, 257}) {
+            QStringList texts;
+            for (int i = 0; i < size; ++i)
+                texts << pool[random.bounded(pool.size())];
+            std::vector<QStringView> views(texts.cbegin(), texts.cend());
+            for (SortStyle style : {ssNone, ssText, ssNumeric, ssDateTime, ssUpperText, ssOrdinal, ssDateDMY,
+                                    ssDateMDY, ssNumericGrouped})
+                for (int sign : {1, -1, 0})
+                    for (const auto& [prefix, suffix] : {std::pair<QString, QString>{}, {"$", " pcs"}})
+                        ASSERT_EQ(KeyedOrder(views, style, sign, prefix, suffix),
+                                  ComparatorOrder(texts, style, sign, prefix, suffix))
+                            << "style " << style << " sign " << sign << " size " << size;
+        }
 }
 
 TEST(ListSort, RuleBreakingStylesKeepTheirMergeResults) {
