@@ -1,5 +1,7 @@
 #include "ui/rich_list_model.h"
 
+#include <utility>
+
 int RichListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : RowCount();
 }
@@ -54,6 +56,13 @@ void RichListModel::ResetRows(std::vector<QStringList> rows) {
         if (row.isEmpty()) row.append(QString());
     rows_ = std::move(rows);
     endResetModel();
+}
+
+std::vector<QStringList> RichListModel::TakeRows() {
+    beginResetModel();
+    std::vector<QStringList> rows = std::exchange(rows_, {});
+    endResetModel();
+    return rows;
 }
 
 QString RichListModel::GetCellText(int column, int row) const {

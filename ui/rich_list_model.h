@@ -29,6 +29,8 @@ class RichListModel : public QAbstractTableModel {
     void AppendRows(std::vector<QStringList> rows);
     // All rows replaced in one reset; the column captions stay.
     void ResetRows(std::vector<QStringList> rows);
+    // Every row handed over and gone from the list, in one reset; the column captions stay.
+    std::vector<QStringList> TakeRows();
     // Captions by row -1, '' out of range.
     QString GetCellText(int column, int row) const;
     // The texts of one column (0 the captions), as views valid until a row changes.

@@ -91,17 +91,6 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp,
 
 namespace {
 
-// A folder under the temporary folder, removed at exit.
-struct TempFolder {
-    explicit TempFolder(const std::string& name)
-        : dir(std::filesystem::temp_directory_path() / (name + '-' + std::to_string(::getpid()))) {}
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
-    }
-    std::filesystem::path dir;
-};
-
 void WriteMasterList(const std::filesystem::path& file, int lines) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << "Part Number\tDescription\n";
@@ -112,6 +101,16 @@ void WriteMasterList(const std::filesystem::path& file, int lines) {
 }
 
 } // namespace
+
+TempFolder::TempFolder(const std::string& name)
+    : dir(std::filesystem::temp_directory_path() / (name + '-' + std::to_string(::getpid()))) {
+    std::filesystem::create_directories(dir);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir, ec);
+}
 
 const std::filesystem::path& MasterListFolder(int lines) {
     static std::map<int, TempFolder> folders;

@@ -23,6 +23,15 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp = {}
 // settings into their data folder, and the source tree must stay as it is.
 const std::filesystem::path& ShippedDataCopy();
 
+// A folder of this process under the temporary folder, removed with everything in it when it goes.
+struct TempFolder {
+    explicit TempFolder(const std::string& name);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::filesystem::path dir;
+};
+
 // A data folder seeded like a first start whose master.txt holds `lines` generated parts sorted by
 // description (with descriptions as long as the real list's), or the real 17,620 parts when lines is 0.
 // Made once per size and run, removed at exit.
