@@ -27,26 +27,23 @@ QString PrnFile(int rows) {
     return path;
 }
 
-void Open(benchmark::State& state) {
+// A read through the window, from an empty inventory to the rows shown.
+void ReadThroughWindow(benchmark::State& state, void (BenchWindow::*read)(const QStringList&)) {
     const QString path = PrnFile(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         Window().Clear();
         state.ResumeTiming();
-        Window().Open({path});
+        (Window().*read)({path});
     }
     state.counters["rows"] = Window().window().InventoryRowCount();
 }
 
+void Open(benchmark::State& state) {
+    ReadThroughWindow(state, &BenchWindow::Open);
+}
 void Drop(benchmark::State& state) {
-    const QString path = PrnFile(static_cast<int>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        Window().Clear();
-        state.ResumeTiming();
-        Window().Drop({path});
-    }
-    state.counters["rows"] = Window().window().InventoryRowCount();
+    ReadThroughWindow(state, &BenchWindow::Drop);
 }
 
 // The floor: the reader alone, filling rows held in memory.
