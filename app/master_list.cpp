@@ -130,10 +130,13 @@ QStringList FilterTerms(const QString& text) {
 MasterSearch::MasterSearch(const MasterListData& data) {
     const auto appendLine = [&data](QString& out, std::size_t row) {
         if (const auto longer = data.longerLines.constFind(static_cast<int>(row));
-            longer != data.longerLines.cend())
+            longer != data.longerLines.cend()) {
             out += *longer;
-        else
-            out += data.rows[row][0] + u'\t' + data.rows[row][1];
+        } else {
+            out += data.rows[row][0];
+            out += u'\t';
+            out += data.rows[row][1];
+        }
         out += u'\n';
     };
     qsizetype size = 0;

@@ -114,7 +114,7 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes;
-    bytes.reserve(static_cast<size_t>(std::filesystem::file_size(path, ec)));
+    if (const auto size = std::filesystem::file_size(path, ec); !ec) bytes.reserve(static_cast<size_t>(size));
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
         bytes.append(buffer, static_cast<size_t>(in.gcount()));
