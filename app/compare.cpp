@@ -18,9 +18,9 @@ struct Need {
     int firstRow = 0;
 };
 
+// The part number alone, or the numcolor column: part number and colour, kept with the row.
 QString Key(const InventoryHost& rows, int row, bool colourDoesNotMatter) {
-    return colourDoesNotMatter ? rows.InventoryCell(ColPartNumber, row)
-                               : rows.InventoryCell(ColPartNumber, row) + rows.InventoryCell(ColColor, row);
+    return rows.InventoryCell(colourDoesNotMatter ? ColPartNumber : ColKey, row);
 }
 
 } // namespace
@@ -53,6 +53,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
         throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
 
     QHash<QString, qsizetype> needIndex;
+    needIndex.reserve(set.InventoryRowCount());
     std::vector<Need> needs;
     QuantityWarning needWarning;
     for (int r = 0; r < set.InventoryRowCount(); ++r) {
