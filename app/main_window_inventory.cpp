@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -65,7 +66,7 @@ MergedRows MergeDuplicates(std::vector<QStringList> rows) {
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
-            sums[*it] += quantity;
+            sums[*it] = AddQuantities(sums[*it], quantity);
             repeated[*it] = true;
         }
     }
@@ -86,6 +87,8 @@ void MainWindow::CreateInventoryPanel() {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
     invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { RefreshPanel(); });
     invlist->Model().CellColor = [this](int column, int row) {
         if (column != ColBag) return QColor();
         return QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
@@ -96,7 +99,7 @@ void MainWindow::AddInventoryRow(const QString& partNumber, const QString& descr
                                  const QString& quantity, const QString& bag, const QString& notes) {
     const QString stored = RenamedColour(colour);
     QStringList row{partNumber + stored, quantity, partNumber, bag, stored, description, notes};
-    if (!quantity.isEmpty()) count_ += ParseQuantity(quantity).value_or(0);
+    if (!quantity.isEmpty()) count_ = AddQuantities(count_, ParseQuantity(quantity).value_or(0));
     // Rows of a batch enter the list in one insertion when it ends, and its caller selects the last one:
     // selecting row by row would lay out the whole list for every row.
     if (batchDepth_ > 0) {
@@ -108,12 +111,18 @@ void MainWindow::AddInventoryRow(const QString& partNumber, const QString& descr
     if (!quantity.isEmpty()) Label5->setText(QString::number(count_));
 }
 
+// The rows of a batch being read count already; they follow the rows in the list.
 int MainWindow::InventoryRowCount() const {
-    return invlist->RowCount();
+    return invlist->RowCount() + static_cast<int>(batchRows_.size());
 }
 
 QString MainWindow::InventoryCell(int column, int row) const {
-    return column >= 0 && column < InventoryColumnCount ? invlist->GetCellText(column, row) : QString();
+    if (column < 0 || column >= InventoryColumnCount) return {};
+    const int batchRow = row - invlist->RowCount();
+    if (batchRow < 0) return invlist->GetCellText(column, row);
+    return batchRow < static_cast<int>(batchRows_.size())
+               ? batchRows_[static_cast<size_t>(batchRow)].value(column)
+               : QString();
 }
 
 void MainWindow::ClearInventory() {
@@ -158,7 +167,7 @@ QString MainWindow::CountText() const {
 void MainWindow::UpdateCount() {
     long long sum = 0;
     for (int row = 0; row < InventoryRowCount(); ++row)
-        sum += ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0);
+        sum = AddQuantities(sum, ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0));
     count_ = sum;
     Label5->setText(QString::number(count_));
 }
@@ -192,8 +201,17 @@ void MainWindow::SelectInventoryRow(int row) {
     });
 }
 
+void MainWindow::RefreshPanel() {
+    const int row = PanelRow();
+    if (row < 0)
+        ClearEditPanel();
+    else if (!panelIndex_.isValid() || panelIndex_.row() != row)
+        ShowRowInPanel(row);
+}
+
 void MainWindow::ClearEditPanel() {
     const QScopedValueRollback filling(fillingPanel_, true);
+    panelIndex_ = QPersistentModelIndex();
     for (QLineEdit* edit : {Edit2, Edit3})
         edit->clear();
     Memo1->clear();
@@ -203,6 +221,7 @@ void MainWindow::ClearEditPanel() {
 
 void MainWindow::ShowRowInPanel(int row) {
     const QScopedValueRollback filling(fillingPanel_, true);
+    panelIndex_ = invlist->Model().index(row, 0);
     PN->setText(InventoryCell(ColPartNumber, row));
     DES->setText(InventoryCell(ColDescription, row));
     COL->setText(InventoryCell(ColColor, row));
@@ -212,8 +231,8 @@ void MainWindow::ShowRowInPanel(int row) {
 }
 
 void MainWindow::PanelEdited(int column, const QString& text) {
-    const int row = PanelRow();
-    if (row < 0) return;
+    if (!panelIndex_.isValid()) return;
+    const int row = panelIndex_.row();
     // TAB and line ends would split the row in a saved file.
     invlist->SetCellText(column, row, TabFileCell(text));
     SetModified(true);
@@ -230,14 +249,16 @@ void MainWindow::invlistClick() {
         ShowMasterHit(master);
         return;
     }
-    Label1->show();
+    shownPart_.clear();
+    ShowNoPicture();
+    ListBox1->clear();
     Label2->setText(InventoryCell(ColDescription, row));
     Label3->setText(partNumber);
 }
 
 void MainWindow::invlistfocus(const QString& partNumber) {
     const QString upper = partNumber.toUpper();
-    for (int row = 0; row < InventoryRowCount(); ++row)
+    for (int row = 0; row < invlist->RowCount(); ++row)
         if (InventoryCell(ColPartNumber, row).toUpper() == upper) {
             SelectInventoryRow(row);
             return;

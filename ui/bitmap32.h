@@ -127,6 +127,8 @@ class Bitmap32 : public CustomMap {
     void AssignFrom(const Graphic& source);
     // Into a 32-bit window-system bitmap.
     void AssignTo(Bitmap& dest) const;
+    // The picture's pixels, with its alpha or opaque; notifies once.
+    void AssignImage(const QImage& image, bool keepAlpha);
 
     // The pixels shown as an opaque picture: alpha is ignored. Valid until the size changes.
     QImage AsImage() const;
@@ -140,8 +142,6 @@ class Bitmap32 : public CustomMap {
     void SetBitmapSize(int newWidth, int newHeight) override;
 
   private:
-    void AssignImage(const QImage& image, bool keepAlpha);
-
     std::vector<Color32> pixels_;
     Rect clipRect_;
     DrawMode drawMode_ = DrawMode::dmOpaque;

@@ -112,6 +112,12 @@ void JpegImage::LoadFromStream(Stream& stream) {
     const std::string error = Decode(bytes, decoded);
     if (!error.empty()) throw EInvalidGraphic("JPEG error: " + error);
     image_ = std::move(decoded);
+    bytes_ = std::move(bytes);
+}
+
+void JpegImage::SaveToStream(Stream& stream) {
+    if (bytes_.empty()) throw EInvalidGraphic("JPEG error: no picture to save");
+    stream.WriteBuffer(bytes_.data(), bytes_.size());
 }
 
 void RegisterJpegPicture() {

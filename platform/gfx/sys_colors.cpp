@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <iterator>
 
 namespace {
 
@@ -56,4 +57,10 @@ int32_t SysColor(int index) {
 QRgb WinColorToRgb(int32_t color) {
     if (color < 0) color = SysColor(color & 0xFF);
     return qRgb(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+QRgb ClassicColorToRgb(int32_t color) {
+    if (color >= 0) return WinColorToRgb(color);
+    const size_t index = static_cast<size_t>(color & 0xFF);
+    return index < std::size(kSystemColours) ? kSystemColours[index].classic | 0xFF000000u : qRgb(0, 0, 0);
 }

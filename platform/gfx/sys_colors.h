@@ -19,3 +19,6 @@ constexpr int32_t clBtnHighlight = clSystemColor | 20;
 int32_t SysColor(int index);
 // A window-system colour, system colours resolved, as an opaque QRgb.
 QRgb WinColorToRgb(int32_t color);
+// The same with system colours taken from the fixed classic table, whatever the desktop's theme: for output
+// that must look alike everywhere (printed labels).
+QRgb ClassicColorToRgb(int32_t color);
