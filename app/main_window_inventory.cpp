@@ -89,10 +89,16 @@ void MainWindow::CreateInventoryPanel() {
     invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
-    invlist->Model().CellColor = [this](int column, int row) {
-        if (column != ColBag) return QColor();
-        return QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
+    invlist->OnDrawItemProp = [this](int row, int subItem, int, CellStyle& cell, const QString&) {
+        invlistDrawItemProp(row, subItem, cell);
     };
+}
+
+void MainWindow::invlistDrawItemProp(int row, int subItem, CellStyle& cell) const {
+    // The Bag cell in the part's colour, its text readable on it.
+    if (subItem != ColBag - 1) return;
+    cell.Brush = QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
+    cell.FontColor = ReadableTextColor(cell.Brush);
 }
 
 void MainWindow::AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
 #include "support/bench_main.h"
 
 namespace fs = std::filesystem;
@@ -108,7 +108,7 @@ void DecodeOurs(benchmark::State& state, const std::string& name) {
     MemoryStream stream(FileBytes(name));
     for (auto _ : state) {
         stream.SetPosition(0);
-        PngPicture image;
+        PNGImage image;
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.ScanLine(0));
     }
@@ -125,7 +125,7 @@ const char* const kNoise = "rgb8_noise_2000x2000.png";
 // The pictures to encode: noise, the rings and ramps file, and a smooth 1000 x 1000 shading.
 enum class Kind { Noise, Rings, Smooth };
 
-bool EncodedPicture(benchmark::State& state, Kind kind, PngPicture& image) {
+bool EncodedPicture(benchmark::State& state, Kind kind, PNGImage& image) {
     if (kind == Kind::Smooth) {
         QImage shaded(1000, 1000, QImage::Format_RGB32);
         const auto level = [](double wave) { return static_cast<int>(127.5 + 127 * wave); };
@@ -146,7 +146,7 @@ bool EncodedPicture(benchmark::State& state, Kind kind, PngPicture& image) {
 }
 
 void EncodeOurs(benchmark::State& state, Kind kind) {
-    PngPicture image;
+    PNGImage image;
     if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state) {
@@ -158,7 +158,7 @@ void EncodeOurs(benchmark::State& state, Kind kind) {
 }
 
 void EncodeLibpng(benchmark::State& state, Kind kind) {
-    PngPicture image;
+    PNGImage image;
     if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state)
