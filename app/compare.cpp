@@ -17,8 +17,9 @@ struct Need {
     size_t firstRow = 0;
 };
 
+// The part number alone, or the numcolor column: part number and colour, kept with the row.
 QString Key(const InventoryCells& row, bool colourDoesNotMatter) {
-    return colourDoesNotMatter ? row[ColPartNumber] : row[ColPartNumber] + row[ColColor];
+    return row[colourDoesNotMatter ? ColPartNumber : ColKey];
 }
 
 } // namespace
@@ -53,6 +54,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
     const std::vector<InventoryCells>& set = parsed->rows;
 
     QHash<QString, qsizetype> needIndex;
+    needIndex.reserve(static_cast<qsizetype>(set.size()));
     std::vector<Need> needs;
     QuantityWarning needWarning;
     for (size_t r = 0; r < set.size(); ++r) {

@@ -108,7 +108,7 @@ MainWindow::~MainWindow() {
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
-    if (MasterHash) MasterHash->ClearAll();
+    if (MasterHashTable()) MasterHash->ClearAll();
     ClearLDConfig();
 }
 
@@ -438,7 +438,8 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
 }
 
 QString MainWindow::LookUpMaster(const QString& partNumber) const {
-    return MasterHash ? MasterHash->LookUp(partNumber) : QString();
+    const StringHash* hash = MasterHashTable();
+    return hash ? hash->LookUp(partNumber) : QString();
 }
 
 void MainWindow::About1Click() {

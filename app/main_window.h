@@ -6,12 +6,15 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
 #include "app/inventory_model.h"
+#include "app/master_list.h"
 #include "app/string_hash.h"
 #include "ldraw/picture_chooser.h"
 #include "print/report/inventory_report.h"
@@ -253,10 +256,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The selected row; -1 when none is.
     int PanelRow() const { return invlist->SelectedRow(); }
 
-    std::unique_ptr<StringHash> MasterHash;
     QString LastFindText;
-    QStringList MasterLines;
-    QStringList upperMasterLines_; // upper-cased once, for the keyword filter
+    // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
+    // upper-cased lines are made on the first filter.
+    MasterListData MasterLines;
+    std::optional<MasterSearch> masterSearch_;
+    // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
+    mutable std::unique_ptr<StringHash> MasterHash;
+    mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
+    const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;

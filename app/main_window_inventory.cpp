@@ -9,6 +9,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <array>
+#include <utility>
 
 #include "app/add_part_dialog.h"
 #include "app/inventory_fields.h"
@@ -25,14 +26,6 @@ const ColorTable& NoColours() {
     return none;
 }
 
-QStringList RowCells(const RichListModel& rows, int row) {
-    QStringList cells;
-    cells.reserve(InventoryColumnCount);
-    for (int column = 0; column < InventoryColumnCount; ++column)
-        cells.append(rows.GetCellText(column, row));
-    return cells;
-}
-
 struct MergedRows {
     std::vector<QStringList> rows;
     QuantityWarning warning;
@@ -40,23 +33,23 @@ struct MergedRows {
 
 // Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
 // that first row (bag, notes) is kept. One pass, in list order.
-MergedRows MergeDuplicates(const RichListModel& list) {
+MergedRows MergeDuplicates(std::vector<QStringList> rows) {
     MergedRows merged;
     std::vector<long long> sums;
     std::vector<bool> repeated;
     QHash<QString, size_t> firstOf;
-    firstOf.reserve(list.RowCount());
-    for (int row = 0; row < list.RowCount(); ++row) {
-        const long long quantity = merged.warning.Count(list.GetCellText(ColQuantity, row), [&] {
-            return QStringLiteral("Row %1 (%2 %3)")
-                .arg(row + 1)
-                .arg(list.GetCellText(ColPartNumber, row), list.GetCellText(ColColor, row));
+    firstOf.reserve(static_cast<qsizetype>(rows.size()));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        QStringList& cells = rows[row];
+        while (cells.size() < InventoryColumnCount)
+            cells.append(QString());
+        const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
+            return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
         });
-        const QString key = list.GetCellText(ColKey, row);
-        const auto it = firstOf.constFind(key);
+        const auto it = firstOf.constFind(cells[ColKey]);
         if (it == firstOf.constEnd()) {
-            firstOf.insert(key, merged.rows.size());
-            merged.rows.push_back(RowCells(list, row));
+            firstOf.insert(cells[ColKey], merged.rows.size());
+            merged.rows.push_back(std::move(cells));
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
@@ -223,10 +216,8 @@ void MainWindow::CombineDuplicatesClick() {
     if (inventory_.InventoryRowCount() == 0) return;
     const int sortColumn = invlist->SortColumn() >= 0 ? invlist->SortColumn() : int(ColDescription);
     const SortDirection direction = invlist->GetSortDirection();
-    MergedRows merged = MergeDuplicates(invlist->Model());
-
-    invlist->ClearRows();
-    invlist->Model().AppendRows(std::move(merged.rows));
+    MergedRows merged = MergeDuplicates(invlist->Model().TakeRows());
+    invlist->Model().ResetRows(std::move(merged.rows));
     // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
     invlist->SetSortDirection(sdDescending);
     invlist->SetSortColumn(ColKey);

@@ -1,137 +1,61 @@
-// Inventory row figures on the real main window: adding one row (selected and counted, as the add-part
+// Inventory row figures on the shown main window: adding one row (selected and counted, as the add-part
 // window does it) at 100 and 10,000 rows, with and without the repaint that follows, and Combine
-// Duplicates over 10,000 rows of which 30% repeat a key; opening a 10,000-row .prn into the window beside
-// parsing it alone.
+// Duplicates over 1,000, 10,000 and 100,000 rows of which 30% repeat a key, to the merged list shown.
 #include <QApplication>
 #include <benchmark/benchmark.h>
-#include <filesystem>
-#include <random>
 
-#include "app/add_part_dialog.h"
-#include "app/inventory_fields.h"
 #include "app/main_window.h"
-#include "app/own_formats.h"
-#include "platform/fs.h"
 #include "support/bench_main.h"
+#include "support/bench_window.h"
 
 namespace {
 
-constexpr int kRows = 10000;
-
-// A shown window with the shipped colour table and no master list.
-struct BenchWindow {
-    BenchWindow() {
-        SetDataDir(ShippedDataCopy());
-        Forms forms;
-        forms.addPart = new AddPartDialog(&window);
-        window.SetForms(forms);
-        window.show();
-        QApplication::processEvents();
-    }
-    // `rows` rows; every key after the first 70% repeats one of those.
-    void Fill(int rows) {
-        static const char* colours[] = {"Red", "Blue", "Black", "White", "Yellow", "Green", "Tan"};
-        std::mt19937 random(7);
-        const int unique = rows * 7 / 10;
-        window.Inventory().ClearInventory();
-        std::vector<InventoryCells> cells;
-        for (int row = 0; row < rows; ++row) {
-            const int part = row < unique ? row : int(random() % unique);
-            const QString partNumber = QString::number(3000 + part / 7),
-                          colour = QLatin1String(colours[part % 7]);
-            cells.push_back({partNumber + colour, QString::number(1 + row % 5), partNumber,
-                             QString::number(row % 9), colour, QStringLiteral("Brick %1").arg(part),
-                             QString()});
-        }
-        window.Inventory().AppendInventoryRows(std::move(cells));
-        window.Inventory().UpdateCount();
-        QApplication::processEvents();
-    }
-    void AddOne() {
-        window.Inventory().AddInventoryRow(QStringLiteral("3001"), QStringLiteral("Brick 2 x 4"),
-                                           QStringLiteral("Red"), QStringLiteral("2"), QStringLiteral("1"),
-                                           QString());
-        window.SelectLastRow();
-    }
-    MainWindow window;
-};
+void AddOne(MainWindow& window) {
+    window.Inventory().AddInventoryRow(QStringLiteral("3001"), QStringLiteral("Brick 2 x 4"),
+                                       QStringLiteral("Red"), QStringLiteral("2"), QStringLiteral("1"),
+                                       QString());
+    window.SelectLastRow();
+}
 
 // The row appended, selected and counted, as the add-part window's OK does it.
 void AddRow(benchmark::State& state) {
-    BenchWindow bench;
-    bench.Fill(int(state.range(0)));
+    BenchWindow& bench = TheBenchWindow();
+    bench.Fill(static_cast<int>(state.range(0)));
     for (auto _ : state)
-        bench.AddOne();
-    state.counters["rows_at_end"] = bench.window.Inventory().InventoryRowCount();
+        AddOne(bench.window());
+    state.counters["rows_at_end"] = bench.window().Inventory().InventoryRowCount();
 }
-BENCHMARK(AddRow)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Arg(100)->Arg(kRows);
+BENCHMARK(AddRow)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Arg(100)->Arg(10000);
 
 // The same followed by the repaint of the window (offscreen), which does not grow with the inventory.
 void AddRowAndRepaint(benchmark::State& state) {
-    BenchWindow bench;
-    bench.Fill(int(state.range(0)));
+    BenchWindow& bench = TheBenchWindow();
+    bench.Fill(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        bench.AddOne();
-        QApplication::processEvents();
+        AddOne(bench.window());
+        BenchWindow::Show();
     }
 }
-BENCHMARK(AddRowAndRepaint)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Arg(100)->Arg(kRows);
+BENCHMARK(AddRowAndRepaint)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Arg(100)->Arg(10000);
 
-void CombineDuplicatesTenThousand(benchmark::State& state) {
-    BenchWindow bench;
-    for (auto _ : state) {
-        state.PauseTiming();
-        bench.Fill(kRows);
-        state.ResumeTiming();
-        bench.window.CombineDuplicatesClick();
-        QApplication::processEvents();
-    }
-    state.counters["rows_after"] = bench.window.Inventory().InventoryRowCount();
-}
-BENCHMARK(CombineDuplicatesTenThousand)->Unit(benchmark::kMillisecond);
-
-// A 10,000-row .prn written once by the window's own Save.
-QString PrnOf10000(BenchWindow& bench) {
-    static const QString path = [&] {
-        bench.Fill(kRows);
-        const QString p = QString::fromStdString((ShippedDataCopy() / "bench-rows.prn").string());
-        bench.window.ChooseSaveFile = [p](const QString&, const QString&, QString&) { return p; };
-        bench.window.BitBtn3Click();
-        return p;
-    }();
-    return path;
-}
-
-// The peer of OpenPrnIntoWindow: the parse alone.
-void ParsePrnAlone(benchmark::State& state) {
-    BenchWindow bench;
-    const QString path = PrnOf10000(bench);
-    const InventoryLookups lookups = LookupsOf(bench.window);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(ReadPrnFile(ReadInventorySource(path), lookups).rows.size());
-}
-BENCHMARK(ParsePrnAlone)->Unit(benchmark::kMillisecond);
-
-// Open on an empty inventory until the window has painted the rows.
-void OpenPrnIntoWindow(benchmark::State& state) {
-    BenchWindow bench;
-    const QString path = PrnOf10000(bench);
-    bench.window.ChooseOpenFiles = [path](const QString&, const QString&, bool) { return QStringList{path}; };
+void CombineDuplicates(benchmark::State& state) {
+    BenchWindow& bench = TheBenchWindow();
     for (auto _ : state) {
         state.PauseTiming();
-        bench.window.Inventory().ClearInventory();
-        bench.window.Inventory().SetModified(false);
-        QApplication::processEvents();
+        bench.Fill(static_cast<int>(state.range(0)));
         state.ResumeTiming();
-        bench.window.BitBtn2Click();
-        QApplication::processEvents();
+        bench.window().CombineDuplicatesClick();
+        BenchWindow::Show();
     }
-    state.counters["rows"] = bench.window.Inventory().InventoryRowCount();
+    state.counters["rows_after"] = bench.window().Inventory().InventoryRowCount();
 }
-BENCHMARK(OpenPrnIntoWindow)->Unit(benchmark::kMillisecond);
+BENCHMARK(CombineDuplicates)->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(10000)->Arg(100000);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunBenchmarks(argc, argv);
+    return RunBenchmarks(argc, argv, {},
+                         {{"AddRow/10000", "AddRow/100"},
+                          {"CombineDuplicates/10000", "CombineDuplicates/1000"},
+                          {"CombineDuplicates/100000", "CombineDuplicates/10000"}});
 }

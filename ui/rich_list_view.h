@@ -240,7 +240,6 @@ class RichListView : public QTreeView {
     void ShowScrollHint(int value);
 
     void HeaderClicked(int column);
-    int CompareRows(int row1, int row2, SortStyle style, const QString& prefix, const QString& suffix) const;
 
     RichListModel ownModel_;
     RichListModel* model_ = &ownModel_;
