@@ -3,6 +3,44 @@
 #include <algorithm>
 #include <vector>
 
+namespace {
+
+// A region from one-pixel-high spans sorted by row and then column: rows with the same spans below each
+// other join into one band, as a region keeps them.
+QRegion RegionOfRows(const std::vector<QRect>& spans) {
+    std::vector<QRect> bands;
+    bands.reserve(spans.size());
+    size_t band = 0; // first rectangle of the last band
+    for (size_t row = 0; row < spans.size();) {
+        size_t end = row;
+        while (end < spans.size() && spans[end].top() == spans[row].top())
+            ++end;
+        const size_t count = end - row;
+        const bool joins =
+            band < bands.size() && bands.size() - band == count &&
+            bands[band].bottom() + 1 == spans[row].top() &&
+            std::equal(spans.begin() + static_cast<std::ptrdiff_t>(row),
+                       spans.begin() + static_cast<std::ptrdiff_t>(end),
+                       bands.begin() + static_cast<std::ptrdiff_t>(band), [](const QRect& a, const QRect& b) {
+                           return a.left() == b.left() && a.width() == b.width();
+                       });
+        if (joins) {
+            for (size_t i = band; i < bands.size(); ++i)
+                bands[i].setBottom(spans[row].top());
+        } else {
+            band = bands.size();
+            bands.insert(bands.end(), spans.begin() + static_cast<std::ptrdiff_t>(row),
+                         spans.begin() + static_cast<std::ptrdiff_t>(end));
+        }
+        row = end;
+    }
+    QRegion region;
+    region.setRects(bands.data(), static_cast<int>(bands.size()));
+    return region;
+}
+
+} // namespace
+
 QRegion FloodRegion(const QImage& image, QPoint seed, QRgb color, bool border) {
     const int width = image.width(), height = image.height();
     if (!image.rect().contains(seed)) return {};
@@ -39,11 +77,8 @@ QRegion FloodRegion(const QImage& image, QPoint seed, QRgb color, bool border) {
                 if (fills(x, y) && (x == left || !fills(x - 1, y))) pending.emplace_back(x, y);
         }
     }
-    // A region is built from rectangles in rows, top to bottom and left to right within a row.
     std::sort(spans.begin(), spans.end(), [](const QRect& a, const QRect& b) {
         return a.top() != b.top() ? a.top() < b.top() : a.left() < b.left();
     });
-    QRegion region;
-    region.setRects(spans.data(), static_cast<int>(spans.size()));
-    return region;
+    return RegionOfRows(spans);
 }

@@ -130,7 +130,6 @@ class Replayer {
         SavedPainter guard(painter_);
         painter_.resetTransform();
         painter_.setClipRegion(region);
-        painter_.setRenderHint(QPainter::Antialiasing, false);
         QBrush brush = brush_;
         if (const std::optional<QColor> color = ModeColor(brush.color())) brush.setColor(*color);
         painter_.setCompositionMode(CompositionFor(penMode_));
@@ -166,7 +165,7 @@ class Replayer {
             painter_.drawEllipse(rect());
             break;
         case RpCode::FillRect:
-            painter_.fillRect(rect(), brush_);
+            painter_.fillRect(rect(), painter_.brush());
             break;
         case RpCode::FrameRect: {
             SavedPainter guard(painter_);
@@ -296,8 +295,7 @@ class Replayer {
         }
     }
 
-    // A shape drawn in the pen mode: its colours or raster operation, without antialiasing, which would
-    // blend edge pixels instead of combining them.
+    // A shape drawn in the pen mode: its colours or its raster operation.
     class ModeGuard {
       public:
         explicit ModeGuard(Replayer& replayer)
@@ -310,7 +308,6 @@ class Replayer {
                 pen.setColor(*color);
                 brush.setColor(*replayer.ModeColor(brush.color()));
             } else if (ReadsPixels(replayer.penMode_)) {
-                painter_.setRenderHint(QPainter::Antialiasing, false);
                 painter_.setCompositionMode(CompositionFor(replayer.penMode_));
             }
             painter_.setPen(pen);
@@ -417,6 +414,8 @@ RpLayoutState RpPages::ReplayPage(int number, QPainter& painter, const RpReplayO
 
 RpLayoutState RpPages::Replay(const RpPageList& page, int number, QPainter& painter,
                               const RpReplayOptions& options) const {
+    // Fills look for exact colours and raster operations combine whole pixels: no blended edges.
+    if (page.ReadsPixels()) painter.setRenderHint(QPainter::Antialiasing, false);
     Replayer replayer(painter, options, number, Count());
     replayer.Start(page);
     for (const RpPrintCommand& command : page.Commands())
