@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QTimer>
 #include <set>
 
 #include "platform/print/image_device.h"
 #include "platform/print/pdf_file_device.h"
 #include "print/report/flood_fill.h"
+#include "print/report/preview_form.h"
 #include "print/report/rp_print_object.h"
 #include "support/pdf_peer.h"
 #include "support/test_support.h"
@@ -218,6 +221,37 @@ TEST_F(Replay, APdfGetsPagesThatReadPixelsAsPicturesWithTheSameResultAndKeepsOth
             << "mode " << mode;
     EXPECT_LE(ChannelDistance(page.pixel(100, 120), qRgb(0, 0, 255)), 8);
     EXPECT_LE(ChannelDistance(page.pixel(45, 85), qRgb(255, 255, 255)), 8);
+}
+
+TEST_F(Replay, ThePreviewFillsAndCombinesPixelsAtItsZoom) {
+    prn.SetPenColor(qRgb(0, 0, 0));
+    prn.SetLineWidth(3);
+    prn.SetBrushStyle(Qt::NoBrush);
+    prn.Ellipse(1, 1, 4, 3);
+    prn.SetBrushStyle(Qt::SolidPattern);
+    prn.SetBrushColor(qRgb(0, 0, 255));
+    prn.FloodFill(2.5, 2, qRgb(0, 0, 0), fsBorder);
+    prn.SetPenMode(pmXor);
+    prn.SetBrushColor(qRgb(255, 255, 0));
+    prn.FillRect(5, 1, 6, 2);
+    prn.Preview = true;
+    prn.StartPercent = P2_Sixty;
+    QImage shown;
+    double scale = 0;
+    QTimer::singleShot(0, [&] {
+        if (auto* form = qobject_cast<PreviewForm*>(QApplication::activeModalWidget())) {
+            shown = form->PageImage();
+            scale = shown.width() / 8.5; // pixels per inch at this zoom
+            form->close();
+        }
+    });
+    prn.Quit();
+    ASSERT_FALSE(shown.isNull());
+    const auto at = [&](double x, double y) { return shown.pixel(QPointF(x * scale, y * scale).toPoint()); };
+    EXPECT_EQ(at(2.5, 2), qRgb(0, 0, 255));
+    EXPECT_EQ(at(1.1, 1.1), qRgb(255, 255, 255));
+    EXPECT_EQ(at(0.5, 2), qRgb(255, 255, 255));
+    EXPECT_EQ(at(5.5, 1.5), qRgb(0, 0, 255)); // yellow over white by exclusive or
 }
 
 TEST(FloodRegion, FillsFourConnectedPixelsOnlyAndCoversLargeAreasWhole) {
