@@ -50,6 +50,16 @@ class Replay : public ::testing::Test {
         }
         prn.SetPenMode(pmCopy);
     }
+    // A black ring from (1, top) to (4, top + 2), filled blue inside up to its border.
+    void DrawFilledRing(double top) {
+        prn.SetPenColor(qRgb(0, 0, 0));
+        prn.SetLineWidth(3);
+        prn.SetBrushStyle(Qt::NoBrush);
+        prn.Ellipse(1, top, 4, top + 2);
+        prn.SetBrushStyle(Qt::SolidPattern);
+        prn.SetBrushColor(qRgb(0, 0, 255));
+        prn.FloodFill(2.5, top + 1, qRgb(0, 0, 0), fsBorder);
+    }
     static double Cell(int mode) { return 0.55 + mode * 0.46; }
     static QPoint CellCentre(int mode, int dpi) {
         return {static_cast<int>((Cell(mode) + 0.175) * dpi), dpi};
@@ -171,13 +181,7 @@ TEST_F(Replay, EveryPenModeCombinesWithThePictureAsItsBitsSay) {
 }
 
 TEST_F(Replay, FloodFillsStopAtTheirBorderOrSurfaceAndNopFillsNothing) {
-    prn.SetPenColor(qRgb(0, 0, 0));
-    prn.SetLineWidth(3);
-    prn.SetBrushStyle(Qt::NoBrush);
-    prn.Ellipse(1, 1, 4, 3);
-    prn.SetBrushStyle(Qt::SolidPattern);
-    prn.SetBrushColor(qRgb(0, 0, 255));
-    prn.FloodFill(2.5, 2, qRgb(0, 0, 0), fsBorder);
+    DrawFilledRing(1);
     prn.SetBrushColor(qRgb(0, 160, 0));
     prn.FloodFill(0.3, 0.3, qRgb(255, 255, 255), fsSurface);
     prn.SetPenMode(pmNop);
@@ -198,12 +202,7 @@ TEST_F(Replay, FloodFillsStopAtTheirBorderOrSurfaceAndNopFillsNothing) {
 TEST_F(Replay, APdfGetsPagesThatReadPixelsAsPicturesWithTheSameResultAndKeepsOthersAsText) {
     REQUIRE_PDF_PEER();
     DrawModeCells();
-    prn.SetBrushStyle(Qt::NoBrush);
-    prn.SetLineWidth(3);
-    prn.Ellipse(1, 2, 4, 4);
-    prn.SetBrushStyle(Qt::SolidPattern);
-    prn.SetBrushColor(qRgb(0, 0, 255));
-    prn.FloodFill(2.5, 3, qRgb(0, 0, 0), fsBorder);
+    DrawFilledRing(2);
     prn.WriteText("pictured", 5, 3);
     prn.NewPage();
     prn.WriteText("searchable", 1, 1);
@@ -224,13 +223,7 @@ TEST_F(Replay, APdfGetsPagesThatReadPixelsAsPicturesWithTheSameResultAndKeepsOth
 }
 
 TEST_F(Replay, ThePreviewFillsAndCombinesPixelsAtItsZoom) {
-    prn.SetPenColor(qRgb(0, 0, 0));
-    prn.SetLineWidth(3);
-    prn.SetBrushStyle(Qt::NoBrush);
-    prn.Ellipse(1, 1, 4, 3);
-    prn.SetBrushStyle(Qt::SolidPattern);
-    prn.SetBrushColor(qRgb(0, 0, 255));
-    prn.FloodFill(2.5, 2, qRgb(0, 0, 0), fsBorder);
+    DrawFilledRing(1);
     prn.SetPenMode(pmXor);
     prn.SetBrushColor(qRgb(255, 255, 0));
     prn.FillRect(5, 1, 6, 2);
