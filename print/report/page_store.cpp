@@ -35,7 +35,7 @@ class Replayer {
         penColor_ = state.PenColor;
         penWidth_ = state.PenWidth;
         penStyle_ = static_cast<Qt::PenStyle>(state.PenStyle);
-        penMode_ = static_cast<RpPenMode>(state.PenMode);
+        penMode_ = static_cast<PenMode>(state.PenMode);
         brush_ = QBrush(QColor::fromRgb(state.BrushColor), static_cast<Qt::BrushStyle>(state.BrushStyle));
         penPos_ = Px(state.PenPos);
         ApplyPen();
@@ -221,7 +221,7 @@ class Replayer {
             penStyle_ = static_cast<Qt::PenStyle>(setting.Value);
             break;
         case RpCode::PMode:
-            penMode_ = static_cast<RpPenMode>(setting.Value);
+            penMode_ = static_cast<PenMode>(setting.Value);
             break;
         case RpCode::BColor:
             brush_.setColor(QColor::fromRgb(setting.Value));
@@ -266,7 +266,7 @@ class Replayer {
     }
 
     // The painter's raster operation for a pen mode; the others draw as copy, in their own colour.
-    static QPainter::CompositionMode CompositionFor(RpPenMode mode) {
+    static QPainter::CompositionMode CompositionFor(PenMode mode) {
         switch (mode) {
         case pmNot:
             return QPainter::RasterOp_NotDestination;
@@ -370,7 +370,7 @@ class Replayer {
     QRgb penColor_ = 0;
     double penWidth_ = 0;
     Qt::PenStyle penStyle_ = Qt::SolidLine;
-    RpPenMode penMode_ = pmCopy;
+    PenMode penMode_ = pmCopy;
     QBrush brush_;
     RpLayoutState layout_;
     TextMeasure measure_;
@@ -380,14 +380,14 @@ class Replayer {
 
 } // namespace
 
-bool ReadsPixels(RpPenMode mode) {
+bool ReadsPixels(PenMode mode) {
     return mode != pmBlack && mode != pmWhite && mode != pmNop && mode != pmCopy && mode != pmNotCopy;
 }
 
 void RpPageList::Add(RpPrintCommand command) {
     if (std::holds_alternative<RpFloodFill>(command)) readsPixels_ = true;
     if (const auto* setting = std::get_if<RpSetting>(&command);
-        setting && setting->Code == RpCode::PMode && ::ReadsPixels(static_cast<RpPenMode>(setting->Value)))
+        setting && setting->Code == RpCode::PMode && ::ReadsPixels(static_cast<PenMode>(setting->Value)))
         readsPixels_ = true;
     commands_.push_back(std::move(command));
 }

@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "print/pen_mode.h"
 #include "print/report/report_font.h"
 #include "print/report/report_layout.h"
 
@@ -57,28 +58,8 @@ enum class RpCode : uint8_t {
     PMode = 45,
 };
 
-// How a pen or brush combines with what is already drawn, in the order of the class library's pen modes.
-enum RpPenMode : uint8_t {
-    pmBlack,
-    pmWhite,
-    pmNop,
-    pmNot,
-    pmCopy,
-    pmNotCopy,
-    pmMergePenNot,
-    pmMaskPenNot,
-    pmMergeNotPen,
-    pmMaskNotPen,
-    pmMerge,
-    pmNotMerge,
-    pmMask,
-    pmNotMask,
-    pmXor,
-    pmNotXor,
-};
-
 // Whether a pen mode's result depends on the pixels already drawn, which only a picture can provide.
-bool ReadsPixels(RpPenMode mode);
+bool ReadsPixels(PenMode mode);
 
 // A flood fill spreads over the pixels of the given colour (fsSurface) or up to a border of it (fsBorder).
 enum RpFillStyle : uint8_t { fsSurface, fsBorder };
@@ -146,7 +127,7 @@ struct RpGraphic {
 };
 
 // A change of drawing state: Font (colour included), LineWidth (points), FColor, BColor, PColor (QRgb),
-// BrushStyle (Qt::BrushStyle), PStyle (Qt::PenStyle), PMode (RpPenMode).
+// BrushStyle (Qt::BrushStyle), PStyle (Qt::PenStyle), PMode (PenMode).
 struct RpSetting {
     RpCode Code;
     uint32_t Value = 0;

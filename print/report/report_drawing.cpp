@@ -30,7 +30,7 @@ void RpPrintObject::SetPenStyle(Qt::PenStyle style) {
     RecordSetting(RpCode::PStyle, drawState_.PenStyle);
 }
 
-void RpPrintObject::SetPenMode(RpPenMode mode) {
+void RpPrintObject::SetPenMode(PenMode mode) {
     if (!Recording() || mode > pmNotXor) return;
     drawState_.PenMode = mode;
     RecordSetting(RpCode::PMode, mode);

@@ -117,7 +117,7 @@ class RpPrintObject {
     void SetPenStyle(Qt::PenStyle style);
     // Modes that combine with what is drawn already are drawn exactly on pictures; a printer or PDF file
     // gets such a page as a picture.
-    void SetPenMode(RpPenMode mode);
+    void SetPenMode(PenMode mode);
     void SetBrushColor(QRgb color);
     void SetBrushStyle(Qt::BrushStyle style);
     void SetFontColor(QRgb color);

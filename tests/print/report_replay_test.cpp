@@ -45,7 +45,7 @@ class Replay : public ::testing::Test {
         prn.FillRect(0.5, 0.5, 8.0, 1.5);
         prn.SetBrushColor(kPen);
         for (int mode = pmBlack; mode <= pmNotXor; ++mode) {
-            prn.SetPenMode(static_cast<RpPenMode>(mode));
+            prn.SetPenMode(static_cast<PenMode>(mode));
             prn.FillRect(Cell(mode), 0.6, Cell(mode) + 0.35, 1.4);
         }
         prn.SetPenMode(pmCopy);
