@@ -237,7 +237,6 @@ class RichListView : public QTreeView {
 
 
     void HeaderClicked(int column);
-    int CompareRows(int row1, int row2, SortStyle style, const QString& prefix, const QString& suffix) const;
 
     RichListModel model_;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
