@@ -1,6 +1,5 @@
 #include "ui/bitmap32.h"
 
-#include <QPainter>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -180,30 +179,15 @@ void Bitmap32::AssignFrom(const Bitmap32* source) {
 }
 
 void Bitmap32::AssignFrom(const Graphic& source) {
-    // A window-system bitmap brings its own alpha (transparent colour included); other pictures draw
-    // themselves opaquely.
-    AssignImage(source.ToImage(), dynamic_cast<const Bitmap*>(&source) != nullptr);
-}
-
-void Bitmap32::AssignImage(const QImage& image, bool keepAlpha) {
     UpdateBatch batch(*this);
-    SetSize(image.width(), image.height());
+    SetSize(source.Width(), source.Height());
     if (Empty()) return;
-    if (keepAlpha) {
-        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
-        for (int y = 0; y < Height(); ++y)
-            std::memcpy(RowAddress(y), argb.constScanLine(y), static_cast<size_t>(Width()) * 4);
-        return;
-    }
-    // A reused bitmap is cleared first, so a picture with holes never shows the previous one through them.
-    std::fill(pixels_.begin(), pixels_.end(), 0);
-    {
-        QImage view(reinterpret_cast<uchar*>(pixels_.data()), Width(), Height(), Width() * 4,
-                    QImage::Format_RGB32);
-        QPainter painter(&view);
-        painter.drawImage(0, 0, image);
-    }
-    SetAllAlpha(255);
+    source.CopyPixels(pixels_.data(), static_cast<size_t>(Width()));
+    // A picture with see-through pixels is blended over what it is drawn on (the picture area's colour);
+    // one without draws opaquely, the quicker way.
+    const bool seeThrough =
+        std::any_of(pixels_.begin(), pixels_.end(), [](Color32 pixel) { return AlphaOf(pixel) != 255; });
+    SetDrawMode(seeThrough ? DrawMode::dmBlend : DrawMode::dmOpaque);
 }
 
 void Bitmap32::AssignTo(Bitmap& dest) const {

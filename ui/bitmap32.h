@@ -122,7 +122,8 @@ class Bitmap32 : public CustomMap {
 
     // Loads any registered picture format; on failure the exception passes and the bitmap stays as it was.
     void LoadFromFileName(const std::filesystem::path& fileName);
-    // nullptr empties the bitmap. Each form notifies exactly once.
+    // nullptr empties the bitmap. Each form notifies exactly once. A picture keeps its alpha, and the draw
+    // mode becomes dmBlend when any pixel is see-through, else dmOpaque.
     void AssignFrom(const Bitmap32* source);
     void AssignFrom(const Graphic& source);
     // Into a 32-bit window-system bitmap.
@@ -140,8 +141,6 @@ class Bitmap32 : public CustomMap {
     void SetBitmapSize(int newWidth, int newHeight) override;
 
   private:
-    void AssignImage(const QImage& image, bool keepAlpha);
-
     std::vector<Color32> pixels_;
     Rect clipRect_;
     DrawMode drawMode_ = DrawMode::dmOpaque;

@@ -67,17 +67,38 @@ void Bitmap::LoadFromStream(Stream&) {
 QImage Bitmap::ToImage() const {
     if (Empty()) return QImage();
     QImage image(width_, height_, QImage::Format_ARGB32);
-    const QRgb key = TransparentColor() & 0x00FFFFFF;
-    for (int y = 0; y < height_; ++y) {
-        QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+    CopyPixels(reinterpret_cast<QRgb*>(image.bits()), static_cast<size_t>(image.bytesPerLine()) / sizeof(QRgb));
+    return image;
+}
+
+void Bitmap::CopyPixels(QRgb* rows, size_t stride) const {
+    // Every index value once through the palette, then each pixel a table look-up.
+    QRgb colours[256];
+    for (unsigned v = 0; v < 256; ++v)
+        colours[v] = (v < palette_.size() ? palette_[v] : qRgb(0, 0, 0)) | 0xFF000000u;
+    for (int y = 0; y < height_; ++y)
+        CopyRow(y, rows + static_cast<size_t>(y) * stride, colours);
+}
+
+void Bitmap::CopyRow(int y, QRgb* out, const QRgb* colours) const {
+    const uint8_t* row = ScanLine(y);
+    const int bits = BitsPerPixel(format_);
+    if (format_ == PixelFormat::pf32bit) {
+        std::memcpy(out, row, static_cast<size_t>(width_) * sizeof(QRgb));
+    } else if (format_ == PixelFormat::pf24bit) {
+        for (int x = 0; x < width_; ++x, row += 3)
+            out[x] = 0xFF000000u | static_cast<QRgb>(row[2]) << 16 | static_cast<QRgb>(row[1]) << 8 | row[0];
+    } else {
+        const unsigned perByte = 8 / static_cast<unsigned>(bits), mask = (1u << bits) - 1;
         for (int x = 0; x < width_; ++x) {
-            QRgb pixel = Pixel(x, y);
-            if (format_ != PixelFormat::pf32bit) pixel |= 0xFF000000u;
-            if (Transparent() && (pixel & 0x00FFFFFF) == key) pixel &= 0x00FFFFFF;
-            out[x] = pixel;
+            const unsigned shift = (perByte - 1 - static_cast<unsigned>(x) % perByte) * static_cast<unsigned>(bits);
+            out[x] = colours[(row[static_cast<unsigned>(x) / perByte] >> shift) & mask];
         }
     }
-    return image;
+    if (!Transparent()) return;
+    const QRgb key = TransparentColor() & 0x00FFFFFF;
+    for (int x = 0; x < width_; ++x)
+        if ((out[x] & 0x00FFFFFF) == key) out[x] &= 0x00FFFFFF;
 }
 
 void Bitmap::Assign(const QImage& image, PixelFormat format) {

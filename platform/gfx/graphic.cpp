@@ -1,6 +1,7 @@
 #include "platform/gfx/graphic.h"
 
 #include <QStringList>
+#include <cstring>
 #include <vector>
 
 #include "platform/stream.h"
@@ -8,6 +9,13 @@
 bool PictureSizeAllowed(int64_t width, int64_t height) {
     return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
            width * height <= kMaxPicturePixels;
+}
+
+void Graphic::CopyPixels(QRgb* rows, size_t stride) const {
+    const QImage image = ToImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(rows + static_cast<size_t>(y) * stride, image.constScanLine(y),
+                    static_cast<size_t>(image.width()) * sizeof(QRgb));
 }
 
 void Graphic::SaveToStream(Stream&) {

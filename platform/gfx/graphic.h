@@ -39,6 +39,9 @@ class Graphic {
 
     // The picture as 32-bit pixels; alpha is 255 except where a transparent picture is transparent.
     virtual QImage ToImage() const = 0;
+    // The same pixels written straight into rows of stride pixels each, row by row; formats that hold
+    // their pixels themselves do it without the image in between.
+    virtual void CopyPixels(QRgb* rows, size_t stride) const;
 
     bool Transparent() const { return transparent_; }
     QRgb TransparentColor() const { return transparentColor_; }

@@ -4,14 +4,15 @@
 
 #include "platform/gfx/graphic.h"
 
-// A JPEG picture decoded through libjpeg. Decoding is bounded: the size is checked before any pixel
-// memory is taken, and decoder errors become EInvalidGraphic.
+// A JPEG picture decoded through libjpeg straight into opaque 32-bit rows. Decoding is bounded: the size is
+// checked before any pixel memory is taken, and decoder errors become EInvalidGraphic.
 class JpegImage : public Graphic {
   public:
     int Width() const override { return image_.width(); }
     int Height() const override { return image_.height(); }
     void LoadFromStream(Stream& stream) override;
     QImage ToImage() const override { return image_; }
+    void CopyPixels(QRgb* rows, size_t stride) const override;
 
   private:
     QImage image_;
