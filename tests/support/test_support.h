@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // Root of the shared fixtures, or empty when they are not present.
 std::filesystem::path SharedData();
@@ -17,6 +18,23 @@ std::filesystem::path SharedData();
 std::filesystem::path TestData(const std::string& name);
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// A peer program's standard output; status receives its exit status.
+std::string RunCommand(const std::string& command, int* status = nullptr);
+bool HaveProgram(const char* name);
+
+// A raw PBM, PGM or PPM as a peer decoder writes it.
+struct Pnm {
+    int width = 0, height = 0, channels = 0, maxval = 0;
+    std::vector<int> samples;
+
+    int Sample(int x, int y, int c) const {
+        return samples[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) *
+                           static_cast<size_t>(channels) +
+                       static_cast<size_t>(c)];
+    }
+};
+Pnm ParsePnm(const std::string& bytes);
 
 // A fresh temporary folder removed when the object dies.
 class TempDir {
