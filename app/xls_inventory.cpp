@@ -164,6 +164,10 @@ bool ReadXlsFile(const QString& path, const AddInventoryRowFn& addRow) {
     reader.FileName = path;
     try {
         reader.Open();
+    } catch (const XLSPasswordError& error) {
+        // Nothing another program could release: say what it is.
+        ShowMessage(path + "\n" + QString::fromUtf8(error.what()));
+        return false;
     } catch (const XLSError&) {
         ShowMessage("I'm having trouble opening " + path + "\n" +
                     "\rPlease close this file if it is open in Excel.");

@@ -3,6 +3,7 @@
 #include "app/xls_inventory.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
+#include "platform/cfb.h"
 #include "support/test_support.h"
 
 namespace {
@@ -122,4 +123,12 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     EXPECT_EQ(TestMessages::Shown(), (QStringList{"Please close Excel and try again.",
                                                   "I'm having trouble opening " + name +
                                                       "\n\rPlease close this file if it is open in Excel."}));
+
+    // A workbook with a password is not blamed on another program: a FILEPASS record after the BOF.
+    TestMessages::Clear();
+    const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
+    WriteFileBytes(path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
+    EXPECT_FALSE(ReadXlsFile(name, [](auto&&...) {}));
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
 }
