@@ -182,11 +182,9 @@ void Bitmap32::AssignFrom(const Graphic& source) {
     UpdateBatch batch(*this);
     SetSize(source.Width(), source.Height());
     if (Empty()) return;
-    source.CopyPixels(pixels_.data(), static_cast<size_t>(Width()));
     // A picture with see-through pixels is blended over what it is drawn on (the picture area's colour);
     // one without draws opaquely, the quicker way.
-    const bool seeThrough =
-        std::any_of(pixels_.begin(), pixels_.end(), [](Color32 pixel) { return AlphaOf(pixel) != 255; });
+    const bool seeThrough = source.CopyPixels(pixels_.data(), static_cast<size_t>(Width()));
     SetDrawMode(seeThrough ? DrawMode::dmBlend : DrawMode::dmOpaque);
 }
 

@@ -119,22 +119,35 @@ std::vector<std::string_view> ContinuedPieces(std::string_view stream, size_t po
 
 } // namespace
 
-// Collects a sheet's cells in record order, which is row by row in every sound file; a file that goes back
-// is sorted once at the end, the later of two records for one cell winning.
+// Collects a sheet's cells in record order, which is row by row in every sound file, though writers put a
+// row's cells in any order (a row's total before or after its parts). Rows in order need only each row's
+// few cells sorted; a file whose rows go back is sorted whole. Of two records for one cell the later wins.
 class XLSRead::SheetBuilder {
   public:
     explicit SheetBuilder(Sheet& sheet) : sheet_(sheet) {}
 
     void Add(Cell cell) {
         std::vector<Cell>& cells = sheet_.cells;
-        if (!cells.empty() && !Before(cells.back(), cell)) ordered_ = false;
+        if (!cells.empty()) {
+            const Cell& last = cells.back();
+            if (cell.row < last.row) rowsOrdered_ = false;
+            if (cell.row == last.row && cell.col <= last.col) cellsOrdered_ = false;
+        }
         cells.push_back(cell);
     }
 
     void Finish() {
         std::vector<Cell>& cells = sheet_.cells;
-        if (!ordered_) {
+        if (!rowsOrdered_) {
             std::stable_sort(cells.begin(), cells.end(), Before);
+        } else if (!cellsOrdered_) {
+            for (auto run = cells.begin(); run != cells.end();) {
+                const auto end = std::find_if(run, cells.end(), [&](const Cell& c) { return c.row != run->row; });
+                std::stable_sort(run, end, Before);
+                run = end;
+            }
+        }
+        if (!rowsOrdered_ || !cellsOrdered_) {
             // Of equal cells the last one read is the last of its run.
             auto last = std::unique(cells.rbegin(), cells.rend(), [](const Cell& a, const Cell& b) {
                 return a.row == b.row && a.col == b.col;
@@ -153,7 +166,8 @@ class XLSRead::SheetBuilder {
   private:
     static bool Before(const Cell& a, const Cell& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; }
     Sheet& sheet_;
-    bool ordered_ = true;
+    bool rowsOrdered_ = true;
+    bool cellsOrdered_ = true;
 };
 
 double XLSRead::RKToDouble(uint32_t rk) {
@@ -311,6 +325,8 @@ void XLSRead::ReadSST(std::string_view stream, size_t pos) {
     in.NeedInOne(8);
     in.Long(0);
     uint32_t unique = in.Long(0);
+    // The count is the file's word: what the record could hold at most bounds the reservation.
+    texts_.reserve(std::min<size_t>(unique, stream.size() / 3));
     for (uint32_t i = 0; i < unique; ++i) {
         int index = static_cast<int>(std::min<uint32_t>(i, INT32_MAX));
         in.NeedInOne(3);

@@ -71,13 +71,20 @@ QImage Bitmap::ToImage() const {
     return image;
 }
 
-void Bitmap::CopyPixels(QRgb* rows, size_t stride) const {
+bool Bitmap::CopyPixels(QRgb* rows, size_t stride) const {
     // Every index value once through the palette, then each pixel a table look-up.
     QRgb colours[256];
     for (unsigned v = 0; v < 256; ++v)
         colours[v] = (v < palette_.size() ? palette_[v] : qRgb(0, 0, 0)) | 0xFF000000u;
-    for (int y = 0; y < height_; ++y)
-        CopyRow(y, rows + static_cast<size_t>(y) * stride, colours);
+    // Only the transparent colour and the 32-bit format's own alpha can make a pixel see-through.
+    const bool mayBeSeeThrough = Transparent() || format_ == PixelFormat::pf32bit;
+    bool seeThrough = false;
+    for (int y = 0; y < height_; ++y) {
+        QRgb* row = rows + static_cast<size_t>(y) * stride;
+        CopyRow(y, row, colours);
+        seeThrough = seeThrough || (mayBeSeeThrough && AnySeeThrough(row, width_));
+    }
+    return seeThrough;
 }
 
 void Bitmap::CopyRow(int y, QRgb* out, const QRgb* colours) const {

@@ -36,7 +36,7 @@ class Bitmap : public Graphic {
 
     void LoadFromStream(Stream& stream) override;
     QImage ToImage() const override;
-    void CopyPixels(QRgb* rows, size_t stride) const override;
+    bool CopyPixels(QRgb* rows, size_t stride) const override;
     // Copies an image's pixels into a 24- or 32-bit bitmap.
     void Assign(const QImage& image, PixelFormat format);
 

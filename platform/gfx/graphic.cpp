@@ -11,11 +11,22 @@ bool PictureSizeAllowed(int64_t width, int64_t height) {
            width * height <= kMaxPicturePixels;
 }
 
-void Graphic::CopyPixels(QRgb* rows, size_t stride) const {
+bool Graphic::CopyPixels(QRgb* rows, size_t stride) const {
     const QImage image = ToImage().convertToFormat(QImage::Format_ARGB32);
-    for (int y = 0; y < image.height(); ++y)
-        std::memcpy(rows + static_cast<size_t>(y) * stride, image.constScanLine(y),
-                    static_cast<size_t>(image.width()) * sizeof(QRgb));
+    bool seeThrough = false;
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb* row = rows + static_cast<size_t>(y) * stride;
+        std::memcpy(row, image.constScanLine(y), static_cast<size_t>(image.width()) * sizeof(QRgb));
+        seeThrough = seeThrough || AnySeeThrough(row, image.width());
+    }
+    return seeThrough;
+}
+
+bool AnySeeThrough(const QRgb* pixels, int count) {
+    QRgb all = 0xFF000000u;
+    for (int i = 0; i < count; ++i)
+        all &= pixels[i];
+    return (all >> 24) != 0xFF;
 }
 
 void Graphic::SaveToStream(Stream&) {

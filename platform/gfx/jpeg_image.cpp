@@ -123,10 +123,11 @@ void JpegImage::LoadFromStream(Stream& stream) {
     image_ = std::move(decoded);
 }
 
-void JpegImage::CopyPixels(QRgb* rows, size_t stride) const {
+bool JpegImage::CopyPixels(QRgb* rows, size_t stride) const {
     for (int y = 0; y < image_.height(); ++y)
         std::memcpy(rows + static_cast<size_t>(y) * stride, image_.constScanLine(y),
                     static_cast<size_t>(image_.width()) * sizeof(QRgb));
+    return false; // every pixel is opaque
 }
 
 void RegisterJpegPicture() {

@@ -12,7 +12,7 @@ class JpegImage : public Graphic {
     int Height() const override { return image_.height(); }
     void LoadFromStream(Stream& stream) override;
     QImage ToImage() const override { return image_; }
-    void CopyPixels(QRgb* rows, size_t stride) const override;
+    bool CopyPixels(QRgb* rows, size_t stride) const override;
 
   private:
     QImage image_;

@@ -1,0 +1,72 @@
+// Cancel during a master list download: the time from Cancel to the command's end while the server streams
+// a list that never ends as fast as the client takes it, beside the same while the server says nothing.
+#include <benchmark/benchmark.h>
+
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/fs.h"
+#include "support/bench_main.h"
+#include "support/loopback_server.h"
+#include "web/web_service.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct QuietWindow : WebServiceHost {
+    QString LoginUser() override { return {}; }
+    QString LoginPassword() override { return {}; }
+    int AskSetNumber(const QString&, QString&) override { return 0; }
+    void ShowStatus(const QString&) override {}
+    void HideStatus() override {}
+    void ReloadMasterList() override {}
+    void ReadInvFile(const std::filesystem::path&) override {}
+    void ReadTsvFile(const std::filesystem::path&) override {}
+};
+
+void Stream(int fd, const std::string&) {
+    std::string piece = "HTTP/1.0 200 OK\r\n\r\nPart Number\tDescription\n";
+    while (piece.size() < 65536)
+        piece += "3001\tBrick 2 x 4\n";
+    while (SendAll(fd, piece)) {
+    }
+}
+
+// Milliseconds from Cancel, pressed after the download has run a while, to the end of the command.
+double CancelLatency(LoopbackServer& server) {
+    setenv("TESSARIN_SERVICE_HOST", server.authority().c_str(), 1);
+    QuietWindow window;
+    WebService service(window);
+    service.Limits.masterList = int64_t{1} << 40; // only Cancel ends it
+    Clock::time_point cancelled;
+    QTimer::singleShot(300, [&] {
+        cancelled = Clock::now();
+        service.Cancel();
+    });
+    service.UpdateMasterList();
+    return std::chrono::duration<double, std::milli>(Clock::now() - cancelled).count();
+}
+
+void BM_CancelDuringDownload(benchmark::State& state) {
+    SetDataDir(ShippedDataCopy());
+    LoopbackServer streaming(Stream);
+    LoopbackServer silent([](int fd, const std::string&) { WaitForClientClose(fd); });
+    double worstStreaming = 0, worstSilent = 0;
+    for (auto _ : state) {
+        worstStreaming = std::max(worstStreaming, CancelLatency(streaming));
+        worstSilent = std::max(worstSilent, CancelLatency(silent));
+    }
+    state.counters["streaming_worst_ms"] = worstStreaming;
+    state.counters["silent_worst_ms"] = worstSilent;
+    state.counters["ratio"] = worstStreaming / worstSilent;
+}
+BENCHMARK(BM_CancelDuringDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv);
+}
