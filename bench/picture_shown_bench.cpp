@@ -27,7 +27,8 @@ namespace fs = std::filesystem;
 namespace {
 
 fs::path ExtraFolder() {
-    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env) return fs::path(env) / "png-extra";
+    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env)
+        return fs::path(env) / "png-extra";
     for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
         if (fs::is_directory(fs::path(up) / "png-extra")) return fs::path(up) / "png-extra";
     return {};
@@ -106,7 +107,8 @@ size_t LibjpegToBgrx(const fs::path& path) {
 }
 
 // Runs each side once per iteration and reports the best time of each and the ratios to the first.
-void Compare(benchmark::State& state, const std::vector<std::pair<const char*, std::function<void()>>>& sides) {
+void Compare(benchmark::State& state,
+             const std::vector<std::pair<const char*, std::function<void()>>>& sides) {
     std::vector<double> best(sides.size(), 1e300);
     for (auto _ : state)
         for (size_t i = 0; i < sides.size(); ++i)
@@ -137,8 +139,7 @@ void BM_JpegFileToShown(benchmark::State& state) {
     Bitmap32 shown;
     Compare(state, {{"shown", [&] { shown.LoadFromFileName(jpeg); }},
                     {"libjpeg_bgrx", [&] { benchmark::DoNotOptimize(LibjpegToBgrx(jpeg)); }},
-                    {"codec_and_read",
-                     [&] {
+                    {"codec_and_read", [&] {
                          JpegImage image;
                          image.LoadFromFile(jpeg);
                          benchmark::DoNotOptimize(image.Width());

@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     const int result = RunBenchmarks(argc, argv);
     for (int rows : {10000, 100000}) {
         std::error_code ignored;
-        fs::remove(fs::temp_directory_path() / ("tessarin_xls_read_" + std::to_string(rows) + ".xls"), ignored);
+        fs::remove(fs::temp_directory_path() / ("tessarin_xls_read_" + std::to_string(rows) + ".xls"),
+                   ignored);
     }
     return result;
 }

@@ -91,7 +91,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string master = FileBytes(folder.path / "master.txt");
     const std::string body = BodyOf(reply);
     const bool kept = master == kOldList;
-    const bool complete = master == body && master.substr(0, master.find('\n')).find('\t') != std::string::npos;
+    const bool complete =
+        master == body && master.substr(0, master.find('\n')).find('\t') != std::string::npos;
     if (!kept && !complete) __builtin_trap();
     if (!kept && FileBytes(folder.path / "old_master.txt") != kOldList) __builtin_trap();
     if (std::filesystem::exists(folder.path / "master.tmp")) __builtin_trap();

@@ -88,7 +88,9 @@ struct FinePoint {
 };
 
 FinePoint ToFine(const ScreenPoint& p) {
-    auto fine = [](float c) { return static_cast<int64_t>(std::nearbyint(double{ScreenCoordinate(c)} * kFine)); };
+    auto fine = [](float c) {
+        return static_cast<int64_t>(std::nearbyint(double{ScreenCoordinate(c)} * kFine));
+    };
     return {fine(p.x), fine(p.y)};
 }
 
@@ -154,9 +156,11 @@ void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPo
             left = std::min(left, edge.FirstPixelRightOf(row, -kFaceSlack));
             right = std::max(right, edge.FirstPixelRightOf(row, kFaceSlack));
         }
-        const int64_t first = std::max<int64_t>(left, 0), last = std::min<int64_t>(right - 1, target->width - 1);
+        const int64_t first = std::max<int64_t>(left, 0),
+                      last = std::min<int64_t>(right - 1, target->width - 1);
         if (first > last) continue;
-        const double zLeft = p1.z + zStepX * (static_cast<double>(first) - x1) + zStepY * (static_cast<double>(row) - y1);
+        const double zLeft =
+            p1.z + zStepX * (static_cast<double>(first) - x1) + zStepY * (static_cast<double>(row) - y1);
         FillSpan(*target, static_cast<int32_t>(row), static_cast<int32_t>(first), static_cast<int32_t>(last),
                  static_cast<float>(zLeft), static_cast<float>(zStepX), shadedFill, shadedAlternate);
     }
@@ -177,7 +181,8 @@ void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA al
         std::swap(a, b);
     }
     const int64_t length = major(fb) - major(fa), rise = minor(fb) - minor(fa);
-    const double zSlope = length > 0 ? (static_cast<double>(b.z) - a.z) * kFine / static_cast<double>(length) : 0;
+    const double zSlope =
+        length > 0 ? (static_cast<double>(b.z) - a.z) * kFine / static_cast<double>(length) : 0;
     const int64_t majorExtent = steep ? target->height : target->width;
     const int64_t minorExtent = steep ? target->width : target->height;
     const int64_t first = std::max<int64_t>(FloorDiv(major(fa), kFine), 0);

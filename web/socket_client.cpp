@@ -10,8 +10,8 @@
 #include <fcntl.h>
 #include <fstream>
 #include <poll.h>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 

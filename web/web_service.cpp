@@ -90,8 +90,8 @@ WebService::WebService(WebServiceHost& host) : host_(host) {
     HTTPClient1.HeaderInfo.LocalMailAddress = "Tessarin";
     HTTPClient1.HeaderInfo.UserId = "Tessarin";
     // The login cookie belongs to the service and goes nowhere else, redirects included.
-    HTTPClient1.CookieAllowed = [](const std::string& host, int port) {
-        const std::pair<std::string, int> target = SplitHost(host + ":" + std::to_string(port));
+    HTTPClient1.CookieAllowed = [](const std::string& targetHost, int port) {
+        const std::pair<std::string, int> target = SplitHost(targetHost + ":" + std::to_string(port));
         return target == SplitHost(ServiceHost()) || target == SplitHost(ServiceWwwHost());
     };
 }
@@ -165,9 +165,10 @@ bool WebService::LoginOrComplain() {
     }
     host_.HideStatus();
     if (!loggedIn)
-        ShowMessage(QStringLiteral("Unable to login to %1.  Please check your username and password on the More "
-                                   "page and try again.")
-                        .arg(host));
+        ShowMessage(
+            QStringLiteral("Unable to login to %1.  Please check your username and password on the More "
+                           "page and try again.")
+                .arg(host));
     return loggedIn;
 }
 

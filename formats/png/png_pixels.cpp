@@ -165,7 +165,8 @@ void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, 
             return StoreColour<kChannels, kSampleBytes, true, true>(row, count, out, step, gamma, t.key);
         return StoreColour<kChannels, kSampleBytes, true, false>(row, count, out, step, nullptr, t.key);
     }
-    if (gamma) return StoreColour<kChannels, kSampleBytes, false, true>(row, count, out, step, gamma, nullptr);
+    if (gamma)
+        return StoreColour<kChannels, kSampleBytes, false, true>(row, count, out, step, gamma, nullptr);
     StoreColour<kChannels, kSampleBytes, false, false>(row, count, out, step, nullptr, nullptr);
 }
 
@@ -208,8 +209,8 @@ class RowDecoder {
                Stream& data)
         : image_(image), colorType_(header.ColorType()), depth_(header.BitDepth()),
           bitsPerPixel_(Channels(colorType_) * depth_), width_(header.Width()), height_(header.Height()),
-          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr), transparency_(std::move(transparency)),
-          data_(data) {
+          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr),
+          transparency_(std::move(transparency)), data_(data) {
         if (!IsColour(colorType_)) {
             std::vector<QRgb> colours = IndexColours(image, header, gamma);
             if (transparency_.any)
@@ -334,7 +335,8 @@ void DecodeImageData(PngPicture& image, Stream& data) {
             return;
         }
         for (const Adam7Pass& p : kAdam7)
-            if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep)) RaisePNG(png_messages::kCorruptedData);
+            if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep))
+                RaisePNG(png_messages::kCorruptedData);
     } catch (const EZLibError&) {
         RaisePNG(png_messages::kDamagedImageData);
     }

@@ -142,7 +142,8 @@ class XLSRead::SheetBuilder {
             std::stable_sort(cells.begin(), cells.end(), Before);
         } else if (!cellsOrdered_) {
             for (auto run = cells.begin(); run != cells.end();) {
-                const auto end = std::find_if(run, cells.end(), [&](const Cell& c) { return c.row != run->row; });
+                const auto end =
+                    std::find_if(run, cells.end(), [&](const Cell& c) { return c.row != run->row; });
                 std::stable_sort(run, end, Before);
                 run = end;
             }
@@ -164,7 +165,9 @@ class XLSRead::SheetBuilder {
     }
 
   private:
-    static bool Before(const Cell& a, const Cell& b) { return a.row != b.row ? a.row < b.row : a.col < b.col; }
+    static bool Before(const Cell& a, const Cell& b) {
+        return a.row != b.row ? a.row < b.row : a.col < b.col;
+    }
     Sheet& sheet_;
     bool rowsOrdered_ = true;
     bool cellsOrdered_ = true;
@@ -315,7 +318,8 @@ void XLSRead::ReadGlobals(std::string_view stream, std::vector<size_t>& sheetOff
         if (r.id == kFilePass)
             throw XLSPasswordError("The workbook is protected by a password, so it can not be read.");
         if (r.id == kCodePage && r.data.size() >= 2) codePage_.SetCodePage(Get16(r.data, 0));
-        if (r.id == kBoundSheet && level_ >= 4 && r.data.size() >= 4) sheetOffsets.push_back(Get32(r.data, 0));
+        if (r.id == kBoundSheet && level_ >= 4 && r.data.size() >= 4)
+            sheetOffsets.push_back(Get32(r.data, 0));
         if (r.id == kSST && level_ == 6) ReadSST(stream, pos);
     }
 }

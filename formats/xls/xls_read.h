@@ -55,7 +55,7 @@ class XLSRead {
         uint8_t code; // Boolean value or error code
     };
     struct Sheet {
-        std::vector<Cell> cells;       // by row, then column
+        std::vector<Cell> cells;        // by row, then column
         std::vector<uint32_t> rowStart; // cells of row r: [rowStart[r], rowStart[r + 1])
     };
     class SheetBuilder;

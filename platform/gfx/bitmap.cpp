@@ -67,7 +67,8 @@ void Bitmap::LoadFromStream(Stream&) {
 QImage Bitmap::ToImage() const {
     if (Empty()) return QImage();
     QImage image(width_, height_, QImage::Format_ARGB32);
-    CopyPixels(reinterpret_cast<QRgb*>(image.bits()), static_cast<size_t>(image.bytesPerLine()) / sizeof(QRgb));
+    CopyPixels(reinterpret_cast<QRgb*>(image.bits()),
+               static_cast<size_t>(image.bytesPerLine()) / sizeof(QRgb));
     return image;
 }
 
@@ -98,7 +99,8 @@ void Bitmap::CopyRow(int y, QRgb* out, const QRgb* colours) const {
     } else {
         const unsigned perByte = 8 / static_cast<unsigned>(bits), mask = (1u << bits) - 1;
         for (int x = 0; x < width_; ++x) {
-            const unsigned shift = (perByte - 1 - static_cast<unsigned>(x) % perByte) * static_cast<unsigned>(bits);
+            const unsigned shift =
+                (perByte - 1 - static_cast<unsigned>(x) % perByte) * static_cast<unsigned>(bits);
             out[x] = colours[(row[static_cast<unsigned>(x) / perByte] >> shift) & mask];
         }
     }

@@ -127,7 +127,8 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     // A workbook with a password is not blamed on another program: a FILEPASS record after the BOF.
     TestMessages::Clear();
     const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
-    WriteFileBytes(path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
+    WriteFileBytes(
+        path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
     EXPECT_FALSE(ReadXlsFile(name, [](auto&&...) {}));
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});

@@ -112,18 +112,20 @@ TEST(PngPicture, AlphaAndTransparencyChunksGiveEachPixelItsAlpha) {
     };
     const std::string palette = MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0\0\0\xFF", 9));
     const Case cases[] = {
-        {"RGBA", kSignature + Header(2, 1, 8, 6) +
-                     MakeChunk("IDAT", Deflate(std::string("\0\x10\x20\x30\x00\x40\x50\x60\x80", 9))),
+        {"RGBA",
+         kSignature + Header(2, 1, 8, 6) +
+             MakeChunk("IDAT", Deflate(std::string("\0\x10\x20\x30\x00\x40\x50\x60\x80", 9))),
          {qRgba(0x10, 0x20, 0x30, 0), qRgba(0x40, 0x50, 0x60, 0x80)}},
-        {"grey and alpha, 16 bits", kSignature + Header(1, 1, 16, 4) +
-                                        MakeChunk("IDAT", Deflate(std::string("\0\x77\x01\xC0\x02", 5))),
+        {"grey and alpha, 16 bits",
+         kSignature + Header(1, 1, 16, 4) + MakeChunk("IDAT", Deflate(std::string("\0\x77\x01\xC0\x02", 5))),
          {qRgba(0x77, 0x77, 0x77, 0xC0)}},
         {"palette with fewer alphas than entries",
          kSignature + Header(3, 1, 4, 3) + palette + MakeChunk("tRNS", std::string("\0\x40", 2)) +
              MakeChunk("IDAT", Deflate(std::string("\0\x01\x20", 3))),
          {qRgba(255, 0, 0, 0), qRgba(0, 255, 0, 0x40), qRgba(0, 0, 255, 255)}},
-        {"2-bit grey with a key", kSignature + Header(4, 1, 2, 0) + MakeChunk("tRNS", std::string("\0\x02", 2)) +
-                                      MakeChunk("IDAT", Deflate(std::string("\0\x1B", 2))),
+        {"2-bit grey with a key",
+         kSignature + Header(4, 1, 2, 0) + MakeChunk("tRNS", std::string("\0\x02", 2)) +
+             MakeChunk("IDAT", Deflate(std::string("\0\x1B", 2))),
          {qRgba(0, 0, 0, 255), qRgba(85, 85, 85, 255), qRgba(170, 170, 170, 0), qRgba(255, 255, 255, 255)}},
     };
     for (const Case& c : cases) {
@@ -175,8 +177,9 @@ TEST(PngPicture, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
     const std::string corrupt = kHeading + "Can't read the PNG image, it has corrupted data. ";
     PngPicture image;
     // The compressed data ends after the first row; the file itself ends without IEND.
-    EXPECT_EQ(Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows.substr(0, 10)))),
-              corrupt);
+    EXPECT_EQ(
+        Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows.substr(0, 10)))),
+        corrupt);
     // Only empty image data chunks, interlaced or not.
     for (int interlace : {0, 1})
         EXPECT_EQ(Load(image, kSignature + Header(3, 2, 8, 2, interlace) + MakeChunk("IDAT", "") +
@@ -185,8 +188,9 @@ TEST(PngPicture, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
             << interlace;
     std::string damaged = Deflate(kRgbRows);
     damaged[2] = '\xFF';
-    EXPECT_EQ(Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", damaged) + MakeChunk("IEND", "")),
-              kHeading + "The PNG image data is damaged.");
+    EXPECT_EQ(
+        Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", damaged) + MakeChunk("IEND", "")),
+        kHeading + "The PNG image data is damaged.");
 
     // Bytes after the end of the compressed stream must not keep the inflater going.
     ASSERT_EQ(Load(image, kSignature + Header(3, 2, 8, 2) +

@@ -170,14 +170,16 @@ for n in range(b.nsheets):
         for (const QString& line : dump.split('\n', Qt::SkipEmptyParts)) {
             const QStringList cell = line.mid(1, line.size() - 2).split(", ");
             const int sheet = cell[0].toInt(), row = cell[1].toInt(), col = cell[2].toInt();
-            const QString expected = QJsonDocument::fromJson(("[" + cell.mid(3).join(", ") + "]").toUtf8())
-                                         .array()[0].toString();
+            const QString expected =
+                QJsonDocument::fromJson(("[" + cell.mid(3).join(", ") + "]").toUtf8()).array()[0].toString();
             QVariant value;
             ASSERT_TRUE(ours.ReadCell(sheet, col, row, value)) << line.toStdString();
-            const QString got = value.typeId() == QMetaType::Double ? QString::number(value.toDouble(), 'g', 17)
-                                                                    : value.toString();
-            const QString want =
-                value.typeId() == QMetaType::Double ? QString::number(expected.toDouble(), 'g', 17) : expected;
+            const QString got = value.typeId() == QMetaType::Double
+                                    ? QString::number(value.toDouble(), 'g', 17)
+                                    : value.toString();
+            const QString want = value.typeId() == QMetaType::Double
+                                     ? QString::number(expected.toDouble(), 'g', 17)
+                                     : expected;
             EXPECT_EQ(got, want) << entry.path().filename() << " " << line.toStdString();
             ++cells;
         }

@@ -225,18 +225,20 @@ TEST(XlsRead, WorkbooksOfOtherWriters) {
           {0, "caf\xE9", "café"}}) {
         std::string globals;
         if (codePage) globals = Rec(0x0042, Bytes({codePage & 0xFF, codePage >> 8}));
-        XLSRead biff5 = ReadBytes(WriteCompoundFile({{"Workbook", Workbook(globals, label(0, bytes), 0x0500)}}));
+        XLSRead biff5 =
+            ReadBytes(WriteCompoundFile({{"Workbook", Workbook(globals, label(0, bytes), 0x0500)}}));
         EXPECT_EQ(biff5.Level(), 5);
         EXPECT_EQ(Value(biff5, 0, 0).toString(), QString::fromUtf8(text)) << codePage;
     }
 
     // A formula's text result of 9,000 characters: 8,221 narrow ones, then the rest wide in a CONTINUE.
-    const std::string formula = Rec(0x0006, Cell(1, 0, Bytes({0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0})));
+    const std::string formula =
+        Rec(0x0006, Cell(1, 0, Bytes({0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0})));
     std::string wideRest;
     for (int i = 0; i < 779; ++i)
         wideRest += Bytes({0x2D, 0x4E});
-    const std::string result = Rec(0x0207, Bytes({0x28, 0x23, 0}) + std::string(8221, 'x')) +
-                               Rec(0x003C, Bytes({1}) + wideRest);
+    const std::string result =
+        Rec(0x0207, Bytes({0x28, 0x23, 0}) + std::string(8221, 'x')) + Rec(0x003C, Bytes({1}) + wideRest);
     // Cells out of order, one of them twice: the later record wins.
     std::string number;
     AddDouble(number, 7);

@@ -264,11 +264,12 @@ int EnclosedSpecks(const RenderTarget& t) {
             const size_t i = pending.back();
             pending.pop_back();
             members.push_back(i);
-            const int x = static_cast<int>(i % w), y = static_cast<int>(i / w);
+            const int x = static_cast<int>(i % static_cast<size_t>(w)),
+                      y = static_cast<int>(i / static_cast<size_t>(w));
             outside |= x == 0 || y == 0 || x == w - 1 || y == h - 1;
             for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
                 if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
-                const size_t n = static_cast<size_t>(ny) * w + nx;
+                const size_t n = static_cast<size_t>(ny) * static_cast<size_t>(w) + static_cast<size_t>(nx);
                 if (piece[n] == 0) {
                     piece[n] = pieces;
                     pending.push_back(n);

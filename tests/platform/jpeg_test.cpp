@@ -4,8 +4,8 @@
 #include <QImage>
 
 #include "platform/gfx/jpeg_image.h"
-#include "platform/text.h"
 #include "platform/stream.h"
+#include "platform/text.h"
 #include "support/test_support.h"
 
 namespace {
@@ -69,7 +69,8 @@ TEST(JpegImage, EveryKindOfFileDecodesLikeThePeer) {
                 ASSERT_EQ(qAlpha(pixel), 255) << path;
                 const int ourSamples[3] = {qRed(pixel), qGreen(pixel), qBlue(pixel)};
                 for (int c = 0; c < 3; ++c)
-                    worst = std::max(worst, std::abs(ourSamples[c] - peer.Sample(x, y, peer.channels == 3 ? c : 0)));
+                    worst = std::max(worst,
+                                     std::abs(ourSamples[c] - peer.Sample(x, y, peer.channels == 3 ? c : 0)));
             }
         EXPECT_LE(worst, 1) << path;
     }

@@ -10,8 +10,9 @@ std::string ServiceReply(const std::string& status, const std::string& body, con
 }
 
 ServiceStandIn::ServiceStandIn()
-    : replies_{{"/inv/master/", ServiceReply("200 OK", kMasterList, "Content-Length: " +
-                                                                      std::to_string(kMasterList.size()) + "\r\n")}},
+    : replies_{{"/inv/master/",
+                ServiceReply("200 OK", kMasterList,
+                             "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n")}},
       server_([this](int fd, const std::string& request) { Answer(fd, request); }) {
     setenv("TESSARIN_SERVICE_HOST", authority().c_str(), 1);
     setenv("TESSARIN_SERVICE_WWW_HOST", authority().c_str(), 1);
@@ -66,7 +67,8 @@ bool ServiceStandIn::Replied(int fd, const std::string& target) {
 void ServiceStandIn::Stream(int fd, int64_t bytesPerSecond) {
     if (!SendAll(fd, ServiceReply("200 OK", kMasterList))) return;
     // Lines of a master list, in pieces of a twentieth of a second at the given rate.
-    const size_t piece = bytesPerSecond > 0 ? static_cast<size_t>(std::max<int64_t>(bytesPerSecond / 20, 1)) : 65536;
+    const size_t piece =
+        bytesPerSecond > 0 ? static_cast<size_t>(std::max<int64_t>(bytesPerSecond / 20, 1)) : 65536;
     std::string body;
     while (body.size() < piece)
         body += "3001\tBrick 2 x 4\n";

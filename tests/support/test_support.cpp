@@ -2,11 +2,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
-#include <sstream>
 #include <deque>
 #include <fstream>
+#include <memory>
 #include <random>
+#include <sstream>
 
 #include "platform/ui.h"
 
@@ -57,13 +57,14 @@ Pnm ParsePnm(const std::string& bytes) {
     pnm.channels = magic == "P6" ? 3 : 1;
     in.get();
     const std::string raster = bytes.substr(static_cast<size_t>(in.tellg()));
-    const size_t count = size_t(pnm.width) * pnm.height * pnm.channels;
+    const size_t width = static_cast<size_t>(pnm.width);
+    const size_t count = width * static_cast<size_t>(pnm.height) * static_cast<size_t>(pnm.channels);
     pnm.samples.resize(count);
     const auto* p = reinterpret_cast<const uint8_t*>(raster.data());
-    const size_t rowBits = (size_t(pnm.width) + 7) / 8;
+    const size_t rowBits = (width + 7) / 8;
     for (size_t i = 0; i < count; ++i) {
         if (bits) {
-            const size_t x = i % pnm.width, y = i / pnm.width;
+            const size_t x = i % width, y = i / width;
             pnm.samples[i] = (p[y * rowBits + x / 8] >> (7 - x % 8)) & 1 ? 0 : 1; // PBM: 1 is black
         } else {
             pnm.samples[i] = pnm.maxval > 255 ? p[2 * i] << 8 | p[2 * i + 1] : p[i];

@@ -110,7 +110,6 @@ TEST(Bitmap32, PicturesKeepTheirTransparencyAndBlendOnlyWhenTheyHaveSome) {
     EXPECT_EQ(b.GetDrawMode(), DrawMode::dmBlend);
     EXPECT_EQ(b.AsImage().pixel(1, 1), 0xFF00FF00u);
 
-
     Bitmap back;
     b.AssignTo(back);
     EXPECT_EQ(back.Format(), PixelFormat::pf32bit);

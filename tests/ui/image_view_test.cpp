@@ -144,16 +144,16 @@ TEST(ImageView, TransparentPngPixelsShowOverThePictureAreasWhite) {
     using namespace png_test;
     RegisterPictureFormats();
     TempDir dir;
-    // RGBA: transparent red, half transparent black, opaque blue. Palette: red, green with tRNS alphas 0, 255.
+    // RGBA: transparent red, half transparent black, opaque blue. Palette: red, green with tRNS alphas 0,
+    // 255.
     WriteFileBytes(dir / "rgba.png",
                    kSignature + Header(3, 1, 8, 6) +
                        MakeChunk("IDAT", Deflate(std::string("\0\xFF\0\0\0\0\0\0\x80\0\0\xFF\xFF", 13))) +
                        MakeChunk("IEND", ""));
-    WriteFileBytes(dir / "palette.png", kSignature + Header(2, 1, 8, 3) +
-                                            MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0", 6)) +
-                                            MakeChunk("tRNS", std::string("\0\xFF", 2)) +
-                                            MakeChunk("IDAT", Deflate(std::string("\0\0\1", 3))) +
-                                            MakeChunk("IEND", ""));
+    WriteFileBytes(dir / "palette.png",
+                   kSignature + Header(2, 1, 8, 3) + MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0", 6)) +
+                       MakeChunk("tRNS", std::string("\0\xFF", 2)) +
+                       MakeChunk("IDAT", Deflate(std::string("\0\0\1", 3))) + MakeChunk("IEND", ""));
     Image32 view;
     view.resize(40, 30);
     view.SetColor(clWhite);

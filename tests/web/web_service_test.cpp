@@ -66,7 +66,8 @@ class WebServiceTest : public ::testing::Test {
 const QString kUnableToLogin =
     "Unable to login to 127.0.0.1.  Please check your username and password on the More "
     "page and try again.";
-const QString kMasterNotUpdated = "There was a problem downloading master.txt.\r\nmaster.txt was not updated.  ";
+const QString kMasterNotUpdated =
+    "There was a problem downloading master.txt.\r\nmaster.txt was not updated.  ";
 const QString kMasterFailure = kMasterNotUpdated + "Please check your internet conection.";
 
 } // namespace
@@ -79,9 +80,9 @@ TEST_F(WebServiceTest, SetDownloadLogsInOnceAndReadsTheInventory) {
     EXPECT_EQ(ReadFileBytes(file).value_or(""), kRawSet);
     EXPECT_EQ(DataFile("Default.htm"), "<html>Welcome</html>") << "the login reply goes to Default.htm";
     // The login shows the label too, so that Cancel can end it.
-    EXPECT_EQ(window.statuses, (QStringList{"Connecting to 127.0.0.1", "Connecting to 127.0.0.1",
-                                            "Downloading 6399-1.inv", "Saving 6399-1.inv",
-                                            "Loading 6399-1.inv"}));
+    EXPECT_EQ(window.statuses,
+              (QStringList{"Connecting to 127.0.0.1", "Connecting to 127.0.0.1", "Downloading 6399-1.inv",
+                           "Saving 6399-1.inv", "Loading 6399-1.inv"}));
     EXPECT_FALSE(window.statusVisible);
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 
@@ -230,9 +231,10 @@ TEST_F(WebServiceTest, DownloadsPastTheLimitOrTheDiskStopWithTheReason) {
     service.UpdateMasterList();
     service.Limits.inventory = 16;
     service.DownloadSetInventory();
-    EXPECT_EQ(TestMessages::Shown(),
-              (QStringList{kMasterNotUpdated + "The download is larger than 100000 bytes.",
-                           "There was a problem downloading 6399-1.inv\r\nThe download is larger than 16 bytes."}));
+    EXPECT_EQ(
+        TestMessages::Shown(),
+        (QStringList{kMasterNotUpdated + "The download is larger than 100000 bytes.",
+                     "There was a problem downloading 6399-1.inv\r\nThe download is larger than 16 bytes."}));
     EXPECT_FALSE(fs::exists(data / "inventory" / "6399-1.inv.tmp"));
 
     // The process's file size limit stands in for a full disk.
@@ -253,8 +255,8 @@ TEST_F(WebServiceTest, DownloadsPastTheLimitOrTheDiskStopWithTheReason) {
         service.UpdateMasterList();
     }
     EXPECT_EQ(TestMessages::Shown(),
-              QStringList{kMasterNotUpdated + "Cannot write " + QString::fromStdString((data / "master.tmp").string()) +
-                          ": File too large"});
+              QStringList{kMasterNotUpdated + "Cannot write " +
+                          QString::fromStdString((data / "master.tmp").string()) + ": File too large"});
     EXPECT_EQ(DataFile("master.txt"), "current");
     EXPECT_FALSE(fs::exists(data / "master.tmp"));
 }
