@@ -21,6 +21,7 @@ namespace {
 constexpr int kSwatchColumns = 16;
 constexpr int kSwatchPitch = 22;
 constexpr int kSwatchSize = 20;
+constexpr int kDescriptionHeight = 32; // two lines
 
 // A colour square that reports clicks.
 class Swatch : public QLabel {
@@ -88,7 +89,7 @@ void AddPartDialog::CreateControls() {
     QFont bold = PN->font();
     bold.setBold(true);
     PN->setFont(bold);
-    DES = MakePlainLabel(this, "DES", QString(), QRect(8, top + 18, 350, 32));
+    DES = MakePlainLabel(this, "DES", QString(), QRect(8, top + 18, 350, kDescriptionHeight));
     DES->setWordWrap(true);
     Label4 = MakePlainLabel(this, "Label4", QStringLiteral("Part #"), QRect(8, top + 2, 40, 16));
     Edit3 = Make<QLineEdit>(this, "Edit3", QRect(52, top, 120, 22));
@@ -147,12 +148,27 @@ void AddPartDialog::SetUndefinedMode(bool undefined) {
 void AddPartDialog::ShowPartDialog(const QString& partNumber, const QString& description) {
     PN->setText(partNumber);
     DES->setText(description);
+    FitDescription();
     exec();
 }
 
 void AddPartDialog::ShowUndefinedPartDialog() {
     SetUndefinedMode(true);
+    DES->clear();
+    FitDescription();
     exec();
+}
+
+// A long description is shown whole: its label grows and what stands below it moves down with the window.
+void AddPartDialog::FitDescription() {
+    const int wanted = std::max(kDescriptionHeight, DES->heightForWidth(DES->width()));
+    const int shift = wanted - DES->height();
+    if (shift == 0) return;
+    const int oldBottom = DES->y() + DES->height();
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child->y() >= oldBottom) child->move(child->x(), child->y() + shift);
+    DES->resize(DES->width(), wanted);
+    setFixedSize(width(), height() + shift);
 }
 
 void AddPartDialog::showEvent(QShowEvent* event) {

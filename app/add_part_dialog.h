@@ -65,6 +65,7 @@ class AddPartDialog : public QDialog {
     void FillSwatches();
     void SetUndefinedMode(bool undefined);
     void ShowPreview(int slot);
+    void FitDescription();
 
     ColorTable colours_;
     InventoryHost* inventory_ = nullptr;

@@ -41,8 +41,10 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
     for (int r = 0; r < inventory.InventoryRowCount(); ++r) {
         QString key = Key(inventory, r, colourDoesNotMatter);
         if (key.isEmpty()) key = QStringLiteral("???");
-        have[key] += haveWarning.Count(inventory.InventoryCell(ColQuantity, r),
-                                       [r] { return QStringLiteral("Inventory, row %1").arg(r + 1); });
+        long long& had = have[key];
+        had = AddQuantities(had, haveWarning.Count(inventory.InventoryCell(ColQuantity, r), [r] {
+            return QStringLiteral("Inventory, row %1").arg(r + 1);
+        }));
     }
     haveWarning.Show();
 
@@ -62,9 +64,10 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
             it = needIndex.insert(key, static_cast<qsizetype>(needs.size()));
             needs.push_back({0, r});
         }
-        needs[static_cast<size_t>(*it)].quantity += needWarning.Count(set.InventoryCell(ColQuantity, r), [&] {
+        long long& needed = needs[static_cast<size_t>(*it)].quantity;
+        needed = AddQuantities(needed, needWarning.Count(set.InventoryCell(ColQuantity, r), [&] {
             return QStringLiteral("%1, row %2").arg(setPath).arg(r + 1);
-        });
+        }));
     }
     needWarning.Show();
 
@@ -74,7 +77,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
         const bool listed = mode == CompareMode::Have ? had > 0 : had < need.quantity;
         if (!listed) continue;
         const long long shown =
-            mode == CompareMode::Have ? std::min(had, need.quantity) : need.quantity - had;
+            mode == CompareMode::Have ? std::min(had, need.quantity) : SubtractQuantities(need.quantity, had);
         result << QStringLiteral("%1\t%2\t\t%3\t%4\t")
                       .arg(shown)
                       .arg(TabFileCell(set.InventoryCell(ColPartNumber, need.firstRow)),

@@ -1,47 +1,41 @@
 #include "app/imported_formats.h"
 
 #include "app/color_table.h"
+#include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_host.h"
+#include "app/ldraw_model.h"
 #include "app/own_formats.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr int kColourNameField = 1;
 constexpr int kLDrawNumberField = 2;
 constexpr int kMarketplaceIdField = 4;
-// Type, colour, three coordinates and nine matrix entries come before the referenced file name.
-constexpr int kFieldsBeforeFileName = 14;
-
-bool IsBlank(QChar c) {
-    return c == u' ' || c == u'\t';
-}
-
-// A type-1 line split at runs of blanks and TABs: colour and file name (the rest of the line, which may hold
-// blanks). False for any other line.
-bool SplitReference(const QString& line, QString& colour, QString& fileName) {
-    const qsizetype n = line.size();
-    qsizetype pos = 0;
-    for (int field = 1; field <= kFieldsBeforeFileName; ++field) {
-        while (pos < n && IsBlank(line[pos]))
-            ++pos;
-        const qsizetype start = pos;
-        while (pos < n && !IsBlank(line[pos]))
-            ++pos;
-        if (start == pos) return false;
-        const QStringView token = QStringView(line).mid(start, pos - start);
-        if (field == 1 && token != u"1") return false;
-        if (field == 2) colour = token.toString();
-    }
-    fileName = TrimField(line.mid(pos));
-    return !fileName.isEmpty();
-}
 
 QString LDrawColourName(const InventoryHost& host, const QString& number) {
     bool ok = false;
     const int value = number.toInt(&ok, 10);
     if (!ok) return QStringLiteral("NotFound");
     return host.Colours().ColourFieldByKey(QString::number(value), kLDrawNumberField, kColourNameField);
+}
+
+// A submodel file in the model's own folder, in any letter case; the folder is read afresh each time, as
+// the user may just have saved the file.
+std::optional<QString> FileBesideModel(const QString& modelPath, const QString& name) {
+    namespace fs = std::filesystem;
+    if (name.contains(u'/') || name.contains(u'\\')) return std::nullopt;
+    const std::string wanted = AsciiLower(ToFsPath(name).string());
+    const fs::path folder = ToFsPath(modelPath).parent_path();
+    std::error_code error;
+    for (fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        std::error_code typeError;
+        if (AsciiLower(entry->path().filename().string()) == wanted && entry->is_regular_file(typeError))
+            return ReadInventoryText(FromFsPath(entry->path()));
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -57,17 +51,18 @@ QString MarketplaceDescription(const InventoryHost& host, const QString& partNum
 }
 
 void ReadLDrawFile(InventoryHost& host, const QString& path) {
-    const QStringList lines = ReadInventoryLines(path);
+    const LDrawModel model = ReadLDrawModel(ReadInventoryText(path), FileNameOf(path),
+                                            [&](const QString& name) { return FileBesideModel(path, name); });
     RowAdder rows(host, path);
-    QString colour, fileName;
-    for (int i = 0; i < lines.size(); ++i) {
-        if (!SplitReference(lines[i], colour, fileName)) continue;
-        const QString partNumber = fileName.left(fileName.size() - 4).toLower();
+    for (const ModelPart& part : model.parts) {
+        const QString partNumber = part.fileName.left(part.fileName.size() - 4).toLower();
         QString description = host.MasterDescription(partNumber);
         if (description.isEmpty()) description = QStringLiteral("Unknown Part");
-        rows.Add(partNumber, description, LDrawColourName(host, colour), QStringLiteral("1"), QString(),
-                 QString(), i + 1);
+        rows.Add(partNumber, description, LDrawColourName(host, part.colour), QStringLiteral("1"), QString(),
+                 QString(), part.lineNo);
     }
+    for (const QString& problem : model.problems)
+        rows.Note(path + QStringLiteral(": ") + problem);
     rows.Finish();
 }
 

@@ -1,5 +1,7 @@
 #include "app/inventory_fields.h"
 
+#include <limits>
+
 #include "app/file_paths.h"
 #include <QFileInfo>
 
@@ -25,6 +27,8 @@ QString ReadInventoryText(const QString& path) {
     std::optional<QString> read = ReadTextFile(file);
     if (!read) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
     QString text = std::move(*read);
+    // Checked before the Ctrl-Z cut: binary formats often carry that byte early (a PNG signature does).
+    if (text.contains(QChar(0))) throw InventoryReadError(path + QStringLiteral(" is not a text file."));
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;
@@ -43,11 +47,27 @@ QString TrimField(const QString& text) {
     return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
 }
 
-std::optional<int> ParseQuantity(const QString& text) {
+std::optional<long long> ParseQuantity(const QString& text) {
     bool ok = false;
-    const int value = text.toInt(&ok, 10);
+    const long long value = text.toLongLong(&ok, 10);
     if (!ok) return std::nullopt;
     return value;
+}
+
+long long AddQuantities(long long a, long long b) {
+    constexpr long long kMax = std::numeric_limits<long long>::max(),
+                        kMin = std::numeric_limits<long long>::min();
+    if (b > 0 && a > kMax - b) return kMax;
+    if (b < 0 && a < kMin - b) return kMin;
+    return a + b;
+}
+
+long long SubtractQuantities(long long a, long long b) {
+    constexpr long long kMax = std::numeric_limits<long long>::max(),
+                        kMin = std::numeric_limits<long long>::min();
+    if (b < 0 && a > kMax + b) return kMax;
+    if (b > 0 && a < kMin + b) return kMin;
+    return a - b;
 }
 
 QString TabFileCell(const QString& text) {
@@ -75,18 +95,27 @@ QString StripHtmlTags(const QString& text) {
 
 void RowAdder::Add(const QString& partNumber, const QString& description, const QString& colour,
                    const QString& quantity, const QString& bag, const QString& notes, int lineNo) {
-    warning_.Count(quantity, [&] { return QStringLiteral("%1, line %2").arg(path_).arg(lineNo); });
+    warning_.Count(quantity, [&] { return QStringLiteral("%1, %2 %3").arg(path_, place_).arg(lineNo); });
     host_.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
     if (++added_ % kRowsBetweenPumps == 0) ProcessMessages();
 }
 
 void RowAdder::Finish() {
-    warning_.Show();
+    QStringList findings = notes_;
+    if (const QString quantity = warning_.Text(); !quantity.isEmpty()) findings.prepend(quantity);
+    notes_.clear();
+    warning_ = {};
+    if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
+}
+
+QString QuantityWarning::Text() const {
+    if (!found_) return {};
+    return QStringLiteral("%1: the quantity \"%2\" is not a whole number; it counts as 0.")
+        .arg(place_, quantity_);
 }
 
 void QuantityWarning::Show() {
-    if (!found_) return;
+    const QString text = Text();
     found_ = false;
-    ShowMessage(QStringLiteral("%1: the quantity \"%2\" is not a whole number; it counts as 0.")
-                    .arg(place_, quantity_));
+    if (!text.isEmpty()) ShowMessage(text);
 }

@@ -17,15 +17,18 @@ class InventoryReadError : public std::runtime_error {
 QString FileNameOf(const QString& path);
 
 // Whole file as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when it
-// cannot be read.
+// cannot be read or holds NUL bytes (it is no text file).
 QString ReadInventoryText(const QString& path);
 // The same, cut into lines.
 QStringList ReadInventoryLines(const QString& path);
 
 // Blanks and control characters cut from both ends.
 QString TrimField(const QString& text);
-// A whole decimal number; nothing for anything else (empty included).
-std::optional<int> ParseQuantity(const QString& text);
+// A whole decimal number that fits 64 bits; nothing for anything else (empty included).
+std::optional<long long> ParseQuantity(const QString& text);
+// Quantity sums and differences stop at the 64-bit limits instead of wrapping.
+long long AddQuantities(long long a, long long b);
+long long SubtractQuantities(long long a, long long b);
 // TAB, CR and LF become a blank so that a cell cannot split a line of a TAB-separated file.
 QString TabFileCell(const QString& text);
 // Removes every "<...>" in one pass; an unclosed "<" and all after it stays.
@@ -38,7 +41,7 @@ class QuantityWarning {
     // The quantity's value, 0 when it is no whole number. The first such non-empty quantity is kept with
     // place(), the text naming where it stands.
     template <typename PlaceFn> long long Count(const QString& quantity, PlaceFn&& place) {
-        if (const std::optional<int> value = ParseQuantity(quantity)) return *value;
+        if (const std::optional<long long> value = ParseQuantity(quantity)) return *value;
         if (!quantity.isEmpty() && !found_) {
             found_ = true;
             place_ = place();
@@ -46,6 +49,8 @@ class QuantityWarning {
         }
         return 0;
     }
+    // The warning's text, empty when every quantity was a whole number.
+    QString Text() const;
     // Shows the warning, if any, once.
     void Show();
 
@@ -66,20 +71,28 @@ class FieldLine {
     QStringList parts_;
 };
 
-// Adds a file's rows to the host: keeps the window breathing and warns once about the first quantity
-// that is not a whole number (such a row is kept and counts as 0).
+// Adds a file's rows to the host: keeps the window breathing and, once the file is read, tells in one
+// message about the first quantity that is not a whole number (such a row is kept and counts as 0) and
+// whatever else the reader noted.
 class RowAdder {
   public:
-    RowAdder(InventoryHost& host, const QString& path) : host_(host), path_(path) {}
+    // place names what lineNo counts: "line", or "row" for a sheet.
+    RowAdder(InventoryHost& host, const QString& path, QString place = QStringLiteral("line"))
+        : host_(host), path_(path), place_(std::move(place)) {}
     // lineNo counts from 1.
     void Add(const QString& partNumber, const QString& description, const QString& colour,
              const QString& quantity, const QString& bag, const QString& notes, int lineNo);
-    // Shows the quantity warning, if any.
+    // Something about the file the user should know; shown by Finish.
+    void Note(const QString& text) { notes_ << text; }
+    int Added() const { return added_; }
+    // Shows the quantity warning and the notes, if any.
     void Finish();
 
   private:
     InventoryHost& host_;
     QString path_;
+    QString place_;
     int added_ = 0;
     QuantityWarning warning_;
+    QStringList notes_;
 };

@@ -56,6 +56,15 @@ const Format* FindFormat(const std::array<Format, N>& formats, const QString& pa
     return nullptr;
 }
 
+// ".inv, .prn, ... and .xls"
+template <typename Format, size_t N> QString ExtensionsOf(const std::array<Format, N>& formats) {
+    QStringList extensions;
+    for (const Format& format : formats)
+        extensions << QString::fromUtf16(format.text).toLower();
+    const QString last = extensions.takeLast();
+    return extensions.join(QStringLiteral(", ")) + QStringLiteral(" and ") + last;
+}
+
 // "prn (*.prn)" -> ".prn"
 QString FilterExtension(const QString& filter) {
     static const QRegularExpression pattern(QStringLiteral("\\*(\\.\\w+)"));
@@ -104,23 +113,37 @@ bool InventoryFiles::ConfirmLoad() {
 void InventoryFiles::ReadFiles(const QStringList& paths, bool loading) {
     if (BusyGuard::IsBusy()) return;
     BusyGuard busy;
+    const int rowsBefore = host_.InventoryRowCount();
+    int filesWithRows = 0;
+    // Files that gave nothing, and the error that ended the command: silence would read as success.
+    QStringList findings;
     host_.BeginLoading(loading);
     host_.SetStatusText(QStringLiteral("Loading file . . . "));
-    QString error;
     for (const QString& path : paths) {
+        const int before = host_.InventoryRowCount();
         try {
-            ReadInventoryFile(host_, path);
+            if (!ReadInventoryFile(host_, path)) {
+                findings << QStringLiteral("%1 was not read: the program reads only %2 files.")
+                                .arg(path, ExtensionsOf(kReadFormats));
+                continue;
+            }
         } catch (const std::exception& e) {
-            error = ExceptionText(e);
+            findings << ExceptionText(e);
             break;
         }
+        if (host_.InventoryRowCount() > before)
+            ++filesWithRows;
+        else
+            findings << QStringLiteral("No row could be read from %1.").arg(path);
         saveName_ = path;
     }
     host_.SetStatusText(QString());
     host_.EndLoading();
     host_.SelectLastRow();
     host_.UpdateCount();
-    if (!error.isEmpty()) ShowMessage(error);
+    // Rows of several files together, or added to rows already there, exist in no file yet.
+    if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.SetModified(true);
+    if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
 }
 
 void InventoryFiles::OpenFiles(const QStringList& paths) {
@@ -154,9 +177,8 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
     if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
     const SaveFormat* format = FindFormat(kSaveFormats, path);
     if (!format) {
-        ShowMessage(
-            QStringLiteral("%1 was not saved: the program writes only .prn, .inv, .csv and .xls files.")
-                .arg(path));
+        ShowMessage(QStringLiteral("%1 was not saved: the program writes only %2 files.")
+                        .arg(path, ExtensionsOf(kSaveFormats)));
         return false;
     }
     if (const QString error = format->writer(host_, path); !error.isEmpty()) {

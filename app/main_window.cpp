@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,19 +141,23 @@ void MainWindow::CreateControls() {
     TreeView1->setGeometry(0, kListsTop, 150, 100);
     Label8 = MakePlainLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
 
+    // The edit panel is as tall as its lines in the window's font: the "Other jpgs" list below it keeps
+    // room for a few names at the smallest window size.
     Panel1 = MakeNamed<QFrame>(client, "Panel1");
     Panel1->setFrameShape(QFrame::StyledPanel);
-    Panel1->setGeometry(0, 0, 200, 180);
-    PN = MakePlainLabel(Panel1, "PN", QString(), QRect(8, 6, 184, 16));
-    DES = MakePlainLabel(Panel1, "DES", QString(), QRect(8, 24, 184, 40));
+    const int line = fontMetrics().height();
+    PN = MakePlainLabel(Panel1, "PN", QString(), QRect(8, 6, 184, line));
+    DES = MakePlainLabel(Panel1, "DES", QString(), QRect(8, PN->y() + line + 2, 184, 2 * line));
     DES->setWordWrap(true);
-    COL = MakePlainLabel(Panel1, "COL", QString(), QRect(8, 66, 184, 16));
+    COL = MakePlainLabel(Panel1, "COL", QString(), QRect(8, DES->y() + 2 * line + 2, 184, line));
     Edit2 = MakeNamed<QLineEdit>(Panel1, "Edit2");
-    Edit2->setGeometry(8, 88, 60, 22);
+    const int editTop = COL->y() + line + 6, editHeight = Edit2->sizeHint().height();
+    Edit2->setGeometry(8, editTop, 60, editHeight);
     Edit3 = MakeNamed<QLineEdit>(Panel1, "Edit3");
-    Edit3->setGeometry(76, 88, 60, 22);
+    Edit3->setGeometry(76, editTop, 60, editHeight);
     Memo1 = MakeNamed<QPlainTextEdit>(Panel1, "Memo1");
-    Memo1->setGeometry(8, 116, 184, 56);
+    Memo1->setGeometry(8, editTop + editHeight + 6, 184, 2 * line + 12);
+    Panel1->setGeometry(0, 0, 200, Memo1->y() + Memo1->height() + 8);
     Button1 = MakeNamed<QPushButton>(Panel1, "Button1", QString());
     Button1->hide();
     Label11 = MakePlainLabel(client, "Label11", QStringLiteral("Other jpgs"), QRect(0, 0, 200, 16));
@@ -192,6 +197,12 @@ void MainWindow::CreateLists() {
                                   std::pair{"Description", 300}, std::pair{"Notes", 160}})
         invlist->AddColumn(QLatin1String(caption), width);
     invlist->setColumnHidden(0, true);
+    // The stored widths, widened where the font needs more for a caption ("Part Number").
+    for (RichListView* list : {legolist, legolist2, invlist})
+        for (int column = 0; column < list->ColumnCount(); ++column)
+            if (!list->isColumnHidden(column))
+                list->setColumnWidth(
+                    column, std::max(list->columnWidth(column), list->header()->sectionSizeHint(column)));
     invlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
     invlist->setGeometry(8, 0, 400, 100);
     // The lists share one sort sign and column; each starts ascending.
@@ -273,6 +284,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     // The stored LDraw folder is back only now: the colour file may live there.
+    DefaultLDrawFolder();
     InitLDConfig(ToFsPath(ldraw_path->text()));
     RunGuarded([this] { LoadMasterList(true); });
 }
@@ -305,7 +317,8 @@ void MainWindow::FormResize() {
     const int panelBottom = Panel1->y() + Panel1->height();
     Label11->move(Label11->x(), panelBottom + 8);
     ListBox1->move(ListBox1->x(), panelBottom + 24);
-    ListBox1->resize(ListBox1->width(), H - ListBox1->y() - 56);
+    // Down to the client area's bottom edge; the window's outer height counts the menu bar as well.
+    ListBox1->resize(ListBox1->width(), H - menuBar()->height() - ListBox1->y() - 8);
     Edit1->move(Edit1->x(), invBottom + 8);
     BitBtn8->move(BitBtn8->x(), Edit1->y() + 1);
     for (QLabel* label : {Label4, Label5, Label6})
@@ -317,13 +330,18 @@ void MainWindow::FormResize() {
     sbScale->setGeometry(sbScale->x(), Image1->y() + Image1->height(), Image1->width(), sbScale->height());
     Label2->move(Label2->x(), Image1->height() - 16);
 
-    const int gaugeTop = sbScale->y() + 12;
+    // The gauges and the picture kind stand in the gap between the master list and the inventory, clear of
+    // both.
+    const int listBottom = legolist->y() + listHeight;
+    const int gaugeTop = std::max(sbScale->y() + 12, listBottom + 1);
+    const int gapHeight = invTop - gaugeTop - 1;
     int offset = 0;
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot}) {
-        gauge->move(legolist->x() + offset, gaugeTop);
+        gauge->setGeometry(legolist->x() + offset, gaugeTop, gauge->width(), gapHeight);
         offset += 108;
     }
-    Label8->move(Label8->x(), TreeView1->y() + TreeView1->height() + 2);
+    Label8->setGeometry(Label8->x(), TreeView1->y() + TreeView1->height() + 1, Label8->width(),
+                        invTop - listBottom - 1);
     FadingLabel1->move(Panel1->x(), panelBottom + 8);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QMainWindow>
+#include <QPersistentModelIndex>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
@@ -135,8 +136,10 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void BitBtn9Click() {}
     void About1Click();
 
-    // The part picture (main_window_picture.cpp).
+    // The part picture (main_window_picture.cpp). legolistClick shows the part selected in the visible master
+    // list; the other callers name the part they show.
     void legolistClick();
+    void ShowMasterPart(const QString& partNumber, const QString& description);
     void sbScaleChange();
     void Image1DblClick();
     void ldrawscaleMouseUp();
@@ -231,7 +234,14 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     void CreateControls();
     void CreatePictureControls();
+    // A file that cannot be loaded shows the note with the reason instead.
     void ShowPicture(const std::filesystem::path& file, const QString& kind);
+    // "Sorry, no image available!" (and why, when a picture failed) on a white picture, no picture kind.
+    void ShowNoPicture(const QString& reason = {});
+    // Shows the part of a master list row; with the filtered list shown, that list selects the part too,
+    // or the filter goes when the part is not in it.
+    void ShowMasterHit(int row);
+    void DefaultLDrawFolder();
     void ShowLDrawGauges(bool visible);
     void CreateLists();
     void CreateMenus();
@@ -239,13 +249,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void FormResize();
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
-    void ShowMasterHit(int row);
     void CreateInventoryPanel();
     void CreateFileDialogs();
     void SelectInventoryRow(int row);
+    // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
+    // Delete), and is empty while no row is selected.
+    void RefreshPanel();
     void ShowRowInPanel(int row);
     void PanelEdited(int column, const QString& text);
-    // The edit panel's row; -1 when no row is selected.
+    // The selected row; -1 when none is.
     int PanelRow() const { return invlist->SelectedRow(); }
 
     std::unique_ptr<StringHash> MasterHash;
@@ -255,11 +267,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
+    QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
     bool modified_ = false;
     long long count_ = 0;
     int batchDepth_ = 0;
     bool fillingPanel_ = false; // the panel is being filled, not edited
+    // The row the panel was filled from: its edits go there and nowhere else; it follows sorts and is
+    // invalid once the panel is emptied or the row is gone.
+    QPersistentModelIndex panelIndex_;
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
     void CreateWebService();

@@ -4,6 +4,7 @@
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -72,7 +73,7 @@ MergedRows MergeDuplicates(const RichListModel& list) {
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
-            sums[*it] += quantity;
+            sums[*it] = AddQuantities(sums[*it], quantity);
             repeated[*it] = true;
         }
     }
@@ -93,6 +94,8 @@ void MainWindow::CreateInventoryPanel() {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
     invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { RefreshPanel(); });
     invlist->Model().CellColor = [this](int column, int row) {
         if (column != ColBag) return QColor();
         return QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
@@ -107,7 +110,7 @@ void MainWindow::AddInventoryRow(const QString& partNumber, const QString& descr
     invlist->Model().AppendRows(std::move(row));
     if (!Loading) SelectInventoryRow(InventoryRowCount() - 1);
     if (!quantity.isEmpty()) {
-        count_ += ParseQuantity(quantity).value_or(0);
+        count_ = AddQuantities(count_, ParseQuantity(quantity).value_or(0));
         Label5->setText(QString::number(count_));
     }
 }
@@ -162,7 +165,7 @@ QString MainWindow::CountText() const {
 void MainWindow::UpdateCount() {
     long long sum = 0;
     for (int row = 0; row < InventoryRowCount(); ++row)
-        sum += ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0);
+        sum = AddQuantities(sum, ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0));
     count_ = sum;
     Label5->setText(QString::number(count_));
 }
@@ -193,8 +196,17 @@ void MainWindow::SelectInventoryRow(int row) {
     });
 }
 
+void MainWindow::RefreshPanel() {
+    const int row = PanelRow();
+    if (row < 0)
+        ClearEditPanel();
+    else if (!panelIndex_.isValid() || panelIndex_.row() != row)
+        ShowRowInPanel(row);
+}
+
 void MainWindow::ClearEditPanel() {
     const QScopedValueRollback filling(fillingPanel_, true);
+    panelIndex_ = QPersistentModelIndex();
     for (QLineEdit* edit : {Edit2, Edit3})
         edit->clear();
     Memo1->clear();
@@ -204,6 +216,7 @@ void MainWindow::ClearEditPanel() {
 
 void MainWindow::ShowRowInPanel(int row) {
     const QScopedValueRollback filling(fillingPanel_, true);
+    panelIndex_ = invlist->Model().index(row, 0);
     PN->setText(InventoryCell(ColPartNumber, row));
     DES->setText(InventoryCell(ColDescription, row));
     COL->setText(InventoryCell(ColColor, row));
@@ -213,8 +226,8 @@ void MainWindow::ShowRowInPanel(int row) {
 }
 
 void MainWindow::PanelEdited(int column, const QString& text) {
-    const int row = PanelRow();
-    if (row < 0) return;
+    if (!panelIndex_.isValid()) return;
+    const int row = panelIndex_.row();
     // TAB and line ends would split the row in a saved file.
     invlist->SetCellText(column, row, TabFileCell(text));
     SetModified(true);
@@ -231,7 +244,9 @@ void MainWindow::invlistClick() {
         ShowMasterHit(master);
         return;
     }
-    Label1->show();
+    shownPart_.clear();
+    ShowNoPicture();
+    ListBox1->clear();
     Label2->setText(InventoryCell(ColDescription, row));
     Label3->setText(partNumber);
 }

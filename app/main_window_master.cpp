@@ -67,7 +67,17 @@ void MainWindow::LoadMasterList(bool showSplash) {
 
 void MainWindow::ShowMasterHit(int row) {
     legolist->SelectItemAt(row);
-    legolistClick();
+    const QString part = legolist->GetCellText(0, row);
+    if (!legolist2->isHidden()) {
+        const int filtered = FindCaption(legolist2->Model(), part);
+        if (filtered >= 0) {
+            legolist2->SelectItemAt(filtered);
+        } else {
+            Edit6->clear();
+            legolist2->hide();
+        }
+    }
+    ShowMasterPart(part, legolist->GetCellText(1, row));
 }
 
 void MainWindow::BitBtn7Click() {

@@ -1,6 +1,7 @@
 // The part picture beside the master list: an LDraw rendering, a picture file or the "no image" note, the
 // scale and rotation gauges, and the other jpg pictures of the part.
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <algorithm>
@@ -11,7 +12,9 @@
 #include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/named_widgets.h"
+#include "app/settings_dialog.h"
 #include "ldraw/ldraw_view.h"
+#include "platform/fs.h"
 #include "platform/ui.h"
 #include "ui/file_search.h"
 #include "ui/gauge_bar.h"
@@ -23,6 +26,8 @@ constexpr float kDegree = std::numbers::pi_v<float> / 180;
 
 // Transparent white: shown as white, since pictures are shown without their alpha.
 constexpr Color32 kNoPicture = 0x00FFFFFF;
+
+const QString kNoImage = QStringLiteral("Sorry, no image available!");
 
 GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min, int max, int position) {
     auto* gauge = new GaugeBar(parent);
@@ -62,8 +67,8 @@ void MainWindow::CreatePictureControls() {
     Image1->SetColor(clWhite);
     Image1->SetScaleMode(Image32::smScale);
     Image1->SetScale(1.0);
-    Label1 =
-        MakePlainLabel(Image1, "Label1", QStringLiteral("Sorry, no image available!"), QRect(8, 40, 240, 16));
+    Label1 = MakePlainLabel(Image1, "Label1", kNoImage, QRect(8, 40, 240, 16));
+    Label1->setWordWrap(true);
     Label1->hide();
     Label2 = MakePlainLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
     Label3 = MakePlainLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
@@ -100,16 +105,37 @@ void MainWindow::ShowLDrawGauges(bool visible) {
 }
 
 void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& kind) {
-    Image1->Bitmap().LoadFromFileName(file);
+    try {
+        Image1->Bitmap().LoadFromFileName(file);
+    } catch (const std::exception& e) {
+        // Said where the picture would be: a message box on every click through the list helps nobody.
+        ShowNoPicture(FromFsPath(file.filename()) + QStringLiteral(": ") + ExceptionText(e));
+        return;
+    }
     Label1->hide();
     Label8->setText(kind);
+    ShowLDrawGauges(false);
+}
+
+void MainWindow::ShowNoPicture(const QString& reason) {
+    Label1->setText(reason.isEmpty() ? kNoImage : kNoImage + QLatin1Char('\n') + reason);
+    const int width = std::max(Image1->width() - 2 * Label1->x(), 100);
+    Label1->resize(width, Label1->heightForWidth(width));
+    Label1->show();
+    Image1->Bitmap().FillAll(kNoPicture);
+    Label8->clear();
+    ShowLDrawGauges(false);
 }
 
 void MainWindow::legolistClick() {
-    RichListView* list = legolist2->isHidden() ? legolist : legolist2;
+    const RichListView* list = legolist2->isHidden() ? legolist : legolist2;
     const int row = list->SelectedRow();
-    if (row < 0) return;
-    const QString part = list->GetCellText(0, row);
+    if (row >= 0) ShowMasterPart(list->GetCellText(0, row), list->GetCellText(1, row));
+}
+
+void MainWindow::ShowMasterPart(const QString& part, const QString& description) {
+    shownPart_ = part;
+    shownDescription_ = description;
     const PictureFolders folders{Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
     LDrawDirectory = folders.ldraw;
 
@@ -129,17 +155,12 @@ void MainWindow::legolistClick() {
         }
         Label8->setText(PictureKindText(choice.kind));
         ShowLDrawGauges(true);
+    } else if (choice.kind == PictureKind::None) {
+        ShowNoPicture();
     } else {
-        if (choice.kind == PictureKind::None) {
-            Label1->show();
-            Image1->Bitmap().FillAll(kNoPicture);
-            Label8->clear();
-        } else {
-            ShowPicture(choice.file, PictureKindText(choice.kind));
-        }
-        ShowLDrawGauges(false);
+        ShowPicture(choice.file, PictureKindText(choice.kind));
     }
-    Label2->setText(list->GetCellText(1, row));
+    Label2->setText(description);
     Label3->setText(part);
 
     ListBox1->clear();
@@ -160,11 +181,12 @@ void MainWindow::Image1DblClick() {
     xrot->SetPosition(-45);
     yrot->SetPosition(35);
     zrot->SetPosition(-30);
-    legolistClick();
+    ldrawscaleMouseUp();
 }
 
+// The part is rendered again in the new scale and angles.
 void MainWindow::ldrawscaleMouseUp() {
-    legolistClick();
+    if (!shownPart_.isEmpty()) ShowMasterPart(shownPart_, shownDescription_);
 }
 
 void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
@@ -174,12 +196,20 @@ void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
     item->setData(Qt::UserRole, FromFsPath(file));
     if (Label1->isHidden()) return;
     ShowPicture(file, QStringLiteral("jpg"));
-    ShowLDrawGauges(false);
 }
 
 void MainWindow::ListBox1Click() {
     QListWidgetItem* item = ListBox1->currentItem();
     if (!item) return;
     ShowPicture(ToFsPath(item->data(Qt::UserRole).toString()), QStringLiteral("jpg"));
-    ShowLDrawGauges(false);
+}
+
+// Renders work out of the box: with no LDraw folder chosen, the data folder's own library is used.
+void MainWindow::DefaultLDrawFolder() {
+    if (!ldraw_path->text().isEmpty()) return;
+    const std::filesystem::path shipped = DataDir() / "ldraw";
+    if (!IsLDrawLibrary(shipped)) return;
+    const QString folder = FromFsPath(shipped) + QLatin1Char('/');
+    if (forms_.settings) forms_.settings->Edit1->setText(folder);
+    ldraw_path->setText(folder);
 }

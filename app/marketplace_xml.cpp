@@ -76,8 +76,10 @@ void AddItem(InventoryHost& host, RowAdder& rows, const QList<XmlElement>& eleme
     if (item.id.isEmpty() && (!item.hasQuantity || item.quantity.isEmpty())) return;
     const QString colour =
         item.hasColour ? MarketplaceColourName(host, item.colourId) : QStringLiteral("NotFound");
+    // The remarks are the item's notes, on one line like every note.
+    const XmlElement* remarks = FindTag(elements, {u"REMARKS"});
     rows.Add(item.id, MarketplaceDescription(host, item.id, item.description), colour, item.quantity,
-             QString(), QString(), lineNo);
+             QString(), remarks ? remarks->value.simplified() : QString(), lineNo);
 }
 
 // Walks the tags of the text, collecting the children of each ITEM; stops at </INVENTORY>.
@@ -85,7 +87,8 @@ class XmlItemReader {
   public:
     XmlItemReader(InventoryHost& host, RowAdder& rows) : host_(host), rows_(rows) {}
 
-    void Read(const QString& text) {
+    // False when the text ends before </INVENTORY>.
+    bool Read(const QString& text) {
         const qsizetype n = text.size();
         qsizetype pos = 0;
         while (pos < n) {
@@ -95,15 +98,16 @@ class XmlItemReader {
             line_ += static_cast<int>(QStringView(text).mid(pos, open - pos).count(u'\n'));
             if (QStringView(text).mid(open, 4) == u"<!--") {
                 const qsizetype end = text.indexOf(QStringLiteral("-->"), open + 4);
-                if (end < 0) return;
+                if (end < 0) return false;
                 pos = end + 3;
                 continue;
             }
             const qsizetype close = text.indexOf(u'>', open);
-            if (close < 0) return;
-            if (!Tag(QStringView(text).mid(open + 1, close - open - 1))) return;
+            if (close < 0) return false;
+            if (!Tag(QStringView(text).mid(open + 1, close - open - 1))) return true;
             pos = close + 1;
         }
+        return false;
     }
 
   private:
@@ -156,6 +160,9 @@ class XmlItemReader {
 void ReadBrickLinkXmlFile(InventoryHost& host, const QString& path) {
     const QString text = ReadInventoryText(path);
     RowAdder rows(host, path);
-    XmlItemReader(host, rows).Read(text);
+    if (!XmlItemReader(host, rows).Read(text))
+        rows.Note(QStringLiteral("%1 ended before </INVENTORY>: the %2 items read before that are kept.")
+                      .arg(path)
+                      .arg(rows.Added()));
     rows.Finish();
 }

@@ -59,7 +59,8 @@ std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows
             ++group;
         }
         if (second != previousSecond) {
-            if (run >= 4) tree.back().children.append(previousSecond);
+            // Lines before the first top node (descriptions that begin with a blank) have no node to join.
+            if (run >= 4 && haveTop) tree.back().children.append(previousSecond);
             previousSecond = second;
             run = 0;
         } else {

@@ -12,7 +12,7 @@ void MemoryInventory::AddInventoryRow(const QString& partNumber, const QString& 
     const QString stored = RenamedColour(colour);
     rows_.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
     if (!loading_) selectedRow_ = InventoryRowCount() - 1;
-    count_ += ParseQuantity(quantity).value_or(0);
+    count_ = AddQuantities(count_, ParseQuantity(quantity).value_or(0));
 }
 
 QString MemoryInventory::InventoryCell(int column, int row) const {
@@ -37,7 +37,7 @@ QString MemoryInventory::RenamedColour(const QString& colour) const {
 void MemoryInventory::UpdateCount() {
     count_ = 0;
     for (const Row& row : rows_)
-        count_ += ParseQuantity(row[ColQuantity]).value_or(0);
+        count_ = AddQuantities(count_, ParseQuantity(row[ColQuantity]).value_or(0));
 }
 
 void MemoryInventory::BeginLoading(bool loading) {

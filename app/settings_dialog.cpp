@@ -93,6 +93,7 @@ SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
         Memo1->appendPlainText(QString::fromLatin1(line));
     // The folder is only ever chosen through the folder dialog.
     Edit1->setReadOnly(true);
+    Edit3->setEchoMode(QLineEdit::Password);
 
     auto* setInfo = new QFormLayout;
     const std::pair<const char*, QLineEdit*> fields[] = {
@@ -122,6 +123,8 @@ SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
     column->addWidget(LDViewPanel);
     column->addWidget(BitBtn1, 0, Qt::AlignRight);
     BitBtn1->setDefault(true);
+    // Wide enough for its title, a folder path and the option lines, in the window's font.
+    setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn2Click(); }); });

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <map>
 
+#include "app/color_table.h"
+#include "app/memory_inventory.h"
 #include "app/xls_inventory.h"
 #include "formats/xls/xls_read.h"
 #include "support/bench_main.h"
@@ -35,10 +37,11 @@ fs::path Workbook(int inventoryRows) {
 }
 
 double Milliseconds(const fs::path& path) {
-    size_t rows = 0;
+    static const ColorTable colours;
+    MemoryInventory rows(colours);
     const auto start = std::chrono::steady_clock::now();
-    ReadXlsFile(QString::fromStdString(path.string()), [&](auto&&...) { ++rows; });
-    benchmark::DoNotOptimize(rows);
+    ReadXlsInventory(rows, QString::fromStdString(path.string()));
+    benchmark::DoNotOptimize(rows.InventoryRowCount());
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 

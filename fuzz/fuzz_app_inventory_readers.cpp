@@ -7,8 +7,11 @@
 
 #include "app/color_table.h"
 #include "app/imported_formats.h"
+#include "app/inventory_fields.h"
+#include "app/ldraw_model.h"
 #include "app/memory_inventory.h"
 #include "app/own_formats.h"
+#include "app/xls_inventory.h"
 #include "platform/ui.h"
 
 namespace {
@@ -39,10 +42,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     const QString path = QString::fromStdString(file.string());
     using Reader = void (*)(InventoryHost&, const QString&);
-    for (Reader reader : {ReadInvFile, ReadPrnFile, ReadTsvFile, ReadCsvFile, ReadLDrawFile, ReadBlkFile,
-                          ReadBrickLinkXmlFile, ReadPeeronHtmlFile}) {
+    // Models are read in memory: every file a model names beside it has the same bytes, so that submodels,
+    // loops and nesting are all reached without touching the folder.
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    ReadLDrawModel(text, QStringLiteral("fuzz.mpd"),
+                   [&](const QString&) { return std::optional<QString>(text); });
+    for (Reader reader : {ReadInvFile, ReadPrnFile, ReadTsvFile, ReadCsvFile, ReadBlkFile,
+                          ReadBrickLinkXmlFile, ReadPeeronHtmlFile, ReadXlsInventory}) {
         MemoryInventory inv(colours);
-        reader(inv, path);
+        try {
+            reader(inv, path);
+        } catch (const InventoryReadError&) {
+            // A file that is no text is refused as a whole.
+        }
     }
     return 0;
 }

@@ -65,12 +65,22 @@ std::vector<Step> ParseSteps(const QStringList& lines) {
     return steps;
 }
 
+// Blanks and TABs a reference carries at its end (or start) are not part of the file's name.
+std::string_view TrimmedName(std::string_view name) {
+    const size_t first = name.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return name.substr(first, name.find_last_not_of(" \t") - first + 1);
+}
+
 const SubFile* FindSubFile(const std::string& name) {
     std::string key = AsciiLower(name);
     if (auto hit = cache.files.find(key); hit != cache.files.end()) return hit->second.get();
     std::unique_ptr<SubFile>& entry = cache.files[key];
+    const std::string_view fileName = TrimmedName(name);
+    if (fileName.empty()) return nullptr;
     for (const char* folder : {"p\\", "parts\\", "models\\"}) {
-        std::optional<std::filesystem::path> path = ResolvePath(LDrawDirectory, folder + name);
+        std::optional<std::filesystem::path> path =
+            ResolvePath(LDrawDirectory, folder + std::string(fileName));
         std::error_code ec;
         if (!path || !std::filesystem::is_regular_file(*path, ec)) continue;
         std::optional<QString> text = ReadTextFile(*path);

@@ -25,9 +25,9 @@ bool IsQuotedBy(const QString& text, QChar quote) {
 // The reader removes one pair of enclosing quotes, so a value that has its own gets one more pair; so does
 // one with blanks at either end, which the reader would trim away.
 bool NeedsExtraQuotes(const QString& value) {
-    return !value.isEmpty() &&
-           ((value.front() == '"' && value.back() == '"') || (value.front() == '\'' && value.back() == '\'') ||
-            value.front().isSpace() || value.back().isSpace());
+    return !value.isEmpty() && ((value.front() == '"' && value.back() == '"') ||
+                                (value.front() == '\'' && value.back() == '\'') || value.front().isSpace() ||
+                                value.back().isSpace());
 }
 
 } // namespace
@@ -39,6 +39,7 @@ IniFile::IniFile(std::filesystem::path path) : path_(std::move(path)) {
 bool IniFile::Load() {
     sections_.clear();
     index_.clear();
+    changes_.clear();
     std::error_code error;
     if (!std::filesystem::exists(path_, error)) return true;
     auto size = std::filesystem::file_size(path_, error);
@@ -46,26 +47,38 @@ bool IniFile::Load() {
     auto bytes = ReadFileBytes(path_);
     if (!bytes) return false;
     Parse(DecodeText(*bytes));
-    dirty_ = false;
     return true;
+}
+
+bool IniFile::Reload() {
+    std::vector<Change> pending = std::move(changes_);
+    const bool loaded = Load();
+    for (const Change& change : pending)
+        Apply(change);
+    changes_ = std::move(pending);
+    return loaded;
 }
 
 std::string IniFile::Save() {
     std::error_code error;
-    if (!dirty_ && std::filesystem::exists(path_, error)) return {};
+    const bool exists = std::filesystem::exists(path_, error);
+    if (changes_.empty() && exists) return {};
+    // What another program or a hand edit wrote meanwhile stays; a file that cannot be read is not
+    // overwritten with this object's view of it.
+    if (!Reload() && exists) return "Cannot read " + path_.string() + "; the settings were not saved.";
     // Keep the permissions of an existing file; a new one is private to its owner.
     int mode = 0600;
     struct stat info {};
     if (stat(path_.c_str(), &info) == 0) mode = static_cast<int>(info.st_mode & 07777);
-    std::string failure = AtomicWrite(path_, EncodeText(Text()), mode);
-    if (failure.empty()) dirty_ = false;
+    std::string failure = AtomicWrite(path_, EncodeTextFile(Text()), mode);
+    if (failure.empty()) changes_.clear();
     return failure;
 }
 
 void IniFile::Parse(const QString& text) {
-    dirty_ = true;
     sections_.clear();
     index_.clear();
+    changes_.clear();
     Section* current = nullptr;
     for (const QString& rawLine : SplitLines(text)) {
         QString line = rawLine.trimmed();
@@ -125,17 +138,11 @@ bool IniFile::WriteString(const QString& section, const QString& key, const QStr
         keyName.contains('=') || keyName.front() == '[' || keyName.front() == ';' || HasLineBreak(value))
         return false;
     QString raw = NeedsExtraQuotes(value) ? '"' + value + '"' : value;
-    Section& target = FindOrAdd(sectionName);
-    QString folded = keyName.toCaseFolded();
-    auto it = target.index.constFind(folded);
-    if (it != target.index.constEnd()) {
-        if (target.entries[*it].raw == raw) return true;
-        target.entries[*it].raw = raw;
-    } else {
-        target.index.insert(folded, target.entries.size());
-        target.entries.push_back({keyName, raw});
+    if (const Section* found = Find(sectionName)) {
+        auto it = found->index.constFind(keyName.toCaseFolded());
+        if (it != found->index.constEnd() && found->entries[*it].raw == raw) return true;
     }
-    dirty_ = true;
+    Record({Change::Write, sectionName, keyName, raw});
     return true;
 }
 
@@ -163,18 +170,41 @@ QStringList IniFile::Keys(const QString& section) const {
 }
 
 void IniFile::EraseSection(const QString& section) {
-    auto it = index_.constFind(Fold(section));
-    if (it == index_.constEnd()) return;
-    sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(*it));
-    Reindex();
-    dirty_ = true;
+    if (Find(section)) Record({Change::Erase, section, {}, {}});
 }
 
 void IniFile::ClearSection(const QString& section) {
-    Section& target = FindOrAdd(section);
-    if (!target.entries.empty()) dirty_ = true;
-    target.entries.clear();
-    target.index.clear();
+    const Section* found = Find(section);
+    if (!found || !found->entries.empty()) Record({Change::Clear, section, {}, {}});
+}
+
+void IniFile::Record(Change change) {
+    Apply(change);
+    changes_.push_back(std::move(change));
+}
+
+void IniFile::Apply(const Change& change) {
+    if (change.kind == Change::Erase) {
+        auto it = index_.constFind(Fold(change.section));
+        if (it == index_.constEnd()) return;
+        sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(*it));
+        Reindex();
+        return;
+    }
+    Section& target = FindOrAdd(change.section);
+    if (change.kind == Change::Clear) {
+        target.entries.clear();
+        target.index.clear();
+        return;
+    }
+    const QString folded = change.key.toCaseFolded();
+    auto it = target.index.constFind(folded);
+    if (it != target.index.constEnd()) {
+        target.entries[*it].raw = change.raw;
+    } else {
+        target.index.insert(folded, target.entries.size());
+        target.entries.push_back({change.key, change.raw});
+    }
 }
 
 const IniFile::Section* IniFile::Find(const QString& section) const {
@@ -188,7 +218,6 @@ IniFile::Section& IniFile::FindOrAdd(const QString& section) {
     if (it != index_.constEnd()) return sections_[*it];
     index_.insert(folded, sections_.size());
     sections_.push_back({section.trimmed(), {}, {}});
-    dirty_ = true;
     return sections_.back();
 }
 

@@ -10,7 +10,9 @@
 
 // A settings file in the classic section/key layout. Sections and keys keep the order in which they were
 // first read or written, names are matched without regard to letter case, lines end with CRLF, saves are
-// atomic, and a file created here is readable by its owner only (it may hold a password).
+// atomic, and a file created here is readable by its owner only (it may hold a password). A save reads the
+// file again and writes back only what this object changed, so that another running program's settings
+// and hand edits made meanwhile stay.
 class IniFile {
   public:
     IniFile() = default;
@@ -18,13 +20,17 @@ class IniFile {
     explicit IniFile(std::filesystem::path path);
 
     const std::filesystem::path& FileName() const { return path_; }
-    // Reads the file again; false when it exists but cannot be read (the contents are then empty).
+    // Reads the file again, forgetting what was changed here; false when it exists but cannot be read (the
+    // contents are then empty).
     bool Load();
-    // Writes the whole file atomically when anything changed since it was loaded or saved (closing a window
-    // whose settings stayed the same costs no write). Returns an error text, empty on success.
+    // Reads the file again and applies what was changed here since the last save on top.
+    bool Reload();
+    // Reloads, then writes the file atomically when anything was changed here since it was loaded or saved
+    // (closing a window whose settings stayed the same costs no write). Returns an error text, empty on
+    // success.
     std::string Save();
 
-    // Parses text in the file's layout, replacing the contents.
+    // Parses text in the file's layout, replacing the contents (nothing counts as changed).
     void Parse(const QString& text);
     // The file's contents as text with CRLF line ends.
     QString Text() const;
@@ -48,6 +54,16 @@ class IniFile {
     void ClearSection(const QString& section);
 
   private:
+    // One change made here, replayed onto the file as it is on disk when saving.
+    struct Change {
+        enum Kind { Write, Clear, Erase } kind;
+        QString section;
+        QString key;
+        QString raw;
+    };
+    void Apply(const Change& change);
+    void Record(Change change);
+
     struct Entry {
         QString key;
         QString raw;
@@ -65,5 +81,5 @@ class IniFile {
     std::filesystem::path path_;
     std::vector<Section> sections_;
     QHash<QString, size_t> index_; // folded section name -> section
-    bool dirty_ = true;
+    std::vector<Change> changes_;  // since the last load or save
 };

@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <algorithm>
 #include <array>
 #include <fstream>
 
@@ -82,6 +83,15 @@ std::string EncodeText(const QString& text) {
     return out;
 }
 
+std::string EncodeTextFile(const QString& text) {
+    std::string bytes = EncodeText(text);
+    const bool ascii =
+        std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii || !IsValidUtf8(bytes)) return bytes;
+    const QByteArray utf8 = text.toUtf8();
+    return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
+}
+
 QStringList SplitLines(const QString& text) {
     QStringList lines;
     const QChar* data = text.constData();
@@ -132,7 +142,7 @@ std::optional<QString> ReadTextFile(const std::filesystem::path& path) {
 }
 
 std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines, int mode) {
-    return AtomicWrite(path, EncodeText(JoinLinesCrlf(lines)), mode);
+    return AtomicWrite(path, EncodeTextFile(JoinLinesCrlf(lines)), mode);
 }
 
 std::string AsciiLower(std::string_view text) {

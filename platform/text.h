@@ -11,6 +11,9 @@
 QString DecodeText(std::string_view bytes);
 // Text to bytes: Windows-1252 when every character fits, else UTF-8.
 std::string EncodeText(const QString& text);
+// Text to the bytes of a file that DecodeText reads back as the same text: Windows-1252 when every
+// character fits and those bytes cannot be taken for UTF-8 ("Ã©" would come back as "é"), else UTF-8.
+std::string EncodeTextFile(const QString& text);
 
 // ASCII letters to lower case, other bytes as they are: for file names compared without case.
 std::string AsciiLower(std::string_view text);

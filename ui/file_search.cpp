@@ -1,6 +1,7 @@
 #include "ui/file_search.h"
 
 #include "platform/fs.h"
+#include "platform/text.h"
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -63,6 +64,42 @@ bool MatchUpper(const QString& upperName, const QString& upperMask) {
     return GlobMatch(dotted.cbegin(), dotted.cend(), upperMask.cbegin(), upperMask.cend());
 }
 
+// The matcher of exclusion masks, both sides upper-cased: "?" is one character other than "."; "*" takes the
+// name up to its next "." while the mask skips to its own; only "*" and "?" may be left of the mask once the
+// whole name is used up.
+bool MatchExclusion(QStringView name, QStringView mask) {
+    qsizetype n = 0, m = 0;
+    while (n < name.size()) {
+        if (m >= mask.size()) return false;
+        if (mask[m] == u'*') {
+            while (n < name.size() && name[n] != u'.')
+                ++n;
+            while (m < mask.size() && mask[m] != u'.')
+                ++m;
+        } else if ((mask[m] == u'?' && name[n] != u'.') || mask[m] == name[n]) {
+            ++n, ++m;
+        } else {
+            return false;
+        }
+    }
+    for (; m < mask.size(); ++m)
+        if (mask[m] != u'*' && mask[m] != u'?') return false;
+    return true;
+}
+
+// The bytes up to the last whole UTF-8 character: a lead byte whose sequence runs past the end is left out.
+size_t CompleteUtf8Prefix(std::string_view bytes) {
+    for (size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+        const auto c = static_cast<unsigned char>(bytes[bytes.size() - back]);
+        if (c < 0x80) break;
+        if (c >= 0xC0) {
+            const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : 2;
+            return length > back ? bytes.size() - back : bytes.size();
+        }
+    }
+    return bytes.size();
+}
+
 // Folder part (with '/' separators, no trailing one) and name part of a mask or path.
 std::pair<QString, QString> SplitMask(QString mask) {
     mask.replace('\\', '/');
@@ -111,7 +148,7 @@ struct FindFile::Settings {
            accessedAfter = 0;
     int64_t sizeMin = 0, sizeMax = 0;
     bool subfolders = true;
-    std::string containing; // upper-cased when case is ignored
+    QString containing; // case-folded when case is ignored
     bool ignoreCase = true;
 };
 
@@ -180,7 +217,7 @@ void FindFile::StartSearch() {
     s->subfolders = Subfolders;
     if (!Containing.isEmpty()) {
         s->ignoreCase = IgnoreCase;
-        s->containing = (IgnoreCase ? Containing.toUpper() : Containing).toStdString();
+        s->containing = IgnoreCase ? Containing.toCaseFolded() : Containing;
     }
     settings_ = std::move(s);
     aborted_ = false;
@@ -204,6 +241,8 @@ void FindFile::Walk() {
     visited_.clear();
     for (const Settings::Target& target : settings_->targets) {
         if (aborted_) break;
+        // Each mask walks every folder again; only a loop within one walk is cut.
+        visited_.clear();
         SearchFolder(target.folder, target.upperMask);
     }
 }
@@ -251,6 +290,11 @@ const std::vector<FindFile::Entry>& FindFile::List(const std::string& folder) {
         listing.entries.push_back({name, QString::fromStdString(name).toUpper(), isFolder});
     }
     ::closedir(dir);
+    // By name without regard to case, so that hits come in the same order on every file system.
+    std::sort(listing.entries.begin(), listing.entries.end(), [](const Entry& a, const Entry& b) {
+        const int byCase = a.upperName.compare(b.upperName);
+        return byCase != 0 ? byCase < 0 : a.name < b.name;
+    });
     return listing.entries;
 }
 
@@ -280,31 +324,36 @@ bool FindFile::Passes(const std::string& folder, const Entry& entry, FoundFile& 
     const QString upperFolder = WithoutSlash(folder).toUpper();
     for (const auto& [maskFolder, maskName] : s.exclusions)
         if ((maskFolder.isEmpty() || upperFolder.endsWith(maskFolder)) &&
-            MatchUpper(entry.upperName, maskName))
+            MatchExclusion(entry.upperName, maskName))
             return false;
-    return isFolder || s.containing.empty() || ContainsText(path);
+    return isFolder || s.containing.isEmpty() || ContainsText(path);
 }
 
-// Reads the file in blocks; each block starts with the last bytes of the one before, so text across block
+// Reads the file in blocks as text (UTF-8 when valid, else Windows-1252), folding case beyond ASCII when
+// case is ignored; each block is searched together with the end of the one before, so text across block
 // edges is found.
 bool FindFile::ContainsText(const std::string& path) const {
-    const std::string& text = settings_->containing;
+    const QString& wanted = settings_->containing;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     constexpr size_t kBlock = 64 * 1024;
-    std::string buffer;
-    std::string block(kBlock, '\0');
+    std::string bytes;
+    QString carried; // the end of the text before: one character short of the text looked for
     bool hit = false;
     while (!hit && !aborted_) {
-        const ssize_t got = ::read(fd, block.data(), kBlock);
+        const size_t kept = bytes.size();
+        bytes.resize(kept + kBlock);
+        const ssize_t got = ::read(fd, bytes.data() + kept, kBlock);
+        bytes.resize(kept + size_t(std::max<ssize_t>(got, 0)));
+        if (got <= 0 && bytes.empty()) break;
+        // A character cut by the block edge waits for the rest of its bytes.
+        const size_t whole = got > 0 ? CompleteUtf8Prefix(bytes) : bytes.size();
+        QString text = carried + DecodeText(std::string_view(bytes).substr(0, whole));
+        bytes.erase(0, whole);
+        if (settings_->ignoreCase) text = text.toCaseFolded();
+        hit = text.contains(wanted);
+        carried = text.right(wanted.size() - 1);
         if (got <= 0) break;
-        const size_t keep = buffer.size();
-        buffer.append(block, 0, size_t(got));
-        if (settings_->ignoreCase)
-            std::transform(buffer.begin() + ptrdiff_t(keep), buffer.end(), buffer.begin() + ptrdiff_t(keep),
-                           [](char c) { return (c >= 'a' && c <= 'z') ? char(c - 32) : c; });
-        hit = buffer.find(text) != std::string::npos;
-        if (buffer.size() >= text.size()) buffer.erase(0, buffer.size() - (text.size() - 1));
     }
     ::close(fd);
     return hit;

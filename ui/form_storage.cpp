@@ -76,6 +76,8 @@ void FormStorage::SaveAll(bool destroying) {
 
 void FormStorage::RestoreAll() {
     saved_ = false;
+    // Another running program may have saved since this one read the file.
+    ini_.Reload();
     if (ini_.ReadInteger(section_, "FormVersion", 0) >= Version) {
         ScreenFacts screens = CurrentScreens();
         if (Options & (fpState | fpPosition)) RestorePlacement(screens);

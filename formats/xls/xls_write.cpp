@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -35,11 +36,27 @@ XLSWrite::XLSWrite() {
 }
 
 XLSWrite::~XLSWrite() {
+    if (open_ && std::uncaught_exceptions() > exceptionsAtOpen_) {
+        AbandonFile();
+        return;
+    }
     try {
         CloseFile();
     } catch (...) {
         // A destructor cannot report; the old file stays as it was.
     }
+}
+
+void XLSWrite::AbandonFile() {
+    if (!open_) return;
+    open_ = false;
+    Reset();
+    RemoveCreatedFile();
+}
+
+void XLSWrite::RemoveCreatedFile() {
+    if (created_) ::unlink(FileName.toLocal8Bit().constData());
+    created_ = false;
 }
 
 void XLSWrite::SetXLSVersion(XLSVersion version) {
@@ -138,12 +155,15 @@ void XLSWrite::OpenFile() {
     }
     // Created now (never truncated) so that a file held by another program fails here, not at close.
     QByteArray path = FileName.toLocal8Bit();
-    int fd = open(path.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    int fd = open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    created_ = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = open(path.constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) throw XLSError("Cannot create " + path.toStdString() + ": " + std::strerror(errno));
     close(fd);
 
     Reset();
     open_ = true;
+    exceptionsAtOpen_ = std::uncaught_exceptions();
     if (version_ == XLSVersion::xls40) return OpenBiff4();
     inGlobals_ = true;
     WriteBOF(5);

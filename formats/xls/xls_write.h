@@ -39,6 +39,8 @@ struct BIFFHeader {
 // Writes workbooks: BIFF8 or BIFF5 records in a compound file, or a plain BIFF4 sheet. The workbook is
 // built in memory and the file is replaced at CloseFile; OpenFile already creates the file so that a file
 // another program holds is reported at once. Every failure throws XLSError with the text the user sees.
+// A writer destroyed while an exception leaves the code that opened it abandons its file instead of
+// finishing it, so a half-built workbook never replaces a good one.
 class XLSWrite {
   public:
     XLSWrite();
@@ -73,6 +75,8 @@ class XLSWrite {
     void OpenFile();
     void NextSheet();
     void CloseFile();
+    // Drops the workbook being built: the file stays as it was before OpenFile (removed if OpenFile made it).
+    void AbandonFile();
 
     void WriteNumber(int col, int row, int format, double value);
     void WriteString(int col, int row, int format, const QString& text);
@@ -101,6 +105,7 @@ class XLSWrite {
     int IndexOfSheet(const QString& name) const;
     void Reset();
     [[noreturn]] void FailTooLarge() const;
+    void RemoveCreatedFile();
 
     XLSVersion version_ = XLSVersion::xls50;
     int reservedExtnamesSize_ = 256;
@@ -108,6 +113,8 @@ class XLSWrite {
     FontList fonts_;
 
     bool open_ = false;
+    bool created_ = false;     // OpenFile made the file: nothing was there before
+    int exceptionsAtOpen_ = 0; // more when the writer is destroyed by an exception
     bool inGlobals_ = false;
     int sheetCounter_ = 0;
     std::string stream_;

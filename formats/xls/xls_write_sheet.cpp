@@ -359,5 +359,9 @@ void XLSWrite::CloseFile() {
     open_ = false;
     Reset();
     std::string error = AtomicWrite(QFile::encodeName(FileName).toStdString(), bytes);
-    if (!error.empty()) throw XLSError(error);
+    if (!error.empty()) {
+        RemoveCreatedFile();
+        throw XLSError(error);
+    }
+    created_ = false;
 }

@@ -54,6 +54,34 @@ TEST(AddPartDialog, SwatchesFollowTheColourTableInOrder) {
     EXPECT_EQ(PixelOf(dialog.Image3281, 0, 0), 0x1E5AA8u);
 }
 
+// A long description is shown whole, above the quantity; a short one gives the window back its size.
+TEST(AddPartDialog, LongDescriptionIsShownWhole) {
+    InventoryWindow w;
+    AddPartDialog& dialog = *w.addPart;
+    const QString longText =
+        QStringLiteral("Minifig, Torso with Arms, Dark Bluish Gray Vest with Pockets, Zipper "
+                       "and Radio Pattern / Dark Bluish Gray Arms / Black Hands");
+    int shortHeight = 0;
+    InventoryWindow::WhenShown([&] {
+        shortHeight = dialog.height();
+        dialog.reject();
+    });
+    dialog.ShowPartDialog("3001", "Brick 2 x 4");
+    InventoryWindow::WhenShown([&] {
+        EXPECT_GE(dialog.DES->height(), dialog.DES->heightForWidth(dialog.DES->width()));
+        EXPECT_LE(dialog.DES->geometry().bottom(), dialog.Edit2->y());
+        EXPECT_LE(dialog.BitBtn2->geometry().bottom(), dialog.height());
+        EXPECT_GT(dialog.height(), shortHeight);
+        dialog.reject();
+    });
+    dialog.ShowPartDialog("3001", longText);
+    InventoryWindow::WhenShown([&] {
+        EXPECT_EQ(dialog.height(), shortHeight);
+        dialog.reject();
+    });
+    dialog.ShowPartDialog("3001", "Brick 2 x 4");
+}
+
 TEST(AddPartDialog, QuantityAndBagTakeDigitsOnly) {
     InventoryWindow w;
     w.window->legolist->SelectItemAt(0);

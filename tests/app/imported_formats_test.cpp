@@ -28,12 +28,94 @@ TEST_F(ImportedFormatsTest, LDrawModelGivesOneRowPerReference) {
     EXPECT_EQ(inv.Row(3), QStringList({"1", "3020", "", "White", "Plate 2 x 4", ""}));
 }
 
-TEST_F(ImportedFormatsTest, MultiPartModelKeepsBlanksInSubmodelNames) {
+// A model's parts, by part number and colour name, in reading order.
+QStringList PartsOf(const TestInventory& inv) {
+    QStringList parts;
+    for (int r = 0; r < inv.rows.InventoryRowCount(); ++r)
+        parts << inv.rows.InventoryCell(ColPartNumber, r) + " " + inv.rows.InventoryCell(ColColor, r);
+    return parts;
+}
+
+std::string Ref(int colour, const std::string& name) {
+    return "1 " + std::to_string(colour) + " 0 0 0 1 0 0 0 1 0 0 0 1 " + name + "\r\n";
+}
+
+// A submodel is expanded, never made a row; a name with blanks still names the section.
+TEST_F(ImportedFormatsTest, MultiPartModelExpandsSubmodelsNamedWithBlanks) {
     ReadLDrawFile(inv.rows, Fixture("model.mpd"));
-    ASSERT_EQ(inv.rows.InventoryRowCount(), 3);
-    EXPECT_EQ(inv.Row(0), QStringList({"1", "rear wing", "", "Yellow", "Unknown Part", ""}));
-    EXPECT_EQ(inv.Row(1)[1], u"3001");
-    EXPECT_EQ(inv.Row(2), QStringList({"1", "3020", "", "Black", "Plate 2 x 4", ""}));
+    EXPECT_EQ(PartsOf(inv), (QStringList{"3020 Black", "3001 Red"}));
+    EXPECT_EQ(inv.Row(0), QStringList({"1", "3020", "", "Black", "Plate 2 x 4", ""}));
+}
+
+// Each use of a submodel adds its parts again, in the colour of the line that uses it where the submodel
+// says 16; sections are found without regard to case.
+TEST_F(ImportedFormatsTest, SubmodelUsedThreeTimesTakesEachUsersColour) {
+    WriteFileBytes(dir / "car.mpd",
+                   "0 FILE Car.ldr\r\n" + Ref(4, "wheel.ldr") + Ref(1, "Wheel.LDR") + Ref(15, "WHEEL.ldr") +
+                       Ref(16, "3001.dat") + "0 NOFILE\r\n0 FILE wheel.ldr\r\n0 a wheel\r\n" +
+                       Ref(16, "3020.dat") + Ref(0, "3003.dat") + "0 GHOST " + Ref(16, "3002.dat"));
+    ReadLDrawFile(inv.rows, PathIn(dir, "car.mpd"));
+    EXPECT_EQ(PartsOf(inv), (QStringList{"3020 Red", "3003 Black", "3020 Blue", "3003 Black", "3020 White",
+                                         "3003 Black", "3001 NotFound"}));
+    EXPECT_EQ(inv.rows.CountText(), "7");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
+}
+
+// .ldr files beside the model are submodels too, found in any letter case; the same model as one .mpd
+// gives the same inventory.
+TEST_F(ImportedFormatsTest, FlatModelReadsTheLdrFilesBesideIt) {
+    WriteFileBytes(dir / "model.ldr", Ref(4, "Left.ldr") + Ref(1, "right.LDR") + Ref(14, "3001.dat"));
+    WriteFileBytes(dir / "left.ldr", Ref(16, "3020.dat"));
+    WriteFileBytes(dir / "Right.ldr", Ref(16, "3003.dat") + Ref(0, "left.ldr"));
+    ReadLDrawFile(inv.rows, PathIn(dir, "model.ldr"));
+    const QStringList flat = PartsOf(inv);
+    EXPECT_EQ(flat, (QStringList{"3020 Red", "3003 Blue", "3020 Black", "3001 Yellow"}));
+
+    TestInventory packed;
+    WriteFileBytes(dir / "packed.mpd", "0 FILE model.ldr\r\n" + Ref(4, "Left.ldr") + Ref(1, "right.LDR") +
+                                           Ref(14, "3001.dat") + "0 FILE left.ldr\r\n" + Ref(16, "3020.dat") +
+                                           "0 FILE Right.ldr\r\n" + Ref(16, "3003.dat") + Ref(0, "left.ldr"));
+    ReadLDrawFile(packed.rows, PathIn(dir, "packed.mpd"));
+    EXPECT_EQ(PartsOf(packed), flat);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+}
+
+// A submodel that is nowhere is named once and the read goes on.
+TEST_F(ImportedFormatsTest, MissingSubmodelIsNamedOnceAndTheRestIsRead) {
+    WriteFileBytes(dir / "model.ldr", Ref(4, "gone.ldr") + Ref(4, "3001.dat") + Ref(1, "GONE.ldr") +
+                                          Ref(1, "sub/elsewhere.mpd"));
+    ReadLDrawFile(inv.rows, PathIn(dir, "model.ldr"));
+    EXPECT_EQ(PartsOf(inv), QStringList{"3001 Red"});
+    const QString path = PathIn(dir, "model.ldr");
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{path + ": the submodel \"gone.ldr\" was not found; its parts are missing.\n" +
+                          path +
+                          ": the submodel \"sub/elsewhere.mpd\" was not found; its parts are missing."});
+}
+
+// A reference back into a submodel being expanded, the model's own file included, and nesting deeper than
+// 64 levels are skipped, each with one note; the parts around them are read once.
+TEST_F(ImportedFormatsTest, SelfReferencesAndDeepNestingAreSkippedWithOneNote) {
+    WriteFileBytes(dir / "loop.mpd", "0 FILE main\r\n" + Ref(4, "a") + Ref(4, "LOOP.MPD") +
+                                         Ref(1, "3001.dat") + "0 FILE a\r\n" + Ref(16, "3020.dat") +
+                                         Ref(16, "a") + Ref(16, "main"));
+    ReadLDrawFile(inv.rows, PathIn(dir, "loop.mpd"));
+    EXPECT_EQ(PartsOf(inv), (QStringList{"3020 Red", "3001 Blue"}));
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_EQ(TestMessages::Shown()[0].count("refers back"), 1) << TestMessages::Shown()[0].toStdString();
+
+    TestMessages::Clear();
+    TestInventory deep;
+    std::string chain = "0 FILE level0\r\n";
+    for (int level = 0; level < 70; ++level)
+        chain += Ref(16, "1.dat") + Ref(16, "level" + std::to_string(level + 1)) + "0 FILE level" +
+                 std::to_string(level + 1) + "\r\n";
+    WriteFileBytes(dir / "deep.mpd", chain);
+    ReadLDrawFile(deep.rows, PathIn(dir, "deep.mpd"));
+    EXPECT_EQ(deep.rows.InventoryRowCount(), 65);
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{PathIn(dir, "deep.mpd") +
+                          ": submodels nest deeper than 64 levels; the deeper ones were skipped."});
 }
 
 TEST_F(ImportedFormatsTest, BlkReadsSetInformationAndTranslatesMarketplaceColours) {
@@ -61,6 +143,23 @@ TEST_F(ImportedFormatsTest, MarketplaceXmlIsReadByTagNameOnOneLineBehindByteOrde
     EXPECT_EQ(inv.Row(0), QStringList({"12", "3001", "", "Red", "Brick 2 x 4", ""}));
     EXPECT_EQ(inv.Row(1), QStringList({"3", "3020", "", "NotFound", "Plate 2 x 4", ""}));
     EXPECT_EQ(inv.Row(2), QStringList({"1", "3002", "", "NotFound", "BLK DESC - ", ""}));
+}
+
+// The remarks of an item are its notes. A file cut short keeps the items read and says it ended early.
+TEST_F(ImportedFormatsTest, MarketplaceRemarksBecomeNotesAndAnEarlyEndIsSaid) {
+    WriteFileBytes(
+        dir / "cut.xml",
+        "<INVENTORY>\r\n<ITEM><ITEMTYPE>P</ITEMTYPE><ITEMID>3001</ITEMID><COLOR>5</COLOR><MINQTY>2</MINQTY>"
+        "<REMARKS>for the\r\nroof &amp; door</REMARKS></ITEM>\r\n"
+        "<ITEM><ITEMID>3020</ITEMID><QTY>1</QTY><REMARKS></REMARKS></ITEM>\r\n"
+        "<ITEM><ITEMID>3003</ITEMID><QT");
+    ReadBrickLinkXmlFile(inv.rows, PathIn(dir, "cut.xml"));
+    ASSERT_EQ(inv.rows.InventoryRowCount(), 2);
+    EXPECT_EQ(inv.Row(0), QStringList({"2", "3001", "", "Red", "Brick 2 x 4", "for the roof & door"}));
+    EXPECT_EQ(inv.Row(1)[5], "");
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{PathIn(dir, "cut.xml") +
+                          " ended before </INVENTORY>: the 2 items read before that are kept."});
 }
 
 TEST_F(ImportedFormatsTest, OlderSavedPage) {

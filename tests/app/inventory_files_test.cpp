@@ -61,6 +61,36 @@ TEST_F(InventoryFilesTest, ReadErrorEndsCommandButFinishesTheBatch) {
     EXPECT_TRUE(TestMessages::Shown()[0].contains(u"absent.prn"));
 }
 
+// Silence reads as success: a name no reader knows, a file with no row in it and a file that is no text
+// are each named, in one message. Rows that come from more than one file exist in no file yet.
+TEST_F(InventoryFilesTest, FilesThatGiveNothingAreNamedAndCombinedRowsNeedSaving) {
+    const QString unknown = Write("notes.txt", "1\t3001\n");
+    const QString empty = Write("empty.tsv", "Quantity\tPart\tColor\tDescription\tNotes\r\n");
+    const QString binary = Write("picture.prn", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    files.OpenFiles({unknown, empty, Fixture("roundtrip.prn"), Write("nul.prn", std::string("1\t3001\0", 8)),
+                     Fixture("myparts.tsv")});
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
+    EXPECT_FALSE(inv.rows.Modified()); // the rows of one file, as that file holds them
+    EXPECT_EQ(
+        TestMessages::Shown(),
+        QStringList{unknown +
+                    " was not read: the program reads only .inv, .prn, .tsv, .htm, .dat, .ldr, .mpd, .xml, "
+                    ".blk, .csv and .xls files.\nNo row could be read from " +
+                    empty + ".\n" + PathIn(dir, "nul.prn") + " is not a text file."});
+    TestMessages::Clear();
+    // A picture cut at its Ctrl-Z byte is still no text.
+    files.DropFiles({binary});
+    EXPECT_EQ(TestMessages::Shown(), QStringList{binary + " is not a text file."});
+    EXPECT_FALSE(inv.rows.Modified());
+
+    files.OpenFiles({Fixture("myparts.tsv")});
+    EXPECT_TRUE(inv.rows.Modified()); // added to rows already there
+    inv.rows.ClearInventory();
+    inv.rows.SetModified(false);
+    files.OpenFiles({Fixture("roundtrip.prn"), Fixture("myparts.tsv")});
+    EXPECT_TRUE(inv.rows.Modified());
+}
+
 TEST_F(InventoryFilesTest, DropAsksBeforeLoadingAndReadsThreeFilesInOrder) {
     inv.rows.SetModified(true);
     TestMessages::QueueAnswers({true});

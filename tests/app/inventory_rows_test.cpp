@@ -7,6 +7,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/inventory_test_support.h"
 #include "app/inventory_window.h"
 
 namespace {
@@ -185,6 +186,49 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     EXPECT_EQ(w.Row(0)[ColNotes], "first x");
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
     EXPECT_EQ(w.window->CountText(), "37");
+}
+
+// The panel shows the row its typing goes to, whatever moved the selection: a row selected by Open or by
+// Find must not take the texts the panel still held from the row before.
+TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
+    InventoryWindow w;
+    w.Add("3001", "Red", "3", "1", "first");
+    ClickRow(w.window->invlist, 0);
+    ASSERT_EQ(w.window->Edit2->text(), "3");
+
+    WriteFileBytes(w.dir / "more.tsv",
+                   "Quantity\tPart\tColor\tDescription\tNotes\r\n4\t3020\tBlue\tPlate\topened\r\n");
+    w.window->ChooseOpenFiles = [&](const QString&, const QString&, bool) {
+        return QStringList{PathIn(w.dir, "more.tsv")};
+    };
+    w.window->BitBtn2->click();
+    ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
+    EXPECT_EQ(w.window->PN->text(), "3020");
+    EXPECT_EQ(w.window->Edit2->text(), "4");
+    EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
+    QTest::keyClick(w.window->Edit2, Qt::Key_End);
+    QTest::keyClicks(w.window->Edit2, "0");
+    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 1), "40");
+    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 0), "3");
+    EXPECT_EQ(w.window->CountText(), "43");
+
+    ClickRow(w.window->invlist, 0);
+    w.window->edit5->setText("3020");
+    w.window->BitBtn7->click();
+    ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
+    EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
+    w.window->Memo1->moveCursor(QTextCursor::End);
+    QTest::keyClicks(w.window->Memo1, "!");
+    EXPECT_EQ(w.window->InventoryCell(ColNotes, 1), "opened!");
+    EXPECT_EQ(w.window->InventoryCell(ColNotes, 0), "first");
+
+    // A sort moves the row; the panel's typing follows it.
+    w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
+    w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
+    ASSERT_EQ(w.window->InventoryCell(ColPartNumber, 0), "3020");
+    QTest::keyClicks(w.window->Edit3, "b");
+    EXPECT_EQ(w.window->InventoryCell(ColBag, 0), "b");
+    EXPECT_EQ(w.window->InventoryCell(ColBag, 1), "1");
 }
 
 TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {

@@ -142,6 +142,27 @@ TEST(MainWindowSettings, ColourFileIsFoundInTheStoredLDrawFolder) {
         << TestMessages::Shown().join("|").toStdString();
 }
 
+// Renders work out of the box: with no LDraw folder chosen, the data folder's library is used and shown in
+// the settings window, until the user chooses another.
+TEST(MainWindowSettings, ShippedLDrawLibraryIsUsedUntilAnotherIsChosen) {
+    TempDir dir, other;
+    WriteFileBytes(dir / "master.txt", "h\n");
+    std::filesystem::create_directories(dir / "ldraw" / "parts");
+    std::filesystem::create_directories(dir / "ldraw" / "p");
+    WriteFileBytes(dir / "ldraw" / "LDConfig.ldr", "0 !COLOUR Black CODE 0 VALUE #05131D EDGE #595959\n");
+    const QString shipped = QString::fromStdString((dir / "ldraw").string()) + "/";
+    {
+        Program run(dir);
+        run.window->show();
+        EXPECT_EQ(run.window->ldraw_path->text(), shipped);
+        EXPECT_EQ(run.settings->Edit1->text(), shipped);
+        run.settings->Edit1->setText(QString::fromStdString(other.path().string()) + "/");
+    }
+    Program run(dir);
+    run.window->show();
+    EXPECT_EQ(run.window->ldraw_path->text(), QString::fromStdString(other.path().string()) + "/");
+}
+
 TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     TempDir dir;
     WriteFileBytes(dir / "master.txt", "h\n");

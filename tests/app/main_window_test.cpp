@@ -1,6 +1,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -85,6 +86,22 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     EXPECT_EQ(w.window.legolist->GetCellText(1, -1), "Description");
     w.window.FilterMasterList();
     EXPECT_EQ(w.window.legolist2->RowCount(), filtered);
+}
+
+// Descriptions that begin with a blank have an empty first word: the tree has no node yet for a run of
+// their second words to join, and start-up must not fail on it.
+TEST(MainWindow, StartsOnAMasterListWhoseFirstDescriptionsBeginWithABlank) {
+    std::string master = "Number\tDescription\n";
+    for (int i = 0; i < 6; ++i)
+        master += "x" + std::to_string(i) + "\t Brick odd " + std::to_string(i) + "\n";
+    master += "y1\t Plate odd\n";
+    for (int i = 0; i < 6; ++i)
+        master += "300" + std::to_string(i) + "\tBrick 2 x " + std::to_string(i) + "\n";
+    Window w(master);
+    EXPECT_EQ(w.window.legolist->RowCount(), 13);
+    ASSERT_EQ(w.window.TreeView1->topLevelItemCount(), 1);
+    EXPECT_EQ(w.window.TreeView1->topLevelItem(0)->text(0), "Brick");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
 }
 
 TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {
@@ -189,6 +206,33 @@ TEST(MainWindow, LayoutSnapsToTheMinimumAndKeepsTheMasterListsRight) {
     w.window.resize(600, 400);
     QApplication::processEvents();
     EXPECT_EQ(w.window.size(), QSize(800, 537));
+}
+
+// At the smallest size and above: the LDraw gauges and the picture kind stay in the gap between the master
+// list and the inventory, the "Other jpgs" list keeps room for names, and column captions are not cut.
+TEST(MainWindow, NothingOverlapsOrClipsAtTheMinimumSizeAndAbove) {
+    Window w("h\n");
+    for (GaugeBar* gauge : {w.window.ldrawscale, w.window.xrot, w.window.yrot, w.window.zrot})
+        gauge->show();
+    w.window.Label8->setText("LDraw");
+    for (QSize size : {QSize(800, 537), QSize(1280, 900)}) {
+        w.window.resize(size);
+        QApplication::processEvents();
+        for (QWidget* part : std::initializer_list<QWidget*>{w.window.ldrawscale, w.window.xrot,
+                                                             w.window.yrot, w.window.zrot, w.window.Label8})
+            for (QWidget* list :
+                 std::initializer_list<QWidget*>{w.window.legolist, w.window.invlist, w.window.TreeView1})
+                EXPECT_FALSE(part->geometry().intersects(list->geometry()))
+                    << size.height() << " " << part->objectName().toStdString() << " "
+                    << list->objectName().toStdString();
+        EXPECT_GE(w.window.ListBox1->height(), 3 * w.window.fontMetrics().height()) << size.height();
+        EXPECT_LE(w.window.ListBox1->geometry().bottom(), w.window.centralWidget()->height());
+        EXPECT_FALSE(w.window.Panel1->geometry().intersects(w.window.Label11->geometry()));
+    }
+    for (RichListView* list : {w.window.legolist, w.window.invlist})
+        for (int column = 1; column < list->ColumnCount(); ++column)
+            EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column))
+                << list->objectName().toStdString() << " " << column;
 }
 
 TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {

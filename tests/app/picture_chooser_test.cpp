@@ -1,5 +1,6 @@
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <gtest/gtest.h>
 
@@ -204,4 +205,68 @@ TEST(PictureChooser, OtherJpgsInSubfoldersLoadFromTheirOwnFolder) {
                        [&] { WritePicture(w.dir / "images/jpgs/old/3001c.jpg", Qt::red); });
     w.Select("3001");
     EXPECT_EQ(w.OtherJpgs().size(), 3);
+}
+
+// With the keyword filter's list shown, Find and an inventory row show the part they name, not the one
+// selected in the filtered list, and that list follows (or the filter goes when the part is not in it).
+TEST(PictureChooser, FindAndInventoryRowsShowTheirOwnPartWhileTheFilterIsShown) {
+    PictureWindow w;
+    WritePicture(w.dir / "images/jpgs/3001.jpg", Qt::blue);
+    WritePicture(w.dir / "images/jpgs/3003.jpg", Qt::yellow);
+    WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::red);
+    w.window->Edit6->setText("brick");
+    w.window->FilterMasterList();
+    ASSERT_EQ(w.window->legolist2->RowCount(), 2);
+    w.window->legolist2->SelectItemAt(1);
+    w.window->legolistClick();
+    ASSERT_EQ(w.window->Label3->text(), "3003");
+
+    w.Add("3001", "Red", "1");
+    w.window->invlistClick();
+    EXPECT_EQ(w.window->Label3->text(), "3001");
+    EXPECT_EQ(w.window->Label2->text(), "Brick 2 x 4");
+    EXPECT_TRUE(Near(w.Centre(), Qt::blue));
+    EXPECT_EQ(w.window->legolist2->GetCellText(0, w.window->legolist2->SelectedRow()), "3001");
+
+    w.window->edit5->setText("3020");
+    w.window->BitBtn7Click();
+    EXPECT_EQ(w.window->Label3->text(), "3020");
+    EXPECT_EQ(w.window->Label2->text(), "Plate 2 x 4");
+    EXPECT_TRUE(Near(w.Centre(), Qt::red));
+    EXPECT_TRUE(w.window->legolist2->isHidden());
+    EXPECT_EQ(w.window->Edit6->text(), "");
+    // The arrow keys and the gauges go on from the part shown.
+    w.window->ldrawscaleMouseUp();
+    EXPECT_EQ(w.window->Label3->text(), "3020");
+}
+
+// The note replaces everything of the part shown before: picture, kind and other jpgs. A picture that
+// cannot be loaded says why beside the note instead of stopping every click with a message box.
+TEST(PictureChooser, NoImageClearsThePreviousPartAndBadPicturesSayWhy) {
+    PictureWindow w;
+    WritePicture(w.dir / "images/jpgs/3001.jpg", Qt::blue);
+    w.Select("3001");
+    ASSERT_EQ(w.OtherJpgs(), QStringList{"3001.jpg"});
+    w.Add("x99", "Red", "1");
+    w.window->invlistClick();
+    EXPECT_FALSE(w.window->Label1->isHidden());
+    EXPECT_TRUE(w.AllWhite());
+    EXPECT_EQ(w.window->Label8->text(), "");
+    EXPECT_TRUE(w.OtherJpgs().isEmpty());
+    EXPECT_EQ(w.window->Label3->text(), "x99");
+
+    WriteFileBytes(w.dir / "images/jpgs/3020.jpg", "not a picture");
+    WriteFileBytes(w.dir / "images/gifs/3003.gif", "GIF89a");
+    w.Select("3001");
+    w.Select("3020");
+    EXPECT_FALSE(w.window->Label1->isHidden());
+    EXPECT_TRUE(w.window->Label1->text().startsWith("Sorry, no image available!\n3020.jpg: "))
+        << w.window->Label1->text().toStdString();
+    EXPECT_TRUE(w.AllWhite());
+    EXPECT_EQ(w.window->Label8->text(), "");
+    EXPECT_EQ(w.window->Label3->text(), "3020");
+    w.Select("3003");
+    EXPECT_FALSE(w.window->Label1->isHidden());
+    EXPECT_EQ(w.window->Label3->text(), "3003");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
 }

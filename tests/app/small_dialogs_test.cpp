@@ -50,6 +50,19 @@ TEST_F(SettingsDialogTest, SetFieldsRoundTripThroughTheirOwnEdits) {
     EXPECT_EQ(dialog.Date->text(), "value 7");
 }
 
+// The password shows as dots; the window is wide enough for its title and a folder path.
+TEST_F(SettingsDialogTest, PasswordShowsAsDotsAndTheWindowFitsItsCaptions) {
+    dialog.show();
+    EXPECT_EQ(dialog.Edit3->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog.Edit2->echoMode(), QLineEdit::Normal);
+    EXPECT_GE(dialog.width(), dialog.fontMetrics().horizontalAdvance(dialog.windowTitle()) + 100);
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->wordWrap()) continue;
+        EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+    EXPECT_GE(dialog.Edit1->width(), dialog.fontMetrics().horizontalAdvance("/home/someone/ldraw/"));
+}
+
 TEST_F(SettingsDialogTest, LibraryFolderIsRecognisedByProgramOrByPartsAndPrimitives) {
     TempDir byFolders, byProgram, neither;
     std::filesystem::create_directories(byFolders / "PARTS");

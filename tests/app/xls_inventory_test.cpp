@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "app/inventory_files.h"
 #include "app/xls_inventory.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
+#include "formats/xls/xls_write.h"
+#include "inventory_test_support.h"
 #include "platform/cfb.h"
-#include "support/test_support.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -28,17 +31,21 @@ struct Sheet {
     }
     QString operator()(int col, int row) {
         QVariant v;
-        return r.ReadCell(0, col, row, v) ? v.toString() : QString("<none>");
+        if (!r.ReadCell(0, col, row, v)) return QString("<none>");
+        return v.typeId() == QMetaType::Double ? QString::number(v.toDouble(), 'f', 0) : v.toString();
     }
 };
 
 QStringList ReadBack(const std::filesystem::path& path) {
+    TestInventory inv;
+    ReadXlsInventory(inv.rows, QString::fromStdString(path.string()));
     QStringList rows;
-    ReadXlsFile(QString::fromStdString(path.string()),
-                [&](const QString& part, const QString& description, const QString& colour,
-                    const QString& quantity, const QString& bag, const QString& notes) {
-                    rows << QStringList{part, description, colour, quantity, bag, notes}.join("|");
-                });
+    for (int r = 0; r < inv.rows.InventoryRowCount(); ++r) {
+        QStringList cells;
+        for (int c : {ColPartNumber, ColDescription, ColColor, ColQuantity, ColBag, ColNotes})
+            cells << inv.rows.InventoryCell(c, r);
+        rows << cells.join("|");
+    }
     return rows;
 }
 
@@ -51,7 +58,7 @@ TEST(XlsInventory, LaysOutColoursByPartWithTotals) {
     std::vector<InventoryCells> rows = {Row("3001", "Colour5", "3"), Row("3001", "Colour0", "2"),
                                         Row("3003", "Colour0", "1"), Row("3003", "Colour0", "4"),
                                         Row("3004", "Mauve", "5"),   Row("3004", "Puce", "6")};
-    ASSERT_TRUE(WriteXlsFile(QString::fromStdString(path.string()), rows, colours));
+    EXPECT_EQ(WriteXlsFile(QString::fromStdString(path.string()), rows, colours), 2);
     Sheet s(path);
     EXPECT_EQ(s(0, 0), "Ldraw#");
     EXPECT_EQ(s(3, 0), "Colour0");
@@ -77,9 +84,11 @@ TEST(XlsInventory, ManyColoursPutTheUnknownColumnAfterTheLast) {
     TempDir dir;
     auto path = dir / "many.xls";
     QStringList colours = Colours(100);
-    ASSERT_TRUE(WriteXlsFile(
-        QString::fromStdString(path.string()),
-        {Row("3001", "Colour78", "1"), Row("3001", "Colour99", "2"), Row("3001", "Nope", "4")}, colours));
+    EXPECT_EQ(
+        WriteXlsFile(QString::fromStdString(path.string()),
+                     {Row("3001", "Colour78", "1"), Row("3001", "Colour99", "2"), Row("3001", "Nope", "4")},
+                     colours),
+        1);
     EXPECT_EQ(XlsUnknownColumn(100), 103);
     EXPECT_EQ(XlsColumnLetters(103), "CZ");
     Sheet s(path);
@@ -95,9 +104,8 @@ TEST(XlsInventory, PartsSortedApartGetTwoRows) {
     auto path = dir / "apart.xls";
     // Keys sort as 3001Black, 3001RBlue, 3001Red: the other part splits the colours of 3001.
     QStringList colours = {"Black", "Red", "Blue"};
-    ASSERT_TRUE(WriteXlsFile(QString::fromStdString(path.string()),
-                             {Row("3001", "Red", "1"), Row("3001R", "Blue", "2"), Row("3001", "Black", "3")},
-                             colours));
+    WriteXlsFile(QString::fromStdString(path.string()),
+                 {Row("3001", "Red", "1"), Row("3001R", "Blue", "2"), Row("3001", "Black", "3")}, colours);
     Sheet s(path);
     EXPECT_EQ(s(0, 2), "3001");
     EXPECT_EQ(s(3, 2), "3");
@@ -112,24 +120,126 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     TestMessages::Clear();
     auto path = dir / "bad.xls";
     QString name = QString::fromStdString(path.string());
-    EXPECT_FALSE(WriteXlsFile(name, {}, Colours(3)));
+    EXPECT_THROW(WriteXlsFile(name, {}, Colours(3)), XLSError);
     EXPECT_THROW(WriteXlsFile(name, {Row("3001", "Colour0", "2"), Row("3002", "Colour0", "two")}, Colours(3)),
                  XLSError);
     EXPECT_FALSE(std::filesystem::exists(path));
-
-    EXPECT_FALSE(WriteXlsFile(QString::fromStdString((dir / "no/such/folder.xls").string()),
-                              {Row("1", "Colour0", "1")}, Colours(1)));
-    EXPECT_FALSE(ReadXlsFile(name, [](auto&&...) {}));
-    EXPECT_EQ(TestMessages::Shown(), (QStringList{"Please close Excel and try again.",
-                                                  "I'm having trouble opening " + name +
-                                                      "\n\rPlease close this file if it is open in Excel."}));
+    try {
+        WriteXlsFile(QString::fromStdString((dir / "no/such/folder.xls").string()),
+                     {Row("1", "Colour0", "1")}, Colours(1));
+        ADD_FAILURE() << "a folder that does not exist was written";
+    } catch (const XLSError& e) {
+        EXPECT_TRUE(QString(e.what()).endsWith("Please close Excel and try again.")) << e.what();
+    }
+    TestInventory inv;
+    ReadXlsInventory(inv.rows, name);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"I'm having trouble opening " + name +
+                                                 "\n\rPlease close this file if it is open in Excel."});
 
     // A workbook with a password is not blamed on another program: a FILEPASS record after the BOF.
     TestMessages::Clear();
     const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
     WriteFileBytes(
         path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
-    EXPECT_FALSE(ReadXlsFile(name, [](auto&&...) {}));
+    ReadXlsInventory(inv.rows, name);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
+}
+
+// A write that fails half-way (more parts than a sheet has rows) must not finish the half-built workbook
+// over the good file, nor leave a new one behind; the user hears of it once.
+TEST(XlsInventory, FailedSaveLeavesTheOldFileByteIdentical) {
+    TempDir dir;
+    TestMessages::Install();
+    TestMessages::Clear();
+    TestInventory inv;
+    for (int part = 0; part < 65535; ++part)
+        inv.rows.AddInventoryRow(QString::number(100000 + part), "Brick", "Red", "1", {}, {});
+    WriteFileBytes(dir / "old.xls", "the good workbook");
+    InventoryFiles files(inv.rows);
+    inv.rows.SetModified(true);
+    EXPECT_FALSE(files.Save(PathIn(dir, "old.xls"), {}));
+    EXPECT_EQ(ReadFileBytes(dir / "old.xls").value_or(""), "the good workbook");
+    EXPECT_FALSE(files.Save(PathIn(dir, "new.xls"), {}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.xls"));
+    EXPECT_TRUE(inv.rows.Modified());
+    ASSERT_EQ(TestMessages::Shown().size(), 2);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains("outside the sheet"))
+        << TestMessages::Shown()[0].toStdString();
+
+    // The writer itself: destroyed by an exception it abandons its file; destroyed normally it finishes it.
+    XLSWrite writer;
+    writer.FileName = PathIn(dir, "old.xls");
+    EXPECT_THROW(
+        {
+            XLSWrite failing;
+            failing.FileName = writer.FileName;
+            failing.OpenFile();
+            failing.WriteNumber(0, 0, -1, 1);
+            failing.WriteNumber(0, 70000, -1, 1);
+        },
+        XLSError);
+    EXPECT_EQ(ReadFileBytes(dir / "old.xls").value_or(""), "the good workbook");
+    writer.OpenFile();
+    writer.AbandonFile();
+    EXPECT_EQ(ReadFileBytes(dir / "old.xls").value_or(""), "the good workbook");
+}
+
+// Empty quantities leave their cell empty instead of blocking the save; quantities are 64-bit.
+TEST(XlsInventory, EmptyAndLargeQuantitiesSave) {
+    TempDir dir;
+    auto path = dir / "q.xls";
+    EXPECT_EQ(WriteXlsFile(QString::fromStdString(path.string()),
+                           {Row("3001", "Colour0", ""), Row("3001", "Colour1", "3000000000"),
+                            Row("3001", "Colour1", ""), Row("3002", "Colour0", "")},
+                           Colours(3)),
+              0);
+    Sheet s(path);
+    EXPECT_EQ(s(3, 2), "<none>");
+    EXPECT_EQ(s(4, 2), "3000000000");
+    EXPECT_EQ(s(2, 2), "3000000000");
+    EXPECT_EQ(s(0, 3), "3002");
+    EXPECT_EQ(s(3, 3), "<none>");
+    EXPECT_EQ(ReadBack(path), QStringList{"3001|Brick|Colour1|3000000000||"});
+}
+
+// Rows below an empty row are parts too; reading ends at "Grand Total". Numbers that are no whole 64-bit
+// quantity (a fraction, one too big) keep their text and are named in the one quantity warning.
+TEST(XlsInventory, ReadsPastEmptyRowsDownToTheGrandTotal) {
+    TempDir dir;
+    TestMessages::Install();
+    TestMessages::Clear();
+    const QString name = PathIn(dir, "gaps.xls");
+    {
+        XLSWrite w;
+        w.SetXLSVersion(XLSVersion::xls97);
+        w.FileName = name;
+        w.OpenFile();
+        w.WriteString(3, 0, -1, "Red");
+        w.WriteString(4, 0, -1, "Blue");
+        w.WriteString(0, 2, -1, "3001");
+        w.WriteNumber(3, 2, -1, 2);
+        w.WriteString(0, 4, -1, "3002");
+        w.WriteString(1, 4, -1, "Plate");
+        w.WriteNumber(4, 4, -1, 3000000000.0);
+        w.WriteString(0, 5, -1, "3003");
+        w.WriteNumber(3, 5, -1, 1.5);
+        w.WriteNumber(4, 5, -1, 1.5e20);
+        w.WriteString(1, 7, -1, "Grand Total");
+        w.WriteString(0, 9, -1, "notapart");
+        w.WriteNumber(3, 9, -1, 1);
+        w.CloseFile();
+    }
+    TestInventory inv;
+    ReadXlsInventory(inv.rows, name);
+    ASSERT_EQ(inv.rows.InventoryRowCount(), 4);
+    EXPECT_EQ(inv.Row(0), (QStringList{"2", "3001", "", "Red", "", ""}));
+    EXPECT_EQ(inv.Row(1), (QStringList{"3000000000", "3002", "", "Blue", "Plate", ""}));
+    EXPECT_EQ(inv.Row(2)[0], "1.5");
+    EXPECT_EQ(inv.Row(3)[0], "1.5e+20");
+    EXPECT_EQ(inv.rows.CountText(), "3000000002");
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{name + ", row 6: the quantity \"1.5\" is not a whole number; it counts as 0."});
 }

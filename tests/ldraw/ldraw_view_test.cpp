@@ -328,3 +328,11 @@ TEST_F(LDrawViewTest, GoldenRendersOfSampleParts) {
 }
 
 } // namespace
+
+// Blanks or a TAB after a sub-file name are no part of it.
+TEST_F(LDrawViewTest, ReferencesWithTrailingBlanksOrATabResolve) {
+    Add("parts/c.dat", Dot(5, 5));
+    Add("p/d.dat", Dot(7, 7));
+    Render(Ref("c.dat  ") + Ref("D.DAT\t"));
+    EXPECT_EQ(Written(), (Points{{5, 5}, {7, 7}}));
+}

@@ -103,23 +103,56 @@ TEST(IniFile, SavesOnlyWhenSomethingChanged) {
     ini.WriteString("A", "k", "1");
     ASSERT_EQ(ini.Save(), "");
     WriteFileBytes(path, "[A]\r\nk=edited\r\n");
-    ini.WriteString("a", "K", "1");
     ini.ClearSection("B");
     ini.ClearSection("B");
     ini.ClearSection("B");
     ASSERT_EQ(ini.Save(), "");
-    EXPECT_NE(*ReadFileBytes(path), "[A]\r\nk=edited\r\n"); // the new empty section is a change
-    WriteFileBytes(path, "[A]\r\nk=edited\r\n");
-    ini.WriteString("A", "k", "1");
+    // The new empty section is the one change; the edit made meanwhile stays.
+    EXPECT_EQ(*ReadFileBytes(path), "[A]\r\nk=edited\r\n\r\n[B]\r\n");
+    WriteFileBytes(path, "; kept while nothing is written\r\n[A]\r\nk=edited\r\n[B]\r\n");
+    ini.WriteString("A", "k", "edited");
     ini.ClearSection("B");
     ASSERT_EQ(ini.Save(), "");
-    EXPECT_EQ(*ReadFileBytes(path), "[A]\r\nk=edited\r\n"); // same values: no write
+    EXPECT_EQ(*ReadFileBytes(path), "; kept while nothing is written\r\n[A]\r\nk=edited\r\n[B]\r\n");
     ini.WriteString("A", "k", "2");
     ASSERT_EQ(ini.Save(), "");
     EXPECT_EQ(IniFile(path).ReadString("A", "k", ""), "2");
     std::filesystem::remove(path);
     ASSERT_EQ(ini.Save(), ""); // a missing file is written even when nothing changed
     EXPECT_TRUE(std::filesystem::exists(path));
+}
+
+// Two running programs (or a hand edit) share the file: each save writes back only the keys it changed.
+TEST(IniFile, TwoWritersKeepEachOthersChanges) {
+    TempDir dir;
+    auto path = dir / "Tessarin.ini";
+    IniFile first(path), second(path);
+    first.WriteString("TForm1", "gif_path_Caption", "/pictures/a");
+    ASSERT_EQ(first.Save(), "");
+    second.WriteString("TForm5", "Edit2_Text", "user");
+    second.EraseSection("Gone");
+    ASSERT_EQ(second.Save(), "");
+    WriteFileBytes(path, *ReadFileBytes(path) + "\r\n[Hand]\r\nkey=1\r\n");
+    first.WriteString("TForm1", "gif_path_Caption", "/pictures/b");
+    first.WriteString("TForm5.Memo1_Lines", "Count", "0");
+    first.ClearSection("TForm5.Memo1_Lines");
+    ASSERT_EQ(first.Save(), "");
+    // What this run did not change is not written back over the other's value.
+    second.WriteString("TForm1", "NormPos", "1,2,3,4");
+    ASSERT_EQ(second.Save(), "");
+
+    const IniFile reread(path);
+    EXPECT_EQ(reread.ReadString("TForm1", "gif_path_Caption", ""), "/pictures/b");
+    EXPECT_EQ(reread.ReadString("TForm1", "NormPos", ""), "1,2,3,4");
+    EXPECT_EQ(reread.ReadString("TForm5", "Edit2_Text", ""), "user");
+    EXPECT_EQ(reread.ReadString("Hand", "key", ""), "1");
+    EXPECT_TRUE(reread.SectionExists("TForm5.Memo1_Lines"));
+    EXPECT_TRUE(reread.Keys("TForm5.Memo1_Lines").isEmpty());
+    // A reader sees the other's changes and keeps its own unsaved ones.
+    second.WriteString("TForm5", "Edit3_Text", "secret");
+    ASSERT_TRUE(second.Reload());
+    EXPECT_EQ(second.ReadString("TForm1", "gif_path_Caption", ""), "/pictures/b");
+    EXPECT_EQ(second.ReadString("TForm5", "Edit3_Text", ""), "secret");
 }
 
 TEST(IniFile, AnIndependentReaderSeesTheSameSectionsAndKeys) {

@@ -27,6 +27,20 @@ TEST(Text, EncodesWindows1252WhenEveryCharacterFits) {
     }
 }
 
+// Bytes of Windows-1252 that happen to be valid UTF-8 would read back as other text: such text is saved as
+// UTF-8, everything else that fits as Windows-1252.
+TEST(Text, FilesSaveWhatReadsBackAsWritten) {
+    for (const char* utf8 : {"Ã©", "Brick Ã© Ã¼", "caf\xC3\xA9", "Æ €", "plain", "Â£ and Ã"}) {
+        const QString text = QString::fromUtf8(utf8);
+        EXPECT_EQ(DecodeText(EncodeTextFile(text)), text) << utf8;
+    }
+    EXPECT_EQ(EncodeTextFile(QString::fromUtf8("Æ €")), std::string("\xC6 \x80"));
+    EXPECT_EQ(EncodeTextFile(QString::fromUtf8("Ã©")), std::string("\xC3\x83\xC2\xA9"));
+    TempDir dir;
+    ASSERT_EQ(WriteTextFile(dir / "ambiguous.txt", {QString::fromUtf8("Tile Ã© 1 x 2")}), "");
+    EXPECT_EQ(ReadTextFile(dir / "ambiguous.txt"), QString::fromUtf8("Tile Ã© 1 x 2\r\n"));
+}
+
 TEST(Text, SplitsAtEveryLineEndAndStopsAtCtrlZ) {
     EXPECT_EQ(SplitLines("a\r\nb\rc\nd"), (QStringList{"a", "b", "c", "d"}));
     EXPECT_EQ(SplitLines("a\n\nb\n"), (QStringList{"a", "", "b"}));

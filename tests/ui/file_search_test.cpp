@@ -167,3 +167,47 @@ TEST(FileSearch, MaskMatcherCases) {
     EXPECT_TRUE(MatchesMask("a1c.gif", "a?c.GIF"));
     EXPECT_FALSE(MatchesMask("ac.gif", "a?c.gif"));
 }
+
+// Each mask walks every folder, also those an earlier mask walked; hits come in name order without regard
+// to case, so the first picture found is the same on every file system.
+TEST(FileSearch, EveryMaskSearchesEveryFolderInNameOrder) {
+    PictureTree tree;
+    WriteFileBytes(tree.dir / "sub/3001.png", "x");
+    FindFile find;
+    find.SetLocation(tree.Root());
+    find.Filename = "3001*.jpg; 3001*.png";
+    const QString root = tree.Root();
+    EXPECT_EQ(Search(find),
+              (QStringList{root + "/3001.b.jpg", root + "/3001.jpg", root + "/30010.jpg", root + "/3001B.JPG",
+                           root + "/other/3001.jpg", root + "/sub/3001c.jpg", root + "/sub/deeper/3001.Jpg",
+                           root + "/3001.png", root + "/sub/3001.png"}));
+}
+
+// Exclusions use the matcher of exclusion masks, whose "*" stops at the name's first dot; text is looked for
+// with case folded beyond ASCII, in UTF-8 and Windows-1252 files alike.
+TEST(FileSearch, ExclusionMasksAndTextBeyondAscii) {
+    PictureTree tree;
+    FindFile find;
+    find.SetLocation(tree.Root());
+    find.Filename = "3001*.jpg";
+    find.ExcludeFiles = QStringList{"*.JPG"};
+    EXPECT_EQ(Search(find), QStringList{tree.Root() + "/3001.b.jpg"});
+
+    TempDir dir;
+    WriteFileBytes(dir / "utf8.txt", std::string(65535, 'a') + "\xC3\xA9"
+                                                               "clat");
+    WriteFileBytes(dir / "cp1252.txt", "\xE9"
+                                       "CLAT \xE0 la");
+    WriteFileBytes(dir / "other.txt", "eclat");
+    FindFile text;
+    text.SetLocation(QString::fromStdString(dir.path().string()));
+    text.Filename = "*.txt";
+    text.Containing = QString::fromUtf8("ÉCLAT");
+    QStringList hits = Search(text);
+    hits.sort();
+    EXPECT_EQ(hits, (QStringList{QString::fromStdString((dir / "cp1252.txt").string()),
+                                 QString::fromStdString((dir / "utf8.txt").string())}));
+    text.IgnoreCase = false;
+    text.Containing = QString::fromUtf8("éclat");
+    EXPECT_EQ(Search(text), QStringList{QString::fromStdString((dir / "utf8.txt").string())});
+}

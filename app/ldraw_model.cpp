@@ -1,0 +1,208 @@
+#include "app/ldraw_model.h"
+
+#include <QHash>
+#include <memory>
+#include <unordered_map>
+
+#include "app/inventory_fields.h"
+#include "ldraw/ldraw_colors.h"
+#include "ldraw/ldraw_view.h"
+#include "platform/text.h"
+
+namespace {
+
+// Type, colour, three coordinates and nine matrix entries come before the referenced file name.
+constexpr int kFieldsBeforeFileName = 14;
+// Bounds the work however the submodels fan out: references looked at, parts given.
+constexpr qsizetype kMaxSteps = qsizetype(1) << 22;
+constexpr size_t kMaxParts = size_t(1) << 20;
+
+bool IsBlank(QChar c) {
+    return c == u' ' || c == u'\t';
+}
+
+// The first `count` words of a line, separated by runs of blanks and TABs (fewer when the line ends).
+QList<QStringView> Words(QStringView line, int count) {
+    QList<QStringView> words;
+    qsizetype pos = 0;
+    while (words.size() < count) {
+        while (pos < line.size() && IsBlank(line[pos]))
+            ++pos;
+        const qsizetype start = pos;
+        while (pos < line.size() && !IsBlank(line[pos]))
+            ++pos;
+        if (start == pos) break;
+        words << line.mid(start, pos - start);
+    }
+    return words;
+}
+
+QString Key(const QString& name) {
+    return TrimField(name).toCaseFolded();
+}
+
+bool IsModelFileName(const QString& name) {
+    const QString trimmed = TrimField(name);
+    return trimmed.endsWith(u".ldr", Qt::CaseInsensitive) || trimmed.endsWith(u".mpd", Qt::CaseInsensitive);
+}
+
+struct Reference {
+    QString colour;
+    QString name;
+    int lineNo;
+};
+
+struct Section {
+    QString name;
+    std::vector<Reference> references;
+    bool open = false; // being expanded: a reference back into it would never end
+};
+
+// A model file cut into its sections; the model is the first one.
+struct ModelFile {
+    std::vector<std::unique_ptr<Section>> sections;
+    QHash<QString, Section*> byName; // the first section of a name wins
+    Section* model = nullptr;
+};
+
+// "0 FILE name" starts a section, "0 NOFILE" ends one; lines before the first FILE that reference
+// anything are a model of their own (a plain .ldr).
+std::unique_ptr<ModelFile> ParseModelFile(const QString& text) {
+    auto file = std::make_unique<ModelFile>();
+    file->sections.push_back(std::make_unique<Section>());
+    Section* current = file->sections.back().get();
+    const QStringList lines = SplitLines(text);
+    QString colour, name;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QList<QStringView> words = Words(lines[i], 2);
+        if (words.size() == 2 && words[0] == u"0") {
+            if (words[1].compare(u"NOFILE", Qt::CaseInsensitive) == 0) {
+                current = nullptr;
+            } else if (words[1].compare(u"FILE", Qt::CaseInsensitive) == 0) {
+                const qsizetype after = words[1].data() - lines[i].constData() + words[1].size();
+                file->sections.push_back(std::make_unique<Section>());
+                current = file->sections.back().get();
+                current->name = TrimField(lines[i].mid(after));
+                if (const QString key = Key(current->name); !file->byName.contains(key))
+                    file->byName.insert(key, current);
+            }
+            continue;
+        }
+        if (current && SplitLDrawReference(lines[i], colour, name))
+            current->references.push_back({colour, name, static_cast<int>(i) + 1});
+    }
+    const bool prologueIsModel = !file->sections.front()->references.empty() || file->sections.size() == 1;
+    file->model = file->sections[prologueIsModel ? 0 : 1].get();
+    return file;
+}
+
+// Colour 16 is the colour of the referencing line, 24 its edge colour.
+QString InheritedColour(const QString& colour, const QString& parent) {
+    bool ok = false;
+    const int number = colour.toInt(&ok, 10);
+    if (!ok || (number != 16 && number != 24)) return colour;
+    if (number == 16) return parent;
+    bool parentOk = false;
+    const int parentNumber = parent.toInt(&parentOk, 10);
+    return parentOk && parentNumber != 16 ? QString::number(EdgeColourOf(parentNumber)) : colour;
+}
+
+class Expander {
+  public:
+    Expander(const QString& ownName, const ModelFileLookup& besideModel)
+        : besideModel_(besideModel), ownName_(TrimField(ownName)), ownKey_(Key(ownName)) {}
+
+    LDrawModel Read(const QString& text) {
+        std::unique_ptr<ModelFile>& own = files_[ownKey_];
+        own = ParseModelFile(text);
+        NameModel(*own, ownName_);
+        Expand(*own, *own->model, QStringLiteral("16"), 0, 0);
+        return std::move(model_);
+    }
+
+  private:
+    void Expand(const ModelFile& file, Section& section, const QString& colour, int depth, int topLine) {
+        section.open = true;
+        for (const Reference& reference : section.references) {
+            if (++steps_ > kMaxSteps || model_.parts.size() >= kMaxParts) {
+                NoteOnce(tooLarge_, QStringLiteral("the model expands to more parts than can be read; the "
+                                                   "rest was not read."));
+                break;
+            }
+            const QString referenceColour = InheritedColour(reference.colour, colour);
+            const int lineNo = depth == 0 ? reference.lineNo : topLine;
+            if (Section* sub = file.byName.value(Key(reference.name))) {
+                ExpandSubmodel(file, *sub, referenceColour, depth, lineNo);
+            } else if (IsModelFileName(reference.name)) {
+                if (const ModelFile* beside = FileBeside(reference.name))
+                    ExpandSubmodel(*beside, *beside->model, referenceColour, depth, lineNo);
+            } else {
+                model_.parts.push_back({reference.name, referenceColour, lineNo});
+            }
+        }
+        section.open = false;
+    }
+
+    void ExpandSubmodel(const ModelFile& file, Section& sub, const QString& colour, int depth, int lineNo) {
+        if (sub.open) {
+            NoteOnce(looped_, QStringLiteral("the submodel \"%1\" refers back to a submodel it is part of; "
+                                             "that reference was skipped.")
+                                  .arg(sub.name));
+        } else if (depth >= kMaxLDrawDepth) {
+            NoteOnce(tooDeep_, QStringLiteral("submodels nest deeper than %1 levels; the deeper ones were "
+                                              "skipped.")
+                                   .arg(kMaxLDrawDepth));
+        } else {
+            Expand(file, sub, colour, depth + 1, lineNo);
+        }
+    }
+
+    // Read once per name; a name found nowhere is reported once.
+    const ModelFile* FileBeside(const QString& name) {
+        const QString key = Key(name);
+        if (auto known = files_.find(key); known != files_.end()) return known->second.get();
+        std::unique_ptr<ModelFile>& entry = files_[key];
+        if (std::optional<QString> text = besideModel_(TrimField(name))) {
+            entry = ParseModelFile(*text);
+            NameModel(*entry, TrimField(name));
+        } else {
+            model_.problems << QStringLiteral("the submodel \"%1\" was not found; its parts are missing.")
+                                   .arg(TrimField(name));
+        }
+        return entry.get();
+    }
+
+    // A plain model has no FILE line: it goes by the name of its file.
+    static void NameModel(ModelFile& file, const QString& name) {
+        if (file.model->name.isEmpty()) file.model->name = name;
+    }
+
+    void NoteOnce(bool& noted, const QString& text) {
+        if (noted) return;
+        noted = true;
+        model_.problems << text;
+    }
+
+    const ModelFileLookup& besideModel_;
+    const QString ownName_;
+    const QString ownKey_; // the model's own file, so that a reference to it is seen as one back into it
+    std::unordered_map<QString, std::unique_ptr<ModelFile>> files_; // by folded name; null: found nowhere
+    LDrawModel model_;
+    qsizetype steps_ = 0;
+    bool looped_ = false, tooDeep_ = false, tooLarge_ = false;
+};
+
+} // namespace
+
+bool SplitLDrawReference(const QString& line, QString& colour, QString& fileName) {
+    const QList<QStringView> words = Words(line, kFieldsBeforeFileName);
+    if (words.size() < kFieldsBeforeFileName || words[0] != u"1") return false;
+    colour = words[1].toString();
+    const qsizetype after = words.back().data() - line.constData() + words.back().size();
+    fileName = TrimField(line.mid(after));
+    return !fileName.isEmpty();
+}
+
+LDrawModel ReadLDrawModel(const QString& text, const QString& ownName, const ModelFileLookup& besideModel) {
+    return Expander(ownName, besideModel).Read(text);
+}
