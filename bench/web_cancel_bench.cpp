@@ -10,22 +10,12 @@
 #include "platform/fs.h"
 #include "support/bench_main.h"
 #include "support/loopback_server.h"
+#include "tests/support/quiet_web_host.h"
 #include "web/web_service.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-struct QuietWindow : WebServiceHost {
-    QString LoginUser() override { return {}; }
-    QString LoginPassword() override { return {}; }
-    int AskSetNumber(const QString&, QString&) override { return 0; }
-    void ShowStatus(const QString&) override {}
-    void HideStatus() override {}
-    void ReloadMasterList() override {}
-    void ReadInvFile(const std::filesystem::path&) override {}
-    void ReadTsvFile(const std::filesystem::path&) override {}
-};
 
 void Stream(int fd, const std::string&) {
     std::string piece = "HTTP/1.0 200 OK\r\n\r\nPart Number\tDescription\n";
@@ -38,7 +28,7 @@ void Stream(int fd, const std::string&) {
 // Milliseconds from Cancel, pressed after the download has run a while, to the end of the command.
 double CancelLatency(LoopbackServer& server) {
     setenv("TESSARIN_SERVICE_HOST", server.authority().c_str(), 1);
-    QuietWindow window;
+    QuietWebHost window;
     WebService service(window);
     service.Limits.masterList = int64_t{1} << 40; // only Cancel ends it
     Clock::time_point cancelled;
@@ -54,14 +44,10 @@ void BM_CancelDuringDownload(benchmark::State& state) {
     SetDataDir(ShippedDataCopy());
     LoopbackServer streaming(Stream);
     LoopbackServer silent([](int fd, const std::string&) { WaitForClientClose(fd); });
-    double worstStreaming = 0, worstSilent = 0;
-    for (auto _ : state) {
-        worstStreaming = std::max(worstStreaming, CancelLatency(streaming));
-        worstSilent = std::max(worstSilent, CancelLatency(silent));
-    }
-    state.counters["streaming_worst_ms"] = worstStreaming;
-    state.counters["silent_worst_ms"] = worstSilent;
-    state.counters["ratio"] = worstStreaming / worstSilent;
+    CompareSides(state,
+                 {{"streaming_worst", [&] { return CancelLatency(streaming); }},
+                  {"silent_worst", [&] { return CancelLatency(silent); }}},
+                 true);
 }
 BENCHMARK(BM_CancelDuringDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
 

@@ -5,7 +5,6 @@
 
 #include <malloc.h>
 
-#include <chrono>
 #include <filesystem>
 #include <map>
 
@@ -36,25 +35,19 @@ fs::path Workbook(int inventoryRows) {
     return made[inventoryRows] = path;
 }
 
-double Milliseconds(const fs::path& path) {
+double ImportMilliseconds(const fs::path& path) {
     static const ColorTable colours;
     MemoryInventory rows(colours);
-    const auto start = std::chrono::steady_clock::now();
-    ReadXlsInventory(rows, QString::fromStdString(path.string()));
-    benchmark::DoNotOptimize(rows.InventoryRowCount());
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return Milliseconds([&] {
+        ReadXlsInventory(rows, QString::fromStdString(path.string()));
+        benchmark::DoNotOptimize(rows.InventoryRowCount());
+    });
 }
 
 void BM_ReadScaling(benchmark::State& state) {
     const fs::path small = Workbook(10000), large = Workbook(100000);
-    double bestSmall = 1e300, bestLarge = 1e300;
-    for (auto _ : state) {
-        bestSmall = std::min(bestSmall, Milliseconds(small));
-        bestLarge = std::min(bestLarge, Milliseconds(large));
-    }
-    state.counters["rows_10k_ms"] = bestSmall;
-    state.counters["rows_100k_ms"] = bestLarge;
-    state.counters["ratio"] = bestLarge / bestSmall;
+    CompareSides(state, {{"rows_100k", [&] { return ImportMilliseconds(large); }},
+                         {"rows_10k", [&] { return ImportMilliseconds(small); }}});
 }
 BENCHMARK(BM_ReadScaling)->Unit(benchmark::kMillisecond)->Iterations(5);
 

@@ -25,13 +25,7 @@ bool HasLineFeed(const std::string& text) {
 // One GET of the reply; the header and body the client kept, or false when it refused the reply.
 bool Fetch(ReplyServer& server, const Folder* files, std::string& kept) {
     HTTPClient client;
-    client.Pump = nullptr;
-    client.TimeOut = kStallMs;
-    client.IdleTimeOut = kStallMs;
-    client.MaxRedirects = 2;
-    client.OnAboutToSend = [&] {
-        if (client.Host != "127.0.0.1" || client.Port != server.port()) throw LeftLoopback{};
-    };
+    KeepOnLoopback(client, server);
     if (files) {
         client.InputFileMode = true;
         client.Header = (files->path / "head.txt").string();

@@ -1,6 +1,7 @@
 // A whole service operation against a server that answers every request with the fuzz input: the login,
 // then the master list update. Whatever arrives, master.txt is afterwards either the old list or a complete
 // new one (the whole body, with its column header line), and no partial download is left behind.
+#include "tests/support/quiet_web_host.h"
 #include "web/web_service.h"
 
 #include <cstddef>
@@ -17,17 +18,6 @@
 namespace {
 
 const std::string kOldList = "Part Number\tDescription\n3001\tBrick 2 x 4\n";
-
-struct QuietWindow : WebServiceHost {
-    QString LoginUser() override { return "ann"; }
-    QString LoginPassword() override { return "secret"; }
-    int AskSetNumber(const QString&, QString&) override { return 0; }
-    void ShowStatus(const QString&) override {}
-    void HideStatus() override {}
-    void ReloadMasterList() override {}
-    void ReadInvFile(const std::filesystem::path&) override {}
-    void ReadTsvFile(const std::filesystem::path&) override {}
-};
 
 class SilentSink : public MessageSink {
   public:
@@ -72,16 +62,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     server.SetReply(reply);
     WriteBytes(folder.path / "master.txt", kOldList);
 
-    QuietWindow window;
+    QuietWebHost window;
     WebService service(window);
     HTTPClient& client = service.HTTPClient1;
-    client.Pump = nullptr;
-    client.TimeOut = kStallMs;
-    client.IdleTimeOut = kStallMs;
-    client.MaxRedirects = 2;
-    client.OnAboutToSend = [&] {
-        if (client.Host != "127.0.0.1" || client.Port != server.port()) throw LeftLoopback{};
-    };
+    KeepOnLoopback(client, server);
     try {
         service.PeeronLogin();
     } catch (const ESockError&) {

@@ -4,7 +4,10 @@
 #include "platform/ui.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -44,4 +47,31 @@ const std::filesystem::path& ShippedDataCopy() {
     };
     static Copy copy;
     return copy.dir;
+}
+
+std::filesystem::path SharedDataFolder(const std::string& name) {
+    namespace fs = std::filesystem;
+    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env) return fs::path(env) / name;
+    for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
+        if (fs::is_directory(fs::path(up) / name)) return fs::path(up) / name;
+    return {};
+}
+
+double Milliseconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+void CompareSides(benchmark::State& state, const std::vector<Side>& sides, bool keepWorst) {
+    std::vector<double> kept(sides.size(), keepWorst ? 0.0 : 1e300);
+    for (auto _ : state)
+        for (size_t i = 0; i < sides.size(); ++i) {
+            const double value = sides[i].measure();
+            kept[i] = keepWorst ? std::max(kept[i], value) : std::min(kept[i], value);
+        }
+    for (size_t i = 0; i < sides.size(); ++i) {
+        state.counters[sides[i].name + "_ms"] = kept[i];
+        if (i > 0) state.counters["ratio_to_" + sides[i].name] = kept[0] / kept[i];
+    }
 }

@@ -94,3 +94,13 @@ Folder::~Folder() {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
 }
+
+void KeepOnLoopback(HTTPClient& client, const ReplyServer& server) {
+    client.Pump = nullptr;
+    client.TimeOut = kStallMs;
+    client.IdleTimeOut = kStallMs;
+    client.MaxRedirects = 2;
+    client.OnAboutToSend = [&client, port = server.port()] {
+        if (client.Host != "127.0.0.1" || client.Port != port) throw LeftLoopback{};
+    };
+}

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "web/socket_client.h"
+#include "web/http_client.h"
 
 // Answers every connection on 127.0.0.1 with the current reply, one connection at a time.
 class ReplyServer {
@@ -40,3 +40,7 @@ struct Folder {
 
 // A server answers at once and closes: a client still waiting after this long has hung.
 constexpr int kStallMs = 5000;
+
+// Sets the client to pump nothing, give up on silence after kStallMs, follow at most two redirects and
+// never leave the server.
+void KeepOnLoopback(HTTPClient& client, const ReplyServer& server);
