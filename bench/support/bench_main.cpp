@@ -65,11 +65,16 @@ double Milliseconds(const std::function<void()>& work) {
 
 void CompareSides(benchmark::State& state, const std::vector<Side>& sides, bool keepWorst) {
     std::vector<double> kept(sides.size(), keepWorst ? 0.0 : 1e300);
-    for (auto _ : state)
-        for (size_t i = 0; i < sides.size(); ++i) {
+    size_t first = 0;
+    for (auto _ : state) {
+        // Each iteration starts with the next side, so that none always runs just after the same other.
+        for (size_t k = 0; k < sides.size(); ++k) {
+            const size_t i = (first + k) % sides.size();
             const double value = sides[i].measure();
             kept[i] = keepWorst ? std::max(kept[i], value) : std::min(kept[i], value);
         }
+        first = (first + 1) % sides.size();
+    }
     for (size_t i = 0; i < sides.size(); ++i) {
         state.counters[sides[i].name + "_ms"] = kept[i];
         if (i > 0) state.counters["ratio_to_" + sides[i].name] = kept[0] / kept[i];

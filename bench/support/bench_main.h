@@ -27,6 +27,7 @@ struct Side {
     std::string name;
     std::function<double()> measure;
 };
-// Measures every side once per iteration, in turn, so that all see the same machine, and reports each
-// side's best (or worst) value and the first side's ratio to each of the others.
+// Measures every side once per iteration, in turn (each iteration starting with another side), so that all
+// see the same machine, and reports each side's best (or worst) value and the first side's ratio to each of
+// the others.
 void CompareSides(benchmark::State& state, const std::vector<Side>& sides, bool keepWorst = false);
