@@ -123,11 +123,10 @@ bool WebService::Download(const std::string& host, const std::string& path, cons
     try {
         HTTPClient1.Get("http://" + host + path);
     } catch (...) {
-        HTTPClient1.CaptureLimit = -1;
+        // Also when the window went away meanwhile: nothing of this object is touched then.
         RemoveQuietly(file);
         throw;
     }
-    HTTPClient1.CaptureLimit = -1;
     const HTTPClient& reply = HTTPClient1;
     const bool complete = reply.ReplyNumber >= 200 && reply.ReplyNumber <= 299 && reply.BytesRecvd > 0 &&
                           (reply.ContentLength < 0 || reply.ContentLength == reply.BytesRecvd);
@@ -139,6 +138,7 @@ bool WebService::PeeronLogin() {
     if (!HTTPClient1.HeaderInfo.Cookie.empty()) return true;
     HTTPClient1.Header = (DataDir() / "Head.txt").string();
     HTTPClient1.Body = (DataDir() / "Default.htm").string();
+    HTTPClient1.CaptureLimit = Limits.inventory;
     HTTPClient1.Get("http://" + ServiceWwwHost() +
                     "/cgi-bin/invcgis/login?user=" + URLEncode(EncodeText(host_.LoginUser())) +
                     "&pass=" + URLEncode(EncodeText(host_.LoginPassword())) + "&login=Login");

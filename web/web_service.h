@@ -31,7 +31,7 @@ std::string ServiceWwwHost();
 // The most a download may bring, in bytes; a reply past it is refused and nothing of it is kept.
 struct DownloadLimits {
     int64_t masterList = int64_t{64} << 20;
-    int64_t inventory = int64_t{16} << 20; // set inventories and the My Parts list
+    int64_t inventory = int64_t{16} << 20; // set inventories, the My Parts list and the login page
 };
 
 // The commands that talk to the inventory web service: login, master list update, set inventory and

@@ -229,12 +229,12 @@ TEST_F(WebServiceTest, DownloadsPastTheLimitOrTheDiskStopWithTheReason) {
     standIn.StreamMaster(0);
     service.Limits.masterList = 100000;
     service.UpdateMasterList();
-    service.Limits.inventory = 16;
+    service.Limits.inventory = 64; // the login page fits, the set does not
     service.DownloadSetInventory();
     EXPECT_EQ(
         TestMessages::Shown(),
         (QStringList{kMasterNotUpdated + "The download is larger than 100000 bytes.",
-                     "There was a problem downloading 6399-1.inv\r\nThe download is larger than 16 bytes."}));
+                     "There was a problem downloading 6399-1.inv\r\nThe download is larger than 64 bytes."}));
     EXPECT_FALSE(fs::exists(data / "inventory" / "6399-1.inv.tmp"));
 
     // The process's file size limit stands in for a full disk.
