@@ -3,11 +3,23 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+#include <vector>
+
+#include "app/parsed_inventory.h"
+
 class InventoryHost;
 
-// Runs the reader chosen by the file name (not the folders above it). False when no reader knows the name.
-// Throws InventoryReadError when the file cannot be read.
-bool ReadInventoryFile(InventoryHost& host, const QString& path);
+// Runs the reader chosen by the file name (not the folders above it). Nothing when no reader knows the
+// name. Throws InventoryReadError when the file cannot be read.
+std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const InventoryLookups& lookups);
+// The host's master descriptions, colours and colour renames.
+InventoryLookups LookupsOf(const InventoryHost& host);
+// Puts a parsed inventory into the host: its set name and information, its rows in one insertion, and one
+// message with its warnings.
+void ApplyInventory(InventoryHost& host, ParsedInventory parsed);
+// What a writer saves of the host, over its rows.
+InventoryContents ContentsOf(const InventoryHost& host, const std::vector<InventoryCells>& rows);
 
 // The inventory file commands. The window shows the file dialogs and passes the choice in; questions and
 // errors go through the message layer.
@@ -38,7 +50,7 @@ class InventoryFiles {
     bool Save(const QString& path, const QString& selectedFilter);
 
   private:
-    void ReadFiles(const QStringList& paths, bool loading);
+    void ReadFiles(const QStringList& paths);
 
     InventoryHost& host_;
     QString saveName_;

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <array>
+#include <vector>
 
 class ColorTable;
 
@@ -29,12 +30,22 @@ class InventoryHost {
   public:
     virtual ~InventoryHost() = default;
 
-    // The only way rows enter the inventory.
+    // One row as the user adds it: the colour renamed, the row selected, the count updated.
     virtual void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
                                  const QString& quantity, const QString& bag, const QString& notes) = 0;
+    // Rows read from a file, colours already renamed, in one insertion.
+    virtual void AppendInventoryRows(std::vector<InventoryCells> rows) = 0;
     virtual int InventoryRowCount() const = 0;
     // Out-of-range cells read as empty.
     virtual QString InventoryCell(int column, int row) const = 0;
+    // Every row's cells, in list order.
+    std::vector<InventoryCells> InventoryRows() const {
+        std::vector<InventoryCells> rows(static_cast<size_t>(InventoryRowCount()));
+        for (size_t row = 0; row < rows.size(); ++row)
+            for (int column = 0; column < InventoryColumnCount; ++column)
+                rows[row][static_cast<size_t>(column)] = InventoryCell(column, static_cast<int>(row));
+        return rows;
+    }
     // Removes every row in one batch; the count becomes 0 and the edit panel is emptied.
     virtual void ClearInventory() = 0;
 
@@ -53,10 +64,6 @@ class InventoryHost {
     virtual QString CountText() const = 0;
     virtual void UpdateCount() = 0;
 
-    // Brackets a read of several files: one batch update; with `loading` set, added rows are not selected
-    // one by one.
-    virtual void BeginLoading(bool loading) = 0;
-    virtual void EndLoading() = 0;
     // The status line; an empty text hides it.
     virtual void SetStatusText(const QString& text) = 0;
     virtual void SelectLastRow() = 0;

@@ -7,6 +7,7 @@
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
+#include "app/label_rows.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
@@ -61,8 +62,9 @@ int main(int argc, char** argv) {
     forms.settings = new SettingsDialog(window.ldraw_path, &window);
     forms.numberPrompt = new NumberPrompt(&window);
     forms.splash = new SplashWindow(&window);
-    forms.labelMaker = new LabelMaker(&window);
+    LabelRows labelRows(window);
     forms.labelPreview = new LabelPreview(&window);
+    forms.labelMaker = new LabelMaker(labelRows, *forms.labelPreview, &window);
     forms.upload = new UploadWindow(&window);
     window.SetForms(forms);
     CloseOnSignal(&window);

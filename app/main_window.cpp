@@ -100,11 +100,11 @@ MainWindow::~MainWindow() {
     DropFileTarget1->UnregisterControl();
     qApp->removeEventFilter(this);
     // The controls outlive this part of the window while they are torn down: they must not call back.
-    invlist->Model().CellColor = nullptr;
+    invlist->OnDrawItemProp = nullptr;
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
-    if (MasterHash) MasterHash->ClearAll();
+    if (MasterHashTable()) MasterHash->ClearAll();
     ClearLDConfig();
 }
 
@@ -263,12 +263,12 @@ void MainWindow::WireHandlers() {
     wire(BitBtn10, [this] {
         if (forms_.labelMaker) forms_.labelMaker->exec();
     });
-    connect(edit5, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { BitBtn7Click(); }); });
-    connect(Edit6, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { FilterMasterList(); }); });
+    connect(edit5, &QLineEdit::returnPressed, this, Guarded([this] { BitBtn7Click(); }));
+    connect(Edit6, &QLineEdit::returnPressed, this, Guarded([this] { FilterMasterList(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
         setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
     });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { RunGuarded([this] { TreeView1Click(); }); });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded([this] { TreeView1Click(); }));
     for (RichListView* list : {legolist, legolist2})
         connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
 }
@@ -435,7 +435,8 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
 }
 
 QString MainWindow::LookUpMaster(const QString& partNumber) const {
-    return MasterHash ? MasterHash->LookUp(partNumber) : QString();
+    const StringHash* hash = MasterHashTable();
+    return hash ? hash->LookUp(partNumber) : QString();
 }
 
 void MainWindow::About1Click() {

@@ -6,13 +6,17 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
+#include "app/master_list.h"
 #include "app/string_hash.h"
 #include "ldraw/picture_chooser.h"
+#include "print/report/inventory_report.h"
 #include "ui/rich_list_view.h"
 #include "web/web_service.h"
 
@@ -98,8 +102,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void SetSetInformation(SetField field, const QString& value) override;
     QString CountText() const override;
     void UpdateCount() override;
-    void BeginLoading(bool loading) override;
-    void EndLoading() override;
+    void AppendInventoryRows(std::vector<InventoryCells> rows) override;
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
     bool Modified() const override { return modified_; }
@@ -120,6 +123,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void FilterMasterList();
     void TreeView1Click();
     void legolistColumnClick(RichListView* list, int column);
+    void invlistDrawItemProp(int row, int subItem, CellStyle& cell) const;
 
     void BitBtn1Click(); // New
     void BitBtn2Click(); // Open
@@ -132,12 +136,14 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void invlistClick();
     void invlistfocus(const QString& partNumber);
 
-    // Print: there is no inventory report yet, so the command does nothing.
-    void BitBtn9Click() {}
+    // Print: the inventory report in the preview (main_window_print.cpp).
+    void BitBtn9Click();
+    InventoryReport& Report() { return report_; }
     void About1Click();
 
     // The part picture (main_window_picture.cpp). legolistClick shows the part selected in the visible master
     // list; the other callers name the part they show.
+    PictureFolders PartPictureFolders() const;
     void legolistClick();
     void ShowMasterPart(const QString& partNumber, const QString& description);
     void sbScaleChange();
@@ -260,10 +266,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The selected row; -1 when none is.
     int PanelRow() const { return invlist->SelectedRow(); }
 
-    std::unique_ptr<StringHash> MasterHash;
     QString LastFindText;
-    QStringList MasterLines;
-    QStringList upperMasterLines_; // upper-cased once, for the keyword filter
+    // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
+    // upper-cased lines are made on the first filter.
+    MasterListData MasterLines;
+    std::optional<MasterSearch> masterSearch_;
+    // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
+    mutable std::unique_ptr<StringHash> MasterHash;
+    mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
+    const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
@@ -271,7 +282,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool shown_ = false;
     bool modified_ = false;
     long long count_ = 0;
-    int batchDepth_ = 0;
     bool fillingPanel_ = false; // the panel is being filled, not edited
     // The row the panel was filled from: its edits go there and nowhere else; it follows sorts and is
     // invalid once the panel is emptied or the row is gone.
@@ -279,6 +289,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool scrollPending_ = false;
     InventoryFiles files_{*this};
     void CreateWebService();
-    void ReadDownloaded(void (*reader)(InventoryHost&, const QString&), const std::filesystem::path& file);
+    void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
+                        const std::filesystem::path& file);
     std::unique_ptr<WebService> web_;
+    InventoryReport report_;
 };

@@ -9,6 +9,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <array>
+#include <utility>
 
 #include "app/add_part_dialog.h"
 #include "app/inventory_fields.h"
@@ -38,14 +39,6 @@ const ColorTable& NoColours() {
     return none;
 }
 
-QStringList RowCells(const RichListModel& rows, int row) {
-    QStringList cells;
-    cells.reserve(InventoryColumnCount);
-    for (int column = 0; column < InventoryColumnCount; ++column)
-        cells.append(rows.GetCellText(column, row));
-    return cells;
-}
-
 struct MergedRows {
     std::vector<QStringList> rows;
     QuantityWarning warning;
@@ -53,23 +46,23 @@ struct MergedRows {
 
 // Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
 // that first row (bag, notes) is kept. One pass, in list order.
-MergedRows MergeDuplicates(const RichListModel& list) {
+MergedRows MergeDuplicates(std::vector<QStringList> rows) {
     MergedRows merged;
     std::vector<long long> sums;
     std::vector<bool> repeated;
     QHash<QString, size_t> firstOf;
-    firstOf.reserve(list.RowCount());
-    for (int row = 0; row < list.RowCount(); ++row) {
-        const long long quantity = merged.warning.Count(list.GetCellText(ColQuantity, row), [&] {
-            return QStringLiteral("Row %1 (%2 %3)")
-                .arg(row + 1)
-                .arg(list.GetCellText(ColPartNumber, row), list.GetCellText(ColColor, row));
+    firstOf.reserve(static_cast<qsizetype>(rows.size()));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        QStringList& cells = rows[row];
+        while (cells.size() < InventoryColumnCount)
+            cells.append(QString());
+        const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
+            return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
         });
-        const QString key = list.GetCellText(ColKey, row);
-        const auto it = firstOf.constFind(key);
+        const auto it = firstOf.constFind(cells[ColKey]);
         if (it == firstOf.constEnd()) {
-            firstOf.insert(key, merged.rows.size());
-            merged.rows.push_back(RowCells(list, row));
+            firstOf.insert(cells[ColKey], merged.rows.size());
+            merged.rows.push_back(std::move(cells));
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
@@ -93,13 +86,19 @@ void MainWindow::CreateInventoryPanel() {
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
-    invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    invlist->OnLeftClickCell = Guarded([this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
-    invlist->Model().CellColor = [this](int column, int row) {
-        if (column != ColBag) return QColor();
-        return QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
+    invlist->OnDrawItemProp = [this](int row, int subItem, int, CellStyle& cell, const QString&) {
+        invlistDrawItemProp(row, subItem, cell);
     };
+}
+
+void MainWindow::invlistDrawItemProp(int row, int subItem, CellStyle& cell) const {
+    // The Bag cell in the part's colour, its text readable on it.
+    if (subItem != ColBag - 1) return;
+    cell.Brush = QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
+    cell.FontColor = ReadableTextColor(cell.Brush);
 }
 
 void MainWindow::AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
@@ -170,14 +169,12 @@ void MainWindow::UpdateCount() {
     Label5->setText(QString::number(count_));
 }
 
-void MainWindow::BeginLoading(bool loading) {
-    if (batchDepth_++ == 0) invlist->setUpdatesEnabled(false);
-    Loading = loading;
-}
-
-void MainWindow::EndLoading() {
-    Loading = false;
-    if (batchDepth_ > 0 && --batchDepth_ == 0) invlist->setUpdatesEnabled(true);
+void MainWindow::AppendInventoryRows(std::vector<InventoryCells> rows) {
+    std::vector<QStringList> cells;
+    cells.reserve(rows.size());
+    for (InventoryCells& row : rows)
+        cells.emplace_back(std::make_move_iterator(row.begin()), std::make_move_iterator(row.end()));
+    invlist->Model().AppendRows(std::move(cells));
 }
 
 void MainWindow::SelectLastRow() {
@@ -253,7 +250,7 @@ void MainWindow::invlistClick() {
 
 void MainWindow::invlistfocus(const QString& partNumber) {
     const QString upper = partNumber.toUpper();
-    for (int row = 0; row < InventoryRowCount(); ++row)
+    for (int row = 0; row < invlist->RowCount(); ++row)
         if (InventoryCell(ColPartNumber, row).toUpper() == upper) {
             SelectInventoryRow(row);
             return;
@@ -290,10 +287,8 @@ void MainWindow::CombineDuplicatesClick() {
     if (InventoryRowCount() == 0) return;
     const int sortColumn = invlist->SortColumn() >= 0 ? invlist->SortColumn() : int(ColDescription);
     const SortDirection direction = invlist->GetSortDirection();
-    MergedRows merged = MergeDuplicates(invlist->Model());
-
-    invlist->ClearRows();
-    invlist->Model().AppendRows(std::move(merged.rows));
+    MergedRows merged = MergeDuplicates(invlist->Model().TakeRows());
+    invlist->Model().ResetRows(std::move(merged.rows));
     // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
     invlist->SetSortDirection(sdDescending);
     invlist->SetSortColumn(ColKey);

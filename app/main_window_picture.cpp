@@ -85,8 +85,8 @@ void MainWindow::CreatePictureControls() {
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
     FindFile1->Filename = QStringLiteral("*.dat");
 
-    sbScale->OnChange = [this] { RunGuarded([this] { sbScaleChange(); }); };
-    Image1->OnDblClick = [this] { RunGuarded([this] { Image1DblClick(); }); };
+    sbScale->OnChange = Guarded([this] { sbScaleChange(); });
+    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
             RunGuarded([this] { ldrawscaleMouseUp(); });
@@ -95,8 +95,8 @@ void MainWindow::CreatePictureControls() {
         FindFile1Found(folder, file.Name);
     };
     for (RichListView* list : {legolist, legolist2})
-        list->OnLeftClickCell = [this](int, int) { RunGuarded([this] { legolistClick(); }); };
-    connect(ListBox1, &QListWidget::itemClicked, this, [this] { RunGuarded([this] { ListBox1Click(); }); });
+        list->OnLeftClickCell = Guarded([this] { legolistClick(); });
+    connect(ListBox1, &QListWidget::itemClicked, this, Guarded([this] { ListBox1Click(); }));
 }
 
 void MainWindow::ShowLDrawGauges(bool visible) {
@@ -127,6 +127,10 @@ void MainWindow::ShowNoPicture(const QString& reason) {
     ShowLDrawGauges(false);
 }
 
+PictureFolders MainWindow::PartPictureFolders() const {
+    return {Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
+}
+
 void MainWindow::legolistClick() {
     const RichListView* list = legolist2->isHidden() ? legolist : legolist2;
     const int row = list->SelectedRow();
@@ -136,7 +140,7 @@ void MainWindow::legolistClick() {
 void MainWindow::ShowMasterPart(const QString& part, const QString& description) {
     shownPart_ = part;
     shownDescription_ = description;
-    const PictureFolders folders{Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
+    const PictureFolders folders = PartPictureFolders();
     LDrawDirectory = folders.ldraw;
 
     const PictureChoice choice = chooser_.Choose(folders, part);

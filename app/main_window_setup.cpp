@@ -8,6 +8,7 @@
 #include "platform/fs.h"
 #include "platform/ini.h"
 #include "platform/ui.h"
+#include "print/label_maker.h"
 #include "ui/fading_label.h"
 #include "ui/file_drop_target.h"
 #include "ui/form_storage.h"
@@ -34,6 +35,35 @@ FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const 
 void MainWindow::StoreForms() {
     StoreForm(forms_.addPart, QStringLiteral("TForm2"), {"CheckBox1.Checked"});
     StoreForm(forms_.compare, QStringLiteral("TForm3"), {});
+    StoreForm(forms_.labelMaker, QStringLiteral("TForm8"),
+              {"CheckBox1.Checked",
+               "CheckBox2.Checked",
+               "CheckBox3.Checked",
+               "CheckBox4.Checked",
+               "CheckBox5.Checked",
+               "CheckBox6.Checked",
+               "ComboBox1.Text",
+               "Edit1.Text",
+               "SpinEdit1.Value",
+               "SpinEdit2.Value",
+               "SpinEdit3.Value",
+               "SpinEdit4.Value",
+               "SpinEdit5.Value",
+               "SpinEdit6.Value",
+               "zcColorComboBox2.ColorValue",
+               "zcColorComboBox3.ColorValue",
+               "zcColorComboBox4.ColorValue",
+               "zcFontComboBox1.FontName",
+               "zcFontComboBox2.FontName",
+               "zcFontComboBox3.FontName",
+               "Label10.Caption",
+               "ComboBox2.Text",
+               "ldrawscale.Position",
+               "xrot.Position",
+               "yrot.Position",
+               "zrot.Position",
+               "SpinEdit7.MaxValue",
+               "SpinEdit7.Value"});
     // Restored at once: the LDraw folder reaches the main window before the first picture is shown.
     if (FormStorage* settings =
             StoreForm(forms_.settings, QStringLiteral("TForm5"),

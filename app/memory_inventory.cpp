@@ -11,7 +11,7 @@ void MemoryInventory::AddInventoryRow(const QString& partNumber, const QString& 
                                       const QString& notes) {
     const QString stored = RenamedColour(colour);
     rows_.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
-    if (!loading_) selectedRow_ = InventoryRowCount() - 1;
+    selectedRow_ = InventoryRowCount() - 1;
     count_ = AddQuantities(count_, ParseQuantity(quantity).value_or(0));
 }
 
@@ -40,12 +40,8 @@ void MemoryInventory::UpdateCount() {
         count_ = AddQuantities(count_, ParseQuantity(row[ColQuantity]).value_or(0));
 }
 
-void MemoryInventory::BeginLoading(bool loading) {
-    ++batchDepth_;
-    loading_ = loading;
-}
-
-void MemoryInventory::EndLoading() {
-    --batchDepth_;
-    loading_ = false;
+void MemoryInventory::AppendInventoryRows(std::vector<Row> rows) {
+    for (const Row& row : rows)
+        count_ = AddQuantities(count_, ParseQuantity(row[ColQuantity]).value_or(0));
+    rows_.insert(rows_.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
 }

@@ -19,6 +19,7 @@ class MemoryInventory : public InventoryHost {
 
     void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
                          const QString& quantity, const QString& bag, const QString& notes) override;
+    void AppendInventoryRows(std::vector<Row> rows) override;
     int InventoryRowCount() const override { return static_cast<int>(rows_.size()); }
     QString InventoryCell(int column, int row) const override;
     void ClearInventory() override;
@@ -37,8 +38,6 @@ class MemoryInventory : public InventoryHost {
     QString CountText() const override { return QString::number(count_); }
     void UpdateCount() override;
 
-    void BeginLoading(bool loading) override;
-    void EndLoading() override;
     void SetStatusText(const QString& text) override { statusText_ = text; }
     void SelectLastRow() override { selectedRow_ = InventoryRowCount() - 1; }
 
@@ -47,8 +46,6 @@ class MemoryInventory : public InventoryHost {
 
     const std::vector<Row>& Rows() const { return rows_; }
     int SelectedRow() const { return selectedRow_; }
-    bool Loading() const { return loading_; }
-    int BatchDepth() const { return batchDepth_; }
     const QString& StatusText() const { return statusText_; }
 
   private:
@@ -60,8 +57,6 @@ class MemoryInventory : public InventoryHost {
     std::array<QString, kSetFieldCount> setInfo_;
     long long count_ = 0;
     int selectedRow_ = -1;
-    int batchDepth_ = 0;
-    bool loading_ = false;
     bool modified_ = false;
     QString statusText_;
 };

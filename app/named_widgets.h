@@ -5,14 +5,8 @@
 #include <QRegularExpressionValidator>
 #include <QString>
 #include <QWidget>
-#include <utility>
 
-// Controls carry the names the settings file and the window code find them by.
-template <typename T, typename... Args> T* MakeNamed(QWidget* parent, const char* name, Args&&... args) {
-    T* widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
+#include "ui/make_named.h"
 
 // A label whose texts, often from files ("&", "<b>"), are shown as they are.
 inline QLabel* MakePlainLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {

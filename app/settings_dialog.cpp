@@ -127,8 +127,8 @@ SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn2Click(); }); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
 }
 

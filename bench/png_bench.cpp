@@ -2,6 +2,8 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
+#include <QImage>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,7 +13,7 @@
 #include <vector>
 
 #include "formats/picture_formats.h"
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
 #include "ui/bitmap32.h"
@@ -103,7 +105,7 @@ void DecodeOurs(benchmark::State& state, const std::string& name) {
     MemoryStream stream(FileBytes(name));
     for (auto _ : state) {
         stream.SetPosition(0);
-        PngPicture image;
+        PNGImage image;
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.ScanLine(0));
     }
@@ -117,11 +119,32 @@ void DecodeLibpng(benchmark::State& state, const std::string& name) {
 
 const char* const kNoise = "rgb8_noise_2000x2000.png";
 
-void EncodeOurs(benchmark::State& state) {
-    if (Skip(state, kNoise)) return;
-    MemoryStream file(FileBytes(kNoise));
-    PngPicture image;
+// The pictures to encode: noise, the rings and ramps file, and a smooth 1000 x 1000 shading.
+enum class Kind { Noise, Rings, Smooth };
+
+bool EncodedPicture(benchmark::State& state, Kind kind, PNGImage& image) {
+    if (kind == Kind::Smooth) {
+        QImage shaded(1000, 1000, QImage::Format_RGB32);
+        const auto level = [](double wave) { return static_cast<int>(127.5 + 127 * wave); };
+        for (int y = 0; y < shaded.height(); ++y)
+            for (int x = 0; x < shaded.width(); ++x)
+                shaded.setPixel(x, y,
+                                qRgb(level(std::sin(x / 37.0) * std::cos(y / 53.0)),
+                                     level(std::sin((x + y) / 71.0)),
+                                     level(std::cos(std::hypot(x - 500, y - 500) / 29.0))));
+        image.Assign(shaded, PixelFormat::pf24bit);
+        return true;
+    }
+    const std::string name = kind == Kind::Noise ? kNoise : "interlaced_rgb8_1000x1000.png";
+    if (Skip(state, name)) return false;
+    MemoryStream file(FileBytes(name));
     image.LoadFromStream(file);
+    return true;
+}
+
+void EncodeOurs(benchmark::State& state, Kind kind) {
+    PNGImage image;
+    if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state) {
         MemoryStream out;
@@ -131,11 +154,9 @@ void EncodeOurs(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(size);
 }
 
-void EncodeLibpng(benchmark::State& state) {
-    if (Skip(state, kNoise)) return;
-    MemoryStream file(FileBytes(kNoise));
-    PngPicture image;
-    image.LoadFromStream(file);
+void EncodeLibpng(benchmark::State& state, Kind kind) {
+    PNGImage image;
+    if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state)
         size = LibpngEncode(image).size();
@@ -144,32 +165,38 @@ void EncodeLibpng(benchmark::State& state) {
 
 // A part picture from its file to the shown 32-bit bitmap, the path of a click in the master list, beside
 // our codec alone with its file read, and libpng reading the file and decoding it into BGRX.
-void BM_PngFileToShown(benchmark::State& state) {
+void ShownOurs(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
-    RegisterPictureFormats();
     const fs::path file = SharedDataFolder("png-extra") / kNoise;
     Bitmap32 shown;
-    CompareSides(state, {{"shown", [&] { return Milliseconds([&] { shown.LoadFromFileName(file); }); }},
-                         {"codec_and_read",
-                          [&] {
-                              return Milliseconds([&] {
-                                  PngPicture image;
-                                  image.LoadFromFile(file);
-                                  benchmark::DoNotOptimize(image.ScanLine(0));
-                              });
-                          }},
-                         {"libpng_read_bgrx", [&] {
-                              return Milliseconds([&] {
-                                  const std::string bytes = ReadFileBytes(file).value_or("");
-                                  benchmark::DoNotOptimize(
-                                      LibpngDecode(std::vector<uint8_t>(bytes.begin(), bytes.end()), true));
-                              });
-                          }}});
+    for (auto _ : state)
+        shown.LoadFromFileName(file);
+}
+
+void ShownCodecAndRead(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    for (auto _ : state) {
+        PNGImage image;
+        image.LoadFromFile(file);
+        benchmark::DoNotOptimize(image.ScanLine(0));
+    }
+}
+
+void ShownLibpng(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    for (auto _ : state) {
+        const std::string bytes = ReadFileBytes(file).value_or("");
+        benchmark::DoNotOptimize(LibpngDecode(std::vector<uint8_t>(bytes.begin(), bytes.end()), true));
+    }
 }
 
 } // namespace
 
-BENCHMARK(BM_PngFileToShown)->Unit(benchmark::kMillisecond)->Iterations(15);
+BENCHMARK(ShownOurs)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(ShownCodecAndRead)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(ShownLibpng)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK_CAPTURE(DecodeOurs, rgb_noise, std::string(kNoise))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeLibpng, rgb_noise, std::string(kNoise))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeOurs, rgba, std::string("rgba8_2000x2000.png"))->Unit(benchmark::kMillisecond);
@@ -180,7 +207,18 @@ BENCHMARK_CAPTURE(DecodeOurs, interlaced, std::string("interlaced_rgb8_1000x1000
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeLibpng, interlaced, std::string("interlaced_rgb8_1000x1000.png"))
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(EncodeOurs)->Unit(benchmark::kMillisecond);
-BENCHMARK(EncodeLibpng)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeOurs, noise, Kind::Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeLibpng, noise, Kind::Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeOurs, rings, Kind::Rings)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeLibpng, rings, Kind::Rings)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeOurs, smooth, Kind::Smooth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeLibpng, smooth, Kind::Smooth)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv, RegisterPictureFormats,
+                         {{"ShownOurs", "ShownCodecAndRead"},
+                          {"ShownOurs", "ShownLibpng"},
+                          {"DecodeOurs", "DecodeLibpng"},
+                          {"EncodeOurs", "EncodeLibpng"},
+                          {"EncodeOurs", "EncodeLibpng", "bytes"}});
+}

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCursor>
 #include <QString>
 #include <exception>
 #include <functional>
+#include <optional>
 
 // Where message boxes go: the real sink shows modal boxes, tests install one that records.
 class MessageSink {
@@ -24,6 +26,11 @@ void ProcessMessages();
 QString ExceptionText(const std::exception& error);
 // Runs an event handler so that no exception crosses the event loop: the error is shown as a message.
 void RunGuarded(const std::function<void()>& handler);
+// The handler for a signal or callback, whatever its arguments, run under RunGuarded: connecting through
+// this puts the exception boundary on the handler by construction.
+template <typename Handler> auto Guarded(Handler handler) {
+    return [handler = std::move(handler)](auto&&...) { RunGuarded(handler); };
+}
 
 // Marks the program busy during a long command; a second command asks IsBusy() and does not start.
 class BusyGuard {
@@ -34,3 +41,7 @@ class BusyGuard {
     BusyGuard& operator=(const BusyGuard&) = delete;
     static bool IsBusy();
 };
+
+// The screen's numbered cursor list: components register their own cursors under fixed numbers.
+void SetScreenCursor(int id, const QCursor& cursor);
+std::optional<QCursor> ScreenCursor(int id);

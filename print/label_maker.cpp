@@ -1,5 +1,393 @@
 #include "print/label_maker.h"
 
-LabelMaker::LabelMaker(QWidget* parent) : QDialog(parent) {
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <cmath>
+#include <numbers>
+
+#include "ldraw/ldraw_view.h"
+#include "ldraw/render_target.h"
+#include "platform/gfx/graphic.h"
+#include "platform/ui.h"
+#include "print/label_host.h"
+#include "print/label_preview.h"
+#include "ui/gauge_bar.h"
+#include "ui/image_view.h"
+#include "ui/make_named.h"
+#include "ui/zc_color_combo_box.h"
+#include "ui/zc_font_combo_box.h"
+
+namespace {
+
+constexpr int kPictureSide = 400;
+constexpr size_t kKeptRenders = 32;
+constexpr float kDegree = std::numbers::pi_v<float> / 180;
+
+QSpinBox* MakeSpin(QWidget* parent, const char* name, int min, int max, int step, int value, QRect geometry) {
+    auto* spin = MakeNamed<QSpinBox>(parent, name);
+    spin->setRange(min, max);
+    spin->setSingleStep(step);
+    spin->setValue(value);
+    spin->setGeometry(geometry);
+    return spin;
+}
+
+QLabel* MakeCaption(QWidget* parent, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    return label;
+}
+
+GaugeBar* MakeGauge(QWidget* parent, const char* name, int min, int max, int position, QRect geometry) {
+    auto* gauge = MakeNamed<GaugeBar>(parent, name);
+    gauge->SetMin(min);
+    gauge->SetMax(max);
+    gauge->SetPosition(position);
+    gauge->setGeometry(geometry);
+    return gauge;
+}
+
+// A picture that fits: drawn at its size from the corner, shrunk when it is larger than the square.
+void PlacePicture(QImage& square, const QImage& picture) {
+    QPainter painter(&square);
+    const QSize size = picture.size().boundedTo(square.size()) == picture.size()
+                           ? picture.size()
+                           : picture.size().scaled(square.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRect(QPoint(0, 0), size), picture);
+}
+
+} // namespace
+
+LabelMaker::LabelMaker(LabelHost& host, LabelPreview& preview, QWidget* parent)
+    : QDialog(parent), host_(host), preview_(preview),
+      picture_(kPictureSide, kPictureSide, QImage::Format_RGB32) {
     setWindowTitle(QStringLiteral("Label Maker"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(608, 538);
+    picture_.fill(Qt::white);
+    CreateControls();
+    WireHandlers();
+    preview_.SetLabelMaker(this);
+}
+
+LabelMaker::~LabelMaker() = default;
+
+void LabelMaker::CreateControls() {
+    Image1 = MakeNamed<Image32>(this, "Image1");
+    Image1->setGeometry(8, 8, 400, 300);
+    Image1->SetBitmapAlign(Image32::baTopLeft);
+    Image1->SetColor(clWhite);
+    Image1->SetScale(1.0);
+
+    MakeCaption(this, QStringLiteral("Width"), QRect(416, 8, 60, 20));
+    SpinEdit1 = MakeSpin(this, "SpinEdit1", 100, 400, 10, 400, QRect(480, 8, 60, 22));
+    MakeCaption(this, QStringLiteral("Height"), QRect(416, 34, 60, 20));
+    SpinEdit3 = MakeSpin(this, "SpinEdit3", 100, 300, 10, 300, QRect(480, 34, 60, 22));
+
+    const char* gaugeCaptions[] = {"Scale", "X rotation", "Y rotation", "Z rotation"};
+    for (int i = 0; i < 4; ++i)
+        MakeCaption(this, QString::fromLatin1(gaugeCaptions[i]), QRect(416, 64 + 36 * i, 180, 16));
+    ldrawscale = MakeGauge(this, "ldrawscale", 1, 10, 1, QRect(416, 80, 184, 16));
+    xrot = MakeGauge(this, "xrot", -180, 180, -45, QRect(416, 116, 184, 16));
+    yrot = MakeGauge(this, "yrot", -180, 180, 35, QRect(416, 152, 184, 16));
+    zrot = MakeGauge(this, "zrot", -180, 180, -30, QRect(416, 188, 184, 16));
+
+    MakeCaption(this, QStringLiteral("Move"), QRect(416, 214, 60, 20));
+    ComboBox1 = MakeNamed<QComboBox>(this, "ComboBox1");
+    ComboBox1->setEditable(true);
+    ComboBox1->addItems({QStringLiteral("Image"), QStringLiteral("LDraw Number"),
+                         QStringLiteral("Description"), QStringLiteral("Extra Text")});
+    ComboBox1->setCurrentText(QStringLiteral("Image"));
+    ComboBox1->setGeometry(416, 234, 120, 22);
+    SpinEdit2 = MakeSpin(this, "SpinEdit2", 10, 100, 10, 10, QRect(544, 234, 56, 22));
+    BitBtn4 = MakeNamed<QPushButton>(this, "BitBtn4", QStringLiteral("up"));
+    BitBtn4->setGeometry(478, 262, 60, 24);
+    BitBtn3 = MakeNamed<QPushButton>(this, "BitBtn3", QStringLiteral("left"));
+    BitBtn3->setGeometry(416, 288, 60, 24);
+    BitBtn5 = MakeNamed<QPushButton>(this, "BitBtn5", QStringLiteral("right"));
+    BitBtn5->setGeometry(540, 288, 60, 24);
+    BitBtn6 = MakeNamed<QPushButton>(this, "BitBtn6", QStringLiteral("down"));
+    BitBtn6->setGeometry(478, 314, 60, 24);
+
+    Label10 = MakeNamed<QLabel>(this, "Label10", QStringLiteral("    "));
+    Label10->setGeometry(8, 316, 400, 16);
+
+    const auto row = [this](int y, const char* check, const char* caption, const char* font, const char* size,
+                            const char* colour, const char* bold) {
+        TextItem item;
+        item.check = MakeNamed<QCheckBox>(this, check, QString::fromLatin1(caption));
+        item.check->setChecked(true);
+        item.check->setGeometry(8, y, 110, 22);
+        item.font = MakeNamed<zcFontComboBox>(this, font);
+        item.font->SetFontOptions(zcFontComboBox::zcftWindowsOnly);
+        item.font->SetFontName(QStringLiteral("Times New Roman"));
+        item.font->setGeometry(220, y, 170, 22);
+        item.size = MakeSpin(this, size, 6, 30, 2, 12, QRect(396, y, 50, 22));
+        item.colour = MakeNamed<zcColorComboBox>(this, colour);
+        item.colour->setGeometry(452, y, 100, 22);
+        item.bold = MakeNamed<QCheckBox>(this, bold, QStringLiteral("Bold"));
+        item.bold->setGeometry(556, y, 50, 22);
+        return item;
+    };
+    const TextItem description =
+        row(344, "CheckBox2", "Desciption", "zcFontComboBox1", "SpinEdit6", "zcColorComboBox2", "CheckBox3");
+    const TextItem number = row(372, "CheckBox1", "LDraw Number", "zcFontComboBox3", "SpinEdit5",
+                                "zcColorComboBox4", "CheckBox4");
+    const TextItem extra =
+        row(400, "CheckBox5", "Extra Text", "zcFontComboBox2", "SpinEdit4", "zcColorComboBox3", "CheckBox6");
+    CheckBox2 = description.check, zcFontComboBox1 = description.font, SpinEdit6 = description.size;
+    zcColorComboBox2 = description.colour, CheckBox3 = description.bold;
+    CheckBox1 = number.check, zcFontComboBox3 = number.font, SpinEdit5 = number.size;
+    zcColorComboBox4 = number.colour, CheckBox4 = number.bold;
+    CheckBox5 = extra.check, zcFontComboBox2 = extra.font, SpinEdit4 = extra.size;
+    zcColorComboBox3 = extra.colour, CheckBox6 = extra.bold;
+    Edit1 = MakeNamed<QLineEdit>(this, "Edit1", QStringLiteral("Extra Text"));
+    Edit1->setGeometry(120, 400, 94, 22);
+
+    MakeCaption(this, QStringLiteral("Label type"), QRect(8, 440, 80, 22));
+    ComboBox2 = MakeNamed<QComboBox>(this, "ComboBox2");
+    ComboBox2->setEditable(true);
+    ComboBox2->setCurrentText(QStringLiteral("L7163_Address"));
+    ComboBox2->setGeometry(96, 440, 180, 22);
+    MakeCaption(this, QStringLiteral("Start label"), QRect(292, 440, 80, 22));
+    SpinEdit7 = MakeSpin(this, "SpinEdit7", 1, 14, 1, 1, QRect(376, 440, 60, 22));
+
+    BitBtn2 = MakeNamed<QPushButton>(this, "BitBtn2", QStringLiteral("OK"));
+    BitBtn2->setGeometry(416, 500, 88, 28);
+    BitBtn1 = MakeNamed<QPushButton>(this, "BitBtn1", QStringLiteral("Cancel"));
+    BitBtn1->setGeometry(512, 500, 88, 28);
+}
+
+void LabelMaker::WireHandlers() {
+    for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6})
+        connect(box, &QCheckBox::toggled, this, Guarded([this] { ComposeSample(); }));
+    for (QSpinBox* spin : {SpinEdit1, SpinEdit3, SpinEdit4, SpinEdit5, SpinEdit6, SpinEdit7})
+        connect(spin, &QSpinBox::valueChanged, this, Guarded([this] { ComposeSample(); }));
+    for (zcFontComboBox* box : {zcFontComboBox1, zcFontComboBox2, zcFontComboBox3})
+        box->OnChange = Guarded([this] { ComposeTyped(); });
+    for (zcColorComboBox* box : {zcColorComboBox2, zcColorComboBox3, zcColorComboBox4})
+        box->OnChange = Guarded([this] { ComposeTyped(); });
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { ComposeTyped(); }));
+    for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
+        gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+            RunGuarded([this] {
+                RenderSample();
+                ComposeSample();
+            });
+        };
+    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { MoveItem(-1, 0); }));
+    connect(BitBtn5, &QPushButton::clicked, this, Guarded([this] { MoveItem(1, 0); }));
+    connect(BitBtn4, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, -1); }));
+    connect(BitBtn6, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, 1); }));
+    connect(ComboBox2, &QComboBox::currentTextChanged, this, Guarded([this] { TemplateChosen(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int LabelMaker::RowCount() const {
+    return host_.LabelRowCount();
+}
+
+int LabelMaker::StartLabel() const {
+    const PvLabelTemplateInfo* sheet =
+        preview_.PvLabelPrinter1.Templates().FindByName(ComboBox2->currentText());
+    return sheet ? std::clamp(SpinEdit7->value(), 1, std::max(1, sheet->LabelsPerPage()))
+                 : SpinEdit7->value();
+}
+
+QString LabelMaker::OffsetsText() const {
+    return QStringLiteral("dx=%1 dy=%2 lx=%3 ly=%4 ex=%5 ey=%6 ix=%7 iy=%8")
+        .arg(dx_)
+        .arg(dy_)
+        .arg(lx_)
+        .arg(ly_)
+        .arg(ex_)
+        .arg(ey_)
+        .arg(ix_)
+        .arg(iy_);
+}
+
+void LabelMaker::ReadOffsets(const QString& text) {
+    if (text.trimmed().isEmpty()) return;
+    int* const offsets[] = {&dx_, &dy_, &lx_, &ly_, &ex_, &ey_, &ix_, &iy_};
+    const QStringList fields = text.split(QLatin1Char(' '));
+    for (int i = 0; i < 8 && i < fields.size(); ++i) {
+        bool ok = false;
+        const int value = fields[i].section(QLatin1Char('='), 1, 1).toInt(&ok);
+        if (ok) *offsets[i] = value;
+    }
+}
+
+void LabelMaker::TemplateChosen() {
+    if (const PvLabelTemplateInfo* sheet =
+            preview_.PvLabelPrinter1.Templates().FindByName(ComboBox2->currentText()))
+        SpinEdit7->setMaximum(std::max(1, sheet->LabelsPerPage()));
+}
+
+void LabelMaker::MoveItem(int stepsRight, int stepsDown) {
+    const QString item = ComboBox1->currentText();
+    const std::pair<const char*, std::pair<int*, int*>> items[] = {{"Image", {&ix_, &iy_}},
+                                                                   {"LDraw Number", {&lx_, &ly_}},
+                                                                   {"Description", {&dx_, &dy_}},
+                                                                   {"Extra Text", {&ex_, &ey_}}};
+    for (const auto& [name, offset] : items)
+        if (item == QLatin1String(name)) {
+            *offset.first += stepsRight * SpinEdit2->value();
+            *offset.second += stepsDown * SpinEdit2->value();
+        }
+    ComposeSample();
+}
+
+void LabelMaker::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    RunGuarded([this] {
+        // The settings were put back just before: the stored offsets come with the caption.
+        ReadOffsets(Label10->text());
+        if (host_.LabelRowCount() > 0) {
+            const LabelRow first = host_.LabelRowAt(0);
+            samplePart_ = first.partNumber;
+            sampleDescription_ = first.description;
+        }
+        RenderSample();
+        ComposeSample();
+        const QString chosen = ComboBox2->currentText();
+        const int start = SpinEdit7->value();
+        const QSignalBlocker quiet(ComboBox2);
+        ComboBox2->clear();
+        const PvLabelTemplateList& templates = preview_.PvLabelPrinter1.Templates();
+        for (int i = 0; i < templates.Count(); ++i)
+            ComboBox2->addItem(templates.Items(i)->Name);
+        ComboBox2->setCurrentText(chosen);
+        TemplateChosen();
+        SpinEdit7->setValue(start);
+    });
+}
+
+void LabelMaker::Image1DblClick() {
+    ldrawscale->SetPosition(2);
+    xrot->SetPosition(-45);
+    yrot->SetPosition(35);
+    zrot->SetPosition(-30);
+    RenderSample();
+    ComposeSample();
+}
+
+void LabelMaker::BitBtn2Click() {
+    if (host_.LabelRowCount() == 0) {
+        ShowMessage(QStringLiteral("You need to have items in your inventory list before making labels."));
+        return;
+    }
+    setCursor(Qt::WaitCursor);
+    preview_.Label1->setText(ComboBox2->currentText());
+    preview_.exec();
+    unsetCursor();
+    accept();
+}
+
+void LabelMaker::RenderSample() {
+    RenderPartPicture(samplePart_, 7);
+}
+
+void LabelMaker::ComposeSample() {
+    ComposeLabel(samplePart_, sampleDescription_);
+}
+
+void LabelMaker::ComposeTyped() {
+    if (isVisible())
+        ComposeLabel(QStringLiteral("32269"), QStringLiteral("Technic Gear 20 Tooth Double Bevel"));
+}
+
+void LabelMaker::BeginLabelRun() {
+    renders_.clear();
+    renderIndex_.clear();
+}
+
+QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
+    QImage picture(kPictureSide, kPictureSide, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    const PictureFolders folders = host_.LabelPictureFolders();
+    const PictureChoice choice = chooser_.Choose(folders, partNumber);
+    if (choice.kind == PictureKind::LDraw) {
+        LDrawDirectory = folders.ldraw;
+        const float scale = float(ldrawscale->Position()) * 0.5f;
+        // A part the renderer cannot read keeps the white picture.
+        if (!::RenderPartPicture(choice.file, colour, scale, float(xrot->Position()) * kDegree,
+                                 float(yrot->Position()) * kDegree, float(zrot->Position()) * kDegree,
+                                 picture))
+            picture.fill(Qt::white);
+        FreeRenderTarget();
+    } else if (choice.kind != PictureKind::None) {
+        try {
+            PlacePicture(picture, PictureRegistry::Load(choice.file)->ToImage());
+        } catch (const std::exception&) {
+            picture.fill(Qt::white);
+        }
+    }
+    return picture;
+}
+
+void LabelMaker::RenderPartPicture(const QString& partNumber, int colour) {
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5|%6")
+                            .arg(partNumber)
+                            .arg(colour)
+                            .arg(ldrawscale->Position())
+                            .arg(xrot->Position())
+                            .arg(yrot->Position())
+                            .arg(zrot->Position());
+    if (auto hit = renderIndex_.find(key); hit != renderIndex_.end()) {
+        renders_.splice(renders_.begin(), renders_, hit->second);
+        picture_ = hit->second->second;
+        return;
+    }
+    picture_ = RenderedPicture(partNumber, colour);
+    renders_.emplace_front(key, picture_);
+    renderIndex_[key] = renders_.begin();
+    if (renders_.size() > kKeptRenders) {
+        renderIndex_.erase(renders_.back().first);
+        renders_.pop_back();
+    }
+}
+
+void LabelMaker::DrawText(QImage& label, const TextItem& item, const QString& text, int x, int y) const {
+    if (!item.check->isChecked()) return;
+    QPainter painter(&label);
+    QFont font(item.font->FontName());
+    // Points on a 96 pixels-per-inch screen, as the label's pixels are.
+    font.setPixelSize(std::max(1, static_cast<int>(std::lround(item.size->value() * 96.0 / 72.0))));
+    font.setBold(item.bold->isChecked());
+    painter.setFont(font);
+    painter.setPen(QColor::fromRgb(ClassicColorToRgb(item.colour->ColorValue())));
+    painter.drawText(QPoint(x, y + painter.fontMetrics().ascent()), text);
+}
+
+void LabelMaker::ComposeLabel(const QString& partNumber, const QString& description) {
+    // Composed whether shown or not: the preview asks for labels while this window waits behind it.
+    const int width = SpinEdit1->value(), height = SpinEdit3->value();
+    Image1->resize(width, height);
+    label_ = QImage(width, height, QImage::Format_RGB32);
+    label_.fill(Qt::white); // nothing of the previous label may show through
+    {
+        QPainter painter(&label_);
+        painter.drawImage(ix_, iy_, picture_);
+    }
+    DrawText(label_, {CheckBox2, zcFontComboBox1, SpinEdit6, zcColorComboBox2, CheckBox3}, description, dx_,
+             dy_);
+    DrawText(label_, {CheckBox1, zcFontComboBox3, SpinEdit5, zcColorComboBox4, CheckBox4}, partNumber, lx_,
+             ly_);
+    DrawText(label_, {CheckBox5, zcFontComboBox2, SpinEdit4, zcColorComboBox3, CheckBox6}, Edit1->text(), ex_,
+             ey_);
+    Image1->Bitmap().AssignImage(label_, false);
+    Label10->setText(OffsetsText());
+}
+
+void LabelMaker::ComposeLabelForRow(int n) {
+    const LabelRow row = host_.LabelRowAt(n - 1);
+    RenderPartPicture(row.partNumber, row.ldrawColour);
+    ComposeLabel(row.partNumber, row.description);
 }

@@ -1,9 +1,51 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 
+#include "print/preview/pv_label_printer.h"
+
+class LabelMaker;
+class PvPageNavigator;
+class PvPreview;
+class PvPropertyComboBox;
+class PvThumbnails;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// Lays one label per inventory row out on the pages of a label-sheet template and shows them in a print
+// preview, from which they are printed. The label maker composes each label.
 class LabelPreview : public QDialog {
     Q_OBJECT
   public:
     explicit LabelPreview(QWidget* parent = nullptr);
+    ~LabelPreview() override;
+
+    void SetLabelMaker(LabelMaker* maker) { maker_ = maker; }
+    // Clears the preview and lays out the labels of every row from the maker's start label, on the template
+    // Label1 names (the last one used when it names none).
+    void LayOutLabels();
+    void BitBtn1Click(); // Print
+
+    QLabel* Label1; // hidden: the template's name
+    PvThumbnails* PvThumbnails1;
+    PvPreview* PvPreview1;
+    PvPropertyComboBox* PvPropertyComboBox1;
+    PvPageNavigator* PvPageNavigator1;
+    QPushButton* BitBtn1;   // Print
+    QPushButton* BitBtn2;   // Cancel
+    QProgressBar* Progress; // while labels are laid out
+    PvLabelPrinter PvLabelPrinter1;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void DrawLabel(int labelNum, const PvValueRect& rect, PvCanvas& canvas);
+
+    LabelMaker* maker_ = nullptr;
+    int start_ = 1;
+    int total_ = 0;
 };

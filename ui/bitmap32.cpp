@@ -1,5 +1,8 @@
 #include "ui/bitmap32.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QPainter>
 #include <algorithm>
 #include <cstring>
 #include <new>
@@ -87,6 +90,9 @@ Bitmap32::~Bitmap32() {
 }
 
 void Bitmap32::SetBitmapSize(int newWidth, int newHeight) {
+    // The canvas draws on the old pixels: it goes with them.
+    canvas_.reset();
+    canvasImage_.reset();
     pixels_.clear();
     pixels_.shrink_to_fit();
     StoreSize(0, 0);
@@ -158,9 +164,36 @@ void Bitmap32::DrawInto(Bitmap32& dest, const Rect& dstRect) const {
     dest.Changed();
 }
 
+void Bitmap32::DrawInto(Canvas& canvas, int x, int y) const {
+    if (Empty()) return;
+    const CopyMode mode = canvas.Mode;
+    canvas.Mode = CopyMode::cmSrcCopy;
+    canvas.CopyRect(FullRect().Offset(x, y), AsImage(), FullRect());
+    canvas.Mode = mode;
+}
+
+Canvas& Bitmap32::GetCanvas() {
+    if (!canvas_) {
+        canvasImage_ = std::make_unique<QImage>(reinterpret_cast<uchar*>(pixels_.data()), Width(), Height(),
+                                                Width() * 4, QImage::Format_RGB32);
+        canvas_ = std::make_unique<Canvas>(*canvasImage_);
+        canvas_->OnChange = [this] { Changed(); };
+    }
+    canvas_->Font = Font;
+    return *canvas_;
+}
+
 void Bitmap32::LoadFromFileName(const std::filesystem::path& fileName) {
-    std::unique_ptr<Graphic> picture = PictureRegistry::Load(fileName);
-    AssignFrom(*picture);
+    Picture picture;
+    picture.LoadFromFile(fileName);
+    AssignFrom(picture);
+}
+
+void Bitmap32::AssignFrom(const Picture& source) {
+    if (source.GetGraphic())
+        AssignFrom(*source.GetGraphic());
+    else
+        AssignFrom(static_cast<const Bitmap32*>(nullptr));
 }
 
 void Bitmap32::AssignFrom(const Bitmap32* source) {
@@ -188,11 +221,40 @@ void Bitmap32::AssignFrom(const Graphic& source) {
     SetDrawMode(seeThrough ? DrawMode::dmBlend : DrawMode::dmOpaque);
 }
 
+void Bitmap32::AssignImage(const QImage& image, bool keepAlpha) {
+    UpdateBatch batch(*this);
+    SetSize(image.width(), image.height());
+    if (Empty()) return;
+    if (keepAlpha) {
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < Height(); ++y)
+            std::memcpy(RowAddress(y), argb.constScanLine(y), static_cast<size_t>(Width()) * 4);
+        return;
+    }
+    // A reused bitmap is cleared first, so a picture with holes never shows the previous one through them.
+    std::fill(pixels_.begin(), pixels_.end(), 0);
+    {
+        QImage view(reinterpret_cast<uchar*>(pixels_.data()), Width(), Height(), Width() * 4,
+                    QImage::Format_RGB32);
+        QPainter painter(&view);
+        painter.drawImage(0, 0, image);
+    }
+    SetAllAlpha(255);
+}
+
 void Bitmap32::AssignTo(Bitmap& dest) const {
     dest.SetPixelFormat(PixelFormat::pf32bit);
     dest.SetSize(Width(), Height());
     for (int y = 0; y < Height(); ++y)
         std::memcpy(dest.ScanLine(y), RowAddress(y), static_cast<size_t>(Width()) * 4);
+}
+
+void Bitmap32::AssignTo(Picture& dest) const {
+    AssignTo(dest.GetBitmap());
+}
+
+void Bitmap32::AssignToClipboard() const {
+    QGuiApplication::clipboard()->setImage(AsImage().copy());
 }
 
 QImage Bitmap32::AsImage() const {

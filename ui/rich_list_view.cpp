@@ -1,10 +1,23 @@
 #include "ui/rich_list_view.h"
 
-#include <QHeaderView>
 #include <QMouseEvent>
 
-RichListView::RichListView(QWidget* parent) : QTreeView(parent) {
+#include "ui/list_sort.h"
+#include "ui/mini_html.h"
+#include "ui/rich_header_view.h"
+#include "ui/rich_list_delegate.h"
+
+RichListView::RichListView(QWidget* parent)
+    : QTreeView(parent), header_(new RichHeaderView(*this)), delegate_(new RichListDelegate(*this)),
+      textCache_(std::make_unique<HtmlTextCache>()) {
+    setHeader(header_);
+    setItemDelegate(delegate_);
     setModel(&model_);
+    SelectionColor = palette().color(QPalette::Highlight);
+    SelectionTextColor = palette().color(QPalette::HighlightedText);
+    headerFont_ = font();
+    setMouseTracking(true);
+    SetUpInput();
     setRootIsDecorated(false);
     setItemsExpandable(false);
     setUniformRowHeights(true);
@@ -20,10 +33,71 @@ RichListView::RichListView(QWidget* parent) : QTreeView(parent) {
     });
 }
 
-int RichListView::AddColumn(const QString& caption, int width) {
+RichListView::~RichListView() {
+    std::vector<int> widths;
+    for (int column = 0; column < ColumnCount(); ++column)
+        widths.push_back(columnWidth(column));
+    SaveColumnSizes(ColumnSizes, widths);
+}
+
+int RichListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment) {
     int column = model_.AddColumn(caption);
     setColumnWidth(column, width);
+    alignments_.resize(static_cast<std::size_t>(ColumnCount()), Qt::AlignLeft);
+    alignments_[static_cast<std::size_t>(column)] = alignment;
     return column;
+}
+
+Qt::Alignment RichListView::ColumnAlignment(int column) const {
+    return column >= 0 && static_cast<std::size_t>(column) < alignments_.size()
+               ? alignments_[static_cast<std::size_t>(column)]
+               : Qt::AlignLeft;
+}
+
+void RichListView::SetHeaderHeight(int height) {
+    headerHeight_ = height;
+    updateGeometries();
+    Remeasure();
+}
+
+void RichListView::SetHeaderFont(const QFont& font) {
+    headerFont_ = font;
+    updateGeometries();
+    header_->viewport()->update();
+}
+
+void RichListView::SetHeaderOwnerDraw(bool on) {
+    headerOwnerDraw_ = on;
+    updateGeometries();
+    header_->viewport()->update();
+}
+
+bool RichListView::FilterBar() const {
+    return header_->FilterBar();
+}
+
+void RichListView::SetFilterBar(bool on) {
+    header_->SetFilterBar(on);
+    updateGeometries();
+    Remeasure();
+}
+
+QString RichListView::FilterText(int column) const {
+    return header_->FilterText(column);
+}
+
+void RichListView::SetHeaderFlatStyle(bool on) {
+    // A flat header's captions are no buttons.
+    header_->setSectionsClickable(!on);
+}
+
+void RichListView::SetHeaderHotTrack(bool on) {
+    header_->setMouseTracking(on);
+    header_->setAttribute(Qt::WA_Hover, on);
+}
+
+void RichListView::SetHeaderDragDrop(bool on) {
+    header_->setSectionsMovable(on);
 }
 
 void RichListView::SelectItemAt(int index) {
@@ -72,34 +146,27 @@ void RichListView::SortByColumn(int column) {
 }
 
 void RichListView::SortItems() {
-    // The compare reads the column as the shared state holds it: -1 means the caption.
-    int column = sortState_->column;
+    // The compare reads the column as the shared state holds it: -1 means the caption, column c the
+    // sub-item c, one past in the model's cells.
+    const int column = sortState_->column;
+    const int sign = sortState_->sign;
     SortStyle style = ssText;
     QString prefix, suffix;
     if (OnGetFormat) OnGetFormat(column, style, prefix, suffix);
-    std::vector<int> order = StableOrder(RowCount(), [&](int row1, int row2) {
-        return sortState_->sign * CompareRows(row1, row2, style, prefix, suffix);
-    });
-    model_.Reorder(order);
-}
-
-int RichListView::CompareRows(int row1, int row2, SortStyle style, const QString& prefix,
-                              const QString& suffix) const {
-    int column = sortState_->column;
-    // Column -1 is the caption, column c the sub-item c: one past in the model's cells.
-    const QString a = model_.GetCellText(column + 1, row1);
-    const QString b = model_.GetCellText(column + 1, row2);
-    int result = 1;
-    switch (style) {
-    case ssCustom:
-        if (OnCustomCompare) OnCustomCompare(column, a, b, result);
-        return result;
-    case ssRaw:
-        if (OnRawCompare) OnRawCompare(column, row1, row2, result);
-        return result;
-    default:
-        return CompareCellTexts(style, a, b, prefix, suffix);
+    if (style != ssCustom && style != ssRaw) {
+        model_.Reorder(KeyedOrder(model_.ColumnTexts(column + 1), style, sign, prefix, suffix));
+        return;
     }
+    // The compare events see the rows as they are; only the order is built aside.
+    model_.Reorder(StableOrder(RowCount(), [&](int row1, int row2) {
+        int result = 1;
+        if (style == ssRaw && OnRawCompare)
+            OnRawCompare(column, row1, row2, result);
+        else if (style == ssCustom && OnCustomCompare)
+            OnCustomCompare(column, model_.GetCellText(column + 1, row1),
+                            model_.GetCellText(column + 1, row2), result);
+        return sign * result;
+    }));
 }
 
 void RichListView::HeaderClicked(int column) {
@@ -131,11 +198,4 @@ QString RichListView::CellTextAtPoint(const QPoint& point) const {
 
 QRect RichListView::CellRect(int row, int column) const {
     return visualRect(model_.index(row, column));
-}
-
-void RichListView::mousePressEvent(QMouseEvent* event) {
-    QTreeView::mousePressEvent(event);
-    if (event->button() != Qt::RightButton || !OnRightClickCell) return;
-    QModelIndex index = indexAt(event->position().toPoint());
-    if (index.isValid()) OnRightClickCell(index.row(), index.column());
 }

@@ -1,13 +1,38 @@
 #pragma once
 
+#include <QPixmap>
 #include <QTreeView>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
 #include "ui/list_compare.h"
+#include "ui/list_settings.h"
+#include "ui/picture_container.h"
 #include "ui/rich_list_model.h"
 
+class HtmlTextCache;
+class QTextDocument;
+class RichHeaderView;
+class RichListDelegate;
+struct HtmlContext;
+
 enum SortDirection { sdAscending, sdDescending };
+enum SortIndicator { siLeft, siRight };
+enum VAlignment { vtaCenter, vtaTop, vtaBottom };
+
+// State bits of a row being drawn.
+enum DrawState { odSelected = 1, odFocused = 2 };
+
+// What OnDrawItemProp may change for one cell.
+struct CellStyle {
+    QColor Brush;
+    QFont Font;
+    QColor FontColor;
+};
+
+// Black on light backgrounds, white on dark ones.
+QColor ReadableTextColor(const QColor& background);
 
 // The sort sign and column that every list of a window shares: a list that sorts without setting its own
 // direction sorts with the sign another list set last.
@@ -21,11 +46,13 @@ class RichListView : public QTreeView {
     Q_OBJECT
   public:
     explicit RichListView(QWidget* parent = nullptr);
+    ~RichListView() override;
 
     RichListModel& Model() { return model_; }
     const RichListModel& Model() const { return model_; }
 
-    int AddColumn(const QString& caption, int width);
+    int AddColumn(const QString& caption, int width, Qt::Alignment alignment = Qt::AlignLeft);
+    Qt::Alignment ColumnAlignment(int column) const;
     int ColumnCount() const { return model_.ColumnCount(); }
     int RowCount() const { return model_.RowCount(); }
     int AddRow(const QString& caption) { return model_.AddRow(caption); }
@@ -65,16 +92,173 @@ class RichListView : public QTreeView {
     std::function<void(int row, int column)> OnLeftClickCell;
     std::function<void(int row, int column)> OnRightClickCell;
 
+    // Painting. RowSelect highlights whole rows; selection itself is always by row.
+    bool RowSelect = true;
+    bool CheckBoxes = false;
+    // Check box pictures, used only when both hold one.
+    QPixmap CheckTrueGlyph;
+    QPixmap CheckFalseGlyph;
+    // Header sort indicators: the glyphs when both hold a picture, else images 0 (ascending) and 1.
+    QPixmap SortUpGlyph;
+    QPixmap SortDownGlyph;
+    QList<QPixmap> HeaderImages;
+    SortIndicator SortIndicatorSide = siLeft;
+    QList<QPixmap> SmallImages;
+    const PictureContainer* Pictures = nullptr;
+    QColor SelectionColor;
+    QColor SelectionTextColor;
+    QColor URLColor = Qt::blue;
+    // Cells holding "://" or "mailto:" show and act as links; URLFull keeps the protocol part on show.
+    bool URLShow = false;
+    bool URLFull = false;
+    bool WordWrap = false;
+    bool SelectionRTFKeep = false;
+    bool SubImages = false;
+    Details DetailView{[this] { viewport()->update(); }};
+    ColumnSize ColumnSizes;
+    Printsettings PrintSettings;
+    HTMLSettings HtmlSettings;
+    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)> OnDrawItemProp;
+    std::function<void(QPainter& painter, int item, const QRect& rect, int state)> OnDrawItem;
+
+    int ItemHeight() const { return itemHeight_; }
+    // Ignored when equal or below 1.
+    void SetItemHeight(int height);
+    // The height rows get: ItemHeight, or more when the font needs it.
+    int RowHeight() const;
+    VAlignment GetVAlignment() const { return vAlignment_; }
+    void SetVAlignment(VAlignment alignment);
+    const QPixmap& Wallpaper() const { return wallpaper_; }
+    void SetWallpaper(const QPixmap& wallpaper);
+
+    RichHeaderView& Header() const { return *header_; }
+    int HeaderHeight() const { return headerHeight_; }
+    void SetHeaderHeight(int height);
+    const QFont& HeaderFont() const { return headerFont_; }
+    void SetHeaderFont(const QFont& font);
+    bool HeaderOwnerDraw() const { return headerOwnerDraw_; }
+    void SetHeaderOwnerDraw(bool on);
+    void SetHeaderFlatStyle(bool on);
+    void SetHeaderHotTrack(bool on);
+    void SetHeaderDragDrop(bool on);
+
+    int VersionNumber() const { return 1 | 54 << 16; }
+    QString VersionText() const { return QStringLiteral("1.54, August 2001"); }
+
+    // The settings of a markup text drawn in this list.
+    HtmlContext MarkupContext(const QFont& font, const QColor& colour) const;
+    // Paints one row; also what the header and hints of this list use for their texts.
+    void DrawItemCells(QPainter& painter, int row, const QRect& rect, int state) const;
+
+    // Input, editing and hints.
+    bool AutoHint = false;
+    bool ClipboardEnable = false;
+    bool HTMLHint = false;
+    bool ScrollHint = false;
+    bool SubItemEdit = false;
+    bool SubItemSelect = false;
+    bool ReArrangeItems = false;
+    int HoverTime = -1;
+    // Filter changes are reported once typing has paused this long (ms).
+    int FilterTimeOut = 500;
+    bool FilterBar() const;
+    void SetFilterBar(bool on);
+    QString FilterText(int column) const;
+    std::function<void(int column)> OnFilterChange;
+    std::function<void(int column)> OnFilterBtnClick;
+    std::function<void(int column)> OnColumnSized;
+    std::function<void(int column)> OnColumnRClick;
+    std::function<void(int column, bool& allow)> OnStartColumnTrack;
+    std::function<void(int column)> OnEndColumnTrack;
+    std::function<void(int item, int subItem, bool& allow)> OnCanEditCell;
+    std::function<void(const QString& anchor)> OnAnchorClick;
+    std::function<void(const QString& anchor)> OnAnchorEnter;
+    std::function<void(const QString& anchor)> OnAnchorExit;
+    std::function<void(int item, bool checked)> OnCheckboxClick;
+    std::function<void(int item, const QString& url, bool& handled)> OnURLClick;
+    // Opens a link; tests put their own here. Only http, https and mailto links ever reach it.
+    std::function<void(const QUrl& url)> OpenUrl;
+
+    int SelectedSubItem() const { return selectedSubItem_; }
+    void CopyToClipboard(bool selectedOnly) const;
+    void PasteFromClipboard();
+    void CutToClipboard();
+    void DeleteSelected();
+    // Moves a row to another index (the end for -1), keeping its selection, and focuses it.
+    void MoveItem(int from, int to);
+    // The full text of a cell as a hint shows it, or '' when the cell shows all of it.
+    QString GetCellHint(int row, int column) const;
+
   protected:
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
 
   private:
+    friend class RichHeaderView;
+    friend class RichListDelegate;
+
+    // Where the parts of a cell go: the check box (position 0), the image and the text.
+    struct CellLayout {
+        QRect cell;
+        QRect box;
+        int image = -1;
+        QRect imageRect;
+        QRect text;
+    };
+
+    // Painting helpers (rich_list_paint.cpp).
+    void Remeasure();
+    CellLayout LayoutCell(int row, int position, const QRect& cell) const;
+    QRect CellArea(int row, int position) const;
+    void DrawCell(QPainter& painter, int row, int position, const QRect& rowRect, int state) const;
+    void DrawCellText(QPainter& painter, const QString& text, QRect rect, int column, const CellStyle& style,
+                      bool selected) const;
+    void DrawDetail(QPainter& painter, int row, const QRect& rowRect, int state) const;
+    int DetailHeight() const;
+
+    // Input helpers (rich_list_input.cpp).
+    void SetUpInput();
+    bool IsLinkText(const QString& text) const;
+    void ClickLink(int row, const QString& url);
+    QString AnchorAt(int row, int column, const QPoint& point) const;
+    bool CheckBoxArea(int row, const QPoint& point) const;
+    void ToggleCheck(int row);
+    void SetHoverAnchor(const QString& anchor);
+    bool ClipboardKey(QKeyEvent* event);
+    void ShowScrollHint(int value);
+
+
     void HeaderClicked(int column);
-    int CompareRows(int row1, int row2, SortStyle style, const QString& prefix, const QString& suffix) const;
 
     RichListModel model_;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     SortDirection sortDirection_ = sdAscending;
     int sortColumn_ = -2;
     int lastSortColumn_ = -1;
+
+    std::vector<Qt::Alignment> alignments_;
+    RichHeaderView* header_;
+    RichListDelegate* delegate_;
+    int itemHeight_ = 13;
+    VAlignment vAlignment_ = vtaCenter;
+    QPixmap wallpaper_;
+    int headerHeight_ = 13;
+    QFont headerFont_;
+    bool headerOwnerDraw_ = true;
+    std::unique_ptr<PictureList> pictureCache_ = std::make_unique<PictureList>();
+    std::unique_ptr<HtmlTextCache> textCache_;
+
+    int selectedSubItem_ = 0;
+    int dragRow_ = -1;
+    int dragTimer_ = 0;
+    QString hoverAnchor_;
+    QPersistentModelIndex hintCell_;
 };

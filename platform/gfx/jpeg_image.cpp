@@ -121,6 +121,12 @@ void JpegImage::LoadFromStream(Stream& stream) {
     const std::string error = Decode(bytes, decoded);
     if (!error.empty()) throw EInvalidGraphic("JPEG error: " + error);
     image_ = std::move(decoded);
+    bytes_ = std::move(bytes);
+}
+
+void JpegImage::SaveToStream(Stream& stream) {
+    if (bytes_.empty()) throw EInvalidGraphic("JPEG error: no picture to save");
+    stream.WriteBuffer(bytes_.data(), bytes_.size());
 }
 
 bool JpegImage::CopyPixels(QRgb* rows, size_t stride) const {

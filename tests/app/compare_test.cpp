@@ -86,7 +86,7 @@ TEST_F(CompareTest, SavedResultReopensAsPrn) {
     EXPECT_TRUE(path.endsWith(u"missing.prn"));
     ASSERT_EQ(WriteCompareResult(path, need.join(QStringLiteral("\r\n"))), QString());
     TestInventory back;
-    ReadPrnFile(back.rows, path);
+    back.Read(ReadPrnFile, path);
     ASSERT_EQ(back.rows.InventoryRowCount(), 1);
     EXPECT_EQ(back.Row(0), QStringList({"4", "3001", "", "Red", "Brick 2 x 4", ""}));
 }

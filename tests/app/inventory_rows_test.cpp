@@ -132,18 +132,31 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
     EXPECT_FALSE(w.addPart->Edit3->isVisibleTo(w.addPart));
     EXPECT_TRUE(w.addPart->PN->isVisibleTo(w.addPart));
     // Unknown colours paint the Bag cell white.
-    const QModelIndex bag = w.window->invlist->Model().index(1, ColBag);
-    EXPECT_EQ(bag.data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::white));
+    w.window->invlist->clearSelection();
+    EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(Qt::white));
 }
 
-TEST(InventoryRows, BagCellIsPaintedInThePartsColour) {
+TEST(InventoryRows, BagCellIsPaintedInThePartsColourUnlessSelected) {
     InventoryWindow w;
-    w.Add("3001", "Red", "1");
-    w.Add("3001", "Blue", "1");
-    const RichListModel& model = w.window->invlist->Model();
-    EXPECT_EQ(model.index(0, ColBag).data(Qt::BackgroundRole).value<QColor>(), QColor(255, 0, 0));
-    EXPECT_EQ(model.index(1, ColBag).data(Qt::BackgroundRole).value<QColor>(), QColor(0x1E, 0x5A, 0xA8));
-    EXPECT_FALSE(model.index(0, ColColor).data(Qt::BackgroundRole).isValid());
+    w.Add("3001", "Red", "1", "7");
+    w.Add("3001", "Blue", "1", "8");
+    RichListView& list = *w.window->invlist;
+    list.clearSelection();
+    EXPECT_EQ(w.PaintedColour(0, ColBag), QColor(255, 0, 0));
+    EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(0x1E, 0x5A, 0xA8));
+    EXPECT_EQ(w.PaintedColour(0, ColColor), list.palette().color(QPalette::Base));
+    // The Bag text stays readable: white ink on the dark blue.
+    const QImage bag = list.viewport()->grab(list.CellRect(1, ColBag)).toImage();
+    int white = 0;
+    for (int y = 0; y < bag.height(); ++y)
+        for (int x = 0; x < bag.width(); ++x)
+            white += bag.pixelColor(x, y) == QColor(Qt::white);
+    EXPECT_GT(white, 0);
+    // A selected row shows the selection colours in every cell, the Bag cell too.
+    list.SelectItemAt(0);
+    EXPECT_EQ(w.PaintedColour(0, ColBag), list.SelectionColor);
+    EXPECT_EQ(w.PaintedColour(0, ColColor), list.SelectionColor);
+    EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(0x1E, 0x5A, 0xA8));
 }
 
 TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {

@@ -3,6 +3,8 @@
 #include <QHash>
 
 #include "app/color_table.h"
+#include "app/inventory_fields.h"
+#include "app/inventory_files.h"
 #include "app/memory_inventory.h"
 #include "support/test_support.h"
 
@@ -25,6 +27,24 @@ struct TestInventory {
                                         "Yellow\t14\t24\t3\t#FAC80A\tNo\n"),
                          QStringLiteral("colors.txt"));
     }
+
+    using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
+    // Parses the file with the reader and applies it, as opening does.
+    void Read(Reader reader, const QString& path) {
+        ApplyInventory(rows, reader(ReadInventorySource(path), LookupsOf(rows)));
+    }
+    // The same with the reader the file name picks; false when none does.
+    bool ReadFile(const QString& path) {
+        std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(rows));
+        if (parsed) ApplyInventory(rows, std::move(*parsed));
+        return parsed.has_value();
+    }
+    // What a writer saves of these rows.
+    InventoryContents Contents() {
+        saved = rows.InventoryRows();
+        return ContentsOf(rows, saved);
+    }
+    std::vector<InventoryCells> saved;
 
     // Cells of one row: quantity, part number, bag, colour, description, notes.
     QStringList Row(int r) const {

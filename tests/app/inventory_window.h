@@ -57,6 +57,12 @@ class InventoryWindow {
             cells << window->InventoryCell(column, row);
         return cells;
     }
+    // The colour the inventory list paints at the left edge of a cell, where no text goes.
+    QColor PaintedColour(int row, int column) const {
+        RichListView& list = *window->invlist;
+        const QRect cell = list.CellRect(row, column);
+        return list.viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y());
+    }
     void Add(const QString& part, const QString& colour, const QString& quantity, const QString& bag = {},
              const QString& notes = {}) {
         window->AddInventoryRow(part, window->LookUpMaster(part), colour, quantity, bag, notes);

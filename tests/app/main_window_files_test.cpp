@@ -66,7 +66,54 @@ bool DropOnInventory(MainWindow& window, const QStringList& paths) {
     return drop.isAccepted();
 }
 
+// Counts what makes the inventory view lay itself out again or move its selection.
+struct ViewChurn {
+    explicit ViewChurn(RichListView& list) {
+        const auto count = [this](int& counter) { return [&counter] { ++counter; }; };
+        QAbstractItemModel* model = &list.Model();
+        QObject::connect(model, &QAbstractItemModel::rowsInserted, &context, count(insertions));
+        QObject::connect(model, &QAbstractItemModel::modelReset, &context, count(insertions));
+        QObject::connect(model, &QAbstractItemModel::layoutChanged, &context, count(insertions));
+        QObject::connect(list.selectionModel(), &QItemSelectionModel::currentChanged, &context,
+                         count(selections));
+    }
+    QObject context;
+    int insertions = 0;
+    int selections = 0;
+};
+
 } // namespace
+
+TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
+    InventoryWindow w;
+    FakeDialogs dialogs(*w.window);
+    std::string lines;
+    for (int i = 0; i < 1000; ++i)
+        lines += std::to_string(1 + i % 4) + "\t" + std::to_string(3000 + i) + "\t\tRed\tBrick\t\n";
+    WriteFileBytes(w.dir / "thousand.inv", lines);
+    const QString path = PathIn(w.dir, "thousand.inv");
+    const std::vector<std::pair<const char*, std::function<void()>>> reads = {
+        {"drop", [&] { ASSERT_TRUE(DropOnInventory(*w.window, {path})); }},
+        {"open", [&] { dialogs.openAnswer = {path}, w.window->BitBtn2->click(); }},
+        {"multi-open", [&] { dialogs.openAnswer = {path}, dialogs.count = 2, w.window->MultiOpenClick(); }},
+        {"download", [&] { w.window->ReadInvFile(w.dir / "thousand.inv"); }},
+    };
+    int rows = 0;
+    for (const auto& [name, read] : reads) {
+        SCOPED_TRACE(name);
+        ViewChurn churn(*w.window->invlist);
+        read();
+        const int copies = name == std::string("multi-open") ? 2 : 1;
+        rows += copies * 1000;
+        ASSERT_EQ(w.window->InventoryRowCount(), rows);
+        EXPECT_EQ(churn.insertions, copies) << "one insertion per file read";
+        EXPECT_EQ(churn.selections, 1);
+        EXPECT_EQ(w.window->invlist->SelectedRow(), rows - 1);
+        EXPECT_EQ(w.window->InventoryCell(ColKey, rows - 1), "3999Red");
+    }
+    EXPECT_EQ(w.window->CountText(), QString::number(5 * 2500));
+    EXPECT_TRUE(TestMessages::Shown().isEmpty());
+}
 
 TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
     InventoryWindow w;

@@ -38,7 +38,7 @@ struct Sheet {
 
 QStringList ReadBack(const std::filesystem::path& path) {
     TestInventory inv;
-    ReadXlsInventory(inv.rows, QString::fromStdString(path.string()));
+    inv.Read(ReadXlsInventory, QString::fromStdString(path.string()));
     QStringList rows;
     for (int r = 0; r < inv.rows.InventoryRowCount(); ++r) {
         QStringList cells;
@@ -132,7 +132,7 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
         EXPECT_TRUE(QString(e.what()).endsWith("Please close Excel and try again.")) << e.what();
     }
     TestInventory inv;
-    ReadXlsInventory(inv.rows, name);
+    EXPECT_TRUE(inv.ReadFile(name));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
     EXPECT_EQ(TestMessages::Shown(), QStringList{"I'm having trouble opening " + name +
                                                  "\n\rPlease close this file if it is open in Excel."});
@@ -142,7 +142,7 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
     WriteFileBytes(
         path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
-    ReadXlsInventory(inv.rows, name);
+    EXPECT_TRUE(inv.ReadFile(name));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
@@ -233,7 +233,7 @@ TEST(XlsInventory, ReadsPastEmptyRowsDownToTheGrandTotal) {
         w.CloseFile();
     }
     TestInventory inv;
-    ReadXlsInventory(inv.rows, name);
+    inv.Read(ReadXlsInventory, name);
     ASSERT_EQ(inv.rows.InventoryRowCount(), 4);
     EXPECT_EQ(inv.Row(0), (QStringList{"2", "3001", "", "Red", "", ""}));
     EXPECT_EQ(inv.Row(1), (QStringList{"3000000000", "3002", "", "Blue", "Plate", ""}));

@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QImage>
 
+#include "formats/peer_tools.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/stream.h"
 #include "platform/text.h"

@@ -1,12 +1,12 @@
 #include "support/test_support.h"
 
-#include <cstdio>
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <cstdlib>
 #include <deque>
 #include <fstream>
-#include <memory>
 #include <random>
-#include <sstream>
 
 #include "platform/ui.h"
 
@@ -31,46 +31,17 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string RunCommand(const std::string& command, int* status) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    char buffer[65536];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        out.append(buffer, n);
-    int code = pclose(pipe.release());
-    if (status) *status = code;
-    return out;
+std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode) {
+    QProcess process;
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(60000);
+    if (exitCode)
+        *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput().toStdString();
 }
 
-bool HaveProgram(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-Pnm ParsePnm(const std::string& bytes) {
-    Pnm pnm;
-    std::istringstream in(bytes);
-    std::string magic;
-    in >> magic >> pnm.width >> pnm.height;
-    const bool bits = magic == "P4";
-    pnm.maxval = bits ? 1 : 0;
-    if (!bits) in >> pnm.maxval;
-    pnm.channels = magic == "P6" ? 3 : 1;
-    in.get();
-    const std::string raster = bytes.substr(static_cast<size_t>(in.tellg()));
-    const size_t width = static_cast<size_t>(pnm.width);
-    const size_t count = width * static_cast<size_t>(pnm.height) * static_cast<size_t>(pnm.channels);
-    pnm.samples.resize(count);
-    const auto* p = reinterpret_cast<const uint8_t*>(raster.data());
-    const size_t rowBits = (width + 7) / 8;
-    for (size_t i = 0; i < count; ++i) {
-        if (bits) {
-            const size_t x = i % width, y = i / width;
-            pnm.samples[i] = (p[y * rowBits + x / 8] >> (7 - x % 8)) & 1 ? 0 : 1; // PBM: 1 is black
-        } else {
-            pnm.samples[i] = pnm.maxval > 255 ? p[2 * i] << 8 | p[2 * i + 1] : p[i];
-        }
-    }
-    return pnm;
+bool PeerAvailable(const QString& program) {
+    return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 TempDir::TempDir() {

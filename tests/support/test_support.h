@@ -2,9 +2,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <exception>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 // Root of the shared fixtures, or empty when they are not present.
 std::filesystem::path SharedData();
@@ -19,22 +19,20 @@ std::filesystem::path TestData(const std::string& name);
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// A peer program's standard output; status receives its exit status.
-std::string RunCommand(const std::string& command, int* status = nullptr);
-bool HaveProgram(const char* name);
-
-// A raw PBM, PGM or PPM as a peer decoder writes it.
-struct Pnm {
-    int width = 0, height = 0, channels = 0, maxval = 0;
-    std::vector<int> samples;
-
-    int Sample(int x, int y, int c) const {
-        return samples[(static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)) *
-                           static_cast<size_t>(channels) +
-                       static_cast<size_t>(c)];
+// The text of what call throws; empty when it throws nothing.
+template <typename F> std::string ErrorText(F&& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        return error.what();
     }
-};
-Pnm ParsePnm(const std::string& bytes);
+    return "";
+}
+
+// Runs a peer program to its end; its standard output, with the exit code in exitCode (-1 when it could
+// not run). Tests skip when PeerAvailable() says the program is missing.
+std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+bool PeerAvailable(const QString& program);
 
 // A fresh temporary folder removed when the object dies.
 class TempDir {

@@ -78,17 +78,6 @@ TEST(RichListView, ClearAllBlanksCaptionsAndClearRowsKeepsThem) {
     EXPECT_EQ(t.list.columnWidth(1), 50);
 }
 
-TEST(RichListView, CellColourHookGivesTheBackground) {
-    Tested t;
-    Fill(t.list, {{"a", "b", "c"}});
-    t.list.Model().CellColor = [](int column, int row) {
-        return column == 2 && row == 0 ? QColor(Qt::red) : QColor();
-    };
-    EXPECT_EQ(t.list.Model().data(t.list.Model().index(0, 2), Qt::BackgroundRole).value<QColor>(),
-              QColor(Qt::red));
-    EXPECT_FALSE(t.list.Model().data(t.list.Model().index(0, 1), Qt::BackgroundRole).isValid());
-}
-
 TEST(RichListView, TextSortIsStableByteOrderLikeSortDashS) {
     QRandomGenerator random(7);
     std::vector<QStringList> rows;

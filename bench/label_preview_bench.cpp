@@ -1,0 +1,216 @@
+// Opening the label preview for 100 and 1,000 inventory rows of LDraw parts (laying out, rendering and
+// composing every label), flipping a page, zooming, the thumbnails and printing 100 pages to PDF; against the
+// renders alone of the same parts, poppler rendering one page of the same PDF, and poppler rewriting it.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QProcess>
+#include <QSpinBox>
+#include <benchmark/benchmark.h>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <unistd.h>
+
+#include "ldraw/ldraw_colors.h"
+#include "ldraw/ldraw_view.h"
+#include "ldraw/picture_chooser.h"
+#include "print/label_host.h"
+#include "print/label_maker.h"
+#include "print/label_preview.h"
+#include "print/preview/pv_preview.h"
+#include "print/preview/pv_thumbnails.h"
+#include "support/bench_main.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path Library() {
+    const char* shared = std::getenv("TESSARIN_SHARED_DATA");
+    return fs::path(shared && *shared ? shared : "../shared/data") / "ldraw";
+}
+
+QStringList LibraryParts() {
+    QStringList parts;
+    std::error_code ec;
+    for (fs::directory_iterator entry(Library() / "parts", ec), end; !ec && entry != end; entry.increment(ec))
+        if (entry->path().extension() == ".dat")
+            parts << QString::fromStdString(entry->path().stem().string());
+    parts.sort();
+    return parts;
+}
+
+// Rows of the library's parts in turn, in eight colours.
+class Rows : public LabelHost {
+  public:
+    explicit Rows(int count) : parts_(LibraryParts()), count_(count) {}
+    int LabelRowCount() const override { return count_; }
+    LabelRow LabelRowAt(int row) const override {
+        const QString part = parts_.isEmpty() ? QString() : parts_[row % parts_.size()];
+        return {part, QStringLiteral("Part %1 of the inventory").arg(row + 1), 1 + row % 8};
+    }
+    PictureFolders LabelPictureFolders() const override { return {Library(), {}, {}, {}}; }
+
+  private:
+    QStringList parts_;
+    int count_;
+};
+
+double ResidentMegabytes() {
+    std::ifstream statm("/proc/self/statm");
+    long pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return double(resident) * double(::sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
+struct Labels {
+    explicit Labels(int rows, const char* sheet = "L7163_Address") : host(rows), maker(host, preview) {
+        LDrawDirectory = Library();
+        LoadLDConfig(Library() / "LDConfig.ldr");
+        maker.ComboBox2->setCurrentText(QString::fromLatin1(sheet));
+        preview.Label1->setText(QString::fromLatin1(sheet));
+        preview.resize(1000, 800);
+        preview.show();
+        QApplication::processEvents();
+    }
+    Rows host;
+    LabelPreview preview;
+    LabelMaker maker;
+};
+
+bool Ready(benchmark::State& state) {
+    if (IsLDrawLibrary(Library())) return true;
+    state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
+    return false;
+}
+
+void OpenLabelPreview(benchmark::State& state) {
+    if (!Ready(state)) return;
+    const double before = ResidentMegabytes();
+    Labels labels(int(state.range(0)));
+    for (auto _ : state) {
+        labels.preview.LayOutLabels();
+        QApplication::processEvents();
+    }
+    state.counters["pages"] = labels.preview.PvPreview1->PageCount();
+    state.counters["resident_MB"] = ResidentMegabytes() - before;
+}
+BENCHMARK(OpenLabelPreview)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The renders alone: the same parts, colours and size, without laying out or composing.
+void RenderOnly(benchmark::State& state) {
+    if (!Ready(state)) return;
+    Rows host(int(state.range(0)));
+    LDrawDirectory = Library();
+    LoadLDConfig(Library() / "LDConfig.ldr");
+    constexpr float kDegree = std::numbers::pi_v<float> / 180;
+    QImage picture(400, 400, QImage::Format_RGB32);
+    PictureChooser chooser;
+    for (auto _ : state)
+        for (int row = 0; row < host.LabelRowCount(); ++row) {
+            const LabelRow label = host.LabelRowAt(row);
+            const PictureChoice choice = chooser.Choose(host.LabelPictureFolders(), label.partNumber);
+            picture.fill(Qt::white);
+            if (choice.kind == PictureKind::LDraw)
+                RenderPartPicture(choice.file, label.ldrawColour, 0.5f, -45 * kDegree, 35 * kDegree,
+                                  -30 * kDegree, picture);
+        }
+}
+BENCHMARK(RenderOnly)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+void FlipPage(benchmark::State& state) {
+    if (!Ready(state)) return;
+    Labels labels(1000);
+    labels.preview.LayOutLabels();
+    PvPreview& preview = *labels.preview.PvPreview1;
+    for (auto _ : state) {
+        if (preview.CurrentPage() == preview.PageCount()) preview.FirstPage();
+        preview.NextPage();
+        benchmark::DoNotOptimize(preview.PaperImage().grab());
+    }
+}
+BENCHMARK(FlipPage)->Unit(benchmark::kMillisecond);
+
+void ZoomInAndOut(benchmark::State& state) {
+    if (!Ready(state)) return;
+    Labels labels(100);
+    labels.preview.LayOutLabels();
+    PvPreview& preview = *labels.preview.PvPreview1;
+    for (auto _ : state) {
+        preview.ZoomIn();
+        benchmark::DoNotOptimize(preview.viewport()->grab());
+        preview.ZoomOut();
+        benchmark::DoNotOptimize(preview.viewport()->grab());
+    }
+}
+BENCHMARK(ZoomInAndOut)->Unit(benchmark::kMillisecond);
+
+void Thumbnails(benchmark::State& state) {
+    if (!Ready(state)) return;
+    Labels labels(1000);
+    labels.preview.LayOutLabels();
+    PvThumbnails& thumbnails = *labels.preview.PvThumbnails1;
+    for (auto _ : state) {
+        thumbnails.Rebuild();
+        benchmark::DoNotOptimize(thumbnails.viewport()->grab());
+    }
+    state.counters["thumbnails"] = thumbnails.Count();
+}
+BENCHMARK(Thumbnails)->Unit(benchmark::kMillisecond);
+
+fs::path PdfPath(const char* name) {
+    return fs::temp_directory_path() / (std::string(name) + std::to_string(::getpid()) + ".pdf");
+}
+
+// 1,400 rows on 14-label sheets: 100 pages.
+void Print100PagesToPdf(benchmark::State& state) {
+    if (!Ready(state)) return;
+    Labels labels(1400);
+    labels.preview.LayOutLabels();
+    const fs::path pdf = PdfPath("tessarin-labels-");
+    PvPrinter& printer = labels.preview.PvPreview1->Printer();
+    printer.SetPrinterName(PvPrinter::kPdfFile);
+    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    for (auto _ : state)
+        labels.preview.BitBtn1Click();
+    state.counters["pages"] = labels.preview.PvPreview1->PageCount();
+    state.counters["pdf_MB"] = double(fs::file_size(pdf)) / (1024.0 * 1024.0);
+}
+BENCHMARK(Print100PagesToPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// Poppler on the same document: one page rendered at screen resolution, and the whole file rewritten.
+void PopplerOnTheSamePdf(benchmark::State& state, bool onePage) {
+    const fs::path pdf = PdfPath("tessarin-labels-");
+    if (!fs::exists(pdf)) {
+        state.SkipWithError("run Print100PagesToPdf first");
+        return;
+    }
+    const QString source = QString::fromStdString(pdf.string());
+    const QString target = QString::fromStdString(PdfPath("tessarin-peer-").string());
+    for (auto _ : state) {
+        QProcess peer;
+        if (onePage)
+            peer.start("pdftoppm", {"-r", "96", "-f", "2", "-l", "2", "-png", source, target});
+        else
+            peer.start("pdftocairo", {"-pdf", source, target});
+        peer.waitForFinished(-1);
+    }
+    std::error_code ec;
+    fs::remove(target.toStdString(), ec);
+    fs::remove(target.toStdString() + "-2.png", ec);
+}
+BENCHMARK_CAPTURE(PopplerOnTheSamePdf, OnePageAt96, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PopplerOnTheSamePdf, Rewrite100Pages, false)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int result = RunBenchmarks(argc, argv);
+    std::error_code ec;
+    fs::remove(PdfPath("tessarin-labels-"), ec);
+    return result;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <filesystem>
+#include <memory>
+
+#include "platform/print/print_device.h"
+
+// Pages into a PDF file with real, searchable text and embedded fonts. The file appears only when the
+// document ends well; an aborted or failed document leaves any earlier file as it was.
+class PdfFileDevice : public PrintDevice {
+  public:
+    static constexpr int kResolution = 1200;
+
+    explicit PdfFileDevice(std::filesystem::path path);
+    ~PdfFileDevice() override;
+
+    int DpiX() const override { return kResolution; }
+    int DpiY() const override { return kResolution; }
+
+  protected:
+    QPaintDevice& OpenDocument(const QPageLayout& layout) override;
+    bool StartNextPage() override { return writer_->newPage(); }
+    void CloseDocument() override;
+    void DiscardDocument() override;
+
+  private:
+    std::filesystem::path path_;
+    std::unique_ptr<QSaveFile> file_;
+    std::unique_ptr<QPdfWriter> writer_;
+};

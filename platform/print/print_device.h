@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QMarginsF>
+#include <QPageLayout>
+#include <QPainter>
+#include <QRect>
+#include <QSizeF>
+#include <QString>
+#include <stdexcept>
+
+class QPaintDevice;
+class QPrinter;
+
+enum class PrintOrientation { Portrait, Landscape };
+
+// A print job that could not start, turn a page or finish.
+class EPrintError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// A sheet of paper: its window-system paper code (0 for none) and its portrait size in inches.
+struct Paper {
+    int Code = 0;
+    QSizeF Inches;
+};
+
+// The page size a paper stands for: the standard size of its code when there is one, else its own size;
+// invalid for a paper of no size.
+QPageSize PageSizeFor(const Paper& paper);
+
+// Where printed pages go: a printer, a PDF file or pictures in memory. Between BeginDoc and EndDoc the
+// painter draws on the current page with its origin at the sheet's top-left corner, one unit a device
+// pixel; the unprintable border is the caller's to respect.
+class PrintDevice {
+  public:
+    virtual ~PrintDevice();
+    PrintDevice(const PrintDevice&) = delete;
+    PrintDevice& operator=(const PrintDevice&) = delete;
+
+    // Job settings; they take effect at the next BeginDoc. A paper of no size leaves the paper as it was.
+    void SetPaper(const Paper& paper);
+    const Paper& CurrentPaper() const { return paper_; }
+    void SetOrientation(PrintOrientation orientation) { orientation_ = orientation; }
+    PrintOrientation Orientation() const { return orientation_; }
+    void SetTitle(const QString& title) { title_ = title; }
+    const QString& Title() const { return title_; }
+    virtual bool ColorCapable() const { return true; }
+
+    // Geometry for the current settings, in device pixels.
+    virtual int DpiX() const = 0;
+    virtual int DpiY() const = 0;
+    // The whole sheet as oriented.
+    QRect PageRect() const;
+    // The part of the sheet the device can mark.
+    QRect PrintableRect() const;
+
+    // Each throws EPrintError when the device refuses; a failed BeginDoc leaves no document open.
+    void BeginDoc();
+    void NewPage();
+    void EndDoc();
+    // Drops the running document; nothing when none runs.
+    void Abort();
+    bool Printing() const { return printing_; }
+    // 1-based number of the page being drawn.
+    int PageNumber() const { return pageNumber_; }
+    QPainter& Painter() { return painter_; }
+
+    // The Qt printer behind a printer device, for the print dialog; null for other devices.
+    virtual QPrinter* QtPrinter() { return nullptr; }
+
+  protected:
+    PrintDevice() = default;
+    QPageLayout Layout() const;
+
+    // Opens the output for a document of this layout and returns what the painter starts on.
+    virtual QPaintDevice& OpenDocument(const QPageLayout& layout) = 0;
+    // Moves the output on to a fresh page; false when it cannot.
+    virtual bool StartNextPage() = 0;
+    // After the painter has ended: completes the output.
+    virtual void CloseDocument() {}
+    // With the painter possibly still active: throws the output away.
+    virtual void DiscardDocument() {}
+    virtual QMarginsF UnprintableInches() const { return {}; }
+
+    QPainter painter_;
+
+  private:
+    Paper paper_{1, QSizeF(8.5, 11.0)};
+    PrintOrientation orientation_ = PrintOrientation::Portrait;
+    QString title_;
+    bool printing_ = false;
+    int pageNumber_ = 0;
+};

@@ -1,0 +1,136 @@
+#include <QFile>
+#include <QPrinter>
+#include <gtest/gtest.h>
+
+#include "platform/print/image_device.h"
+#include "platform/print/pdf_file_device.h"
+#include "platform/print/printer_device.h"
+#include "support/pdf_peer.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Writes `text` one inch from the sheet's left edge and two from its top on each of `pages` pages.
+void PrintPages(PrintDevice& device, int pages, const QString& text) {
+    device.BeginDoc();
+    for (int page = 1; page <= pages; ++page) {
+        if (page > 1) device.NewPage();
+        QPainter& painter = device.Painter();
+        painter.setFont(QFont("Liberation Sans", 12));
+        painter.drawText(QPointF(device.DpiX(), 2.0 * device.DpiY()), text + QString::number(page));
+    }
+    device.EndDoc();
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    QFile file(QString::fromStdString(path.string()));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+} // namespace
+
+TEST(PrintDevice, StandardCodesGiveStandardSheetsAndOddSizesStayExact) {
+    EXPECT_EQ(PageSizeFor({9, QSizeF(8.3, 11.7)}).id(), QPageSize::A4);
+    EXPECT_EQ(PageSizeFor({28, QSizeF(6.4, 9.0)}).id(), QPageSize::EnvelopeC5);
+    EXPECT_EQ(PageSizeFor({29, QSizeF(12.8, 18.0)}).id(), QPageSize::EnvelopeC3);
+    const QPageSize own = PageSizeFor({0, QSizeF(3.875, 8.9)});
+    EXPECT_EQ(own.size(QPageSize::Inch), QSizeF(3.875, 8.9));
+    EXPECT_FALSE(PageSizeFor({0, QSizeF(0, 0)}).isValid());
+}
+
+TEST(PrintDevice, ImagePagesFollowPaperOrientationAndDrawFromTheSheetCorner) {
+    ImageDevice device(100);
+    EXPECT_EQ(device.PageRect(), QRect(0, 0, 850, 1100));
+    device.SetOrientation(PrintOrientation::Landscape);
+    EXPECT_EQ(device.PageRect(), QRect(0, 0, 1100, 850));
+    device.SetOrientation(PrintOrientation::Portrait);
+    device.SetPaper({0, QSizeF(0, 0)}); // no size: ignored
+    EXPECT_EQ(device.CurrentPaper().Code, 1);
+    EXPECT_EQ(device.PrintableRect(), device.PageRect());
+
+    device.BeginDoc();
+    device.Painter().fillRect(QRect(0, 0, 5, 5), Qt::black);
+    device.NewPage();
+    EXPECT_EQ(device.PageNumber(), 2);
+    device.Painter().fillRect(QRect(845, 1095, 5, 5), Qt::black);
+    device.EndDoc();
+    ASSERT_EQ(device.Pages().size(), 2u);
+    EXPECT_EQ(device.Pages()[0].pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_EQ(device.Pages()[0].pixel(849, 1099), qRgb(255, 255, 255));
+    EXPECT_EQ(device.Pages()[1].pixel(849, 1099), qRgb(0, 0, 0));
+    EXPECT_EQ(device.Pages()[1].logicalDpiX(), 100);
+}
+
+TEST(PrintDevice, JobStepsOutOfOrderOrTooLargeAreRefusedAndLeaveNoJob) {
+    ImageDevice device(4000);
+    EXPECT_THROW(device.BeginDoc(), EPrintError); // 34000 pixels wide
+    EXPECT_FALSE(device.Printing());
+    EXPECT_THROW(device.NewPage(), EPrintError);
+    EXPECT_THROW(device.EndDoc(), EPrintError);
+
+    ImageDevice small(10);
+    small.BeginDoc();
+    EXPECT_THROW(small.BeginDoc(), EPrintError);
+    small.Abort();
+    EXPECT_FALSE(small.Printing());
+    EXPECT_TRUE(small.Pages().empty());
+    small.Abort(); // nothing running: nothing happens
+}
+
+TEST(PrintDevice, PdfFileHoldsSearchableTextOnTheChosenPaper) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    PdfFileDevice device(dir / "out.pdf");
+    device.SetPaper({9, QSizeF(8.3, 11.7)});
+    device.SetOrientation(PrintOrientation::Landscape);
+    device.SetTitle("Job title");
+    PrintPages(device, 3, "Sheet");
+    const PdfInfo info = ReadPdfInfo(dir / "out.pdf");
+    EXPECT_EQ(info.Pages, 3);
+    EXPECT_NEAR(info.PageSize.width(), 842, 1);
+    EXPECT_NEAR(info.PageSize.height(), 595, 1);
+    EXPECT_EQ(info.Title, "Job title");
+    EXPECT_TRUE(PdfPageText(dir / "out.pdf", 2).contains("Sheet2"));
+    // Full-sheet coordinates: one inch from the edge is 72 points.
+    const auto words = FindPdfWords(ReadPdfWords(dir / "out.pdf"), 3, "Sheet3");
+    ASSERT_EQ(words.size(), 1u);
+    EXPECT_NEAR(words[0].XMin, 72, 1);
+    const std::string text = ReadAll(dir / "out.pdf");
+    EXPECT_NE(text.find("/FontFile2"), std::string::npos) << "fonts are embedded";
+}
+
+TEST(PrintDevice, PdfFileKeepsTheOldFileWhenAbortedAndReportsAnUnwritablePath) {
+    TempDir dir;
+    WriteFileBytes(dir / "old.pdf", "old");
+    PdfFileDevice device(dir / "old.pdf");
+    device.BeginDoc();
+    device.Painter().drawText(QPointF(100, 100), "lost");
+    device.Abort();
+    EXPECT_EQ(ReadAll(dir / "old.pdf"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    PdfFileDevice nowhere(dir / "missing" / "out.pdf");
+    EXPECT_THROW(nowhere.BeginDoc(), EPrintError);
+    EXPECT_FALSE(nowhere.Printing());
+}
+
+TEST(PrintDevice, PrinterPrintsTheWholeSheetAndItsOwnSettingsYieldToTheDocuments) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    PrinterDevice device;
+    QPrinter& printer = *device.QtPrinter();
+    // What a print dialog's "print to file" chooses, on another sheet the document overrides.
+    printer.setOutputFileName(QString::fromStdString((dir / "printer.pdf").string()));
+    printer.setPageOrientation(QPageLayout::Landscape);
+    device.SetPaper({1, QSizeF(8.5, 11)});
+    device.SetOrientation(PrintOrientation::Portrait);
+    EXPECT_TRUE(device.ColorCapable());
+    PrintPages(device, 2, "Printed");
+    const PdfInfo info = ReadPdfInfo(dir / "printer.pdf");
+    EXPECT_EQ(info.Pages, 2);
+    EXPECT_NEAR(info.PageSize.width(), 612, 1);
+    EXPECT_NEAR(info.PageSize.height(), 792, 1);
+    const auto words = FindPdfWords(ReadPdfWords(dir / "printer.pdf"), 1, "Printed1");
+    ASSERT_EQ(words.size(), 1u);
+    EXPECT_NEAR(words[0].XMin, 72, 1);
+}

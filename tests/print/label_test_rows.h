@@ -1,0 +1,25 @@
+#pragma once
+
+#include <vector>
+
+#include "print/label_host.h"
+
+// Inventory rows and picture folders the label windows are tested with.
+class TestLabelRows : public LabelHost {
+  public:
+    std::vector<LabelRow> rows;
+    PictureFolders folders;
+
+    // n rows of parts "p1" .. "pn" described "Part 1" .. "Part n".
+    static TestLabelRows Numbered(int n) {
+        TestLabelRows made;
+        for (int i = 1; i <= n; ++i)
+            made.rows.push_back({QStringLiteral("p%1").arg(i), QStringLiteral("Part %1").arg(i), 4});
+        return made;
+    }
+    int LabelRowCount() const override { return static_cast<int>(rows.size()); }
+    LabelRow LabelRowAt(int row) const override {
+        return row >= 0 && row < LabelRowCount() ? rows[static_cast<size_t>(row)] : LabelRow{};
+    }
+    PictureFolders LabelPictureFolders() const override { return folders; }
+};

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include "platform/fs.h"
+#include "platform/ini.h"
+#include "support/test_support.h"
+#include "ui/list_settings.h"
+#include "ui/rich_list_view.h"
+
+TEST(ListSettings, DetailsIgnoreNegativeAndUnchangedValues) {
+    int repaints = 0;
+    Details details([&] { ++repaints; });
+    details.SetHeight(-1);
+    details.SetColumn(-3);
+    details.SetHeight(16);
+    details.SetVisible(false);
+    EXPECT_EQ(details.Height(), 16);
+    EXPECT_EQ(details.Column(), 0);
+    EXPECT_EQ(repaints, 0);
+    details.SetHeight(20);
+    details.SetColumn(2);
+    details.SetSplitLine(true);
+    QFont font = details.Font();
+    font.setBold(true);
+    details.SetFont(font);
+    EXPECT_EQ(details.Height(), 20);
+    EXPECT_EQ(repaints, 4);
+}
+
+TEST(ListSettings, ColumnWidthsGoToColKeysWhenTheListCloses) {
+    TempDir dir;
+    SetDataDir(dir.path());
+    {
+        RichListView list;
+        for (auto [caption, width] : {std::pair{"a", 75}, std::pair{"b", 400}, std::pair{"c", 0}})
+            list.AddColumn(caption, width);
+        list.ColumnSizes = {true, "widths.ini", "List", false, stInifile};
+    }
+    IniFile written(dir.path() / "widths.ini");
+    EXPECT_EQ(written.Keys("List"), (QStringList{"col0", "col1", "col2"}));
+    EXPECT_EQ(written.ReadInteger("List", "col1", -1), 400);
+    EXPECT_EQ(written.ReadInteger("List", "col2", -1), 0);
+    // Without a key, a section or Save nothing is written.
+    EXPECT_FALSE(SaveColumnSizes({true, "", "List", false, stInifile}, {1}));
+    EXPECT_FALSE(SaveColumnSizes({false, "other.ini", "List", false, stInifile}, {1}));
+    EXPECT_FALSE(SaveColumnSizes({true, "other.ini", "", false, stRegistry}, {1}));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "other.ini"));
+    SetDataDir({});
+}
