@@ -50,7 +50,8 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
 
     MemoryInventory set(
         inventory.Colours(), [&](const QString& part) { return inventory.MasterDescription(part); },
-        [&](const QString& colour) { return inventory.RenamedColour(colour); });
+        [&](const QString& colour) { return inventory.RenamedColour(colour); },
+        &inventory.LDrawColourTable());
     if (!ReadInventoryFile(set, setPath))
         throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
 

@@ -51,8 +51,9 @@ QString MarketplaceDescription(const InventoryHost& host, const QString& partNum
 }
 
 void ReadLDrawFile(InventoryHost& host, const QString& path) {
-    const LDrawModel model = ReadLDrawModel(ReadInventoryText(path), FileNameOf(path),
-                                            [&](const QString& name) { return FileBesideModel(path, name); });
+    const LDrawModel model = ReadLDrawModel(
+        ReadInventoryText(path), FileNameOf(path),
+        [&](const QString& name) { return FileBesideModel(path, name); }, host.LDrawColourTable());
     RowAdder rows(host, path);
     for (const ModelPart& part : model.parts) {
         const QString partNumber = part.fileName.left(part.fileName.size() - 4).toLower();

@@ -4,6 +4,7 @@
 #include <array>
 
 class ColorTable;
+class LDrawColours;
 
 // Column order of an inventory row.
 enum InventoryColumn : int {
@@ -41,6 +42,8 @@ class InventoryHost {
     // Master-list description of a part, empty when the part is not listed.
     virtual QString MasterDescription(const QString& partNumber) const = 0;
     virtual const ColorTable& Colours() const = 0;
+    // The edge colours of LDraw models read into the inventory.
+    virtual const LDrawColours& LDrawColourTable() const = 0;
     // The colour name AddInventoryRow would store for an older name.
     virtual QString RenamedColour(const QString& colour) const = 0;
 

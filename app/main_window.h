@@ -12,6 +12,7 @@
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
 #include "app/string_hash.h"
+#include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
 #include "ui/rich_list_view.h"
 #include "web/web_service.h"
@@ -91,6 +92,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void ClearInventory() override;
     QString MasterDescription(const QString& partNumber) const override { return LookUpMaster(partNumber); }
     const ColorTable& Colours() const override;
+    const LDrawColours& LDrawColourTable() const override { return renderer_.Colours(); }
+    // Draws the part pictures; the label maker renders with it too.
+    LDrawRenderer& Renderer() { return renderer_; }
     QString RenamedColour(const QString& colour) const override;
     QString SetName() const override;
     void SetSetName(const QString& name) override;
@@ -269,6 +273,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
+    LDrawRenderer renderer_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
     bool modified_ = false;

@@ -2,8 +2,9 @@
 
 #include "app/inventory_fields.h"
 
-MemoryInventory::MemoryInventory(const ColorTable& colours, Lookup masterDescription, Lookup renameColour)
-    : colours_(colours), masterDescription_(std::move(masterDescription)),
+MemoryInventory::MemoryInventory(const ColorTable& colours, Lookup masterDescription, Lookup renameColour,
+                                 const LDrawColours* ldrawColours)
+    : colours_(colours), ldrawColours_(ldrawColours), masterDescription_(std::move(masterDescription)),
       renameColour_(std::move(renameColour)) {}
 
 void MemoryInventory::AddInventoryRow(const QString& partNumber, const QString& description,

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/inventory_host.h"
+#include "ldraw/ldraw_colors.h"
 
 // Inventory rows held in memory: the set file of a comparison is read into one, and headless callers
 // (tests, benchmarks) use it in place of the main window.
@@ -14,8 +15,10 @@ class MemoryInventory : public InventoryHost {
     using Lookup = std::function<QString(const QString&)>;
     using Row = InventoryCells;
 
-    // masterDescription and renameColour may be empty: no descriptions, no renames.
-    MemoryInventory(const ColorTable& colours, Lookup masterDescription = {}, Lookup renameColour = {});
+    // masterDescription and renameColour may be empty: no descriptions, no renames; without ldrawColours
+    // only the built-in LDraw colours are known.
+    MemoryInventory(const ColorTable& colours, Lookup masterDescription = {}, Lookup renameColour = {},
+                    const LDrawColours* ldrawColours = nullptr);
 
     void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
                          const QString& quantity, const QString& bag, const QString& notes) override;
@@ -25,6 +28,9 @@ class MemoryInventory : public InventoryHost {
 
     QString MasterDescription(const QString& partNumber) const override;
     const ColorTable& Colours() const override { return colours_; }
+    const LDrawColours& LDrawColourTable() const override {
+        return ldrawColours_ ? *ldrawColours_ : builtIn_;
+    }
     QString RenamedColour(const QString& colour) const override;
 
     QString SetName() const override { return setName_; }
@@ -53,6 +59,8 @@ class MemoryInventory : public InventoryHost {
 
   private:
     const ColorTable& colours_;
+    const LDrawColours* ldrawColours_;
+    LDrawColours builtIn_;
     Lookup masterDescription_;
     Lookup renameColour_;
     std::vector<Row> rows_;

@@ -9,7 +9,6 @@
 
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
-#include "ldraw/render_target.h"
 
 namespace {
 
@@ -20,29 +19,31 @@ std::filesystem::path Library() {
     return std::filesystem::path(shared && *shared ? shared : "../shared/data") / "ldraw";
 }
 
-bool Prepare(benchmark::State& state) {
-    LDrawDirectory = Library();
-    if (!IsLDrawLibrary(LDrawDirectory)) {
+bool Prepare(benchmark::State& state, LDrawRenderer& renderer) {
+    renderer.SetLibrary(Library());
+    if (!IsLDrawLibrary(renderer.Library())) {
         state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
         return false;
     }
-    LoadLDConfig(LDrawDirectory / "LDConfig.ldr");
+    renderer.Colours().Load(renderer.Library() / "LDConfig.ldr");
     return true;
 }
 
 void ClearAndPresent(benchmark::State& state) {
+    LDrawRenderer renderer;
     QImage canvas(800, 800, QImage::Format_RGB32);
     for (auto _ : state) {
-        InitRenderTarget(800, 800);
-        DrawRenderTarget(canvas);
+        renderer.InitTarget(800, 800);
+        renderer.Present(canvas);
     }
 }
 BENCHMARK(ClearAndPresent)->Unit(benchmark::kMillisecond);
 
 // Clear, render and present, as the picture chooser does.
 void RenderPart(benchmark::State& state, const char* part, float scale) {
-    if (!Prepare(state)) return;
-    const std::optional<std::filesystem::path> found = LDrawPartFile(LDrawDirectory, part);
+    LDrawRenderer renderer;
+    if (!Prepare(state, renderer)) return;
+    const std::optional<std::filesystem::path> found = LDrawPartFile(renderer.Library(), part);
     if (!found) {
         state.SkipWithError("part not in the sample library");
         return;
@@ -50,11 +51,11 @@ void RenderPart(benchmark::State& state, const char* part, float scale) {
     const std::filesystem::path file = *found;
     QImage canvas(800, 800, QImage::Format_RGB32);
     for (auto _ : state) {
-        InitRenderTarget(800, 800);
-        RenderLDrawFile(file, 4, nullptr, scale, -45 * kDegree, 35 * kDegree, -30 * kDegree, nullptr);
-        DrawRenderTarget(canvas);
+        renderer.InitTarget(800, 800);
+        renderer.RenderFile(file, {4, scale, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}});
+        renderer.Present(canvas);
     }
-    const RenderStats& stats = CurrentRenderTarget()->stats;
+    const RenderStats& stats = renderer.Target()->stats;
     state.counters["primitives"] = static_cast<double>(stats.primitives);
     state.counters["pixels"] = static_cast<double>(stats.pixelsWritten);
 }

@@ -45,8 +45,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Models are read in memory: every file a model names beside it has the same bytes, so that submodels,
     // loops and nesting are all reached without touching the folder.
     const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    ReadLDrawModel(text, QStringLiteral("fuzz.mpd"),
-                   [&](const QString&) { return std::optional<QString>(text); });
+    ReadLDrawModel(
+        text, QStringLiteral("fuzz.mpd"), [&](const QString&) { return std::optional<QString>(text); },
+        LDrawColours());
     for (Reader reader : {ReadInvFile, ReadPrnFile, ReadTsvFile, ReadCsvFile, ReadBlkFile,
                           ReadBrickLinkXmlFile, ReadPeeronHtmlFile, ReadXlsInventory}) {
         MemoryInventory inv(colours);

@@ -110,17 +110,15 @@ Plane PlaneOfTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const Screen
     return {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c), static_cast<float>(d)};
 }
 
-void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3, RGBA fill,
-                    RGBA alternate) {
-    RenderTarget* target = CurrentRenderTarget();
-    if (!target) return;
+void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3,
+                    RGBA fill, RGBA alternate) {
     Plane plane = PlaneOfTriangle(p1, p2, p3);
     if (plane.c == 0) return; // seen edge-on: no pixel could pass the depth test
     float intensity = ShadeIntensity(plane);
     RGBA shadedFill = Shaded(fill, intensity), shadedAlternate = Shaded(alternate, intensity);
     const Edge edges[] = {{p1, p2}, {p2, p3}, {p3, p1}};
     int32_t yTop = std::max(std::min({p1.y, p2.y, p3.y}), 0);
-    int32_t yEnd = std::min(std::max({p1.y, p2.y, p3.y}), target->height);
+    int32_t yEnd = std::min(std::max({p1.y, p2.y, p3.y}), target.height);
     for (int32_t y = yTop; y < yEnd; ++y) {
         int32_t left = kFarthest, right = -kFarthest;
         for (const Edge& edge : edges) {
@@ -129,14 +127,13 @@ void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPo
             left = std::min(left, x);
             right = std::max(right, x);
         }
-        FillSpan(*target, y, std::max(left, 0), std::min(right, target->width - 1), plane, shadedFill,
+        FillSpan(target, y, std::max(left, 0), std::min(right, target.width - 1), plane, shadedFill,
                  shadedAlternate);
     }
 }
 
-void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA alternate) {
-    RenderTarget* target = CurrentRenderTarget();
-    if (!target) return;
+void RasterLine(RenderTarget& target, ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill,
+                RGBA alternate) {
     auto along = [](int64_t steps, float slope) {
         return static_cast<int64_t>(TruncToInt(static_cast<float>(steps) * slope));
     };
@@ -152,38 +149,34 @@ void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA al
             slope = static_cast<float>(b.y - a.y) / static_cast<float>(b.x - a.x);
         }
         float zSlope = static_cast<float>(b.z - a.z) / static_cast<float>(b.x - a.x);
-        int32_t major = steep ? target->height : target->width,
-                minor = steep ? target->width : target->height;
+        int32_t major = steep ? target.height : target.width, minor = steep ? target.width : target.height;
         for (int64_t t = std::max(a.x, 0); t <= std::min(major - 1, b.x); ++t) {
             int64_t m = along(t - a.x, slope) + a.y;
             if (m < 0 || m >= minor) continue;
             int64_t z = along(t - a.x, zSlope) + a.z;
             int x = static_cast<int>(steep ? m : t), y = static_cast<int>(steep ? t : m);
-            Plot(*target, x, y, z, passEqual, fill, alternate);
+            Plot(target, x, y, z, passEqual, fill, alternate);
         }
     } else if (a.y == b.y && a.x != b.x) {
         if (a.x > b.x) std::swap(a, b);
         float zSlope = static_cast<float>(b.z - a.z) / static_cast<float>(b.x - a.x);
-        if (a.y < 0 || a.y >= target->height) return;
-        for (int64_t t = std::max(a.x, 0); t <= std::min(target->width - 1, b.x); ++t)
-            Plot(*target, static_cast<int>(t), a.y, along(t - a.x, zSlope) + a.z, passEqual, fill, alternate);
+        if (a.y < 0 || a.y >= target.height) return;
+        for (int64_t t = std::max(a.x, 0); t <= std::min(target.width - 1, b.x); ++t)
+            Plot(target, static_cast<int>(t), a.y, along(t - a.x, zSlope) + a.z, passEqual, fill, alternate);
     } else {
         if (a.y > b.y) std::swap(a, b);
         float zSlope = a.y == b.y ? 0.0f : static_cast<float>(b.z - a.z) / static_cast<float>(b.y - a.y);
-        if (a.x < 0 || a.x >= target->width) return;
-        for (int64_t t = std::max(a.y, 0); t <= std::min(target->height - 1, b.y); ++t)
-            Plot(*target, a.x, static_cast<int>(t), along(t - a.y, zSlope) + a.z, passEqual, fill, alternate);
+        if (a.x < 0 || a.x >= target.width) return;
+        for (int64_t t = std::max(a.y, 0); t <= std::min(target.height - 1, b.y); ++t)
+            Plot(target, a.x, static_cast<int>(t), along(t - a.y, zSlope) + a.z, passEqual, fill, alternate);
     }
 }
 
-void DrawLine3D(const float p1[3], const float p2[3], int colour) {
-    RGBA fill, alternate;
-    ColourRGBAOf(colour, fill, alternate);
-    RasterLine(ToScreen(p1), ToScreen(p2), false, fill, alternate);
+void DrawLine3D(RenderTarget& target, const float p1[3], const float p2[3], RGBA fill, RGBA alternate) {
+    RasterLine(target, ToScreen(p1), ToScreen(p2), false, fill, alternate);
 }
 
-void DrawTriangle3D(const float p1[3], const float p2[3], const float p3[3], int colour) {
-    RGBA fill, alternate;
-    ColourRGBAOf(colour, fill, alternate);
-    RasterTriangle(ToScreen(p1), ToScreen(p2), ToScreen(p3), fill, alternate);
+void DrawTriangle3D(RenderTarget& target, const float p1[3], const float p2[3], const float p3[3], RGBA fill,
+                    RGBA alternate) {
+    RasterTriangle(target, ToScreen(p1), ToScreen(p2), ToScreen(p3), fill, alternate);
 }

@@ -11,10 +11,12 @@ struct Plane {
 Plane PlaneOfTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3);
 
 // Flat-shaded triangle; the row of the greatest y is not filled and equal depth keeps the older pixel.
-void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3, RGBA fill,
-                    RGBA alternate);
+void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3,
+                    RGBA fill, RGBA alternate);
 // Unshaded line; passEqual lets a pixel at the same depth be drawn over (optional lines).
-void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA alternate);
+void RasterLine(RenderTarget& target, ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill,
+                RGBA alternate);
 
-void DrawLine3D(const float p1[3], const float p2[3], int colour);
-void DrawTriangle3D(const float p1[3], const float p2[3], const float p3[3], int colour);
+void DrawLine3D(RenderTarget& target, const float p1[3], const float p2[3], RGBA fill, RGBA alternate);
+void DrawTriangle3D(RenderTarget& target, const float p1[3], const float p2[3], const float p3[3], RGBA fill,
+                    RGBA alternate);
