@@ -1,14 +1,14 @@
 #include "app/about_box.h"
 
 #include <QBitmap>
-#include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QScreen>
 
 #include "app/program_version.h"
 #include "app/string_utils.h"
-#include "ui/shaped_window.h"
+#include "ui/kit_scroll_text.h"
+#include "ui/shaped_form.h"
 
 namespace {
 
@@ -36,20 +36,22 @@ QImage AboutPicture() {
     return picture;
 }
 
-QString Credits() {
-    return QStringLiteral("Tessarin\n"
-                          "V 0.0.0\n\n"
-                          "Keeps your inventories of parts\n"
-                          "and compares them with sets.\n\n"
-                          "Written by the Tessarin developers.\n"
-                          "Thanks to everyone who sent in\n"
-                          "inventories, colours and part lists.");
+QStringList Credits() {
+    return {"Tessarin",
+            "V 0.0.0",
+            "",
+            "Keeps your inventories of parts",
+            "and compares them with sets.",
+            "",
+            "Written by the Tessarin developers.",
+            "Thanks to everyone who sent in",
+            "inventories, colours and part lists."};
 }
 
 } // namespace
 
 AboutBox::AboutBox(QWidget* parent)
-    : QDialog(parent), ShapedForm1(new ShapedWindow(this)), KitScrollText1(new QLabel(Credits(), this)),
+    : QDialog(parent), ShapedForm1(new ShapedForm(this)), KitScrollText1(new KitScrollText(this)),
       MouseRegion1(new MouseRegion(this)) {
     const QImage picture = AboutPicture();
     setFixedSize(picture.size());
@@ -59,8 +61,13 @@ AboutBox::AboutBox(QWidget* parent)
     ShapedForm1->SetMask(QRegion(QBitmap::fromImage(picture.createAlphaMask())));
 
     KitScrollText1->setObjectName(QStringLiteral("KitScrollText1"));
-    KitScrollText1->setAlignment(Qt::AlignCenter);
-    KitScrollText1->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
+    KitScrollText1->SetLines(Credits());
+    KitScrollText1->SetInterval(300);
+    KitScrollText1->SetTransparent(true);
+    KitScrollText1->FontColor = clPurple;
+    QFont font = KitScrollText1->font();
+    font.setPixelSize(17);
+    KitScrollText1->setFont(font);
     KitScrollText1->setGeometry(rect().adjusted(16, kStudHeight + 12, -16, -12));
 
     // On top of everything, so a click anywhere closes the box instead of moving it.
@@ -72,7 +79,20 @@ AboutBox::AboutBox(QWidget* parent)
 }
 
 void AboutBox::ShowAbout() {
-    KitScrollText1->setText(
-        ReplaceAll(KitScrollText1->text(), QStringLiteral("0.0.0"), QString::fromLatin1(ProgramVersion)));
+    QStringList lines = KitScrollText1->Lines();
+    for (QString& line : lines)
+        line = ReplaceAll(line, QStringLiteral("0.0.0"), QString::fromLatin1(ProgramVersion));
+    KitScrollText1->SetLines(lines);
     exec();
+}
+
+// Each showing starts the credits again from the bottom.
+void AboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    KitScrollText1->SetScroll(true);
+}
+
+void AboutBox::hideEvent(QHideEvent* event) {
+    KitScrollText1->SetScroll(false);
+    QDialog::hideEvent(event);
 }

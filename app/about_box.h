@@ -2,9 +2,9 @@
 
 #include <QDialog>
 
+class KitScrollText;
 class MouseRegion;
-class QLabel;
-class ShapedWindow;
+class ShapedForm;
 
 // The borderless About box in the shape of its picture; a click anywhere closes it.
 class AboutBox : public QDialog {
@@ -15,7 +15,11 @@ class AboutBox : public QDialog {
     // Puts the program version into the credits and shows the box modally.
     void ShowAbout();
 
-    ShapedWindow* ShapedForm1;
-    QLabel* KitScrollText1; // credits
+    ShapedForm* ShapedForm1;
+    KitScrollText* KitScrollText1; // credits, scrolling while the box is shown
     MouseRegion* MouseRegion1;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 };

@@ -14,6 +14,7 @@
 #include "app/string_hash.h"
 #include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
+#include "print/report/inventory_report.h"
 #include "ui/rich_list_view.h"
 #include "web/web_service.h"
 
@@ -137,8 +138,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void invlistClick();
     void invlistfocus(const QString& partNumber);
 
-    // Print: there is no inventory report yet, so the command does nothing.
-    void BitBtn9Click() {}
+    // Print: the inventory report in the preview (main_window_print.cpp).
+    void BitBtn9Click();
+    InventoryReport& Report() { return report_; }
     void About1Click();
 
     // The part picture (main_window_picture.cpp). legolistClick shows the part selected in the visible master
@@ -288,4 +290,5 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void CreateWebService();
     void ReadDownloaded(void (*reader)(InventoryHost&, const QString&), const std::filesystem::path& file);
     std::unique_ptr<WebService> web_;
+    InventoryReport report_;
 };

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
 
 namespace fs = std::filesystem;
 
@@ -105,7 +105,7 @@ void DecodeOurs(benchmark::State& state, const std::string& name) {
     MemoryStream stream(FileBytes(name));
     for (auto _ : state) {
         stream.SetPosition(0);
-        PngPicture image;
+        PNGImage image;
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.ScanLine(0));
     }
@@ -122,7 +122,7 @@ const char* const kNoise = "rgb8_noise_2000x2000.png";
 void EncodeOurs(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
     MemoryStream file(FileBytes(kNoise));
-    PngPicture image;
+    PNGImage image;
     image.LoadFromStream(file);
     size_t size = 0;
     for (auto _ : state) {
@@ -136,7 +136,7 @@ void EncodeOurs(benchmark::State& state) {
 void EncodeLibpng(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
     MemoryStream file(FileBytes(kNoise));
-    PngPicture image;
+    PNGImage image;
     image.LoadFromStream(file);
     size_t size = 0;
     for (auto _ : state)

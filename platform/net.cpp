@@ -133,6 +133,43 @@ long TcpSocket::Receive(char* data, size_t length, int& error) {
     return -1;
 }
 
+int TcpSocket::Listen(int port, bool loopbackOnly) {
+    Close();
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+    if (fd_ < 0) return SocketErrorFromErrno(errno);
+    int one = 1;
+    setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(loopbackOnly ? INADDR_LOOPBACK : INADDR_ANY);
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || listen(fd_, 5) != 0) {
+        const int error = SocketErrorFromErrno(errno);
+        Close();
+        return error;
+    }
+    return 0;
+}
+
+int TcpSocket::LocalPort() const {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) return 0;
+    if (address.ss_family == AF_INET6) return ntohs(reinterpret_cast<sockaddr_in6*>(&address)->sin6_port);
+    return ntohs(reinterpret_cast<sockaddr_in*>(&address)->sin_port);
+}
+
+int TcpSocket::AcceptInto(TcpSocket& accepted, NetAddress& peer) const {
+    peer = NetAddress{};
+    peer.length = sizeof peer.storage;
+    const int fd =
+        accept4(fd_, reinterpret_cast<sockaddr*>(&peer.storage), &peer.length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0) return SocketErrorFromErrno(errno);
+    accepted.Close();
+    accepted.fd_ = fd;
+    return 0;
+}
+
 void TcpSocket::Close() {
     if (fd_ < 0) return;
     linger reset{1, 0};

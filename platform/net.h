@@ -48,6 +48,12 @@ class TcpSocket {
     // Bytes moved (> 0), 0 when the peer closed (Receive only), -1 with error set (0 for "try again").
     long Send(const char* data, size_t length, int& error);
     long Receive(char* data, size_t length, int& error);
+    // Binds to the loopback or any address on port (0: a free one) and listens. 0 or the error.
+    int Listen(int port, bool loopbackOnly);
+    // The port a listening socket took.
+    int LocalPort() const;
+    // Takes a pending connection into accepted, with the peer's address. 0 or the error.
+    int AcceptInto(TcpSocket& accepted, NetAddress& peer) const;
     // Closes with a reset: an abandoned exchange must not linger.
     void Close();
     bool IsOpen() const { return fd_ >= 0; }

@@ -21,6 +21,17 @@ void Stream::WriteBuffer(const void* buffer, size_t count) {
     if (count != 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
 }
 
+uint32_t Stream::ReadUInt32() {
+    uint8_t b[4];
+    ReadBuffer(b, 4);
+    return uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24;
+}
+
+void Stream::WriteUInt32(uint32_t value) {
+    const uint8_t b[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+    WriteBuffer(b, 4);
+}
+
 size_t MemoryStream::Read(void* buffer, size_t count) {
     if (position_ >= data_.size()) return 0;
     size_t n = std::min(count, data_.size() - position_);

@@ -32,6 +32,9 @@ class Stream {
     // Exactly count bytes or EStreamError.
     void ReadBuffer(void* buffer, size_t count);
     void WriteBuffer(const void* buffer, size_t count);
+    // A 32-bit little-endian integer.
+    uint32_t ReadUInt32();
+    void WriteUInt32(uint32_t value);
 };
 
 // A stream over a growable block of memory.

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHash>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -69,4 +70,21 @@ BusyGuard::~BusyGuard() {
 }
 bool BusyGuard::IsBusy() {
     return busyDepth > 0;
+}
+
+namespace {
+QHash<int, QCursor>& Cursors() {
+    static QHash<int, QCursor> cursors;
+    return cursors;
+}
+} // namespace
+
+void SetScreenCursor(int id, const QCursor& cursor) {
+    Cursors().insert(id, cursor);
+}
+
+std::optional<QCursor> ScreenCursor(int id) {
+    auto found = Cursors().constFind(id);
+    if (found == Cursors().constEnd()) return std::nullopt;
+    return *found;
 }

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCursor>
 #include <QString>
 #include <exception>
 #include <functional>
+#include <optional>
 
 // Where message boxes go: the real sink shows modal boxes, tests install one that records.
 class MessageSink {
@@ -34,3 +36,7 @@ class BusyGuard {
     BusyGuard& operator=(const BusyGuard&) = delete;
     static bool IsBusy();
 };
+
+// The screen's numbered cursor list: components register their own cursors under fixed numbers.
+void SetScreenCursor(int id, const QCursor& cursor);
+std::optional<QCursor> ScreenCursor(int id);

@@ -1,5 +1,7 @@
 #include "ui/bitmap32.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
@@ -88,6 +90,9 @@ Bitmap32::~Bitmap32() {
 }
 
 void Bitmap32::SetBitmapSize(int newWidth, int newHeight) {
+    // The canvas draws on the old pixels: it goes with them.
+    canvas_.reset();
+    canvasImage_.reset();
     pixels_.clear();
     pixels_.shrink_to_fit();
     StoreSize(0, 0);
@@ -159,9 +164,36 @@ void Bitmap32::DrawInto(Bitmap32& dest, const Rect& dstRect) const {
     dest.Changed();
 }
 
+void Bitmap32::DrawInto(Canvas& canvas, int x, int y) const {
+    if (Empty()) return;
+    const CopyMode mode = canvas.Mode;
+    canvas.Mode = CopyMode::cmSrcCopy;
+    canvas.CopyRect(FullRect().Offset(x, y), AsImage(), FullRect());
+    canvas.Mode = mode;
+}
+
+Canvas& Bitmap32::GetCanvas() {
+    if (!canvas_) {
+        canvasImage_ = std::make_unique<QImage>(reinterpret_cast<uchar*>(pixels_.data()), Width(), Height(),
+                                                Width() * 4, QImage::Format_RGB32);
+        canvas_ = std::make_unique<Canvas>(*canvasImage_);
+        canvas_->OnChange = [this] { Changed(); };
+    }
+    canvas_->Font = Font;
+    return *canvas_;
+}
+
 void Bitmap32::LoadFromFileName(const std::filesystem::path& fileName) {
-    std::unique_ptr<Graphic> picture = PictureRegistry::Load(fileName);
-    AssignFrom(*picture);
+    Picture picture;
+    picture.LoadFromFile(fileName);
+    AssignFrom(picture);
+}
+
+void Bitmap32::AssignFrom(const Picture& source) {
+    if (source.GetGraphic())
+        AssignFrom(*source.GetGraphic());
+    else
+        AssignFrom(static_cast<const Bitmap32*>(nullptr));
 }
 
 void Bitmap32::AssignFrom(const Bitmap32* source) {
@@ -211,6 +243,14 @@ void Bitmap32::AssignTo(Bitmap& dest) const {
     dest.SetSize(Width(), Height());
     for (int y = 0; y < Height(); ++y)
         std::memcpy(dest.ScanLine(y), RowAddress(y), static_cast<size_t>(Width()) * 4);
+}
+
+void Bitmap32::AssignTo(Picture& dest) const {
+    AssignTo(dest.GetBitmap());
+}
+
+void Bitmap32::AssignToClipboard() const {
+    QGuiApplication::clipboard()->setImage(AsImage().copy());
 }
 
 QImage Bitmap32::AsImage() const {

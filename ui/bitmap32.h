@@ -3,14 +3,17 @@
 #include <QImage>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <vector>
 
+#include "platform/gfx/canvas.h"
 #include "platform/gfx/rect.h"
 #include "ui/blend.h"
 
 class Bitmap;
 class Graphic;
+class Picture;
 class Stream;
 
 // A window-system colour ($00BBGGRR or a system colour) as an opaque $FFRRGGBB.
@@ -119,14 +122,25 @@ class Bitmap32 : public CustomMap {
 
     // Stretches the whole bitmap into dstRect of dest with this bitmap's filter and draw mode.
     void DrawInto(Bitmap32& dest, const Rect& dstRect) const;
+    // Copies the whole bitmap, opaque and unscaled, onto a canvas at (x, y).
+    void DrawInto(Canvas& canvas, int x, int y) const;
+
+    // A canvas drawing on the pixels, made on first use and dropped with every size change. Its drawing
+    // notifies this bitmap's change; it draws in Font.
+    Canvas& GetCanvas();
+    CanvasFont Font;
 
     // Loads any registered picture format; on failure the exception passes and the bitmap stays as it was.
     void LoadFromFileName(const std::filesystem::path& fileName);
     // nullptr empties the bitmap. Each form notifies exactly once.
     void AssignFrom(const Bitmap32* source);
     void AssignFrom(const Graphic& source);
-    // Into a 32-bit window-system bitmap.
+    // An empty container empties the bitmap.
+    void AssignFrom(const Picture& source);
+    // Into a 32-bit window-system bitmap; into a picture container's bitmap; onto the clipboard.
     void AssignTo(Bitmap& dest) const;
+    void AssignTo(Picture& dest) const;
+    void AssignToClipboard() const;
     // The picture's pixels, with its alpha or opaque; notifies once.
     void AssignImage(const QImage& image, bool keepAlpha);
 
@@ -143,6 +157,8 @@ class Bitmap32 : public CustomMap {
 
   private:
     std::vector<Color32> pixels_;
+    std::unique_ptr<QImage> canvasImage_;
+    std::unique_ptr<Canvas> canvas_;
     Rect clipRect_;
     DrawMode drawMode_ = DrawMode::dmOpaque;
     CombineMode combineMode_ = CombineMode::cmBlend;

@@ -1,8 +1,11 @@
 #include "ui/file_drop_target.h"
 
 #include <QAbstractScrollArea>
+#include <QClipboard>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
 #include <QWidget>
 
@@ -31,7 +34,7 @@ Qt::DropAction ActionOf(int effect) {
 
 // Only one of the effect bits can be the answer; anything else counts as none.
 void Answer(QDropEvent& event, int effect) {
-    Qt::DropAction action = ActionOf(effect);
+    Qt::DropAction action = ActionOf(effect & ~DropFileTarget::deScroll);
     if (action == Qt::IgnoreAction) {
         event.ignore();
         return;
@@ -40,9 +43,19 @@ void Answer(QDropEvent& event, int effect) {
     event.accept();
 }
 
+// Which way files that were cut rather than copied are marked on the clipboard by file managers.
+bool ClipboardFilesWereCut(const QMimeData& data) {
+    const QByteArray gnome = data.data(QStringLiteral("x-special/gnome-copied-files"));
+    if (!gnome.isEmpty()) return gnome.startsWith("cut");
+    return data.data(QStringLiteral("application/x-kde-cutselection")).startsWith('1');
+}
+
 } // namespace
 
-DropFileTarget::DropFileTarget(QObject* parent) : QObject(parent) {}
+DropFileTarget::DropFileTarget(QObject* parent) : QObject(parent) {
+    scrollTimer_.setInterval(100);
+    connect(&scrollTimer_, &QTimer::timeout, this, &DropFileTarget::ScrollTick);
+}
 
 DropFileTarget::~DropFileTarget() {
     UnregisterControl();
@@ -94,8 +107,50 @@ int DropFileTarget::Effect(const QDropEvent& event, QPoint point) {
     if (OnGetDropEffect)
         OnGetDropEffect(this, shift, point, effect);
     else
-        effect = ChooseEffect(effect, shift);
+        effect = ChooseEffect(effect, shift) | ScrollBand(event.position().toPoint());
     return effect;
+}
+
+int DropFileTarget::ScrollBand(QPoint point) const {
+    if (!surface_) return 0;
+    const QRect area = surface_->rect();
+    const bool horizontal = (ScrollDirections & sdHorizontal) && (point.x() < area.left() + ScrollMargin ||
+                                                                  point.x() > area.right() - ScrollMargin);
+    const bool vertical = (ScrollDirections & sdVertical) &&
+                          (point.y() < area.top() + ScrollMargin || point.y() > area.bottom() - ScrollMargin);
+    return horizontal || vertical ? deScroll : 0;
+}
+
+void DropFileTarget::ScrollTick() {
+    auto* area = qobject_cast<QAbstractScrollArea*>(control_.data());
+    if (!area || !surface_) return;
+    const QRect rect = surface_->rect();
+    auto step = [](QScrollBar* bar, bool back) {
+        bar->triggerAction(back ? QAbstractSlider::SliderSingleStepSub
+                                : QAbstractSlider::SliderSingleStepAdd);
+    };
+    if (ScrollDirections & sdVertical) {
+        if (scrollPoint_.y() < rect.top() + ScrollMargin)
+            step(area->verticalScrollBar(), true);
+        else if (scrollPoint_.y() > rect.bottom() - ScrollMargin)
+            step(area->verticalScrollBar(), false);
+    }
+    if (ScrollDirections & sdHorizontal) {
+        if (scrollPoint_.x() < rect.left() + ScrollMargin)
+            step(area->horizontalScrollBar(), true);
+        else if (scrollPoint_.x() > rect.right() - ScrollMargin)
+            step(area->horizontalScrollBar(), false);
+    }
+}
+
+int DropFileTarget::PasteCheck() {
+    Files.clear();
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+    if (!data || !data->hasUrls()) return deNone;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile()) Files << url.toLocalFile();
+    if (Files.isEmpty()) return deNone;
+    return ClipboardFilesWereCut(*data) ? dtMove : dtCopy;
 }
 
 bool DropFileTarget::eventFilter(QObject* watched, QEvent* event) {
@@ -106,6 +161,13 @@ bool DropFileTarget::eventFilter(QObject* watched, QEvent* event) {
         auto& drag = static_cast<QDropEvent&>(*event);
         const QPoint point = surface_->mapTo(control_, drag.position().toPoint());
         const bool entering = event->type() == QEvent::DragEnter;
+        if (entering) {
+            auto* area = qobject_cast<QAbstractScrollArea*>(control_.data());
+            ScrollDirections = area ? (area->horizontalScrollBar()->isVisible() ? sdHorizontal : 0) |
+                                          (area->verticalScrollBar()->isVisible() ? sdVertical : 0)
+                                    : 0;
+        }
+        scrollPoint_ = drag.position().toPoint();
         // Data that is not a file list gets no effect, so the drag never offers a drop here.
         int effect = deNone;
         if (drag.mimeData() && drag.mimeData()->hasUrls()) {
@@ -114,14 +176,22 @@ bool DropFileTarget::eventFilter(QObject* watched, QEvent* event) {
         }
         const DragEvent& handler = entering ? OnEnter : OnDragOver;
         if (handler) RunGuarded([&] { handler(this, drag.modifiers(), point, effect); });
+        // The timer runs while the pointer lies in a band, and stops once it leaves it.
+        if (effect != deNone && ScrollBand(scrollPoint_)) {
+            if (!scrollTimer_.isActive()) scrollTimer_.start();
+        } else {
+            scrollTimer_.stop();
+        }
         Answer(drag, effect);
         return true;
     }
     case QEvent::DragLeave:
+        scrollTimer_.stop();
         Files.clear();
         if (OnLeave) RunGuarded([&] { OnLeave(this); });
         return true;
     case QEvent::Drop: {
+        scrollTimer_.stop();
         auto& drop = static_cast<QDropEvent&>(*event);
         const QPoint point = surface_->mapTo(control_, drop.position().toPoint());
         int effect = Effect(drop, point);

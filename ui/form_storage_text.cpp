@@ -1,13 +1,17 @@
 #include "ui/form_storage_text.h"
 
 #include <QApplication>
+#include <QLocale>
 #include <QMetaEnum>
 #include <QScreen>
 #include <QWidget>
 #include <array>
+#include <cctype>
 #include <utility>
 
 #include "platform/ini.h"
+#include "platform/text.h"
+#include "platform/ui.h"
 
 namespace {
 
@@ -151,7 +155,59 @@ std::optional<QVariant> ScalarFromText(QMetaType type, const QString& text) {
     return value;
 }
 
+constexpr int kHandCursor = 14000;
+constexpr int kDragCursor = 14001;
+
 } // namespace
+
+QString ReplaceStr(const QString& text, const QString& search, const QString& replacement) {
+    if (search.isEmpty()) return text;
+    QString result = text;
+    return result.replace(search, replacement);
+}
+
+QString XorEncode(const QString& key, const QString& text) {
+    const std::string keyBytes = EncodeText(key);
+    std::string bytes = EncodeText(text);
+    QString hex;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const uint8_t keyed = static_cast<uint8_t>(bytes[i]) ^
+                              (keyBytes.empty() ? 0 : static_cast<uint8_t>(keyBytes[i % keyBytes.size()]));
+        hex += QString("%1").arg(keyed, 2, 16, QChar('0')).toUpper();
+    }
+    return hex;
+}
+
+std::optional<QString> XorDecode(const QString& key, const QString& hex) {
+    if (hex.size() % 2 != 0) return std::nullopt;
+    const std::string keyBytes = EncodeText(key);
+    std::string bytes;
+    for (qsizetype i = 0; i < hex.size(); i += 2) {
+        bool ok = false;
+        const uint value = hex.mid(i, 2).toUInt(&ok, 16);
+        // toUInt takes a sign or blanks; only two hex digits make a byte here.
+        if (!ok || !isxdigit(hex[i].toLatin1()) || !isxdigit(hex[i + 1].toLatin1())) return std::nullopt;
+        const size_t at = static_cast<size_t>(i / 2);
+        bytes += static_cast<char>(
+            value ^ (keyBytes.empty() ? 0u : static_cast<uint8_t>(keyBytes[at % keyBytes.size()])));
+    }
+    return DecodeText(bytes);
+}
+
+void StartSettingsUnits() {
+    static const bool started = [] {
+        SetScreenCursor(kHandCursor, QCursor(Qt::PointingHandCursor));
+        SetScreenCursor(kDragCursor, QCursor(Qt::ClosedHandCursor));
+        return true;
+    }();
+    (void)started;
+}
+
+bool FourDigitYear() {
+    static const bool fourDigits =
+        QLocale::system().dateFormat(QLocale::ShortFormat).toUpper().contains(QStringLiteral("YYYY"));
+    return fourDigits;
+}
 
 int WordCount(const QString& text, const QString& delimiters) {
     int count = 0;
@@ -226,7 +282,9 @@ std::optional<PropertyRef> FindStoredProperty(QObject* object, const QString& st
     for (const QString& candidate : candidates) {
         QByteArray name = candidate.toLatin1();
         int index = meta->indexOfProperty(name.constData());
-        if (index >= 0 && meta->property(index).isWritable())
+        // A collection is kept through its items: its own pointer need not be writable.
+        if (index >= 0 && (meta->property(index).isWritable() ||
+                           (meta->property(index).metaType().flags() & QMetaType::PointerToQObject)))
             return PropertyRef{object, meta->property(index), name, storedName == "Lines"};
     }
     QByteArray dynamic = storedName.toLatin1();

@@ -11,6 +11,21 @@
 class IniFile;
 class QObject;
 
+// Every occurrence of search replaced; the search goes on behind each replacement, so a replacement is
+// never searched again.
+QString ReplaceStr(const QString& text, const QString& search, const QString& replacement);
+// Each character XOR the key's character at the same place (the key repeats), written as two hex digits;
+// an empty key leaves the text's bytes as they are.
+QString XorEncode(const QString& key, const QString& text);
+// The reverse; nothing for a text of odd length or with a character that is no hex digit.
+std::optional<QString> XorDecode(const QString& key, const QString& hex);
+
+// Start-up work of the settings units: the hand and drag cursors under their numbers 14000 and 14001 of
+// the screen's cursor list. Runs once, however often it is called.
+void StartSettingsUnits();
+// True when the short date format writes years with four digits.
+bool FourDigitYear();
+
 // Words are maximal runs of characters not in delimiters; n counts from 1.
 int WordCount(const QString& text, const QString& delimiters);
 // The 1-based position of the n-th word, 0 when there are fewer words.

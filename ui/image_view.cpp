@@ -1,5 +1,6 @@
 #include "ui/image_view.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
@@ -22,7 +23,15 @@ int ButtonBit(Qt::MouseButton button) {
     }
 }
 
+bool IsArrow(int key) {
+    return key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up || key == Qt::Key_Down;
+}
+
 } // namespace
+
+void LayerCollection::BeginUpdate() {
+    if (updateCount_++ == 0 && OnBeforeUpdate) OnBeforeUpdate();
+}
 
 void LayerCollection::EndUpdate() {
     if (updateCount_ < 1) throw std::logic_error("Unpaired EndUpdate");
@@ -40,6 +49,17 @@ void LayerCollection::Clear() {
     listener_ = nullptr;
     while (!items_.empty())
         items_.pop_back();
+    EndUpdate();
+}
+
+void LayerCollection::Assign(const LayerCollection& source) {
+    if (&source == this) return;
+    BeginUpdate();
+    std::vector<std::unique_ptr<Layer>> copies;
+    for (const auto& layer : source.items_)
+        copies.push_back(layer->Clone());
+    listener_ = nullptr;
+    items_ = std::move(copies);
     EndUpdate();
 }
 
@@ -83,18 +103,18 @@ Layer* LayerCollection::MouseUp(Qt::MouseButton button, int x, int y) {
     return layer;
 }
 
-PaintBox32::PaintBox32(QWidget* parent) : QWidget(parent) {
+CustomPaintBox32::CustomPaintBox32(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     buffer_.BeginUpdate(); // the buffer's changes never notify
     resize(192, 192);
 }
 
-void PaintBox32::Invalidate() {
+void CustomPaintBox32::Invalidate() {
     bufferValid_ = false;
     update();
 }
 
-void PaintBox32::ResizeBuffer() {
+void CustomPaintBox32::ResizeBuffer() {
     auto sized = [](int need, int current) {
         if (current < need) return need + kBufferOversize;
         if (need < current - kBufferOversize) return std::max(need, 1);
@@ -109,7 +129,7 @@ void PaintBox32::ResizeBuffer() {
     bufferValid_ = false;
 }
 
-void PaintBox32::paintEvent(QPaintEvent*) {
+void CustomPaintBox32::paintEvent(QPaintEvent*) {
     ResizeBuffer();
     if (!bufferValid_) PaintBuffer();
     QPainter painter(this);
@@ -120,19 +140,36 @@ void PaintBox32::paintEvent(QPaintEvent*) {
     if (OnGDIOverlay) OnGDIOverlay();
 }
 
-void PaintBox32::resizeEvent(QResizeEvent*) {
+void CustomPaintBox32::resizeEvent(QResizeEvent*) {
     Invalidate();
 }
 
-void PaintBox32::enterEvent(QEnterEvent*) {
+void CustomPaintBox32::enterEvent(QEnterEvent*) {
     if (OnMouseEnter) OnMouseEnter();
 }
 
-void PaintBox32::leaveEvent(QEvent*) {
+void CustomPaintBox32::leaveEvent(QEvent*) {
     if (OnMouseLeave) OnMouseLeave();
 }
 
-Image32::Image32(QWidget* parent) : PaintBox32(parent) {
+bool CustomPaintBox32::event(QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride && (Options & pboWantArrowKeys) &&
+        IsArrow(static_cast<QKeyEvent*>(event)->key())) {
+        event->accept();
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void CustomPaintBox32::keyPressEvent(QKeyEvent* event) {
+    if (IsArrow(event->key()) && !(Options & pboWantArrowKeys)) {
+        event->ignore();
+        return;
+    }
+    if (OnKeyDown) OnKeyDown(event->key(), event->modifiers());
+}
+
+Image32::Image32(QWidget* parent) : CustomPaintBox32(parent) {
     bitmap_.OnChange = [this] { Changed(); };
     bitmap_.OnResize = [this] { BitmapResized(); };
     layers_.OnChange = [this] { Changed(); };
@@ -141,6 +178,17 @@ Image32::Image32(QWidget* parent) : PaintBox32(parent) {
                {true, true, PST_DRAW_BITMAP, 0},
                {true, false, PST_BITMAP_FRAME, 0},
                {true, true, PST_DRAW_LAYERS, Layer::LOB_VISIBLE}};
+}
+
+// Once, when the control is first polished: it has been built and not yet shown.
+bool Image32::event(QEvent* event) {
+    if (event->type() == QEvent::Polish && !loaded_) Loaded();
+    return CustomPaintBox32::event(event);
+}
+
+void Image32::Loaded() {
+    loaded_ = true;
+    if (OnInitStages) OnInitStages();
 }
 
 void Image32::SetBitmap(const Bitmap32& bitmap) {
@@ -194,7 +242,7 @@ void Image32::Changed() {
 
 void Image32::Invalidate() {
     cacheValid_ = false;
-    PaintBox32::Invalidate();
+    CustomPaintBox32::Invalidate();
 }
 
 QSize Image32::GetBitmapSize() const {

@@ -18,6 +18,8 @@ class Layer {
     static constexpr uint32_t LOB_VISIBLE = 1u << 31;
 
     virtual ~Layer() = default;
+    // A new layer of the same class with the same settings.
+    virtual std::unique_ptr<Layer> Clone() const = 0;
     uint32_t LayerOptions = LOB_VISIBLE;
     virtual bool HitTest(int x, int y) = 0;
     virtual void Paint(Bitmap32& buffer) = 0;
@@ -35,11 +37,14 @@ class Layer {
 
 class LayerCollection {
   public:
-    void BeginUpdate() { ++updateCount_; }
+    // The first begin of a batch tells OnBeforeUpdate; the last end tells OnChange.
+    void BeginUpdate();
     void EndUpdate();
     void Add(std::unique_ptr<Layer> layer);
     // Frees the layers from the last to the first inside one update.
     void Clear();
+    // Copies of another collection's layers in place of these, inside one update.
+    void Assign(const LayerCollection& source);
     int Count() const { return static_cast<int>(items_.size()); }
     Layer* Item(int index) const { return items_[static_cast<size_t>(index)].get(); }
 
@@ -51,7 +56,7 @@ class LayerCollection {
     Layer* MouseUp(Qt::MouseButton button, int x, int y);
 
     bool MouseEvents = true;
-    std::function<void()> OnChange;
+    std::function<void()> OnBeforeUpdate, OnChange;
 
   private:
     std::vector<std::unique_ptr<Layer>> items_;
@@ -60,13 +65,13 @@ class LayerCollection {
 };
 
 // Keeps an off-screen buffer and shows it with one block copy.
-class PaintBox32 : public QWidget {
+class CustomPaintBox32 : public QWidget {
     Q_OBJECT
   public:
     static constexpr int kBufferOversize = 40;
     enum Option { pboWantArrowKeys = 1, pboAutoFocus = 2 };
 
-    explicit PaintBox32(QWidget* parent = nullptr);
+    explicit CustomPaintBox32(QWidget* parent = nullptr);
 
     Bitmap32& Buffer() { return buffer_; }
     int Options = 0;
@@ -75,6 +80,7 @@ class PaintBox32 : public QWidget {
     bool BufferValid() const { return bufferValid_; }
 
     std::function<void()> OnGDIOverlay, OnMouseEnter, OnMouseLeave;
+    std::function<void(int key, Qt::KeyboardModifiers shift)> OnKeyDown;
 
   protected:
     // Fills the buffer; marks it valid.
@@ -83,6 +89,9 @@ class PaintBox32 : public QWidget {
     void resizeEvent(QResizeEvent*) override;
     void enterEvent(QEnterEvent*) override;
     void leaveEvent(QEvent*) override;
+    // With pboWantArrowKeys the arrow keys are the control's, not its window's shortcuts'.
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool bufferValid_ = false;
 
   private:
@@ -91,7 +100,7 @@ class PaintBox32 : public QWidget {
 };
 
 // Shows a Bitmap32 aligned and scaled in a control.
-class Image32 : public PaintBox32 {
+class Image32 : public CustomPaintBox32 {
     Q_OBJECT
   public:
     enum BitmapAlign { baTopLeft, baCenter, baTile, baCustom };
@@ -148,12 +157,16 @@ class Image32 : public PaintBox32 {
     const Transform& GetTransform();
 
     std::function<void()> OnBitmapResize, OnChange, OnClick, OnDblClick;
+    // Fired once the control is set up, before it is first shown: the place to change the paint stages.
+    std::function<void()> OnInitStages;
+    void Loaded();
     std::function<void(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y, Layer*)> OnMouseDown, OnMouseUp;
     std::function<void(Qt::KeyboardModifiers, int x, int y, Layer*)> OnMouseMove;
     std::function<void(Bitmap32& buffer, int stage)> OnPaintStage;
 
   protected:
     void PaintBuffer() override;
+    bool event(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -177,4 +190,5 @@ class Image32 : public PaintBox32 {
     Rect cachedRect_;
     Transform transform_;
     bool cacheValid_ = false;
+    bool loaded_ = false;
 };

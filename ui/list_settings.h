@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "platform/print/print_device.h"
+
 // The settings a report list keeps with its form: where its column widths go, the detail line under each
 // row, and two groups (print and HTML export) that are stored with the list and read by nothing.
 
@@ -72,7 +74,6 @@ class Details {
 enum PrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
 enum PrintBorders { pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal };
 enum FitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
-enum PrintOrientation { poPortrait, poLandscape };
 
 // Stored with the list only: the list has no print operation.
 struct Printsettings {
@@ -95,7 +96,7 @@ struct Printsettings {
     int RightSize = 0;
     int ColumnSpacing = 0;
     int RowSpacing = 0;
-    PrintOrientation Orientation = poPortrait;
+    PrintOrientation Orientation = PrintOrientation::Portrait;
     QString PagePrefix;
     QString PageSuffix;
     int FixedWidth = 0;

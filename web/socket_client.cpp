@@ -7,6 +7,7 @@
 #include <chrono>
 #include <fstream>
 #include <poll.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -101,6 +102,47 @@ int NthSeparatorPos(std::string_view text, char separator, int n) {
 
 SocketClient::SocketClient() : Pump(ProcessMessages), alive_(std::make_shared<bool>(true)) {
     Report(8, "Create");
+    StartupInfo();
+}
+
+// POSIX sockets need no start-up; the list tells what the classic socket layer told, in its form.
+const std::vector<std::string>& SocketClient::StartupInfo() {
+    static const std::vector<std::string> info = [] {
+        rlimit files{};
+        const long sockets = getrlimit(RLIMIT_NOFILE, &files) == 0 ? long(files.rlim_cur) : 0;
+        return std::vector<std::string>{"Version= 1.1",
+                                        "High Version= 2.2",
+                                        "Description= POSIX sockets",
+                                        "System= Running",
+                                        "Max Sockets= " + std::to_string(sockets),
+                                        "Max Udp pack size= 65507"};
+    }();
+    return info;
+}
+
+int SocketClient::Listen(int port) {
+    if (int error = socket_.Listen(port, true); error != 0) RaiseError(error);
+    listening_ = true;
+    return socket_.LocalPort();
+}
+
+std::unique_ptr<TcpSocket> SocketClient::Accept() {
+    Canceled = false;
+    // A connecting socket has nothing to accept: waiting on it would wait for its data instead.
+    if (!listening_) throw ESockError("Error creating Data Connection");
+    const WaitResult result = WaitFor(POLLIN, 0);
+    if (result == WaitResult::Canceled) {
+        Canceled = false;
+        throw ESockError("Accepting Canceled");
+    }
+    Report(4, "Accepting");
+    auto accepted = std::make_unique<TcpSocket>();
+    if (int error = socket_.AcceptInto(*accepted, PeerAddress); error != 0) {
+        LastErrorNo = error;
+        throw ESockError("Error creating Data Connection");
+    }
+    Connected = true;
+    return accepted;
 }
 
 SocketClient::~SocketClient() {
@@ -177,6 +219,7 @@ void SocketClient::Connect() {
     Canceled = false;
     TimedOut = false;
     if (Connected) throw ESockError("Already connected");
+    listening_ = false;
     std::vector<NetAddress> addresses = Resolve();
     if (addresses.empty() && OnInvalidHost) {
         bool handled = false;
@@ -221,6 +264,7 @@ void SocketClient::Disconnect() {
     Report(8, "Disconnecting");
     Report(4, "Request Close Socket");
     Connected = false;
+    listening_ = false;
     socket_.Close();
     received_.clear();
     readPos_ = 0;

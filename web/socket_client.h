@@ -80,8 +80,19 @@ class SocketClient {
     void CaptureFile(const std::filesystem::path& name);
     // maxLength -1: until the peer closes; otherwise until text holds at least maxLength bytes.
     void CaptureString(std::string& text, int64_t maxLength);
+    // Waits (pumping events) for a connection to the listening socket and returns it, keeping the peer's
+    // address. Raises "Error creating Data Connection" when there is nothing to accept from, "Accepting
+    // Canceled" when cancelled.
+    std::unique_ptr<TcpSocket> Accept();
+    NetAddress PeerAddress;
+
+    // What the socket layer said when the first client started: version, description, limits.
+    static const std::vector<std::string>& StartupInfo();
 
   protected:
+    // For descendants that take a connection instead of making one: listens on the loopback address at
+    // port (0: a free one) and returns the port taken.
+    int Listen(int port);
     // The proxy, when a descendant has one, is where the connection goes.
     virtual std::string ConnectHost() const { return Host; }
     virtual int ConnectPort() const { return Port; }
@@ -104,5 +115,6 @@ class SocketClient {
     std::string received_;
     size_t readPos_ = 0;
     bool peerClosed_ = false;
+    bool listening_ = false;
     std::shared_ptr<bool> alive_;
 };

@@ -3,9 +3,9 @@
 #include "platform/gfx/graphic.h"
 
 // The codec's one exception; its text is the handler's heading, two line breaks and the specific text.
-class EPngPictureError : public EInvalidGraphic {
+class EPNGImageException : public EInvalidGraphic {
   public:
-    explicit EPngPictureError(const char* text);
+    explicit EPNGImageException(const char* text);
 };
 
 namespace png_messages {

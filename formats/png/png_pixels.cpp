@@ -6,7 +6,7 @@
 
 #include "formats/png/png_chunks.h"
 #include "formats/png/png_error.h"
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
 #include "formats/png/z_stream.h"
 
 namespace {
@@ -41,7 +41,7 @@ PixelFormat FormatFor(int colorType, int depth) {
 // Index images of depth 2 sit in a 4-bit bitmap with value v at palette slot v * 15 / 3.
 constexpr int kTwoBitSpread = 15 / 3;
 
-void PreparePalette(PngPicture& image, const ChunkIHDR& header, const uint8_t* gamma) {
+void PreparePalette(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma) {
     std::vector<QRgb> entries;
     if (header.ColorType() == 3) {
         const ChunkPLTE* plte = image.Chunks().Find<ChunkPLTE>();
@@ -119,7 +119,7 @@ void StoreIndices(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_t x0
 // Decodes the rows of the image data, pass by pass, into the bitmap.
 class RowDecoder {
   public:
-    RowDecoder(PngPicture& image, const ChunkIHDR& header, const uint8_t* gamma, Stream& data)
+    RowDecoder(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma, Stream& data)
         : image_(image), colorType_(header.ColorType()), depth_(header.BitDepth()),
           bitsPerPixel_(Channels(colorType_) * depth_), width_(header.Width()), height_(header.Height()),
           gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr), data_(data) {}
@@ -178,7 +178,7 @@ class RowDecoder {
         }
     }
 
-    PngPicture& image_;
+    PNGImage& image_;
     const int colorType_;
     const int depth_;
     const int bitsPerPixel_;
@@ -197,7 +197,7 @@ constexpr Adam7Pass kAdam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2
 
 } // namespace
 
-void DecodeImageData(PngPicture& image, Stream& data) {
+void DecodeImageData(PNGImage& image, Stream& data) {
     const ChunkIHDR& header = *image.Chunks().Find<ChunkIHDR>();
     const uint8_t* gamma = nullptr;
     // The gAMA chunk may come after the image data; its table is built here in any case.

@@ -5,12 +5,12 @@
 #include "formats/png/png_filters.h"
 
 class Bitmap;
-class PngPicture;
+class PNGImage;
 class Stream;
 
 // Sizes the image's bitmap after its header, gives it its palette and fills it from the compressed
 // image data. Rows the data does not reach stay zero.
-void DecodeImageData(PngPicture& image, Stream& data);
+void DecodeImageData(PNGImage& image, Stream& data);
 
 // Writes the bitmap's rows, filtered and compressed, to out; colour bytes pass through the inverse
 // gamma table when one is given.

@@ -1,8 +1,46 @@
 #include "platform/gfx/bitmap.h"
 
 #include <cstring>
+#include <limits>
+#include <optional>
+#include <string>
 
+#include "platform/bytes.h"
 #include "platform/stream.h"
+
+namespace {
+
+constexpr size_t kFileHeaderSize = 14;
+constexpr size_t kInfoHeaderSize = 40;
+// Larger information headers (the later versions) add colour-space fields this reader skips.
+constexpr uint32_t kMaxInfoHeaderSize = 1024;
+
+bool IsPaletteFormat(PixelFormat format) {
+    return BitsPerPixel(format) <= 8;
+}
+
+std::optional<PixelFormat> FormatOfBits(int bits) {
+    switch (bits) {
+    case 1:
+        return PixelFormat::pf1bit;
+    case 4:
+        return PixelFormat::pf4bit;
+    case 8:
+        return PixelFormat::pf8bit;
+    case 24:
+        return PixelFormat::pf24bit;
+    case 32:
+        return PixelFormat::pf32bit;
+    default:
+        return std::nullopt;
+    }
+}
+
+[[noreturn]] void Corrupt(const char* why) {
+    throw EInvalidGraphic(std::string("Invalid bitmap: ") + why);
+}
+
+} // namespace
 
 int BitsPerPixel(PixelFormat format) {
     switch (format) {
@@ -40,18 +78,29 @@ void Bitmap::Allocate() {
     bits_.assign(static_cast<size_t>(stride_) * static_cast<size_t>(height_), 0);
 }
 
-QRgb Bitmap::Pixel(int x, int y) const {
+uint8_t Bitmap::Index(int x, int y) const {
     const uint8_t* row = ScanLine(y);
-    auto fromPalette = [&](unsigned index) {
-        return index < palette_.size() ? palette_[index] : qRgb(0, 0, 0);
-    };
     switch (format_) {
     case PixelFormat::pf1bit:
-        return fromPalette((row[x >> 3] >> (7 - (x & 7))) & 1);
+        return (row[x >> 3] >> (7 - (x & 7))) & 1;
     case PixelFormat::pf4bit:
-        return fromPalette((row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15);
+        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15;
     case PixelFormat::pf8bit:
-        return fromPalette(row[x]);
+        return row[x];
+    default:
+        return 0;
+    }
+}
+
+QRgb Bitmap::Pixel(int x, int y) const {
+    const uint8_t* row = ScanLine(y);
+    switch (format_) {
+    case PixelFormat::pf1bit:
+    case PixelFormat::pf4bit:
+    case PixelFormat::pf8bit: {
+        const uint8_t index = Index(x, y);
+        return index < palette_.size() ? palette_[index] : qRgb(0, 0, 0);
+    }
     case PixelFormat::pf24bit:
         return qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]);
     case PixelFormat::pf32bit:
@@ -60,8 +109,139 @@ QRgb Bitmap::Pixel(int x, int y) const {
     return 0;
 }
 
-void Bitmap::LoadFromStream(Stream&) {
-    throw EInvalidGraphic("Bitmap files are not read");
+void Bitmap::SetIndex(int x, int y, uint8_t index) {
+    uint8_t* row = ScanLine(y);
+    switch (format_) {
+    case PixelFormat::pf1bit: {
+        const uint8_t bit = static_cast<uint8_t>(0x80 >> (x & 7));
+        row[x >> 3] = static_cast<uint8_t>((row[x >> 3] & ~bit) | ((index & 1) ? bit : 0));
+        break;
+    }
+    case PixelFormat::pf4bit: {
+        const int shift = (x & 1) ? 0 : 4;
+        row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & ~(0x0F << shift)) | ((index & 0x0F) << shift));
+        break;
+    }
+    case PixelFormat::pf8bit:
+        row[x] = index;
+        break;
+    default:
+        break;
+    }
+}
+
+uint8_t Bitmap::NearestIndex(QRgb color) const {
+    uint8_t best = 0;
+    int bestDistance = std::numeric_limits<int>::max();
+    for (size_t i = 0; i < palette_.size() && i < 256; ++i) {
+        const int dr = qRed(palette_[i]) - qRed(color), dg = qGreen(palette_[i]) - qGreen(color),
+                  db = qBlue(palette_[i]) - qBlue(color);
+        const int distance = dr * dr + dg * dg + db * db;
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = static_cast<uint8_t>(i);
+        }
+    }
+    return best;
+}
+
+void Bitmap::SetPixel(int x, int y, QRgb color) {
+    uint8_t* row = ScanLine(y);
+    switch (format_) {
+    case PixelFormat::pf24bit:
+        row[3 * x] = static_cast<uint8_t>(qBlue(color));
+        row[3 * x + 1] = static_cast<uint8_t>(qGreen(color));
+        row[3 * x + 2] = static_cast<uint8_t>(qRed(color));
+        break;
+    case PixelFormat::pf32bit:
+        std::memcpy(row + 4 * x, &color, 4);
+        break;
+    default:
+        SetIndex(x, y, NearestIndex(color));
+        break;
+    }
+}
+
+void Bitmap::LoadFromStream(Stream& stream) {
+    const int64_t start = stream.Position();
+    const int64_t available = stream.Size() - start;
+    if (available < int64_t(kFileHeaderSize + kInfoHeaderSize)) Corrupt("too short");
+    std::string header(kFileHeaderSize + 4, '\0');
+    stream.ReadBuffer(header.data(), header.size());
+    if (header.compare(0, 2, "BM") != 0) Corrupt("not a bitmap file");
+    const uint32_t dataOffset = Get32(header, 10);
+    const uint32_t infoSize = Get32(header, 14);
+    if (infoSize < kInfoHeaderSize || infoSize > kMaxInfoHeaderSize ||
+        int64_t(kFileHeaderSize) + infoSize > available)
+        Corrupt("bad header size");
+    std::string info(infoSize, '\0');
+    Set32(info, 0, infoSize);
+    stream.ReadBuffer(info.data() + 4, infoSize - 4);
+    const int64_t width = static_cast<int32_t>(Get32(info, 4));
+    const int64_t signedHeight = static_cast<int32_t>(Get32(info, 8));
+    const int bits = Get16(info, 14);
+    const uint32_t compression = Get32(info, 16);
+    uint32_t colours = Get32(info, 32);
+    const std::optional<PixelFormat> format = FormatOfBits(bits);
+    if (!format || compression != 0 || Get16(info, 12) != 1) Corrupt("unsupported format");
+    const int64_t height = signedHeight < 0 ? -signedHeight : signedHeight;
+    if (!PictureSizeAllowed(width, height)) Corrupt("bad size");
+    if (bits > 8)
+        colours = 0;
+    else if (colours == 0 || colours > (1u << bits))
+        colours = 1u << bits;
+    const int64_t paletteEnd = int64_t(kFileHeaderSize) + infoSize + int64_t(colours) * 4;
+    const int64_t stride = ((width * bits + 31) / 32) * 4;
+    if (paletteEnd > available || dataOffset < paletteEnd ||
+        int64_t(dataOffset) + stride * height > available)
+        Corrupt("data beyond the end of the file");
+    std::string palette(colours * 4, '\0');
+    stream.ReadBuffer(palette.data(), palette.size());
+    Bitmap loaded;
+    loaded.format_ = *format;
+    loaded.SetSize(static_cast<int>(width), static_cast<int>(height));
+    for (uint32_t i = 0; i < colours; ++i)
+        loaded.palette_.push_back(
+            qRgb(Get8(palette, 4 * i + 2), Get8(palette, 4 * i + 1), Get8(palette, 4 * i)));
+    stream.SetPosition(start + dataOffset);
+    for (int64_t row = 0; row < height; ++row) {
+        const int y = static_cast<int>(signedHeight < 0 ? row : height - 1 - row);
+        stream.ReadBuffer(loaded.ScanLine(y), static_cast<size_t>(stride));
+    }
+    // Only the pixels are replaced: the transparency settings belong to the picture, not to the file.
+    width_ = loaded.width_;
+    height_ = loaded.height_;
+    stride_ = loaded.stride_;
+    format_ = loaded.format_;
+    bits_ = std::move(loaded.bits_);
+    palette_ = std::move(loaded.palette_);
+}
+
+void Bitmap::WriteBmpFile(Stream& stream) const {
+    const int bits = BitsPerPixel(format_);
+    const uint32_t colours = IsPaletteFormat(format_) ? 1u << bits : 0;
+    const uint32_t offset = static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + colours * 4);
+    const uint32_t imageSize = static_cast<uint32_t>(stride_) * static_cast<uint32_t>(height_);
+    std::string header(offset, '\0');
+    header[0] = 'B';
+    header[1] = 'M';
+    Set32(header, 2, offset + imageSize);
+    Set32(header, 10, offset);
+    Set32(header, 14, kInfoHeaderSize);
+    Set32(header, 18, static_cast<uint32_t>(width_));
+    Set32(header, 22, static_cast<uint32_t>(height_));
+    Set16(header, 26, 1);
+    Set16(header, 28, static_cast<uint16_t>(bits));
+    Set32(header, 34, imageSize);
+    for (uint32_t i = 0; i < colours && i < palette_.size(); ++i) {
+        const size_t at = kFileHeaderSize + kInfoHeaderSize + 4 * i;
+        header[at] = static_cast<char>(qBlue(palette_[i]));
+        header[at + 1] = static_cast<char>(qGreen(palette_[i]));
+        header[at + 2] = static_cast<char>(qRed(palette_[i]));
+    }
+    stream.WriteBuffer(header.data(), header.size());
+    for (int y = height_ - 1; y >= 0; --y)
+        stream.WriteBuffer(ScanLine(y), static_cast<size_t>(stride_));
 }
 
 QImage Bitmap::ToImage() const {

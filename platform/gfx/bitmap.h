@@ -33,8 +33,19 @@ class Bitmap : public Graphic {
 
     // The colour of a pixel; palette indices beyond the palette are black.
     QRgb Pixel(int x, int y) const;
+    // Stores a colour, as the nearest palette entry in the palette formats. No bounds checks.
+    void SetPixel(int x, int y, QRgb color);
+    // Palette formats: the entry nearest to a colour, and reading and storing an index.
+    uint8_t NearestIndex(QRgb color) const;
+    uint8_t Index(int x, int y) const;
+    void SetIndex(int x, int y, uint8_t index);
 
+    // A BMP file: uncompressed, 1, 4, 8, 24 or 32 bits per pixel, rows either way up. Sizes, palette and
+    // pixel data are checked against the bytes present before anything is allocated.
     void LoadFromStream(Stream& stream) override;
+    // A BMP file at this bitmap's own depth, rows bottom-up.
+    void SaveToStream(Stream& stream) override { WriteBmpFile(stream); }
+    void WriteBmpFile(Stream& stream) const;
     QImage ToImage() const override;
     // Copies an image's pixels into a 24- or 32-bit bitmap.
     void Assign(const QImage& image, PixelFormat format);

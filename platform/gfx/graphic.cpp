@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <vector>
 
+#include "platform/gfx/bitmap.h"
 #include "platform/stream.h"
 
 bool PictureSizeAllowed(int64_t width, int64_t height) {
@@ -77,4 +78,21 @@ QStringList PictureRegistry::Filters() {
     for (const Format& format : Formats())
         filters << QStringLiteral("%1 (*.%2)").arg(format.description, format.extension.toLower());
     return filters;
+}
+
+Picture::Picture() = default;
+Picture::~Picture() = default;
+
+Bitmap& Picture::GetBitmap() {
+    auto* bitmap = dynamic_cast<Bitmap*>(graphic_.get());
+    if (!bitmap) {
+        auto made = std::make_unique<Bitmap>();
+        bitmap = made.get();
+        graphic_ = std::move(made);
+    }
+    return *bitmap;
+}
+
+void Picture::LoadFromFile(const std::filesystem::path& path) {
+    graphic_ = PictureRegistry::Load(path);
 }

@@ -66,3 +66,21 @@ class PictureRegistry {
     // "Description (*.ext)" for each registered format, in registration order.
     static QStringList Filters();
 };
+
+class Bitmap;
+
+// A picture container: holds one graphic of whatever class, chosen by file extension when loading.
+class Picture {
+  public:
+    Picture();
+    ~Picture();
+    Graphic* GetGraphic() const { return graphic_.get(); }
+    // The container's window-system bitmap, made empty in place of any other graphic.
+    Bitmap& GetBitmap();
+    // The graphic registered for the file's extension, loaded from the file; on failure the container
+    // keeps what it held.
+    void LoadFromFile(const std::filesystem::path& path);
+
+  private:
+    std::unique_ptr<Graphic> graphic_;
+};

@@ -40,18 +40,14 @@ const SystemColour kSystemColours[] = {
     {QPalette::ToolTipBase, 0xFFFFE1},     // tooltip background
 };
 
-int32_t ToWin(QRgb rgb) {
-    return static_cast<int32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
-}
-
 } // namespace
 
 int32_t SysColor(int index) {
     index &= 0xFF;
     if (index >= static_cast<int>(std::size(kSystemColours))) return clBlack;
     const SystemColour& colour = kSystemColours[index];
-    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return ToWin(colour.classic);
-    return ToWin(QGuiApplication::palette().color(colour.role).rgb());
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return RgbToWinColor(colour.classic);
+    return RgbToWinColor(QGuiApplication::palette().color(colour.role).rgb());
 }
 
 QRgb WinColorToRgb(int32_t color) {
@@ -63,4 +59,8 @@ QRgb ClassicColorToRgb(int32_t color) {
     if (color >= 0) return WinColorToRgb(color);
     const size_t index = static_cast<size_t>(color & 0xFF);
     return index < std::size(kSystemColours) ? kSystemColours[index].classic | 0xFF000000u : qRgb(0, 0, 0);
+}
+
+int32_t RgbToWinColor(QRgb rgb) {
+    return static_cast<int32_t>(qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16));
 }

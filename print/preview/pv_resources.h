@@ -15,9 +15,6 @@
 class Graphic;
 class Stream;
 
-// The class library's "no colour": a brush of it paints nothing.
-constexpr int32_t clNone = 0x1FFFFFFF;
-
 // Brush, pen and font descriptions as the window system knows them; colours are $00BBGGRR.
 enum PvBrushStyle {
     bsSolid,

@@ -4,6 +4,7 @@
 #include <QListWidget>
 #include <gtest/gtest.h>
 
+#include "formats/gif/gif_image.h"
 #include "formats/picture_formats.h"
 #include "inventory_window.h"
 #include "ldraw/picture_chooser.h"
@@ -21,6 +22,24 @@ void WritePicture(const fs::path& file, QColor colour) {
     QImage picture(40, 30, QImage::Format_RGB32);
     picture.fill(colour);
     ASSERT_TRUE(picture.save(QString::fromStdString(file.string()), nullptr, 100)) << file;
+}
+
+// A GIF picture of one colour, written by our codec; with seeThrough, its left half is transparent.
+void WriteGifPicture(const fs::path& file, QColor colour, bool seeThrough = false) {
+    fs::create_directories(file.parent_path());
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(colour);
+    Bitmap bitmap;
+    if (seeThrough) {
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 20; ++x)
+                picture.setPixel(x, y, qRgb(0, 255, 0));
+        bitmap.SetTransparentColor(qRgb(0, 255, 0));
+    }
+    bitmap.Assign(picture, PixelFormat::pf24bit);
+    GIFImage gif;
+    gif.Assign(bitmap);
+    gif.SaveToFile(file);
 }
 
 // Changes a folder within one tick of a coarse file system clock: its modification time stays the same.
@@ -179,6 +198,24 @@ TEST(PictureChooser, JpgComesBeforePngBeforeGifAndTheNoteWhenNothingIsThere) {
     WriteFileBytes(w.dir / "images/jpgs/3005.Jpg", "jpg");
     EXPECT_EQ(chooser.Choose(folders, "3005").kind, PictureKind::Jpg);
     EXPECT_EQ(chooser.Choose(folders, "../images/pngs/3005").kind, PictureKind::None);
+}
+
+TEST(PictureChooser, GifPicturesShowAndTheirTransparentPixelsHideThePictureBefore) {
+    PictureWindow w;
+    WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::blue);
+    WriteGifPicture(w.dir / "images/gifs/3001.gif", Qt::red);
+    WriteGifPicture(w.dir / "images/gifs/3003.gif", Qt::red, true);
+    w.Select("3001");
+    EXPECT_EQ(w.window->Label8->text(), "gif");
+    EXPECT_TRUE(Near(w.Centre(), Qt::red));
+    w.Select("3020");
+    EXPECT_TRUE(Near(w.Centre(), Qt::blue));
+    w.Select("3003");
+    const Color32 left = *w.Shown().PixelAddress(w.Shown().Width() / 4, w.Shown().Height() / 2);
+    EXPECT_FALSE(Near(left, Qt::blue));
+    EXPECT_FALSE(Near(left, Qt::green));
+    EXPECT_TRUE(Near(*w.Shown().PixelAddress(w.Shown().Width() * 3 / 4, w.Shown().Height() / 2), Qt::red));
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
 }
 
 TEST(PictureChooser, OtherJpgsInSubfoldersLoadFromTheirOwnFolder) {

@@ -11,6 +11,7 @@
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
 #include "support/test_support.h"
+#include "ui/kit_scroll_text.h"
 
 namespace {
 
@@ -175,12 +176,22 @@ TEST(AboutBoxTest, ShapedByItsPictureAndClosedByAClick) {
     for (int shown = 0; shown < 2; ++shown) {
         // A box that ignores the click is closed by the fallback and fails the check below.
         QTimer::singleShot(2000, &about, &QDialog::reject);
-        QTimer::singleShot(0, &about, [&] { QTest::mouseClick(top, Qt::LeftButton, {}, point); });
+        QTimer::singleShot(0, &about, [&] {
+            // The credits scroll while the box is shown, from step 0 at each showing.
+            EXPECT_TRUE(about.KitScrollText1->Scroll());
+            EXPECT_EQ(about.KitScrollText1->Step(), 0);
+            about.KitScrollText1->ScrollTick();
+            EXPECT_EQ(about.KitScrollText1->Step(), 1);
+            QTest::mouseClick(top, Qt::LeftButton, {}, point);
+        });
         about.ShowAbout();
         EXPECT_EQ(about.result(), QDialog::Accepted);
         EXPECT_FALSE(about.isVisible());
+        EXPECT_FALSE(about.KitScrollText1->Scroll()) << "hiding the box stops the credits";
     }
-    const QString credits = about.KitScrollText1->text();
+    EXPECT_EQ(about.KitScrollText1->Interval(), 300);
+    EXPECT_TRUE(about.KitScrollText1->Transparent());
+    const QString credits = about.KitScrollText1->Lines().join('\n');
     EXPECT_EQ(credits.count(QStringLiteral("V %1").arg(ProgramVersion)), 1);
     EXPECT_FALSE(credits.contains(u"0.0.0"));
 }

@@ -6,7 +6,8 @@
 #include <memory>
 #include <sstream>
 
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
+#include "peer_tools.h"
 #include "png_test_files.h"
 #include "support/test_support.h"
 
@@ -24,55 +25,6 @@ std::vector<fs::path> SuiteFiles(bool corrupt) {
     }
     std::sort(files.begin(), files.end());
     return files;
-}
-
-std::string RunCommand(const std::string& command, int* status = nullptr) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string out;
-    char buffer[65536];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
-        out.append(buffer, n);
-    int code = pclose(pipe.release());
-    if (status) *status = code;
-    return out;
-}
-
-bool HaveProgram(const char* name) {
-    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
-}
-
-// A raw PBM, PGM or PPM as the reference decoder writes it.
-struct Pnm {
-    int width = 0, height = 0, channels = 0, maxval = 0;
-    std::vector<int> samples;
-
-    int Sample(int x, int y, int c) const { return samples[(size_t(y) * width + x) * channels + c]; }
-};
-
-Pnm ParsePnm(const std::string& bytes) {
-    Pnm pnm;
-    std::istringstream in(bytes);
-    std::string magic;
-    in >> magic >> pnm.width >> pnm.height;
-    const bool bits = magic == "P4";
-    pnm.maxval = bits ? 1 : 0;
-    if (!bits) in >> pnm.maxval;
-    pnm.channels = magic == "P6" ? 3 : 1;
-    in.get();
-    const std::string raster = bytes.substr(static_cast<size_t>(in.tellg()));
-    const size_t count = size_t(pnm.width) * pnm.height * pnm.channels;
-    pnm.samples.resize(count);
-    const auto* p = reinterpret_cast<const uint8_t*>(raster.data());
-    const size_t rowBits = (size_t(pnm.width) + 7) / 8;
-    for (size_t i = 0; i < count; ++i) {
-        if (bits) {
-            const size_t x = i % pnm.width, y = i / pnm.width;
-            pnm.samples[i] = (p[y * rowBits + x / 8] >> (7 - x % 8)) & 1 ? 0 : 1; // PBM: 1 is black
-        } else {
-            pnm.samples[i] = pnm.maxval > 255 ? p[2 * i] << 8 | p[2 * i + 1] : p[i];
-        }
-    }
-    return pnm;
 }
 
 // The reference decoder would scale samples down to the significant bits; without sBIT it keeps them all.
@@ -107,7 +59,7 @@ Expectation ExpectationFor(const std::string& file) {
 }
 
 // Counts the pixels of the image that differ from the reference decode of the same file.
-int CompareWithReference(const PngPicture& image, const fs::path& path, const TempDir& dir) {
+int CompareWithReference(const PNGImage& image, const fs::path& path, const TempDir& dir) {
     const std::string file = ReadBytes(path);
     const fs::path copy = dir / path.filename().string();
     WriteFileBytes(copy, WithoutSignificantBits(file));
@@ -128,7 +80,7 @@ int CompareWithReference(const PngPicture& image, const fs::path& path, const Te
     return differences;
 }
 
-int DifferingPixels(const PngPicture& a, const PngPicture& b) {
+int DifferingPixels(const PNGImage& a, const PNGImage& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
     int differences = 0;
     for (int y = 0; y < a.Height(); ++y)
@@ -146,7 +98,7 @@ TEST(PngSuite, EveryValidImageShowsTheReferencePixels) {
     const auto files = SuiteFiles(false);
     ASSERT_GT(files.size(), 150u);
     for (const fs::path& path : files) {
-        PngPicture image;
+        PNGImage image;
         ASSERT_NO_THROW(image.LoadFromFile(path)) << path.filename();
         EXPECT_EQ(CompareWithReference(image, path, dir), 0) << path.filename();
     }
@@ -157,7 +109,7 @@ TEST(PngSuite, EveryCorruptImageFailsWithAnError) {
     const auto files = SuiteFiles(true);
     ASSERT_EQ(files.size(), 14u);
     for (const fs::path& path : files) {
-        PngPicture image;
+        PNGImage image;
         EXPECT_THROW(image.LoadFromFile(path), std::exception) << path.filename();
     }
 }
@@ -166,7 +118,7 @@ TEST(PngSuite, CorruptImagesGiveTheirOwnMessages) {
     REQUIRE_SHARED_DATA();
     const std::string heading = "Portable Network Graphics format handler error\r\n\r\n";
     auto messageOf = [](const char* name) {
-        PngPicture image;
+        PNGImage image;
         try {
             image.LoadFromFile(SharedData() / "pngsuite" / name);
         } catch (const std::exception& e) {
@@ -189,14 +141,14 @@ TEST(PngSuite, SavedImagesPassTheCheckerAndReadBackTheSame) {
     if (!HaveProgram("pngcheck")) GTEST_SKIP() << "pngcheck is not installed";
     TempDir dir;
     for (const fs::path& path : SuiteFiles(false)) {
-        PngPicture image;
+        PNGImage image;
         image.LoadFromFile(path);
         const fs::path saved = dir / path.filename().string();
         image.SaveToFile(saved);
         int status = 0;
         const std::string report = RunCommand("pngcheck -v '" + saved.string() + "' 2>&1", &status);
         EXPECT_EQ(status, 0) << report;
-        PngPicture again;
+        PNGImage again;
         ASSERT_NO_THROW(again.LoadFromFile(saved)) << path.filename();
         EXPECT_EQ(DifferingPixels(image, again), 0) << path.filename();
         EXPECT_EQ(again.Transparent(), image.Transparent()) << path.filename();

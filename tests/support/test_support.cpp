@@ -1,5 +1,8 @@
 #include "support/test_support.h"
 
+#include <QProcess>
+#include <QStandardPaths>
+
 #include <cstdlib>
 #include <deque>
 #include <fstream>
@@ -26,6 +29,19 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode) {
+    QProcess process;
+    process.start(program, arguments);
+    const bool finished = process.waitForFinished(60000);
+    if (exitCode)
+        *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return process.readAllStandardOutput().toStdString();
+}
+
+bool PeerAvailable(const QString& program) {
+    return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
 TempDir::TempDir() {

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -17,6 +18,21 @@ std::filesystem::path SharedData();
 std::filesystem::path TestData(const std::string& name);
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The text of what call throws; empty when it throws nothing.
+template <typename F> std::string ErrorText(F&& call) {
+    try {
+        call();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+// Runs a peer program to its end; its standard output, with the exit code in exitCode (-1 when it could
+// not run). Tests skip when PeerAvailable() says the program is missing.
+std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
+bool PeerAvailable(const QString& program);
 
 // A fresh temporary folder removed when the object dies.
 class TempDir {

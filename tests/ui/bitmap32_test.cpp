@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QPalette>
 
 #include "platform/gfx/bitmap.h"
+#include "platform/gfx/canvas.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/gfx/sys_colors.h"
 #include "platform/stream.h"
@@ -160,4 +162,63 @@ TEST(Bitmap32, DataStreamsRoundTripAndShortOrHugeOnesAreRefused) {
     read({0, 0, 0, 0, 5, 0, 0, 0});
     EXPECT_EQ(copy.Height(), 5);
     EXPECT_TRUE(copy.Empty());
+}
+
+TEST(Bitmap32, ItsCanvasDrawsOnThePixelsInItsFontAndGoesWithTheSize) {
+    Bitmap32 b;
+    b.SetSize(40, 20);
+    b.FillAll(0xFFFFFFFF);
+    int changes = 0;
+    b.OnChange = [&] { ++changes; };
+    Canvas& canvas = b.GetCanvas();
+    canvas.Brush.Color = 0x0000FF; // red in window-system order
+    canvas.FillRect({2, 3, 5, 6});
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(*b.PixelAddress(4, 5) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(*b.PixelAddress(5, 5) & 0xFFFFFF, 0xFFFFFFu) << "right and bottom are exclusive";
+
+    b.Font.Face.setPixelSize(14);
+    b.Font.Color = 0xFF0000; // blue
+    Canvas& writing = b.GetCanvas();
+    writing.Brush.Style = BrushStyle::bsClear;
+    writing.TextOut(1, 1, "W");
+    bool blue = false;
+    for (int y = 0; y < 20; ++y)
+        for (int x = 0; x < 20; ++x)
+            blue = blue || (*b.PixelAddress(x, y) & 0xFFFFFF) == 0x0000FFu;
+    EXPECT_TRUE(blue);
+
+    b.SetSize(10, 10); // the old canvas's pixels are gone; a new canvas, white brush, draws on the new ones
+    EXPECT_EQ(*b.PixelAddress(9, 9), 0u);
+    b.GetCanvas().FillRect({0, 0, 10, 10});
+    EXPECT_EQ(*b.PixelAddress(9, 9) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(Bitmap32, CopiesIntoCanvasesPictureContainersAndTheClipboard) {
+    Bitmap32 b;
+    b.SetSize(3, 2);
+    b.FillAll(0x00123456); // alpha 0: copies are opaque
+    QImage target(6, 4, QImage::Format_RGB32);
+    target.fill(Qt::black);
+    Canvas canvas(target);
+    b.DrawInto(canvas, 2, 1);
+    EXPECT_EQ(target.pixel(4, 2), 0xFF123456u);
+    EXPECT_EQ(target.pixel(1, 1), 0xFF000000u);
+    EXPECT_EQ(target.pixel(5, 3), 0xFF000000u);
+
+    Picture picture;
+    b.AssignTo(picture);
+    ASSERT_NE(picture.GetGraphic(), nullptr);
+    EXPECT_EQ(picture.GetBitmap().Format(), PixelFormat::pf32bit);
+    EXPECT_EQ(picture.GetBitmap().Width(), 3);
+    Bitmap32 back;
+    back.AssignFrom(picture);
+    EXPECT_EQ(*back.PixelAddress(2, 1), 0x00123456u);
+    back.AssignFrom(Picture());
+    EXPECT_TRUE(back.Empty());
+
+    b.AssignToClipboard();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    EXPECT_EQ(copied.size(), QSize(3, 2));
+    EXPECT_EQ(copied.pixel(1, 1) & 0xFFFFFF, 0x123456u);
 }

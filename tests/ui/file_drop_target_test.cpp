@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QMimeData>
+#include <QScrollBar>
 #include <QUrl>
 
 #include "ui/file_drop_target.h"
@@ -107,4 +110,58 @@ TEST(DropFileTarget, EffectFollowsKeysAndAllowedEffects) {
     EXPECT_EQ(T::ChooseEffect(T::dtCopy, Qt::ShiftModifier), T::dtCopy);
     EXPECT_EQ(T::ChooseEffect(T::dtMove | T::dtLink, Qt::NoModifier), T::dtMove);
     EXPECT_EQ(T::ChooseEffect(0, Qt::ShiftModifier), T::deNone);
+}
+
+// Near an edge that can scroll, the effect carries the scroll bit and the timer scrolls a line a tick.
+TEST(DropFileTarget, DraggingAlongAnEdgeScrollsTheList) {
+    QListWidget invlist;
+    for (int i = 0; i < 200; ++i)
+        invlist.addItem(QString("row %1").arg(i));
+    invlist.resize(200, 120);
+    invlist.show();
+    DropFileTarget target;
+    target.RegisterControl(&invlist);
+    std::vector<int> effects;
+    target.OnEnter = target.OnDragOver = [&](DropFileTarget*, Qt::KeyboardModifiers, QPoint, int& effect) {
+        effects.push_back(effect);
+    };
+    std::unique_ptr<QMimeData> data(FileList({"/data/a.inv"}));
+    QWidget* viewport = invlist.viewport();
+    const QPoint nearBottom(50, viewport->height() - 3), middle(50, viewport->height() / 2);
+    QDragEnterEvent enter(nearBottom, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &enter);
+    EXPECT_EQ(target.ScrollDirections, DropFileTarget::sdVertical);
+    EXPECT_EQ(effects.back(), DropFileTarget::dtCopy | DropFileTarget::deScroll);
+    EXPECT_TRUE(enter.isAccepted()) << "the scroll bit does not spoil the answer";
+    EXPECT_TRUE(target.Scrolling());
+    target.ScrollTick();
+    target.ScrollTick();
+    EXPECT_EQ(invlist.verticalScrollBar()->value(), 2);
+
+    QDragMoveEvent move(middle, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &move);
+    EXPECT_EQ(effects.back(), DropFileTarget::dtCopy);
+    EXPECT_FALSE(target.Scrolling());
+    QDragMoveEvent top(QPoint(50, 2), Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(viewport, &top);
+    target.ScrollTick();
+    EXPECT_EQ(invlist.verticalScrollBar()->value(), 1);
+    QDragLeaveEvent leave;
+    QCoreApplication::sendEvent(viewport, &leave);
+    EXPECT_FALSE(target.Scrolling());
+}
+
+TEST(DropFileTarget, PasteCheckTakesTheClipboardsFilesAndItsPreferredEffect) {
+    DropFileTarget target;
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setMimeData(FileList({"/data/a.inv", "/data/b.prn"}));
+    EXPECT_EQ(target.PasteCheck(), DropFileTarget::dtCopy);
+    EXPECT_EQ(target.Files, (QStringList{"/data/a.inv", "/data/b.prn"}));
+    QMimeData* cut = FileList({"/data/c.csv"});
+    cut->setData("x-special/gnome-copied-files", "cut\nfile:///data/c.csv");
+    clipboard->setMimeData(cut);
+    EXPECT_EQ(target.PasteCheck(), DropFileTarget::dtMove);
+    clipboard->setText("just text");
+    EXPECT_EQ(target.PasteCheck(), DropFileTarget::deNone);
+    EXPECT_TRUE(target.Files.isEmpty());
 }

@@ -9,12 +9,14 @@
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
+#include <QTest>
 #include <memory>
 
 #include "platform/ini.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 #include "ui/form_storage.h"
+#include "ui/window_hook.h"
 
 namespace {
 
@@ -59,6 +61,20 @@ class KindsControl : public QObject {
 };
 Q_DECLARE_OPERATORS_FOR_FLAGS(KindsControl::Sides)
 
+// A window of a class of its own, as every window of the program is.
+class TestForm : public QWidget {
+    Q_OBJECT
+};
+
+// A control with a collection property.
+class ColumnsControl : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(StoredValues* Columns READ columns)
+  public:
+    StoredValues* columns() { return &Columns; }
+    StoredValues Columns;
+};
+
 // A window with the controls a real one stores.
 struct Window {
     explicit Window(IniFile& ini, QStringList props = {}) {
@@ -80,7 +96,7 @@ struct Window {
         form->setGeometry(100, 120, 400, 300);
         storage = new FormStorage(form.get(), ini, "TForm1", std::move(props));
     }
-    std::unique_ptr<QWidget> form = std::make_unique<QWidget>();
+    std::unique_ptr<QWidget> form = std::make_unique<TestForm>();
     QLabel* gif_path = new QLabel;
     QSlider* sbScale = new QSlider;
     QLineEdit* Edit1 = new QLineEdit;
@@ -275,6 +291,7 @@ TEST(FormStorage, ClosedWindowsWriteTheirClientRectangleOnce) {
         window.form->setGeometry(70, 80, 320, 240);
     }
     EXPECT_EQ(IniFile(dir / "Tessarin.ini").ReadString("TForm1", "NormPos", ""), "70,80,390,320");
+    EXPECT_EQ(IniFile(dir / "Tessarin.ini").ReadString("TForm1", "Visible", ""), "1");
 }
 
 // A window restored at creation and destroyed unshown keeps its properties but not its unlaid-out size.
@@ -328,6 +345,146 @@ TEST(FormStorage, LinesKeepTheirOwnSection) {
     window.Memo1->setPlainText("default line");
     window.form->show();
     EXPECT_EQ(window.Memo1->toPlainText(), ""); // the stored empty list wins over the default
+}
+
+// Flags and the minimised and maximised positions come back as stored and go out again; the maximised
+// position is tracked while the window is maximised.
+TEST(FormPlacement, FlagsAndMinMaxPositionsAreKept) {
+    TempDir dir;
+    IniFile ini(dir / "Tessarin.ini");
+    ini.WriteString("TForm1", "Flags", "2");
+    ini.WriteString("TForm1", "ShowCmd", "2");
+    ini.WriteString("TForm1", "MinMaxPos", "-32000,-32000,-4,-4");
+    {
+        Window window(ini);
+        window.form->show();
+        EXPECT_EQ(window.form->windowState(), Qt::WindowMinimized | Qt::WindowMaximized);
+        window.form->setWindowState(Qt::WindowNoState);
+        window.form->hide();
+    }
+    EXPECT_EQ(ini.ReadString("TForm1", "MinMaxPos", ""), "-32000,-32000,-4,-4");
+    EXPECT_EQ(ini.ReadString("TForm1", "Flags", ""), "0");
+    {
+        Window window(ini);
+        window.form->show();
+        window.form->showMaximized();
+        window.form->hide();
+    }
+    const QString maxPos = ini.ReadString("TForm1", "MinMaxPos", "");
+    EXPECT_EQ(maxPos.section(',', 0, 1), "-32000,-32000");
+    EXPECT_NE(maxPos.section(',', 2), "-4,-4");
+}
+
+TEST(FormPlacement, SizeLimitsHookTheWindowOnlyWhenSet) {
+    TempDir dir;
+    IniFile ini(dir / "Tessarin.ini");
+    Window window(ini);
+    EXPECT_EQ(HookList::Instance().Find(window.form.get()), nullptr) << "no limits, no hook";
+    window.storage->SetMinMaxInfo({QSize(200, 150), QSize(600, 500), {}, {}});
+    EXPECT_NE(HookList::Instance().Find(window.form.get()), nullptr);
+    window.form->show();
+    window.form->resize(100, 100);
+    EXPECT_EQ(window.form->size(), QSize(200, 150));
+    window.form->resize(900, 900);
+    EXPECT_EQ(window.form->size(), QSize(600, 500));
+    window.storage->SetPreventResize(true);
+    window.form->resize(300, 300);
+    EXPECT_EQ(window.form->size(), QSize(600, 500));
+    window.storage->SetPreventResize(false);
+    window.storage->SetMinMaxInfo({});
+    QCoreApplication::sendPostedEvents(&HookList::Instance());
+    EXPECT_EQ(HookList::Instance().Find(window.form.get()), nullptr);
+}
+
+TEST(FormPlacement, TheActiveControlComesBackWhenAsked) {
+    TempDir dir;
+    IniFile ini(dir / "Tessarin.ini");
+    // Controls made inside their window, as a real one has them.
+    auto showActive = [&](auto&& act) {
+        TestForm form;
+        auto* edit = new QLineEdit(&form);
+        edit->setObjectName("Edit1");
+        auto* check = new QCheckBox(&form);
+        check->setObjectName("CheckBox1");
+        auto* storage = new FormStorage(&form, ini, "TForm1");
+        storage->Options |= FormPlacement::fpActiveControl;
+        form.show();
+        form.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+        act(form, check);
+        form.hide();
+    };
+    showActive([](QWidget&, QCheckBox* check) { check->setFocus(); });
+    EXPECT_EQ(ini.ReadString("TForm1", "ActiveControl", ""), "CheckBox1");
+    showActive([](QWidget& form, QCheckBox* check) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return form.focusWidget() == check; }, 2000));
+    });
+}
+
+TEST(FormStorage, NamedValuesAreStoredEncodedWhenKeyed) {
+    TempDir dir;
+    IniFile ini(dir / "Tessarin.ini");
+    {
+        Window window(ini);
+        StoredValue* plain = window.storage->Values().Add();
+        plain->Name = "Runs";
+        plain->Value = 41;
+        plain->OnSave = [](StoredValue*, QVariant& value) { value = value.toInt() + 1; };
+        StoredValue* secret = window.storage->Values().Add();
+        secret->Name = "Password";
+        secret->KeyString = "k3y";
+        secret->Value = "hunter2";
+        window.form->show();
+        window.form->hide();
+    }
+    EXPECT_EQ(ini.ReadString("TForm1", "Runs", ""), "42");
+    EXPECT_EQ(ini.ReadString("TForm1", "Password", ""), XorEncode("k3y", "hunter2"));
+    auto restore = [&](const QString& key) {
+        Window window(ini);
+        StoredValue* runs = window.storage->Values().Add();
+        runs->Name = "Runs";
+        runs->Value = 0;
+        StoredValue* secret = window.storage->Values().Add();
+        secret->Name = "Password";
+        secret->KeyString = key;
+        secret->Value = "unchanged";
+        window.form->show();
+        EXPECT_EQ(runs->Value.metaType().id(), QMetaType::Int);
+        EXPECT_EQ(runs->Value.toInt(), 42);
+        return secret->Value.toString();
+    };
+    EXPECT_EQ(restore("k3y"), "hunter2");
+    ini.WriteString("TForm1", "Password", "ABC"); // odd length: not decodable
+    EXPECT_EQ(restore("k3y"), "unchanged");
+}
+
+TEST(FormStorage, CollectionsKeepTheirItemsInASectionOfTheirOwn) {
+    TempDir dir;
+    IniFile ini(dir / "Tessarin.ini");
+    {
+        Window window(ini, {"columns.Columns"});
+        auto* columns = new ColumnsControl;
+        columns->setObjectName("columns");
+        columns->setParent(window.form.get());
+        for (const char* name : {"Part", "Color"}) {
+            StoredValue* item = columns->Columns.Add();
+            item->Name = name;
+            item->Value = QString(name).size();
+        }
+        window.form->show();
+        window.form->hide();
+    }
+    EXPECT_EQ(ini.ReadString("TForm1.columns_Columns", "Count", ""), "2");
+    EXPECT_EQ(ini.ReadString("TForm1.columns_Columns", "Item1.Name", ""), "Color");
+    Window window(ini, {"columns.Columns"});
+    auto* columns = new ColumnsControl;
+    columns->setObjectName("columns");
+    columns->setParent(window.form.get());
+    columns->Columns.Add()->Name = "stale";
+    window.form->show();
+    ASSERT_EQ(columns->Columns.Count(), 2);
+    EXPECT_EQ(columns->Columns.Item(0)->Name, "Part");
+    EXPECT_EQ(columns->Columns.Item(1)->Value.toString(), "5");
 }
 
 TEST(FormStorageText, WordsAndScreens) {

@@ -162,3 +162,27 @@ TEST(GaugeBar, FullIntegerRangePlacesTheHandleAndStepsWithoutOverflow) {
     EXPECT_EQ(bar.Position(), std::numeric_limits<int>::max());
     EXPECT_EQ(bar.GetHandleRect().Right, bar.ClientRect().Right - bar.GetButtonSize());
 }
+
+// The Mac style draws its parts itself in the bar's own colours.
+TEST(GaugeBar, MacStyleDrawsInItsFourColours) {
+    GaugeBar bar;
+    bar.resize(120, 18);
+    bar.SetStyle(GaugeBar::rbsMac);
+    bar.SetBackgnd(GaugeBar::bgSolid);
+    bar.SetColor(0x00FF00);
+    bar.ButtonColor = 0x0000C0;
+    bar.HandleColor = 0xC00000;
+    bar.BorderColor = 0x000000;
+    bar.SetPosition(50);
+    EXPECT_EQ(bar.GetButtonSize(), 15) << "one pixel smaller than the default style's";
+    const QImage image = bar.grab().toImage();
+    const Rect button{1, 1, 16, 17};
+    const Rect handle = bar.GetHandleRect();
+    auto at = [&](int x, int y) { return image.pixel(x, y) & 0xFFFFFF; };
+    EXPECT_EQ(at(button.Left + 2, button.Top + 3), 0xC00000u) << "button face";
+    EXPECT_EQ(at(button.Left, button.Top + 5), 0x000000u) << "frame on the outer side";
+    EXPECT_EQ(at((button.Left + button.Right) / 2, (button.Top + button.Bottom) / 2), 0x000000u) << "arrow";
+    EXPECT_EQ(at(handle.Left + 2, handle.Bottom - 3), 0x0000C0u) << "handle face";
+    EXPECT_EQ(at(handle.Right + 3, 8), 0x00FF00u) << "solid track";
+    EXPECT_EQ(at(handle.Right + 3, 1), 0x000000u) << "track frame";
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QShortcut>
 #include <QTest>
 
 #include "ui/image_view.h"
@@ -18,6 +19,7 @@ QImage Grab(Image32& view) {
 class BoxLayer : public Layer {
   public:
     explicit BoxLayer(Rect r) : box(r) { LayerOptions |= LOB_MOUSE_EVENTS; }
+    std::unique_ptr<Layer> Clone() const override { return std::make_unique<BoxLayer>(*this); }
     bool HitTest(int x, int y) override { return box.Contains(x, y); }
     void Paint(Bitmap32& buffer) override {
         buffer.FillRectClipped(box.Left, box.Top, box.Right, box.Bottom, 0xFF0000FF);
@@ -135,4 +137,73 @@ TEST(ImageView, LayersPaintAndTakeTheMouseFromTheTopDown) {
     view.Layers().Clear();
     EXPECT_EQ(view.Layers().Count(), 0);
     EXPECT_THROW(view.Layers().EndUpdate(), std::logic_error);
+}
+
+TEST(ImageView, InitStagesRunsOnceBeforeTheFirstShowing) {
+    Image32 view;
+    view.resize(20, 20);
+    int inits = 0;
+    std::vector<int> stagesRun;
+    view.OnInitStages = [&] {
+        ++inits;
+        view.PaintStages().push_back({true, true, Image32::PST_CUSTOM, 0});
+    };
+    view.OnPaintStage = [&](Bitmap32&, int stage) { stagesRun.push_back(stage); };
+    EXPECT_EQ(inits, 0);
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    view.hide();
+    view.show();
+    EXPECT_EQ(inits, 1);
+    Grab(view);
+    ASSERT_FALSE(stagesRun.empty());
+    EXPECT_EQ(stagesRun.back(), 5) << "the sixth stage, after the five default ones";
+}
+
+// Without the option the window's shortcuts may take the arrow keys; with it the control gets them.
+TEST(ImageView, TheArrowKeyOptionKeepsArrowsForTheControl) {
+    QWidget window;
+    auto* view = new Image32(&window);
+    view->setFocusPolicy(Qt::StrongFocus);
+    int shortcuts = 0;
+    std::vector<int> keys;
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Left), &window);
+    QObject::connect(shortcut, &QShortcut::activated, [&] { ++shortcuts; });
+    view->OnKeyDown = [&](int key, Qt::KeyboardModifiers) { keys.push_back(key); };
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_Left);
+    EXPECT_EQ(shortcuts, 1);
+    EXPECT_TRUE(keys.empty());
+    view->Options |= CustomPaintBox32::pboWantArrowKeys;
+    QTest::keyClick(view, Qt::Key_Left);
+    EXPECT_EQ(shortcuts, 1);
+    EXPECT_EQ(keys, std::vector<int>{Qt::Key_Left});
+    QTest::keyClick(view, Qt::Key_A);
+    EXPECT_EQ(keys.back(), Qt::Key_A);
+}
+
+TEST(ImageView, LayerBatchesTellBeforeAndAfterAndAssignCopies) {
+    LayerCollection layers;
+    std::vector<std::string> told;
+    layers.OnBeforeUpdate = [&] { told.push_back("before"); };
+    layers.OnChange = [&] { told.push_back("change"); };
+    layers.BeginUpdate();
+    layers.Add(std::make_unique<BoxLayer>(Rect{0, 0, 5, 5}));
+    layers.Add(std::make_unique<BoxLayer>(Rect{1, 1, 9, 9}));
+    layers.EndUpdate();
+    EXPECT_EQ(told, (std::vector<std::string>{"before", "change"}));
+
+    LayerCollection copy;
+    int changes = 0;
+    copy.OnChange = [&] { ++changes; };
+    copy.Add(std::make_unique<BoxLayer>(Rect{7, 7, 8, 8}));
+    changes = 0;
+    copy.Assign(layers);
+    EXPECT_EQ(changes, 1);
+    ASSERT_EQ(copy.Count(), 2);
+    EXPECT_NE(copy.Item(1), layers.Item(1));
+    EXPECT_EQ(static_cast<BoxLayer*>(copy.Item(1))->box, (Rect{1, 1, 9, 9}));
 }

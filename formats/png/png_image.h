@@ -6,9 +6,9 @@
 #include "platform/gfx/bitmap.h"
 
 // A bitmap read from and written to PNG files, kept as the file's list of chunks.
-class PngPicture : public Bitmap {
+class PNGImage : public Bitmap {
   public:
-    PngPicture();
+    PNGImage();
 
     void LoadFromStream(Stream& stream) override;
     // Writes the bitmap as one non-interlaced image, keeping the other chunks that still apply.

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <QtEndian>
 
-#include "ui/shaped_window.h"
+#include "ui/shaped_form.h"
 
 namespace {
 
@@ -16,10 +16,10 @@ QByteArray Stream(const QByteArray& data) {
 
 } // namespace
 
-TEST(ShapedWindow, Mask2RoundTripsByteForByteAndShapesTheWindow) {
+TEST(ShapedForm, Mask2RoundTripsByteForByteAndShapesTheWindow) {
     QWidget about;
     about.resize(300, 200);
-    ShapedWindow picture(&about);
+    ShapedForm picture(&about);
     EXPECT_TRUE(about.windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(picture.geometry(), about.rect());
 
@@ -35,9 +35,9 @@ TEST(ShapedWindow, Mask2RoundTripsByteForByteAndShapesTheWindow) {
     EXPECT_EQ(picture.WriteMask2(), QByteArray(4, '\0'));
 }
 
-TEST(ShapedWindow, MalformedRegionDataLeavesTheWindowRectangular) {
+TEST(ShapedForm, MalformedRegionDataLeavesTheWindowRectangular) {
     QWidget about;
-    ShapedWindow picture(&about);
+    ShapedForm picture(&about);
     ASSERT_TRUE(picture.ReadMask2(QByteArray(4, '\0'))); // size 0: no region
     EXPECT_TRUE(about.mask().isEmpty());
 

@@ -12,10 +12,10 @@ QByteArray RegionToData(const QRegion& region);
 
 // A picture that fills its window and cuts the window to a region: the window takes the picture's shape,
 // loses its frame, and is dragged by the picture.
-class ShapedWindow : public QLabel {
+class ShapedForm : public QLabel {
     Q_OBJECT
   public:
-    explicit ShapedWindow(QWidget* window);
+    explicit ShapedForm(QWidget* window);
 
     bool Draggable = true;
 

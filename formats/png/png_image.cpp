@@ -1,4 +1,4 @@
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,11 +43,11 @@ template <class T> void RemoveAll(ChunkList& chunks) {
 
 } // namespace
 
-PngPicture::PngPicture() : chunks_(*this) {
+PNGImage::PNGImage() : chunks_(*this) {
     Clear();
 }
 
-void PngPicture::Clear() {
+void PNGImage::Clear() {
     chunks_.Clear();
     chunks_.Add<ChunkIHDR>().Set(0, 0, 2, 3);
     chunks_.Add<ChunkIDAT>();
@@ -57,7 +57,7 @@ void PngPicture::Clear() {
     SetTransparent(false);
 }
 
-void PngPicture::LoadFromStream(Stream& stream) {
+void PNGImage::LoadFromStream(Stream& stream) {
     Clear();
     chunks_.Clear();
     uint8_t signature[8];
@@ -76,7 +76,7 @@ void PngPicture::LoadFromStream(Stream& stream) {
         SetTransparentColor(trns->TransparentColor());
 }
 
-void PngPicture::ReadChunks(Stream& stream) {
+void PNGImage::ReadChunks(Stream& stream) {
     const int64_t size = stream.Size();
     int64_t position = stream.Position();
     ChunkIDAT* imageData = nullptr;
@@ -119,7 +119,7 @@ void PngPicture::ReadChunks(Stream& stream) {
     }
 }
 
-void PngPicture::SaveToStream(Stream& stream) {
+void PNGImage::SaveToStream(Stream& stream) {
     PrepareChunksForSave();
     stream.WriteBuffer(kSignature, sizeof kSignature);
     for (int i = 0; i < chunks_.Count(); ++i)
@@ -149,7 +149,7 @@ const uint8_t* InverseGamma(ChunkList& chunks) {
 
 } // namespace
 
-void PngPicture::PrepareChunksForSave() {
+void PNGImage::PrepareChunksForSave() {
     int index = chunks_.IndexOfClass<ChunkIHDR>();
     if (index < 0)
         chunks_.Insert<ChunkIHDR>(0);
@@ -190,7 +190,7 @@ void PngPicture::PrepareChunksForSave() {
     chunks_.Add<ChunkIEND>();
 }
 
-void PngPicture::PlacePalette() {
+void PNGImage::PlacePalette() {
     RemoveAll<ChunkPLTE>(chunks_);
     // Before the chunks that must follow the palette; the image data is the latest place.
     int at = chunks_.IndexOfClass<ChunkIDAT>();
@@ -203,7 +203,7 @@ void PngPicture::PlacePalette() {
     chunks_.Insert<ChunkPLTE>(at).SetEntries(entries);
 }
 
-void PngPicture::PlaceTransparency() {
+void PNGImage::PlaceTransparency() {
     const QRgb key = TransparentColor() & 0x00FFFFFF;
     std::vector<uint8_t> bytes;
     if (Indexed(Format())) {
@@ -226,9 +226,9 @@ void PngPicture::PlaceTransparency() {
     chunks_.Insert<ChunkTRNS>(chunks_.IndexOfClass<ChunkIDAT>()).Data() = MemoryStream(std::move(bytes));
 }
 
-void PngPicture::Assign(const Graphic& source) {
+void PNGImage::Assign(const Graphic& source) {
     if (&source == this) return;
-    if (const auto* png = dynamic_cast<const PngPicture*>(&source)) {
+    if (const auto* png = dynamic_cast<const PNGImage*>(&source)) {
         chunks_.Clear();
         for (int i = 0; i < png->chunks_.Count(); ++i) {
             const Chunk& original = png->chunks_.Item(i);

@@ -3,7 +3,7 @@
 #include <random>
 
 #include "formats/picture_formats.h"
-#include "formats/png/png_picture.h"
+#include "formats/png/png_image.h"
 #include "png_test_files.h"
 #include "support/test_support.h"
 
@@ -18,7 +18,7 @@ MemoryStream StreamOf(const std::string& bytes) {
 }
 
 // Loads the file; returns the error text, or "" when it loaded.
-std::string Load(PngPicture& image, const std::string& file) {
+std::string Load(PNGImage& image, const std::string& file) {
     MemoryStream stream = StreamOf(file);
     try {
         image.LoadFromStream(stream);
@@ -28,7 +28,7 @@ std::string Load(PngPicture& image, const std::string& file) {
     return "";
 }
 
-std::string Save(PngPicture& image) {
+std::string Save(PNGImage& image) {
     MemoryStream out;
     image.SaveToStream(out);
     return {out.Bytes().begin(), out.Bytes().end()};
@@ -45,12 +45,12 @@ std::string RgbFile(const std::string& between = "", const std::string& rows = k
 
 } // namespace
 
-TEST(PngPicture, SplitImageDataAroundAnotherChunkDecodesAsOneStream) {
+TEST(PNGImage, SplitImageDataAroundAnotherChunkDecodesAsOneStream) {
     const std::string data = Deflate(kRgbRows);
     const std::string file = kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", data.substr(0, 7)) +
                              MakeChunk("tIME", std::string(7, '\1')) + MakeChunk("IDAT", data.substr(7)) +
                              MakeChunk("IEND", "");
-    PngPicture image;
+    PNGImage image;
     ASSERT_EQ(Load(image, file), "");
     EXPECT_EQ(image.Pixel(0, 0), qRgb(0x10, 0x20, 0x30));
     EXPECT_EQ(image.Pixel(2, 1), qRgb(0x01, 0x02, 0x03));
@@ -59,8 +59,8 @@ TEST(PngPicture, SplitImageDataAroundAnotherChunkDecodesAsOneStream) {
     EXPECT_EQ(image.Chunks().Count(), 4); // IHDR, IDAT, tIME, IEND
 }
 
-TEST(PngPicture, PrivateAncillaryChunksAreKeptAndCriticalUnknownOnesRefused) {
-    PngPicture image;
+TEST(PNGImage, PrivateAncillaryChunksAreKeptAndCriticalUnknownOnesRefused) {
+    PNGImage image;
     ASSERT_EQ(Load(image, RgbFile(MakeChunk("prIv", "keep me"))), "");
     EXPECT_EQ(image.Chunks().Item(1).Type(), "prIv");
     const std::string saved = Save(image);
@@ -76,13 +76,13 @@ TEST(PngPicture, PrivateAncillaryChunksAreKeptAndCriticalUnknownOnesRefused) {
     try {
         image.Chunks().Item(99);
         ADD_FAILURE();
-    } catch (const EPngPictureError& e) {
+    } catch (const EPNGImageException& e) {
         EXPECT_EQ(e.what(), kHeading + "The chunk index especified is out of the range.");
     }
 }
 
-TEST(PngPicture, TransparentColourOfRgbImagesFollowsThePixels) {
-    PngPicture image;
+TEST(PNGImage, TransparentColourOfRgbImagesFollowsThePixels) {
+    PNGImage image;
     ASSERT_EQ(Load(image, RgbFile(MakeChunk("tRNS", std::string("\0\x40\0\x50\0\x60", 6)))), "");
     ASSERT_TRUE(image.Transparent());
     EXPECT_EQ(image.TransparentColor() & 0xFFFFFF, qRgb(0x40, 0x50, 0x60) & 0xFFFFFF);
@@ -103,9 +103,9 @@ TEST(PngPicture, TransparentColourOfRgbImagesFollowsThePixels) {
     EXPECT_EQ(qAlpha(image.ToImage().pixel(0, 0)), 0);
 }
 
-TEST(PngPicture, DamagedStructureGivesTheCodecErrors) {
+TEST(PNGImage, DamagedStructureGivesTheCodecErrors) {
     const std::string corrupt = kHeading + "Can't read the PNG image, it has corrupted data. ";
-    PngPicture image;
+    PNGImage image;
     // A length far beyond the file is refused before anything is allocated.
     std::string file = RgbFile();
     const std::string huge = kSignature + Header(3, 2, 8, 2) + BE32(0x7FFFFFF0) + "IDAT" + "abc";
@@ -139,8 +139,8 @@ TEST(PngPicture, DamagedStructureGivesTheCodecErrors) {
               kHeading + "The image could not be loaded because it uses an unknown set of filter types.");
 }
 
-TEST(PngPicture, MissingDataLeavesZeroRowsAndTrailingBytesAreHarmless) {
-    PngPicture image;
+TEST(PNGImage, MissingDataLeavesZeroRowsAndTrailingBytesAreHarmless) {
+    PNGImage image;
     // The compressed data ends after the first row; the file itself ends without IEND.
     const std::string firstRowOnly =
         kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows.substr(0, 10)));
@@ -155,13 +155,13 @@ TEST(PngPicture, MissingDataLeavesZeroRowsAndTrailingBytesAreHarmless) {
     EXPECT_EQ(image.Pixel(2, 1), qRgb(0x01, 0x02, 0x03));
 }
 
-TEST(PngPicture, GammaAppliesWhereverTheChunkStandsAndUnusableGammaIsIgnored) {
+TEST(PNGImage, GammaAppliesWhereverTheChunkStandsAndUnusableGammaIsIgnored) {
     auto withGamma = [](uint32_t gamma, bool afterData) {
         const std::string gama = MakeChunk("gAMA", BE32(gamma));
         return kSignature + Header(3, 2, 8, 2) + (afterData ? "" : gama) +
                MakeChunk("IDAT", Deflate(kRgbRows)) + (afterData ? gama : "") + MakeChunk("IEND", "");
     };
-    PngPicture before, after, none;
+    PNGImage before, after, none;
     ASSERT_EQ(Load(before, withGamma(100000, false)), "");
     ASSERT_EQ(Load(after, withGamma(100000, true)), "");
     ASSERT_EQ(Load(none, RgbFile()), "");
@@ -176,12 +176,12 @@ TEST(PngPicture, GammaAppliesWhereverTheChunkStandsAndUnusableGammaIsIgnored) {
     EXPECT_EQ(after.Pixel(0, 0), none.Pixel(0, 0));
 }
 
-TEST(PngPicture, PaletteIndicesBeyondThePaletteShowBlack) {
+TEST(PNGImage, PaletteIndicesBeyondThePaletteShowBlack) {
     // Two entries; pixel values 0, 1, 2, 3 at depth 2.
     const std::string file = kSignature + Header(4, 1, 2, 3) +
                              MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0", 6)) +
                              MakeChunk("IDAT", Deflate(std::string("\0\x1B", 2))) + MakeChunk("IEND", "");
-    PngPicture image;
+    PNGImage image;
     ASSERT_EQ(Load(image, file), "");
     EXPECT_EQ(image.Pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(image.Pixel(1, 0), qRgb(0, 255, 0));
@@ -189,19 +189,19 @@ TEST(PngPicture, PaletteIndicesBeyondThePaletteShowBlack) {
     EXPECT_EQ(image.Pixel(3, 0), qRgb(0, 0, 0));
 }
 
-TEST(PngPicture, InterlacedImagesSmallerThanAPassBlockDecode) {
+TEST(PNGImage, InterlacedImagesSmallerThanAPassBlockDecode) {
     // 1 x 3 grey: only passes 1 (row 0), 5 (row 2) and 7 (row 1) hold pixels; the others have no bytes.
     const std::string rows = std::string("\0\x11", 2) + std::string("\0\x22", 2) + std::string("\0\x33", 2);
     const std::string file =
         kSignature + Header(1, 3, 8, 0, 1) + MakeChunk("IDAT", Deflate(rows)) + MakeChunk("IEND", "");
-    PngPicture image;
+    PNGImage image;
     ASSERT_EQ(Load(image, file), "");
     EXPECT_EQ(image.Pixel(0, 0), qRgb(0x11, 0x11, 0x11));
     EXPECT_EQ(image.Pixel(0, 2), qRgb(0x22, 0x22, 0x22));
     EXPECT_EQ(image.Pixel(0, 1), qRgb(0x33, 0x33, 0x33));
 }
 
-TEST(PngPicture, RowFiltersUndoWhatTheyDo) {
+TEST(PNGImage, RowFiltersUndoWhatTheyDo) {
     std::mt19937 random(3);
     // Few distinct values make the Paeth ties frequent; 61 bytes leave a part pixel at the end.
     for (unsigned values : {256u, 3u})
@@ -225,7 +225,7 @@ TEST(PngPicture, RowFiltersUndoWhatTheyDo) {
     EXPECT_EQ(PaethPredictor(100, 20, 90), 20);
 }
 
-TEST(PngPicture, FilterChoiceFavoursRepeatingBytes) {
+TEST(PNGImage, FilterChoiceFavoursRepeatingBytes) {
     // A ramp repeats nothing raw but is all equal steps after Sub.
     std::vector<uint8_t> ramp(32), prior(32, 0), a(32), b(32);
     for (size_t i = 0; i < ramp.size(); ++i)
@@ -242,11 +242,11 @@ TEST(PngPicture, FilterChoiceFavoursRepeatingBytes) {
     EXPECT_EQ(none.bytes, ramp.data());
 }
 
-TEST(PngPicture, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
+TEST(PNGImage, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
     std::mt19937 random(5);
     for (PixelFormat format : {PixelFormat::pf1bit, PixelFormat::pf4bit, PixelFormat::pf8bit,
                                PixelFormat::pf24bit, PixelFormat::pf32bit}) {
-        PngPicture image;
+        PNGImage image;
         image.SetPixelFormat(format);
         image.SetSize(37, 11);
         if (BitsPerPixel(format) <= 8)
@@ -257,7 +257,7 @@ TEST(PngPicture, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
                 image.ScanLine(y)[i] = static_cast<uint8_t>(random() % 4 ? y : i);
         image.SetTransparentColor(image.Pixel(0, 0));
         const std::string saved = Save(image);
-        PngPicture again;
+        PNGImage again;
         ASSERT_EQ(Load(again, saved), "") << BitsPerPixel(format);
         for (int y = 0; y < image.Height(); ++y)
             for (int x = 0; x < image.Width(); ++x)
@@ -279,7 +279,7 @@ TEST(PngPicture, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
     }
 }
 
-TEST(PngPicture, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
+TEST(PNGImage, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     // 250 x 100 RGB noise, every row unfiltered: the data is larger than a read buffer.
     const uint32_t width = 250, height = 100;
     std::mt19937 random(7);
@@ -301,7 +301,7 @@ TEST(PngPicture, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     TempDir dir;
     WriteFileBytes(dir / "noise.png", file);
     FileStream stream(dir / "noise.png", FileStream::fmOpenRead);
-    PngPicture image;
+    PNGImage image;
     image.LoadFromStream(stream);
     for (uint32_t y : {0u, 57u, height - 1})
         for (uint32_t x : {0u, 131u, width - 1}) {
@@ -310,7 +310,7 @@ TEST(PngPicture, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
                 << x << "," << y;
         }
     // The data was never kept, yet saving writes the pixels again.
-    PngPicture again;
+    PNGImage again;
     ASSERT_EQ(Load(again, Save(image)), "");
     EXPECT_EQ(again.Pixel(131, 57), image.Pixel(131, 57));
 
@@ -320,14 +320,14 @@ TEST(PngPicture, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     EXPECT_EQ(Load(image, damaged), kHeading + "Can't read the PNG image, it has corrupted data. ");
 }
 
-TEST(PngPicture, AssignCopiesChunksAndPixelsAndTheRegistryLoadsPngFiles) {
+TEST(PNGImage, AssignCopiesChunksAndPixelsAndTheRegistryLoadsPngFiles) {
     TempDir dir;
     WriteFileBytes(dir / "picture.PNG", RgbFile(MakeChunk("tEXt", std::string("Title\0x", 7))));
     RegisterPictureFormats();
     std::unique_ptr<Graphic> graphic = PictureRegistry::Load(dir / "picture.PNG");
     ASSERT_EQ(graphic->Width(), 3);
     EXPECT_EQ(graphic->ToImage().pixel(1, 1), qRgb(0xD0, 0xE0, 0xF0));
-    PngPicture copy;
+    PNGImage copy;
     copy.Assign(*graphic);
     ASSERT_EQ(copy.Chunks().Count(), 4);
     EXPECT_NE(dynamic_cast<ChunkTEXT*>(&copy.Chunks().Item(1)), nullptr);

@@ -1,4 +1,4 @@
-#include "ui/shaped_window.h"
+#include "ui/shaped_form.h"
 
 #include <QMouseEvent>
 #include <QWindow>
@@ -67,14 +67,14 @@ QByteArray RegionToData(const QRegion& region) {
     return data + rects;
 }
 
-ShapedWindow::ShapedWindow(QWidget* window) : QLabel(window) {
+ShapedForm::ShapedForm(QWidget* window) : QLabel(window) {
     window->setWindowFlag(Qt::FramelessWindowHint);
     setScaledContents(false);
     setGeometry(window->rect());
     window->installEventFilter(this);
 }
 
-bool ShapedWindow::ReadMask2(const QByteArray& stream) {
+bool ShapedForm::ReadMask2(const QByteArray& stream) {
     std::optional<QRegion> region;
     if (stream.size() >= 4) {
         const quint32 size = U32(stream, 0);
@@ -88,23 +88,23 @@ bool ShapedWindow::ReadMask2(const QByteArray& stream) {
     return region.has_value();
 }
 
-QByteArray ShapedWindow::WriteMask2() const {
+QByteArray ShapedForm::WriteMask2() const {
     QByteArray stream;
     PutU32(stream, static_cast<quint32>(data_.size()));
     return stream + data_;
 }
 
-void ShapedWindow::SetMask(const QRegion& region) {
+void ShapedForm::SetMask(const QRegion& region) {
     data_ = region.isEmpty() ? QByteArray() : RegionToData(region);
     Apply(region);
 }
 
-void ShapedWindow::SetPicture(const QPixmap& picture) {
+void ShapedForm::SetPicture(const QPixmap& picture) {
     setPixmap(picture);
     SetMask(QRegion());
 }
 
-void ShapedWindow::Apply(const std::optional<QRegion>& region) {
+void ShapedForm::Apply(const std::optional<QRegion>& region) {
     QWidget* window = this->window();
     if (region && !region->isEmpty())
         window->setMask(*region);
@@ -113,12 +113,12 @@ void ShapedWindow::Apply(const std::optional<QRegion>& region) {
     if (!region) data_.clear();
 }
 
-bool ShapedWindow::eventFilter(QObject* watched, QEvent* event) {
+bool ShapedForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == window() && event->type() == QEvent::Resize) setGeometry(window()->rect());
     return QLabel::eventFilter(watched, event);
 }
 
-void ShapedWindow::mousePressEvent(QMouseEvent* event) {
+void ShapedForm::mousePressEvent(QMouseEvent* event) {
     if (Draggable && event->button() == Qt::LeftButton) {
         if (QWindow* handle = window()->windowHandle()) handle->startSystemMove();
         event->accept();

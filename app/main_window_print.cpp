@@ -1,0 +1,25 @@
+// The Print command: the inventory report of the rows as the list shows them.
+#include "app/main_window.h"
+
+namespace {
+
+InventoryReportData ReportData(const InventoryHost& inventory) {
+    InventoryReportData data;
+    data.Title = inventory.SetName();
+    const int rows = inventory.InventoryRowCount();
+    data.Rows.resize(static_cast<size_t>(rows));
+    for (int row = 0; row < rows; ++row)
+        for (int column = 0; column < InventoryColumnCount; ++column)
+            data.Rows[static_cast<size_t>(row)][static_cast<size_t>(column)] =
+                inventory.InventoryCell(column, row);
+    for (int field = 0; field < kSetFieldCount; ++field)
+        data.SetFields[static_cast<size_t>(field)] = inventory.SetInformation(static_cast<SetField>(field));
+    data.CountText = inventory.CountText();
+    return data;
+}
+
+} // namespace
+
+void MainWindow::BitBtn9Click() {
+    report_.Print(ReportData(*this));
+}

@@ -1,0 +1,5 @@
+#include "formats/gif/gif_error.h"
+
+void RaiseGIF(const char* text) {
+    throw GIFException(text);
+}

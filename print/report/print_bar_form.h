@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+
+// The small borderless window showing how far a report has been composed or printed. While it is up it
+// is the only window that takes input: its Cancel button.
+class PrintBarForm : public QDialog {
+    Q_OBJECT
+  public:
+    explicit PrintBarForm(QWidget* parent = nullptr);
+
+    // Each repaints the window and lets its Cancel button be clicked.
+    void SetCaption(const QString& text);
+    void SetPosition(int position);
+    void StepBy(int step);
+
+    std::function<void()> OnCancel;
+
+    QFrame* PrintPanel;
+    QLabel* PrintCaption;
+    QFrame* Panel2;
+    QProgressBar* PrintBar;
+    QPushButton* CancelBtn;
+
+  private:
+    void Refresh();
+};

@@ -1,0 +1,157 @@
+// The report engine and the printer: paper and orientation, the print dialog, printing the stored pages with
+// progress and cancelling, and the preview.
+#include <QApplication>
+#include <QFrame>
+#include <QPrintDialog>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <algorithm>
+#include <cmath>
+
+#include "platform/print/printer_device.h"
+#include "platform/ui.h"
+#include "print/report/preview_form.h"
+#include "print/report/print_bar_form.h"
+#include "print/report/rp_print_object.h"
+
+namespace {
+
+// Qt's print dialog for printer devices, with page ranges; files and pictures need no dialog.
+bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
+    QPrinter* qtPrinter = printer.QtPrinter();
+    if (!qtPrinter) return true;
+    QPrintDialog dialog(qtPrinter, QApplication::activeWindow());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, pageCount);
+    dialog.setFromTo(from, to);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (qtPrinter->printRange() == QPrinter::PageRange) {
+        from = qtPrinter->fromPage();
+        to = qtPrinter->toPage();
+    }
+    return true;
+}
+
+} // namespace
+
+RpPrintObject::RpPrintObject() : PrintDialog(RunPrintDialog) {}
+
+RpPrintObject::~RpPrintObject() = default;
+
+PrintDevice& RpPrintObject::Printer() {
+    // Made when first needed: asking the system for its printers can take a while.
+    if (!printer_) printer_ = std::make_unique<PrinterDevice>();
+    return *printer_;
+}
+
+void RpPrintObject::ReadPrinterSetup() {
+    printerOwnSetup_.emplace(Printer().CurrentPaper(), Printer().Orientation());
+}
+
+void RpPrintObject::WritePrinterSetup(bool restore) {
+    if (restore) {
+        if (!printerOwnSetup_) return;
+        Printer().SetPaper(printerOwnSetup_->first);
+        Printer().SetOrientation(printerOwnSetup_->second);
+    } else {
+        Printer().SetPaper(PaperOf(PaperSize));
+        Printer().SetOrientation(Orientation);
+    }
+}
+
+void RpPrintObject::ShowPreview() {
+    PreviewForm preview(*this, QApplication::activeWindow());
+    preview.exec();
+}
+
+void RpPrintObject::OpenProgress(const QString& caption, bool cancel, int maximum) {
+    progress_ = std::make_unique<PrintBarForm>(QApplication::activeWindow());
+    QPalette colours = progress_->PrintPanel->palette();
+    colours.setColor(QPalette::Window, ProgressFormColor);
+    colours.setColor(QPalette::WindowText, ProgressTextColor);
+    progress_->PrintPanel->setPalette(colours);
+    progress_->CancelBtn->setVisible(cancel);
+    progress_->PrintBar->setMaximum(maximum);
+    progress_->OnCancel = [this] { AbortPrinting(); };
+    if (const QWidget* main = QApplication::activeWindow()) {
+        const QRect area = main->geometry();
+        progress_->move(area.left() + (area.width() - progress_->width()) / 3,
+                        area.top() + (area.height() - progress_->height()) / 3);
+    }
+    progress_->show();
+    progress_->PrintBar->setValue(0);
+    progress_->SetCaption(caption);
+}
+
+void RpPrintObject::CloseProgress() {
+    progress_.reset();
+}
+
+void RpPrintObject::UpdateProgress() {
+    if (active_ && ShowProgress && progress_) progress_->StepBy(ProgressBarInc);
+}
+
+void RpPrintObject::AbortPrinting() {
+    if (progress_) progress_->hide();
+    if (AskYesNo(QStringLiteral("Abort printing?"))) {
+        if (printingStoredPages_) {
+            cancelled_ = true;
+        } else {
+            active_ = false;
+            Fire(OnCancel);
+        }
+    }
+    if (progress_) progress_->show();
+}
+
+void RpPrintObject::PrintStoredPages() {
+    if (!pages_ || printingStoredPages_) return;
+    WritePrinterSetup(false);
+    const int count = pages_->Count();
+    int from = pages_->FirstPageToPrint, to = pages_->LastPageToPrint;
+    if (ShowPrintDialog && PrintDialog && !PrintDialog(Printer(), count, from, to)) return;
+    from = std::clamp(from, 1, count);
+    to = std::clamp(to, from, count);
+    pages_->FirstPageToPrint = from;
+    pages_->LastPageToPrint = to;
+    // The dialog may have chosen another sheet or turned it: the pages were laid out for this one.
+    WritePrinterSetup(false);
+
+    PrintDevice& printer = Printer();
+    printingStoredPages_ = true;
+    cancelled_ = false;
+    const auto done = qScopeGuard([this, &printer] {
+        printer.Abort();
+        CloseProgress();
+        printingStoredPages_ = false;
+    });
+    if (ShowProgress) OpenProgress(QStringLiteral("Printing Report......."), true, 100);
+    Fire(BeforePrint);
+    printer.SetTitle(Title);
+    try {
+        printer.BeginDoc();
+        const QRect area = printer.PrintableRect();
+        const RpReplayOptions options{
+            QRectF(double(area.left()) / printer.DpiX(), double(area.top()) / printer.DpiY(),
+                   double(area.width()) / printer.DpiX(), double(area.height()) / printer.DpiY()),
+            printer.ColorCapable()};
+        Fire(OnFirstPage);
+        const double step = 100.0 / (to - from + 1);
+        double progress = 0;
+        for (int page = from; page <= to; ++page) {
+            pages_->ReplayPage(page, printer.Painter(), options);
+            progress += step;
+            if (progress_) progress_->SetPosition(static_cast<int>(std::lround(progress)));
+            if (cancelled_ || page == to) break;
+            printer.NewPage();
+        }
+        Fire(OnLastPage);
+        if (progress_) progress_->SetPosition(100);
+        printer.EndDoc();
+    } catch (const EPrintError& error) {
+        ShowMessage(QString::fromUtf8(error.what()));
+        return;
+    }
+    Fire(AfterPrint);
+}

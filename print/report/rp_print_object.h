@@ -1,0 +1,275 @@
+#pragma once
+
+#include <QColor>
+#include <QPointF>
+#include <QString>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "platform/print/print_device.h"
+#include "print/report/page_store.h"
+#include "print/report/paper_sizes.h"
+#include "print/report/text_measure.h"
+
+class Graphic;
+class PrintBarForm;
+
+enum MeasureType { mtInches, mtMM, mtPixels };
+// First zoom of the preview, by item of its zoom list.
+enum Percentages { P2_Sixty, P3_Seventy, P4_Eighty, P5_Ninety, P6_Full };
+
+// Ten slots; pushes beyond them are counted but keep nothing, and a pop with nothing pushed does nothing.
+template <typename T> class BoundedStack {
+  public:
+    static constexpr int kSlots = 10;
+    void Push(const T& value) {
+        if (depth_ < kSlots) slots_[static_cast<size_t>(depth_)] = value;
+        ++depth_;
+    }
+    // The value pushed last, if it was kept.
+    std::optional<T> Pop() {
+        if (depth_ == 0) return std::nullopt;
+        --depth_;
+        return depth_ < kSlots ? std::optional<T>(slots_[static_cast<size_t>(depth_)]) : std::nullopt;
+    }
+    int Depth() const { return depth_; }
+    void Clear() { depth_ = 0; }
+
+  private:
+    std::array<T, kSlots> slots_{};
+    int depth_ = 0;
+};
+
+// Lays out a text report page by page between Start and Quit: margins, header and footer lines with
+// boxes, a page-number line, columns, running text with automatic page breaks, fonts and simple drawing.
+// Every page is recorded with positions already resolved, then shown in the preview or printed by replaying
+// it. Layout happens at a fixed reference resolution so every device breaks pages alike. Positions are in
+// the chosen measurement from the sheet's top-left corner; for text, X = -1 continues behind the previous
+// text and any other negative X is the left margin; Y = -1 is the next line and Y = -2 the current one.
+class RpPrintObject {
+  public:
+    static constexpr int kColumns = 20;
+    static constexpr int kInfoLines = 10;
+    static constexpr int kMaxPolygonPoints = 50;
+
+    RpPrintObject();
+    ~RpPrintObject();
+    RpPrintObject(const RpPrintObject&) = delete;
+    RpPrintObject& operator=(const RpPrintObject&) = delete;
+
+    bool AutomaticPaging = false;
+    QString Title;
+    bool Preview = false;
+    bool ShowProgress = true;
+    bool ShowPrintDialog = true;
+    PrintOrientation Orientation = PrintOrientation::Portrait;
+    bool ShowTotalPages = true;
+    bool PrintPageNumbers = false;
+    uint16_t ProgressBarMax = 100;
+    uint16_t ProgressBarInc = 1;
+    bool Transparent = false;
+    Percentages StartPercent = P6_Full;
+    PaperSizes PaperSize = PaperSizes::PAPER_LETTER;
+    bool ShowCancelBtn = false;
+    MeasureType Measurement = mtInches;
+    QColor ProgressFormColor{255, 255, 225};
+    QColor ProgressTextColor{0, 0, 0};
+    // OnNewPage fires as a page is finished, AfterNewPage at the top of the next one: what it writes there
+    // heads that page. Both see AutomaticPaging off.
+    std::function<void()> OnNewPage, AfterNewPage, OnCancel, BeforePrint, AfterPrint, OnLastPage, OnFirstPage;
+
+    // Where stored pages are printed; the system's default printer unless another device is set.
+    PrintDevice& Printer();
+    void SetPrinter(std::unique_ptr<PrintDevice> printer) { printer_ = std::move(printer); }
+    // The print dialog: may change the device's settings and the page range, which comes in as the range
+    // printed last (the whole report at first); false when the user cancels.
+    std::function<bool(PrintDevice& printer, int pageCount, int& from, int& to)> PrintDialog;
+
+    void Start();
+    void Quit();
+    bool Active() const { return active_; }
+
+    void SetMeasurement(MeasureType measurement);
+    // Positions from the sheet's top-left corner.
+    void SetMargins(double top, double bottom, double left, double right);
+    void SetFont(const RpFont& font);
+    const RpFont& Font() const { return font_; }
+    void SaveFont();
+    void RestoreFont();
+    void SetHeaderInformation(int line, const QString& text, double y, int alignment, const RpFont& font);
+    void SetFooterInformation(int line, const QString& text, double y, int alignment, const RpFont& font);
+    void SetHeaderDimensions(uint8_t boxMode, int lineWidth, double left, double top, double right,
+                             double bottom, QRgb shade);
+    void SetFooterDimensions(uint8_t boxMode, int lineWidth, double left, double top, double right,
+                             double bottom, QRgb shade);
+    void SetPageNumberInformation(const QString& format, int alignment, double y, bool showTotal,
+                                  const RpFont& font);
+    void SetDetailTopBottom(double top, double bottom);
+    void SetColumnInformation(int column, double left, double width);
+    void TopOfPage();
+    void SetYPosition(double y);
+    void SaveYPosition();
+    void RestoreYPosition();
+    void SetTab(double indent);
+    void SetAutoPaging(bool on);
+
+    void WriteText(const QString& text, double x, double y);
+    void WriteTextCentered(const QString& text, double y);
+    void WriteTextRight(const QString& text, double y);
+    void WriteColumn(int column, const QString& text, double y);
+    void WriteColumnWrapped(int column, const QString& text, double y, bool saveY, bool keepTogether);
+    void NextLine();
+    void NewPage();
+    // Starts a new page first when fewer than `lines` lines are left, unless nothing is on this page yet.
+    void KeepTogether(int lines);
+    void UpdateProgress();
+
+    // In inches.
+    double LineHeight() const { return lineHeight_ / kDpi; }
+    int LinesLeft() const;
+    // The lines a text takes in a column; an empty text takes none.
+    int WrappedLineCount(int column, const QString& text);
+
+    // Drawing, in the measurement; widths in points.
+    void SetLineWidth(int points);
+    void SetPenColor(QRgb color);
+    void SetPenStyle(Qt::PenStyle style);
+    void SetBrushColor(QRgb color);
+    void SetBrushStyle(Qt::BrushStyle style);
+    void SetFontColor(QRgb color);
+    void Line(double x1, double y1, double x2, double y2);
+    void MoveTo(double x, double y);
+    void LineTo(double x, double y);
+    void Ellipse(double left, double top, double right, double bottom);
+    void FillRect(double left, double top, double right, double bottom);
+    void FrameRect(double left, double top, double right, double bottom);
+    // Counter-clockwise from the radial through (x3, y3) to the one through (x4, y4).
+    void Arc(double left, double top, double right, double bottom, double x3, double y3, double x4,
+             double y4);
+    void Pie(double left, double top, double right, double bottom, double x3, double y3, double x4,
+             double y4);
+    // At most kMaxPolygonPoints points; more are refused with a message.
+    void PolyLine(const std::vector<QPointF>& points);
+    void Polygon(const std::vector<QPointF>& points);
+    // A width or height of -1 takes the picture's own size at the screen's resolution; an X or Y of -1
+    // centres it on the page. Only bitmaps are drawn.
+    void DrawGraphic(const Graphic& picture, double x, double y, double width, double height);
+
+    // The pages of the report being composed or shown; null outside Start .. Quit.
+    RpPages* Pages() { return pages_.get(); }
+    const RpPages* Pages() const { return pages_.get(); }
+    // The paper as laid out (oriented), in inches.
+    QSizeF PageInches() const;
+
+    // Prints pages FirstPageToPrint .. LastPageToPrint of the store (report_printing.cpp).
+    void PrintStoredPages();
+    // The progress window's Cancel: asks, then stops composing or printing after the current page.
+    void AbortPrinting();
+
+  private:
+    static constexpr double kDpi = TextMeasure::kDpi;
+
+    struct InfoLine {
+        QString Text;
+        int Y = 0;
+        int Alignment = 0;
+        RpFont Font;
+    };
+    struct Box {
+        int Left = 0, Top = 0, Right = 0, Bottom = 0;
+        uint8_t Mode = 0;
+        QRgb Shade = 0;
+        int LineWidth = 0;
+    };
+    struct Column {
+        int Left = 0;
+        int Width = 0;
+    };
+    struct PageNumberLine {
+        QString Format;
+        int Y = 0;
+        int Alignment = 0;
+        RpFont Font;
+    };
+
+    // Reference pixels from a value in the measurement.
+    int Pixels(double value) const;
+    static int Px(double inches) { return static_cast<int>(inches * kDpi); }
+    static double Inches(int px) { return px / kDpi; }
+    bool Recording() const { return active_ && recording_; }
+    void Record(RpPrintCommand command);
+    void RecordOutput(RpPrintCommand command);
+    void RecordSetting(RpCode code, uint32_t value);
+    void RecordShape(RpCode code, std::vector<QPointF> points);
+    // Refuses more than kMaxPolygonPoints points with `refusal`.
+    void RecordPoints(RpCode code, const std::vector<QPointF>& points, const char* refusal);
+    QPointF PointInches(double x, double y) const { return {Inches(Pixels(x)), Inches(Pixels(y))}; }
+    // The canvas font, measured for layout.
+    void UseFont(const RpFont& font);
+
+    static constexpr int kNextLine = -1;
+    static constexpr int kCurrentLine = -2;
+    // A Y in the measurement as reference pixels on the sheet, or kNextLine / kCurrentLine.
+    int ResolveY(double y) const;
+    // Writes at X (reference pixels, indented by the tab) on line Y (reference pixels, kNextLine or
+    // kCurrentLine); WriteAt leaves the tab out.
+    void WriteTextPx(const QString& text, int x, int y);
+    void WriteAt(const QString& text, int x, int y);
+    const Column* ColumnAt(int column) const;
+    // The wrapped lines of a text without its trailing blank lines.
+    QStringList WrappedLines(const QString& text, int width);
+    void WriteWrapped(const QString& text, int left, int right, double y, bool saveY, bool keepTogether);
+    void StartNewPage(bool automatic);
+    void DrawInfo(const std::array<InfoLine, kInfoLines>& lines, const Box& box);
+    void DrawBox(const Box& box);
+    void DrawHeader() { DrawInfo(header_, headerBox_); }
+    void DrawFooter();
+    void DrawPageNumber();
+    void FinishLastPage();
+    void ClearSettings();
+    void Fire(const std::function<void()>& event);
+    void SetInfo(std::array<InfoLine, kInfoLines>& lines, int line, const QString& text, double y,
+                 int alignment, const RpFont& font);
+    void SetBox(Box& box, uint8_t boxMode, int lineWidth, double left, double top, double right,
+                double bottom, QRgb shade);
+
+    // report_printing.cpp
+    void ReadPrinterSetup();
+    void WritePrinterSetup(bool restore);
+    void ShowPreview();
+    void OpenProgress(const QString& caption, bool cancel, int maximum);
+    void CloseProgress();
+
+    std::unique_ptr<PrintDevice> printer_;
+    TextMeasure measure_;
+    std::unique_ptr<RpPages> pages_;
+    bool active_ = false;
+    bool recording_ = false;
+
+    // Layout state, in reference pixels.
+    int pageWidth_ = 0, pageHeight_ = 0;
+    int marginLeft_ = 0, marginRight_ = 0;
+    int detailTop_ = 0, detailBottom_ = 0;
+    int currentLine_ = 0, currentX_ = 0;
+    int tab_ = 0;
+    int lineHeight_ = 1;
+    RpFont font_;
+    RpDrawState drawState_;
+    BoundedStack<RpFont> fonts_;
+    BoundedStack<int> lines_;
+    std::array<InfoLine, kInfoLines> header_, footer_;
+    Box headerBox_, footerBox_;
+    std::array<Column, kColumns> columns_;
+    PageNumberLine pageNumber_;
+    // The last page was begun by automatic paging and nothing but its head has been put on it.
+    bool pageEmptyAfterBreak_ = false;
+
+    // Printing.
+    bool printingStoredPages_ = false;
+    bool cancelled_ = false;
+    std::optional<std::pair<Paper, PrintOrientation>> printerOwnSetup_;
+    std::unique_ptr<PrintBarForm> progress_;
+};

@@ -1,0 +1,237 @@
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "platform/print/pdf_file_device.h"
+#include "print/report/print_bar_form.h"
+#include "report_test_support.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Three pages of the inventory report in its preview, with the print events counted.
+class PrintFromPreview : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestMessages::Clear();
+        report.prn.BeforePrint = [this] { events << "BeforePrint"; };
+        report.prn.OnFirstPage = [this] { events << "OnFirstPage"; };
+        report.prn.OnLastPage = [this] { events << "OnLastPage"; };
+        report.prn.AfterPrint = [this] { events << "AfterPrint"; };
+    }
+    void InPreview(const std::function<void(PreviewForm&)>& body) {
+        ASSERT_TRUE(WithPreview(report, ReportRows(150), body));
+    }
+
+    InventoryReport report;
+    QStringList events;
+};
+
+// Turns every page after the first down.
+class NoSecondPage : public ImageDevice {
+  public:
+    NoSecondPage() : ImageDevice(10) {}
+
+  protected:
+    bool StartNextPage() override { return false; }
+};
+
+// Finishes no document.
+class NoEnd : public ImageDevice {
+  public:
+    NoEnd() : ImageDevice(10) {}
+
+  protected:
+    void CloseDocument() override { throw EPrintError("The print job could not be completed."); }
+};
+
+// Cannot mark the outer three quarters of an inch of the sheet.
+class WideBorder : public ImageDevice {
+  public:
+    WideBorder() : ImageDevice(40) {}
+
+  protected:
+    QMarginsF UnprintableInches() const override { return {0.75, 0.75, 0.75, 0.75}; }
+};
+
+class Monochrome : public ImageDevice {
+  public:
+    Monochrome() : ImageDevice(40) {}
+    bool ColorCapable() const override { return false; }
+};
+
+bool HasRed(const QImage& page) {
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qRed(page.pixel(x, y)) > 150 && qGreen(page.pixel(x, y)) < 100) return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(PrintFromPreview, CancellingAfterTheFirstPageEndsTheJobThereAndLeavesTheEngineUsable) {
+    InPreview([&](PreviewForm& form) {
+        report.prn.ShowProgress = true;
+        report.prn.OnFirstPage = [&] {
+            events << "OnFirstPage";
+            report.prn.AbortPrinting();
+        };
+        TestMessages::QueueAnswers({true});
+        EXPECT_EQ(PrintRange(report, form, 1, 3).Pages().size(), 1u);
+        EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
+        EXPECT_EQ(TestMessages::Shown(), QStringList({"Abort printing?"}));
+
+        // No lets it go on; the next print is whole again, and the preview still draws.
+        TestMessages::QueueAnswers({false});
+        EXPECT_EQ(PrintRange(report, form, 1, 3).Pages().size(), 3u);
+        report.prn.OnFirstPage = nullptr;
+        EXPECT_EQ(PrintRange(report, form, 1, 3).Pages().size(), 3u);
+        form.NextPageClick();
+        EXPECT_EQ(form.CurrentPage(), 2);
+        EXPECT_NE(form.PageImage().pixel(form.PageImage().width() / 10, form.PageImage().height() / 10), 0u);
+    });
+}
+
+TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {
+    TempDir dir;
+    InPreview([&](PreviewForm& form) {
+        report.prn.SetPrinter(std::make_unique<PdfFileDevice>(dir / "missing" / "report.pdf"));
+        form.PrintBtnClick();
+        ASSERT_EQ(TestMessages::Shown().size(), 1);
+        EXPECT_TRUE(TestMessages::Shown()[0].startsWith("Cannot create"));
+        EXPECT_EQ(events, QStringList({"BeforePrint"}));
+
+        TestMessages::Clear();
+        events.clear();
+        report.prn.SetPrinter(std::make_unique<NoSecondPage>());
+        form.PrintBtnClick();
+        EXPECT_EQ(TestMessages::Shown(), QStringList({"The printer could not start a new page."}));
+        EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage"}));
+        EXPECT_FALSE(report.prn.Printer().Printing());
+
+        TestMessages::Clear();
+        events.clear();
+        report.prn.SetPrinter(std::make_unique<NoEnd>());
+        form.PrintBtnClick();
+        EXPECT_EQ(TestMessages::Shown(), QStringList({"The print job could not be completed."}));
+        EXPECT_FALSE(events.contains("AfterPrint"));
+
+        events.clear();
+        EXPECT_EQ(PrintRange(report, form, 2, 3).Pages().size(), 2u);
+        EXPECT_TRUE(events.contains("AfterPrint"));
+    });
+}
+
+TEST_F(PrintFromPreview, TheDialogsRangeIsClampedAndItsCancelPrintsNothing) {
+    InPreview([&](PreviewForm& form) {
+        EXPECT_EQ(PrintRange(report, form, 0, 99).Pages().size(), 3u);
+        EXPECT_EQ(PrintRange(report, form, 3, 1).Pages().size(), 1u);
+        EXPECT_EQ(PrintRange(report, form, -4, 2).Pages().size(), 2u);
+
+        events.clear();
+        int offeredFrom = 0, offeredTo = 0;
+        report.prn.PrintDialog = [&](PrintDevice&, int count, int& from, int& to) {
+            offeredFrom = from;
+            offeredTo = to;
+            EXPECT_EQ(count, 3);
+            return false;
+        };
+        auto device = std::make_unique<ImageDevice>(10);
+        const ImageDevice& cancelled = *device;
+        report.prn.SetPrinter(std::move(device));
+        form.PrintBtnClick();
+        EXPECT_TRUE(cancelled.Pages().empty());
+        EXPECT_TRUE(events.isEmpty());
+        EXPECT_EQ(offeredFrom, 1); // the range printed last
+        EXPECT_EQ(offeredTo, 2);
+    });
+}
+
+TEST_F(PrintFromPreview, TheReportsSheetAndOrientationWinOverTheDialogsAndThePrintersReturnAfterwards) {
+    auto device = std::make_unique<ImageDevice>(20);
+    ImageDevice& printer = *device;
+    printer.SetPaper({9, QSizeF(8.3, 11.7)});
+    printer.SetOrientation(PrintOrientation::Landscape);
+    report.prn.SetPrinter(std::move(device));
+    report.prn.PrintDialog = [](PrintDevice& chosen, int, int&, int&) {
+        chosen.SetOrientation(PrintOrientation::Landscape);
+        chosen.SetPaper({8, QSizeF(11.7, 16.5)});
+        return true;
+    };
+    InPreview([&](PreviewForm& form) {
+        EXPECT_EQ(printer.CurrentPaper().Code, 1); // letter while the report runs
+        form.PrintBtnClick();
+        ASSERT_EQ(printer.Pages().size(), 3u);
+        EXPECT_EQ(printer.Pages()[0].size(), QSize(170, 220));
+    });
+    EXPECT_EQ(printer.CurrentPaper().Code, 9);
+    EXPECT_EQ(printer.Orientation(), PrintOrientation::Landscape);
+}
+
+TEST_F(PrintFromPreview, TextIsKeptInsideWhatThePrinterCanMark) {
+    InPreview([&](PreviewForm& form) {
+        auto device = std::make_unique<WideBorder>();
+        const ImageDevice& printer = *device;
+        report.prn.SetPrinter(std::move(device));
+        form.PrintBtnClick();
+        ASSERT_EQ(printer.Pages().size(), 3u);
+        const QImage& page = printer.Pages()[0];
+        int left = page.width();
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < left; ++x)
+                if (page.pixel(x, y) != qRgb(255, 255, 255)) left = x;
+        EXPECT_GE(left, 30); // 0.75 inch at 40 pixels per inch; the report's own margin is 0.5
+        EXPECT_LT(left, 34);
+    });
+}
+
+TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
+    for (const bool colour : {true, false}) {
+        RpPrintObject prn;
+        prn.ShowProgress = false;
+        prn.ShowPrintDialog = false;
+        auto device =
+            colour ? std::make_unique<ImageDevice>(40) : std::unique_ptr<ImageDevice>(new Monochrome);
+        const ImageDevice& printed = *device;
+        prn.SetPrinter(std::move(device));
+        prn.Start();
+        RpFont red;
+        red.Size = 40;
+        red.Bold = true;
+        red.Color = qRgb(255, 0, 0);
+        prn.SetFont(red);
+        prn.WriteText("MMMM", 1, 1);
+        prn.Quit();
+        ASSERT_EQ(printed.Pages().size(), 1u);
+        EXPECT_EQ(HasRed(printed.Pages()[0]), colour);
+    }
+}
+
+TEST(ReportProgress, TheProgressWindowStepsAndItsCancelAsksBeforeStoppingTheComposition) {
+    TestMessages::Clear();
+    RpPrintObject prn;
+    prn.ShowCancelBtn = true;
+    prn.ProgressBarMax = 4;
+    bool cancelled = false;
+    prn.OnCancel = [&] { cancelled = true; };
+    prn.Start();
+    auto* bar = QApplication::activeModalWidget()
+                    ? qobject_cast<PrintBarForm*>(QApplication::activeModalWidget())
+                    : nullptr;
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->PrintCaption->text(), "Preparing Report.......");
+    EXPECT_FALSE(bar->CancelBtn->isHidden());
+    prn.UpdateProgress();
+    EXPECT_EQ(bar->PrintBar->value(), 1);
+    EXPECT_EQ(bar->PrintBar->maximum(), 4);
+    bar->CancelBtn->click(); // answered No
+    EXPECT_TRUE(prn.Active());
+    TestMessages::QueueAnswers({true});
+    bar->CancelBtn->click();
+    EXPECT_FALSE(prn.Active());
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(TestMessages::Shown(), QStringList({"Abort printing?", "Abort printing?"}));
+    prn.Quit();
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
