@@ -31,10 +31,9 @@ LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
     PvPreview1->setGeometry(88, 8, 625, 529);
     PvPreview1->Canvas().SetCompareGraphics(true);
     PvPageList& pages = PvPreview1->Pages();
-    const PvPen dotted{0xC0C0C0, 1, psDot, pmCopy};
-    pages.Margins.Pen = dotted;
-    pages.Margins.PrinterMarginPen = dotted;
-    pages.Margins.Values = {0.5L, 0.5L, 0.5L, 0.5L};
+    // Half an inch on every side; both margin pens silver, one pixel, dotted.
+    pages.Margins.SetMarginValuesText(
+        QStringLiteral("720,720,720,720,\"12632256,1,2,4\",\"12632256,1,2,4\""));
     PvPreview1->PageGrid().GridPen = PvPen{0xC0C0C0, 1, psSolid, pmCopy};
     PvPreview1->SetPagesPerSheet(pvOnePage);
     PvPreview1->SetZoom(100);

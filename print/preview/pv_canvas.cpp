@@ -1,7 +1,11 @@
 #include "print/preview/pv_canvas.h"
 
+#include <type_traits>
+
 #include "platform/gfx/graphic.h"
+#include "print/preview/pv_font_mapper.h"
 #include "print/preview/pv_page_list.h"
+#include "print/preview/pv_rich_text.h"
 
 namespace {
 
@@ -21,7 +25,7 @@ void PvCanvas::SetCompareGraphics(bool on) {
 }
 
 PvBaseObject& PvCanvas::Add(std::unique_ptr<PvBaseObject> object) {
-    if (PvVisibleObject* visible = object->AsVisible()) visible->Visible = Visible;
+    if (PvVisibleObject* visible = object->AsVisible()) visible->SetVisible(Visible);
     last_ = &pages_.AddObject(std::move(object), CoordsRelativeTo);
     return *last_;
 }
@@ -104,6 +108,60 @@ PvBaseObject& PvCanvas::ClipRoundRect(long double left, long double top, long do
 
 PvBaseObject& PvCanvas::RemoveClip() {
     return Add(std::make_unique<PvRemoveClipObject>(pages_.Resources));
+}
+
+PvTextObject& PvCanvas::TextOut(long double x, long double y, const QString& text, PvMeasurement unit) {
+    auto object = std::make_unique<PvTextObject>(pages_.Resources);
+    object->SetFont(Font);
+    object->SetBrush(Brush);
+    object->Text = text;
+    const PvPoint size = TextExtent(text, pvInches);
+    const PvPoint at = ConvertPoint(unit, pvInches, {x, y});
+    object->Rect = {at.X, at.Y, at.X + size.X, at.Y + size.Y};
+    return static_cast<PvTextObject&>(Add(std::move(object)));
+}
+
+PvPoint PvCanvas::TextExtent(const QString& text, PvMeasurement unit) const {
+    const QSizeF inches = MappedTextExtent(QtFont(Font), text);
+    return ConvertPoint(pvInches, unit, {inches.width(), inches.height()});
+}
+
+void PvCanvas::MoveTo(long double x, long double y, PvMeasurement unit) {
+    penPosition_ = ConvertPoint(unit, pvInches, {x, y});
+}
+
+template <class Shape>
+Shape& PvCanvas::AddPoints(std::unique_ptr<Shape> shape, const std::vector<PvPoint>& points,
+                           PvMeasurement unit) {
+    shape->SetPen(Pen);
+    if constexpr (std::is_base_of_v<PvSolidShape, Shape>) shape->SetBrush(Brush);
+    std::vector<PvPoint> inches;
+    inches.reserve(points.size());
+    for (const PvPoint& point : points)
+        inches.push_back(ConvertPoint(unit, pvInches, point));
+    shape->SetPoints(std::move(inches));
+    return static_cast<Shape&>(Add(std::move(shape)));
+}
+
+PvPolyLineObject& PvCanvas::LineTo(long double x, long double y, PvMeasurement unit) {
+    const PvPoint from = penPosition_;
+    MoveTo(x, y, unit);
+    return AddPoints(std::make_unique<PvPolyLineObject>(pages_.Resources, pvLineId), {from, penPosition_},
+                     pvInches);
+}
+
+PvPolyLineObject& PvCanvas::Polyline(const std::vector<PvPoint>& points, PvMeasurement unit) {
+    return AddPoints(std::make_unique<PvPolyLineObject>(pages_.Resources, pvPolyLineId), points, unit);
+}
+
+PvPolygonObject& PvCanvas::Polygon(const std::vector<PvPoint>& points, PvMeasurement unit) {
+    return AddPoints(std::make_unique<PvPolygonObject>(pages_.Resources), points, unit);
+}
+
+void PvCanvas::RichText(long double left, long double top, long double right, long double bottom,
+                        const QTextDocument& text, PvMeasurement unit) {
+    pages_.AddRichText(pages_.Resources.Memos.Add({SaveRichText(text)}),
+                       InchesOf(left, top, right, bottom, unit), CoordsRelativeTo);
 }
 
 void PvCanvas::SaveValues() {

@@ -6,6 +6,7 @@
 #include "print/preview/pv_resources.h"
 
 class Graphic;
+class QTextDocument;
 class PvPageList;
 
 // Where recorded coordinates are measured from.
@@ -47,6 +48,22 @@ class PvCanvas {
                                 long double cornerWidth, long double cornerHeight, PvMeasurement unit);
     PvBaseObject& RemoveClip();
 
+    // A line of text in the current font with its top-left corner at (x, y); a brush that is not clear
+    // fills behind it.
+    PvTextObject& TextOut(long double x, long double y, const QString& text, PvMeasurement unit);
+    // The width (X) and height (Y) of a text in the current font.
+    PvPoint TextExtent(const QString& text, PvMeasurement unit) const;
+    // Where the next LineTo starts.
+    void MoveTo(long double x, long double y, PvMeasurement unit);
+    // A line in the current pen from the pen position to (x, y), where the pen position then is.
+    PvPolyLineObject& LineTo(long double x, long double y, PvMeasurement unit);
+    PvPolyLineObject& Polyline(const std::vector<PvPoint>& points, PvMeasurement unit);
+    // Closed, outlined with the pen and filled with the brush.
+    PvPolygonObject& Polygon(const std::vector<PvPoint>& points, PvMeasurement unit);
+    // Rich text laid out across the rectangle; a page draws its rich text before its objects.
+    void RichText(long double left, long double top, long double right, long double bottom,
+                  const QTextDocument& text, PvMeasurement unit);
+
     // One level: brush, font, pen and the coordinate reference.
     void SaveValues();
     void RestoreValues();
@@ -59,6 +76,8 @@ class PvCanvas {
                                 PvMeasurement unit);
     PvBaseObject& AddClip(int id, const PvRect& inches, PvPoint corner);
     PvBaseObject& Add(std::unique_ptr<PvBaseObject> object);
+    template <class Shape>
+    Shape& AddPoints(std::unique_ptr<Shape> shape, const std::vector<PvPoint>& points, PvMeasurement unit);
 
     struct SavedValues {
         PvBrush brush;
@@ -69,4 +88,5 @@ class PvCanvas {
     PvPageList& pages_;
     SavedValues saved_;
     PvBaseObject* last_ = nullptr;
+    PvPoint penPosition_; // inches
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <functional>
 
 #include "print/preview/pv_label_templates.h"
@@ -16,7 +17,8 @@ class PvLabelPrinter {
   public:
     PvLabelPrinter();
 
-    PvPreview* Preview = nullptr;
+    // Becomes none when the preview goes.
+    QPointer<PvPreview> Preview;
     bool ClipLabels = true;
     PvLabelDrawOrder DrawOrder = pvRows;
     PvBrush LabelBrush;

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "print/preview/pv_font_mapper.h"
+
 namespace {
 
 QColor ColorOf(int32_t color) {
@@ -200,24 +202,42 @@ QPainterPath PvVisibleObject::Shape(const PvDrawContext& context) const {
     return RectanglePath(context.Rect(Rect));
 }
 
-void PvSolidShape::Save(PvValueList& values) const {
+void PvVisibleObject::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    Changed();
+}
+
+void PvOutlineShape::Save(PvValueList& values) const {
     PvVisibleObject::Save(values);
     values.WriteInteger(QStringLiteral("P"), pen_.Index());
+}
+
+void PvOutlineShape::Load(const PvValueList& values) {
+    PvVisibleObject::Load(values);
+    pen_ = resources_.Pens.Named(values.ReadInteger(QStringLiteral("P"), -1));
+}
+
+void PvOutlineShape::DrawOn(PvDrawContext& context) const {
+    if (!Visible()) return;
+    QPainter& painter = context.Painter();
+    painter.setPen(pen_ ? QtPen(*pen_) : QPen(Qt::black));
+    painter.setBrush(Fill());
+    painter.drawPath(Outline(context));
+}
+
+void PvSolidShape::Save(PvValueList& values) const {
+    PvOutlineShape::Save(values);
     values.WriteInteger(QStringLiteral("B"), brush_.Index());
 }
 
 void PvSolidShape::Load(const PvValueList& values) {
-    PvVisibleObject::Load(values);
-    pen_ = resources_.Pens.At(values.ReadInteger(QStringLiteral("P"), -1));
-    brush_ = resources_.Brushes.At(values.ReadInteger(QStringLiteral("B"), -1));
+    PvOutlineShape::Load(values);
+    brush_ = resources_.Brushes.Named(values.ReadInteger(QStringLiteral("B"), -1));
 }
 
-void PvSolidShape::DrawOn(PvDrawContext& context) const {
-    if (!Visible) return;
-    QPainter& painter = context.Painter();
-    painter.setPen(pen_ ? QtPen(*pen_) : QPen(Qt::black));
-    painter.setBrush(brush_ ? QtBrush(*brush_) : QBrush(Qt::white));
-    painter.drawPath(Outline(context));
+QBrush PvSolidShape::Fill() const {
+    return brush_ ? QtBrush(*brush_) : QBrush(Qt::white);
 }
 
 QPainterPath PvRectangleShape::Outline(const PvDrawContext& context) const {
@@ -253,11 +273,11 @@ void PvGraphicObject::Load(const PvValueList& values) {
     PvSolidShape::Load(values);
     CopyMode = values.ReadInteger(QStringLiteral("CM"), SRCCOPY);
     PixelFormat = values.ReadInteger(QStringLiteral("PF"), pf8bit);
-    graphic_ = resources_.Graphics.At(values.ReadInteger(QStringLiteral("G"), -1));
+    graphic_ = resources_.Graphics.Named(values.ReadInteger(QStringLiteral("G"), -1));
 }
 
 void PvGraphicObject::DrawOn(PvDrawContext& context) const {
-    if (!Visible || !graphic_) return;
+    if (!Visible() || !graphic_) return;
     const QImage& image = graphic_->image;
     const QImage::Format format = context.Printer() ? FormatFor(PixelFormat) : QImage::Format_Invalid;
     // On paper the picture takes the object's pixel format first, as a printer bitmap would.
@@ -266,6 +286,58 @@ void PvGraphicObject::DrawOn(PvDrawContext& context) const {
                                                                              : image.convertToFormat(format),
                 CopyMode);
 }
+
+void PvTextObject::Save(PvValueList& values) const {
+    PvVisibleObject::Save(values);
+    values.WriteInteger(QStringLiteral("F"), font_.Index());
+    values.WriteInteger(QStringLiteral("B"), brush_.Index());
+    values.WriteText(QStringLiteral("T"), Text);
+}
+
+void PvTextObject::Load(const PvValueList& values) {
+    PvVisibleObject::Load(values);
+    font_ = resources_.Fonts.Named(values.ReadInteger(QStringLiteral("F"), -1));
+    brush_ = resources_.Brushes.Named(values.ReadInteger(QStringLiteral("B"), -1));
+    Text = values.ReadText(QStringLiteral("T"), QString());
+}
+
+void PvTextObject::DrawOn(PvDrawContext& context) const {
+    if (!Visible() || !font_) return;
+    QPainter& painter = context.Painter();
+    const QRect rect = context.Rect(Rect);
+    painter.save();
+    painter.translate(rect.topLeft());
+    // Angles turn counter-clockwise on a page whose y runs down.
+    painter.rotate(-font_->Angle / 10.0);
+    if (brush_ && brush_->Style != bsClear)
+        painter.fillRect(QRect(QPoint(0, 0), rect.size()), QtBrush(*brush_));
+    painter.setPen(ColorOf(font_->Color));
+    MappedTextOut(painter, QtFont(*font_), context.PpiY(), 0, 0, Text);
+    painter.restore();
+}
+
+template <class Base>
+QPainterPath PvPointShape<Base>::PointsPath(const PvDrawContext& context, bool closed) const {
+    QPainterPath path;
+    for (size_t i = 0; i < points_.size(); ++i) {
+        const QPointF at(context.X(points_[i].X), context.Y(points_[i].Y));
+        i == 0 ? path.moveTo(at) : path.lineTo(at);
+    }
+    if (closed && points_.size() > 2) path.closeSubpath();
+    return path;
+}
+
+template <class Base> PvRect PvPointShape<Base>::PointBounds(const std::vector<PvPoint>& points) {
+    if (points.empty()) return {};
+    PvRect bounds{points[0].X, points[0].Y, points[0].X, points[0].Y};
+    for (const PvPoint& point : points)
+        bounds = {std::min(bounds.Left, point.X), std::min(bounds.Top, point.Y),
+                  std::max(bounds.Right, point.X), std::max(bounds.Bottom, point.Y)};
+    return bounds;
+}
+
+template class PvPointShape<PvOutlineShape>;
+template class PvPointShape<PvSolidShape>;
 
 void PvClipObject::Save(PvValueList& values) const {
     PvBaseObject::Save(values);
@@ -306,6 +378,13 @@ std::unique_ptr<PvBaseObject> CreatePvObject(int id, PvResourceTable& resources)
         return std::make_unique<PvClipObject>(resources, id);
     case pvGraphicId:
         return std::make_unique<PvGraphicObject>(resources);
+    case pvTextId:
+        return std::make_unique<PvTextObject>(resources);
+    case pvLineId:
+    case pvPolyLineId:
+        return std::make_unique<PvPolyLineObject>(resources, id);
+    case pvPolygonId:
+        return std::make_unique<PvPolygonObject>(resources);
     default:
         return nullptr;
     }

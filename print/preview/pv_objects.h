@@ -67,14 +67,29 @@ void PrintBitmap(QPainter& painter, const QRect& rect, const QImage& bitmap, int
 
 // Kinds of page object, by the number each saves under "ID".
 enum PvObjectId {
+    pvTextId = 1,
     pvRectangleId = 2,
     pvEllipseId = 3,
     pvRoundRectId = 4,
+    pvLineId = 5,
+    pvPolyLineId = 6,
+    pvPolygonId = 7,
     pvRemoveClipId = 9,
     pvClipRectId = 10,
     pvClipRoundRectId = 11,
     pvClipEllipseId = 12,
     pvGraphicId = 13
+};
+
+class PvBaseObject;
+
+// What holds page objects and repaints when one of them changes.
+class PvObjectOwner {
+  public:
+    virtual void ObjectChanged(PvBaseObject& object) = 0;
+
+  protected:
+    ~PvObjectOwner() = default;
 };
 
 // Something recorded on a page that draws itself at any resolution and keeps its settings as a value list.
@@ -95,13 +110,21 @@ class PvBaseObject {
     virtual void Offset(long double dx, long double dy, PvMeasurement unit);
     // Hit-testable objects answer with themselves.
     virtual class PvVisibleObject* AsVisible() { return nullptr; }
+    // The page that holds the object hears of its changes.
+    void SetOwner(PvObjectOwner* owner) { owner_ = owner; }
 
     int UniqueId = -1;
     bool Print = true;
 
   protected:
     virtual void DrawOn(PvDrawContext& context) const = 0;
+    void Changed() {
+        if (owner_) owner_->ObjectChanged(*this);
+    }
     PvResourceTable& resources_;
+
+  private:
+    PvObjectOwner* owner_ = nullptr;
 };
 
 // An object with a visibility and a bounding rectangle, in inches.
@@ -115,30 +138,49 @@ class PvVisibleObject : public PvBaseObject {
     void Load(const PvValueList& values) override;
     void Offset(long double dx, long double dy, PvMeasurement unit) override;
 
-    bool Visible = true;
+    bool Visible() const { return visible_; }
+    // Tells the page when it changes.
+    void SetVisible(bool visible);
     PvRect Rect; // inches
 
   protected:
     QPainterPath Shape(const PvDrawContext& context) const;
+
+  private:
+    bool visible_ = true;
 };
 
-// A shape outlined with a pen and filled with a brush, both held in the resource table.
-class PvSolidShape : public PvVisibleObject {
+// A shape drawn with a pen held in the resource table.
+class PvOutlineShape : public PvVisibleObject {
   public:
     using PvVisibleObject::PvVisibleObject;
     void SetPen(const PvPen& pen) { pen_ = resources_.Pens.Add(pen); }
-    void SetBrush(const PvBrush& brush) { brush_ = resources_.Brushes.Add(brush); }
     const PvRef<PvPen>& Pen() const { return pen_; }
-    const PvRef<PvBrush>& Brush() const { return brush_; }
     void Save(PvValueList& values) const override;
     void Load(const PvValueList& values) override;
 
   protected:
     void DrawOn(PvDrawContext& context) const override;
     virtual QPainterPath Outline(const PvDrawContext& context) const = 0;
+    virtual QBrush Fill() const { return Qt::NoBrush; }
 
   private:
     PvRef<PvPen> pen_;
+};
+
+// A shape outlined with a pen and filled with a brush, both held in the resource table.
+class PvSolidShape : public PvOutlineShape {
+  public:
+    using PvOutlineShape::PvOutlineShape;
+    void SetBrush(const PvBrush& brush) { brush_ = resources_.Brushes.Add(brush); }
+    const PvRef<PvBrush>& Brush() const { return brush_; }
+    void Save(PvValueList& values) const override;
+    void Load(const PvValueList& values) override;
+
+  protected:
+    QBrush Fill() const override;
+
+  private:
     PvRef<PvBrush> brush_;
 };
 
@@ -194,6 +236,86 @@ class PvGraphicObject : public PvSolidShape {
 
   private:
     PvRef<PvGraphic> graphic_;
+};
+
+// A line of text in a font from the resource table, its top-left corner at the rectangle's; a brush that is
+// not clear fills the text's rectangle first. The font's angle (tenths of a degree) turns it about that
+// corner.
+class PvTextObject : public PvVisibleObject {
+  public:
+    using PvVisibleObject::PvVisibleObject;
+    int Id() const override { return pvTextId; }
+    void SetFont(const PvFont& font) { font_ = resources_.Fonts.Add(font); }
+    void SetBrush(const PvBrush& brush) { brush_ = resources_.Brushes.Add(brush); }
+    const PvRef<PvFont>& Font() const { return font_; }
+    const PvRef<PvBrush>& Brush() const { return brush_; }
+    void Save(PvValueList& values) const override;
+    void Load(const PvValueList& values) override;
+
+    QString Text;
+
+  protected:
+    void DrawOn(PvDrawContext& context) const override;
+
+  private:
+    PvRef<PvFont> font_;
+    PvRef<PvBrush> brush_;
+};
+
+// Shapes through a list of points in inches ("PTS"); the rectangle always follows them (a shape loaded
+// without readable points has none).
+template <class Base> class PvPointShape : public Base {
+  public:
+    using Base::Base;
+    const std::vector<PvPoint>& Points() const { return points_; }
+    void SetPoints(std::vector<PvPoint> points) {
+        points_ = std::move(points);
+        this->Rect = PointBounds(points_);
+    }
+    void Save(PvValueList& values) const override {
+        Base::Save(values);
+        values.WritePoints(QStringLiteral("PTS"), points_);
+    }
+    void Load(const PvValueList& values) override {
+        Base::Load(values);
+        SetPoints(values.ReadPoints(QStringLiteral("PTS")).value_or(std::vector<PvPoint>{}));
+    }
+    void Offset(long double dx, long double dy, PvMeasurement unit) override {
+        const long double x = ConvertValue(unit, pvInches, dx), y = ConvertValue(unit, pvInches, dy);
+        for (PvPoint& point : points_)
+            point = {point.X + x, point.Y + y};
+        this->Rect = PointBounds(points_);
+    }
+
+  protected:
+    QPainterPath PointsPath(const PvDrawContext& context, bool closed) const;
+
+  private:
+    static PvRect PointBounds(const std::vector<PvPoint>& points);
+    std::vector<PvPoint> points_;
+};
+
+// A line (two points) or a line through many points, drawn with the pen.
+class PvPolyLineObject : public PvPointShape<PvOutlineShape> {
+  public:
+    PvPolyLineObject(PvResourceTable& resources, int id) : PvPointShape(resources), id_(id) {}
+    int Id() const override { return id_; }
+
+  protected:
+    QPainterPath Outline(const PvDrawContext& context) const override { return PointsPath(context, false); }
+
+  private:
+    int id_;
+};
+
+// A closed figure through the points, outlined with the pen and filled (alternate rule) with the brush.
+class PvPolygonObject : public PvPointShape<PvSolidShape> {
+  public:
+    using PvPointShape::PvPointShape;
+    int Id() const override { return pvPolygonId; }
+
+  protected:
+    QPainterPath Outline(const PvDrawContext& context) const override { return PointsPath(context, true); }
 };
 
 // Clip commands: later objects of the page draw inside the shape until a remove-clip object.

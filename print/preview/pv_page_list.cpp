@@ -3,46 +3,15 @@
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <algorithm>
 #include <cmath>
 #include <utility>
 
 #include "platform/ui.h"
-
-namespace {
-
-// A font at so many pixels per inch: its point size in pixels.
-QFont AtResolution(QFont font, double ppi) {
-    font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSizeF() * ppi / 72.0))));
-    return font;
-}
-
-// Writes text with its top at y, each character at the advance the reference measurement gives it, so
-// that a caption lines up alike on screen and on paper.
-void MappedTextOut(QPainter& painter, const QFont& font, double ppi, double x, double y,
-                   const QString& text) {
-    const QFontMetricsF reference(AtResolution(font, kFontReferenceResolution));
-    std::vector<int> widths;
-    for (const QChar c : text)
-        widths.push_back(static_cast<int>(std::lround(reference.horizontalAdvance(c))));
-    const std::vector<int> advances = MappedAdvances(widths, kFontReferenceResolution, static_cast<int>(ppi));
-    const QFont target = AtResolution(font, ppi);
-    painter.setFont(target);
-    const double baseline = y + QFontMetricsF(target).ascent();
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        painter.drawText(QPointF(x, baseline), QString(text[i]));
-        x += advances[static_cast<size_t>(i)];
-    }
-}
-
-// Width and height in inches of a caption measured at the reference resolution.
-QSizeF TextExtent(const QFont& font, const QString& text) {
-    const QFontMetricsF reference(AtResolution(font, kFontReferenceResolution));
-    return {reference.horizontalAdvance(text) / kFontReferenceResolution,
-            reference.height() / kFontReferenceResolution};
-}
-
-} // namespace
+#include "print/preview/pv_font_mapper.h"
+#include "print/preview/pv_rich_text.h"
 
 std::vector<std::unique_ptr<PvBaseObject>>::iterator PvPage::Find(const PvBaseObject* object) {
     return std::find_if(objects_.begin(), objects_.end(),
@@ -75,30 +44,12 @@ QString ReplaceCaptionTokens(QString caption, int page, int pageCount) {
     return caption;
 }
 
-std::vector<int> MappedAdvances(const std::vector<int>& referenceWidths, int referenceResolution,
-                                int targetResolution) {
-    std::vector<int> advances;
-    long double sum = 0;
-    for (int width : referenceWidths) {
-        const long double d = static_cast<long double>(width) / referenceResolution * targetResolution;
-        const long double whole = std::trunc(d);
-        int advance = static_cast<int>(whole);
-        sum += d - whole;
-        if (sum > 1) {
-            ++advance;
-            sum -= 1;
-        }
-        advances.push_back(advance);
-    }
-    return advances;
-}
-
 long double PvHeaderFooter::TextHeight() const {
     if (Height.Inches() != 0) return Height.Inches();
     const PvHeaderFooterCaption* largest = &CaptionLeft;
     for (const PvHeaderFooterCaption* caption : {&CaptionCenter, &CaptionRight})
         if (caption->Font.pointSizeF() > largest->Font.pointSizeF()) largest = caption;
-    const QFontMetricsF reference(AtResolution(largest->Font, 600));
+    const QFontMetricsF reference(FontAtResolution(largest->Font, 600));
     return reference.height() / 600;
 }
 
@@ -116,7 +67,7 @@ void PvHeaderFooter::Draw(PvDrawContext& context, const PvPoint& pageSize, const
     for (const auto& [caption, place] : captions) {
         const QString text = ReplaceCaptionTokens(caption->Caption, page, pageCount);
         if (text.isEmpty()) continue;
-        const QSizeF inches = TextExtent(caption->Font, text);
+        const QSizeF inches = MappedTextExtent(caption->Font, text);
         const double width = inches.width() * context.PpiX(), textHeight = inches.height() * context.PpiY();
         const double x = place == 0   ? rect.left()
                          : place == 1 ? (rect.left() + rect.right() + 1) / 2.0 - width / 2
@@ -130,6 +81,44 @@ void PvHeaderFooter::Draw(PvDrawContext& context, const PvPoint& pageSize, const
         painter.drawLine(rect.left(), y, rect.right() + 1, y);
     }
     painter.restore();
+}
+
+QString PvMargins::MarginValuesText() const {
+    const PvRect inches = Inches();
+    QStringList fields;
+    for (long double side : {inches.Left, inches.Top, inches.Right, inches.Bottom})
+        fields << QString::number(RoundNearest(ConvertValue(pvInches, pvTwips, side)));
+    for (const PvPen* pen : {&Pen, &PrinterMarginPen})
+        fields << QLatin1Char('"') + pen->ToText() + QLatin1Char('"');
+    return fields.join(QLatin1Char(','));
+}
+
+bool PvMargins::SetMarginValuesText(const QString& text) {
+    // Commas inside the quoted pens do not separate fields.
+    QStringList fields{QString()};
+    bool quoted = false;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('"'))
+            quoted = !quoted;
+        else if (c == QLatin1Char(',') && !quoted)
+            fields << QString();
+        else
+            fields.back() += c;
+    }
+    if (quoted || (fields.size() != 4 && fields.size() != 6)) return false;
+    long double twips[4];
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        twips[i] = fields[i].trimmed().toInt(&ok);
+        if (!ok) return false;
+    }
+    std::optional<PvPen> pens[2];
+    for (int i = 0; i + 4 < fields.size(); ++i)
+        if (!(pens[i] = PvPen::FromText(fields[4 + i]))) return false;
+    Values = ConvertRect(pvTwips, ValueMeasurement, {twips[0], twips[1], twips[2], twips[3]});
+    if (pens[0]) Pen = *pens[0];
+    if (pens[1]) PrinterMarginPen = *pens[1];
+    return true;
 }
 
 PvPageList::PvPageList() {
@@ -152,7 +141,8 @@ void PvPageList::Notify(int changes) {
         {PagesChange, &OnPagesChanged},
         {CurrentChange, &OnCurrentPageChanged},
         {OrientationChange, &OnOrientationChanged},
-        {PaperChange, &OnPaperChanged}};
+        {PaperChange, &OnPaperChanged},
+        {ObjectChange, &OnObjectChanged}};
     for (const auto& [change, notice] : notices)
         if ((now & change) && *notice) (*notice)();
 }
@@ -171,6 +161,7 @@ void PvPageList::SetCurrentPage(int n) {
 PvPage& PvPageList::NewPage() {
     pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
     current_ = Count();
+    if (OnPageAdded) OnPageAdded();
     Notify(NewPageChange | PagesChange | CurrentChange);
     return *pages_.back();
 }
@@ -181,37 +172,53 @@ void PvPageList::Clear(bool keepResources) {
     pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
     current_ = 1;
     if (OnClear) OnClear();
+    if (OnPageAdded) OnPageAdded();
     Notify(PagesChange | CurrentChange);
 }
 
 void PvPageList::DeletePage(int n) {
     if (n < 1 || n > Count()) return;
     pages_.erase(pages_.begin() + (n - 1));
-    if (pages_.empty()) pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
+    const bool none = pages_.empty();
+    if (none) pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
     if (n < current_ || current_ > Count()) current_ = std::max(1, current_ - 1);
+    if (none && OnPageAdded) OnPageAdded();
     Notify(PagesChange | CurrentChange);
 }
 
-PvBaseObject& PvPageList::AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords) {
+PvPoint PvPageList::Origin(PvCoordsRelative coords) const {
     const PvRect margins = Margins.Inches();
     switch (coords) {
     case pvFromPage:
         break;
     case pvFromPrinterMargins: {
         const PvRect printer = Printer.PrinterMargins();
-        object->Offset(printer.Left, printer.Top, pvInches);
-        break;
+        return {printer.Left, printer.Top};
     }
     case pvFromUserMargins:
-        object->Offset(margins.Left, margins.Top, pvInches);
-        break;
+        return {margins.Left, margins.Top};
     case pvFromHeaderLine:
-        object->Offset(margins.Left, margins.Top + Header.TextHeight(), pvInches);
-        break;
+        return {margins.Left, margins.Top + Header.TextHeight()};
     }
+    return {};
+}
+
+PvBaseObject& PvPageList::AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords) {
+    const PvPoint origin = Origin(coords);
+    object->Offset(origin.X, origin.Y, pvInches);
+    object->SetOwner(this);
     auto& objects = Page(current_).Objects();
     objects.push_back(std::move(object));
     return *objects.back();
+}
+
+void PvPageList::AddRichText(PvRef<PvMemo> memo, const PvRect& inches, PvCoordsRelative coords) {
+    const PvPoint origin = Origin(coords);
+    Page(current_).RichText.push_back({std::move(memo), inches.Offset(origin.X, origin.Y)});
+}
+
+void PvPageList::ObjectChanged(PvBaseObject&) {
+    Notify(ObjectChange);
 }
 
 PvVisibleObject* PvPageList::ObjectAt(int page, long double x, long double y, PvMeasurement unit) {
@@ -221,7 +228,7 @@ PvVisibleObject* PvPageList::ObjectAt(int page, long double x, long double y, Pv
     auto& objects = Page(page).Objects();
     for (auto it = objects.rbegin(); it != objects.rend(); ++it)
         if (PvVisibleObject* visible = (*it)->AsVisible();
-            visible && visible->Visible && visible->Bounds(600, 600).contains(px, py))
+            visible && visible->Visible() && visible->Bounds(600, 600).contains(px, py))
             return visible;
     return nullptr;
 }
@@ -255,6 +262,19 @@ void PvPageList::SetOrientation(PvOrientation orientation) {
 
 void PvPageList::DrawPage(int n, PvDrawContext& context) const {
     const PvPage& page = Page(n);
+    if (!page.RichText.empty()) {
+        QTextDocument own;
+        QTextDocument* edit = OnNeedRichEdit ? OnNeedRichEdit() : nullptr;
+        if (!edit) edit = &own;
+        for (const PvRichTextBlock& block : page.RichText) {
+            edit->clear();
+            QTextCursor cursor(edit);
+            LoadRichText(block.Memo->Rtf.toStdString(), cursor);
+            context.Painter().save();
+            DrawRichText(context.Painter(), *edit, context.Rect(block.Rect), context.PpiY());
+            context.Painter().restore();
+        }
+    }
     for (const auto& object : page.Objects())
         object->Draw(context);
     context.RemoveClip();

@@ -13,8 +13,15 @@
 #include "print/preview/pv_resources.h"
 
 class PvPageList;
+class QTextDocument;
 
-// One page: its objects in drawing order and its size in inches.
+// Rich text laid out across a rectangle of a page (inches).
+struct PvRichTextBlock {
+    PvRef<PvMemo> Memo;
+    PvRect Rect;
+};
+
+// One page: its rich text and its objects in drawing order, and its size in inches.
 class PvPage {
   public:
     explicit PvPage(PvPoint size) : Size(size) {}
@@ -29,6 +36,7 @@ class PvPage {
 
     PvPoint Size; // inches
     bool ShowHeader = true, ShowFooter = true;
+    std::vector<PvRichTextBlock> RichText;
 
   private:
     std::vector<std::unique_ptr<PvBaseObject>>::iterator Find(const PvBaseObject* object);
@@ -37,13 +45,6 @@ class PvPage {
 
 // Caption tokens: {DATE}, {TIME}, {PAGE} and {NUMPAGES}, in that letter case only.
 QString ReplaceCaptionTokens(QString caption, int page, int pageCount);
-
-// Character advances at a target resolution from each character's width at the reference resolution: the
-// whole part of each scaled width, one more whenever the fractions left over add up to more than one.
-std::vector<int> MappedAdvances(const std::vector<int>& referenceWidths, int referenceResolution,
-                                int targetResolution);
-// The reference resolution captions are measured at.
-constexpr int kFontReferenceResolution = 7200;
 
 struct PvHeaderFooterCaption {
     QString Caption;
@@ -78,11 +79,17 @@ struct PvMargins {
     PvPen Pen, PrinterMarginPen;
     bool ClipMargins = false, ShowPrinterMargins = false, Visible = false;
     PvRect Inches() const { return ConvertRect(ValueMeasurement, pvInches, Values); }
+
+    // "MarginValues": the four margins in twips and the two pens in quotes, all separated by commas.
+    QString MarginValuesText() const;
+    // Reads that text (the pens may be left out); nothing changes and false comes back when it does not
+    // hold four integers and, if any, two pens.
+    bool SetMarginValuesText(const QString& text);
 };
 
 // The document behind a preview: its pages, what they share (resources, canvas, header, footer, margins,
 // printer, paper, orientation) and the current page. Never empty.
-class PvPageList {
+class PvPageList : public PvObjectOwner {
   public:
     PvPageList();
     ~PvPageList();
@@ -110,6 +117,10 @@ class PvPageList {
 
     // Puts an object on the current page, its coordinates shifted by what they were measured from.
     PvBaseObject& AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords);
+    void AddRichText(PvRef<PvMemo> memo, const PvRect& inches, PvCoordsRelative coords);
+    // Where coordinates measured from a reference start on the page, in inches.
+    PvPoint Origin(PvCoordsRelative coords) const;
+    void ObjectChanged(PvBaseObject& object) override;
     // The last visible object of the page whose rectangle holds the point.
     PvVisibleObject* ObjectAt(int page, long double x, long double y, PvMeasurement unit);
 
@@ -121,7 +132,7 @@ class PvPageList {
     void SetOrientation(PvOrientation orientation);
     PvPagesPerSheet PagesPerSheet = pvOnePage;
 
-    // Objects, then header and footer, at the context's resolution.
+    // Rich text, objects, then header and footer, at the context's resolution.
     void DrawPage(int n, PvDrawContext& context) const;
     // Pages from..to, descending when from is not below to; both are clamped to 1..count. Progress is
     // reported after each page; the job stops when aborted. False when it did not start.
@@ -133,10 +144,23 @@ class PvPageList {
     PvPrinter Printer;
     PvCanvas Canvas{*this};
 
+    // Stream form of the whole document: a value list of its settings (with the version under "VER"), the
+    // resource lists, then each page's settings, objects and rich text. Loading reads everything before it
+    // changes anything; beforeLoad may refuse the version. EStreamError when the bytes do not hold a
+    // document; false when refused.
+    void SaveToStream(Stream& stream) const;
+    bool LoadFromStream(Stream& stream, const std::function<bool(long double version)>& beforeLoad = {});
+
+    // Supplies the document rich text is put into to be drawn; without one, a document of the page list's
+    // own.
+    std::function<QTextDocument*()> OnNeedRichEdit;
+
     // Change notices; while updating they wait for the outermost EndUpdate.
     std::function<void()> OnNewPage, OnClear, OnPagesChanged, OnCurrentPageChanged, OnOrientationChanged,
-        OnPaperChanged;
+        OnPaperChanged, OnObjectChanged;
     std::function<void(int printed, int total)> OnPrintProgress;
+    // At once (not after an update) for every page added, while it is current.
+    std::function<void()> OnPageAdded;
 
   private:
     enum Change {
@@ -144,7 +168,8 @@ class PvPageList {
         PagesChange = 2,
         CurrentChange = 4,
         OrientationChange = 8,
-        PaperChange = 16
+        PaperChange = 16,
+        ObjectChange = 32
     };
     void Notify(int changes);
     PvPoint NewPageSize() const;

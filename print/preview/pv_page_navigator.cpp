@@ -116,6 +116,11 @@ void PvPageNavigator::SetShowButtonHints(bool show) {
     ApplyHints();
 }
 
+void PvPageNavigator::SetFlat(bool flat) {
+    for (QToolButton* button : buttons_)
+        button->setAutoRaise(flat);
+}
+
 void PvPageNavigator::ApplyHints() {
     for (int i = 0; i < kNavigateButtons; ++i) {
         QString hint = QString::fromLatin1(kHints[i]);

@@ -41,6 +41,9 @@ class PvPageNavigator : public QWidget, public PvLinkedControl {
     // A bit per button; all thirteen by default.
     int VisibleButtons = (1 << kNavigateButtons) - 1;
     void SetShowButtonHints(bool show);
+    bool Flat() const { return buttons_[0]->autoRaise(); }
+    // Flat buttons show their frame only under the mouse.
+    void SetFlat(bool flat);
     // Places the visible buttons after a property change.
     void Relayout();
 

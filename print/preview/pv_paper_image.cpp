@@ -1,5 +1,7 @@
 #include "print/preview/pv_paper_image.h"
 
+#include <QDropEvent>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -34,6 +36,7 @@ void PvPageGrid::Draw(QPainter& painter, const PvPoint& page, int resolution) co
 
 PvPaperImage::PvPaperImage(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+    setAcceptDrops(true);
 }
 
 void PvPaperImage::SetPage(const PvPageList* pages, int n) {
@@ -159,4 +162,23 @@ void PvPaperImage::mouseMoveEvent(QMouseEvent* event) {
 
 void PvPaperImage::mouseReleaseEvent(QMouseEvent* event) {
     if (OnPageMouseUp) OnPageMouseUp(event->button(), ToPage(event->position().toPoint()));
+}
+
+void PvPaperImage::DragOver(QDropEvent* event) {
+    bool accept = false;
+    if (OnPageDragOver) OnPageDragOver(*event->mimeData(), ToPage(event->position().toPoint()), accept);
+    event->setAccepted(accept);
+}
+
+void PvPaperImage::dragEnterEvent(QDragEnterEvent* event) {
+    DragOver(event);
+}
+
+void PvPaperImage::dragMoveEvent(QDragMoveEvent* event) {
+    DragOver(event);
+}
+
+void PvPaperImage::dropEvent(QDropEvent* event) {
+    if (OnPageDragDrop) OnPageDragDrop(*event->mimeData(), ToPage(event->position().toPoint()));
+    event->acceptProposedAction();
 }

@@ -11,6 +11,7 @@
 
 class PvPageList;
 class PvDrawContext;
+class QMimeData;
 
 // The shadow under a sheet, in screen pixels.
 struct PvShadow {
@@ -70,14 +71,21 @@ class PvPaperImage : public QWidget {
     std::function<void(Qt::MouseButton, PvPoint)> OnPageMouseDown, OnPageMouseUp;
     std::function<void(PvPoint)> OnPageMouseMove;
     std::function<void()> OnClick;
+    // Drops are taken only where OnPageDragOver accepts them.
+    std::function<void(const QMimeData& dragged, PvPoint at, bool& accept)> OnPageDragOver;
+    std::function<void(const QMimeData& dragged, PvPoint at)> OnPageDragDrop;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
+    void DragOver(QDropEvent* event);
     void DrawMargins(QPainter& painter, const PvPoint& page) const;
 
     const PvPageList* pages_ = nullptr;

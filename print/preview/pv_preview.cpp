@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/fs.h"
+#include "platform/stream.h"
+#include "print/preview/pv_error.h"
+
 namespace {
 
 constexpr int kZoomSteps[] = {7, 10, 14, 20, 30, 45, 60, 80, 120, 170, 250, 350, 500, 650, 800};
@@ -57,6 +61,18 @@ PvPreview::PvPreview(QWidget* parent) : QScrollArea(parent), image_(new PvPaperI
     image_->Shadow = &shadow_;
     image_->Grid = &grid_;
     image_->OnPageMouseDown = [this](Qt::MouseButton button, PvPoint at) { PageMouseDown(button, at); };
+    image_->OnPageMouseUp = [this](Qt::MouseButton button, PvPoint at) {
+        if (OnPageMouseUp) OnPageMouseUp(button, at);
+    };
+    image_->OnPageMouseMove = [this](PvPoint at) {
+        if (OnPageMouseMove) OnPageMouseMove(at);
+    };
+    image_->OnPageDragOver = [this](const QMimeData& dragged, PvPoint at, bool& accept) {
+        if (OnPageDragOver) OnPageDragOver(dragged, at, accept);
+    };
+    image_->OnPageDragDrop = [this](const QMimeData& dragged, PvPoint at) {
+        if (OnPageDragDrop) OnPageDragDrop(dragged, at);
+    };
     setWidget(image_);
     setWidgetResizable(false);
     resize(240, 300);
@@ -83,6 +99,11 @@ PvPreview::PvPreview(QWidget* parent) : QScrollArea(parent), image_(new PvPaperI
     };
     pages_.OnClear = [this] {
         if (OnClear) OnClear();
+    };
+    pages_.OnPageAdded = [this] { PageAdded(); };
+    pages_.OnObjectChanged = [this] {
+        image_->update();
+        Notify(pvnPages);
     };
     ShowCurrentPage();
     UpdateScrollRange();
@@ -263,5 +284,59 @@ void PvPreview::PageMouseDown(Qt::MouseButton button, PvPoint at) {
     image_->Selected = selected_;
     image_->update();
     if (OnPageMouseDown) OnPageMouseDown(button, at);
-    if (selected_ && OnObjectMouseDown) OnObjectMouseDown(selected_);
+    if (selected_ && OnObjectMouseDown) OnObjectMouseDown(button, at, selected_);
+}
+
+void PvPreview::PageAdded() {
+    const PvPage& page = pages_.Page(CurrentPage());
+    const PvRect margins = pages_.Margins.Inches();
+    const long double left = margins.Left, right = page.Size.X - margins.Right;
+    const auto draw = [this](const std::function<void(const PvValueRect&, PvCanvas&)>& handler,
+                             const PvHeaderFooter& part, const PvRect& rect) {
+        if (!handler || !part.Visible) return;
+        PvCanvas& canvas = Canvas();
+        canvas.SaveValues();
+        canvas.CoordsRelativeTo = pvFromPage;
+        handler(PvValueRect(rect), canvas);
+        canvas.RestoreValues();
+    };
+    draw(OnDrawHeader, pages_.Header, {left, margins.Top, right, margins.Top + pages_.Header.TextHeight()});
+    const long double bottom = page.Size.Y - margins.Bottom;
+    draw(OnDrawFooter, pages_.Footer, {left, bottom - pages_.Footer.TextHeight(), right, bottom});
+}
+
+bool PvPreview::SaveToFile(const std::filesystem::path& path) {
+    MemoryStream stream;
+    pages_.SaveToStream(stream);
+    const std::string error = AtomicWrite(
+        path, std::string_view(reinterpret_cast<const char*>(stream.Bytes().data()), stream.Bytes().size()));
+    if (error.empty()) return true;
+    ShowPvError("PvPreview", QString::fromStdString(error));
+    return false;
+}
+
+bool PvPreview::LoadFromFile(const std::filesystem::path& path) {
+    selected_ = nullptr;
+    image_->Selected = nullptr;
+    try {
+        FileStream stream(path, FileStream::fmOpenRead);
+        return pages_.LoadFromStream(stream, [this](long double version) {
+            bool load = true;
+            if (BeforeLoad) BeforeLoad(version, load);
+            return load;
+        });
+    } catch (const EStreamError& error) {
+        ShowPvError("PvPreview", QString::fromStdString(error.what()));
+        return false;
+    }
+}
+
+void PvPreview::enterEvent(QEnterEvent* event) {
+    QScrollArea::enterEvent(event);
+    if (OnMouseEnter) OnMouseEnter();
+}
+
+void PvPreview::leaveEvent(QEvent* event) {
+    QScrollArea::leaveEvent(event);
+    if (OnMouseLeave) OnMouseLeave();
 }

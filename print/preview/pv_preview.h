@@ -2,11 +2,14 @@
 
 #include <QScrollArea>
 #include <QStringList>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
 #include "print/preview/pv_page_list.h"
 #include "print/preview/pv_paper_image.h"
+
+class QMimeData;
 
 // What the preview tells the controls linked to it.
 enum PvNotice {
@@ -113,20 +116,38 @@ class PvPreview : public QScrollArea {
     bool Print() { return PrintRange(1, PageCount()); }
     bool PrintRange(int from, int to);
 
+    // The whole document in a file (saved atomically). Failures are shown; false then, and on loading the
+    // document stays as it was.
+    bool SaveToFile(const std::filesystem::path& path);
+    bool LoadFromFile(const std::filesystem::path& path);
+
     // The object last pressed on, outlined in red.
     PvVisibleObject* SelectedObject() const { return selected_; }
 
     void Register(PvLinkedControl* control);
     void Unregister(PvLinkedControl* control);
 
-    std::function<void()> OnClear, OnNewPage, OnPageChanged, OnOrientationChanged;
-    std::function<void(PvVisibleObject*)> OnObjectMouseDown;
-    std::function<void(Qt::MouseButton, PvPoint)> OnPageMouseDown;
+    // Printing progress, the printer's job events and the rich-text document are the page list's and the
+    // printer's (Pages(), Printer()).
+    std::function<void()> OnClear, OnNewPage, OnPageChanged, OnOrientationChanged, OnMouseEnter, OnMouseLeave;
+    // Asked before a document file is loaded, with the version it was saved by.
+    std::function<void(long double fileVersion, bool& loadFile)> BeforeLoad;
+    // For every page added (also the first one after Clear), while it is current: the header's (footer's)
+    // rectangle in inches, when it is visible, for recording what it holds.
+    std::function<void(const PvValueRect&rect, PvCanvas&canvas)> OnDrawHeader, OnDrawFooter;
+    // Mouse and drag events on the sheet, in page inches.
+    std::function<void(Qt::MouseButton, PvPoint, PvVisibleObject*)> OnObjectMouseDown;
+    std::function<void(Qt::MouseButton, PvPoint)> OnPageMouseDown, OnPageMouseUp;
+    std::function<void(PvPoint)> OnPageMouseMove;
+    std::function<void(const QMimeData& dragged, PvPoint at, bool& accept)> OnPageDragOver;
+    std::function<void(const QMimeData& dragged, PvPoint at)> OnPageDragDrop;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     void Notify(int notice);
@@ -134,6 +155,7 @@ class PvPreview : public QScrollArea {
     // Sizes the paper image to the sheet plus its border, at least the viewport.
     void UpdateScrollRange();
     void PageMouseDown(Qt::MouseButton button, PvPoint at);
+    void PageAdded();
 
     PvPageList pages_;
     PvPaperImage* image_;

@@ -130,7 +130,8 @@ int PvPrinter::PpiY() const {
 
 PvRect PvPrinter::PrinterMargins() const {
     PrintDevice* device = Probe();
-    if (!device) return {};
+    // Without a printer: those of an A4 sheet at 300 pixels per inch.
+    if (!device) return {65.0L / 300, 50.0L / 300, 58.0L / 300, 50.0L / 300};
     const QRect page = device->PageRect(), printable = device->PrintableRect();
     return {static_cast<long double>(printable.left() - page.left()) / device->DpiX(),
             static_cast<long double>(printable.top() - page.top()) / device->DpiY(),

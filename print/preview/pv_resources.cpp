@@ -203,6 +203,15 @@ void PvResourceTable::Clear() {
     Fonts.Clear();
     Pens.Clear();
     Graphics.Clear();
+    Memos.Clear();
+}
+
+void PvResourceTable::UseStored(const PvStreamRefs* refs) {
+    Brushes.UseStored(refs ? &refs->Brushes : nullptr);
+    Fonts.UseStored(refs ? &refs->Fonts : nullptr);
+    Pens.UseStored(refs ? &refs->Pens : nullptr);
+    Graphics.UseStored(refs ? &refs->Graphics : nullptr);
+    Memos.UseStored(refs ? &refs->Memos : nullptr);
 }
 
 void SaveBrushes(Stream& stream, const PvResourceList<PvBrush>& list) {
@@ -258,6 +267,28 @@ std::vector<PvRef<PvGraphic>> LoadGraphics(Stream& stream, PvResourceList<PvGrap
         } else {
             loaded.emplace_back(); // a kind this program cannot draw is passed over
         }
+    }
+    return loaded;
+}
+
+void SaveMemos(Stream& stream, const PvResourceList<PvMemo>& list) {
+    WriteInt32(stream, list.Count());
+    for (int i = 0; i < list.Count(); ++i) {
+        const QByteArray& rtf = list.Items(i).Rtf;
+        WriteInt32(stream, static_cast<int32_t>(rtf.size()));
+        stream.WriteBuffer(rtf.constData(), static_cast<size_t>(rtf.size()));
+    }
+}
+
+std::vector<PvRef<PvMemo>> LoadMemos(Stream& stream, PvResourceList<PvMemo>& list) {
+    const int32_t count = ReadItemCount(stream, 4);
+    std::vector<PvRef<PvMemo>> loaded;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t size = ReadInt32(stream);
+        if (size < 0 || size > BytesLeft(stream)) throw EStreamError("Rich text longer than its stream");
+        PvMemo memo{QByteArray(size, '\0')};
+        stream.ReadBuffer(memo.Rtf.data(), static_cast<size_t>(size));
+        loaded.push_back(list.Add(memo));
     }
     return loaded;
 }

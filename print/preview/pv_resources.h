@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -78,11 +79,20 @@ struct PvGraphic {
     bool operator==(const PvGraphic& other) const;
 };
 
+// A piece of rich text, kept as RTF.
+struct PvMemo {
+    QByteArray Rtf;
+    bool operator==(const PvMemo&) const = default;
+};
+
 size_t ResourceHash(const PvBrush& brush);
 size_t ResourceHash(const PvPen& pen);
 size_t ResourceHash(const PvFont& font);
 inline size_t ResourceHash(const PvGraphic& graphic) {
     return graphic.hash;
+}
+inline size_t ResourceHash(const PvMemo& memo) {
+    return qHash(memo.Rtf);
 }
 
 template <class Item> class PvResourceList;
@@ -147,6 +157,14 @@ template <class Item> class PvResourceList {
         entries_.push_back(entry);
         return Ref(std::move(entry));
     }
+    // A new reference to the item a saved object names by index: this list's item, or while a stored
+    // document loads (UseStored), the item stored at that place. None outside either.
+    Ref Named(int index) {
+        if (!stored_) return At(index);
+        if (index < 0 || static_cast<size_t>(index) >= stored_->size()) return {};
+        return (*stored_)[static_cast<size_t>(index)];
+    }
+    void UseStored(const std::vector<Ref>* stored) { stored_ = stored; }
     // A new reference to item index; none outside the list.
     Ref At(int index) {
         if (index < 0 || index >= Count()) return {};
@@ -183,6 +201,7 @@ template <class Item> class PvResourceList {
 
     std::vector<std::shared_ptr<typename Ref::Entry>> entries_;
     std::unordered_multimap<size_t, typename Ref::Entry*> byHash_;
+    const std::vector<Ref>* stored_ = nullptr;
 };
 
 template <class Item> void PvRef<Item>::Reset() {
@@ -191,24 +210,48 @@ template <class Item> void PvRef<Item>::Reset() {
     entry_.reset();
 }
 
-// Brushes, fonts, pens and pictures shared by all pages of a document.
+// The counts of a list as a value list: "RC" the number of items, then "RN1", "RN2", ... each item's count.
+template <class Item> PvValueList ReferenceCounts(const PvResourceList<Item>& list) {
+    PvValueList values;
+    values.WriteInteger(QStringLiteral("RC"), list.Count());
+    for (int i = 0; i < list.Count(); ++i)
+        values.WriteInteger(QStringLiteral("RN%1").arg(i + 1), list.RefCount(i));
+    return values;
+}
+
+template <class Item> using PvRefs = std::vector<PvRef<Item>>;
+
+// The resources of a stored document in the order it stored them, which is how its objects name them.
+struct PvStreamRefs {
+    PvRefs<PvBrush> Brushes;
+    PvRefs<PvFont> Fonts;
+    PvRefs<PvPen> Pens;
+    PvRefs<PvGraphic> Graphics;
+    PvRefs<PvMemo> Memos;
+};
+
+// Brushes, fonts, pens, pictures and rich texts shared by all pages of a document.
 class PvResourceTable {
   public:
     PvResourceList<PvBrush> Brushes;
     PvResourceList<PvFont> Fonts;
     PvResourceList<PvPen> Pens;
     PvResourceList<PvGraphic> Graphics;
+    PvResourceList<PvMemo> Memos;
     // Equal pictures are stored once.
     bool CompareGraphics = false;
 
     void Clear();
+    // While a stored document loads, saved objects name its resources in the order it stored them; null
+    // when it has loaded.
+    void UseStored(const PvStreamRefs* refs);
 };
 
 // Stream forms: an item count, then each brush, font or pen as a value list; each picture as a kind byte,
-// the absolute position where the next item begins and the picture's file bytes. Saving writes the items in
-// list order; loading adds them and returns one reference per loaded item, in stream order (null for a
-// picture of an unknown kind). Loading raises EStreamError on counts, lengths or positions beyond the
-// stream.
+// the absolute position where the next item begins and the picture's file bytes; each rich text as a byte
+// count and its RTF. Saving writes the items in list order; loading adds them and returns one reference per
+// loaded item, in stream order (null for a picture of an unknown kind). Loading raises EStreamError on
+// counts, lengths or positions beyond the stream.
 void SaveBrushes(Stream& stream, const PvResourceList<PvBrush>& list);
 void SavePens(Stream& stream, const PvResourceList<PvPen>& list);
 void SaveFonts(Stream& stream, const PvResourceList<PvFont>& list);
@@ -217,3 +260,5 @@ std::vector<PvRef<PvBrush>> LoadBrushes(Stream& stream, PvResourceList<PvBrush>&
 std::vector<PvRef<PvPen>> LoadPens(Stream& stream, PvResourceList<PvPen>& list);
 std::vector<PvRef<PvFont>> LoadFonts(Stream& stream, PvResourceList<PvFont>& list);
 std::vector<PvRef<PvGraphic>> LoadGraphics(Stream& stream, PvResourceList<PvGraphic>& list, bool share);
+void SaveMemos(Stream& stream, const PvResourceList<PvMemo>& list);
+std::vector<PvRef<PvMemo>> LoadMemos(Stream& stream, PvResourceList<PvMemo>& list);

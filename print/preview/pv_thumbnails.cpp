@@ -38,6 +38,11 @@ void PvThumbnails::Rebuild() {
             if (Preview()) Preview()->SetCurrentPage(page);
         };
         thumb->OnAfterPaint = [this, page](QPainter& painter) { PaintCaption(painter, page); };
+        thumb->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(thumb, &QWidget::customContextMenuRequested, this, [this, thumb](QPoint at) {
+            thumb->OnClick();
+            if (ThumbPopup) ThumbPopup->popup(thumb->mapToGlobal(at));
+        });
         thumbs_.push_back(thumb);
     }
     const int captionHeight = ShowCaption ? QFontMetrics(CaptionFont).height() : 0;

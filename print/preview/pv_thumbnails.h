@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QMenu>
+#include <QPointer>
 #include <QScrollArea>
 #include <vector>
 
@@ -28,6 +30,8 @@ class PvThumbnails : public QScrollArea, public PvLinkedControl {
     QColor SelectedColor = Qt::blue;
     PvShadow Shadow{Qt::black, 2, true};
     bool ShowCaption = true;
+    // Offered on a right click on a thumbnail, after its page was chosen.
+    QPointer<QMenu> ThumbPopup;
     // Pages show at ThumbSize + 2 percent.
     int ThumbSize = 4;
     int ThumbSpacing = 8;

@@ -46,22 +46,55 @@ long double FromInches(PvMeasurement unit, long double value) {
     return value;
 }
 
+constexpr long long kMaxThousandths = 1LL << 53;
+
 QString Thousandths(long double value) {
     return QString::number(RoundNearest(value * 1000));
 }
 
-// Integers separated by commas, each read as thousandths; nothing when a field is not an integer.
-std::optional<std::vector<long double>> ReadThousandths(const QString& text, int count) {
+// Integers separated by commas, each read as thousandths; nothing when a field is not an integer or the
+// count (when given) is not met.
+std::optional<std::vector<long double>> ReadThousandths(const QString& text, qsizetype count) {
     const QStringList fields = text.split(QLatin1Char(','));
-    if (fields.size() != count) return std::nullopt;
+    if (count >= 0 && fields.size() != count) return std::nullopt;
     std::vector<long double> values;
     for (const QString& field : fields) {
         bool ok = false;
         const long long value = field.trimmed().toLongLong(&ok);
-        if (!ok) return std::nullopt;
+        // Beyond 2^53 thousandths a value could not be written back as it was read.
+        if (!ok || value > kMaxThousandths || value < -kMaxThousandths) return std::nullopt;
         values.push_back(static_cast<long double>(value) / 1000);
     }
     return values;
+}
+
+// A text on one line of a value list: backslashes and control characters (line ends, the end-of-text mark)
+// become a backslash and two hex digits.
+QString EscapeLine(const QString& text) {
+    QString line;
+    line.reserve(text.size());
+    for (const QChar c : text)
+        if (c.unicode() < 0x20 || c == QLatin1Char('\\'))
+            line += QStringLiteral("\\%1").arg(int(c.unicode()), 2, 16, QLatin1Char('0'));
+        else
+            line += c;
+    return line;
+}
+
+QString UnescapeLine(const QString& line) {
+    QString text;
+    text.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        bool hex = false;
+        const int code = line[i] == QLatin1Char('\\') ? line.mid(i + 1, 2).toInt(&hex, 16) : 0;
+        if (hex && i + 2 < line.size()) {
+            text += QChar(code);
+            i += 2;
+        } else {
+            text += line[i];
+        }
+    }
+    return text;
 }
 
 } // namespace
@@ -69,6 +102,10 @@ std::optional<std::vector<long double>> ReadThousandths(const QString& text, int
 long double ConvertValue(PvMeasurement from, PvMeasurement to, long double value) {
     if (from == to) return value;
     return FromInches(to, ToInches(from, value));
+}
+
+PvPoint ConvertPoint(PvMeasurement from, PvMeasurement to, const PvPoint& point) {
+    return {ConvertValue(from, to, point.X), ConvertValue(from, to, point.Y)};
 }
 
 PvRect ConvertRect(PvMeasurement from, PvMeasurement to, const PvRect& rect) {
@@ -80,8 +117,16 @@ long long RoundNearest(long double value) {
     return std::llround(static_cast<double>(value));
 }
 
+QRect ScaleRect(const QRect& rect, long double factor) {
+    auto scaled = [factor](int side) { return static_cast<int>(RoundNearest(side * factor)); };
+    // Sides, not corners: QRect's right and bottom lie one inside.
+    return QRect(QPoint(scaled(rect.left()), scaled(rect.top())),
+                 QPoint(scaled(rect.left() + rect.width()) - 1, scaled(rect.top() + rect.height()) - 1));
+}
+
 QString PvAboutText(const char* className) {
-    return QString::fromLatin1(className) + QStringLiteral(" v2.96.6");
+    return QString::fromLatin1(className) + QStringLiteral(" v") +
+           QString::number(double(kPvVersion), 'f', 2) + QStringLiteral(".6");
 }
 
 void PvValue::SetInches(long double inches) {
@@ -162,6 +207,15 @@ void PvValueList::WriteString(const QString& name, const QString& value) {
         lines_[index] = line;
 }
 
+QString PvValueList::ReadText(const QString& name, const QString& def) const {
+    const std::optional<QString> line = Value(name);
+    return line ? UnescapeLine(*line) : def;
+}
+
+void PvValueList::WriteText(const QString& name, const QString& text) {
+    WriteString(name, EscapeLine(text));
+}
+
 void PvValueList::WriteFloat(const QString& name, long double value) {
     WriteString(name, FormatFloat(value));
 }
@@ -178,6 +232,27 @@ void PvValueList::WriteRect(const QString& name, const PvRect& value) {
     WriteString(name, QStringList{Thousandths(value.Left), Thousandths(value.Top), Thousandths(value.Right),
                                   Thousandths(value.Bottom)}
                           .join(QLatin1Char(',')));
+}
+
+std::optional<std::vector<PvPoint>> PvValueList::ReadPoints(const QString& name) const {
+    const std::optional<QString> text = Value(name);
+    if (!text) return std::nullopt;
+    if (text->trimmed().isEmpty()) return std::vector<PvPoint>{};
+    const auto values = ReadThousandths(*text, -1);
+    if (!values || values->size() % 2 != 0) return std::nullopt;
+    std::vector<PvPoint> points;
+    points.reserve(values->size() / 2);
+    for (size_t i = 0; i < values->size(); i += 2)
+        points.push_back({(*values)[i], (*values)[i + 1]});
+    return points;
+}
+
+void PvValueList::WritePoints(const QString& name, const std::vector<PvPoint>& points) {
+    QStringList fields;
+    fields.reserve(static_cast<qsizetype>(points.size() * 2));
+    for (const PvPoint& point : points)
+        fields << Thousandths(point.X) << Thousandths(point.Y);
+    WriteString(name, fields.join(QLatin1Char(',')));
 }
 
 void WriteInt32(Stream& stream, int32_t value) {
@@ -199,9 +274,8 @@ int64_t BytesLeft(Stream& stream) {
 }
 
 void PvValueList::SaveToStream(Stream& stream) const {
-    std::string bytes;
-    for (const QString& line : lines_)
-        bytes += EncodeText(line) + "\r\n";
+    // One encoding for the whole text: lines encoded one by one could mix two.
+    const std::string bytes = EncodeTextFile(JoinLinesCrlf(lines_));
     WriteInt32(stream, static_cast<int32_t>(bytes.size()));
     stream.WriteBuffer(bytes.data(), bytes.size());
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 class Stream;
 
@@ -32,16 +34,23 @@ struct PvRect {
         return {Left + dx, Top + dy, Right + dx, Bottom + dy};
     }
 };
+// Point or size records and rectangles, member by member.
+PvPoint ConvertPoint(PvMeasurement from, PvMeasurement to, const PvPoint& point);
 PvRect ConvertRect(PvMeasurement from, PvMeasurement to, const PvRect& rect);
 
 // Nearest integer, halves away from zero. Taken at double precision, so that a value written in decimal
 // (1.2345 x 1000) rounds as its decimal text says.
 long long RoundNearest(long double value);
 
+// An integer rectangle with every side multiplied by factor and rounded to the nearest.
+QRect ScaleRect(const QRect& rect, long double factor);
+
 // The header and footer tokens' formats, and the suite's version text.
 inline const QString kPvDateFormat = QStringLiteral("dd/MM/yyyy");
 inline const QString kPvTimeFormat = QStringLiteral("hh/mm");
-// The class name, " v" and the version: "PvPreview v2.96.6".
+// The suite's version, also the version of the documents it saves.
+constexpr long double kPvVersion = 2.96L;
+// The class name, " v" and the version with its release: "PvPreview v2.96.6".
 QString PvAboutText(const char* className);
 
 // One length, in inches, with a change notice that fires only on a real change.
@@ -109,8 +118,16 @@ class PvValueList {
     void WriteFloat(const QString& name, long double value);
     void WriteInteger(const QString& name, int value);
     void WriteString(const QString& name, const QString& value);
+    // Any text: backslashes and control characters (line ends, the end-of-text mark) are kept on the line
+    // as a backslash and two hex digits.
+    QString ReadText(const QString& name, const QString& def) const;
+    void WriteText(const QString& name, const QString& text);
     void WritePoint(const QString& name, const PvPoint& value);
     void WriteRect(const QString& name, const PvRect& value);
+    // Any number of points, as x,y pairs of thousandths in one line; nothing unless every field is an
+    // integer and they pair up.
+    std::optional<std::vector<PvPoint>> ReadPoints(const QString& name) const;
+    void WritePoints(const QString& name, const std::vector<PvPoint>& points);
 
     bool Has(const QString& name) const { return IndexOfName(name) >= 0; }
     QStringList& Lines() { return lines_; }

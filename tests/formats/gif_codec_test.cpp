@@ -16,7 +16,7 @@ namespace {
 const std::vector<uint32_t> kFour = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
 
 // A 2 x 2 picture of indexes 0, 1, 2, 3 in a four-colour global table.
-std::string Picture(const std::string& betweenFrames = "", const std::string& version = "89a") {
+std::string TwoByTwo(const std::string& betweenFrames = "", const std::string& version = "89a") {
     return Header(2, 2, kFour, version) + Descriptor(0, 0, 2, 2) + RootCodes({0, 1, 2, 3}) + betweenFrames;
 }
 
@@ -32,10 +32,10 @@ struct Warnings {
 
 TEST(GifLoad, SignatureInAnyCaseAtTheStartOrFourBytesOn) {
     GIFImage image;
-    EXPECT_EQ(Load(image, "gif" + Picture().substr(3) + ";"), "");
-    EXPECT_EQ(Load(image, "abcd" + Picture() + ";"), "");
+    EXPECT_EQ(Load(image, "gif" + TwoByTwo().substr(3) + ";"), "");
+    EXPECT_EQ(Load(image, "abcd" + TwoByTwo() + ";"), "");
     EXPECT_EQ(image.Frame(0).Data(), (std::vector<uint8_t>{0, 1, 2, 3}));
-    EXPECT_EQ(Load(image, "abcde" + Picture() + ";"), "Invalid GIF signature");
+    EXPECT_EQ(Load(image, "abcde" + TwoByTwo() + ";"), "Invalid GIF signature");
 }
 
 TEST(GifLoad, BlockStructureBetweenFrames) {
@@ -43,11 +43,11 @@ TEST(GifLoad, BlockStructureBetweenFrames) {
     Warnings warnings;
     warnings.Watch(image);
     // Zero bytes between blocks are skipped and a missing trailer is no failure.
-    ASSERT_EQ(Load(image, Picture(std::string(3, '\0') + Descriptor(0, 0, 1, 1) + RootCodes({3}))), "");
+    ASSERT_EQ(Load(image, TwoByTwo(std::string(3, '\0') + Descriptor(0, 0, 1, 1) + RootCodes({3}))), "");
     EXPECT_EQ(image.FrameCount(), 2);
     EXPECT_TRUE(warnings.texts.empty());
     // An unknown byte where a block should start ends the frames read so far.
-    ASSERT_EQ(Load(image, Picture("X" + Descriptor(0, 0, 1, 1) + RootCodes({3}) + ";")), "");
+    ASSERT_EQ(Load(image, TwoByTwo("X" + Descriptor(0, 0, 1, 1) + RootCodes({3}) + ";")), "");
     EXPECT_EQ(image.FrameCount(), 1);
     EXPECT_EQ(warnings.texts.front(), "Unknown GIF block type");
     // After extensions only an image separator starts an image; another byte leaves a frame without one.
@@ -69,7 +69,7 @@ TEST(GifLoad, BlockStructureBetweenFrames) {
 }
 
 TEST(GifLoad, TruncatedOrEndingEarlyIsAnErrorAndTheStreamGoesBack) {
-    const std::string whole = Picture(";");
+    const std::string whole = TwoByTwo(";");
     const std::vector<std::pair<size_t, std::string>> cuts = {
         {5, "header"},        {10, "screen descriptor"}, {20, "global table"}, {28, "image descriptor"},
         {whole.size() - 5, "image data"}, {whole.size() - 2, "block terminator"}};
@@ -124,7 +124,7 @@ TEST(GifLzw, OutputGrowsWithTheDataForPicturesThatCompressWell) {
     // 300000 pixels in a few kilobytes: the decoder starts small and grows as the strings arrive.
     for (bool interlaced : {false, true}) {
         GIFImage image;
-        ASSERT_EQ(Load(image, Picture(";")), "");
+        ASSERT_EQ(Load(image, TwoByTwo(";")), "");
         image.Frame(0).SetBounds(0, 0, 1000, 300);
         image.Frame(0).SetInterlaced(interlaced);
         for (int y = 0; y < 300; ++y)
@@ -139,7 +139,7 @@ TEST(GifLzw, OutputGrowsWithTheDataForPicturesThatCompressWell) {
 
 TEST(GifLzw, EncodersRefusePixelsPastTheTable) {
     GIFImage image;
-    ASSERT_EQ(Load(image, Picture(";")), "");
+    ASSERT_EQ(Load(image, TwoByTwo(";")), "");
     image.Frame(0).ColorMap().LoadFromPalette({qRgb(1, 2, 3), qRgb(4, 5, 6), qRgb(7, 8, 9)});
     for (int encoding : {0, 1}) {
         image.SetEncoding(encoding);
@@ -201,7 +201,7 @@ TEST(GifLoad, ExtensionsAreKeptAndWrittenBack) {
 TEST(GifLoad, ExtensionsBeforeTheTrailerAreAFrameWithoutImage) {
     GIFImage image;
     const std::string comment = "!\xFE" + SubBlocksOf("end");
-    ASSERT_EQ(Load(image, Picture(comment + ";")), "");
+    ASSERT_EQ(Load(image, TwoByTwo(comment + ";")), "");
     ASSERT_EQ(image.FrameCount(), 2);
     EXPECT_TRUE(image.Frame(1).Empty());
     EXPECT_EQ(Save(image).substr(Save(image).size() - comment.size() - 1), comment + ";");
@@ -231,7 +231,7 @@ TEST(GifDraw, FirstFrameOnTheScreenClippedAndSeeThroughWhereTransparent) {
     EXPECT_EQ(shown.pixel(2, 2), qRgb(255, 0, 0));
     EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
 
-    ASSERT_EQ(Load(image, Picture().substr(0, 25) + control + Picture().substr(25) + ";"), "");
+    ASSERT_EQ(Load(image, TwoByTwo().substr(0, 25) + control + TwoByTwo().substr(25) + ";"), "");
     shown = image.ToImage();
     EXPECT_EQ(shown.pixel(0, 0), qRgb(0, 0, 0));
     EXPECT_EQ(shown.pixel(1, 1), 0u);
@@ -304,7 +304,7 @@ TEST(GifImage, PaletteVersionAndOptions) {
     image.Frame(0).Draw(target, {0, 0, 4, 4}, true, false);
     EXPECT_EQ(target.pixel(3, 3), qRgb(0, 0, 0));
     EXPECT_EQ(image.ToImage().pixel(1, 1), qRgb(0, 0, 0));
-    ASSERT_EQ(Load(image, Picture(";", "89a")), "");
+    ASSERT_EQ(Load(image, TwoByTwo(";", "89a")), "");
     EXPECT_EQ(Save(image).substr(0, 6), "GIF87a");
     image.Frame(0).AddExtension(std::make_unique<GIFCommentExtension>(image.Frame(0)));
     EXPECT_EQ(Save(image).substr(0, 6), "GIF89a");

@@ -100,7 +100,7 @@ TEST(PvObjects, GraphicsDrawTheirPictureOnlyWhenTheyHaveOneAndPaperOnlyWhenPrint
     auto again = CreatePvObject(pvGraphicId, table);
     again->Load(saved);
     EXPECT_EQ(static_cast<PvGraphicObject&>(*again).GraphicRef()->image, PvGraphic::Make(picture).image);
-    EXPECT_EQ(CreatePvObject(5, table), nullptr);
+    EXPECT_EQ(CreatePvObject(8, table), nullptr) << "no kind has id 8";
 }
 
 TEST(PvObjects, RasterOperationsCombineWithThePage) {

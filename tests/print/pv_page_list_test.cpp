@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/print/image_device.h"
+#include "print/preview/pv_font_mapper.h"
 #include "print/preview/pv_page_list.h"
 
 namespace {

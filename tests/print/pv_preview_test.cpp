@@ -1,9 +1,12 @@
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPainter>
 #include <QPrinterInfo>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "platform/print/print_device.h"
 #include "print/preview/pv_page_navigator.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "print/preview/pv_thumbnails.h"
@@ -142,4 +145,45 @@ TEST(PvPreview, ThumbnailsAndThePaperListFollowThePages) {
     preview.reset();
     EXPECT_EQ(thumbnails.Preview(), nullptr) << "a preview going away leaves its controls";
     EXPECT_EQ(thumbnails.Count(), 0);
+}
+
+TEST(PvPreview, DragsAndMouseButtonsOnTheSheetArriveInPageInches) {
+    PvPreview preview;
+    preview.resize(600, 600);
+    preview.SetZoom(100);
+    PvPaperImage& image = preview.PaperImage();
+    std::vector<PvPoint> seen;
+    preview.OnPageDragOver = [](const QMimeData& dragged, PvPoint, bool& accept) {
+        accept = dragged.hasText();
+    };
+    preview.OnPageDragDrop = [&seen](const QMimeData&, PvPoint at) { seen.push_back(at); };
+    preview.OnPageMouseUp = [&seen](Qt::MouseButton, PvPoint at) { seen.push_back(at); };
+    const QPoint at = image.SheetRect().topLeft() + QPoint(96, 48);
+    QMimeData text, other;
+    text.setText(QStringLiteral("3001"));
+    other.setData(QStringLiteral("application/x-other"), "x");
+    for (QMimeData* dragged : {&other, &text}) {
+        QDragEnterEvent enter(at, Qt::CopyAction, dragged, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&image, &enter);
+        EXPECT_EQ(enter.isAccepted(), dragged == &text) << "only what the handler takes";
+    }
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&image, &drop);
+    QTest::mouseRelease(&image, Qt::LeftButton, {}, at + QPoint(96, 0));
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_NEAR(double(seen[0].X), 1, 1e-9);
+    EXPECT_NEAR(double(seen[0].Y), 0.5, 1e-9);
+    EXPECT_NEAR(double(seen[1].X), 2, 1e-9);
+}
+
+TEST(PvPrinter, WithoutADeviceTheGeometryIsThatOfAnA4SheetAt300PixelsPerInch) {
+    PvPrinter printer;
+    printer.MakeDevice = [](const QString&, const std::filesystem::path&) { return nullptr; };
+    printer.SetPrinterName(QStringLiteral("gone"));
+    const PvRect margins = printer.PrinterMargins();
+    EXPECT_EQ(printer.PpiX(), 300);
+    EXPECT_NEAR(double(margins.Left * 300), 65, 1e-9);
+    EXPECT_NEAR(double(margins.Top * 300), 50, 1e-9);
+    EXPECT_NEAR(double(margins.Right * 300), 58, 1e-9);
+    EXPECT_NEAR(double(margins.Bottom * 300), 50, 1e-9);
 }

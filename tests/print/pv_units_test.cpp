@@ -87,3 +87,38 @@ TEST(PvValueList, StreamFormIsBoundedByTheBytesThatFollow) {
         EXPECT_THROW(read.LoadFromStream(bad), EStreamError);
     }
 }
+
+TEST(PvValueList, PointListsTextsAndMixedAlphabetsSurviveTheStream) {
+    PvValueList written;
+    written.WritePoints("PTS", {{1.2345L, 0}, {-0.5L, 2}});
+    written.WriteString("FN", QStringLiteral("Caf\u00e9"));
+    written.WriteText("T", QStringLiteral("\u65e5\u672c\r\n\\"));
+    EXPECT_EQ(written.Lines()[0], "PTS=1235,0,-500,2000");
+    MemoryStream stream;
+    written.SaveToStream(stream);
+    stream.SetPosition(0);
+    PvValueList read;
+    read.LoadFromStream(stream);
+    // One line that needs more than one code page must not turn the others into something else.
+    EXPECT_EQ(read.ReadString("FN", ""), QStringLiteral("Caf\u00e9"));
+    EXPECT_EQ(read.ReadText("T", ""), QStringLiteral("\u65e5\u672c\r\n\\"));
+    const auto points = read.ReadPoints("PTS");
+    ASSERT_TRUE(points);
+    EXPECT_EQ(points->size(), 2u);
+    EXPECT_NEAR(double((*points)[1].X), -0.5, 1e-12);
+    read.WriteString("PTS", "1,2,3");
+    EXPECT_FALSE(read.ReadPoints("PTS")) << "an x without its y";
+    read.WriteString("PTS", "1,a");
+    EXPECT_FALSE(read.ReadPoints("PTS"));
+    read.WriteString("PTS", "");
+    EXPECT_TRUE(read.ReadPoints("PTS")->empty());
+}
+
+TEST(PvUnits, RecordsConvertMemberByMemberAndIntegerRectanglesScaleBySides) {
+    const PvPoint point = ConvertPoint(pvMillimeters, pvInches, {25.4L, 50.8L});
+    EXPECT_NEAR(double(point.X), 1, 1e-15);
+    EXPECT_NEAR(double(point.Y), 2, 1e-15);
+    // Sides 10..30 and 5..25 at 1.25: 12.5 and 37.5 round away from zero, 6.25 and 31.25 to the nearest.
+    EXPECT_EQ(ScaleRect(QRect(QPoint(10, 5), QPoint(29, 24)), 1.25L), QRect(QPoint(13, 6), QPoint(37, 30)));
+    EXPECT_EQ(ScaleRect(QRect(-10, -10, 20, 20), 0.5L), QRect(-5, -5, 10, 10));
+}
