@@ -51,17 +51,17 @@ void MainWindow::LoadMasterList(bool showSplash) {
                         .arg(FromFsPath(file)));
         return;
     }
-    MasterListData data = ParseMasterList(*text, [splash](int) {
+    MasterListData master = ParseMasterList(*text, [splash](int) {
         if (!splash || !splash->isVisible()) return;
         splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
         splash->Label1->repaint();
     });
-    for (const QStringList& row : data.rows)
+    for (const QStringList& row : master.rows)
         MasterHash->SetValue(row[0], row[1]);
-    FillTree(TreeView1, BuildCategoryTree(data.rows));
-    MasterLines = std::move(data.lines);
-    upperMasterLines_ = std::move(data.upperLines);
-    legolist->Model().AppendRows(std::move(data.rows));
+    FillTree(TreeView1, BuildCategoryTree(master.rows));
+    MasterLines = std::move(master.lines);
+    upperMasterLines_ = std::move(master.upperLines);
+    legolist->Model().AppendRows(std::move(master.rows));
     if (splash) splash->hide();
 }
 

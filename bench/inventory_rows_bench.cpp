@@ -33,7 +33,7 @@ struct BenchWindow {
         window.ClearInventory();
         window.BeginLoading(true);
         for (int row = 0; row < rows; ++row) {
-            const int part = row < unique ? row : int(random() % unique);
+            const int part = row < unique ? row : int(random() % static_cast<unsigned>(unique));
             window.AddInventoryRow(QString::number(3000 + part / 7), QStringLiteral("Brick %1").arg(part),
                                    QLatin1String(colours[part % 7]), QString::number(1 + row % 5),
                                    QString::number(row % 9), QString());

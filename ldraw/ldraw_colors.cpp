@@ -104,14 +104,14 @@ const BuiltInEdge kBuiltInEdges[] = {
 class LDrawColours::Table {
   public:
     const ColourDef* Find(int code) const {
-        if (code >= 0 && code < kDirect) return direct_[code] ? &*direct_[code] : nullptr;
+        if (code >= 0 && code < kDirect) return direct_[Index(code)] ? &*direct_[Index(code)] : nullptr;
         auto hit = others_.find(code);
         return hit == others_.end() ? nullptr : &hit->second;
     }
     // The first definition of a code wins.
     void Add(int code, const ColourDef& def) {
         if (code >= 0 && code < kDirect) {
-            if (!direct_[code]) direct_[code] = def;
+            if (!direct_[Index(code)]) direct_[Index(code)] = def;
         } else {
             others_.try_emplace(code, def);
         }
@@ -123,6 +123,7 @@ class LDrawColours::Table {
 
   private:
     static constexpr int kDirect = 512;
+    static size_t Index(int code) { return static_cast<size_t>(code); }
     std::array<std::optional<ColourDef>, kDirect> direct_{};
     std::unordered_map<int, ColourDef> others_;
 };

@@ -17,7 +17,7 @@ int32_t DepthValue(int64_t z) {
 inline void Plot(RenderTarget& t, int x, int y, int64_t z, bool passEqual, RGBA fill, RGBA alternate) {
     const RGBA& colour = (x + y) & 1 ? fill : alternate;
     if (colour.a == 0) return;
-    int32_t& depth = t.zBuffer[static_cast<size_t>(y) * t.width + x];
+    int32_t& depth = t.zBuffer[t.Index(x, y)];
     if (passEqual ? depth < z : depth <= z) return;
     depth = DepthValue(z);
     uint8_t* pixel = t.frameBuffer.Row(t.height - 1 - y) + 3 * x;
@@ -39,7 +39,7 @@ void FillSpan(RenderTarget& t, int32_t y, int32_t left, int32_t right, const Pla
     const float by = plane.b * static_cast<float>(y);
     for (int32_t i = 0; i < ((count + 7) & ~7); ++i)
         z[i] = TruncToInt((plane.a * static_cast<float>(left + i) + by + plane.d) / plane.c);
-    int32_t* depth = t.zBuffer.data() + static_cast<size_t>(y) * t.width + left;
+    int32_t* depth = t.zBuffer.data() + t.Index(left, y);
     uint8_t* pixels = t.frameBuffer.Row(t.height - 1 - y) + 3 * left;
     int64_t written = 0;
     auto plot = [&](int32_t i, RGBA colour) {

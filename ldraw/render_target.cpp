@@ -9,8 +9,9 @@ ScreenPoint ToScreen(const float p[3]) {
 }
 
 RenderTarget::RenderTarget(int w, int h)
-    : width(std::max(w, 1)), height(std::max(h, 1)), zBuffer(static_cast<size_t>(width) * height),
-      frameBuffer(width, height, 24), spanDepths(static_cast<size_t>(width) + 8) {
+    : width(std::max(w, 1)), height(std::max(h, 1)),
+      zBuffer(static_cast<size_t>(width) * static_cast<size_t>(height)), frameBuffer(width, height, 24),
+      spanDepths(static_cast<size_t>(width) + 8) {
     Clear();
 }
 

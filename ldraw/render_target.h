@@ -41,6 +41,10 @@ struct RenderTarget {
     RenderTarget(int width, int height);
     // Every depth to the farthest value, every pixel to white.
     void Clear();
+    // The place of pixel (x, y) in zBuffer.
+    size_t Index(int x, int y) const {
+        return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+    }
 
     int width;
     int height;

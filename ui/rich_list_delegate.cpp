@@ -11,7 +11,8 @@ QSize RichListDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&
     return QSize(list_.columnWidth(index.column()), list_.RowHeight());
 }
 
-QWidget* RichListDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const {
+QWidget* RichListDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                        const QModelIndex&) const {
     // Multi-line like the cells it edits; the whole text is kept, however long.
     auto* editor = new QPlainTextEdit(parent);
     editor->setFrameShape(QFrame::NoFrame);
@@ -42,7 +43,8 @@ bool RichListDelegate::eventFilter(QObject* object, QEvent* event) {
     auto* editor = qobject_cast<QPlainTextEdit*>(object);
     if (editor && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && !(key->modifiers() & Qt::ShiftModifier)) {
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            !(key->modifiers() & Qt::ShiftModifier)) {
             emit commitData(editor);
             emit closeEditor(editor);
             return true;

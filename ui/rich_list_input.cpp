@@ -57,7 +57,8 @@ void RichListView::ClickLink(int row, const QString& url) {
 QString RichListView::AnchorAt(int row, int column, const QPoint& point) const {
     const QString text = GetCellText(column, row);
     if (!IsHtml(text)) return {};
-    const CellLayout layout = LayoutCell(row, header_->visualIndex(column), CellArea(row, header_->visualIndex(column)));
+    const CellLayout layout =
+        LayoutCell(row, header_->visualIndex(column), CellArea(row, header_->visualIndex(column)));
     const HtmlResult hit =
         RenderHtml(nullptr, text, layout.text.adjusted(2, 0, 0, 0), MarkupContext(font(), Qt::black), point);
     return hit.OverAnchor ? hit.Anchor : QString();
@@ -91,8 +92,10 @@ void RichListView::mousePressEvent(QMouseEvent* event) {
         const int row = index.row(), column = index.column();
         const QString text = GetCellText(column, row);
         const QString anchor = AnchorAt(row, column, point);
-        if (anchor.contains(QLatin1String("://"))) ClickLink(row, anchor);
-        else if (!anchor.isEmpty() && OnAnchorClick) OnAnchorClick(anchor);
+        if (anchor.contains(QLatin1String("://")))
+            ClickLink(row, anchor);
+        else if (!anchor.isEmpty() && OnAnchorClick)
+            OnAnchorClick(anchor);
         if (ReArrangeItems) {
             dragRow_ = row;
             dragTimer_ = startTimer(kDragScrollMs);
@@ -133,8 +136,10 @@ void RichListView::mouseMoveEvent(QMouseEvent* event) {
                (URLShow && !IsHtml(text) && IsLinkText(text) && !CheckBoxArea(index.row(), point));
     }
     SetHoverAnchor(anchor);
-    if (link) viewport()->setCursor(Qt::PointingHandCursor);
-    else viewport()->unsetCursor();
+    if (link)
+        viewport()->setCursor(Qt::PointingHandCursor);
+    else
+        viewport()->unsetCursor();
     if (index != hintCell_) {
         hintCell_ = index;
         QToolTip::hideText();
@@ -169,8 +174,10 @@ void RichListView::timerEvent(QTimerEvent* event) {
         return;
     }
     const int y = viewport()->mapFromGlobal(QCursor::pos()).y();
-    if (y > viewport()->height() + RowHeight()) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    else if (y < 0) verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    if (y > viewport()->height() + RowHeight())
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    else if (y < 0)
+        verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
 }
 
 void RichListView::MoveItem(int from, int to) {
@@ -185,10 +192,14 @@ bool RichListView::ClipboardKey(QKeyEvent* event) {
     const auto modifiers = event->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier);
     const int key = event->key();
     const bool control = modifiers == Qt::ControlModifier, shift = modifiers == Qt::ShiftModifier;
-    if ((control && key == Qt::Key_C) || (control && key == Qt::Key_Insert)) CopyToClipboard(true);
-    else if ((control && key == Qt::Key_V) || (shift && key == Qt::Key_Insert)) PasteFromClipboard();
-    else if ((control && key == Qt::Key_X) || (shift && key == Qt::Key_Delete)) CutToClipboard();
-    else return false;
+    if ((control && key == Qt::Key_C) || (control && key == Qt::Key_Insert))
+        CopyToClipboard(true);
+    else if ((control && key == Qt::Key_V) || (shift && key == Qt::Key_Insert))
+        PasteFromClipboard();
+    else if ((control && key == Qt::Key_X) || (shift && key == Qt::Key_Delete))
+        CutToClipboard();
+    else
+        return false;
     return true;
 }
 
@@ -202,7 +213,8 @@ void RichListView::keyPressEvent(QKeyEvent* event) {
     const int row = currentIndex().row();
     const int key = event->key();
     if ((SubItemSelect || SubItemEdit) && (key == Qt::Key_Left || key == Qt::Key_Right)) {
-        selectedSubItem_ = qBound(0, selectedSubItem_ + (key == Qt::Key_Right ? 1 : -1), qMax(0, ColumnCount() - 1));
+        selectedSubItem_ =
+            qBound(0, selectedSubItem_ + (key == Qt::Key_Right ? 1 : -1), qMax(0, ColumnCount() - 1));
         viewport()->update();
         return;
     }
@@ -302,7 +314,9 @@ QString RichListView::GetCellHint(int row, int column) const {
     if (text.startsWith(QLatin1String("{\\"))) text = RtfPlainText(text);
     int width = 0;
     if (IsHtml(text) && HTMLHint) {
-        width = RenderHtml(nullptr, text, QRect(0, 0, 1 << 20, RowHeight()), MarkupContext(look.Font, look.FontColor)).Width;
+        width = RenderHtml(nullptr, text, QRect(0, 0, 1 << 20, RowHeight()),
+                           MarkupContext(look.Font, look.FontColor))
+                    .Width;
     } else {
         if (IsHtml(text)) text = HtmlPlainText(text);
         width = QFontMetrics(look.Font).horizontalAdvance(text);
@@ -315,8 +329,10 @@ bool RichListView::viewportEvent(QEvent* event) {
     auto* help = static_cast<QHelpEvent*>(event);
     const QModelIndex index = indexAt(help->pos());
     const QString hint = index.isValid() ? GetCellHint(index.row(), index.column()) : QString();
-    if (hint.isEmpty()) QToolTip::hideText();
-    else QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
+    if (hint.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
     return true;
 }
 

@@ -40,7 +40,8 @@ QString LinkCaption(QString text) {
 
 QColor ReadableTextColor(const QColor& background) {
     // Perceived lightness (ITU-R BT.601 weights).
-    const int lightness = (299 * background.red() + 587 * background.green() + 114 * background.blue()) / 1000;
+    const int lightness =
+        (299 * background.red() + 587 * background.green() + 114 * background.blue()) / 1000;
     return lightness >= 128 ? QColor(Qt::black) : QColor(Qt::white);
 }
 
@@ -73,7 +74,8 @@ void RichListView::SetVAlignment(VAlignment alignment) {
 void RichListView::SetWallpaper(const QPixmap& wallpaper) {
     wallpaper_ = wallpaper;
     QPalette colours = viewport()->palette();
-    colours.setBrush(QPalette::Base, wallpaper.isNull() ? palette().brush(QPalette::Base) : QBrush(wallpaper));
+    colours.setBrush(QPalette::Base,
+                     wallpaper.isNull() ? palette().brush(QPalette::Base) : QBrush(wallpaper));
     viewport()->setPalette(colours);
     viewport()->update();
 }
@@ -100,12 +102,14 @@ HtmlContext RichListView::MarkupContext(const QFont& font, const QColor& colour)
     return context;
 }
 
-void RichListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const {
+void RichListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                           const QModelIndex& index) const {
     const int row = index.row();
     int state = 0;
     if (selectionModel()->isSelected(model_.index(row, 0))) state |= odSelected;
     if (currentIndex().row() == row) state |= odFocused;
-    DrawItemCells(*painter, row, QRect(-header_->offset(), option.rect.top(), header_->length(), option.rect.height()),
+    DrawItemCells(*painter, row,
+                  QRect(-header_->offset(), option.rect.top(), header_->length(), option.rect.height()),
                   state);
 }
 
@@ -153,8 +157,8 @@ void RichListView::DrawCell(QPainter& painter, int row, int position, const QRec
     if (OnDrawItemProp) OnDrawItemProp(row, column - 1, state, look, text);
     // The selection colours win over whatever the event chose.
     const bool subItemMode = SubItemSelect || SubItemEdit;
-    const bool highlighted =
-        selected && ((subItemMode && position == selectedSubItem_) || RowSelect || (position == 0 && !SubItemSelect));
+    const bool highlighted = selected && ((subItemMode && position == selectedSubItem_) || RowSelect ||
+                                          (position == 0 && !SubItemSelect));
     if (highlighted) {
         look.Brush = SelectionColor;
         look.FontColor = SelectionTextColor;
@@ -198,13 +202,14 @@ RichListView::CellLayout RichListView::LayoutCell(int row, int position, const Q
             layout.box = QRect(QPoint(x, PlaceVertically(vAlignment_, cell, size.height())), size);
             x += size.width() + 4;
         } else {
-            layout.box = QRect(x + 2, PlaceVertically(vAlignment_, cell, kCheckBoxSide), kCheckBoxSide, kCheckBoxSide);
+            layout.box =
+                QRect(x + 2, PlaceVertically(vAlignment_, cell, kCheckBoxSide), kCheckBoxSide, kCheckBoxSide);
             x += 18;
         }
     }
-    const int image = column == 0 ? item.ImageIndex
+    const int image = column == 0                                       ? item.ImageIndex
                       : SubImages && column - 1 < item.SubImages.size() ? item.SubImages[column - 1]
-                                                                          : -1;
+                                                                        : -1;
     if (image >= 0 && image <= 65534 && image < SmallImages.size()) {
         const QSize size = SmallImages[image].size();
         layout.image = image;
@@ -249,7 +254,8 @@ void RichListView::DrawCellText(QPainter& painter, const QString& text, QRect re
                       (WordWrap ? Qt::TextWordWrap : Qt::TextSingleLine);
     // A text holding a line break is drawn whole, without the ellipsis.
     const bool elide = !WordWrap && !text.contains(u'\r');
-    painter.drawText(rect, flags, elide ? painter.fontMetrics().elidedText(text, Qt::ElideRight, rect.width()) : text);
+    painter.drawText(rect, flags,
+                     elide ? painter.fontMetrics().elidedText(text, Qt::ElideRight, rect.width()) : text);
 }
 
 void RichListView::DrawDetail(QPainter& painter, int row, const QRect& rowRect, int state) const {
@@ -266,7 +272,9 @@ void RichListView::DrawDetail(QPainter& painter, int row, const QRect& rowRect, 
     const QColor colour = (state & odSelected) ? SelectionTextColor : DetailView.FontColor();
     painter.setFont(DetailView.Font());
     painter.setPen(colour);
-    if (IsHtml(text)) RenderHtml(&painter, text, detail, MarkupContext(DetailView.Font(), colour));
-    else painter.drawText(detail, Qt::TextExpandTabs | Qt::TextWordWrap, text);
+    if (IsHtml(text))
+        RenderHtml(&painter, text, detail, MarkupContext(DetailView.Font(), colour));
+    else
+        painter.drawText(detail, Qt::TextExpandTabs | Qt::TextWordWrap, text);
     painter.restore();
 }

@@ -118,7 +118,8 @@ class RichListView : public QTreeView {
     ColumnSize ColumnSizes;
     Printsettings PrintSettings;
     HTMLSettings HtmlSettings;
-    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)> OnDrawItemProp;
+    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)>
+        OnDrawItemProp;
     std::function<void(QPainter& painter, int item, const QRect& rect, int state)> OnDrawItem;
 
     int ItemHeight() const { return itemHeight_; }
@@ -190,7 +191,8 @@ class RichListView : public QTreeView {
     QString GetCellHint(int row, int column) const;
 
   protected:
-    void drawRow(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -234,7 +236,6 @@ class RichListView : public QTreeView {
     void SetHoverAnchor(const QString& anchor);
     bool ClipboardKey(QKeyEvent* event);
     void ShowScrollHint(int value);
-
 
     void HeaderClicked(int column);
     int CompareRows(int row1, int row2, SortStyle style, const QString& prefix, const QString& suffix) const;

@@ -65,8 +65,8 @@ WebService::WebService(WebServiceHost& host) : host_(host) {
     HTTPClient1.HeaderInfo.LocalMailAddress = "Tessarin";
     HTTPClient1.HeaderInfo.UserId = "Tessarin";
     // The login cookie belongs to the service and goes nowhere else, redirects included.
-    HTTPClient1.CookieAllowed = [](const std::string& host, int port) {
-        const std::pair<std::string, int> target = SplitHost(host + ":" + std::to_string(port));
+    HTTPClient1.CookieAllowed = [](const std::string& name, int port) {
+        const std::pair<std::string, int> target = SplitHost(name + ":" + std::to_string(port));
         return target == SplitHost(ServiceHost()) || target == SplitHost(ServiceWwwHost());
     };
 }

@@ -54,8 +54,7 @@ class LDrawViewTest : public ::testing::Test {
         const RenderTarget& t = *renderer.Target();
         for (int y = 0; y < t.height; ++y)
             for (int x = 0; x < t.width; ++x)
-                if (t.zBuffer[static_cast<size_t>(y) * t.width + x] != std::numeric_limits<int32_t>::max())
-                    out.emplace_back(x, y);
+                if (t.zBuffer[t.Index(x, y)] != std::numeric_limits<int32_t>::max()) out.emplace_back(x, y);
         return out;
     }
     uint32_t Pixel(int x, int y) {

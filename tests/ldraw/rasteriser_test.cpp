@@ -16,7 +16,7 @@ constexpr RGBA kNone{0, 0, 0, 0};
 class RasteriserTest : public ::testing::Test {
   protected:
     RenderTarget& Target() { return *target; }
-    int32_t Depth(int x, int y) { return Target().zBuffer[static_cast<size_t>(y) * Target().width + x]; }
+    int32_t Depth(int x, int y) { return Target().zBuffer[Target().Index(x, y)]; }
     bool Written(int x, int y) { return Depth(x, y) != std::numeric_limits<int32_t>::max(); }
     uint32_t Pixel(int x, int y) { return Target().frameBuffer.GetPixel(x, Target().height - 1 - y); }
     // Rows top to bottom, '#' for a written pixel.

@@ -3,8 +3,8 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 #include "ui/rich_header_view.h"
