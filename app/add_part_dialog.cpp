@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "app/inventory_fields.h"
-#include "app/inventory_host.h"
+#include "app/inventory_model.h"
 #include "app/named_widgets.h"
 #include "platform/fs.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/color_table.h"
 
-class InventoryHost;
+class InventoryModel;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -23,7 +23,7 @@ class AddPartDialog : public QDialog {
 
     const ColorTable& Colours() const { return colours_; }
     // Where OK adds its row; without one OK adds nothing.
-    void SetInventory(InventoryHost* inventory) { inventory_ = inventory; }
+    void SetInventory(InventoryModel* inventory) { inventory_ = inventory; }
 
     // Shows the window modally for a part of the master list.
     void ShowPartDialog(const QString& partNumber, const QString& description);
@@ -68,6 +68,6 @@ class AddPartDialog : public QDialog {
     void FitDescription();
 
     ColorTable colours_;
-    InventoryHost* inventory_ = nullptr;
+    InventoryModel* inventory_ = nullptr;
     bool undefined_ = false;
 };

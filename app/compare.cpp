@@ -6,8 +6,7 @@
 #include "app/file_paths.h"
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
-#include "app/inventory_host.h"
-#include "app/memory_inventory.h"
+#include "app/inventory_model.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -15,18 +14,18 @@ namespace {
 
 struct Need {
     long long quantity = 0;
-    int firstRow = 0;
+    size_t firstRow = 0;
 };
 
-QString Key(const InventoryHost& rows, int row, bool colourDoesNotMatter) {
-    return colourDoesNotMatter ? rows.InventoryCell(ColPartNumber, row)
-                               : rows.InventoryCell(ColPartNumber, row) + rows.InventoryCell(ColColor, row);
+// The part number alone, or the numcolor column: part number and colour, kept with the row.
+QString Key(const InventoryCells& row, bool colourDoesNotMatter) {
+    return row[colourDoesNotMatter ? ColPartNumber : ColKey];
 }
 
 } // namespace
 
 bool InventoryReadyForCompare(const InventoryHost& inventory) {
-    if (inventory.InventoryRowCount() > 0) return true;
+    if (inventory.Inventory().InventoryRowCount() > 0) return true;
     ShowMessage(QStringLiteral("You need to import your inventory of parts first"));
     return false;
 }
@@ -36,37 +35,37 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
     if (!InventoryReadyForCompare(inventory)) return {};
 
     QHash<QString, long long> have;
-    have.reserve(inventory.InventoryRowCount());
+    have.reserve(inventory.Inventory().InventoryRowCount());
     QuantityWarning haveWarning;
-    for (int r = 0; r < inventory.InventoryRowCount(); ++r) {
-        QString key = Key(inventory, r, colourDoesNotMatter);
+    const std::vector<InventoryCells> rows = inventory.Inventory().InventoryRows();
+    for (size_t r = 0; r < rows.size(); ++r) {
+        QString key = Key(rows[r], colourDoesNotMatter);
         if (key.isEmpty()) key = QStringLiteral("???");
         long long& had = have[key];
-        had = AddQuantities(had, haveWarning.Count(inventory.InventoryCell(ColQuantity, r), [r] {
+        had = AddQuantities(had, haveWarning.Count(rows[r][ColQuantity], [r] {
             return QStringLiteral("Inventory, row %1").arg(r + 1);
         }));
     }
     haveWarning.Show();
 
-    MemoryInventory set(
-        inventory.Colours(), [&](const QString& part) { return inventory.MasterDescription(part); },
-        [&](const QString& colour) { return inventory.RenamedColour(colour); },
-        &inventory.LDrawColourTable());
-    if (!ReadInventoryFile(set, setPath))
-        throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
+    const std::optional<ParsedInventory> parsed = ReadInventoryFile(setPath, LookupsOf(inventory));
+    if (!parsed) throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
+    if (!parsed->warnings.isEmpty()) ShowMessage(parsed->warnings.join(u'\n'));
+    const std::vector<InventoryCells>& set = parsed->rows;
 
     QHash<QString, qsizetype> needIndex;
+    needIndex.reserve(static_cast<qsizetype>(set.size()));
     std::vector<Need> needs;
     QuantityWarning needWarning;
-    for (int r = 0; r < set.InventoryRowCount(); ++r) {
-        const QString key = Key(set, r, colourDoesNotMatter);
+    for (size_t r = 0; r < set.size(); ++r) {
+        const QString key = Key(set[r], colourDoesNotMatter);
         auto it = needIndex.constFind(key);
         if (it == needIndex.cend()) {
             it = needIndex.insert(key, static_cast<qsizetype>(needs.size()));
             needs.push_back({0, r});
         }
         long long& needed = needs[static_cast<size_t>(*it)].quantity;
-        needed = AddQuantities(needed, needWarning.Count(set.InventoryCell(ColQuantity, r), [&] {
+        needed = AddQuantities(needed, needWarning.Count(set[r][ColQuantity], [&] {
             return QStringLiteral("%1, row %2").arg(setPath).arg(r + 1);
         }));
     }
@@ -74,16 +73,16 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
 
     QStringList result;
     for (const Need& need : needs) {
-        const long long had = have.value(Key(set, need.firstRow, colourDoesNotMatter), 0);
+        const InventoryCells& first = set[need.firstRow];
+        const long long had = have.value(Key(first, colourDoesNotMatter), 0);
         const bool listed = mode == CompareMode::Have ? had > 0 : had < need.quantity;
         if (!listed) continue;
         const long long shown =
             mode == CompareMode::Have ? std::min(had, need.quantity) : SubtractQuantities(need.quantity, had);
         result << QStringLiteral("%1\t%2\t\t%3\t%4\t")
                       .arg(shown)
-                      .arg(TabFileCell(set.InventoryCell(ColPartNumber, need.firstRow)),
-                           TabFileCell(set.InventoryCell(ColColor, need.firstRow)),
-                           TabFileCell(set.InventoryCell(ColDescription, need.firstRow)));
+                      .arg(TabFileCell(first[ColPartNumber]), TabFileCell(first[ColColor]),
+                           TabFileCell(first[ColDescription]));
     }
     if (mode == CompareMode::Need && result.isEmpty())
         ShowMessage(QStringLiteral("You have all the parts needed.  Start Building!"));

@@ -2,17 +2,17 @@
 
 #include <QString>
 
-class InventoryHost;
+#include "app/parsed_inventory.h"
 
-// Inventories that other programs produce. Each appends rows and throws InventoryReadError when the file
-// cannot be read; content it cannot use is passed over.
-void ReadLDrawFile(InventoryHost& host, const QString& path);
-void ReadBlkFile(InventoryHost& host, const QString& path);
-void ReadBrickLinkXmlFile(InventoryHost& host, const QString& path);
-void ReadPeeronHtmlFile(InventoryHost& host, const QString& path);
+// Inventories that other programs produce. Each parses a file's rows and throws InventoryReadError when it
+// is no text; content it cannot use is passed over.
+ParsedInventory ReadLDrawFile(const InventorySource& file, const InventoryLookups& lookups);
+ParsedInventory ReadBlkFile(const InventorySource& file, const InventoryLookups& lookups);
+ParsedInventory ReadBrickLinkXmlFile(const InventorySource& file, const InventoryLookups& lookups);
+ParsedInventory ReadPeeronHtmlFile(const InventorySource& file, const InventoryLookups& lookups);
 
 // Marketplace colour id to colour name, "NotFound" when no colour has it.
-QString MarketplaceColourName(const InventoryHost& host, const QString& colourId);
+QString MarketplaceColourName(const InventoryLookups& lookups, const QString& colourId);
 // Master-list description, else the file's own description behind "BLK DESC - ".
-QString MarketplaceDescription(const InventoryHost& host, const QString& partNumber,
+QString MarketplaceDescription(const InventoryLookups& lookups, const QString& partNumber,
                                const QString& fileDescription);

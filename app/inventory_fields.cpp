@@ -19,14 +19,35 @@ QString FileNameOf(const QString& path) {
     return QFileInfo(path).fileName();
 }
 
-QString ReadInventoryText(const QString& path) {
+namespace {
+std::string ReadInventoryBytes(const QString& path) {
     const std::filesystem::path file = ToFsPath(path);
     std::error_code ec;
     const auto size = std::filesystem::file_size(file, ec);
     if (!ec && size > kMaxInventoryBytes) throw InventoryReadError(QStringLiteral("File too large: ") + path);
-    std::optional<QString> read = ReadTextFile(file);
+    std::optional<std::string> read = ReadFileBytes(file);
     if (!read) throw InventoryReadError(QStringLiteral("Cannot open file ") + path);
-    QString text = std::move(*read);
+    return std::move(*read);
+}
+std::optional<QString> FileBeside(const QString& path, const QString& name) {
+    namespace fs = std::filesystem;
+    if (name.contains(u'/') || name.contains(u'\\')) return std::nullopt;
+    const std::string wanted = AsciiLower(ToFsPath(name).string());
+    const fs::path folder = ToFsPath(path).parent_path();
+    std::error_code error;
+    for (fs::directory_iterator entry(folder.empty() ? fs::path(".") : folder, error), end;
+         !error && entry != end; entry.increment(error)) {
+        std::error_code typeError;
+        if (AsciiLower(entry->path().filename().string()) == wanted && entry->is_regular_file(typeError))
+            return ReadInventoryText(FromFsPath(entry->path()));
+    }
+    return std::nullopt;
+}
+} // namespace
+
+QString InventoryText(const InventorySource& file) {
+    QString text = DecodeText(file.bytes);
+    const QString& path = file.path;
     // Checked before the Ctrl-Z cut: binary formats often carry that byte early (a PNG signature does).
     if (text.contains(QChar(0))) throw InventoryReadError(path + QStringLiteral(" is not a text file."));
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
@@ -34,8 +55,16 @@ QString ReadInventoryText(const QString& path) {
     return text;
 }
 
-QStringList ReadInventoryLines(const QString& path) {
-    return SplitLines(ReadInventoryText(path));
+QStringList InventoryLines(const InventorySource& file) {
+    return SplitLines(InventoryText(file));
+}
+
+QString ReadInventoryText(const QString& path) {
+    return InventoryText({path, ReadInventoryBytes(path), {}});
+}
+
+InventorySource ReadInventorySource(const QString& path) {
+    return {path, ReadInventoryBytes(path), [path](const QString& name) { return FileBeside(path, name); }};
 }
 
 QString TrimField(const QString& text) {
@@ -96,7 +125,8 @@ QString StripHtmlTags(const QString& text) {
 void RowAdder::Add(const QString& partNumber, const QString& description, const QString& colour,
                    const QString& quantity, const QString& bag, const QString& notes, int lineNo) {
     warning_.Count(quantity, [&] { return QStringLiteral("%1, %2 %3").arg(path_, place_).arg(lineNo); });
-    host_.AddInventoryRow(partNumber, description, colour, quantity, bag, notes);
+    const QString stored = lookups_.Renamed(colour);
+    parsed_.rows.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
     if (++added_ % kRowsBetweenPumps == 0) ProcessMessages();
 }
 
@@ -105,7 +135,7 @@ void RowAdder::Finish() {
     if (const QString quantity = warning_.Text(); !quantity.isEmpty()) findings.prepend(quantity);
     notes_.clear();
     warning_ = {};
-    if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
+    parsed_.warnings << findings;
 }
 
 QString QuantityWarning::Text() const {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <stdexcept>
 
-class InventoryHost;
+#include "app/parsed_inventory.h"
 
 // A reader that cannot go on; the text is what the user sees.
 class InventoryReadError : public std::runtime_error {
@@ -16,11 +16,16 @@ class InventoryReadError : public std::runtime_error {
 // The file's own name, without the folders above it.
 QString FileNameOf(const QString& path);
 
-// Whole file as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when it
-// cannot be read or holds NUL bytes (it is no text file).
-QString ReadInventoryText(const QString& path);
+// The file's bytes as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when
+// they hold NUL bytes (it is no text file).
+QString InventoryText(const InventorySource& file);
 // The same, cut into lines.
-QStringList ReadInventoryLines(const QString& path);
+QStringList InventoryLines(const InventorySource& file);
+// Whole file as text like InventoryText; throws InventoryReadError when it cannot be read.
+QString ReadInventoryText(const QString& path);
+// The file's bytes; throws InventoryReadError when it cannot be read or is too large. The files beside it
+// are looked up in its folder, in any letter case, read afresh each time (the user may just have saved one).
+InventorySource ReadInventorySource(const QString& path);
 
 // Blanks and control characters cut from both ends.
 QString TrimField(const QString& text);
@@ -71,25 +76,27 @@ class FieldLine {
     QStringList parts_;
 };
 
-// Adds a file's rows to the host: keeps the window breathing and, once the file is read, tells in one
-// message about the first quantity that is not a whole number (such a row is kept and counts as 0) and
-// whatever else the reader noted.
+// Collects a file's rows into a parsed inventory, colours renamed: keeps the window breathing and, once the
+// file is read, puts the first quantity that is not a whole number (such a row is kept and counts as 0) and
+// whatever else the reader noted into its warnings.
 class RowAdder {
   public:
     // place names what lineNo counts: "line", or "row" for a sheet.
-    RowAdder(InventoryHost& host, const QString& path, QString place = QStringLiteral("line"))
-        : host_(host), path_(path), place_(std::move(place)) {}
+    RowAdder(ParsedInventory& parsed, const InventoryLookups& lookups, const QString& path,
+             QString place = QStringLiteral("line"))
+        : parsed_(parsed), lookups_(lookups), path_(path), place_(std::move(place)) {}
     // lineNo counts from 1.
     void Add(const QString& partNumber, const QString& description, const QString& colour,
              const QString& quantity, const QString& bag, const QString& notes, int lineNo);
-    // Something about the file the user should know; shown by Finish.
+    // Something about the file the user should know.
     void Note(const QString& text) { notes_ << text; }
     int Added() const { return added_; }
-    // Shows the quantity warning and the notes, if any.
+    // Moves the quantity warning and the notes, if any, into the parsed inventory's warnings.
     void Finish();
 
   private:
-    InventoryHost& host_;
+    ParsedInventory& parsed_;
+    const InventoryLookups& lookups_;
     QString path_;
     QString place_;
     int added_ = 0;

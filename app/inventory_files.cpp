@@ -2,23 +2,25 @@
 
 #include <QRegularExpression>
 #include <array>
+#include <functional>
 
 #include "app/imported_formats.h"
 #include "app/inventory_fields.h"
-#include "app/inventory_host.h"
+#include "app/inventory_model.h"
 #include "app/own_formats.h"
 #include "app/xls_inventory.h"
 #include "platform/ui.h"
 
 namespace {
 
-using Reader = void (*)(InventoryHost&, const QString&);
-using Writer = QString (*)(const InventoryHost&, const QString&);
+using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
+using Writer = QString (*)(const InventoryContents&, const QString&);
 
 struct ReadFormat {
     const char16_t* text;
     Reader reader;
     bool multiOpen;
+    bool binary; // an unreadable file gets the reader's own message, like one it cannot make sense of
 };
 
 struct SaveFormat {
@@ -28,17 +30,17 @@ struct SaveFormat {
 
 // Searched in this order in the upper-cased file name; the first text found anywhere in it wins.
 constexpr std::array<ReadFormat, 11> kReadFormats = {{
-    {u".INV", ReadInvFile, true},
-    {u".PRN", ReadPrnFile, true},
-    {u".TSV", ReadTsvFile, false},
-    {u".HTM", ReadPeeronHtmlFile, true},
-    {u".DAT", ReadLDrawFile, true},
-    {u".LDR", ReadLDrawFile, true},
-    {u".MPD", ReadLDrawFile, true},
-    {u".XML", ReadBrickLinkXmlFile, true},
-    {u".BLK", ReadBlkFile, true},
-    {u".CSV", ReadCsvFile, false},
-    {u".XLS", ReadXlsInventory, false},
+    {u".INV", ReadInvFile, true, false},
+    {u".PRN", ReadPrnFile, true, false},
+    {u".TSV", ReadTsvFile, false, false},
+    {u".HTM", ReadPeeronHtmlFile, true, false},
+    {u".DAT", ReadLDrawFile, true, false},
+    {u".LDR", ReadLDrawFile, true, false},
+    {u".MPD", ReadLDrawFile, true, false},
+    {u".XML", ReadBrickLinkXmlFile, true, false},
+    {u".BLK", ReadBlkFile, true, false},
+    {u".CSV", ReadCsvFile, false, false},
+    {u".XLS", ReadXlsInventory, false, true},
 }};
 
 constexpr std::array<SaveFormat, 4> kSaveFormats = {{
@@ -72,6 +74,20 @@ QString FilterExtension(const QString& filter) {
     return match.hasMatch() ? match.captured(1).toLower() : QStringLiteral(".prn");
 }
 
+InventorySource LoadSource(const ReadFormat& format, const QString& path) {
+    if (!format.binary) return ReadInventorySource(path);
+    try {
+        return ReadInventorySource(path);
+    } catch (const InventoryReadError&) {
+        return {path, {}, {}};
+    }
+}
+
+void ApplyValue(const SetValue& value, const QString& current,
+                const std::function<void(const QString&)>& set) {
+    if (value.value && (!value.onlyIntoEmpty || current.isEmpty())) set(*value.value);
+}
+
 } // namespace
 
 const QString InventoryFiles::kOpenFilter = QStringLiteral(
@@ -84,75 +100,99 @@ const QString InventoryFiles::kMultiOpenFilter = QStringLiteral(
 const QString InventoryFiles::kSaveFilter =
     QStringLiteral("prn (*.prn);;inv (*.inv);;csv(*.csv);;xls(*.xls)");
 
-bool ReadInventoryFile(InventoryHost& host, const QString& path) {
+std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const InventoryLookups& lookups) {
     const ReadFormat* format = FindFormat(kReadFormats, path);
-    if (!format) return false;
-    format->reader(host, path);
-    return true;
+    if (!format) return std::nullopt;
+    return format->reader(LoadSource(*format, path), lookups);
+}
+
+InventoryLookups LookupsOf(const InventoryHost& host) {
+    return {host.Colours(), [&host](const QString& part) { return host.MasterDescription(part); },
+            &InventoryModel::RenamedColour, &host.LDrawColourTable()};
+}
+
+void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {
+    ApplyValue(parsed.setName, inventory.SetName(), [&](const QString& name) { inventory.SetSetName(name); });
+    for (int k = 0; k < kSetFieldCount; ++k) {
+        const auto field = static_cast<SetField>(k);
+        ApplyValue(parsed.At(field), inventory.SetInformation(field),
+                   [&](const QString& value) { inventory.SetSetInformation(field, value); });
+    }
+    inventory.AppendInventoryRows(std::move(parsed.rows));
+    if (!parsed.warnings.isEmpty()) ShowMessage(parsed.warnings.join(u'\n'));
+}
+
+InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
+                             const ColorTable& colours) {
+    InventoryContents contents{rows, inventory.SetName(), {}, colours};
+    for (int k = 0; k < kSetFieldCount; ++k)
+        contents.setFields[static_cast<size_t>(k)] = inventory.SetInformation(static_cast<SetField>(k));
+    return contents;
 }
 
 bool InventoryFiles::NewInventory() {
     if (BusyGuard::IsBusy()) return false;
-    if (host_.Modified() &&
+    if (host_.Inventory().Modified() &&
         AskYesNo(QStringLiteral("Do you want to save your changes before making a new inventory?")))
         return false;
-    host_.ClearInventory();
-    host_.SetSetName(QString());
-    host_.UpdateCount();
+    host_.Inventory().ClearInventory();
+    host_.Inventory().SetSetName(QString());
+    host_.Inventory().UpdateCount();
     for (int k = 0; k < kSetFieldCount; ++k)
-        host_.SetSetInformation(static_cast<SetField>(k), QString());
-    host_.SetModified(false);
+        host_.Inventory().SetSetInformation(static_cast<SetField>(k), QString());
+    host_.Inventory().SetModified(false);
     return true;
 }
 
 bool InventoryFiles::ConfirmLoad() {
-    return !host_.Modified() ||
+    return !host_.Inventory().Modified() ||
            !AskYesNo(QStringLiteral("Do you want to save your changes before loading a new inventory?"));
 }
 
-void InventoryFiles::ReadFiles(const QStringList& paths, bool loading) {
+void InventoryFiles::ReadFiles(const QStringList& paths) {
     if (BusyGuard::IsBusy()) return;
     BusyGuard busy;
-    const int rowsBefore = host_.InventoryRowCount();
+    const int rowsBefore = host_.Inventory().InventoryRowCount();
     int filesWithRows = 0;
     // Files that gave nothing, and the error that ended the command: silence would read as success.
     QStringList findings;
-    host_.BeginLoading(loading);
+    const InventoryLookups lookups = LookupsOf(host_);
     host_.SetStatusText(QStringLiteral("Loading file . . . "));
     for (const QString& path : paths) {
-        const int before = host_.InventoryRowCount();
+        const int before = host_.Inventory().InventoryRowCount();
         try {
-            if (!ReadInventoryFile(host_, path)) {
+            std::optional<ParsedInventory> parsed = ReadInventoryFile(path, lookups);
+            if (!parsed) {
                 findings << QStringLiteral("%1 was not read: the program reads only %2 files.")
                                 .arg(path, ExtensionsOf(kReadFormats));
                 continue;
             }
+            ApplyInventory(host_.Inventory(), std::move(*parsed));
         } catch (const std::exception& e) {
             findings << ExceptionText(e);
             break;
         }
-        if (host_.InventoryRowCount() > before)
+        if (host_.Inventory().InventoryRowCount() > before)
             ++filesWithRows;
         else
             findings << QStringLiteral("No row could be read from %1.").arg(path);
         saveName_ = path;
     }
     host_.SetStatusText(QString());
-    host_.EndLoading();
     host_.SelectLastRow();
-    host_.UpdateCount();
+    host_.Inventory().UpdateCount();
     // Rows of several files together, or added to rows already there, exist in no file yet.
-    if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.SetModified(true);
+    if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.Inventory().SetModified(true);
     if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
 }
 
 void InventoryFiles::OpenFiles(const QStringList& paths) {
-    ReadFiles(paths, true);
+    ReadFiles(paths);
 }
 
 void InventoryFiles::DropFiles(const QStringList& paths) {
     if (BusyGuard::IsBusy() || !ConfirmLoad()) return;
-    ReadFiles(paths, false);
+    ReadFiles(paths);
 }
 
 QString InventoryFiles::MultiOpenPrompt(const QString& path) {
@@ -162,7 +202,7 @@ QString InventoryFiles::MultiOpenPrompt(const QString& path) {
 void InventoryFiles::MultiOpen(const QString& path, int count) {
     const ReadFormat* format = FindFormat(kReadFormats, path);
     if (!format || !format->multiOpen || count <= 0) return;
-    ReadFiles(QStringList(count, path), true);
+    ReadFiles(QStringList(count, path));
 }
 
 QString InventoryFiles::ProposedSaveName() const {
@@ -172,7 +212,7 @@ QString InventoryFiles::ProposedSaveName() const {
 }
 
 bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilter) {
-    if (host_.InventoryRowCount() == 0 || BusyGuard::IsBusy()) return false;
+    if (host_.Inventory().InventoryRowCount() == 0 || BusyGuard::IsBusy()) return false;
     QString path = chosenPath;
     if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
     const SaveFormat* format = FindFormat(kSaveFormats, path);
@@ -181,11 +221,13 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
                         .arg(path, ExtensionsOf(kSaveFormats)));
         return false;
     }
-    if (const QString error = format->writer(host_, path); !error.isEmpty()) {
+    const std::vector<InventoryCells> rows = host_.Inventory().InventoryRows();
+    if (const QString error = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
+        !error.isEmpty()) {
         ShowMessage(QStringLiteral("%1 could not be saved: %2").arg(path, error));
         return false;
     }
     saveName_ = path;
-    host_.SetModified(false);
+    host_.Inventory().SetModified(false);
     return true;
 }

@@ -3,11 +3,26 @@
 #include <QString>
 #include <QStringList>
 
-class InventoryHost;
+#include <optional>
+#include <vector>
 
-// Runs the reader chosen by the file name (not the folders above it). False when no reader knows the name.
-// Throws InventoryReadError when the file cannot be read.
-bool ReadInventoryFile(InventoryHost& host, const QString& path);
+#include "app/parsed_inventory.h"
+
+class ColorTable;
+class InventoryHost;
+class InventoryModel;
+
+// Runs the reader chosen by the file name (not the folders above it). Nothing when no reader knows the
+// name. Throws InventoryReadError when the file cannot be read.
+std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const InventoryLookups& lookups);
+// The host's master descriptions and colours, and the inventory's colour renames.
+InventoryLookups LookupsOf(const InventoryHost& host);
+// Puts a parsed inventory in: its set name and information, its rows in one insertion, and one message with
+// its warnings.
+void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed);
+// What a writer saves of the inventory, over its rows.
+InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
+                             const ColorTable& colours);
 
 // The inventory file commands. The window shows the file dialogs and passes the choice in; questions and
 // errors go through the message layer.
@@ -38,7 +53,7 @@ class InventoryFiles {
     bool Save(const QString& path, const QString& selectedFilter);
 
   private:
-    void ReadFiles(const QStringList& paths, bool loading);
+    void ReadFiles(const QStringList& paths);
 
     InventoryHost& host_;
     QString saveName_;

@@ -2,10 +2,8 @@
 // table cell per line, the newer one a whole row per line.
 #include "app/imported_formats.h"
 #include "app/inventory_fields.h"
-#include "app/inventory_host.h"
 #include "app/string_utils.h"
 #include "platform/text.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -57,21 +55,21 @@ QString CutBefore(QString& rest, QStringView marker, qsizetype skip = 0) {
     return front;
 }
 
-void SetInfo(InventoryHost& host, SetField field, const QString& value) {
-    host.SetSetInformation(field, TrimField(value));
+void SetInfo(ParsedInventory& parsed, SetField field, const QString& value) {
+    parsed.ReplaceField(field, TrimField(value));
 }
 
-void ReadHeadline(InventoryHost& host, const QString& line, bool newer) {
+void ReadHeadline(ParsedInventory& parsed, const QString& line, bool newer) {
     const QString text = StripHtmlTags(line);
     const qsizetype year = text.indexOf(u"Year:");
     const QString tail = year >= 0 ? text.mid(year) : QString();
     const QString head = year >= 0 ? text.left(year) : text;
     const QString space = QStringLiteral("&nbsp;");
-    SetInfo(host, SetField::Year, NthField(tail, space, 2));
-    SetInfo(host, SetField::Pcs, NthField(tail, space, 4));
-    SetInfo(host, SetField::Figs, NthField(tail, space, 6));
-    SetInfo(host, SetField::MSRP, NthField(tail, space, 8));
-    SetInfo(host, SetField::Theme, newer ? head : NthField(head, space, 2));
+    SetInfo(parsed, SetField::Year, NthField(tail, space, 2));
+    SetInfo(parsed, SetField::Pcs, NthField(tail, space, 4));
+    SetInfo(parsed, SetField::Figs, NthField(tail, space, 6));
+    SetInfo(parsed, SetField::MSRP, NthField(tail, space, 8));
+    SetInfo(parsed, SetField::Theme, newer ? head : NthField(head, space, 2));
 }
 
 // Older layout: the row's opening line was read; one cell per following line.
@@ -126,43 +124,43 @@ void ReadNewerRow(const QString& line, RowAdder& rows, int lineNo) {
 }
 
 // "Added to <host> on <date>.<": the date.
-void ReadDate(InventoryHost& host, const QString& line, QStringView end) {
+void ReadDate(ParsedInventory& parsed, const QString& line, QStringView end) {
     const qsizetype added = line.indexOf(u"Added to");
     if (added < 0) return;
     const qsizetype on = line.indexOf(u" on ", added);
     if (on < 0) return;
     QString rest = line.mid(on + 4);
-    SetInfo(host, SetField::Date, end.isEmpty() ? StripHtmlTags(rest) : CutBefore(rest, end));
+    SetInfo(parsed, SetField::Date, end.isEmpty() ? StripHtmlTags(rest) : CutBefore(rest, end));
 }
 
-void ReadNewerTrailer(InventoryHost& host, LineCursor& in) {
+void ReadNewerTrailer(ParsedInventory& parsed, LineCursor& in) {
     const QString* line = in.SkipTo({u"Submitted by", u"Inventoried by", u"Comments:"});
     if (!line) return;
     if (line->contains(u"Comments:")) {
-        SetInfo(host, SetField::InvBy, QString());
+        SetInfo(parsed, SetField::InvBy, QString());
         line = in.SkipTo({u"Added to "});
         if (!line) return;
     } else {
         const QStringView phrase = line->contains(u"Submitted by") ? u"Submitted by" : u"Inventoried by";
         const qsizetype start = line->indexOf(phrase) + phrase.size() + 1;
         const qsizetype lt = line->indexOf(u'<', start);
-        SetInfo(host, SetField::InvBy,
+        SetInfo(parsed, SetField::InvBy,
                 lt < 0 ? line->mid(start) : line->mid(start, std::max<qsizetype>(0, lt - 2 - start)));
     }
-    ReadDate(host, *line, u".<");
+    ReadDate(parsed, *line, u".<");
     if (const qsizetype source = line->indexOf(u"Source"); source >= 0) {
         QString rest = line->mid(source + 8);
-        SetInfo(host, SetField::Source, CutBefore(rest, u"<"));
+        SetInfo(parsed, SetField::Source, CutBefore(rest, u"<"));
     }
 }
 
-void ReadOlderSourceAndDate(InventoryHost& host, const QString& line, QStringView sourcePrefix) {
+void ReadOlderSourceAndDate(ParsedInventory& parsed, const QString& line, QStringView sourcePrefix) {
     if (line.contains(u"Source:"))
-        SetInfo(host, SetField::Source, StripHtmlTags(Without(line, {sourcePrefix})).remove(u':'));
-    ReadDate(host, line, {});
+        SetInfo(parsed, SetField::Source, StripHtmlTags(Without(line, {sourcePrefix})).remove(u':'));
+    ReadDate(parsed, line, {});
 }
 
-void ReadOlderTrailer(InventoryHost& host, LineCursor& in) {
+void ReadOlderTrailer(ParsedInventory& parsed, LineCursor& in) {
     in.Next();
     in.Next();
     const QString* line = in.Next();
@@ -170,40 +168,41 @@ void ReadOlderTrailer(InventoryHost& host, LineCursor& in) {
     // Cut at the last ">" the line's final tag is left open: drop it with the others.
     QString byLine = StripHtmlTags(line->left(std::max<qsizetype>(0, line->lastIndexOf(u'>'))));
     if (const qsizetype open = byLine.indexOf(u'<'); open >= 0) byLine.truncate(open);
-    SetInfo(host, SetField::InvBy, Without(byLine, {u"\tSubmitted by ", u"\tInventoried by ", u":"}));
-    if ((line = in.Next())) ReadOlderSourceAndDate(host, *line, u"\tSource: ");
-    if ((line = in.SkipTo({u"Source:", u"Added to"}))) ReadOlderSourceAndDate(host, *line, u"\tSource:\t");
+    SetInfo(parsed, SetField::InvBy, Without(byLine, {u"\tSubmitted by ", u"\tInventoried by ", u":"}));
+    if ((line = in.Next())) ReadOlderSourceAndDate(parsed, *line, u"\tSource: ");
+    if ((line = in.SkipTo({u"Source:", u"Added to"}))) ReadOlderSourceAndDate(parsed, *line, u"\tSource:\t");
 }
 
 } // namespace
 
-void ReadPeeronHtmlFile(InventoryHost& host, const QString& path) {
-    const QString text = ReadInventoryText(path);
+ParsedInventory ReadPeeronHtmlFile(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
+    const QString text = InventoryText(file);
     if (text.contains(u"DOCTYPE HTML PUBLIC")) {
-        ShowMessage(QStringLiteral("This html file was not saved properly!\r\nWhen saving web pages "
-                                   "use\r\nSave As... (Web Page, HTML Only)"));
-        return;
+        parsed.warnings << (QStringLiteral("This html file was not saved properly!\r\nWhen saving web pages "
+                                           "use\r\nSave As... (Web Page, HTML Only)"));
+        return parsed;
     }
     const QStringList lines = SplitLines(text);
-    if (lines.isEmpty()) return;
+    if (lines.isEmpty()) return parsed;
     const bool newer = text.indexOf(u"<!-- Meta Info -->", lines[0].size()) >= 0;
 
     QString setName = StripHtmlTags(lines[0]);
     setName.remove(QStringLiteral("Set inventory for #")).remove(u':');
-    host.SetSetName(TrimField(setName));
+    parsed.ReplaceName(TrimField(setName));
 
     LineCursor in(lines);
     in.Next();
     const QString* headline = newer ? in.SkipTo({u"<font size=\"+1\">Inventory for set <b>"})
                                     : in.SkipTo({u"<FONT SIZE=+1>Inventory for set <B>"});
     if (headline && newer) headline = in.Next();
-    if (headline) ReadHeadline(host, *headline, newer);
+    if (headline) ReadHeadline(parsed, *headline, newer);
 
     const QString* header = in.SkipTo({u"Qty"});
     const bool hasBag = header && header->contains(u"Bag");
     if (newer) in.SkipTo({u"<tr bgcolor=\""});
 
-    RowAdder rows(host, path);
+    RowAdder rows(parsed, lookups, file.path);
     while (const QString* line = in.NextNonEmpty()) {
         if (EndsTable(line)) break;
         if (newer) {
@@ -217,7 +216,8 @@ void ReadPeeronHtmlFile(InventoryHost& host, const QString& path) {
     }
     rows.Finish();
     if (newer)
-        ReadNewerTrailer(host, in);
+        ReadNewerTrailer(parsed, in);
     else
-        ReadOlderTrailer(host, in);
+        ReadOlderTrailer(parsed, in);
+    return parsed;
 }

@@ -4,12 +4,13 @@
 #include "app/main_window.h"
 
 int LabelRows::LabelRowCount() const {
-    return window_.InventoryRowCount();
+    return window_.Inventory().InventoryRowCount();
 }
 
 LabelRow LabelRows::LabelRowAt(int row) const {
-    return {window_.InventoryCell(ColPartNumber, row), window_.InventoryCell(ColDescription, row),
-            window_.Colours().LDrawColourByName(window_.InventoryCell(ColColor, row))};
+    return {window_.Inventory().InventoryCell(ColPartNumber, row),
+            window_.Inventory().InventoryCell(ColDescription, row),
+            window_.Colours().LDrawColourByName(window_.Inventory().InventoryCell(ColColor, row))};
 }
 
 PictureFolders LabelRows::LabelPictureFolders() const {

@@ -90,9 +90,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
     StoreForms();
+    if (forms_.settings) ShowSetFields();
     if (!forms_.addPart) return;
-    forms_.addPart->SetInventory(this);
-    connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] { invlistClick(); });
+    forms_.addPart->SetInventory(&inventory_);
+    connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] {
+        if (!Loading) SelectLastRow();
+        invlistClick();
+    });
 }
 
 MainWindow::~MainWindow() {
@@ -104,7 +108,7 @@ MainWindow::~MainWindow() {
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
-    if (MasterHash) MasterHash->ClearAll();
+    if (MasterHashTable()) MasterHash->ClearAll();
 }
 
 void MainWindow::CreateControls() {
@@ -191,10 +195,9 @@ void MainWindow::CreateLists() {
     }
     legolist2->hide();
     invlist = MakeNamed<RichListView>(client, "invlist");
-    for (auto [caption, width] : {std::pair{"numcolor", 0}, std::pair{"Quantity", 75},
-                                  std::pair{"Part Number", 75}, std::pair{"Bag", 30}, std::pair{"Color", 75},
-                                  std::pair{"Description", 300}, std::pair{"Notes", 160}})
-        invlist->AddColumn(QLatin1String(caption), width);
+    invlist->ShowModel(inventory_);
+    for (int column = 0; int width : {0, 75, 75, 30, 75, 300, 160})
+        invlist->setColumnWidth(column++, width);
     invlist->setColumnHidden(0, true);
     // The stored widths, widened where the font needs more for a caption ("Part Number").
     for (RichListView* list : {legolist, legolist2, invlist})
@@ -203,6 +206,11 @@ void MainWindow::CreateLists() {
                 list->setColumnWidth(
                     column, std::max(list->columnWidth(column), list->header()->sectionSizeHint(column)));
     invlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Printsettings& print = invlist->PrintSettings;
+    print.Time = print.Date = ppBottomRight;
+    print.PageNr = ppBottomLeft;
+    print.Title = ppBottomCenter;
+    print.RepeatHeaders = true;
     invlist->setGeometry(8, 0, 400, 100);
     // The lists share one sort sign and column; each starts ascending.
     for (RichListView* list : {legolist, legolist2, invlist}) {
@@ -262,12 +270,12 @@ void MainWindow::WireHandlers() {
     wire(BitBtn10, [this] {
         if (forms_.labelMaker) forms_.labelMaker->exec();
     });
-    connect(edit5, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { BitBtn7Click(); }); });
-    connect(Edit6, &QLineEdit::returnPressed, this, [this] { RunGuarded([this] { FilterMasterList(); }); });
+    connect(edit5, &QLineEdit::returnPressed, this, Guarded([this] { BitBtn7Click(); }));
+    connect(Edit6, &QLineEdit::returnPressed, this, Guarded([this] { FilterMasterList(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
         setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
     });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { RunGuarded([this] { TreeView1Click(); }); });
+    connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded([this] { TreeView1Click(); }));
     for (RichListView* list : {legolist, legolist2})
         connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
 }
@@ -354,8 +362,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     bool keepOpen = false;
     RunGuarded([&] {
-        keepOpen =
-            Modified() && AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+        keepOpen = inventory_.Modified() &&
+                   AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen)
         event->ignore();
@@ -420,7 +428,7 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
     }
     // Any typed key marks the inventory changed, also one the quantity box refuses.
     if ((control == Edit2 || control == Edit3 || control == Memo1) && press && !key->text().isEmpty())
-        SetModified(true);
+        inventory_.SetModified(true);
     // The lists follow arrow keys once the selection has moved.
     if (!press && IsUpOrDown(key)) {
         if (control == legolist || control == legolist2)
@@ -434,7 +442,8 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
 }
 
 QString MainWindow::LookUpMaster(const QString& partNumber) const {
-    return MasterHash ? MasterHash->LookUp(partNumber) : QString();
+    const StringHash* hash = MasterHashTable();
+    return hash ? hash->LookUp(partNumber) : QString();
 }
 
 void MainWindow::About1Click() {

@@ -6,11 +6,15 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
+#include "app/inventory_model.h"
+#include "app/master_list.h"
 #include "app/string_hash.h"
 #include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
@@ -64,8 +68,8 @@ class FileDialogState : public QObject {
     QString FileName;
 };
 
-// The main window: master parts list on the right, the part picture on the left, the inventory below. The
-// inventory is nothing but the rows of invlist.
+// The main window: master parts list on the right, the part picture on the left, the inventory below, shown
+// by invlist.
 class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
     Q_OBJECT
   public:
@@ -85,30 +89,16 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // "Tessarin.ini" in the data folder, shared by every window that keeps settings.
     IniFile& Settings() { return *settings_; }
 
-    // The inventory rows (main_window_inventory.cpp).
-    void AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
-                         const QString& quantity, const QString& bag, const QString& notes) override;
-    int InventoryRowCount() const override;
-    QString InventoryCell(int column, int row) const override;
-    void ClearInventory() override;
+    // The inventory (main_window_inventory.cpp).
+    InventoryModel& Inventory() override { return inventory_; }
+    const InventoryModel& Inventory() const override { return inventory_; }
     QString MasterDescription(const QString& partNumber) const override { return LookUpMaster(partNumber); }
     const ColorTable& Colours() const override;
     const LDrawColours& LDrawColourTable() const override { return renderer_.Colours(); }
     // Draws the part pictures; the label maker renders with it too.
     LDrawRenderer& Renderer() { return renderer_; }
-    QString RenamedColour(const QString& colour) const override;
-    QString SetName() const override;
-    void SetSetName(const QString& name) override;
-    QString SetInformation(SetField field) const override;
-    void SetSetInformation(SetField field, const QString& value) override;
-    QString CountText() const override;
-    void UpdateCount() override;
-    void BeginLoading(bool loading) override;
-    void EndLoading() override;
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
-    bool Modified() const override { return modified_; }
-    void SetModified(bool modified) override { modified_ = modified; }
 
     void ClearEditPanel();
 
@@ -258,6 +248,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
     void CreateInventoryPanel();
+    // The set name and information edits show the inventory's and change it.
+    void ShowSetFields();
     void CreateFileDialogs();
     void SelectInventoryRow(int row);
     // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
@@ -268,27 +260,31 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The selected row; -1 when none is.
     int PanelRow() const { return invlist->SelectedRow(); }
 
-    std::unique_ptr<StringHash> MasterHash;
     QString LastFindText;
-    QStringList MasterLines;
-    QStringList upperMasterLines_; // upper-cased once, for the keyword filter
+    // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
+    // upper-cased lines are made on the first filter.
+    MasterListData MasterLines;
+    std::optional<MasterSearch> masterSearch_;
+    // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
+    mutable std::unique_ptr<StringHash> MasterHash;
+    mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
+    const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
     LDrawRenderer renderer_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
-    bool modified_ = false;
-    long long count_ = 0;
-    int batchDepth_ = 0;
     bool fillingPanel_ = false; // the panel is being filled, not edited
     // The row the panel was filled from: its edits go there and nowhere else; it follows sorts and is
     // invalid once the panel is emptied or the row is gone.
     QPersistentModelIndex panelIndex_;
     bool scrollPending_ = false;
+    InventoryModel inventory_;
     InventoryFiles files_{*this};
     void CreateWebService();
-    void ReadDownloaded(void (*reader)(InventoryHost&, const QString&), const std::filesystem::path& file);
+    void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
+                        const std::filesystem::path& file);
     std::unique_ptr<WebService> web_;
     InventoryReport report_;
 };

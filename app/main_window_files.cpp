@@ -50,7 +50,7 @@ void MainWindow::MultiOpenClick() {
 }
 
 void MainWindow::BitBtn3Click() {
-    if (InventoryRowCount() == 0) return;
+    if (inventory_.InventoryRowCount() == 0) return;
     QString filter;
     const QString path = ChooseSaveFile(files_.ProposedSaveName(), InventoryFiles::kSaveFilter, filter);
     if (!path.isEmpty()) files_.Save(path, filter);

@@ -9,6 +9,7 @@
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <array>
+#include <utility>
 
 #include "app/add_part_dialog.h"
 #include "app/inventory_fields.h"
@@ -20,30 +21,9 @@
 
 namespace {
 
-// Older colour names and the names rows store instead, tested in this order.
-constexpr std::array<std::pair<const char16_t*, const char16_t*>, 9> kColourRenames = {{
-    {u"DkGray", u"OldDkGray"},
-    {u"Brown", u"OldBrown"},
-    {u"Gray", u"OldGray"},
-    {u"Silver", u"ChromeSilver"},
-    {u"DkPurple", u"MdLilac"},
-    {u"LtSwampGreen", u"Lime"},
-    {u"Gold", u"ChromeGold"},
-    {u"LtGray", u"ScalaGray"},
-    {u"FlatSilver", u"PearlLtGray"},
-}};
-
 const ColorTable& NoColours() {
     static const ColorTable none;
     return none;
-}
-
-QStringList RowCells(const RichListModel& rows, int row) {
-    QStringList cells;
-    cells.reserve(InventoryColumnCount);
-    for (int column = 0; column < InventoryColumnCount; ++column)
-        cells.append(rows.GetCellText(column, row));
-    return cells;
 }
 
 struct MergedRows {
@@ -53,23 +33,23 @@ struct MergedRows {
 
 // Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
 // that first row (bag, notes) is kept. One pass, in list order.
-MergedRows MergeDuplicates(const RichListModel& list) {
+MergedRows MergeDuplicates(std::vector<QStringList> rows) {
     MergedRows merged;
     std::vector<long long> sums;
     std::vector<bool> repeated;
     QHash<QString, size_t> firstOf;
-    firstOf.reserve(list.RowCount());
-    for (int row = 0; row < list.RowCount(); ++row) {
-        const long long quantity = merged.warning.Count(list.GetCellText(ColQuantity, row), [&] {
-            return QStringLiteral("Row %1 (%2 %3)")
-                .arg(row + 1)
-                .arg(list.GetCellText(ColPartNumber, row), list.GetCellText(ColColor, row));
+    firstOf.reserve(static_cast<qsizetype>(rows.size()));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        QStringList& cells = rows[row];
+        while (cells.size() < InventoryColumnCount)
+            cells.append(QString());
+        const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
+            return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
         });
-        const QString key = list.GetCellText(ColKey, row);
-        const auto it = firstOf.constFind(key);
+        const auto it = firstOf.constFind(cells[ColKey]);
         if (it == firstOf.constEnd()) {
-            firstOf.insert(key, merged.rows.size());
-            merged.rows.push_back(RowCells(list, row));
+            firstOf.insert(cells[ColKey], merged.rows.size());
+            merged.rows.push_back(std::move(cells));
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
@@ -93,101 +73,40 @@ void MainWindow::CreateInventoryPanel() {
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
-    invlist->OnLeftClickCell = [this](int, int) { RunGuarded([this] { invlistClick(); }); };
+    invlist->OnLeftClickCell = Guarded([this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
     invlist->OnDrawItemProp = [this](int row, int subItem, int, CellStyle& cell, const QString&) {
         invlistDrawItemProp(row, subItem, cell);
     };
+    connect(&inventory_, &InventoryModel::CountChanged, Label5, &QLabel::setText);
+    // A new inventory, or rows gone in one change, leave no row for the panel.
+    connect(&inventory_, &QAbstractItemModel::modelReset, this, [this] { ClearEditPanel(); });
+    // The set name follows the inventory, and what the user types goes into it.
+    connect(&inventory_, &InventoryModel::SetNameChanged, Edit1, &QLineEdit::setText);
+    connect(Edit1, &QLineEdit::textChanged, &inventory_, &InventoryModel::SetSetName);
+}
+
+void MainWindow::ShowSetFields() {
+    SettingsDialog* settings = forms_.settings;
+    connect(&inventory_, &InventoryModel::SetInformationChanged, settings,
+            [settings](SetField field, const QString& value) { settings->SetSetInformation(field, value); });
+    connect(settings, &SettingsDialog::SetInformationEdited, &inventory_, &InventoryModel::SetSetInformation);
 }
 
 void MainWindow::invlistDrawItemProp(int row, int subItem, CellStyle& cell) const {
     // The Bag cell in the part's colour, its text readable on it.
     if (subItem != ColBag - 1) return;
-    cell.Brush = QColor::fromString(Colours().HtmlColourByName(InventoryCell(ColColor, row)));
+    cell.Brush = QColor::fromString(Colours().HtmlColourByName(inventory_.InventoryCell(ColColor, row)));
     cell.FontColor = ReadableTextColor(cell.Brush);
-}
-
-void MainWindow::AddInventoryRow(const QString& partNumber, const QString& description, const QString& colour,
-                                 const QString& quantity, const QString& bag, const QString& notes) {
-    const QString stored = RenamedColour(colour);
-    std::vector<QStringList> row;
-    row.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
-    invlist->Model().AppendRows(std::move(row));
-    if (!Loading) SelectInventoryRow(InventoryRowCount() - 1);
-    if (!quantity.isEmpty()) {
-        count_ = AddQuantities(count_, ParseQuantity(quantity).value_or(0));
-        Label5->setText(QString::number(count_));
-    }
-}
-
-int MainWindow::InventoryRowCount() const {
-    return invlist->RowCount();
-}
-
-QString MainWindow::InventoryCell(int column, int row) const {
-    return column >= 0 && column < InventoryColumnCount ? invlist->GetCellText(column, row) : QString();
-}
-
-void MainWindow::ClearInventory() {
-    invlist->ClearRows();
-    count_ = 0;
-    Label5->setText(QStringLiteral("0"));
-    ClearEditPanel();
 }
 
 const ColorTable& MainWindow::Colours() const {
     return forms_.addPart ? forms_.addPart->Colours() : NoColours();
 }
 
-QString MainWindow::RenamedColour(const QString& colour) const {
-    QString name = colour;
-    for (auto [old, now] : kColourRenames)
-        if (name == QStringView(old)) name = QString::fromUtf16(now);
-    return name;
-}
-
-QString MainWindow::SetName() const {
-    return Edit1->text();
-}
-
-void MainWindow::SetSetName(const QString& name) {
-    Edit1->setText(name);
-}
-
-QString MainWindow::SetInformation(SetField field) const {
-    return forms_.settings ? forms_.settings->SetInformation(field) : QString();
-}
-
-void MainWindow::SetSetInformation(SetField field, const QString& value) {
-    if (forms_.settings) forms_.settings->SetSetInformation(field, value);
-}
-
-QString MainWindow::CountText() const {
-    return Label5->text();
-}
-
-// Quantities that are not whole numbers count as 0; the reader or Combine Duplicates names them.
-void MainWindow::UpdateCount() {
-    long long sum = 0;
-    for (int row = 0; row < InventoryRowCount(); ++row)
-        sum = AddQuantities(sum, ParseQuantity(invlist->GetCellText(ColQuantity, row)).value_or(0));
-    count_ = sum;
-    Label5->setText(QString::number(count_));
-}
-
-void MainWindow::BeginLoading(bool loading) {
-    if (batchDepth_++ == 0) invlist->setUpdatesEnabled(false);
-    Loading = loading;
-}
-
-void MainWindow::EndLoading() {
-    Loading = false;
-    if (batchDepth_ > 0 && --batchDepth_ == 0) invlist->setUpdatesEnabled(true);
-}
-
 void MainWindow::SelectLastRow() {
-    if (InventoryRowCount() > 0) SelectInventoryRow(InventoryRowCount() - 1);
+    if (inventory_.InventoryRowCount() > 0) SelectInventoryRow(inventory_.InventoryRowCount() - 1);
 }
 
 void MainWindow::SelectInventoryRow(int row) {
@@ -223,12 +142,12 @@ void MainWindow::ClearEditPanel() {
 void MainWindow::ShowRowInPanel(int row) {
     const QScopedValueRollback filling(fillingPanel_, true);
     panelIndex_ = invlist->Model().index(row, 0);
-    PN->setText(InventoryCell(ColPartNumber, row));
-    DES->setText(InventoryCell(ColDescription, row));
-    COL->setText(InventoryCell(ColColor, row));
-    Edit2->setText(InventoryCell(ColQuantity, row));
-    Edit3->setText(InventoryCell(ColBag, row));
-    Memo1->setPlainText(InventoryCell(ColNotes, row));
+    PN->setText(inventory_.InventoryCell(ColPartNumber, row));
+    DES->setText(inventory_.InventoryCell(ColDescription, row));
+    COL->setText(inventory_.InventoryCell(ColColor, row));
+    Edit2->setText(inventory_.InventoryCell(ColQuantity, row));
+    Edit3->setText(inventory_.InventoryCell(ColBag, row));
+    Memo1->setPlainText(inventory_.InventoryCell(ColNotes, row));
 }
 
 void MainWindow::PanelEdited(int column, const QString& text) {
@@ -236,15 +155,15 @@ void MainWindow::PanelEdited(int column, const QString& text) {
     const int row = panelIndex_.row();
     // TAB and line ends would split the row in a saved file.
     invlist->SetCellText(column, row, TabFileCell(text));
-    SetModified(true);
-    if (column == ColQuantity) UpdateCount();
+    inventory_.SetModified(true);
+    if (column == ColQuantity) inventory_.UpdateCount();
 }
 
 void MainWindow::invlistClick() {
     const int row = PanelRow();
     if (row < 0) return;
     ShowRowInPanel(row);
-    const QString partNumber = InventoryCell(ColPartNumber, row);
+    const QString partNumber = inventory_.InventoryCell(ColPartNumber, row);
     const int master = FindCaption(legolist->Model(), partNumber);
     if (master >= 0) {
         ShowMasterHit(master);
@@ -253,14 +172,14 @@ void MainWindow::invlistClick() {
     shownPart_.clear();
     ShowNoPicture();
     ListBox1->clear();
-    Label2->setText(InventoryCell(ColDescription, row));
+    Label2->setText(inventory_.InventoryCell(ColDescription, row));
     Label3->setText(partNumber);
 }
 
 void MainWindow::invlistfocus(const QString& partNumber) {
     const QString upper = partNumber.toUpper();
-    for (int row = 0; row < InventoryRowCount(); ++row)
-        if (InventoryCell(ColPartNumber, row).toUpper() == upper) {
+    for (int row = 0; row < inventory_.InventoryRowCount(); ++row)
+        if (inventory_.InventoryCell(ColPartNumber, row).toUpper() == upper) {
             SelectInventoryRow(row);
             return;
         }
@@ -281,31 +200,30 @@ void MainWindow::AddUndefinedClick() {
 void MainWindow::BitBtn5Click() {
     const int row = PanelRow();
     if (row < 0) return;
-    if (!AskYesNo(QStringLiteral("Do you really want to delete ") + InventoryCell(ColPartNumber, row) +
-                  QLatin1Char(' ') + InventoryCell(ColBag, row) + QLatin1Char(' ') +
-                  InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
+    if (!AskYesNo(QStringLiteral("Do you really want to delete ") +
+                  inventory_.InventoryCell(ColPartNumber, row) + QLatin1Char(' ') +
+                  inventory_.InventoryCell(ColBag, row) + QLatin1Char(' ') +
+                  inventory_.InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
         return;
     invlist->DeleteRow(row);
     invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ClearEditPanel();
-    SetModified(true);
-    UpdateCount();
+    inventory_.SetModified(true);
+    inventory_.UpdateCount();
 }
 
 void MainWindow::CombineDuplicatesClick() {
-    if (InventoryRowCount() == 0) return;
+    if (inventory_.InventoryRowCount() == 0) return;
     const int sortColumn = invlist->SortColumn() >= 0 ? invlist->SortColumn() : int(ColDescription);
     const SortDirection direction = invlist->GetSortDirection();
-    MergedRows merged = MergeDuplicates(invlist->Model());
-
-    invlist->ClearRows();
-    invlist->Model().AppendRows(std::move(merged.rows));
+    MergedRows merged = MergeDuplicates(invlist->Model().TakeRows());
+    invlist->Model().ResetRows(std::move(merged.rows));
     // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
     invlist->SetSortDirection(sdDescending);
     invlist->SetSortColumn(ColKey);
     invlist->SetSortDirection(direction);
     invlist->SetSortColumn(sortColumn);
     ClearEditPanel();
-    UpdateCount();
+    inventory_.UpdateCount();
     merged.warning.Show();
 }

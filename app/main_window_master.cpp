@@ -1,4 +1,5 @@
 // The main window's master parts list: loading, the category tree, Find and the keyword filter.
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTreeWidget>
@@ -35,11 +36,12 @@ void MainWindow::LoadMasterList(bool showSplash) {
         splash->show();
         splash->repaint();
     }
-    // A reload replaces what an earlier load left; the column captions stay.
+    // A reload replaces what an earlier load left (once its hash is built); the column captions stay.
+    MasterHashTable();
     legolist->ClearRows();
     TreeView1->clear();
-    MasterLines.clear();
-    upperMasterLines_.clear();
+    MasterLines = {};
+    masterSearch_.reset();
     MasterHash = std::make_unique<StringHash>(4000, 0);
 
     const std::filesystem::path file = DataDir() / "master.txt";
@@ -51,18 +53,33 @@ void MainWindow::LoadMasterList(bool showSplash) {
                         .arg(FromFsPath(file)));
         return;
     }
-    MasterListData master = ParseMasterList(*text, [splash](int) {
+    QElapsedTimer sinceRepaint;
+    MasterLines = ParseMasterList(*text, [splash, &sinceRepaint](int) {
         if (!splash || !splash->isVisible()) return;
         splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
+        // The text grows with the list: repainting it for every dot would cost more than reading the list.
+        if (sinceRepaint.isValid() && sinceRepaint.elapsed() < 16) return;
+        sinceRepaint.start();
         splash->Label1->repaint();
     });
-    for (const QStringList& row : master.rows)
-        MasterHash->SetValue(row[0], row[1]);
-    FillTree(TreeView1, BuildCategoryTree(master.rows));
-    MasterLines = std::move(master.lines);
-    upperMasterLines_ = std::move(master.upperLines);
-    legolist->Model().AppendRows(std::move(master.rows));
+    text.reset();
+    // Inventory reads come later: the hash is filled beside the first paint of the list.
+    masterHashBuild_ = std::async(std::launch::async, [&rows = std::as_const(MasterLines.rows)] {
+        // Sized for the whole list at once: growing would move every entry again.
+        auto hash = std::make_unique<StringHash>(
+            std::max<std::uint32_t>(4000, static_cast<std::uint32_t>(rows.size())), 0);
+        for (const QStringList& row : rows)
+            hash->SetValue(row[0], row[1]);
+        return hash;
+    });
+    FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));
+    legolist->Model().ResetRows(MasterLines.rows);
     if (splash) splash->hide();
+}
+
+const StringHash* MainWindow::MasterHashTable() const {
+    if (masterHashBuild_.valid()) MasterHash = masterHashBuild_.get();
+    return MasterHash.get();
 }
 
 void MainWindow::ShowMasterHit(int row) {
@@ -111,11 +128,11 @@ void MainWindow::FilterMasterList() {
     const QString upper = Edit6->text().toUpper();
     legolist2->show();
     if (!upper.isEmpty()) {
-        legolist2->ClearRows();
+        if (!masterSearch_) masterSearch_.emplace(MasterLines);
         std::vector<QStringList> rows;
-        for (int line : MatchingLines(upperMasterLines_, FilterTerms(upper)))
-            rows.push_back(MasterRow(MasterLines[line]));
-        legolist2->Model().AppendRows(std::move(rows));
+        for (int row : masterSearch_->Matching(FilterTerms(upper)))
+            rows.push_back(MasterLines.rows[static_cast<std::size_t>(row)]);
+        legolist2->Model().ResetRows(std::move(rows));
         return;
     }
     const int selected = legolist2->SelectedRow();

@@ -85,8 +85,8 @@ void MainWindow::CreatePictureControls() {
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
     FindFile1->Filename = QStringLiteral("*.dat");
 
-    sbScale->OnChange = [this] { RunGuarded([this] { sbScaleChange(); }); };
-    Image1->OnDblClick = [this] { RunGuarded([this] { Image1DblClick(); }); };
+    sbScale->OnChange = Guarded([this] { sbScaleChange(); });
+    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
             RunGuarded([this] { ldrawscaleMouseUp(); });
@@ -95,8 +95,8 @@ void MainWindow::CreatePictureControls() {
         FindFile1Found(folder, file.Name);
     };
     for (RichListView* list : {legolist, legolist2})
-        list->OnLeftClickCell = [this](int, int) { RunGuarded([this] { legolistClick(); }); };
-    connect(ListBox1, &QListWidget::itemClicked, this, [this] { RunGuarded([this] { ListBox1Click(); }); });
+        list->OnLeftClickCell = Guarded([this] { legolistClick(); });
+    connect(ListBox1, &QListWidget::itemClicked, this, Guarded([this] { ListBox1Click(); }));
 }
 
 void MainWindow::ShowLDrawGauges(bool visible) {
@@ -147,8 +147,8 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
     if (choice.kind == PictureKind::LDraw) {
         int colour = 7;
         const int invRow = invlist->SelectedRow();
-        if (invRow >= 0 && InventoryCell(ColPartNumber, invRow) == part)
-            colour = Colours().LDrawColourByName(InventoryCell(ColColor, invRow));
+        if (invRow >= 0 && inventory_.InventoryCell(ColPartNumber, invRow) == part)
+            colour = Colours().LDrawColourByName(inventory_.InventoryCell(ColColor, invRow));
         const LDrawView view{colour,
                              float(std::max(ldrawscale->Position(), 1)),
                              float(xrot->Position()) * kDegree,

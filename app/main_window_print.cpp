@@ -3,7 +3,7 @@
 
 namespace {
 
-InventoryReportData ReportData(const InventoryHost& inventory) {
+InventoryReportData ReportData(const InventoryModel& inventory) {
     InventoryReportData data;
     data.Title = inventory.SetName();
     const int rows = inventory.InventoryRowCount();
@@ -21,5 +21,5 @@ InventoryReportData ReportData(const InventoryHost& inventory) {
 } // namespace
 
 void MainWindow::BitBtn9Click() {
-    report_.Print(ReportData(*this));
+    report_.Print(ReportData(inventory_));
 }

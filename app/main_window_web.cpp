@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "app/file_paths.h"
+#include "app/inventory_fields.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
 #include "app/own_formats.h"
@@ -82,17 +83,9 @@ void MainWindow::ReadTsvFile(const std::filesystem::path& file) {
 }
 
 // A download is appended like an opened file: one batch, then the last row selected and the count shown.
-void MainWindow::ReadDownloaded(void (*reader)(InventoryHost&, const QString&),
+void MainWindow::ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
                                 const std::filesystem::path& file) {
-    BeginLoading(true);
-    try {
-        reader(*this, FromFsPath(file));
-    } catch (...) {
-        EndLoading();
-        UpdateCount();
-        throw;
-    }
-    EndLoading();
+    ApplyInventory(inventory_, reader(ReadInventorySource(FromFsPath(file)), LookupsOf(*this)));
     SelectLastRow();
-    UpdateCount();
+    inventory_.UpdateCount();
 }

@@ -4,7 +4,6 @@
 
 #include "app/imported_formats.h"
 #include "app/inventory_fields.h"
-#include "app/inventory_host.h"
 
 namespace {
 
@@ -71,21 +70,21 @@ bool CarriesKnownTags(const QList<XmlElement>& elements) {
            nullptr;
 }
 
-void AddItem(InventoryHost& host, RowAdder& rows, const QList<XmlElement>& elements, int lineNo) {
+void AddItem(const InventoryLookups& lookups, RowAdder& rows, const QList<XmlElement>& elements, int lineNo) {
     const ItemFields item = CarriesKnownTags(elements) ? ByName(elements) : ByPosition(elements);
     if (item.id.isEmpty() && (!item.hasQuantity || item.quantity.isEmpty())) return;
     const QString colour =
-        item.hasColour ? MarketplaceColourName(host, item.colourId) : QStringLiteral("NotFound");
+        item.hasColour ? MarketplaceColourName(lookups, item.colourId) : QStringLiteral("NotFound");
     // The remarks are the item's notes, on one line like every note.
     const XmlElement* remarks = FindTag(elements, {u"REMARKS"});
-    rows.Add(item.id, MarketplaceDescription(host, item.id, item.description), colour, item.quantity,
+    rows.Add(item.id, MarketplaceDescription(lookups, item.id, item.description), colour, item.quantity,
              QString(), remarks ? remarks->value.simplified() : QString(), lineNo);
 }
 
 // Walks the tags of the text, collecting the children of each ITEM; stops at </INVENTORY>.
 class XmlItemReader {
   public:
-    XmlItemReader(InventoryHost& host, RowAdder& rows) : host_(host), rows_(rows) {}
+    XmlItemReader(const InventoryLookups& lookups, RowAdder& rows) : lookups_(lookups), rows_(rows) {}
 
     // False when the text ends before </INVENTORY>.
     bool Read(const QString& text) {
@@ -124,7 +123,7 @@ class XmlItemReader {
 
         if (tag == u"INVENTORY") return !closing;
         if (tag == u"ITEM") {
-            if (closing && inItem_) AddItem(host_, rows_, elements_, line_ + 1);
+            if (closing && inItem_) AddItem(lookups_, rows_, elements_, line_ + 1);
             inItem_ = !closing && !selfClosing;
             inElement_ = false;
             elements_.clear();
@@ -146,7 +145,7 @@ class XmlItemReader {
         return true;
     }
 
-    InventoryHost& host_;
+    const InventoryLookups& lookups_;
     RowAdder& rows_;
     QList<XmlElement> elements_;
     XmlElement current_;
@@ -157,12 +156,14 @@ class XmlItemReader {
 
 } // namespace
 
-void ReadBrickLinkXmlFile(InventoryHost& host, const QString& path) {
-    const QString text = ReadInventoryText(path);
-    RowAdder rows(host, path);
-    if (!XmlItemReader(host, rows).Read(text))
+ParsedInventory ReadBrickLinkXmlFile(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
+    const QString text = InventoryText(file);
+    RowAdder rows(parsed, lookups, file.path);
+    if (!XmlItemReader(lookups, rows).Read(text))
         rows.Note(QStringLiteral("%1 ended before </INVENTORY>: the %2 items read before that are kept.")
-                      .arg(path)
+                      .arg(file.path)
                       .arg(rows.Added()));
     rows.Finish();
+    return parsed;
 }

@@ -1,13 +1,23 @@
 #include "app/master_list.h"
 
-#include "app/string_utils.h"
+#include <algorithm>
+#include <utility>
+
 #include "platform/text.h"
 #include "ui/rich_list_model.h"
 
 namespace {
 
-const QString Tab = QStringLiteral("\t");
-const QString Blank = QStringLiteral(" ");
+// The field n (from 0) of text cut at each blank, empty fields counted as NthField counts them.
+QStringView Word(QStringView text, int n) {
+    for (; n > 0; --n) {
+        const qsizetype blank = text.indexOf(u' ');
+        if (blank < 0) return {};
+        text = text.mid(blank + 1);
+    }
+    const qsizetype blank = text.indexOf(u' ');
+    return blank < 0 ? text : text.left(blank);
+}
 
 QString Description(const RichListModel& list, int row) {
     return list.GetCellText(1, row);
@@ -18,22 +28,25 @@ QString PartNumber(const RichListModel& list, int row) {
 
 } // namespace
 
-QStringList MasterRow(const QString& line) {
-    return QStringList{NthField(line, Tab, 1), NthField(line, Tab, 2)};
-}
-
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
-    QStringList lines = SplitLines(text);
-    for (qsizetype i = 1; i < lines.size(); ++i) { // line 1 is the header
-        int rows = static_cast<int>(data.rows.size());
+    bool header = true;
+    ForEachLine(text, [&](QStringView line) {
+        if (std::exchange(header, false)) return;
+        const int rows = static_cast<int>(data.rows.size());
         if (progress && rows % 500 == 0) progress(rows);
-        const QString& line = lines[i];
-        if (line.isEmpty()) continue;
-        data.lines.append(line);
-        data.upperLines.append(line.toUpper());
-        data.rows.push_back(MasterRow(line));
-    }
+        if (line.isEmpty()) return;
+        const qsizetype tab = line.indexOf(u'\t');
+        const QStringView part = tab < 0 ? line : line.left(tab);
+        const QStringView rest = tab < 0 ? QStringView() : line.mid(tab + 1);
+        const qsizetype end = rest.indexOf(u'\t');
+        QStringList& row = data.rows.emplace_back();
+        row.reserve(2);
+        row.emplace_back(part.toString());
+        row.emplace_back((end < 0 ? rest : rest.left(end)).toString());
+        // Further fields, or no description at all: the filter still searches the line as it stands.
+        if (tab < 0 || end >= 0) data.longerLines.insert(rows, line.toString());
+    });
     return data;
 }
 
@@ -43,15 +56,14 @@ std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows
     QString previousFirst, previousSecond;
     int group = 0, run = 0;
     for (const QStringList& row : rows) {
-        const QString description = row.value(1);
-        const QString first = NthField(description, Blank, 1);
-        const QString second = NthField(description, Blank, 2);
+        const QStringView description = row.size() > 1 ? QStringView(row[1]) : QStringView();
+        const QStringView first = Word(description, 0), second = Word(description, 1);
         if (first != previousFirst) {
             if (run >= 5 && haveTop) tree.back().children.append(previousSecond);
             if (group < 5 && haveTop) tree.pop_back();
-            tree.push_back(CategoryNode{first, {}});
+            tree.push_back(CategoryNode{first.toString(), {}});
             haveTop = true;
-            previousFirst = first;
+            previousFirst = first.toString();
             group = 0;
             previousSecond.clear();
             run = 0;
@@ -61,7 +73,7 @@ std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows
         if (second != previousSecond) {
             // Lines before the first top node (descriptions that begin with a blank) have no node to join.
             if (run >= 4 && haveTop) tree.back().children.append(previousSecond);
-            previousSecond = second;
+            previousSecond = second.toString();
             run = 0;
         } else {
             ++run;
@@ -116,18 +128,51 @@ QStringList FilterTerms(const QString& text) {
     return terms;
 }
 
-std::vector<int> MatchingLines(const QStringList& upperLines, const QStringList& terms) {
+MasterSearch::MasterSearch(const MasterListData& data) {
+    const auto appendLine = [&data](QString& out, std::size_t row) {
+        if (const auto longer = data.longerLines.constFind(static_cast<int>(row));
+            longer != data.longerLines.cend()) {
+            out += *longer;
+        } else {
+            out += data.rows[row][0];
+            out += u'\t';
+            out += data.rows[row][1];
+        }
+        out += u'\n';
+    };
+    qsizetype size = 0;
+    for (const QStringList& row : data.rows)
+        size += row[0].size() + row[1].size() + 2;
+    QString lines;
+    lines.reserve(size);
+    starts_.reserve(data.rows.size() + 1);
+    for (std::size_t row = 0; row < data.rows.size(); ++row) {
+        starts_.push_back(lines.size());
+        appendLine(lines, row);
+    }
+    starts_.push_back(lines.size());
+    // One pass over the buffer, in place.
+    upper_ = std::move(lines).toUpper();
+    if (upper_.size() == starts_.back()) return;
+    // A letter whose capital is longer (ß) moves the lines after it: upper-case line by line instead.
+    upper_.clear();
+    for (std::size_t row = 0; row < data.rows.size(); ++row) {
+        starts_[row] = upper_.size();
+        QString line;
+        appendLine(line, row);
+        upper_ += line.toUpper();
+    }
+    starts_.back() = upper_.size();
+}
+
+std::vector<int> MasterSearch::Matching(const QStringList& terms) const {
     std::vector<int> hits;
     if (terms.isEmpty() || terms.contains(QString())) return hits;
-    for (qsizetype i = 0; i < upperLines.size(); ++i) {
-        bool all = true;
-        for (const QString& term : terms) {
-            if (!upperLines[i].contains(term)) {
-                all = false;
-                break;
-            }
-        }
-        if (all) hits.push_back(static_cast<int>(i));
+    for (std::size_t i = 0; i + 1 < starts_.size(); ++i) {
+        const QStringView line = QStringView(upper_).mid(starts_[i], starts_[i + 1] - starts_[i] - 1);
+        if (std::all_of(terms.cbegin(), terms.cend(),
+                        [&](const QString& term) { return line.contains(term); }))
+            hits.push_back(static_cast<int>(i));
     }
     return hits;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -7,16 +8,14 @@
 
 class RichListModel;
 
-// master.txt read: the non-empty lines after the header, their upper-cased copies for the keyword filter,
-// and the list rows (part number, description).
+// master.txt read: the list rows (part number, description) of the non-empty lines after the header, and
+// the whole line, by row, of the few lines that hold more than "part TAB description". Each text is kept
+// once.
 struct MasterListData {
-    QStringList lines;
-    QStringList upperLines;
     std::vector<QStringList> rows;
+    QHash<int, QString> longerLines;
 };
 
-// The list row of a master.txt line: part number and description.
-QStringList MasterRow(const QString& line);
 // Parses master.txt text; progress(rows so far) is called whenever that count is a multiple of 500.
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress = {});
 
@@ -32,8 +31,19 @@ std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows
 
 // The filter's terms: separated by commas or blanks, a double-quoted term may hold blanks.
 QStringList FilterTerms(const QString& text);
-// Indexes of the lines holding every term; no terms, or an empty term, match nothing.
-std::vector<int> MatchingLines(const QStringList& upperLines, const QStringList& terms);
+
+// The upper-cased whole lines of a master list, one buffer for all, for the keyword filter.
+class MasterSearch {
+  public:
+    MasterSearch() = default;
+    explicit MasterSearch(const MasterListData& data);
+    // Indexes of the rows whose line holds every upper-cased term; no terms, or an empty term, match nothing.
+    std::vector<int> Matching(const QStringList& terms) const;
+
+  private:
+    QString upper_;
+    std::vector<qsizetype> starts_; // of each line, and one past the last
+};
 
 // Find in a master list (caption = part number, column 1 = description), without regard to case.
 // A new search prefers a row whose part number is the text; Find Next (newSearch false) takes the first row

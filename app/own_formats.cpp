@@ -4,7 +4,6 @@
 
 #include "app/file_paths.h"
 #include "app/inventory_fields.h"
-#include "app/inventory_host.h"
 #include "platform/text.h"
 
 namespace {
@@ -17,22 +16,16 @@ template <typename RowFn> void ForEachDataLine(const QStringList& lines, int fir
         if (!lines[i].isEmpty()) addRow(FieldLine(lines[i]), i + 1);
 }
 
-void TakeSetNameIfEmpty(InventoryHost& host, const QString& name) {
-    if (host.SetName().isEmpty()) host.SetSetName(name);
-}
-
-void ReadOwnInv(InventoryHost& host, const QStringList& lines, RowAdder& rows) {
-    TakeSetNameIfEmpty(host, FieldLine(lines[0])[2]);
+void ReadOwnInv(ParsedInventory& parsed, const QStringList& lines, RowAdder& rows) {
+    parsed.FillName(FieldLine(lines[0])[2]);
     ForEachDataLine(lines, kOwnHeaderLines, [&](const FieldLine& f, int lineNo) {
         rows.Add(f[2], f[3], f[4], f[1], QString(), QString(), lineNo);
     });
 }
 
 // Information lines of a downloaded inventory begin with a blank; each fills its field only once.
-void ReadRawInfoLine(InventoryHost& host, const QString& line) {
-    auto fill = [&](SetField field, const QString& value) {
-        if (host.SetInformation(field).isEmpty()) host.SetSetInformation(field, TrimField(value));
-    };
+void ReadRawInfoLine(ParsedInventory& parsed, const QString& line) {
+    auto fill = [&](SetField field, const QString& value) { parsed.FillField(field, TrimField(value)); };
     if (line.contains(u"Submitted by")) {
         fill(SetField::InvBy, QString(line).remove(QStringLiteral(" Submitted by  ")));
     } else if (line.contains(u"Inventoried by")) {
@@ -46,13 +39,13 @@ void ReadRawInfoLine(InventoryHost& host, const QString& line) {
     }
 }
 
-void ReadRawInv(InventoryHost& host, const QString& path, const QStringList& lines, RowAdder& rows) {
-    TakeSetNameIfEmpty(host, FileNameOf(path).remove(QStringLiteral(".inv")));
+void ReadRawInv(ParsedInventory& parsed, const QString& path, const QStringList& lines, RowAdder& rows) {
+    parsed.FillName(FileNameOf(path).remove(QStringLiteral(".inv")));
     for (int i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
         if (line.isEmpty()) continue;
         if (line[0] == u' ') {
-            ReadRawInfoLine(host, line);
+            ReadRawInfoLine(parsed, line);
             continue;
         }
         const FieldLine f(line);
@@ -60,16 +53,19 @@ void ReadRawInv(InventoryHost& host, const QString& path, const QStringList& lin
     }
 }
 
-QString CountCell(const InventoryHost& host) {
-    return TabFileCell(host.CountText());
+QString CountCell(const InventoryContents& inv) {
+    long long count = 0;
+    for (const InventoryCells& row : inv.rows)
+        count = AddQuantities(count, ParseQuantity(row[ColQuantity]).value_or(0));
+    return QString::number(count);
 }
 
-QString Cell(const InventoryHost& host, int column, int row) {
-    return TabFileCell(host.InventoryCell(column, row));
+QString Cell(const InventoryCells& row, int column) {
+    return TabFileCell(row[static_cast<size_t>(column)]);
 }
 
-QString SetInfo(const InventoryHost& host, SetField field) {
-    return TabFileCell(host.SetInformation(field));
+QString SetInfo(const InventoryContents& inv, SetField field) {
+    return TabFileCell(inv.SetInformation(field));
 }
 
 QString Save(const QString& path, const QStringList& lines) {
@@ -133,97 +129,105 @@ QList<QStringList> ParseCsv(const QString& text) {
 
 } // namespace
 
-void ReadSetInformationLine(InventoryHost& host, const QString& line) {
+void ReadSetInformationLine(ParsedInventory& parsed, const QString& line) {
     const FieldLine f(line);
     for (int k = 0; k < kSetFieldCount; ++k)
-        host.SetSetInformation(static_cast<SetField>(k), f[2 * (k + 1)]);
+        parsed.ReplaceField(static_cast<SetField>(k), f[2 * (k + 1)]);
 }
 
-void ReadInvFile(InventoryHost& host, const QString& path) {
-    const QStringList lines = ReadInventoryLines(path);
-    if (lines.isEmpty()) return;
-    RowAdder rows(host, path);
+ParsedInventory ReadInvFile(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
+    const QStringList lines = InventoryLines(file);
+    if (lines.isEmpty()) return parsed;
+    RowAdder rows(parsed, lookups, file.path);
     if (lines[0].contains(u"Set:"))
-        ReadOwnInv(host, lines, rows);
+        ReadOwnInv(parsed, lines, rows);
     else
-        ReadRawInv(host, path, lines, rows);
+        ReadRawInv(parsed, file.path, lines, rows);
     rows.Finish();
+    return parsed;
 }
 
-void ReadPrnFile(InventoryHost& host, const QString& path) {
-    const QStringList lines = ReadInventoryLines(path);
-    if (lines.isEmpty()) return;
-    TakeSetNameIfEmpty(host, FieldLine(lines[0])[2]);
-    if (lines.size() > 1 && lines[1].contains(u"Theme:")) ReadSetInformationLine(host, lines[1]);
-    RowAdder rows(host, path);
+ParsedInventory ReadPrnFile(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
+    const QStringList lines = InventoryLines(file);
+    if (lines.isEmpty()) return parsed;
+    parsed.FillName(FieldLine(lines[0])[2]);
+    if (lines.size() > 1 && lines[1].contains(u"Theme:")) ReadSetInformationLine(parsed, lines[1]);
+    RowAdder rows(parsed, lookups, file.path);
     ForEachDataLine(lines, kOwnHeaderLines, [&](const FieldLine& f, int lineNo) {
         rows.Add(f[2], f[5], f[4], f[1], f[3], f[6], lineNo);
     });
     rows.Finish();
+    return parsed;
 }
 
-void ReadTsvFile(InventoryHost& host, const QString& path) {
-    const QStringList lines = ReadInventoryLines(path);
-    RowAdder rows(host, path);
+ParsedInventory ReadTsvFile(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
+    const QStringList lines = InventoryLines(file);
+    RowAdder rows(parsed, lookups, file.path);
     ForEachDataLine(lines, 1, [&](const FieldLine& f, int lineNo) {
         rows.Add(f[2], f[4], f[3], f[1], QString(), f[5], lineNo);
     });
     rows.Finish();
+    return parsed;
 }
 
-void ReadCsvFile(InventoryHost& host, const QString& path) {
-    const QList<QStringList> records = ParseCsv(ReadInventoryText(path));
-    RowAdder rows(host, path);
+ParsedInventory ReadCsvFile(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
+    const QList<QStringList> records = ParseCsv(InventoryText(file));
+    RowAdder rows(parsed, lookups, file.path);
     for (int i = 1; i < records.size(); ++i) {
         const QStringList& r = records[i];
         auto field = [&](int n) { return n <= r.size() ? TrimField(r[n - 1]) : QString(); };
         rows.Add(field(2), field(5), field(4), field(1), field(3), field(6), i + 1);
     }
     rows.Finish();
+    return parsed;
 }
 
-QString WriteInvFile(const InventoryHost& host, const QString& path) {
+QString WriteInvFile(const InventoryContents& inv, const QString& path) {
     QStringList lines;
-    lines.reserve(host.InventoryRowCount() + kOwnHeaderLines);
-    lines << QStringLiteral("Set:\t%1\t\t").arg(TabFileCell(host.SetName()))
-          << QStringLiteral("Pieces:\t%1\t\t").arg(CountCell(host)) << QStringLiteral("\t\t\t")
+    lines.reserve(static_cast<qsizetype>(inv.rows.size()) + kOwnHeaderLines);
+    lines << QStringLiteral("Set:\t%1\t\t").arg(TabFileCell(inv.setName))
+          << QStringLiteral("Pieces:\t%1\t\t").arg(CountCell(inv)) << QStringLiteral("\t\t\t")
           << QStringLiteral("Count\tPart #\tPart\tColor");
-    for (int r = 0; r < host.InventoryRowCount(); ++r)
-        lines << Cell(host, ColQuantity, r) + u'\t' + Cell(host, ColPartNumber, r) + u'\t' +
-                     Cell(host, ColDescription, r) + u'\t' + Cell(host, ColColor, r);
+    for (const InventoryCells& row : inv.rows)
+        lines << Cell(row, ColQuantity) + u'\t' + Cell(row, ColPartNumber) + u'\t' +
+                     Cell(row, ColDescription) + u'\t' + Cell(row, ColColor);
     return Save(path, lines);
 }
 
-QString WritePrnFile(const InventoryHost& host, const QString& path) {
+QString WritePrnFile(const InventoryContents& inv, const QString& path) {
     QStringList lines;
-    lines.reserve(host.InventoryRowCount() + kOwnHeaderLines);
-    lines << QStringLiteral("#Set:\t%1\t\t").arg(TabFileCell(host.SetName()));
+    lines.reserve(static_cast<qsizetype>(inv.rows.size()) + kOwnHeaderLines);
+    lines << QStringLiteral("#Set:\t%1\t\t").arg(TabFileCell(inv.setName));
     static const char* const kLabels[kSetFieldCount] = {
         "#Theme:", "Year:", "Pcs:", "Figs:", "MSRP:", "Inventoried By:", "Source:", "Date:"};
     QString info;
     for (int k = 0; k < kSetFieldCount; ++k)
-        info += QLatin1String(kLabels[k]) + u'\t' + SetInfo(host, static_cast<SetField>(k)) + u'\t';
-    info += QStringLiteral("Element Count:\t\t") + CountCell(host) + u'\t';
+        info += QLatin1String(kLabels[k]) + u'\t' + SetInfo(inv, static_cast<SetField>(k)) + u'\t';
+    info += QStringLiteral("Element Count:\t\t") + CountCell(inv) + u'\t';
     lines << info << QStringLiteral("\t\t\t")
           << QStringLiteral("#Quantity\tLdraw #\tBag(if any)\tColor\tPart Name\tNotes");
-    for (int r = 0; r < host.InventoryRowCount(); ++r)
-        lines << Cell(host, ColQuantity, r) + u'\t' + Cell(host, ColPartNumber, r) + u'\t' +
-                     Cell(host, ColBag, r) + u'\t' + Cell(host, ColColor, r) + u'\t' +
-                     Cell(host, ColDescription, r) + u'\t' + Cell(host, ColNotes, r);
+    for (const InventoryCells& row : inv.rows)
+        lines << Cell(row, ColQuantity) + u'\t' + Cell(row, ColPartNumber) + u'\t' + Cell(row, ColBag) +
+                     u'\t' + Cell(row, ColColor) + u'\t' + Cell(row, ColDescription) + u'\t' +
+                     Cell(row, ColNotes);
     return Save(path, lines);
 }
 
-QString WriteCsvFile(const InventoryHost& host, const QString& path) {
+QString WriteCsvFile(const InventoryContents& inv, const QString& path) {
     QStringList lines;
-    lines.reserve(host.InventoryRowCount() + 1);
+    lines.reserve(static_cast<qsizetype>(inv.rows.size()) + 1);
     lines << QStringLiteral("\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\",\"Part Name\",\"Notes\"");
     static constexpr int kColumns[] = {ColQuantity, ColPartNumber,  ColBag,
                                        ColColor,    ColDescription, ColNotes};
-    for (int r = 0; r < host.InventoryRowCount(); ++r) {
+    for (const InventoryCells& row : inv.rows) {
         QString line;
         for (int column : kColumns) {
             if (!line.isEmpty()) line += u',';
-            line += CsvValue(host.InventoryCell(column, r));
+            line += CsvValue(row[static_cast<size_t>(column)]);
         }
         lines << line;
     }

@@ -2,19 +2,19 @@
 
 #include <QString>
 
-class InventoryHost;
+#include "app/parsed_inventory.h"
 
-// The program's own text inventories. Readers append rows and throw InventoryReadError when the file cannot
-// be read; writers save the whole inventory atomically and return an error text, empty on success.
-void ReadInvFile(InventoryHost& host, const QString& path);
-void ReadPrnFile(InventoryHost& host, const QString& path);
-void ReadTsvFile(InventoryHost& host, const QString& path);
-void ReadCsvFile(InventoryHost& host, const QString& path);
+// The program's own text inventories. Readers parse a file's rows and set information and throw
+// InventoryReadError when it is no text; writers save the whole inventory atomically and return an error
+// text, empty on success.
+ParsedInventory ReadInvFile(const InventorySource& file, const InventoryLookups& lookups);
+ParsedInventory ReadPrnFile(const InventorySource& file, const InventoryLookups& lookups);
+ParsedInventory ReadTsvFile(const InventorySource& file, const InventoryLookups& lookups);
+ParsedInventory ReadCsvFile(const InventorySource& file, const InventoryLookups& lookups);
 
-QString WriteInvFile(const InventoryHost& host, const QString& path);
-QString WritePrnFile(const InventoryHost& host, const QString& path);
-QString WriteCsvFile(const InventoryHost& host, const QString& path);
+QString WriteInvFile(const InventoryContents& inv, const QString& path);
+QString WritePrnFile(const InventoryContents& inv, const QString& path);
+QString WriteCsvFile(const InventoryContents& inv, const QString& path);
 
-// Fills the eight set-information fields from a "Theme:" line laid out as in .prn (values in the even
-// fields).
-void ReadSetInformationLine(InventoryHost& host, const QString& line);
+// The eight set-information fields of a "Theme:" line laid out as in .prn (values in the even fields).
+void ReadSetInformationLine(ParsedInventory& parsed, const QString& line);

@@ -127,9 +127,14 @@ SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn2Click(); }); });
-    connect(BitBtn3, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn3Click(); }); });
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    for (int k = 0; k < kSetFieldCount; ++k) {
+        const auto field = static_cast<SetField>(k);
+        connect(FieldEdit(field), &QLineEdit::textChanged, this,
+                [this, field](const QString& value) { emit SetInformationEdited(field, value); });
+    }
 }
 
 QLineEdit* SettingsDialog::FieldEdit(SetField field) const {

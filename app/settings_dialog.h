@@ -57,6 +57,10 @@ class SettingsDialog : public QDialog {
     QPlainTextEdit* Memo1; // LDView options
     QWidget* LDViewPanel;
 
+  signals:
+    // A set-information field changed in its edit.
+    void SetInformationEdited(SetField field, const QString& value);
+
   private:
     QLineEdit* FieldEdit(SetField field) const;
     // Lets the user pick a folder into edit; returns the chosen folder, empty when cancelled.

@@ -1,5 +1,19 @@
 #include "app/string_hash.h"
 
+namespace {
+
+// FNV-1a over the UTF-16 units: spreads part numbers evenly over the chains.
+std::uint32_t HashCode(const QString& key) {
+    std::uint32_t h = 2166136261u;
+    for (QChar c : key) {
+        h ^= c.unicode();
+        h *= 16777619u;
+    }
+    return h;
+}
+
+} // namespace
+
 StringHash::StringHash(std::uint32_t bucketCount, Data noValue)
     : buckets_(qMax<std::uint32_t>(bucketCount, 1)), noValue_(noValue) {}
 
@@ -8,36 +22,31 @@ StringHash::~StringHash() {
 }
 
 std::uint32_t StringHash::Bucket(const QString& key) const {
-    // FNV-1a over the UTF-16 units: spreads part numbers evenly over the chains.
-    std::uint32_t h = 2166136261u;
-    for (QChar c : key) {
-        h ^= c.unicode();
-        h *= 16777619u;
-    }
-    return h % static_cast<std::uint32_t>(buckets_.size());
+    return HashCode(key) % BucketCount();
 }
 
-std::unique_ptr<StringHash::Node>* StringHash::Slot(const QString& key) {
-    std::unique_ptr<Node>* slot = &buckets_[Bucket(key)];
-    while (*slot && (*slot)->key != key)
+std::unique_ptr<StringHash::Node>* StringHash::Slot(const QString& key, std::uint32_t code) {
+    std::unique_ptr<Node>* slot = &buckets_[code % BucketCount()];
+    while (*slot && ((*slot)->code != code || (*slot)->key != key))
         slot = &(*slot)->next;
     return slot;
 }
 
-StringHash::Node* StringHash::FindNode(const QString& key) const {
-    Node* node = buckets_[Bucket(key)].get();
-    while (node && node->key != key)
+StringHash::Node* StringHash::FindNode(const QString& key, std::uint32_t code) const {
+    Node* node = buckets_[code % BucketCount()].get();
+    while (node && (node->code != code || node->key != key))
         node = node->next.get();
     return node;
 }
 
 StringHash::Data StringHash::Find(const QString& key) const {
-    const Node* node = FindNode(key);
+    const Node* node = FindNode(key, HashCode(key));
     return node ? node->data : noValue_;
 }
 
 void StringHash::Put(const QString& key, Data data) {
-    std::unique_ptr<Node>* slot = Slot(key);
+    const std::uint32_t code = HashCode(key);
+    std::unique_ptr<Node>* slot = Slot(key, code);
     if (*slot) {
         if (data == noValue_) {
             *slot = std::move((*slot)->next);
@@ -47,43 +56,55 @@ void StringHash::Put(const QString& key, Data data) {
         }
         return;
     }
-    if (data == noValue_) return;
-    std::unique_ptr<Node>& head = buckets_[Bucket(key)];
-    head = std::make_unique<Node>(Node{key, data, nullptr, std::move(head)});
+    if (data != noValue_) Insert(key, code, data);
+}
+
+StringHash::Node& StringHash::Insert(const QString& key, std::uint32_t code, Data data) {
+    if (static_cast<std::size_t>(count_) >= buckets_.size()) Grow();
+    std::unique_ptr<Node>& head = buckets_[code % BucketCount()];
+    head = std::make_unique<Node>(Node{key, code, data, QString(), std::move(head)});
     ++count_;
+    return *head;
+}
+
+void StringHash::Grow() {
+    std::vector<std::unique_ptr<Node>> grown(buckets_.size() * 2);
+    std::vector<std::unique_ptr<Node>*> tails(grown.size());
+    for (std::size_t i = 0; i < grown.size(); ++i)
+        tails[i] = &grown[i];
+    for (std::unique_ptr<Node>& head : buckets_) {
+        while (head) {
+            std::unique_ptr<Node> node = std::move(head);
+            head = std::move(node->next);
+            std::unique_ptr<Node>*& tail = tails[node->code % grown.size()];
+            *tail = std::move(node);
+            tail = &(*tail)->next;
+        }
+    }
+    buckets_.swap(grown);
 }
 
 QString StringHash::LookUp(const QString& key) const {
-    const Node* node = FindNode(key);
-    return node && node->value ? *node->value : QString();
+    const Node* node = FindNode(key, HashCode(key));
+    return node ? node->value : QString();
 }
 
 void StringHash::SetValue(const QString& key, const QString& value) {
-    Node* node = FindNode(key);
-    if (!node) {
-        if (value.isEmpty()) return;
-        auto cell = std::make_unique<QString>(value);
-        Data data = reinterpret_cast<Data>(cell.get());
-        Put(key, data);
-        FindNode(key)->value = std::move(cell);
-        return;
-    }
+    const std::uint32_t code = HashCode(key);
+    Node* node = FindNode(key, code);
     if (value.isEmpty()) {
-        Put(key, noValue_);
+        if (node) Put(key, noValue_);
         return;
     }
-    if (node->value) {
-        *node->value = value;
-    } else {
-        node->value = std::make_unique<QString>(value);
-        node->data = reinterpret_cast<Data>(node->value.get());
-    }
+    if (!node) node = &Insert(key, code, noValue_);
+    node->value = value;
+    node->data = reinterpret_cast<Data>(&node->value);
 }
 
 void StringHash::ClearAll() {
     for (const std::unique_ptr<Node>& head : buckets_)
         for (Node* node = head.get(); node; node = node->next.get())
-            if (node->value) node->value->clear();
+            node->value.clear();
 }
 
 void StringHash::Clear() {

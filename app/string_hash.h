@@ -6,7 +6,8 @@
 #include <vector>
 
 // A chained hash table from exact string keys to a data word, or at the string level to an owned value
-// string. New keys go to the head of their chain, so the latest of two colliding keys is found first.
+// string. New keys go to the head of their chain, so the latest of two colliding keys is found first. The
+// table doubles whenever the entries outnumber the chains.
 class StringHash {
   public:
     using Data = std::uintptr_t;
@@ -30,18 +31,24 @@ class StringHash {
     virtual void Clear();
 
     int Count() const { return count_; }
+    std::uint32_t BucketCount() const { return static_cast<std::uint32_t>(buckets_.size()); }
     std::uint32_t Bucket(const QString& key) const;
 
   private:
     struct Node {
         QString key;
+        std::uint32_t code; // of the key, kept for growing and for quick mismatches
         Data data;
-        std::unique_ptr<QString> value;
+        QString value; // data points here once a value is set
         std::unique_ptr<Node> next;
     };
 
-    std::unique_ptr<Node>* Slot(const QString& key);
-    Node* FindNode(const QString& key) const;
+    std::unique_ptr<Node>* Slot(const QString& key, std::uint32_t code);
+    Node* FindNode(const QString& key, std::uint32_t code) const;
+    // A new node at the head of the key's chain; the key must be absent.
+    Node& Insert(const QString& key, std::uint32_t code, Data data);
+    // Relinks every node into twice as many chains, keeping the order within each chain.
+    void Grow();
 
     int count_ = 0;
     std::vector<std::unique_ptr<Node>> buckets_;

@@ -213,17 +213,13 @@ int WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
         rows.begin(), rows.end(), [&](const InventoryCells& row) { return !sheet.IsKnown(row[ColColor]); }));
 }
 
-QString WriteXlsInventory(const InventoryHost& host, const QString& path) {
-    std::vector<InventoryCells> rows(static_cast<size_t>(host.InventoryRowCount()));
-    for (size_t row = 0; row < rows.size(); ++row)
-        for (int column = 0; column < InventoryColumnCount; ++column)
-            rows[row][static_cast<size_t>(column)] = host.InventoryCell(column, static_cast<int>(row));
+QString WriteXlsInventory(const InventoryContents& inv, const QString& path) {
     QStringList colourNames;
-    for (int row = 0; row < host.Colours().RowCount(); ++row)
-        colourNames << host.Colours().Field(row, 1);
+    for (int row = 0; row < inv.colours.RowCount(); ++row)
+        colourNames << inv.colours.Field(row, 1);
     int folded = 0;
     try {
-        folded = WriteXlsFile(path, rows, colourNames);
+        folded = WriteXlsFile(path, inv.rows, colourNames);
     } catch (const XLSError& e) {
         return QString::fromStdString(e.what());
     }
@@ -235,18 +231,18 @@ QString WriteXlsInventory(const InventoryHost& host, const QString& path) {
     return {};
 }
 
-void ReadXlsInventory(InventoryHost& host, const QString& path) {
+ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLookups& lookups) {
+    ParsedInventory parsed;
     XLSRead reader;
-    reader.FileName = path;
     try {
-        reader.Open();
+        reader.OpenBytes(file.bytes);
     } catch (const XLSError&) {
-        ShowMessage("I'm having trouble opening " + path + "\n" +
-                    "\rPlease close this file if it is open in Excel.");
-        return;
+        parsed.warnings << "I'm having trouble opening " + file.path + "\n" +
+                               "\rPlease close this file if it is open in Excel.";
+        return parsed;
     }
     const std::vector<std::pair<int, QString>> columns = ColourColumns(reader);
-    RowAdder rows(host, path, QStringLiteral("row"));
+    RowAdder rows(parsed, lookups, file.path, QStringLiteral("row"));
     QVariant value;
     for (int r = kFirstPartRow; r <= kLastSheetRow; ++r) {
         const bool hasPart = reader.ReadCell(0, 0, r, value);
@@ -262,4 +258,5 @@ void ReadXlsInventory(InventoryHost& host, const QString& path) {
     }
     reader.Close();
     rows.Finish();
+    return parsed;
 }

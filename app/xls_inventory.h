@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "app/inventory_host.h"
+#include "app/parsed_inventory.h"
 
 // The inventory as a colour-by-part workbook: one sheet row per part, one column per colour of the colour
 // table, the quantities in the cells and SUM formulas for row, column and grand totals.
@@ -24,9 +24,9 @@ QString XlsColumnLetters(int column);
 int WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
                  const QStringList& colourNames);
 
-// The host's rows written with the whole colour table's names; an error text, empty when the file was
+// The rows written with the whole colour table's names; an error text, empty when the file was
 // written. A save that folded colours into UNKNOWN says how many rows it folded.
-QString WriteXlsInventory(const InventoryHost& host, const QString& path);
-// Appends the part rows of such a workbook down to its "Grand Total" row, passing over empty rows. A file
-// that cannot be opened is reported and adds nothing.
-void ReadXlsInventory(InventoryHost& host, const QString& path);
+QString WriteXlsInventory(const InventoryContents& inv, const QString& path);
+// The part rows of such a workbook down to its "Grand Total" row, passing over empty rows. A file that
+// cannot be opened gives a warning and no rows.
+ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLookups& lookups);

@@ -8,6 +8,13 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QWidget>
+
+#include "support/bench_main.h"
+#include "ui/image_view.h"
 #include "ui/resamplers.h"
 
 namespace {
@@ -144,8 +151,60 @@ void BM_Peer_ReadWrite_400(benchmark::State& s) {
     PeerBench(s, 400, 800, false);
 }
 
+// The part picture's own path: a 400 x 400 picture shown at a scale in an 800 x 800 view, drawn
+// nearest-neighbour into the view's buffer and onto the widget, as each repaint after a scale change does.
+void BM_ImageViewRepaint(benchmark::State& state) {
+    const double scale = static_cast<double>(state.range(0)) / 100;
+    Image32 view;
+    view.resize(kSide, kSide);
+    view.SetScaleMode(Image32::smScale);
+    view.SetBitmapAlign(Image32::baCenter);
+    Bitmap32 picture;
+    Paint(picture, 400, 400);
+    view.SetBitmap(picture);
+    view.SetScale(scale);
+    view.show();
+    QApplication::processEvents();
+    for (auto _ : state) {
+        view.Invalidate();
+        view.repaint();
+    }
+}
+
+// The peer: a plain widget painting the same picture scaled by the same factor without smoothing.
+class PlainPicture : public QWidget {
+  public:
+    PlainPicture(const QImage& picture, double scale) : picture_(picture), scale_(scale) {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        const QSizeF size = QSizeF(picture_.size()) * scale_;
+        painter.drawImage(QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size),
+                          picture_);
+    }
+
+  private:
+    QImage picture_;
+    double scale_;
+};
+
+void BM_PeerImageRepaint(benchmark::State& state) {
+    Bitmap32 picture;
+    Paint(picture, 400, 400);
+    PlainPicture view(picture.AsImage().copy(), static_cast<double>(state.range(0)) / 100);
+    view.resize(kSide, kSide);
+    view.show();
+    QApplication::processEvents();
+    for (auto _ : state)
+        view.repaint();
+}
+
 } // namespace
 
+BENCHMARK(BM_ImageViewRepaint)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PeerImageRepaint)->Arg(50)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Blend800_Scalar)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Blend800_SSE2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Blend800_AVX2)->Unit(benchmark::kMillisecond);
@@ -159,4 +218,11 @@ BENCHMARK(BM_Peer_ReadWrite_800)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Peer_Lanczos_400_to_800)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_Peer_ReadWrite_400)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv, {},
+                         {{"BM_ImageViewRepaint", "BM_PeerImageRepaint"},
+                          {"BM_Copy800_Transfer", "BM_Copy800_Memcpy"},
+                          {"BM_Blend800_AVX2", "BM_Blend800_MemoryFloor"},
+                          {"BM_Lanczos_800_to_400", "BM_Peer_Lanczos_800_to_400"},
+                          {"BM_Lanczos_400_to_800", "BM_Peer_Lanczos_400_to_800"}});
+}

@@ -92,7 +92,7 @@ BENCHMARK(BM_Curl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char** argv) {
     // The client pumps the application's events during its waits, as it does in the program.
-    const int result = RunBenchmarks(argc, argv);
+    const int result = RunBenchmarks(argc, argv, {}, {{"BM_OurClient", "BM_Curl"}});
     std::filesystem::remove(Target());
     return result;
 }

@@ -1,114 +1,94 @@
+// Inventory files on the shown main window, at 1,000, 10,000 and 100,000 rows: Open of a .prn file, the
+// same file dropped on the inventory, Save, and Need in the compare window against a set file of as many
+// rows; beside the reader alone filling rows held in memory.
+#include <QFileInfo>
 #include <benchmark/benchmark.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "app/color_table.h"
-#include "app/compare.h"
 #include "app/inventory_fields.h"
-#include "app/memory_inventory.h"
+#include "app/inventory_files.h"
+#include "app/main_window.h"
 #include "app/own_formats.h"
 #include "support/bench_main.h"
+#include "support/bench_window.h"
 
 namespace {
 
-const ColorTable& Colours() {
-    static ColorTable table = [] {
-        ColorTable t;
-        t.LoadText(QStringLiteral("Black\t0\t\t11\t#000000\nRed\t4\t\t5\t#FF0000\nBlue\t1\t\t7\t#0000FF\n"),
-                   "colors");
-        return t;
-    }();
-    return table;
+BenchWindow& Window() {
+    return TheBenchWindow();
 }
 
-std::filesystem::path BenchDir() {
-    static const std::filesystem::path dir = [] {
-        auto d = std::filesystem::temp_directory_path() / "tessarin-inventory-bench";
-        std::filesystem::create_directories(d);
-        return d;
-    }();
-    return dir;
-}
-
-const char* const kColours[] = {"Black", "Red", "Blue"};
-
-void Fill(MemoryInventory& inv, int rows, int seed) {
-    for (int i = 0; i < rows; ++i)
-        inv.AddInventoryRow(QString::number(3000 + (i * 7 + seed) % 4000),
-                            QStringLiteral("Brick %1 x %2").arg(i % 8).arg(i % 5), kColours[(i + seed) % 3],
-                            QString::number(1 + i % 9), QString::number(i % 4),
-                            QStringLiteral("note %1").arg(i));
-}
-
-QString PrnOf10000() {
-    static const QString path = [] {
-        MemoryInventory inv(Colours());
-        Fill(inv, 10000, 0);
-        const QString p = QString::fromStdString((BenchDir() / "rows.prn").string());
-        WritePrnFile(inv, p);
-        return p;
-    }();
+// A .prn file of the window's inventory filled with `rows` rows.
+QString PrnFile(int rows) {
+    const QString path = BenchFile(QStringLiteral("rows%1.prn").arg(rows));
+    if (!QFileInfo::exists(path)) {
+        Window().Fill(rows);
+        Window().Save(path);
+    }
     return path;
 }
 
-void BM_OpenPrn10000(benchmark::State& state) {
-    const QString path = PrnOf10000();
+// A read through the window, from an empty inventory to the rows shown.
+void ReadThroughWindow(benchmark::State& state, void (BenchWindow::*read)(const QStringList&)) {
+    const QString path = PrnFile(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        MemoryInventory inv(Colours());
-        ReadPrnFile(inv, path);
-        benchmark::DoNotOptimize(inv.InventoryRowCount());
+        state.PauseTiming();
+        Window().Clear();
+        state.ResumeTiming();
+        (Window().*read)({path});
     }
+    state.counters["rows"] = Window().window().Inventory().InventoryRowCount();
 }
-BENCHMARK(BM_OpenPrn10000)->Unit(benchmark::kMillisecond);
 
-void BM_SavePrn10000(benchmark::State& state) {
-    MemoryInventory inv(Colours());
-    Fill(inv, 10000, 0);
-    const QString path = QString::fromStdString((BenchDir() / "saved.prn").string());
-    for (auto _ : state)
-        benchmark::DoNotOptimize(WritePrnFile(inv, path));
+void Open(benchmark::State& state) {
+    ReadThroughWindow(state, &BenchWindow::Open);
 }
-BENCHMARK(BM_SavePrn10000)->Unit(benchmark::kMillisecond);
+void Drop(benchmark::State& state) {
+    ReadThroughWindow(state, &BenchWindow::Drop);
+}
 
-void BM_OpenRawInv8MB(benchmark::State& state) {
-    const auto file = BenchDir() / "raw.inv";
-    if (!std::filesystem::exists(file)) {
-        std::ofstream out(file, std::ios::binary);
-        for (size_t written = 0, i = 0; written < (8u << 20); ++i) {
-            std::string line = std::to_string(1 + i % 9) + "\t" + std::to_string(3000 + i % 4000) + "\t" +
-                               std::to_string(i % 4) +
-                               "\tRed\tBrick 2 x 4 with a longer description\tnotes\n";
-            if (i % 1000 == 0) line += " Source: instructions\n";
-            out << line;
-            written += line.size();
-        }
-    }
-    const QString path = QString::fromStdString(file.string());
+// The floor: the file read and parsed into rows held in memory.
+void ReadIntoMemory(benchmark::State& state) {
+    const QString path = PrnFile(static_cast<int>(state.range(0)));
+    const InventoryLookups lookups = LookupsOf(Window().window());
     for (auto _ : state) {
-        MemoryInventory inv(Colours());
-        ReadInvFile(inv, path);
-        benchmark::DoNotOptimize(inv.InventoryRowCount());
+        const ParsedInventory parsed = ReadPrnFile(ReadInventorySource(path), lookups);
+        benchmark::DoNotOptimize(parsed.rows.size());
     }
 }
-BENCHMARK(BM_OpenRawInv8MB)->Unit(benchmark::kMillisecond);
 
-void BM_Compare5000(benchmark::State& state) {
-    MemoryInventory inv(Colours());
-    Fill(inv, 5000, 0);
-    MemoryInventory set(Colours());
-    Fill(set, 5000, 1);
-    const QString path = QString::fromStdString((BenchDir() / "set5000.prn").string());
-    WritePrnFile(set, path);
+void Save(benchmark::State& state) {
+    Window().Fill(static_cast<int>(state.range(0)));
+    const QString path = BenchFile(QStringLiteral("saved.prn"));
     for (auto _ : state)
-        benchmark::DoNotOptimize(CompareWithSetFile(inv, path, CompareMode::Need, false));
+        Window().Save(path);
 }
-BENCHMARK(BM_Compare5000)->Unit(benchmark::kMillisecond);
+
+void CompareNeed(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    const QString set = PrnFile(rows);
+    Window().Fill(rows);
+    for (auto _ : state)
+        Window().CompareNeed(set);
+}
+
+void Sizes(benchmark::internal::Benchmark* benchmark) {
+    benchmark->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(Open)->Apply(Sizes);
+BENCHMARK(Drop)->Apply(Sizes);
+BENCHMARK(ReadIntoMemory)->Apply(Sizes);
+BENCHMARK(Save)->Apply(Sizes);
+BENCHMARK(CompareNeed)->Apply(Sizes);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const int result = RunBenchmarks(argc, argv);
-    std::filesystem::remove_all(BenchDir());
-    return result;
+    return RunBenchmarks(argc, argv, {},
+                         {{"Drop", "Open"},
+                          {"Open", "ReadIntoMemory"},
+                          {"Open/100000", "Open/10000"},
+                          {"Drop/100000", "Drop/10000"},
+                          {"Save/100000", "Save/10000"},
+                          {"CompareNeed/100000", "CompareNeed/10000"}});
 }

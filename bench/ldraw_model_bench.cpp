@@ -67,15 +67,15 @@ void Open(benchmark::State& state, const char* name, double& perOpen) {
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        window.ClearInventory();
-        window.SetModified(false);
+        window.Inventory().ClearInventory();
+        window.Inventory().SetModified(false);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         window.BitBtn2Click();
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     perOpen = total / double(state.iterations());
-    state.counters["rows"] = window.InventoryRowCount();
+    state.counters["rows"] = window.Inventory().InventoryRowCount();
 }
 
 void OpenModelWithSubmodels(benchmark::State& state) {

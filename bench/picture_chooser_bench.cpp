@@ -139,8 +139,10 @@ BENCHMARK(RenderOnly)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    return RunBenchmarks(argc, argv, [] {
-        RegisterJpegPicture();
-        RegisterPictureFormats();
-    });
+    return RunBenchmarks(argc, argv,
+                         [] {
+                             RegisterJpegPicture();
+                             RegisterPictureFormats();
+                         },
+                         {{"NextPartRendered", "RenderOnly"}});
 }

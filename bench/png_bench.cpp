@@ -2,6 +2,8 @@
 #include <benchmark/benchmark.h>
 #include <png.h>
 
+#include <QImage>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "formats/png/png_image.h"
+#include "support/bench_main.h"
 
 namespace fs = std::filesystem;
 
@@ -120,11 +123,32 @@ void DecodeLibpng(benchmark::State& state, const std::string& name) {
 
 const char* const kNoise = "rgb8_noise_2000x2000.png";
 
-void EncodeOurs(benchmark::State& state) {
-    if (Skip(state, kNoise)) return;
-    MemoryStream file(FileBytes(kNoise));
-    PNGImage image;
+// The pictures to encode: noise, the rings and ramps file, and a smooth 1000 x 1000 shading.
+enum class Kind { Noise, Rings, Smooth };
+
+bool EncodedPicture(benchmark::State& state, Kind kind, PNGImage& image) {
+    if (kind == Kind::Smooth) {
+        QImage shaded(1000, 1000, QImage::Format_RGB32);
+        const auto level = [](double wave) { return static_cast<int>(127.5 + 127 * wave); };
+        for (int y = 0; y < shaded.height(); ++y)
+            for (int x = 0; x < shaded.width(); ++x)
+                shaded.setPixel(x, y,
+                                qRgb(level(std::sin(x / 37.0) * std::cos(y / 53.0)),
+                                     level(std::sin((x + y) / 71.0)),
+                                     level(std::cos(std::hypot(x - 500, y - 500) / 29.0))));
+        image.Assign(shaded, PixelFormat::pf24bit);
+        return true;
+    }
+    const std::string name = kind == Kind::Noise ? kNoise : "interlaced_rgb8_1000x1000.png";
+    if (Skip(state, name)) return false;
+    MemoryStream file(FileBytes(name));
     image.LoadFromStream(file);
+    return true;
+}
+
+void EncodeOurs(benchmark::State& state, Kind kind) {
+    PNGImage image;
+    if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state) {
         MemoryStream out;
@@ -134,11 +158,9 @@ void EncodeOurs(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(size);
 }
 
-void EncodeLibpng(benchmark::State& state) {
-    if (Skip(state, kNoise)) return;
-    MemoryStream file(FileBytes(kNoise));
+void EncodeLibpng(benchmark::State& state, Kind kind) {
     PNGImage image;
-    image.LoadFromStream(file);
+    if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state)
         size = LibpngEncode(image).size();
@@ -157,7 +179,16 @@ BENCHMARK_CAPTURE(DecodeOurs, interlaced, std::string("interlaced_rgb8_1000x1000
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeLibpng, interlaced, std::string("interlaced_rgb8_1000x1000.png"))
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(EncodeOurs)->Unit(benchmark::kMillisecond);
-BENCHMARK(EncodeLibpng)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeOurs, noise, Kind::Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeLibpng, noise, Kind::Noise)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeOurs, rings, Kind::Rings)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeLibpng, rings, Kind::Rings)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeOurs, smooth, Kind::Smooth)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncodeLibpng, smooth, Kind::Smooth)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv, {},
+                         {{"DecodeOurs", "DecodeLibpng"},
+                          {"EncodeOurs", "EncodeLibpng"},
+                          {"EncodeOurs", "EncodeLibpng", "bytes"}});
+}

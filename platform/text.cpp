@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 
 #include "platform/fs.h"
@@ -20,7 +22,12 @@ bool IsValidUtf8(std::string_view bytes) {
     while (i < n) {
         unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) {
-            ++i;
+            // Most text is ASCII: skip it eight bytes at a time.
+            for (uint64_t word = 0; i + 8 <= n; i += 8) {
+                std::memcpy(&word, bytes.data() + i, 8);
+                if (word & 0x8080808080808080u) break;
+            }
+            if (i < n && static_cast<unsigned char>(bytes[i]) < 0x80) ++i;
             continue;
         }
         int extra;
@@ -96,18 +103,7 @@ std::string EncodeTextFile(const QString& text) {
 
 QStringList SplitLines(const QString& text) {
     QStringList lines;
-    const QChar* data = text.constData();
-    qsizetype n = text.size();
-    if (qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) n = eof;
-    qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        QChar c = data[i];
-        if (c != u'\n' && c != u'\r') continue;
-        lines << QString(data + start, i - start);
-        if (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ++i;
-        start = i + 1;
-    }
-    if (start < n) lines << QString(data + start, n - start);
+    ForEachLine(text, [&](QStringView line) { lines << line.toString(); });
     return lines;
 }
 
@@ -130,6 +126,7 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::string bytes;
+    if (const auto size = std::filesystem::file_size(path, ec); !ec) bytes.reserve(static_cast<size_t>(size));
     char buffer[1 << 16];
     while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
         bytes.append(buffer, static_cast<size_t>(in.gcount()));

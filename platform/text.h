@@ -21,6 +21,20 @@ std::string AsciiLower(std::string_view text);
 // The one line splitter: lines end at CRLF, CR or LF, and a Ctrl-Z ends the text. A final line end does
 // not start another (empty) line.
 QStringList SplitLines(const QString& text);
+// The same lines as views into text, one call of lineFn each, for readers that keep only parts of them.
+template <class LineFn> void ForEachLine(QStringView text, LineFn&& lineFn) {
+    if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text = text.left(eof);
+    const qsizetype n = text.size();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
+        if (c != u'\n' && c != u'\r') continue;
+        lineFn(text.mid(start, i - start));
+        if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lineFn(text.mid(start));
+}
 // Lines joined with CRLF after every line, as every writer emits them.
 QString JoinLinesCrlf(const QStringList& lines);
 

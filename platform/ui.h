@@ -26,6 +26,11 @@ void ProcessMessages();
 QString ExceptionText(const std::exception& error);
 // Runs an event handler so that no exception crosses the event loop: the error is shown as a message.
 void RunGuarded(const std::function<void()>& handler);
+// The handler for a signal or callback, whatever its arguments, run under RunGuarded: connecting through
+// this puts the exception boundary on the handler by construction.
+template <typename Handler> auto Guarded(Handler handler) {
+    return [handler = std::move(handler)](auto&&...) { RunGuarded(handler); };
+}
 
 // Marks the program busy during a long command; a second command asks IsBusy() and does not start.
 class BusyGuard {

@@ -163,16 +163,15 @@ void LabelMaker::CreateControls() {
 }
 
 void LabelMaker::WireHandlers() {
-    const auto guarded = [](std::function<void()> handler) { return [handler] { RunGuarded(handler); }; };
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6})
-        connect(box, &QCheckBox::toggled, this, guarded([this] { ComposeSample(); }));
+        connect(box, &QCheckBox::toggled, this, Guarded([this] { ComposeSample(); }));
     for (QSpinBox* spin : {SpinEdit1, SpinEdit3, SpinEdit4, SpinEdit5, SpinEdit6, SpinEdit7})
-        connect(spin, &QSpinBox::valueChanged, this, guarded([this] { ComposeSample(); }));
+        connect(spin, &QSpinBox::valueChanged, this, Guarded([this] { ComposeSample(); }));
     for (zcFontComboBox* box : {zcFontComboBox1, zcFontComboBox2, zcFontComboBox3})
-        box->OnChange = guarded([this] { ComposeTyped(); });
+        box->OnChange = Guarded([this] { ComposeTyped(); });
     for (zcColorComboBox* box : {zcColorComboBox2, zcColorComboBox3, zcColorComboBox4})
-        box->OnChange = guarded([this] { ComposeTyped(); });
-    connect(Edit1, &QLineEdit::textChanged, this, guarded([this] { ComposeTyped(); }));
+        box->OnChange = Guarded([this] { ComposeTyped(); });
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { ComposeTyped(); }));
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
             RunGuarded([this] {
@@ -180,13 +179,13 @@ void LabelMaker::WireHandlers() {
                 ComposeSample();
             });
         };
-    Image1->OnDblClick = guarded([this] { Image1DblClick(); });
-    connect(BitBtn3, &QPushButton::clicked, this, guarded([this] { MoveItem(-1, 0); }));
-    connect(BitBtn5, &QPushButton::clicked, this, guarded([this] { MoveItem(1, 0); }));
-    connect(BitBtn4, &QPushButton::clicked, this, guarded([this] { MoveItem(0, -1); }));
-    connect(BitBtn6, &QPushButton::clicked, this, guarded([this] { MoveItem(0, 1); }));
-    connect(ComboBox2, &QComboBox::currentTextChanged, this, guarded([this] { TemplateChosen(); }));
-    connect(BitBtn2, &QPushButton::clicked, this, guarded([this] { BitBtn2Click(); }));
+    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { MoveItem(-1, 0); }));
+    connect(BitBtn5, &QPushButton::clicked, this, Guarded([this] { MoveItem(1, 0); }));
+    connect(BitBtn4, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, -1); }));
+    connect(BitBtn6, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, 1); }));
+    connect(ComboBox2, &QComboBox::currentTextChanged, this, Guarded([this] { TemplateChosen(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -60,7 +60,7 @@ LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
     BitBtn2->setGeometry(504, 576, 98, 22);
     Progress = MakeNamed<QProgressBar>(this, "Progress");
     Progress->hide();
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { RunGuarded([this] { BitBtn1Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded([this] { BitBtn1Click(); }));
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     PvLabelPrinter1.Preview = PvPreview1;
@@ -95,7 +95,7 @@ void LabelPreview::resizeEvent(QResizeEvent* event) {
 void LabelPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Laid out once the window is on the screen, so that the progress of a long run shows.
-    QTimer::singleShot(0, this, [this] { RunGuarded([this] { LayOutLabels(); }); });
+    QTimer::singleShot(0, this, Guarded([this] { LayOutLabels(); }));
 }
 
 void LabelPreview::LayOutLabels() {

@@ -4,7 +4,6 @@
 #include <QLocale>
 #include <charconv>
 #include <cmath>
-#include <numeric>
 #include <optional>
 
 namespace {
@@ -19,8 +18,10 @@ void RemoveFirst(QString& text, const QString& part) {
     if (at >= 0) text.remove(at, part.size());
 }
 
+} // namespace
+
 // Reads the whole text as a number with the C rules once the locale's separators are normalised.
-std::optional<double> NumberValue(QString text, const QString& prefix, const QString& suffix, bool grouped) {
+std::optional<double> NumberKey(QString text, const QString& prefix, const QString& suffix, bool grouped) {
     RemoveFirst(text, suffix);
     RemoveFirst(text, prefix);
     QLocale locale;
@@ -39,6 +40,8 @@ std::optional<double> NumberValue(QString text, const QString& prefix, const QSt
         return std::nullopt;
     return value;
 }
+
+namespace {
 
 double DayValue(const QDate& date) {
     return date.isValid() ? static_cast<double>(date.toJulianDay()) : 0.0;
@@ -90,51 +93,51 @@ double ParseDateMDY(const QString& text) {
     return ParseDate(text, false);
 }
 
+double DateKey(SortStyle style, const QString& text) {
+    switch (style) {
+    case ssDateDMY:
+        return ParseDateDMY(text);
+    case ssDateMDY:
+        return ParseDateMDY(text);
+    default:
+        return DateTimeValue(text);
+    }
+}
+
+int CompareNumberKeys(const std::optional<double>& a, const std::optional<double>& b) {
+    return a && b ? Sign(*a, *b) : 0;
+}
+
+int CompareDateKeys(double a, double b) {
+    return Sign(a, b);
+}
+
+int CompareUpperKeys(QStringView upperA, QStringView upperB, QStringView a, QStringView b) {
+    if (upperA.compare(upperB) > 0) return 1;
+    return a == b ? 0 : -1;
+}
+
+int CompareTextKeys(QStringView a, QStringView b) {
+    const int order = a.compare(b, Qt::CaseSensitive);
+    return order > 0 ? 1 : (order == 0 ? 0 : -1);
+}
+
 int CompareCellTexts(SortStyle style, const QString& a, const QString& b, const QString& prefix,
                      const QString& suffix) {
     switch (style) {
     case ssNone:
         return 1;
     case ssNumeric:
-    case ssNumericGrouped: {
-        std::optional<double> x = NumberValue(a, prefix, suffix, style == ssNumericGrouped);
-        std::optional<double> y = NumberValue(b, prefix, suffix, style == ssNumericGrouped);
-        return x && y ? Sign(*x, *y) : 0;
-    }
+    case ssNumericGrouped:
+        return CompareNumberKeys(NumberKey(a, prefix, suffix, style == ssNumericGrouped),
+                                 NumberKey(b, prefix, suffix, style == ssNumericGrouped));
     case ssDateTime:
-        return Sign(DateTimeValue(a), DateTimeValue(b));
-    case ssUpperText:
-        if (a.toUpper() > b.toUpper()) return 1;
-        return a == b ? 0 : -1;
     case ssDateDMY:
-        return Sign(ParseDateDMY(a), ParseDateDMY(b));
     case ssDateMDY:
-        return Sign(ParseDateMDY(a), ParseDateMDY(b));
-    default: {
-        int order = QString::compare(a, b, Qt::CaseSensitive);
-        return order > 0 ? 1 : (order == 0 ? 0 : -1);
+        return CompareDateKeys(DateKey(style, a), DateKey(style, b));
+    case ssUpperText:
+        return CompareUpperKeys(a.toUpper(), b.toUpper(), a, b);
+    default:
+        return CompareTextKeys(a, b);
     }
-    }
-}
-
-std::vector<int> StableOrder(int count, const std::function<int(int, int)>& compare) {
-    std::vector<int> order(static_cast<std::size_t>(qMax(count, 0)));
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<int> merged(order.size());
-    // Bottom-up merge sort: every step is bounded by the run lengths, whatever compare answers.
-    for (std::size_t width = 1; width < order.size(); width *= 2) {
-        for (std::size_t left = 0; left < order.size(); left += 2 * width) {
-            std::size_t mid = std::min(left + width, order.size());
-            std::size_t right = std::min(left + 2 * width, order.size());
-            std::size_t i = left, j = mid, out = left;
-            while (i < mid && j < right)
-                merged[out++] = compare(order[i], order[j]) > 0 ? order[j++] : order[i++];
-            while (i < mid)
-                merged[out++] = order[i++];
-            while (j < right)
-                merged[out++] = order[j++];
-        }
-        order.swap(merged);
-    }
-    return order;
 }

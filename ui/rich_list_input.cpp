@@ -2,10 +2,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QHelpEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolTip>
 
 #include "ui/mini_html.h"
@@ -41,6 +41,19 @@ void RichListView::SetUpInput() {
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &RichListView::ShowScrollHint);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, header_, &RichHeaderView::PlaceFilters);
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [] { QToolTip::hideText(); });
+    hoverTimer_.setSingleShot(true);
+    connect(&hoverTimer_, &QTimer::timeout, this, &RichListView::ShowCellHint);
+    SetHoverTime(PlatformHoverTime());
+}
+
+int RichListView::PlatformHoverTime() const {
+    return style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, this);
+}
+
+void RichListView::SetHoverTime(int ms) {
+    if (ms == hoverTime_) return;
+    hoverTime_ = ms;
+    hoverTimer_.setInterval(ms < 0 ? PlatformHoverTime() : ms);
 }
 
 bool RichListView::IsLinkText(const QString& text) const {
@@ -71,9 +84,9 @@ bool RichListView::CheckBoxArea(int row, const QPoint& point) const {
 }
 
 void RichListView::ToggleCheck(int row) {
-    ItemState state = model_.State(row);
+    ItemState state = model_->State(row);
     state.Checked = !state.Checked;
-    model_.SetState(row, state);
+    model_->SetState(row, state);
     if (OnCheckboxClick) OnCheckboxClick(row, state.Checked);
 }
 
@@ -143,6 +156,10 @@ void RichListView::mouseMoveEvent(QMouseEvent* event) {
     if (index != hintCell_) {
         hintCell_ = index;
         QToolTip::hideText();
+        if (AutoHint && index.isValid())
+            hoverTimer_.start();
+        else
+            hoverTimer_.stop();
     }
     QTreeView::mouseMoveEvent(event);
 }
@@ -165,6 +182,8 @@ void RichListView::leaveEvent(QEvent* event) {
         viewport()->unsetCursor();
     }
     SetHoverAnchor({});
+    hintCell_ = QPersistentModelIndex();
+    hoverTimer_.stop();
     QTreeView::leaveEvent(event);
 }
 
@@ -183,8 +202,8 @@ void RichListView::timerEvent(QTimerEvent* event) {
 void RichListView::MoveItem(int from, int to) {
     if (from < 0 || from >= RowCount()) return;
     if (to < 0 || to >= RowCount()) to = RowCount() - 1;
-    model_.MoveRow(from, to);
-    selectionModel()->setCurrentIndex(model_.index(to, 0), QItemSelectionModel::NoUpdate);
+    model_->MoveRow(from, to);
+    selectionModel()->setCurrentIndex(model_->index(to, 0), QItemSelectionModel::NoUpdate);
 }
 
 bool RichListView::ClipboardKey(QKeyEvent* event) {
@@ -219,7 +238,7 @@ void RichListView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     if (SubItemEdit && row >= 0 && (key == Qt::Key_Space || key == Qt::Key_F2)) {
-        edit(model_.index(row, header_->logicalIndex(selectedSubItem_)), EditKeyPressed, event);
+        edit(model_->index(row, header_->logicalIndex(selectedSubItem_)), EditKeyPressed, event);
         return;
     }
     if (CheckBoxes && !SubItemEdit && row >= 0 && key == Qt::Key_Space) {
@@ -235,7 +254,7 @@ bool RichListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* e
     if (!SubItemEdit || !index.isValid() ||
         (trigger != SelectedClicked && trigger != EditKeyPressed && trigger != AllEditTriggers))
         return QTreeView::edit(index, NoEditTriggers, event);
-    const QModelIndex cell = model_.index(index.row(), header_->logicalIndex(selectedSubItem_));
+    const QModelIndex cell = model_->index(index.row(), header_->logicalIndex(selectedSubItem_));
     bool allow = true;
     if (OnCanEditCell) OnCanEditCell(cell.row(), cell.column(), allow);
     return allow && QTreeView::edit(cell, AllEditTriggers, event);
@@ -257,7 +276,7 @@ void RichListView::CopyToClipboard(bool selectedOnly) const {
             std::iota(rows.begin(), rows.end(), 0);
         }
         for (int row : rows)
-            text += model_.Cells(row).join(u'\t') + QLatin1String("\r\n");
+            text += model_->Cells(row).join(u'\t') + QLatin1String("\r\n");
     }
     QGuiApplication::clipboard()->setText(text);
 }
@@ -286,11 +305,11 @@ void RichListView::PasteFromClipboard() {
         rows.push_back(std::move(fields));
     }
     const int first = RowCount();
-    model_.AppendRows(std::move(rows));
+    model_->AppendRows(std::move(rows));
     const int last = RowCount() - 1;
-    selectionModel()->select(QItemSelection(model_.index(first, 0), model_.index(last, 0)),
+    selectionModel()->select(QItemSelection(model_->index(first, 0), model_->index(last, 0)),
                              QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    selectionModel()->setCurrentIndex(model_.index(last, 0), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model_->index(last, 0), QItemSelectionModel::NoUpdate);
     scrollToBottom();
 }
 
@@ -303,7 +322,7 @@ void RichListView::DeleteSelected() {
     std::vector<int> rows;
     for (const QModelIndex& index : selectionModel()->selectedRows())
         rows.push_back(index.row());
-    model_.DeleteRows(std::move(rows));
+    model_->DeleteRows(std::move(rows));
 }
 
 QString RichListView::GetCellHint(int row, int column) const {
@@ -325,15 +344,17 @@ QString RichListView::GetCellHint(int row, int column) const {
 }
 
 bool RichListView::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip || !AutoHint) return QTreeView::viewportEvent(event);
-    auto* help = static_cast<QHelpEvent*>(event);
-    const QModelIndex index = indexAt(help->pos());
-    const QString hint = index.isValid() ? GetCellHint(index.row(), index.column()) : QString();
-    if (hint.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
-    return true;
+    // With AutoHint the hover timer shows the hints; the view's own tool tip would hide them again.
+    if (event->type() == QEvent::ToolTip && AutoHint) return true;
+    return QTreeView::viewportEvent(event);
+}
+
+void RichListView::ShowCellHint() {
+    if (!AutoHint || !hintCell_.isValid()) return;
+    const QString hint = GetCellHint(hintCell_.row(), hintCell_.column());
+    // Over the cell itself, so the full text covers the cut one.
+    const QRect cell = visualRect(hintCell_);
+    if (!hint.isEmpty()) QToolTip::showText(viewport()->mapToGlobal(cell.topLeft()), hint, viewport(), cell);
 }
 
 void RichListView::scrollContentsBy(int dx, int dy) {
@@ -344,7 +365,7 @@ void RichListView::scrollContentsBy(int dx, int dy) {
 
 void RichListView::ShowScrollHint(int value) {
     if (!ScrollHint) return;
-    const QModelIndex top = model_.index(qBound(0, value, qMax(0, RowCount() - 1)), 0);
+    const QModelIndex top = model_->index(qBound(0, value, qMax(0, RowCount() - 1)), 0);
     const QPoint cursor = QCursor::pos();
     QToolTip::showText(QPoint(cursor.x() + 10, cursor.y()), GetCellText(0, top.row()), this);
 }

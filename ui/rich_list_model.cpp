@@ -1,6 +1,7 @@
 #include "ui/rich_list_model.h"
 
 #include <algorithm>
+#include <utility>
 
 int RichListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : RowCount();
@@ -82,6 +83,21 @@ void RichListModel::AppendRows(std::vector<QStringList> rows) {
     endInsertRows();
 }
 
+void RichListModel::ResetRows(std::vector<QStringList> rows) {
+    beginResetModel();
+    for (QStringList& row : rows)
+        if (row.isEmpty()) row.append(QString());
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+std::vector<QStringList> RichListModel::TakeRows() {
+    beginResetModel();
+    std::vector<QStringList> rows = std::exchange(rows_, {});
+    endResetModel();
+    return rows;
+}
+
 QString RichListModel::GetCellText(int column, int row) const {
     if (row < 0)
         return column >= 0 && column < ColumnCount() ? captions_[static_cast<std::size_t>(column)]
@@ -90,6 +106,15 @@ QString RichListModel::GetCellText(int column, int row) const {
     const QStringList& cells = rows_[static_cast<std::size_t>(row)];
     int cell = qMax(column, 0);
     return cell < cells.size() ? cells[cell] : QString();
+}
+
+std::vector<QStringView> RichListModel::ColumnTexts(int column) const {
+    std::vector<QStringView> texts;
+    texts.reserve(rows_.size());
+    const qsizetype cell = qMax(column, 0);
+    for (const QStringList& cells : rows_)
+        texts.push_back(cell < cells.size() ? QStringView(cells[cell]) : QStringView());
+    return texts;
 }
 
 void RichListModel::SetCellText(int column, int row, const QString& text) {

@@ -36,8 +36,14 @@ class RichListModel : public QAbstractTableModel {
     int AddRow(const QString& caption);
     // Many rows in one insertion; each list holds the caption and then the sub-items.
     void AppendRows(std::vector<QStringList> rows);
+    // All rows replaced in one reset; the column captions stay.
+    void ResetRows(std::vector<QStringList> rows);
+    // Every row handed over and gone from the list, in one reset; the column captions stay.
+    std::vector<QStringList> TakeRows();
     // Captions by row -1, '' out of range.
     QString GetCellText(int column, int row) const;
+    // The texts of one column (0 the captions), as views valid until a row changes.
+    std::vector<QStringView> ColumnTexts(int column) const;
     // Ignored out of range; pads the row with empty sub-items up to the column.
     void SetCellText(int column, int row, const QString& text);
     // The caption and the sub-items the row holds; none out of range.

@@ -71,6 +71,11 @@ void RichListView::SetVAlignment(VAlignment alignment) {
     viewport()->update();
 }
 
+void RichListView::SetPictures(PictureContainer* pictures) {
+    pictures_ = pictures;
+    viewport()->update();
+}
+
 void RichListView::SetWallpaper(const QPixmap& wallpaper) {
     wallpaper_ = wallpaper;
     QPalette colours = viewport()->palette();
@@ -84,7 +89,7 @@ HtmlContext RichListView::MarkupContext(const QFont& font, const QColor& colour)
     HtmlContext context;
     context.Font = font;
     context.TextColor = colour;
-    context.Pictures = Pictures;
+    context.Pictures = pictures_;
     context.PictureCache = pictureCache_.get();
     context.TextCache = textCache_.get();
     context.Images = &SmallImages;
@@ -106,7 +111,7 @@ void RichListView::drawRow(QPainter* painter, const QStyleOptionViewItem& option
                            const QModelIndex& index) const {
     const int row = index.row();
     int state = 0;
-    if (selectionModel()->isSelected(model_.index(row, 0))) state |= odSelected;
+    if (selectionModel()->isSelected(model_->index(row, 0))) state |= odSelected;
     if (currentIndex().row() == row) state |= odFocused;
     DrawItemCells(*painter, row,
                   QRect(-header_->offset(), option.rect.top(), header_->length(), option.rect.height()),
@@ -140,14 +145,14 @@ void RichListView::DrawItemCells(QPainter& painter, int row, const QRect& rect, 
 
 QRect RichListView::CellArea(int row, int position) const {
     const int column = header_->logicalIndex(position);
-    const QRect rowRect = visualRect(model_.index(row, 0));
+    const QRect rowRect = visualRect(model_->index(row, 0));
     return QRect(header_->sectionViewportPosition(column), rowRect.top(), header_->sectionSize(column),
                  rowRect.height() - DetailHeight());
 }
 
 void RichListView::DrawCell(QPainter& painter, int row, int position, const QRect& cell, int state) const {
     const int column = header_->logicalIndex(position);
-    QString text = model_.GetCellText(column, row);
+    QString text = model_->GetCellText(column, row);
     const QPalette& colours = palette();
     CellStyle look{colours.color(QPalette::Base), font(), colours.color(QPalette::Text)};
     const bool selected = state & odSelected;
@@ -175,7 +180,7 @@ void RichListView::DrawCell(QPainter& painter, int row, int position, const QRec
 
     const CellLayout layout = LayoutCell(row, position, cell);
     if (!layout.box.isNull()) {
-        const bool checked = model_.State(row).Checked;
+        const bool checked = model_->State(row).Checked;
         if (!CheckTrueGlyph.isNull() && !CheckFalseGlyph.isNull()) {
             painter.drawPixmap(layout.box.topLeft(), checked ? CheckTrueGlyph : CheckFalseGlyph);
         } else {
@@ -194,7 +199,7 @@ RichListView::CellLayout RichListView::LayoutCell(int row, int position, const Q
     CellLayout layout;
     layout.cell = cell;
     const int column = header_->logicalIndex(position);
-    const ItemState& item = model_.State(row);
+    const ItemState& item = model_->State(row);
     int x = cell.left();
     if (position == 0 && CheckBoxes) {
         if (!CheckTrueGlyph.isNull() && !CheckFalseGlyph.isNull()) {
@@ -268,7 +273,7 @@ void RichListView::DrawDetail(QPainter& painter, int row, const QRect& rowRect, 
         detail.setTop(detail.top() + 1);
     }
     detail.setLeft(detail.left() + DetailView.Indent());
-    const QString text = model_.GetCellText(DetailView.Column(), row);
+    const QString text = model_->GetCellText(DetailView.Column(), row);
     const QColor colour = (state & odSelected) ? SelectionTextColor : DetailView.FontColor();
     painter.setFont(DetailView.Font());
     painter.setPen(colour);

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 
+#include "ui/list_sort.h"
 #include "ui/mini_html.h"
 #include "ui/rich_header_view.h"
 #include "ui/rich_list_delegate.h"
@@ -11,7 +12,7 @@ RichListView::RichListView(QWidget* parent)
       textCache_(std::make_unique<HtmlTextCache>()) {
     setHeader(header_);
     setItemDelegate(delegate_);
-    setModel(&model_);
+    setModel(model_);
     SelectionColor = palette().color(QPalette::Highlight);
     SelectionTextColor = palette().color(QPalette::HighlightedText);
     headerFont_ = font();
@@ -39,8 +40,18 @@ RichListView::~RichListView() {
     SaveColumnSizes(ColumnSizes, widths);
 }
 
+void RichListView::ShowModel(RichListModel& model) {
+    model_ = &model;
+    setModel(model_);
+    // A model that goes first leaves the list its own, empty one.
+    connect(&model, &QObject::destroyed, this, [this] {
+        model_ = &ownModel_;
+        setModel(model_);
+    });
+}
+
 int RichListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment) {
-    int column = model_.AddColumn(caption);
+    int column = model_->AddColumn(caption);
     setColumnWidth(column, width);
     alignments_.resize(static_cast<std::size_t>(ColumnCount()), Qt::AlignLeft);
     alignments_[static_cast<std::size_t>(column)] = alignment;
@@ -101,7 +112,7 @@ void RichListView::SetHeaderDragDrop(bool on) {
 
 void RichListView::SelectItemAt(int index) {
     if (index < 0 || index >= RowCount()) return;
-    QModelIndex cell = model_.index(index, 0);
+    QModelIndex cell = model_->index(index, 0);
     auto mode = selectionMode() == QAbstractItemView::SingleSelection ? QItemSelectionModel::ClearAndSelect
                                                                       : QItemSelectionModel::Select;
     selectionModel()->select(cell, mode | QItemSelectionModel::Rows);
@@ -145,34 +156,27 @@ void RichListView::SortByColumn(int column) {
 }
 
 void RichListView::SortItems() {
-    // The compare reads the column as the shared state holds it: -1 means the caption.
-    int column = sortState_->column;
+    // The compare reads the column as the shared state holds it: -1 means the caption, column c the
+    // sub-item c, one past in the model's cells.
+    const int column = sortState_->column;
+    const int sign = sortState_->sign;
     SortStyle style = ssText;
     QString prefix, suffix;
     if (OnGetFormat) OnGetFormat(column, style, prefix, suffix);
-    std::vector<int> order = StableOrder(RowCount(), [&](int row1, int row2) {
-        return sortState_->sign * CompareRows(row1, row2, style, prefix, suffix);
-    });
-    model_.Reorder(order);
-}
-
-int RichListView::CompareRows(int row1, int row2, SortStyle style, const QString& prefix,
-                              const QString& suffix) const {
-    int column = sortState_->column;
-    // Column -1 is the caption, column c the sub-item c: one past in the model's cells.
-    const QString a = model_.GetCellText(column + 1, row1);
-    const QString b = model_.GetCellText(column + 1, row2);
-    int result = 1;
-    switch (style) {
-    case ssCustom:
-        if (OnCustomCompare) OnCustomCompare(column, a, b, result);
-        return result;
-    case ssRaw:
-        if (OnRawCompare) OnRawCompare(column, row1, row2, result);
-        return result;
-    default:
-        return CompareCellTexts(style, a, b, prefix, suffix);
+    if (style != ssCustom && style != ssRaw) {
+        model_->Reorder(KeyedOrder(model_->ColumnTexts(column + 1), style, sign, prefix, suffix));
+        return;
     }
+    // The compare events see the rows as they are; only the order is built aside.
+    model_->Reorder(StableOrder(RowCount(), [&](int row1, int row2) {
+        int result = 1;
+        if (style == ssRaw && OnRawCompare)
+            OnRawCompare(column, row1, row2, result);
+        else if (style == ssCustom && OnCustomCompare)
+            OnCustomCompare(column, model_->GetCellText(column + 1, row1),
+                            model_->GetCellText(column + 1, row2), result);
+        return sign * result;
+    }));
 }
 
 void RichListView::HeaderClicked(int column) {
@@ -203,5 +207,5 @@ QString RichListView::CellTextAtPoint(const QPoint& point) const {
 }
 
 QRect RichListView::CellRect(int row, int column) const {
-    return visualRect(model_.index(row, column));
+    return visualRect(model_->index(row, column));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPixmap>
+#include <QPointer>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <functional>
@@ -48,19 +50,21 @@ class RichListView : public QTreeView {
     explicit RichListView(QWidget* parent = nullptr);
     ~RichListView() override;
 
-    RichListModel& Model() { return model_; }
-    const RichListModel& Model() const { return model_; }
+    RichListModel& Model() { return *model_; }
+    const RichListModel& Model() const { return *model_; }
+    // Shows rows that live outside the list, in place of its own; the model must outlive the list.
+    void ShowModel(RichListModel& model);
 
     int AddColumn(const QString& caption, int width, Qt::Alignment alignment = Qt::AlignLeft);
     Qt::Alignment ColumnAlignment(int column) const;
-    int ColumnCount() const { return model_.ColumnCount(); }
-    int RowCount() const { return model_.RowCount(); }
-    int AddRow(const QString& caption) { return model_.AddRow(caption); }
-    QString GetCellText(int column, int row) const { return model_.GetCellText(column, row); }
-    void SetCellText(int column, int row, const QString& text) { model_.SetCellText(column, row, text); }
-    void DeleteRow(int row) { model_.DeleteRow(row); }
-    void ClearAll() { model_.ClearAll(); }
-    void ClearRows() { model_.ClearRows(); }
+    int ColumnCount() const { return model_->ColumnCount(); }
+    int RowCount() const { return model_->RowCount(); }
+    int AddRow(const QString& caption) { return model_->AddRow(caption); }
+    QString GetCellText(int column, int row) const { return model_->GetCellText(column, row); }
+    void SetCellText(int column, int row, const QString& text) { model_->SetCellText(column, row, text); }
+    void DeleteRow(int row) { model_->DeleteRow(row); }
+    void ClearAll() { model_->ClearAll(); }
+    void ClearRows() { model_->ClearRows(); }
 
     // Selects and focuses the row and scrolls it into view; other selected rows stay selected.
     void SelectItemAt(int index);
@@ -104,7 +108,9 @@ class RichListView : public QTreeView {
     QList<QPixmap> HeaderImages;
     SortIndicator SortIndicatorSide = siLeft;
     QList<QPixmap> SmallImages;
-    const PictureContainer* Pictures = nullptr;
+    // Pictures that markup cells show by name; none again once the container is destroyed.
+    PictureContainer* Pictures() const { return pictures_; }
+    void SetPictures(PictureContainer* pictures);
     QColor SelectionColor;
     QColor SelectionTextColor;
     QColor URLColor = Qt::blue;
@@ -114,10 +120,19 @@ class RichListView : public QTreeView {
     bool WordWrap = false;
     bool SelectionRTFKeep = false;
     bool SubImages = false;
+    // Kept with the list's settings; the list does nothing with them.
+    bool SizeWithForm = false;
+    bool SaveHeader = false;
+    bool LoadHeader = false;
     Details DetailView{[this] { viewport()->update(); }};
     ColumnSize ColumnSizes;
     Printsettings PrintSettings;
     HTMLSettings HtmlSettings;
+    // Kept with the print settings and, like them, never called: the list has no print operation.
+    std::function<void(QPainter& canvas, int page, int pageWidth, int pageHeight)> OnPrintPage;
+    std::function<void(int page, bool& newPage)> OnPrintNewPage;
+    std::function<void(double& scale, bool& allow)> OnFitToPage;
+    std::function<void(int column, int& width)> OnPrintSetColumnWidth;
     std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)>
         OnDrawItemProp;
     std::function<void(QPainter& painter, int item, const QRect& rect, int state)> OnDrawItem;
@@ -159,7 +174,10 @@ class RichListView : public QTreeView {
     bool SubItemEdit = false;
     bool SubItemSelect = false;
     bool ReArrangeItems = false;
-    int HoverTime = -1;
+    // How long (ms) the mouse rests on a cell before it counts as hovered and its hint shows; starts at the
+    // platform's delay, which -1 brings back.
+    int HoverTime() const { return hoverTime_; }
+    void SetHoverTime(int ms);
     // Filter changes are reported once typing has paused this long (ms).
     int FilterTimeOut = 500;
     bool FilterBar() const;
@@ -236,11 +254,13 @@ class RichListView : public QTreeView {
     void SetHoverAnchor(const QString& anchor);
     bool ClipboardKey(QKeyEvent* event);
     void ShowScrollHint(int value);
+    void ShowCellHint();
+    int PlatformHoverTime() const;
 
     void HeaderClicked(int column);
-    int CompareRows(int row1, int row2, SortStyle style, const QString& prefix, const QString& suffix) const;
 
-    RichListModel model_;
+    RichListModel ownModel_;
+    RichListModel* model_ = &ownModel_;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     SortDirection sortDirection_ = sdAscending;
     int sortColumn_ = -2;
@@ -255,6 +275,7 @@ class RichListView : public QTreeView {
     int headerHeight_ = 13;
     QFont headerFont_;
     bool headerOwnerDraw_ = true;
+    QPointer<PictureContainer> pictures_;
     std::unique_ptr<PictureList> pictureCache_ = std::make_unique<PictureList>();
     std::unique_ptr<HtmlTextCache> textCache_;
 
@@ -263,4 +284,6 @@ class RichListView : public QTreeView {
     int dragTimer_ = 0;
     QString hoverAnchor_;
     QPersistentModelIndex hintCell_;
+    int hoverTime_ = -1;
+    QTimer hoverTimer_;
 };

@@ -2,11 +2,37 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
+
+// Two benchmarks printed side by side after the run as a ratio: every benchmark named `ours` (with any
+// arguments after a '/') over the one named `theirs` with the same arguments. Real times compare, the
+// fastest repetition of each, or the named counter of their last repetitions.
+struct Ratio {
+    std::string ours;
+    std::string theirs;
+    std::string counter = {};
+};
 
 // Runs the benchmarks chosen on the command line inside an offscreen application whose message boxes show
-// nothing. setUp runs once the application exists. The result is main's exit code.
-int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp = {});
+// nothing, then prints the ratios. setUp runs once the application exists. The result is main's exit code.
+int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp = {},
+                  const std::vector<Ratio>& ratios = {});
 
 // A private copy of the shipped data folder, made once per run and removed at exit: windows write their
 // settings into their data folder, and the source tree must stay as it is.
 const std::filesystem::path& ShippedDataCopy();
+
+// A folder of this process under the temporary folder, removed with everything in it when it goes.
+struct TempFolder {
+    explicit TempFolder(const std::string& name);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::filesystem::path dir;
+};
+
+// A data folder seeded like a first start whose master.txt holds `lines` generated parts sorted by
+// description (with descriptions as long as the real list's), or the real 17,620 parts when lines is 0.
+// Made once per size and run, removed at exit.
+const std::filesystem::path& MasterListFolder(int lines);

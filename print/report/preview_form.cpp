@@ -95,15 +95,14 @@ PreviewForm::PreviewForm(RpPrintObject& engine, QWidget* parent)
     layout->addWidget(Panel2);
     layout->addWidget(PreviewPane, 1);
 
-    const auto guarded = [](auto handler) { return [handler] { RunGuarded(handler); }; };
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(PrintBtn, &QPushButton::clicked, this, guarded([this] { PrintBtnClick(); }));
-    connect(ZoomFactor, &QComboBox::activated, this, guarded([this] { ZoomFactorChange(); }));
-    connect(FirstPage, &QToolButton::clicked, this, guarded([this] { FirstPageClick(); }));
-    connect(PrevPage, &QToolButton::clicked, this, guarded([this] { PrevPageClick(); }));
-    connect(NextPage, &QToolButton::clicked, this, guarded([this] { NextPageClick(); }));
-    connect(LastPage, &QToolButton::clicked, this, guarded([this] { LastPageClick(); }));
-    connect(PgNumb, &QLineEdit::editingFinished, this, guarded([this] { PgNumbExit(); }));
+    connect(PrintBtn, &QPushButton::clicked, this, Guarded([this] { PrintBtnClick(); }));
+    connect(ZoomFactor, &QComboBox::activated, this, Guarded([this] { ZoomFactorChange(); }));
+    connect(FirstPage, &QToolButton::clicked, this, Guarded([this] { FirstPageClick(); }));
+    connect(PrevPage, &QToolButton::clicked, this, Guarded([this] { PrevPageClick(); }));
+    connect(NextPage, &QToolButton::clicked, this, Guarded([this] { NextPageClick(); }));
+    connect(LastPage, &QToolButton::clicked, this, Guarded([this] { LastPageClick(); }));
+    connect(PgNumb, &QLineEdit::editingFinished, this, Guarded([this] { PgNumbExit(); }));
 
     // The window sees keys before its controls do.
     installEventFilter(this);

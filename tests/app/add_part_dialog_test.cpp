@@ -92,7 +92,7 @@ TEST(AddPartDialog, QuantityAndBagTakeDigitsOnly) {
         w.addPart->BitBtn2->click();
     });
     w.window->BitBtn4->click();
-    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColQuantity], "12");
     EXPECT_EQ(w.Row(0)[ColBag], "7");
 }
@@ -109,7 +109,7 @@ TEST(AddPartDialog, MissingColourTableIsReportedAndTheWindowStillAdds) {
         w.addPart->BitBtn2->click();
     });
     w.window->BitBtn4->click();
-    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Red");
     // Without the table every Bag cell is white.
     w.window->invlist->clearSelection();
@@ -133,6 +133,6 @@ TEST(AddPartDialog, AddWithoutASelectedPartShowsNothing) {
     w.window->legolist2->SelectItemAt(0);
     InventoryWindow::WhenShown([&] { w.addPart->BitBtn2->click(); });
     w.window->BitBtn4->click();
-    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 }

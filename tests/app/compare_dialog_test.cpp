@@ -27,7 +27,7 @@ class CompareDialogTest : public ::testing::Test {
 
     TestInventory inv;
     TempDir dir;
-    CompareDialog dialog{inv.rows};
+    CompareDialog dialog{inv};
     QString setPath;
     QStringList filters;
 };
@@ -116,7 +116,7 @@ TEST_F(CompareDialogTest, SavedResultReopensAsPrn) {
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 
     TestInventory back;
-    ReadPrnFile(back.rows, PathIn(dir, "missing.prn"));
+    back.Read(ReadPrnFile, PathIn(dir, "missing.prn"));
     ASSERT_EQ(back.rows.InventoryRowCount(), 2);
     EXPECT_EQ(back.Row(0), QStringList({"4", "3001", "", "Red", "Brick 2 x 4", ""}));
     EXPECT_EQ(back.Row(1), QStringList({"3", "3020", "", "Black", "Plate 2 x 4", ""}));

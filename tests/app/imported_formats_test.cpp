@@ -17,7 +17,7 @@ class ImportedFormatsTest : public ::testing::Test {
 };
 
 TEST_F(ImportedFormatsTest, LDrawModelGivesOneRowPerReference) {
-    ReadLDrawFile(inv.rows, Fixture("model.ldr"));
+    inv.Read(ReadLDrawFile, Fixture("model.ldr"));
     ASSERT_EQ(inv.rows.InventoryRowCount(), 4);
     EXPECT_EQ(inv.Row(0), QStringList({"1", "3001", "", "Red", "Brick 2 x 4", ""}));
     // Runs of blanks and TABs separate fields; the upper-case ending is cut as well.
@@ -42,7 +42,7 @@ std::string Ref(int colour, const std::string& name) {
 
 // A submodel is expanded, never made a row; a name with blanks still names the section.
 TEST_F(ImportedFormatsTest, MultiPartModelExpandsSubmodelsNamedWithBlanks) {
-    ReadLDrawFile(inv.rows, Fixture("model.mpd"));
+    inv.Read(ReadLDrawFile, Fixture("model.mpd"));
     EXPECT_EQ(PartsOf(inv), (QStringList{"3020 Black", "3001 Red"}));
     EXPECT_EQ(inv.Row(0), QStringList({"1", "3020", "", "Black", "Plate 2 x 4", ""}));
 }
@@ -54,7 +54,7 @@ TEST_F(ImportedFormatsTest, SubmodelUsedThreeTimesTakesEachUsersColour) {
                    "0 FILE Car.ldr\r\n" + Ref(4, "wheel.ldr") + Ref(1, "Wheel.LDR") + Ref(15, "WHEEL.ldr") +
                        Ref(16, "3001.dat") + "0 NOFILE\r\n0 FILE wheel.ldr\r\n0 a wheel\r\n" +
                        Ref(16, "3020.dat") + Ref(0, "3003.dat") + "0 GHOST " + Ref(16, "3002.dat"));
-    ReadLDrawFile(inv.rows, PathIn(dir, "car.mpd"));
+    inv.Read(ReadLDrawFile, PathIn(dir, "car.mpd"));
     EXPECT_EQ(PartsOf(inv), (QStringList{"3020 Red", "3003 Black", "3020 Blue", "3003 Black", "3020 White",
                                          "3003 Black", "3001 NotFound"}));
     EXPECT_EQ(inv.rows.CountText(), "7");
@@ -67,7 +67,7 @@ TEST_F(ImportedFormatsTest, FlatModelReadsTheLdrFilesBesideIt) {
     WriteFileBytes(dir / "model.ldr", Ref(4, "Left.ldr") + Ref(1, "right.LDR") + Ref(14, "3001.dat"));
     WriteFileBytes(dir / "left.ldr", Ref(16, "3020.dat"));
     WriteFileBytes(dir / "Right.ldr", Ref(16, "3003.dat") + Ref(0, "left.ldr"));
-    ReadLDrawFile(inv.rows, PathIn(dir, "model.ldr"));
+    inv.Read(ReadLDrawFile, PathIn(dir, "model.ldr"));
     const QStringList flat = PartsOf(inv);
     EXPECT_EQ(flat, (QStringList{"3020 Red", "3003 Blue", "3020 Black", "3001 Yellow"}));
 
@@ -75,7 +75,7 @@ TEST_F(ImportedFormatsTest, FlatModelReadsTheLdrFilesBesideIt) {
     WriteFileBytes(dir / "packed.mpd", "0 FILE model.ldr\r\n" + Ref(4, "Left.ldr") + Ref(1, "right.LDR") +
                                            Ref(14, "3001.dat") + "0 FILE left.ldr\r\n" + Ref(16, "3020.dat") +
                                            "0 FILE Right.ldr\r\n" + Ref(16, "3003.dat") + Ref(0, "left.ldr"));
-    ReadLDrawFile(packed.rows, PathIn(dir, "packed.mpd"));
+    packed.Read(ReadLDrawFile, PathIn(dir, "packed.mpd"));
     EXPECT_EQ(PartsOf(packed), flat);
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 }
@@ -84,7 +84,7 @@ TEST_F(ImportedFormatsTest, FlatModelReadsTheLdrFilesBesideIt) {
 TEST_F(ImportedFormatsTest, MissingSubmodelIsNamedOnceAndTheRestIsRead) {
     WriteFileBytes(dir / "model.ldr", Ref(4, "gone.ldr") + Ref(4, "3001.dat") + Ref(1, "GONE.ldr") +
                                           Ref(1, "sub/elsewhere.mpd"));
-    ReadLDrawFile(inv.rows, PathIn(dir, "model.ldr"));
+    inv.Read(ReadLDrawFile, PathIn(dir, "model.ldr"));
     EXPECT_EQ(PartsOf(inv), QStringList{"3001 Red"});
     const QString path = PathIn(dir, "model.ldr");
     EXPECT_EQ(TestMessages::Shown(),
@@ -99,7 +99,7 @@ TEST_F(ImportedFormatsTest, SelfReferencesAndDeepNestingAreSkippedWithOneNote) {
     WriteFileBytes(dir / "loop.mpd", "0 FILE main\r\n" + Ref(4, "a") + Ref(4, "LOOP.MPD") +
                                          Ref(1, "3001.dat") + "0 FILE a\r\n" + Ref(16, "3020.dat") +
                                          Ref(16, "a") + Ref(16, "main"));
-    ReadLDrawFile(inv.rows, PathIn(dir, "loop.mpd"));
+    inv.Read(ReadLDrawFile, PathIn(dir, "loop.mpd"));
     EXPECT_EQ(PartsOf(inv), (QStringList{"3020 Red", "3001 Blue"}));
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_EQ(TestMessages::Shown()[0].count("refers back"), 1) << TestMessages::Shown()[0].toStdString();
@@ -111,7 +111,7 @@ TEST_F(ImportedFormatsTest, SelfReferencesAndDeepNestingAreSkippedWithOneNote) {
         chain += Ref(16, "1.dat") + Ref(16, "level" + std::to_string(level + 1)) + "0 FILE level" +
                  std::to_string(level + 1) + "\r\n";
     WriteFileBytes(dir / "deep.mpd", chain);
-    ReadLDrawFile(deep.rows, PathIn(dir, "deep.mpd"));
+    deep.Read(ReadLDrawFile, PathIn(dir, "deep.mpd"));
     EXPECT_EQ(deep.rows.InventoryRowCount(), 65);
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{PathIn(dir, "deep.mpd") +
@@ -119,7 +119,7 @@ TEST_F(ImportedFormatsTest, SelfReferencesAndDeepNestingAreSkippedWithOneNote) {
 }
 
 TEST_F(ImportedFormatsTest, BlkReadsSetInformationAndTranslatesMarketplaceColours) {
-    ReadBlkFile(inv.rows, Fixture("wanted.blk"));
+    inv.Read(ReadBlkFile, Fixture("wanted.blk"));
     EXPECT_EQ(inv.rows.SetName(), u"8880-1");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Theme), u"Technic");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Date), u"2005");
@@ -129,7 +129,7 @@ TEST_F(ImportedFormatsTest, BlkReadsSetInformationAndTranslatesMarketplaceColour
 }
 
 TEST_F(ImportedFormatsTest, PositionalXmlWithAndWithoutOptionalElements) {
-    ReadBrickLinkXmlFile(inv.rows, Fixture("positional.xml"));
+    inv.Read(ReadBrickLinkXmlFile, Fixture("positional.xml"));
     ASSERT_EQ(inv.rows.InventoryRowCount(), 3);
     EXPECT_EQ(inv.Row(0), QStringList({"6", "", "", "Red", "BLK DESC - ", ""}));
     EXPECT_EQ(inv.Row(1), QStringList({"2", "99999", "", "Black", "BLK DESC - Odd piece & more", ""}));
@@ -137,7 +137,7 @@ TEST_F(ImportedFormatsTest, PositionalXmlWithAndWithoutOptionalElements) {
 }
 
 TEST_F(ImportedFormatsTest, MarketplaceXmlIsReadByTagNameOnOneLineBehindByteOrderMark) {
-    ReadBrickLinkXmlFile(inv.rows, Fixture("wanted.xml"));
+    inv.Read(ReadBrickLinkXmlFile, Fixture("wanted.xml"));
     // The item with neither id nor quantity adds nothing; nothing after </INVENTORY> is read.
     ASSERT_EQ(inv.rows.InventoryRowCount(), 3);
     EXPECT_EQ(inv.Row(0), QStringList({"12", "3001", "", "Red", "Brick 2 x 4", ""}));
@@ -153,7 +153,7 @@ TEST_F(ImportedFormatsTest, MarketplaceRemarksBecomeNotesAndAnEarlyEndIsSaid) {
         "<REMARKS>for the\r\nroof &amp; door</REMARKS></ITEM>\r\n"
         "<ITEM><ITEMID>3020</ITEMID><QTY>1</QTY><REMARKS></REMARKS></ITEM>\r\n"
         "<ITEM><ITEMID>3003</ITEMID><QT");
-    ReadBrickLinkXmlFile(inv.rows, PathIn(dir, "cut.xml"));
+    inv.Read(ReadBrickLinkXmlFile, PathIn(dir, "cut.xml"));
     ASSERT_EQ(inv.rows.InventoryRowCount(), 2);
     EXPECT_EQ(inv.Row(0), QStringList({"2", "3001", "", "Red", "Brick 2 x 4", "for the roof & door"}));
     EXPECT_EQ(inv.Row(1)[5], "");
@@ -164,7 +164,7 @@ TEST_F(ImportedFormatsTest, MarketplaceRemarksBecomeNotesAndAnEarlyEndIsSaid) {
 
 TEST_F(ImportedFormatsTest, OlderSavedPage) {
     inv.rows.SetSetName(QStringLiteral("replaced"));
-    ReadPeeronHtmlFile(inv.rows, Fixture("older.htm"));
+    inv.Read(ReadPeeronHtmlFile, Fixture("older.htm"));
     EXPECT_EQ(inv.rows.SetName(), u"6399-1 Airport Shuttle");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Theme), u"Town");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Year), u"1990");
@@ -180,7 +180,7 @@ TEST_F(ImportedFormatsTest, OlderSavedPage) {
 }
 
 TEST_F(ImportedFormatsTest, NewerSavedPage) {
-    ReadPeeronHtmlFile(inv.rows, Fixture("newer.htm"));
+    inv.Read(ReadPeeronHtmlFile, Fixture("newer.htm"));
     EXPECT_EQ(inv.rows.SetName(), u"8880-1 Super Car");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Theme), u"Technic");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Year), u"1994");
@@ -196,7 +196,7 @@ TEST_F(ImportedFormatsTest, NewerSavedPage) {
 TEST_F(ImportedFormatsTest, CompleteWebPageIsRefused) {
     WriteFileBytes(dir / "full.htm",
                    "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01//EN\">\n<html>Qty\n</html>\n");
-    ReadPeeronHtmlFile(inv.rows, PathIn(dir, "full.htm"));
+    inv.Read(ReadPeeronHtmlFile, PathIn(dir, "full.htm"));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
     EXPECT_EQ(
         TestMessages::Shown(),
@@ -230,12 +230,12 @@ TEST_F(ImportedFormatsTest, MalformedInputsNeverCrashOrHang) {
         "Set:\t" + huge,
         std::string(200000, '<'),
         std::string(200000, '\n')};
-    using Reader = void (*)(InventoryHost&, const QString&);
+    using Reader = TestInventory::Reader;
     for (Reader reader : {ReadLDrawFile, ReadBlkFile, ReadBrickLinkXmlFile, ReadPeeronHtmlFile})
         for (const std::string& bytes : inputs) {
             WriteFileBytes(dir / "in.txt", bytes);
             TestInventory fresh;
-            reader(fresh.rows, PathIn(dir, "in.txt"));
+            fresh.Read(reader, PathIn(dir, "in.txt"));
             for (int r = 0; r < fresh.rows.InventoryRowCount(); ++r)
                 EXPECT_FALSE(fresh.rows.InventoryCell(ColPartNumber, r).contains(u'\n'));
         }

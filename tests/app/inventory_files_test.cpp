@@ -20,7 +20,7 @@ class InventoryFilesTest : public ::testing::Test {
         return PathIn(dir, name);
     }
     TestInventory inv;
-    InventoryFiles files{inv.rows};
+    InventoryFiles files{inv};
     TempDir dir;
 };
 
@@ -28,13 +28,13 @@ TEST_F(InventoryFilesTest, ReaderIsChosenByFileNameNotFolder) {
     // A folder named like an inventory type must not pick the reader.
     std::filesystem::create_directories(dir / "x.inv");
     WriteFileBytes(dir / "x.inv" / "set.prn", "#Set:\tfrom prn\r\n\r\n\r\n\r\n1\t3001\t\tRed\tB\t\r\n");
-    ASSERT_TRUE(ReadInventoryFile(inv.rows, QString::fromStdString((dir / "x.inv" / "set.prn").string())));
+    ASSERT_TRUE(inv.ReadFile(QString::fromStdString((dir / "x.inv" / "set.prn").string())));
     EXPECT_EQ(inv.rows.SetName(), u"from prn");
     // The first text found in the name wins, anywhere in it.
     const QString both = Write("parts.inv.csv", "2\t3020\t\tBlack\tPlate\t\n");
-    ASSERT_TRUE(ReadInventoryFile(inv.rows, both));
+    ASSERT_TRUE(inv.ReadFile(both));
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 1), u"3020");
-    EXPECT_FALSE(ReadInventoryFile(inv.rows, Write("notes.txt", "1\t3001\n")));
+    EXPECT_FALSE(inv.ReadFile(Write("notes.txt", "1\t3001\n")));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 2);
 }
 
@@ -43,11 +43,9 @@ TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
     files.OpenFiles({Fixture("roundtrip.inv"), Fixture("myparts.tsv")});
     ASSERT_EQ(inv.rows.InventoryRowCount(), 5);
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 4), u"3623");
-    EXPECT_EQ(inv.rows.SelectedRow(), 4);
+    EXPECT_EQ(inv.selectedRow, 4);
     EXPECT_EQ(inv.rows.CountText(), u"17");
-    EXPECT_EQ(inv.rows.BatchDepth(), 0);
-    EXPECT_FALSE(inv.rows.Loading());
-    EXPECT_TRUE(inv.rows.StatusText().isEmpty());
+    EXPECT_TRUE(inv.statusText.isEmpty());
     EXPECT_TRUE(inv.rows.Modified());
     EXPECT_EQ(files.ProposedSaveName(), Fixture("myparts.tsv").chopped(4));
 }
@@ -55,8 +53,7 @@ TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
 TEST_F(InventoryFilesTest, ReadErrorEndsCommandButFinishesTheBatch) {
     files.OpenFiles({Fixture("roundtrip.inv"), PathIn(dir, "absent.prn"), Fixture("myparts.tsv")});
     EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
-    EXPECT_EQ(inv.rows.BatchDepth(), 0);
-    EXPECT_TRUE(inv.rows.StatusText().isEmpty());
+    EXPECT_TRUE(inv.statusText.isEmpty());
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_TRUE(TestMessages::Shown()[0].contains(u"absent.prn"));
 }

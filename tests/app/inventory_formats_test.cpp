@@ -40,13 +40,13 @@ TEST_F(OwnFormatsTest, PrnWritesGoldenBytesAndReadsBackEverything) {
     TestInventory inv;
     FillSample(inv);
     const QString path = PathIn(dir, "out.prn");
-    ASSERT_EQ(WritePrnFile(inv.rows, path), QString());
+    ASSERT_EQ(WritePrnFile(inv.Contents(), path), QString());
     std::string expected = Bytes(Fixture("roundtrip.prn"));
     // The golden file holds the line end of the notes cell as two blanks.
     EXPECT_EQ(Bytes(path), expected);
 
     TestInventory back;
-    ReadPrnFile(back.rows, path);
+    back.Read(ReadPrnFile, path);
     EXPECT_EQ(back.rows.SetName(), inv.rows.SetName());
     for (int k = 0; k < kSetFieldCount; ++k)
         EXPECT_EQ(back.rows.SetInformation(static_cast<SetField>(k)),
@@ -56,7 +56,7 @@ TEST_F(OwnFormatsTest, PrnWritesGoldenBytesAndReadsBackEverything) {
     EXPECT_EQ(back.Row(2),
               QStringList({"4", "3020", "2", "Black", "Plate 2 x 4 & more", "two lines  joined"}));
     // Writing the read inventory again gives the same bytes.
-    ASSERT_EQ(WritePrnFile(back.rows, path), QString());
+    ASSERT_EQ(WritePrnFile(back.Contents(), path), QString());
     EXPECT_EQ(Bytes(path), expected);
 }
 
@@ -67,7 +67,7 @@ TEST_F(OwnFormatsTest, PrnKeepsSetNameAndInfoRulesOnAppend) {
     WriteFileBytes(
         dir / "noinfo.prn",
         "#Set:\tother\t\t\r\nno information here\r\n\t\t\t\r\nhead\r\n\r\n1\t3001\t\tRed\tB\t\r\n");
-    ReadPrnFile(inv.rows, PathIn(dir, "noinfo.prn"));
+    inv.Read(ReadPrnFile, PathIn(dir, "noinfo.prn"));
     EXPECT_EQ(inv.rows.SetName(), u"mine");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Theme), u"Space");
     ASSERT_EQ(inv.rows.InventoryRowCount(), 1);
@@ -78,11 +78,11 @@ TEST_F(OwnFormatsTest, OwnInvWritesGoldenAndLosesBagAndNotes) {
     TestInventory inv;
     FillSample(inv);
     const QString path = PathIn(dir, "out.inv");
-    ASSERT_EQ(WriteInvFile(inv.rows, path), QString());
+    ASSERT_EQ(WriteInvFile(inv.Contents(), path), QString());
     EXPECT_EQ(Bytes(path), Bytes(Fixture("roundtrip.inv")));
 
     TestInventory back;
-    ReadInvFile(back.rows, path);
+    back.Read(ReadInvFile, path);
     EXPECT_EQ(back.rows.SetName(), u"6399-1 Airport Shuttle");
     ASSERT_EQ(back.rows.InventoryRowCount(), 3);
     EXPECT_EQ(back.Row(0), QStringList({"3", "3001", "", "Red", "Brick 2 x 4", ""}));
@@ -93,7 +93,7 @@ TEST_F(OwnFormatsTest, RawInvReadsRowsAndFillsOnlyEmptyInformation) {
     TestInventory inv;
     inv.rows.SetSetInformation(SetField::Source, QStringLiteral("kept"));
     // "Set:" further down the file must not make it look like the own layout.
-    ReadInvFile(inv.rows, Fixture("6399-1.inv"));
+    inv.Read(ReadInvFile, Fixture("6399-1.inv"));
     EXPECT_EQ(inv.rows.SetName(), u"6399-1");
     EXPECT_EQ(inv.rows.SetInformation(SetField::InvBy), u"Jane Doe");
     EXPECT_EQ(inv.rows.SetInformation(SetField::Source), u"kept");
@@ -105,7 +105,7 @@ TEST_F(OwnFormatsTest, RawInvReadsRowsAndFillsOnlyEmptyInformation) {
 
     // A second file appends its rows; its information lines no longer change filled fields.
     WriteFileBytes(dir / "second.inv", "1\t3001\t\tBlue\tBrick\t\n Inventoried by Someone Else\n");
-    ReadInvFile(inv.rows, PathIn(dir, "second.inv"));
+    inv.Read(ReadInvFile, PathIn(dir, "second.inv"));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 4);
     EXPECT_EQ(inv.rows.SetInformation(SetField::InvBy), u"Jane Doe");
     EXPECT_EQ(inv.rows.SetName(), u"6399-1");
@@ -113,7 +113,7 @@ TEST_F(OwnFormatsTest, RawInvReadsRowsAndFillsOnlyEmptyInformation) {
 
 TEST_F(OwnFormatsTest, TsvSkipsHeaderAndHasNoBag) {
     TestInventory inv;
-    ReadTsvFile(inv.rows, Fixture("myparts.tsv"));
+    inv.Read(ReadTsvFile, Fixture("myparts.tsv"));
     ASSERT_EQ(inv.rows.InventoryRowCount(), 2);
     EXPECT_EQ(inv.Row(0), QStringList({"7", "3001", "", "Red", "Brick 2 x 4", "in drawer 2"}));
     EXPECT_EQ(inv.Row(1), QStringList({"1", "3623", "", "Blue", "Plate 1 x 3", ""}));
@@ -121,7 +121,7 @@ TEST_F(OwnFormatsTest, TsvSkipsHeaderAndHasNoBag) {
 
 TEST_F(OwnFormatsTest, CsvReadsOldUnescapedFiles) {
     TestInventory inv;
-    ReadCsvFile(inv.rows, Fixture("legacy.csv"));
+    inv.Read(ReadCsvFile, Fixture("legacy.csv"));
     ASSERT_EQ(inv.rows.InventoryRowCount(), 2);
     EXPECT_EQ(inv.Row(0), QStringList({"3", "3001", "1", "Red", "Brick 2 x 4", "box 7"}));
     EXPECT_EQ(inv.Row(1), QStringList({"2", "3004", "", "Blue", "Brick 1 x 2 \"special\" one", ""}));
@@ -132,14 +132,14 @@ TEST_F(OwnFormatsTest, CsvQuotesOnlyWhatNeedsItAndReadsItBack) {
     inv.rows.AddInventoryRow("3001", "Brick 2 x 4", "Red", "3", "1", "plain");
     inv.rows.AddInventoryRow("3004", "Brick \"1 x 2\", with comma", "Blue", "2", "", "line one\r\nline two");
     const QString path = PathIn(dir, "out.csv");
-    ASSERT_EQ(WriteCsvFile(inv.rows, path), QString());
+    ASSERT_EQ(WriteCsvFile(inv.Contents(), path), QString());
     const std::string bytes = Bytes(path);
     EXPECT_EQ(bytes.substr(0, bytes.find("\r\n", bytes.find("\r\n") + 2) + 2),
               "\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\",\"Part Name\",\"Notes\"\r\n"
               "\"3\",\"3001\",\"1\",\"Red\",\"Brick 2 x 4\",\"plain\"\r\n");
 
     TestInventory back;
-    ReadCsvFile(back.rows, path);
+    back.Read(ReadCsvFile, path);
     ASSERT_EQ(back.rows.InventoryRowCount(), 2);
     EXPECT_EQ(back.Row(1), inv.Row(1));
 
@@ -163,7 +163,7 @@ TEST_F(OwnFormatsTest, NonIntegerQuantityKeepsRowAndWarnsOnceWithFileAndLine) {
     TestInventory inv;
     WriteFileBytes(dir / "bad.prn",
                    "#Set:\tx\r\n\r\n\r\n\r\n2\t3001\r\nabc\t3020\r\n1.5\t3003\r\n4\t3004\r\n");
-    ReadPrnFile(inv.rows, PathIn(dir, "bad.prn"));
+    inv.Read(ReadPrnFile, PathIn(dir, "bad.prn"));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 4);
     EXPECT_EQ(inv.rows.CountText(), u"6");
     ASSERT_EQ(TestMessages::Shown().size(), 1);
@@ -174,16 +174,16 @@ TEST_F(OwnFormatsTest, LineEndsOfEveryKindAndCtrlZ) {
     TestInventory inv;
     WriteFileBytes(dir / "mixed.prn", "#Set:\tx\r\r\n\n\n1\t3001\r2\t3002\n3\t3003\r\n\x1a"
                                       "9\t9999\r\n");
-    ReadPrnFile(inv.rows, PathIn(dir, "mixed.prn"));
+    inv.Read(ReadPrnFile, PathIn(dir, "mixed.prn"));
     ASSERT_EQ(inv.rows.InventoryRowCount(), 3);
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 2), u"3003");
 }
 
 TEST_F(OwnFormatsTest, MissingFileThrowsAndFailedWriteKeepsOldFile) {
     TestInventory inv;
-    EXPECT_THROW(ReadPrnFile(inv.rows, PathIn(dir, "absent.prn")), InventoryReadError);
+    EXPECT_THROW(inv.Read(ReadPrnFile, PathIn(dir, "absent.prn")), InventoryReadError);
     inv.rows.AddInventoryRow("3001", "B", "Red", "1", "", "");
-    EXPECT_NE(WritePrnFile(inv.rows, PathIn(dir, "no/such/folder/x.prn")), QString());
+    EXPECT_NE(WritePrnFile(inv.Contents(), PathIn(dir, "no/such/folder/x.prn")), QString());
 }
 
 TEST_F(OwnFormatsTest, MalformedInputsNeverCrash) {
@@ -201,12 +201,12 @@ TEST_F(OwnFormatsTest, MalformedInputsNeverCrash) {
                                              std::string(100000, '\t'),
                                              std::string(50000, '"') + "\n" + std::string(50000, ','),
                                              "\n\n\n\n\n\n"};
-    using Reader = void (*)(InventoryHost&, const QString&);
+    using Reader = TestInventory::Reader;
     for (Reader reader : {ReadInvFile, ReadPrnFile, ReadTsvFile, ReadCsvFile})
         for (const std::string& bytes : inputs) {
             WriteFileBytes(dir / "in.txt", bytes);
             TestInventory inv;
-            reader(inv.rows, PathIn(dir, "in.txt"));
+            inv.Read(reader, PathIn(dir, "in.txt"));
             EXPECT_LE(inv.rows.InventoryRowCount(), 100000);
         }
 }

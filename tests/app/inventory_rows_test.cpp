@@ -35,14 +35,14 @@ void AddThroughWindow(InventoryWindow& w, int masterRow, const QString& colour, 
 
 TEST(InventoryRows, AddPartFlowFillsTheSevenCellsCountAndPanel) {
     InventoryWindow w;
-    EXPECT_FALSE(w.window->Modified());
+    EXPECT_FALSE(w.window->Inventory().Modified());
     AddThroughWindow(w, 0, "Red", "3", "12", "box 7\nsecond line\tend");
-    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0),
               (QStringList{"3001Red", "3", "3001", "12", "Red", "Brick 2 x 4", "box 7 second line end"}));
     EXPECT_TRUE(w.window->invlist->isColumnHidden(ColKey));
-    EXPECT_EQ(w.window->CountText(), "3");
-    EXPECT_TRUE(w.window->Modified());
+    EXPECT_EQ(w.window->Inventory().CountText(), "3");
+    EXPECT_TRUE(w.window->Inventory().Modified());
     // The new row is selected and shown in the edit panel.
     EXPECT_EQ(w.window->invlist->SelectedRow(), 0);
     EXPECT_EQ(w.window->PN->text(), "3001");
@@ -52,15 +52,15 @@ TEST(InventoryRows, AddPartFlowFillsTheSevenCellsCountAndPanel) {
     // An older colour name is stored under its new name; an empty quantity leaves the count.
     AddThroughWindow(w, 1, "Gray", "", "", "");
     EXPECT_EQ(w.Row(1), (QStringList{"3020OldGray", "", "3020", "", "OldGray", "Plate 2 x 4", ""}));
-    EXPECT_EQ(w.window->CountText(), "3");
+    EXPECT_EQ(w.window->Inventory().CountText(), "3");
     EXPECT_EQ(w.window->invlist->SelectedRow(), 1);
 
     // "&" and markup in a description are shown as they are.
     AddThroughWindow(w, 2, "Blue", "1", "", "");
-    EXPECT_EQ(w.window->InventoryCell(ColDescription, 2), "Brick & Tile <b>");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColDescription, 2), "Brick & Tile <b>");
     EXPECT_EQ(w.window->DES->text(), "Brick & Tile <b>");
     EXPECT_EQ(w.window->DES->textFormat(), Qt::PlainText);
-    EXPECT_EQ(w.window->CountText(), "4");
+    EXPECT_EQ(w.window->Inventory().CountText(), "4");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 }
 
@@ -71,7 +71,7 @@ TEST(InventoryRows, ColourRenamesFollowTheTableOnce) {
     const QStringList to{"OldDkGray",  "OldBrown",  "OldGray",     "ChromeSilver", "MdLilac", "Lime",
                          "ChromeGold", "ScalaGray", "PearlLtGray", "gray",         "OldGray", "Red"};
     for (int i = 0; i < from.size(); ++i)
-        EXPECT_EQ(w.window->RenamedColour(from[i]), to[i]) << from[i].toStdString();
+        EXPECT_EQ(w.window->Inventory().RenamedColour(from[i]), to[i]) << from[i].toStdString();
 }
 
 TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
@@ -85,8 +85,8 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
     });
     w.window->BitBtn4->click();
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(w.window->InventoryRowCount(), 0);
-    EXPECT_FALSE(w.window->Modified());
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
+    EXPECT_FALSE(w.window->Inventory().Modified());
 
     // Checked while the window is up: showing it restores the stored state of the box.
     InventoryWindow::WhenShown([&] {
@@ -95,10 +95,10 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
         QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
     });
     w.window->BitBtn4->click();
-    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3001Black");
     EXPECT_EQ(w.Row(0)[ColQuantity], "1");
-    EXPECT_TRUE(w.window->Modified());
+    EXPECT_TRUE(w.window->Inventory().Modified());
 }
 
 TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
@@ -114,7 +114,7 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
     w.window->legolist->setFocus();
     QTest::keyClick(w.window->legolist, Qt::Key_U, Qt::ControlModifier);
     EXPECT_FALSE(w.addPart->UndefinedMode());
-    EXPECT_EQ(w.window->InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     AddThroughWindow(w, 1, "Blue", "2", "", "");
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 
@@ -126,7 +126,7 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
         w.addPart->BitBtn2->click();
     });
     w.window->AddUndefinedClick();
-    ASSERT_EQ(w.window->InventoryRowCount(), 2);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 2);
     EXPECT_EQ(w.Row(1), (QStringList{"x99NoSuchColour", "4", "x99", "", "NoSuchColour", "Custom part", ""}));
     EXPECT_FALSE(w.addPart->UndefinedMode());
     EXPECT_FALSE(w.addPart->Edit3->isVisibleTo(w.addPart));
@@ -163,25 +163,25 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     InventoryWindow w;
     w.Add("3001", "Red", "3", "1", "first");
     w.Add("3020", "Blue", "2", "2", "second");
-    w.window->SetModified(false);
+    w.window->Inventory().SetModified(false);
     ClickRow(w.window->invlist, 0);
     EXPECT_EQ(w.window->PN->text(), "3001");
     EXPECT_EQ(w.window->Memo1->toPlainText(), "first");
     // Showing a row changed nothing in the rows.
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
-    EXPECT_FALSE(w.window->Modified());
+    EXPECT_FALSE(w.window->Inventory().Modified());
 
     QTest::keyClick(w.window->Edit2, Qt::Key_End);
     QTest::keyClicks(w.window->Edit2, "5x");
-    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 0), "35");
-    EXPECT_EQ(w.window->CountText(), "37");
-    EXPECT_TRUE(w.window->Modified());
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 0), "35");
+    EXPECT_EQ(w.window->Inventory().CountText(), "37");
+    EXPECT_TRUE(w.window->Inventory().Modified());
     QTest::keyClicks(w.window->Edit3, "b");
-    EXPECT_EQ(w.window->InventoryCell(ColBag, 0), "1b");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "1b");
     w.window->Memo1->moveCursor(QTextCursor::End);
     QTest::keyClick(w.window->Memo1, Qt::Key_Return);
     QTest::keyClicks(w.window->Memo1, "x");
-    EXPECT_EQ(w.window->InventoryCell(ColNotes, 0), "first x");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first x");
 
     // Another row fills the panel without touching either row.
     ClickRow(w.window->invlist, 1);
@@ -198,7 +198,7 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     QTest::keyClicks(w.window->Edit2, "9");
     EXPECT_EQ(w.Row(0)[ColNotes], "first x");
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
-    EXPECT_EQ(w.window->CountText(), "37");
+    EXPECT_EQ(w.window->Inventory().CountText(), "37");
 }
 
 // The panel shows the row its typing goes to, whatever moved the selection: a row selected by Open or by
@@ -221,9 +221,9 @@ TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
     EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
     QTest::keyClick(w.window->Edit2, Qt::Key_End);
     QTest::keyClicks(w.window->Edit2, "0");
-    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 1), "40");
-    EXPECT_EQ(w.window->InventoryCell(ColQuantity, 0), "3");
-    EXPECT_EQ(w.window->CountText(), "43");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 1), "40");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 0), "3");
+    EXPECT_EQ(w.window->Inventory().CountText(), "43");
 
     ClickRow(w.window->invlist, 0);
     w.window->edit5->setText("3020");
@@ -232,16 +232,16 @@ TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
     EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
     w.window->Memo1->moveCursor(QTextCursor::End);
     QTest::keyClicks(w.window->Memo1, "!");
-    EXPECT_EQ(w.window->InventoryCell(ColNotes, 1), "opened!");
-    EXPECT_EQ(w.window->InventoryCell(ColNotes, 0), "first");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 1), "opened!");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first");
 
     // A sort moves the row; the panel's typing follows it.
     w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
     w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
-    ASSERT_EQ(w.window->InventoryCell(ColPartNumber, 0), "3020");
+    ASSERT_EQ(w.window->Inventory().InventoryCell(ColPartNumber, 0), "3020");
     QTest::keyClicks(w.window->Edit3, "b");
-    EXPECT_EQ(w.window->InventoryCell(ColBag, 0), "b");
-    EXPECT_EQ(w.window->InventoryCell(ColBag, 1), "1");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "b");
+    EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 1), "1");
 }
 
 TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
@@ -249,27 +249,27 @@ TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
     w.window->BitBtn5Click(); // empty list: no question
     w.Add("3001", "Red", "3", "1");
     w.Add("3020", "Blue", "2", "7");
-    w.window->SetModified(false);
+    w.window->Inventory().SetModified(false);
     ClickRow(w.window->invlist, 0);
     TestMessages::QueueAnswers({false});
     w.window->BitBtn5Click();
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Do you really want to delete 3001 1 Red\n\rfrom your list?"});
-    EXPECT_EQ(w.window->InventoryRowCount(), 2);
-    EXPECT_FALSE(w.window->Modified());
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 2);
+    EXPECT_FALSE(w.window->Inventory().Modified());
 
     TestMessages::QueueAnswers({true});
     w.window->BitBtn5Click();
-    ASSERT_EQ(w.window->InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Blue");
-    EXPECT_EQ(w.window->CountText(), "2");
+    EXPECT_EQ(w.window->Inventory().CountText(), "2");
     EXPECT_EQ(w.window->PN->text(), "");
     EXPECT_EQ(w.window->Edit2->text(), "");
-    EXPECT_TRUE(w.window->Modified());
+    EXPECT_TRUE(w.window->Inventory().Modified());
     // Nothing is selected any more: Delete does nothing.
     w.window->BitBtn5Click();
     EXPECT_EQ(TestMessages::Shown().size(), 2);
-    EXPECT_EQ(w.window->InventoryRowCount(), 1);
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 1);
 }
 
 TEST(InventoryRows, CombineMergesEqualKeysIntoTheUpperRow) {
@@ -281,16 +281,16 @@ TEST(InventoryRows, CombineMergesEqualKeysIntoTheUpperRow) {
     w.Add("3001", "Red", "", "", "empty");
     w.Add("3003", "Black", "x1");
     w.Add("3003", "Black", "6");
-    w.window->UpdateCount();
-    EXPECT_EQ(w.window->CountText(), "16");
+    w.window->Inventory().UpdateCount();
+    EXPECT_EQ(w.window->Inventory().CountText(), "16");
     w.window->CombineDuplicatesClick();
-    ASSERT_EQ(w.window->InventoryRowCount(), 4);
+    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 4);
     // Sorted by description (none was chosen), equal descriptions by key descending.
     EXPECT_EQ(w.Row(0), (QStringList{"3003Black", "6", "3003", "", "Black", "Brick & Tile <b>", ""}));
     EXPECT_EQ(w.Row(1), (QStringList{"3001red", "4", "3001", "", "red", "Brick 2 x 4", ""}));
     EXPECT_EQ(w.Row(2), (QStringList{"3001Red", "5", "3001", "1", "Red", "Brick 2 x 4", "upper"}));
     EXPECT_EQ(w.Row(3)[ColKey], "3020Blue");
-    EXPECT_EQ(w.window->CountText(), "16");
+    EXPECT_EQ(w.window->Inventory().CountText(), "16");
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Row 6 (3003 Black): the quantity \"x1\" is not a whole number; it counts as 0."});
 
@@ -303,7 +303,7 @@ TEST(InventoryRows, CombineMergesEqualKeysIntoTheUpperRow) {
     EXPECT_EQ(w.window->invlist->GetSortDirection(), sdDescending);
     EXPECT_EQ(w.window->invlist->SortColumn(), int(ColQuantity));
     QStringList quantities;
-    for (int row = 0; row < w.window->InventoryRowCount(); ++row)
-        quantities << w.window->InventoryCell(ColQuantity, row);
+    for (int row = 0; row < w.window->Inventory().InventoryRowCount(); ++row)
+        quantities << w.window->Inventory().InventoryCell(ColQuantity, row);
     EXPECT_EQ(quantities, (QStringList{"6", "5", "4", "11"}));
 }

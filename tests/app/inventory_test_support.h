@@ -3,17 +3,29 @@
 #include <QHash>
 
 #include "app/color_table.h"
-#include "app/memory_inventory.h"
+#include "app/inventory_fields.h"
+#include "app/inventory_files.h"
+#include "app/inventory_model.h"
+#include "ldraw/ldraw_colors.h"
 #include "support/test_support.h"
 
-// A headless inventory with a small colour table and master list; "Gray" is renamed as the main window does.
-struct TestInventory {
+// A headless inventory with a small colour table and master list.
+struct TestInventory : InventoryHost {
     ColorTable colours;
+    LDrawColours ldrawColours;
     QHash<QString, QString> master{{QStringLiteral("3001"), QStringLiteral("Brick 2 x 4")},
                                    {QStringLiteral("3020"), QStringLiteral("Plate 2 x 4")}};
-    MemoryInventory rows{
-        colours, [this](const QString& part) { return master.value(part); },
-        [](const QString& colour) { return colour == u"Gray" ? QStringLiteral("OldGray") : colour; }};
+    InventoryModel rows;
+    QString statusText;
+    int selectedRow = -1;
+
+    InventoryModel& Inventory() override { return rows; }
+    const InventoryModel& Inventory() const override { return rows; }
+    QString MasterDescription(const QString& part) const override { return master.value(part); }
+    const ColorTable& Colours() const override { return colours; }
+    const LDrawColours& LDrawColourTable() const override { return ldrawColours; }
+    void SetStatusText(const QString& text) override { statusText = text; }
+    void SelectLastRow() override { selectedRow = rows.InventoryRowCount() - 1; }
 
     TestInventory() {
         colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
@@ -25,6 +37,24 @@ struct TestInventory {
                                         "Yellow\t14\t24\t3\t#FAC80A\tNo\n"),
                          QStringLiteral("colors.txt"));
     }
+
+    using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
+    // Parses the file with the reader and applies it, as opening does.
+    void Read(Reader reader, const QString& path) {
+        ApplyInventory(rows, reader(ReadInventorySource(path), LookupsOf(*this)));
+    }
+    // The same with the reader the file name picks; false when none does.
+    bool ReadFile(const QString& path) {
+        std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(*this));
+        if (parsed) ApplyInventory(rows, std::move(*parsed));
+        return parsed.has_value();
+    }
+    // What a writer saves of these rows.
+    InventoryContents Contents() {
+        saved = rows.InventoryRows();
+        return ContentsOf(rows, saved, colours);
+    }
+    std::vector<InventoryCells> saved;
 
     // Cells of one row: quantity, part number, bag, colour, description, notes.
     QStringList Row(int r) const {

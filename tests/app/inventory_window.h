@@ -42,7 +42,7 @@ class InventoryWindow {
         QApplication::setActiveWindow(window.get());
     }
     ~InventoryWindow() {
-        window->SetModified(false);
+        window->Inventory().SetModified(false);
         window.reset();
         SetDataDir({});
     }
@@ -54,7 +54,7 @@ class InventoryWindow {
     QStringList Row(int row) const {
         QStringList cells;
         for (int column = 0; column < InventoryColumnCount; ++column)
-            cells << window->InventoryCell(column, row);
+            cells << window->Inventory().InventoryCell(column, row);
         return cells;
     }
     // The colour the inventory list paints at the left edge of a cell, where no text goes.
@@ -65,7 +65,8 @@ class InventoryWindow {
     }
     void Add(const QString& part, const QString& colour, const QString& quantity, const QString& bag = {},
              const QString& notes = {}) {
-        window->AddInventoryRow(part, window->LookUpMaster(part), colour, quantity, bag, notes);
+        window->Inventory().AddInventoryRow(part, window->LookUpMaster(part), colour, quantity, bag, notes);
+        window->SelectLastRow();
     }
 
     static constexpr const char* kColours = "; test colours\r\n"

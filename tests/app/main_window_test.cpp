@@ -102,6 +102,15 @@ TEST(MainWindow, StartsOnAMasterListWhoseFirstDescriptionsBeginWithABlank) {
     ASSERT_EQ(w.window.TreeView1->topLevelItemCount(), 1);
     EXPECT_EQ(w.window.TreeView1->topLevelItem(0)->text(0), "Brick");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    // The inventory keeps its print positions; the master lists keep none.
+    const Printsettings& print = w.window.invlist->PrintSettings;
+    EXPECT_EQ(std::tuple(print.Time, print.Date, print.PageNr, print.Title, print.RepeatHeaders),
+              std::tuple(ppBottomRight, ppBottomRight, ppBottomLeft, ppBottomCenter, true));
+    for (const RichListView* list : {w.window.legolist, w.window.legolist2}) {
+        const Printsettings& none = list->PrintSettings;
+        EXPECT_EQ(std::tuple(none.Time, none.Date, none.PageNr, none.Title),
+                  std::tuple(ppNone, ppNone, ppNone, ppNone));
+    }
 }
 
 TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {
@@ -252,10 +261,10 @@ TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {
     QTest::keyClick(w.window.Edit1, Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(save.count(), 1);
 
-    EXPECT_FALSE(w.window.Modified());
+    EXPECT_FALSE(w.window.Inventory().Modified());
     w.window.Memo1->setFocus();
     QTest::keyClicks(w.window.Memo1, "ab");
-    EXPECT_TRUE(w.window.Modified());
+    EXPECT_TRUE(w.window.Inventory().Modified());
     QTest::keyClick(w.window.Memo1, Qt::Key_Home);
     QTest::keyClick(w.window.Memo1, Qt::Key_Delete);
     EXPECT_EQ(w.window.Memo1->toPlainText(), "b");
@@ -273,7 +282,7 @@ TEST(MainWindow, CloseAsksAboutUnsavedChangesAndYesKeepsItOpen) {
     EXPECT_TRUE(w.window.close());
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     w.window.show();
-    w.window.SetModified(true);
+    w.window.Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
     EXPECT_FALSE(w.window.close());
     EXPECT_TRUE(w.window.isVisible());

@@ -60,8 +60,8 @@ class MainWindowWeb : public ::testing::Test {
     }
     QStringList Keys() {
         QStringList keys;
-        for (int row = 0; row < w.window->InventoryRowCount(); ++row)
-            keys << w.window->InventoryCell(ColKey, row);
+        for (int row = 0; row < w.window->Inventory().InventoryRowCount(); ++row)
+            keys << w.window->Inventory().InventoryCell(ColKey, row);
         return keys;
     }
     bool StatusHidden() { return w.window->FadingLabel1->isHidden() && w.window->CancelDownload->isHidden(); }
@@ -79,9 +79,9 @@ TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{kLoginTarget, "/welcome", "/inv/raw/6399-1/"}));
     EXPECT_EQ(Keys(), (QStringList{"3020Blue", "3001Red", "3003Black"}));
     EXPECT_EQ(w.Row(1), (QStringList{"3001Red", "2", "3001", "A", "Red", "Brick 2 x 4", "box 7"}));
-    EXPECT_EQ(w.window->CountText(), "8");
+    EXPECT_EQ(w.window->Inventory().CountText(), "8");
     EXPECT_EQ(w.window->invlist->SelectedRow(), 2);
-    EXPECT_EQ(w.window->SetName(), "6399-1");
+    EXPECT_EQ(w.window->Inventory().SetName(), "6399-1");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "Jane Doe");
     EXPECT_EQ(DataFile("inventory/6399-1.inv"), kRawSet);
     EXPECT_TRUE(StatusHidden());
@@ -94,7 +94,7 @@ TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     AnswerSetNumber("1234", "-2");
     Trigger("Download a &set inventory");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading 1234-2.inv"});
-    EXPECT_EQ(w.window->InventoryRowCount(), 3);
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 3);
     EXPECT_FALSE(fs::exists(w.dir / "inventory" / "1234-2.inv"));
     const std::vector<std::string> requests = standIn.Requests();
     ASSERT_EQ(requests.size(), 4u);
@@ -116,7 +116,7 @@ TEST_F(MainWindowWeb, MyPartsNeedsTheLoginCookie) {
     w.window->Web().HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
     Trigger("Download &My Parts inventory");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading PeeronMyParts.tsv"});
-    EXPECT_EQ(w.window->InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     EXPECT_FALSE(fs::exists(w.dir / "inventory" / "PeeronMyParts.tsv"));
 
     TestMessages::Clear();
@@ -125,7 +125,7 @@ TEST_F(MainWindowWeb, MyPartsNeedsTheLoginCookie) {
     Trigger("Download &My Parts inventory");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "4", "3001", "", "Red", "Brick 2 x 4", ""}));
-    EXPECT_EQ(w.window->CountText(), "4");
+    EXPECT_EQ(w.window->Inventory().CountText(), "4");
     EXPECT_EQ(standIn.Targets().back(), "/cgi-bin/invcgis/mypartsexport?format=026");
     EXPECT_TRUE(StatusHidden());
 

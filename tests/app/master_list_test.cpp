@@ -51,11 +51,10 @@ TEST(MasterList, ReadsTheRealListWithItsNames) {
         ++progressCalls;
     });
     ASSERT_EQ(data.rows.size(), 17620u);
-    EXPECT_EQ(data.lines.size(), 17620);
+    EXPECT_TRUE(data.longerLines.isEmpty());
     EXPECT_EQ(progressCalls, 36);
     EXPECT_EQ(data.rows[1982], (QStringList{"3001", "Brick 2 x 4"}));
-    EXPECT_EQ(data.lines[1982], "3001\tBrick 2 x 4");
-    EXPECT_EQ(data.upperLines[1982], "3001\tBRICK 2 X 4");
+    EXPECT_EQ(MasterSearch(data).Matching({"3001\tBRICK 2 X 4"}), std::vector<int>{1982});
     EXPECT_EQ(data.rows[1278][1], QString::fromUtf8("Brick 1 x 1 with Blue \"Æ\" (AE Diphthong) Pattern"));
 
     std::vector<CategoryNode> tree = BuildCategoryTree(data.rows);
@@ -76,6 +75,7 @@ TEST(MasterList, CarriageReturnsAndEmptyLinesDoNotLoseRows) {
     data = ParseMasterList("h\nx\ny\tY\tmore\n");
     EXPECT_EQ(data.rows[0], (QStringList{"x", ""}));
     EXPECT_EQ(data.rows[1], (QStringList{"y", "Y"}));
+    EXPECT_EQ(data.longerLines, (QHash<int, QString>{{0, "x"}, {1, "y\tY\tmore"}}));
 }
 
 TEST(MasterList, TopNodesNeedSixLinesAndThePendingNodeStays) {
@@ -118,13 +118,22 @@ TEST(MasterList, FilterTermsSplitAtCommasAndBlanksAndKeepQuotes) {
 }
 
 TEST(MasterList, FilterKeepsLinesHoldingEveryTermAndEmptyTermsMatchNothing) {
-    MasterListData data = ParseMasterList(
-        MasterText({"Brick 2 x 4", "Plate 2 x 4", "Brick 1 x 2", "Brick 2 x 4 with Holes", "Tile 2 x 2"}));
-    EXPECT_EQ(MatchingLines(data.upperLines, FilterTerms("BRICK 4")), (std::vector<int>{0, 3}));
-    EXPECT_EQ(MatchingLines(data.upperLines, FilterTerms("\"2 X 4 W")), (std::vector<int>{3}));
-    EXPECT_EQ(MatchingLines(data.upperLines, FilterTerms("P1")), (std::vector<int>{1}));
-    EXPECT_TRUE(MatchingLines(data.upperLines, FilterTerms("BRICK,,4")).empty());
-    EXPECT_TRUE(MatchingLines(data.upperLines, FilterTerms(" ")).empty());
+    const MasterSearch search(ParseMasterList(
+        MasterText({"Brick 2 x 4", "Plate 2 x 4", "Brick 1 x 2", "Brick 2 x 4 with Holes", "Tile 2 x 2"})));
+    EXPECT_EQ(search.Matching(FilterTerms("BRICK 4")), (std::vector<int>{0, 3}));
+    EXPECT_EQ(search.Matching(FilterTerms("\"2 X 4 W")), (std::vector<int>{3}));
+    EXPECT_EQ(search.Matching(FilterTerms("P1")), (std::vector<int>{1}));
+    EXPECT_TRUE(search.Matching(FilterTerms("BRICK,,4")).empty());
+    EXPECT_TRUE(search.Matching(FilterTerms(" ")).empty());
+
+    // The whole line is searched, extra fields included, and a capital longer than its letter (ß) moves
+    // nothing: no match reaches into the next line.
+    const MasterSearch longer(ParseMasterList(QString::fromUtf8("h\na\tStraße\nb\tTile\tgrey\nc\tTil\n")));
+    EXPECT_EQ(longer.Matching({"STRASSE"}), std::vector<int>{0});
+    EXPECT_EQ(longer.Matching({"GREY"}), std::vector<int>{1});
+    EXPECT_EQ(longer.Matching({"A\tSTRASSE"}), std::vector<int>{0});
+    EXPECT_EQ(longer.Matching({"C\tTIL"}), std::vector<int>{2});
+    EXPECT_TRUE(longer.Matching({"SSE\nB"}).empty());
 }
 
 TEST(MasterList, FindPrefersTheExactPartNumberThenMovesOn) {

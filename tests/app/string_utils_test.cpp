@@ -113,3 +113,19 @@ TEST(StringHash, CollidingKeysShareAChainNewestFirst) {
     EXPECT_EQ(hash.Find(second), 2u);
     EXPECT_EQ(hash.Count(), 1);
 }
+
+TEST(StringHash, GrowsPastItsBucketsAndKeepsEveryEntry) {
+    StringHash hash(4000, 0);
+    for (int i = 0; i < 50000; ++i)
+        hash.SetValue(QString::number(i), QStringLiteral("part %1").arg(i));
+    EXPECT_EQ(hash.Count(), 50000);
+    EXPECT_GE(hash.BucketCount(), 50000u);
+    EXPECT_LE(hash.BucketCount(), 2 * 50000u);
+    for (int i = 0; i < 50000; i += 2)
+        hash.SetValue(QString::number(i), "");
+    EXPECT_EQ(hash.Count(), 25000);
+    for (int i = 0; i < 50000; ++i)
+        ASSERT_EQ(hash.LookUp(QString::number(i)), i % 2 ? QStringLiteral("part %1").arg(i) : "") << i;
+    // A value's data word still points at its string after the moves.
+    EXPECT_EQ(*reinterpret_cast<const QString*>(hash.Find("49999")), "part 49999");
+}

@@ -37,7 +37,7 @@ struct Sheet {
 
 QStringList ReadBack(const std::filesystem::path& path) {
     TestInventory inv;
-    ReadXlsInventory(inv.rows, QString::fromStdString(path.string()));
+    inv.Read(ReadXlsInventory, QString::fromStdString(path.string()));
     QStringList rows;
     for (int r = 0; r < inv.rows.InventoryRowCount(); ++r) {
         QStringList cells;
@@ -131,7 +131,7 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
         EXPECT_TRUE(QString(e.what()).endsWith("Please close Excel and try again.")) << e.what();
     }
     TestInventory inv;
-    ReadXlsInventory(inv.rows, name);
+    EXPECT_TRUE(inv.ReadFile(name));
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
     EXPECT_EQ(TestMessages::Shown(), QStringList{"I'm having trouble opening " + name +
                                                  "\n\rPlease close this file if it is open in Excel."});
@@ -147,7 +147,7 @@ TEST(XlsInventory, FailedSaveLeavesTheOldFileByteIdentical) {
     for (int part = 0; part < 65535; ++part)
         inv.rows.AddInventoryRow(QString::number(100000 + part), "Brick", "Red", "1", {}, {});
     WriteFileBytes(dir / "old.xls", "the good workbook");
-    InventoryFiles files(inv.rows);
+    InventoryFiles files(inv);
     inv.rows.SetModified(true);
     EXPECT_FALSE(files.Save(PathIn(dir, "old.xls"), {}));
     EXPECT_EQ(ReadFileBytes(dir / "old.xls").value_or(""), "the good workbook");
@@ -222,7 +222,7 @@ TEST(XlsInventory, ReadsPastEmptyRowsDownToTheGrandTotal) {
         w.CloseFile();
     }
     TestInventory inv;
-    ReadXlsInventory(inv.rows, name);
+    inv.Read(ReadXlsInventory, name);
     ASSERT_EQ(inv.rows.InventoryRowCount(), 4);
     EXPECT_EQ(inv.Row(0), (QStringList{"2", "3001", "", "Red", "", ""}));
     EXPECT_EQ(inv.Row(1), (QStringList{"3000000000", "3002", "", "Blue", "Plate", ""}));
