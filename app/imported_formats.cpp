@@ -5,6 +5,7 @@
 #include "app/inventory_fields.h"
 #include "app/ldraw_model.h"
 #include "app/own_formats.h"
+#include "ldraw/ldraw_colors.h"
 
 namespace {
 
@@ -33,9 +34,11 @@ QString MarketplaceDescription(const InventoryLookups& lookups, const QString& p
 
 ParsedInventory ReadLDrawFile(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
-    const LDrawModel model =
-        ReadLDrawModel(InventoryText(file), FileNameOf(file.path),
-                       [&](const QString& name) { return file.beside ? file.beside(name) : std::nullopt; });
+    const LDrawColours builtIn;
+    const LDrawModel model = ReadLDrawModel(
+        InventoryText(file), FileNameOf(file.path),
+        [&](const QString& name) { return file.beside ? file.beside(name) : std::nullopt; },
+        lookups.ldrawColours ? *lookups.ldrawColours : builtIn);
     RowAdder rows(parsed, lookups, file.path);
     for (const ModelPart& part : model.parts) {
         const QString partNumber = part.fileName.left(part.fileName.size() - 4).toLower();

@@ -108,7 +108,7 @@ std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const Inve
 
 InventoryLookups LookupsOf(const InventoryHost& host) {
     return {host.Colours(), [&host](const QString& part) { return host.MasterDescription(part); },
-            &InventoryModel::RenamedColour};
+            &InventoryModel::RenamedColour, &host.LDrawColourTable()};
 }
 
 void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {

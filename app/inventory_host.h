@@ -26,6 +26,7 @@ enum class SetField : int { Theme, Year, Pcs, Figs, MSRP, InvBy, Source, Date };
 inline constexpr int kSetFieldCount = 8;
 
 class InventoryModel;
+class LDrawColours;
 
 // What the inventory file commands and the compare need beside the rows: the window's look-ups, status line
 // and selection.
@@ -38,6 +39,8 @@ class InventoryHost {
     // Master-list description of a part, empty when the part is not listed.
     virtual QString MasterDescription(const QString& partNumber) const = 0;
     virtual const ColorTable& Colours() const = 0;
+    // The edge colours of LDraw models read into the inventory.
+    virtual const LDrawColours& LDrawColourTable() const = 0;
     // The status line; an empty text hides it.
     virtual void SetStatusText(const QString& text) = 0;
     virtual void SelectLastRow() = 0;

@@ -25,7 +25,7 @@ class LineCursor {
                 if (line->contains(text)) return line;
         return nullptr;
     }
-    int LineNo() const { return next_; }
+    int LineNo() const { return static_cast<int>(next_); }
 
   private:
     const QStringList& lines_;

@@ -97,20 +97,20 @@ std::unique_ptr<ModelFile> ParseModelFile(const QString& text) {
 }
 
 // Colour 16 is the colour of the referencing line, 24 its edge colour.
-QString InheritedColour(const QString& colour, const QString& parent) {
+QString InheritedColour(const QString& colour, const QString& parent, const LDrawColours& colours) {
     bool ok = false;
     const int number = colour.toInt(&ok, 10);
     if (!ok || (number != 16 && number != 24)) return colour;
     if (number == 16) return parent;
     bool parentOk = false;
     const int parentNumber = parent.toInt(&parentOk, 10);
-    return parentOk && parentNumber != 16 ? QString::number(EdgeColourOf(parentNumber)) : colour;
+    return parentOk && parentNumber != 16 ? QString::number(colours.EdgeOf(parentNumber)) : colour;
 }
 
 class Expander {
   public:
-    Expander(const QString& ownName, const ModelFileLookup& besideModel)
-        : besideModel_(besideModel), ownName_(TrimField(ownName)), ownKey_(Key(ownName)) {}
+    Expander(const QString& ownName, const ModelFileLookup& besideModel, const LDrawColours& colours)
+        : besideModel_(besideModel), colours_(colours), ownName_(TrimField(ownName)), ownKey_(Key(ownName)) {}
 
     LDrawModel Read(const QString& text) {
         std::unique_ptr<ModelFile>& own = files_[ownKey_];
@@ -129,7 +129,7 @@ class Expander {
                                                    "rest was not read."));
                 break;
             }
-            const QString referenceColour = InheritedColour(reference.colour, colour);
+            const QString referenceColour = InheritedColour(reference.colour, colour, colours_);
             const int lineNo = depth == 0 ? reference.lineNo : topLine;
             if (Section* sub = file.byName.value(Key(reference.name))) {
                 ExpandSubmodel(file, *sub, referenceColour, depth, lineNo);
@@ -184,6 +184,7 @@ class Expander {
     }
 
     const ModelFileLookup& besideModel_;
+    const LDrawColours& colours_;
     const QString ownName_;
     const QString ownKey_; // the model's own file, so that a reference to it is seen as one back into it
     std::unordered_map<QString, std::unique_ptr<ModelFile>> files_; // by folded name; null: found nowhere
@@ -203,6 +204,7 @@ bool SplitLDrawReference(const QString& line, QString& colour, QString& fileName
     return !fileName.isEmpty();
 }
 
-LDrawModel ReadLDrawModel(const QString& text, const QString& ownName, const ModelFileLookup& besideModel) {
-    return Expander(ownName, besideModel).Read(text);
+LDrawModel ReadLDrawModel(const QString& text, const QString& ownName, const ModelFileLookup& besideModel,
+                          const LDrawColours& colours) {
+    return Expander(ownName, besideModel, colours).Read(text);
 }

@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+class LDrawColours;
+
 // The parts an LDraw model (.ldr, .mpd, .dat) needs, with its submodels expanded: a reference to a section
 // of the same multi-part file ("0 FILE", names compared without regard to case) or to a .ldr or .mpd file
 // beside the model is a submodel, expanded as often as it is referenced; every other reference is a part.
@@ -32,5 +34,7 @@ using ModelFileLookup = std::function<std::optional<QString>(const QString& name
 // hold blanks). False for any other line.
 bool SplitLDrawReference(const QString& line, QString& colour, QString& fileName);
 
-// Reads the model in text, whose own file name is ownName; the first section is the model.
-LDrawModel ReadLDrawModel(const QString& text, const QString& ownName, const ModelFileLookup& besideModel);
+// Reads the model in text, whose own file name is ownName; the first section is the model. Edge colours
+// come from colours.
+LDrawModel ReadLDrawModel(const QString& text, const QString& ownName, const ModelFileLookup& besideModel,
+                          const LDrawColours& colours);

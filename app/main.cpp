@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     forms.splash = new SplashWindow(&window);
     LabelRows labelRows(window);
     forms.labelPreview = new LabelPreview(&window);
-    forms.labelMaker = new LabelMaker(labelRows, *forms.labelPreview, &window);
+    forms.labelMaker = new LabelMaker(labelRows, window.Renderer(), *forms.labelPreview, &window);
     forms.upload = new UploadWindow(&window);
     window.SetForms(forms);
     CloseOnSignal(&window);

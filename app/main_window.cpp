@@ -109,7 +109,6 @@ MainWindow::~MainWindow() {
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
     if (MasterHashTable()) MasterHash->ClearAll();
-    ClearLDConfig();
 }
 
 void MainWindow::CreateControls() {
@@ -293,7 +292,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     shown_ = true;
     // The stored LDraw folder is back only now: the colour file may live there.
     DefaultLDrawFolder();
-    InitLDConfig(ToFsPath(ldraw_path->text()));
+    renderer_.Colours().Init(ToFsPath(ldraw_path->text()));
     RunGuarded([this] { LoadMasterList(true); });
 }
 

@@ -16,6 +16,7 @@
 #include "app/inventory_model.h"
 #include "app/master_list.h"
 #include "app/string_hash.h"
+#include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
 #include "print/report/inventory_report.h"
 #include "ui/rich_list_view.h"
@@ -93,6 +94,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     const InventoryModel& Inventory() const override { return inventory_; }
     QString MasterDescription(const QString& partNumber) const override { return LookUpMaster(partNumber); }
     const ColorTable& Colours() const override;
+    const LDrawColours& LDrawColourTable() const override { return renderer_.Colours(); }
+    // Draws the part pictures; the label maker renders with it too.
+    LDrawRenderer& Renderer() { return renderer_; }
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
 
@@ -268,6 +272,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     PictureChooser chooser_;
+    LDrawRenderer renderer_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
     bool fillingPanel_ = false; // the panel is being filled, not edited

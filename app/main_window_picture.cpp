@@ -141,7 +141,7 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
     shownPart_ = part;
     shownDescription_ = description;
     const PictureFolders folders = PartPictureFolders();
-    LDrawDirectory = folders.ldraw;
+    renderer_.SetLibrary(folders.ldraw);
 
     const PictureChoice choice = chooser_.Choose(folders, part);
     if (choice.kind == PictureKind::LDraw) {
@@ -149,11 +149,14 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
         const int invRow = invlist->SelectedRow();
         if (invRow >= 0 && inventory_.InventoryCell(ColPartNumber, invRow) == part)
             colour = Colours().LDrawColourByName(inventory_.InventoryCell(ColColor, invRow));
-        const float scale = float(std::max(ldrawscale->Position(), 1));
+        const LDrawView view{colour,
+                             float(std::max(ldrawscale->Position(), 1)),
+                             float(xrot->Position()) * kDegree,
+                             float(yrot->Position()) * kDegree,
+                             float(zrot->Position()) * kDegree,
+                             {}};
         // A part that cannot be rendered leaves the previous picture in place.
-        if (RenderPartPicture(choice.file, colour, scale, float(xrot->Position()) * kDegree,
-                              float(yrot->Position()) * kDegree, float(zrot->Position()) * kDegree,
-                              RenderPicture)) {
+        if (renderer_.RenderPicture(choice.file, view, RenderPicture)) {
             CopyPicture(RenderPicture, Image1->Bitmap());
             Label1->hide();
         }

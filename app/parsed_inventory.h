@@ -11,13 +11,15 @@
 #include "app/inventory_host.h"
 
 class ColorTable;
+class LDrawColours;
 
 // What the readers look up while they parse: master descriptions, the colour table and the colour renames.
 struct InventoryLookups {
     using Lookup = std::function<QString(const QString&)>;
     const ColorTable& colours;
-    Lookup masterDescription; // empty: no descriptions
-    Lookup renameColour;      // empty: no renames
+    Lookup masterDescription;                   // empty: no descriptions
+    Lookup renameColour;                        // empty: no renames
+    const LDrawColours* ldrawColours = nullptr; // edge colours of LDraw models; null: the built-in ones
 
     QString Description(const QString& partNumber) const {
         return masterDescription ? masterDescription(partNumber) : QString();

@@ -62,8 +62,8 @@ void DecodeShownGiflib(benchmark::State& state) {
         const ColorMapObject* map = image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : gif->SColorMap;
         uint32_t table[256] = {};
         for (int i = 0; i < map->ColorCount; ++i)
-            table[i] = 0xFF000000u | uint32_t(map->Colors[i].Red) << 16 | uint32_t(map->Colors[i].Green) << 8 |
-                       map->Colors[i].Blue;
+            table[i] = 0xFF000000u | uint32_t(map->Colors[i].Red) << 16 |
+                       uint32_t(map->Colors[i].Green) << 8 | map->Colors[i].Blue;
         const size_t pixels = size_t(image.ImageDesc.Width) * size_t(image.ImageDesc.Height);
         shown.resize(pixels);
         for (size_t i = 0; i < pixels; ++i)
@@ -114,7 +114,8 @@ void EncodeGiflib(benchmark::State& state) {
         EGifPutScreenDesc(gif, frame.Width(), frame.Height(), 8, 0, map);
         EGifPutImageDesc(gif, 0, 0, frame.Width(), frame.Height(), false, nullptr);
         for (int y = 0; y < frame.Height(); ++y)
-            EGifPutLine(gif, const_cast<GifPixelType*>(frame.Data().data()) + size_t(y) * size_t(frame.Width()),
+            EGifPutLine(gif,
+                        const_cast<GifPixelType*>(frame.Data().data()) + size_t(y) * size_t(frame.Width()),
                         frame.Width());
         EGifCloseFile(gif, &error);
         GifFreeMapObject(map);
@@ -127,8 +128,10 @@ void EncodeGiflib(benchmark::State& state) {
 // ours does the same work in-process from and to files.
 void RecodeGifsicle(benchmark::State& state) {
     if (Skip(state)) return;
-    const fs::path out = fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
-    const std::string command = "gifsicle --flip-horizontal '" + Noise().string() + "' -o '" + out.string() + "'";
+    const fs::path out =
+        fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
+    const std::string command =
+        "gifsicle --flip-horizontal '" + Noise().string() + "' -o '" + out.string() + "'";
     for (auto _ : state)
         if (std::system(command.c_str()) != 0) {
             state.SkipWithError("gifsicle failed");
@@ -140,7 +143,8 @@ void RecodeGifsicle(benchmark::State& state) {
 
 void RecodeOurs(benchmark::State& state) {
     if (Skip(state)) return;
-    const fs::path out = fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
+    const fs::path out =
+        fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
     for (auto _ : state) {
         GIFImage image;
         image.LoadFromFile(Noise());
@@ -157,7 +161,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            const std::string name = run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
+            const std::string name =
+                run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
             const double time = run.GetAdjustedRealTime();
             if (!times_.count(name) || time < times_[name]) times_[name] = time;
             if (run.counters.count("bytes")) bytes_[name] = run.counters.at("bytes");
@@ -166,7 +171,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void PrintRatio(const char* what, const std::string& ours, const std::string& peer) const {
         if (!times_.count(ours) || !times_.count(peer)) return;
         std::printf("%-40s time %.2f x", what, times_.at(ours) / times_.at(peer));
-        if (bytes_.count(ours) && bytes_.count(peer)) std::printf(", size %.3f x", bytes_.at(ours) / bytes_.at(peer));
+        if (bytes_.count(ours) && bytes_.count(peer))
+            std::printf(", size %.3f x", bytes_.at(ours) / bytes_.at(peer));
         std::printf("\n");
     }
 

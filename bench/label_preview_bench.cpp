@@ -68,9 +68,9 @@ double ResidentMegabytes() {
 }
 
 struct Labels {
-    explicit Labels(int rows, const char* sheet = "L7163_Address") : host(rows), maker(host, preview) {
-        LDrawDirectory = Library();
-        LoadLDConfig(Library() / "LDConfig.ldr");
+    explicit Labels(int rows, const char* sheet = "L7163_Address")
+        : host(rows), maker(host, renderer, preview) {
+        renderer.Colours().Load(Library() / "LDConfig.ldr");
         maker.ComboBox2->setCurrentText(QString::fromLatin1(sheet));
         preview.Label1->setText(QString::fromLatin1(sheet));
         preview.resize(1000, 800);
@@ -78,6 +78,7 @@ struct Labels {
         QApplication::processEvents();
     }
     Rows host;
+    LDrawRenderer renderer;
     LabelPreview preview;
     LabelMaker maker;
 };
@@ -105,8 +106,9 @@ BENCHMARK(OpenLabelPreview)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)-
 void RenderOnly(benchmark::State& state) {
     if (!Ready(state)) return;
     Rows host(int(state.range(0)));
-    LDrawDirectory = Library();
-    LoadLDConfig(Library() / "LDConfig.ldr");
+    LDrawRenderer renderer;
+    renderer.SetLibrary(Library());
+    renderer.Colours().Load(Library() / "LDConfig.ldr");
     constexpr float kDegree = std::numbers::pi_v<float> / 180;
     QImage picture(400, 400, QImage::Format_RGB32);
     PictureChooser chooser;
@@ -116,8 +118,9 @@ void RenderOnly(benchmark::State& state) {
             const PictureChoice choice = chooser.Choose(host.LabelPictureFolders(), label.partNumber);
             picture.fill(Qt::white);
             if (choice.kind == PictureKind::LDraw)
-                RenderPartPicture(choice.file, label.ldrawColour, 0.5f, -45 * kDegree, 35 * kDegree,
-                                  -30 * kDegree, picture);
+                renderer.RenderPicture(
+                    choice.file, {label.ldrawColour, 0.5f, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}},
+                    picture);
         }
 }
 BENCHMARK(RenderOnly)->Arg(100)->Unit(benchmark::kMillisecond)->Iterations(2);

@@ -24,35 +24,36 @@ std::filesystem::path Library() {
     return std::filesystem::path(shared && *shared ? shared : "../shared/data") / "ldraw";
 }
 
-bool Prepare(benchmark::State& state) {
-    LDrawDirectory = Library();
-    if (!IsLDrawLibrary(LDrawDirectory)) {
+bool Prepare(benchmark::State& state, LDrawRenderer& renderer) {
+    renderer.SetLibrary(Library());
+    if (!IsLDrawLibrary(renderer.Library())) {
         state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
         return false;
     }
-    LoadLDConfig(LDrawDirectory / "LDConfig.ldr");
+    renderer.Colours().Load(renderer.Library() / "LDConfig.ldr");
     return true;
 }
 
 void ClearAndPresent(benchmark::State& state) {
+    LDrawRenderer renderer;
     QImage canvas(800, 800, QImage::Format_RGB32);
     for (auto _ : state) {
-        InitRenderTarget(800, 800);
-        DrawRenderTarget(canvas);
+        renderer.InitTarget(800, 800);
+        renderer.Present(canvas);
     }
 }
 BENCHMARK(ClearAndPresent)->Unit(benchmark::kMillisecond);
 
-void Render(const std::filesystem::path& file, float scale, QImage& canvas) {
-    InitRenderTarget(800, 800);
-    RenderLDrawFile(file, 4, nullptr, scale, -45 * kDegree, 35 * kDegree, -30 * kDegree, nullptr);
-    DrawRenderTarget(canvas);
+void Render(LDrawRenderer& renderer, const std::filesystem::path& file, float scale, QImage& canvas) {
+    renderer.InitTarget(800, 800);
+    renderer.RenderFile(file, {4, scale, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}});
+    renderer.Present(canvas);
 }
 
 // The scale at which the part reaches to 95% of the frame's half width or height from its centre.
-float FillingScale(const std::filesystem::path& file) {
+float FillingScale(LDrawRenderer& renderer, const std::filesystem::path& file) {
     QImage canvas(800, 800, QImage::Format_RGB32);
-    Render(file, 1, canvas);
+    Render(renderer, file, 1, canvas);
     int reach = 1;
     const QRgb white = qRgb(255, 255, 255);
     for (int y = 0; y < canvas.height(); ++y)
@@ -63,24 +64,25 @@ float FillingScale(const std::filesystem::path& file) {
 
 // Clear, render and present, as the picture chooser does; scale 0 fills the frame.
 void RenderPart(benchmark::State& state, const char* part, float scale, bool firstInProcess) {
-    if (!Prepare(state)) return;
-    const std::optional<std::filesystem::path> found = LDrawPartFile(LDrawDirectory, part);
+    LDrawRenderer renderer;
+    if (!Prepare(state, renderer)) return;
+    const std::optional<std::filesystem::path> found = LDrawPartFile(renderer.Library(), part);
     if (!found) {
         state.SkipWithError("part not in the sample library");
         return;
     }
     const std::filesystem::path file = *found;
-    if (scale == 0) scale = FillingScale(file);
+    if (scale == 0) scale = FillingScale(renderer, file);
     QImage canvas(800, 800, QImage::Format_RGB32);
     for (auto _ : state) {
         if (firstInProcess) {
             state.PauseTiming();
-            FreeFileCache();
+            renderer.FreeFileCache();
             state.ResumeTiming();
         }
-        Render(file, scale, canvas);
+        Render(renderer, file, scale, canvas);
     }
-    const RenderStats& stats = CurrentRenderTarget()->stats;
+    const RenderStats& stats = renderer.Target()->stats;
     state.counters["scale"] = scale;
     state.counters["primitives"] = static_cast<double>(stats.primitives);
     state.counters["pixels"] = static_cast<double>(stats.pixelsWritten);

@@ -55,12 +55,14 @@ struct Lists {
         peer.setSelectionBehavior(QAbstractItemView::SelectRows);
         peer.setColumnWidth(0, 75);
         peer.setColumnWidth(1, 400);
-        for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(&ours), static_cast<QAbstractItemView*>(&peer)}) {
+        for (QAbstractItemView* view :
+             {static_cast<QAbstractItemView*>(&ours), static_cast<QAbstractItemView*>(&peer)}) {
             view->resize(500, 600);
             view->show();
         }
         ours.SelectItemAt(5);
-        peer.selectionModel()->select(ours.Model().index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        peer.selectionModel()->select(ours.Model().index(5, 0),
+                                      QItemSelectionModel::Select | QItemSelectionModel::Rows);
         QApplication::processEvents();
     }
     double Paint(QAbstractItemView& view) {
@@ -90,7 +92,12 @@ void PaintViewport(benchmark::State& state) {
     Report(state, peer, ours);
     state.counters["rows_shown"] = lists.ours.viewport()->height() / lists.ours.RowHeight();
 }
-BENCHMARK(PaintViewport)->Arg(17620)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(PaintViewport)
+    ->Arg(17620)
+    ->Arg(1000000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
 
 // One frame of scrolling: a page further (from the top again at the end), then the repaint.
 void ScrollPageFrame(benchmark::State& state) {
@@ -113,7 +120,12 @@ void ScrollPageFrame(benchmark::State& state) {
     Report(state, peer, ours);
     state.counters["fps"] = double(state.iterations()) / ours;
 }
-BENCHMARK(ScrollPageFrame)->Arg(17620)->Arg(1000000)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(1.0);
+BENCHMARK(ScrollPageFrame)
+    ->Arg(17620)
+    ->Arg(1000000)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->MinTime(1.0);
 
 // A 200-character cell: measured, then drawn, as the list does for a markup cell.
 void MarkupCell(benchmark::State& state) {

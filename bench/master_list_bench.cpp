@@ -17,22 +17,22 @@
 
 namespace {
 
-std::unique_ptr<MainWindow> window;
+std::unique_ptr<MainWindow> loadedWindow;
 
 // The shown main window with the master list of one size loaded; one size at a time is kept, until the
 // application ends.
 MainWindow& LoadedWindow(int lines) {
     static int loaded = -1;
-    if (loaded < 0) qAddPostRoutine([] { window.reset(); });
+    if (loaded < 0) qAddPostRoutine([] { loadedWindow.reset(); });
     if (loaded != lines) {
-        window.reset();
+        loadedWindow.reset();
         SetDataDir(MasterListFolder(lines));
-        window = std::make_unique<MainWindow>();
-        window->show();
+        loadedWindow = std::make_unique<MainWindow>();
+        loadedWindow->show();
         QApplication::processEvents();
         loaded = lines;
     }
-    return *window;
+    return *loadedWindow;
 }
 
 void Shuffle(RichListModel& rows, std::mt19937& random) {

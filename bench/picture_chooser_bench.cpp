@@ -121,16 +121,17 @@ void RenderOnly(benchmark::State& state) {
         state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
         return;
     }
-    LDrawDirectory = Library();
-    LoadLDConfig(Library() / "LDConfig.ldr");
+    LDrawRenderer renderer;
+    renderer.SetLibrary(Library());
+    renderer.Colours().Load(Library() / "LDConfig.ldr");
     const QStringList parts = LibraryParts();
     constexpr float kDegree = std::numbers::pi_v<float> / 180;
     QImage picture(800, 800, QImage::Format_RGB32);
     int next = 0;
     for (auto _ : state) {
         next = (next + 1) % int(parts.size());
-        RenderPartPicture(*LDrawPartFile(Library(), parts[next].toStdString()), 7, 1, -45 * kDegree,
-                          35 * kDegree, -30 * kDegree, picture);
+        renderer.RenderPicture(*LDrawPartFile(Library(), parts[next].toStdString()),
+                               {7, 1, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}}, picture);
     }
 }
 BENCHMARK(RenderOnly)->Unit(benchmark::kMillisecond);

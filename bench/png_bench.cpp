@@ -82,7 +82,8 @@ std::vector<uint8_t> LibpngEncode(const Bitmap& bitmap) {
     png_infop info = png_create_info_struct(png);
     png_set_write_fn(png, &out, WriteToMemory, Flush);
     png_set_compression_level(png, 6); // what the default level means to zlib
-    png_set_IHDR(png, info, bitmap.Width(), bitmap.Height(), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(bitmap.Width()),
+                 static_cast<png_uint_32>(bitmap.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     png_set_bgr(png);

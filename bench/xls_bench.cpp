@@ -39,7 +39,7 @@ double RecordCount(const QString& path) {
     std::string stream = CompoundFileReader(*ReadFileBytes(path.toStdString())).ReadStream("Workbook");
     double n = 0;
     for (size_t pos = 0; pos + 4 <= stream.size(); ++n) {
-        pos += 4 + (static_cast<uint8_t>(stream[pos + 2]) | static_cast<uint8_t>(stream[pos + 3]) << 8);
+        pos += 4 + size_t(static_cast<uint8_t>(stream[pos + 2]) | static_cast<uint8_t>(stream[pos + 3]) << 8);
     }
     return n;
 }

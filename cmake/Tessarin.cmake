@@ -1,7 +1,7 @@
 # Shared build helpers: every top-level folder is one static library of all its sources.
 
 function(tessarin_warnings target)
-  target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion -Wpedantic -Werror)
   if(TESSARIN_SANITIZE)
     # The sanitizers' instrumentation makes these flow warnings fire on correct inline Qt code.
     target_compile_options(${target} PRIVATE -Wno-error=array-bounds -Wno-error=stringop-overflow)

@@ -9,12 +9,12 @@
 
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
-#include "ldraw/render_target.h"
 #include "platform/text.h"
 
 namespace {
 
 std::filesystem::path root;
+LDrawRenderer* renderer = nullptr;
 
 void Write(const std::string& relative, const std::string& text) {
     std::filesystem::path path = root / relative;
@@ -38,16 +38,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
         std::string next = "fan" + std::to_string(i + 1) + ".dat";
         Write("parts/fan" + std::to_string(i) + ".dat", Ref(next) + Ref(next) + "2 24 0 0 0 5 5 0\n");
     }
-    LDrawDirectory = root;
-    InitRenderTarget(64, 48);
+    renderer = new LDrawRenderer();
+    renderer->SetLibrary(root);
+    renderer->InitTarget(64, 48);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string bytes(reinterpret_cast<const char*>(data), size);
     Write("ldconfig.ldr", bytes);
-    LoadLDConfig(root / "ldconfig.ldr");
-    InitRenderTarget(64, 48);
-    RenderLDrawLines(SplitLines(DecodeText(bytes)), 4, nullptr, 2, 0.5f, 0.7f, -0.3f, nullptr);
+    renderer->Colours().Load(root / "ldconfig.ldr");
+    renderer->InitTarget(64, 48);
+    renderer->RenderLines(SplitLines(DecodeText(bytes)), {4, 2, 0.5f, 0.7f, -0.3f, {}});
     return 0;
 }

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QString text =
-        QStringLiteral("{\\rtf1 ") + QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    const QString text = QStringLiteral("{\\rtf1 ") +
+                         QString::fromUtf8(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const auto document = RtfDocument(text, QFont());
     const QString plain = RtfPlainText(text);
     if (document && document->characterCount() > text.size() + 1) __builtin_trap();

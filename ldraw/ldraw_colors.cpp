@@ -98,18 +98,20 @@ const BuiltInEdge kBuiltInEdges[] = {
     {6, {19, 382}},
 };
 
+} // namespace
+
 // Codes 0..511 in an array, any other code in a hash: every lookup is O(1).
-class ColourTable {
+class LDrawColours::Table {
   public:
     const ColourDef* Find(int code) const {
-        if (code >= 0 && code < kDirect) return direct_[code] ? &*direct_[code] : nullptr;
+        if (code >= 0 && code < kDirect) return direct_[Index(code)] ? &*direct_[Index(code)] : nullptr;
         auto hit = others_.find(code);
         return hit == others_.end() ? nullptr : &hit->second;
     }
     // The first definition of a code wins.
     void Add(int code, const ColourDef& def) {
         if (code >= 0 && code < kDirect) {
-            if (!direct_[code]) direct_[code] = def;
+            if (!direct_[Index(code)]) direct_[Index(code)] = def;
         } else {
             others_.try_emplace(code, def);
         }
@@ -121,19 +123,17 @@ class ColourTable {
 
   private:
     static constexpr int kDirect = 512;
+    static size_t Index(int code) { return static_cast<size_t>(code); }
     std::array<std::optional<ColourDef>, kDirect> direct_{};
     std::unordered_map<int, ColourDef> others_;
 };
 
-ColourTable& Configured() {
-    static ColourTable table;
-    return table;
-}
+namespace {
 
 // Built-in fills and edges, looked up through the same table type.
-const ColourTable& BuiltIn() {
-    static const ColourTable table = [] {
-        ColourTable t;
+const LDrawColours::Table& BuiltIn() {
+    static const LDrawColours::Table table = [] {
+        LDrawColours::Table t;
         std::unordered_map<int, int> edges;
         for (const BuiltInEdge& row : kBuiltInEdges)
             for (int code : row.codes)
@@ -198,8 +198,8 @@ bool IsDirectColour(int code) {
     return (code & ~0xFFFFFF) == 0x2000000;
 }
 
-const ColourDef* Lookup(int code) {
-    if (const ColourDef* def = Configured().Find(code)) return def;
+const ColourDef* Lookup(const LDrawColours::Table& configured, int code) {
+    if (const ColourDef* def = configured.Find(code)) return def;
     return BuiltIn().Find(code);
 }
 
@@ -220,12 +220,16 @@ std::string CollapseSpaces(std::string_view text) {
     return out;
 }
 
-void ClearLDConfig() {
-    Configured().Clear();
+LDrawColours::LDrawColours() : configured_(std::make_unique<Table>()) {}
+
+LDrawColours::~LDrawColours() = default;
+
+void LDrawColours::Clear() {
+    configured_->Clear();
 }
 
-bool LoadLDConfig(const std::filesystem::path& path) {
-    ClearLDConfig();
+bool LDrawColours::Load(const std::filesystem::path& path) {
+    Clear();
     std::optional<QString> text = ReadTextFile(path);
     if (!text) return false;
     for (const QString& raw : SplitLines(*text)) {
@@ -233,37 +237,36 @@ bool LoadLDConfig(const std::filesystem::path& path) {
         size_t first = line.find_first_not_of(' ');
         if (first == std::string::npos || line.find("0 !COLOUR") == std::string::npos) continue;
         if (auto parsed = ParseColourLine(std::string_view(line).substr(first)))
-            Configured().Add(parsed->first, parsed->second);
+            configured_->Add(parsed->first, parsed->second);
     }
     return true;
 }
 
-void InitLDConfig(const std::filesystem::path& ldrawDir) {
+void LDrawColours::Init(const std::filesystem::path& ldrawDir) {
     for (const std::filesystem::path& dir : {DataDir(), ldrawDir}) {
         if (dir.empty()) continue;
-        if (std::optional<std::filesystem::path> file = ResolvePath(dir, "ldconfig.ldr");
-            file && LoadLDConfig(*file))
+        if (std::optional<std::filesystem::path> file = ResolvePath(dir, "ldconfig.ldr"); file && Load(*file))
             return;
     }
-    ClearLDConfig();
+    Clear();
     ShowMessage(MissingLDConfigMessage());
 }
 
-void ColourRGBAOf(int code, RGBA& fill, RGBA& alternate) {
+void LDrawColours::RGBAOf(int code, RGBA& fill, RGBA& alternate) const {
     if (IsDirectColour(code)) {
         fill = alternate = Opaque(static_cast<uint8_t>(code >> 16), static_cast<uint8_t>(code >> 8),
                                   static_cast<uint8_t>(code));
-    } else if (const ColourDef* def = Lookup(code)) {
+    } else if (const ColourDef* def = Lookup(*configured_, code)) {
         fill = def->fill;
         alternate = def->alternate;
     } else if (code > 256) {
         // Dithered: the fill of the high nibble's colour, the alternate of the low nibble's.
         RGBA unused;
-        ColourRGBAOf((code - 256) / 16, fill, unused);
-        ColourRGBAOf(code & 15, unused, alternate);
+        RGBAOf((code - 256) / 16, fill, unused);
+        RGBAOf(code & 15, unused, alternate);
     } else if (code >= 32 && code <= 47) {
         RGBA unused;
-        ColourRGBAOf(code - 32, fill, unused);
+        RGBAOf(code - 32, fill, unused);
         alternate = RGBA{0, 0, 0, 0};
     } else {
         fill = Opaque(255, 255, 255);
@@ -271,9 +274,9 @@ void ColourRGBAOf(int code, RGBA& fill, RGBA& alternate) {
     }
 }
 
-int EdgeColourOf(int code) {
+int LDrawColours::EdgeOf(int code) const {
     if (IsDirectColour(code)) return 0;
-    if (const ColourDef* def = Lookup(code); def && def->edge) return *def->edge;
+    if (const ColourDef* def = Lookup(*configured_, code); def && def->edge) return *def->edge;
     if (code <= 256) return (code ^ 8) & 15;
-    return EdgeColourOf((code - 256) / 16);
+    return EdgeOf((code - 256) / 16);
 }

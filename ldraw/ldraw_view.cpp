@@ -14,45 +14,24 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 
-std::filesystem::path LDrawDirectory;
-
-namespace {
-
-struct SubFile;
-
 // A parsed line that draws something, with the sub-file it names once that was looked up.
-struct Step {
+struct LDrawRenderer::Step {
     LDrawLineRecord record;
     mutable bool looked = false;
     mutable const SubFile* target = nullptr;
 };
 
-struct SubFile {
+struct LDrawRenderer::SubFile {
     std::vector<Step> steps;
     mutable bool open = false; // being drawn: a reference back to it would never end
 };
 
+namespace {
+
+using Step = LDrawRenderer::Step;
+
 // Bounds the work of one render however the files fan out.
 constexpr int64_t kMaxStepsPerRender = int64_t{1} << 20;
-
-struct TransformStack {
-    int depth = 0;
-    float matrix[kMaxLDrawDepth + 1][9];
-    float offset[kMaxLDrawDepth + 1][3];
-    int colour[kMaxLDrawDepth + 1];
-    int64_t stepsLeft = 0;
-};
-
-TransformStack stack;
-
-// Sub-files by lower-cased name as written, and names found nowhere (null); a name is looked up on disk
-// once per library.
-struct SubFileCache {
-    std::filesystem::path library;
-    std::unordered_map<std::string, std::unique_ptr<SubFile>> files;
-};
-
-SubFileCache cache;
 
 std::vector<Step> ParseSteps(const QStringList& lines) {
     std::vector<Step> steps;
@@ -72,90 +51,33 @@ std::string_view TrimmedName(std::string_view name) {
     return name.substr(first, name.find_last_not_of(" \t") - first + 1);
 }
 
-const SubFile* FindSubFile(const std::string& name) {
-    std::string key = AsciiLower(name);
-    if (auto hit = cache.files.find(key); hit != cache.files.end()) return hit->second.get();
-    std::unique_ptr<SubFile>& entry = cache.files[key];
-    const std::string_view fileName = TrimmedName(name);
-    if (fileName.empty()) return nullptr;
-    for (const char* folder : {"p\\", "parts\\", "models\\"}) {
-        std::optional<std::filesystem::path> path =
-            ResolvePath(LDrawDirectory, folder + std::string(fileName));
-        std::error_code ec;
-        if (!path || !std::filesystem::is_regular_file(*path, ec)) continue;
-        std::optional<QString> text = ReadTextFile(*path);
-        if (!text) continue;
-        entry = std::make_unique<SubFile>();
-        entry->steps = ParseSteps(SplitLines(*text));
-        break;
-    }
-    return entry.get();
-}
-
-void TransformPoint(const float in[3], float out[3]) {
-    const float* m = stack.matrix[stack.depth];
-    const float* t = stack.offset[stack.depth];
+void TransformPoint(const float m[9], const float t[3], const float in[3], float out[3]) {
     for (int r = 0; r < 3; ++r)
         out[r] = m[3 * r] * in[0] + m[3 * r + 1] * in[1] + m[3 * r + 2] * in[2] + t[r];
 }
 
-int ResolveLineColour(int colour) {
-    if (colour == 16) return stack.colour[stack.depth];
-    if (colour == 24) return EdgeColourOf(stack.colour[stack.depth]);
-    return colour;
+// Restores what drawing a sub-file changes, also when an exception leaves it: a mark left set would make
+// every later render skip the file.
+class SubFileGuard {
+  public:
+    SubFileGuard(const LDrawRenderer::SubFile& file, int& depth);
+    ~SubFileGuard();
+    SubFileGuard(const SubFileGuard&) = delete;
+    SubFileGuard& operator=(const SubFileGuard&) = delete;
+
+  private:
+    const LDrawRenderer::SubFile& file_;
+    int& depth_;
+};
+
+SubFileGuard::SubFileGuard(const LDrawRenderer::SubFile& file, int& depth) : file_(file), depth_(depth) {
+    file_.open = true;
+    ++depth_;
 }
 
-void ProcessSteps(const std::vector<Step>& steps);
-
-void DrawSubFile(const Step& step, int colour) {
-    if (stack.depth >= kMaxLDrawDepth) return;
-    if (!step.looked) {
-        step.target = FindSubFile(step.record.name);
-        step.looked = true;
-    }
-    const SubFile* file = step.target;
-    if (!file || file->open) return;
-    const float* n = step.record.numbers;
-    int d = ++stack.depth;
-    ComposeTransform(n, n + 3, stack.offset[d - 1], stack.matrix[d - 1], stack.matrix[d], stack.offset[d]);
-    stack.colour[d] = colour;
-    file->open = true;
-    ProcessSteps(file->steps);
-    file->open = false;
-    --stack.depth;
-}
-
-void DrawPrimitive(const LDrawLineRecord& record, int colour) {
-    float p[4][3];
-    int points = record.type == 2 ? 2 : record.type == 3 ? 3 : 4;
-    for (int i = 0; i < points; ++i)
-        TransformPoint(record.numbers + 3 * i, p[i]);
-    switch (record.type) {
-    case 2:
-        DrawLine3D(p[0], p[1], colour);
-        break;
-    case 3:
-        DrawTriangle3D(p[0], p[1], p[2], colour);
-        break;
-    case 4:
-        DrawQuad3D(p[0], p[1], p[2], p[3], colour);
-        break;
-    default:
-        DrawOptionalLine3D(p[0], p[1], p[2], p[3], colour);
-        break;
-    }
-    if (RenderTarget* target = CurrentRenderTarget()) ++target->stats.primitives;
-}
-
-void ProcessSteps(const std::vector<Step>& steps) {
-    for (const Step& step : steps) {
-        if (--stack.stepsLeft < 0) return;
-        int colour = ResolveLineColour(step.record.colour);
-        if (step.record.type == 1)
-            DrawSubFile(step, colour);
-        else
-            DrawPrimitive(step.record, colour);
-    }
+SubFileGuard::~SubFileGuard() {
+    file_.open = false;
+    --depth_;
 }
 
 } // namespace
@@ -206,38 +128,154 @@ void ViewRotation(float xAngle, float yAngle, float zAngle, float M[9]) {
     ComposeTransform(zero, M, zero, mz, M, t);
 }
 
-void RenderLDrawLines(const QStringList& lines, int colour, const float* offset, float scale, float xAngle,
-                      float yAngle, float zAngle, const float* matrix) {
-    if (cache.library != LDrawDirectory) {
-        FreeFileCache();
-        cache.library = LDrawDirectory;
+LDrawRenderer::LDrawRenderer(LDrawFileReader reader) : reader_(std::move(reader)) {}
+
+LDrawRenderer::~LDrawRenderer() = default;
+
+void LDrawRenderer::SetLibrary(const std::filesystem::path& folder) {
+    if (folder == library_) return;
+    FreeFileCache();
+    library_ = folder;
+}
+
+void LDrawRenderer::FreeFileCache() {
+    files_.clear();
+}
+
+void LDrawRenderer::InitTarget(int width, int height) {
+    // A target of the same size is only cleared: same result without a fresh 4 MB allocation per render.
+    if (target_ && target_->width == std::max(width, 1) && target_->height == std::max(height, 1)) {
+        target_->Clear();
+        return;
     }
-    stack.depth = 0;
-    stack.stepsLeft = kMaxStepsPerRender;
-    if (offset && matrix) {
-        std::copy_n(matrix, 9, stack.matrix[0]);
-        std::copy_n(offset, 3, stack.offset[0]);
+    target_.reset();
+    target_ = std::make_unique<RenderTarget>(width, height);
+}
+
+void LDrawRenderer::FreeTarget() {
+    target_.reset();
+}
+
+void LDrawRenderer::Present(QImage& canvas) const {
+    if (target_) PresentRenderBuffer(*target_, canvas);
+}
+
+const LDrawRenderer::SubFile* LDrawRenderer::FindSubFile(const std::string& name) {
+    std::string key = AsciiLower(name);
+    if (auto hit = files_.find(key); hit != files_.end()) return hit->second.get();
+    // Entered only once read: a read that throws is tried again by the next render.
+    std::unique_ptr<SubFile> found;
+    if (const std::string_view fileName = TrimmedName(name); !fileName.empty()) {
+        for (const char* folder : {"p\\", "parts\\", "models\\"}) {
+            std::optional<std::filesystem::path> path = ResolvePath(library_, folder + std::string(fileName));
+            std::error_code ec;
+            if (!path || !std::filesystem::is_regular_file(*path, ec)) continue;
+            std::optional<QString> text = reader_(*path);
+            if (!text) continue;
+            found = std::make_unique<SubFile>();
+            found->steps = ParseSteps(SplitLines(*text));
+            break;
+        }
+    }
+    return files_.emplace(std::move(key), std::move(found)).first->second.get();
+}
+
+void LDrawRenderer::DrawSubFile(const Step& step, int colour) {
+    if (depth_ >= kMaxLDrawDepth) return;
+    if (!step.looked) {
+        step.target = FindSubFile(step.record.name);
+        step.looked = true;
+    }
+    const SubFile* file = step.target;
+    if (!file || file->open) return;
+    SubFileGuard guard(*file, depth_);
+    const Frame& outer = stack_[static_cast<size_t>(depth_ - 1)];
+    Frame& inner = stack_[static_cast<size_t>(depth_)];
+    const float* n = step.record.numbers;
+    ComposeTransform(n, n + 3, outer.offset, outer.matrix, inner.matrix, inner.offset);
+    inner.colour = colour;
+    ProcessSteps(file->steps);
+}
+
+void LDrawRenderer::DrawPrimitive(const LDrawLineRecord& record, int colour) {
+    const Frame& frame = stack_[static_cast<size_t>(depth_)];
+    float p[4][3];
+    const int points = record.type == 2 ? 2 : record.type == 3 ? 3 : 4;
+    for (int i = 0; i < points; ++i)
+        TransformPoint(frame.matrix, frame.offset, record.numbers + 3 * i, p[i]);
+    RGBA fill, alternate;
+    colours_.RGBAOf(colour, fill, alternate);
+    RenderTarget& target = *target_;
+    switch (record.type) {
+    case 2:
+        DrawLine3D(target, p[0], p[1], fill, alternate);
+        break;
+    case 3:
+        DrawTriangle3D(target, p[0], p[1], p[2], fill, alternate);
+        break;
+    case 4:
+        DrawQuad3D(target, p[0], p[1], p[2], p[3], fill, alternate);
+        break;
+    default:
+        DrawOptionalLine3D(target, p[0], p[1], p[2], p[3], fill, alternate);
+        break;
+    }
+    ++target.stats.primitives;
+}
+
+void LDrawRenderer::ProcessSteps(const std::vector<Step>& steps) {
+    for (const Step& step : steps) {
+        if (--stepsLeft_ < 0) return;
+        const Frame& frame = stack_[static_cast<size_t>(depth_)];
+        // 16 is the colour of the referencing line, 24 its edge colour.
+        int colour = step.record.colour;
+        if (colour == 16)
+            colour = frame.colour;
+        else if (colour == 24)
+            colour = colours_.EdgeOf(frame.colour);
+        if (step.record.type == 1)
+            DrawSubFile(step, colour);
+        else
+            DrawPrimitive(step.record, colour);
+    }
+}
+
+void LDrawRenderer::RenderLines(const QStringList& lines, const LDrawView& view) {
+    if (!target_) return;
+    depth_ = 0;
+    stepsLeft_ = kMaxStepsPerRender;
+    Frame& top = stack_[0];
+    if (view.pose) {
+        std::copy_n(view.pose->matrix.begin(), 9, top.matrix);
+        std::copy_n(view.pose->offset.begin(), 3, top.offset);
     } else {
-        ViewRotation(xAngle, yAngle, zAngle, stack.matrix[0]);
-        const float centre[3] = {static_cast<float>(RenderWidth()) / 2,
-                                 static_cast<float>(RenderHeight()) / 2, 0};
-        std::copy_n(centre, 3, stack.offset[0]);
+        ViewRotation(view.xAngle, view.yAngle, view.zAngle, top.matrix);
+        const float centre[3] = {static_cast<float>(target_->width) / 2,
+                                 static_cast<float>(target_->height) / 2, 0};
+        std::copy_n(centre, 3, top.offset);
     }
-    for (float& m : stack.matrix[0])
-        m *= scale;
-    stack.colour[0] = colour;
+    for (float& m : top.matrix)
+        m *= view.scale;
+    top.colour = view.colour;
     ProcessSteps(ParseSteps(lines));
 }
 
-void RenderLDrawFile(const std::filesystem::path& fileName, int colour, const float* offset, float scale,
-                     float xAngle, float yAngle, float zAngle, const float* matrix) {
-    std::optional<QString> text = ReadTextFile(fileName);
+void LDrawRenderer::RenderFile(const std::filesystem::path& fileName, const LDrawView& view) {
+    std::optional<QString> text = reader_(fileName);
     if (!text) throw std::runtime_error("Cannot open file \"" + fileName.string() + "\"");
-    RenderLDrawLines(SplitLines(*text), colour, offset, scale, xAngle, yAngle, zAngle, matrix);
+    RenderLines(SplitLines(*text), view);
 }
 
-void FreeFileCache() {
-    cache.files.clear();
+bool LDrawRenderer::RenderPicture(const std::filesystem::path& file, const LDrawView& view, QImage& picture) {
+    try {
+        InitTarget(picture.width(), picture.height());
+        RenderFile(file, view);
+        Present(picture);
+        return true;
+    } catch (const std::exception&) {
+        FreeTarget();
+        return false;
+    }
 }
 
 bool SameSideTest(const float a[3], const float b[3], const float p[3]) {
@@ -247,18 +285,17 @@ bool SameSideTest(const float a[3], const float b[3], const float p[3]) {
     return p[1] > yLine;
 }
 
-void DrawQuad3D(const float p1[3], const float p2[3], const float p3[3], const float p4[3], int colour) {
-    RGBA fill, alternate;
-    ColourRGBAOf(colour, fill, alternate);
-    RasterTriangle(ToScreen(p1), ToScreen(p2), ToScreen(p3), fill, alternate);
-    RasterTriangle(ToScreen(p1), ToScreen(p3), ToScreen(p4), fill, alternate);
+void DrawQuad3D(RenderTarget& target, const float p1[3], const float p2[3], const float p3[3],
+                const float p4[3], RGBA fill, RGBA alternate) {
+    RasterTriangle(target, ToScreen(p1), ToScreen(p2), ToScreen(p3), fill, alternate);
+    RasterTriangle(target, ToScreen(p1), ToScreen(p3), ToScreen(p4), fill, alternate);
     // A quad folded over its diagonal p1-p3 on screen also needs the other half.
     if (SameSideTest(p1, p3, p2) == SameSideTest(p1, p3, p4))
-        RasterTriangle(ToScreen(p2), ToScreen(p3), ToScreen(p4), fill, alternate);
+        RasterTriangle(target, ToScreen(p2), ToScreen(p3), ToScreen(p4), fill, alternate);
 }
 
-void DrawOptionalLine3D(const float p1[3], const float p2[3], const float c1[3], const float c2[3],
-                        int colour) {
+void DrawOptionalLine3D(RenderTarget& target, const float p1[3], const float p2[3], const float c1[3],
+                        const float c2[3], RGBA fill, RGBA alternate) {
     if (p1[0] == p2[0] && p1[1] == p2[1]) return;
     // Opposite sides of the line: the outline is not a silhouette from this view.
     auto opposite = [](float line, float a, float b) {
@@ -271,7 +308,5 @@ void DrawOptionalLine3D(const float p1[3], const float p2[3], const float c1[3],
     } else if (SameSideTest(p1, p2, c1) != SameSideTest(p1, p2, c2)) {
         return;
     }
-    RGBA fill, alternate;
-    ColourRGBAOf(colour, fill, alternate);
-    DrawLineNearer(p1, p2, fill, alternate);
+    DrawLineNearer(target, p1, p2, fill, alternate);
 }

@@ -1,9 +1,6 @@
 #include "ldraw/picture_chooser.h"
 
-#include <exception>
-
 #include "ldraw/ldraw_view.h"
-#include "ldraw/render_target.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -59,17 +56,4 @@ fs::path PictureChooser::FindIn(const fs::path& folder, const std::string& name)
     }
     auto hit = listing.names.find(AsciiLower(name));
     return hit == listing.names.end() ? fs::path() : folder / hit->second;
-}
-
-bool RenderPartPicture(const fs::path& file, int colour, float scale, float xAngle, float yAngle,
-                       float zAngle, QImage& picture) {
-    try {
-        InitRenderTarget(picture.width(), picture.height());
-        RenderLDrawFile(file, colour, nullptr, scale, xAngle, yAngle, zAngle, nullptr);
-        DrawRenderTarget(picture);
-        return true;
-    } catch (const std::exception&) {
-        FreeRenderTarget();
-        return false;
-    }
 }

@@ -40,8 +40,3 @@ class PictureChooser {
 
     std::unordered_map<std::string, Listing> listings_;
 };
-
-// Renders an LDraw file onto picture in the given LDraw colour, scale and angles (radians), the target
-// sized like the picture. False, with the render target freed and picture as it was, when rendering fails.
-bool RenderPartPicture(const std::filesystem::path& file, int colour, float scale, float xAngle, float yAngle,
-                       float zAngle, QImage& picture);

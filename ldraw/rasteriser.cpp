@@ -17,7 +17,7 @@ int32_t DepthValue(int64_t z) {
 inline void Plot(RenderTarget& t, int x, int y, int64_t z, bool passEqual, RGBA fill, RGBA alternate) {
     const RGBA& colour = (x + y) & 1 ? fill : alternate;
     if (colour.a == 0) return;
-    int32_t& depth = t.zBuffer[static_cast<size_t>(y) * t.width + x];
+    int32_t& depth = t.zBuffer[t.Index(x, y)];
     if (passEqual ? depth < z : depth <= z) return;
     depth = DepthValue(z);
     uint8_t* pixel = t.frameBuffer.Row(t.height - 1 - y) + 3 * x;
@@ -39,7 +39,7 @@ void FillSpan(RenderTarget& t, int32_t y, int32_t left, int32_t right, float zLe
     int32_t* z = t.spanDepths.data();
     for (int32_t i = 0; i < ((count + 7) & ~7); ++i)
         z[i] = TruncToInt(zLeft + zStep * static_cast<float>(i));
-    int32_t* depth = t.zBuffer.data() + static_cast<size_t>(y) * t.width + left;
+    int32_t* depth = t.zBuffer.data() + t.Index(left, y);
     uint8_t* pixels = t.frameBuffer.Row(t.height - 1 - y) + 3 * left;
     int64_t written = 0;
     auto plot = [&](int32_t i, RGBA colour) {
@@ -125,10 +125,8 @@ struct Edge {
 
 } // namespace
 
-void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3, RGBA fill,
-                    RGBA alternate) {
-    RenderTarget* target = CurrentRenderTarget();
-    if (!target) return;
+void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3,
+                    RGBA fill, RGBA alternate) {
     const FinePoint f1 = ToFine(p1), f2 = ToFine(p2), f3 = ToFine(p3);
     // Twice the signed area: 0 for a face seen edge-on, which no pixel could pass.
     if ((f2.x - f1.x) * (f3.y - f1.y) == (f3.x - f1.x) * (f2.y - f1.y)) return;
@@ -145,7 +143,7 @@ void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPo
     const int64_t firstRow =
         std::max<int64_t>(std::min({edges[0].firstRow, edges[1].firstRow, edges[2].firstRow}), 0);
     const int64_t endRow =
-        std::min<int64_t>(std::max({edges[0].endRow, edges[1].endRow, edges[2].endRow}), target->height);
+        std::min<int64_t>(std::max({edges[0].endRow, edges[1].endRow, edges[2].endRow}), target.height);
     const double x1 = static_cast<double>(f1.x) / kFine, y1 = static_cast<double>(f1.y) / kFine;
     for (int64_t row = firstRow; row < endRow; ++row) {
         // Two edges cross each sample row inside the face; the pixels from the left one's up to the right
@@ -157,18 +155,17 @@ void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPo
             right = std::max(right, edge.FirstPixelRightOf(row, kFaceSlack));
         }
         const int64_t first = std::max<int64_t>(left, 0),
-                      last = std::min<int64_t>(right - 1, target->width - 1);
+                      last = std::min<int64_t>(right - 1, target.width - 1);
         if (first > last) continue;
         const double zLeft =
             p1.z + zStepX * (static_cast<double>(first) - x1) + zStepY * (static_cast<double>(row) - y1);
-        FillSpan(*target, static_cast<int32_t>(row), static_cast<int32_t>(first), static_cast<int32_t>(last),
+        FillSpan(target, static_cast<int32_t>(row), static_cast<int32_t>(first), static_cast<int32_t>(last),
                  static_cast<float>(zLeft), static_cast<float>(zStepX), shadedFill, shadedAlternate);
     }
 }
 
-void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA alternate) {
-    RenderTarget* target = CurrentRenderTarget();
-    if (!target) return;
+void RasterLine(RenderTarget& target, ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill,
+                RGBA alternate) {
     // On the faces' grid, in the faces' arithmetic: a line along a face's edge lands on the pixels next to
     // (or on) the face's own, never a pixel apart.
     FinePoint fa = ToFine(a), fb = ToFine(b);
@@ -183,8 +180,8 @@ void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA al
     const int64_t length = major(fb) - major(fa), rise = minor(fb) - minor(fa);
     const double zSlope =
         length > 0 ? (static_cast<double>(b.z) - a.z) * kFine / static_cast<double>(length) : 0;
-    const int64_t majorExtent = steep ? target->height : target->width;
-    const int64_t minorExtent = steep ? target->width : target->height;
+    const int64_t majorExtent = steep ? target.height : target.width;
+    const int64_t minorExtent = steep ? target.width : target.height;
     const int64_t first = std::max<int64_t>(FloorDiv(major(fa), kFine), 0);
     const int64_t last = std::min<int64_t>(FloorDiv(major(fb), kFine), majorExtent - 1);
     for (int64_t t = first; t <= last; ++t) {
@@ -195,25 +192,22 @@ void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA al
                                      : FloorDiv(minor(fa), kFine);
         if (m < 0 || m >= minorExtent) continue;
         const int64_t z = TruncToInt(static_cast<float>(a.z + static_cast<double>(along) / kFine * zSlope));
-        Plot(*target, static_cast<int>(steep ? m : t), static_cast<int>(steep ? t : m), z, passEqual, fill,
+        Plot(target, static_cast<int>(steep ? m : t), static_cast<int>(steep ? t : m), z, passEqual, fill,
              alternate);
     }
 }
 
-void DrawLineNearer(const float p1[3], const float p2[3], RGBA fill, RGBA alternate) {
+void DrawLineNearer(RenderTarget& target, const float p1[3], const float p2[3], RGBA fill, RGBA alternate) {
     const float nearer1[3] = {p1[0], p1[1], p1[2] - kLineDepthBias};
     const float nearer2[3] = {p2[0], p2[1], p2[2] - kLineDepthBias};
-    RasterLine(ToScreen(nearer1), ToScreen(nearer2), true, fill, alternate);
+    RasterLine(target, ToScreen(nearer1), ToScreen(nearer2), true, fill, alternate);
 }
 
-void DrawLine3D(const float p1[3], const float p2[3], int colour) {
-    RGBA fill, alternate;
-    ColourRGBAOf(colour, fill, alternate);
-    DrawLineNearer(p1, p2, fill, alternate);
+void DrawLine3D(RenderTarget& target, const float p1[3], const float p2[3], RGBA fill, RGBA alternate) {
+    DrawLineNearer(target, p1, p2, fill, alternate);
 }
 
-void DrawTriangle3D(const float p1[3], const float p2[3], const float p3[3], int colour) {
-    RGBA fill, alternate;
-    ColourRGBAOf(colour, fill, alternate);
-    RasterTriangle(ToScreen(p1), ToScreen(p2), ToScreen(p3), fill, alternate);
+void DrawTriangle3D(RenderTarget& target, const float p1[3], const float p2[3], const float p3[3], RGBA fill,
+                    RGBA alternate) {
+    RasterTriangle(target, ToScreen(p1), ToScreen(p2), ToScreen(p3), fill, alternate);
 }

@@ -40,11 +40,15 @@ struct RenderStats {
     int64_t pixelsWritten = 0;
 };
 
-// The one depth buffer and 24-bit frame buffer every render draws into.
+// The depth buffer and 24-bit frame buffer a render draws into.
 struct RenderTarget {
     RenderTarget(int width, int height);
     // Every depth to the farthest value, every pixel to white.
     void Clear();
+    // The place of pixel (x, y) in zBuffer.
+    size_t Index(int x, int y) const {
+        return static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x);
+    }
 
     int width;
     int height;
@@ -54,13 +58,5 @@ struct RenderTarget {
     RenderStats stats;
 };
 
-// Replaces any previous target (freed first) with a cleared one. Throws std::bad_alloc when out of memory.
-void InitRenderTarget(int width, int height);
-void FreeRenderTarget();
-// The current target, or nullptr.
-RenderTarget* CurrentRenderTarget();
-int RenderWidth();
-int RenderHeight();
-// Copies the finished picture onto canvas at (0, 0); nothing when no target exists.
-void DrawRenderTarget(QImage& canvas);
+// Copies the finished picture onto canvas at (0, 0).
 void PresentRenderBuffer(const RenderTarget& target, QImage& canvas);

@@ -25,9 +25,11 @@ class UniDIB {
     int ColourCount() const { return Palettised() ? 1 << bitCount_ : 0; }
     uint8_t* Bits() { return bits_.get(); }
     const uint8_t* Bits() const { return bits_.get(); }
-    uint8_t* Row(int memoryRow) { return bits_.get() + static_cast<size_t>(memoryRow) * rowLength_; }
+    uint8_t* Row(int memoryRow) {
+        return bits_.get() + static_cast<size_t>(memoryRow) * static_cast<size_t>(rowLength_);
+    }
     const uint8_t* Row(int memoryRow) const {
-        return bits_.get() + static_cast<size_t>(memoryRow) * rowLength_;
+        return bits_.get() + static_cast<size_t>(memoryRow) * static_cast<size_t>(rowLength_);
     }
     // Colours of palette indices as 0x00RRGGBB; all zero until someone fills them.
     std::array<uint32_t, 256>& ColourTable() { return colourTable_; }

@@ -71,8 +71,10 @@ QString DecodeText(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar* out = text.data();
-    for (unsigned char c : bytes)
+    for (const char byte : bytes) {
+        const auto c = static_cast<unsigned char>(byte);
         *out++ = QChar(c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : char16_t(c));
+    }
     return text;
 }
 

@@ -11,7 +11,6 @@
 #include <numbers>
 
 #include "ldraw/ldraw_view.h"
-#include "ldraw/render_target.h"
 #include "platform/gfx/graphic.h"
 #include "platform/ui.h"
 #include "print/label_host.h"
@@ -63,8 +62,8 @@ void PlacePicture(QImage& square, const QImage& picture) {
 
 } // namespace
 
-LabelMaker::LabelMaker(LabelHost& host, LabelPreview& preview, QWidget* parent)
-    : QDialog(parent), host_(host), preview_(preview),
+LabelMaker::LabelMaker(LabelHost& host, LDrawRenderer& renderer, LabelPreview& preview, QWidget* parent)
+    : QDialog(parent), host_(host), renderer_(renderer), preview_(preview),
       picture_(kPictureSide, kPictureSide, QImage::Format_RGB32) {
     setWindowTitle(QStringLiteral("Label Maker"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -314,14 +313,16 @@ QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
     const PictureFolders folders = host_.LabelPictureFolders();
     const PictureChoice choice = chooser_.Choose(folders, partNumber);
     if (choice.kind == PictureKind::LDraw) {
-        LDrawDirectory = folders.ldraw;
-        const float scale = float(ldrawscale->Position()) * 0.5f;
+        renderer_.SetLibrary(folders.ldraw);
+        const LDrawView view{colour,
+                             float(ldrawscale->Position()) * 0.5f,
+                             float(xrot->Position()) * kDegree,
+                             float(yrot->Position()) * kDegree,
+                             float(zrot->Position()) * kDegree,
+                             {}};
         // A part the renderer cannot read keeps the white picture.
-        if (!::RenderPartPicture(choice.file, colour, scale, float(xrot->Position()) * kDegree,
-                                 float(yrot->Position()) * kDegree, float(zrot->Position()) * kDegree,
-                                 picture))
-            picture.fill(Qt::white);
-        FreeRenderTarget();
+        if (!renderer_.RenderPicture(choice.file, view, picture)) picture.fill(Qt::white);
+        renderer_.FreeTarget();
     } else if (choice.kind != PictureKind::None) {
         try {
             PlacePicture(picture, PictureRegistry::Load(choice.file)->ToImage());

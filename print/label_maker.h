@@ -6,6 +6,7 @@
 #include <list>
 #include <unordered_map>
 
+#include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
 
 class GaugeBar;
@@ -27,7 +28,7 @@ class zcFontComboBox;
 class LabelMaker : public QDialog {
     Q_OBJECT
   public:
-    LabelMaker(LabelHost& host, LabelPreview& preview, QWidget* parent = nullptr);
+    LabelMaker(LabelHost& host, LDrawRenderer& renderer, LabelPreview& preview, QWidget* parent = nullptr);
     ~LabelMaker() override;
 
     // Builds the label bitmap of a part on the current picture and shows it.
@@ -110,6 +111,7 @@ class LabelMaker : public QDialog {
     QImage RenderedPicture(const QString& partNumber, int colour);
 
     LabelHost& host_;
+    LDrawRenderer& renderer_;
     LabelPreview& preview_;
     PictureChooser chooser_;
     QImage picture_; // 400 x 400

@@ -18,7 +18,7 @@ constexpr double kUnixEpochDays = 25569; // 1970-01-01 counted from 1899-12-30
 
 double ToDateTime(const timespec& t) {
     const QDateTime local = QDateTime::fromSecsSinceEpoch(t.tv_sec);
-    const double seconds = double(t.tv_sec) + local.offsetFromUtc() + t.tv_nsec / 1e9;
+    const double seconds = double(t.tv_sec) + local.offsetFromUtc() + double(t.tv_nsec) / 1e9;
     return kUnixEpochDays + seconds / 86400.0;
 }
 

@@ -258,13 +258,13 @@ QSize Image32::GetBitmapSize() const {
         break;
     case smScale: {
         const float scale = static_cast<float>(scale_);
-        size = {int(std::nearbyint(bw * scale)), int(std::nearbyint(bh * scale))};
+        size = {int(std::nearbyint(float(bw) * scale)), int(std::nearbyint(float(bh) * scale))};
         break;
     }
     case smResize: {
-        const float sx = float(width()) / bw, sy = float(height()) / bh;
-        size = sx < sy ? QSize(width(), int(std::nearbyint(bh * sx)))
-                       : QSize(int(std::nearbyint(bw * sy)), height());
+        const float sx = float(width()) / float(bw), sy = float(height()) / float(bh);
+        size = sx < sy ? QSize(width(), int(std::nearbyint(float(bh) * sx)))
+                       : QSize(int(std::nearbyint(float(bw) * sy)), height());
         break;
     }
     }

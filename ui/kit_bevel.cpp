@@ -181,8 +181,10 @@ unsigned EdgeOf(KitEdgeStyle style) {
 }
 
 unsigned SidesOf(uint8_t sides) {
-    return ((sides & KitBevel::fsBottom) ? unsigned(BF_BOTTOM) : 0u) | ((sides & KitBevel::fsLeft) ? unsigned(BF_LEFT) : 0u) |
-           ((sides & KitBevel::fsRight) ? unsigned(BF_RIGHT) : 0u) | ((sides & KitBevel::fsTop) ? unsigned(BF_TOP) : 0u);
+    return ((sides & KitBevel::fsBottom) ? unsigned(BF_BOTTOM) : 0u) |
+           ((sides & KitBevel::fsLeft) ? unsigned(BF_LEFT) : 0u) |
+           ((sides & KitBevel::fsRight) ? unsigned(BF_RIGHT) : 0u) |
+           ((sides & KitBevel::fsTop) ? unsigned(BF_TOP) : 0u);
 }
 
 // Layers of a 3D caption: the step the text origin moves by, then the colour it is drawn in there.

@@ -8,7 +8,14 @@
 // Where a relative settings file lives: the per-system and system-wide settings folders, the program's
 // folder, or nowhere in particular (the name as given).
 enum class KitPathPrefix { ppWindows, ppSystem, ppProgram, ppNone };
-enum class KitRegRootKey { rpClassesRoot, rpCurrentUser, rpLocalMachine, rpUsers, rpCurrentConfig, rpDynData };
+enum class KitRegRootKey {
+    rpClassesRoot,
+    rpCurrentUser,
+    rpLocalMachine,
+    rpUsers,
+    rpCurrentConfig,
+    rpDynData
+};
 enum class KitIniTarget { itIniFile, itRegistry, itAuto };
 
 // A file name placed in the folder of a prefix unless it is absolute or the prefix is ppNone.

@@ -29,9 +29,7 @@ bool SaveColumnSizes(const ColumnSize& sizes, const std::vector<int>& widths);
 // The detail line drawn in the lower part of each row; every accepted change repaints the owner.
 class Details {
   public:
-    explicit Details(std::function<void()> changed) : changed_(std::move(changed)) {
-        font_.setPointSize(8);
-    }
+    explicit Details(std::function<void()> changed) : changed_(std::move(changed)) { font_.setPointSize(8); }
 
     bool Visible() const { return visible_; }
     int Column() const { return column_; }
@@ -71,7 +69,15 @@ class Details {
     QColor fontColor_ = Qt::blue;
 };
 
-enum PrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
+enum PrintPosition {
+    ppNone,
+    ppTopLeft,
+    ppTopRight,
+    ppTopCenter,
+    ppBottomLeft,
+    ppBottomRight,
+    ppBottomCenter
+};
 enum PrintBorders { pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal };
 enum FitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
 

@@ -24,9 +24,9 @@ struct Entity {
 
 // Replaced before layout, until none is left ("&amp;lt;" becomes "&lt;", which the line walk shows as "<").
 const Entity kOuterEntities[] = {
-    {"&amp;", u'&'},     {"&quot;", u'"'},      {"&copy;", QChar(0xA9)}, {"&reg;", QChar(0xAE)},
-    {"&trade;", QChar(0x2122)}, {"&euro;", QChar(0x20AC)}, {"&sect;", QChar(0xA7)},
-    {"&para;", QChar(0xB6)},    {"&permil;", QChar(0x2030)},
+    {"&amp;", u'&'},         {"&quot;", u'"'},           {"&copy;", QChar(0xA9)},
+    {"&reg;", QChar(0xAE)},  {"&trade;", QChar(0x2122)}, {"&euro;", QChar(0x20AC)},
+    {"&sect;", QChar(0xA7)}, {"&para;", QChar(0xB6)},    {"&permil;", QChar(0x2030)},
 };
 const Entity kInnerEntities[] = {{"&nbsp;", u' '}, {"&lt;", u'<'}, {"&gt;", u'>'}};
 
@@ -61,7 +61,8 @@ QString ReplaceInnerEntities(QString text) {
 // Entities, "<#...>" markers (their text stays) and line ends, before the text is cut into tokens.
 QString Prepare(const QString& markup) {
     QString text = ReplaceOuterEntities(markup);
-    for (qsizetype at = text.indexOf(QLatin1String("<#")); at >= 0; at = text.indexOf(QLatin1String("<#"), at)) {
+    for (qsizetype at = text.indexOf(QLatin1String("<#")); at >= 0;
+         at = text.indexOf(QLatin1String("<#"), at)) {
         const qsizetype close = text.indexOf(u'>', at + 2);
         if (close < 0) break;
         text.remove(close, 1);
@@ -174,17 +175,36 @@ QColor SystemColour(int index) {
 
 QColor NamedColour(const QString& name) {
     static const QHash<QString, QRgb> kStandard = {
-        {"clred", 0xFF0000},   {"clblack", 0x000000}, {"clblue", 0x0000FF},    {"clgreen", 0x008000},
-        {"claqua", 0x00FFFF},  {"clyellow", 0xFFFF00}, {"clfuchsia", 0xFF00FF}, {"clwhite", 0xFFFFFF},
-        {"cllime", 0x00FF00},  {"clsilver", 0xC0C0C0}, {"clgray", 0x808080},    {"clolive", 0x808000},
-        {"clnavy", 0x000080},  {"clpurple", 0x800080}, {"clteal", 0x008080},    {"clmaroon", 0x800000},
+        {"clred", 0xFF0000},  {"clblack", 0x000000},  {"clblue", 0x0000FF},    {"clgreen", 0x008000},
+        {"claqua", 0x00FFFF}, {"clyellow", 0xFFFF00}, {"clfuchsia", 0xFF00FF}, {"clwhite", 0xFFFFFF},
+        {"cllime", 0x00FF00}, {"clsilver", 0xC0C0C0}, {"clgray", 0x808080},    {"clolive", 0x808000},
+        {"clnavy", 0x000080}, {"clpurple", 0x800080}, {"clteal", 0x008080},    {"clmaroon", 0x800000},
     };
     static const std::array<const char*, 24> kSystem = {
-        "clbackground",     "clactivecaption",  "clinactivecaption", "clmenu",        "clwindow",
-        "clwindowframe",    "clmenutext",       "clwindowtext",      "clcaptiontext", "clactiveborder",
-        "clinactiveborder", "clappworkspace",   "clhighlight",       "clhighlighttext", "clbtnface",
-        "clbtnshadow",      "clgraytext",       "clbtntext",         "clinactivecaptiontext",
-        "clbtnhighlight",   "cl3ddkshadow",     "cl3dlight",         "clinfotext",    "clinfobk",
+        "clbackground",
+        "clactivecaption",
+        "clinactivecaption",
+        "clmenu",
+        "clwindow",
+        "clwindowframe",
+        "clmenutext",
+        "clwindowtext",
+        "clcaptiontext",
+        "clactiveborder",
+        "clinactiveborder",
+        "clappworkspace",
+        "clhighlight",
+        "clhighlighttext",
+        "clbtnface",
+        "clbtnshadow",
+        "clgraytext",
+        "clbtntext",
+        "clinactivecaptiontext",
+        "clbtnhighlight",
+        "cl3ddkshadow",
+        "cl3dlight",
+        "clinfotext",
+        "clinfobk",
     };
     const QString key = name.toLower();
     if (auto found = kStandard.constFind(key); found != kStandard.constEnd()) return QColor::fromRgb(*found);
@@ -383,16 +403,26 @@ class Walker {
         if (name == QLatin1String("HI")) return Highlight(tag), 0;
         if (name == QLatin1String("P")) return Paragraph(tag, x), 0;
         const bool on = !tag.closing;
-        if (name == QLatin1String("B")) style_.font.setBold(on);
-        else if (name == QLatin1String("I")) style_.font.setItalic(on);
-        else if (name == QLatin1String("U")) style_.font.setUnderline(on);
-        else if (name == QLatin1String("S")) style_.font.setStrikeOut(on);
-        else if (name == QLatin1String("E")) style_.error = on;
-        else if (name == QLatin1String("SHAD")) style_.shadow = on;
-        else if (name == QLatin1String("Z")) style_.hidden = on;
-        else if (name == QLatin1String("SUB")) style_.script = on ? -1 : 0;
-        else if (name == QLatin1String("SUP")) style_.script = on ? 1 : 0;
-        else if (name == QLatin1String("ROT")) style_.rotation = on ? tag.Number(QLatin1String("A"), 0, -360, 360) : 0;
+        if (name == QLatin1String("B"))
+            style_.font.setBold(on);
+        else if (name == QLatin1String("I"))
+            style_.font.setItalic(on);
+        else if (name == QLatin1String("U"))
+            style_.font.setUnderline(on);
+        else if (name == QLatin1String("S"))
+            style_.font.setStrikeOut(on);
+        else if (name == QLatin1String("E"))
+            style_.error = on;
+        else if (name == QLatin1String("SHAD"))
+            style_.shadow = on;
+        else if (name == QLatin1String("Z"))
+            style_.hidden = on;
+        else if (name == QLatin1String("SUB"))
+            style_.script = on ? -1 : 0;
+        else if (name == QLatin1String("SUP"))
+            style_.script = on ? 1 : 0;
+        else if (name == QLatin1String("ROT"))
+            style_.rotation = on ? tag.Number(QLatin1String("A"), 0, -360, 360) : 0;
         else if (name == QLatin1String("IND") && on)
             x = qMax(x, rect_.left() + qreal(tag.Number(QLatin1String("X"), 0, 0, qMax(0, rect_.width()))));
         return 0;
@@ -432,8 +462,8 @@ class Walker {
             style_.fonts.pop_back();
             return;
         }
-        style_.fonts.push_back(
-            {style_.font.family(), style_.font.pointSizeF(), style_.colour, style_.background, style_.fontColourSet});
+        style_.fonts.push_back({style_.font.family(), style_.font.pointSizeF(), style_.colour,
+                                style_.background, style_.fontColourSet});
         const QString face = tag.Attribute(QLatin1String("FACE"));
         if (!face.isEmpty()) style_.font.setFamily(face);
         const QString colour = tag.Attribute(QLatin1String("COLOR"));
@@ -516,7 +546,8 @@ class Walker {
         return picture;
     }
 
-    void Place(const QString& text, const std::optional<Picture>& picture, const QRectF& box, qreal baseline) {
+    void Place(const QString& text, const std::optional<Picture>& picture, const QRectF& box,
+               qreal baseline) {
         if (style_.anchor >= 0) {
             if (hit_ != QPoint(-1, -1) && box.contains(hit_)) {
                 result_.OverAnchor = true;
@@ -532,14 +563,17 @@ class Walker {
                             : picture->align == 2 ? box.top() + (box.height() - picture->size.height()) / 2
                                                   : baseline - picture->size.height();
             const QRectF target(QPointF(box.left(), y), picture->size);
-            if (picture->pixmap.isNull()) painter_->drawImage(target, picture->image);
-            else painter_->drawPixmap(target, picture->pixmap, picture->pixmap.rect());
+            if (picture->pixmap.isNull())
+                painter_->drawImage(target, picture->image);
+            else
+                painter_->drawPixmap(target, picture->pixmap, picture->pixmap.rect());
             return;
         }
         const qreal y = baseline - style_.script * Shaped(text).Height() / 4;
         painter_->setFont(style_.font);
-        if (style_.shadow) DrawText(QPointF(box.left(), y) + QPointF(context_.ShadowOffset, context_.ShadowOffset),
-                                    text, context_.ShadowColor);
+        if (style_.shadow)
+            DrawText(QPointF(box.left(), y) + QPointF(context_.ShadowOffset, context_.ShadowOffset), text,
+                     context_.ShadowColor);
         DrawText(QPointF(box.left(), y), text, style_.colour);
         if (style_.error) {
             QPolygonF zigzag;

@@ -2,13 +2,13 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
+#include <QHash>
 #include <QList>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
-#include <QHash>
 #include <QString>
-#include <QGlyphRun>
 #include <functional>
 #include <memory>
 
@@ -39,7 +39,9 @@ class HtmlTextCache {
         QFont font;
         int dpi;
         bool operator==(const Key&) const = default;
-        friend size_t qHash(const Key& key, size_t seed) { return qHashMulti(seed, key.text, key.font, key.dpi); }
+        friend size_t qHash(const Key& key, size_t seed) {
+            return qHashMulti(seed, key.text, key.font, key.dpi);
+        }
     };
     QHash<Key, std::shared_ptr<Run>> runs_;
 };

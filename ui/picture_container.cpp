@@ -29,13 +29,15 @@ QImage DecodeWith(Graphic&& graphic, const QByteArray& bytes) {
 QImage DecodeGif(const QByteArray& bytes, int frame) {
     if (bytes.size() < 10) throw EPictureError(kInvalidFormat);
     const auto byte = [&](int i) { return static_cast<uint8_t>(bytes[i]); };
-    if (!PictureSizeAllowed(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8)) throw EPictureError(kInvalidFormat);
+    if (!PictureSizeAllowed(byte(6) | byte(7) << 8, byte(8) | byte(9) << 8))
+        throw EPictureError(kInvalidFormat);
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "gif");
     const QSize size = reader.size();
-    if (!size.isValid() || !PictureSizeAllowed(size.width(), size.height())) throw EPictureError(kInvalidFormat);
+    if (!size.isValid() || !PictureSizeAllowed(size.width(), size.height()))
+        throw EPictureError(kInvalidFormat);
     QImage shown;
     for (int i = 1; i <= frame; ++i) {
         QImage next = reader.read();

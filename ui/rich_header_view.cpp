@@ -29,7 +29,8 @@ int RichHeaderView::CaptionHeight() const {
 
 QSize RichHeaderView::sizeHint() const {
     QSize size = QHeaderView::sizeHint();
-    size.setHeight(CaptionHeight() + (filterBar_ && !filters_.empty() ? filters_.front().edit->sizeHint().height() : 0));
+    size.setHeight(CaptionHeight() +
+                   (filterBar_ && !filters_.empty() ? filters_.front().edit->sizeHint().height() : 0));
     return size;
 }
 
@@ -107,8 +108,8 @@ void RichHeaderView::paintSection(QPainter* painter, const QRect& full, int logi
         painter->drawText(text, int(list_.ColumnAlignment(logicalIndex)) | Qt::AlignVCenter, caption);
     } else {
         const QString shown = painter->fontMetrics().elidedText(caption, Qt::ElideRight, text.width());
-        painter->drawText(text, int(list_.ColumnAlignment(logicalIndex)) | Qt::AlignVCenter | Qt::TextSingleLine,
-                          shown);
+        painter->drawText(
+            text, int(list_.ColumnAlignment(logicalIndex)) | Qt::AlignVCenter | Qt::TextSingleLine, shown);
     }
     painter->restore();
 }
@@ -121,7 +122,8 @@ void RichHeaderView::DrawSortIndicator(QPainter& painter, QRect& rect) const {
     else if (list_.HeaderImages.size() > (descending ? 1 : 0))
         glyph = list_.HeaderImages[descending ? 1 : 0];
     if (glyph.isNull()) return;
-    const int y = glyph.height() < rect.height() ? rect.top() + (rect.height() - glyph.height()) / 2 : rect.top();
+    const int y =
+        glyph.height() < rect.height() ? rect.top() + (rect.height() - glyph.height()) / 2 : rect.top();
     if (list_.SortIndicatorSide == siRight) {
         painter.drawPixmap(rect.right() - glyph.width() + 1, y, glyph);
         rect.setRight(rect.right() - glyph.width() - 2);

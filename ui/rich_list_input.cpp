@@ -156,8 +156,10 @@ void RichListView::mouseMoveEvent(QMouseEvent* event) {
     if (index != hintCell_) {
         hintCell_ = index;
         QToolTip::hideText();
-        if (AutoHint && index.isValid()) hoverTimer_.start();
-        else hoverTimer_.stop();
+        if (AutoHint && index.isValid())
+            hoverTimer_.start();
+        else
+            hoverTimer_.stop();
     }
     QTreeView::mouseMoveEvent(event);
 }

@@ -189,8 +189,10 @@ void RichListModel::MoveRow(int from, int to) {
     beginMoveRows({}, from, from, {}, to > from ? to + 1 : to);
     const auto rotate = [&](auto& rows) {
         if (rows.empty()) return;
-        if (from < to) std::rotate(rows.begin() + from, rows.begin() + from + 1, rows.begin() + to + 1);
-        else std::rotate(rows.begin() + to, rows.begin() + from, rows.begin() + from + 1);
+        if (from < to)
+            std::rotate(rows.begin() + from, rows.begin() + from + 1, rows.begin() + to + 1);
+        else
+            std::rotate(rows.begin() + to, rows.begin() + from, rows.begin() + from + 1);
     };
     rotate(rows_);
     rotate(states_);

@@ -133,7 +133,8 @@ class RichListView : public QTreeView {
     std::function<void(int page, bool& newPage)> OnPrintNewPage;
     std::function<void(double& scale, bool& allow)> OnFitToPage;
     std::function<void(int column, int& width)> OnPrintSetColumnWidth;
-    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)> OnDrawItemProp;
+    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)>
+        OnDrawItemProp;
     std::function<void(QPainter& painter, int item, const QRect& rect, int state)> OnDrawItem;
 
     int ItemHeight() const { return itemHeight_; }

@@ -68,8 +68,10 @@ class Parser {
                     --pendingSkip;
                     continue;
                 }
-                if (format.colourTable && c == u';') result_.colours.push_back(pendingColour_), pendingColour_ = {};
-                else Append(QString(c), format);
+                if (format.colourTable && c == u';')
+                    result_.colours.push_back(pendingColour_), pendingColour_ = {};
+                else
+                    Append(QString(c), format);
             }
         }
         return std::move(result_);
@@ -78,13 +80,15 @@ class Parser {
   private:
     void Append(const QString& text, const Format& format) {
         if (format.skip || format.colourTable) return;
-        if (!result_.runs.empty() && SameLook(result_.runs.back().format, format)) result_.runs.back().text += text;
-        else result_.runs.push_back({text, format});
+        if (!result_.runs.empty() && SameLook(result_.runs.back().format, format))
+            result_.runs.back().text += text;
+        else
+            result_.runs.push_back({text, format});
     }
 
     static bool SameLook(const Format& a, const Format& b) {
-        return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline && a.strike == b.strike &&
-               a.colour == b.colour && a.halfPoints == b.halfPoints;
+        return a.bold == b.bold && a.italic == b.italic && a.underline == b.underline &&
+               a.strike == b.strike && a.colour == b.colour && a.halfPoints == b.halfPoints;
     }
 
     void ControlWord(Format& format, qsizetype& pendingSkip) {
@@ -98,8 +102,10 @@ class Parser {
                 const int code = hex.toInt(&ok, 16);
                 i_ += hex.size();
                 if (!ok || hex.size() != 2) return;
-                if (pendingSkip > 0) --pendingSkip;
-                else Append(DecodeText(std::string(1, static_cast<char>(code))), format);
+                if (pendingSkip > 0)
+                    --pendingSkip;
+                else
+                    Append(DecodeText(std::string(1, static_cast<char>(code))), format);
             } else if (c == u'*') {
                 format.skip = true;
             } else if (c == u'~') {
@@ -130,27 +136,43 @@ class Parser {
 
     void Apply(const QString& word, bool hasNumber, int number, Format& format, qsizetype& pendingSkip) {
         const bool on = !hasNumber || number != 0;
-        if (word == QLatin1String("b")) format.bold = on;
-        else if (word == QLatin1String("i")) format.italic = on;
-        else if (word == QLatin1String("ul")) format.underline = on;
-        else if (word == QLatin1String("ulnone")) format.underline = false;
-        else if (word == QLatin1String("strike")) format.strike = on;
-        else if (word == QLatin1String("cf")) format.colour = qMax(0, number);
-        else if (word == QLatin1String("fs")) format.halfPoints = qBound(0, number, 2 * kMaxPoints);
-        else if (word == QLatin1String("plain")) format = Format{.skip = format.skip, .colourTable = format.colourTable};
-        else if (word == QLatin1String("par") || word == QLatin1String("line")) Append(QStringLiteral("\n"), format);
-        else if (word == QLatin1String("tab")) Append(QStringLiteral("\t"), format);
-        else if (word == QLatin1String("uc")) format.unicodeSkip = qBound(0, number, 8);
+        if (word == QLatin1String("b"))
+            format.bold = on;
+        else if (word == QLatin1String("i"))
+            format.italic = on;
+        else if (word == QLatin1String("ul"))
+            format.underline = on;
+        else if (word == QLatin1String("ulnone"))
+            format.underline = false;
+        else if (word == QLatin1String("strike"))
+            format.strike = on;
+        else if (word == QLatin1String("cf"))
+            format.colour = qMax(0, number);
+        else if (word == QLatin1String("fs"))
+            format.halfPoints = qBound(0, number, 2 * kMaxPoints);
+        else if (word == QLatin1String("plain"))
+            format = Format{.skip = format.skip, .colourTable = format.colourTable};
+        else if (word == QLatin1String("par") || word == QLatin1String("line"))
+            Append(QStringLiteral("\n"), format);
+        else if (word == QLatin1String("tab"))
+            Append(QStringLiteral("\t"), format);
+        else if (word == QLatin1String("uc"))
+            format.unicodeSkip = qBound(0, number, 8);
         else if (word == QLatin1String("u")) {
             Append(QString(QChar(static_cast<char16_t>(number < 0 ? number + 65536 : number))), format);
             pendingSkip = format.unicodeSkip;
-        } else if (word == QLatin1String("colortbl")) format.colourTable = true;
-        else if (word == QLatin1String("red")) ColourPart(&QColor::setRed, number);
-        else if (word == QLatin1String("green")) ColourPart(&QColor::setGreen, number);
-        else if (word == QLatin1String("blue")) ColourPart(&QColor::setBlue, number);
+        } else if (word == QLatin1String("colortbl"))
+            format.colourTable = true;
+        else if (word == QLatin1String("red"))
+            ColourPart(&QColor::setRed, number);
+        else if (word == QLatin1String("green"))
+            ColourPart(&QColor::setGreen, number);
+        else if (word == QLatin1String("blue"))
+            ColourPart(&QColor::setBlue, number);
         else if (word == QLatin1String("fonttbl") || word == QLatin1String("stylesheet") ||
-                 word == QLatin1String("info") || word == QLatin1String("pict") || word == QLatin1String("object") ||
-                 word == QLatin1String("header") || word == QLatin1String("footer"))
+                 word == QLatin1String("info") || word == QLatin1String("pict") ||
+                 word == QLatin1String("object") || word == QLatin1String("header") ||
+                 word == QLatin1String("footer"))
             format.skip = true;
     }
 
@@ -182,7 +204,8 @@ std::unique_ptr<QTextDocument> RtfDocument(const QString& text, const QFont& fon
         format.setFontStrikeOut(run.format.strike);
         if (run.format.halfPoints > 0) format.setFontPointSize(run.format.halfPoints / 2.0);
         const auto colour = static_cast<std::size_t>(run.format.colour);
-        if (colour < parsed->colours.size() && parsed->colours[colour].isValid()) format.setForeground(parsed->colours[colour]);
+        if (colour < parsed->colours.size() && parsed->colours[colour].isValid())
+            format.setForeground(parsed->colours[colour]);
         const QStringList paragraphs = run.text.split(u'\n');
         for (qsizetype p = 0; p < paragraphs.size(); ++p) {
             if (p > 0) cursor.insertBlock();

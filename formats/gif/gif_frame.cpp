@@ -38,7 +38,8 @@ QList<QRgb> IndexedColors(const std::vector<QRgb>& palette) {
 
 bool DirectTarget(const QImage& target) {
     const QImage::Format f = target.format();
-    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
+           f == QImage::Format_ARGB32_Premultiplied;
 }
 
 } // namespace
@@ -103,8 +104,9 @@ void GIFSubImage::SaveToStream(GIFOutput& out) const {
     if (Empty()) return;
     const bool local = colorMap_.Count() > 0;
     const int bits = local ? colorMap_.BitsPerPixel() : Image().BitsPerPixel();
-    const uint8_t packed = local ? static_cast<uint8_t>(0x80 | (colorMap_.Sorted() ? 0x20 : 0) | ((bits - 1) & 7))
-                                 : static_cast<uint8_t>(packed_ & 0x58);
+    const uint8_t packed =
+        local ? static_cast<uint8_t>(0x80 | (colorMap_.Sorted() ? 0x20 : 0) | ((bits - 1) & 7))
+              : static_cast<uint8_t>(packed_ & 0x58);
     out.Byte(kImageSeparator);
     out.Word(left_);
     out.Word(top_);
@@ -112,8 +114,8 @@ void GIFSubImage::SaveToStream(GIFOutput& out) const {
     out.Word(height_);
     out.Byte(packed);
     if (local) colorMap_.SaveToStream(out);
-    const GIFPixels pixels{data_.data(), width_, height_, (packed & 0x40) != 0,
-                           local ? colorMap_.Count() : 1 << bits, bits};
+    const GIFPixels pixels{
+        data_.data(), width_, height_, (packed & 0x40) != 0, local ? colorMap_.Count() : 1 << bits, bits};
     if (Image().Encoding() == 1)
         RLEEncoder().Encode(out, pixels);
     else
@@ -187,10 +189,9 @@ void GIFSubImage::ImportBitmap(const ::Bitmap& bitmap) {
                     slot = (slot + recent.size() - 1) % recent.size();
                 if (recent[slot].first != color) {
                     slot = (last + 1) % recent.size();
-                    recent[slot] = {color,
-                                    colorMap_.FindOrAdd({static_cast<uint8_t>(qRed(color)),
-                                                         static_cast<uint8_t>(qGreen(color)),
-                                                         static_cast<uint8_t>(qBlue(color))})};
+                    recent[slot] = {color, colorMap_.FindOrAdd({static_cast<uint8_t>(qRed(color)),
+                                                                static_cast<uint8_t>(qGreen(color)),
+                                                                static_cast<uint8_t>(qBlue(color))})};
                 }
                 last = slot;
                 out[x] = static_cast<uint8_t>(recent[slot].second);
@@ -567,6 +568,7 @@ void GIFSubImage::MapPixels(const std::vector<uint8_t>& map) {
     for (uint8_t& pixel : data_)
         pixel = map[pixel];
     if (graphicControl_)
-        graphicControl_->MapTransparentColorIndex(map[static_cast<size_t>(graphicControl_->TransparentColorIndex())]);
+        graphicControl_->MapTransparentColorIndex(
+            map[static_cast<size_t>(graphicControl_->TransparentColorIndex())]);
     DropBitmap();
 }

@@ -127,7 +127,8 @@ void GIFImage::SaveToStream(Stream& stream) {
     header_.SaveToStream(out);
     for (size_t i = 0; i < frames_.size(); ++i) {
         frames_[i]->SaveToStream(out);
-        Progress(ProgressStage::psRunning, static_cast<int>((i + 1) * 100 / frames_.size()), false, "Saving...");
+        Progress(ProgressStage::psRunning, static_cast<int>((i + 1) * 100 / frames_.size()), false,
+                 "Saving...");
     }
     out.Byte(kTrailer);
     stream.WriteBuffer(out.Data().data(), out.Data().size());
@@ -336,7 +337,8 @@ void GIFImage::Draw(GIFCanvas& canvas, const Rect& rect) {
         paintOn = bitmap_.get();
         paintRect = {0, 0, Width(), Height()};
     }
-    std::shared_ptr<GIFPainter> painter = GIFPainter::Create(*this, *paintOn, paintRect, drawFlags_, *paintClock_);
+    std::shared_ptr<GIFPainter> painter =
+        GIFPainter::Create(*this, *paintOn, paintRect, drawFlags_, *paintClock_);
     painter->Start();
     if (direct) return;
     // Until the first frame is on the bitmap, this thread runs what the painter hands it.

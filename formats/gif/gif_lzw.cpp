@@ -110,7 +110,8 @@ void Decode(GIFReader& gif, size_t expected, int minCodeSize, size_t total, std:
         const int code = read(codeSize);
         size_t length;
         // Roots and table entries alike (the end of the data reads as -1).
-        if (static_cast<unsigned>(code) < static_cast<unsigned>(next) && static_cast<unsigned>(code - clear) > 1) {
+        if (static_cast<unsigned>(code) < static_cast<unsigned>(next) &&
+            static_cast<unsigned>(code - clear) > 1) {
             length = table[static_cast<size_t>(code)].Length;
             CopyString(p + pos, p + table[static_cast<size_t>(code)].Start, length);
         } else if (code == next && prevLength > 0) {
@@ -129,7 +130,8 @@ void Decode(GIFReader& gif, size_t expected, int minCodeSize, size_t total, std:
             RaiseGIF(gif_messages::kImageDefect);
         }
         if (prevLength > 0 && next < kMaxCodes) {
-            table[static_cast<size_t>(next)] = {static_cast<uint32_t>(prevStart), static_cast<uint32_t>(prevLength + 1)};
+            table[static_cast<size_t>(next)] = {static_cast<uint32_t>(prevStart),
+                                                static_cast<uint32_t>(prevLength + 1)};
             // The code size grows when the next code no longer fits it.
             if (++next >> codeSize && codeSize < kMaxCodeSize) ++codeSize;
         }
@@ -160,14 +162,16 @@ std::vector<int> StoredRowOrder(int height, bool interlaced) {
     return rows;
 }
 
-void DecodeImageData(GIFReader& reader, int width, int height, bool interlaced, std::vector<uint8_t>& pixels) {
+void DecodeImageData(GIFReader& reader, int width, int height, bool interlaced,
+                     std::vector<uint8_t>& pixels) {
     const int minCodeSize = reader.ReadByte();
     if (minCodeSize < 0) RaiseGIF(gif_messages::kPrematureEnd);
     // The code table holds 4096 entries: the roots, clear and end codes must leave room in it.
     if (minCodeSize < 1 || minCodeSize > 11) RaiseGIF(gif_messages::kInvalidData);
     const size_t total = static_cast<size_t>(width) * static_cast<size_t>(height);
     // What the rest of the stream could hold at a few pixels a byte, to start the output at.
-    const size_t expected = static_cast<size_t>(std::max<int64_t>(0, reader.StreamSize() - reader.Position())) * 4;
+    const size_t expected =
+        static_cast<size_t>(std::max<int64_t>(0, reader.StreamSize() - reader.Position())) * 4;
     if (!interlaced) {
         Decode(reader, expected, minCodeSize, total, pixels);
         return;

@@ -8,8 +8,9 @@ namespace {
 
 // The colour a frame's pixel shows, or -1 for a transparent one.
 int64_t ShownColor(const GIFSubImage& frame, const std::array<QRgb, 256>& colors, int x, int y) {
-    const uint8_t index = frame.Data()[static_cast<size_t>(y - frame.Top()) * static_cast<size_t>(frame.Width()) +
-                                       static_cast<size_t>(x - frame.Left())];
+    const uint8_t index =
+        frame.Data()[static_cast<size_t>(y - frame.Top()) * static_cast<size_t>(frame.Width()) +
+                     static_cast<size_t>(x - frame.Left())];
     return index == frame.TransparentIndex() ? -1 : static_cast<int64_t>(colors[index]);
 }
 
@@ -45,7 +46,8 @@ void GIFImage::Optimize(uint8_t options, ColorReduction method) {
 
 void GIFImage::OptimizeCleanup() {
     for (const auto& frame : frames_)
-        if (frame->TransparentIndex() >= 0 && !Uses(*frame, frame->TransparentIndex())) frame->ClearTransparency();
+        if (frame->TransparentIndex() >= 0 && !Uses(*frame, frame->TransparentIndex()))
+            frame->ClearTransparency();
     for (size_t i = 0; i + 1 < frames_.size(); ++i) {
         GIFGraphicControlExtension* control = frames_[i]->GraphicControlExtension();
         const GIFSubImage& next = *frames_[i + 1];
@@ -60,7 +62,8 @@ void GIFImage::OptimizeMerge() {
     for (size_t i = 1; i < frames_.size(); ++i) {
         GIFSubImage& earlier = *frames_[i - 1];
         GIFSubImage& frame = *frames_[i];
-        Progress(ProgressStage::psRunning, static_cast<int>(i * 100 / frames_.size()), false, "Optimizing...");
+        Progress(ProgressStage::psRunning, static_cast<int>(i * 100 / frames_.size()), false,
+                 "Optimizing...");
         const GIFGraphicControlExtension* control = earlier.GraphicControlExtension();
         if (earlier.Empty() || frame.Empty() || (control && control->Disposal() >= 2)) continue;
         const Rect overlap = Intersect(earlier.BoundsRect(), frame.BoundsRect());
@@ -92,8 +95,9 @@ void GIFImage::OptimizeMerge() {
             if (index < 0) index = table.Add({0, 0, 0});
         }
         for (size_t at : same)
-            frame.ScanLine(static_cast<int>(at / static_cast<size_t>(frame.Width())))
-                [at % static_cast<size_t>(frame.Width())] = static_cast<uint8_t>(index);
+            frame.ScanLine(static_cast<int>(
+                at / static_cast<size_t>(frame.Width())))[at % static_cast<size_t>(frame.Width())] =
+                static_cast<uint8_t>(index);
         frame.SetTransparentIndex(index);
     }
 }

@@ -57,7 +57,8 @@ struct Call {
 
 } // namespace
 
-GIFPainter::GIFPainter(GIFImage& image, GIFCanvas& canvas, const Rect& rect, uint16_t flags, PaintClock& clock)
+GIFPainter::GIFPainter(GIFImage& image, GIFCanvas& canvas, const Rect& rect, uint16_t flags,
+                       PaintClock& clock)
     : image_(image), canvas_(&canvas), rect_(rect), flags_(flags), speed_(image.SpeedPercent()),
       threaded_((flags & dfThreaded) && QCoreApplication::instance()), clock_(clock),
       shared_(std::make_shared<Shared>()) {
@@ -171,7 +172,8 @@ bool GIFPainter::Sync(const std::function<void()>& step) {
         },
         Qt::QueuedConnection);
     std::unique_lock lock(shared->mutex);
-    shared->wake.wait(lock, [&] { return call->done || call->released || (shared->terminated && !call->started); });
+    shared->wake.wait(lock,
+                      [&] { return call->done || call->released || (shared->terminated && !call->started); });
     call->abandoned = !call->done;
     return call->done && !shared->terminated;
 }
@@ -333,7 +335,9 @@ void GIFPainter::PaintFrame(GIFSubImage& frame) {
 
 void GIFPainter::RestoreBackground(const GIFSubImage& frame) {
     const int sw = std::max(image_.Width(), 1), sh = std::max(image_.Height(), 1);
-    const auto scaled = [&](int v, int range, int screen) { return static_cast<int>(int64_t(v) * range / screen); };
+    const auto scaled = [&](int v, int range, int screen) {
+        return static_cast<int>(int64_t(v) * range / screen);
+    };
     const int w = work_.width(), h = work_.height();
     // Every tile's frame area when the frame is tiled, else the frame's scaled place.
     const bool tiles = (flags_ & dfTile) && frame.Width() < sw && frame.Height() < sh;

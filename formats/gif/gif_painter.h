@@ -64,7 +64,9 @@ class GIFPainter : public std::enable_shared_from_this<GIFPainter> {
     // The first frame is on the canvas.
     bool Painted() const { return painted_; }
     bool Threaded() const { return threaded_; }
-    bool Draws(const GIFCanvas& canvas, const Rect& rect) const { return canvas_ == &canvas && rect_ == rect; }
+    bool Draws(const GIFCanvas& canvas, const Rect& rect) const {
+        return canvas_ == &canvas && rect_ == rect;
+    }
     // The frame being shown; -1 when not painting. Event handlers may move it.
     int ActiveImage() const { return activeImage_; }
     void SetActiveImage(int index) { activeImage_ = index; }

@@ -134,7 +134,8 @@ FastColorLookup::FastColorLookup(const std::vector<QRgb>& palette)
       palette_(palette.begin(), palette.begin() + Colors()), cache_(32768, 0xFFFF) {
     // Every entry answers for its own colour; the lowest index wins.
     for (size_t i = 0; i < palette_.size(); ++i) {
-        uint16_t& slot = cache_[static_cast<size_t>(Key(qRed(palette_[i]), qGreen(palette_[i]), qBlue(palette_[i])))];
+        uint16_t& slot =
+            cache_[static_cast<size_t>(Key(qRed(palette_[i]), qGreen(palette_[i]), qBlue(palette_[i])))];
         if (slot == 0xFFFF) slot = static_cast<uint16_t>(i);
     }
 }
@@ -200,31 +201,31 @@ const DitherKernel kStuckiKernel = {42,
                                       {2, 1, 2},
                                       {2, 2, 1}}}};
 const DitherKernel kSierraKernel = {32,
-                                   10,
-                                   {{{0, 1, 5},
-                                     {0, 2, 3},
-                                     {1, -2, 2},
-                                     {1, -1, 4},
-                                     {1, 0, 5},
-                                     {1, 1, 4},
-                                     {1, 2, 2},
-                                     {2, -1, 2},
-                                     {2, 0, 3},
-                                     {2, 1, 2}}}};
+                                    10,
+                                    {{{0, 1, 5},
+                                      {0, 2, 3},
+                                      {1, -2, 2},
+                                      {1, -1, 4},
+                                      {1, 0, 5},
+                                      {1, 1, 4},
+                                      {1, 2, 2},
+                                      {2, -1, 2},
+                                      {2, 0, 3},
+                                      {2, 1, 2}}}};
 const DitherKernel kJaJuNiKernel = {48,
-                                   12,
-                                   {{{0, 1, 7},
-                                     {0, 2, 5},
-                                     {1, -2, 3},
-                                     {1, -1, 5},
-                                     {1, 0, 7},
-                                     {1, 1, 5},
-                                     {1, 2, 3},
-                                     {2, -2, 1},
-                                     {2, -1, 3},
-                                     {2, 0, 5},
-                                     {2, 1, 3},
-                                     {2, 2, 1}}}};
+                                    12,
+                                    {{{0, 1, 7},
+                                      {0, 2, 5},
+                                      {1, -2, 3},
+                                      {1, -1, 5},
+                                      {1, 0, 7},
+                                      {1, 1, 5},
+                                      {1, 2, 3},
+                                      {2, -2, 1},
+                                      {2, -1, 3},
+                                      {2, 0, 5},
+                                      {2, 1, 3},
+                                      {2, 2, 1}}}};
 const DitherKernel kSteveArcheKernel = {200,
                                         12,
                                         {{{0, 2, 32},
@@ -259,7 +260,8 @@ LookupResult ErrorDiffusionDitherer::Dither(int red, int green, int blue) {
     for (int i = 0; i < kernel_.Count; ++i) {
         const DitherKernel::Share& share = kernel_.Shares[static_cast<size_t>(i)];
         std::array<int, 3>& target =
-            errors_[static_cast<size_t>(share.Row)][static_cast<size_t>(column_ + margin_ + share.Column * direction_)];
+            errors_[static_cast<size_t>(share.Row)]
+                   [static_cast<size_t>(column_ + margin_ + share.Column * direction_)];
         for (size_t c = 0; c < 3; ++c)
             target[c] += share.Weight * diff[c];
     }

@@ -177,14 +177,14 @@ bool ChunkGAMA::Valid() const {
 
 void ChunkGAMA::BuildTables() {
     if (!Valid()) {
-        for (int i = 0; i < 256; ++i)
+        for (size_t i = 0; i < 256; ++i)
             table_[i] = inverse_[i] = static_cast<uint8_t>(i);
         return;
     }
     const double g = Gamma() / double(kUnitGamma);
     inverse_.fill(0);
-    for (int i = 0; i < 256; ++i) {
-        table_[i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(i / 255.0, 1.0 / (g * 2.2))));
+    for (size_t i = 0; i < 256; ++i) {
+        table_[i] = static_cast<uint8_t>(std::lround(255.0 * std::pow(double(i) / 255.0, 1.0 / (g * 2.2))));
         inverse_[table_[i]] = static_cast<uint8_t>(i);
     }
 }

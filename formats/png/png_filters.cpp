@@ -134,8 +134,8 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t size
 
 void FilterRow(RowFilter filter, const uint8_t* row, const uint8_t* prior, size_t size, size_t bpp,
                uint8_t* out) {
-    auto left = [&](size_t i) { return i >= bpp ? row[i - bpp] : 0; };
-    auto upperLeft = [&](size_t i) { return i >= bpp ? prior[i - bpp] : 0; };
+    auto left = [&](size_t i) { return i >= bpp ? row[i - bpp] : uint8_t{0}; };
+    auto upperLeft = [&](size_t i) { return i >= bpp ? prior[i - bpp] : uint8_t{0}; };
     switch (filter) {
     case RowFilter::None:
         std::memcpy(out, row, size);

@@ -222,10 +222,10 @@ class RowDecoder {
 
     // False once the data has run out.
     bool Pass(uint32_t rowStart, uint32_t colStart, uint32_t rowStep, uint32_t colStep) {
-        const uint32_t passWidth = (width_ - int64_t(colStart) + colStep - 1) / colStep;
+        const auto passWidth = static_cast<uint32_t>((width_ - int64_t(colStart) + colStep - 1) / colStep);
         if (passWidth == 0 || rowStart >= height_) return true; // an empty pass has no filter bytes
         const size_t rowBytes = RowBytes(passWidth, bitsPerPixel_);
-        const size_t bpp = std::max(1, bitsPerPixel_ / 8);
+        const auto bpp = static_cast<size_t>(std::max(1, bitsPerPixel_ / 8));
         current_.assign(rowBytes + 1, 0);
         prior_.assign(rowBytes + 1, 0);
         for (uint32_t y = rowStart; y < height_; y += rowStep) {

@@ -36,7 +36,7 @@ inline double GetDouble(std::string_view b, size_t at) {
 // The workbook window of the globals, repeated in each BIFF5 sheet.
 inline std::string Window1Record() {
     std::string r;
-    for (uint16_t v : {120, 120, 23820, 15720, 56, 0, 0, 1, 600})
+    for (uint16_t v : std::initializer_list<uint16_t>{120, 120, 23820, 15720, 56, 0, 0, 1, 600})
         Add16(r, v);
     return r;
 }

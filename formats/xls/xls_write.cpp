@@ -195,14 +195,14 @@ void XLSWrite::OpenBiff4() {
     for (int i = 0; i < 15; ++i)
         WriteRecord(0x0443, Biff4XF(i >= 1 && i <= 4 ? 1 : 0, 0, 0xFFF5, i ? 0xF420 : 0x0020));
     WriteRecord(0x0443, Biff4XF(0, 0, 0x0001, 0x0020));
-    for (uint8_t format : {43, 41, 44, 42, 9})
+    for (uint8_t format : std::initializer_list<uint8_t>{43, 41, 44, 42, 9})
         WriteRecord(0x0443, Biff4XF(1, format, 0xFFF5, 0x0820));
     WriteRecord(0x0200, std::string(10, '\0'));
 }
 
 void XLSWrite::CloseBiff4() {
     std::string window1;
-    for (uint16_t v : {120, 45, 6450, 5565, 0})
+    for (uint16_t v : std::initializer_list<uint16_t>{120, 45, 6450, 5565, 0})
         Add16(window1, v);
     WriteRecord(0x003D, window1);
     std::string window2;

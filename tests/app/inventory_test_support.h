@@ -6,11 +6,13 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
 #include "app/inventory_model.h"
+#include "ldraw/ldraw_colors.h"
 #include "support/test_support.h"
 
 // A headless inventory with a small colour table and master list.
 struct TestInventory : InventoryHost {
     ColorTable colours;
+    LDrawColours ldrawColours;
     QHash<QString, QString> master{{QStringLiteral("3001"), QStringLiteral("Brick 2 x 4")},
                                    {QStringLiteral("3020"), QStringLiteral("Plate 2 x 4")}};
     InventoryModel rows;
@@ -21,6 +23,7 @@ struct TestInventory : InventoryHost {
     const InventoryModel& Inventory() const override { return rows; }
     QString MasterDescription(const QString& part) const override { return master.value(part); }
     const ColorTable& Colours() const override { return colours; }
+    const LDrawColours& LDrawColourTable() const override { return ldrawColours; }
     void SetStatusText(const QString& text) override { statusText = text; }
     void SelectLastRow() override { selectedRow = rows.InventoryRowCount() - 1; }
 

@@ -29,7 +29,7 @@ TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
     inventory.Add("3001", "Red", "2");
     LabelRows rows(*inventory.window);
     auto* preview = new LabelPreview(inventory.window.get());
-    auto* maker = new LabelMaker(rows, *preview, inventory.window.get());
+    auto* maker = new LabelMaker(rows, inventory.window->Renderer(), *preview, inventory.window.get());
     Forms forms;
     forms.labelPreview = preview;
     forms.labelMaker = maker;

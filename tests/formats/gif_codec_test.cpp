@@ -52,7 +52,8 @@ TEST(GifLoad, BlockStructureBetweenFrames) {
     EXPECT_EQ(warnings.texts.front(), "Unknown GIF block type");
     // After extensions only an image separator starts an image; another byte leaves a frame without one.
     warnings.texts.clear();
-    ASSERT_EQ(Load(image, Header(2, 2, kFour) + "!\xFE" + SubBlocksOf("c") + "X" + Descriptor(0, 0, 2, 2)), "");
+    ASSERT_EQ(Load(image, Header(2, 2, kFour) + "!\xFE" + SubBlocksOf("c") + "X" + Descriptor(0, 0, 2, 2)),
+              "");
     ASSERT_EQ(image.FrameCount(), 1);
     EXPECT_TRUE(image.Frame(0).Empty());
     EXPECT_EQ(warnings.texts, (std::vector<QString>{"Invalid extension introducer", "Unknown GIF block type",
@@ -70,9 +71,12 @@ TEST(GifLoad, BlockStructureBetweenFrames) {
 
 TEST(GifLoad, TruncatedOrEndingEarlyIsAnErrorAndTheStreamGoesBack) {
     const std::string whole = TwoByTwo(";");
-    const std::vector<std::pair<size_t, std::string>> cuts = {
-        {5, "header"},        {10, "screen descriptor"}, {20, "global table"}, {28, "image descriptor"},
-        {whole.size() - 5, "image data"}, {whole.size() - 2, "block terminator"}};
+    const std::vector<std::pair<size_t, std::string>> cuts = {{5, "header"},
+                                                              {10, "screen descriptor"},
+                                                              {20, "global table"},
+                                                              {28, "image descriptor"},
+                                                              {whole.size() - 5, "image data"},
+                                                              {whole.size() - 2, "block terminator"}};
     for (const auto& [length, where] : cuts) {
         SCOPED_TRACE(where);
         MemoryStream stream = StreamOf("xyz" + whole.substr(0, length));
@@ -85,8 +89,9 @@ TEST(GifLoad, TruncatedOrEndingEarlyIsAnErrorAndTheStreamGoesBack) {
     // The end code, or the end of the data, before the last pixel.
     EXPECT_EQ(Load(image, Header(2, 2, kFour) + Descriptor(0, 0, 2, 2) + RootCodes({0, 1, 2}) + ";"),
               "Premature end of data");
-    EXPECT_EQ(Load(image, Header(3, 2, kFour) + Descriptor(0, 0, 3, 2) + RootCodes({0, 1, 2}, 2, false) + ";"),
-              "Premature end of data");
+    EXPECT_EQ(
+        Load(image, Header(3, 2, kFour) + Descriptor(0, 0, 3, 2) + RootCodes({0, 1, 2}, 2, false) + ";"),
+        "Premature end of data");
     // An extension cut short.
     EXPECT_EQ(Load(image, Header(2, 2, kFour) + "!\xF9\x04\x01"), "Premature end of data");
     EXPECT_EQ(Load(image, Header(2, 2, kFour) + "!\xFE\x05" + "abc"), "Premature end of data");
@@ -105,8 +110,9 @@ TEST(GifLzw, DecoderReadsWhatEncodersWriteAndRefusesDamage) {
     // 2, 2, then code 6 = "22" defined by that very code: the string is cut at the last pixel.
     EXPECT_EQ(image.Frame(0).Data(), (std::vector<uint8_t>{2, 2, 2, 2}));
     // Codes after the last pixel are skipped up to the terminator; the next frame reads normally.
-    const std::string extra = "\x02" + SubBlocksOf(PackCodes({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}, {3, 4},
-                                                              {7, 4}, {1, 4}, {5, 4}}));
+    const std::string extra =
+        "\x02" +
+        SubBlocksOf(PackCodes({{4, 3}, {1, 3}, {1, 3}, {1, 3}, {1, 4}, {3, 4}, {7, 4}, {1, 4}, {5, 4}}));
     ASSERT_EQ(Load(image, head + extra + Descriptor(0, 0, 1, 1) + RootCodes({3}) + ";"), "");
     EXPECT_EQ(image.FrameCount(), 2);
     EXPECT_EQ(image.Frame(1).Data(), (std::vector<uint8_t>{3}));
@@ -157,18 +163,22 @@ TEST(GifLzw, EncodersRefusePixelsPastTheTable) {
 }
 
 TEST(GifLoad, ExtensionsAreKeptAndWrittenBack) {
-    const std::string control = std::string("!\xF9\x05\x09\x0A\x00\x02\x00", 8);   // block size 5 is read as 4
-    const std::string comment = "!\xFE" + SubBlocksOf("one") .substr(0, 4) + SubBlocksOf("two").substr(0, 4) +
-                                SubBlocksOf("three");                           // three sub-blocks
-    const std::string unknownLabel = "!\x02" + SubBlocksOf("raw");                // kept raw
-    const std::string shortApp = "!\xFF\x0A" "ABCDEFGHIJ" + SubBlocksOf("data"); // block size 10
-    const std::string longApp = "!\xFF\x0C" "ABCDEFGHIJKL" + SubBlocksOf("more"); // block size 12
+    const std::string control = std::string("!\xF9\x05\x09\x0A\x00\x02\x00", 8); // block size 5 is read as 4
+    const std::string comment = "!\xFE" + SubBlocksOf("one").substr(0, 4) + SubBlocksOf("two").substr(0, 4) +
+                                SubBlocksOf("three");              // three sub-blocks
+    const std::string unknownLabel = "!\x02" + SubBlocksOf("raw"); // kept raw
+    const std::string shortApp = "!\xFF\x0A"
+                                 "ABCDEFGHIJ" +
+                                 SubBlocksOf("data"); // block size 10
+    const std::string longApp = "!\xFF\x0C"
+                                "ABCDEFGHIJKL" +
+                                SubBlocksOf("more"); // block size 12
     const std::string loop = std::string("!\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
-    const std::string text = "!\x01\x0C" + Word(1) + Word(2) + Word(64) + Word(16) + std::string("\x08\x10\x01\x00", 4) +
-                             SubBlocksOf("PLAINTXT");
+    const std::string text = "!\x01\x0C" + Word(1) + Word(2) + Word(64) + Word(16) +
+                             std::string("\x08\x10\x01\x00", 4) + SubBlocksOf("PLAINTXT");
     GIFImage image;
-    ASSERT_EQ(Load(image, Header(2, 2, kFour) + control + comment + unknownLabel + shortApp + longApp + loop + text +
-                              Descriptor(0, 0, 2, 2) + RootCodes({0, 1, 2, 3}) + ";"),
+    ASSERT_EQ(Load(image, Header(2, 2, kFour) + control + comment + unknownLabel + shortApp + longApp + loop +
+                              text + Descriptor(0, 0, 2, 2) + RootCodes({0, 1, 2, 3}) + ";"),
               "");
     const GIFSubImage& frame = image.Frame(0);
     ASSERT_EQ(frame.Extensions().size(), 7u);
@@ -190,8 +200,14 @@ TEST(GifLoad, ExtensionsAreKeptAndWrittenBack) {
     for (const std::string& kept : {control, comment, unknownLabel, loop, text})
         EXPECT_NE(saved.find(kept), std::string::npos);
     // Application blocks are written with the block size 11.
-    EXPECT_NE(saved.find("!\xFF\x0B" "ABCDEFGHIJ" + std::string(1, '\0') + SubBlocksOf("data")), std::string::npos);
-    EXPECT_NE(saved.find("!\xFF\x0B" "ABCDEFGHIJK" + SubBlocksOf("more")), std::string::npos);
+    EXPECT_NE(saved.find("!\xFF\x0B"
+                         "ABCDEFGHIJ" +
+                         std::string(1, '\0') + SubBlocksOf("data")),
+              std::string::npos);
+    EXPECT_NE(saved.find("!\xFF\x0B"
+                         "ABCDEFGHIJK" +
+                         SubBlocksOf("more")),
+              std::string::npos);
 
     const std::string badLoop = std::string("!\xFF\x0BNETSCAPE2.0\x02\x01\x00\x00", 18);
     EXPECT_EQ(Load(image, Header(2, 2, kFour) + badLoop + Descriptor(0, 0, 2, 2) + RootCodes({0, 1, 2, 3})),
@@ -254,8 +270,9 @@ TEST(GifDraw, OnPaletteDisplaysFramesAreDitheredToTheWebPaletteUnderTheirMask) {
     GIFImage image;
     image.SetDrawFlags(dfWebPalette | dfTransparent);
     // Index 1 (grey 100) dithers; index 0 (white) is transparent and hidden under the mask.
-    ASSERT_EQ(Load(image, Header(4, 1, {0xFFFFFF, 0x646464}) + std::string("!\xF9\x04\x01\x00\x00\x00\x00", 8) +
-                              Descriptor(0, 0, 4, 1) + RootCodes({1, 1, 0, 1}) + ";"),
+    ASSERT_EQ(Load(image, Header(4, 1, {0xFFFFFF, 0x646464}) +
+                              std::string("!\xF9\x04\x01\x00\x00\x00\x00", 8) + Descriptor(0, 0, 4, 1) +
+                              RootCodes({1, 1, 0, 1}) + ";"),
               "");
     GIFSubImage& frame = image.Frame(0);
     const QImage& bitmap = frame.Bitmap();
@@ -271,8 +288,8 @@ TEST(GifDraw, OnPaletteDisplaysFramesAreDitheredToTheWebPaletteUnderTheirMask) {
 
 TEST(GifDraw, FramePlaceIsScaledIntoTheTarget) {
     GIFImage image;
-    ASSERT_EQ(Load(image, Header(20, 20, kFour) + Descriptor(5, 5, 10, 10) + RootCodes(std::vector<int>(100, 2)) +
-                              ";"),
+    ASSERT_EQ(Load(image, Header(20, 20, kFour) + Descriptor(5, 5, 10, 10) +
+                              RootCodes(std::vector<int>(100, 2)) + ";"),
               "");
     QImage target(40, 40, QImage::Format_RGB32);
     target.fill(0);
@@ -324,7 +341,8 @@ TEST(GifColorMap, CountsSearchOrderAndOptimisation) {
     EXPECT_EQ(ColorsToBits(256), 8);
 
     GIFImage image;
-    ASSERT_EQ(Load(image, Header(2, 2, {0x000000}) + Descriptor(0, 0, 2, 2) + RootCodes({0, 0, 0, 0}) + ";"), "");
+    ASSERT_EQ(Load(image, Header(2, 2, {0x000000}) + Descriptor(0, 0, 2, 2) + RootCodes({0, 0, 0, 0}) + ";"),
+              "");
     EXPECT_EQ(image.Header().ColorMap().Count(), 2); // written with 2 entries: read back as 2
     GIFColorMap& table = image.Header().ColorMap();
     table.LoadFromPalette({qRgb(1, 1, 1), qRgb(2, 2, 2), qRgb(1, 1, 1), qRgb(3, 3, 3), qRgb(4, 4, 4)});

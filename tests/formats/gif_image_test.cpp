@@ -55,7 +55,7 @@ TEST(GifImage, AFrameLargerThanTheScreenWidensIt) {
     frame->SetBounds(2, 0, 3, 1);
     EXPECT_EQ(image.Width(), 5);
     EXPECT_EQ(warnings, (std::vector<QString>{"Image width too small for contained frames",
-                                             "Image exceeds Logical Screen size"}));
+                                              "Image exceeds Logical Screen size"}));
 }
 
 TEST(GifImage, OptimizerMakesRepeatedPixelsTransparentAndCropsToWhatIsLeft) {

@@ -84,8 +84,9 @@ TEST(GifPainter, DelaysHaveAMinimumADefaultAndWithoutThreadsACap) {
     GIFCanvas canvas(QImage(2, 1, QImage::Format_RGB32));
     image.Draw(canvas, {0, 0, 2, 1});
     // One unit before the first frame, then 3 units at least, 10 for no delay, 1000 units at most.
-    EXPECT_EQ(clock.Events(), (std::vector<std::string>{"wait 12", "frame 0", "wait 36", "frame 1", "wait 12000",
-                                                        "frame 2", "wait 120", "frame 3", "end -1"}));
+    EXPECT_EQ(clock.Events(),
+              (std::vector<std::string>{"wait 12", "frame 0", "wait 36", "frame 1", "wait 12000", "frame 2",
+                                        "wait 120", "frame 3", "end -1"}));
     EXPECT_EQ(canvas.Image().pixel(0, 0), qRgb(255, 0, 0));
 
     FakeClock faster;
@@ -103,8 +104,9 @@ TEST(GifPainter, LoopsAsTheLoopExtensionSays) {
     image.SetDrawFlags(dfAnimate | dfLoop | dfDirectDraw);
     GIFCanvas canvas(QImage(2, 1, QImage::Format_RGB32));
     image.Draw(canvas, {0, 0, 2, 1});
-    EXPECT_EQ(clock.Events(), (std::vector<std::string>{"wait 12", "frame 0", "wait 120", "frame 1", "loop",
-                                                        "wait 120", "frame 0", "wait 120", "frame 1", "end -1"}));
+    EXPECT_EQ(clock.Events(),
+              (std::vector<std::string>{"wait 12", "frame 0", "wait 120", "frame 1", "loop", "wait 120",
+                                        "frame 0", "wait 120", "frame 1", "end -1"}));
     // Without dfLoop each frame once; a threaded painter with loop count 0 goes on until stopped.
     FakeClock once;
     Watch(image, once);
@@ -144,7 +146,9 @@ TEST(GifPainter, DisposalRestoresTheBackgroundOrThePreviousState) {
     std::vector<std::pair<QRgb, QRgb>> shown;
     GIFCanvas canvas(QImage(2, 1, QImage::Format_RGB32));
     canvas.Image().fill(qRgb(7, 7, 7));
-    image.OnAfterPaint = [&](GIFPainter&) { shown.push_back({canvas.Image().pixel(0, 0), canvas.Image().pixel(1, 0)}); };
+    image.OnAfterPaint = [&](GIFPainter&) {
+        shown.push_back({canvas.Image().pixel(0, 0), canvas.Image().pixel(1, 0)});
+    };
     image.SetDrawFlags(dfAnimate | dfDirectDraw);
     image.Draw(canvas, {0, 0, 2, 1});
     const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255), black = qRgb(0, 0, 0);

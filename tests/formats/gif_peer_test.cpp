@@ -83,8 +83,8 @@ QRgb RgbAt(const Pnm& pnm, int x, int y) {
 // Pixels of image number index (from 0) that differ from netpbm's decode, transparency included.
 int DifferencesFromNetpbm(const fs::path& file, const GIFSubImage& frame, int index, const TempDir& dir) {
     const fs::path alpha = dir / "alpha.pbm";
-    const std::string ppm = RunCommand("giftopnm -image=" + std::to_string(index + 1) + " -alphaout=" +
-                                       Quoted(alpha) + " " + Quoted(file) + " 2>/dev/null");
+    const std::string ppm = RunCommand("giftopnm -image=" + std::to_string(index + 1) +
+                                       " -alphaout=" + Quoted(alpha) + " " + Quoted(file) + " 2>/dev/null");
     if (ppm.empty()) return -1;
     const Pnm ref = ParsePnm(ppm);
     if (ref.width != frame.Width() || ref.height != frame.Height()) return -1;
@@ -99,8 +99,8 @@ int DifferencesFromNetpbm(const fs::path& file, const GIFSubImage& frame, int in
             const bool seeThrough = !opaque.samples.empty() && opaque.Sample(x, y, 0) == 0;
             const QRgb want = seeThrough ? 0 : RgbAt(ref, x, y);
             if (got != want && differences++ == 0)
-                ADD_FAILURE() << file.filename() << " frame " << index << " at " << x << "," << y << ": " << std::hex
-                              << got << " instead of " << want;
+                ADD_FAILURE() << file.filename() << " frame " << index << " at " << x << "," << y << ": "
+                              << std::hex << got << " instead of " << want;
         }
     return differences;
 }
@@ -124,7 +124,8 @@ int DifferencesFromGiflib(const fs::path& file, const GIFImage& image, const Tem
                 !first.BoundsRect().Contains(x, y) ||
                 first.Data()[size_t(y - first.Top()) * size_t(first.Width()) + size_t(x - first.Left())] ==
                     first.TransparentIndex();
-            const QRgb want = seeThrough ? 0 : qRgb(uint8_t(ref[at]), uint8_t(ref[at + 1]), uint8_t(ref[at + 2]));
+            const QRgb want =
+                seeThrough ? 0 : qRgb(uint8_t(ref[at]), uint8_t(ref[at + 1]), uint8_t(ref[at + 2]));
             if (got != want && differences++ == 0)
                 ADD_FAILURE() << file.filename() << " screen at " << x << "," << y << ": " << std::hex << got
                               << " instead of " << want;
@@ -227,8 +228,9 @@ TEST(GifPeers, WhatWeWriteDecodesIdenticallyInOursGiflibAndGifsicle) {
     std::mt19937 random(17);
     TempDir dir;
     for (const RoundTrip& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " colours " << c.colors << " interlaced "
-                                        << c.interlaced << " encoding " << c.encoding << " runs " << c.runs);
+        SCOPED_TRACE(testing::Message()
+                     << c.width << "x" << c.height << " colours " << c.colors << " interlaced "
+                     << c.interlaced << " encoding " << c.encoding << " runs " << c.runs);
         GIFImage image;
         Build(image, c, random);
         const std::string bytes = Save(image);
@@ -245,8 +247,8 @@ TEST(GifPeers, WhatWeWriteDecodesIdenticallyInOursGiflibAndGifsicle) {
         // gifsicle decodes the pixels to mirror them and writes its own coding of the result.
         const fs::path mirrored = dir / "mirrored.gif";
         int status = 0;
-        const std::string report =
-            RunCommand("gifsicle --flip-horizontal " + Quoted(file) + " -o " + Quoted(mirrored) + " 2>&1", &status);
+        const std::string report = RunCommand(
+            "gifsicle --flip-horizontal " + Quoted(file) + " -o " + Quoted(mirrored) + " 2>&1", &status);
         EXPECT_EQ(status, 0) << report;
         EXPECT_EQ(report, "");
         std::vector<QRgb> back = GiflibPixels(mirrored, dir);

@@ -44,8 +44,10 @@ TEST(GifReduce, LookupsChooseTheDocumentedEntries) {
     EXPECT_EQ(fast.Lookup(20, 20, 20).Index, 0);
 
     ASSERT_EQ(HalftonePalette().size(), 256u);
-    EXPECT_TRUE(std::equal(SystemPalette20().begin(), SystemPalette20().begin() + 10, HalftonePalette().begin()));
-    EXPECT_TRUE(std::equal(SystemPalette20().begin() + 10, SystemPalette20().end(), HalftonePalette().end() - 10));
+    EXPECT_TRUE(
+        std::equal(SystemPalette20().begin(), SystemPalette20().begin() + 10, HalftonePalette().begin()));
+    EXPECT_TRUE(
+        std::equal(SystemPalette20().begin() + 10, SystemPalette20().end(), HalftonePalette().end() - 10));
 }
 
 TEST(GifReduce, FloydSteinbergByHandInSerpentineOrder) {
@@ -68,7 +70,8 @@ TEST(GifReduce, FloydSteinbergByHandInSerpentineOrder) {
 TEST(GifReduce, EveryKernelKeepsTheAverageOfAFlatGrey) {
     for (DitherMode kind : {DitherMode::dkFloydSteinberg, DitherMode::dkStucki, DitherMode::dkSierra,
                             DitherMode::dkJaJuNi, DitherMode::dkSteveArche, DitherMode::dkBurkes}) {
-        const Bitmap result = ReduceColors(Filled(40, 40, qRgb(64, 64, 64)), ColorReduction::crBlackWhite, kind, 8);
+        const Bitmap result =
+            ReduceColors(Filled(40, 40, qRgb(64, 64, 64)), ColorReduction::crBlackWhite, kind, 8);
         int white = 0;
         for (const auto& row : Indexes(result))
             for (int index : row)
@@ -106,7 +109,7 @@ TEST(GifReduce, PaletteMethods) {
     EXPECT_TRUE(ReduceColors(four, ColorReduction(10), DitherMode::dkNearest, 8).Empty());
     EXPECT_TRUE(ReduceColors(four, ColorReduction::crWeb216, DitherMode(7), 8).Empty());
     EXPECT_TRUE(ReduceColors(four, ColorReduction::crGivenPalette, DitherMode::dkNearest, 8).Empty());
-    const Bitmap given =
-        ReduceColors(four, ColorReduction::crGivenPalette, DitherMode::dkNearest, 8, {qRgb(0, 0, 0), qRgb(255, 0, 0)});
+    const Bitmap given = ReduceColors(four, ColorReduction::crGivenPalette, DitherMode::dkNearest, 8,
+                                      {qRgb(0, 0, 0), qRgb(255, 0, 0)});
     EXPECT_EQ(Indexes(given)[0], (std::vector<int>{1, 0, 0, 0}));
 }

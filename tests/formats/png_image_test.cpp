@@ -320,8 +320,9 @@ TEST(PNGImage, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
         const auto trns =
             std::find_if(chunks.begin(), chunks.end(), [](auto& c) { return c.type == "tRNS"; });
         ASSERT_NE(trns, chunks.end());
-        const size_t entry = std::find(image.Palette().begin(), image.Palette().end(), image.Pixel(0, 0)) -
-                             image.Palette().begin();
+        const auto entry =
+            static_cast<size_t>(std::find(image.Palette().begin(), image.Palette().end(), image.Pixel(0, 0)) -
+                                image.Palette().begin());
         ASSERT_LT(entry, trns->data.size());
         EXPECT_EQ(trns->data[entry], '\0');
     }

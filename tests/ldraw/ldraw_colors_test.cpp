@@ -10,25 +10,24 @@ struct Pair {
     RGBA fill, alternate;
 };
 
-Pair Colour(int code) {
-    Pair p;
-    ColourRGBAOf(code, p.fill, p.alternate);
-    return p;
-}
-
 constexpr RGBA Opaque(uint8_t r, uint8_t g, uint8_t b) {
     return {r, g, b, 255};
 }
 
 class LDrawColoursTest : public ::testing::Test {
   protected:
-    void SetUp() override { ClearLDConfig(); }
-    void TearDown() override { ClearLDConfig(); }
     void Load(const std::string& text) {
         WriteFileBytes(dir / "ldconfig.ldr", text);
-        ASSERT_TRUE(LoadLDConfig(dir / "ldconfig.ldr"));
+        ASSERT_TRUE(colours.Load(dir / "ldconfig.ldr"));
     }
+    Pair Colour(int code) const {
+        Pair p;
+        colours.RGBAOf(code, p.fill, p.alternate);
+        return p;
+    }
+    int EdgeColourOf(int code) const { return colours.EdgeOf(code); }
     TempDir dir;
+    LDrawColours colours;
 };
 
 TEST_F(LDrawColoursTest, BuiltInRulesWithoutConfiguration) {
@@ -80,7 +79,7 @@ TEST_F(LDrawColoursTest, ConfigurationOverridesFirstDefinitionWinsBadLinesSkippe
 
 TEST_F(LDrawColoursTest, RealConfigurationLoads) {
     REQUIRE_SHARED_DATA();
-    ASSERT_TRUE(LoadLDConfig(SharedData() / "ldraw" / "LDConfig.ldr"));
+    ASSERT_TRUE(colours.Load(SharedData() / "ldraw" / "LDConfig.ldr"));
     EXPECT_EQ(Colour(4).fill, Opaque(0xB4, 0x00, 0x00));
     EXPECT_EQ(Colour(0).fill, Opaque(0x1B, 0x2A, 0x34));
     EXPECT_EQ(Colour(47).alternate.a, 0);
@@ -91,7 +90,7 @@ TEST_F(LDrawColoursTest, MissingConfigurationIsReportedOnce) {
     TempDir data, ldraw;
     SetDataDir(data.path());
     TestMessages::Clear();
-    InitLDConfig(ldraw.path());
+    colours.Init(ldraw.path());
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_EQ(TestMessages::Shown()[0],
               "Can not find ldconfig.ldr.  Please make sure it is in the same directory as Varnholt.exe\n\r"
@@ -100,7 +99,7 @@ TEST_F(LDrawColoursTest, MissingConfigurationIsReportedOnce) {
     WriteFileBytes(ldraw / "LDConfig.ldr", "0 !COLOUR Mine CODE 4 VALUE #123456 EDGE 0\n");
     ClearPathCache();
     TestMessages::Clear();
-    InitLDConfig(ldraw.path());
+    colours.Init(ldraw.path());
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     EXPECT_EQ(Colour(4).fill, Opaque(0x12, 0x34, 0x56));
     EXPECT_EQ(CollapseSpaces("0  !COLOUR   a"), "0 !COLOUR a");

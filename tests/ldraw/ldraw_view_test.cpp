@@ -15,13 +15,17 @@
 
 namespace {
 
-constexpr float kIdentity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-constexpr float kNoOffset[3] = {0, 0, 0};
+// The identity placement at the origin.
+const LDrawPose kFlat{{0, 0, 0}, {1, 0, 0, 0, 1, 0, 0, 0, 1}};
 constexpr float kDegree = std::numbers::pi_v<float> / 180;
 
 std::string Ref(const std::string& name, const std::string& placement = "0 0 0 1 0 0 0 1 0 0 0 1",
                 int colour = 16) {
     return "1 " + std::to_string(colour) + " " + placement + " " + name + "\r\n";
+}
+
+QStringList Lines(const std::string& text) {
+    return SplitLines(QString::fromStdString(text));
 }
 
 std::string Dot(int x, int y, int colour = 16) {
@@ -32,16 +36,9 @@ std::string Dot(int x, int y, int colour = 16) {
 class LDrawViewTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ClearLDConfig();
-        FreeFileCache();
         ClearPathCache();
-        LDrawDirectory = library.path();
-        InitRenderTarget(20, 20);
-    }
-    void TearDown() override {
-        FreeRenderTarget();
-        FreeFileCache();
-        LDrawDirectory.clear();
+        renderer.SetLibrary(library.path());
+        renderer.InitTarget(20, 20);
     }
     void Add(const std::string& relative, const std::string& text) {
         WriteFileBytes(library / relative, text);
@@ -49,24 +46,24 @@ class LDrawViewTest : public ::testing::Test {
     }
     // Model coordinates straight to screen pixels.
     void Render(const std::string& text, int colour = 4) {
-        InitRenderTarget(20, 20);
-        RenderLDrawLines(SplitLines(QString::fromStdString(text)), colour, kNoOffset, 1, 0, 0, 0, kIdentity);
+        renderer.InitTarget(20, 20);
+        renderer.RenderLines(Lines(text), {colour, 1, 0, 0, 0, kFlat});
     }
     std::vector<std::pair<int, int>> Written() {
         std::vector<std::pair<int, int>> out;
-        const RenderTarget& t = *CurrentRenderTarget();
+        const RenderTarget& t = *renderer.Target();
         for (int y = 0; y < t.height; ++y)
             for (int x = 0; x < t.width; ++x)
-                if (t.zBuffer[static_cast<size_t>(y) * t.width + x] != std::numeric_limits<int32_t>::max())
-                    out.emplace_back(x, y);
+                if (t.zBuffer[t.Index(x, y)] != std::numeric_limits<int32_t>::max()) out.emplace_back(x, y);
         return out;
     }
     uint32_t Pixel(int x, int y) {
-        const RenderTarget& t = *CurrentRenderTarget();
+        const RenderTarget& t = *renderer.Target();
         return t.frameBuffer.GetPixel(x, t.height - 1 - y);
     }
     using Points = std::vector<std::pair<int, int>>;
     TempDir library;
+    LDrawRenderer renderer;
 };
 
 TEST_F(LDrawViewTest, ComposedTransformAppliesTheFirstThenTheSecond) {
@@ -84,18 +81,18 @@ TEST_F(LDrawViewTest, ComposedTransformAppliesTheFirstThenTheSecond) {
 TEST_F(LDrawViewTest, ViewRotatesAboutXThenYThenZAndCentres) {
     // (3.5, 1.5, -2.5) about X by 90: (3.5, -2.5, -1.5); about Y: (-1.5, -2.5, -3.5); about Z: (-2.5, 1.5,
     // -3.5).
-    InitRenderTarget(20, 20);
-    RenderLDrawLines({"2 4 3.5 1.5 -2.5 3.5 1.5 -2.5"}, 4, nullptr, 1, 90 * kDegree, 90 * kDegree,
-                     90 * kDegree, nullptr);
+    renderer.InitTarget(20, 20);
+    renderer.RenderLines({"2 4 3.5 1.5 -2.5 3.5 1.5 -2.5"},
+                         {4, 1, 90 * kDegree, 90 * kDegree, 90 * kDegree, {}});
     EXPECT_EQ(Written(), (Points{{7, 11}}));
     // Scale multiplies the rotation, not the centre.
-    InitRenderTarget(20, 20);
-    RenderLDrawLines({"2 4 1.25 1.25 0 1.25 1.25 0"}, 4, nullptr, 4, 0, 0, 0, nullptr);
+    renderer.InitTarget(20, 20);
+    renderer.RenderLines({"2 4 1.25 1.25 0 1.25 1.25 0"}, {4, 4, 0, 0, 0, {}});
     EXPECT_EQ(Written(), (Points{{15, 15}}));
-    InitRenderTarget(800, 800);
-    RenderLDrawLines({"2 4 0 0 0 0 0 0"}, 4, nullptr, 1, -45 * kDegree, 35 * kDegree, -30 * kDegree, nullptr);
+    renderer.InitTarget(800, 800);
+    renderer.RenderLines({"2 4 0 0 0 0 0 0"}, {4, 1, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}});
     EXPECT_EQ(Pixel(400, 400), 0xCC0000u);
-    EXPECT_EQ(CurrentRenderTarget()->stats.pixelsWritten, 1);
+    EXPECT_EQ(renderer.Target()->stats.pixelsWritten, 1);
 }
 
 TEST_F(LDrawViewTest, SubFilesAreFoundInPThenPartsThenModelsInAnyCase) {
@@ -117,7 +114,7 @@ TEST_F(LDrawViewTest, SubFilesAreFoundInPThenPartsThenModelsInAnyCase) {
     // Another library is a fresh start.
     TempDir other;
     WriteFileBytes(other / "p" / "a.dat", Dot(10, 10));
-    LDrawDirectory = other.path();
+    renderer.SetLibrary(other.path());
     Render(Ref("a.dat"));
     EXPECT_EQ(Written(), (Points{{10, 10}}));
     std::filesystem::remove(library.path().parent_path() / "outside.dat");
@@ -140,7 +137,7 @@ TEST_F(LDrawViewTest, ColoursAndPlacementsPassDownThreeLevels) {
 TEST_F(LDrawViewTest, ShortLinesAreSkippedAndUnknownTypesIgnored) {
     Render("2 4 1 1 0 1 1\r\n3 4 0 0 0 9 0 0\r\n9 4 1 2 3\r\n0 STEP\r\n\r\n" + Dot(2, 2, 4));
     EXPECT_EQ(Written(), (Points{{2, 2}}));
-    EXPECT_EQ(CurrentRenderTarget()->stats.primitives, 1);
+    EXPECT_EQ(renderer.Target()->stats.primitives, 1);
 }
 
 TEST_F(LDrawViewTest, CyclesDeepChainsAndFanOutEndCleanly) {
@@ -191,7 +188,7 @@ TEST_F(LDrawViewTest, QuadsFoldedOverTheirDiagonalGetAThirdTriangle) {
 TEST_F(LDrawViewTest, LinesOnTheirFacesShowAllAlong) {
     // A face sloping away (z = x / 2 + y / 3) drawn first, then an edge and an optional line on it.
     RGBA black, unused;
-    ColourRGBAOf(0, black, unused);
+    renderer.Colours().RGBAOf(0, black, unused);
     const uint32_t lineColour = uint32_t{black.r} << 16 | uint32_t{black.g} << 8 | black.b;
     for (const char* line :
          {"2 0 1 2 1.1666667 17 2 9.1666667", "5 0 2 1 1.3333333 2 17 6.6666667 0 0 0 1 0 0"}) {
@@ -232,15 +229,58 @@ TEST_F(LDrawViewTest, LibraryFoldersAndPartFiles) {
     EXPECT_EQ(LDrawPartFile(library.path(), "3001"), library.path() / "PARTS" / "3001.DAT");
     for (const char* bad : {"", "../3001", "s\\..\\..\\3001", "/etc/passwd", "\\3001", "C:3001", "9999"})
         EXPECT_FALSE(LDrawPartFile(library.path(), bad)) << bad;
-    EXPECT_THROW(RenderLDrawFile(library / "none.dat", 4, nullptr, 1, 0, 0, 0, nullptr), std::runtime_error);
+    EXPECT_THROW(renderer.RenderFile(library / "none.dat", {}), std::runtime_error);
+}
+
+// A read failing inside a sub-file ends that render only: the file being drawn must not stay marked as
+// such, or every later render would skip it.
+TEST_F(LDrawViewTest, AnExceptionInsideASubFileLeavesLaterRendersWhole) {
+    Add("parts/outer.dat", Dot(1, 1) + Ref("inner.dat") + Dot(2, 2));
+    Add("parts/inner.dat", Dot(3, 3));
+    int failures = 1;
+    LDrawRenderer failing([&](const std::filesystem::path& path) -> std::optional<QString> {
+        if (path.filename() == "inner.dat" && failures-- > 0) throw std::bad_alloc();
+        return ReadTextFile(path);
+    });
+    failing.SetLibrary(library.path());
+    failing.InitTarget(20, 20);
+    EXPECT_THROW(failing.RenderLines(Lines(Ref("outer.dat")), {4, 1, 0, 0, 0, kFlat}), std::bad_alloc);
+    failing.InitTarget(20, 20);
+    failing.RenderLines(Lines(Ref("outer.dat") + Ref("outer.dat")), {4, 1, 0, 0, 0, kFlat});
+    EXPECT_EQ(failing.Target()->stats.primitives, 6);
+}
+
+// Renderers share nothing: each has its own library, cache, colours and target.
+TEST_F(LDrawViewTest, RenderersAreIndependent) {
+    Add("parts/a.dat", Dot(1, 1));
+    TempDir otherLibrary;
+    WriteFileBytes(otherLibrary / "parts" / "a.dat", Dot(2, 2));
+    WriteFileBytes(otherLibrary / "ldconfig.ldr", "0 !COLOUR Mine CODE 4 VALUE #123456 EDGE 0\n");
+    LDrawRenderer other;
+    other.SetLibrary(otherLibrary.path());
+    ASSERT_TRUE(other.Colours().Load(otherLibrary / "ldconfig.ldr"));
+    other.InitTarget(10, 10);
+    other.RenderLines(Lines(Ref("a.dat")), {4, 1, 0, 0, 0, kFlat});
+    Render(Ref("a.dat"));
+    EXPECT_EQ(Written(), (Points{{1, 1}}));
+    EXPECT_EQ(Pixel(1, 1), 0xCC0000u);
+    EXPECT_EQ(other.Target()->frameBuffer.GetPixel(2, 7), 0x123456u);
+    // A picture that cannot be rendered frees only that renderer's target and leaves the picture alone.
+    QImage picture(10, 10, QImage::Format_RGB32);
+    picture.fill(Qt::black);
+    EXPECT_FALSE(other.RenderPicture(otherLibrary / "none.dat", {}, picture));
+    EXPECT_EQ(other.Target(), nullptr);
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 0, 0));
+    EXPECT_NE(renderer.Target(), nullptr);
 }
 
 // Golden renders of real parts: a checksum of the whole frame buffer at the picture chooser's angles.
-uint32_t RenderedChecksum(const std::string& part, int colour, float scale, int size) {
-    InitRenderTarget(size, size);
-    RenderLDrawFile(*LDrawPartFile(LDrawDirectory, part), colour, nullptr, scale, -45 * kDegree, 35 * kDegree,
-                    -30 * kDegree, nullptr);
-    const UniDIB& dib = CurrentRenderTarget()->frameBuffer;
+uint32_t RenderedChecksum(LDrawRenderer& renderer, const std::string& part, int colour, float scale,
+                          int size) {
+    renderer.InitTarget(size, size);
+    renderer.RenderFile(*LDrawPartFile(renderer.Library(), part),
+                        {colour, scale, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}});
+    const UniDIB& dib = renderer.Target()->frameBuffer;
     return static_cast<uint32_t>(crc32(0, dib.Bits(), static_cast<uInt>(dib.ImageSize())));
 }
 
@@ -285,30 +325,30 @@ int EnclosedSpecks(const RenderTarget& t) {
 // included, renders at scale 10 without a crack.
 TEST_F(LDrawViewTest, LibraryPartsAtScaleTenShowNoBackgroundInside) {
     REQUIRE_SHARED_DATA();
-    LDrawDirectory = SharedData() / "ldraw";
-    ASSERT_TRUE(LoadLDConfig(LDrawDirectory / "LDConfig.ldr"));
+    renderer.SetLibrary(SharedData() / "ldraw");
+    ASSERT_TRUE(renderer.Colours().Load(renderer.Library() / "LDConfig.ldr"));
     int parts = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(LDrawDirectory / "parts")) {
+    for (const auto& entry : std::filesystem::directory_iterator(renderer.Library() / "parts")) {
         if (entry.path().extension() != ".dat") continue;
         ++parts;
-        InitRenderTarget(800, 800);
-        RenderLDrawFile(entry.path(), 4, nullptr, 10, -45 * kDegree, 35 * kDegree, -30 * kDegree, nullptr);
-        EXPECT_EQ(EnclosedSpecks(*CurrentRenderTarget()), 0) << entry.path().filename();
+        renderer.InitTarget(800, 800);
+        renderer.RenderFile(entry.path(), {4, 10, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}});
+        EXPECT_EQ(EnclosedSpecks(*renderer.Target()), 0) << entry.path().filename();
     }
     EXPECT_GT(parts, 90);
 }
 
 TEST_F(LDrawViewTest, GoldenRendersOfSampleParts) {
     REQUIRE_SHARED_DATA();
-    LDrawDirectory = SharedData() / "ldraw";
-    ASSERT_TRUE(LoadLDConfig(LDrawDirectory / "LDConfig.ldr"));
-    EXPECT_EQ(RenderedChecksum("3001", 4, 4, 400), 3110408450u);
-    EXPECT_EQ(RenderedChecksum("3039", 1, 4, 400), 4162212514u);
-    EXPECT_EQ(RenderedChecksum("3626c", 14, 6, 400), 1042620861u);
+    renderer.SetLibrary(SharedData() / "ldraw");
+    ASSERT_TRUE(renderer.Colours().Load(renderer.Library() / "LDConfig.ldr"));
+    EXPECT_EQ(RenderedChecksum(renderer, "3001", 4, 4, 400), 3110408450u);
+    EXPECT_EQ(RenderedChecksum(renderer, "3039", 1, 4, 400), 4162212514u);
+    EXPECT_EQ(RenderedChecksum(renderer, "3626c", 14, 6, 400), 1042620861u);
     // A print in a direct colour (lilac 0x2B0A7D4) shows in it, shaded.
-    EXPECT_EQ(RenderedChecksum("3009pk1", 4, 2, 400), 647027932u);
+    EXPECT_EQ(RenderedChecksum(renderer, "3009pk1", 4, 2, 400), 647027932u);
     int lilac = 0;
-    const UniDIB& dib = CurrentRenderTarget()->frameBuffer;
+    const UniDIB& dib = renderer.Target()->frameBuffer;
     for (int y = 0; y < 400; ++y)
         for (int x = 0; x < 400; ++x) {
             const uint32_t p = dib.GetPixel(x, y);
@@ -317,11 +357,9 @@ TEST_F(LDrawViewTest, GoldenRendersOfSampleParts) {
         }
     EXPECT_GT(lilac, 100);
 
-    InitRenderTarget(160, 160);
-    RenderLDrawFile(*LDrawPartFile(LDrawDirectory, "3001"), 4, nullptr, 1.2f, -45 * kDegree, 35 * kDegree,
-                    -30 * kDegree, nullptr);
     QImage rendered(160, 160, QImage::Format_RGB32);
-    DrawRenderTarget(rendered);
+    ASSERT_TRUE(renderer.RenderPicture(*LDrawPartFile(renderer.Library(), "3001"),
+                                       {4, 1.2f, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}}, rendered));
     QImage golden(QString::fromStdString(TestData("ldraw/3001_red.png").string()));
     ASSERT_FALSE(golden.isNull());
     EXPECT_EQ(rendered, golden.convertToFormat(QImage::Format_RGB32));

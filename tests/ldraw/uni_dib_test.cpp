@@ -54,10 +54,11 @@ TEST(UniDIBTest, EveryGetterReturnsWhatItsPutterStored) {
         uint32_t seed = 0x9E3779B9;
         dib.MoveTo(0, 2);
         for (int x = 0; x < 7; ++x)
-            dib.PutNext(seed * (x + 1));
+            dib.PutNext(seed * static_cast<uint32_t>(x + 1));
         dib.MoveTo(0, 2);
         for (int x = 0; x < 7; ++x) {
-            uint32_t value = seed * (x + 1), expected = d.bits == 1 ? value != 0 : value & d.mask;
+            uint32_t value = seed * static_cast<uint32_t>(x + 1),
+                     expected = d.bits == 1 ? value != 0 : value & d.mask;
             EXPECT_EQ(dib.GetPixel(x, 2), expected) << d.bits << "/" << d.packing << " x=" << x;
             EXPECT_EQ(dib.GetNext(), expected);
         }
@@ -81,7 +82,7 @@ TEST(UniDIBTest, DrawTurnsRowsOverAndHonoursStride) {
     UniDIB tall(3, 4, 24);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 3; ++x)
-            tall.PutPixel(x, y, 0x102030u * (1 + x + 3 * y));
+            tall.PutPixel(x, y, 0x102030u * static_cast<uint32_t>(1 + x + 3 * y));
     for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
         QImage clipped(2, 2, format);
         tall.Draw(clipped);

@@ -27,7 +27,8 @@ int Inked(const QImage& label, QRect area) {
 }
 
 struct Windows {
-    explicit Windows(TestLabelRows& rows) : preview(), maker(rows, preview) {}
+    explicit Windows(TestLabelRows& rows) : preview(), maker(rows, renderer, preview) {}
+    LDrawRenderer renderer;
     LabelPreview preview;
     LabelMaker maker;
 };

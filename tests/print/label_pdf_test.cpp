@@ -53,7 +53,8 @@ TEST(LabelSheets, PrintToAPdfOnTheTemplatesGeometryWithOnePictureALabel) {
     TempDir dir;
     TestLabelRows rows = TestLabelRows::Numbered(31);
     LabelPreview preview;
-    LabelMaker maker(rows, preview);
+    LDrawRenderer renderer;
+    LabelMaker maker(rows, renderer, preview);
     // Plain white labels: only the outlines are dark.
     for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
         box->setChecked(false);

@@ -38,7 +38,8 @@ Layout LayOut(const QString& sheet, int start, LabelPreview& preview, LabelMaker
 TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
     TestLabelRows rows = TestLabelRows::Numbered(5);
     LabelPreview preview;
-    LabelMaker maker(rows, preview);
+    LDrawRenderer renderer;
+    LabelMaker maker(rows, renderer, preview);
     Layout run = LayOut("L7163_Address", 1, preview, maker);
     EXPECT_EQ(run.pages, 1);
     EXPECT_EQ(run.pictures, 5);
@@ -79,7 +80,8 @@ TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
 TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
     TestLabelRows rows = TestLabelRows::Numbered(3);
     LabelPreview preview;
-    LabelMaker maker(rows, preview);
+    LDrawRenderer renderer;
+    LabelMaker maker(rows, renderer, preview);
     maker.ComboBox2->setCurrentText("L7160_Address");
     int pictures = -1;
     // The preview lays its labels out once it is up, letting events through; look when it is done.

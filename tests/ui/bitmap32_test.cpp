@@ -156,7 +156,7 @@ TEST(Bitmap32, DataStreamsRoundTripAndShortOrHugeOnesAreRefused) {
     Bitmap32 b;
     b.SetSize(3, 2);
     for (int i = 0; i < 6; ++i)
-        b.Bits()[i] = 0x01020304u * i;
+        b.Bits()[i] = 0x01020304u * static_cast<uint32_t>(i);
     MemoryStream stream;
     b.WriteData(stream);
     EXPECT_EQ(stream.Size(), 8 + 24);

@@ -69,12 +69,12 @@ TEST(Blend, VectorLinesEqualThePlainRoutinesForEveryAlphaAndChannelValue) {
     const std::vector<BlendProcessor> processors = VectorProcessors();
     if (processors.empty()) GTEST_SKIP() << "no vector unit";
     const BlendProcessor saved = ActiveBlendProcessor();
-    const int n = 65535; // odd, so every variant's tail runs too
+    const size_t n = 65535; // odd, so every variant's tail runs too
     std::vector<Color32> src(n), dst(n), want(n);
     for (BlendProcessor p : processors) {
         ASSERT_TRUE(UseBlendProcessor(p));
         for (uint32_t alpha = 0; alpha < 256; ++alpha) {
-            for (int i = 0; i < n; ++i) {
+            for (size_t i = 0; i < n; ++i) {
                 src[i] = Fore(alpha, i & 0xFF);
                 dst[i] = want[i] = Back(static_cast<uint32_t>(i) >> 8);
                 BlendMem(src[i], want[i]);
@@ -87,8 +87,8 @@ TEST(Blend, VectorLinesEqualThePlainRoutinesForEveryAlphaAndChannelValue) {
         for (uint32_t m = 0; m < 256; ++m) {
             const bool allPairs = m == 0 || m == 1 || m == 128 || m == 254 || m == 255;
             for (uint32_t alpha = 0; alpha < 256; ++alpha) {
-                const int count = allPairs ? n : 259;
-                for (int i = 0; i < count; ++i) {
+                const int count = allPairs ? int(n) : 259;
+                for (size_t i = 0; i < size_t(count); ++i) {
                     const uint32_t x = i & 0xFF,
                                    y = allPairs ? static_cast<uint32_t>(i) >> 8 : (i * 37) & 0xFF;
                     src[i] = Fore(alpha, x);
@@ -107,7 +107,7 @@ TEST(Blend, ForcedScalarLinesGiveTheSameBitsAsTheStartupChoice) {
     const BlendProcessor saved = ActiveBlendProcessor();
     EXPECT_EQ(saved, std::getenv("TESSARIN_BLEND") ? BlendProcessor::Scalar : BestBlendProcessor());
     std::vector<Color32> src(1001), fast(1001), plain(1001);
-    for (int i = 0; i < 1001; ++i) {
+    for (size_t i = 0; i < 1001; ++i) {
         src[i] = Fore(static_cast<uint32_t>(i * 7) & 0xFF, static_cast<uint32_t>(i) & 0xFF);
         fast[i] = plain[i] = Back(static_cast<uint32_t>(i * 13) & 0xFF);
     }

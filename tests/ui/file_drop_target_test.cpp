@@ -14,9 +14,9 @@
 namespace {
 
 struct Drop {
-    explicit Drop(QMimeData* data, Qt::DropActions actions = Qt::CopyAction | Qt::MoveAction,
-                  Qt::KeyboardModifiers keys = Qt::NoModifier)
-        : data(data), actions(actions), keys(keys) {}
+    explicit Drop(QMimeData* mime, Qt::DropActions allowed = Qt::CopyAction | Qt::MoveAction,
+                  Qt::KeyboardModifiers held = Qt::NoModifier)
+        : data(mime), actions(allowed), keys(held) {}
     // Sends enter, move and drop to the list's viewport as a real drag would; returns the drop's answer.
     std::pair<bool, Qt::DropAction> On(QListWidget& list) {
         QPoint point(10, 10);

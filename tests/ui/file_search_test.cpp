@@ -140,7 +140,7 @@ TEST(FileSearch, CachedListingsSeeNewFilesAndThreadedSearchesReportOnTheGuiThrea
     FindFile find;
     find.SetLocation(tree.Root());
     find.Filename = "3001*.jpg";
-    const int first = Search(find).size();
+    const qsizetype first = Search(find).size();
     WriteFileBytes(tree.dir / "3001new.jpg", "x");
     EXPECT_EQ(Search(find).size(), first + 1);
 

@@ -42,7 +42,8 @@ TEST(MiniHtml, MeasuresRunsAdditively) {
     const QFont plain = Context().Font;
     QFont bold = plain;
     bold.setBold(true);
-    const qreal expected = QFontMetricsF(bold).horizontalAdvance("bold") + QFontMetricsF(plain).horizontalAdvance(" plain");
+    const qreal expected =
+        QFontMetricsF(bold).horizontalAdvance("bold") + QFontMetricsF(plain).horizontalAdvance(" plain");
     EXPECT_EQ(Width("<B>bold</B> plain"), qCeil(expected));
     EXPECT_GT(Width("<B>bold</B> plain"), Width("bold plain"));
     const HtmlResult result = RenderHtml(nullptr, "a<BR>b<BR><BR>c", QRect(0, 0, 100, 100), Context());
@@ -71,7 +72,8 @@ TEST(MiniHtml, EntitiesAndUnknownTags) {
     EXPECT_EQ(Width("&lt;B&gt;x&lt;/B&gt;"), Width("&lt;B&gt;x&lt;/B&gt;<B></B>"));
     EXPECT_EQ(Width("&lt;B&gt;x"), qCeil(QFontMetricsF(Context().Font).horizontalAdvance("<B>x")));
     // Outer entities are replaced until none is left.
-    EXPECT_EQ(HtmlPlainText("&amp;amp;amp;|&amp;lt;|&quot;&euro;&copy;"), QString("&|<|\"") + QChar(0x20AC) + QChar(0xA9));
+    EXPECT_EQ(HtmlPlainText("&amp;amp;amp;|&amp;lt;|&quot;&euro;&copy;"),
+              QString("&|<|\"") + QChar(0x20AC) + QChar(0xA9));
     EXPECT_EQ(HtmlPlainText("<BLINK>a</BLINK><Q X=\"1\">b<#c>d"), "abcd");
     EXPECT_EQ(HtmlPlainText("a<Z>hidden</Z>b"), "ab");
     // A tag open at the end is dropped; nothing past the end is read.
@@ -109,7 +111,8 @@ TEST(MiniHtml, AnchorsAreHitTestedAndCounted) {
 }
 
 TEST(MiniHtml, SizesFromMarkupAreClamped) {
-    const HtmlResult huge = RenderHtml(nullptr, "<FONT SIZE=\"2000000000\">x</FONT>", QRect(0, 0, 100, 100), Context());
+    const HtmlResult huge =
+        RenderHtml(nullptr, "<FONT SIZE=\"2000000000\">x</FONT>", QRect(0, 0, 100, 100), Context());
     EXPECT_LT(huge.Height, 400);
     EXPECT_GT(huge.Height, 100);
     // Indents stay inside the rectangle.
@@ -125,8 +128,10 @@ TEST(MiniHtml, ImageListPicturesAreStretchedAndClamped) {
     HtmlContext context = Context();
     context.Images = &images;
     EXPECT_EQ(RenderHtml(nullptr, "<IMG SRC=\"idx:0\">", QRect(0, 0, 500, 50), context).Width, 16);
-    EXPECT_EQ(RenderHtml(nullptr, "<IMG SRC=\"IDX:0\" WIDTH=\"40\">", QRect(0, 0, 500, 50), context).Width, 40);
-    EXPECT_EQ(RenderHtml(nullptr, "<IMG SRC=\"IDX:0\" WIDTH=\"99999\">", QRect(0, 0, 500, 50), context).Width, 2048);
+    EXPECT_EQ(RenderHtml(nullptr, "<IMG SRC=\"IDX:0\" WIDTH=\"40\">", QRect(0, 0, 500, 50), context).Width,
+              40);
+    EXPECT_EQ(RenderHtml(nullptr, "<IMG SRC=\"IDX:0\" WIDTH=\"99999\">", QRect(0, 0, 500, 50), context).Width,
+              2048);
     QImage image(60, 30, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);

@@ -110,7 +110,8 @@ TEST(PictureContainer, IdentifiersNamesAndCache) {
     QPainter painter(&image);
     const QString file = "file://" + QString::fromStdString((dir.path() / "p.png").string());
     const HtmlResult shown =
-        RenderHtml(&painter, "<IMG SRC=\"logo\"><IMG SRC=\"" + file + "\" WIDTH=\"5\" HEIGHT=\"2\">", image.rect(), context);
+        RenderHtml(&painter, "<IMG SRC=\"logo\"><IMG SRC=\"" + file + "\" WIDTH=\"5\" HEIGHT=\"2\">",
+                   image.rect(), context);
     painter.end();
     EXPECT_EQ(shown.Width, 3 + 5);
     EXPECT_EQ(image.pixelColor(1, shown.Height - 1), QColor(Qt::magenta));

@@ -136,9 +136,10 @@ TEST(Resamplers, MapWeightsSumExactlyAndStayInsideTheSource) {
         for (auto [dst, src] : {std::pair{400, 800}, {800, 400}, {7, 3}, {3, 100}, {5, 1}, {1, 9}}) {
             const ResampleMap map =
                 BuildResampleMap(-2, dst - 2, 0, dst - 4 > 0 ? dst - 4 : 1, 10, 10 + src, f);
-            for (int i = 0; i < map.size(); ++i) {
+            for (size_t i = 0; i + 1 < map.start.size(); ++i) {
                 int sum = 0;
-                for (int e = map.start[i]; e < map.start[i + 1]; ++e) {
+                for (auto e = static_cast<size_t>(map.start[i]); e < static_cast<size_t>(map.start[i + 1]);
+                     ++e) {
                     sum += map.entries[e].weight;
                     ASSERT_GE(map.entries[e].index, 10);
                     ASSERT_LT(map.entries[e].index, 10 + src);
@@ -192,7 +193,7 @@ TEST(Resamplers, KernelFiltersAgreeWithImageMagickOnTheInterior) {
             for (int x = mx; x < c.w - mx; ++x)
                 for (int ch = 0; ch < 3; ++ch) {
                     const int ours = (*got->PixelAddress(x, y) >> (16 - 8 * ch)) & 0xFF;
-                    worst = std::max(worst, std::abs(ours - want[(y * w + x) * 3 + ch]));
+                    worst = std::max(worst, std::abs(ours - want[static_cast<size_t>((y * w + x) * 3 + ch)]));
                 }
         // Linear enlarging takes the 8-bit interpolator, whose three combines each round down by up to one.
         const bool interpolated = c.filter == StretchFilter::sfLinear && c.w > 96;

@@ -3,9 +3,9 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QToolButton>
 #include <QToolTip>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include "ui/rich_header_view.h"

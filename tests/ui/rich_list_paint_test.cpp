@@ -20,9 +20,7 @@ struct Shown {
         list.resize(300, 200);
         list.show();
     }
-    QImage Cell(int row, int column) {
-        return list.viewport()->grab(list.CellRect(row, column)).toImage();
-    }
+    QImage Cell(int row, int column) { return list.viewport()->grab(list.CellRect(row, column)).toImage(); }
     // The colour at the cell's left edge, where no text is drawn.
     QColor Background(int row, int column) {
         const QRect cell = list.CellRect(row, column);

@@ -17,7 +17,8 @@ TEST(RtfText, SubsetFormatsAndFallsBackToPlainText) {
     EXPECT_EQ(bold.charFormat().fontWeight(), QFont::Bold);
     bool redFound = false;
     for (auto it = first.begin(); !it.atEnd(); ++it)
-        redFound |= it.fragment().text().startsWith("red") && it.fragment().charFormat().foreground().color() == Qt::red;
+        redFound |= it.fragment().text().startsWith("red") &&
+                    it.fragment().charFormat().foreground().color() == Qt::red;
     EXPECT_TRUE(redFound);
     // Not rich text, nested beyond the bound, or too long: shown as the text itself.
     EXPECT_EQ(RtfDocument("{\\b not rtf}", QFont()), nullptr);
