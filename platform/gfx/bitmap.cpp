@@ -299,7 +299,8 @@ void Bitmap::CopyRow(int y, QRgb* out, const QRgb* colours) const {
         for (int x = 0; x < width_; ++x) {
             const unsigned shift =
                 (perByte - 1 - static_cast<unsigned>(x) % perByte) * static_cast<unsigned>(bits);
-            out[x] = colours[(row[static_cast<unsigned>(x) / perByte] >> shift) & mask];
+            const unsigned byte = row[static_cast<unsigned>(x) / perByte];
+            out[x] = colours[(byte >> shift) & mask];
         }
     }
     if (!Transparent()) return;
