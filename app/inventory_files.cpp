@@ -8,6 +8,7 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_model.h"
 #include "app/own_formats.h"
+#include "app/user_prompts.h"
 #include "app/xls_inventory.h"
 #include "platform/ui.h"
 
@@ -111,7 +112,8 @@ InventoryLookups LookupsOf(const InventoryHost& host) {
             &InventoryModel::RenamedColour};
 }
 
-void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {
+void ApplyInventory(InventoryHost& host, ParsedInventory parsed) {
+    InventoryModel& inventory = host.Inventory();
     ApplyValue(parsed.setName, inventory.SetName(), [&](const QString& name) { inventory.SetSetName(name); });
     for (int k = 0; k < kSetFieldCount; ++k) {
         const auto field = static_cast<SetField>(k);
@@ -119,7 +121,7 @@ void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {
                    [&](const QString& value) { inventory.SetSetInformation(field, value); });
     }
     inventory.AppendInventoryRows(std::move(parsed.rows));
-    if (!parsed.warnings.isEmpty()) ShowMessage(parsed.warnings.join(u'\n'));
+    if (!parsed.warnings.isEmpty()) host.Prompts().Show(parsed.warnings.join(u'\n'));
 }
 
 InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
@@ -133,7 +135,8 @@ InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<
 bool InventoryFiles::NewInventory() {
     if (BusyGuard::IsBusy()) return false;
     if (host_.Inventory().Modified() &&
-        AskYesNo(QStringLiteral("Do you want to save your changes before making a new inventory?")))
+        host_.Prompts().AskYesNo(
+            QStringLiteral("Do you want to save your changes before making a new inventory?")))
         return false;
     host_.Inventory().ClearInventory();
     host_.Inventory().SetSetName(QString());
@@ -146,7 +149,8 @@ bool InventoryFiles::NewInventory() {
 
 bool InventoryFiles::ConfirmLoad() {
     return !host_.Inventory().Modified() ||
-           !AskYesNo(QStringLiteral("Do you want to save your changes before loading a new inventory?"));
+           !host_.Prompts().AskYesNo(
+               QStringLiteral("Do you want to save your changes before loading a new inventory?"));
 }
 
 void InventoryFiles::ReadFiles(const QStringList& paths) {
@@ -167,7 +171,7 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
                                 .arg(path, ExtensionsOf(kReadFormats));
                 continue;
             }
-            ApplyInventory(host_.Inventory(), std::move(*parsed));
+            ApplyInventory(host_, std::move(*parsed));
         } catch (const std::exception& e) {
             findings << ExceptionText(e);
             break;
@@ -183,7 +187,7 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
     host_.Inventory().UpdateCount();
     // Rows of several files together, or added to rows already there, exist in no file yet.
     if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.Inventory().SetModified(true);
-    if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
+    if (!findings.isEmpty()) host_.Prompts().Show(findings.join(u'\n'));
 }
 
 void InventoryFiles::OpenFiles(const QStringList& paths) {
@@ -217,14 +221,14 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
     if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
     const SaveFormat* format = FindFormat(kSaveFormats, path);
     if (!format) {
-        ShowMessage(QStringLiteral("%1 was not saved: the program writes only %2 files.")
-                        .arg(path, ExtensionsOf(kSaveFormats)));
+        host_.Prompts().Show(QStringLiteral("%1 was not saved: the program writes only %2 files.")
+                                 .arg(path, ExtensionsOf(kSaveFormats)));
         return false;
     }
     const std::vector<InventoryCells> rows = host_.Inventory().InventoryRows();
     if (const QString error = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
         !error.isEmpty()) {
-        ShowMessage(QStringLiteral("%1 could not be saved: %2").arg(path, error));
+        host_.Prompts().Show(QStringLiteral("%1 could not be saved: %2").arg(path, error));
         return false;
     }
     saveName_ = path;

@@ -26,9 +26,10 @@ enum class SetField : int { Theme, Year, Pcs, Figs, MSRP, InvBy, Source, Date };
 inline constexpr int kSetFieldCount = 8;
 
 class InventoryModel;
+class UserPrompts;
 
 // What the inventory file commands and the compare need beside the rows: the window's look-ups, status line
-// and selection.
+// selection and prompts.
 class InventoryHost {
   public:
     virtual ~InventoryHost() = default;
@@ -41,4 +42,5 @@ class InventoryHost {
     // The status line; an empty text hides it.
     virtual void SetStatusText(const QString& text) = 0;
     virtual void SelectLastRow() = 0;
+    virtual UserPrompts& Prompts() const = 0;
 };

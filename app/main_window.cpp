@@ -71,7 +71,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     CreateMenus();
     WireHandlers();
     CreateInventoryPanel();
-    CreateFileDialogs();
     CreateWebService();
     CreateSettings();
 
@@ -89,6 +88,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
+    qtPrompts_.SetNumberPrompt(forms_.numberPrompt);
     StoreForms();
     if (forms_.settings) ShowSetFields();
     if (!forms_.addPart) return;
@@ -359,7 +359,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     bool keepOpen = false;
     RunGuarded([&] {
         keepOpen = inventory_.Modified() &&
-                   AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+                   prompts_->AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen)
         event->ignore();

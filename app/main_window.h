@@ -16,6 +16,7 @@
 #include "app/inventory_model.h"
 #include "app/master_list.h"
 #include "app/string_hash.h"
+#include "app/user_prompts.h"
 #include "ldraw/picture_chooser.h"
 #include "print/report/inventory_report.h"
 #include "ui/rich_list_view.h"
@@ -98,12 +99,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     void ClearEditPanel();
 
-    // The file dialogs and the count prompt of the file commands; tests put their own in.
-    std::function<QStringList(const QString& filter, const QString& folder, bool several)> ChooseOpenFiles;
-    // The chosen path, empty when cancelled; selectedFilter receives the filter in use.
-    std::function<QString(const QString& proposed, const QString& filter, QString& selectedFilter)>
-        ChooseSaveFile;
-    std::function<int(const QString& prompt)> AskCount;
+    // The Qt prompts unless a test has put its own in.
+    UserPrompts& Prompts() const override { return *prompts_; }
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
     // Its folder is where the open dialog starts.
     FileDialogState OpenDialog1;
 
@@ -148,7 +146,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     WebService& Web() { return *web_; }
     QString LoginUser() override;
     QString LoginPassword() override;
-    int AskSetNumber(const QString& prompt, QString& suffix) override;
+    int AskSetNumber(const QString& prompt, QString& suffix) override {
+        return prompts_->AskSetNumber(prompt, suffix);
+    }
     void ShowStatus(const QString& text) override;
     void HideStatus() override;
     void ReloadMasterList() override;
@@ -246,7 +246,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void CreateInventoryPanel();
     // The set name and information edits show the inventory's and change it.
     void ShowSetFields();
-    void CreateFileDialogs();
     void SelectInventoryRow(int row);
     // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
     // Delete), and is empty while no row is selected.
@@ -267,6 +266,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
+    QtPrompts qtPrompts_{this};
+    UserPrompts* prompts_ = &qtPrompts_;
     PictureChooser chooser_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;

@@ -7,6 +7,7 @@
 #include "app/inventory_files.h"
 #include "app/inventory_model.h"
 #include "support/test_support.h"
+#include "test_prompts.h"
 
 // A headless inventory with a small colour table and master list.
 struct TestInventory : InventoryHost {
@@ -16,6 +17,7 @@ struct TestInventory : InventoryHost {
     InventoryModel rows;
     QString statusText;
     int selectedRow = -1;
+    mutable TestPrompts prompts;
 
     InventoryModel& Inventory() override { return rows; }
     const InventoryModel& Inventory() const override { return rows; }
@@ -23,6 +25,7 @@ struct TestInventory : InventoryHost {
     const ColorTable& Colours() const override { return colours; }
     void SetStatusText(const QString& text) override { statusText = text; }
     void SelectLastRow() override { selectedRow = rows.InventoryRowCount() - 1; }
+    UserPrompts& Prompts() const override { return prompts; }
 
     TestInventory() {
         colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
@@ -38,12 +41,12 @@ struct TestInventory : InventoryHost {
     using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
     // Parses the file with the reader and applies it, as opening does.
     void Read(Reader reader, const QString& path) {
-        ApplyInventory(rows, reader(ReadInventorySource(path), LookupsOf(*this)));
+        ApplyInventory(*this, reader(ReadInventorySource(path), LookupsOf(*this)));
     }
     // The same with the reader the file name picks; false when none does.
     bool ReadFile(const QString& path) {
         std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(*this));
-        if (parsed) ApplyInventory(rows, std::move(*parsed));
+        if (parsed) ApplyInventory(*this, std::move(*parsed));
         return parsed.has_value();
     }
     // What a writer saves of these rows.
