@@ -46,7 +46,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
             return QStringLiteral("Inventory, row %1").arg(r + 1);
         }));
     }
-    haveWarning.Show();
+    haveWarning.Show(inventory.Prompts());
 
     const std::optional<ParsedInventory> parsed = ReadInventoryFile(setPath, LookupsOf(inventory));
     if (!parsed) throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
@@ -69,7 +69,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
             return QStringLiteral("%1, row %2").arg(setPath).arg(r + 1);
         }));
     }
-    needWarning.Show();
+    needWarning.Show(inventory.Prompts());
 
     QStringList result;
     for (const Need& need : needs) {

@@ -225,5 +225,5 @@ void MainWindow::CombineDuplicatesClick() {
     invlist->SetSortColumn(sortColumn);
     ClearEditPanel();
     inventory_.UpdateCount();
-    merged.warning.Show();
+    merged.warning.Show(*prompts_);
 }
