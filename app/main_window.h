@@ -9,6 +9,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "app/inventory_files.h"
@@ -238,8 +239,23 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void DefaultLDrawFolder();
     void ShowLDrawGauges(bool visible);
     void CreateLists();
+    // A command of the window: its menu item (none without a menu), shortcut key (Qt::Key_unknown for
+    // none; with control, Ctrl and no other modifier), button (may be null) and handler.
+    struct Command {
+        const char* menu;
+        const char* caption;
+        Qt::Key key;
+        bool control;
+        QPushButton* MainWindow::*button;
+        void (MainWindow::*handler)();
+    };
+    static std::span<const Command> Commands();
+    void RunCommandOf(const Command& command);
     void CreateMenus();
     void WireHandlers();
+    void BitBtn6Click();  // Compare
+    void BitBtn8Click();  // Settings
+    void BitBtn10Click(); // Labels
     void FormResize();
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
