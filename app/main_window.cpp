@@ -209,6 +209,11 @@ void MainWindow::CreateLists() {
                 list->setColumnWidth(
                     column, std::max(list->columnWidth(column), list->header()->sectionSizeHint(column)));
     invlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Printsettings& print = invlist->PrintSettings;
+    print.Time = print.Date = ppBottomRight;
+    print.PageNr = ppBottomLeft;
+    print.Title = ppBottomCenter;
+    print.RepeatHeaders = true;
     invlist->setGeometry(8, 0, 400, 100);
     // The lists share one sort sign and column; each starts ascending.
     for (RichListView* list : {legolist, legolist2, invlist}) {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QHash>
 #include <QImage>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -79,9 +80,12 @@ struct PictureItem {
     int Tag = 0;
 };
 
-// Named pictures that markup cells show by name.
-class PictureContainer {
+// Named pictures that markup cells show by name. A list showing them drops its reference when the container
+// is destroyed.
+class PictureContainer : public QObject {
+    Q_OBJECT
   public:
+    using QObject::QObject;
     std::vector<PictureItem> Items;
     // The first picture whose name matches without regard to letter case; null when none.
     const HTMLPicture* FindPicture(const QString& name) const;

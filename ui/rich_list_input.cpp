@@ -2,10 +2,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
-#include <QHelpEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QStyle>
 #include <QToolTip>
 
 #include "ui/mini_html.h"
@@ -41,6 +41,19 @@ void RichListView::SetUpInput() {
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &RichListView::ShowScrollHint);
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, header_, &RichHeaderView::PlaceFilters);
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [] { QToolTip::hideText(); });
+    hoverTimer_.setSingleShot(true);
+    connect(&hoverTimer_, &QTimer::timeout, this, &RichListView::ShowCellHint);
+    SetHoverTime(PlatformHoverTime());
+}
+
+int RichListView::PlatformHoverTime() const {
+    return style()->styleHint(QStyle::SH_ToolTip_WakeUpDelay, nullptr, this);
+}
+
+void RichListView::SetHoverTime(int ms) {
+    if (ms == hoverTime_) return;
+    hoverTime_ = ms;
+    hoverTimer_.setInterval(ms < 0 ? PlatformHoverTime() : ms);
 }
 
 bool RichListView::IsLinkText(const QString& text) const {
@@ -143,6 +156,8 @@ void RichListView::mouseMoveEvent(QMouseEvent* event) {
     if (index != hintCell_) {
         hintCell_ = index;
         QToolTip::hideText();
+        if (AutoHint && index.isValid()) hoverTimer_.start();
+        else hoverTimer_.stop();
     }
     QTreeView::mouseMoveEvent(event);
 }
@@ -165,6 +180,8 @@ void RichListView::leaveEvent(QEvent* event) {
         viewport()->unsetCursor();
     }
     SetHoverAnchor({});
+    hintCell_ = QPersistentModelIndex();
+    hoverTimer_.stop();
     QTreeView::leaveEvent(event);
 }
 
@@ -325,15 +342,17 @@ QString RichListView::GetCellHint(int row, int column) const {
 }
 
 bool RichListView::viewportEvent(QEvent* event) {
-    if (event->type() != QEvent::ToolTip || !AutoHint) return QTreeView::viewportEvent(event);
-    auto* help = static_cast<QHelpEvent*>(event);
-    const QModelIndex index = indexAt(help->pos());
-    const QString hint = index.isValid() ? GetCellHint(index.row(), index.column()) : QString();
-    if (hint.isEmpty())
-        QToolTip::hideText();
-    else
-        QToolTip::showText(help->globalPos(), hint, viewport(), visualRect(index));
-    return true;
+    // With AutoHint the hover timer shows the hints; the view's own tool tip would hide them again.
+    if (event->type() == QEvent::ToolTip && AutoHint) return true;
+    return QTreeView::viewportEvent(event);
+}
+
+void RichListView::ShowCellHint() {
+    if (!AutoHint || !hintCell_.isValid()) return;
+    const QString hint = GetCellHint(hintCell_.row(), hintCell_.column());
+    // Over the cell itself, so the full text covers the cut one.
+    const QRect cell = visualRect(hintCell_);
+    if (!hint.isEmpty()) QToolTip::showText(viewport()->mapToGlobal(cell.topLeft()), hint, viewport(), cell);
 }
 
 void RichListView::scrollContentsBy(int dx, int dy) {

@@ -71,6 +71,11 @@ void RichListView::SetVAlignment(VAlignment alignment) {
     viewport()->update();
 }
 
+void RichListView::SetPictures(PictureContainer* pictures) {
+    pictures_ = pictures;
+    viewport()->update();
+}
+
 void RichListView::SetWallpaper(const QPixmap& wallpaper) {
     wallpaper_ = wallpaper;
     QPalette colours = viewport()->palette();
@@ -84,7 +89,7 @@ HtmlContext RichListView::MarkupContext(const QFont& font, const QColor& colour)
     HtmlContext context;
     context.Font = font;
     context.TextColor = colour;
-    context.Pictures = Pictures;
+    context.Pictures = pictures_;
     context.PictureCache = pictureCache_.get();
     context.TextCache = textCache_.get();
     context.Images = &SmallImages;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPixmap>
+#include <QPointer>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <functional>
@@ -106,7 +108,9 @@ class RichListView : public QTreeView {
     QList<QPixmap> HeaderImages;
     SortIndicator SortIndicatorSide = siLeft;
     QList<QPixmap> SmallImages;
-    const PictureContainer* Pictures = nullptr;
+    // Pictures that markup cells show by name; none again once the container is destroyed.
+    PictureContainer* Pictures() const { return pictures_; }
+    void SetPictures(PictureContainer* pictures);
     QColor SelectionColor;
     QColor SelectionTextColor;
     QColor URLColor = Qt::blue;
@@ -116,12 +120,20 @@ class RichListView : public QTreeView {
     bool WordWrap = false;
     bool SelectionRTFKeep = false;
     bool SubImages = false;
+    // Kept with the list's settings; the list does nothing with them.
+    bool SizeWithForm = false;
+    bool SaveHeader = false;
+    bool LoadHeader = false;
     Details DetailView{[this] { viewport()->update(); }};
     ColumnSize ColumnSizes;
     Printsettings PrintSettings;
     HTMLSettings HtmlSettings;
-    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)>
-        OnDrawItemProp;
+    // Kept with the print settings and, like them, never called: the list has no print operation.
+    std::function<void(QPainter& canvas, int page, int pageWidth, int pageHeight)> OnPrintPage;
+    std::function<void(int page, bool& newPage)> OnPrintNewPage;
+    std::function<void(double& scale, bool& allow)> OnFitToPage;
+    std::function<void(int column, int& width)> OnPrintSetColumnWidth;
+    std::function<void(int item, int subItem, int state, CellStyle& style, const QString& text)> OnDrawItemProp;
     std::function<void(QPainter& painter, int item, const QRect& rect, int state)> OnDrawItem;
 
     int ItemHeight() const { return itemHeight_; }
@@ -161,7 +173,10 @@ class RichListView : public QTreeView {
     bool SubItemEdit = false;
     bool SubItemSelect = false;
     bool ReArrangeItems = false;
-    int HoverTime = -1;
+    // How long (ms) the mouse rests on a cell before it counts as hovered and its hint shows; starts at the
+    // platform's delay, which -1 brings back.
+    int HoverTime() const { return hoverTime_; }
+    void SetHoverTime(int ms);
     // Filter changes are reported once typing has paused this long (ms).
     int FilterTimeOut = 500;
     bool FilterBar() const;
@@ -238,6 +253,8 @@ class RichListView : public QTreeView {
     void SetHoverAnchor(const QString& anchor);
     bool ClipboardKey(QKeyEvent* event);
     void ShowScrollHint(int value);
+    void ShowCellHint();
+    int PlatformHoverTime() const;
 
     void HeaderClicked(int column);
 
@@ -257,6 +274,7 @@ class RichListView : public QTreeView {
     int headerHeight_ = 13;
     QFont headerFont_;
     bool headerOwnerDraw_ = true;
+    QPointer<PictureContainer> pictures_;
     std::unique_ptr<PictureList> pictureCache_ = std::make_unique<PictureList>();
     std::unique_ptr<HtmlTextCache> textCache_;
 
@@ -265,4 +283,6 @@ class RichListView : public QTreeView {
     int dragTimer_ = 0;
     QString hoverAnchor_;
     QPersistentModelIndex hintCell_;
+    int hoverTime_ = -1;
+    QTimer hoverTimer_;
 };

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/gfx/sys_colors.h"
+#include "print/pen_mode.h"
 #include "print/preview/pv_units.h"
 
 class Graphic;
@@ -28,7 +29,6 @@ enum PvBrushStyle {
     bsDiagCross
 };
 enum PvPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
-constexpr int pmCopy = 4;
 enum PvFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4 };
 
 struct PvBrush {

@@ -7,7 +7,19 @@
 #include <cmath>
 #include <numbers>
 
+#include "platform/print/print_device.h"
+#include "print/report/flood_fill.h"
+#include "print/report/text_measure.h"
+
 namespace {
+
+// Whether the painter draws on pixels that can be read back and combined with raster operations.
+bool HasPixels(const QPainter& painter) {
+    if (painter.device()->devType() != QInternal::Image) return false;
+    const QImage::Format format = static_cast<const QImage*>(painter.device())->format();
+    return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+           format == QImage::Format_ARGB32_Premultiplied;
+}
 
 // Draws one page's commands, keeping the drawing state they change.
 class Replayer {
@@ -16,33 +28,122 @@ class Replayer {
         : painter_(painter), options_(options), number_(number), count_(count),
           dpiX_(painter.device()->logicalDpiX()), dpiY_(painter.device()->logicalDpiY()) {}
 
-    void Start(const RpDrawState& state) {
+    void Start(const RpPageList& page) {
+        const RpDrawState& state = page.Initial;
+        layout_ = page.InitialLayout;
         SelectFont(state.Font);
         penColor_ = state.PenColor;
         penWidth_ = state.PenWidth;
         penStyle_ = static_cast<Qt::PenStyle>(state.PenStyle);
+        penMode_ = static_cast<PenMode>(state.PenMode);
         brush_ = QBrush(QColor::fromRgb(state.BrushColor), static_cast<Qt::BrushStyle>(state.BrushStyle));
         penPos_ = Px(state.PenPos);
         ApplyPen();
     }
 
-    void operator()(const RpText& text) { DrawText(text.At, text.Text, text.Brush, text.Opaque); }
+    const RpLayoutState& Layout() const { return layout_; }
 
-    void operator()(const RpPageNumber& line) {
-        QString text = FormatPageNumber(line.Format, number_);
-        if (line.ShowTotal) text += QStringLiteral(" of ") + QString::number(count_);
+    void operator()(const RpText& text) {
+        DrawText(text.At, text.Text, text.Brush, text.Opaque);
+        layout_.CurrentLine = Reference(text.At.y());
+        layout_.CurrentX = Reference(text.At.x()) + static_cast<int>(measure_.Width(text.Text));
+    }
+
+    void operator()(const RpPageNumber& number) {
+        const RpInfoLine& line = layout_.PageNumber;
+        QString text = FormatPageNumber(line.Text, number_);
+        if (layout_.ShowTotal) text += QStringLiteral(" of ") + QString::number(count_);
         const RpFont kept = font_;
         SelectFont(line.Font);
         const double width = metrics_->horizontalAdvance(text) / dpiX_;
-        const double x = line.Alignment == 1   ? (line.Left + line.Right) / 2 - width / 2
-                         : line.Alignment == 2 ? line.Right - width
-                                               : line.Left;
-        DrawText(QPointF(x, line.Y), text, line.Brush, line.Opaque);
+        const double left = Inches(layout_.MarginLeft), right = Inches(layout_.MarginRight);
+        const double x = line.Alignment == 1   ? (left + right) / 2 - width / 2
+                         : line.Alignment == 2 ? right - width
+                                               : left;
+        DrawText(QPointF(x, Inches(line.Y)), text, number.Brush, number.Opaque);
         SelectFont(kept);
     }
 
+    void operator()(const RpLayout& command) {
+        RpLayoutState& state = layout_;
+        switch (command.Code) {
+        case RpCode::NextLine:
+            state.NextLine(LineHeight());
+            break;
+        case RpCode::Detail:
+            state.SetDetail(command.A, command.B, LineHeight());
+            break;
+        case RpCode::Margins:
+            state.MarginLeft = command.A;
+            state.MarginRight = command.B;
+            break;
+        case RpCode::Tab:
+            state.Tab = command.A;
+            break;
+        case RpCode::TopOfPage:
+            state.TopOfPage();
+            break;
+        case RpCode::SetY:
+            state.CurrentLine = command.A;
+            break;
+        case RpCode::Column:
+            state.Columns[static_cast<size_t>(command.Index - 1)] = {command.A, command.B};
+            break;
+        case RpCode::AutoPagingOn:
+        case RpCode::AutoPagingOff:
+            state.AutoPaging = command.Code == RpCode::AutoPagingOn;
+            break;
+        case RpCode::SaveY:
+            state.Lines.Push(state.CurrentLine);
+            break;
+        case RpCode::RestoreY:
+            state.RestoreLine();
+            break;
+        case RpCode::Measure:
+            state.Measurement = static_cast<uint8_t>(command.A);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void operator()(const RpInfo& command) {
+        if (command.Code == RpCode::PageNumberInf) {
+            layout_.PageNumber = command.Line;
+            layout_.ShowTotal = command.ShowTotal;
+        } else {
+            auto& lines = command.Code == RpCode::HeaderInf ? layout_.Header : layout_.Footer;
+            lines[static_cast<size_t>(command.Index - 1)] = command.Line;
+        }
+    }
+
+    void operator()(const RpBoxDim& command) {
+        (command.Code == RpCode::HeaderDim ? layout_.HeaderBox : layout_.FooterBox) = command.Box;
+    }
+
+    void operator()(const RpFloodFill& fill) {
+        if (penMode_ == pmNop || !HasPixels(painter_)) return;
+        auto& image = static_cast<QImage&>(*painter_.device());
+        const QPoint seed = painter_.deviceTransform().map(Px(fill.At)).toPoint();
+        const QRegion region = FloodRegion(image, seed, fill.Color, fill.Style == fsBorder);
+        if (region.isEmpty()) return;
+        SavedPainter guard(painter_);
+        painter_.resetTransform();
+        painter_.setClipRegion(region);
+        QBrush brush = brush_;
+        if (const std::optional<QColor> color = ModeColor(brush.color())) brush.setColor(*color);
+        painter_.setCompositionMode(CompositionFor(penMode_));
+        painter_.fillRect(region.boundingRect(), brush);
+    }
+
     void operator()(const RpShape& shape) {
+        if (penMode_ == pmNop) {
+            if (shape.Code == RpCode::Line || shape.Code == RpCode::MoveTo || shape.Code == RpCode::LineTo)
+                penPos_ = Px(shape.Points.back());
+            return;
+        }
         if (penIsText_) ApplyPen();
+        ModeGuard mode(*this);
         std::vector<QPointF> points;
         points.reserve(shape.Points.size());
         for (const QPointF& point : shape.Points)
@@ -64,11 +165,11 @@ class Replayer {
             painter_.drawEllipse(rect());
             break;
         case RpCode::FillRect:
-            painter_.fillRect(rect(), brush_);
+            painter_.fillRect(rect(), painter_.brush());
             break;
         case RpCode::FrameRect: {
             SavedPainter guard(painter_);
-            painter_.setPen(QPen(brush_.color(), 0));
+            painter_.setPen(QPen(ModeColor(brush_.color()).value_or(brush_.color()), 0));
             painter_.setBrush(Qt::NoBrush);
             painter_.drawRect(rect());
             break;
@@ -119,6 +220,9 @@ class Replayer {
         case RpCode::PStyle:
             penStyle_ = static_cast<Qt::PenStyle>(setting.Value);
             break;
+        case RpCode::PMode:
+            penMode_ = static_cast<PenMode>(setting.Value);
+            break;
         case RpCode::BColor:
             brush_.setColor(QColor::fromRgb(setting.Value));
             break;
@@ -143,6 +247,82 @@ class Replayer {
     };
 
     QPointF Px(QPointF inches) const { return {inches.x() * dpiX_, inches.y() * dpiY_}; }
+    static int Reference(double inches) { return static_cast<int>(std::lround(inches * TextMeasure::kDpi)); }
+    static double Inches(int reference) { return reference / double(TextMeasure::kDpi); }
+    int LineHeight() const { return measure_.LineHeight(); }
+
+    // The colour the pen mode makes of `color` when the result does not depend on what is drawn already.
+    std::optional<QColor> ModeColor(QColor color) const {
+        switch (penMode_) {
+        case pmBlack:
+            return QColor(Qt::black);
+        case pmWhite:
+            return QColor(Qt::white);
+        case pmNotCopy:
+            return QColor::fromRgb(~color.rgb() | 0xff000000u);
+        default:
+            return std::nullopt;
+        }
+    }
+
+    // The painter's raster operation for a pen mode; the others draw as copy, in their own colour.
+    static QPainter::CompositionMode CompositionFor(PenMode mode) {
+        switch (mode) {
+        case pmNot:
+            return QPainter::RasterOp_NotDestination;
+        case pmMergePenNot:
+            return QPainter::RasterOp_SourceOrNotDestination;
+        case pmMaskPenNot:
+            return QPainter::RasterOp_SourceAndNotDestination;
+        case pmMergeNotPen:
+            return QPainter::RasterOp_NotSourceOrDestination;
+        case pmMaskNotPen:
+            return QPainter::RasterOp_NotSourceAndDestination;
+        case pmMerge:
+            return QPainter::RasterOp_SourceOrDestination;
+        case pmNotMerge:
+            return QPainter::RasterOp_NotSourceAndNotDestination;
+        case pmMask:
+            return QPainter::RasterOp_SourceAndDestination;
+        case pmNotMask:
+            return QPainter::RasterOp_NotSourceOrNotDestination;
+        case pmXor:
+            return QPainter::RasterOp_SourceXorDestination;
+        case pmNotXor:
+            return QPainter::RasterOp_NotSourceXorDestination;
+        default:
+            return QPainter::CompositionMode_SourceOver;
+        }
+    }
+
+    // A shape drawn in the pen mode: its colours or its raster operation.
+    class ModeGuard {
+      public:
+        explicit ModeGuard(Replayer& replayer)
+            : painter_(replayer.painter_), active_(replayer.penMode_ != pmCopy) {
+            if (!active_) return;
+            painter_.save();
+            QPen pen = painter_.pen();
+            QBrush brush = painter_.brush();
+            if (const std::optional<QColor> color = replayer.ModeColor(pen.color())) {
+                pen.setColor(*color);
+                brush.setColor(*replayer.ModeColor(brush.color()));
+            } else if (ReadsPixels(replayer.penMode_)) {
+                painter_.setCompositionMode(CompositionFor(replayer.penMode_));
+            }
+            painter_.setPen(pen);
+            painter_.setBrush(brush);
+        }
+        ~ModeGuard() {
+            if (active_) painter_.restore();
+        }
+        ModeGuard(const ModeGuard&) = delete;
+        ModeGuard& operator=(const ModeGuard&) = delete;
+
+      private:
+        QPainter& painter_;
+        bool active_;
+    };
 
     // The angle of the radial through `point`, in the ellipse's own terms and sixteenths of a degree.
     static int Angle(const QRectF& box, QPointF point) {
@@ -154,6 +334,7 @@ class Replayer {
 
     void SelectFont(const RpFont& font) {
         font_ = font;
+        measure_.SetFont(font);
         const QFont qfont = ToQFont(font);
         painter_.setFont(qfont);
         metrics_.emplace(qfont, painter_.device());
@@ -189,15 +370,30 @@ class Replayer {
     QRgb penColor_ = 0;
     double penWidth_ = 0;
     Qt::PenStyle penStyle_ = Qt::SolidLine;
+    PenMode penMode_ = pmCopy;
     QBrush brush_;
+    RpLayoutState layout_;
+    TextMeasure measure_;
     QPointF penPos_;
     bool penIsText_ = false; // the painter's pen is the text colour, not the drawing pen
 };
 
 } // namespace
 
-void RpPages::NewPage(const RpDrawState& initial) {
-    pages_.push_back(std::make_unique<RpPageList>(initial));
+bool ReadsPixels(PenMode mode) {
+    return mode != pmBlack && mode != pmWhite && mode != pmNop && mode != pmCopy && mode != pmNotCopy;
+}
+
+void RpPageList::Add(RpPrintCommand command) {
+    if (std::holds_alternative<RpFloodFill>(command)) readsPixels_ = true;
+    if (const auto* setting = std::get_if<RpSetting>(&command);
+        setting && setting->Code == RpCode::PMode && ::ReadsPixels(static_cast<PenMode>(setting->Value)))
+        readsPixels_ = true;
+    commands_.push_back(std::move(command));
+}
+
+void RpPages::NewPage(const RpDrawState& initial, const RpLayoutState& layout) {
+    pages_.push_back(std::make_unique<RpPageList>(initial, layout));
 }
 
 void RpPages::Add(RpPrintCommand command) {
@@ -208,13 +404,45 @@ const RpPageList* RpPages::Page(int number) const {
     return number >= 1 && number <= Count() ? pages_[static_cast<size_t>(number - 1)].get() : nullptr;
 }
 
-void RpPages::ReplayPage(int number, QPainter& painter, const RpReplayOptions& options) const {
+RpLayoutState RpPages::ReplayPage(int number, QPainter& painter, const RpReplayOptions& options) const {
     const RpPageList* page = Page(number);
-    if (!page) return;
+    if (!page) return {};
+    if (page->ReadsPixels() && !HasPixels(painter))
+        return ReplayThroughPicture(*page, number, painter, options);
+    return Replay(*page, number, painter, options);
+}
+
+RpLayoutState RpPages::Replay(const RpPageList& page, int number, QPainter& painter,
+                              const RpReplayOptions& options) const {
+    // Fills look for exact colours and raster operations combine whole pixels: no blended edges.
+    if (page.ReadsPixels()) painter.setRenderHint(QPainter::Antialiasing, false);
     Replayer replayer(painter, options, number, Count());
-    replayer.Start(page->Initial);
-    for (const RpPrintCommand& command : page->Commands())
+    replayer.Start(page);
+    for (const RpPrintCommand& command : page.Commands())
         std::visit(replayer, command);
+    return replayer.Layout();
+}
+
+RpLayoutState RpPages::ReplayThroughPicture(const RpPageList& page, int number, QPainter& painter,
+                                            const RpReplayOptions& options) const {
+    const QPaintDevice& device = *painter.device();
+    const double dpiX = device.logicalDpiX(), dpiY = device.logicalDpiY();
+    const double scale = std::min(1.0, kPixelDpi / std::max(dpiX, dpiY));
+    const QSize size(static_cast<int>(std::ceil(device.width() * scale)),
+                     static_cast<int>(std::ceil(device.height() * scale)));
+    QImage sheet(size, QImage::Format_RGB32);
+    if (sheet.isNull()) throw EPrintError("Not enough memory to draw the page as a picture.");
+    sheet.setDotsPerMeterX(static_cast<int>(std::lround(dpiX * scale / 0.0254)));
+    sheet.setDotsPerMeterY(static_cast<int>(std::lround(dpiY * scale / 0.0254)));
+    sheet.fill(Qt::white);
+    RpLayoutState layout;
+    {
+        QPainter picture(&sheet);
+        picture.setRenderHints(painter.renderHints());
+        layout = Replay(page, number, picture, options);
+    }
+    painter.drawImage(QRectF(0, 0, device.width(), device.height()), sheet);
+    return layout;
 }
 
 QString FormatPageNumber(const QString& format, int number) {

@@ -1,4 +1,4 @@
-// The report engine's drawing operations: each records a shape or a change of pen, brush or font colour.
+// The report engine's drawing operations: each records a shape, a fill or a change of pen, brush or font.
 #include <cmath>
 
 #include "platform/gfx/bitmap.h"
@@ -28,6 +28,12 @@ void RpPrintObject::SetPenStyle(Qt::PenStyle style) {
     if (!Recording()) return;
     drawState_.PenStyle = static_cast<uint8_t>(style);
     RecordSetting(RpCode::PStyle, drawState_.PenStyle);
+}
+
+void RpPrintObject::SetPenMode(PenMode mode) {
+    if (!Recording() || mode > pmNotXor) return;
+    drawState_.PenMode = mode;
+    RecordSetting(RpCode::PMode, mode);
 }
 
 void RpPrintObject::SetBrushColor(QRgb color) {
@@ -69,6 +75,10 @@ void RpPrintObject::LineTo(double x, double y) {
 
 void RpPrintObject::Ellipse(double left, double top, double right, double bottom) {
     if (Recording()) RecordShape(RpCode::Ellipse, {PointInches(left, top), PointInches(right, bottom)});
+}
+
+void RpPrintObject::FloodFill(double x, double y, QRgb color, RpFillStyle style) {
+    if (Recording()) RecordOutput(RpFloodFill{PointInches(x, y), color, style});
 }
 
 void RpPrintObject::FillRect(double left, double top, double right, double bottom) {

@@ -70,21 +70,17 @@ void RpPrintObject::Start() {
     const QSizeF page = PageInches();
     pageWidth_ = Px(page.width());
     pageHeight_ = Px(page.height());
-    pages_ = std::make_unique<RpPages>();
     drawState_ = RpDrawState();
     UseFont(drawState_.Font);
-    pages_->NewPage(drawState_);
+    layout_ = RpLayoutState();
+    layout_.MarginRight = pageWidth_;
+    layout_.DetailBottom = pageHeight_;
+    fonts_.Clear();
+    pageEmptyAfterBreak_ = false;
+    pages_ = std::make_unique<RpPages>();
+    pages_->NewPage(drawState_, PageLayout());
     recording_ = true;
     if (ShowProgress) OpenProgress(QStringLiteral("Preparing Report......."), ShowCancelBtn, ProgressBarMax);
-    ClearSettings();
-    marginLeft_ = 0;
-    marginRight_ = pageWidth_;
-    detailTop_ = 0;
-    detailBottom_ = pageHeight_;
-    tab_ = currentLine_ = currentX_ = 0;
-    fonts_.Clear();
-    lines_.Clear();
-    pageEmptyAfterBreak_ = false;
     SetAutoPaging(AutomaticPaging);
 }
 
@@ -126,29 +122,41 @@ void RpPrintObject::FinishLastPage() {
 }
 
 void RpPrintObject::ClearSettings() {
-    header_ = {};
-    footer_ = {};
-    headerBox_ = footerBox_ = Box();
-    columns_ = {};
-    pageNumber_ = PageNumberLine();
+    layout_.Header = {};
+    layout_.Footer = {};
+    layout_.HeaderBox = layout_.FooterBox = RpBox();
+    layout_.Columns = {};
+    layout_.PageNumber = RpInfoLine();
+}
+
+RpLayoutState RpPrintObject::PageLayout() const {
+    RpLayoutState layout = layout_;
+    layout.AutoPaging = AutomaticPaging;
+    layout.Measurement = static_cast<uint8_t>(Measurement);
+    layout.ShowTotal = ShowTotalPages;
+    return layout;
 }
 
 void RpPrintObject::SetMeasurement(MeasureType measurement) {
-    if (active_) Measurement = measurement;
+    if (!active_) return;
+    Measurement = measurement;
+    RecordLayout(RpCode::Measure, measurement);
 }
 
 void RpPrintObject::SetMargins(double, double, double left, double right) {
     if (!active_) return;
     // Lines are bounded vertically by the detail area; the margins place text across the sheet. A pair the
     // wrong way round, or a value at or before the sheet's edge, becomes the edge.
-    marginLeft_ = Pixels(left);
-    marginRight_ = Pixels(right);
-    if (marginLeft_ >= marginRight_) {
-        marginLeft_ = 0;
-        marginRight_ = pageWidth_;
+    layout_.MarginLeft = Pixels(left);
+    layout_.MarginRight = Pixels(right);
+    if (layout_.MarginLeft >= layout_.MarginRight) {
+        layout_.MarginLeft = 0;
+        layout_.MarginRight = pageWidth_;
     }
-    marginLeft_ = std::clamp(marginLeft_, 0, pageWidth_);
-    marginRight_ = marginRight_ <= 0 ? pageWidth_ : std::clamp(marginRight_, 0, pageWidth_);
+    layout_.MarginLeft = std::clamp(layout_.MarginLeft, 0, pageWidth_);
+    layout_.MarginRight =
+        layout_.MarginRight <= 0 ? pageWidth_ : std::clamp(layout_.MarginRight, 0, pageWidth_);
+    RecordLayout(RpCode::Margins, layout_.MarginLeft, layout_.MarginRight);
 }
 
 void RpPrintObject::UseFont(const RpFont& font) {
@@ -173,49 +181,55 @@ void RpPrintObject::RestoreFont() {
     if (const std::optional<RpFont> font = fonts_.Pop()) SetFont(*font);
 }
 
-void RpPrintObject::SetInfo(std::array<InfoLine, kInfoLines>& lines, int line, const QString& text, double y,
-                            int alignment, const RpFont& font) {
+void RpPrintObject::SetInfo(RpCode code, int line, const QString& text, double y, int alignment,
+                            const RpFont& font) {
     if (!active_ || line < 1 || line > kInfoLines) return;
-    lines[static_cast<size_t>(line - 1)] = {text, std::clamp(Pixels(y), 0, pageHeight_), alignment, font};
+    auto& lines = code == RpCode::HeaderInf ? layout_.Header : layout_.Footer;
+    RpInfoLine& info = lines[static_cast<size_t>(line - 1)];
+    info = {text, std::clamp(Pixels(y), 0, pageHeight_), alignment, font};
+    Record(RpInfo{code, line, info, false});
 }
 
 void RpPrintObject::SetHeaderInformation(int line, const QString& text, double y, int alignment,
                                          const RpFont& font) {
-    SetInfo(header_, line, text, y, alignment, font);
+    SetInfo(RpCode::HeaderInf, line, text, y, alignment, font);
 }
 
 void RpPrintObject::SetFooterInformation(int line, const QString& text, double y, int alignment,
                                          const RpFont& font) {
-    SetInfo(footer_, line, text, y, alignment, font);
+    SetInfo(RpCode::FooterInf, line, text, y, alignment, font);
 }
 
-void RpPrintObject::SetBox(Box& box, uint8_t boxMode, int lineWidth, double left, double top, double right,
+void RpPrintObject::SetBox(RpCode code, uint8_t boxMode, int lineWidth, double left, double top, double right,
                            double bottom, QRgb shade) {
-    if (active_) box = {Pixels(left), Pixels(top), Pixels(right), Pixels(bottom), boxMode, shade, lineWidth};
+    if (!active_) return;
+    RpBox& box = code == RpCode::HeaderDim ? layout_.HeaderBox : layout_.FooterBox;
+    box = {Pixels(left), Pixels(top), Pixels(right), Pixels(bottom), boxMode, shade, lineWidth};
+    Record(RpBoxDim{code, box});
 }
 
 void RpPrintObject::SetHeaderDimensions(uint8_t boxMode, int lineWidth, double left, double top, double right,
                                         double bottom, QRgb shade) {
-    SetBox(headerBox_, boxMode, lineWidth, left, top, right, bottom, shade);
+    SetBox(RpCode::HeaderDim, boxMode, lineWidth, left, top, right, bottom, shade);
 }
 
 void RpPrintObject::SetFooterDimensions(uint8_t boxMode, int lineWidth, double left, double top, double right,
                                         double bottom, QRgb shade) {
-    SetBox(footerBox_, boxMode, lineWidth, left, top, right, bottom, shade);
+    SetBox(RpCode::FooterDim, boxMode, lineWidth, left, top, right, bottom, shade);
 }
 
 void RpPrintObject::SetPageNumberInformation(const QString& format, int alignment, double y, bool showTotal,
                                              const RpFont& font) {
     if (!active_) return;
-    pageNumber_ = {format, std::clamp(Pixels(y), 0, pageHeight_), alignment, font};
+    layout_.PageNumber = {format, std::clamp(Pixels(y), 0, pageHeight_), alignment, font};
     ShowTotalPages = showTotal;
+    Record(RpInfo{RpCode::PageNumberInf, 0, layout_.PageNumber, showTotal});
 }
 
 void RpPrintObject::SetDetailTopBottom(double top, double bottom) {
     if (!active_) return;
-    detailTop_ = Pixels(top);
-    detailBottom_ = Pixels(bottom);
-    currentLine_ = detailTop_ - lineHeight_;
+    layout_.SetDetail(Pixels(top), Pixels(bottom), lineHeight_);
+    RecordLayout(RpCode::Detail, layout_.DetailTop, layout_.DetailBottom);
 }
 
 void RpPrintObject::SetColumnInformation(int column, double left, double width) {
@@ -224,38 +238,49 @@ void RpPrintObject::SetColumnInformation(int column, double left, double width) 
         ShowMessage(QStringLiteral("Column value must be between 1 and %1.").arg(kColumns));
         return;
     }
-    columns_[static_cast<size_t>(column - 1)] = {Pixels(left), Pixels(width)};
+    RpColumn& at = layout_.Columns[static_cast<size_t>(column - 1)];
+    at = {Pixels(left), Pixels(width)};
+    RecordLayout(RpCode::Column, at.Left, at.Width, column);
 }
 
-const RpPrintObject::Column* RpPrintObject::ColumnAt(int column) const {
-    return column >= 1 && column <= kColumns ? &columns_[static_cast<size_t>(column - 1)] : nullptr;
+const RpColumn* RpPrintObject::ColumnAt(int column) const {
+    return column >= 1 && column <= kColumns ? &layout_.Columns[static_cast<size_t>(column - 1)] : nullptr;
 }
 
 void RpPrintObject::TopOfPage() {
     if (!active_) return;
-    currentLine_ = detailTop_;
-    currentX_ = marginLeft_;
+    layout_.TopOfPage();
+    RecordLayout(RpCode::TopOfPage);
 }
 
 void RpPrintObject::SetYPosition(double y) {
-    if (active_) currentLine_ = std::clamp(Pixels(y), 0, pageHeight_);
+    if (!active_) return;
+    layout_.CurrentLine = std::clamp(Pixels(y), 0, pageHeight_);
+    RecordLayout(RpCode::SetY, layout_.CurrentLine);
 }
 
 void RpPrintObject::SaveYPosition() {
-    if (active_) lines_.Push(currentLine_);
+    if (!active_) return;
+    layout_.Lines.Push(layout_.CurrentLine);
+    RecordLayout(RpCode::SaveY);
 }
 
 void RpPrintObject::RestoreYPosition() {
     if (!active_) return;
-    if (const std::optional<int> line = lines_.Pop()) currentLine_ = *line;
+    layout_.RestoreLine();
+    RecordLayout(RpCode::RestoreY);
 }
 
 void RpPrintObject::SetTab(double indent) {
-    if (active_) tab_ = indent > 0 ? Pixels(indent) : 0;
+    if (!active_) return;
+    layout_.Tab = indent > 0 ? Pixels(indent) : 0;
+    RecordLayout(RpCode::Tab, layout_.Tab);
 }
 
 void RpPrintObject::SetAutoPaging(bool on) {
-    if (active_) AutomaticPaging = on;
+    if (!active_) return;
+    AutomaticPaging = on;
+    RecordLayout(on ? RpCode::AutoPagingOn : RpCode::AutoPagingOff);
 }
 
 int RpPrintObject::ResolveY(double y) const {
@@ -265,50 +290,51 @@ int RpPrintObject::ResolveY(double y) const {
 
 void RpPrintObject::WriteText(const QString& text, double x, double y) {
     if (!Recording()) return;
-    const int left = x >= 0 ? Pixels(x) : x == -1 ? currentX_ : marginLeft_;
+    const int left = x >= 0 ? Pixels(x) : x == -1 ? layout_.CurrentX : layout_.MarginLeft;
     WriteTextPx(text, left, ResolveY(y));
 }
 
 void RpPrintObject::WriteTextPx(const QString& text, int x, int y) {
-    WriteAt(text, std::max(x, 0) + tab_, y);
+    WriteAt(text, std::max(x, 0) + layout_.Tab, y);
 }
 
 void RpPrintObject::WriteAt(const QString& text, int x, int y) {
     if (!Recording()) return;
     if (y == kNextLine) {
         // After a break the text takes the new page's first line.
-        if (AutomaticPaging && currentLine_ + lineHeight_ > detailBottom_)
+        if (AutomaticPaging && layout_.CurrentLine + lineHeight_ > layout_.DetailBottom)
             StartNewPage(true);
         else
-            currentLine_ += lineHeight_;
+            layout_.CurrentLine += lineHeight_;
     } else if (y == kCurrentLine) {
-        if (AutomaticPaging && currentLine_ > detailBottom_) StartNewPage(true);
+        if (AutomaticPaging && layout_.CurrentLine > layout_.DetailBottom) StartNewPage(true);
     } else {
-        currentLine_ = y;
+        layout_.CurrentLine = y;
     }
     x = std::max(x, 0);
-    RecordOutput(RpText{{Inches(x), Inches(currentLine_)}, text, drawState_.BrushColor, !Transparent});
-    currentX_ = x + static_cast<int>(measure_.Width(text));
+    RecordOutput(RpText{{Inches(x), Inches(layout_.CurrentLine)}, text, drawState_.BrushColor, !Transparent});
+    layout_.CurrentX = x + static_cast<int>(measure_.Width(text));
 }
 
 void RpPrintObject::WriteTextCentered(const QString& text, double y) {
     if (!Recording()) return;
-    WriteAt(text, (marginLeft_ + marginRight_) / 2 - static_cast<int>(measure_.Width(text) / 2), ResolveY(y));
+    WriteAt(text, (layout_.MarginLeft + layout_.MarginRight) / 2 - static_cast<int>(measure_.Width(text) / 2),
+            ResolveY(y));
 }
 
 void RpPrintObject::WriteTextRight(const QString& text, double y) {
     if (!Recording()) return;
-    WriteAt(text, marginRight_ - static_cast<int>(measure_.Width(text)), ResolveY(y));
+    WriteAt(text, layout_.MarginRight - static_cast<int>(measure_.Width(text)), ResolveY(y));
 }
 
 void RpPrintObject::WriteColumn(int column, const QString& text, double y) {
-    if (const Column* at = ColumnAt(column); at && Recording())
+    if (const RpColumn* at = ColumnAt(column); at && Recording())
         WriteTextPx(text, at->Left + Px(0.02), ResolveY(y));
 }
 
 void RpPrintObject::WriteColumnWrapped(int column, const QString& text, double y, bool saveY,
                                        bool keepTogether) {
-    if (const Column* at = ColumnAt(column); at && Recording())
+    if (const RpColumn* at = ColumnAt(column); at && Recording())
         WriteWrapped(text, at->Left, at->Left + at->Width, y, saveY, keepTogether);
 }
 
@@ -320,7 +346,7 @@ QStringList RpPrintObject::WrappedLines(const QString& text, int width) {
 }
 
 int RpPrintObject::WrappedLineCount(int column, const QString& text) {
-    const Column* at = ColumnAt(column);
+    const RpColumn* at = ColumnAt(column);
     return at && active_ ? static_cast<int>(WrappedLines(text, at->Width).size()) : 0;
 }
 
@@ -332,7 +358,7 @@ void RpPrintObject::WriteWrapped(const QString& text, int left, int right, doubl
         NextLine();
     else if (y > -0.01)
         SetYPosition(y);
-    if (keepTogether && lines.size() > LinesLeft() && currentLine_ > detailTop_) {
+    if (keepTogether && lines.size() > LinesLeft() && layout_.CurrentLine > layout_.DetailTop) {
         if (saveY) RestoreYPosition();
         StartNewPage(true);
         if (saveY) SaveYPosition();
@@ -345,18 +371,22 @@ void RpPrintObject::WriteWrapped(const QString& text, int left, int right, doubl
 }
 
 int RpPrintObject::LinesLeft() const {
-    return currentLine_ > detailBottom_ ? 0 : (detailBottom_ - currentLine_) / lineHeight_;
+    return layout_.CurrentLine > layout_.DetailBottom
+               ? 0
+               : (layout_.DetailBottom - layout_.CurrentLine) / lineHeight_;
 }
 
 void RpPrintObject::KeepTogether(int lines) {
-    if (Recording() && lines > LinesLeft() && currentLine_ > detailTop_) StartNewPage(true);
+    if (Recording() && lines > LinesLeft() && layout_.CurrentLine > layout_.DetailTop) StartNewPage(true);
 }
 
 void RpPrintObject::NextLine() {
     if (!Recording()) return;
-    currentLine_ += lineHeight_;
-    if (AutomaticPaging && currentLine_ + lineHeight_ > detailBottom_) StartNewPage(true);
-    currentX_ = marginLeft_;
+    layout_.NextLine(lineHeight_);
+    if (AutomaticPaging && layout_.CurrentLine + lineHeight_ > layout_.DetailBottom)
+        StartNewPage(true);
+    else
+        RecordLayout(RpCode::NextLine);
 }
 
 void RpPrintObject::NewPage() {
@@ -373,7 +403,7 @@ void RpPrintObject::StartNewPage(bool automatic) {
         const auto paging = Hold(AutomaticPaging, false);
         Fire(OnNewPage);
     }
-    pages_->NewPage(drawState_);
+    pages_->NewPage(drawState_, PageLayout());
     TopOfPage();
     {
         // What the handler writes heads the new page; the body goes on below it.
@@ -384,10 +414,10 @@ void RpPrintObject::StartNewPage(bool automatic) {
     RestoreFont();
 }
 
-void RpPrintObject::DrawInfo(const std::array<InfoLine, kInfoLines>& lines, const Box& box) {
+void RpPrintObject::DrawInfo(const std::array<RpInfoLine, kInfoLines>& lines, const RpBox& box) {
     SaveFont();
     DrawBox(box);
-    for (const InfoLine& line : lines) {
+    for (const RpInfoLine& line : lines) {
         if (line.Text.isEmpty()) continue;
         SetFont(line.Font);
         const int width = static_cast<int>(measure_.Width(line.Text));
@@ -399,7 +429,7 @@ void RpPrintObject::DrawInfo(const std::array<InfoLine, kInfoLines>& lines, cons
     RestoreFont();
 }
 
-void RpPrintObject::DrawBox(const Box& box) {
+void RpPrintObject::DrawBox(const RpBox& box) {
     if (box.Mode != 1) return;
     const RpDrawState kept = drawState_;
     SetPenColor(qRgb(0, 0, 0));
@@ -417,12 +447,10 @@ void RpPrintObject::DrawBox(const Box& box) {
 
 void RpPrintObject::DrawFooter() {
     const auto paging = Hold(AutomaticPaging, false);
-    DrawInfo(footer_, footerBox_);
+    DrawInfo(layout_.Footer, layout_.FooterBox);
 }
 
 void RpPrintObject::DrawPageNumber() {
-    if (!Recording() || !PrintPageNumbers || pageNumber_.Format.isEmpty()) return;
-    RecordOutput(RpPageNumber{pageNumber_.Format, pageNumber_.Alignment, Inches(pageNumber_.Y),
-                              Inches(marginLeft_), Inches(marginRight_), pageNumber_.Font, ShowTotalPages,
-                              drawState_.BrushColor, !Transparent});
+    if (!Recording() || !PrintPageNumbers || layout_.PageNumber.Text.isEmpty()) return;
+    RecordOutput(RpPageNumber{drawState_.BrushColor, !Transparent});
 }

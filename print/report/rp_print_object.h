@@ -21,28 +21,6 @@ enum MeasureType { mtInches, mtMM, mtPixels };
 // First zoom of the preview, by item of its zoom list.
 enum Percentages { P2_Sixty, P3_Seventy, P4_Eighty, P5_Ninety, P6_Full };
 
-// Ten slots; pushes beyond them are counted but keep nothing, and a pop with nothing pushed does nothing.
-template <typename T> class BoundedStack {
-  public:
-    static constexpr int kSlots = 10;
-    void Push(const T& value) {
-        if (depth_ < kSlots) slots_[static_cast<size_t>(depth_)] = value;
-        ++depth_;
-    }
-    // The value pushed last, if it was kept.
-    std::optional<T> Pop() {
-        if (depth_ == 0) return std::nullopt;
-        --depth_;
-        return depth_ < kSlots ? std::optional<T>(slots_[static_cast<size_t>(depth_)]) : std::nullopt;
-    }
-    int Depth() const { return depth_; }
-    void Clear() { depth_ = 0; }
-
-  private:
-    std::array<T, kSlots> slots_{};
-    int depth_ = 0;
-};
-
 // Lays out a text report page by page between Start and Quit: margins, header and footer lines with
 // boxes, a page-number line, columns, running text with automatic page breaks, fonts and simple drawing.
 // Every page is recorded with positions already resolved, then shown in the preview or printed by replaying
@@ -51,8 +29,8 @@ template <typename T> class BoundedStack {
 // text and any other negative X is the left margin; Y = -1 is the next line and Y = -2 the current one.
 class RpPrintObject {
   public:
-    static constexpr int kColumns = 20;
-    static constexpr int kInfoLines = 10;
+    static constexpr int kColumns = RpLayoutState::kColumns;
+    static constexpr int kInfoLines = RpLayoutState::kInfoLines;
     static constexpr int kMaxPolygonPoints = 50;
 
     RpPrintObject();
@@ -137,6 +115,9 @@ class RpPrintObject {
     void SetLineWidth(int points);
     void SetPenColor(QRgb color);
     void SetPenStyle(Qt::PenStyle style);
+    // Modes that combine with what is drawn already are drawn exactly on pictures; a printer or PDF file
+    // gets such a page as a picture.
+    void SetPenMode(PenMode mode);
     void SetBrushColor(QRgb color);
     void SetBrushStyle(Qt::BrushStyle style);
     void SetFontColor(QRgb color);
@@ -154,6 +135,9 @@ class RpPrintObject {
     // At most kMaxPolygonPoints points; more are refused with a message.
     void PolyLine(const std::vector<QPointF>& points);
     void Polygon(const std::vector<QPointF>& points);
+    // Fills with the brush from a point, over the pixels of `color` or up to a border of it. Pictures and the
+    // preview fill directly; a printer or PDF file gets the page as a picture.
+    void FloodFill(double x, double y, QRgb color, RpFillStyle style);
     // A width or height of -1 takes the picture's own size at the screen's resolution; an X or Y of -1
     // centres it on the page. Only bitmaps are drawn.
     void DrawGraphic(const Graphic& picture, double x, double y, double width, double height);
@@ -171,29 +155,6 @@ class RpPrintObject {
 
   private:
     static constexpr double kDpi = TextMeasure::kDpi;
-
-    struct InfoLine {
-        QString Text;
-        int Y = 0;
-        int Alignment = 0;
-        RpFont Font;
-    };
-    struct Box {
-        int Left = 0, Top = 0, Right = 0, Bottom = 0;
-        uint8_t Mode = 0;
-        QRgb Shade = 0;
-        int LineWidth = 0;
-    };
-    struct Column {
-        int Left = 0;
-        int Width = 0;
-    };
-    struct PageNumberLine {
-        QString Format;
-        int Y = 0;
-        int Alignment = 0;
-        RpFont Font;
-    };
 
     // Reference pixels from a value in the measurement.
     int Pixels(double value) const;
@@ -218,23 +179,27 @@ class RpPrintObject {
     // kCurrentLine); WriteAt leaves the tab out.
     void WriteTextPx(const QString& text, int x, int y);
     void WriteAt(const QString& text, int x, int y);
-    const Column* ColumnAt(int column) const;
+    const RpColumn* ColumnAt(int column) const;
     // The wrapped lines of a text without its trailing blank lines.
     QStringList WrappedLines(const QString& text, int width);
     void WriteWrapped(const QString& text, int left, int right, double y, bool saveY, bool keepTogether);
     void StartNewPage(bool automatic);
-    void DrawInfo(const std::array<InfoLine, kInfoLines>& lines, const Box& box);
-    void DrawBox(const Box& box);
-    void DrawHeader() { DrawInfo(header_, headerBox_); }
+    void DrawInfo(const std::array<RpInfoLine, kInfoLines>& lines, const RpBox& box);
+    void DrawBox(const RpBox& box);
+    void DrawHeader() { DrawInfo(layout_.Header, layout_.HeaderBox); }
     void DrawFooter();
     void DrawPageNumber();
     void FinishLastPage();
     void ClearSettings();
     void Fire(const std::function<void()>& event);
-    void SetInfo(std::array<InfoLine, kInfoLines>& lines, int line, const QString& text, double y,
-                 int alignment, const RpFont& font);
-    void SetBox(Box& box, uint8_t boxMode, int lineWidth, double left, double top, double right,
+    void SetInfo(RpCode code, int line, const QString& text, double y, int alignment, const RpFont& font);
+    void SetBox(RpCode code, uint8_t boxMode, int lineWidth, double left, double top, double right,
                 double bottom, QRgb shade);
+    // The layout as the page being started begins with it.
+    RpLayoutState PageLayout() const;
+    void RecordLayout(RpCode code, int a = 0, int b = 0, int index = 0) {
+        Record(RpLayout{code, index, a, b});
+    }
 
     // report_printing.cpp
     void ReadPrinterSetup();
@@ -251,19 +216,11 @@ class RpPrintObject {
 
     // Layout state, in reference pixels.
     int pageWidth_ = 0, pageHeight_ = 0;
-    int marginLeft_ = 0, marginRight_ = 0;
-    int detailTop_ = 0, detailBottom_ = 0;
-    int currentLine_ = 0, currentX_ = 0;
-    int tab_ = 0;
     int lineHeight_ = 1;
+    RpLayoutState layout_;
     RpFont font_;
     RpDrawState drawState_;
     BoundedStack<RpFont> fonts_;
-    BoundedStack<int> lines_;
-    std::array<InfoLine, kInfoLines> header_, footer_;
-    Box headerBox_, footerBox_;
-    std::array<Column, kColumns> columns_;
-    PageNumberLine pageNumber_;
     // The last page was begun by automatic paging and nothing but its head has been put on it.
     bool pageEmptyAfterBreak_ = false;
 

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QImage>
 #include <QStringList>
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,8 @@ class TextMeasure {
     // In reference pixels.
     double Width(const QString& text);
     double Height() const { return current_->metrics.height(); }
+    // Whole reference pixels from one line to the next, at least one.
+    int LineHeight() const { return std::max(1, static_cast<int>(Height())); }
 
     // Greedy by words: each line holds as many whole words as fit in `width`; a word wider than a line is
     // broken between characters. A line never measures more than `width` unless one character does.

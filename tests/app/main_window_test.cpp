@@ -102,6 +102,15 @@ TEST(MainWindow, StartsOnAMasterListWhoseFirstDescriptionsBeginWithABlank) {
     ASSERT_EQ(w.window.TreeView1->topLevelItemCount(), 1);
     EXPECT_EQ(w.window.TreeView1->topLevelItem(0)->text(0), "Brick");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    // The inventory keeps its print positions; the master lists keep none.
+    const Printsettings& print = w.window.invlist->PrintSettings;
+    EXPECT_EQ(std::tuple(print.Time, print.Date, print.PageNr, print.Title, print.RepeatHeaders),
+              std::tuple(ppBottomRight, ppBottomRight, ppBottomLeft, ppBottomCenter, true));
+    for (const RichListView* list : {w.window.legolist, w.window.legolist2}) {
+        const Printsettings& none = list->PrintSettings;
+        EXPECT_EQ(std::tuple(none.Time, none.Date, none.PageNr, none.Title),
+                  std::tuple(ppNone, ppNone, ppNone, ppNone));
+    }
 }
 
 TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {

@@ -71,3 +71,11 @@ std::vector<PdfWord> FindPdfWords(const std::vector<PdfWord>& words, int page, c
         if (word.Page == page && word.Text == text) found.push_back(word);
     return found;
 }
+
+QImage RenderPdfPage(const std::filesystem::path& pdf, int page, int dpi) {
+    const QString number = QString::number(page);
+    const std::filesystem::path prefix = pdf.parent_path() / ("page" + number.toStdString());
+    Run("pdftoppm", {"-png", "-r", QString::number(dpi), "-f", number, "-l", number, "-singlefile",
+                     PathText(pdf), PathText(prefix)});
+    return QImage(PathText(prefix) + ".png").convertToFormat(QImage::Format_RGB32);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QSizeF>
 #include <QString>
 #include <filesystem>
@@ -31,3 +32,6 @@ struct PdfWord {
 std::vector<PdfWord> ReadPdfWords(const std::filesystem::path& pdf);
 // The words of one page whose text is exactly `text`.
 std::vector<PdfWord> FindPdfWords(const std::vector<PdfWord>& words, int page, const QString& text);
+
+// A page (1-based) as pdftoppm draws it at `dpi`; null when the tool is missing or fails.
+QImage RenderPdfPage(const std::filesystem::path& pdf, int page, int dpi);

@@ -1,3 +1,5 @@
+#include <QHeaderView>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "platform/fs.h"
@@ -44,5 +46,43 @@ TEST(ListSettings, ColumnWidthsGoToColKeysWhenTheListCloses) {
     EXPECT_FALSE(SaveColumnSizes({false, "other.ini", "List", false, stInifile}, {1}));
     EXPECT_FALSE(SaveColumnSizes({true, "other.ini", "", false, stRegistry}, {1}));
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "other.ini"));
+    SetDataDir({});
+}
+
+TEST(ListSettings, StoredOnlyOptionsChangeNothingTheListDoes) {
+    TempDir dir;
+    SetDataDir(dir.path());
+    const auto fill = [](RichListView& list) {
+        list.AddColumn("A", 80);
+        list.AddColumn("B", 80);
+        list.Model().AppendRows({{"b", "2"}, {"a", "1"}});
+        list.resize(200, 120);
+    };
+    RichListView plain;
+    fill(plain);
+    plain.show();
+    QWidget form;
+    auto* kept = new RichListView(&form);
+    fill(*kept);
+    kept->SizeWithForm = kept->SaveHeader = kept->LoadHeader = true;
+    kept->PrintSettings.FitToPage = fpAlways;
+    kept->PrintSettings.RepeatHeaders = true;
+    kept->OnPrintPage = [](QPainter&, int, int, int) { ADD_FAILURE() << "printed a page"; };
+    kept->OnPrintNewPage = [](int, bool&) { ADD_FAILURE() << "started a page"; };
+    kept->OnFitToPage = [](double&, bool&) { ADD_FAILURE() << "fitted to a page"; };
+    kept->OnPrintSetColumnWidth = [](int, int&) { ADD_FAILURE() << "set a print width"; };
+    form.resize(300, 300);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (RichListView* list : {&plain, kept}) {
+        list->SetSortColumn(1);
+        list->SelectItemAt(0);
+    }
+    form.resize(600, 500);
+    EXPECT_EQ(kept->size(), QSize(200, 120));
+    EXPECT_EQ(kept->viewport()->grab().toImage(), plain.viewport()->grab().toImage());
+    EXPECT_EQ(kept->header()->grab().toImage(), plain.header()->grab().toImage());
+    delete kept;
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     SetDataDir({});
 }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -206,6 +207,34 @@ TEST(RichListInput, HintOnlyForCutTextAndHeaderTrackingCanBeRefused) {
     EXPECT_EQ(s.list.columnWidth(0), 100);
     s.list.setColumnWidth(0, 120);
     EXPECT_EQ(sized, std::vector<int>{0});
+}
+
+TEST(RichListInput, CellHintShowsOnceTheMouseHasRestedForTheHoverTime) {
+    const QString cut(80, u'w');
+    Shown s(2, {{"short", cut}, {"short", "x"}});
+    // The list starts with the platform's delay; -1 brings it back.
+    EXPECT_GT(s.list.HoverTime(), 0);
+    s.list.AutoHint = true;
+    s.list.SetHoverTime(3600 * 1000);
+    QTest::mouseMove(s.list.viewport(), s.list.CellRect(0, 1).center());
+    QApplication::processEvents();
+    EXPECT_FALSE(QToolTip::isVisible());
+    // A shorter time takes over the wait already running.
+    s.list.SetHoverTime(0);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }));
+    EXPECT_EQ(QToolTip::text(), cut);
+    // Another cell hides it; a cell showing all its text brings none.
+    QTest::mouseMove(s.list.viewport(), s.list.CellRect(1, 1).center());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }));
+    QTest::qWait(20);
+    EXPECT_FALSE(QToolTip::isVisible());
+    // Without AutoHint resting on a cut cell shows nothing either.
+    s.list.AutoHint = false;
+    QTest::mouseMove(s.list.viewport(), s.list.CellRect(0, 1).center());
+    QTest::qWait(20);
+    EXPECT_FALSE(QToolTip::isVisible());
+    s.list.SetHoverTime(-1);
+    EXPECT_EQ(s.list.HoverTime(), -1);
 }
 
 TEST(RichListInput, FilterBarReportsChangesAndButtons) {

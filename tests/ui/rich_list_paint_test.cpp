@@ -1,4 +1,5 @@
 #include <QAbstractItemModelTester>
+#include <QBuffer>
 #include <QPainter>
 #include <gtest/gtest.h>
 
@@ -182,4 +183,30 @@ TEST(RichListPaint, HeaderShowsTheSortGlyph) {
     s.list.SetSortDirection(sdDescending);
     s.list.SetSortColumn(0);
     EXPECT_EQ(count(Qt::green), 64);
+}
+
+TEST(RichListPaint, MarkupPicturesComeFromTheContainerUntilItIsDestroyed) {
+    Shown s({{"<B><IMG SRC=\"logo\"></B>"}});
+    const auto shows = [&](QColor colour) {
+        const QImage cell = s.Cell(0, 0);
+        for (int y = 0; y < cell.height(); ++y)
+            for (int x = 0; x < cell.width(); ++x)
+                if (cell.pixelColor(x, y) == colour) return true;
+        return false;
+    };
+    QImage logo(6, 4, QImage::Format_RGB32);
+    logo.fill(Qt::magenta);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    logo.save(&png, "PNG");
+    auto* container = new PictureContainer;
+    container->Items.push_back({});
+    container->Items.back().Name = "LOGO";
+    container->Items.back().Picture.LoadFromBytes(png.data());
+    s.list.SetPictures(container);
+    EXPECT_TRUE(shows(Qt::magenta));
+    // The list lets go of a destroyed container and paints on without it.
+    delete container;
+    EXPECT_EQ(s.list.Pictures(), nullptr);
+    EXPECT_FALSE(shows(Qt::magenta));
 }
