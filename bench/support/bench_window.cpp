@@ -21,9 +21,12 @@ BenchWindow::BenchWindow() {
     forms.addPart = new AddPartDialog(window_.get());
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
-    window_->ChooseOpenFiles = [this](const QString&, const QString&, bool) { return openAnswer_; };
-    window_->ChooseSaveFile = [this](const QString&, const QString&, QString&) { return saveAnswer_; };
-    compare_->OpenDialog1 = [this](QWidget*, const FileChoice&) { return openAnswer_.value(0); };
+    window_->UsePrompts(prompts_);
+    // The compare asks for one file and gets the first answer.
+    prompts_.open = [this](const FileChoice&, bool several) {
+        return several || openAnswer_.isEmpty() ? openAnswer_ : QStringList{openAnswer_.constFirst()};
+    };
+    prompts_.save = [this](const FileChoice&, QString&) { return saveAnswer_; };
     window_->show();
     compare_->show();
     Show();
