@@ -22,10 +22,7 @@ BenchWindow::BenchWindow() {
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
     window_->UsePrompts(prompts_);
-    // The compare asks for one file and gets the first answer.
-    prompts_.open = [this](const FileChoice&, bool several) {
-        return several || openAnswer_.isEmpty() ? openAnswer_ : QStringList{openAnswer_.constFirst()};
-    };
+    prompts_.open = [this](const FileChoice&, bool) { return openAnswer_; };
     prompts_.save = [this](const FileChoice&, QString&) { return saveAnswer_; };
     window_->show();
     compare_->show();
