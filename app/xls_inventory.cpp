@@ -236,6 +236,10 @@ ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLoo
     XLSRead reader;
     try {
         reader.OpenBytes(file.bytes);
+    } catch (const XLSPasswordError& error) {
+        // Nothing another program could release: say what it is.
+        parsed.warnings << file.path + "\n" + QString::fromUtf8(error.what());
+        return parsed;
     } catch (const XLSError&) {
         parsed.warnings << "I'm having trouble opening " + file.path + "\n" +
                                "\rPlease close this file if it is open in Excel.";

@@ -12,26 +12,21 @@
 #include <string>
 #include <vector>
 
+#include "formats/picture_formats.h"
 #include "formats/png/png_image.h"
+#include "platform/text.h"
 #include "support/bench_main.h"
+#include "ui/bitmap32.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path ExtraFolder() {
-    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env)
-        return fs::path(env) / "png-extra";
-    for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
-        if (fs::is_directory(fs::path(up) / "png-extra")) return fs::path(up) / "png-extra";
-    return {};
-}
-
 const std::vector<uint8_t>& FileBytes(const std::string& name) {
     static std::vector<std::pair<std::string, std::vector<uint8_t>>> cache;
     for (auto& [cached, bytes] : cache)
         if (cached == name) return bytes;
-    std::ifstream in(ExtraFolder() / name, std::ios::binary);
+    std::ifstream in(SharedDataFolder("png-extra") / name, std::ios::binary);
     cache.emplace_back(name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
     return cache.back().second;
 }
@@ -55,8 +50,9 @@ void WriteToMemory(png_structp png, png_bytep data, png_size_t count) {
 
 void Flush(png_structp) {}
 
-// The peer decodes to what our bitmap holds: 8-bit samples, no alpha, B, G, R order.
-size_t LibpngDecode(const std::vector<uint8_t>& file) {
+// The peer decodes to what our bitmap holds: 8-bit samples, no alpha, B, G, R order; or, like the shown
+// bitmap, with a fourth byte.
+size_t LibpngDecode(const std::vector<uint8_t>& file, bool bgrx = false) {
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     MemoryReader reader{&file};
@@ -65,6 +61,7 @@ size_t LibpngDecode(const std::vector<uint8_t>& file) {
     png_set_strip_16(png);
     png_set_strip_alpha(png);
     png_set_bgr(png);
+    if (bgrx) png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     const size_t rowBytes = png_get_rowbytes(png, info);
@@ -166,8 +163,40 @@ void EncodeLibpng(benchmark::State& state, Kind kind) {
     state.counters["bytes"] = static_cast<double>(size);
 }
 
+// A part picture from its file to the shown 32-bit bitmap, the path of a click in the master list, beside
+// our codec alone with its file read, and libpng reading the file and decoding it into BGRX.
+void ShownOurs(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    Bitmap32 shown;
+    for (auto _ : state)
+        shown.LoadFromFileName(file);
+}
+
+void ShownCodecAndRead(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    for (auto _ : state) {
+        PNGImage image;
+        image.LoadFromFile(file);
+        benchmark::DoNotOptimize(image.ScanLine(0));
+    }
+}
+
+void ShownLibpng(benchmark::State& state) {
+    if (Skip(state, kNoise)) return;
+    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    for (auto _ : state) {
+        const std::string bytes = ReadFileBytes(file).value_or("");
+        benchmark::DoNotOptimize(LibpngDecode(std::vector<uint8_t>(bytes.begin(), bytes.end()), true));
+    }
+}
+
 } // namespace
 
+BENCHMARK(ShownOurs)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(ShownCodecAndRead)->Unit(benchmark::kMillisecond)->Repetitions(5);
+BENCHMARK(ShownLibpng)->Unit(benchmark::kMillisecond)->Repetitions(5);
 BENCHMARK_CAPTURE(DecodeOurs, rgb_noise, std::string(kNoise))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeLibpng, rgb_noise, std::string(kNoise))->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(DecodeOurs, rgba, std::string("rgba8_2000x2000.png"))->Unit(benchmark::kMillisecond);
@@ -186,8 +215,10 @@ BENCHMARK_CAPTURE(EncodeOurs, smooth, Kind::Smooth)->Unit(benchmark::kMillisecon
 BENCHMARK_CAPTURE(EncodeLibpng, smooth, Kind::Smooth)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
-    return RunBenchmarks(argc, argv, {},
-                         {{"DecodeOurs", "DecodeLibpng"},
+    return RunBenchmarks(argc, argv, RegisterPictureFormats,
+                         {{"ShownOurs", "ShownCodecAndRead"},
+                          {"ShownOurs", "ShownLibpng"},
+                          {"DecodeOurs", "DecodeLibpng"},
                           {"EncodeOurs", "EncodeLibpng"},
                           {"EncodeOurs", "EncodeLibpng", "bytes"}});
 }

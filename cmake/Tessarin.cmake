@@ -58,14 +58,21 @@ function(tessarin_benchmarks)
   endforeach()
 endfunction()
 
-# fuzz/fuzz_<folder>_<what>.cpp links the library of <folder> only.
+# fuzz/fuzz_<folder>_<what>.cpp links the library of <folder> only, and the web targets the loopback
+# reply server of fuzz/support.
 function(tessarin_fuzzers)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/fuzz/fuzz_*.cpp)
+  add_library(tessarin_fuzz_support STATIC ${CMAKE_SOURCE_DIR}/fuzz/support/reply_server.cpp)
+  target_link_libraries(tessarin_fuzz_support PUBLIC tessarin_web)
+  target_include_directories(tessarin_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/fuzz)
   foreach(source IN LISTS sources)
     get_filename_component(name ${source} NAME_WE)
     string(REGEX REPLACE "^fuzz_([a-z]+)_.*$" "\\1" folder ${name})
     add_executable(${name} ${source})
     target_link_libraries(${name} PRIVATE tessarin_${folder})
+    if(folder STREQUAL "web")
+      target_link_libraries(${name} PRIVATE tessarin_fuzz_support)
+    endif()
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endforeach()
 endfunction()

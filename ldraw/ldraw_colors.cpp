@@ -193,6 +193,11 @@ std::optional<std::pair<int, ColourDef>> ParseColourLine(std::string_view line) 
     return std::pair{*code, def};
 }
 
+// 0x2RRGGBB: the colour itself, opaque, as printed parts give their prints.
+bool IsDirectColour(int code) {
+    return (code & ~0xFFFFFF) == 0x2000000;
+}
+
 const ColourDef* Lookup(int code) {
     if (const ColourDef* def = Configured().Find(code)) return def;
     return BuiltIn().Find(code);
@@ -245,7 +250,10 @@ void InitLDConfig(const std::filesystem::path& ldrawDir) {
 }
 
 void ColourRGBAOf(int code, RGBA& fill, RGBA& alternate) {
-    if (const ColourDef* def = Lookup(code)) {
+    if (IsDirectColour(code)) {
+        fill = alternate = Opaque(static_cast<uint8_t>(code >> 16), static_cast<uint8_t>(code >> 8),
+                                  static_cast<uint8_t>(code));
+    } else if (const ColourDef* def = Lookup(code)) {
         fill = def->fill;
         alternate = def->alternate;
     } else if (code > 256) {
@@ -264,6 +272,7 @@ void ColourRGBAOf(int code, RGBA& fill, RGBA& alternate) {
 }
 
 int EdgeColourOf(int code) {
+    if (IsDirectColour(code)) return 0;
     if (const ColourDef* def = Lookup(code); def && def->edge) return *def->edge;
     if (code <= 256) return (code ^ 8) & 15;
     return EdgeColourOf((code - 256) / 16);

@@ -27,6 +27,6 @@ void ClearLDConfig();
 std::string CollapseSpaces(std::string_view text);
 
 // Fill and alternate colour of an LDraw colour code: pixel (x, y) takes the fill colour when x + y is odd,
-// else the alternate.
+// else the alternate. A direct colour 0x2RRGGBB is that colour on every pixel, with black edges.
 void ColourRGBAOf(int code, RGBA& fill, RGBA& alternate);
 int EdgeColourOf(int code);

@@ -19,7 +19,8 @@ constexpr size_t kMaxLDrawNameLength = 255;
 
 // Locale-independent scanners over NUL-terminated text: blanks and tabs are skipped first, an optional
 // '-' is taken, and the first character that does not belong to the number is left unread.
-// ScanInt saturates at the limits of int; ScanFloat takes no exponent and no '+'.
+// ScanInt reads decimal or, after "0x", hexadecimal digits (direct colours) and saturates at the limits of
+// int; ScanFloat reads an optional exponent ("e-005") but no leading '+'.
 int ScanInt(const char*& cursor);
 float ScanFloat(const char*& cursor);
 

@@ -271,9 +271,7 @@ void DrawOptionalLine3D(const float p1[3], const float p2[3], const float c1[3],
     } else if (SameSideTest(p1, p2, c1) != SameSideTest(p1, p2, c2)) {
         return;
     }
-    // Moved nearer so that it shows over the faces it outlines.
-    const float nearer1[3] = {p1[0], p1[1], p1[2] - 1.0f}, nearer2[3] = {p2[0], p2[1], p2[2] - 1.0f};
     RGBA fill, alternate;
     ColourRGBAOf(colour, fill, alternate);
-    RasterLine(ToScreen(nearer1), ToScreen(nearer2), true, fill, alternate);
+    DrawLineNearer(p1, p2, fill, alternate);
 }

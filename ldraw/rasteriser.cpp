@@ -27,18 +27,18 @@ inline void Plot(RenderTarget& t, int x, int y, int64_t z, bool passEqual, RGBA 
     ++t.stats.pixelsWritten;
 }
 
-// One row of a triangle, the hot loop of every render: everything it needs is held in locals.
-void FillSpan(RenderTarget& t, int32_t y, int32_t left, int32_t right, const Plane& plane, RGBA fill,
+// One row of a triangle, the hot loop of every render: everything it needs is held in locals. Depths go
+// from zLeft at the first pixel by zStep a pixel.
+void FillSpan(RenderTarget& t, int32_t y, int32_t left, int32_t right, float zLeft, float zStep, RGBA fill,
               RGBA alternate) {
     if (fill.a == 0 && alternate.a == 0) return;
     const int32_t count = right - left + 1;
     if (count <= 0) return;
-    // Depths of the whole span first, in a count rounded up to whole vectors so that the divide is
+    // Depths of the whole span first, in a count rounded up to whole vectors so that the loop is
     // vectorised; the few past the end are computed but never used.
     int32_t* z = t.spanDepths.data();
-    const float by = plane.b * static_cast<float>(y);
     for (int32_t i = 0; i < ((count + 7) & ~7); ++i)
-        z[i] = TruncToInt((plane.a * static_cast<float>(left + i) + by + plane.d) / plane.c);
+        z[i] = TruncToInt(zLeft + zStep * static_cast<float>(i));
     int32_t* depth = t.zBuffer.data() + static_cast<size_t>(y) * t.width + left;
     uint8_t* pixels = t.frameBuffer.Row(t.height - 1 - y) + 3 * left;
     int64_t written = 0;
@@ -70,116 +70,146 @@ RGBA Shaded(RGBA colour, float intensity) {
     return {channel(colour.r), channel(colour.g), channel(colour.b), colour.a};
 }
 
-// Faces turned toward the light (1, 1, 1) are brightest: 0.75 <= intensity <= 1.
-float ShadeIntensity(const Plane& plane) {
-    float length = std::sqrt(3.0f) * std::sqrt(plane.a * plane.a + plane.b * plane.b + plane.c * plane.c);
-    float intensity = std::fabs(plane.a + plane.b - plane.c) / length / 4 + 0.75f;
-    return std::min(intensity, 1.0f);
+// Faces turned toward the light (1, 1, 1) are brightest: 0.75 <= intensity <= 1. (nx, ny, nz) is the face's
+// normal on screen.
+float ShadeIntensity(double nx, double ny, double nz) {
+    const double length = std::sqrt(3.0) * std::sqrt(nx * nx + ny * ny + nz * nz);
+    return std::min(static_cast<float>(std::fabs(nx + ny + nz) / length / 4 + 0.75), 1.0f);
 }
 
-// A triangle edge crossing rows lo..hi; x at a row is found from its slope unless it is vertical.
-struct Edge {
-    int32_t lo, hi;
-    bool vertical;
-    int32_t x;
-    float slope, intercept;
+// Face corners on a grid of 1/256 pixel, in exact integer arithmetic from there on.
+constexpr int64_t kFine = 256;
+// Faces reach this far (in 1/256 pixel) beyond their edges: a pixel sampled in a sliver thinner than this
+// between two faces, or between a face and its outline, would show as a hole.
+constexpr int64_t kFaceSlack = 4;
 
-    Edge(const ScreenPoint& a, const ScreenPoint& b)
-        : lo(std::min(a.y, b.y)), hi(std::max(a.y, b.y)), vertical(a.x == b.x), x(a.x), slope(0),
-          intercept(0) {
-        if (!vertical && a.y != b.y) {
-            slope = static_cast<float>(b.y - a.y) / static_cast<float>(b.x - a.x);
-            intercept = static_cast<float>(a.y) - static_cast<float>(a.x) * slope;
-        }
+struct FinePoint {
+    int64_t x, y;
+};
+
+FinePoint ToFine(const ScreenPoint& p) {
+    auto fine = [](float c) {
+        return static_cast<int64_t>(std::nearbyint(double{ScreenCoordinate(c)} * kFine));
+    };
+    return {fine(p.x), fine(p.y)};
+}
+
+// Smallest integer at or above n / d, and largest at or below, for d > 0.
+int64_t CeilDiv(int64_t n, int64_t d) {
+    return n >= 0 ? (n + d - 1) / d : -(-n / d);
+}
+int64_t FloorDiv(int64_t n, int64_t d) {
+    return -CeilDiv(-n, d);
+}
+
+// A triangle edge, always taken from its upper end, so that two faces sharing it compute the same pixels.
+// Pixel (x, y) is sampled at its corner (x, y), where lines put their points too; the edge crosses the
+// sample rows [firstRow, endRow).
+struct Edge {
+    FinePoint top, bottom;
+    int64_t firstRow, endRow;
+
+    Edge(FinePoint a, FinePoint b) : top(a), bottom(b) {
+        if (b.y < a.y || (b.y == a.y && b.x < a.x)) std::swap(top, bottom);
+        firstRow = CeilDiv(top.y - kFaceSlack, kFine);
+        endRow = top.y == bottom.y ? firstRow : CeilDiv(bottom.y + kFaceSlack, kFine);
     }
-    bool Crosses(int32_t y) const { return lo != hi && lo <= y && y <= hi; }
-    int32_t XAt(int32_t y) const {
-        return vertical ? x : TruncToInt((static_cast<float>(y) - intercept) / slope);
+    bool Crosses(int64_t row) const { return firstRow <= row && row < endRow; }
+    // The first pixel of the row sampled on or to the right of the edge, the edge moved by slack (in both
+    // x and y, so that shallow edges move as far as steep ones) to the right, or to the left when negative.
+    int64_t FirstPixelRightOf(int64_t row, int64_t slack) const {
+        const int64_t dy = bottom.y - top.y, dx = bottom.x - top.x;
+        return CeilDiv(top.x * dy + (row * kFine - top.y) * dx + slack * (dy + std::llabs(dx)), kFine * dy);
     }
 };
 
 } // namespace
 
-Plane PlaneOfTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3) {
-    // Coordinates are within the screen limit (2^20), so every product below fits in 64 bits.
-    int64_t x1 = p1.x, y1 = p1.y, z1 = p1.z, x2 = p2.x, y2 = p2.y, z2 = p2.z, x3 = p3.x, y3 = p3.y, z3 = p3.z;
-    int64_t a = y1 * (z2 - z3) + y2 * (z3 - z1) + y3 * (z1 - z2);
-    int64_t b = z1 * (x2 - x3) + z2 * (x3 - x1) + z3 * (x1 - x2);
-    int64_t c = -(x1 * (y2 - y3) + x2 * (y3 - y1) + x3 * (y1 - y2));
-    int64_t d = -x1 * (y2 * z3 - y3 * z2) - x2 * (y3 * z1 - y1 * z3) - x3 * (y1 * z2 - y2 * z1);
-    return {static_cast<float>(a), static_cast<float>(b), static_cast<float>(c), static_cast<float>(d)};
-}
-
 void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3, RGBA fill,
                     RGBA alternate) {
     RenderTarget* target = CurrentRenderTarget();
     if (!target) return;
-    Plane plane = PlaneOfTriangle(p1, p2, p3);
-    if (plane.c == 0) return; // seen edge-on: no pixel could pass the depth test
-    float intensity = ShadeIntensity(plane);
-    RGBA shadedFill = Shaded(fill, intensity), shadedAlternate = Shaded(alternate, intensity);
-    const Edge edges[] = {{p1, p2}, {p2, p3}, {p3, p1}};
-    int32_t yTop = std::max(std::min({p1.y, p2.y, p3.y}), 0);
-    int32_t yEnd = std::min(std::max({p1.y, p2.y, p3.y}), target->height);
-    for (int32_t y = yTop; y < yEnd; ++y) {
-        int32_t left = kFarthest, right = -kFarthest;
+    const FinePoint f1 = ToFine(p1), f2 = ToFine(p2), f3 = ToFine(p3);
+    // Twice the signed area: 0 for a face seen edge-on, which no pixel could pass.
+    if ((f2.x - f1.x) * (f3.y - f1.y) == (f3.x - f1.x) * (f2.y - f1.y)) return;
+    // The face's normal from the corners in pixels gives its shading and how its depth changes.
+    const double ux = static_cast<double>(f2.x - f1.x) / kFine, uy = static_cast<double>(f2.y - f1.y) / kFine;
+    const double vx = static_cast<double>(f3.x - f1.x) / kFine, vy = static_cast<double>(f3.y - f1.y) / kFine;
+    const double uz = static_cast<double>(p2.z) - p1.z, vz = static_cast<double>(p3.z) - p1.z;
+    const double nx = uy * vz - uz * vy, ny = uz * vx - ux * vz, nz = ux * vy - uy * vx;
+    const double zStepX = -nx / nz, zStepY = -ny / nz;
+    const float intensity = ShadeIntensity(nx, ny, nz);
+    const RGBA shadedFill = Shaded(fill, intensity), shadedAlternate = Shaded(alternate, intensity);
+
+    const Edge edges[] = {{f1, f2}, {f2, f3}, {f3, f1}};
+    const int64_t firstRow =
+        std::max<int64_t>(std::min({edges[0].firstRow, edges[1].firstRow, edges[2].firstRow}), 0);
+    const int64_t endRow =
+        std::min<int64_t>(std::max({edges[0].endRow, edges[1].endRow, edges[2].endRow}), target->height);
+    const double x1 = static_cast<double>(f1.x) / kFine, y1 = static_cast<double>(f1.y) / kFine;
+    for (int64_t row = firstRow; row < endRow; ++row) {
+        // Two edges cross each sample row inside the face; the pixels from the left one's up to the right
+        // one's belong to the face, whose right edge's own pixels belong to the face beyond.
+        int64_t left = std::numeric_limits<int64_t>::max(), right = std::numeric_limits<int64_t>::min();
         for (const Edge& edge : edges) {
-            if (!edge.Crosses(y)) continue;
-            int32_t x = edge.XAt(y);
-            left = std::min(left, x);
-            right = std::max(right, x);
+            if (!edge.Crosses(row)) continue;
+            left = std::min(left, edge.FirstPixelRightOf(row, -kFaceSlack));
+            right = std::max(right, edge.FirstPixelRightOf(row, kFaceSlack));
         }
-        FillSpan(*target, y, std::max(left, 0), std::min(right, target->width - 1), plane, shadedFill,
-                 shadedAlternate);
+        const int64_t first = std::max<int64_t>(left, 0),
+                      last = std::min<int64_t>(right - 1, target->width - 1);
+        if (first > last) continue;
+        const double zLeft =
+            p1.z + zStepX * (static_cast<double>(first) - x1) + zStepY * (static_cast<double>(row) - y1);
+        FillSpan(*target, static_cast<int32_t>(row), static_cast<int32_t>(first), static_cast<int32_t>(last),
+                 static_cast<float>(zLeft), static_cast<float>(zStepX), shadedFill, shadedAlternate);
     }
 }
 
 void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA alternate) {
     RenderTarget* target = CurrentRenderTarget();
     if (!target) return;
-    auto along = [](int64_t steps, float slope) {
-        return static_cast<int64_t>(TruncToInt(static_cast<float>(steps) * slope));
-    };
-    if (a.x != b.x && a.y != b.y) {
-        if (a.x > b.x) std::swap(a, b);
-        float slope = static_cast<float>(b.y - a.y) / static_cast<float>(b.x - a.x);
-        // Exactly 45 degrees is not steep: it steps along x.
-        bool steep = std::fabs(slope) > 1;
-        if (steep) {
-            std::swap(a.x, a.y);
-            std::swap(b.x, b.y);
-            if (a.x > b.x) std::swap(a, b);
-            slope = static_cast<float>(b.y - a.y) / static_cast<float>(b.x - a.x);
-        }
-        float zSlope = static_cast<float>(b.z - a.z) / static_cast<float>(b.x - a.x);
-        int32_t major = steep ? target->height : target->width,
-                minor = steep ? target->width : target->height;
-        for (int64_t t = std::max(a.x, 0); t <= std::min(major - 1, b.x); ++t) {
-            int64_t m = along(t - a.x, slope) + a.y;
-            if (m < 0 || m >= minor) continue;
-            int64_t z = along(t - a.x, zSlope) + a.z;
-            int x = static_cast<int>(steep ? m : t), y = static_cast<int>(steep ? t : m);
-            Plot(*target, x, y, z, passEqual, fill, alternate);
-        }
-    } else if (a.y == b.y && a.x != b.x) {
-        if (a.x > b.x) std::swap(a, b);
-        float zSlope = static_cast<float>(b.z - a.z) / static_cast<float>(b.x - a.x);
-        if (a.y < 0 || a.y >= target->height) return;
-        for (int64_t t = std::max(a.x, 0); t <= std::min(target->width - 1, b.x); ++t)
-            Plot(*target, static_cast<int>(t), a.y, along(t - a.x, zSlope) + a.z, passEqual, fill, alternate);
-    } else {
-        if (a.y > b.y) std::swap(a, b);
-        float zSlope = a.y == b.y ? 0.0f : static_cast<float>(b.z - a.z) / static_cast<float>(b.y - a.y);
-        if (a.x < 0 || a.x >= target->width) return;
-        for (int64_t t = std::max(a.y, 0); t <= std::min(target->height - 1, b.y); ++t)
-            Plot(*target, a.x, static_cast<int>(t), along(t - a.y, zSlope) + a.z, passEqual, fill, alternate);
+    // On the faces' grid, in the faces' arithmetic: a line along a face's edge lands on the pixels next to
+    // (or on) the face's own, never a pixel apart.
+    FinePoint fa = ToFine(a), fb = ToFine(b);
+    // One pixel per step along the major axis; exactly 45 degrees is not steep and steps along x.
+    const bool steep = std::llabs(fb.y - fa.y) > std::llabs(fb.x - fa.x);
+    auto major = [steep](const FinePoint& p) { return steep ? p.y : p.x; };
+    auto minor = [steep](const FinePoint& p) { return steep ? p.x : p.y; };
+    if (major(fa) > major(fb)) {
+        std::swap(fa, fb);
+        std::swap(a, b);
     }
+    const int64_t length = major(fb) - major(fa), rise = minor(fb) - minor(fa);
+    const double zSlope =
+        length > 0 ? (static_cast<double>(b.z) - a.z) * kFine / static_cast<double>(length) : 0;
+    const int64_t majorExtent = steep ? target->height : target->width;
+    const int64_t minorExtent = steep ? target->width : target->height;
+    const int64_t first = std::max<int64_t>(FloorDiv(major(fa), kFine), 0);
+    const int64_t last = std::min<int64_t>(FloorDiv(major(fb), kFine), majorExtent - 1);
+    for (int64_t t = first; t <= last; ++t) {
+        // Where the line crosses the column's (row's, when steep) sample line, as faces are sampled; in the
+        // columns of its ends that may lie a little beyond them.
+        const int64_t along = t * kFine - major(fa);
+        const int64_t m = length > 0 ? FloorDiv(minor(fa) * length + along * rise, kFine * length)
+                                     : FloorDiv(minor(fa), kFine);
+        if (m < 0 || m >= minorExtent) continue;
+        const int64_t z = TruncToInt(static_cast<float>(a.z + static_cast<double>(along) / kFine * zSlope));
+        Plot(*target, static_cast<int>(steep ? m : t), static_cast<int>(steep ? t : m), z, passEqual, fill,
+             alternate);
+    }
+}
+
+void DrawLineNearer(const float p1[3], const float p2[3], RGBA fill, RGBA alternate) {
+    const float nearer1[3] = {p1[0], p1[1], p1[2] - kLineDepthBias};
+    const float nearer2[3] = {p2[0], p2[1], p2[2] - kLineDepthBias};
+    RasterLine(ToScreen(nearer1), ToScreen(nearer2), true, fill, alternate);
 }
 
 void DrawLine3D(const float p1[3], const float p2[3], int colour) {
     RGBA fill, alternate;
     ColourRGBAOf(colour, fill, alternate);
-    RasterLine(ToScreen(p1), ToScreen(p2), false, fill, alternate);
+    DrawLineNearer(p1, p2, fill, alternate);
 }
 
 void DrawTriangle3D(const float p1[3], const float p2[3], const float p3[3], int colour) {

@@ -3,18 +3,19 @@
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/render_target.h"
 
-// The plane through three screen points, computed exactly in integers: depth at (x, y) is (a x + b y + d) /
-// c.
-struct Plane {
-    float a, b, c, d;
-};
-Plane PlaneOfTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3);
-
-// Flat-shaded triangle; the row of the greatest y is not filled and equal depth keeps the older pixel.
+// Flat-shaded triangle covering the pixels whose corner (x, y) lies inside it: a corner on an edge belongs
+// to the face on its right, or below a level edge, so faces that share an edge neither overlap nor leave a
+// gap. Equal depth keeps the older pixel.
 void RasterTriangle(const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3, RGBA fill,
                     RGBA alternate);
-// Unshaded line; passEqual lets a pixel at the same depth be drawn over (optional lines).
+// Unshaded line; passEqual lets a pixel at the same depth be drawn over (edge and optional lines).
 void RasterLine(ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill, RGBA alternate);
+
+// Lines lie on the faces they outline: they are drawn this much nearer, equal depth passing, so that they
+// show over those faces.
+constexpr float kLineDepthBias = 1.0f;
+// An edge or optional line between two transformed points, moved nearer by the bias.
+void DrawLineNearer(const float p1[3], const float p2[3], RGBA fill, RGBA alternate);
 
 void DrawLine3D(const float p1[3], const float p2[3], int colour);
 void DrawTriangle3D(const float p1[3], const float p2[3], const float p3[3], int colour);

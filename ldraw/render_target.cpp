@@ -13,10 +13,6 @@ std::unique_ptr<RenderTarget>& Current() {
 
 } // namespace
 
-ScreenPoint ToScreen(const float p[3]) {
-    return {ScreenInt(p[0]), ScreenInt(p[1]), ScreenInt(p[2])};
-}
-
 RenderTarget::RenderTarget(int w, int h)
     : width(std::max(w, 1)), height(std::max(h, 1)), zBuffer(static_cast<size_t>(width) * height),
       frameBuffer(width, height, 24), spanDepths(static_cast<size_t>(width) + 8) {

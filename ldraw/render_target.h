@@ -10,12 +10,14 @@
 
 #include "ldraw/uni_dib.h"
 
-// A screen point after truncation: x to the right, y downward, smaller z nearer.
+// A point on the screen as it was computed, x to the right, y downward, smaller z nearer. Pixel (x, y) is
+// drawn when its corner (x, y) lies in a face or a line passes through the pixel: points are not snapped to
+// whole pixels first, which would open cracks where one face's corner lies on another face's edge.
 struct ScreenPoint {
-    int32_t x = 0, y = 0, z = 0;
+    float x = 0, y = 0, z = 0;
 };
 
-// Screen coordinates are kept within this magnitude so that plane arithmetic fits in 64 bits.
+// Screen coordinates are kept within this magnitude so that face arithmetic fits in 64 bits.
 constexpr float kScreenLimit = 1 << 20;
 // Float to integer, truncated toward zero; out-of-range values are clamped and NaN becomes 0.
 inline int32_t TruncToInt(float value) {
@@ -24,11 +26,13 @@ inline int32_t TruncToInt(float value) {
     if (value <= -2147483648.0f) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(value);
 }
-// The same, within the screen limit.
-inline int32_t ScreenInt(float value) {
-    return TruncToInt(std::clamp(value, -kScreenLimit, kScreenLimit));
+// A coordinate within the screen limit; NaN becomes 0.
+inline float ScreenCoordinate(float value) {
+    return std::isnan(value) ? 0.0f : std::clamp(value, -kScreenLimit, kScreenLimit);
 }
-ScreenPoint ToScreen(const float p[3]);
+inline ScreenPoint ToScreen(const float p[3]) {
+    return {p[0], p[1], p[2]};
+}
 
 // Counts of the current render, for measurements.
 struct RenderStats {

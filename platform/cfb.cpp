@@ -98,11 +98,14 @@ void CompoundFileReader::ReadFat(uint32_t fatSectors, uint32_t difatStart, uint3
 
 std::vector<uint32_t> CompoundFileReader::Chain(uint32_t start, const std::vector<uint32_t>& table,
                                                 uint64_t limit) const {
+    // Writers may leave a chain longer than its stream: only the sectors needed are followed, and a sector
+    // met twice among them is a cycle.
     std::vector<uint32_t> chain;
-    for (uint32_t id = start; id != kEndOfChain; id = table[id]) {
+    std::vector<bool> seen(table.size(), false);
+    for (uint32_t id = start; id != kEndOfChain && chain.size() < limit; id = table[id]) {
         if (id >= table.size()) Corrupt("chain leaves the allocation table");
-        // A chain longer than the table has no end: it runs in a cycle.
-        if (chain.size() >= table.size() || chain.size() >= limit) Corrupt("chain too long or cyclic");
+        if (seen[id]) Corrupt("cyclic chain");
+        seen[id] = true;
         chain.push_back(id);
     }
     return chain;

@@ -212,9 +212,13 @@ void Bitmap32::AssignFrom(const Bitmap32* source) {
 }
 
 void Bitmap32::AssignFrom(const Graphic& source) {
-    // A window-system bitmap brings its own alpha (transparent colour included); other pictures draw
-    // themselves opaquely.
-    AssignImage(source.ToImage(), dynamic_cast<const Bitmap*>(&source) != nullptr);
+    UpdateBatch batch(*this);
+    SetSize(source.Width(), source.Height());
+    if (Empty()) return;
+    // A picture with see-through pixels is blended over what it is drawn on (the picture area's colour);
+    // one without draws opaquely, the quicker way.
+    const bool seeThrough = source.CopyPixels(pixels_.data(), static_cast<size_t>(Width()));
+    SetDrawMode(seeThrough ? DrawMode::dmBlend : DrawMode::dmOpaque);
 }
 
 void Bitmap32::AssignImage(const QImage& image, bool keepAlpha) {

@@ -132,7 +132,8 @@ class Bitmap32 : public CustomMap {
 
     // Loads any registered picture format; on failure the exception passes and the bitmap stays as it was.
     void LoadFromFileName(const std::filesystem::path& fileName);
-    // nullptr empties the bitmap. Each form notifies exactly once.
+    // nullptr empties the bitmap. Each form notifies exactly once. A picture keeps its alpha, and the draw
+    // mode becomes dmBlend when any pixel is see-through, else dmOpaque.
     void AssignFrom(const Bitmap32* source);
     void AssignFrom(const Graphic& source);
     // An empty container empties the bitmap.

@@ -4,10 +4,15 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <sys/resource.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -73,6 +78,47 @@ const ErrorRow kErrors[] = {
 };
 
 using Clock = std::chrono::steady_clock;
+
+std::string SizeText(int64_t bytes) {
+    constexpr int64_t kMegabyte = int64_t{1} << 20;
+    if (bytes > 0 && bytes % kMegabyte == 0) return std::to_string(bytes / kMegabyte) + " MB";
+    return std::to_string(bytes) + " bytes";
+}
+
+// The file a capture writes, closed on every way out; each failure names the file and the system's reason.
+class CaptureOutput {
+  public:
+    explicit CaptureOutput(const std::filesystem::path& name)
+        : name_(name), fd_(open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)) {
+        if (fd_ < 0) Fail("Cannot create ");
+    }
+    ~CaptureOutput() {
+        if (fd_ >= 0) close(fd_);
+    }
+    CaptureOutput(const CaptureOutput&) = delete;
+    CaptureOutput& operator=(const CaptureOutput&) = delete;
+
+    void Write(const char* data, size_t size) {
+        while (size > 0) {
+            const ssize_t n = write(fd_, data, size);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) Fail("Cannot write ");
+            data += n;
+            size -= static_cast<size_t>(n);
+        }
+    }
+    void Close() {
+        const int fd = std::exchange(fd_, -1);
+        if (close(fd) != 0) Fail("Cannot write ");
+    }
+
+  private:
+    [[noreturn]] void Fail(const char* what) const {
+        throw ECaptureError(what + name_.string() + ": " + std::strerror(errno));
+    }
+    std::filesystem::path name_;
+    int fd_;
+};
 
 } // namespace
 
@@ -162,13 +208,21 @@ void SocketClient::PumpEvents() {
     std::shared_ptr<bool> alive = alive_;
     if (std::function<void()> pump = Pump) pump();
     if (!*alive) throw SocketClientDestroyed{};
+    lastPump_ = Clock::now();
+}
+
+void SocketClient::PumpIfDue() {
+    if (Clock::now() - lastPump_ >= std::chrono::milliseconds(kPumpIntervalMs)) PumpEvents();
 }
 
 SocketClient::WaitResult SocketClient::WaitFor(short events, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         if (Canceled) return WaitResult::Canceled;
-        if (socket_.Wait(events, kSliceMs) != 0) return WaitResult::Ready;
+        if (socket_.Wait(events, kSliceMs) != 0) {
+            PumpIfDue();
+            return Canceled ? WaitResult::Canceled : WaitResult::Ready;
+        }
         PumpEvents();
         if (Canceled) return WaitResult::Canceled;
         if (timeoutMs > 0 && Clock::now() >= deadline) return WaitResult::TimedOut;
@@ -384,20 +438,23 @@ void SocketClient::SendFile(const std::filesystem::path& name) {
         SendBuffer(std::string_view(piece.data(), static_cast<size_t>(in.gcount())));
 }
 
+void SocketClient::CountCaptured(size_t count) {
+    BytesRecvd += static_cast<int64_t>(count);
+    if (CaptureLimit >= 0 && BytesRecvd > CaptureLimit)
+        throw ECaptureError("The download is larger than " + SizeText(CaptureLimit) + ".");
+}
+
 void SocketClient::CaptureFile(const std::filesystem::path& name) {
     Report(8, "CaptureFile");
-    std::ofstream out(name, std::ios::binary | std::ios::trunc);
-    if (!out) throw ESockError("Cannot create " + name.string());
+    CaptureOutput out(name);
     BytesRecvd = 0;
     do {
-        BytesRecvd += static_cast<int64_t>(Pending());
-        out.write(received_.data() + readPos_, static_cast<std::streamsize>(Pending()));
+        CountCaptured(Pending());
+        out.Write(received_.data() + readPos_, Pending());
         readPos_ = received_.size();
-        if (!out) throw ESockError("Cannot write " + name.string());
         if (OnPacketRecvd) OnPacketRecvd();
     } while (ReceiveMore("Socket send aborted"));
-    out.close();
-    if (!out) throw ESockError("Cannot write " + name.string());
+    out.Close();
 }
 
 void SocketClient::CaptureString(std::string& text, int64_t maxLength) {
@@ -405,7 +462,7 @@ void SocketClient::CaptureString(std::string& text, int64_t maxLength) {
     Report(8, "Capture String");
     BytesRecvd = 0;
     for (;;) {
-        BytesRecvd += static_cast<int64_t>(Pending());
+        CountCaptured(Pending());
         text += TakeReceived(Pending());
         if (OnPacketRecvd) OnPacketRecvd();
         if (maxLength >= 0 && static_cast<int64_t>(text.size()) >= maxLength) return;

@@ -2,6 +2,7 @@
 
 #include "platform/net.h"
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,12 @@
 class ESockError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
+};
+// A reply body that cannot be kept: larger than the capture limit, or not writable to its file. The text
+// says which, for the user.
+class ECaptureError : public ESockError {
+  public:
+    using ESockError::ESockError;
 };
 // A blocking call ended by Cancel().
 class EAbortError : public std::runtime_error {
@@ -49,14 +56,19 @@ class SocketClient {
     int TimeOut = 30000;
     int IdleTimeOut = 60000;
     int ReportLevel = 1;
+    // Bytes a capture takes at most (-1: no limit); past it the capture stops with ECaptureError, so a reply
+    // that never ends cannot fill the disk or the memory.
+    int64_t CaptureLimit = -1;
 
     std::function<void()> OnConnect, OnDisconnect, OnHostResolved, OnConnectionFailed, OnPacketRecvd,
         OnPacketSent;
     // Handled := true asks for another lookup (the handler may have changed Host).
     std::function<void(bool& handled)> OnInvalidHost;
     std::function<void(const std::string& status)> OnStatus;
-    // Called on every pass of a wait; ProcessMessages() unless replaced.
+    // Called by every wait at least every kPumpIntervalMs, data arriving or not; ProcessMessages() unless
+    // replaced.
     std::function<void()> Pump;
+    static constexpr int kPumpIntervalMs = 20;
 
     std::string Status;
     int LastErrorNo = 0;
@@ -76,7 +88,7 @@ class SocketClient {
     std::string Transaction(std::string_view command);
     void SendBuffer(std::string_view bytes);
     void SendFile(const std::filesystem::path& name);
-    // Everything received until the peer closes goes into a new file.
+    // Everything received until the peer closes goes into a new file (ECaptureError when it cannot).
     void CaptureFile(const std::filesystem::path& name);
     // maxLength -1: until the peer closes; otherwise until text holds at least maxLength bytes.
     void CaptureString(std::string& text, int64_t maxLength);
@@ -101,6 +113,9 @@ class SocketClient {
   private:
     enum class WaitResult { Ready, TimedOut, Canceled };
     void PumpEvents();
+    // Pumps when the last pump is kPumpIntervalMs ago, so a steady stream cannot hold the window.
+    void PumpIfDue();
+    void CountCaptured(size_t count);
     WaitResult WaitFor(short events, int timeoutMs);
     WaitResult WaitForLookup(const HostLookup& lookup);
     std::vector<NetAddress> Resolve();
@@ -115,6 +130,7 @@ class SocketClient {
     std::string received_;
     size_t readPos_ = 0;
     bool peerClosed_ = false;
+    std::chrono::steady_clock::time_point lastPump_;
     bool listening_ = false;
     std::shared_ptr<bool> alive_;
 };

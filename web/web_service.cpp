@@ -35,10 +35,15 @@ std::string FirstLine(const fs::path& file) {
     return head.substr(0, head.find_first_of("\r\n"));
 }
 
-// The master list starts with a tab-separated column header; an error page does not.
-bool LooksLikeMasterList(const fs::path& file) {
+// Everything of a complete master list: it starts with a tab-separated column header (an error page does
+// not), and a reply without a length must end with a line end, or it was cut off.
+bool IsCompleteMasterList(const fs::path& file, bool lengthKnown) {
     const std::string line = FirstLine(file);
-    return line.find('\t') != std::string::npos && line.find('<') == std::string::npos;
+    if (line.find('\t') == std::string::npos || line.find('<') != std::string::npos) return false;
+    if (lengthKnown) return true;
+    std::ifstream in(file, std::ios::binary | std::ios::ate);
+    char last = 0;
+    return in.seekg(-1, std::ios::end) && in.get(last) && (last == '\n' || last == '\r');
 }
 
 void RemoveQuietly(const fs::path& file) {
@@ -46,9 +51,29 @@ void RemoveQuietly(const fs::path& file) {
     fs::remove(file, ec);
 }
 
-const QString kMasterFailure = QStringLiteral(
-    "There was a problem downloading master.txt.\r\nmaster.txt was not updated.  Please check your internet "
-    "conection.");
+constexpr const char* kPartialSuffix = ".tmp";
+
+// What a download in progress writes before it is complete: the master list's "master.tmp" and the
+// partial inventories. Those an earlier run left behind when it ended during a download are removed.
+void RemoveLeftoverDownloads(const fs::path& folder, const fs::path& inventoryFolder) {
+    RemoveQuietly(folder / "master.tmp");
+    std::error_code ec;
+    for (fs::directory_iterator entry(inventoryFolder, ec), end; !ec && entry != end; entry.increment(ec)) {
+        const std::string name = entry->path().filename().string();
+        if (name.ends_with(std::string(".inv") + kPartialSuffix) ||
+            name.ends_with(std::string(".tsv") + kPartialSuffix))
+            RemoveQuietly(entry->path());
+    }
+}
+
+const QString kMasterNotUpdated =
+    QStringLiteral("There was a problem downloading master.txt.\r\nmaster.txt was not updated.  ");
+const QString kCheckConnection = QStringLiteral("Please check your internet conection.");
+
+// The reason a failed download gives the user beyond the command's own message, if it has one.
+QString FailureReason(const std::exception& error) {
+    return dynamic_cast<const ECaptureError*>(&error) ? QString::fromUtf8(error.what()) : QString();
+}
 
 } // namespace
 
@@ -65,8 +90,8 @@ WebService::WebService(WebServiceHost& host) : host_(host) {
     HTTPClient1.HeaderInfo.LocalMailAddress = "Tessarin";
     HTTPClient1.HeaderInfo.UserId = "Tessarin";
     // The login cookie belongs to the service and goes nowhere else, redirects included.
-    HTTPClient1.CookieAllowed = [](const std::string& host, int port) {
-        const std::pair<std::string, int> target = SplitHost(host + ":" + std::to_string(port));
+    HTTPClient1.CookieAllowed = [](const std::string& targetHost, int port) {
+        const std::pair<std::string, int> target = SplitHost(targetHost + ":" + std::to_string(port));
         return target == SplitHost(ServiceHost()) || target == SplitHost(ServiceWwwHost());
     };
 }
@@ -90,12 +115,15 @@ fs::path WebService::InventoryFolder() {
     return DataDir() / "inventory";
 }
 
-bool WebService::Download(const std::string& host, const std::string& path, const fs::path& file) {
+bool WebService::Download(const std::string& host, const std::string& path, const fs::path& file,
+                          int64_t limit) {
     HTTPClient1.Header = (DataDir() / "Head.txt").string();
     HTTPClient1.Body = file.string();
+    HTTPClient1.CaptureLimit = limit;
     try {
         HTTPClient1.Get("http://" + host + path);
-    } catch (const std::exception&) {
+    } catch (...) {
+        // Also when the window went away meanwhile: nothing of this object is touched then.
         RemoveQuietly(file);
         throw;
     }
@@ -110,9 +138,15 @@ bool WebService::PeeronLogin() {
     if (!HTTPClient1.HeaderInfo.Cookie.empty()) return true;
     HTTPClient1.Header = (DataDir() / "Head.txt").string();
     HTTPClient1.Body = (DataDir() / "Default.htm").string();
+    HTTPClient1.CaptureLimit = Limits.inventory;
     HTTPClient1.Get("http://" + ServiceWwwHost() +
                     "/cgi-bin/invcgis/login?user=" + URLEncode(EncodeText(host_.LoginUser())) +
                     "&pass=" + URLEncode(EncodeText(host_.LoginPassword())) + "&login=Login");
+    // Only a login that ends in success counts, whatever cookie an error page or a redirect to it set.
+    if (HTTPClient1.ReplyNumber < 200 || HTTPClient1.ReplyNumber > 299) {
+        HTTPClient1.HeaderInfo.Cookie.clear();
+        return false;
+    }
     // A cookie set on a redirect was taken on the way; one on the final reply is taken here.
     if (!HTTPClient1.CookieIn.empty() && HTTPClient1.CookieAllowed(HTTPClient1.Host, HTTPClient1.Port))
         HTTPClient1.HeaderInfo.Cookie = HTTPClient1.CookieIn;
@@ -120,17 +154,21 @@ bool WebService::PeeronLogin() {
 }
 
 bool WebService::LoginOrComplain() {
+    const QString host = QString::fromStdString(SplitHost(ServiceWwwHost()).first);
     bool loggedIn = false;
     try {
+        // The progress label (and with it Cancel) shows while the login request runs.
+        if (HTTPClient1.HeaderInfo.Cookie.empty()) host_.ShowStatus("Connecting to " + host);
         loggedIn = PeeronLogin();
     } catch (const std::exception&) {
         loggedIn = false;
     }
+    host_.HideStatus();
     if (!loggedIn)
         ShowMessage(
             QStringLiteral("Unable to login to %1.  Please check your username and password on the More "
                            "page and try again.")
-                .arg(QString::fromStdString(SplitHost(ServiceWwwHost()).first)));
+                .arg(host));
     return loggedIn;
 }
 
@@ -138,24 +176,28 @@ void WebService::UpdateMasterList() {
     RunCommand([this] {
         const fs::path folder = DataDir();
         const fs::path temporary = folder / "master.tmp";
+        RemoveLeftoverDownloads(folder, InventoryFolder());
         host_.ShowStatus("Connecting to " + QString::fromStdString(SplitHost(ServiceHost()).first));
+        QString reason = kCheckConnection;
+        bool installed = false;
         try {
             host_.ShowStatus("Downloading master.txt");
-            if (!Download(ServiceHost(), "/inv/master/", temporary) || !LooksLikeMasterList(temporary)) {
-                RemoveQuietly(temporary);
-                host_.HideStatus();
-                ShowMessage(kMasterFailure);
-                return;
+            if (Download(ServiceHost(), "/inv/master/", temporary, Limits.masterList) &&
+                IsCompleteMasterList(temporary, HTTPClient1.ContentLength >= 0)) {
+                host_.ShowStatus("Saving master.txt");
+                if (fs::exists(folder / "master.txt"))
+                    fs::copy_file(folder / "master.txt", folder / "old_master.txt",
+                                  fs::copy_options::overwrite_existing);
+                fs::rename(temporary, folder / "master.txt");
+                installed = true;
             }
-            host_.ShowStatus("Saving master.txt");
-            if (fs::exists(folder / "master.txt"))
-                fs::copy_file(folder / "master.txt", folder / "old_master.txt",
-                              fs::copy_options::overwrite_existing);
-            fs::rename(temporary, folder / "master.txt");
-        } catch (const std::exception&) {
+        } catch (const std::exception& error) {
+            if (QString given = FailureReason(error); !given.isEmpty()) reason = given;
+        }
+        if (!installed) {
             RemoveQuietly(temporary);
             host_.HideStatus();
-            ShowMessage(kMasterFailure);
+            ShowMessage(kMasterNotUpdated + reason);
             return;
         }
         host_.ShowStatus("Loading new master.txt");
@@ -168,23 +210,26 @@ void WebService::UpdateMasterList() {
 bool WebService::FetchInventory(const std::string& path, const QString& name, const fs::path& file,
                                 const std::function<bool(const std::string&)>& acceptFirstLine) {
     // A failed download must not destroy an earlier good copy of the same file.
-    const fs::path partial = fs::path(file).concat(".tmp");
+    const fs::path partial = fs::path(file).concat(kPartialSuffix);
+    QString reason;
     try {
         fs::create_directories(file.parent_path());
+        RemoveLeftoverDownloads(DataDir(), file.parent_path());
         host_.ShowStatus("Connecting to " + QString::fromStdString(SplitHost(ServiceWwwHost()).first));
         host_.ShowStatus("Downloading " + name);
-        if (Download(ServiceWwwHost(), path, partial)) {
+        if (Download(ServiceWwwHost(), path, partial, Limits.inventory)) {
             host_.ShowStatus("Saving " + name);
             if (acceptFirstLine(FirstLine(partial))) {
                 fs::rename(partial, file);
                 return true;
             }
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        reason = FailureReason(error);
     }
     RemoveQuietly(partial);
     host_.HideStatus();
-    ShowMessage("There was a problem downloading " + name);
+    ShowMessage("There was a problem downloading " + name + (reason.isEmpty() ? QString() : "\r\n" + reason));
     return false;
 }
 

@@ -28,6 +28,12 @@ class WebServiceHost {
 std::string ServiceHost();
 std::string ServiceWwwHost();
 
+// The most a download may bring, in bytes; a reply past it is refused and nothing of it is kept.
+struct DownloadLimits {
+    int64_t masterList = int64_t{64} << 20;
+    int64_t inventory = int64_t{16} << 20; // set inventories, the My Parts list and the login page
+};
+
 // The commands that talk to the inventory web service: login, master list update, set inventory and
 // My Parts downloads. Files go to the data folder; names of saved files never come from the server.
 class WebService {
@@ -36,6 +42,7 @@ class WebService {
 
     // The client the commands use; its header identification is set at start-up.
     HTTPClient HTTPClient1;
+    DownloadLimits Limits;
 
     bool PeeronLogin();
     void DownloadPeeronFile(const QString& name);
@@ -52,8 +59,10 @@ class WebService {
   private:
     // Runs one command unless another is under way; the program counts as busy meanwhile.
     template <typename Command> void RunCommand(Command command);
-    // GETs path from host into file. False (and the file removed) unless the reply is a complete 2xx.
-    bool Download(const std::string& host, const std::string& path, const std::filesystem::path& file);
+    // GETs path from host into file, taking at most limit bytes. False (and the file removed) unless the
+    // reply is a complete 2xx.
+    bool Download(const std::string& host, const std::string& path, const std::filesystem::path& file,
+                  int64_t limit);
     // Downloads an inventory into file and checks its first line; on any failure the file is removed
     // and the user told.
     bool FetchInventory(const std::string& path, const QString& name, const std::filesystem::path& file,

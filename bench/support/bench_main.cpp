@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <optional>
@@ -124,4 +125,12 @@ const std::filesystem::path& MasterListFolder(int lines) {
 
 const std::filesystem::path& ShippedDataCopy() {
     return MasterListFolder(0);
+}
+
+std::filesystem::path SharedDataFolder(const std::string& name) {
+    namespace fs = std::filesystem;
+    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env) return fs::path(env) / name;
+    for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
+        if (fs::is_directory(fs::path(up) / name)) return fs::path(up) / name;
+    return {};
 }

@@ -36,3 +36,7 @@ struct TempFolder {
 // description (with descriptions as long as the real list's), or the real 17,620 parts when lines is 0.
 // Made once per size and run, removed at exit.
 const std::filesystem::path& MasterListFolder(int lines);
+
+// A folder of the shared fixtures: under TESSARIN_SHARED_DATA, else found above the working folder; empty
+// when there is none.
+std::filesystem::path SharedDataFolder(const std::string& name);

@@ -29,6 +29,7 @@ inline constexpr const char* kUnknownColorType =
 inline constexpr const char* kUnknownFilter =
     "The image could not be loaded because it uses an unknown set of filter types.";
 inline constexpr const char* kTooLarge = "The image is too large to be loaded.";
+inline constexpr const char* kDamagedImageData = "The PNG image data is damaged.";
 } // namespace png_messages
 
 [[noreturn]] void RaisePNG(const char* text);

@@ -70,9 +70,11 @@ void PNGImage::LoadFromStream(Stream& stream) {
     for (int i = 0; i < chunks_.Count(); ++i)
         chunks_.Item(i).Decode();
 
+    // The pixels carry their alpha; an 8-bit RGB key is also the picture's transparent colour, which a
+    // 16-bit key, matched on all its bits, cannot be.
     const auto& header = static_cast<const ChunkIHDR&>(chunks_.Item(0));
     if (const ChunkTRNS* trns = chunks_.Find<ChunkTRNS>();
-        trns && header.ColorType() == 2 && trns->HasColor())
+        trns && header.ColorType() == 2 && header.BitDepth() == 8 && trns->HasColor())
         SetTransparentColor(trns->TransparentColor());
 }
 

@@ -1,5 +1,6 @@
 #include "formats/png/png_pixels.h"
 
+#include <array>
 #include <cstring>
 #include <utility>
 #include <vector>
@@ -32,7 +33,41 @@ bool IsColour(int colorType) {
     return colorType == 2 || colorType == 4 || colorType == 6;
 }
 
-PixelFormat FormatFor(int colorType, int depth) {
+// What of an image is see-through: its alpha channel, the palette alphas of its tRNS chunk or the one
+// sample value (grey, or R, G, B) the chunk marks, compared on all its bits.
+struct Transparency {
+    bool any = false;
+    const uint16_t* key = nullptr; // points into keySamples when the image has a key
+    uint16_t keySamples[3] = {};
+    std::vector<uint8_t> paletteAlphas;
+};
+
+Transparency TransparencyOf(const PNGImage& image, int colorType) {
+    Transparency t;
+    if (colorType == 4 || colorType == 6) {
+        t.any = true;
+        return t;
+    }
+    const ChunkTRNS* trns = image.Chunks().Find<ChunkTRNS>();
+    if (!trns) return t;
+    const std::vector<uint8_t>& bytes = trns->Bytes();
+    if (colorType == 3 && !bytes.empty()) {
+        t.paletteAlphas = bytes;
+        t.any = true;
+    }
+    const size_t samples = colorType == 0 ? 1 : colorType == 2 ? 3 : 0;
+    if (samples > 0 && bytes.size() >= 2 * samples) {
+        for (size_t i = 0; i < samples; ++i)
+            t.keySamples[i] = static_cast<uint16_t>(bytes[2 * i] << 8 | bytes[2 * i + 1]);
+        t.key = t.keySamples;
+        t.any = true;
+    }
+    return t;
+}
+
+// Pictures with anything see-through keep an alpha byte per pixel; the others are 24-bit or indexed.
+PixelFormat FormatFor(int colorType, int depth, bool alpha) {
+    if (alpha) return PixelFormat::pf32bit;
     if (IsColour(colorType)) return PixelFormat::pf24bit;
     if (depth == 1) return PixelFormat::pf1bit;
     return depth <= 4 ? PixelFormat::pf4bit : PixelFormat::pf8bit;
@@ -41,7 +76,8 @@ PixelFormat FormatFor(int colorType, int depth) {
 // Index images of depth 2 sit in a 4-bit bitmap with value v at palette slot v * 15 / 3.
 constexpr int kTwoBitSpread = 15 / 3;
 
-void PreparePalette(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma) {
+// The colours of the index values: the PLTE entries (through the gamma table), or evenly spaced greys.
+std::vector<QRgb> IndexColours(const PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma) {
     std::vector<QRgb> entries;
     if (header.ColorType() == 3) {
         const ChunkPLTE* plte = image.Chunks().Find<ChunkPLTE>();
@@ -57,7 +93,11 @@ void PreparePalette(PNGImage& image, const ChunkIHDR& header, const uint8_t* gam
             entries.push_back(qRgb(grey, grey, grey));
         }
     }
-    if (header.BitDepth() == 2) {
+    return entries;
+}
+
+void PreparePalette(PNGImage& image, std::vector<QRgb> entries, int depth) {
+    if (depth == 2) {
         std::vector<QRgb> spread(16, qRgb(0, 0, 0));
         for (size_t v = 0; v < entries.size() && v < 4; ++v)
             spread[v * kTwoBitSpread] = entries[v];
@@ -66,8 +106,39 @@ void PreparePalette(PNGImage& image, const ChunkIHDR& header, const uint8_t* gam
     image.Palette() = std::move(entries);
 }
 
-template <int kChannels, int kSampleBytes, bool kGamma>
-void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma) {
+// Every index value's pixel with its alpha; values beyond the palette are opaque black.
+std::array<QRgb, 256> IndexPixels(std::vector<QRgb> colours, const Transparency& t) {
+    std::array<QRgb, 256> pixels;
+    pixels.fill(qRgb(0, 0, 0));
+    for (size_t v = 0; v < colours.size() && v < pixels.size(); ++v) {
+        const int alpha = v < t.paletteAlphas.size() ? t.paletteAlphas[v] : t.key && v == t.key[0] ? 0 : 255;
+        pixels[v] = (colours[v] & 0x00FFFFFF) | static_cast<QRgb>(alpha) << 24;
+    }
+    return pixels;
+}
+
+template <int kSampleBytes> unsigned SampleAt(const uint8_t* pixel, int channel) {
+    const uint8_t* p = pixel + channel * kSampleBytes;
+    if constexpr (kSampleBytes == 2) return static_cast<unsigned>(p[0] << 8 | p[1]);
+    return p[0];
+}
+
+// The alpha channel when there is one; else 0 for the key sample(s) and 255 for everything else.
+template <int kChannels, int kSampleBytes> uint8_t AlphaAt(const uint8_t* pixel, const uint16_t* key) {
+    if constexpr (kChannels == 2 || kChannels == 4) {
+        return pixel[(kChannels - 1) * kSampleBytes];
+    } else {
+        if (!key) return 255;
+        for (int c = 0; c < kChannels; ++c)
+            if (SampleAt<kSampleBytes>(pixel, c) != key[c]) return 255;
+        return 0;
+    }
+}
+
+// Samples to B, G, R (16-bit samples by their high byte), and the alpha when the bitmap keeps one.
+template <int kChannels, int kSampleBytes, bool kAlpha, bool kGamma>
+void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma,
+                 const uint16_t* key) {
     for (uint32_t i = 0; i < count; ++i, row += kChannels * kSampleBytes, out += step) {
         uint8_t r = row[0], g = r, b = r;
         if constexpr (kChannels >= 3) {
@@ -82,20 +153,26 @@ void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, 
         out[0] = b;
         out[1] = g;
         out[2] = r;
+        if constexpr (kAlpha) out[3] = AlphaAt<kChannels, kSampleBytes>(row, key);
     }
 }
 
 template <int kChannels, int kSampleBytes>
-void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma) {
+void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma,
+                 const Transparency& t) {
+    if (t.any) {
+        if (gamma)
+            return StoreColour<kChannels, kSampleBytes, true, true>(row, count, out, step, gamma, t.key);
+        return StoreColour<kChannels, kSampleBytes, true, false>(row, count, out, step, nullptr, t.key);
+    }
     if (gamma)
-        StoreColour<kChannels, kSampleBytes, true>(row, count, out, step, gamma);
-    else
-        StoreColour<kChannels, kSampleBytes, false>(row, count, out, step, nullptr);
+        return StoreColour<kChannels, kSampleBytes, false, true>(row, count, out, step, gamma, nullptr);
+    StoreColour<kChannels, kSampleBytes, false, false>(row, count, out, step, nullptr, nullptr);
 }
 
 template <int kDepth> unsigned IndexAt(const uint8_t* row, uint32_t i) {
     if constexpr (kDepth == 1) return (row[i >> 3] >> (7 - (i & 7))) & 1;
-    if constexpr (kDepth == 2) return ((row[i >> 2] >> (6 - 2 * (i & 3))) & 3) * kTwoBitSpread;
+    if constexpr (kDepth == 2) return (row[i >> 2] >> (6 - 2 * (i & 3))) & 3;
     if constexpr (kDepth == 4) return (row[i >> 1] >> ((i & 1) ? 0 : 4)) & 15;
     if constexpr (kDepth == 8) return row[i];
     return row[2 * i]; // 16 bits: the high byte
@@ -112,17 +189,36 @@ template <PixelFormat kFormat> void PutIndex(uint8_t* scan, uint32_t x, unsigned
 
 template <int kDepth, PixelFormat kFormat>
 void StoreIndices(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_t x0, uint32_t dx) {
+    const unsigned spread = kDepth == 2 ? kTwoBitSpread : 1;
     for (uint32_t i = 0, x = x0; i < count; ++i, x += dx)
-        PutIndex<kFormat>(scan, x, IndexAt<kDepth>(row, i));
+        PutIndex<kFormat>(scan, x, IndexAt<kDepth>(row, i) * spread);
+}
+
+template <int kDepth>
+void StoreIndexPixels(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_t x0, uint32_t dx,
+                      const std::array<QRgb, 256>& pixels) {
+    QRgb* out = reinterpret_cast<QRgb*>(scan) + x0;
+    for (uint32_t i = 0; i < count; ++i, out += dx)
+        *out = pixels[IndexAt<kDepth>(row, i)];
 }
 
 // Decodes the rows of the image data, pass by pass, into the bitmap.
 class RowDecoder {
   public:
-    RowDecoder(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma, Stream& data)
+    RowDecoder(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma, Transparency transparency,
+               Stream& data)
         : image_(image), colorType_(header.ColorType()), depth_(header.BitDepth()),
           bitsPerPixel_(Channels(colorType_) * depth_), width_(header.Width()), height_(header.Height()),
-          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr), data_(data) {}
+          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr),
+          transparency_(std::move(transparency)), data_(data) {
+        if (!IsColour(colorType_)) {
+            std::vector<QRgb> colours = IndexColours(image, header, gamma);
+            if (transparency_.any)
+                indexPixels_ = IndexPixels(std::move(colours), transparency_);
+            else
+                PreparePalette(image, std::move(colours), depth_);
+        }
+    }
 
     // False once the data has run out.
     bool Pass(uint32_t rowStart, uint32_t colStart, uint32_t rowStep, uint32_t colStep) {
@@ -144,20 +240,38 @@ class RowDecoder {
   private:
     void Store(const uint8_t* row, uint32_t count, uint32_t y, uint32_t x0, uint32_t dx) {
         uint8_t* scan = image_.ScanLine(static_cast<int>(y));
-        if (IsColour(colorType_)) {
-            uint8_t* out = scan + 3 * size_t(x0);
-            const size_t step = 3 * size_t(dx);
-            const bool wide = depth_ == 16;
+        const bool wide = depth_ == 16;
+        // Colour samples, and grey ones of a full byte or more when they carry a key of all their bits.
+        if (IsColour(colorType_) || (colorType_ == 0 && transparency_.any && depth_ >= 8)) {
+            const size_t pixelBytes = transparency_.any ? 4 : 3;
+            uint8_t* out = scan + pixelBytes * x0;
+            const size_t step = pixelBytes * dx;
+            const Transparency& t = transparency_;
             switch (colorType_) {
             case 2:
-                return wide ? StoreColour<3, 2>(row, count, out, step, gamma_)
-                            : StoreColour<3, 1>(row, count, out, step, gamma_);
+                return wide ? StoreColour<3, 2>(row, count, out, step, gamma_, t)
+                            : StoreColour<3, 1>(row, count, out, step, gamma_, t);
             case 6:
-                return wide ? StoreColour<4, 2>(row, count, out, step, gamma_)
-                            : StoreColour<4, 1>(row, count, out, step, gamma_);
+                return wide ? StoreColour<4, 2>(row, count, out, step, gamma_, t)
+                            : StoreColour<4, 1>(row, count, out, step, gamma_, t);
+            case 4:
+                return wide ? StoreColour<2, 2>(row, count, out, step, nullptr, t)
+                            : StoreColour<2, 1>(row, count, out, step, nullptr, t);
             default:
-                return wide ? StoreColour<2, 2, false>(row, count, out, step, nullptr)
-                            : StoreColour<2, 1, false>(row, count, out, step, nullptr);
+                return wide ? StoreColour<1, 2>(row, count, out, step, nullptr, t)
+                            : StoreColour<1, 1>(row, count, out, step, nullptr, t);
+            }
+        }
+        if (transparency_.any) {
+            switch (depth_) {
+            case 1:
+                return StoreIndexPixels<1>(row, count, scan, x0, dx, indexPixels_);
+            case 2:
+                return StoreIndexPixels<2>(row, count, scan, x0, dx, indexPixels_);
+            case 4:
+                return StoreIndexPixels<4>(row, count, scan, x0, dx, indexPixels_);
+            default:
+                return StoreIndexPixels<8>(row, count, scan, x0, dx, indexPixels_);
             }
         }
         if (dx == 1 && (depth_ == 1 || depth_ == 4 || depth_ == 8)) {
@@ -185,6 +299,8 @@ class RowDecoder {
     const uint32_t width_;
     const uint32_t height_;
     const uint8_t* gamma_;
+    const Transparency transparency_;
+    std::array<QRgb, 256> indexPixels_{};
     Stream& data_;
     std::vector<uint8_t> current_, prior_;
 };
@@ -205,19 +321,25 @@ void DecodeImageData(PNGImage& image, Stream& data) {
         chunk->BuildTables();
         gamma = chunk->Table().data();
     }
-    image.SetPixelFormat(FormatFor(header.ColorType(), header.BitDepth()));
+    Transparency transparency = TransparencyOf(image, header.ColorType());
+    image.SetPixelFormat(FormatFor(header.ColorType(), header.BitDepth(), transparency.any));
     image.SetSize(static_cast<int>(header.Width()), static_cast<int>(header.Height()));
-    if (!IsColour(header.ColorType())) PreparePalette(image, header, gamma);
 
     data.SetPosition(0);
     ZDecompressionStream inflater(data);
-    RowDecoder rows(image, header, gamma, inflater);
-    if (header.InterlaceMethod() == 0) {
-        rows.Pass(0, 0, 1, 1);
-        return;
+    RowDecoder rows(image, header, gamma, std::move(transparency), inflater);
+    // Every row must arrive: data that ends early is a damaged file, not a picture with black rows.
+    try {
+        if (header.InterlaceMethod() == 0) {
+            if (!rows.Pass(0, 0, 1, 1)) RaisePNG(png_messages::kCorruptedData);
+            return;
+        }
+        for (const Adam7Pass& p : kAdam7)
+            if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep))
+                RaisePNG(png_messages::kCorruptedData);
+    } catch (const EZLibError&) {
+        RaisePNG(png_messages::kDamagedImageData);
     }
-    for (const Adam7Pass& p : kAdam7)
-        if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep)) return;
 }
 
 void EncodeImageData(const Bitmap& bitmap, const uint8_t* inverseGamma, FilterSet filters, Stream& out) {

@@ -9,7 +9,8 @@ class PNGImage;
 class Stream;
 
 // Sizes the image's bitmap after its header, gives it its palette and fills it from the compressed
-// image data. Rows the data does not reach stay zero.
+// image data. Images with an alpha channel or a tRNS chunk become 32-bit with each pixel's alpha. Data that
+// ends before the last row, or that does not inflate, raises the codec's error.
 void DecodeImageData(PNGImage& image, Stream& data);
 
 // Writes the bitmap's rows, filtered and compressed, to out; colour bytes pass through the inverse

@@ -1,5 +1,6 @@
 #include "platform/gfx/bitmap.h"
 
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -9,6 +10,24 @@
 #include "platform/stream.h"
 
 namespace {
+
+// Blue, green, red to opaque 32-bit pixels, four at a time from three 32-bit words (the bytes of a row are
+// little-endian words on the machines the program runs on).
+void CopyBgrRow(const uint8_t* row, QRgb* out, int width) {
+    static_assert(std::endian::native == std::endian::little);
+    constexpr QRgb kOpaque = 0xFF000000u;
+    int x = 0;
+    for (; x + 4 <= width; x += 4, row += 12) {
+        uint32_t w[3];
+        std::memcpy(w, row, sizeof w);
+        out[x] = kOpaque | (w[0] & 0xFFFFFF);
+        out[x + 1] = kOpaque | w[0] >> 24 | (w[1] & 0xFFFF) << 8;
+        out[x + 2] = kOpaque | w[1] >> 16 | (w[2] & 0xFF) << 16;
+        out[x + 3] = kOpaque | w[2] >> 8;
+    }
+    for (; x < width; ++x, row += 3)
+        out[x] = kOpaque | static_cast<QRgb>(row[2]) << 16 | static_cast<QRgb>(row[1]) << 8 | row[0];
+}
 
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
@@ -247,17 +266,46 @@ void Bitmap::WriteBmpFile(Stream& stream) const {
 QImage Bitmap::ToImage() const {
     if (Empty()) return QImage();
     QImage image(width_, height_, QImage::Format_ARGB32);
-    const QRgb key = TransparentColor() & 0x00FFFFFF;
+    CopyPixels(reinterpret_cast<QRgb*>(image.bits()),
+               static_cast<size_t>(image.bytesPerLine()) / sizeof(QRgb));
+    return image;
+}
+
+bool Bitmap::CopyPixels(QRgb* rows, size_t stride) const {
+    // Every index value once through the palette, then each pixel a table look-up.
+    QRgb colours[256];
+    for (unsigned v = 0; v < 256; ++v)
+        colours[v] = (v < palette_.size() ? palette_[v] : qRgb(0, 0, 0)) | 0xFF000000u;
+    // Only the transparent colour and the 32-bit format's own alpha can make a pixel see-through.
+    const bool mayBeSeeThrough = Transparent() || format_ == PixelFormat::pf32bit;
+    bool seeThrough = false;
     for (int y = 0; y < height_; ++y) {
-        QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        QRgb* row = rows + static_cast<size_t>(y) * stride;
+        CopyRow(y, row, colours);
+        seeThrough = seeThrough || (mayBeSeeThrough && AnySeeThrough(row, width_));
+    }
+    return seeThrough;
+}
+
+void Bitmap::CopyRow(int y, QRgb* out, const QRgb* colours) const {
+    const uint8_t* row = ScanLine(y);
+    const int bits = BitsPerPixel(format_);
+    if (format_ == PixelFormat::pf32bit) {
+        std::memcpy(out, row, static_cast<size_t>(width_) * sizeof(QRgb));
+    } else if (format_ == PixelFormat::pf24bit) {
+        CopyBgrRow(row, out, width_);
+    } else {
+        const unsigned perByte = 8 / static_cast<unsigned>(bits), mask = (1u << bits) - 1;
         for (int x = 0; x < width_; ++x) {
-            QRgb pixel = Pixel(x, y);
-            if (format_ != PixelFormat::pf32bit) pixel |= 0xFF000000u;
-            if (Transparent() && (pixel & 0x00FFFFFF) == key) pixel &= 0x00FFFFFF;
-            out[x] = pixel;
+            const unsigned shift =
+                (perByte - 1 - static_cast<unsigned>(x) % perByte) * static_cast<unsigned>(bits);
+            out[x] = colours[(row[static_cast<unsigned>(x) / perByte] >> shift) & mask];
         }
     }
-    return image;
+    if (!Transparent()) return;
+    const QRgb key = TransparentColor() & 0x00FFFFFF;
+    for (int x = 0; x < width_; ++x)
+        if ((out[x] & 0x00FFFFFF) == key) out[x] &= 0x00FFFFFF;
 }
 
 void Bitmap::Assign(const QImage& image, PixelFormat format) {

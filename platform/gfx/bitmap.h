@@ -47,11 +47,14 @@ class Bitmap : public Graphic {
     void SaveToStream(Stream& stream) override { WriteBmpFile(stream); }
     void WriteBmpFile(Stream& stream) const;
     QImage ToImage() const override;
+    bool CopyPixels(QRgb* rows, size_t stride) const override;
     // Copies an image's pixels into a 24- or 32-bit bitmap.
     void Assign(const QImage& image, PixelFormat format);
 
   private:
     void Allocate();
+    // One row as 32-bit pixels, indices through colours, the transparent colour left out.
+    void CopyRow(int y, QRgb* out, const QRgb* colours) const;
 
     int width_ = 0;
     int height_ = 0;

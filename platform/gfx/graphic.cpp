@@ -1,6 +1,7 @@
 #include "platform/gfx/graphic.h"
 
 #include <QStringList>
+#include <cstring>
 #include <vector>
 
 #include "platform/gfx/bitmap.h"
@@ -9,6 +10,24 @@
 bool PictureSizeAllowed(int64_t width, int64_t height) {
     return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
            width * height <= kMaxPicturePixels;
+}
+
+bool Graphic::CopyPixels(QRgb* rows, size_t stride) const {
+    const QImage image = ToImage().convertToFormat(QImage::Format_ARGB32);
+    bool seeThrough = false;
+    for (int y = 0; y < image.height(); ++y) {
+        QRgb* row = rows + static_cast<size_t>(y) * stride;
+        std::memcpy(row, image.constScanLine(y), static_cast<size_t>(image.width()) * sizeof(QRgb));
+        seeThrough = seeThrough || AnySeeThrough(row, image.width());
+    }
+    return seeThrough;
+}
+
+bool AnySeeThrough(const QRgb* pixels, int count) {
+    QRgb all = 0xFF000000u;
+    for (int i = 0; i < count; ++i)
+        all &= pixels[i];
+    return (all >> 24) != 0xFF;
 }
 
 void Graphic::SaveToStream(Stream&) {

@@ -16,6 +16,9 @@ constexpr int64_t kMaxPicturePixels = int64_t(1) << 26;
 // True when a picture of this size may be decoded.
 bool PictureSizeAllowed(int64_t width, int64_t height);
 
+// True when some of the pixels has an alpha below 255.
+bool AnySeeThrough(const QRgb* pixels, int count);
+
 // Raised by the picture registry and the codecs.
 class EInvalidGraphic : public std::runtime_error {
   public:
@@ -39,6 +42,9 @@ class Graphic {
 
     // The picture as 32-bit pixels; alpha is 255 except where a transparent picture is transparent.
     virtual QImage ToImage() const = 0;
+    // The same pixels written straight into rows of stride pixels each, row by row; formats that hold
+    // their pixels themselves do it without the image in between. True when some pixel is not opaque.
+    virtual bool CopyPixels(QRgb* rows, size_t stride) const;
 
     bool Transparent() const { return transparent_; }
     QRgb TransparentColor() const { return transparentColor_; }

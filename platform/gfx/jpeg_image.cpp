@@ -1,7 +1,9 @@
 #include "platform/gfx/jpeg_image.h"
 
+#include <bit>
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -66,7 +68,10 @@ std::string Decode(const std::vector<uint8_t>& bytes, QImage& image) {
         return "picture too large";
     }
     const bool cmyk = info.jpeg_color_space == JCS_CMYK || info.jpeg_color_space == JCS_YCCK;
-    info.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
+    // The decoder writes blue, green, red and an opaque fourth byte: the memory of an RGB32 row on the
+    // little-endian machines the program runs on.
+    static_assert(std::endian::native == std::endian::little);
+    info.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&info);
     image = QImage(static_cast<int>(info.output_width), static_cast<int>(info.output_height),
                    QImage::Format_RGB32);
@@ -74,22 +79,26 @@ std::string Decode(const std::vector<uint8_t>& bytes, QImage& image) {
         jpeg_destroy_decompress(&info);
         return "out of memory";
     }
+    if (!cmyk) {
+        while (info.output_scanline < info.output_height) {
+            JSAMPROW row = image.scanLine(static_cast<int>(info.output_scanline));
+            jpeg_read_scanlines(&info, &row, 1);
+        }
+        jpeg_finish_decompress(&info);
+        jpeg_destroy_decompress(&info);
+        return {};
+    }
     // Taken from the decoder's own pool, which jpeg_destroy_decompress frees also after a jump.
-    JSAMPARRAY rows =
-        (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
-                                  info.output_width * static_cast<JDIMENSION>(info.output_components), 1);
+    JSAMPARRAY rows = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                info.output_width * 4, 1);
     // Files with the APP14 colour-transform marker store CMYK inverted.
-    const bool inverted = cmyk && info.saw_Adobe_marker;
+    const bool inverted = info.saw_Adobe_marker;
     while (info.output_scanline < info.output_height) {
         const int y = static_cast<int>(info.output_scanline);
         jpeg_read_scanlines(&info, rows, 1);
         QRgb* out = reinterpret_cast<QRgb*>(image.scanLine(y));
         for (JDIMENSION x = 0; x < info.output_width; ++x) {
-            const JSAMPLE* p = rows[0] + static_cast<size_t>(x) * static_cast<size_t>(info.output_components);
-            if (!cmyk) {
-                out[x] = qRgb(p[0], p[1], p[2]);
-                continue;
-            }
+            const JSAMPLE* p = rows[0] + 4 * static_cast<size_t>(x);
             int c = p[0], m = p[1], yel = p[2], k = p[3];
             if (!inverted) c = 255 - c, m = 255 - m, yel = 255 - yel, k = 255 - k;
             out[x] = qRgb(c * k / 255, m * k / 255, yel * k / 255);
@@ -118,6 +127,13 @@ void JpegImage::LoadFromStream(Stream& stream) {
 void JpegImage::SaveToStream(Stream& stream) {
     if (bytes_.empty()) throw EInvalidGraphic("JPEG error: no picture to save");
     stream.WriteBuffer(bytes_.data(), bytes_.size());
+}
+
+bool JpegImage::CopyPixels(QRgb* rows, size_t stride) const {
+    for (int y = 0; y < image_.height(); ++y)
+        std::memcpy(rows + static_cast<size_t>(y) * stride, image_.constScanLine(y),
+                    static_cast<size_t>(image_.width()) * sizeof(QRgb));
+    return false; // every pixel is opaque
 }
 
 void RegisterJpegPicture() {

@@ -6,8 +6,8 @@
 
 #include "platform/gfx/graphic.h"
 
-// A JPEG picture decoded through libjpeg. Decoding is bounded: the size is checked before any pixel
-// memory is taken, and decoder errors become EInvalidGraphic.
+// A JPEG picture decoded through libjpeg straight into opaque 32-bit rows. Decoding is bounded: the size is
+// checked before any pixel memory is taken, and decoder errors become EInvalidGraphic.
 class JpegImage : public Graphic {
   public:
     int Width() const override { return image_.width(); }
@@ -16,6 +16,7 @@ class JpegImage : public Graphic {
     // Writes the file bytes it was loaded from: nothing is lost by decoding and encoding again.
     void SaveToStream(Stream& stream) override;
     QImage ToImage() const override { return image_; }
+    bool CopyPixels(QRgb* rows, size_t stride) const override;
     const std::vector<uint8_t>& FileBytes() const { return bytes_; }
 
   private:

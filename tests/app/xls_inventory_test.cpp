@@ -6,6 +6,7 @@
 #include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
 #include "inventory_test_support.h"
+#include "platform/cfb.h"
 #include "platform/text.h"
 
 namespace {
@@ -135,6 +136,16 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
     EXPECT_EQ(TestMessages::Shown(), QStringList{"I'm having trouble opening " + name +
                                                  "\n\rPlease close this file if it is open in Excel."});
+
+    // A workbook with a password is not blamed on another program: a FILEPASS record after the BOF.
+    TestMessages::Clear();
+    const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
+    WriteFileBytes(
+        path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
+    EXPECT_TRUE(inv.ReadFile(name));
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
 }
 
 // A write that fails half-way (more parts than a sheet has rows) must not finish the half-built workbook

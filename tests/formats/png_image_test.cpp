@@ -93,14 +93,48 @@ TEST(PNGImage, TransparentColourOfRgbImagesFollowsThePixels) {
     ASSERT_EQ(Load(image, RgbFile(MakeChunk("tRNS", std::string("\0\x40", 2)))), "");
     EXPECT_FALSE(image.Transparent());
 
-    // In a 16-bit image the key is the high bytes, as the pixels keep them.
-    const std::string rows16 = std::string("\0", 1) + "\x12\x34\x56\x78\x9A\xBC";
-    const std::string file16 = kSignature + Header(1, 1, 16, 2) +
+    // A 16-bit key is matched on all its bits: the second pixel differs only in a low byte.
+    const std::string rows16 = std::string("\0", 1) + "\x12\x34\x56\x78\x9A\xBC" + "\x12\x34\x56\x78\x9A\xBD";
+    const std::string file16 = kSignature + Header(2, 1, 16, 2) +
                                MakeChunk("tRNS", std::string("\x12\x34\x56\x78\x9A\xBC", 6)) +
                                MakeChunk("IDAT", Deflate(rows16)) + MakeChunk("IEND", "");
     ASSERT_EQ(Load(image, file16), "");
-    EXPECT_EQ(image.Pixel(0, 0), qRgb(0x12, 0x56, 0x9A));
-    EXPECT_EQ(qAlpha(image.ToImage().pixel(0, 0)), 0);
+    EXPECT_EQ(image.Pixel(0, 0), qRgba(0x12, 0x56, 0x9A, 0));
+    EXPECT_EQ(image.Pixel(1, 0), qRgba(0x12, 0x56, 0x9A, 255));
+    EXPECT_FALSE(image.Transparent()) << "no 8-bit colour stands for a 16-bit key";
+}
+
+TEST(PNGImage, AlphaAndTransparencyChunksGiveEachPixelItsAlpha) {
+    struct Case {
+        const char* what;
+        std::string file;
+        std::vector<QRgb> pixels;
+    };
+    const std::string palette = MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0\0\0\xFF", 9));
+    const Case cases[] = {
+        {"RGBA",
+         kSignature + Header(2, 1, 8, 6) +
+             MakeChunk("IDAT", Deflate(std::string("\0\x10\x20\x30\x00\x40\x50\x60\x80", 9))),
+         {qRgba(0x10, 0x20, 0x30, 0), qRgba(0x40, 0x50, 0x60, 0x80)}},
+        {"grey and alpha, 16 bits",
+         kSignature + Header(1, 1, 16, 4) + MakeChunk("IDAT", Deflate(std::string("\0\x77\x01\xC0\x02", 5))),
+         {qRgba(0x77, 0x77, 0x77, 0xC0)}},
+        {"palette with fewer alphas than entries",
+         kSignature + Header(3, 1, 4, 3) + palette + MakeChunk("tRNS", std::string("\0\x40", 2)) +
+             MakeChunk("IDAT", Deflate(std::string("\0\x01\x20", 3))),
+         {qRgba(255, 0, 0, 0), qRgba(0, 255, 0, 0x40), qRgba(0, 0, 255, 255)}},
+        {"2-bit grey with a key",
+         kSignature + Header(4, 1, 2, 0) + MakeChunk("tRNS", std::string("\0\x02", 2)) +
+             MakeChunk("IDAT", Deflate(std::string("\0\x1B", 2))),
+         {qRgba(0, 0, 0, 255), qRgba(85, 85, 85, 255), qRgba(170, 170, 170, 0), qRgba(255, 255, 255, 255)}},
+    };
+    for (const Case& c : cases) {
+        PNGImage image;
+        ASSERT_EQ(Load(image, c.file + MakeChunk("IEND", "")), "") << c.what;
+        EXPECT_EQ(image.Format(), PixelFormat::pf32bit) << c.what;
+        for (size_t x = 0; x < c.pixels.size(); ++x)
+            EXPECT_EQ(image.Pixel(static_cast<int>(x), 0), c.pixels[x]) << c.what << " pixel " << x;
+    }
 }
 
 TEST(PNGImage, DamagedStructureGivesTheCodecErrors) {
@@ -139,19 +173,33 @@ TEST(PNGImage, DamagedStructureGivesTheCodecErrors) {
               kHeading + "The image could not be loaded because it uses an unknown set of filter types.");
 }
 
-TEST(PNGImage, MissingDataLeavesZeroRowsAndTrailingBytesAreHarmless) {
+TEST(PNGImage, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
+    const std::string corrupt = kHeading + "Can't read the PNG image, it has corrupted data. ";
     PNGImage image;
     // The compressed data ends after the first row; the file itself ends without IEND.
-    const std::string firstRowOnly =
-        kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows.substr(0, 10)));
-    ASSERT_EQ(Load(image, firstRowOnly), "");
-    EXPECT_EQ(image.Pixel(2, 0), qRgb(0x70, 0x80, 0x90));
-    EXPECT_EQ(image.Pixel(0, 1), qRgb(0, 0, 0));
+    EXPECT_EQ(
+        Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows.substr(0, 10)))),
+        corrupt);
+    // Only empty image data chunks, interlaced or not.
+    for (int interlace : {0, 1})
+        EXPECT_EQ(Load(image, kSignature + Header(3, 2, 8, 2, interlace) + MakeChunk("IDAT", "") +
+                                  MakeChunk("IDAT", "") + MakeChunk("IEND", "")),
+                  corrupt)
+            << interlace;
+    std::string damaged = Deflate(kRgbRows);
+    damaged[2] = '\xFF';
+    EXPECT_EQ(
+        Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", damaged) + MakeChunk("IEND", "")),
+        kHeading + "The PNG image data is damaged.");
+
     // Bytes after the end of the compressed stream must not keep the inflater going.
     ASSERT_EQ(Load(image, kSignature + Header(3, 2, 8, 2) +
                               MakeChunk("IDAT", Deflate(kRgbRows) + std::string(100, '\7')) +
                               MakeChunk("IEND", "")),
               "");
+    EXPECT_EQ(image.Pixel(2, 1), qRgb(0x01, 0x02, 0x03));
+    // A complete picture without IEND is whole.
+    ASSERT_EQ(Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows))), "");
     EXPECT_EQ(image.Pixel(2, 1), qRgb(0x01, 0x02, 0x03));
 }
 

@@ -80,12 +80,13 @@ int CompareWithReference(const PNGImage& image, const fs::path& path, const Temp
     return differences;
 }
 
+// Saving writes RGB or palette pixels only, so colours are compared and alphas are not.
 int DifferingPixels(const PNGImage& a, const PNGImage& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
     int differences = 0;
     for (int y = 0; y < a.Height(); ++y)
         for (int x = 0; x < a.Width(); ++x)
-            differences += a.Pixel(x, y) != b.Pixel(x, y);
+            differences += ((a.Pixel(x, y) ^ b.Pixel(x, y)) & 0xFFFFFF) != 0;
     return differences;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 #include "formats/xls/biff_bytes.h"
 #include "formats/xls/xls_error.h"
@@ -34,21 +35,24 @@ std::string Bytes(std::initializer_list<int> values) {
     return s;
 }
 
-std::string Bof(uint16_t type) {
+std::string Bof(uint16_t type, uint16_t version = 0x0600) {
     std::string d;
-    Add16(d, 0x0600);
+    Add16(d, version);
     Add16(d, type);
     d.append(12, '\0');
     return Rec(0x0809, d);
 }
 
-// A BIFF8 workbook stream: globals with one BOUNDSHEET and the given SST records, then one sheet.
-std::string Workbook(const std::string& sstRecords, const std::string& sheetRecords) {
-    std::string globalsHead = Bof(5);
-    std::string boundsheet = Rec(0x0085, std::string(4, '\0') + Bytes({0, 0, 1, 0, 'S'}));
-    std::string globals = globalsHead + boundsheet + sstRecords + Rec(0x000A, "");
+// A workbook stream (BIFF8 unless another version is given): globals with one BOUNDSHEET and the given
+// records, then one sheet.
+std::string Workbook(const std::string& globalRecords, const std::string& sheetRecords,
+                     uint16_t version = 0x0600) {
+    std::string globalsHead = Bof(5, version);
+    std::string name = version == 0x0600 ? Bytes({1, 0, 'S'}) : Bytes({1, 'S'});
+    std::string boundsheet = Rec(0x0085, std::string(4, '\0') + Bytes({0, 0}) + name);
+    std::string globals = globalsHead + boundsheet + globalRecords + Rec(0x000A, "");
     Set32(globals, globalsHead.size() + 4, static_cast<uint32_t>(globals.size()));
-    return globals + Bof(0x10) + sheetRecords + Rec(0x000A, "");
+    return globals + Bof(0x10, version) + sheetRecords + Rec(0x000A, "");
 }
 
 XLSRead ReadBytes(const std::string& bytes) {
@@ -199,6 +203,57 @@ TEST(XlsRead, DamagedWorkbooksFailCleanly) {
                 r.ReadCell(0, 0, row, v);
         } catch (const XLSError&) {
         }
+    }
+}
+
+// What other programs write: the level in the first record whatever the stream's name, code pages of BIFF5
+// text, formula texts longer than a record, passwords, cells out of order.
+TEST(XlsRead, WorkbooksOfOtherWriters) {
+    const std::string sst = Rec(0x00FC, Bytes({1, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 'o', 'k'}));
+    XLSRead biff8InBook =
+        ReadBytes(WriteCompoundFile({{"Book", Workbook(sst, Rec(0x00FD, Cell(0, 0, Bytes({0, 0, 0, 0}))))}}));
+    EXPECT_EQ(biff8InBook.Level(), 6);
+    EXPECT_EQ(Value(biff8InBook, 0, 0).toString(), "ok");
+
+    // Cyrillic and Greek labels of BIFF5 workbooks, and text without a code page.
+    auto label = [](uint16_t col, const std::string& bytes) {
+        return Rec(0x0204, Cell(0, col, Bytes({static_cast<int>(bytes.size()), 0}) + bytes));
+    };
+    for (const auto& [codePage, bytes, text] :
+         {std::tuple<int, std::string, const char*>{1251, "\xCF\xF0\xE8\xE2\xE5\xF2", "Привет"},
+          {1253, "\xC3\xE5\xE9\xDC", "Γειά"},
+          {0, "caf\xE9", "café"}}) {
+        std::string globals;
+        if (codePage) globals = Rec(0x0042, Bytes({codePage & 0xFF, codePage >> 8}));
+        XLSRead biff5 =
+            ReadBytes(WriteCompoundFile({{"Workbook", Workbook(globals, label(0, bytes), 0x0500)}}));
+        EXPECT_EQ(biff5.Level(), 5);
+        EXPECT_EQ(Value(biff5, 0, 0).toString(), QString::fromUtf8(text)) << codePage;
+    }
+
+    // A formula's text result of 9,000 characters: 8,221 narrow ones, then the rest wide in a CONTINUE.
+    const std::string formula =
+        Rec(0x0006, Cell(1, 0, Bytes({0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0})));
+    std::string wideRest;
+    for (int i = 0; i < 779; ++i)
+        wideRest += Bytes({0x2D, 0x4E});
+    const std::string result =
+        Rec(0x0207, Bytes({0x28, 0x23, 0}) + std::string(8221, 'x')) + Rec(0x003C, Bytes({1}) + wideRest);
+    // Cells out of order, one of them twice: the later record wins.
+    std::string number;
+    AddDouble(number, 7);
+    const std::string late = Rec(0x0203, Cell(0, 3, number)) + Rec(0x0204, Cell(0, 3, Bytes({1, 0, 0, 'n'})));
+    XLSRead long8 = ReadBytes(WriteCompoundFile({{"Workbook", Workbook("", late + formula + result)}}));
+    EXPECT_EQ(Value(long8, 0, 1).toString(), QString(8221, 'x') + QString(779, QChar(0x4E2D)));
+    EXPECT_EQ(Value(long8, 3, 0).toString(), "n");
+    EXPECT_EQ(long8.CellCount(), 2u);
+
+    // A password-protected workbook is refused as such.
+    try {
+        ReadBytes(WriteCompoundFile({{"Workbook", Workbook(Rec(0x002F, Bytes({1, 0, 1, 0})), "")}}));
+        FAIL() << "an encrypted workbook was read";
+    } catch (const XLSPasswordError& error) {
+        EXPECT_STREQ(error.what(), "The workbook is protected by a password, so it can not be read.");
     }
 }
 

@@ -24,13 +24,20 @@ TEST(LDrawLineTest, ScannersStopAtWhatTheyDoNotRead) {
     EXPECT_FLOAT_EQ(Float("12.", &next), 12.0f);
     EXPECT_EQ(next, '\0');
     EXPECT_FLOAT_EQ(Float("-3.25"), -3.25f);
-    EXPECT_FLOAT_EQ(Float("1e5", &next), 1.0f);
+    // Exponents as the library writes them; an 'e' without digits is not one.
+    EXPECT_FLOAT_EQ(Float("1e5", &next), 1e5f);
+    EXPECT_EQ(next, '\0');
+    EXPECT_FLOAT_EQ(Float("-5.5e-005"), -5.5e-5f);
+    EXPECT_FLOAT_EQ(Float("-1.81726E+002"), -181.726f);
+    EXPECT_FLOAT_EQ(Float("2e-", &next), 2.0f);
     EXPECT_EQ(next, 'e');
     EXPECT_FLOAT_EQ(Float("+7", &next), 0.0f);
     EXPECT_EQ(next, '+');
     EXPECT_FLOAT_EQ(Float("2,5", &next), 2.0f); // no locale: the comma is not a decimal point
     EXPECT_EQ(Int(" -42x"), -42);
     EXPECT_EQ(Int("abc"), 0);
+    EXPECT_EQ(Int("0x2FF8000"), 0x2FF8000); // a direct colour
+    EXPECT_EQ(Int("0xg"), 0);
     EXPECT_EQ(Int("99999999999999999999"), INT_MAX);
     EXPECT_EQ(Int("-99999999999999999999"), INT_MIN);
 }
@@ -47,12 +54,14 @@ TEST(LDrawLineTest, LinesOfEachType) {
     EXPECT_FLOAT_EQ(ref.numbers[1], -4.0f);
     EXPECT_EQ(ref.name, "s\\3001s01.dat  ");
 
-    // An exponent stops the numbers: the rest read 0 and become part of the name.
-    LDrawLineRecord exponent = ParseLDrawLine("1 4 1e2 0 0 1 0 0 0 1 0 0 0 1 a.dat");
+    // Numbers with exponents keep the line's fields apart, and a direct colour is read whole.
+    LDrawLineRecord exponent = ParseLDrawLine("1 0x2FF0000 1e2 0 -2.5e-001 1 0 0 0 1 0 0 0 1 a.dat");
     EXPECT_TRUE(exponent.Complete());
-    EXPECT_FLOAT_EQ(exponent.numbers[0], 1.0f);
-    EXPECT_FLOAT_EQ(exponent.numbers[11], 0.0f);
-    EXPECT_EQ(exponent.name, "e2 0 0 1 0 0 0 1 0 0 0 1 a.dat");
+    EXPECT_EQ(exponent.colour, 0x2FF0000);
+    EXPECT_FLOAT_EQ(exponent.numbers[0], 100.0f);
+    EXPECT_FLOAT_EQ(exponent.numbers[2], -0.25f);
+    EXPECT_FLOAT_EQ(exponent.numbers[11], 1.0f);
+    EXPECT_EQ(exponent.name, "a.dat");
 
     LDrawLineRecord quad = ParseLDrawLine("4\t24 1 2 3 4 5 6 7 8 9 10 11 12");
     EXPECT_EQ(quad.count, 12);

@@ -180,11 +180,27 @@ TEST_F(LDrawViewTest, QuadsFoldedOverTheirDiagonalGetAThirdTriangle) {
     Points folded = Written();
     Render("3 4 0 0 0 12 12 0 12 0 0\r\n3 4 0 0 0 12 0 0 0 12 0");
     Points twoTriangles = Written();
-    EXPECT_EQ(folded.size(), 12u * 13u);
+    EXPECT_EQ(folded.size(), 13u * 13u);
     EXPECT_LT(twoTriangles.size(), folded.size());
-    // A plain square: rows 0 to 11 (not the bottom one), columns 0 to 12, no third triangle needed.
+    // A plain square: the pixels of corners 0 to 12 both ways, no third triangle needed.
     Render("4 4 0 0 0 12 0 0 12 12 0 0 12 0\r\n");
-    EXPECT_EQ(Written().size(), 12u * 13u);
+    EXPECT_EQ(Written().size(), 13u * 13u);
+}
+
+// Edge lines lie on the faces they outline, as optional lines do; both show over them all along.
+TEST_F(LDrawViewTest, LinesOnTheirFacesShowAllAlong) {
+    // A face sloping away (z = x / 2 + y / 3) drawn first, then an edge and an optional line on it.
+    RGBA black, unused;
+    ColourRGBAOf(0, black, unused);
+    const uint32_t lineColour = uint32_t{black.r} << 16 | uint32_t{black.g} << 8 | black.b;
+    for (const char* line :
+         {"2 0 1 2 1.1666667 17 2 9.1666667", "5 0 2 1 1.3333333 2 17 6.6666667 0 0 0 1 0 0"}) {
+        Render(std::string("3 4 0 0 0 19 0 9.5 0 19 6.3333333\r\n") + line);
+        int linePixels = 0;
+        for (const auto& [x, y] : Written())
+            linePixels += Pixel(x, y) == lineColour;
+        EXPECT_EQ(linePixels, 17) << line;
+    }
 }
 
 TEST_F(LDrawViewTest, OptionalLinesOnlyWhereControlPointsShareASide) {
@@ -228,13 +244,78 @@ uint32_t RenderedChecksum(const std::string& part, int colour, float scale, int 
     return static_cast<uint32_t>(crc32(0, dib.Bits(), static_cast<uInt>(dib.ImageSize())));
 }
 
+// Background pixels the part's pixels enclose, in pieces smaller than a real opening (a Technic hole at
+// scale 10 is dozens of pixels): cracks between faces, or between a face and its outline.
+int EnclosedSpecks(const RenderTarget& t) {
+    constexpr size_t kOpening = 10;
+    const int w = t.width, h = t.height;
+    std::vector<int> piece(t.zBuffer.size(), 0); // 0: background not yet met, -1: drawn
+    for (size_t i = 0; i < piece.size(); ++i)
+        if (t.zBuffer[i] != std::numeric_limits<int32_t>::max()) piece[i] = -1;
+    int specks = 0, pieces = 0;
+    for (size_t start = 0; start < piece.size(); ++start) {
+        if (piece[start] != 0) continue;
+        // One piece of background by flood fill; it is outside when it touches the border.
+        ++pieces;
+        std::vector<size_t> pending{start}, members;
+        piece[start] = pieces;
+        bool outside = false;
+        while (!pending.empty()) {
+            const size_t i = pending.back();
+            pending.pop_back();
+            members.push_back(i);
+            const int x = static_cast<int>(i % static_cast<size_t>(w)),
+                      y = static_cast<int>(i / static_cast<size_t>(w));
+            outside |= x == 0 || y == 0 || x == w - 1 || y == h - 1;
+            for (const auto& [nx, ny] : {std::pair{x - 1, y}, {x + 1, y}, {x, y - 1}, {x, y + 1}}) {
+                if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+                const size_t n = static_cast<size_t>(ny) * static_cast<size_t>(w) + static_cast<size_t>(nx);
+                if (piece[n] == 0) {
+                    piece[n] = pieces;
+                    pending.push_back(n);
+                }
+            }
+        }
+        specks += !outside && members.size() < kOpening;
+    }
+    return specks;
+}
+
+// Every part of the sample library, the printed ones with their direct colours and numbers with exponents
+// included, renders at scale 10 without a crack.
+TEST_F(LDrawViewTest, LibraryPartsAtScaleTenShowNoBackgroundInside) {
+    REQUIRE_SHARED_DATA();
+    LDrawDirectory = SharedData() / "ldraw";
+    ASSERT_TRUE(LoadLDConfig(LDrawDirectory / "LDConfig.ldr"));
+    int parts = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(LDrawDirectory / "parts")) {
+        if (entry.path().extension() != ".dat") continue;
+        ++parts;
+        InitRenderTarget(800, 800);
+        RenderLDrawFile(entry.path(), 4, nullptr, 10, -45 * kDegree, 35 * kDegree, -30 * kDegree, nullptr);
+        EXPECT_EQ(EnclosedSpecks(*CurrentRenderTarget()), 0) << entry.path().filename();
+    }
+    EXPECT_GT(parts, 90);
+}
+
 TEST_F(LDrawViewTest, GoldenRendersOfSampleParts) {
     REQUIRE_SHARED_DATA();
     LDrawDirectory = SharedData() / "ldraw";
     ASSERT_TRUE(LoadLDConfig(LDrawDirectory / "LDConfig.ldr"));
-    EXPECT_EQ(RenderedChecksum("3001", 4, 4, 400), 345685346u);
-    EXPECT_EQ(RenderedChecksum("3039", 1, 4, 400), 755580015u);
-    EXPECT_EQ(RenderedChecksum("3626c", 14, 6, 400), 1889989438u);
+    EXPECT_EQ(RenderedChecksum("3001", 4, 4, 400), 3110408450u);
+    EXPECT_EQ(RenderedChecksum("3039", 1, 4, 400), 4162212514u);
+    EXPECT_EQ(RenderedChecksum("3626c", 14, 6, 400), 1042620861u);
+    // A print in a direct colour (lilac 0x2B0A7D4) shows in it, shaded.
+    EXPECT_EQ(RenderedChecksum("3009pk1", 4, 2, 400), 647027932u);
+    int lilac = 0;
+    const UniDIB& dib = CurrentRenderTarget()->frameBuffer;
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 400; ++x) {
+            const uint32_t p = dib.GetPixel(x, y);
+            const int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+            lilac += b > r && r > g && g > 100;
+        }
+    EXPECT_GT(lilac, 100);
 
     InitRenderTarget(160, 160);
     RenderLDrawFile(*LDrawPartFile(LDrawDirectory, "3001"), 4, nullptr, 1.2f, -45 * kDegree, 35 * kDegree,

@@ -33,13 +33,13 @@ class RasteriserTest : public ::testing::Test {
     }
 };
 
-TEST_F(RasteriserTest, TriangleLeavesItsBottomRowAndDegenerateOnesDrawNothing) {
+TEST_F(RasteriserTest, TriangleCoversThePixelCornersInItAndDegenerateOnesDrawNothing) {
     RasterTriangle({1, 1, 5}, {8, 1, 5}, {1, 4, 5}, kRed, kRed);
     EXPECT_EQ(Mask(), "..........\n"
                       ".########.\n"
                       ".#####....\n"
                       ".###......\n"
-                      "..........\n"
+                      ".#........\n"
                       "..........\n"
                       "..........\n"
                       "..........\n"
@@ -103,7 +103,7 @@ TEST_F(RasteriserTest, LinesStepAlongTheirMajorAxis) {
 }
 
 TEST_F(RasteriserTest, FarOffScreenGeometryIsClippedSafely) {
-    const int32_t big = static_cast<int32_t>(kScreenLimit);
+    const float big = kScreenLimit;
     RasterTriangle({-big, -big, 0}, {big, -big, big}, {0, big, -big}, kRed, kRed);
     EXPECT_EQ(Target().stats.pixelsWritten, 100);
     RasterLine({-big, 5, 0}, {big, 5, 0}, true, kBlue, kBlue);
@@ -114,10 +114,9 @@ TEST_F(RasteriserTest, FarOffScreenGeometryIsClippedSafely) {
     float origin[3] = {0, 0, 0};
     DrawTriangle3D(huge, origin, huge, 4);
     DrawLine3D(huge, origin, 4);
-    EXPECT_EQ(ScreenInt(1e30f), big);
-    EXPECT_EQ(ScreenInt(-1e30f), -big);
-    EXPECT_EQ(ScreenInt(std::nanf("")), 0);
-    EXPECT_EQ(ScreenInt(-2.9f), -2);
+    EXPECT_EQ(ScreenCoordinate(1e30f), kScreenLimit);
+    EXPECT_EQ(ScreenCoordinate(-1e30f), -kScreenLimit);
+    EXPECT_EQ(ScreenCoordinate(std::nanf("")), 0.0f);
     EXPECT_EQ(TruncToInt(3e9f), std::numeric_limits<int32_t>::max());
 }
 

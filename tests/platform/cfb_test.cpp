@@ -101,6 +101,12 @@ TEST(Cfb, CorruptFilesFailWithAnErrorNeverACrash) {
     Set32(looped, 512 + 512 * dir + 128 + 68, 1);
     EXPECT_THROW(CompoundFileReader{looped}, CfbError);
 
+    // A chain longer than its stream is read as far as the stream needs.
+    std::string shorter = good;
+    for (size_t e = 0; e < 4; ++e)
+        if (shorter[512 + 512 * dir + 128 * e] == 'W') Set32(shorter, 512 + 512 * dir + 128 * e + 120, 5000);
+    EXPECT_EQ(CompoundFileReader(shorter).ReadStream("Workbook"), Pattern(10000, 6).substr(0, 5000));
+
     // An unused directory entry with a name length beyond the entry.
     std::string unused = good;
     Set32(unused, 512 + 512 * dir + 128 * 3 + 64, 0xFFFF);

@@ -3,8 +3,11 @@
 #include <QBuffer>
 #include <QImage>
 
+#include "formats/peer_tools.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/stream.h"
+#include "platform/text.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -45,6 +48,34 @@ TEST(JpegImage, DecodesColourAndGreyPicturesOpaque) {
         }
     const QImage grey = Decode(Encode(original.convertToFormat(QImage::Format_Grayscale8)));
     EXPECT_EQ(qRed(grey.pixel(10, 10)), qBlue(grey.pixel(10, 10)));
+}
+
+// Baseline, progressive, grey, CMYK, restart markers and several subsamplings decode as the peer decoder
+// decodes the same files.
+TEST(JpegImage, EveryKindOfFileDecodesLikeThePeer) {
+    if (!HaveProgram("jpegtopnm")) GTEST_SKIP() << "jpegtopnm (netpbm) is not installed";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TestData("jpeg"))) {
+        ++files;
+        const std::string path = entry.path().string();
+        const std::optional<std::string> bytes = ReadFileBytes(path);
+        ASSERT_TRUE(bytes) << path;
+        const QImage ours = Decode({bytes->begin(), bytes->end()});
+        const Pnm peer = ParsePnm(RunCommand("jpegtopnm '" + path + "' 2>/dev/null"));
+        ASSERT_EQ(ours.size(), QSize(peer.width, peer.height)) << path;
+        int worst = 0;
+        for (int y = 0; y < peer.height; ++y)
+            for (int x = 0; x < peer.width; ++x) {
+                const QRgb pixel = ours.pixel(x, y);
+                ASSERT_EQ(qAlpha(pixel), 255) << path;
+                const int ourSamples[3] = {qRed(pixel), qGreen(pixel), qBlue(pixel)};
+                for (int c = 0; c < 3; ++c)
+                    worst = std::max(worst,
+                                     std::abs(ourSamples[c] - peer.Sample(x, y, peer.channels == 3 ? c : 0)));
+            }
+        EXPECT_LE(worst, 1) << path;
+    }
+    EXPECT_GE(files, 10);
 }
 
 TEST(JpegImage, BrokenAndOversizeFilesRaiseInsteadOfExiting) {

@@ -82,13 +82,14 @@ std::vector<std::string> LoopbackServer::requests() {
     return requests_;
 }
 
-void SendAll(int fd, const std::string& bytes) {
+bool SendAll(int fd, const std::string& bytes) {
     size_t sent = 0;
     while (sent < bytes.size()) {
         ssize_t n = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) return;
+        if (n <= 0) return false;
         sent += static_cast<size_t>(n);
     }
+    return true;
 }
 
 void WaitForClientClose(int fd) {

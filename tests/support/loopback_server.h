@@ -30,7 +30,8 @@ class LoopbackServer {
     std::thread thread_;
 };
 
-void SendAll(int fd, const std::string& bytes);
+// False when the client went away before taking everything.
+bool SendAll(int fd, const std::string& bytes);
 // Holds the connection open without answering until the client goes away (or the receive time-out).
 void WaitForClientClose(int fd);
 // The target of a request line ("GET /x HTTP/1.0" -> "/x") and the value of one header line.

@@ -1,14 +1,18 @@
 #include "support/service_stand_in.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 std::string ServiceReply(const std::string& status, const std::string& body, const std::string& extra) {
     return "HTTP/1.0 " + status + "\r\nContent-Type: text/plain\r\n" + extra + "\r\n" + body;
 }
 
 ServiceStandIn::ServiceStandIn()
-    : masterReply_(ServiceReply("200 OK", kMasterList,
-                                "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n")),
+    : replies_{{"/inv/master/",
+                ServiceReply("200 OK", kMasterList,
+                             "Content-Length: " + std::to_string(kMasterList.size()) + "\r\n")}},
       server_([this](int fd, const std::string& request) { Answer(fd, request); }) {
     setenv("TESSARIN_SERVICE_HOST", authority().c_str(), 1);
     setenv("TESSARIN_SERVICE_WWW_HOST", authority().c_str(), 1);
@@ -22,6 +26,11 @@ ServiceStandIn::~ServiceStandIn() {
 void ServiceStandIn::Answer(int fd, const std::string& request) {
     const std::string target = RequestTarget(request);
     const bool withCookie = RequestHeaderValue(request, "Cookie") == kServiceCookie;
+    if (target == "/inv/master/") {
+        if (stallMaster) WaitForClientClose(fd);
+        if (masterStreamRate >= 0) return Stream(fd, masterStreamRate);
+    }
+    if (Replied(fd, target)) return;
     if (target.starts_with("/cgi-bin/invcgis/login?")) {
         // The cookie comes with a redirect to the welcome page, as a login form typically answers.
         if (target == kLoginTarget)
@@ -31,9 +40,6 @@ void ServiceStandIn::Answer(int fd, const std::string& request) {
             SendAll(fd, ServiceReply("200 OK", "<html>Login failed</html>"));
     } else if (target == "/welcome") {
         SendAll(fd, ServiceReply("200 OK", "<html>Welcome</html>"));
-    } else if (target == "/inv/master/") {
-        if (stallMaster) WaitForClientClose(fd);
-        SendAll(fd, MasterReply());
     } else if (target == "/inv/raw/6399-1/") {
         SendAll(fd, ServiceReply("200 OK", kRawSet));
     } else if (target.starts_with("/inv/raw/")) {
@@ -46,14 +52,34 @@ void ServiceStandIn::Answer(int fd, const std::string& request) {
     }
 }
 
-void ServiceStandIn::SetMasterReply(const std::string& reply) {
-    std::lock_guard guard(lock_);
-    masterReply_ = reply;
+bool ServiceStandIn::Replied(int fd, const std::string& target) {
+    std::string reply;
+    {
+        std::lock_guard guard(lock_);
+        auto found = replies_.find(target);
+        if (found == replies_.end()) return false;
+        reply = found->second;
+    }
+    SendAll(fd, reply);
+    return true;
 }
 
-std::string ServiceStandIn::MasterReply() {
+void ServiceStandIn::Stream(int fd, int64_t bytesPerSecond) {
+    if (!SendAll(fd, ServiceReply("200 OK", kMasterList))) return;
+    // Lines of a master list, in pieces of a twentieth of a second at the given rate.
+    const size_t piece =
+        bytesPerSecond > 0 ? static_cast<size_t>(std::max<int64_t>(bytesPerSecond / 20, 1)) : 65536;
+    std::string body;
+    while (body.size() < piece)
+        body += "3001\tBrick 2 x 4\n";
+    body.resize(piece);
+    while (SendAll(fd, body))
+        if (bytesPerSecond > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+}
+
+void ServiceStandIn::SetReply(const std::string& target, const std::string& reply) {
     std::lock_guard guard(lock_);
-    return masterReply_;
+    replies_[target] = reply;
 }
 
 std::vector<std::string> ServiceStandIn::Targets() {

@@ -3,6 +3,8 @@
 #include "support/loopback_server.h"
 
 #include <atomic>
+#include <cstdint>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -29,10 +31,14 @@ class ServiceStandIn {
     ServiceStandIn(const ServiceStandIn&) = delete;
     ServiceStandIn& operator=(const ServiceStandIn&) = delete;
 
-    // The whole reply to the master list request.
-    void SetMasterReply(const std::string& reply);
+    // The whole reply to a request for target, in place of what the service would answer.
+    void SetReply(const std::string& target, const std::string& reply);
+    void SetMasterReply(const std::string& reply) { SetReply("/inv/master/", reply); }
     // The master list request is answered only once the client gives up.
     std::atomic<bool> stallMaster{false};
+    // The master list request is answered with a body that never ends, sent at this many bytes a second
+    // (0: as fast as the client takes it), until the client goes away.
+    void StreamMaster(int64_t bytesPerSecond) { masterStreamRate = bytesPerSecond; }
 
     std::string authority() const { return server_.authority(); }
     std::vector<std::string> Requests() { return server_.requests(); }
@@ -40,10 +46,12 @@ class ServiceStandIn {
 
   private:
     void Answer(int fd, const std::string& request);
-    std::string MasterReply();
+    bool Replied(int fd, const std::string& target);
+    void Stream(int fd, int64_t bytesPerSecond);
 
     // The server thread reads what the test sets.
     std::mutex lock_;
-    std::string masterReply_;
+    std::map<std::string, std::string> replies_;
+    std::atomic<int64_t> masterStreamRate{-1};
     LoopbackServer server_;
 };

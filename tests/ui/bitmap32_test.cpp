@@ -83,7 +83,7 @@ TEST(Bitmap32, ClippedFillsStayInsideAndTheLockCounts) {
     EXPECT_EQ(b.LockCount(), 0);
 }
 
-TEST(Bitmap32, WindowBitmapsKeepTheirTransparencyAndOtherPicturesDrawOpaque) {
+TEST(Bitmap32, PicturesKeepTheirTransparencyAndBlendOnlyWhenTheyHaveSome) {
     Bitmap source;
     source.SetPixelFormat(PixelFormat::pf24bit);
     source.SetSize(2, 1);
@@ -94,6 +94,11 @@ TEST(Bitmap32, WindowBitmapsKeepTheirTransparencyAndOtherPicturesDrawOpaque) {
     b.AssignFrom(source);
     EXPECT_EQ(*b.PixelAddress(0, 0), 0x000000FFu);
     EXPECT_EQ(*b.PixelAddress(1, 0), 0xFF800000u);
+    EXPECT_EQ(b.GetDrawMode(), DrawMode::dmBlend);
+    source.SetTransparent(false);
+    b.AssignFrom(source);
+    EXPECT_EQ(*b.PixelAddress(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(b.GetDrawMode(), DrawMode::dmOpaque);
 
     // Drawing a holey picture into a reused bitmap of the same size must not show the old picture.
     b.SetSize(4, 4);
@@ -103,13 +108,26 @@ TEST(Bitmap32, WindowBitmapsKeepTheirTransparencyAndOtherPicturesDrawOpaque) {
     b.AssignFrom(HoleyPicture());
     EXPECT_EQ(changes, 1);
     EXPECT_EQ(*b.PixelAddress(1, 1), 0xFF00FF00u);
-    EXPECT_EQ(*b.PixelAddress(0, 0), 0xFF000000u);
+    EXPECT_EQ(*b.PixelAddress(0, 0), 0x00000000u);
+    EXPECT_EQ(b.GetDrawMode(), DrawMode::dmBlend);
     EXPECT_EQ(b.AsImage().pixel(1, 1), 0xFF00FF00u);
 
     Bitmap back;
     b.AssignTo(back);
     EXPECT_EQ(back.Format(), PixelFormat::pf32bit);
     EXPECT_EQ(back.Pixel(1, 1), 0xFF00FF00u);
+
+    // Indexed pictures go through their palette, an index beyond it is black.
+    Bitmap indexed;
+    indexed.SetPixelFormat(PixelFormat::pf4bit);
+    indexed.SetSize(3, 1);
+    indexed.Palette() = {qRgb(1, 2, 3), qRgb(4, 5, 6)};
+    indexed.ScanLine(0)[0] = 0x10;
+    indexed.ScanLine(0)[1] = 0x70;
+    b.AssignFrom(indexed);
+    EXPECT_EQ(*b.PixelAddress(0, 0), 0xFF040506u);
+    EXPECT_EQ(*b.PixelAddress(1, 0), 0xFF010203u);
+    EXPECT_EQ(*b.PixelAddress(2, 0), 0xFF000000u);
 }
 
 TEST(Bitmap32, LoadingAnUnknownOrBrokenPictureLeavesTheBitmap) {

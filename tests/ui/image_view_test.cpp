@@ -3,6 +3,9 @@
 #include <QShortcut>
 #include <QTest>
 
+#include "formats/picture_formats.h"
+#include "formats/png_test_files.h"
+#include "support/test_support.h"
 #include "ui/image_view.h"
 
 namespace {
@@ -137,6 +140,36 @@ TEST(ImageView, LayersPaintAndTakeTheMouseFromTheTopDown) {
     view.Layers().Clear();
     EXPECT_EQ(view.Layers().Count(), 0);
     EXPECT_THROW(view.Layers().EndUpdate(), std::logic_error);
+}
+
+TEST(ImageView, TransparentPngPixelsShowOverThePictureAreasWhite) {
+    using namespace png_test;
+    RegisterPictureFormats();
+    TempDir dir;
+    // RGBA: transparent red, half transparent black, opaque blue. Palette: red, green with tRNS alphas 0,
+    // 255.
+    WriteFileBytes(dir / "rgba.png",
+                   kSignature + Header(3, 1, 8, 6) +
+                       MakeChunk("IDAT", Deflate(std::string("\0\xFF\0\0\0\0\0\0\x80\0\0\xFF\xFF", 13))) +
+                       MakeChunk("IEND", ""));
+    WriteFileBytes(dir / "palette.png",
+                   kSignature + Header(2, 1, 8, 3) + MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0", 6)) +
+                       MakeChunk("tRNS", std::string("\0\xFF", 2)) +
+                       MakeChunk("IDAT", Deflate(std::string("\0\0\1", 3))) + MakeChunk("IEND", ""));
+    Image32 view;
+    view.resize(40, 30);
+    view.SetColor(clWhite);
+    view.SetBitmapAlign(Image32::baTopLeft);
+    view.Bitmap().LoadFromFileName(dir / "rgba.png");
+    QImage shot = Grab(view);
+    EXPECT_EQ(shot.pixel(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(shot.pixel(1, 0), 0xFF7F7F7Fu);
+    EXPECT_EQ(shot.pixel(2, 0), 0xFF0000FFu);
+    view.Bitmap().LoadFromFileName(dir / "palette.png");
+    shot = Grab(view);
+    EXPECT_EQ(shot.pixel(0, 0), 0xFFFFFFFFu);
+    EXPECT_EQ(shot.pixel(1, 0), 0xFF00FF00u);
+    EXPECT_EQ(shot.pixel(2, 0), 0xFFFFFFFFu) << "beside the picture";
 }
 
 TEST(ImageView, InitStagesRunsOnceBeforeTheFirstShowing) {

@@ -12,6 +12,10 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
+#include <sys/resource.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -62,9 +66,9 @@ class WebServiceTest : public ::testing::Test {
 const QString kUnableToLogin =
     "Unable to login to 127.0.0.1.  Please check your username and password on the More "
     "page and try again.";
-const QString kMasterFailure =
-    "There was a problem downloading master.txt.\r\nmaster.txt was not updated.  Please "
-    "check your internet conection.";
+const QString kMasterNotUpdated =
+    "There was a problem downloading master.txt.\r\nmaster.txt was not updated.  ";
+const QString kMasterFailure = kMasterNotUpdated + "Please check your internet conection.";
 
 } // namespace
 
@@ -75,8 +79,10 @@ TEST_F(WebServiceTest, SetDownloadLogsInOnceAndReadsTheInventory) {
     ASSERT_EQ(window.invFiles, std::vector<fs::path>{file});
     EXPECT_EQ(ReadFileBytes(file).value_or(""), kRawSet);
     EXPECT_EQ(DataFile("Default.htm"), "<html>Welcome</html>") << "the login reply goes to Default.htm";
-    EXPECT_EQ(window.statuses, (QStringList{"Connecting to 127.0.0.1", "Downloading 6399-1.inv",
-                                            "Saving 6399-1.inv", "Loading 6399-1.inv"}));
+    // The login shows the label too, so that Cancel can end it.
+    EXPECT_EQ(window.statuses,
+              (QStringList{"Connecting to 127.0.0.1", "Connecting to 127.0.0.1", "Downloading 6399-1.inv",
+                           "Saving 6399-1.inv", "Loading 6399-1.inv"}));
     EXPECT_FALSE(window.statusVisible);
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 
@@ -119,6 +125,20 @@ TEST_F(WebServiceTest, WrongPasswordStopsWithTheLoginMessage) {
     service.DownloadMyParts();
     EXPECT_EQ(standIn.Targets().size(), 2u) << "a failed login is tried again by the next command";
     EXPECT_TRUE(window.tsvFiles.empty());
+
+    // A cookie counts only with a successful reply, also when a redirect brought it.
+    window.password = "p&ss w";
+    for (const std::string& reply :
+         {ServiceReply("500 Internal Server Error", "", "Set-Cookie: " + kServiceCookie + "\r\n"),
+          ServiceReply("302 Found", "", "Set-Cookie: " + kServiceCookie + "\r\nLocation: /broken\r\n")}) {
+        TestMessages::Clear();
+        standIn.SetReply(kLoginTarget, reply);
+        standIn.SetReply("/broken", ServiceReply("503 Service Unavailable", ""));
+        service.DownloadSetInventory();
+        EXPECT_EQ(TestMessages::Shown(), QStringList{kUnableToLogin}) << reply;
+        EXPECT_EQ(service.HTTPClient1.HeaderInfo.Cookie, "") << reply;
+        EXPECT_EQ(window.prompts, 0);
+    }
 }
 
 TEST_F(WebServiceTest, MyPartsNeedsTheCookie) {
@@ -139,7 +159,15 @@ TEST_F(WebServiceTest, MyPartsNeedsTheCookie) {
 TEST_F(WebServiceTest, MasterUpdateRotatesTheLists) {
     WriteFileBytes(data / "master.txt", "Part Number\tDescription\nold\tlist\n");
     WriteFileBytes(data / "old_master.txt", "older");
+    // What a run that ended during a download left behind.
+    fs::create_directories(data / "inventory");
+    for (const char* leftover : {"master.tmp", "inventory/6399-1.inv.tmp", "inventory/PeeronMyParts.tsv.tmp"})
+        WriteFileBytes(data / leftover, "partial");
+    WriteFileBytes(data / "inventory" / "mine.tmp", "not ours");
     service.UpdateMasterList();
+    EXPECT_FALSE(fs::exists(data / "inventory" / "6399-1.inv.tmp"));
+    EXPECT_FALSE(fs::exists(data / "inventory" / "PeeronMyParts.tsv.tmp"));
+    EXPECT_TRUE(fs::exists(data / "inventory" / "mine.tmp"));
     EXPECT_EQ(DataFile("master.txt"), kMasterList);
     EXPECT_EQ(DataFile("old_master.txt"), "Part Number\tDescription\nold\tlist\n");
     EXPECT_FALSE(fs::exists(data / "master.tmp"));
@@ -157,6 +185,8 @@ TEST_F(WebServiceTest, BrokenMasterReplyLeavesTheListsAlone) {
         ServiceReply("200 OK", kMasterList, "Content-Length: 4800\r\n"),
         ServiceReply("200 OK", ""),
         "HTTP/1.0 200 OK\r\nContent-Le",
+        // Without a length the list must end with a line end: this one was cut off mid-line.
+        ServiceReply("200 OK", kMasterList + "3005\tBrick 1 x"),
     };
     WriteFileBytes(data / "master.txt", "current");
     WriteFileBytes(data / "old_master.txt", "previous");
@@ -171,6 +201,64 @@ TEST_F(WebServiceTest, BrokenMasterReplyLeavesTheListsAlone) {
         EXPECT_FALSE(window.statusVisible);
     }
     EXPECT_EQ(window.reloads, 0);
+}
+
+TEST_F(WebServiceTest, CancelEndsADownloadThatNeverEnds) {
+    // Only Cancel (or, were the window not pumped, this limit) ends these downloads.
+    service.Limits.masterList = int64_t{2} << 30;
+    WriteFileBytes(data / "master.txt", "current");
+    for (const int64_t rate : {int64_t{0}, int64_t{200} << 10}) {
+        TestMessages::Clear();
+        standIn.StreamMaster(rate);
+        std::chrono::steady_clock::time_point cancelled;
+        QTimer::singleShot(1000, [&] {
+            cancelled = std::chrono::steady_clock::now();
+            service.Cancel();
+        });
+        service.UpdateMasterList();
+        ASSERT_NE(cancelled.time_since_epoch().count(), 0) << rate << ": the window was not pumped";
+        EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::seconds(1)) << rate;
+        EXPECT_EQ(TestMessages::Shown(), QStringList{kMasterFailure}) << rate;
+        EXPECT_EQ(DataFile("master.txt"), "current");
+        EXPECT_FALSE(fs::exists(data / "master.tmp"));
+    }
+}
+
+TEST_F(WebServiceTest, DownloadsPastTheLimitOrTheDiskStopWithTheReason) {
+    WriteFileBytes(data / "master.txt", "current");
+    standIn.StreamMaster(0);
+    service.Limits.masterList = 100000;
+    service.UpdateMasterList();
+    service.Limits.inventory = 64; // the login page fits, the set does not
+    service.DownloadSetInventory();
+    EXPECT_EQ(
+        TestMessages::Shown(),
+        (QStringList{kMasterNotUpdated + "The download is larger than 100000 bytes.",
+                     "There was a problem downloading 6399-1.inv\r\nThe download is larger than 64 bytes."}));
+    EXPECT_FALSE(fs::exists(data / "inventory" / "6399-1.inv.tmp"));
+
+    // The process's file size limit stands in for a full disk.
+    TestMessages::Clear();
+    service.Limits.masterList = int64_t{1} << 30;
+    struct FileSizeLimit {
+        rlimit old{};
+        FileSizeLimit() {
+            signal(SIGXFSZ, SIG_IGN);
+            getrlimit(RLIMIT_FSIZE, &old);
+            const rlimit small{1 << 20, old.rlim_max};
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old); }
+    };
+    {
+        FileSizeLimit limit;
+        service.UpdateMasterList();
+    }
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{kMasterNotUpdated + "Cannot write " +
+                          QString::fromStdString((data / "master.tmp").string()) + ": File too large"});
+    EXPECT_EQ(DataFile("master.txt"), "current");
+    EXPECT_FALSE(fs::exists(data / "master.tmp"));
 }
 
 TEST_F(WebServiceTest, CancelDuringTheWaitAndNoSecondCommand) {
