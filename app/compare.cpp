@@ -7,8 +7,8 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
 #include "app/inventory_model.h"
+#include "app/user_prompts.h"
 #include "platform/text.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ QString Key(const InventoryCells& row, bool colourDoesNotMatter) {
 
 bool InventoryReadyForCompare(const InventoryHost& inventory) {
     if (inventory.Inventory().InventoryRowCount() > 0) return true;
-    ShowMessage(QStringLiteral("You need to import your inventory of parts first"));
+    inventory.Prompts().Show(QStringLiteral("You need to import your inventory of parts first"));
     return false;
 }
 
@@ -46,11 +46,11 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
             return QStringLiteral("Inventory, row %1").arg(r + 1);
         }));
     }
-    haveWarning.Show();
+    haveWarning.Show(inventory.Prompts());
 
     const std::optional<ParsedInventory> parsed = ReadInventoryFile(setPath, LookupsOf(inventory));
     if (!parsed) throw InventoryReadError(setPath + QStringLiteral(" is not an inventory file."));
-    if (!parsed->warnings.isEmpty()) ShowMessage(parsed->warnings.join(u'\n'));
+    if (!parsed->warnings.isEmpty()) inventory.Prompts().Show(parsed->warnings.join(u'\n'));
     const std::vector<InventoryCells>& set = parsed->rows;
 
     QHash<QString, qsizetype> needIndex;
@@ -69,7 +69,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
             return QStringLiteral("%1, row %2").arg(setPath).arg(r + 1);
         }));
     }
-    needWarning.Show();
+    needWarning.Show(inventory.Prompts());
 
     QStringList result;
     for (const Need& need : needs) {
@@ -85,7 +85,7 @@ QStringList CompareWithSetFile(const InventoryHost& inventory, const QString& se
                            TabFileCell(first[ColDescription]));
     }
     if (mode == CompareMode::Need && result.isEmpty())
-        ShowMessage(QStringLiteral("You have all the parts needed.  Start Building!"));
+        inventory.Prompts().Show(QStringLiteral("You have all the parts needed.  Start Building!"));
     return result;
 }
 

@@ -7,7 +7,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/inventory_host.h"
 #include "app/named_widgets.h"
+#include "app/user_prompts.h"
 #include "platform/ui.h"
 
 CompareDialog::CompareDialog(InventoryHost& inventory, QWidget* parent)
@@ -56,19 +58,22 @@ void CompareDialog::RunCompare(CompareMode mode) {
     if (!InventoryReadyForCompare(inventory_)) return;
     Label1->setText(mode == CompareMode::Have ? QStringLiteral("You have the following Parts:")
                                               : QStringLiteral("You need the following Parts:"));
-    const QString setPath = OpenDialog1(
-        this, {QString(), QStringLiteral("prn (*.prn *.PRN);;inv (*.inv *.INV)"), QString(), QString()});
-    if (setPath.isEmpty()) return;
+    const QStringList chosen = inventory_.Prompts().ChooseOpenFiles(
+        {QString(), QStringLiteral("prn (*.prn *.PRN);;inv (*.inv *.INV)"), QString(), QString()}, false);
+    if (chosen.isEmpty()) return;
+    const QString setPath = chosen.constFirst();
     Memo1->clear();
     const QStringList result = CompareWithSetFile(inventory_, setPath, mode, CheckBox1->isChecked());
     Memo1->setPlainText(result.join(u'\n'));
 }
 
 void CompareDialog::BitBtn3Click() {
-    const QString chosen =
-        SaveDialog1(this, {QStringLiteral("Save Inventory"), QStringLiteral("prn (*.prn *.PRN)"), QString(),
-                           QStringLiteral("prn")});
+    QString filter;
+    const QString chosen = inventory_.Prompts().ChooseSaveFile({QStringLiteral("Save Inventory"),
+                                                                QStringLiteral("prn (*.prn *.PRN)"),
+                                                                QString(), QStringLiteral("prn")},
+                                                               filter);
     if (chosen.isEmpty()) return;
     const QString error = WriteCompareResult(CompareResultPath(chosen), Memo1->toPlainText());
-    if (!error.isEmpty()) ShowMessage(error);
+    if (!error.isEmpty()) inventory_.Prompts().Show(error);
 }

@@ -3,7 +3,6 @@
 #include <QDialog>
 
 #include "app/compare.h"
-#include "app/file_choice.h"
 
 class InventoryHost;
 class QCheckBox;
@@ -20,9 +19,6 @@ class CompareDialog : public QDialog {
     void BitBtn2Click(); // Have
     void BitBtn1Click(); // Need
     void BitBtn3Click(); // Save
-
-    FileChooser OpenDialog1 = ChooseOpenFile;
-    FileChooser SaveDialog1 = ChooseSaveFile;
 
     QLabel* Label1;
     // The compare result; the main window empties it before each compare.

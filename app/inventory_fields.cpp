@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include "app/inventory_host.h"
+#include "app/user_prompts.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 
@@ -144,8 +145,8 @@ QString QuantityWarning::Text() const {
         .arg(place_, quantity_);
 }
 
-void QuantityWarning::Show() {
+void QuantityWarning::Show(UserPrompts& prompts) {
     const QString text = Text();
     found_ = false;
-    if (!text.isEmpty()) ShowMessage(text);
+    if (!text.isEmpty()) prompts.Show(text);
 }

@@ -7,6 +7,8 @@
 
 #include "app/parsed_inventory.h"
 
+class UserPrompts;
+
 // A reader that cannot go on; the text is what the user sees.
 class InventoryReadError : public std::runtime_error {
   public:
@@ -57,7 +59,7 @@ class QuantityWarning {
     // The warning's text, empty when every quantity was a whole number.
     QString Text() const;
     // Shows the warning, if any, once.
-    void Show();
+    void Show(UserPrompts& prompts);
 
   private:
     bool found_ = false;

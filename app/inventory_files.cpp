@@ -8,6 +8,7 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_model.h"
 #include "app/own_formats.h"
+#include "app/user_prompts.h"
 #include "app/xls_inventory.h"
 #include "platform/ui.h"
 
@@ -18,6 +19,7 @@ using Writer = QString (*)(const InventoryContents&, const QString&);
 
 struct ReadFormat {
     const char16_t* text;
+    int listed; // place in the open dialog's list
     Reader reader;
     bool multiOpen;
     bool binary; // an unreadable file gets the reader's own message, like one it cannot make sense of
@@ -25,29 +27,31 @@ struct ReadFormat {
 
 struct SaveFormat {
     const char16_t* text;
+    int listed; // place in the save dialog's list
     Writer writer;
+    const char16_t* filter;
 };
 
 // Searched in this order in the upper-cased file name; the first text found anywhere in it wins.
 constexpr std::array<ReadFormat, 11> kReadFormats = {{
-    {u".INV", ReadInvFile, true, false},
-    {u".PRN", ReadPrnFile, true, false},
-    {u".TSV", ReadTsvFile, false, false},
-    {u".HTM", ReadPeeronHtmlFile, true, false},
-    {u".DAT", ReadLDrawFile, true, false},
-    {u".LDR", ReadLDrawFile, true, false},
-    {u".MPD", ReadLDrawFile, true, false},
-    {u".XML", ReadBrickLinkXmlFile, true, false},
-    {u".BLK", ReadBlkFile, true, false},
-    {u".CSV", ReadCsvFile, false, false},
-    {u".XLS", ReadXlsInventory, false, true},
+    {u".INV", 2, ReadInvFile, true, false},
+    {u".PRN", 0, ReadPrnFile, true, false},
+    {u".TSV", 1, ReadTsvFile, false, false},
+    {u".HTM", 6, ReadPeeronHtmlFile, true, false},
+    {u".DAT", 3, ReadLDrawFile, true, false},
+    {u".LDR", 4, ReadLDrawFile, true, false},
+    {u".MPD", 5, ReadLDrawFile, true, false},
+    {u".XML", 8, ReadBrickLinkXmlFile, true, false},
+    {u".BLK", 7, ReadBlkFile, true, false},
+    {u".CSV", 9, ReadCsvFile, false, false},
+    {u".XLS", 10, ReadXlsInventory, false, true},
 }};
 
 constexpr std::array<SaveFormat, 4> kSaveFormats = {{
-    {u".INV", WriteInvFile},
-    {u".PRN", WritePrnFile},
-    {u".CSV", WriteCsvFile},
-    {u".XLS", WriteXlsInventory},
+    {u".INV", 1, WriteInvFile, u"inv (*.inv)"},
+    {u".PRN", 0, WritePrnFile, u"prn (*.prn)"},
+    {u".CSV", 2, WriteCsvFile, u"csv(*.csv)"},
+    {u".XLS", 3, WriteXlsInventory, u"xls(*.xls)"},
 }};
 
 template <typename Format, size_t N>
@@ -90,15 +94,36 @@ void ApplyValue(const SetValue& value, const QString& current,
 
 } // namespace
 
-const QString InventoryFiles::kOpenFilter = QStringLiteral(
-    "prn (*.prn *.PRN);;tsv (*.tsv *.TSV);;inv (*.inv *.INV);;dat (*.dat *.DAT);;ldr (*.ldr *.LDR);;"
-    "mpd (*.mpd *.MPD);;htm (*.htm *.HTM);;blk (*.blk *.BLK);;xml (*.xml *.XML);;csv (*.csv *.CSV);;"
-    "xls (*.xls *.XLS);;all (*)");
-const QString InventoryFiles::kMultiOpenFilter = QStringLiteral(
-    "prn (*.prn *.PRN);;inv (*.inv *.INV);;dat (*.dat *.DAT);;ldr (*.ldr *.LDR);;mpd (*.mpd *.MPD);;"
-    "htm (*.htm *.HTM);;blk (*.blk *.BLK);;xml (*.xml *.XML);;all (*)");
+namespace {
+
+// The dialog filter of the formats that entryOf names (an empty entry leaves a format out), in their listed
+// order.
+template <typename Format, size_t N, typename EntryFn>
+QString FilterOf(const std::array<Format, N>& formats, EntryFn entryOf) {
+    std::array<QString, N> entries;
+    for (const Format& format : formats)
+        entries[static_cast<size_t>(format.listed)] = entryOf(format);
+    QStringList listed;
+    for (const QString& entry : entries)
+        if (!entry.isEmpty()) listed << entry;
+    return listed.join(QStringLiteral(";;"));
+}
+
+// "prn (*.prn *.PRN)" for ".PRN".
+QString OpenEntry(const ReadFormat& format) {
+    const QString extension = QString::fromUtf16(format.text).mid(1);
+    return QStringLiteral("%1 (*.%1 *.%2)").arg(extension.toLower(), extension);
+}
+
+} // namespace
+
+const QString InventoryFiles::kOpenFilter = FilterOf(kReadFormats, OpenEntry) + QStringLiteral(";;all (*)");
+const QString InventoryFiles::kMultiOpenFilter =
+    FilterOf(kReadFormats,
+             [](const ReadFormat& format) { return format.multiOpen ? OpenEntry(format) : QString(); }) +
+    QStringLiteral(";;all (*)");
 const QString InventoryFiles::kSaveFilter =
-    QStringLiteral("prn (*.prn);;inv (*.inv);;csv(*.csv);;xls(*.xls)");
+    FilterOf(kSaveFormats, [](const SaveFormat& format) { return QString::fromUtf16(format.filter); });
 
 std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const InventoryLookups& lookups) {
     const ReadFormat* format = FindFormat(kReadFormats, path);
@@ -111,7 +136,8 @@ InventoryLookups LookupsOf(const InventoryHost& host) {
             &InventoryModel::RenamedColour, &host.LDrawColourTable()};
 }
 
-void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {
+void ApplyInventory(InventoryHost& host, ParsedInventory parsed) {
+    InventoryModel& inventory = host.Inventory();
     ApplyValue(parsed.setName, inventory.SetName(), [&](const QString& name) { inventory.SetSetName(name); });
     for (int k = 0; k < kSetFieldCount; ++k) {
         const auto field = static_cast<SetField>(k);
@@ -119,7 +145,7 @@ void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed) {
                    [&](const QString& value) { inventory.SetSetInformation(field, value); });
     }
     inventory.AppendInventoryRows(std::move(parsed.rows));
-    if (!parsed.warnings.isEmpty()) ShowMessage(parsed.warnings.join(u'\n'));
+    if (!parsed.warnings.isEmpty()) host.Prompts().Show(parsed.warnings.join(u'\n'));
 }
 
 InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
@@ -133,7 +159,8 @@ InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<
 bool InventoryFiles::NewInventory() {
     if (BusyGuard::IsBusy()) return false;
     if (host_.Inventory().Modified() &&
-        AskYesNo(QStringLiteral("Do you want to save your changes before making a new inventory?")))
+        host_.Prompts().AskYesNo(
+            QStringLiteral("Do you want to save your changes before making a new inventory?")))
         return false;
     host_.Inventory().ClearInventory();
     host_.Inventory().SetSetName(QString());
@@ -146,7 +173,8 @@ bool InventoryFiles::NewInventory() {
 
 bool InventoryFiles::ConfirmLoad() {
     return !host_.Inventory().Modified() ||
-           !AskYesNo(QStringLiteral("Do you want to save your changes before loading a new inventory?"));
+           !host_.Prompts().AskYesNo(
+               QStringLiteral("Do you want to save your changes before loading a new inventory?"));
 }
 
 void InventoryFiles::ReadFiles(const QStringList& paths) {
@@ -167,7 +195,7 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
                                 .arg(path, ExtensionsOf(kReadFormats));
                 continue;
             }
-            ApplyInventory(host_.Inventory(), std::move(*parsed));
+            ApplyInventory(host_, std::move(*parsed));
         } catch (const std::exception& e) {
             findings << ExceptionText(e);
             break;
@@ -183,7 +211,7 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
     host_.Inventory().UpdateCount();
     // Rows of several files together, or added to rows already there, exist in no file yet.
     if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.Inventory().SetModified(true);
-    if (!findings.isEmpty()) ShowMessage(findings.join(u'\n'));
+    if (!findings.isEmpty()) host_.Prompts().Show(findings.join(u'\n'));
 }
 
 void InventoryFiles::OpenFiles(const QStringList& paths) {
@@ -217,14 +245,14 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
     if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
     const SaveFormat* format = FindFormat(kSaveFormats, path);
     if (!format) {
-        ShowMessage(QStringLiteral("%1 was not saved: the program writes only %2 files.")
-                        .arg(path, ExtensionsOf(kSaveFormats)));
+        host_.Prompts().Show(QStringLiteral("%1 was not saved: the program writes only %2 files.")
+                                 .arg(path, ExtensionsOf(kSaveFormats)));
         return false;
     }
     const std::vector<InventoryCells> rows = host_.Inventory().InventoryRows();
     if (const QString error = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
         !error.isEmpty()) {
-        ShowMessage(QStringLiteral("%1 could not be saved: %2").arg(path, error));
+        host_.Prompts().Show(QStringLiteral("%1 could not be saved: %2").arg(path, error));
         return false;
     }
     saveName_ = path;

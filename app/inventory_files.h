@@ -17,9 +17,9 @@ class InventoryModel;
 std::optional<ParsedInventory> ReadInventoryFile(const QString& path, const InventoryLookups& lookups);
 // The host's master descriptions and colours, and the inventory's colour renames.
 InventoryLookups LookupsOf(const InventoryHost& host);
-// Puts a parsed inventory in: its set name and information, its rows in one insertion, and one message with
-// its warnings.
-void ApplyInventory(InventoryModel& inventory, ParsedInventory parsed);
+// Puts a parsed inventory into the host: its set name and information, its rows in one insertion, and one
+// message with its warnings.
+void ApplyInventory(InventoryHost& host, ParsedInventory parsed);
 // What a writer saves of the inventory, over its rows.
 InventoryContents ContentsOf(const InventoryModel& inventory, const std::vector<InventoryCells>& rows,
                              const ColorTable& colours);

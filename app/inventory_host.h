@@ -27,9 +27,10 @@ inline constexpr int kSetFieldCount = 8;
 
 class InventoryModel;
 class LDrawColours;
+class UserPrompts;
 
 // What the inventory file commands and the compare need beside the rows: the window's look-ups, status line
-// and selection.
+// selection and prompts.
 class InventoryHost {
   public:
     virtual ~InventoryHost() = default;
@@ -44,4 +45,5 @@ class InventoryHost {
     // The status line; an empty text hides it.
     virtual void SetStatusText(const QString& text) = 0;
     virtual void SelectLastRow() = 0;
+    virtual UserPrompts& Prompts() const = 0;
 };

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     forms.addPart = new AddPartDialog(&window);
     forms.compare = new CompareDialog(window, &window);
     forms.about = new AboutBox(&window);
-    forms.settings = new SettingsDialog(window.ldraw_path, &window);
+    forms.settings = new SettingsDialog(window.Prompts(), window.ldraw_path, &window);
     forms.numberPrompt = new NumberPrompt(&window);
     forms.splash = new SplashWindow(&window);
     LabelRows labelRows(window);

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -71,7 +73,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     CreateMenus();
     WireHandlers();
     CreateInventoryPanel();
-    CreateFileDialogs();
     CreateWebService();
     CreateSettings();
 
@@ -89,6 +90,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
+    qtPrompts_.SetNumberPrompt(forms_.numberPrompt);
     StoreForms();
     if (forms_.settings) ShowSetFields();
     if (!forms_.addPart) return;
@@ -220,56 +222,72 @@ void MainWindow::CreateLists() {
     }
 }
 
-void MainWindow::CreateMenus() {
-    auto add = [this](QMenu* menu, const char* caption, void (MainWindow::*handler)()) {
-        QAction* action = menu->addAction(QLatin1String(caption));
-        connect(action, &QAction::triggered, this,
-                [this, handler] { RunCommand([&] { (this->*handler)(); }); });
-        return action;
+// Menu items, buttons and shortcut keys all come from here. A key presses the command's button when it has
+// one, so that a disabled button keeps its key from acting too.
+std::span<const MainWindow::Command> MainWindow::Commands() {
+    static const Command commands[] = {
+        {"&File", "&New Inventory", Qt::Key_N, true, &MainWindow::BitBtn1, &MainWindow::BitBtn1Click},
+        {"&File", "&Open Inventory", Qt::Key_O, true, &MainWindow::BitBtn2, &MainWindow::BitBtn2Click},
+        {"&File", "&Multi-Open", Qt::Key_unknown, false, nullptr, &MainWindow::MultiOpenClick},
+        {"&File", "&Save Inventory", Qt::Key_S, true, &MainWindow::BitBtn3, &MainWindow::BitBtn3Click},
+        {"&File", "&Print", Qt::Key_P, true, &MainWindow::BitBtn9, &MainWindow::BitBtn9Click},
+        {"&Edit", "&Add", Qt::Key_A, true, &MainWindow::BitBtn4, &MainWindow::BitBtn4Click},
+        {"&Edit", "Add &Undefined", Qt::Key_U, true, nullptr, &MainWindow::AddUndefinedClick},
+        {"&Edit", "&Combine Duplicates", Qt::Key_unknown, false, nullptr,
+         &MainWindow::CombineDuplicatesClick},
+        {"&Edit", "&Delete", Qt::Key_Delete, false, &MainWindow::BitBtn5, &MainWindow::BitBtn5Click},
+        {"&Peeron", "&Upload an invenotry", Qt::Key_unknown, false, nullptr, &MainWindow::UploadClick},
+        {"&Peeron", "Download &My Parts inventory", Qt::Key_unknown, false, nullptr,
+         &MainWindow::DownloadMyPartsClick},
+        {"&Peeron", "Download a &set inventory", Qt::Key_unknown, false, nullptr,
+         &MainWindow::DownloadSetClick},
+        {"&Help", "&Update master.txt", Qt::Key_unknown, false, nullptr, &MainWindow::UpdateMasterClick},
+        {"&Help", "&About", Qt::Key_unknown, false, nullptr, &MainWindow::About1Click},
+        {nullptr, nullptr, Qt::Key_C, true, &MainWindow::BitBtn6, &MainWindow::BitBtn6Click},
+        {nullptr, nullptr, Qt::Key_unknown, false, &MainWindow::BitBtn7, &MainWindow::BitBtn7Click},
+        {nullptr, nullptr, Qt::Key_unknown, false, &MainWindow::BitBtn8, &MainWindow::BitBtn8Click},
+        {nullptr, nullptr, Qt::Key_unknown, false, &MainWindow::BitBtn10, &MainWindow::BitBtn10Click},
     };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    add(file, "&New Inventory", &MainWindow::BitBtn1Click);
-    add(file, "&Open Inventory", &MainWindow::BitBtn2Click);
-    add(file, "&Multi-Open", &MainWindow::MultiOpenClick);
-    add(file, "&Save Inventory", &MainWindow::BitBtn3Click);
-    add(file, "&Print", &MainWindow::BitBtn9Click);
-    connect(file->addAction(QStringLiteral("&Exit")), &QAction::triggered, this, &QWidget::close);
-    QMenu* edit = menuBar()->addMenu(QStringLiteral("&Edit"));
-    add(edit, "&Add", &MainWindow::BitBtn4Click);
-    add(edit, "Add &Undefined", &MainWindow::AddUndefinedClick);
-    add(edit, "&Combine Duplicates", &MainWindow::CombineDuplicatesClick);
-    add(edit, "&Delete", &MainWindow::BitBtn5Click);
-    QMenu* peeron = menuBar()->addMenu(QStringLiteral("&Peeron"));
-    add(peeron, "&Upload an invenotry", &MainWindow::UploadClick);
-    add(peeron, "Download &My Parts inventory", &MainWindow::DownloadMyPartsClick);
-    add(peeron, "Download a &set inventory", &MainWindow::DownloadSetClick);
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    add(help, "&Update master.txt", &MainWindow::UpdateMasterClick);
-    add(help, "&About", &MainWindow::About1Click);
+    return commands;
+}
+
+void MainWindow::RunCommandOf(const Command& command) {
+    RunCommand([&] { (this->*command.handler)(); });
+}
+
+void MainWindow::CreateMenus() {
+    QHash<QString, QMenu*> menus;
+    for (const Command& command : Commands()) {
+        if (!command.menu) continue;
+        QMenu*& menu = menus[QLatin1String(command.menu)];
+        if (!menu) menu = menuBar()->addMenu(QLatin1String(command.menu));
+        connect(menu->addAction(QLatin1String(command.caption)), &QAction::triggered, this,
+                [this, &command] { RunCommandOf(command); });
+    }
+    // Closing is no command: it asks about unsaved changes even while files are being read.
+    connect(menus.value(QStringLiteral("&File"))->addAction(QStringLiteral("&Exit")), &QAction::triggered,
+            this, &QWidget::close);
+}
+
+void MainWindow::BitBtn6Click() {
+    if (!forms_.compare) return;
+    forms_.compare->Memo1->clear();
+    forms_.compare->exec();
+}
+
+void MainWindow::BitBtn8Click() {
+    if (forms_.settings) forms_.settings->exec();
+}
+
+void MainWindow::BitBtn10Click() {
+    if (forms_.labelMaker) forms_.labelMaker->exec();
 }
 
 void MainWindow::WireHandlers() {
-    auto wire = [this](QPushButton* button, std::function<void()> handler) {
-        connect(button, &QPushButton::clicked, this, [handler] { RunCommand(handler); });
-    };
-    wire(BitBtn1, [this] { BitBtn1Click(); });
-    wire(BitBtn2, [this] { BitBtn2Click(); });
-    wire(BitBtn3, [this] { BitBtn3Click(); });
-    wire(BitBtn4, [this] { BitBtn4Click(); });
-    wire(BitBtn5, [this] { BitBtn5Click(); });
-    wire(BitBtn6, [this] {
-        if (!forms_.compare) return;
-        forms_.compare->Memo1->clear();
-        forms_.compare->exec();
-    });
-    wire(BitBtn7, [this] { BitBtn7Click(); });
-    wire(BitBtn8, [this] {
-        if (forms_.settings) forms_.settings->exec();
-    });
-    wire(BitBtn9, [this] { BitBtn9Click(); });
-    wire(BitBtn10, [this] {
-        if (forms_.labelMaker) forms_.labelMaker->exec();
-    });
+    for (const Command& command : Commands())
+        if (command.button)
+            connect(this->*command.button, &QPushButton::clicked, this,
+                    [this, &command] { RunCommandOf(command); });
     connect(edit5, &QLineEdit::returnPressed, this, Guarded([this] { BitBtn7Click(); }));
     connect(Edit6, &QLineEdit::returnPressed, this, Guarded([this] { FilterMasterList(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
@@ -363,7 +381,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     bool keepOpen = false;
     RunGuarded([&] {
         keepOpen = inventory_.Modified() &&
-                   AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+                   prompts_->AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen)
         event->ignore();
@@ -388,36 +406,16 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool MainWindow::FormKeyDown(QKeyEvent* key) {
-    if (key->key() == Qt::Key_Delete) {
-        BitBtn5->click();
+    for (const Command& command : Commands()) {
+        if (command.key == Qt::Key_unknown || key->key() != command.key) continue;
+        if (command.control && Modifiers(key) != Qt::ControlModifier) continue;
+        if (command.button)
+            (this->*command.button)->click();
+        else
+            RunCommandOf(command);
         return true;
     }
-    if (Modifiers(key) != Qt::ControlModifier) return false;
-    switch (key->key()) {
-    case Qt::Key_N:
-        BitBtn1->click();
-        return true;
-    case Qt::Key_O:
-        BitBtn2->click();
-        return true;
-    case Qt::Key_S:
-        BitBtn3->click();
-        return true;
-    case Qt::Key_A:
-        BitBtn4->click();
-        return true;
-    case Qt::Key_C:
-        BitBtn6->click();
-        return true;
-    case Qt::Key_P:
-        BitBtn9->click();
-        return true;
-    case Qt::Key_U:
-        RunCommand([this] { AddUndefinedClick(); });
-        return true;
-    default:
-        return false;
-    }
+    return false;
 }
 
 bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {

@@ -9,6 +9,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "app/inventory_files.h"
@@ -16,6 +17,7 @@
 #include "app/inventory_model.h"
 #include "app/master_list.h"
 #include "app/string_hash.h"
+#include "app/user_prompts.h"
 #include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
 #include "print/report/inventory_report.h"
@@ -102,12 +104,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     void ClearEditPanel();
 
-    // The file dialogs and the count prompt of the file commands; tests put their own in.
-    std::function<QStringList(const QString& filter, const QString& folder, bool several)> ChooseOpenFiles;
-    // The chosen path, empty when cancelled; selectedFilter receives the filter in use.
-    std::function<QString(const QString& proposed, const QString& filter, QString& selectedFilter)>
-        ChooseSaveFile;
-    std::function<int(const QString& prompt)> AskCount;
+    // The Qt prompts unless a test has put its own in.
+    UserPrompts& Prompts() const override { return *prompts_; }
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
     // Its folder is where the open dialog starts.
     FileDialogState OpenDialog1;
 
@@ -152,7 +151,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     WebService& Web() { return *web_; }
     QString LoginUser() override;
     QString LoginPassword() override;
-    int AskSetNumber(const QString& prompt, QString& suffix) override;
+    int AskSetNumber(const QString& prompt, QString& suffix) override {
+        return prompts_->AskSetNumber(prompt, suffix);
+    }
     void ShowStatus(const QString& text) override;
     void HideStatus() override;
     void ReloadMasterList() override;
@@ -242,15 +243,29 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void DefaultLDrawFolder();
     void ShowLDrawGauges(bool visible);
     void CreateLists();
+    // A command of the window: its menu item (none without a menu), shortcut key (Qt::Key_unknown for
+    // none; with control, Ctrl and no other modifier), button (may be null) and handler.
+    struct Command {
+        const char* menu;
+        const char* caption;
+        Qt::Key key;
+        bool control;
+        QPushButton* MainWindow::*button;
+        void (MainWindow::*handler)();
+    };
+    static std::span<const Command> Commands();
+    void RunCommandOf(const Command& command);
     void CreateMenus();
     void WireHandlers();
+    void BitBtn6Click();  // Compare
+    void BitBtn8Click();  // Settings
+    void BitBtn10Click(); // Labels
     void FormResize();
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
     void CreateInventoryPanel();
     // The set name and information edits show the inventory's and change it.
     void ShowSetFields();
-    void CreateFileDialogs();
     void SelectInventoryRow(int row);
     // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
     // Delete), and is empty while no row is selected.
@@ -271,6 +286,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
+    QtPrompts qtPrompts_{this};
+    UserPrompts* prompts_ = &qtPrompts_;
     PictureChooser chooser_;
     LDrawRenderer renderer_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again

@@ -200,10 +200,10 @@ void MainWindow::AddUndefinedClick() {
 void MainWindow::BitBtn5Click() {
     const int row = PanelRow();
     if (row < 0) return;
-    if (!AskYesNo(QStringLiteral("Do you really want to delete ") +
-                  inventory_.InventoryCell(ColPartNumber, row) + QLatin1Char(' ') +
-                  inventory_.InventoryCell(ColBag, row) + QLatin1Char(' ') +
-                  inventory_.InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
+    if (!prompts_->AskYesNo(QStringLiteral("Do you really want to delete ") +
+                            inventory_.InventoryCell(ColPartNumber, row) + QLatin1Char(' ') +
+                            inventory_.InventoryCell(ColBag, row) + QLatin1Char(' ') +
+                            inventory_.InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
         return;
     invlist->DeleteRow(row);
     invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -225,5 +225,5 @@ void MainWindow::CombineDuplicatesClick() {
     invlist->SetSortColumn(sortColumn);
     ClearEditPanel();
     inventory_.UpdateCount();
-    merged.warning.Show();
+    merged.warning.Show(*prompts_);
 }

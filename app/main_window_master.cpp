@@ -11,7 +11,6 @@
 #include "app/splash_window.h"
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -48,9 +47,10 @@ void MainWindow::LoadMasterList(bool showSplash) {
     std::optional<QString> text = ReadTextFile(file);
     if (!text) {
         if (splash) splash->hide();
-        ShowMessage(QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
-                                   "Help, Update master.txt fetches a new one.")
-                        .arg(FromFsPath(file)));
+        prompts_->Show(
+            QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
+                           "Help, Update master.txt fetches a new one.")
+                .arg(FromFsPath(file)));
         return;
     }
     QElapsedTimer sinceRepaint;
@@ -104,7 +104,7 @@ void MainWindow::BitBtn7Click() {
     const int row = FindPartRow(legolist->Model(), upper, legolist->SelectedRow() + 1, newSearch);
     if (row < 0) {
         if (LastFindText == text) LastFindText.clear();
-        ShowMessage(
+        prompts_->Show(
             QStringLiteral("Sorry I can't find what you are looking for\r\nor I may be at the end of the "
                            "list\r\nyou might try searching again."));
         return;

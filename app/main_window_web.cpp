@@ -50,13 +50,6 @@ QString MainWindow::LoginPassword() {
     return forms_.settings ? forms_.settings->Password() : QString();
 }
 
-int MainWindow::AskSetNumber(const QString& prompt, QString& suffix) {
-    if (!forms_.numberPrompt) return 0;
-    const int number = forms_.numberPrompt->AskSetNumber(prompt);
-    suffix = forms_.numberPrompt->ComboBox1->currentText();
-    return number;
-}
-
 void MainWindow::ShowStatus(const QString& text) {
     SetStatusText(text);
     CancelDownload->adjustSize();
@@ -85,7 +78,7 @@ void MainWindow::ReadTsvFile(const std::filesystem::path& file) {
 // A download is appended like an opened file: one batch, then the last row selected and the count shown.
 void MainWindow::ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
                                 const std::filesystem::path& file) {
-    ApplyInventory(inventory_, reader(ReadInventorySource(FromFsPath(file)), LookupsOf(*this)));
+    ApplyInventory(*this, reader(ReadInventorySource(FromFsPath(file)), LookupsOf(*this)));
     SelectLastRow();
     inventory_.UpdateCount();
 }

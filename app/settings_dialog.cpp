@@ -15,6 +15,7 @@
 
 #include "app/file_paths.h"
 #include "app/named_widgets.h"
+#include "app/user_prompts.h"
 #include "platform/ui.h"
 
 namespace {
@@ -77,7 +78,7 @@ bool IsLDrawLibrary(const QString& folder) {
             entries.folders.contains(QStringLiteral("p")));
 }
 
-SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
+SettingsDialog::SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget* parent)
     : QDialog(parent), Theme(MakeNamed<QLineEdit>(this, "Theme")), Year(MakeNamed<QLineEdit>(this, "Year")),
       Pcs(MakeNamed<QLineEdit>(this, "Pcs")), Figs(MakeNamed<QLineEdit>(this, "Figs")),
       MSRP(MakeNamed<QLineEdit>(this, "MSRP")), InvBy(MakeNamed<QLineEdit>(this, "InvBy")),
@@ -86,7 +87,7 @@ SettingsDialog::SettingsDialog(QLabel* ldraw_path, QWidget* parent)
       BitBtn3(NamedButton(this, "BitBtn3", "Directory")), Edit1(MakeNamed<QLineEdit>(this, "Edit1")),
       Edit2(MakeNamed<QLineEdit>(this, "Edit2")), Edit3(MakeNamed<QLineEdit>(this, "Edit3")),
       Edit4(MakeNamed<QLineEdit>(this, "Edit4")), Memo1(new QPlainTextEdit(this)),
-      LDViewPanel(new QGroupBox(this)), ldraw_path_(ldraw_path) {
+      LDViewPanel(new QGroupBox(this)), prompts_(prompts), ldraw_path_(ldraw_path) {
     setWindowTitle(QStringLiteral("Additional Set Information"));
     Memo1->setObjectName(QStringLiteral("Memo1"));
     for (const char* line : kDefaultLDViewOptions)
@@ -175,7 +176,7 @@ void SettingsDialog::Edit1Change() {
 }
 
 QString SettingsDialog::ChooseFolderInto(QLineEdit* edit) {
-    QString folder = SelectDirectory(this, {QString(), QString(), Edit1->text(), QString()});
+    QString folder = prompts_.ChooseFolder({QString(), QString(), Edit1->text(), QString()});
     if (folder.isEmpty()) return {};
     if (!folder.endsWith(u'/')) folder += u'/';
     edit->setText(folder);
@@ -185,14 +186,14 @@ QString SettingsDialog::ChooseFolderInto(QLineEdit* edit) {
 void SettingsDialog::BitBtn2Click() {
     const QString folder = ChooseFolderInto(Edit1);
     if (!folder.isEmpty() && !IsLDrawLibrary(folder))
-        ShowMessage(QStringLiteral("LDRAW.EXE is not found in this directory.  Tessarin will not use .dat "
-                                   "files to render the images."));
+        prompts_.Show(QStringLiteral("LDRAW.EXE is not found in this directory.  Tessarin will not use .dat "
+                                     "files to render the images."));
 }
 
 void SettingsDialog::BitBtn3Click() {
     const QString folder = ChooseFolderInto(Edit4);
     if (folder.isEmpty()) return;
     if (!ListFolder(folder).files.contains(QStringLiteral("ldview.exe")))
-        ShowMessage(QStringLiteral("LDView.EXE is not found in this directory.  Tessarin will not use .dat "
-                                   "files to render the images."));
+        prompts_.Show(QStringLiteral("LDView.EXE is not found in this directory.  Tessarin will not use .dat "
+                                     "files to render the images."));
 }

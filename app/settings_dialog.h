@@ -2,7 +2,6 @@
 
 #include <QDialog>
 
-#include "app/file_choice.h"
 #include "app/inventory_host.h"
 
 class QLabel;
@@ -10,6 +9,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+class UserPrompts;
 
 // True when folder looks like an LDraw library: it holds LDRAW.EXE (any case) or both a parts and a p folder.
 bool IsLDrawLibrary(const QString& folder);
@@ -20,7 +20,7 @@ class SettingsDialog : public QDialog {
     Q_OBJECT
   public:
     // ldraw_path is the main window's caption that follows the LDraw folder; may be null.
-    explicit SettingsDialog(QLabel* ldraw_path, QWidget* parent = nullptr);
+    SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget* parent = nullptr);
 
     QString SetInformation(SetField field) const;
     void SetSetInformation(SetField field, const QString& value);
@@ -36,8 +36,6 @@ class SettingsDialog : public QDialog {
     void BitBtn2Click(); // LDraw "Directory"
     void BitBtn3Click(); // LDView "Directory"
     void Edit1Change();
-
-    FileChooser SelectDirectory = ChooseFolder;
 
     QLineEdit* Theme;
     QLineEdit* Year;
@@ -66,5 +64,6 @@ class SettingsDialog : public QDialog {
     // Lets the user pick a folder into edit; returns the chosen folder, empty when cancelled.
     QString ChooseFolderInto(QLineEdit* edit);
 
+    UserPrompts& prompts_;
     QLabel* ldraw_path_;
 };

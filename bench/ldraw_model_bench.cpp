@@ -10,6 +10,7 @@
 
 #include "app/add_part_dialog.h"
 #include "app/main_window.h"
+#include "app/test_prompts.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
 
@@ -58,12 +59,14 @@ double seconds[2] = {0, 0}; // per open: the model, its flat peer
 // The Open command on a window holding the shipped colour table, from an empty inventory each time.
 void Open(benchmark::State& state, const char* name, double& perOpen) {
     SetDataDir(ShippedDataCopy());
+    TestPrompts prompts;
     MainWindow window;
     Forms forms;
     forms.addPart = new AddPartDialog(&window);
     window.SetForms(forms);
     const QString path = QString::fromStdString((ModelDir() / name).string());
-    window.ChooseOpenFiles = [&](const QString&, const QString&, bool) { return QStringList{path}; };
+    prompts.open = [&](const FileChoice&, bool) { return QStringList{path}; };
+    window.UsePrompts(prompts);
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -21,9 +21,9 @@ BenchWindow::BenchWindow() {
     forms.addPart = new AddPartDialog(window_.get());
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
-    window_->ChooseOpenFiles = [this](const QString&, const QString&, bool) { return openAnswer_; };
-    window_->ChooseSaveFile = [this](const QString&, const QString&, QString&) { return saveAnswer_; };
-    compare_->OpenDialog1 = [this](QWidget*, const FileChoice&) { return openAnswer_.value(0); };
+    window_->UsePrompts(prompts_);
+    prompts_.open = [this](const FileChoice&, bool) { return openAnswer_; };
+    prompts_.save = [this](const FileChoice&, QString&) { return saveAnswer_; };
     window_->show();
     compare_->show();
     Show();

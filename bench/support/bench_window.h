@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/test_prompts.h"
+
 class CompareDialog;
 class MainWindow;
 
@@ -32,6 +34,7 @@ class BenchWindow {
     MainWindow& window() { return *window_; }
 
   private:
+    TestPrompts prompts_;
     std::unique_ptr<MainWindow> window_;
     CompareDialog* compare_ = nullptr;
     QStringList openAnswer_;

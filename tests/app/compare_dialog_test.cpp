@@ -14,9 +14,9 @@ class CompareDialogTest : public ::testing::Test {
   protected:
     void SetUp() override {
         TestMessages::Clear();
-        dialog.OpenDialog1 = [this](QWidget*, const FileChoice& choice) {
+        inv.prompts.open = [this](const FileChoice& choice, bool) {
             filters << choice.filter;
-            return setPath;
+            return setPath.isEmpty() ? QStringList() : QStringList{setPath};
         };
     }
     void SetFile(const std::string& rows) {
@@ -107,7 +107,7 @@ TEST_F(CompareDialogTest, SavedResultReopensAsPrn) {
     SetFile("5\t3001\t\tRed\tBrick 2 x 4\t\r\n3\t3020\t\tBlack\tPlate 2 x 4\t\r\n");
     dialog.BitBtn1->click();
     FileChoice asked;
-    dialog.SaveDialog1 = [&](QWidget*, const FileChoice& choice) {
+    inv.prompts.save = [&](const FileChoice& choice, QString&) {
         asked = choice;
         return PathIn(dir, "missing");
     };
@@ -122,7 +122,7 @@ TEST_F(CompareDialogTest, SavedResultReopensAsPrn) {
     EXPECT_EQ(back.Row(1), QStringList({"3", "3020", "", "Black", "Plate 2 x 4", ""}));
 
     // A folder that does not exist: the failure is reported, not passed over.
-    dialog.SaveDialog1 = [&](QWidget*, const FileChoice&) { return PathIn(dir, "no/such/folder/x.prn"); };
+    inv.prompts.save = [&](const FileChoice&, QString&) { return PathIn(dir, "no/such/folder/x.prn"); };
     dialog.BitBtn3->click();
     EXPECT_EQ(TestMessages::Shown().size(), 1);
 }

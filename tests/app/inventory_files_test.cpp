@@ -38,6 +38,20 @@ TEST_F(InventoryFilesTest, ReaderIsChosenByFileNameNotFolder) {
     EXPECT_EQ(inv.rows.InventoryRowCount(), 2);
 }
 
+// The dialogs list the formats in their own order, not the order names are searched in.
+TEST(InventoryFileFilters, ComeFromTheFormatTablesInListedOrder) {
+    EXPECT_EQ(
+        InventoryFiles::kOpenFilter,
+        "prn (*.prn *.PRN);;tsv (*.tsv *.TSV);;inv (*.inv *.INV);;dat (*.dat *.DAT);;ldr (*.ldr *.LDR);;"
+        "mpd (*.mpd *.MPD);;htm (*.htm *.HTM);;blk (*.blk *.BLK);;xml (*.xml *.XML);;csv (*.csv *.CSV);;"
+        "xls (*.xls *.XLS);;all (*)");
+    EXPECT_EQ(
+        InventoryFiles::kMultiOpenFilter,
+        "prn (*.prn *.PRN);;inv (*.inv *.INV);;dat (*.dat *.DAT);;ldr (*.ldr *.LDR);;mpd (*.mpd *.MPD);;"
+        "htm (*.htm *.HTM);;blk (*.blk *.BLK);;xml (*.xml *.XML);;all (*)");
+    EXPECT_EQ(InventoryFiles::kSaveFilter, "prn (*.prn);;inv (*.inv);;csv(*.csv);;xls(*.xls)");
+}
+
 TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
     inv.rows.SetModified(true);
     files.OpenFiles({Fixture("roundtrip.inv"), Fixture("myparts.tsv")});

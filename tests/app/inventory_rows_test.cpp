@@ -211,9 +211,7 @@ TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
 
     WriteFileBytes(w.dir / "more.tsv",
                    "Quantity\tPart\tColor\tDescription\tNotes\r\n4\t3020\tBlue\tPlate\topened\r\n");
-    w.window->ChooseOpenFiles = [&](const QString&, const QString&, bool) {
-        return QStringList{PathIn(w.dir, "more.tsv")};
-    };
+    w.prompts.open = [&](const FileChoice&, bool) { return QStringList{PathIn(w.dir, "more.tsv")}; };
     w.window->BitBtn2->click();
     ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
     EXPECT_EQ(w.window->PN->text(), "3020");

@@ -8,6 +8,7 @@
 #include "app/inventory_model.h"
 #include "ldraw/ldraw_colors.h"
 #include "support/test_support.h"
+#include "test_prompts.h"
 
 // A headless inventory with a small colour table and master list.
 struct TestInventory : InventoryHost {
@@ -18,6 +19,7 @@ struct TestInventory : InventoryHost {
     InventoryModel rows;
     QString statusText;
     int selectedRow = -1;
+    mutable TestPrompts prompts;
 
     InventoryModel& Inventory() override { return rows; }
     const InventoryModel& Inventory() const override { return rows; }
@@ -26,6 +28,7 @@ struct TestInventory : InventoryHost {
     const LDrawColours& LDrawColourTable() const override { return ldrawColours; }
     void SetStatusText(const QString& text) override { statusText = text; }
     void SelectLastRow() override { selectedRow = rows.InventoryRowCount() - 1; }
+    UserPrompts& Prompts() const override { return prompts; }
 
     TestInventory() {
         colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
@@ -41,12 +44,12 @@ struct TestInventory : InventoryHost {
     using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
     // Parses the file with the reader and applies it, as opening does.
     void Read(Reader reader, const QString& path) {
-        ApplyInventory(rows, reader(ReadInventorySource(path), LookupsOf(*this)));
+        ApplyInventory(*this, reader(ReadInventorySource(path), LookupsOf(*this)));
     }
     // The same with the reader the file name picks; false when none does.
     bool ReadFile(const QString& path) {
         std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(*this));
-        if (parsed) ApplyInventory(rows, std::move(*parsed));
+        if (parsed) ApplyInventory(*this, std::move(*parsed));
         return parsed.has_value();
     }
     // What a writer saves of these rows.

@@ -13,6 +13,7 @@
 #include "app/settings_dialog.h"
 #include "platform/fs.h"
 #include "support/test_support.h"
+#include "test_prompts.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -31,10 +32,12 @@ class InventoryWindow {
         SetDataDir(dir.path());
         TestMessages::Clear();
         window = std::make_unique<MainWindow>();
+        window->UsePrompts(prompts);
         Forms forms;
         forms.addPart = addPart = new AddPartDialog(window.get());
-        forms.settings = settings = new SettingsDialog(window->ldraw_path, window.get());
+        forms.settings = settings = new SettingsDialog(prompts, window->ldraw_path, window.get());
         forms.numberPrompt = numberPrompt = new NumberPrompt(window.get());
+        prompts.SetNumberPrompt(numberPrompt);
         window->SetForms(forms);
         tester = std::make_unique<QAbstractItemModelTester>(
             &window->invlist->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
@@ -79,6 +82,7 @@ class InventoryWindow {
                                             "Aqua\t118\t\t\t#B3D7D1\tNo\r\n";
 
     TempDir dir;
+    TestPrompts prompts;
     std::unique_ptr<MainWindow> window;
     AddPartDialog* addPart = nullptr;
     SettingsDialog* settings = nullptr;

@@ -16,17 +16,18 @@ namespace {
 // The window's file dialogs and count prompt replaced by answers given in advance; what they were asked is
 // kept.
 struct FakeDialogs {
-    explicit FakeDialogs(MainWindow& window) {
-        window.ChooseOpenFiles = [this](const QString& filter, const QString& folder, bool several) {
-            asked << QStringLiteral("open %1 %2 %3").arg(filter.left(3), folder, several ? "many" : "one");
+    explicit FakeDialogs(TestPrompts& prompts) {
+        prompts.open = [this](const FileChoice& choice, bool several) {
+            asked << QStringLiteral("open %1 %2 %3")
+                         .arg(choice.filter.left(3), choice.start, several ? "many" : "one");
             return openAnswer;
         };
-        window.ChooseSaveFile = [this](const QString& proposed, const QString&, QString& selectedFilter) {
-            asked << QStringLiteral("save %1").arg(proposed);
+        prompts.save = [this](const FileChoice& choice, QString& selectedFilter) {
+            asked << QStringLiteral("save %1").arg(choice.start);
             selectedFilter = saveFilter;
             return saveAnswer;
         };
-        window.AskCount = [this](const QString& prompt) {
+        prompts.count = [this](const QString& prompt) {
             asked << prompt;
             return count;
         };
@@ -86,7 +87,7 @@ struct ViewChurn {
 
 TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     std::string lines;
     for (int i = 0; i < 1000; ++i)
         lines += std::to_string(1 + i % 4) + "\t" + std::to_string(3000 + i) + "\t\tRed\tBrick\t\n";
@@ -117,7 +118,7 @@ TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
 
 TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     WriteTsv(w.dir, "a.tsv", "2\t3001\tRed\tBrick\t\r\n1\t3020\tBlue\tPlate\t\r\n");
     WriteTsv(w.dir, "b.tsv", "5\t3003\tBlack\tBrick 2 x 2\t\r\n");
     w.Add("3001", "Black", "1");
@@ -156,7 +157,7 @@ TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
 
 TEST(MainWindowFiles, MultiOpenReadsTheSetTheNumberOfTimesAsked) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     const QString set = Fixture("roundtrip.prn");
     dialogs.openAnswer = {set};
     dialogs.count = 0;
@@ -178,7 +179,7 @@ TEST(MainWindowFiles, MultiOpenReadsTheSetTheNumberOfTimesAsked) {
 
 TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     dialogs.openAnswer = {Fixture("roundtrip.prn")};
     w.window->BitBtn2->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 3);
@@ -221,7 +222,7 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
 
 TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     dialogs.openAnswer = {Fixture("roundtrip.prn")};
     {
         BusyGuard reading;
@@ -240,7 +241,7 @@ TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
 
 TEST(MainWindowFiles, DroppedFilesAppendTheirRowsInOrderAsOpenWould) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     const QStringList files = {Fixture("roundtrip.prn"), Fixture("wanted.blk"), Fixture("roundtrip.inv")};
     ASSERT_TRUE(DropOnInventory(*w.window, files));
     const QStringList dropped = Keys(*w.window);
@@ -273,7 +274,7 @@ TEST(MainWindowFiles, DroppedFilesAppendTheirRowsInOrderAsOpenWould) {
 
 TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
     InventoryWindow w;
-    FakeDialogs dialogs(*w.window);
+    FakeDialogs dialogs(w.prompts);
     w.Add("3020", "Black", "1");
     w.Add("3001", "Red", "2");
     w.Add("3003", "Purple", "4"); // not in the colour table

@@ -27,7 +27,7 @@ struct Program {
         Forms forms;
         forms.addPart = addPart = new AddPartDialog(window.get());
         forms.compare = compare = new CompareDialog(*window, window.get());
-        forms.settings = settings = new SettingsDialog(window->ldraw_path, window.get());
+        forms.settings = settings = new SettingsDialog(window->Prompts(), window->ldraw_path, window.get());
         window->SetForms(forms);
     }
     ~Program() {

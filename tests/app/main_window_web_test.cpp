@@ -160,7 +160,7 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
     standIn.stallMaster = true;
     const std::string original = DataFile("master.txt");
     bool busy = false, openAsked = false;
-    w.window->ChooseOpenFiles = [&](const QString&, const QString&, bool) {
+    w.prompts.open = [&](const FileChoice&, bool) {
         openAsked = true;
         return QStringList();
     };

@@ -11,6 +11,7 @@
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
 #include "support/test_support.h"
+#include "test_prompts.h"
 #include "ui/kit_scroll_text.h"
 
 namespace {
@@ -28,7 +29,7 @@ class SettingsDialogTest : public ::testing::Test {
 
     // Presses the LDraw "Directory" button with the folder dialog answering `answer`.
     void ChooseLDraw(const QString& answer) {
-        dialog.SelectDirectory = [this, answer](QWidget*, const FileChoice& choice) {
+        prompts.folder = [this, answer](const FileChoice& choice) {
             startedAt << choice.start;
             return answer;
         };
@@ -36,7 +37,8 @@ class SettingsDialogTest : public ::testing::Test {
     }
 
     QLabel ldraw_path;
-    SettingsDialog dialog{&ldraw_path};
+    TestPrompts prompts;
+    SettingsDialog dialog{prompts, &ldraw_path};
     QStringList startedAt;
 };
 
@@ -100,11 +102,11 @@ TEST_F(SettingsDialogTest, LibraryFolderIsRecognisedByProgramOrByPartsAndPrimiti
 TEST_F(SettingsDialogTest, LDViewFolderAndOptions) {
     TempDir withViewer, without;
     WriteFileBytes(withViewer / "ldview.EXE", "MZ");
-    dialog.SelectDirectory = [&](QWidget*, const FileChoice&) { return Folder(withViewer, ""); };
+    prompts.folder = [&](const FileChoice&) { return Folder(withViewer, ""); };
     dialog.BitBtn3Click();
     EXPECT_EQ(dialog.LDViewFolder(), Folder(withViewer, ""));
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
-    dialog.SelectDirectory = [&](QWidget*, const FileChoice&) { return Folder(without, ""); };
+    prompts.folder = [&](const FileChoice&) { return Folder(without, ""); };
     dialog.BitBtn3Click();
     EXPECT_EQ(TestMessages::Shown(),
               QStringList({"LDView.EXE is not found in this directory.  Tessarin will not use .dat files to "
