@@ -89,7 +89,8 @@ QStringList FilterTerms(const QString& text) {
         rest.append(QLatin1Char('"'));
     QStringList terms;
     const qsizetype n = rest.size();
-    auto isBlank = [&](qsizetype i) { return i < n && rest[i].unicode() > 0 && rest[i].unicode() <= ' '; };
+    // Every control character separates terms, NUL included (a term cannot start on one).
+    auto isBlank = [&](qsizetype i) { return i < n && rest[i].unicode() <= ' '; };
     qsizetype i = 0;
     while (isBlank(i))
         ++i;

@@ -115,6 +115,8 @@ TEST(MasterList, FilterTermsSplitAtCommasAndBlanksAndKeepQuotes) {
     EXPECT_EQ(FilterTerms("\"2 X 4\" \"1"), (QStringList{"2 X 4", "1"}));
     EXPECT_EQ(FilterTerms("A,,B"), (QStringList{"A", "", "B"}));
     EXPECT_TRUE(FilterTerms("   ").isEmpty());
+    // A NUL from a pasted or downloaded text once looped forever, appending empty terms.
+    EXPECT_EQ(FilterTerms(QString("A") + QChar(0) + "B"), (QStringList{"A", "B"}));
 }
 
 TEST(MasterList, FilterKeepsLinesHoldingEveryTermAndEmptyTermsMatchNothing) {
