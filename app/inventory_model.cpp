@@ -2,7 +2,6 @@
 
 #include <QHash>
 #include <algorithm>
-#include <utility>
 
 #include "app/color_table.h"
 
@@ -32,28 +31,25 @@ bool InRange(int column, int row, std::size_t rows) {
     return column >= 0 && column < InventoryColumnCount && row >= 0 && static_cast<std::size_t>(row) < rows;
 }
 
-struct MergedRows {
-    std::vector<InventoryCells> rows;
-    QuantityWarning warning;
-};
-
 // Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
-// that first row (bag, notes) is kept. One pass, in list order.
-MergedRows MergeDuplicates(std::vector<InventoryCells> rows) {
-    MergedRows merged;
+// that first row (bag, notes) is kept. One pass, in list order, in place.
+QuantityWarning MergeDuplicates(std::vector<InventoryCells>& rows) {
+    QuantityWarning warning;
     std::vector<long long> sums;
     std::vector<bool> repeated;
     QHash<QString, size_t> firstOf;
     firstOf.reserve(static_cast<qsizetype>(rows.size()));
+    size_t kept = 0;
     for (size_t row = 0; row < rows.size(); ++row) {
         InventoryCells& cells = rows[row];
-        const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
+        const long long quantity = warning.Count(cells[ColQuantity], [&] {
             return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
         });
         const auto it = firstOf.constFind(cells[ColKey]);
         if (it == firstOf.constEnd()) {
-            firstOf.insert(cells[ColKey], merged.rows.size());
-            merged.rows.push_back(std::move(cells));
+            firstOf.insert(cells[ColKey], kept);
+            if (kept != row) rows[kept] = std::move(cells);
+            ++kept;
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
@@ -61,9 +57,10 @@ MergedRows MergeDuplicates(std::vector<InventoryCells> rows) {
             repeated[*it] = true;
         }
     }
-    for (size_t i = 0; i < merged.rows.size(); ++i)
-        if (repeated[i]) merged.rows[i][ColQuantity] = QString::number(sums[i]);
-    return merged;
+    rows.resize(kept);
+    for (size_t i = 0; i < kept; ++i)
+        if (repeated[i]) rows[i][ColQuantity] = QString::number(sums[i]);
+    return warning;
 }
 
 } // namespace
@@ -151,8 +148,7 @@ QuantityWarning InventoryModel::CombineDuplicates() {
     const int sortColumn = SortColumn() >= 0 ? SortColumn() : int(ColDescription);
     const SortDirection direction = GetSortDirection();
     beginResetModel();
-    MergedRows merged = MergeDuplicates(std::exchange(rows_, {}));
-    rows_ = std::move(merged.rows);
+    QuantityWarning warning = MergeDuplicates(rows_);
     endResetModel();
     // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
     SetSortDirection(sdDescending);
@@ -160,7 +156,7 @@ QuantityWarning InventoryModel::CombineDuplicates() {
     SetSortDirection(direction);
     SetSortColumn(sortColumn);
     UpdateCount();
-    return merged.warning;
+    return warning;
 }
 
 QString InventoryModel::RenamedColour(const QString& colour) {

@@ -129,22 +129,30 @@ int RichListView::SelectedRow() const {
 }
 
 void RichListView::SetSortColumn(int column) {
+    const int previous = model_->LastSortColumn();
     model_->SetSortColumn(column, Order());
+    ShowSortIndicator(previous, column);
 }
 
 void RichListView::ClickColumn(int column) {
+    const int previous = model_->LastSortColumn();
     model_->ClickColumn(column, Order());
+    ShowSortIndicator(previous, column);
 }
 
 void RichListView::SortByColumn(int column) {
-    const int last = model_->LastSortColumn();
-    if (column != last && last >= 0 && SortShow) header()->setSortIndicatorShown(false);
-    if (column < ColumnCount() && SortShow) {
-        header()->setSortIndicatorShown(true);
-        header()->setSortIndicator(column, GetSortDirection() == sdDescending ? Qt::DescendingOrder
-                                                                              : Qt::AscendingOrder);
-    }
+    const int previous = model_->LastSortColumn();
     model_->SortByColumn(column, Order());
+    ShowSortIndicator(previous, column);
+}
+
+void RichListView::ShowSortIndicator(int previous, int column) {
+    if (!SortShow) return;
+    if (column != previous && previous >= 0) header()->setSortIndicatorShown(false);
+    if (column >= ColumnCount()) return;
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column,
+                               GetSortDirection() == sdDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void RichListView::SortItems() {

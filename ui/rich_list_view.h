@@ -248,6 +248,8 @@ class RichListView : public QTreeView {
     int PlatformHoverTime() const;
 
     void HeaderClicked(int column);
+    // With SortShow, the header marks the column just sorted by in place of the one before.
+    void ShowSortIndicator(int previous, int column);
     // The order of a sort under the list's format and compare events.
     std::vector<int> SortOrder() const;
     ListModel::OrderFunction Order() const {
