@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/color_table.h"
+#include "ui/list_sort.h"
 
 namespace {
 
@@ -61,6 +62,21 @@ QuantityWarning MergeDuplicates(std::vector<InventoryCells>& rows) {
     for (size_t i = 0; i < kept; ++i)
         if (repeated[i]) rows[i][ColQuantity] = QString::number(sums[i]);
     return warning;
+}
+
+// The order of a stable sort by key descending followed by a stable sort by the column's texts with the
+// sign, with the rows moved once: the second sort reads the texts in the order of the first.
+std::vector<int> KeyThenColumnOrder(const std::vector<QStringView>& keys,
+                                    const std::vector<QStringView>& texts, int sign) {
+    const std::vector<int> byKey = KeyedOrder(keys, ssText, -1, {}, {});
+    std::vector<QStringView> inKeyOrder;
+    inKeyOrder.reserve(byKey.size());
+    for (int row : byKey)
+        inKeyOrder.push_back(texts[static_cast<size_t>(row)]);
+    std::vector<int> order = KeyedOrder(inKeyOrder, ssText, sign, {}, {});
+    for (int& row : order)
+        row = byKey[static_cast<size_t>(row)];
+    return order;
 }
 
 } // namespace
@@ -151,10 +167,10 @@ QuantityWarning InventoryModel::CombineDuplicates() {
     QuantityWarning warning = MergeDuplicates(rows_);
     endResetModel();
     // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
-    SetSortDirection(sdDescending);
-    SetSortColumn(ColKey);
     SetSortDirection(direction);
-    SetSortColumn(sortColumn);
+    SetSortColumn(sortColumn, [&] {
+        return KeyThenColumnOrder(ColumnTexts(ColKey), ColumnTexts(sortColumn), SharedSort().sign);
+    });
     UpdateCount();
     return warning;
 }

@@ -107,7 +107,6 @@ MainWindow::~MainWindow() {
     DropFileTarget1->UnregisterControl();
     qApp->removeEventFilter(this);
     // The controls outlive this part of the window while they are torn down: they must not call back.
-    inventory_.UseColours(nullptr);
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
