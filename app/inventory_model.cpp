@@ -32,25 +32,31 @@ bool InRange(int column, int row, std::size_t rows) {
     return column >= 0 && column < InventoryColumnCount && row >= 0 && static_cast<std::size_t>(row) < rows;
 }
 
-// Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
-// that first row (bag, notes) is kept. One pass, in list order, in place.
-QuantityWarning MergeDuplicates(std::vector<InventoryCells>& rows) {
+struct MergedRows {
+    // The first row of each key, in list order; the other rows are the duplicates.
+    std::vector<int> kept;
+    // The piece count of the merged rows.
+    long long count = 0;
     QuantityWarning warning;
+};
+
+// Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
+// that first row (bag, notes) is kept. One pass, in list order; the duplicates stay where they are.
+MergedRows MergeDuplicates(std::vector<InventoryCells>& rows) {
+    MergedRows merged;
     std::vector<long long> sums;
     std::vector<bool> repeated;
     QHash<QString, size_t> firstOf;
     firstOf.reserve(static_cast<qsizetype>(rows.size()));
-    size_t kept = 0;
     for (size_t row = 0; row < rows.size(); ++row) {
-        InventoryCells& cells = rows[row];
-        const long long quantity = warning.Count(cells[ColQuantity], [&] {
+        const InventoryCells& cells = rows[row];
+        const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
             return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
         });
         const auto it = firstOf.constFind(cells[ColKey]);
         if (it == firstOf.constEnd()) {
-            firstOf.insert(cells[ColKey], kept);
-            if (kept != row) rows[kept] = std::move(cells);
-            ++kept;
+            firstOf.insert(cells[ColKey], merged.kept.size());
+            merged.kept.push_back(static_cast<int>(row));
             sums.push_back(quantity);
             repeated.push_back(false);
         } else {
@@ -58,24 +64,36 @@ QuantityWarning MergeDuplicates(std::vector<InventoryCells>& rows) {
             repeated[*it] = true;
         }
     }
-    rows.resize(kept);
-    for (size_t i = 0; i < kept; ++i)
-        if (repeated[i]) rows[i][ColQuantity] = QString::number(sums[i]);
-    return warning;
+    for (size_t i = 0; i < merged.kept.size(); ++i) {
+        if (repeated[i]) rows[static_cast<size_t>(merged.kept[i])][ColQuantity] = QString::number(sums[i]);
+        merged.count = AddQuantities(merged.count, sums[i]);
+    }
+    return merged;
 }
 
-// The order of a stable sort by key descending followed by a stable sort by the column's texts with the
-// sign, with the rows moved once: the second sort reads the texts in the order of the first.
-std::vector<int> KeyThenColumnOrder(const std::vector<QStringView>& keys,
-                                    const std::vector<QStringView>& texts, int sign) {
-    const std::vector<int> byKey = KeyedOrder(keys, ssText, -1, {}, {});
+std::vector<QStringView> TextsOf(const std::vector<InventoryCells>& rows, const std::vector<int>& which,
+                                 int column) {
+    std::vector<QStringView> texts;
+    texts.reserve(which.size());
+    for (int row : which)
+        texts.push_back(rows[static_cast<size_t>(row)][static_cast<size_t>(column)]);
+    return texts;
+}
+
+// The kept rows in the order of a stable sort by key descending followed by a stable sort by the column's
+// texts with the sign: the second reads the texts in the order of the first, and the rows move once.
+std::vector<int> CombinedOrder(const std::vector<InventoryCells>& rows, const std::vector<int>& kept,
+                               int column, int sign) {
+    const std::vector<int> byKey = KeyedOrder(TextsOf(rows, kept, ColKey), ssText, -1, {}, {});
+    const std::vector<QStringView> texts = TextsOf(rows, kept, column);
     std::vector<QStringView> inKeyOrder;
-    inKeyOrder.reserve(byKey.size());
-    for (int row : byKey)
-        inKeyOrder.push_back(texts[static_cast<size_t>(row)]);
-    std::vector<int> order = KeyedOrder(inKeyOrder, ssText, sign, {}, {});
-    for (int& row : order)
-        row = byKey[static_cast<size_t>(row)];
+    inKeyOrder.reserve(kept.size());
+    for (int position : byKey)
+        inKeyOrder.push_back(texts[static_cast<size_t>(position)]);
+    std::vector<int> order;
+    order.reserve(kept.size());
+    for (int position : KeyedOrder(inKeyOrder, ssText, sign, {}, {}))
+        order.push_back(kept[static_cast<size_t>(byKey[static_cast<size_t>(position)])]);
     return order;
 }
 
@@ -162,17 +180,20 @@ void InventoryModel::ClearInventory() {
 
 QuantityWarning InventoryModel::CombineDuplicates() {
     const int sortColumn = SortColumn() >= 0 ? SortColumn() : int(ColDescription);
-    const SortDirection direction = GetSortDirection();
+    // The sign follows this list's direction, as a sort of it sets it.
+    SetSortDirection(GetSortDirection());
     beginResetModel();
-    QuantityWarning warning = MergeDuplicates(rows_);
-    endResetModel();
+    MergedRows merged = MergeDuplicates(rows_);
     // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
-    SetSortDirection(direction);
-    SetSortColumn(sortColumn, [&] {
-        return KeyThenColumnOrder(ColumnTexts(ColKey), ColumnTexts(sortColumn), SharedSort().sign);
-    });
-    UpdateCount();
-    return warning;
+    std::vector<InventoryCells> combined;
+    combined.reserve(merged.kept.size());
+    for (int row : CombinedOrder(rows_, merged.kept, sortColumn, SharedSort().sign))
+        combined.push_back(std::move(rows_[static_cast<size_t>(row)]));
+    rows_ = std::move(combined);
+    endResetModel();
+    SortedBy(sortColumn);
+    SetCount(merged.count);
+    return merged.warning;
 }
 
 QString InventoryModel::RenamedColour(const QString& colour) {

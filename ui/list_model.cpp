@@ -125,6 +125,10 @@ void ListModel::SetSortColumn(int column, const OrderFunction& order) {
     SortByColumn(column, order);
 }
 
+void ListModel::SortedBy(int column) {
+    lastSortColumn_ = sortColumn_ = sortState_->column = column;
+}
+
 void ListModel::ClickColumn(int column, const OrderFunction& order) {
     if (column == SortColumn())
         SetSortDirection(GetSortDirection() == sdAscending ? sdDescending : sdAscending);

@@ -106,6 +106,8 @@ class ListModel : public QAbstractTableModel {
     // A click on a column header of the program's lists: the sort column flips its direction, another
     // column sorts in the direction last set on any list that shares the sign.
     void ClickColumn(int column, const OrderFunction& order = {});
+    // Takes column as the sort column of rows the model has just put in that order itself.
+    void SortedBy(int column);
 
   protected:
     // The row storage under the changes above, called inside their signals.
@@ -121,23 +123,13 @@ class ListModel : public QAbstractTableModel {
 };
 
 // The storage steps of the row changes, for models that keep their rows in a vector.
-// In place along the cycles of the permutation: a second vector of large rows would cost more than the moves.
 template <class Row> void PermuteVector(std::vector<Row>& rows, const std::vector<int>& order) {
     if (rows.empty()) return;
-    std::vector<bool> placed(rows.size(), false);
-    for (std::size_t start = 0; start < rows.size(); ++start) {
-        if (placed[start]) continue;
-        Row held = std::move(rows[start]);
-        std::size_t to = start;
-        for (auto from = static_cast<std::size_t>(order[to]); from != start;
-             from = static_cast<std::size_t>(order[to])) {
-            rows[to] = std::move(rows[from]);
-            placed[to] = true;
-            to = from;
-        }
-        rows[to] = std::move(held);
-        placed[to] = true;
-    }
+    std::vector<Row> permuted;
+    permuted.reserve(rows.size());
+    for (int old : order)
+        permuted.push_back(std::move(rows[static_cast<std::size_t>(old)]));
+    rows.swap(permuted);
 }
 
 template <class Row> void EraseMarked(std::vector<Row>& rows, const std::vector<bool>& gone) {
