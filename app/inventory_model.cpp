@@ -46,16 +46,18 @@ MergedRows MergeDuplicates(std::vector<InventoryCells>& rows) {
     MergedRows merged;
     std::vector<long long> sums;
     std::vector<bool> repeated;
-    QHash<QString, size_t> firstOf;
+    // Views of the keys: the rows do not move while the hash lives.
+    QHash<QStringView, size_t> firstOf;
     firstOf.reserve(static_cast<qsizetype>(rows.size()));
     for (size_t row = 0; row < rows.size(); ++row) {
         const InventoryCells& cells = rows[row];
         const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
             return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
         });
-        const auto it = firstOf.constFind(cells[ColKey]);
+        const QStringView key = cells[ColKey];
+        const auto it = firstOf.constFind(key);
         if (it == firstOf.constEnd()) {
-            firstOf.insert(cells[ColKey], merged.kept.size());
+            firstOf.insert(key, merged.kept.size());
             merged.kept.push_back(static_cast<int>(row));
             sums.push_back(quantity);
             repeated.push_back(false);
