@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLabel>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -17,6 +18,7 @@
 #include "platform/gfx/jpeg_image.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
+#include "ui/make_named.h"
 #include "web/upload_window.h"
 
 namespace {
@@ -59,7 +61,7 @@ int main(int argc, char** argv) {
     forms.addPart = new AddPartDialog(&window);
     forms.compare = new CompareDialog(window, &window);
     forms.about = new AboutBox(&window);
-    forms.settings = new SettingsDialog(window.Prompts(), window.ldraw_path, &window);
+    forms.settings = new SettingsDialog(window.Prompts(), FindNamed<QLabel>(window, "ldraw_path"), &window);
     forms.numberPrompt = new NumberPrompt(&window);
     forms.splash = new SplashWindow(&window);
     LabelRows labelRows(window);

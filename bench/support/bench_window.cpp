@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
+#include "ui/make_named.h"
 
 BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());
@@ -70,7 +71,7 @@ void BenchWindow::Drop(const QStringList& paths) {
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
     data.setUrls(urls);
-    QWidget* surface = window_->invlist->viewport();
+    QWidget* surface = FindNamed<RichListView>(*window_, "invlist")->viewport();
     const QPoint point(20, 20);
     QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(surface, &enter);
