@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
 
     MainWindow window;
     Forms forms;
-    forms.addPart = new AddPartDialog(&window);
+    forms.addPart = new AddPartDialog(window.Prompts(), &window);
     forms.compare = new CompareDialog(window, &window);
     forms.about = new AboutBox(&window);
     forms.settings = new SettingsDialog(window.Prompts(), FindNamed<QLabel>(window, "ldraw_path"), &window);

@@ -19,7 +19,7 @@ BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());
     window_ = std::make_unique<MainWindow>();
     Forms forms;
-    forms.addPart = new AddPartDialog(window_.get());
+    forms.addPart = new AddPartDialog(prompts_, window_.get());
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
     window_->UsePrompts(prompts_);

@@ -36,7 +36,7 @@ class InventoryWindow {
         window = std::make_unique<MainWindow>();
         window->UsePrompts(prompts);
         Forms forms;
-        forms.addPart = addPart = new AddPartDialog(window.get());
+        forms.addPart = addPart = new AddPartDialog(prompts, window.get());
         forms.settings = settings =
             new SettingsDialog(prompts, FindNamed<QLabel>(*window, "ldraw_path"), window.get());
         forms.numberPrompt = numberPrompt = new NumberPrompt(window.get());

@@ -26,7 +26,7 @@ struct Program {
         SetDataDir(dir.path());
         window = std::make_unique<MainWindow>();
         Forms forms;
-        forms.addPart = addPart = new AddPartDialog(window.get());
+        forms.addPart = addPart = new AddPartDialog(window->Prompts(), window.get());
         forms.compare = compare = new CompareDialog(*window, window.get());
         forms.settings = settings =
             new SettingsDialog(window->Prompts(), FindNamed<QLabel>(*window, "ldraw_path"), window.get());
