@@ -16,6 +16,7 @@
 #include "formats/picture_formats.h"
 #include "platform/fs.h"
 #include "platform/gfx/jpeg_image.h"
+#include "platform/message_boxes.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "ui/make_named.h"
@@ -52,6 +53,8 @@ void CloseOnSignal(QWidget* window) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
+    MessageBoxes boxes;
+    SetMessageSink(&boxes);
     SeedDataDir(DataDir(), TESSARIN_SOURCE_DATA);
     RegisterPictureFormats();
     RegisterJpegPicture();
