@@ -14,6 +14,7 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_model.h"
 #include "app/named_widgets.h"
+#include "app/user_prompts.h"
 #include "platform/fs.h"
 
 namespace {
@@ -56,11 +57,12 @@ T* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
 
 } // namespace
 
-AddPartDialog::AddPartDialog(QWidget* parent) : QDialog(parent) {
+AddPartDialog::AddPartDialog(UserPrompts& prompts, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Add to Inventory"));
     CreateControls();
-    colours_.Load(DataDir() / "colors.txt");
+    for (const QString& message : colours_.Load(DataDir() / "colors.txt"))
+        prompts.Show(message);
     FillSwatches();
 }
 

@@ -12,14 +12,15 @@ class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class UserPrompts;
 
 // "Add to Inventory": owns the colour table and adds one part with a colour picked from the swatch grid
 // or the colour box, a quantity, a bag and notes.
 class AddPartDialog : public QDialog {
     Q_OBJECT
   public:
-    // Reads colors.txt of the data folder.
-    explicit AddPartDialog(QWidget* parent = nullptr);
+    // Reads colors.txt of the data folder; what is wrong with it goes to the prompts.
+    explicit AddPartDialog(UserPrompts& prompts, QWidget* parent = nullptr);
 
     const ColorTable& Colours() const { return colours_; }
     // Where OK adds its row; without one OK adds nothing.

@@ -2,7 +2,6 @@
 
 #include "app/file_paths.h"
 #include "platform/text.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -21,16 +20,15 @@ bool IsCommentOrEmpty(const QString& line) {
 
 } // namespace
 
-void ColorTable::Load(const std::filesystem::path& file) {
+QStringList ColorTable::Load(const std::filesystem::path& file) {
     const QString name = FromFsPath(file.filename());
     auto text = ReadTextFile(file);
     if (!text) {
         Clear();
-        ShowMessage(QStringLiteral("The colour table %1 could not be read; colours will not be translated.")
-                        .arg(FromFsPath(file)));
-        return;
+        return {QStringLiteral("The colour table %1 could not be read; colours will not be translated.")
+                    .arg(FromFsPath(file))};
     }
-    LoadText(*text, name);
+    return LoadText(*text, name);
 }
 
 void ColorTable::Clear() {
@@ -40,7 +38,7 @@ void ColorTable::Clear() {
         index.clear();
 }
 
-void ColorTable::LoadText(const QString& text, const QString& source) {
+QStringList ColorTable::LoadText(const QString& text, const QString& source) {
     Clear();
 
     int firstBadLine = 0;
@@ -69,15 +67,17 @@ void ColorTable::LoadText(const QString& text, const QString& source) {
             if (!value.isEmpty()) index_[static_cast<size_t>(f)].insert(value, r);
         }
 
+    QStringList messages;
     if (firstBadLine)
-        ShowMessage(
-            QStringLiteral("%1, line %2: the display colour is not \"#RRGGBB\"; white is used instead.")
-                .arg(source)
-                .arg(firstBadLine));
-    if (tooMany)
-        ShowMessage(QStringLiteral("%1 holds more than %2 colours; only the first %2 are used.")
+        messages << QStringLiteral(
+                        "%1, line %2: the display colour is not \"#RRGGBB\"; white is used instead.")
                         .arg(source)
-                        .arg(kSlots));
+                        .arg(firstBadLine);
+    if (tooMany)
+        messages << QStringLiteral("%1 holds more than %2 colours; only the first %2 are used.")
+                        .arg(source)
+                        .arg(kSlots);
+    return messages;
 }
 
 QString ColorTable::Field(int row, int field) const {

@@ -15,11 +15,11 @@ class ColorTable {
     static constexpr int kSlots = 112;
     static constexpr int kFields = 6;
 
-    // Reads the file; a missing file, a bad display colour or too many rows each give one message, and
-    // whatever could be read is kept.
-    void Load(const std::filesystem::path& file);
-    // The same from text already in memory; `source` names it in messages.
-    void LoadText(const QString& text, const QString& source);
+    // Reads the file and keeps whatever could be read. Returns the messages for the user: a missing file,
+    // a bad display colour or too many rows each give one.
+    [[nodiscard]] QStringList Load(const std::filesystem::path& file);
+    // The same from text already in memory; `source` names it in the messages.
+    [[nodiscard]] QStringList LoadText(const QString& text, const QString& source);
 
     int RowCount() const { return static_cast<int>(rows_.size()); }
     QString Field(int row, int field) const;

@@ -20,6 +20,20 @@ QString LDrawColourName(const InventoryLookups& lookups, const QString& number) 
     return lookups.colours.ColourFieldByKey(QString::number(value), kLDrawNumberField, kColourNameField);
 }
 
+// A part's row fields as the lists know them.
+struct PartFields {
+    QString partNumber;
+    QString description;
+    QString colourName;
+};
+
+PartFields LookUpPart(const InventoryLookups& lookups, const ModelPart& part) {
+    const QString partNumber = part.fileName.left(part.fileName.size() - 4).toLower();
+    QString description = lookups.Description(partNumber);
+    if (description.isEmpty()) description = QStringLiteral("Unknown Part");
+    return {partNumber, description, LDrawColourName(lookups, part.colour)};
+}
+
 } // namespace
 
 QString MarketplaceColourName(const InventoryLookups& lookups, const QString& colourId) {
@@ -40,12 +54,14 @@ ParsedInventory ReadLDrawFile(const InventorySource& file, const InventoryLookup
         [&](const QString& name) { return file.beside ? file.beside(name) : std::nullopt; },
         lookups.ldrawColours ? *lookups.ldrawColours : builtIn);
     RowAdder rows(parsed, lookups, file.path);
+    // Models place the same part in the same colour again and again: each pair is looked up once.
+    QHash<std::pair<QString, QString>, PartFields> known;
     for (const ModelPart& part : model.parts) {
-        const QString partNumber = part.fileName.left(part.fileName.size() - 4).toLower();
-        QString description = lookups.Description(partNumber);
-        if (description.isEmpty()) description = QStringLiteral("Unknown Part");
-        rows.Add(partNumber, description, LDrawColourName(lookups, part.colour), QStringLiteral("1"),
-                 QString(), QString(), part.lineNo);
+        auto fields = known.constFind({part.fileName, part.colour});
+        if (fields == known.cend())
+            fields = known.insert({part.fileName, part.colour}, LookUpPart(lookups, part));
+        rows.Add(fields->partNumber, fields->description, fields->colourName, QStringLiteral("1"), QString(),
+                 QString(), part.lineNo);
     }
     for (const QString& problem : model.problems)
         rows.Note(file.path + QStringLiteral(": ") + problem);

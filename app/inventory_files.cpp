@@ -15,7 +15,7 @@
 namespace {
 
 using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);
-using Writer = QString (*)(const InventoryContents&, const QString&);
+using Writer = WriteOutcome (*)(const InventoryContents&, const QString&);
 
 struct ReadFormat {
     const char16_t* text;
@@ -250,11 +250,12 @@ bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilt
         return false;
     }
     const std::vector<InventoryCells> rows = host_.Inventory().InventoryRows();
-    if (const QString error = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
-        !error.isEmpty()) {
-        host_.Prompts().Show(QStringLiteral("%1 could not be saved: %2").arg(path, error));
+    const WriteOutcome outcome = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
+    if (!outcome.error.isEmpty()) {
+        host_.Prompts().Show(QStringLiteral("%1 could not be saved: %2").arg(path, outcome.error));
         return false;
     }
+    if (!outcome.notice.isEmpty()) host_.Prompts().Show(outcome.notice);
     saveName_ = path;
     host_.Inventory().SetModified(false);
     return true;

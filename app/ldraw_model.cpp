@@ -13,9 +13,10 @@ namespace {
 
 // Type, colour, three coordinates and nine matrix entries come before the referenced file name.
 constexpr int kFieldsBeforeFileName = 14;
-// Bounds the work however the submodels fan out: references looked at, parts given.
-constexpr qsizetype kMaxSteps = qsizetype(1) << 22;
-constexpr size_t kMaxParts = size_t(1) << 20;
+// Bounds the work however the submodels fan out: references looked at, parts given. Real models place
+// tens of thousands of parts.
+constexpr qsizetype kMaxSteps = qsizetype(1) << 19;
+constexpr size_t kMaxParts = size_t(1) << 18;
 
 bool IsBlank(QChar c) {
     return c == u' ' || c == u'\t';
@@ -41,15 +42,29 @@ QString Key(const QString& name) {
     return TrimField(name).toCaseFolded();
 }
 
-bool IsModelFileName(const QString& name) {
-    const QString trimmed = TrimField(name);
-    return trimmed.endsWith(u".ldr", Qt::CaseInsensitive) || trimmed.endsWith(u".mpd", Qt::CaseInsensitive);
+std::optional<int> ColourNumber(const QString& colour) {
+    bool ok = false;
+    const int number = colour.toInt(&ok, 10);
+    return ok ? std::optional<int>(number) : std::nullopt;
 }
 
+bool IsModelFileName(const QString& name) {
+    return name.endsWith(u".ldr", Qt::CaseInsensitive) || name.endsWith(u".mpd", Qt::CaseInsensitive);
+}
+
+struct Section;
+struct ModelFile;
+
+// Where a reference leads is found once, not every time a fanned-out model passes it.
 struct Reference {
     QString colour;
+    std::optional<int> colourNumber;
     QString name;
+    QString key;
+    bool modelFile; // a .ldr or .mpd: a file beside the model when no section has its name
     int lineNo;
+    Section* section = nullptr;                  // the section of the same file by this name
+    std::optional<const ModelFile*> beside = {}; // once looked for; null: found nowhere
 };
 
 struct Section {
@@ -61,7 +76,6 @@ struct Section {
 // A model file cut into its sections; the model is the first one.
 struct ModelFile {
     std::vector<std::unique_ptr<Section>> sections;
-    QHash<QString, Section*> byName; // the first section of a name wins
     Section* model = nullptr;
 };
 
@@ -72,6 +86,7 @@ std::unique_ptr<ModelFile> ParseModelFile(const QString& text) {
     file->sections.push_back(std::make_unique<Section>());
     Section* current = file->sections.back().get();
     const QStringList lines = SplitLines(text);
+    QHash<QString, Section*> byName; // the first section of a name wins
     QString colour, name;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QList<QStringView> words = Words(lines[i], 2);
@@ -83,28 +98,30 @@ std::unique_ptr<ModelFile> ParseModelFile(const QString& text) {
                 file->sections.push_back(std::make_unique<Section>());
                 current = file->sections.back().get();
                 current->name = TrimField(lines[i].mid(after));
-                if (const QString key = Key(current->name); !file->byName.contains(key))
-                    file->byName.insert(key, current);
+                if (const QString key = Key(current->name); !byName.contains(key))
+                    byName.insert(key, current);
             }
             continue;
         }
         if (current && SplitLDrawReference(lines[i], colour, name))
-            current->references.push_back({colour, name, static_cast<int>(i) + 1});
+            current->references.push_back({colour, ColourNumber(colour), name, Key(name),
+                                           IsModelFileName(name), static_cast<int>(i) + 1});
     }
+    for (const std::unique_ptr<Section>& section : file->sections)
+        for (Reference& reference : section->references)
+            reference.section = byName.value(reference.key);
     const bool prologueIsModel = !file->sections.front()->references.empty() || file->sections.size() == 1;
     file->model = file->sections[prologueIsModel ? 0 : 1].get();
     return file;
 }
 
 // Colour 16 is the colour of the referencing line, 24 its edge colour.
-QString InheritedColour(const QString& colour, const QString& parent, const LDrawColours& colours) {
-    bool ok = false;
-    const int number = colour.toInt(&ok, 10);
-    if (!ok || (number != 16 && number != 24)) return colour;
-    if (number == 16) return parent;
-    bool parentOk = false;
-    const int parentNumber = parent.toInt(&parentOk, 10);
-    return parentOk && parentNumber != 16 ? QString::number(colours.EdgeOf(parentNumber)) : colour;
+QString InheritedColour(const Reference& reference, const QString& parent, const LDrawColours& colours) {
+    if (reference.colourNumber == 16) return parent;
+    if (reference.colourNumber != 24) return reference.colour;
+    const std::optional<int> parentNumber = ColourNumber(parent);
+    return parentNumber && *parentNumber != 16 ? QString::number(colours.EdgeOf(*parentNumber))
+                                               : reference.colour;
 }
 
 class Expander {
@@ -116,26 +133,29 @@ class Expander {
         std::unique_ptr<ModelFile>& own = files_[ownKey_];
         own = ParseModelFile(text);
         NameModel(*own, ownName_);
-        Expand(*own, *own->model, QStringLiteral("16"), 0, 0);
+        Expand(*own->model, QStringLiteral("16"), 0, 0);
         return std::move(model_);
     }
 
   private:
-    void Expand(const ModelFile& file, Section& section, const QString& colour, int depth, int topLine) {
+    void Expand(Section& section, const QString& colour, int depth, int topLine) {
         section.open = true;
-        for (const Reference& reference : section.references) {
+        for (Reference& reference : section.references) {
             if (++steps_ > kMaxSteps || model_.parts.size() >= kMaxParts) {
-                NoteOnce(tooLarge_, QStringLiteral("the model expands to more parts than can be read; the "
-                                                   "rest was not read."));
+                NoteOnce(tooLarge_, [] {
+                    return QStringLiteral("the model expands to more parts than can be read; the rest was "
+                                          "not read.");
+                });
                 break;
             }
-            const QString referenceColour = InheritedColour(reference.colour, colour, colours_);
+            const QString referenceColour = InheritedColour(reference, colour, colours_);
             const int lineNo = depth == 0 ? reference.lineNo : topLine;
-            if (Section* sub = file.byName.value(Key(reference.name))) {
-                ExpandSubmodel(file, *sub, referenceColour, depth, lineNo);
-            } else if (IsModelFileName(reference.name)) {
-                if (const ModelFile* beside = FileBeside(reference.name))
-                    ExpandSubmodel(*beside, *beside->model, referenceColour, depth, lineNo);
+            if (reference.section) {
+                ExpandSubmodel(*reference.section, referenceColour, depth, lineNo);
+            } else if (reference.modelFile) {
+                if (!reference.beside) reference.beside = FileBeside(reference);
+                if (const ModelFile* beside = *reference.beside)
+                    ExpandSubmodel(*beside->model, referenceColour, depth, lineNo);
             } else {
                 model_.parts.push_back({reference.name, referenceColour, lineNo});
             }
@@ -143,31 +163,33 @@ class Expander {
         section.open = false;
     }
 
-    void ExpandSubmodel(const ModelFile& file, Section& sub, const QString& colour, int depth, int lineNo) {
+    void ExpandSubmodel(Section& sub, const QString& colour, int depth, int lineNo) {
         if (sub.open) {
-            NoteOnce(looped_, QStringLiteral("the submodel \"%1\" refers back to a submodel it is part of; "
-                                             "that reference was skipped.")
-                                  .arg(sub.name));
+            NoteOnce(looped_, [&] {
+                return QStringLiteral("the submodel \"%1\" refers back to a submodel it is part of; that "
+                                      "reference was skipped.")
+                    .arg(sub.name);
+            });
         } else if (depth >= kMaxLDrawDepth) {
-            NoteOnce(tooDeep_, QStringLiteral("submodels nest deeper than %1 levels; the deeper ones were "
-                                              "skipped.")
-                                   .arg(kMaxLDrawDepth));
+            NoteOnce(tooDeep_, [] {
+                return QStringLiteral("submodels nest deeper than %1 levels; the deeper ones were skipped.")
+                    .arg(kMaxLDrawDepth);
+            });
         } else {
-            Expand(file, sub, colour, depth + 1, lineNo);
+            Expand(sub, colour, depth + 1, lineNo);
         }
     }
 
     // Read once per name; a name found nowhere is reported once.
-    const ModelFile* FileBeside(const QString& name) {
-        const QString key = Key(name);
-        if (auto known = files_.find(key); known != files_.end()) return known->second.get();
-        std::unique_ptr<ModelFile>& entry = files_[key];
-        if (std::optional<QString> text = besideModel_(TrimField(name))) {
+    const ModelFile* FileBeside(const Reference& reference) {
+        if (auto known = files_.find(reference.key); known != files_.end()) return known->second.get();
+        std::unique_ptr<ModelFile>& entry = files_[reference.key];
+        if (std::optional<QString> text = besideModel_(reference.name)) {
             entry = ParseModelFile(*text);
-            NameModel(*entry, TrimField(name));
+            NameModel(*entry, reference.name);
         } else {
             model_.problems << QStringLiteral("the submodel \"%1\" was not found; its parts are missing.")
-                                   .arg(TrimField(name));
+                                   .arg(reference.name);
         }
         return entry.get();
     }
@@ -177,10 +199,11 @@ class Expander {
         if (file.model->name.isEmpty()) file.model->name = name;
     }
 
-    void NoteOnce(bool& noted, const QString& text) {
+    // The text is made only the first time: fanned-out models meet the same problem again and again.
+    template <class Text> void NoteOnce(bool& noted, const Text& text) {
         if (noted) return;
         noted = true;
-        model_.problems << text;
+        model_.problems << text();
     }
 
     const ModelFileLookup& besideModel_;

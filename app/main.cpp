@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLabel>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -15,8 +16,10 @@
 #include "formats/picture_formats.h"
 #include "platform/fs.h"
 #include "platform/gfx/jpeg_image.h"
+#include "platform/message_boxes.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
+#include "ui/make_named.h"
 #include "web/upload_window.h"
 
 namespace {
@@ -50,16 +53,18 @@ void CloseOnSignal(QWidget* window) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
+    MessageBoxes boxes;
+    SetMessageSink(&boxes);
     SeedDataDir(DataDir(), TESSARIN_SOURCE_DATA);
     RegisterPictureFormats();
     RegisterJpegPicture();
 
     MainWindow window;
     Forms forms;
-    forms.addPart = new AddPartDialog(&window);
+    forms.addPart = new AddPartDialog(window.Prompts(), &window);
     forms.compare = new CompareDialog(window, &window);
     forms.about = new AboutBox(&window);
-    forms.settings = new SettingsDialog(window.Prompts(), window.ldraw_path, &window);
+    forms.settings = new SettingsDialog(window.Prompts(), FindNamed<QLabel>(window, "ldraw_path"), &window);
     forms.numberPrompt = new NumberPrompt(&window);
     forms.splash = new SplashWindow(&window);
     LabelRows labelRows(window);

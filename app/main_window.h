@@ -88,9 +88,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     bool Loading = false;
 
-    // "Tessarin.ini" in the data folder, shared by every window that keeps settings.
-    IniFile& Settings() { return *settings_; }
-
     // The inventory (main_window_inventory.cpp).
     InventoryModel& Inventory() override { return inventory_; }
     const InventoryModel& Inventory() const override { return inventory_; }
@@ -102,13 +99,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
 
-    void ClearEditPanel();
-
     // The Qt prompts unless a test has put its own in.
     UserPrompts& Prompts() const override { return *prompts_; }
     void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
-    // Its folder is where the open dialog starts.
-    FileDialogState OpenDialog1;
 
     void BitBtn7Click(); // Find
     void FilterMasterList();
@@ -119,34 +112,23 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void BitBtn2Click(); // Open
     void BitBtn3Click(); // Save
     void MultiOpenClick();
-    void BitBtn4Click(); // Add
     void BitBtn5Click(); // Delete
     void AddUndefinedClick();
     void CombineDuplicatesClick();
     void invlistClick();
-    void invlistfocus(const QString& partNumber);
 
-    // Print: the inventory report in the preview (main_window_print.cpp).
-    void BitBtn9Click();
+    // The inventory report in the preview (main_window_print.cpp).
     InventoryReport& Report() { return report_; }
-    void About1Click();
 
     // The part picture (main_window_picture.cpp). legolistClick shows the part selected in the visible master
     // list; the other callers name the part they show.
     PictureFolders PartPictureFolders() const;
     void legolistClick();
-    void ShowMasterPart(const QString& partNumber, const QString& description);
-    void sbScaleChange();
     void Image1DblClick();
     void ldrawscaleMouseUp();
-    void FindFile1Found(const QString& folder, const QString& name);
     void ListBox1Click();
 
-    // The web service commands (main_window_web.cpp).
-    void UploadClick();
-    void DownloadMyPartsClick();
-    void DownloadSetClick();
-    void UpdateMasterClick();
+    // The web service (main_window_web.cpp).
     WebService& Web() { return *web_; }
     QString LoginUser() override;
     QString LoginPassword() override;
@@ -158,8 +140,34 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void ReloadMasterList() override;
     void ReadInvFile(const std::filesystem::path& file) override;
     void ReadTsvFile(const std::filesystem::path& file) override;
-    QPushButton* CancelDownload; // beside the status line while a download waits
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    // "Tessarin.ini" in the data folder, shared by every window that keeps settings.
+    IniFile& Settings() { return *settings_; }
+
+    // Handlers only the window's own controls, menus and keys reach.
+    void ClearEditPanel();
+    void BitBtn4Click(); // Add
+    void invlistfocus(const QString& partNumber);
+    void BitBtn9Click(); // Print
+    void About1Click();
+    void ShowMasterPart(const QString& partNumber, const QString& description);
+    void sbScaleChange();
+    void FindFile1Found(const QString& folder, const QString& name);
+    void UploadClick();
+    void DownloadMyPartsClick();
+    void DownloadSetClick();
+    void UpdateMasterClick();
+
+    // Its folder is where the open dialog starts.
+    FileDialogState OpenDialog1;
+    QPushButton* CancelDownload; // beside the status line while a download waits
     // Controls.
     RichListView* legolist;
     RichListView* legolist2;
@@ -207,17 +215,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QPushButton* BitBtn9;
     QPushButton* BitBtn10;
     FindFile* FindFile1;
-
     // Target of the part renderer.
     QImage RenderPicture;
 
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-  private:
     // Settings file, stored window properties and the drop target (main_window_setup.cpp).
     void CreateSettings();
     // Nothing when the window is missing or already stored.

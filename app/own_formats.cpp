@@ -186,7 +186,7 @@ ParsedInventory ReadCsvFile(const InventorySource& file, const InventoryLookups&
     return parsed;
 }
 
-QString WriteInvFile(const InventoryContents& inv, const QString& path) {
+WriteOutcome WriteInvFile(const InventoryContents& inv, const QString& path) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(inv.rows.size()) + kOwnHeaderLines);
     lines << QStringLiteral("Set:\t%1\t\t").arg(TabFileCell(inv.setName))
@@ -195,10 +195,10 @@ QString WriteInvFile(const InventoryContents& inv, const QString& path) {
     for (const InventoryCells& row : inv.rows)
         lines << Cell(row, ColQuantity) + u'\t' + Cell(row, ColPartNumber) + u'\t' +
                      Cell(row, ColDescription) + u'\t' + Cell(row, ColColor);
-    return Save(path, lines);
+    return {Save(path, lines), {}};
 }
 
-QString WritePrnFile(const InventoryContents& inv, const QString& path) {
+WriteOutcome WritePrnFile(const InventoryContents& inv, const QString& path) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(inv.rows.size()) + kOwnHeaderLines);
     lines << QStringLiteral("#Set:\t%1\t\t").arg(TabFileCell(inv.setName));
@@ -214,10 +214,10 @@ QString WritePrnFile(const InventoryContents& inv, const QString& path) {
         lines << Cell(row, ColQuantity) + u'\t' + Cell(row, ColPartNumber) + u'\t' + Cell(row, ColBag) +
                      u'\t' + Cell(row, ColColor) + u'\t' + Cell(row, ColDescription) + u'\t' +
                      Cell(row, ColNotes);
-    return Save(path, lines);
+    return {Save(path, lines), {}};
 }
 
-QString WriteCsvFile(const InventoryContents& inv, const QString& path) {
+WriteOutcome WriteCsvFile(const InventoryContents& inv, const QString& path) {
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(inv.rows.size()) + 1);
     lines << QStringLiteral("\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\",\"Part Name\",\"Notes\"");
@@ -231,5 +231,5 @@ QString WriteCsvFile(const InventoryContents& inv, const QString& path) {
         }
         lines << line;
     }
-    return Save(path, lines);
+    return {Save(path, lines), {}};
 }

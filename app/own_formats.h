@@ -5,16 +5,15 @@
 #include "app/parsed_inventory.h"
 
 // The program's own text inventories. Readers parse a file's rows and set information and throw
-// InventoryReadError when it is no text; writers save the whole inventory atomically and return an error
-// text, empty on success.
+// InventoryReadError when it is no text; writers save the whole inventory atomically.
 ParsedInventory ReadInvFile(const InventorySource& file, const InventoryLookups& lookups);
 ParsedInventory ReadPrnFile(const InventorySource& file, const InventoryLookups& lookups);
 ParsedInventory ReadTsvFile(const InventorySource& file, const InventoryLookups& lookups);
 ParsedInventory ReadCsvFile(const InventorySource& file, const InventoryLookups& lookups);
 
-QString WriteInvFile(const InventoryContents& inv, const QString& path);
-QString WritePrnFile(const InventoryContents& inv, const QString& path);
-QString WriteCsvFile(const InventoryContents& inv, const QString& path);
+WriteOutcome WriteInvFile(const InventoryContents& inv, const QString& path);
+WriteOutcome WritePrnFile(const InventoryContents& inv, const QString& path);
+WriteOutcome WriteCsvFile(const InventoryContents& inv, const QString& path);
 
 // The eight set-information fields of a "Theme:" line laid out as in .prn (values in the even fields).
 void ReadSetInformationLine(ParsedInventory& parsed, const QString& line);

@@ -64,6 +64,12 @@ struct ParsedInventory {
     }
 };
 
+// What a writer reports: why the file was not written (empty when it was), and a note on a file it wrote.
+struct WriteOutcome {
+    QString error;
+    QString notice;
+};
+
 // What a writer saves: the rows, the set name and information, and the colour table a workbook lays out.
 struct InventoryContents {
     const std::vector<InventoryCells>& rows;

@@ -11,7 +11,6 @@
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
-#include "platform/ui.h"
 
 namespace {
 
@@ -213,7 +212,7 @@ int WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
         rows.begin(), rows.end(), [&](const InventoryCells& row) { return !sheet.IsKnown(row[ColColor]); }));
 }
 
-QString WriteXlsInventory(const InventoryContents& inv, const QString& path) {
+WriteOutcome WriteXlsInventory(const InventoryContents& inv, const QString& path) {
     QStringList colourNames;
     for (int row = 0; row < inv.colours.RowCount(); ++row)
         colourNames << inv.colours.Field(row, 1);
@@ -221,14 +220,14 @@ QString WriteXlsInventory(const InventoryContents& inv, const QString& path) {
     try {
         folded = WriteXlsFile(path, inv.rows, colourNames);
     } catch (const XLSError& e) {
-        return QString::fromStdString(e.what());
+        return {QString::fromStdString(e.what()), {}};
     }
-    if (folded > 0)
-        ShowMessage(QStringLiteral("%1: %2 rows have colours that colors.txt does not list; their quantities "
-                                   "were saved under UNKNOWN, without their colour names.")
-                        .arg(path)
-                        .arg(folded));
-    return {};
+    if (folded == 0) return {};
+    return {{},
+            QStringLiteral("%1: %2 rows have colours that colors.txt does not list; their quantities "
+                           "were saved under UNKNOWN, without their colour names.")
+                .arg(path)
+                .arg(folded)};
 }
 
 ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLookups& lookups) {

@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -46,10 +47,10 @@ void Select(benchmark::State& state, RichListView& list, double& perSelection) {
 void SelectRowWithPanel(benchmark::State& state) {
     SetDataDir(ShippedDataCopy());
     MainWindow window;
-    window.invlist->Model().AppendRows(Rows());
+    FindNamed<RichListView>(window, "invlist")->Model().AppendRows(Rows());
     window.show();
     QApplication::processEvents();
-    Select(state, *window.invlist, seconds[0]);
+    Select(state, *FindNamed<RichListView>(window, "invlist"), seconds[0]);
 }
 BENCHMARK(SelectRowWithPanel)->Unit(benchmark::kMicrosecond)->Iterations(20000);
 

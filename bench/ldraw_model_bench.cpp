@@ -62,7 +62,7 @@ void Open(benchmark::State& state, const char* name, double& perOpen) {
     TestPrompts prompts;
     MainWindow window;
     Forms forms;
-    forms.addPart = new AddPartDialog(&window);
+    forms.addPart = new AddPartDialog(prompts, &window);
     window.SetForms(forms);
     const QString path = QString::fromStdString((ModelDir() / name).string());
     prompts.open = [&](const FileChoice&, bool) { return QStringList{path}; };

@@ -14,6 +14,7 @@
 #include "app/master_list.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -49,25 +50,26 @@ void Load(benchmark::State& state) {
         window.LoadMasterList(false);
         QApplication::processEvents();
     }
-    state.SetItemsProcessed(state.iterations() * window.legolist->RowCount());
+    state.SetItemsProcessed(state.iterations() * FindNamed<RichListView>(window, "legolist")->RowCount());
 }
 
 // Enter in the filter box with two terms, to the filtered list shown; the first filter's upper-cased
 // lines are made before the timing.
 void Filter(benchmark::State& state) {
     MainWindow& window = LoadedWindow(static_cast<int>(state.range(0)));
-    window.Edit6->setText(QStringLiteral("brick 2"));
+    FindNamed<QLineEdit>(window, "Edit6")->setText(QStringLiteral("brick 2"));
     window.FilterMasterList();
     for (auto _ : state) {
         window.FilterMasterList();
         QApplication::processEvents();
     }
-    state.counters["hits"] = window.legolist2->RowCount();
-    state.SetItemsProcessed(state.iterations() * window.legolist->RowCount());
+    state.counters["hits"] = FindNamed<RichListView>(window, "legolist2")->RowCount();
+    state.SetItemsProcessed(state.iterations() * FindNamed<RichListView>(window, "legolist")->RowCount());
 }
 
 void FindWithoutHit(benchmark::State& state) {
-    const ListModel& list = LoadedWindow(static_cast<int>(state.range(0))).legolist->Model();
+    const ListModel& list =
+        FindNamed<RichListView>(LoadedWindow(static_cast<int>(state.range(0))), "legolist")->Model();
     for (auto _ : state)
         benchmark::DoNotOptimize(FindPartRow(list, QStringLiteral("NO SUCH PART"), 0, true));
     state.SetItemsProcessed(state.iterations() * list.RowCount());
@@ -76,7 +78,7 @@ void FindWithoutHit(benchmark::State& state) {
 // A click on the Description header of the shuffled list, to the sorted list shown.
 void SortByDescription(benchmark::State& state) {
     MainWindow& window = LoadedWindow(static_cast<int>(state.range(0)));
-    RichListView& list = *window.legolist;
+    RichListView& list = *FindNamed<RichListView>(window, "legolist");
     std::mt19937 random(1);
     for (auto _ : state) {
         state.PauseTiming();
@@ -92,7 +94,8 @@ void SortByDescription(benchmark::State& state) {
 // The peer: the same shuffled rows put in order by a std::stable_sort of their indexes on the
 // description, read once per row, and moved into that order.
 void KeyedStableSort(benchmark::State& state) {
-    const ListModel& list = LoadedWindow(static_cast<int>(state.range(0))).legolist->Model();
+    const ListModel& list =
+        FindNamed<RichListView>(LoadedWindow(static_cast<int>(state.range(0))), "legolist")->Model();
     std::vector<QStringList> rows;
     for (int row = 0; row < list.RowCount(); ++row)
         rows.push_back({list.GetCellText(0, row), list.GetCellText(1, row)});

@@ -18,6 +18,7 @@
 #include "platform/gfx/jpeg_image.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
+#include "ui/make_named.h"
 
 namespace fs = std::filesystem;
 
@@ -76,14 +77,14 @@ struct BenchWindow {
     explicit BenchWindow(const Folder& folder, const fs::path& ldraw) {
         SetDataDir(folder.path);
         window = std::make_unique<MainWindow>();
-        window->ldraw_path->setText(QString::fromStdString(ldraw.string()));
+        FindNamed<QLabel>(*window, "ldraw_path")->setText(QString::fromStdString(ldraw.string()));
         window->show();
         QApplication::processEvents();
     }
     ~BenchWindow() { SetDataDir({}); }
     void SelectNext() {
-        row = (row + 1) % window->legolist->RowCount();
-        window->legolist->SelectItemAt(row);
+        row = (row + 1) % FindNamed<RichListView>(*window, "legolist")->RowCount();
+        FindNamed<RichListView>(*window, "legolist")->SelectItemAt(row);
         window->legolistClick();
         QApplication::processEvents();
     }
@@ -96,8 +97,8 @@ void NextPartPictureFolder(benchmark::State& state) {
     BenchWindow bench(folder, {});
     for (auto _ : state)
         bench.SelectNext();
-    state.counters["other_jpgs"] = bench.window->ListBox1->count();
-    state.counters["jpg_shown"] = bench.window->Label8->text() == QLatin1String("jpg");
+    state.counters["other_jpgs"] = FindNamed<QListWidget>(*bench.window, "ListBox1")->count();
+    state.counters["jpg_shown"] = FindNamed<QLabel>(*bench.window, "Label8")->text() == QLatin1String("jpg");
 }
 BENCHMARK(NextPartPictureFolder)->Unit(benchmark::kMillisecond);
 
@@ -110,8 +111,8 @@ void NextPartRendered(benchmark::State& state) {
     BenchWindow bench(folder, Library());
     for (auto _ : state)
         bench.SelectNext();
-    state.counters["parts"] = bench.window->legolist->RowCount();
-    state.counters["rendered"] = bench.window->Label8->text() == QLatin1String("LDraw");
+    state.counters["parts"] = FindNamed<RichListView>(*bench.window, "legolist")->RowCount();
+    state.counters["rendered"] = FindNamed<QLabel>(*bench.window, "Label8")->text() == QLatin1String("LDraw");
 }
 BENCHMARK(NextPartRendered)->Unit(benchmark::kMillisecond);
 

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static QCoreApplication app(argc, argv);
     static ColorTable colours = [] {
         ColorTable t;
-        t.LoadText(QStringLiteral("Red\t4\t\t5\t#FF0000\n"), QStringLiteral("colors"));
+        (void)t.LoadText(QStringLiteral("Red\t4\t\t5\t#FF0000\n"), QStringLiteral("colors"));
         return t;
     }();
     // Everything is read in memory: every file a model names beside it has the same bytes, so that

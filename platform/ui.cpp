@@ -1,27 +1,25 @@
 #include "platform/ui.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <QDebug>
 #include <QElapsedTimer>
 #include <QHash>
-#include <QMessageBox>
-#include <QWidget>
 
 namespace {
 
-class BoxSink : public MessageSink {
+// Until a program puts in its own sink, messages go to the log and every question is answered No.
+class LogSink : public MessageSink {
   public:
-    void Show(const QString& text) override {
-        QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
-    }
+    void Show(const QString& text) override { qWarning().noquote() << text; }
     bool AskYesNo(const QString& text) override {
-        return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(), text,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        Show(text);
+        return false;
     }
 };
 
 MessageSink*& CurrentSink() {
-    static BoxSink boxes;
-    static MessageSink* sink = &boxes;
+    static LogSink log;
+    static MessageSink* sink = &log;
     return sink;
 }
 

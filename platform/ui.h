@@ -6,7 +6,8 @@
 #include <functional>
 #include <optional>
 
-// Where message boxes go: the real sink shows modal boxes, tests install one that records.
+// Where messages go: the program puts in its message boxes, tests one that records; until one is put in,
+// the log.
 class MessageSink {
   public:
     virtual ~MessageSink() = default;

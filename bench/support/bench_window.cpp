@@ -13,12 +13,13 @@
 #include "app/main_window.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
+#include "ui/make_named.h"
 
 BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());
     window_ = std::make_unique<MainWindow>();
     Forms forms;
-    forms.addPart = new AddPartDialog(window_.get());
+    forms.addPart = new AddPartDialog(prompts_, window_.get());
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
     window_->UsePrompts(prompts_);
@@ -70,7 +71,7 @@ void BenchWindow::Drop(const QStringList& paths) {
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
     data.setUrls(urls);
-    QWidget* surface = window_->invlist->viewport();
+    QWidget* surface = FindNamed<RichListView>(*window_, "invlist")->viewport();
     const QPoint point(20, 20);
     QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(surface, &enter);

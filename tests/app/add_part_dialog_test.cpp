@@ -8,6 +8,7 @@
 #include "app/add_part_dialog.h"
 #include "app/inventory_window.h"
 #include "platform/fs.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -84,14 +85,14 @@ TEST(AddPartDialog, LongDescriptionIsShownWhole) {
 
 TEST(AddPartDialog, QuantityAndBagTakeDigitsOnly) {
     InventoryWindow w;
-    w.window->legolist->SelectItemAt(0);
+    FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
     InventoryWindow::WhenShown([&] {
         // Shown with the quantity selected, so typing replaces it.
         QTest::keyClicks(w.addPart->Edit2, "1a2");
         QTest::keyClicks(w.addPart->Edit1, "b7");
         w.addPart->BitBtn2->click();
     });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColQuantity], "12");
     EXPECT_EQ(w.Row(0)[ColBag], "7");
@@ -103,16 +104,16 @@ TEST(AddPartDialog, MissingColourTableIsReportedAndTheWindowStillAdds) {
     EXPECT_TRUE(TestMessages::Shown()[0].contains("colors.txt"));
     EXPECT_TRUE(w.addPart->Swatches[0]->toolTip().isEmpty());
     EXPECT_EQ(w.addPart->ComboBox1->count(), 0);
-    w.window->legolist->SelectItemAt(1);
+    FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(1);
     InventoryWindow::WhenShown([&] {
         w.addPart->ComboBox1->setCurrentText("Red");
         w.addPart->BitBtn2->click();
     });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Red");
     // Without the table every Bag cell is white.
-    w.window->invlist->clearSelection();
+    FindNamed<RichListView>(*w.window, "invlist")->clearSelection();
     EXPECT_EQ(w.PaintedColour(0, ColBag), QColor(Qt::white));
 }
 
@@ -123,16 +124,16 @@ TEST(AddPartDialog, AddWithoutASelectedPartShowsNothing) {
         shown = w.addPart->isVisible();
         if (shown) w.addPart->reject();
     });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     QApplication::processEvents();
     EXPECT_FALSE(shown);
     // A filtered list with a selection wins over the master list.
-    w.window->legolist->SelectItemAt(0);
-    w.window->Edit6->setText("plate");
+    FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
+    FindNamed<QLineEdit>(*w.window, "Edit6")->setText("plate");
     w.window->FilterMasterList();
-    w.window->legolist2->SelectItemAt(0);
+    FindNamed<RichListView>(*w.window, "legolist2")->SelectItemAt(0);
     InventoryWindow::WhenShown([&] { w.addPart->BitBtn2->click(); });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 }

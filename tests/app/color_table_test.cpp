@@ -5,19 +5,11 @@
 
 namespace {
 
-class ColorTableTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        TestMessages::Install();
-        TestMessages::Clear();
-    }
-};
-
-TEST_F(ColorTableTest, SharedTableLookupsAndDefaults) {
+TEST(ColorTableTest, SharedTableLookupsAndDefaults) {
     REQUIRE_SHARED_DATA();
     ColorTable table;
-    table.Load(SharedData() / "colors.txt");
-    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
+    const QStringList messages = table.Load(SharedData() / "colors.txt");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     ASSERT_EQ(table.RowCount(), 112);
     // Comment lines are not rows: the first row is the first colour line.
     EXPECT_EQ(table.Field(0, 1), u"Black");
@@ -37,14 +29,14 @@ TEST_F(ColorTableTest, SharedTableLookupsAndDefaults) {
     EXPECT_EQ(table.DisplayColour(2), QColor(0xB4, 0, 0));
 }
 
-TEST_F(ColorTableTest, FirstMatchWinsAndEmptyFieldsGiveDefaults) {
+TEST(ColorTableTest, FirstMatchWinsAndEmptyFieldsGiveDefaults) {
     ColorTable table;
-    table.LoadText(QStringLiteral("\tindented line is skipped\n;comment\n\n"
-                                  "Odd\t\t\t\t\tYes\n"
-                                  "Letters\tabc\t\t12\t#00ff00\n"
-                                  "Red\t4\t\t5\t#FF0000\tNo\n"
-                                  "Red\t40\t\t55\t#00FF00\tNo\n"),
-                   QStringLiteral("colors.txt"));
+    (void)table.LoadText(QStringLiteral("\tindented line is skipped\n;comment\n\n"
+                                        "Odd\t\t\t\t\tYes\n"
+                                        "Letters\tabc\t\t12\t#00ff00\n"
+                                        "Red\t4\t\t5\t#FF0000\tNo\n"
+                                        "Red\t40\t\t55\t#00FF00\tNo\n"),
+                         QStringLiteral("colors.txt"));
     ASSERT_EQ(table.RowCount(), 4);
     EXPECT_EQ(table.LDrawColourByName(QStringLiteral("Red")), 4);
     EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("55"), 4, 2), u"40");
@@ -60,37 +52,36 @@ TEST_F(ColorTableTest, FirstMatchWinsAndEmptyFieldsGiveDefaults) {
     EXPECT_EQ(table.Field(0, 7), QString());
 }
 
-TEST_F(ColorTableTest, BadDisplayColourWarnsOnceAndKeepsReading) {
+TEST(ColorTableTest, BadDisplayColourWarnsOnceAndKeepsReading) {
     ColorTable table;
-    table.LoadText(QStringLiteral("A\t1\t\t1\tred\nB\t2\t\t2\t#12345\nC\t3\t\t3\t#123456\n"),
-                   QStringLiteral("colors.txt"));
+    const QStringList messages =
+        table.LoadText(QStringLiteral("A\t1\t\t1\tred\nB\t2\t\t2\t#12345\nC\t3\t\t3\t#123456\n"),
+                       QStringLiteral("colors.txt"));
     EXPECT_EQ(table.RowCount(), 3);
-    ASSERT_EQ(TestMessages::Shown().size(), 1);
-    EXPECT_TRUE(TestMessages::Shown()[0].contains(u"line 1"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(u"line 1"));
     EXPECT_EQ(table.HtmlColourByName(QStringLiteral("A")), u"#ffffff");
     EXPECT_EQ(table.DisplayColour(1), QColor(Qt::white));
     EXPECT_EQ(table.HtmlColourByName(QStringLiteral("C")), u"#123456");
 }
 
-TEST_F(ColorTableTest, MoreThanTheSlotsKeepsTheFirstWithOneWarning) {
+TEST(ColorTableTest, MoreThanTheSlotsKeepsTheFirstWithOneWarning) {
     QString text;
     for (int i = 0; i < 130; ++i)
         text += QStringLiteral("C%1\t%1\t\t%1\t#000000\n").arg(i);
     ColorTable table;
-    table.LoadText(text, QStringLiteral("colors.txt"));
+    EXPECT_EQ(table.LoadText(text, QStringLiteral("colors.txt")).size(), 1);
     EXPECT_EQ(table.RowCount(), ColorTable::kSlots);
-    EXPECT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_EQ(table.ColourIndexByName(QStringLiteral("C111")), 111);
     EXPECT_EQ(table.ColourIndexByName(QStringLiteral("C112")), -1);
 }
 
-TEST_F(ColorTableTest, MissingFileShowsMessageAndLeavesEmptyTable) {
+TEST(ColorTableTest, MissingFileShowsMessageAndLeavesEmptyTable) {
     TempDir dir;
     ColorTable table;
-    table.LoadText(QStringLiteral("Red\t4\t\t5\t#FF0000\n"), QStringLiteral("old"));
-    table.Load(dir / "colors.txt");
+    EXPECT_TRUE(table.LoadText(QStringLiteral("Red\t4\t\t5\t#FF0000\n"), QStringLiteral("old")).isEmpty());
+    EXPECT_EQ(table.Load(dir / "colors.txt").size(), 1);
     EXPECT_EQ(table.RowCount(), 0);
-    EXPECT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_EQ(table.ColourFieldByKey(QStringLiteral("4"), 2, 1), u"NotFound");
 }
 

@@ -118,6 +118,41 @@ TEST_F(ImportedFormatsTest, SelfReferencesAndDeepNestingAreSkippedWithOneNote) {
                           ": submodels nest deeper than 64 levels; the deeper ones were skipped."});
 }
 
+// Submodels used eight times each, eight levels deep, would place 134 million parts: the read stops far
+// above real models' tens of thousands with one note, also when the uses lead nowhere.
+TEST_F(ImportedFormatsTest, FanningOutModelStopsAtTheBoundWithOneNote) {
+    const auto fanOut = [&](const char* name, const std::string& leaf) {
+        std::string model = "0 FILE level0\r\n";
+        for (int level = 1; level <= 8; ++level) {
+            for (int use = 0; use < 8; ++use)
+                model += Ref(16, "level" + std::to_string(level));
+            model += "0 FILE level" + std::to_string(level) + "\r\n";
+        }
+        WriteFileBytes(dir / name, model + leaf);
+        return PathIn(dir, name);
+    };
+    const QString tooLarge = ": the model expands to more parts than can be read; the rest was not read.";
+
+    std::string leaf;
+    for (int pair = 0; pair < 4; ++pair)
+        leaf += Ref(4, "3001.dat") + Ref(15, "3020.dat");
+    const QString parts = fanOut("parts.mpd", leaf);
+    inv.Read(ReadLDrawFile, parts);
+    ASSERT_EQ(inv.rows.InventoryRowCount(), 1 << 18);
+    EXPECT_EQ(inv.Row(0), QStringList({"1", "3001", "", "Red", "Brick 2 x 4", ""}));
+    EXPECT_EQ(inv.Row((1 << 18) - 1), QStringList({"1", "3020", "", "White", "Plate 2 x 4", ""}));
+    EXPECT_EQ(TestMessages::Shown(), QStringList{parts + tooLarge});
+
+    TestMessages::Clear();
+    TestInventory nowhere;
+    const QString empty = fanOut("nowhere.mpd", Ref(4, "gone.ldr"));
+    nowhere.Read(ReadLDrawFile, empty);
+    EXPECT_EQ(nowhere.rows.InventoryRowCount(), 0);
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{empty + ": the submodel \"gone.ldr\" was not found; its parts are missing.\n" +
+                          empty + tooLarge});
+}
+
 TEST_F(ImportedFormatsTest, BlkReadsSetInformationAndTranslatesMarketplaceColours) {
     inv.Read(ReadBlkFile, Fixture("wanted.blk"));
     EXPECT_EQ(inv.rows.SetName(), u"8880-1");

@@ -40,7 +40,7 @@ TEST_F(OwnFormatsTest, PrnWritesGoldenBytesAndReadsBackEverything) {
     TestInventory inv;
     FillSample(inv);
     const QString path = PathIn(dir, "out.prn");
-    ASSERT_EQ(WritePrnFile(inv.Contents(), path), QString());
+    ASSERT_EQ(WritePrnFile(inv.Contents(), path).error, QString());
     std::string expected = Bytes(Fixture("roundtrip.prn"));
     // The golden file holds the line end of the notes cell as two blanks.
     EXPECT_EQ(Bytes(path), expected);
@@ -56,7 +56,7 @@ TEST_F(OwnFormatsTest, PrnWritesGoldenBytesAndReadsBackEverything) {
     EXPECT_EQ(back.Row(2),
               QStringList({"4", "3020", "2", "Black", "Plate 2 x 4 & more", "two lines  joined"}));
     // Writing the read inventory again gives the same bytes.
-    ASSERT_EQ(WritePrnFile(back.Contents(), path), QString());
+    ASSERT_EQ(WritePrnFile(back.Contents(), path).error, QString());
     EXPECT_EQ(Bytes(path), expected);
 }
 
@@ -78,7 +78,7 @@ TEST_F(OwnFormatsTest, OwnInvWritesGoldenAndLosesBagAndNotes) {
     TestInventory inv;
     FillSample(inv);
     const QString path = PathIn(dir, "out.inv");
-    ASSERT_EQ(WriteInvFile(inv.Contents(), path), QString());
+    ASSERT_EQ(WriteInvFile(inv.Contents(), path).error, QString());
     EXPECT_EQ(Bytes(path), Bytes(Fixture("roundtrip.inv")));
 
     TestInventory back;
@@ -132,7 +132,7 @@ TEST_F(OwnFormatsTest, CsvQuotesOnlyWhatNeedsItAndReadsItBack) {
     inv.rows.AddInventoryRow("3001", "Brick 2 x 4", "Red", "3", "1", "plain");
     inv.rows.AddInventoryRow("3004", "Brick \"1 x 2\", with comma", "Blue", "2", "", "line one\r\nline two");
     const QString path = PathIn(dir, "out.csv");
-    ASSERT_EQ(WriteCsvFile(inv.Contents(), path), QString());
+    ASSERT_EQ(WriteCsvFile(inv.Contents(), path).error, QString());
     const std::string bytes = Bytes(path);
     EXPECT_EQ(bytes.substr(0, bytes.find("\r\n", bytes.find("\r\n") + 2) + 2),
               "\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\",\"Part Name\",\"Notes\"\r\n"
@@ -183,7 +183,7 @@ TEST_F(OwnFormatsTest, MissingFileThrowsAndFailedWriteKeepsOldFile) {
     TestInventory inv;
     EXPECT_THROW(inv.Read(ReadPrnFile, PathIn(dir, "absent.prn")), InventoryReadError);
     inv.rows.AddInventoryRow("3001", "B", "Red", "1", "", "");
-    EXPECT_NE(WritePrnFile(inv.Contents(), PathIn(dir, "no/such/folder/x.prn")), QString());
+    EXPECT_NE(WritePrnFile(inv.Contents(), PathIn(dir, "no/such/folder/x.prn")).error, QString());
 }
 
 TEST_F(OwnFormatsTest, MalformedInputsNeverCrash) {

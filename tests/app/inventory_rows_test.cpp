@@ -9,6 +9,7 @@
 
 #include "app/inventory_test_support.h"
 #include "app/inventory_window.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ void ClickRow(RichListView* list, int row) {
 // Picks a master part, then in the add-part window the colour, quantity, bag and notes, and presses OK.
 void AddThroughWindow(InventoryWindow& w, int masterRow, const QString& colour, const QString& quantity,
                       const QString& bag, const QString& notes) {
-    w.window->legolist->SelectItemAt(masterRow);
+    FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(masterRow);
     InventoryWindow::WhenShown([&] {
         w.addPart->ComboBox1->setCurrentText(colour);
         w.addPart->Edit2->setText(quantity);
@@ -28,7 +29,7 @@ void AddThroughWindow(InventoryWindow& w, int masterRow, const QString& colour, 
         w.addPart->Memo1->setPlainText(notes);
         w.addPart->BitBtn2->click();
     });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
 }
 
 } // namespace
@@ -40,40 +41,40 @@ TEST(InventoryRows, AddPartFlowFillsTheSevenCellsCountAndPanel) {
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0),
               (QStringList{"3001Red", "3", "3001", "12", "Red", "Brick 2 x 4", "box 7 second line end"}));
-    EXPECT_TRUE(w.window->invlist->isColumnHidden(ColKey));
+    EXPECT_TRUE(FindNamed<RichListView>(*w.window, "invlist")->isColumnHidden(ColKey));
     EXPECT_EQ(w.window->Inventory().CountText(), "3");
     EXPECT_TRUE(w.window->Inventory().Modified());
     // The new row is selected and shown in the edit panel.
-    EXPECT_EQ(w.window->invlist->SelectedRow(), 0);
-    EXPECT_EQ(w.window->PN->text(), "3001");
-    EXPECT_EQ(w.window->COL->text(), "Red");
-    EXPECT_EQ(w.window->Edit2->text(), "3");
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 0);
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "3001");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "COL")->text(), "Red");
+    EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit2")->text(), "3");
 
     // An older colour name is stored under its new name; an empty quantity leaves the count.
     AddThroughWindow(w, 1, "Gray", "", "", "");
     EXPECT_EQ(w.Row(1), (QStringList{"3020OldGray", "", "3020", "", "OldGray", "Plate 2 x 4", ""}));
     EXPECT_EQ(w.window->Inventory().CountText(), "3");
-    EXPECT_EQ(w.window->invlist->SelectedRow(), 1);
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 1);
 
     // "&" and markup in a description are shown as they are.
     AddThroughWindow(w, 2, "Blue", "1", "", "");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColDescription, 2), "Brick & Tile <b>");
-    EXPECT_EQ(w.window->DES->text(), "Brick & Tile <b>");
-    EXPECT_EQ(w.window->DES->textFormat(), Qt::PlainText);
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "DES")->text(), "Brick & Tile <b>");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "DES")->textFormat(), Qt::PlainText);
     EXPECT_EQ(w.window->Inventory().CountText(), "4");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 }
 
 TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
     InventoryWindow w;
-    w.window->legolist->SelectItemAt(0);
+    FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
     bool stillOpen = false;
     InventoryWindow::WhenShown([&] {
         QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
         stillOpen = w.addPart->isVisible();
         w.addPart->BitBtn1->click();
     });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     EXPECT_FALSE(w.window->Inventory().Modified());
@@ -84,7 +85,7 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
         w.addPart->ComboBox1->setCurrentText("Black");
         QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
     });
-    w.window->BitBtn4->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3001Black");
     EXPECT_EQ(w.Row(0)[ColQuantity], "1");
@@ -101,8 +102,8 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
         w.addPart->Edit3->setText("x99");
         w.addPart->BitBtn1->click();
     });
-    w.window->legolist->setFocus();
-    QTest::keyClick(w.window->legolist, Qt::Key_U, Qt::ControlModifier);
+    FindNamed<RichListView>(*w.window, "legolist")->setFocus();
+    QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_U, Qt::ControlModifier);
     EXPECT_FALSE(w.addPart->UndefinedMode());
     EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     AddThroughWindow(w, 1, "Blue", "2", "", "");
@@ -122,7 +123,7 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
     EXPECT_FALSE(w.addPart->Edit3->isVisibleTo(w.addPart));
     EXPECT_TRUE(w.addPart->PN->isVisibleTo(w.addPart));
     // Unknown colours paint the Bag cell white.
-    w.window->invlist->clearSelection();
+    FindNamed<RichListView>(*w.window, "invlist")->clearSelection();
     EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(Qt::white));
 }
 
@@ -130,7 +131,7 @@ TEST(InventoryRows, BagCellIsPaintedInThePartsColourUnlessSelected) {
     InventoryWindow w;
     w.Add("3001", "Red", "1", "7");
     w.Add("3001", "Blue", "1", "8");
-    RichListView& list = *w.window->invlist;
+    RichListView& list = *FindNamed<RichListView>(*w.window, "invlist");
     list.clearSelection();
     EXPECT_EQ(w.PaintedColour(0, ColBag), QColor(255, 0, 0));
     EXPECT_EQ(w.PaintedColour(1, ColBag), QColor(0x1E, 0x5A, 0xA8));
@@ -154,38 +155,38 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     w.Add("3001", "Red", "3", "1", "first");
     w.Add("3020", "Blue", "2", "2", "second");
     w.window->Inventory().SetModified(false);
-    ClickRow(w.window->invlist, 0);
-    EXPECT_EQ(w.window->PN->text(), "3001");
-    EXPECT_EQ(w.window->Memo1->toPlainText(), "first");
+    ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "3001");
+    EXPECT_EQ(FindNamed<QPlainTextEdit>(*w.window, "Memo1")->toPlainText(), "first");
     // Showing a row changed nothing in the rows.
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
     EXPECT_FALSE(w.window->Inventory().Modified());
 
-    QTest::keyClick(w.window->Edit2, Qt::Key_End);
-    QTest::keyClicks(w.window->Edit2, "5x");
+    QTest::keyClick(FindNamed<QLineEdit>(*w.window, "Edit2"), Qt::Key_End);
+    QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit2"), "5x");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 0), "35");
     EXPECT_EQ(w.window->Inventory().CountText(), "37");
     EXPECT_TRUE(w.window->Inventory().Modified());
-    QTest::keyClicks(w.window->Edit3, "b");
+    QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit3"), "b");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "1b");
-    w.window->Memo1->moveCursor(QTextCursor::End);
-    QTest::keyClick(w.window->Memo1, Qt::Key_Return);
-    QTest::keyClicks(w.window->Memo1, "x");
+    FindNamed<QPlainTextEdit>(*w.window, "Memo1")->moveCursor(QTextCursor::End);
+    QTest::keyClick(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), Qt::Key_Return);
+    QTest::keyClicks(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), "x");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first x");
 
     // Another row fills the panel without touching either row.
-    ClickRow(w.window->invlist, 1);
-    EXPECT_EQ(w.window->Edit2->text(), "2");
+    ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 1);
+    EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit2")->text(), "2");
     EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "35", "3001", "1b", "Red", "Brick 2 x 4", "first x"}));
     EXPECT_EQ(w.Row(1), (QStringList{"3020Blue", "2", "3020", "2", "Blue", "Plate 2 x 4", "second"}));
     // The arrow keys move the panel along.
-    QTest::keyClick(w.window->invlist, Qt::Key_Up);
-    EXPECT_EQ(w.window->PN->text(), "3001");
+    QTest::keyClick(FindNamed<RichListView>(*w.window, "invlist"), Qt::Key_Up);
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "3001");
 
     // Without a selected row, typing changes no row.
-    w.window->invlist->clearSelection();
-    QTest::keyClicks(w.window->Memo1, "zz");
-    QTest::keyClicks(w.window->Edit2, "9");
+    FindNamed<RichListView>(*w.window, "invlist")->clearSelection();
+    QTest::keyClicks(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), "zz");
+    QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit2"), "9");
     EXPECT_EQ(w.Row(0)[ColNotes], "first x");
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
     EXPECT_EQ(w.window->Inventory().CountText(), "37");
@@ -196,38 +197,38 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
 TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
     InventoryWindow w;
     w.Add("3001", "Red", "3", "1", "first");
-    ClickRow(w.window->invlist, 0);
-    ASSERT_EQ(w.window->Edit2->text(), "3");
+    ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
+    ASSERT_EQ(FindNamed<QLineEdit>(*w.window, "Edit2")->text(), "3");
 
     WriteFileBytes(w.dir / "more.tsv",
                    "Quantity\tPart\tColor\tDescription\tNotes\r\n4\t3020\tBlue\tPlate\topened\r\n");
     w.prompts.open = [&](const FileChoice&, bool) { return QStringList{PathIn(w.dir, "more.tsv")}; };
-    w.window->BitBtn2->click();
-    ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
-    EXPECT_EQ(w.window->PN->text(), "3020");
-    EXPECT_EQ(w.window->Edit2->text(), "4");
-    EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
-    QTest::keyClick(w.window->Edit2, Qt::Key_End);
-    QTest::keyClicks(w.window->Edit2, "0");
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
+    ASSERT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 1);
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "3020");
+    EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit2")->text(), "4");
+    EXPECT_EQ(FindNamed<QPlainTextEdit>(*w.window, "Memo1")->toPlainText(), "opened");
+    QTest::keyClick(FindNamed<QLineEdit>(*w.window, "Edit2"), Qt::Key_End);
+    QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit2"), "0");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 1), "40");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 0), "3");
     EXPECT_EQ(w.window->Inventory().CountText(), "43");
 
-    ClickRow(w.window->invlist, 0);
-    w.window->edit5->setText("3020");
-    w.window->BitBtn7->click();
-    ASSERT_EQ(w.window->invlist->SelectedRow(), 1);
-    EXPECT_EQ(w.window->Memo1->toPlainText(), "opened");
-    w.window->Memo1->moveCursor(QTextCursor::End);
-    QTest::keyClicks(w.window->Memo1, "!");
+    ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
+    FindNamed<QLineEdit>(*w.window, "edit5")->setText("3020");
+    FindNamed<QPushButton>(*w.window, "BitBtn7")->click();
+    ASSERT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 1);
+    EXPECT_EQ(FindNamed<QPlainTextEdit>(*w.window, "Memo1")->toPlainText(), "opened");
+    FindNamed<QPlainTextEdit>(*w.window, "Memo1")->moveCursor(QTextCursor::End);
+    QTest::keyClicks(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), "!");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 1), "opened!");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first");
 
     // A sort moves the row; the panel's typing follows it.
-    w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
-    w.window->legolistColumnClick(w.window->invlist, ColPartNumber);
+    w.window->legolistColumnClick(FindNamed<RichListView>(*w.window, "invlist"), ColPartNumber);
+    w.window->legolistColumnClick(FindNamed<RichListView>(*w.window, "invlist"), ColPartNumber);
     ASSERT_EQ(w.window->Inventory().InventoryCell(ColPartNumber, 0), "3020");
-    QTest::keyClicks(w.window->Edit3, "b");
+    QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit3"), "b");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "b");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 1), "1");
 }
@@ -238,7 +239,7 @@ TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
     w.Add("3001", "Red", "3", "1");
     w.Add("3020", "Blue", "2", "7");
     w.window->Inventory().SetModified(false);
-    ClickRow(w.window->invlist, 0);
+    ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
     TestMessages::QueueAnswers({false});
     w.window->BitBtn5Click();
     EXPECT_EQ(TestMessages::Shown(),
@@ -251,8 +252,8 @@ TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Blue");
     EXPECT_EQ(w.window->Inventory().CountText(), "2");
-    EXPECT_EQ(w.window->PN->text(), "");
-    EXPECT_EQ(w.window->Edit2->text(), "");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "");
+    EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit2")->text(), "");
     EXPECT_TRUE(w.window->Inventory().Modified());
     // Nothing is selected any more: Delete does nothing.
     w.window->BitBtn5Click();
@@ -266,11 +267,12 @@ TEST(InventoryRows, CombineShowsItsWarningAndEmptiesThePanel) {
     InventoryWindow w;
     w.Add("3003", "Black", "x1");
     w.Add("3003", "Black", "6");
-    ClickRow(w.window->invlist, 0);
-    ASSERT_EQ(w.window->PN->text(), "3003");
+    ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
+    QLabel* partNumber = FindNamed<QLabel>(*w.window, "PN");
+    ASSERT_EQ(partNumber->text(), "3003");
     w.window->CombineDuplicatesClick();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
-    EXPECT_EQ(w.window->PN->text(), "");
+    EXPECT_EQ(partNumber->text(), "");
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Row 1 (3003 Black): the quantity \"x1\" is not a whole number; it counts as 0."});
 }

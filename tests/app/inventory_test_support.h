@@ -31,14 +31,14 @@ struct TestInventory : InventoryHost {
     UserPrompts& Prompts() const override { return prompts; }
 
     TestInventory() {
-        colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
-                                        "Black\t0\t26\t11\t#1B2A34\tNo\n"
-                                        "Blue\t1\t23\t7\t#1E5AA8\tNo\n"
-                                        "Red\t4\t21\t5\t#B40000\tNo\n"
-                                        "OldGray\t7\t2\t9\t#8A928D\tNo\n"
-                                        "White\t15\t1\t1\t#F4F4F4\tNo\n"
-                                        "Yellow\t14\t24\t3\t#FAC80A\tNo\n"),
-                         QStringLiteral("colors.txt"));
+        (void)colours.LoadText(QStringLiteral("; name ldraw lego market display transparent\n"
+                                              "Black\t0\t26\t11\t#1B2A34\tNo\n"
+                                              "Blue\t1\t23\t7\t#1E5AA8\tNo\n"
+                                              "Red\t4\t21\t5\t#B40000\tNo\n"
+                                              "OldGray\t7\t2\t9\t#8A928D\tNo\n"
+                                              "White\t15\t1\t1\t#F4F4F4\tNo\n"
+                                              "Yellow\t14\t24\t3\t#FAC80A\tNo\n"),
+                               QStringLiteral("colors.txt"));
     }
 
     using Reader = ParsedInventory (*)(const InventorySource&, const InventoryLookups&);

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QApplication>
+#include <QLabel>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "platform/fs.h"
 #include "support/test_support.h"
 #include "test_prompts.h"
+#include "ui/make_named.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -34,13 +36,15 @@ class InventoryWindow {
         window = std::make_unique<MainWindow>();
         window->UsePrompts(prompts);
         Forms forms;
-        forms.addPart = addPart = new AddPartDialog(window.get());
-        forms.settings = settings = new SettingsDialog(prompts, window->ldraw_path, window.get());
+        forms.addPart = addPart = new AddPartDialog(prompts, window.get());
+        forms.settings = settings =
+            new SettingsDialog(prompts, FindNamed<QLabel>(*window, "ldraw_path"), window.get());
         forms.numberPrompt = numberPrompt = new NumberPrompt(window.get());
         prompts.SetNumberPrompt(numberPrompt);
         window->SetForms(forms);
-        tester = std::make_unique<QAbstractItemModelTester>(
-            &window->invlist->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
+        tester =
+            std::make_unique<QAbstractItemModelTester>(&FindNamed<RichListView>(*window, "invlist")->Model(),
+                                                       QAbstractItemModelTester::FailureReportingMode::Fatal);
         window->show();
         QApplication::setActiveWindow(window.get());
     }
@@ -62,7 +66,7 @@ class InventoryWindow {
     }
     // The colour the inventory list paints at the left edge of a cell, where no text goes.
     QColor PaintedColour(int row, int column) const {
-        RichListView& list = *window->invlist;
+        RichListView& list = *FindNamed<RichListView>(*window, "invlist");
         const QRect cell = list.CellRect(row, column);
         return list.viewport()->grab().toImage().pixelColor(cell.left() + 1, cell.center().y());
     }

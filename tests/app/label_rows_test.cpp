@@ -7,12 +7,14 @@
 #include "platform/ini.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
+#include "ui/make_named.h"
 
 TEST(LabelRows, LabelsReadTheInventoryRowsAndPictureFoldersOfTheMainWindow) {
     InventoryWindow inventory;
     inventory.Add("3001", "Red", "2");
     inventory.Add("3020", "Unknown colour", "1");
-    inventory.window->ldraw_path->setText(QString::fromStdString((inventory.dir / "ldraw").string()));
+    FindNamed<QLabel>(*inventory.window, "ldraw_path")
+        ->setText(QString::fromStdString((inventory.dir / "ldraw").string()));
     const LabelRows rows(*inventory.window);
     ASSERT_EQ(rows.LabelRowCount(), 2);
     const LabelRow first = rows.LabelRowAt(0);
@@ -40,7 +42,7 @@ TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
         maker->MoveItem(1, 0);
         maker->reject();
     });
-    inventory.window->BitBtn10->click();
+    FindNamed<QPushButton>(*inventory.window, "BitBtn10")->click();
     IniFile saved(inventory.dir / "Tessarin.ini");
     saved.Load();
     EXPECT_EQ(saved.Value("TForm8", "Label10_Caption").value_or(QString()),

@@ -10,6 +10,7 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "ui/fading_label.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ bool DropOnInventory(MainWindow& window, const QStringList& paths) {
     for (const QString& path : paths)
         urls << QUrl::fromLocalFile(path);
     data.setUrls(urls);
-    QWidget* surface = window.invlist->viewport();
+    QWidget* surface = FindNamed<RichListView>(window, "invlist")->viewport();
     const QPoint point(20, 20);
     QDragEnterEvent enter(point, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(surface, &enter);
@@ -95,21 +96,21 @@ TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
     const QString path = PathIn(w.dir, "thousand.inv");
     const std::vector<std::pair<const char*, std::function<void()>>> reads = {
         {"drop", [&] { ASSERT_TRUE(DropOnInventory(*w.window, {path})); }},
-        {"open", [&] { dialogs.openAnswer = {path}, w.window->BitBtn2->click(); }},
+        {"open", [&] { dialogs.openAnswer = {path}, FindNamed<QPushButton>(*w.window, "BitBtn2")->click(); }},
         {"multi-open", [&] { dialogs.openAnswer = {path}, dialogs.count = 2, w.window->MultiOpenClick(); }},
         {"download", [&] { w.window->ReadInvFile(w.dir / "thousand.inv"); }},
     };
     int rows = 0;
     for (const auto& [name, read] : reads) {
         SCOPED_TRACE(name);
-        ViewChurn churn(*w.window->invlist);
+        ViewChurn churn(*FindNamed<RichListView>(*w.window, "invlist"));
         read();
         const int copies = name == std::string("multi-open") ? 2 : 1;
         rows += copies * 1000;
         ASSERT_EQ(w.window->Inventory().InventoryRowCount(), rows);
         EXPECT_EQ(churn.insertions, copies) << "one insertion per file read";
         EXPECT_EQ(churn.selections, 1);
-        EXPECT_EQ(w.window->invlist->SelectedRow(), rows - 1);
+        EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), rows - 1);
         EXPECT_EQ(w.window->Inventory().InventoryCell(ColKey, rows - 1), "3999Red");
     }
     EXPECT_EQ(w.window->Inventory().CountText(), QString::number(5 * 2500));
@@ -123,20 +124,20 @@ TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
     WriteTsv(w.dir, "b.tsv", "5\t3003\tBlack\tBrick 2 x 2\t\r\n");
     w.Add("3001", "Black", "1");
     dialogs.openAnswer = {PathIn(w.dir, "a.tsv"), PathIn(w.dir, "b.tsv")};
-    w.window->BitBtn2->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_EQ(Keys(*w.window), (QStringList{"3001Black", "3001Red", "3020Blue", "3003Black"}));
-    EXPECT_EQ(w.window->invlist->SelectedRow(), 3);
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 3);
     EXPECT_EQ(w.window->Inventory().CountText(), "9");
     // The rows now together exist in no file: leaving without saving asks first.
     EXPECT_TRUE(w.window->Inventory().Modified());
     w.window->Inventory().SetModified(false);
     EXPECT_FALSE(w.window->Loading);
-    EXPECT_TRUE(w.window->FadingLabel1->isHidden());
-    EXPECT_TRUE(w.window->invlist->updatesEnabled());
-    EXPECT_EQ(w.window->OpenDialog1.FileName, PathIn(w.dir, "a.tsv"));
+    EXPECT_TRUE(FindNamed<FadingLabel>(*w.window, "FadingLabel1")->isHidden());
+    EXPECT_TRUE(FindNamed<RichListView>(*w.window, "invlist")->updatesEnabled());
+    EXPECT_EQ(FindNamed<FileDialogState>(*w.window, "OpenDialog1")->FileName, PathIn(w.dir, "a.tsv"));
     // The next dialog starts in the folder of that file; the save dialog proposes the last file read.
-    w.window->BitBtn2->click();
-    w.window->BitBtn3->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
     EXPECT_EQ(
         dialogs.asked,
         (QStringList{"open prn  many", "open prn " + QString::fromStdString(w.dir.path().string()) + " many",
@@ -146,7 +147,7 @@ TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
     // With unsaved changes the question comes first, and Yes stops before the dialog.
     w.window->Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
-    w.window->BitBtn2->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Do you want to save your changes before loading a new inventory?"});
     EXPECT_EQ(dialogs.asked.size(), 3);
@@ -181,7 +182,7 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
     InventoryWindow w;
     FakeDialogs dialogs(w.prompts);
     dialogs.openAnswer = {Fixture("roundtrip.prn")};
-    w.window->BitBtn2->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 3);
     EXPECT_EQ(w.window->Inventory().SetName(), "6399-1 Airport Shuttle");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "Jane Doe");
@@ -189,16 +190,16 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
 
     // A name without an extension takes the chosen filter's.
     dialogs.saveAnswer = PathIn(w.dir, "copy");
-    w.window->BitBtn3->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
     EXPECT_FALSE(w.window->Inventory().Modified());
     EXPECT_EQ(ReadFileBytes(w.dir / "copy.prn"), ReadFileBytes(TestData("inventory/roundtrip.prn")));
 
     w.window->Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
-    w.window->BitBtn1->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
     EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 3); // Yes keeps the inventory to save it
     TestMessages::QueueAnswers({false});
-    w.window->BitBtn1->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
     EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     EXPECT_EQ(w.window->Inventory().SetName(), "");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "");
@@ -207,7 +208,7 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
     EXPECT_FALSE(w.window->Inventory().Modified());
 
     dialogs.openAnswer = {PathIn(w.dir, "copy.prn")};
-    w.window->BitBtn2->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_EQ(w.window->Inventory().SetName(), "6399-1 Airport Shuttle");
     EXPECT_EQ(w.settings->SetInformation(SetField::Date), "2004-03-12");
     EXPECT_EQ(w.Row(2), (QStringList{"3020Black", "4", "3020", "2", "Black", "Plate 2 x 4 & more",
@@ -216,7 +217,7 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
     // An empty inventory is not saved; a cancelled dialog keeps Modified.
     w.window->Inventory().SetModified(true);
     dialogs.saveAnswer.clear();
-    w.window->BitBtn3->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
     EXPECT_TRUE(w.window->Inventory().Modified());
 }
 
@@ -227,10 +228,11 @@ TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
     {
         BusyGuard reading;
         for (QPushButton* button :
-             {w.window->BitBtn1, w.window->BitBtn2, w.window->BitBtn3, w.window->BitBtn5})
+             {FindNamed<QPushButton>(*w.window, "BitBtn1"), FindNamed<QPushButton>(*w.window, "BitBtn2"),
+              FindNamed<QPushButton>(*w.window, "BitBtn3"), FindNamed<QPushButton>(*w.window, "BitBtn5")})
             button->click();
-        w.window->legolist->setFocus();
-        QTest::keyClick(w.window->legolist, Qt::Key_O, Qt::ControlModifier);
+        FindNamed<RichListView>(*w.window, "legolist")->setFocus();
+        QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_O, Qt::ControlModifier);
         EXPECT_TRUE(dialogs.asked.isEmpty());
         EXPECT_FALSE(w.window->close());
         EXPECT_TRUE(w.window->isVisible());
@@ -246,13 +248,13 @@ TEST(MainWindowFiles, DroppedFilesAppendTheirRowsInOrderAsOpenWould) {
     ASSERT_TRUE(DropOnInventory(*w.window, files));
     const QStringList dropped = Keys(*w.window);
     EXPECT_EQ(dropped.mid(0, 3), (QStringList{"3001Red", "3001Blue", "3020Black"}));
-    EXPECT_TRUE(w.window->FadingLabel1->isHidden());
+    EXPECT_TRUE(FindNamed<FadingLabel>(*w.window, "FadingLabel1")->isHidden());
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 
     TestMessages::QueueAnswers({false});
-    w.window->BitBtn1->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
     dialogs.openAnswer = files;
-    w.window->BitBtn2->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_EQ(Keys(*w.window), dropped);
     EXPECT_GT(dropped.size(), 6);
 
@@ -267,7 +269,7 @@ TEST(MainWindowFiles, DroppedFilesAppendTheirRowsInOrderAsOpenWould) {
     QMimeData text;
     text.setText(Fixture("roundtrip.prn"));
     QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(w.window->invlist->viewport(), &drop);
+    QCoreApplication::sendEvent(FindNamed<RichListView>(*w.window, "invlist")->viewport(), &drop);
     QCoreApplication::processEvents();
     EXPECT_EQ(Keys(*w.window), dropped);
 }
@@ -282,7 +284,7 @@ TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
     w.window->Inventory().SetModified(true);
     dialogs.saveAnswer = PathIn(w.dir, "set");
     dialogs.saveFilter = "xls(*.xls)";
-    w.window->BitBtn3->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
     // The layout has no place for a colour the table lacks: the one message says how many rows lost theirs.
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{PathIn(w.dir, "set.xls") +
@@ -291,10 +293,10 @@ TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
     TestMessages::Clear();
     EXPECT_FALSE(w.window->Inventory().Modified());
 
-    w.window->BitBtn1->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     dialogs.openAnswer = {PathIn(w.dir, "set.xls")};
-    w.window->BitBtn2->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     // One sheet row per part, colours in the table's order, the unknown colour last.
     ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 4);
     EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "2", "3001", "", "Red", "Brick 2 x 4", ""}));
@@ -308,7 +310,7 @@ TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
     w.Add("3001", "Red", "two");
     w.window->Inventory().SetModified(true);
     dialogs.saveAnswer = PathIn(w.dir, "set.xls");
-    w.window->BitBtn3->click();
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_TRUE(TestMessages::Shown()[0].contains("could not be saved"))
         << TestMessages::Shown()[0].toStdString();

@@ -8,6 +8,7 @@
 #include "inventory_window.h"
 #include "print/report/preview_form.h"
 #include "support/pdf_peer.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -32,15 +33,17 @@ QStringList PreviewTexts(InventoryWindow& w, const std::function<void()>& print,
 
 TEST(MainWindowPrint, CtrlPAndThePrintButtonShowTheInventoryAsTheListShowsIt) {
     InventoryWindow w;
-    EXPECT_TRUE(PreviewTexts(w, [&] { w.window->BitBtn9->click(); }).isEmpty()) << "no rows, no report";
+    EXPECT_TRUE(PreviewTexts(w, [&] { FindNamed<QPushButton>(*w.window, "BitBtn9")->click(); }).isEmpty())
+        << "no rows, no report";
 
     w.Add("3020", "Red", "2", "B1", "spare");
     w.Add("3001", "Blue", "5");
-    w.window->Edit1->setText("My Set");
+    FindNamed<QLineEdit>(*w.window, "Edit1")->setText("My Set");
     w.window->Inventory().SetSetInformation(SetField::Year, "1999");
-    w.window->legolist->setFocus();
-    const QStringList texts =
-        PreviewTexts(w, [&] { QTest::keyClick(w.window->legolist, Qt::Key_P, Qt::ControlModifier); });
+    FindNamed<RichListView>(*w.window, "legolist")->setFocus();
+    const QStringList texts = PreviewTexts(w, [&] {
+        QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_P, Qt::ControlModifier);
+    });
     ASSERT_FALSE(texts.isEmpty());
     EXPECT_EQ(texts.mid(0, 6),
               QStringList({"Quantity", "Ldraw #", "Bag (if any)", "Color", "Description", "Notes"}));
@@ -64,7 +67,8 @@ TEST(MainWindowPrint, PrintInThePreviewWritesAPdfFileThroughTheSystemPrinterAsTh
         return true;
     };
     PreviewTexts(
-        w, [&] { w.window->BitBtn9->click(); }, [](PreviewForm& preview) { preview.PrintBtn->click(); });
+        w, [&] { FindNamed<QPushButton>(*w.window, "BitBtn9")->click(); },
+        [](PreviewForm& preview) { preview.PrintBtn->click(); });
     const PdfInfo info = ReadPdfInfo(file);
     EXPECT_EQ(info.Pages, 3);
     EXPECT_NEAR(info.PageSize.width(), 612, 0.5); // the report's portrait letter sheet

@@ -16,6 +16,7 @@
 #include "support/test_support.h"
 #include "ui/fading_label.h"
 #include "ui/gauge_bar.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -25,9 +26,10 @@ struct Program {
         SetDataDir(dir.path());
         window = std::make_unique<MainWindow>();
         Forms forms;
-        forms.addPart = addPart = new AddPartDialog(window.get());
+        forms.addPart = addPart = new AddPartDialog(window->Prompts(), window.get());
         forms.compare = compare = new CompareDialog(*window, window.get());
-        forms.settings = settings = new SettingsDialog(window->Prompts(), window->ldraw_path, window.get());
+        forms.settings = settings =
+            new SettingsDialog(window->Prompts(), FindNamed<QLabel>(*window, "ldraw_path"), window.get());
         window->SetForms(forms);
     }
     ~Program() {
@@ -59,14 +61,14 @@ TEST(MainWindowSettings, EveryStoredValueSurvivesARestart) {
         MainWindow& w = *run.window;
         w.show();
         w.setGeometry(40, 50, 900, 640);
-        w.gif_path->setText("/pictures/gifs");
-        w.png_path->setText("/pictures/pngs");
-        w.OpenDialog1.FileName = "/sets/10179-1.inv";
-        w.sbScale->SetPosition(150);
-        w.ldrawscale->SetPosition(4);
-        w.xrot->SetPosition(-90);
-        w.yrot->SetPosition(0);
-        w.zrot->SetPosition(170);
+        FindNamed<QLabel>(w, "gif_path")->setText("/pictures/gifs");
+        FindNamed<QLabel>(w, "png_path")->setText("/pictures/pngs");
+        FindNamed<FileDialogState>(w, "OpenDialog1")->FileName = "/sets/10179-1.inv";
+        FindNamed<GaugeBar>(w, "sbScale")->SetPosition(150);
+        FindNamed<GaugeBar>(w, "ldrawscale")->SetPosition(4);
+        FindNamed<GaugeBar>(w, "xrot")->SetPosition(-90);
+        FindNamed<GaugeBar>(w, "yrot")->SetPosition(0);
+        FindNamed<GaugeBar>(w, "zrot")->SetPosition(170);
         Program::ShowAndClose(run.addPart, [&] { run.addPart->CheckBox1->setChecked(true); });
         Program::ShowAndClose(run.compare, [&] { run.compare->setGeometry(60, 70, 500, 400); });
         Program::ShowAndClose(run.settings, [&] {
@@ -85,22 +87,23 @@ TEST(MainWindowSettings, EveryStoredValueSurvivesARestart) {
     Program run(dir);
     MainWindow& w = *run.window;
     // The settings window is restored at creation, so the LDraw folder is known before the first show.
-    EXPECT_EQ(w.ldraw_path->text(), "/ldraw/");
+    EXPECT_EQ(FindNamed<QLabel>(w, "ldraw_path")->text(), "/ldraw/");
     EXPECT_EQ(run.settings->Edit2->text(), "brickfan");
     EXPECT_EQ(run.settings->Edit3->text(), "\"pass word\"");
     EXPECT_EQ(run.settings->Edit4->text(), "/ldview/");
     EXPECT_EQ(run.settings->Memo1->toPlainText().split('\n'), ldviewOptions);
     w.show();
     EXPECT_EQ(w.geometry(), QRect(40, 50, 900, 640));
-    EXPECT_EQ(w.gif_path->text(), "/pictures/gifs");
-    EXPECT_EQ(w.png_path->text(), "/pictures/pngs");
-    EXPECT_EQ(w.jpg_path->text(), QString::fromStdString((dir / "images" / "jpgs").string()));
-    EXPECT_EQ(w.OpenDialog1.FileName, "/sets/10179-1.inv");
-    EXPECT_EQ(w.sbScale->Position(), 150);
-    EXPECT_EQ(w.ldrawscale->Position(), 4);
-    EXPECT_EQ(w.xrot->Position(), -90);
-    EXPECT_EQ(w.yrot->Position(), 0);
-    EXPECT_EQ(w.zrot->Position(), 170);
+    EXPECT_EQ(FindNamed<QLabel>(w, "gif_path")->text(), "/pictures/gifs");
+    EXPECT_EQ(FindNamed<QLabel>(w, "png_path")->text(), "/pictures/pngs");
+    EXPECT_EQ(FindNamed<QLabel>(w, "jpg_path")->text(),
+              QString::fromStdString((dir / "images" / "jpgs").string()));
+    EXPECT_EQ(FindNamed<FileDialogState>(w, "OpenDialog1")->FileName, "/sets/10179-1.inv");
+    EXPECT_EQ(FindNamed<GaugeBar>(w, "sbScale")->Position(), 150);
+    EXPECT_EQ(FindNamed<GaugeBar>(w, "ldrawscale")->Position(), 4);
+    EXPECT_EQ(FindNamed<GaugeBar>(w, "xrot")->Position(), -90);
+    EXPECT_EQ(FindNamed<GaugeBar>(w, "yrot")->Position(), 0);
+    EXPECT_EQ(FindNamed<GaugeBar>(w, "zrot")->Position(), 170);
     run.addPart->show();
     EXPECT_TRUE(run.addPart->CheckBox1->isChecked());
     EXPECT_TRUE(run.addPart->BitBtn2->isDefault());
@@ -133,7 +136,8 @@ TEST(MainWindowSettings, ColourFileIsFoundInTheStoredLDrawFolder) {
     {
         Program run(dir);
         run.window->show();
-        run.window->ldraw_path->setText(QString::fromStdString(library.path().string()) + "/");
+        FindNamed<QLabel>(*run.window, "ldraw_path")
+            ->setText(QString::fromStdString(library.path().string()) + "/");
     }
     TestMessages::Clear();
     Program run(dir);
@@ -154,13 +158,14 @@ TEST(MainWindowSettings, ShippedLDrawLibraryIsUsedUntilAnotherIsChosen) {
     {
         Program run(dir);
         run.window->show();
-        EXPECT_EQ(run.window->ldraw_path->text(), shipped);
+        EXPECT_EQ(FindNamed<QLabel>(*run.window, "ldraw_path")->text(), shipped);
         EXPECT_EQ(run.settings->Edit1->text(), shipped);
         run.settings->Edit1->setText(QString::fromStdString(other.path().string()) + "/");
     }
     Program run(dir);
     run.window->show();
-    EXPECT_EQ(run.window->ldraw_path->text(), QString::fromStdString(other.path().string()) + "/");
+    EXPECT_EQ(FindNamed<QLabel>(*run.window, "ldraw_path")->text(),
+              QString::fromStdString(other.path().string()) + "/");
 }
 
 TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
@@ -169,7 +174,7 @@ TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     Program run(dir);
     MainWindow& w = *run.window;
     w.show();
-    FadingLabel* status = w.FadingLabel1;
+    FadingLabel* status = FindNamed<FadingLabel>(w, "FadingLabel1");
     EXPECT_TRUE(status->isHidden());
     w.SetStatusText("Loading file . . . ");
     EXPECT_TRUE(status->isVisible());
@@ -179,7 +184,7 @@ TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     EXPECT_EQ(status->FontColor(), QColor(0, 0x80, 0));
     EXPECT_EQ(status->FadeSpeed(), 30);
     // It covers "Other jpgs", which stands in the same place.
-    EXPECT_EQ(status->pos(), w.Label11->pos());
+    EXPECT_EQ(status->pos(), FindNamed<QLabel>(w, "Label11")->pos());
     EXPECT_TRUE(status->autoFillBackground());
     w.SetStatusText("");
     EXPECT_TRUE(status->isHidden());

@@ -1,3 +1,4 @@
+#include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 #include "support/test_support.h"
 #include "ui/gauge_bar.h"
 #include "ui/image_view.h"
+#include "ui/make_named.h"
 
 namespace {
 
@@ -46,10 +48,13 @@ class Window : PinnedDataDir {
     }
 
     void Find(const QString& text) {
-        window.edit5->setText(text);
+        FindNamed<QLineEdit>(window, "edit5")->setText(text);
         window.BitBtn7Click();
     }
-    QString SelectedPart() const { return window.legolist->GetCellText(0, window.legolist->SelectedRow()); }
+    QString SelectedPart() const {
+        return FindNamed<RichListView>(window, "legolist")
+            ->GetCellText(0, FindNamed<RichListView>(window, "legolist")->SelectedRow());
+    }
 
     using PinnedDataDir::dir;
     MainWindow window;
@@ -66,26 +71,27 @@ std::string SharedMaster() {
 TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     REQUIRE_SHARED_DATA();
     Window w(SharedMaster());
-    EXPECT_EQ(w.window.legolist->RowCount(), 17620);
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
     EXPECT_EQ(w.window.LookUpMaster("3001"), "Brick 2 x 4");
     EXPECT_EQ(w.window.LookUpMaster("no such part"), "");
-    EXPECT_FALSE(w.window.TreeView1->findItems("Brick", Qt::MatchExactly).isEmpty());
+    EXPECT_FALSE(
+        FindNamed<QTreeWidget>(w.window, "TreeView1")->findItems("Brick", Qt::MatchExactly).isEmpty());
     EXPECT_FALSE(w.splash->isVisible());
     EXPECT_EQ(w.splash->Label3->text(), "Version 0.0.46");
     EXPECT_TRUE(w.splash->Label1->text().startsWith("Loading Master.txt . ."));
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 
     // A reload replaces the list, its lines and its tree, and the column captions survive.
-    const int tops = w.window.TreeView1->topLevelItemCount();
-    w.window.Edit6->setText("3001");
+    const int tops = FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItemCount();
+    FindNamed<QLineEdit>(w.window, "Edit6")->setText("3001");
     w.window.FilterMasterList();
-    const int filtered = w.window.legolist2->RowCount();
+    const int filtered = FindNamed<RichListView>(w.window, "legolist2")->RowCount();
     w.window.LoadMasterList(false);
-    EXPECT_EQ(w.window.legolist->RowCount(), 17620);
-    EXPECT_EQ(w.window.TreeView1->topLevelItemCount(), tops);
-    EXPECT_EQ(w.window.legolist->GetCellText(1, -1), "Description");
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
+    EXPECT_EQ(FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItemCount(), tops);
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->GetCellText(1, -1), "Description");
     w.window.FilterMasterList();
-    EXPECT_EQ(w.window.legolist2->RowCount(), filtered);
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist2")->RowCount(), filtered);
 }
 
 // Descriptions that begin with a blank have an empty first word: the tree has no node yet for a run of
@@ -98,15 +104,16 @@ TEST(MainWindow, StartsOnAMasterListWhoseFirstDescriptionsBeginWithABlank) {
     for (int i = 0; i < 6; ++i)
         master += "300" + std::to_string(i) + "\tBrick 2 x " + std::to_string(i) + "\n";
     Window w(master);
-    EXPECT_EQ(w.window.legolist->RowCount(), 13);
-    ASSERT_EQ(w.window.TreeView1->topLevelItemCount(), 1);
-    EXPECT_EQ(w.window.TreeView1->topLevelItem(0)->text(0), "Brick");
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 13);
+    ASSERT_EQ(FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItemCount(), 1);
+    EXPECT_EQ(FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItem(0)->text(0), "Brick");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     // The inventory keeps its print positions; the master lists keep none.
-    const Printsettings& print = w.window.invlist->PrintSettings;
+    const Printsettings& print = FindNamed<RichListView>(w.window, "invlist")->PrintSettings;
     EXPECT_EQ(std::tuple(print.Time, print.Date, print.PageNr, print.Title, print.RepeatHeaders),
               std::tuple(ppBottomRight, ppBottomRight, ppBottomLeft, ppBottomCenter, true));
-    for (const RichListView* list : {w.window.legolist, w.window.legolist2}) {
+    for (const RichListView* list :
+         {FindNamed<RichListView>(w.window, "legolist"), FindNamed<RichListView>(w.window, "legolist2")}) {
         const Printsettings& none = list->PrintSettings;
         EXPECT_EQ(std::tuple(none.Time, none.Date, none.PageNr, none.Title),
                   std::tuple(ppNone, ppNone, ppNone, ppNone));
@@ -118,12 +125,12 @@ TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_TRUE(TestMessages::Shown()[0].contains("master.txt"));
     EXPECT_FALSE(w.splash->isVisible());
-    EXPECT_EQ(w.window.legolist->RowCount(), 0);
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 0);
     w.Find("3001");
     EXPECT_EQ(TestMessages::Shown().last(), NoHit);
-    w.window.Edit6->setText("brick");
+    FindNamed<QLineEdit>(w.window, "Edit6")->setText("brick");
     w.window.FilterMasterList();
-    EXPECT_EQ(w.window.legolist2->RowCount(), 0);
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist2")->RowCount(), 0);
 }
 
 TEST(MainWindow, FindPrefersTheExactNumberAndFindNextMovesOn) {
@@ -153,12 +160,13 @@ TEST(MainWindow, TreeChildSelectsTheFirstPartOfItsWords) {
             "p" + std::to_string(i) + "\tplate " + (i < 2 ? "2" : "1") + " x " + std::to_string(i) + "\n";
     master += "t\tTile 1 x 1\n";
     Window w(master);
-    QList<QTreeWidgetItem*> plates = w.window.TreeView1->findItems("plate", Qt::MatchExactly);
+    QList<QTreeWidgetItem*> plates =
+        FindNamed<QTreeWidget>(w.window, "TreeView1")->findItems("plate", Qt::MatchExactly);
     ASSERT_EQ(plates.size(), 1);
     ASSERT_EQ(plates[0]->childCount(), 1);
     EXPECT_EQ(plates[0]->child(0)->text(0), "1");
-    w.window.edit5->setText("x");
-    w.window.TreeView1->setCurrentItem(plates[0]->child(0));
+    FindNamed<QLineEdit>(w.window, "edit5")->setText("x");
+    FindNamed<QTreeWidget>(w.window, "TreeView1")->setCurrentItem(plates[0]->child(0));
     w.window.TreeView1Click();
     EXPECT_EQ(w.SelectedPart(), "p2");
     // Find with the same text continues after the row the tree chose.
@@ -168,15 +176,15 @@ TEST(MainWindow, TreeChildSelectsTheFirstPartOfItsWords) {
 
 TEST(MainWindow, FilterShowsMatchesAndClearingReturnsToTheFullList) {
     Window w("h\n3001\tBrick 2 x 4\n3020\tPlate 2 x 4\n3003\tBrick 2 x 2\n3010\tBrick 1 x 4\n");
-    w.window.Edit6->setText("brick 4");
+    FindNamed<QLineEdit>(w.window, "Edit6")->setText("brick 4");
     w.window.FilterMasterList();
-    ASSERT_FALSE(w.window.legolist2->isHidden());
-    ASSERT_EQ(w.window.legolist2->RowCount(), 2);
-    EXPECT_EQ(w.window.legolist2->GetCellText(1, 1), "Brick 1 x 4");
-    w.window.legolist2->SelectItemAt(1);
-    w.window.Edit6->clear();
+    ASSERT_FALSE(FindNamed<RichListView>(w.window, "legolist2")->isHidden());
+    ASSERT_EQ(FindNamed<RichListView>(w.window, "legolist2")->RowCount(), 2);
+    EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist2")->GetCellText(1, 1), "Brick 1 x 4");
+    FindNamed<RichListView>(w.window, "legolist2")->SelectItemAt(1);
+    FindNamed<QLineEdit>(w.window, "Edit6")->clear();
     w.window.FilterMasterList();
-    EXPECT_TRUE(w.window.legolist2->isHidden());
+    EXPECT_TRUE(FindNamed<RichListView>(w.window, "legolist2")->isHidden());
     EXPECT_EQ(w.SelectedPart(), "3010");
 }
 
@@ -189,28 +197,39 @@ TEST(MainWindow, LayoutSnapsToTheMinimumAndKeepsTheMasterListsRight) {
         const int W = w.window.width(), H = w.window.height();
         EXPECT_GE(W, 800);
         EXPECT_GE(H, 537);
-        for (RichListView* list : {w.window.legolist, w.window.legolist2}) {
+        for (RichListView* list : {FindNamed<RichListView>(w.window, "legolist"),
+                                   FindNamed<RichListView>(w.window, "legolist2")}) {
             EXPECT_EQ(list->width(), 500) << W;
             EXPECT_EQ(list->x(), W - 516) << W;
             EXPECT_EQ(list->height(), (H - 151) / 2);
         }
-        EXPECT_EQ(w.window.TreeView1->geometry().right() + 1 + 4, w.window.legolist->x());
-        EXPECT_EQ(w.window.Image1->geometry().right() + 1 + 4, w.window.TreeView1->x());
-        EXPECT_EQ(w.window.sbScale->width(), w.window.Image1->width());
-        EXPECT_EQ(w.window.invlist->y(), w.window.legolist->geometry().bottom() + 1 + 16);
-        EXPECT_EQ(w.window.Panel1->geometry().right() + 1, W - 16);
+        EXPECT_EQ(FindNamed<QTreeWidget>(w.window, "TreeView1")->geometry().right() + 1 + 4,
+                  FindNamed<RichListView>(w.window, "legolist")->x());
+        EXPECT_EQ(FindNamed<Image32>(w.window, "Image1")->geometry().right() + 1 + 4,
+                  FindNamed<QTreeWidget>(w.window, "TreeView1")->x());
+        EXPECT_EQ(FindNamed<GaugeBar>(w.window, "sbScale")->width(),
+                  FindNamed<Image32>(w.window, "Image1")->width());
+        EXPECT_EQ(FindNamed<RichListView>(w.window, "invlist")->y(),
+                  FindNamed<RichListView>(w.window, "legolist")->geometry().bottom() + 1 + 16);
+        EXPECT_EQ(FindNamed<QFrame>(w.window, "Panel1")->geometry().right() + 1, W - 16);
         // The Find row keeps to the right edge without covering a button, and the bottom row stays inside.
-        QList<QWidget*> top = {w.window.edit5, w.window.Edit6, w.window.BitBtn7};
+        QList<QWidget*> top = {FindNamed<QLineEdit>(w.window, "edit5"),
+                               FindNamed<QLineEdit>(w.window, "Edit6"),
+                               FindNamed<QPushButton>(w.window, "BitBtn7")};
         for (QPushButton* button : w.window.findChildren<QPushButton*>())
-            if (button->parentWidget() == w.window.centralWidget() && button != w.window.BitBtn8 &&
-                !button->isHidden())
+            if (button->parentWidget() == w.window.centralWidget() &&
+                button != FindNamed<QPushButton>(w.window, "BitBtn8") && !button->isHidden())
                 top << button;
         for (QWidget* a : top)
             for (QWidget* b : top)
                 EXPECT_TRUE(a == b || !a->geometry().intersects(b->geometry()))
                     << W << " " << a->objectName().toStdString() << " " << b->objectName().toStdString();
-        EXPECT_LE(w.window.Label4->geometry().bottom(), w.window.centralWidget()->height()) << H;
-        EXPECT_LE(w.window.Edit1->geometry().bottom(), w.window.centralWidget()->height()) << H;
+        EXPECT_LE(FindNamed<QLabel>(w.window, "Label4")->geometry().bottom(),
+                  w.window.centralWidget()->height())
+            << H;
+        EXPECT_LE(FindNamed<QLineEdit>(w.window, "Edit1")->geometry().bottom(),
+                  w.window.centralWidget()->height())
+            << H;
     }
     w.window.resize(600, 400);
     QApplication::processEvents();
@@ -221,24 +240,35 @@ TEST(MainWindow, LayoutSnapsToTheMinimumAndKeepsTheMasterListsRight) {
 // list and the inventory, the "Other jpgs" list keeps room for names, and column captions are not cut.
 TEST(MainWindow, NothingOverlapsOrClipsAtTheMinimumSizeAndAbove) {
     Window w("h\n");
-    for (GaugeBar* gauge : {w.window.ldrawscale, w.window.xrot, w.window.yrot, w.window.zrot})
+    for (GaugeBar* gauge :
+         {FindNamed<GaugeBar>(w.window, "ldrawscale"), FindNamed<GaugeBar>(w.window, "xrot"),
+          FindNamed<GaugeBar>(w.window, "yrot"), FindNamed<GaugeBar>(w.window, "zrot")})
         gauge->show();
-    w.window.Label8->setText("LDraw");
+    FindNamed<QLabel>(w.window, "Label8")->setText("LDraw");
     for (QSize size : {QSize(800, 537), QSize(1280, 900)}) {
         w.window.resize(size);
         QApplication::processEvents();
-        for (QWidget* part : std::initializer_list<QWidget*>{w.window.ldrawscale, w.window.xrot,
-                                                             w.window.yrot, w.window.zrot, w.window.Label8})
+        for (QWidget* part : std::initializer_list<QWidget*>{
+                 FindNamed<GaugeBar>(w.window, "ldrawscale"), FindNamed<GaugeBar>(w.window, "xrot"),
+                 FindNamed<GaugeBar>(w.window, "yrot"), FindNamed<GaugeBar>(w.window, "zrot"),
+                 FindNamed<QLabel>(w.window, "Label8")})
             for (QWidget* list :
-                 std::initializer_list<QWidget*>{w.window.legolist, w.window.invlist, w.window.TreeView1})
+                 std::initializer_list<QWidget*>{FindNamed<RichListView>(w.window, "legolist"),
+                                                 FindNamed<RichListView>(w.window, "invlist"),
+                                                 FindNamed<QTreeWidget>(w.window, "TreeView1")})
                 EXPECT_FALSE(part->geometry().intersects(list->geometry()))
                     << size.height() << " " << part->objectName().toStdString() << " "
                     << list->objectName().toStdString();
-        EXPECT_GE(w.window.ListBox1->height(), 3 * w.window.fontMetrics().height()) << size.height();
-        EXPECT_LE(w.window.ListBox1->geometry().bottom(), w.window.centralWidget()->height());
-        EXPECT_FALSE(w.window.Panel1->geometry().intersects(w.window.Label11->geometry()));
+        EXPECT_GE(FindNamed<QListWidget>(w.window, "ListBox1")->height(), 3 * w.window.fontMetrics().height())
+            << size.height();
+        EXPECT_LE(FindNamed<QListWidget>(w.window, "ListBox1")->geometry().bottom(),
+                  w.window.centralWidget()->height());
+        EXPECT_FALSE(FindNamed<QFrame>(w.window, "Panel1")
+                         ->geometry()
+                         .intersects(FindNamed<QLabel>(w.window, "Label11")->geometry()));
     }
-    for (RichListView* list : {w.window.legolist, w.window.invlist})
+    for (RichListView* list :
+         {FindNamed<RichListView>(w.window, "legolist"), FindNamed<RichListView>(w.window, "invlist")})
         for (int column = 1; column < list->ColumnCount(); ++column)
             EXPECT_GE(list->columnWidth(column), list->header()->sectionSizeHint(column))
                 << list->objectName().toStdString() << " " << column;
@@ -246,34 +276,36 @@ TEST(MainWindow, NothingOverlapsOrClipsAtTheMinimumSizeAndAbove) {
 
 TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {
     Window w("h\n3001\tBrick 2 x 4\n");
-    QSignalSpy save(w.window.BitBtn3, &QPushButton::clicked);
-    QSignalSpy remove(w.window.BitBtn5, &QPushButton::clicked);
-    w.window.legolist->setFocus();
-    QTest::keyClick(w.window.legolist, Qt::Key_S, Qt::ControlModifier);
+    QSignalSpy save(FindNamed<QPushButton>(w.window, "BitBtn3"), &QPushButton::clicked);
+    QSignalSpy remove(FindNamed<QPushButton>(w.window, "BitBtn5"), &QPushButton::clicked);
+    FindNamed<RichListView>(w.window, "legolist")->setFocus();
+    QTest::keyClick(FindNamed<RichListView>(w.window, "legolist"), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(save.count(), 1);
-    QTest::keyClick(w.window.legolist, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
-    QTest::keyClick(w.window.legolist, Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    QTest::keyClick(FindNamed<RichListView>(w.window, "legolist"), Qt::Key_S,
+                    Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(FindNamed<RichListView>(w.window, "legolist"), Qt::Key_S,
+                    Qt::ControlModifier | Qt::AltModifier);
     EXPECT_EQ(save.count(), 1);
-    QTest::keyClick(w.window.legolist, Qt::Key_Delete);
+    QTest::keyClick(FindNamed<RichListView>(w.window, "legolist"), Qt::Key_Delete);
     EXPECT_EQ(remove.count(), 1);
 
-    w.window.Edit1->setFocus();
-    QTest::keyClick(w.window.Edit1, Qt::Key_S, Qt::ControlModifier);
+    FindNamed<QLineEdit>(w.window, "Edit1")->setFocus();
+    QTest::keyClick(FindNamed<QLineEdit>(w.window, "Edit1"), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(save.count(), 1);
 
     EXPECT_FALSE(w.window.Inventory().Modified());
-    w.window.Memo1->setFocus();
-    QTest::keyClicks(w.window.Memo1, "ab");
+    FindNamed<QPlainTextEdit>(w.window, "Memo1")->setFocus();
+    QTest::keyClicks(FindNamed<QPlainTextEdit>(w.window, "Memo1"), "ab");
     EXPECT_TRUE(w.window.Inventory().Modified());
-    QTest::keyClick(w.window.Memo1, Qt::Key_Home);
-    QTest::keyClick(w.window.Memo1, Qt::Key_Delete);
-    EXPECT_EQ(w.window.Memo1->toPlainText(), "b");
+    QTest::keyClick(FindNamed<QPlainTextEdit>(w.window, "Memo1"), Qt::Key_Home);
+    QTest::keyClick(FindNamed<QPlainTextEdit>(w.window, "Memo1"), Qt::Key_Delete);
+    EXPECT_EQ(FindNamed<QPlainTextEdit>(w.window, "Memo1")->toPlainText(), "b");
     EXPECT_EQ(remove.count(), 1);
 
     // Ctrl+A in the Find box adds the part.
-    QSignalSpy add(w.window.BitBtn4, &QPushButton::clicked);
-    w.window.edit5->setFocus();
-    QTest::keyClick(w.window.edit5, Qt::Key_A, Qt::ControlModifier);
+    QSignalSpy add(FindNamed<QPushButton>(w.window, "BitBtn4"), &QPushButton::clicked);
+    FindNamed<QLineEdit>(w.window, "edit5")->setFocus();
+    QTest::keyClick(FindNamed<QLineEdit>(w.window, "edit5"), Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(add.count(), 1);
 }
 
@@ -294,8 +326,8 @@ TEST(MainWindow, CloseAsksAboutUnsavedChangesAndYesKeepsItOpen) {
 TEST(MainWindow, CaptionFollowsTheSetName) {
     Window w("h\n");
     EXPECT_EQ(w.window.windowTitle(), "Tessarin");
-    w.window.Edit1->setText("6090 Royal Knight's Castle");
+    FindNamed<QLineEdit>(w.window, "Edit1")->setText("6090 Royal Knight's Castle");
     EXPECT_EQ(w.window.windowTitle(), "Tessarin           6090 Royal Knight's Castle");
-    w.window.Edit1->clear();
+    FindNamed<QLineEdit>(w.window, "Edit1")->clear();
     EXPECT_EQ(w.window.windowTitle(), "Tessarin           ");
 }

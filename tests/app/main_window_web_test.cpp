@@ -12,6 +12,7 @@
 #include "platform/ui.h"
 #include "support/service_stand_in.h"
 #include "ui/fading_label.h"
+#include "ui/make_named.h"
 
 namespace fs = std::filesystem;
 
@@ -64,7 +65,10 @@ class MainWindowWeb : public ::testing::Test {
             keys << w.window->Inventory().InventoryCell(ColKey, row);
         return keys;
     }
-    bool StatusHidden() { return w.window->FadingLabel1->isHidden() && w.window->CancelDownload->isHidden(); }
+    bool StatusHidden() {
+        return FindNamed<FadingLabel>(*w.window, "FadingLabel1")->isHidden() &&
+               FindNamed<QPushButton>(*w.window, "CancelDownload")->isHidden();
+    }
 
     InventoryWindow w;
     ServiceStandIn standIn;
@@ -80,7 +84,7 @@ TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     EXPECT_EQ(Keys(), (QStringList{"3020Blue", "3001Red", "3003Black"}));
     EXPECT_EQ(w.Row(1), (QStringList{"3001Red", "2", "3001", "A", "Red", "Brick 2 x 4", "box 7"}));
     EXPECT_EQ(w.window->Inventory().CountText(), "8");
-    EXPECT_EQ(w.window->invlist->SelectedRow(), 2);
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 2);
     EXPECT_EQ(w.window->Inventory().SetName(), "6399-1");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "Jane Doe");
     EXPECT_EQ(DataFile("inventory/6399-1.inv"), kRawSet);
@@ -140,7 +144,7 @@ TEST_F(MainWindowWeb, MasterUpdateReloadsTheListAndABrokenReplyChangesNothing) {
     EXPECT_EQ(TestMessages::Shown(), QStringList{kMasterFailure});
     EXPECT_EQ(DataFile("master.txt"), original);
     EXPECT_FALSE(fs::exists(w.dir / "old_master.txt"));
-    EXPECT_EQ(w.window->legolist->RowCount(), 3);
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "legolist")->RowCount(), 3);
     EXPECT_TRUE(StatusHidden());
 
     TestMessages::Clear();
@@ -150,7 +154,7 @@ TEST_F(MainWindowWeb, MasterUpdateReloadsTheListAndABrokenReplyChangesNothing) {
     EXPECT_EQ(DataFile("master.txt"), kMasterList);
     EXPECT_EQ(DataFile("old_master.txt"), original);
     // The list now holds the new rows only.
-    EXPECT_EQ(w.window->legolist->RowCount(), 2);
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "legolist")->RowCount(), 2);
     EXPECT_EQ(w.window->LookUpMaster("3003"), "Brick 2 x 2");
     EXPECT_EQ(w.window->LookUpMaster("3020"), "");
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{"/inv/master/", "/inv/master/"}));
@@ -164,12 +168,13 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
         openAsked = true;
         return QStringList();
     };
-    WhenVisible(w.window->CancelDownload, [&] {
+    WhenVisible(FindNamed<QPushButton>(*w.window, "CancelDownload"), [&] {
         busy = BusyGuard::IsBusy();
-        EXPECT_EQ(w.window->FadingLabel1->Caption(), "Downloading master.txt");
+        EXPECT_EQ(FindNamed<FadingLabel>(*w.window, "FadingLabel1")->Caption(), "Downloading master.txt");
         Trigger("Download a &set inventory");
-        w.window->BitBtn2->click();
-        QTest::keyClick(w.window->legolist, Qt::Key_Escape); // the Cancel button's key
+        FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
+        QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"),
+                        Qt::Key_Escape); // the Cancel button's key
     });
     Trigger("&Update master.txt");
     EXPECT_TRUE(busy);
@@ -187,7 +192,8 @@ TEST_F(MainWindowWeb, ClosingDuringAStalledDownloadClosesOnceItUnwinds) {
     standIn.stallMaster = true;
     const std::string original = DataFile("master.txt");
     bool closedAtOnce = true;
-    WhenVisible(w.window->CancelDownload, [&] { closedAtOnce = w.window->close(); });
+    WhenVisible(FindNamed<QPushButton>(*w.window, "CancelDownload"),
+                [&] { closedAtOnce = w.window->close(); });
     Trigger("&Update master.txt");
     EXPECT_FALSE(closedAtOnce) << "the window stays while the command unwinds";
     EXPECT_TRUE(w.window->Web().HTTPClient1.Canceled) << "closing cuts the download short";

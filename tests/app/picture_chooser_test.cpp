@@ -11,6 +11,7 @@
 #include "platform/gfx/jpeg_image.h"
 #include "ui/gauge_bar.h"
 #include "ui/image_view.h"
+#include "ui/make_named.h"
 
 namespace fs = std::filesystem;
 
@@ -61,23 +62,24 @@ class PictureWindow : public InventoryWindow {
     PictureWindow() {
         RegisterJpegPicture();
         RegisterPictureFormats();
-        window->ldraw_path->setText(QString());
-        window->jpg_path->setText(Path("images/jpgs"));
-        window->png_path->setText(Path("images/pngs"));
-        window->gif_path->setText(Path("images/gifs"));
+        FindNamed<QLabel>(*window, "ldraw_path")->setText(QString());
+        FindNamed<QLabel>(*window, "jpg_path")->setText(Path("images/jpgs"));
+        FindNamed<QLabel>(*window, "png_path")->setText(Path("images/pngs"));
+        FindNamed<QLabel>(*window, "gif_path")->setText(Path("images/gifs"));
     }
     QString Path(const std::string& name) const { return QString::fromStdString((dir / name).string()); }
     void UseSampleLibrary() {
-        window->ldraw_path->setText(QString::fromStdString((SharedData() / "ldraw").string()));
+        FindNamed<QLabel>(*window, "ldraw_path")
+            ->setText(QString::fromStdString((SharedData() / "ldraw").string()));
     }
 
     void Select(const QString& part) {
-        RichListView* list = window->legolist;
+        RichListView* list = FindNamed<RichListView>(*window, "legolist");
         for (int row = 0; row < list->RowCount(); ++row)
             if (list->GetCellText(0, row) == part) list->SelectItemAt(row);
         window->legolistClick();
     }
-    Bitmap32& Shown() { return window->Image1->Bitmap(); }
+    Bitmap32& Shown() { return FindNamed<Image32>(*window, "Image1")->Bitmap(); }
     Color32 Centre() { return *Shown().PixelAddress(Shown().Width() / 2, Shown().Height() / 2); }
     int Pixels(const std::function<bool(QColor)>& wanted) {
         return int(std::count_if(Shown().Bits(), Shown().Bits() + Shown().Width() * Shown().Height(),
@@ -94,13 +96,15 @@ class PictureWindow : public InventoryWindow {
                            [](Color32 pixel) { return (pixel & 0xFFFFFF) == 0xFFFFFF; });
     }
     bool GaugesShown() const {
-        return !window->ldrawscale->isHidden() && !window->xrot->isHidden() && !window->yrot->isHidden() &&
-               !window->zrot->isHidden();
+        return !FindNamed<GaugeBar>(*window, "ldrawscale")->isHidden() &&
+               !FindNamed<GaugeBar>(*window, "xrot")->isHidden() &&
+               !FindNamed<GaugeBar>(*window, "yrot")->isHidden() &&
+               !FindNamed<GaugeBar>(*window, "zrot")->isHidden();
     }
     QStringList OtherJpgs() const {
         QStringList names;
-        for (int i = 0; i < window->ListBox1->count(); ++i)
-            names << window->ListBox1->item(i)->text();
+        for (int i = 0; i < FindNamed<QListWidget>(*window, "ListBox1")->count(); ++i)
+            names << FindNamed<QListWidget>(*window, "ListBox1")->item(i)->text();
         names.sort();
         return names;
     }
@@ -114,26 +118,26 @@ TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPictur
     WritePicture(w.dir / "images/jpgs/3001.jpg", Qt::blue);
     w.UseSampleLibrary();
     w.Select("3001");
-    EXPECT_EQ(w.window->Label8->text(), "LDraw");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "LDraw");
     EXPECT_TRUE(w.GaugesShown());
-    EXPECT_TRUE(w.window->Label1->isHidden());
+    EXPECT_TRUE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
     EXPECT_EQ(w.Shown().Width(), 800);
     EXPECT_GT(w.Drawn(), 2000);
-    EXPECT_EQ(w.window->Label3->text(), "3001");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3001");
     EXPECT_EQ(w.OtherJpgs(), QStringList{"3001.jpg"});
 
     // The scale gauge zooms; a double click puts every gauge back.
-    w.window->sbScale->SetPosition(200);
-    EXPECT_EQ(w.window->Image1->Scale(), 2.0);
-    w.window->xrot->SetPosition(90);
+    FindNamed<GaugeBar>(*w.window, "sbScale")->SetPosition(200);
+    EXPECT_EQ(FindNamed<Image32>(*w.window, "Image1")->Scale(), 2.0);
+    FindNamed<GaugeBar>(*w.window, "xrot")->SetPosition(90);
     w.window->Image1DblClick();
-    EXPECT_EQ(w.window->Image1->Scale(), 1.0);
-    EXPECT_EQ(w.window->xrot->Position(), -45);
+    EXPECT_EQ(FindNamed<Image32>(*w.window, "Image1")->Scale(), 1.0);
+    EXPECT_EQ(FindNamed<GaugeBar>(*w.window, "xrot")->Position(), -45);
 
     // Not a library: the picture, and the gauges go.
-    w.window->ldraw_path->setText(w.Path("images"));
+    FindNamed<QLabel>(*w.window, "ldraw_path")->setText(w.Path("images"));
     w.Select("3001");
-    EXPECT_EQ(w.window->Label8->text(), "jpg");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "jpg");
     EXPECT_FALSE(w.GaugesShown());
     EXPECT_TRUE(Near(w.Centre(), Qt::blue));
 
@@ -143,7 +147,7 @@ TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPictur
     WritePicture(w.dir / "images/pngs/99001.png", Qt::green);
     w.UseSampleLibrary();
     w.Select("99001");
-    EXPECT_EQ(w.window->Label8->text(), "png");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "png");
     EXPECT_TRUE(Near(w.Centre(), Qt::green));
 }
 
@@ -153,11 +157,11 @@ TEST(PictureChooser, TheSelectedRowsColourRendersOnlyItsOwnPart) {
     w.UseSampleLibrary();
     w.Add("3001", "Red", "1");
     w.window->invlistClick();
-    EXPECT_EQ(w.window->Label3->text(), "3001");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3001");
     EXPECT_GT(w.Red(), 1000);
     // The red row stays selected, but another part renders in the default colour.
     w.Select("3020");
-    EXPECT_EQ(w.window->Label3->text(), "3020");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3020");
     EXPECT_EQ(w.Red(), 0);
     EXPECT_GT(w.Drawn(), 1000);
 }
@@ -168,24 +172,24 @@ TEST(PictureChooser, JpgComesBeforePngBeforeGifAndTheNoteWhenNothingIsThere) {
     WritePicture(w.dir / "images/pngs/3020.png", Qt::green);
     WritePicture(w.dir / "images/pngs/3003.png", Qt::green);
     w.Select("3020");
-    EXPECT_EQ(w.window->Label8->text(), "jpg");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "jpg");
     EXPECT_TRUE(Near(w.Centre(), Qt::blue));
 
     // No picture: white (a picture shown before must not stay), the note and no other jpgs.
     w.Select("3001");
-    EXPECT_FALSE(w.window->Label1->isHidden());
-    EXPECT_EQ(w.window->Label1->text(), "Sorry, no image available!");
-    EXPECT_EQ(w.window->Label8->text(), "");
+    EXPECT_FALSE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label1")->text(), "Sorry, no image available!");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "");
     EXPECT_TRUE(w.AllWhite());
     EXPECT_TRUE(w.OtherJpgs().isEmpty());
 
     // The picture appears once it is there: listings are cached, not kept stale.
     WithinOneClockTick(w.dir / "images/jpgs", [&] { fs::remove(w.dir / "images/jpgs/3020.jpg"); });
     w.Select("3020");
-    EXPECT_EQ(w.window->Label8->text(), "png");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "png");
     w.Select("3003");
-    EXPECT_EQ(w.window->Label2->text(), "Brick & Tile <b>");
-    EXPECT_TRUE(w.window->Label1->isHidden());
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label2")->text(), "Brick & Tile <b>");
+    EXPECT_TRUE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
 
     // The order, gifs included, and names of any case.
     PictureChooser chooser;
@@ -206,7 +210,7 @@ TEST(PictureChooser, GifPicturesShowAndTheirTransparentPixelsHideThePictureBefor
     WriteGifPicture(w.dir / "images/gifs/3001.gif", Qt::red);
     WriteGifPicture(w.dir / "images/gifs/3003.gif", Qt::red, true);
     w.Select("3001");
-    EXPECT_EQ(w.window->Label8->text(), "gif");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "gif");
     EXPECT_TRUE(Near(w.Centre(), Qt::red));
     w.Select("3020");
     EXPECT_TRUE(Near(w.Centre(), Qt::blue));
@@ -226,14 +230,15 @@ TEST(PictureChooser, OtherJpgsInSubfoldersLoadFromTheirOwnFolder) {
     w.Select("3001");
     EXPECT_EQ(w.OtherJpgs(), (QStringList{"3001.side.JPG", "3001b.jpg"}));
     // The first hit replaced the note.
-    EXPECT_TRUE(w.window->Label1->isHidden());
-    EXPECT_EQ(w.window->Label8->text(), "jpg");
+    EXPECT_TRUE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "jpg");
 
     const std::map<QString, QColor> colours{{"3001b.jpg", Qt::red}, {"3001.side.JPG", Qt::yellow}};
-    for (int i = 0; i < w.window->ListBox1->count(); ++i) {
-        w.window->ListBox1->setCurrentRow(i);
+    for (int i = 0; i < FindNamed<QListWidget>(*w.window, "ListBox1")->count(); ++i) {
+        FindNamed<QListWidget>(*w.window, "ListBox1")->setCurrentRow(i);
         w.window->ListBox1Click();
-        EXPECT_TRUE(Near(w.Centre(), colours.at(w.window->ListBox1->item(i)->text())));
+        EXPECT_TRUE(
+            Near(w.Centre(), colours.at(FindNamed<QListWidget>(*w.window, "ListBox1")->item(i)->text())));
     }
     EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
 
@@ -251,30 +256,32 @@ TEST(PictureChooser, FindAndInventoryRowsShowTheirOwnPartWhileTheFilterIsShown) 
     WritePicture(w.dir / "images/jpgs/3001.jpg", Qt::blue);
     WritePicture(w.dir / "images/jpgs/3003.jpg", Qt::yellow);
     WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::red);
-    w.window->Edit6->setText("brick");
+    FindNamed<QLineEdit>(*w.window, "Edit6")->setText("brick");
     w.window->FilterMasterList();
-    ASSERT_EQ(w.window->legolist2->RowCount(), 2);
-    w.window->legolist2->SelectItemAt(1);
+    ASSERT_EQ(FindNamed<RichListView>(*w.window, "legolist2")->RowCount(), 2);
+    FindNamed<RichListView>(*w.window, "legolist2")->SelectItemAt(1);
     w.window->legolistClick();
-    ASSERT_EQ(w.window->Label3->text(), "3003");
+    ASSERT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3003");
 
     w.Add("3001", "Red", "1");
     w.window->invlistClick();
-    EXPECT_EQ(w.window->Label3->text(), "3001");
-    EXPECT_EQ(w.window->Label2->text(), "Brick 2 x 4");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3001");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label2")->text(), "Brick 2 x 4");
     EXPECT_TRUE(Near(w.Centre(), Qt::blue));
-    EXPECT_EQ(w.window->legolist2->GetCellText(0, w.window->legolist2->SelectedRow()), "3001");
+    EXPECT_EQ(FindNamed<RichListView>(*w.window, "legolist2")
+                  ->GetCellText(0, FindNamed<RichListView>(*w.window, "legolist2")->SelectedRow()),
+              "3001");
 
-    w.window->edit5->setText("3020");
+    FindNamed<QLineEdit>(*w.window, "edit5")->setText("3020");
     w.window->BitBtn7Click();
-    EXPECT_EQ(w.window->Label3->text(), "3020");
-    EXPECT_EQ(w.window->Label2->text(), "Plate 2 x 4");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3020");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label2")->text(), "Plate 2 x 4");
     EXPECT_TRUE(Near(w.Centre(), Qt::red));
-    EXPECT_TRUE(w.window->legolist2->isHidden());
-    EXPECT_EQ(w.window->Edit6->text(), "");
+    EXPECT_TRUE(FindNamed<RichListView>(*w.window, "legolist2")->isHidden());
+    EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit6")->text(), "");
     // The arrow keys and the gauges go on from the part shown.
     w.window->ldrawscaleMouseUp();
-    EXPECT_EQ(w.window->Label3->text(), "3020");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3020");
 }
 
 // The note replaces everything of the part shown before: picture, kind and other jpgs. A picture that
@@ -286,24 +293,25 @@ TEST(PictureChooser, NoImageClearsThePreviousPartAndBadPicturesSayWhy) {
     ASSERT_EQ(w.OtherJpgs(), QStringList{"3001.jpg"});
     w.Add("x99", "Red", "1");
     w.window->invlistClick();
-    EXPECT_FALSE(w.window->Label1->isHidden());
+    EXPECT_FALSE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
     EXPECT_TRUE(w.AllWhite());
-    EXPECT_EQ(w.window->Label8->text(), "");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "");
     EXPECT_TRUE(w.OtherJpgs().isEmpty());
-    EXPECT_EQ(w.window->Label3->text(), "x99");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "x99");
 
     WriteFileBytes(w.dir / "images/jpgs/3020.jpg", "not a picture");
     WriteFileBytes(w.dir / "images/gifs/3003.gif", "GIF89a");
     w.Select("3001");
     w.Select("3020");
-    EXPECT_FALSE(w.window->Label1->isHidden());
-    EXPECT_TRUE(w.window->Label1->text().startsWith("Sorry, no image available!\n3020.jpg: "))
-        << w.window->Label1->text().toStdString();
+    EXPECT_FALSE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
+    EXPECT_TRUE(
+        FindNamed<QLabel>(*w.window, "Label1")->text().startsWith("Sorry, no image available!\n3020.jpg: "))
+        << FindNamed<QLabel>(*w.window, "Label1")->text().toStdString();
     EXPECT_TRUE(w.AllWhite());
-    EXPECT_EQ(w.window->Label8->text(), "");
-    EXPECT_EQ(w.window->Label3->text(), "3020");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3020");
     w.Select("3003");
-    EXPECT_FALSE(w.window->Label1->isHidden());
-    EXPECT_EQ(w.window->Label3->text(), "3003");
+    EXPECT_FALSE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3003");
     EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
 }

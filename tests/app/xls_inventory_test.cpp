@@ -205,6 +205,27 @@ TEST(XlsInventory, EmptyAndLargeQuantitiesSave) {
     EXPECT_EQ(ReadBack(path), QStringList{"3001|Brick|Colour1|3000000000||"});
 }
 
+// Saving rows of a colour the table does not list writes the file and says once, through the prompts, that
+// their quantities went under UNKNOWN.
+TEST(XlsInventory, UnlistedColoursAreSavedUnderUnknownWithOneNotice) {
+    TempDir dir;
+    TestMessages::Install();
+    TestMessages::Clear();
+    TestInventory inv;
+    inv.rows.AddInventoryRow("3001", "Brick", "Red", "2", {}, {});
+    inv.rows.AddInventoryRow("3001", "Brick", "Mauve", "3", {}, {});
+    inv.rows.AddInventoryRow("3020", "Plate", "Puce", "1", {}, {});
+    inv.rows.SetModified(true);
+    const QString path = PathIn(dir, "set.xls");
+    EXPECT_TRUE(InventoryFiles(inv).Save(path, {}));
+    EXPECT_FALSE(inv.rows.Modified());
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{path + ": 2 rows have colours that colors.txt does not list; "
+                                 "their quantities were saved under UNKNOWN, without "
+                                 "their colour names."});
+    EXPECT_EQ(ReadBack(dir / "set.xls").size(), 3);
+}
+
 // Rows below an empty row are parts too; reading ends at "Grand Total". Numbers that are no whole 64-bit
 // quantity (a fraction, one too big) keep their text and are named in the one quantity warning.
 TEST(XlsInventory, ReadsPastEmptyRowsDownToTheGrandTotal) {
