@@ -92,6 +92,7 @@ void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
     qtPrompts_.SetNumberPrompt(forms_.numberPrompt);
     StoreForms();
+    inventory_.UseColours(&Colours());
     if (forms_.settings) ShowSetFields();
     if (!forms_.addPart) return;
     forms_.addPart->SetInventory(&inventory_);
@@ -106,7 +107,6 @@ MainWindow::~MainWindow() {
     DropFileTarget1->UnregisterControl();
     qApp->removeEventFilter(this);
     // The controls outlive this part of the window while they are torn down: they must not call back.
-    invlist->OnDrawItemProp = nullptr;
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
     if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
@@ -299,9 +299,7 @@ void MainWindow::WireHandlers() {
 }
 
 void MainWindow::legolistColumnClick(RichListView* list, int column) {
-    if (column == list->SortColumn())
-        list->SetSortDirection(list->GetSortDirection() == sdAscending ? sdDescending : sdAscending);
-    list->SetSortColumn(column);
+    list->ClickColumn(column);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {

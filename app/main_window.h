@@ -107,7 +107,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void FilterMasterList();
     void TreeView1Click();
     void legolistColumnClick(RichListView* list, int column);
-    void invlistDrawItemProp(int row, int subItem, CellStyle& cell) const;
 
     void BitBtn1Click(); // New
     void BitBtn2Click(); // Open

@@ -1,6 +1,5 @@
-// The inventory side of the main window: its rows, the edit panel, the count, Delete, Combine Duplicates
-// and the colour of the Bag cell.
-#include <QHash>
+// The inventory side of the main window: its rows, the edit panel, the count, Delete and Combine
+// Duplicates.
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,8 +7,6 @@
 #include <QPlainTextEdit>
 #include <QScopedValueRollback>
 #include <QTimer>
-#include <array>
-#include <utility>
 
 #include "app/add_part_dialog.h"
 #include "app/inventory_fields.h"
@@ -26,42 +23,6 @@ const ColorTable& NoColours() {
     return none;
 }
 
-struct MergedRows {
-    std::vector<QStringList> rows;
-    QuantityWarning warning;
-};
-
-// Rows with equal keys become the first of them, holding the sum of their quantities; everything else of
-// that first row (bag, notes) is kept. One pass, in list order.
-MergedRows MergeDuplicates(std::vector<QStringList> rows) {
-    MergedRows merged;
-    std::vector<long long> sums;
-    std::vector<bool> repeated;
-    QHash<QString, size_t> firstOf;
-    firstOf.reserve(static_cast<qsizetype>(rows.size()));
-    for (size_t row = 0; row < rows.size(); ++row) {
-        QStringList& cells = rows[row];
-        while (cells.size() < InventoryColumnCount)
-            cells.append(QString());
-        const long long quantity = merged.warning.Count(cells[ColQuantity], [&] {
-            return QStringLiteral("Row %1 (%2 %3)").arg(row + 1).arg(cells[ColPartNumber], cells[ColColor]);
-        });
-        const auto it = firstOf.constFind(cells[ColKey]);
-        if (it == firstOf.constEnd()) {
-            firstOf.insert(cells[ColKey], merged.rows.size());
-            merged.rows.push_back(std::move(cells));
-            sums.push_back(quantity);
-            repeated.push_back(false);
-        } else {
-            sums[*it] = AddQuantities(sums[*it], quantity);
-            repeated[*it] = true;
-        }
-    }
-    for (size_t i = 0; i < merged.rows.size(); ++i)
-        if (repeated[i]) merged.rows[i][ColQuantity] = QString::number(sums[i]);
-    return merged;
-}
-
 } // namespace
 
 void MainWindow::CreateInventoryPanel() {
@@ -76,9 +37,6 @@ void MainWindow::CreateInventoryPanel() {
     invlist->OnLeftClickCell = Guarded([this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
-    invlist->OnDrawItemProp = [this](int row, int subItem, int, CellStyle& cell, const QString&) {
-        invlistDrawItemProp(row, subItem, cell);
-    };
     connect(&inventory_, &InventoryModel::CountChanged, Label5, &QLabel::setText);
     // A new inventory, or rows gone in one change, leave no row for the panel.
     connect(&inventory_, &QAbstractItemModel::modelReset, this, [this] { ClearEditPanel(); });
@@ -94,13 +52,6 @@ void MainWindow::ShowSetFields() {
     connect(settings, &SettingsDialog::SetInformationEdited, &inventory_, &InventoryModel::SetSetInformation);
 }
 
-void MainWindow::invlistDrawItemProp(int row, int subItem, CellStyle& cell) const {
-    // The Bag cell in the part's colour, its text readable on it.
-    if (subItem != ColBag - 1) return;
-    cell.Brush = QColor::fromString(Colours().HtmlColourByName(inventory_.InventoryCell(ColColor, row)));
-    cell.FontColor = ReadableTextColor(cell.Brush);
-}
-
 const ColorTable& MainWindow::Colours() const {
     return forms_.addPart ? forms_.addPart->Colours() : NoColours();
 }
@@ -110,8 +61,8 @@ void MainWindow::SelectLastRow() {
 }
 
 void MainWindow::SelectInventoryRow(int row) {
-    invlist->selectionModel()->setCurrentIndex(
-        invlist->Model().index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    invlist->selectionModel()->setCurrentIndex(inventory_.index(row, 0), QItemSelectionModel::ClearAndSelect |
+                                                                             QItemSelectionModel::Rows);
     // Scrolling lays out the whole list: once, after a burst of added rows.
     if (scrollPending_) return;
     scrollPending_ = true;
@@ -141,7 +92,7 @@ void MainWindow::ClearEditPanel() {
 
 void MainWindow::ShowRowInPanel(int row) {
     const QScopedValueRollback filling(fillingPanel_, true);
-    panelIndex_ = invlist->Model().index(row, 0);
+    panelIndex_ = inventory_.index(row, 0);
     PN->setText(inventory_.InventoryCell(ColPartNumber, row));
     DES->setText(inventory_.InventoryCell(ColDescription, row));
     COL->setText(inventory_.InventoryCell(ColColor, row));
@@ -154,7 +105,7 @@ void MainWindow::PanelEdited(int column, const QString& text) {
     if (!panelIndex_.isValid()) return;
     const int row = panelIndex_.row();
     // TAB and line ends would split the row in a saved file.
-    invlist->SetCellText(column, row, TabFileCell(text));
+    inventory_.SetCellText(column, row, TabFileCell(text));
     inventory_.SetModified(true);
     if (column == ColQuantity) inventory_.UpdateCount();
 }
@@ -205,7 +156,7 @@ void MainWindow::BitBtn5Click() {
                             inventory_.InventoryCell(ColBag, row) + QLatin1Char(' ') +
                             inventory_.InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
         return;
-    invlist->DeleteRow(row);
+    inventory_.DeleteRow(row);
     invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ClearEditPanel();
     inventory_.SetModified(true);
@@ -214,16 +165,7 @@ void MainWindow::BitBtn5Click() {
 
 void MainWindow::CombineDuplicatesClick() {
     if (inventory_.InventoryRowCount() == 0) return;
-    const int sortColumn = invlist->SortColumn() >= 0 ? invlist->SortColumn() : int(ColDescription);
-    const SortDirection direction = invlist->GetSortDirection();
-    MergedRows merged = MergeDuplicates(invlist->Model().TakeRows());
-    invlist->Model().ResetRows(std::move(merged.rows));
-    // Equal sort values stay in key order, as if the rows had been merged in a list sorted by key.
-    invlist->SetSortDirection(sdDescending);
-    invlist->SetSortColumn(ColKey);
-    invlist->SetSortDirection(direction);
-    invlist->SetSortColumn(sortColumn);
+    QuantityWarning warning = inventory_.CombineDuplicates();
     ClearEditPanel();
-    inventory_.UpdateCount();
-    merged.warning.Show(*prompts_);
+    warning.Show(*prompts_);
 }

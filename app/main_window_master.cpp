@@ -73,7 +73,7 @@ void MainWindow::LoadMasterList(bool showSplash) {
         return hash;
     });
     FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));
-    legolist->Model().ResetRows(MasterLines.rows);
+    legolist->OwnModel().ResetRows(MasterLines.rows);
     if (splash) splash->hide();
 }
 
@@ -132,7 +132,7 @@ void MainWindow::FilterMasterList() {
         std::vector<QStringList> rows;
         for (int row : masterSearch_->Matching(FilterTerms(upper)))
             rows.push_back(MasterLines.rows[static_cast<std::size_t>(row)]);
-        legolist2->Model().ResetRows(std::move(rows));
+        legolist2->OwnModel().ResetRows(std::move(rows));
         return;
     }
     const int selected = legolist2->SelectedRow();

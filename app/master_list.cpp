@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "platform/text.h"
-#include "ui/rich_list_model.h"
+#include "ui/list_model.h"
 
 namespace {
 
@@ -19,10 +19,10 @@ QStringView Word(QStringView text, int n) {
     return blank < 0 ? text : text.left(blank);
 }
 
-QString Description(const RichListModel& list, int row) {
+QString Description(const ListModel& list, int row) {
     return list.GetCellText(1, row);
 }
-QString PartNumber(const RichListModel& list, int row) {
+QString PartNumber(const ListModel& list, int row) {
     return list.GetCellText(0, row);
 }
 
@@ -178,7 +178,7 @@ std::vector<int> MasterSearch::Matching(const QStringList& terms) const {
     return hits;
 }
 
-int FindPartRow(const RichListModel& list, const QString& text, int startRow, bool newSearch) {
+int FindPartRow(const ListModel& list, const QString& text, int startRow, bool newSearch) {
     if (text.isEmpty()) return -1;
     const int rows = list.RowCount();
     if (newSearch) {
@@ -194,13 +194,13 @@ int FindPartRow(const RichListModel& list, const QString& text, int startRow, bo
     return -1;
 }
 
-int FindDescriptionStart(const RichListModel& list, const QString& key) {
+int FindDescriptionStart(const ListModel& list, const QString& key) {
     for (int row = 0; row < list.RowCount(); ++row)
         if (Description(list, row).startsWith(key, Qt::CaseInsensitive)) return row;
     return -1;
 }
 
-int FindCaption(const RichListModel& list, const QString& text) {
+int FindCaption(const ListModel& list, const QString& text) {
     for (int row = 0; row < list.RowCount(); ++row)
         if (PartNumber(list, row).compare(text, Qt::CaseInsensitive) == 0) return row;
     return -1;

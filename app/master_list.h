@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-class RichListModel;
+class ListModel;
 
 // master.txt read: the list rows (part number, description) of the non-empty lines after the header, and
 // the whole line, by row, of the few lines that hold more than "part TAB description". Each text is kept
@@ -48,8 +48,8 @@ class MasterSearch {
 // Find in a master list (caption = part number, column 1 = description), without regard to case.
 // A new search prefers a row whose part number is the text; Find Next (newSearch false) takes the first row
 // from startRow whose description or part number holds it. -1 when nothing matches or the text is empty.
-int FindPartRow(const RichListModel& list, const QString& text, int startRow, bool newSearch);
+int FindPartRow(const ListModel& list, const QString& text, int startRow, bool newSearch);
 // The first row whose description begins with key, without regard to case; -1 when none.
-int FindDescriptionStart(const RichListModel& list, const QString& key);
+int FindDescriptionStart(const ListModel& list, const QString& key);
 // The first row whose caption is text as a whole, without regard to case; -1 when none.
-int FindCaption(const RichListModel& list, const QString& text);
+int FindCaption(const ListModel& list, const QString& text);

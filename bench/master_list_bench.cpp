@@ -36,7 +36,7 @@ MainWindow& LoadedWindow(int lines) {
     return *loadedWindow;
 }
 
-void Shuffle(RichListModel& rows, std::mt19937& random) {
+void Shuffle(ListModel& rows, std::mt19937& random) {
     std::vector<int> order(static_cast<std::size_t>(rows.RowCount()));
     std::iota(order.begin(), order.end(), 0);
     std::shuffle(order.begin(), order.end(), random);
@@ -68,7 +68,7 @@ void Filter(benchmark::State& state) {
 }
 
 void FindWithoutHit(benchmark::State& state) {
-    const RichListModel& list =
+    const ListModel& list =
         FindNamed<RichListView>(LoadedWindow(static_cast<int>(state.range(0))), "legolist")->Model();
     for (auto _ : state)
         benchmark::DoNotOptimize(FindPartRow(list, QStringLiteral("NO SUCH PART"), 0, true));
@@ -94,7 +94,7 @@ void SortByDescription(benchmark::State& state) {
 // The peer: the same shuffled rows put in order by a std::stable_sort of their indexes on the
 // description, read once per row, and moved into that order.
 void KeyedStableSort(benchmark::State& state) {
-    const RichListModel& list =
+    const ListModel& list =
         FindNamed<RichListView>(LoadedWindow(static_cast<int>(state.range(0))), "legolist")->Model();
     std::vector<QStringList> rows;
     for (int row = 0; row < list.RowCount(); ++row)

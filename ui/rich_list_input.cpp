@@ -300,8 +300,9 @@ void RichListView::PasteFromClipboard() {
         if (line.startsWith(u'\n')) line.remove(0, 1);
         QStringList fields = line.split(u'\t');
         if (fields.size() > kMaxPasteColumns) fields.resize(kMaxPasteColumns);
+        // Rows with fixed columns take what fits.
         while (ColumnCount() < fields.size())
-            AddColumn(QString(), 64);
+            if (AddColumn(QString(), 64) < 0) break;
         rows.push_back(std::move(fields));
     }
     const int first = RowCount();
@@ -329,6 +330,7 @@ QString RichListView::GetCellHint(int row, int column) const {
     QString text = GetCellText(column, row);
     if (text.isEmpty()) return {};
     CellStyle look{palette().color(QPalette::Base), font(), palette().color(QPalette::Text)};
+    model_->StyleCell(row, column - 1, look);
     if (OnDrawItemProp) OnDrawItemProp(row, column - 1, 0, look, text);
     if (text.startsWith(QLatin1String("{\\"))) text = RtfPlainText(text);
     int width = 0;

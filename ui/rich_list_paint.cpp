@@ -159,6 +159,7 @@ void RichListView::DrawCell(QPainter& painter, int row, int position, const QRec
     if (selected) look = {SelectionColor, font(), SelectionTextColor};
     if ((state & (odSelected | odFocused)) && !RowSelect && position != selectedSubItem_)
         look = {colours.color(QPalette::Base), font(), colours.color(QPalette::Text)};
+    model_->StyleCell(row, column - 1, look);
     if (OnDrawItemProp) OnDrawItemProp(row, column - 1, state, look, text);
     // The selection colours win over whatever the event chose.
     const bool subItemMode = SubItemSelect || SubItemEdit;

@@ -40,7 +40,7 @@ RichListView::~RichListView() {
     SaveColumnSizes(ColumnSizes, widths);
 }
 
-void RichListView::ShowModel(RichListModel& model) {
+void RichListView::ShowModel(ListModel& model) {
     model_ = &model;
     setModel(model_);
     // A model that goes first leaves the list its own, empty one.
@@ -52,6 +52,7 @@ void RichListView::ShowModel(RichListModel& model) {
 
 int RichListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment) {
     int column = model_->AddColumn(caption);
+    if (column < 0) return column;
     setColumnWidth(column, width);
     alignments_.resize(static_cast<std::size_t>(ColumnCount()), Qt::AlignLeft);
     alignments_[static_cast<std::size_t>(column)] = alignment;
@@ -127,48 +128,48 @@ int RichListView::SelectedRow() const {
     return first;
 }
 
-void RichListView::SetSortDirection(SortDirection direction) {
-    sortDirection_ = direction;
-    sortState_->sign = direction == sdDescending ? -1 : 1;
+void RichListView::SetSortColumn(int column) {
+    const int previous = model_->LastSortColumn();
+    model_->SetSortColumn(column, Order());
+    ShowSortIndicator(previous, column);
 }
 
-void RichListView::SetSortColumn(int column) {
-    sortState_->column = column;
-    sortColumn_ = column;
-    SortByColumn(column);
+void RichListView::ClickColumn(int column) {
+    const int previous = model_->LastSortColumn();
+    model_->ClickColumn(column, Order());
+    ShowSortIndicator(previous, column);
 }
 
 void RichListView::SortByColumn(int column) {
-    if (column != lastSortColumn_ && lastSortColumn_ >= 0 && SortShow) header()->setSortIndicatorShown(false);
-    if (column < ColumnCount()) {
-        lastSortColumn_ = column;
-        sortColumn_ = column - 1;
-        sortState_->column = column - 1;
-        if (SortShow) {
-            header()->setSortIndicatorShown(true);
-            header()->setSortIndicator(column, sortDirection_ == sdDescending ? Qt::DescendingOrder
-                                                                              : Qt::AscendingOrder);
-        }
-        SortItems();
-    }
-    sortColumn_ = lastSortColumn_;
-    sortState_->column = lastSortColumn_;
+    const int previous = model_->LastSortColumn();
+    model_->SortByColumn(column, Order());
+    ShowSortIndicator(previous, column);
+}
+
+void RichListView::ShowSortIndicator(int previous, int column) {
+    if (!SortShow) return;
+    if (column != previous && previous >= 0) header()->setSortIndicatorShown(false);
+    if (column >= ColumnCount()) return;
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(column,
+                               GetSortDirection() == sdDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 void RichListView::SortItems() {
+    model_->Reorder(SortOrder());
+}
+
+std::vector<int> RichListView::SortOrder() const {
     // The compare reads the column as the shared state holds it: -1 means the caption, column c the
     // sub-item c, one past in the model's cells.
-    const int column = sortState_->column;
-    const int sign = sortState_->sign;
+    const int column = model_->SharedSort().column;
+    const int sign = model_->SharedSort().sign;
     SortStyle style = ssText;
     QString prefix, suffix;
     if (OnGetFormat) OnGetFormat(column, style, prefix, suffix);
-    if (style != ssCustom && style != ssRaw) {
-        model_->Reorder(KeyedOrder(model_->ColumnTexts(column + 1), style, sign, prefix, suffix));
-        return;
-    }
+    if (style != ssCustom && style != ssRaw) return model_->TextOrder(style, prefix, suffix);
     // The compare events see the rows as they are; only the order is built aside.
-    model_->Reorder(StableOrder(RowCount(), [&](int row1, int row2) {
+    return StableOrder(RowCount(), [&](int row1, int row2) {
         int result = 1;
         if (style == ssRaw && OnRawCompare)
             OnRawCompare(column, row1, row2, result);
@@ -176,13 +177,13 @@ void RichListView::SortItems() {
             OnCustomCompare(column, model_->GetCellText(column + 1, row1),
                             model_->GetCellText(column + 1, row2), result);
         return sign * result;
-    }));
+    });
 }
 
 void RichListView::HeaderClicked(int column) {
     if (SortShow) {
-        if (column == lastSortColumn_)
-            SetSortDirection(sortDirection_ == sdAscending ? sdDescending : sdAscending);
+        if (column == model_->LastSortColumn())
+            SetSortDirection(GetSortDirection() == sdAscending ? sdDescending : sdAscending);
         bool enable = true;
         if (OnSortStart) OnSortStart(column, enable);
         if (enable) {

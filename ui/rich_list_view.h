@@ -19,29 +19,11 @@ class RichHeaderView;
 class RichListDelegate;
 struct HtmlContext;
 
-enum SortDirection { sdAscending, sdDescending };
 enum SortIndicator { siLeft, siRight };
 enum VAlignment { vtaCenter, vtaTop, vtaBottom };
 
 // State bits of a row being drawn.
 enum DrawState { odSelected = 1, odFocused = 2 };
-
-// What OnDrawItemProp may change for one cell.
-struct CellStyle {
-    QColor Brush;
-    QFont Font;
-    QColor FontColor;
-};
-
-// Black on light backgrounds, white on dark ones.
-QColor ReadableTextColor(const QColor& background);
-
-// The sort sign and column that every list of a window shares: a list that sorts without setting its own
-// direction sorts with the sign another list set last.
-struct SortState {
-    int sign = 0;
-    int column = 0;
-};
 
 // A report list of text cells addressed by (column, row), sortable by a column with a pluggable compare.
 class RichListView : public QTreeView {
@@ -50,20 +32,25 @@ class RichListView : public QTreeView {
     explicit RichListView(QWidget* parent = nullptr);
     ~RichListView() override;
 
-    RichListModel& Model() { return *model_; }
-    const RichListModel& Model() const { return *model_; }
-    // Shows rows that live outside the list, in place of its own; the model must outlive the list.
-    void ShowModel(RichListModel& model);
+    // The rows shown: the list's own, or those it was given.
+    ListModel& Model() { return *model_; }
+    const ListModel& Model() const { return *model_; }
+    RichListModel& OwnModel() { return ownModel_; }
+    // Shows rows that live outside the list, in place of its own, with their sort; the model must outlive
+    // the list.
+    void ShowModel(ListModel& model);
 
     int AddColumn(const QString& caption, int width, Qt::Alignment alignment = Qt::AlignLeft);
     Qt::Alignment ColumnAlignment(int column) const;
     int ColumnCount() const { return model_->ColumnCount(); }
     int RowCount() const { return model_->RowCount(); }
-    int AddRow(const QString& caption) { return model_->AddRow(caption); }
+    // A row of the list's own rows.
+    int AddRow(const QString& caption) { return ownModel_.AddRow(caption); }
     QString GetCellText(int column, int row) const { return model_->GetCellText(column, row); }
     void SetCellText(int column, int row, const QString& text) { model_->SetCellText(column, row, text); }
     void DeleteRow(int row) { model_->DeleteRow(row); }
-    void ClearAll() { model_->ClearAll(); }
+    // The list's own rows and captions.
+    void ClearAll() { ownModel_.ClearAll(); }
     void ClearRows() { model_->ClearRows(); }
 
     // Selects and focuses the row and scrolls it into view; other selected rows stay selected.
@@ -71,14 +58,17 @@ class RichListView : public QTreeView {
     // The first selected row, -1 when none.
     int SelectedRow() const;
 
-    void ShareSortState(std::shared_ptr<SortState> state) { sortState_ = std::move(state); }
-    void SetSortDirection(SortDirection direction);
-    SortDirection GetSortDirection() const { return sortDirection_; }
+    // The sort state is the shown rows'.
+    void ShareSortState(std::shared_ptr<SortState> state) { model_->ShareSortState(std::move(state)); }
+    void SetSortDirection(SortDirection direction) { model_->SetSortDirection(direction); }
+    SortDirection GetSortDirection() const { return model_->GetSortDirection(); }
     // Sorts by column and remembers it as the sort column.
     void SetSortColumn(int column);
-    int SortColumn() const { return sortColumn_; }
+    int SortColumn() const { return model_->SortColumn(); }
     void SortByColumn(int column);
     void SortItems();
+    // The column click of the program's lists (see ListModel::ClickColumn), with this list's compare.
+    void ClickColumn(int column);
 
     // A column click sorts by that column (flipping the direction on a repeated click).
     bool SortShow = false;
@@ -258,13 +248,16 @@ class RichListView : public QTreeView {
     int PlatformHoverTime() const;
 
     void HeaderClicked(int column);
+    // With SortShow, the header marks the column just sorted by in place of the one before.
+    void ShowSortIndicator(int previous, int column);
+    // The order of a sort under the list's format and compare events.
+    std::vector<int> SortOrder() const;
+    ListModel::OrderFunction Order() const {
+        return [this] { return SortOrder(); };
+    }
 
     RichListModel ownModel_;
-    RichListModel* model_ = &ownModel_;
-    std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
-    SortDirection sortDirection_ = sdAscending;
-    int sortColumn_ = -2;
-    int lastSortColumn_ = -1;
+    ListModel* model_ = &ownModel_;
 
     std::vector<Qt::Alignment> alignments_;
     RichHeaderView* header_;

@@ -258,6 +258,12 @@ TEST(RichListView, ColumnClickWithSortShowFlipsOnTheSameColumn) {
     EXPECT_EQ(Column(t.list, 0), (QStringList{"a", "b", "c"}));
     emit t.list.header()->sectionClicked(0);
     EXPECT_EQ(Column(t.list, 0), (QStringList{"c", "b", "a"}));
+    EXPECT_EQ(t.list.header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    // The program's own column click moves the indicator with its sort too.
+    t.list.ClickColumn(0);
+    EXPECT_EQ(Column(t.list, 0), (QStringList{"a", "b", "c"}));
+    EXPECT_EQ(t.list.header()->sortIndicatorOrder(), Qt::AscendingOrder);
+    t.list.ClickColumn(0);
     t.list.OnSortStart = [](int, bool& enable) { enable = false; };
     emit t.list.header()->sectionClicked(0);
     EXPECT_EQ(Column(t.list, 0), (QStringList{"c", "b", "a"}));
