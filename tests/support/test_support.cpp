@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -43,6 +44,10 @@ std::string RunProgram(const QString& program, const QStringList& arguments, int
 
 bool PeerAvailable(const QString& program) {
     return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+QString Python3() {
+    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
 }
 
 namespace {
