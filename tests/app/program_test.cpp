@@ -22,9 +22,11 @@ bool CatchesTerminate(qint64 pid) {
     return false;
 }
 
-// The main thread sleeps in poll when its event loop has nothing left to do.
+// The main thread sleeps in poll when its event loop has nothing left to do. Kernels that hide where a
+// thread sleeps give "0" or nothing: the hook alone tells then.
 bool WaitsForEvents(qint64 pid) {
-    return ProcFile(pid, "wchan").contains("poll");
+    const QByteArray where = ProcFile(pid, "wchan").trimmed();
+    return where.isEmpty() || where == "0" || where.contains("poll");
 }
 
 } // namespace
