@@ -72,8 +72,10 @@ int main(int argc, char** argv) {
     forms.labelMaker = new LabelMaker(labelRows, window.Renderer(), *forms.labelPreview, &window);
     forms.upload = new UploadWindow(&window);
     window.SetForms(forms);
-    CloseOnSignal(&window);
 
     window.show();
+    // Only now: a close from the signal while the first show still loads the master list would come before
+    // the event loop runs, and the program would never end.
+    CloseOnSignal(&window);
     return app.exec();
 }

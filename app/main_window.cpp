@@ -381,10 +381,14 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         keepOpen = inventory_.Modified() &&
                    prompts_->AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
-    if (keepOpen)
+    if (keepOpen) {
         event->ignore();
-    else
-        QMainWindow::closeEvent(event);
+        return;
+    }
+    QMainWindow::closeEvent(event);
+    // Closing the main window ends the program, whatever window of its own is still up (the splash of a
+    // start-up the close interrupted, a preview).
+    QCoreApplication::quit();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

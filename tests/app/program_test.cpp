@@ -14,7 +14,7 @@ QByteArray ProcFile(qint64 pid, const char* name) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// The program hooks SIGTERM only once its window and forms are built.
+// The program hooks SIGTERM only once its window is built and shown.
 bool CatchesTerminate(qint64 pid) {
     for (const QByteArray& line : ProcFile(pid, "status").split('\n'))
         if (line.startsWith("SigCgt:"))
