@@ -61,9 +61,13 @@ void MainWindow::SelectLastRow() {
 }
 
 void MainWindow::SelectInventoryRow(int row) {
+    // Scrolling lays out the whole list and moves its pixels: once, after a burst of added rows, not on
+    // every change of the current row.
+    const bool autoScroll = invlist->hasAutoScroll();
+    invlist->setAutoScroll(false);
     invlist->selectionModel()->setCurrentIndex(inventory_.index(row, 0), QItemSelectionModel::ClearAndSelect |
                                                                              QItemSelectionModel::Rows);
-    // Scrolling lays out the whole list: once, after a burst of added rows.
+    invlist->setAutoScroll(autoScroll);
     if (scrollPending_) return;
     scrollPending_ = true;
     QTimer::singleShot(0, this, [this] {
