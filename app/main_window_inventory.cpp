@@ -111,7 +111,6 @@ void MainWindow::PanelEdited(int column, const QString& text) {
     // TAB and line ends would split the row in a saved file.
     inventory_.SetCellText(column, row, TabFileCell(text));
     inventory_.SetModified(true);
-    if (column == ColQuantity) inventory_.UpdateCount();
 }
 
 void MainWindow::invlistClick() {
@@ -164,7 +163,6 @@ void MainWindow::BitBtn5Click() {
     invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ClearEditPanel();
     inventory_.SetModified(true);
-    inventory_.UpdateCount();
 }
 
 void MainWindow::CombineDuplicatesClick() {
