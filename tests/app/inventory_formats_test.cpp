@@ -145,7 +145,7 @@ TEST_F(OwnFormatsTest, CsvQuotesOnlyWhatNeedsItAndReadsItBack) {
 
     // An independent reader sees the same cells.
     QProcess python;
-    python.start("python3", {"-c",
+    python.start(Python3(), {"-c",
                              "import csv,sys,json\n"
                              "rows=list(csv.reader(open(sys.argv[1],newline='',encoding='cp1252')))\n"
                              "print(json.dumps(rows))",

@@ -148,26 +148,36 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
               QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
 }
 
-// A write that fails half-way (more parts than a sheet has rows) must not finish the half-built workbook
-// over the good file, nor leave a new one behind; the user hears of it once.
+// A write that fails half-way must not finish the half-built workbook over the good file, nor leave a new
+// one behind; the user hears of it once. It fails at more parts than a sheet has rows, or at a cell longer
+// than a sheet's cells hold.
 TEST(XlsInventory, FailedSaveLeavesTheOldFileByteIdentical) {
     TempDir dir;
     TestMessages::Install();
     TestMessages::Clear();
     TestInventory inv;
+    std::vector<InventoryCells> parts;
     for (int part = 0; part < 65535; ++part)
-        inv.rows.AddInventoryRow(QString::number(100000 + part), "Brick", "Red", "1", {}, {});
+        parts.push_back(Row(QString::number(100000 + part), "Red", "1"));
+    inv.rows.AppendInventoryRows(std::move(parts));
     WriteFileBytes(dir / "old.xls", "the good workbook");
-    InventoryFiles files(inv);
     inv.rows.SetModified(true);
-    EXPECT_FALSE(files.Save(PathIn(dir, "old.xls"), {}));
+    EXPECT_FALSE(InventoryFiles(inv).Save(PathIn(dir, "old.xls"), {}));
     EXPECT_EQ(ReadFileBytes(dir / "old.xls").value_or(""), "the good workbook");
-    EXPECT_FALSE(files.Save(PathIn(dir, "new.xls"), {}));
-    EXPECT_FALSE(std::filesystem::exists(dir / "new.xls"));
     EXPECT_TRUE(inv.rows.Modified());
+
+    TestInventory longCell;
+    longCell.rows.AppendInventoryRows(
+        {Row("3001", "Red", "1"), Row("3002", "Red", "1", QString(40000, 'x'))});
+    longCell.rows.SetModified(true);
+    EXPECT_FALSE(InventoryFiles(longCell).Save(PathIn(dir, "new.xls"), {}));
+    EXPECT_FALSE(std::filesystem::exists(dir / "new.xls"));
+    EXPECT_TRUE(longCell.rows.Modified());
     ASSERT_EQ(TestMessages::Shown().size(), 2);
     EXPECT_TRUE(TestMessages::Shown()[0].contains("outside the sheet"))
         << TestMessages::Shown()[0].toStdString();
+    EXPECT_TRUE(TestMessages::Shown()[1].contains("Cell R3,C1: String length more than 32767 bytes"))
+        << TestMessages::Shown()[1].toStdString();
 
     // The writer itself: destroyed by an exception it abandons its file; destroyed normally it finishes it.
     XLSWrite writer;

@@ -21,13 +21,8 @@ QString RunPeer(const QString& program, const QStringList& args, const QString& 
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-// The Debian python has the packaged peer; a python earlier on PATH may not.
-QString Python() {
-    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
-}
-
 bool HasXlrd() {
-    return QProcess::execute(Python(), {"-c", "import xlrd"}) == 0;
+    return QProcess::execute(Python3(), {"-c", "import xlrd"}) == 0;
 }
 
 void WriteSample(const std::filesystem::path& path, XLSVersion version) {
@@ -74,7 +69,7 @@ print(s.cell_type(2, 2), s.cell_value(2, 2))
 print(b.font_list[b.xf_list[s.cell_xf_index(0, 0)].font_index].weight, b.font_list[b.xf_list[s.cell_xf_index(2, 0)].font_index].weight)
 print(s.colinfo_map[1].width, b.font_list[0].name)
 )";
-    QString out = RunPeer(Python(), {"-c", script, QString::fromStdString(path.string())});
+    QString out = RunPeer(Python3(), {"-c", script, QString::fromStdString(path.string())});
     EXPECT_EQ(out.toStdString(), QString::fromUtf8("Sheet1 4 5\n"
                                                    "Ldraw# Part Name \u00e9 \u4e2d 3001 2.0 3.5\n"
                                                    "2 5.5\n"
@@ -129,7 +124,7 @@ TEST(XlsPeer, XlrdReadsTheOlderLevels) {
         w.WriteFormula(2, 0, -1, 2.5, "SUM(B1:B1)");
         w.CloseFile();
         QString out =
-            RunPeer(Python(),
+            RunPeer(Python3(),
                     {"-c",
                      "import sys, xlrd\n"
                      "s = xlrd.open_workbook(sys.argv[1], logfile=open('/dev/null', 'w')).sheet_by_index(0)\n"
@@ -166,7 +161,7 @@ for n in range(b.nsheets):
         if (ours.Level() == 1) continue;
         ++files;
         size_t cells = 0;
-        const QString dump = RunPeer(Python(), {"-c", script, ours.FileName});
+        const QString dump = RunPeer(Python3(), {"-c", script, ours.FileName});
         for (const QString& line : dump.split('\n', Qt::SkipEmptyParts)) {
             const QStringList cell = line.mid(1, line.size() - 2).split(", ");
             const int sheet = cell[0].toInt(), row = cell[1].toInt(), col = cell[2].toInt();

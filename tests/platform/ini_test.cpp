@@ -173,7 +173,7 @@ TEST(IniFile, AnIndependentReaderSeesTheSameSectionsAndKeys) {
                          "    for k, v in c.items(s):\n"
                          "        print(s + '|' + k + '|' + v)\n";
     QProcess python;
-    python.start("python3", {"-c", script, QString::fromStdString(path.string())});
+    python.start(Python3(), {"-c", script, QString::fromStdString(path.string())});
     ASSERT_TRUE(python.waitForFinished(20000));
     ASSERT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
     // The outside reader does not remove quotes; ours removes the pair the writer added.

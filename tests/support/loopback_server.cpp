@@ -1,6 +1,7 @@
 #include "support/loopback_server.h"
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -50,19 +51,28 @@ std::string ReadRequest(int fd) {
 
 LoopbackServer::LoopbackServer(Script script) : script_(std::move(script)) {
     listener_ = Listen(port_);
+    if (pipe2(wake_, O_CLOEXEC) != 0) {
+        const int error = errno;
+        close(listener_);
+        throw std::system_error(error, std::generic_category(), "loopback wake pipe");
+    }
     thread_ = std::thread([this] { Serve(); });
 }
 
 LoopbackServer::~LoopbackServer() {
-    stop_ = true;
+    const char stop = 1;
+    [[maybe_unused]] ssize_t written = write(wake_[1], &stop, 1);
     thread_.join();
     close(listener_);
+    close(wake_[0]);
+    close(wake_[1]);
 }
 
 void LoopbackServer::Serve() {
-    while (!stop_) {
-        pollfd p{listener_, POLLIN, 0};
-        if (poll(&p, 1, 20) <= 0) continue;
+    for (;;) {
+        pollfd p[2] = {{listener_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
+        if (poll(p, 2, -1) <= 0) continue;
+        if (p[1].revents) return;
         int fd = accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0) continue;
         const timeval limit{kReceiveTimeOutSeconds, 0};

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -24,7 +23,7 @@ class LoopbackServer {
     Script script_;
     int listener_ = -1;
     int port_ = 0;
-    std::atomic<bool> stop_{false};
+    int wake_[2] = {-1, -1}; // a byte on it ends the serving thread at once
     std::mutex lock_;
     std::vector<std::string> requests_;
     std::thread thread_;

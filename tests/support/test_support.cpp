@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -7,6 +8,7 @@
 #include <deque>
 #include <fstream>
 #include <random>
+#include <unistd.h>
 
 #include "platform/ui.h"
 
@@ -44,10 +46,27 @@ bool PeerAvailable(const QString& program) {
     return !QStandardPaths::findExecutable(program).isEmpty();
 }
 
+QString Python3() {
+    return QFile::exists("/usr/bin/python3") ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+}
+
+namespace {
+
+// The tests create and drop thousands of small files: in memory when the system offers it, unless TMPDIR
+// names another place.
+fs::path TempRoot() {
+    const char* chosen = std::getenv("TMPDIR");
+    if ((!chosen || !*chosen) && ::access("/dev/shm", W_OK | X_OK) == 0) return "/dev/shm";
+    return fs::temp_directory_path();
+}
+
+} // namespace
+
 TempDir::TempDir() {
+    static const fs::path root = TempRoot();
     std::random_device rd;
     for (;;) {
-        path_ = fs::temp_directory_path() / ("tessarin-test-" + std::to_string(rd()));
+        path_ = root / ("tessarin-test-" + std::to_string(rd()));
         if (fs::create_directory(path_)) break;
     }
 }

@@ -33,6 +33,9 @@ template <typename F> std::string ErrorText(F&& call) {
 // not run). Tests skip when PeerAvailable() says the program is missing.
 std::string RunProgram(const QString& program, const QStringList& arguments, int* exitCode = nullptr);
 bool PeerAvailable(const QString& program);
+// The system's python3, which has the packaged peer modules; one earlier on PATH may lack them or be slow
+// to start.
+QString Python3();
 
 // A fresh temporary folder removed when the object dies.
 class TempDir {

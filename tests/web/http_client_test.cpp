@@ -369,10 +369,11 @@ TEST(HttpClientLoopback, DownloadsFromPythonHttpServer) {
     WriteFileBytes(dir / "data.bin", body);
     int out[2];
     ASSERT_EQ(pipe(out), 0);
+    const QByteArray python = Python3().toLocal8Bit();
     const pid_t pid = fork();
     if (pid == 0) {
         dup2(out[1], 1);
-        execlp("python3", "python3", "-c",
+        execlp(python.constData(), "python3", "-c",
                "import http.server, os, sys\n"
                "os.chdir(sys.argv[1])\n"
                "class H(http.server.SimpleHTTPRequestHandler):\n"
