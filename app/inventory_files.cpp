@@ -164,7 +164,6 @@ bool InventoryFiles::NewInventory() {
         return false;
     host_.Inventory().ClearInventory();
     host_.Inventory().SetSetName(QString());
-    host_.Inventory().UpdateCount();
     for (int k = 0; k < kSetFieldCount; ++k)
         host_.Inventory().SetSetInformation(static_cast<SetField>(k), QString());
     host_.Inventory().SetModified(false);
@@ -208,7 +207,6 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
     }
     host_.SetStatusText(QString());
     host_.SelectLastRow();
-    host_.Inventory().UpdateCount();
     // Rows of several files together, or added to rows already there, exist in no file yet.
     if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.Inventory().SetModified(true);
     if (!findings.isEmpty()) host_.Prompts().Show(findings.join(u'\n'));

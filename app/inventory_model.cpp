@@ -115,6 +115,7 @@ void InventoryModel::SetCellText(int column, int row, const QString& text) {
     rows_[static_cast<size_t>(row)][static_cast<size_t>(column)] = text;
     const QModelIndex changed = index(row, column);
     emit dataChanged(changed, changed, {Qt::DisplayRole});
+    if (column == ColQuantity) UpdateCount();
 }
 
 std::vector<QStringView> InventoryModel::ColumnTexts(int column) const {
@@ -236,6 +237,7 @@ void InventoryModel::PermuteRows(const std::vector<int>& order) {
 
 void InventoryModel::EraseRows(const std::vector<bool>& gone) {
     EraseMarked(rows_, gone);
+    UpdateCount();
 }
 
 void InventoryModel::RotateRow(int from, int to) {

@@ -56,7 +56,8 @@ class InventoryModel : public ListModel {
     QString SetInformation(SetField field) const { return setInfo_[static_cast<size_t>(field)]; }
     void SetSetInformation(SetField field, const QString& value);
 
-    // Quantities that are not whole numbers count as 0; the reader or Combine Duplicates names them.
+    // Quantities that are not whole numbers count as 0; the reader or Combine Duplicates names them. Every
+    // change of rows or of a quantity keeps the count.
     QString CountText() const { return QString::number(count_); }
     void UpdateCount();
 

@@ -61,9 +61,13 @@ void MainWindow::SelectLastRow() {
 }
 
 void MainWindow::SelectInventoryRow(int row) {
+    // Scrolling lays out the whole list and moves its pixels: once, after a burst of added rows, not on
+    // every change of the current row.
+    const bool autoScroll = invlist->hasAutoScroll();
+    invlist->setAutoScroll(false);
     invlist->selectionModel()->setCurrentIndex(inventory_.index(row, 0), QItemSelectionModel::ClearAndSelect |
                                                                              QItemSelectionModel::Rows);
-    // Scrolling lays out the whole list: once, after a burst of added rows.
+    invlist->setAutoScroll(autoScroll);
     if (scrollPending_) return;
     scrollPending_ = true;
     QTimer::singleShot(0, this, [this] {
@@ -107,7 +111,6 @@ void MainWindow::PanelEdited(int column, const QString& text) {
     // TAB and line ends would split the row in a saved file.
     inventory_.SetCellText(column, row, TabFileCell(text));
     inventory_.SetModified(true);
-    if (column == ColQuantity) inventory_.UpdateCount();
 }
 
 void MainWindow::invlistClick() {
@@ -160,7 +163,6 @@ void MainWindow::BitBtn5Click() {
     invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ClearEditPanel();
     inventory_.SetModified(true);
-    inventory_.UpdateCount();
 }
 
 void MainWindow::CombineDuplicatesClick() {

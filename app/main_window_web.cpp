@@ -80,5 +80,4 @@ void MainWindow::ReadDownloaded(ParsedInventory (*reader)(const InventorySource&
                                 const std::filesystem::path& file) {
     ApplyInventory(*this, reader(ReadInventorySource(FromFsPath(file)), LookupsOf(*this)));
     SelectLastRow();
-    inventory_.UpdateCount();
 }

@@ -22,8 +22,17 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return GetCellText(section, -1);
 }
 
+// The view's layout asks for every row's index and flags each time rows come or go: both are answered
+// here, without the base classes' checks through rowCount and columnCount.
+QModelIndex ListModel::index(int row, int column, const QModelIndex& parent) const {
+    const bool inside =
+        !parent.isValid() && row >= 0 && column >= 0 && row < RowCount() && column < ColumnCount();
+    return inside ? createIndex(row, column) : QModelIndex();
+}
+
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const {
-    return QAbstractTableModel::flags(index) | (index.isValid() ? Qt::ItemIsEditable : Qt::NoItemFlags);
+    if (!index.isValid()) return QAbstractTableModel::flags(index);
+    return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable | Qt::ItemNeverHasChildren;
 }
 
 int ListModel::AddColumn(const QString&) {

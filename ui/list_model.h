@@ -52,6 +52,7 @@ class ListModel : public QAbstractTableModel {
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     // Cells are edited in place through the list, never through setData.
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 

@@ -79,6 +79,21 @@ TEST_F(InventoryModelTest, OpeningPutsEachFileInWithOneInsertion) {
     EXPECT_EQ(inserts.size(), 4);
 }
 
+// The count follows every change, however the list makes it: an edit in place, a delete of one row or
+// of many.
+TEST_F(InventoryModelTest, CountFollowsEditsAndDeletes) {
+    Add(inv.rows, "3001", "Red", "3");
+    Add(inv.rows, "3020", "Blue", "4");
+    Add(inv.rows, "3003", "Black", "5");
+    inv.rows.SetCellText(ColQuantity, 1, "10");
+    EXPECT_EQ(inv.rows.CountText(), "18");
+    inv.rows.DeleteRow(0);
+    EXPECT_EQ(inv.rows.CountText(), "15");
+    Add(inv.rows, "3001", "Red", "2");
+    inv.rows.DeleteRows({0, 2});
+    EXPECT_EQ(inv.rows.CountText(), "5");
+}
+
 TEST_F(InventoryModelTest, ColourRenamesFollowTheTableOnce) {
     const QStringList from{"DkGray", "Brown",  "Gray",       "Silver", "DkPurple", "LtSwampGreen",
                            "Gold",   "LtGray", "FlatSilver", "gray",   "OldGray",  "Red"};
