@@ -373,7 +373,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (web_->IsRunning()) web_->Cancel();
     if (BusyGuard::IsBusy()) {
         event->ignore();
-        QTimer::singleShot(100, this, [this] { close(); });
+        QTimer::singleShot(20, this, [this] { close(); });
         return;
     }
     bool keepOpen = false;
