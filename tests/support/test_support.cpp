@@ -52,11 +52,15 @@ QString Python3() {
 
 namespace {
 
-// The tests create and drop thousands of small files: in memory when the system offers it, unless TMPDIR
-// names another place.
+// The tests create and drop thousands of small files: in memory when the system offers it with room to
+// spare (containers often give it 64 MB), unless TMPDIR names another place.
 fs::path TempRoot() {
+    constexpr std::uintmax_t kRoomNeeded = std::uintmax_t(2) << 30;
     const char* chosen = std::getenv("TMPDIR");
-    if ((!chosen || !*chosen) && ::access("/dev/shm", W_OK | X_OK) == 0) return "/dev/shm";
+    std::error_code error;
+    if ((!chosen || !*chosen) && ::access("/dev/shm", W_OK | X_OK) == 0 &&
+        fs::space("/dev/shm", error).available >= kRoomNeeded && !error)
+        return "/dev/shm";
     return fs::temp_directory_path();
 }
 
