@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "formats/picture_formats.h"
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
 #include "ui/bitmap32.h"
@@ -106,7 +106,7 @@ void DecodeOurs(benchmark::State& state, const std::string& name) {
     MemoryStream stream(FileBytes(name));
     for (auto _ : state) {
         stream.SetPosition(0);
-        PNGImage image;
+        PngPicture image;
         image.LoadFromStream(stream);
         benchmark::DoNotOptimize(image.ScanLine(0));
     }
@@ -123,7 +123,7 @@ const char* const kNoise = "rgb8_noise_2000x2000.png";
 // The pictures to encode: noise, the rings and ramps file, and a smooth 1000 x 1000 shading.
 enum class Kind { Noise, Rings, Smooth };
 
-bool EncodedPicture(benchmark::State& state, Kind kind, PNGImage& image) {
+bool EncodedPicture(benchmark::State& state, Kind kind, PngPicture& image) {
     if (kind == Kind::Smooth) {
         QImage shaded(1000, 1000, QImage::Format_RGB32);
         const auto level = [](double wave) { return static_cast<int>(127.5 + 127 * wave); };
@@ -144,7 +144,7 @@ bool EncodedPicture(benchmark::State& state, Kind kind, PNGImage& image) {
 }
 
 void EncodeOurs(benchmark::State& state, Kind kind) {
-    PNGImage image;
+    PngPicture image;
     if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state) {
@@ -156,7 +156,7 @@ void EncodeOurs(benchmark::State& state, Kind kind) {
 }
 
 void EncodeLibpng(benchmark::State& state, Kind kind) {
-    PNGImage image;
+    PngPicture image;
     if (!EncodedPicture(state, kind, image)) return;
     size_t size = 0;
     for (auto _ : state)
@@ -178,7 +178,7 @@ void ShownCodecAndRead(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
     const fs::path file = SharedDataFolder("png-extra") / kNoise;
     for (auto _ : state) {
-        PNGImage image;
+        PngPicture image;
         image.LoadFromFile(file);
         benchmark::DoNotOptimize(image.ScanLine(0));
     }

@@ -4,11 +4,11 @@
 #include <exception>
 #include <vector>
 
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryStream stream(std::vector<uint8_t>(data, data + size));
-    PNGImage image;
+    PngPicture image;
     try {
         image.LoadFromStream(stream);
         // What loaded must also save.

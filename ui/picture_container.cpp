@@ -7,7 +7,7 @@
 #include <QRect>
 #include <exception>
 
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/stream.h"
 
@@ -50,7 +50,7 @@ QImage DecodeGif(const QByteArray& bytes, int frame) {
 QImage Decode(const QByteArray& bytes, int frame) {
     if (bytes.startsWith("GIF8")) return DecodeGif(bytes, frame);
     try {
-        if (bytes.startsWith("\x89PNG")) return DecodeWith(PNGImage(), bytes);
+        if (bytes.startsWith("\x89PNG")) return DecodeWith(PngPicture(), bytes);
         if (bytes.startsWith("\xFF\xD8")) return DecodeWith(JpegImage(), bytes);
         if (bytes.startsWith("BM")) return DecodeWith(Bitmap(), bytes);
     } catch (const std::exception&) {

@@ -29,7 +29,7 @@ bool DepthAllowed(uint8_t colorType, uint8_t depth) {
 
 Chunk::Chunk(ChunkList& owner, std::string type) : owner_(owner), type_(std::move(type)) {}
 
-PNGImage& Chunk::Image() const {
+PngPicture& Chunk::Image() const {
     return owner_.Image();
 }
 

@@ -11,7 +11,7 @@
 #include "platform/stream.h"
 
 class ChunkList;
-class PNGImage;
+class PngPicture;
 
 // One chunk of a PNG file: its four-letter type and its data.
 class Chunk {
@@ -22,7 +22,7 @@ class Chunk {
     Chunk& operator=(const Chunk&) = delete;
 
     ChunkList& Owner() const { return owner_; }
-    PNGImage& Image() const;
+    PngPicture& Image() const;
     const std::string& Type() const { return type_; }
     MemoryStream& Data() { return data_; }
     const std::vector<uint8_t>& Bytes() const { return data_.Bytes(); }
@@ -150,9 +150,9 @@ class ChunkClasses {
 // The chunks of one image in file order.
 class ChunkList {
   public:
-    explicit ChunkList(PNGImage& image) : image_(image) {}
+    explicit ChunkList(PngPicture& image) : image_(image) {}
 
-    PNGImage& Image() const { return image_; }
+    PngPicture& Image() const { return image_; }
     int Count() const { return static_cast<int>(items_.size()); }
     Chunk& Item(int index) const;
     Chunk& Add(std::unique_ptr<Chunk> chunk);
@@ -182,6 +182,6 @@ class ChunkList {
   private:
     static void CheckIndex(int index, int limit);
 
-    PNGImage& image_;
+    PngPicture& image_;
     std::vector<std::unique_ptr<Chunk>> items_;
 };

@@ -15,10 +15,10 @@ std::string Format(const char* text) {
 
 } // namespace
 
-EPNGImageException::EPNGImageException(const char* text) : EInvalidGraphic(Format(text)) {}
+EPngPictureError::EPngPictureError(const char* text) : EInvalidGraphic(Format(text)) {}
 
 void RaisePNG(const char* text) {
-    throw EPNGImageException(text);
+    throw EPngPictureError(text);
 }
 
 uint32_t ChunkCRC(const uint8_t type[4], const uint8_t* data, size_t size) {

@@ -3,9 +3,9 @@
 #include "platform/gfx/graphic.h"
 
 // The codec's one exception; its text is the handler's heading, two line breaks and the specific text.
-class EPNGImageException : public EInvalidGraphic {
+class EPngPictureError : public EInvalidGraphic {
   public:
-    explicit EPNGImageException(const char* text);
+    explicit EPngPictureError(const char* text);
 };
 
 namespace png_messages {

@@ -7,7 +7,7 @@
 
 #include "formats/png/png_chunks.h"
 #include "formats/png/png_error.h"
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 #include "formats/png/z_stream.h"
 
 namespace {
@@ -42,7 +42,7 @@ struct Transparency {
     std::vector<uint8_t> paletteAlphas;
 };
 
-Transparency TransparencyOf(const PNGImage& image, int colorType) {
+Transparency TransparencyOf(const PngPicture& image, int colorType) {
     Transparency t;
     if (colorType == 4 || colorType == 6) {
         t.any = true;
@@ -77,7 +77,7 @@ PixelFormat FormatFor(int colorType, int depth, bool alpha) {
 constexpr int kTwoBitSpread = 15 / 3;
 
 // The colours of the index values: the PLTE entries (through the gamma table), or evenly spaced greys.
-std::vector<QRgb> IndexColours(const PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma) {
+std::vector<QRgb> IndexColours(const PngPicture& image, const ChunkIHDR& header, const uint8_t* gamma) {
     std::vector<QRgb> entries;
     if (header.ColorType() == 3) {
         const ChunkPLTE* plte = image.Chunks().Find<ChunkPLTE>();
@@ -96,7 +96,7 @@ std::vector<QRgb> IndexColours(const PNGImage& image, const ChunkIHDR& header, c
     return entries;
 }
 
-void PreparePalette(PNGImage& image, std::vector<QRgb> entries, int depth) {
+void PreparePalette(PngPicture& image, std::vector<QRgb> entries, int depth) {
     if (depth == 2) {
         std::vector<QRgb> spread(16, qRgb(0, 0, 0));
         for (size_t v = 0; v < entries.size() && v < 4; ++v)
@@ -205,7 +205,7 @@ void StoreIndexPixels(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_
 // Decodes the rows of the image data, pass by pass, into the bitmap.
 class RowDecoder {
   public:
-    RowDecoder(PNGImage& image, const ChunkIHDR& header, const uint8_t* gamma, Transparency transparency,
+    RowDecoder(PngPicture& image, const ChunkIHDR& header, const uint8_t* gamma, Transparency transparency,
                Stream& data)
         : image_(image), colorType_(header.ColorType()), depth_(header.BitDepth()),
           bitsPerPixel_(Channels(colorType_) * depth_), width_(header.Width()), height_(header.Height()),
@@ -292,7 +292,7 @@ class RowDecoder {
         }
     }
 
-    PNGImage& image_;
+    PngPicture& image_;
     const int colorType_;
     const int depth_;
     const int bitsPerPixel_;
@@ -313,7 +313,7 @@ constexpr Adam7Pass kAdam7[7] = {{0, 0, 8, 8}, {0, 4, 8, 8}, {4, 0, 8, 4}, {0, 2
 
 } // namespace
 
-void DecodeImageData(PNGImage& image, Stream& data) {
+void DecodeImageData(PngPicture& image, Stream& data) {
     const ChunkIHDR& header = *image.Chunks().Find<ChunkIHDR>();
     const uint8_t* gamma = nullptr;
     // The gAMA chunk may come after the image data; its table is built here in any case.

@@ -6,7 +6,7 @@
 #include <memory>
 #include <sstream>
 
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 #include "peer_tools.h"
 #include "png_test_files.h"
 #include "support/test_support.h"
@@ -59,7 +59,7 @@ Expectation ExpectationFor(const std::string& file) {
 }
 
 // Counts the pixels of the image that differ from the reference decode of the same file.
-int CompareWithReference(const PNGImage& image, const fs::path& path, const TempDir& dir) {
+int CompareWithReference(const PngPicture& image, const fs::path& path, const TempDir& dir) {
     const std::string file = ReadBytes(path);
     const fs::path copy = dir / path.filename().string();
     WriteFileBytes(copy, WithoutSignificantBits(file));
@@ -81,7 +81,7 @@ int CompareWithReference(const PNGImage& image, const fs::path& path, const Temp
 }
 
 // Saving writes RGB or palette pixels only, so colours are compared and alphas are not.
-int DifferingPixels(const PNGImage& a, const PNGImage& b) {
+int DifferingPixels(const PngPicture& a, const PngPicture& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height()) return -1;
     int differences = 0;
     for (int y = 0; y < a.Height(); ++y)
@@ -99,7 +99,7 @@ TEST(PngSuite, EveryValidImageShowsTheReferencePixels) {
     const auto files = SuiteFiles(false);
     ASSERT_GT(files.size(), 150u);
     for (const fs::path& path : files) {
-        PNGImage image;
+        PngPicture image;
         ASSERT_NO_THROW(image.LoadFromFile(path)) << path.filename();
         EXPECT_EQ(CompareWithReference(image, path, dir), 0) << path.filename();
     }
@@ -110,7 +110,7 @@ TEST(PngSuite, EveryCorruptImageFailsWithAnError) {
     const auto files = SuiteFiles(true);
     ASSERT_EQ(files.size(), 14u);
     for (const fs::path& path : files) {
-        PNGImage image;
+        PngPicture image;
         EXPECT_THROW(image.LoadFromFile(path), std::exception) << path.filename();
     }
 }
@@ -119,7 +119,7 @@ TEST(PngSuite, CorruptImagesGiveTheirOwnMessages) {
     REQUIRE_SHARED_DATA();
     const std::string heading = "Portable Network Graphics format handler error\r\n\r\n";
     auto messageOf = [](const char* name) {
-        PNGImage image;
+        PngPicture image;
         try {
             image.LoadFromFile(SharedData() / "pngsuite" / name);
         } catch (const std::exception& e) {
@@ -142,14 +142,14 @@ TEST(PngSuite, SavedImagesPassTheCheckerAndReadBackTheSame) {
     if (!HaveProgram("pngcheck")) GTEST_SKIP() << "pngcheck is not installed";
     TempDir dir;
     for (const fs::path& path : SuiteFiles(false)) {
-        PNGImage image;
+        PngPicture image;
         image.LoadFromFile(path);
         const fs::path saved = dir / path.filename().string();
         image.SaveToFile(saved);
         int status = 0;
         const std::string report = RunCommand("pngcheck -v '" + saved.string() + "' 2>&1", &status);
         EXPECT_EQ(status, 0) << report;
-        PNGImage again;
+        PngPicture again;
         ASSERT_NO_THROW(again.LoadFromFile(saved)) << path.filename();
         EXPECT_EQ(DifferingPixels(image, again), 0) << path.filename();
         EXPECT_EQ(again.Transparent(), image.Transparent()) << path.filename();

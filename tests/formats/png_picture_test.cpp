@@ -3,7 +3,7 @@
 #include <random>
 
 #include "formats/picture_formats.h"
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 #include "png_test_files.h"
 #include "support/test_support.h"
 
@@ -18,7 +18,7 @@ MemoryStream StreamOf(const std::string& bytes) {
 }
 
 // Loads the file; returns the error text, or "" when it loaded.
-std::string Load(PNGImage& image, const std::string& file) {
+std::string Load(PngPicture& image, const std::string& file) {
     MemoryStream stream = StreamOf(file);
     try {
         image.LoadFromStream(stream);
@@ -28,7 +28,7 @@ std::string Load(PNGImage& image, const std::string& file) {
     return "";
 }
 
-std::string Save(PNGImage& image) {
+std::string Save(PngPicture& image) {
     MemoryStream out;
     image.SaveToStream(out);
     return {out.Bytes().begin(), out.Bytes().end()};
@@ -45,12 +45,12 @@ std::string RgbFile(const std::string& between = "", const std::string& rows = k
 
 } // namespace
 
-TEST(PNGImage, SplitImageDataAroundAnotherChunkDecodesAsOneStream) {
+TEST(PngPicture, SplitImageDataAroundAnotherChunkDecodesAsOneStream) {
     const std::string data = Deflate(kRgbRows);
     const std::string file = kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", data.substr(0, 7)) +
                              MakeChunk("tIME", std::string(7, '\1')) + MakeChunk("IDAT", data.substr(7)) +
                              MakeChunk("IEND", "");
-    PNGImage image;
+    PngPicture image;
     ASSERT_EQ(Load(image, file), "");
     EXPECT_EQ(image.Pixel(0, 0), qRgb(0x10, 0x20, 0x30));
     EXPECT_EQ(image.Pixel(2, 1), qRgb(0x01, 0x02, 0x03));
@@ -59,8 +59,8 @@ TEST(PNGImage, SplitImageDataAroundAnotherChunkDecodesAsOneStream) {
     EXPECT_EQ(image.Chunks().Count(), 4); // IHDR, IDAT, tIME, IEND
 }
 
-TEST(PNGImage, PrivateAncillaryChunksAreKeptAndCriticalUnknownOnesRefused) {
-    PNGImage image;
+TEST(PngPicture, PrivateAncillaryChunksAreKeptAndCriticalUnknownOnesRefused) {
+    PngPicture image;
     ASSERT_EQ(Load(image, RgbFile(MakeChunk("prIv", "keep me"))), "");
     EXPECT_EQ(image.Chunks().Item(1).Type(), "prIv");
     const std::string saved = Save(image);
@@ -76,13 +76,13 @@ TEST(PNGImage, PrivateAncillaryChunksAreKeptAndCriticalUnknownOnesRefused) {
     try {
         image.Chunks().Item(99);
         ADD_FAILURE();
-    } catch (const EPNGImageException& e) {
+    } catch (const EPngPictureError& e) {
         EXPECT_EQ(e.what(), kHeading + "The chunk index especified is out of the range.");
     }
 }
 
-TEST(PNGImage, TransparentColourOfRgbImagesFollowsThePixels) {
-    PNGImage image;
+TEST(PngPicture, TransparentColourOfRgbImagesFollowsThePixels) {
+    PngPicture image;
     ASSERT_EQ(Load(image, RgbFile(MakeChunk("tRNS", std::string("\0\x40\0\x50\0\x60", 6)))), "");
     ASSERT_TRUE(image.Transparent());
     EXPECT_EQ(image.TransparentColor() & 0xFFFFFF, qRgb(0x40, 0x50, 0x60) & 0xFFFFFF);
@@ -104,7 +104,7 @@ TEST(PNGImage, TransparentColourOfRgbImagesFollowsThePixels) {
     EXPECT_FALSE(image.Transparent()) << "no 8-bit colour stands for a 16-bit key";
 }
 
-TEST(PNGImage, AlphaAndTransparencyChunksGiveEachPixelItsAlpha) {
+TEST(PngPicture, AlphaAndTransparencyChunksGiveEachPixelItsAlpha) {
     struct Case {
         const char* what;
         std::string file;
@@ -129,7 +129,7 @@ TEST(PNGImage, AlphaAndTransparencyChunksGiveEachPixelItsAlpha) {
          {qRgba(0, 0, 0, 255), qRgba(85, 85, 85, 255), qRgba(170, 170, 170, 0), qRgba(255, 255, 255, 255)}},
     };
     for (const Case& c : cases) {
-        PNGImage image;
+        PngPicture image;
         ASSERT_EQ(Load(image, c.file + MakeChunk("IEND", "")), "") << c.what;
         EXPECT_EQ(image.Format(), PixelFormat::pf32bit) << c.what;
         for (size_t x = 0; x < c.pixels.size(); ++x)
@@ -137,9 +137,9 @@ TEST(PNGImage, AlphaAndTransparencyChunksGiveEachPixelItsAlpha) {
     }
 }
 
-TEST(PNGImage, DamagedStructureGivesTheCodecErrors) {
+TEST(PngPicture, DamagedStructureGivesTheCodecErrors) {
     const std::string corrupt = kHeading + "Can't read the PNG image, it has corrupted data. ";
-    PNGImage image;
+    PngPicture image;
     // A length far beyond the file is refused before anything is allocated.
     std::string file = RgbFile();
     const std::string huge = kSignature + Header(3, 2, 8, 2) + BE32(0x7FFFFFF0) + "IDAT" + "abc";
@@ -173,9 +173,9 @@ TEST(PNGImage, DamagedStructureGivesTheCodecErrors) {
               kHeading + "The image could not be loaded because it uses an unknown set of filter types.");
 }
 
-TEST(PNGImage, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
+TEST(PngPicture, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
     const std::string corrupt = kHeading + "Can't read the PNG image, it has corrupted data. ";
-    PNGImage image;
+    PngPicture image;
     // The compressed data ends after the first row; the file itself ends without IEND.
     EXPECT_EQ(
         Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", Deflate(kRgbRows.substr(0, 10)))),
@@ -203,13 +203,13 @@ TEST(PNGImage, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
     EXPECT_EQ(image.Pixel(2, 1), qRgb(0x01, 0x02, 0x03));
 }
 
-TEST(PNGImage, GammaAppliesWhereverTheChunkStandsAndUnusableGammaIsIgnored) {
+TEST(PngPicture, GammaAppliesWhereverTheChunkStandsAndUnusableGammaIsIgnored) {
     auto withGamma = [](uint32_t gamma, bool afterData) {
         const std::string gama = MakeChunk("gAMA", BE32(gamma));
         return kSignature + Header(3, 2, 8, 2) + (afterData ? "" : gama) +
                MakeChunk("IDAT", Deflate(kRgbRows)) + (afterData ? gama : "") + MakeChunk("IEND", "");
     };
-    PNGImage before, after, none;
+    PngPicture before, after, none;
     ASSERT_EQ(Load(before, withGamma(100000, false)), "");
     ASSERT_EQ(Load(after, withGamma(100000, true)), "");
     ASSERT_EQ(Load(none, RgbFile()), "");
@@ -224,12 +224,12 @@ TEST(PNGImage, GammaAppliesWhereverTheChunkStandsAndUnusableGammaIsIgnored) {
     EXPECT_EQ(after.Pixel(0, 0), none.Pixel(0, 0));
 }
 
-TEST(PNGImage, PaletteIndicesBeyondThePaletteShowBlack) {
+TEST(PngPicture, PaletteIndicesBeyondThePaletteShowBlack) {
     // Two entries; pixel values 0, 1, 2, 3 at depth 2.
     const std::string file = kSignature + Header(4, 1, 2, 3) +
                              MakeChunk("PLTE", std::string("\xFF\0\0\0\xFF\0", 6)) +
                              MakeChunk("IDAT", Deflate(std::string("\0\x1B", 2))) + MakeChunk("IEND", "");
-    PNGImage image;
+    PngPicture image;
     ASSERT_EQ(Load(image, file), "");
     EXPECT_EQ(image.Pixel(0, 0), qRgb(255, 0, 0));
     EXPECT_EQ(image.Pixel(1, 0), qRgb(0, 255, 0));
@@ -237,19 +237,19 @@ TEST(PNGImage, PaletteIndicesBeyondThePaletteShowBlack) {
     EXPECT_EQ(image.Pixel(3, 0), qRgb(0, 0, 0));
 }
 
-TEST(PNGImage, InterlacedImagesSmallerThanAPassBlockDecode) {
+TEST(PngPicture, InterlacedImagesSmallerThanAPassBlockDecode) {
     // 1 x 3 grey: only passes 1 (row 0), 5 (row 2) and 7 (row 1) hold pixels; the others have no bytes.
     const std::string rows = std::string("\0\x11", 2) + std::string("\0\x22", 2) + std::string("\0\x33", 2);
     const std::string file =
         kSignature + Header(1, 3, 8, 0, 1) + MakeChunk("IDAT", Deflate(rows)) + MakeChunk("IEND", "");
-    PNGImage image;
+    PngPicture image;
     ASSERT_EQ(Load(image, file), "");
     EXPECT_EQ(image.Pixel(0, 0), qRgb(0x11, 0x11, 0x11));
     EXPECT_EQ(image.Pixel(0, 2), qRgb(0x22, 0x22, 0x22));
     EXPECT_EQ(image.Pixel(0, 1), qRgb(0x33, 0x33, 0x33));
 }
 
-TEST(PNGImage, RowFiltersUndoWhatTheyDo) {
+TEST(PngPicture, RowFiltersUndoWhatTheyDo) {
     std::mt19937 random(3);
     // Few distinct values make the Paeth ties frequent; 61 bytes leave a part pixel at the end.
     for (unsigned values : {256u, 3u})
@@ -273,7 +273,7 @@ TEST(PNGImage, RowFiltersUndoWhatTheyDo) {
     EXPECT_EQ(PaethPredictor(100, 20, 90), 20);
 }
 
-TEST(PNGImage, FilterChoiceFavoursRepeatingBytes) {
+TEST(PngPicture, FilterChoiceFavoursRepeatingBytes) {
     // A ramp repeats nothing raw but is all equal steps after Sub.
     std::vector<uint8_t> ramp(32), prior(32, 0), a(32), b(32);
     for (size_t i = 0; i < ramp.size(); ++i)
@@ -290,11 +290,11 @@ TEST(PNGImage, FilterChoiceFavoursRepeatingBytes) {
     EXPECT_EQ(none.bytes, ramp.data());
 }
 
-TEST(PNGImage, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
+TEST(PngPicture, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
     std::mt19937 random(5);
     for (PixelFormat format : {PixelFormat::pf1bit, PixelFormat::pf4bit, PixelFormat::pf8bit,
                                PixelFormat::pf24bit, PixelFormat::pf32bit}) {
-        PNGImage image;
+        PngPicture image;
         image.SetPixelFormat(format);
         image.SetSize(37, 11);
         if (BitsPerPixel(format) <= 8)
@@ -305,7 +305,7 @@ TEST(PNGImage, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
                 image.ScanLine(y)[i] = static_cast<uint8_t>(random() % 4 ? y : i);
         image.SetTransparentColor(image.Pixel(0, 0));
         const std::string saved = Save(image);
-        PNGImage again;
+        PngPicture again;
         ASSERT_EQ(Load(again, saved), "") << BitsPerPixel(format);
         for (int y = 0; y < image.Height(); ++y)
             for (int x = 0; x < image.Width(); ++x)
@@ -328,7 +328,7 @@ TEST(PNGImage, SavesBitmapsOfEveryFormatAndLoadsThemBack) {
     }
 }
 
-TEST(PNGImage, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
+TEST(PngPicture, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     // 250 x 100 RGB noise, every row unfiltered: the data is larger than a read buffer.
     const uint32_t width = 250, height = 100;
     std::mt19937 random(7);
@@ -350,7 +350,7 @@ TEST(PNGImage, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     TempDir dir;
     WriteFileBytes(dir / "noise.png", file);
     FileStream stream(dir / "noise.png", FileStream::fmOpenRead);
-    PNGImage image;
+    PngPicture image;
     image.LoadFromStream(stream);
     for (uint32_t y : {0u, 57u, height - 1})
         for (uint32_t x : {0u, 131u, width - 1}) {
@@ -359,7 +359,7 @@ TEST(PNGImage, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
                 << x << "," << y;
         }
     // The data was never kept, yet saving writes the pixels again.
-    PNGImage again;
+    PngPicture again;
     ASSERT_EQ(Load(again, Save(image)), "");
     EXPECT_EQ(again.Pixel(131, 57), image.Pixel(131, 57));
 
@@ -369,14 +369,14 @@ TEST(PNGImage, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     EXPECT_EQ(Load(image, damaged), kHeading + "Can't read the PNG image, it has corrupted data. ");
 }
 
-TEST(PNGImage, AssignCopiesChunksAndPixelsAndTheRegistryLoadsPngFiles) {
+TEST(PngPicture, AssignCopiesChunksAndPixelsAndTheRegistryLoadsPngFiles) {
     TempDir dir;
     WriteFileBytes(dir / "picture.PNG", RgbFile(MakeChunk("tEXt", std::string("Title\0x", 7))));
     RegisterPictureFormats();
     std::unique_ptr<Graphic> graphic = PictureRegistry::Load(dir / "picture.PNG");
     ASSERT_EQ(graphic->Width(), 3);
     EXPECT_EQ(graphic->ToImage().pixel(1, 1), qRgb(0xD0, 0xE0, 0xF0));
-    PNGImage copy;
+    PngPicture copy;
     copy.Assign(*graphic);
     ASSERT_EQ(copy.Chunks().Count(), 4);
     EXPECT_NE(dynamic_cast<ChunkTEXT*>(&copy.Chunks().Item(1)), nullptr);

@@ -6,9 +6,9 @@
 #include "platform/gfx/bitmap.h"
 
 // A bitmap read from and written to PNG files, kept as the file's list of chunks.
-class PNGImage : public Bitmap {
+class PngPicture : public Bitmap {
   public:
-    PNGImage();
+    PngPicture();
 
     void LoadFromStream(Stream& stream) override;
     // Writes the bitmap as one non-interlaced image, keeping the other chunks that still apply.

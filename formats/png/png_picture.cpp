@@ -1,4 +1,4 @@
-#include "formats/png/png_image.h"
+#include "formats/png/png_picture.h"
 
 #include <algorithm>
 #include <cstring>
@@ -43,11 +43,11 @@ template <class T> void RemoveAll(ChunkList& chunks) {
 
 } // namespace
 
-PNGImage::PNGImage() : chunks_(*this) {
+PngPicture::PngPicture() : chunks_(*this) {
     Clear();
 }
 
-void PNGImage::Clear() {
+void PngPicture::Clear() {
     chunks_.Clear();
     chunks_.Add<ChunkIHDR>().Set(0, 0, 2, 3);
     chunks_.Add<ChunkIDAT>();
@@ -57,7 +57,7 @@ void PNGImage::Clear() {
     SetTransparent(false);
 }
 
-void PNGImage::LoadFromStream(Stream& stream) {
+void PngPicture::LoadFromStream(Stream& stream) {
     Clear();
     chunks_.Clear();
     uint8_t signature[8];
@@ -78,7 +78,7 @@ void PNGImage::LoadFromStream(Stream& stream) {
         SetTransparentColor(trns->TransparentColor());
 }
 
-void PNGImage::ReadChunks(Stream& stream) {
+void PngPicture::ReadChunks(Stream& stream) {
     const int64_t size = stream.Size();
     int64_t position = stream.Position();
     ChunkIDAT* imageData = nullptr;
@@ -121,7 +121,7 @@ void PNGImage::ReadChunks(Stream& stream) {
     }
 }
 
-void PNGImage::SaveToStream(Stream& stream) {
+void PngPicture::SaveToStream(Stream& stream) {
     PrepareChunksForSave();
     stream.WriteBuffer(kSignature, sizeof kSignature);
     for (int i = 0; i < chunks_.Count(); ++i)
@@ -151,7 +151,7 @@ const uint8_t* InverseGamma(ChunkList& chunks) {
 
 } // namespace
 
-void PNGImage::PrepareChunksForSave() {
+void PngPicture::PrepareChunksForSave() {
     int index = chunks_.IndexOfClass<ChunkIHDR>();
     if (index < 0)
         chunks_.Insert<ChunkIHDR>(0);
@@ -192,7 +192,7 @@ void PNGImage::PrepareChunksForSave() {
     chunks_.Add<ChunkIEND>();
 }
 
-void PNGImage::PlacePalette() {
+void PngPicture::PlacePalette() {
     RemoveAll<ChunkPLTE>(chunks_);
     // Before the chunks that must follow the palette; the image data is the latest place.
     int at = chunks_.IndexOfClass<ChunkIDAT>();
@@ -205,7 +205,7 @@ void PNGImage::PlacePalette() {
     chunks_.Insert<ChunkPLTE>(at).SetEntries(entries);
 }
 
-void PNGImage::PlaceTransparency() {
+void PngPicture::PlaceTransparency() {
     const QRgb key = TransparentColor() & 0x00FFFFFF;
     std::vector<uint8_t> bytes;
     if (Indexed(Format())) {
@@ -228,9 +228,9 @@ void PNGImage::PlaceTransparency() {
     chunks_.Insert<ChunkTRNS>(chunks_.IndexOfClass<ChunkIDAT>()).Data() = MemoryStream(std::move(bytes));
 }
 
-void PNGImage::Assign(const Graphic& source) {
+void PngPicture::Assign(const Graphic& source) {
     if (&source == this) return;
-    if (const auto* png = dynamic_cast<const PNGImage*>(&source)) {
+    if (const auto* png = dynamic_cast<const PngPicture*>(&source)) {
         chunks_.Clear();
         for (int i = 0; i < png->chunks_.Count(); ++i) {
             const Chunk& original = png->chunks_.Item(i);
