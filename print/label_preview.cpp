@@ -1,6 +1,5 @@
 #include "print/label_preview.h"
 
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,6 +10,7 @@
 
 #include "platform/ui.h"
 #include "print/label_maker.h"
+#include "print/pdf_file_chooser.h"
 #include "print/preview/pv_page_navigator.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "print/preview/pv_thumbnails.h"
@@ -37,12 +37,7 @@ LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
     PvPreview1->PageGrid().GridPen = PvPen{0xC0C0C0, 1, psSolid, pmCopy};
     PvPreview1->SetPagesPerSheet(pvOnePage);
     PvPreview1->SetZoom(100);
-    PvPreview1->Printer().ChoosePdfFile = [this] {
-        return std::filesystem::path(QFileDialog::getSaveFileName(this, QStringLiteral("Print to PDF file"),
-                                                                  QString(),
-                                                                  QStringLiteral("PDF files (*.pdf)"))
-                                         .toStdString());
-    };
+    PvPreview1->Printer().ChoosePdfFile = [this] { return ChoosePdfFile(this); };
 
     PvThumbnails1 = MakeNamed<PvThumbnails>(this, "PvThumbnails1");
     PvThumbnails1->setGeometry(8, 8, 73, 529);

@@ -8,6 +8,7 @@ PdfFileDevice::~PdfFileDevice() {
 
 QPaintDevice& PdfFileDevice::OpenDocument(const QPageLayout& layout) {
     const QString name = QString::fromStdString(path_.string());
+    RequireFileOrNothing(path_);
     file_ = std::make_unique<QSaveFile>(name);
     if (!file_->open(QIODevice::WriteOnly)) {
         const QString reason = file_->errorString();

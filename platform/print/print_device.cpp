@@ -3,6 +3,16 @@
 #include <QPaintDevice>
 #include <cmath>
 
+void RequireFileOrNothing(const std::filesystem::path& path) {
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    // Nothing there, or nothing known: creating the file tells the reason it fails, if it does.
+    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return;
+    throw EPrintError(QStringLiteral("Cannot print into %1: it is not a file.")
+                          .arg(QString::fromStdString(path.string()))
+                          .toStdString());
+}
+
 QPageSize PageSizeFor(const Paper& paper) {
     if (paper.Code > 0) {
         const QPageSize::PageSizeId id = QPageSize::id(paper.Code);

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSizeF>
 #include <QString>
+#include <filesystem>
 #include <stdexcept>
 
 class QPaintDevice;
@@ -28,6 +29,10 @@ struct Paper {
 // The page size a paper stands for: the standard size of its code when there is one, else its own size;
 // invalid for a paper of no size.
 QPageSize PageSizeFor(const Paper& paper);
+
+// Throws EPrintError when `path` names something other than a file, such as a pipe or a device: a document
+// saved there would replace it with a file, or wait for a reader that may never come.
+void RequireFileOrNothing(const std::filesystem::path& path);
 
 // Where printed pages go: a printer, a PDF file or pictures in memory. Between BeginDoc and EndDoc the
 // painter draws on the current page with its origin at the sheet's top-left corner, one unit a device

@@ -24,6 +24,7 @@ QPaintDevice& PrinterDevice::OpenDocument(const QPageLayout& layout) {
     printer_->setFullPage(true);
     if (!printer_->setPageLayout(layout)) throw EPrintError("The printer does not take this paper.");
     printer_->setDocName(Title());
+    if (!printer_->outputFileName().isEmpty()) RequireFileOrNothing(printer_->outputFileName().toStdString());
     return *printer_;
 }
 

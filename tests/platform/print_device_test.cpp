@@ -1,6 +1,10 @@
 #include <QFile>
 #include <QPrinter>
+#include <QScopeGuard>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/print/image_device.h"
 #include "platform/print/pdf_file_device.h"
@@ -112,6 +116,34 @@ TEST(PrintDevice, PdfFileKeepsTheOldFileWhenAbortedAndReportsAnUnwritablePath) {
     PdfFileDevice nowhere(dir / "missing" / "out.pdf");
     EXPECT_THROW(nowhere.BeginDoc(), EPrintError);
     EXPECT_FALSE(nowhere.Printing());
+}
+
+TEST(PrintDevice, PrintingIntoAPipeOrADeviceIsRefusedAndLeavesItAsItWas) {
+    TempDir dir;
+    const std::filesystem::path fifo = dir / "pipe.pdf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    PdfFileDevice device(fifo);
+    try {
+        device.BeginDoc();
+        ADD_FAILURE() << "a document was begun into the pipe";
+        device.EndDoc();
+    } catch (const EPrintError& error) {
+        EXPECT_TRUE(QString(error.what()).contains("pipe.pdf")) << error.what();
+    }
+    EXPECT_FALSE(device.Printing());
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    // A printer printing to a file refuses a device the same way (the reader keeps a wrong acceptance from
+    // waiting for one).
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const auto closeReader = qScopeGuard([reader] { ::close(reader); });
+    PrinterDevice printer;
+    printer.QtPrinter()->setOutputFormat(QPrinter::PdfFormat);
+    printer.QtPrinter()->setOutputFileName(QString::fromStdString(fifo.string()));
+    EXPECT_THROW(printer.BeginDoc(), EPrintError);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(PrintDevice, PrinterPrintsTheWholeSheetAndItsOwnSettingsYieldToTheDocuments) {

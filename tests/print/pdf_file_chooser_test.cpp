@@ -1,0 +1,31 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+
+#include "print/pdf_file_chooser.h"
+#include "support/test_support.h"
+
+namespace {
+
+// Chooses `typed` in the PDF file dialog, in `folder`, and accepts.
+std::filesystem::path Choose(const std::filesystem::path& folder, const QString& typed) {
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        dialog->setDirectory(QString::fromStdString(folder.string()));
+        dialog->selectFile(typed);
+        static_cast<QDialog*>(dialog)->accept(); // the file dialog's own checks run
+    });
+    return ChoosePdfFile(nullptr);
+}
+
+} // namespace
+
+TEST(PdfFileChooser, ANameWithoutAnExtensionGetsPdfAndOneWithAnExtensionKeepsIt) {
+    TempDir dir;
+    EXPECT_EQ(Choose(dir.path(), "inventory"), dir / "inventory.pdf");
+    EXPECT_EQ(Choose(dir.path(), "inventory.PDF"), dir / "inventory.PDF");
+    EXPECT_EQ(Choose(dir.path(), "list.txt"), dir / "list.txt");
+}
