@@ -243,6 +243,10 @@ void RpPrintObject::SetColumnInformation(int column, double left, double width) 
     RecordLayout(RpCode::Column, at.Left, at.Width, column);
 }
 
+int RpPrintObject::WrapWidth(const RpColumn& column) {
+    return std::max(column.Width - Px(kWrapGap), 1);
+}
+
 const RpColumn* RpPrintObject::ColumnAt(int column) const {
     return column >= 1 && column <= kColumns ? &layout_.Columns[static_cast<size_t>(column - 1)] : nullptr;
 }
@@ -329,13 +333,13 @@ void RpPrintObject::WriteTextRight(const QString& text, double y) {
 
 void RpPrintObject::WriteColumn(int column, const QString& text, double y) {
     if (const RpColumn* at = ColumnAt(column); at && Recording())
-        WriteTextPx(text, at->Left + Px(0.02), ResolveY(y));
+        WriteTextPx(text, at->Left + Px(kColumnInset), ResolveY(y));
 }
 
 void RpPrintObject::WriteColumnWrapped(int column, const QString& text, double y, bool saveY,
                                        bool keepTogether) {
     if (const RpColumn* at = ColumnAt(column); at && Recording())
-        WriteWrapped(text, at->Left, at->Left + at->Width, y, saveY, keepTogether);
+        WriteWrapped(text, at->Left, at->Left + WrapWidth(*at), y, saveY, keepTogether);
 }
 
 QStringList RpPrintObject::WrappedLines(const QString& text, int width) {
@@ -347,7 +351,7 @@ QStringList RpPrintObject::WrappedLines(const QString& text, int width) {
 
 int RpPrintObject::WrappedLineCount(int column, const QString& text) {
     const RpColumn* at = ColumnAt(column);
-    return at && active_ ? static_cast<int>(WrappedLines(text, at->Width).size()) : 0;
+    return at && active_ ? static_cast<int>(WrappedLines(text, WrapWidth(*at)).size()) : 0;
 }
 
 void RpPrintObject::WriteWrapped(const QString& text, int left, int right, double y, bool saveY,
@@ -358,7 +362,7 @@ void RpPrintObject::WriteWrapped(const QString& text, int left, int right, doubl
         NextLine();
     else if (y > -0.01)
         SetYPosition(y);
-    if (keepTogether && lines.size() > LinesLeft() && layout_.CurrentLine > layout_.DetailTop) {
+    if (keepTogether && lines.size() > LinesLeft() && !NothingOnPageYet()) {
         if (saveY) RestoreYPosition();
         StartNewPage(true);
         if (saveY) SaveYPosition();
@@ -377,7 +381,12 @@ int RpPrintObject::LinesLeft() const {
 }
 
 void RpPrintObject::KeepTogether(int lines) {
-    if (Recording() && lines > LinesLeft() && layout_.CurrentLine > layout_.DetailTop) StartNewPage(true);
+    if (Recording() && lines > LinesLeft() && !NothingOnPageYet()) StartNewPage(true);
+}
+
+bool RpPrintObject::NothingOnPageYet() const {
+    // A page begun by a break already holds its head (a header row, say), which has moved the line down.
+    return pageEmptyAfterBreak_ || layout_.CurrentLine <= layout_.DetailTop;
 }
 
 void RpPrintObject::NextLine() {
@@ -435,7 +444,8 @@ void RpPrintObject::DrawBox(const RpBox& box) {
     SetPenColor(qRgb(0, 0, 0));
     SetLineWidth(box.LineWidth);
     SetBrushColor(box.Shade);
-    SetBrushStyle(box.Shade > 0 ? Qt::SolidPattern : Qt::NoBrush);
+    // Black, like no shade at all, leaves the box unfilled: only a colour fills it.
+    SetBrushStyle((box.Shade & RGB_MASK) != 0 ? Qt::SolidPattern : Qt::NoBrush);
     const double left = Inches(box.Left), top = Inches(box.Top), right = Inches(box.Right),
                  bottom = Inches(box.Bottom);
     RecordShape(RpCode::Polygon, {{left, top}, {right, top}, {right, bottom}, {left, bottom}});

@@ -32,6 +32,10 @@ class RpPrintObject {
     static constexpr int kColumns = RpLayoutState::kColumns;
     static constexpr int kInfoLines = RpLayoutState::kInfoLines;
     static constexpr int kMaxPolygonPoints = 50;
+    // In inches: column text starts this far into its column; wrapped text ends this far before the
+    // column's right edge, so that it never touches the next column's text.
+    static constexpr double kColumnInset = 0.02;
+    static constexpr double kWrapGap = 0.04;
 
     RpPrintObject();
     ~RpPrintObject();
@@ -180,6 +184,10 @@ class RpPrintObject {
     void WriteTextPx(const QString& text, int x, int y);
     void WriteAt(const QString& text, int x, int y);
     const RpColumn* ColumnAt(int column) const;
+    // The width wrapped text takes in a column, in reference pixels.
+    static int WrapWidth(const RpColumn& column);
+    // Nothing but a page's head is on the current page, so a break would gain nothing.
+    bool NothingOnPageYet() const;
     // The wrapped lines of a text without its trailing blank lines.
     QStringList WrappedLines(const QString& text, int width);
     void WriteWrapped(const QString& text, int left, int right, double y, bool saveY, bool keepTogether);

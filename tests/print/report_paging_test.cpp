@@ -55,7 +55,7 @@ TEST(InventoryReportPaging, PagesHoldAsManyRowsAsFitAndBreakExactlyWithTheHeader
 
 TEST(InventoryReportPaging, AWrappedRowStaysTogetherAndPushesTheNextRowDown) {
     const int r = RowsPerPage();
-    const QString threeLines = Filling(3, 3.0);
+    const QString threeLines = Filling(3, 3.0 - RpPrintObject::kWrapGap);
     InventoryReportData data = ReportRows(r + 1);
     data.Rows[0][5] = threeLines;
     data.Rows[0][6] = "Note";
@@ -120,6 +120,27 @@ TEST(InventoryReportPaging, ARowTallerThanAPageStartsAPageAndFlowsOn) {
     const auto q3 = std::find_if(end.begin(), end.end(), [](const PlacedText& t) { return t.Text == "q3"; });
     ASSERT_NE(q3, end.end());
     EXPECT_DOUBLE_EQ(q3->At.y(), std::prev(q3)->At.y() + report.LineHeight);
+}
+
+TEST(InventoryReportPaging, ARowTallerThanAPageAfterAFullPageGoesOnRightUnderTheNextHeader) {
+    const int r = RowsPerPage();
+    InventoryReportData data = ReportRows(r + 1);
+    QStringList words;
+    for (int i = 0; i < (r + 10) * 12; ++i)
+        words << "word" + QString::number(i);
+    data.Rows[static_cast<size_t>(r)][5] = words.join(' ');
+    const ComposedReport report = Compose(data);
+    ASSERT_GE(report.Pages.size(), 3u);
+    EXPECT_EQ(Rows(report.Pages[0]), r);
+    // No page holds only its head: the tall row starts on page 2, under that page's header row.
+    EXPECT_EQ(FirstColumn(report.Pages[1]).mid(0, 2),
+              QStringList({"Quantity", "q" + QString::number(r + 1)}));
+    for (size_t page = 1; page < report.Pages.size(); ++page) {
+        const auto& texts = report.Pages[page];
+        EXPECT_TRUE(std::any_of(texts.begin(), texts.end(),
+                                [](const PlacedText& text) { return text.Text.startsWith("word"); }))
+            << "page " << page + 1 << " holds none of the row";
+    }
 }
 
 TEST(InventoryReportPaging, APageDrawsTheSameAloneOrAmongTheOthers) {

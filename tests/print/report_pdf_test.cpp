@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "platform/print/pdf_file_device.h"
+#include "platform/ui.h"
 #include "report_test_support.h"
 #include "support/pdf_peer.h"
 #include "support/test_support.h"
@@ -82,4 +84,43 @@ TEST(InventoryReportPdf, ARangeOfTwoPagesPrintsThoseTwoWithTheirOwnNumbers) {
     EXPECT_TRUE(PdfPageText(dir / "range.pdf", 1).contains("Page 2"));
     EXPECT_TRUE(PdfPageText(dir / "range.pdf", 2).contains("Page 3"));
     EXPECT_TRUE(PdfPageText(dir / "range.pdf", 1).contains("Quantity"));
+}
+
+TEST(InventoryReportPdf, ADescriptionAsWideAsItsColumnStillLeavesAGapBeforeTheNotes) {
+    REQUIRE_PDF_PEER();
+    // Whole words up to the column's width, the last one padded with narrow letters to its very edge.
+    TextMeasure measure;
+    const double column = 3.0 * TextMeasure::kDpi;
+    QString description = "Shield";
+    for (int i = 0; measure.Width(description + " Pattern") <= column; ++i)
+        description += i % 2 ? " Shield" : " Pattern";
+    while (measure.Width(description + "l") <= column)
+        description += "l";
+    ASSERT_GT(measure.Width(description), column - 0.03 * TextMeasure::kDpi);
+
+    TempDir dir;
+    PrintPdf(dir / "gap.pdf", ReportRows(1, description, "row029"));
+    EXPECT_FALSE(PdfPageText(dir / "gap.pdf", 1).contains("lrow029"));
+    const std::vector<PdfWord> words = ReadPdfWords(dir / "gap.pdf");
+    const auto notes = FindPdfWords(words, 1, "row029");
+    ASSERT_EQ(notes.size(), 1u) << "the notes run into the description";
+    double descriptionEnd = 0;
+    for (const PdfWord& word : words)
+        if (word.Page == 1 && std::abs(word.YMin - notes[0].YMin) < 1 && word.XMax < notes[0].XMin)
+            descriptionEnd = std::max(descriptionEnd, word.XMax);
+    EXPECT_GT(descriptionEnd, 3.5 * kPoints);
+    EXPECT_GE(notes[0].XMin - descriptionEnd, 0.03 * kPoints);
+    EXPECT_NEAR(notes[0].XMin, 6.5 * kPoints, 0.3) << "the notes column stays where it was";
+}
+
+TEST(InventoryReportPdf, PrintingIntoAPipeSaysSoAndLeavesThePipe) {
+    TestMessages::Clear();
+    TempDir dir;
+    const std::filesystem::path fifo = dir / "report.pdf";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    PrintPdf(fifo, ReportRows(3));
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains("report.pdf")) << TestMessages::Shown()[0].toStdString();
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }

@@ -158,6 +158,19 @@ TEST_F(Replay, LayoutCommandsAreStoredAndReplayLeavesEachPageWhereTheNextOneBegi
     EXPECT_TRUE(second.AutoPaging);
 }
 
+TEST_F(Replay, AHeaderOrFooterBoxIsFilledWithAColourButOnlyOutlinedWhenBlack) {
+    prn.SetHeaderDimensions(1, 12, 1.0, 1.0, 7.5, 3.0, qRgb(0, 0, 0));
+    prn.SetFooterDimensions(1, 12, 1.0, 7.0, 7.5, 9.0, qRgb(0, 0, 255));
+    prn.NewPage();
+    const std::vector<QImage>& pages = Print(std::make_unique<ImageDevice>(20)).Pages();
+    ASSERT_GE(pages.size(), 1u);
+    const QImage& page = pages[0];
+    EXPECT_EQ(page.pixel(20 * 4, 20 * 2), qRgb(255, 255, 255)) << "inside the black box";
+    EXPECT_LT(qGray(page.pixel(20 * 1, 20 * 2)), 64) << "the black box's outline";
+    EXPECT_EQ(page.pixel(20 * 4, 20 * 8), qRgb(0, 0, 255)) << "inside the blue box";
+    EXPECT_LT(qGray(page.pixel(20 * 4, 20 * 7)), 64) << "the blue box's outline";
+}
+
 TEST_F(Replay, EveryPenModeCombinesWithThePictureAsItsBitsSay) {
     DrawModeCells();
     prn.SetPenColor(kPen);
