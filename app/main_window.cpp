@@ -132,6 +132,7 @@ void MainWindow::CreateControls() {
         button->setGeometry(left, kButtonRowTop, 60, kRowHeight);
         left += 64;
     }
+    BitBtn9->setToolTip(QStringLiteral("Print Inventory"));
     BitBtn7->setGeometry(0, kFindRowTop, 60, kRowHeight);
     edit5 = MakeNamed<QLineEdit>(client, "edit5");
     edit5->setGeometry(0, kFindRowTop + 1, 120, kRowHeight - 2);

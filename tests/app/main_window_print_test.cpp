@@ -33,6 +33,7 @@ QStringList PreviewTexts(InventoryWindow& w, const std::function<void()>& print,
 
 TEST(MainWindowPrint, CtrlPAndThePrintButtonShowTheInventoryAsTheListShowsIt) {
     InventoryWindow w;
+    EXPECT_EQ(FindNamed<QPushButton>(*w.window, "BitBtn9")->toolTip(), "Print Inventory");
     EXPECT_TRUE(PreviewTexts(w, [&] { FindNamed<QPushButton>(*w.window, "BitBtn9")->click(); }).isEmpty())
         << "no rows, no report";
 
