@@ -67,7 +67,9 @@ function(tessarin_folder_tests folder)
   target_link_libraries(${target} PRIVATE tessarin_${folder} Qt6::Test GTest::gtest GTest::gmock)
   target_include_directories(${target} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
   tessarin_warnings(${target})
-  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST)
+  # Tests named Slow* carry the label slow, so that a quick run can leave them out (ctest -LE slow).
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST TEST_FILTER "-*.Slow*")
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST TEST_FILTER "*.Slow*" PROPERTIES LABELS slow)
 endfunction()
 
 # One benchmark binary per file of bench/, linked with the whole program's libraries.

@@ -1,6 +1,7 @@
 #include "ldraw/rasteriser.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -102,24 +103,26 @@ int64_t FloorDiv(int64_t n, int64_t d) {
     return -CeilDiv(-n, d);
 }
 
-// A triangle edge, always taken from its upper end, so that two faces sharing it compute the same pixels.
-// Pixel (x, y) is sampled at its corner (x, y), where lines put their points too; the edge crosses the
-// sample rows [firstRow, endRow).
+// The bound one edge puts on the samples of a row: the face lies on the inner side of every edge. Each edge
+// is moved out by the slack in x and in y, so that with the face's own bounds moved out alike the pixels
+// sampled are exactly those within the slack of the face: a sliver or a nearly level edge reaches no further.
 struct Edge {
-    FinePoint top, bottom;
-    int64_t firstRow, endRow;
+    // The face is where dy * X - dx * Y >= limit, X and Y in fine units.
+    int64_t dx, dy, limit;
 
-    Edge(FinePoint a, FinePoint b) : top(a), bottom(b) {
-        if (b.y < a.y || (b.y == a.y && b.x < a.x)) std::swap(top, bottom);
-        firstRow = CeilDiv(top.y - kFaceSlack, kFine);
-        endRow = top.y == bottom.y ? firstRow : CeilDiv(bottom.y + kFaceSlack, kFine);
-    }
-    bool Crosses(int64_t row) const { return firstRow <= row && row < endRow; }
-    // The first pixel of the row sampled on or to the right of the edge, the edge moved by slack (in both
-    // x and y, so that shallow edges move as far as steep ones) to the right, or to the left when negative.
-    int64_t FirstPixelRightOf(int64_t row, int64_t slack) const {
-        const int64_t dy = bottom.y - top.y, dx = bottom.x - top.x;
-        return CeilDiv(top.x * dy + (row * kFine - top.y) * dx + slack * (dy + std::llabs(dx)), kFine * dy);
+    // a to b with the face on the left of it in screen space (y downward).
+    Edge(FinePoint a, FinePoint b)
+        : dx(b.x - a.x), dy(b.y - a.y),
+          limit(dy * a.x - dx * a.y - kFaceSlack * (std::llabs(dx) + std::llabs(dy))) {}
+    // Narrows the row's pixels [first, last] to this edge's side.
+    void Bound(int64_t row, int64_t& first, int64_t& last) const {
+        const int64_t rest = limit + dx * row * kFine;
+        if (dy > 0)
+            first = std::max(first, CeilDiv(rest, dy * kFine));
+        else if (dy < 0)
+            last = std::min(last, FloorDiv(-rest, -dy * kFine));
+        else if (rest > 0)
+            last = first - 1; // the whole row lies beyond a level edge
     }
 };
 
@@ -127,9 +130,11 @@ struct Edge {
 
 void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3,
                     RGBA fill, RGBA alternate) {
+    if (target.drawnShapes) target.drawnShapes->push_back({p1, p2, p3});
     const FinePoint f1 = ToFine(p1), f2 = ToFine(p2), f3 = ToFine(p3);
     // Twice the signed area: 0 for a face seen edge-on, which no pixel could pass.
-    if ((f2.x - f1.x) * (f3.y - f1.y) == (f3.x - f1.x) * (f2.y - f1.y)) return;
+    const int64_t area = (f2.x - f1.x) * (f3.y - f1.y) - (f3.x - f1.x) * (f2.y - f1.y);
+    if (area == 0) return;
     // The face's normal from the corners in pixels gives its shading and how its depth changes.
     const double ux = static_cast<double>(f2.x - f1.x) / kFine, uy = static_cast<double>(f2.y - f1.y) / kFine;
     const double vx = static_cast<double>(f3.x - f1.x) / kFine, vy = static_cast<double>(f3.y - f1.y) / kFine;
@@ -139,23 +144,21 @@ void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoi
     const float intensity = ShadeIntensity(nx, ny, nz);
     const RGBA shadedFill = Shaded(fill, intensity), shadedAlternate = Shaded(alternate, intensity);
 
-    const Edge edges[] = {{f1, f2}, {f2, f3}, {f3, f1}};
-    const int64_t firstRow =
-        std::max<int64_t>(std::min({edges[0].firstRow, edges[1].firstRow, edges[2].firstRow}), 0);
-    const int64_t endRow =
-        std::min<int64_t>(std::max({edges[0].endRow, edges[1].endRow, edges[2].endRow}), target.height);
+    // Corners ordered so that the face lies on the left of each edge.
+    const std::array<Edge, 3> edges = area > 0
+                                          ? std::array<Edge, 3>{Edge{f1, f3}, Edge{f3, f2}, Edge{f2, f1}}
+                                          : std::array<Edge, 3>{Edge{f1, f2}, Edge{f2, f3}, Edge{f3, f1}};
+    const int64_t left = std::max<int64_t>(CeilDiv(std::min({f1.x, f2.x, f3.x}) - kFaceSlack, kFine), 0);
+    const int64_t right =
+        std::min<int64_t>(FloorDiv(std::max({f1.x, f2.x, f3.x}) + kFaceSlack, kFine), target.width - 1);
+    const int64_t firstRow = std::max<int64_t>(CeilDiv(std::min({f1.y, f2.y, f3.y}) - kFaceSlack, kFine), 0);
+    const int64_t lastRow =
+        std::min<int64_t>(FloorDiv(std::max({f1.y, f2.y, f3.y}) + kFaceSlack, kFine), target.height - 1);
     const double x1 = static_cast<double>(f1.x) / kFine, y1 = static_cast<double>(f1.y) / kFine;
-    for (int64_t row = firstRow; row < endRow; ++row) {
-        // Two edges cross each sample row inside the face; the pixels from the left one's up to the right
-        // one's belong to the face, whose right edge's own pixels belong to the face beyond.
-        int64_t left = std::numeric_limits<int64_t>::max(), right = std::numeric_limits<int64_t>::min();
-        for (const Edge& edge : edges) {
-            if (!edge.Crosses(row)) continue;
-            left = std::min(left, edge.FirstPixelRightOf(row, -kFaceSlack));
-            right = std::max(right, edge.FirstPixelRightOf(row, kFaceSlack));
-        }
-        const int64_t first = std::max<int64_t>(left, 0),
-                      last = std::min<int64_t>(right - 1, target.width - 1);
+    for (int64_t row = firstRow; row <= lastRow; ++row) {
+        int64_t first = left, last = right;
+        for (const Edge& edge : edges)
+            edge.Bound(row, first, last);
         if (first > last) continue;
         const double zLeft =
             p1.z + zStepX * (static_cast<double>(first) - x1) + zStepY * (static_cast<double>(row) - y1);
@@ -166,6 +169,7 @@ void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoi
 
 void RasterLine(RenderTarget& target, ScreenPoint a, ScreenPoint b, bool passEqual, RGBA fill,
                 RGBA alternate) {
+    if (target.drawnShapes) target.drawnShapes->push_back({a, b, b});
     // On the faces' grid, in the faces' arithmetic: a line along a face's edge lands on the pixels next to
     // (or on) the face's own, never a pixel apart.
     FinePoint fa = ToFine(a), fb = ToFine(b);

@@ -3,9 +3,9 @@
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/render_target.h"
 
-// Flat-shaded triangle covering the pixels whose corner (x, y) lies inside it: a corner on an edge belongs
-// to the face on its right, or below a level edge, so faces that share an edge neither overlap nor leave a
-// gap. Equal depth keeps the older pixel.
+// Flat-shaded triangle covering the pixels whose corner (x, y) lies in it or within a sliver (1/64 pixel)
+// of it: faces that share an edge overlap by that sliver, so no pixel between them is left unwritten even
+// when their corners come a rounding apart from different placements. Equal depth keeps the older pixel.
 void RasterTriangle(RenderTarget& target, const ScreenPoint& p1, const ScreenPoint& p2, const ScreenPoint& p3,
                     RGBA fill, RGBA alternate);
 // Unshaded line; passEqual lets a pixel at the same depth be drawn over (edge and optional lines).

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -34,6 +35,9 @@ inline ScreenPoint ToScreen(const float p[3]) {
     return {p[0], p[1], p[2]};
 }
 
+// The screen points of a face, or of a line with its second end repeated.
+using DrawnShape = std::array<ScreenPoint, 3>;
+
 // Counts of the current render, for measurements.
 struct RenderStats {
     int64_t primitives = 0;
@@ -56,6 +60,8 @@ struct RenderTarget {
     UniDIB frameBuffer;              // bottom-up rows of its own stride
     std::vector<int32_t> spanDepths; // depths of the row being filled, room for a whole row and a vector
     RenderStats stats;
+    // When set, every face and line drawn adds its points here, to measure what renders cover.
+    std::vector<DrawnShape>* drawnShapes = nullptr;
 };
 
 // Copies the finished picture onto canvas at (0, 0).
