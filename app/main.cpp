@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     MessageBoxes boxes;
     SetMessageSink(&boxes);
-    SeedDataDir(DataDir(), TESSARIN_SOURCE_DATA);
+    SeedDataDir(DataDir(), ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
     RegisterPictureFormats();
     RegisterJpegPicture();
 

@@ -31,8 +31,10 @@ std::string Url() {
     return "http://" + Server().authority() + "/big.bin";
 }
 
-std::filesystem::path Target() {
-    return std::filesystem::temp_directory_path() / "tessarin_bench_body.bin";
+// The body and the header file of both clients, removed with their folder at exit.
+std::filesystem::path Target(const char* name = "body.bin") {
+    static TempFolder folder("tessarin-http-download-bench");
+    return folder.dir / name;
 }
 
 // Peak resident size since the last reset, in MB.
@@ -64,7 +66,7 @@ void BM_OurClient(benchmark::State& state) {
     HTTPClient client;
     client.InputFileMode = true;
     client.Body = Target().string();
-    client.Header = (std::filesystem::temp_directory_path() / "tessarin_bench_head.txt").string();
+    client.Header = Target("head.txt").string();
     double baseline = 0, peak = 0;
     for (auto _ : state) {
         baseline = CurrentRssMb();
@@ -92,7 +94,5 @@ BENCHMARK(BM_Curl)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 int main(int argc, char** argv) {
     // The client pumps the application's events during its waits, as it does in the program.
-    const int result = RunBenchmarks(argc, argv, {}, {{"BM_OurClient", "BM_Curl"}});
-    std::filesystem::remove(Target());
-    return result;
+    return RunBenchmarks(argc, argv, {}, {{"BM_OurClient", "BM_Curl"}});
 }

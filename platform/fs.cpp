@@ -71,6 +71,14 @@ fs::path DataDir() {
     return fs::path(user && *user ? user : ".") / ".local" / "share" / "Tessarin";
 }
 
+fs::path ShippedDataDir(const fs::path& installed, const fs::path& source) {
+    const fs::path exeDir = ExecutableDir();
+    std::error_code ec;
+    if (!exeDir.empty() && fs::is_directory(exeDir / installed, ec))
+        return (exeDir / installed).lexically_normal();
+    return source;
+}
+
 void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
     std::error_code ec;
     fs::create_directories(dir, ec);

@@ -10,6 +10,10 @@
 std::filesystem::path DataDir();
 // Tests and the start-up code pin the data folder explicitly.
 void SetDataDir(const std::filesystem::path& dir);
+// The default data shipped with the program: the install's share folder, given relative to the executable's
+// folder, when it is there; else the data folder of the source tree it was built from.
+std::filesystem::path ShippedDataDir(const std::filesystem::path& installed,
+                                     const std::filesystem::path& source);
 // Copies the shipped default data into dir without overwriting anything already there.
 void SeedDataDir(const std::filesystem::path& dir, const std::filesystem::path& defaults);
 

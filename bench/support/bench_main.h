@@ -7,12 +7,16 @@
 
 // Two benchmarks printed side by side after the run as a ratio: every benchmark named `ours` (with any
 // arguments after a '/') over the one named `theirs` with the same arguments. Real times compare, the
-// fastest repetition of each, or the named counter of their last repetitions.
+// fastest and the median repetition of each, or the named counter of their last repetitions.
 struct Ratio {
     std::string ours;
     std::string theirs;
     std::string counter = {};
 };
+
+// The least and the middle of times taken (not empty).
+double Fastest(const std::vector<double>& values);
+double Median(std::vector<double> values);
 
 // Runs the benchmarks chosen on the command line inside an offscreen application whose message boxes show
 // nothing, then prints the ratios. setUp runs once the application exists. The result is main's exit code.

@@ -2,7 +2,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <csignal>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
@@ -29,16 +32,16 @@ bool WaitsForEvents(qint64 pid) {
     return where.isEmpty() || where == "0" || where.contains("poll");
 }
 
-} // namespace
-
-// The real program on a fresh data folder: it seeds the folder, settles in its event loop with the window
-// up, and a close request ends it cleanly.
-TEST(Program, StartsOnAFreshDataFolderAndExitsCleanlyWhenClosed) {
-    // The program is built beside the tests folder when the environment does not name it.
+// The program built beside the tests folder when the environment does not name it; empty when there is none.
+QString ProgramBinary() {
     QString binary = qEnvironmentVariable("TESSARIN_BINARY");
     if (binary.isEmpty()) binary = QCoreApplication::applicationDirPath() + "/../tessarin";
-    if (!QFileInfo(binary).isExecutable()) GTEST_SKIP() << "program binary not found";
-    TempDir home;
+    return QFileInfo(binary).isExecutable() ? QFileInfo(binary).absoluteFilePath() : QString();
+}
+
+// Starts the program offscreen on the data folder home, waits until it has settled in its event loop with
+// the window up, runs check and ends it as a close request would, expecting a clean exit.
+void RunUntilSettled(const QString& binary, const TempDir& home, const std::function<void()>& check) {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("TESSARIN_HOME", QString::fromStdString(home.path().string()));
@@ -52,9 +55,71 @@ TEST(Program, StartsOnAFreshDataFolderAndExitsCleanlyWhenClosed) {
     for (int wait = 0; wait < 2000 && !settled(); ++wait)
         ASSERT_FALSE(program.waitForFinished(5)) << "the program ended on its own";
     EXPECT_TRUE(settled()) << "the program never came to wait for events";
-    EXPECT_TRUE(std::filesystem::exists(home / "master.txt"));
+    check();
     program.terminate();
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(program.exitCode(), 0);
+}
+
+// Runs a tool to its end; its exit code, or -1 when it could not run. Its output goes into output.
+int RunTool(const QString& tool, const QStringList& arguments, const QProcessEnvironment& env,
+            QByteArray* output = nullptr) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(tool, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit) return -1;
+    if (output) *output = process.readAll();
+    return process.exitCode();
+}
+
+} // namespace
+
+// The real program on a fresh data folder: it seeds the folder, settles in its event loop with the window
+// up, and a close request ends it cleanly.
+TEST(Program, StartsOnAFreshDataFolderAndExitsCleanlyWhenClosed) {
+    const QString binary = ProgramBinary();
+    if (binary.isEmpty()) GTEST_SKIP() << "program binary not found";
+    TempDir home;
+    RunUntilSettled(binary, home, [&] { EXPECT_TRUE(std::filesystem::exists(home / "master.txt")); });
+}
+
+// Installed into a staging folder, the program, its default data, its menu entry and its icon land where a
+// desktop looks for them, and the installed program seeds a new data folder from its own share folder (a
+// file only the installed copy holds shows it was not the source tree's).
+TEST(Program, InstallsAsADesktopProgramThatSeedsFromItsShareFolder) {
+    const QString binary = ProgramBinary();
+    const QString build = QFileInfo(binary).absolutePath();
+    const QString cmake = QStandardPaths::findExecutable("cmake");
+    if (binary.isEmpty() || cmake.isEmpty() || !QFileInfo::exists(build + "/cmake_install.cmake"))
+        GTEST_SKIP() << "no build folder to install from";
+    TempDir stage;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DESTDIR", QString::fromStdString(stage.path().string()));
+    QByteArray output;
+    ASSERT_EQ(RunTool(cmake, {"--install", build, "--prefix", "/usr"}, env, &output), 0)
+        << output.constData();
+
+    const std::filesystem::path usr = stage / "usr";
+    const std::filesystem::path share = usr / "share" / "tessarin";
+    EXPECT_TRUE(QFileInfo(QString::fromStdString((usr / "bin" / "tessarin").string())).isExecutable());
+    for (const char* shipped : {"master.txt", "colors.txt", "ldconfig.ldr", "ldraw/LDConfig.ldr"})
+        EXPECT_TRUE(std::filesystem::is_regular_file(share / shipped)) << shipped;
+    const std::filesystem::path entry = usr / "share" / "applications" / "tessarin.desktop";
+    ASSERT_TRUE(std::filesystem::is_regular_file(entry));
+    EXPECT_TRUE(std::filesystem::is_regular_file(usr / "share/icons/hicolor/scalable/apps/tessarin.svg"));
+
+    std::ofstream(share / "installed-only.txt") << "from the share folder\n";
+    TempDir home;
+    RunUntilSettled(QString::fromStdString((usr / "bin" / "tessarin").string()), home, [&] {
+        EXPECT_TRUE(std::filesystem::exists(home / "master.txt"));
+        EXPECT_TRUE(std::filesystem::exists(home / "installed-only.txt"));
+    });
+
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+    if (validator.isEmpty()) GTEST_SKIP() << "desktop-file-validate not installed (scripts/setup --tests)";
+    EXPECT_EQ(RunTool(validator, {QString::fromStdString(entry.string())}, env, &output), 0)
+        << output.constData();
+    EXPECT_TRUE(output.trimmed().isEmpty()) << output.constData();
 }
