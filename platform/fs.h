@@ -10,7 +10,8 @@
 std::filesystem::path DataDir();
 // Tests and the start-up code pin the data folder explicitly.
 void SetDataDir(const std::filesystem::path& dir);
-// Copies the shipped default data into dir without overwriting anything already there.
+// Copies the shipped default data into dir without overwriting anything already there: once, and again
+// only when the shipped files have changed since.
 void SeedDataDir(const std::filesystem::path& dir, const std::filesystem::path& defaults);
 
 // Resolves a reference written with '\' or '/' and any letter case below base. Returns nothing when a
