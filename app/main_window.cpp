@@ -83,6 +83,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     RenderPicture.fill(Qt::white);
     CreateDropTarget();
 
+    // The master list takes the keys first; an edit box would blink its caret from the start.
+    legolist->setFocus();
     setMinimumSize(800, 537);
     resize(800, 600);
     qApp->installEventFilter(this);
