@@ -20,7 +20,6 @@
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "ui/make_named.h"
-#include "web/upload_window.h"
 
 namespace {
 
@@ -61,16 +60,18 @@ int main(int argc, char** argv) {
 
     MainWindow window;
     Forms forms;
+    // The colour table the inventory reads from the first row on, and the LDraw folder, live in these two.
     forms.addPart = new AddPartDialog(window.Prompts(), &window);
-    forms.compare = new CompareDialog(window, &window);
-    forms.about = new AboutBox(&window);
     forms.settings = new SettingsDialog(window.Prompts(), FindNamed<QLabel>(window, "ldraw_path"), &window);
-    forms.numberPrompt = new NumberPrompt(&window);
+    forms.compare = [&window] { return new CompareDialog(window, &window); };
+    forms.about = [&window] { return new AboutBox(&window); };
+    forms.numberPrompt = [&window] { return new NumberPrompt(&window); };
     forms.splash = new SplashWindow(&window);
+    // The preview and its printer lookup come with the label maker, and the upload window is never shown.
     LabelRows labelRows(window);
-    forms.labelPreview = new LabelPreview(&window);
-    forms.labelMaker = new LabelMaker(labelRows, window.Renderer(), *forms.labelPreview, &window);
-    forms.upload = new UploadWindow(&window);
+    forms.labelMaker = [&window, &labelRows] {
+        return new LabelMaker(labelRows, window.Renderer(), *new LabelPreview(&window), &window);
+    };
     window.SetForms(forms);
 
     window.show();

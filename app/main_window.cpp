@@ -83,6 +83,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     RenderPicture.fill(Qt::white);
     CreateDropTarget();
 
+    // The master list takes the keys first; an edit box would blink its caret from the start.
+    legolist->setFocus();
     setMinimumSize(800, 537);
     resize(800, 600);
     qApp->installEventFilter(this);
@@ -90,13 +92,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
-    qtPrompts_.SetNumberPrompt(forms_.numberPrompt);
+    qtPrompts_.SetNumberPrompt([this] { return forms_.numberPrompt.Get(); });
     StoreForms();
     inventory_.UseColours(&Colours());
-    if (forms_.settings) ShowSetFields();
-    if (!forms_.addPart) return;
-    forms_.addPart->SetInventory(&inventory_);
-    connect(forms_.addPart, &AddPartDialog::RowAdded, this, [this] {
+}
+
+void MainWindow::ConnectAddPart(AddPartDialog* addPart) {
+    addPart->SetInventory(&inventory_);
+    connect(addPart, &AddPartDialog::RowAdded, this, [this] {
         if (!Loading) SelectLastRow();
         invlistClick();
     });
@@ -109,7 +112,7 @@ MainWindow::~MainWindow() {
     // The controls outlive this part of the window while they are torn down: they must not call back.
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
-    if (forms_.addPart) forms_.addPart->SetInventory(nullptr);
+    if (AddPartDialog* addPart = forms_.addPart.Built()) addPart->SetInventory(nullptr);
     if (MasterHashTable()) MasterHash->ClearAll();
 }
 
@@ -271,17 +274,18 @@ void MainWindow::CreateMenus() {
 }
 
 void MainWindow::BitBtn6Click() {
-    if (!forms_.compare) return;
-    forms_.compare->Memo1->clear();
-    forms_.compare->exec();
+    CompareDialog* compare = forms_.compare.Get();
+    if (!compare) return;
+    compare->Memo1->clear();
+    compare->exec();
 }
 
 void MainWindow::BitBtn8Click() {
-    if (forms_.settings) forms_.settings->exec();
+    if (SettingsDialog* settings = forms_.settings.Get()) settings->exec();
 }
 
 void MainWindow::BitBtn10Click() {
-    if (forms_.labelMaker) forms_.labelMaker->exec();
+    if (LabelMaker* labelMaker = forms_.labelMaker.Get()) labelMaker->exec();
 }
 
 void MainWindow::WireHandlers() {
@@ -448,5 +452,5 @@ QString MainWindow::LookUpMaster(const QString& partNumber) const {
 }
 
 void MainWindow::About1Click() {
-    if (forms_.about) forms_.about->ShowAbout();
+    if (AboutBox* about = forms_.about.Get()) about->ShowAbout();
 }

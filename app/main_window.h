@@ -15,6 +15,7 @@
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
 #include "app/inventory_model.h"
+#include "app/lazy_form.h"
 #include "app/master_list.h"
 #include "app/string_hash.h"
 #include "app/user_prompts.h"
@@ -35,11 +36,9 @@ class FadingLabel;
 class FormStorage;
 class IniFile;
 class LabelMaker;
-class LabelPreview;
 class NumberPrompt;
 class SettingsDialog;
 class SplashWindow;
-class UploadWindow;
 class QAction;
 class QFrame;
 class QLabel;
@@ -49,17 +48,16 @@ class QPlainTextEdit;
 class QPushButton;
 class QTreeWidget;
 
-// The windows created at start-up beside the main window, in their creation order.
+// The windows beside the main window; each is built when first needed, its stored settings applied then.
+// The splash shows at start-up.
 struct Forms {
-    AddPartDialog* addPart = nullptr;
-    CompareDialog* compare = nullptr;
-    AboutBox* about = nullptr;
-    SettingsDialog* settings = nullptr;
-    NumberPrompt* numberPrompt = nullptr;
+    LazyForm<AddPartDialog> addPart;
+    LazyForm<CompareDialog> compare;
+    LazyForm<AboutBox> about;
+    LazyForm<SettingsDialog> settings;
+    LazyForm<NumberPrompt> numberPrompt;
     SplashWindow* splash = nullptr;
-    LabelMaker* labelMaker = nullptr;
-    LabelPreview* labelPreview = nullptr;
-    UploadWindow* upload = nullptr;
+    LazyForm<LabelMaker> labelMaker;
 };
 
 // The file last chosen in the open dialog. An object of its own so that the settings file keeps it.
@@ -78,7 +76,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Also gives each window that keeps settings its storage.
+    // Each window that keeps settings gets its storage when it is built.
     void SetForms(const Forms& forms);
 
     // Reads master.txt of the data folder into the master list, its hash, its lines and the category tree.
@@ -223,6 +221,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // Nothing when the window is missing or already stored.
     FormStorage* StoreForm(QWidget* form, const QString& section, const QStringList& storedProps);
     void StoreForms();
+    void ConnectAddPart(AddPartDialog* addPart);
     void SaveStoredForms();
     void CreateDropTarget();
     void CreateStatusLine(QWidget* client);
@@ -264,7 +263,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool ControlKey(QWidget* control, QKeyEvent* key);
     void CreateInventoryPanel();
     // The set name and information edits show the inventory's and change it.
-    void ShowSetFields();
+    void ShowSetFields(SettingsDialog* settings);
     void SelectInventoryRow(int row);
     // The panel follows the selected row wherever the selection moves (clicks, keys, Open, Drop, Find,
     // Delete), and is empty while no row is selected.

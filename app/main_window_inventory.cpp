@@ -45,15 +45,15 @@ void MainWindow::CreateInventoryPanel() {
     connect(Edit1, &QLineEdit::textChanged, &inventory_, &InventoryModel::SetSetName);
 }
 
-void MainWindow::ShowSetFields() {
-    SettingsDialog* settings = forms_.settings;
+void MainWindow::ShowSetFields(SettingsDialog* settings) {
     connect(&inventory_, &InventoryModel::SetInformationChanged, settings,
             [settings](SetField field, const QString& value) { settings->SetSetInformation(field, value); });
     connect(settings, &SettingsDialog::SetInformationEdited, &inventory_, &InventoryModel::SetSetInformation);
 }
 
 const ColorTable& MainWindow::Colours() const {
-    return forms_.addPart ? forms_.addPart->Colours() : NoColours();
+    const AddPartDialog* addPart = forms_.addPart.Built();
+    return addPart ? addPart->Colours() : NoColours();
 }
 
 void MainWindow::SelectLastRow() {
@@ -140,15 +140,15 @@ void MainWindow::invlistfocus(const QString& partNumber) {
 }
 
 void MainWindow::BitBtn4Click() {
-    if (!forms_.addPart) return;
     RichListView* list = !legolist2->isHidden() && legolist2->SelectedRow() >= 0 ? legolist2 : legolist;
     const int row = list->SelectedRow();
     if (row < 0) return;
-    forms_.addPart->ShowPartDialog(list->GetCellText(0, row), list->GetCellText(1, row));
+    if (AddPartDialog* addPart = forms_.addPart.Get())
+        addPart->ShowPartDialog(list->GetCellText(0, row), list->GetCellText(1, row));
 }
 
 void MainWindow::AddUndefinedClick() {
-    if (forms_.addPart) forms_.addPart->ShowUndefinedPartDialog();
+    if (AddPartDialog* addPart = forms_.addPart.Get()) addPart->ShowUndefinedPartDialog();
 }
 
 void MainWindow::BitBtn5Click() {

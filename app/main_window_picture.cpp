@@ -217,6 +217,6 @@ void MainWindow::DefaultLDrawFolder() {
     const std::filesystem::path shipped = DataDir() / "ldraw";
     if (!IsLDrawLibrary(shipped)) return;
     const QString folder = FromFsPath(shipped) + QLatin1Char('/');
-    if (forms_.settings) forms_.settings->Edit1->setText(folder);
+    if (SettingsDialog* settings = forms_.settings.Get()) settings->Edit1->setText(folder);
     ldraw_path->setText(folder);
 }

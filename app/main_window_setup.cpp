@@ -32,43 +32,53 @@ FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const 
     return storage;
 }
 
+// A window never built keeps its section in the settings file as it is: only built windows save.
 void MainWindow::StoreForms() {
-    StoreForm(forms_.addPart, QStringLiteral("TForm2"), {"CheckBox1.Checked"});
-    StoreForm(forms_.compare, QStringLiteral("TForm3"), {});
-    StoreForm(forms_.labelMaker, QStringLiteral("TForm8"),
-              {"CheckBox1.Checked",
-               "CheckBox2.Checked",
-               "CheckBox3.Checked",
-               "CheckBox4.Checked",
-               "CheckBox5.Checked",
-               "CheckBox6.Checked",
-               "ComboBox1.Text",
-               "Edit1.Text",
-               "SpinEdit1.Value",
-               "SpinEdit2.Value",
-               "SpinEdit3.Value",
-               "SpinEdit4.Value",
-               "SpinEdit5.Value",
-               "SpinEdit6.Value",
-               "zcColorComboBox2.ColorValue",
-               "zcColorComboBox3.ColorValue",
-               "zcColorComboBox4.ColorValue",
-               "zcFontComboBox1.FontName",
-               "zcFontComboBox2.FontName",
-               "zcFontComboBox3.FontName",
-               "Label10.Caption",
-               "ComboBox2.Text",
-               "ldrawscale.Position",
-               "xrot.Position",
-               "yrot.Position",
-               "zrot.Position",
-               "SpinEdit7.MaxValue",
-               "SpinEdit7.Value"});
-    // Restored at once: the LDraw folder reaches the main window before the first picture is shown.
-    if (FormStorage* settings =
-            StoreForm(forms_.settings, QStringLiteral("TForm5"),
-                      {"Edit1.Text", "Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
-        settings->RestoreAll();
+    forms_.addPart.SetUp([this](AddPartDialog* addPart) {
+        StoreForm(addPart, QStringLiteral("TForm2"), {"CheckBox1.Checked"});
+        ConnectAddPart(addPart);
+    });
+    forms_.compare.SetUp(
+        [this](CompareDialog* compare) { StoreForm(compare, QStringLiteral("TForm3"), {}); });
+    forms_.labelMaker.SetUp([this](LabelMaker* labelMaker) {
+        StoreForm(labelMaker, QStringLiteral("TForm8"),
+                  {"CheckBox1.Checked",
+                   "CheckBox2.Checked",
+                   "CheckBox3.Checked",
+                   "CheckBox4.Checked",
+                   "CheckBox5.Checked",
+                   "CheckBox6.Checked",
+                   "ComboBox1.Text",
+                   "Edit1.Text",
+                   "SpinEdit1.Value",
+                   "SpinEdit2.Value",
+                   "SpinEdit3.Value",
+                   "SpinEdit4.Value",
+                   "SpinEdit5.Value",
+                   "SpinEdit6.Value",
+                   "zcColorComboBox2.ColorValue",
+                   "zcColorComboBox3.ColorValue",
+                   "zcColorComboBox4.ColorValue",
+                   "zcFontComboBox1.FontName",
+                   "zcFontComboBox2.FontName",
+                   "zcFontComboBox3.FontName",
+                   "Label10.Caption",
+                   "ComboBox2.Text",
+                   "ldrawscale.Position",
+                   "xrot.Position",
+                   "yrot.Position",
+                   "zrot.Position",
+                   "SpinEdit7.MaxValue",
+                   "SpinEdit7.Value"});
+    });
+    forms_.settings.SetUp([this](SettingsDialog* settings) {
+        // Restored at once: the LDraw folder reaches the main window before the first picture is shown.
+        if (FormStorage* storage =
+                StoreForm(settings, QStringLiteral("TForm5"),
+                          {"Edit1.Text", "Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
+            storage->RestoreAll();
+        ShowSetFields(settings);
+    });
 }
 
 // Each storage saves once more as it goes (unless it saved since it last restored), while the windows'

@@ -43,11 +43,13 @@ void MainWindow::UpdateMasterClick() {
 }
 
 QString MainWindow::LoginUser() {
-    return forms_.settings ? forms_.settings->UserName() : QString();
+    SettingsDialog* settings = forms_.settings.Get();
+    return settings ? settings->UserName() : QString();
 }
 
 QString MainWindow::LoginPassword() {
-    return forms_.settings ? forms_.settings->Password() : QString();
+    SettingsDialog* settings = forms_.settings.Get();
+    return settings ? settings->Password() : QString();
 }
 
 void MainWindow::ShowStatus(const QString& text) {

@@ -56,12 +56,14 @@ QString QtPrompts::ChooseFolder(const FileChoice& choice) {
 }
 
 int QtPrompts::AskCount(const QString& prompt) {
-    return numberPrompt_ ? numberPrompt_->AskCount(prompt) : 0;
+    NumberPrompt* numbers = FindNumberPrompt();
+    return numbers ? numbers->AskCount(prompt) : 0;
 }
 
 int QtPrompts::AskSetNumber(const QString& prompt, QString& suffix) {
-    if (!numberPrompt_) return 0;
-    const int number = numberPrompt_->AskSetNumber(prompt);
-    suffix = numberPrompt_->ComboBox1->currentText();
+    NumberPrompt* numbers = FindNumberPrompt();
+    if (!numbers) return 0;
+    const int number = numbers->AskSetNumber(prompt);
+    suffix = numbers->ComboBox1->currentText();
     return number;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QStringList>
 
 #include "app/file_choice.h"
@@ -33,7 +35,11 @@ class QtPrompts : public UserPrompts {
   public:
     explicit QtPrompts(QWidget* fallbackParent) : fallbackParent_(fallbackParent) {}
     // The number questions are asked here; without it they answer 0.
-    void SetNumberPrompt(NumberPrompt* prompt) { numberPrompt_ = prompt; }
+    void SetNumberPrompt(NumberPrompt* prompt) {
+        numberPrompt_ = [prompt] { return prompt; };
+    }
+    // The window is found (or built) only when a number is asked.
+    void SetNumberPrompt(std::function<NumberPrompt*()> prompt) { numberPrompt_ = std::move(prompt); }
 
     QStringList ChooseOpenFiles(const FileChoice& choice, bool several) override;
     QString ChooseSaveFile(const FileChoice& choice, QString& selectedFilter) override;
@@ -44,5 +50,6 @@ class QtPrompts : public UserPrompts {
   private:
     QWidget* Parent() const;
     QWidget* fallbackParent_;
-    NumberPrompt* numberPrompt_ = nullptr;
+    NumberPrompt* FindNumberPrompt() const { return numberPrompt_ ? numberPrompt_() : nullptr; }
+    std::function<NumberPrompt*()> numberPrompt_;
 };

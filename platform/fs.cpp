@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <fstream>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -79,11 +80,34 @@ fs::path ShippedDataDir(const fs::path& installed, const fs::path& source) {
     return source;
 }
 
+namespace {
+
+// The newest change below a folder, the folder itself included.
+fs::file_time_type NewestChange(const fs::path& folder) {
+    std::error_code ec;
+    fs::file_time_type newest = fs::last_write_time(folder, ec);
+    for (fs::recursive_directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code timeError;
+        newest = std::max(newest, it->last_write_time(timeError));
+    }
+    return newest;
+}
+
+} // namespace
+
 void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (defaults.empty() || !fs::is_directory(defaults, ec)) return;
+    // The stamp carries the time of the shipped files last seeded: copying again only when they are newer.
+    const fs::path stamp = dir / ".seeded";
+    const fs::file_time_type shipped = NewestChange(defaults);
+    std::error_code stampError;
+    if (fs::last_write_time(stamp, stampError) >= shipped && !stampError) return;
     fs::copy(defaults, dir, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
+    if (ec) return;
+    std::ofstream{stamp};
+    fs::last_write_time(stamp, shipped, ec);
 }
 
 std::optional<fs::path> ResolvePath(const fs::path& base, std::string_view reference) {

@@ -14,7 +14,8 @@ void SetDataDir(const std::filesystem::path& dir);
 // folder, when it is there; else the data folder of the source tree it was built from.
 std::filesystem::path ShippedDataDir(const std::filesystem::path& installed,
                                      const std::filesystem::path& source);
-// Copies the shipped default data into dir without overwriting anything already there.
+// Copies the shipped default data into dir without overwriting anything already there: once, and again
+// only when the shipped files have changed since.
 void SeedDataDir(const std::filesystem::path& dir, const std::filesystem::path& defaults);
 
 // Resolves a reference written with '\' or '/' and any letter case below base. Returns nothing when a

@@ -1,5 +1,6 @@
 #include "ui/fading_label.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -10,7 +11,6 @@ FadingLabel::FadingLabel(QWidget* parent)
       fontColor_(palette().color(QPalette::WindowText)), current_(color_) {
     connect(&timer_, &QTimer::timeout, this, &FadingLabel::Step);
     timer_.setInterval(2);
-    timer_.start();
 }
 
 void FadingLabel::setCaption(const QString& caption) {
@@ -35,10 +35,29 @@ void FadingLabel::setFontColor(const QColor& color) {
 
 void FadingLabel::setFade(bool fade) {
     fade_ = fade;
-    if (fade)
-        timer_.start();
-    else
+    UpdateTimer();
+}
+
+void FadingLabel::UpdateTimer() {
+    if (!fade_ || !isVisible() || !isEnabled())
         timer_.stop();
+    else if (!timer_.isActive())
+        timer_.start();
+}
+
+void FadingLabel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    UpdateTimer();
+}
+
+void FadingLabel::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    UpdateTimer();
+}
+
+void FadingLabel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange) UpdateTimer();
 }
 
 void FadingLabel::setBetweenColors(int count) {

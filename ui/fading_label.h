@@ -37,6 +37,8 @@ class FadingLabel : public QWidget {
     void setShowing(bool showing);
 
     QColor CurrentColor() const { return current_; }
+    // The timer runs only while fading and the text can be seen: a hidden or disabled label stays idle.
+    bool Ticking() const { return timer_.isActive(); }
     // One fade step; the timer calls it.
     void Step();
 
@@ -46,8 +48,12 @@ class FadingLabel : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
+    void UpdateTimer();
     QColor Blend() const;
 
     QTimer timer_;

@@ -1,7 +1,6 @@
 #include "print/preview/pv_printer.h"
 
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <algorithm>
 #include <cmath>
 
@@ -45,18 +44,27 @@ constexpr int kQualityCodes[] = {-1, -2, -3, -4};
 
 } // namespace
 
-PvPrinter::PvPrinter() : MakeDevice(DefaultDevice) {
-    const QString system = QPrinterInfo::defaultPrinterName();
-    printerName_ = system.isEmpty() ? PrinterNames().value(0) : system;
-}
+PvPrinter::PvPrinter() : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()) {}
 
 PvPrinter::~PvPrinter() {
     Abort();
 }
 
 QStringList PvPrinter::PrinterNames() const {
-    const QStringList printers = QPrinterInfo::availablePrinterNames();
-    return printers.isEmpty() ? QStringList{kPdfFile} : printers;
+    const std::optional<PrinterList> answer = lookup_->Answer();
+    if (!answer) return {};
+    return answer->Printers.isEmpty() ? QStringList{kPdfFile} : answer->Printers;
+}
+
+QString PvPrinter::DefaultOutput(const PrinterList& list) {
+    if (!list.DefaultPrinter.isEmpty()) return list.DefaultPrinter;
+    return list.Printers.isEmpty() ? kPdfFile : list.Printers.front();
+}
+
+QString PvPrinter::PrinterName() const {
+    if (!printerName_.isEmpty()) return printerName_;
+    const std::optional<PrinterList> answer = lookup_->Answer();
+    return answer ? DefaultOutput(*answer) : QString();
 }
 
 void PvPrinter::SetPrinterName(const QString& name) {
@@ -107,8 +115,11 @@ void PvPrinter::SetPaperSize(PvPaperSize paper, PvPoint customInches) {
 
 PrintDevice* PvPrinter::Probe() const {
     if (device_) return device_.get();
+    // Until the system has answered there is no printer to measure: the preview draws an A4 sheet.
+    const QString name = PrinterName();
+    if (name.isEmpty()) return nullptr;
     if (!probe_) {
-        probe_ = MakeDevice(printerName_, {});
+        probe_ = MakeDevice(name, {});
         if (probe_) {
             probe_->SetPaper(DevicePaper(paper_, customInches_));
             probe_->SetOrientation(Orientation() == pvLandscape ? PrintOrientation::Landscape
@@ -152,7 +163,18 @@ void PvPrinter::ApplyMode() {
 }
 
 bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {
-    if (printing_) return false;
+    if (printing_ || waiting_) return false;
+    if (printerName_.isEmpty()) {
+        waiting_ = true;
+        const std::optional<PrinterList> answer = lookup_->Await(PrintSystemWait);
+        waiting_ = false;
+        if (!answer) {
+            ShowMessage(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
+                            .arg(std::chrono::duration<double>(PrintSystemWait).count()));
+            return false;
+        }
+        printerName_ = DefaultOutput(*answer);
+    }
     std::filesystem::path pdf;
     if (printerName_ == kPdfFile) {
         pdf = ChoosePdfFile ? ChoosePdfFile() : std::filesystem::path();

@@ -4,10 +4,12 @@
 #include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 
+#include "platform/print/printer_lookup.h"
 #include "print/preview/pv_paper.h"
 
 class PrintDevice;
@@ -43,9 +45,15 @@ class PvPrinter {
     PvPrinter(const PvPrinter&) = delete;
     PvPrinter& operator=(const PvPrinter&) = delete;
 
-    // The system's printers, or the PDF file alone when it has none.
+    // The system's printers, or the PDF file alone when it has none; empty until the system has answered.
     QStringList PrinterNames() const;
-    const QString& PrinterName() const { return printerName_; }
+    // The chosen output; until one is chosen, the system's default once the system has answered.
+    QString PrinterName() const;
+    // Where the printers come from; asked only when they are needed.
+    PrinterLookup& Lookup() const { return *lookup_; }
+    void UseLookup(PrinterLookup& lookup) { lookup_ = &lookup; }
+    // How long a job waits for a print system that has not answered yet.
+    std::chrono::milliseconds PrintSystemWait{15000};
     // Chooses an output, refreshes the geometry and fires OnChangePrinter.
     void SetPrinterName(const QString& name);
 
@@ -101,8 +109,11 @@ class PvPrinter {
   private:
     void ApplyMode();
     PrintDevice* Probe() const;
+    // The default output taken from an answer, when none is chosen yet.
+    static QString DefaultOutput(const PrinterList& list);
 
-    QString printerName_;
+    PrinterLookup* lookup_;
+    QString printerName_; // empty while none is chosen
     PvDeviceMode mode_;
     PvPaperSize paper_ = A4;
     PvPoint customInches_;
@@ -111,5 +122,6 @@ class PvPrinter {
     std::unique_ptr<PrintDevice> device_;        // of the running job
     bool printing_ = false;
     bool aborted_ = false;
+    bool waiting_ = false; // for the print system's answer
     int pageCounter_ = 0;
 };

@@ -65,6 +65,14 @@ void PvPropertyComboBox::SetPreviewProperty(PvPreviewProperty property) {
     Fill();
 }
 
+void PvPropertyComboBox::PreviewSet() {
+    // The printers arrive when the print system answers, which may be long after the list is first filled.
+    if (PvPreview* preview = Preview())
+        connect(&preview->Printer().Lookup(), &PrinterLookup::Answered, this, &PvPropertyComboBox::Fill,
+                Qt::UniqueConnection);
+    Fill();
+}
+
 void PvPropertyComboBox::Fill() {
     filling_ = true;
     clear();

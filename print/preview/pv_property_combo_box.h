@@ -23,7 +23,7 @@ class PvPropertyComboBox : public QComboBox, public PvLinkedControl {
     void PreviewNotice(int notice) override;
 
   protected:
-    void PreviewSet() override { Fill(); }
+    void PreviewSet() override;
     void paintEvent(QPaintEvent* event) override;
 
   private:

@@ -33,7 +33,6 @@ TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
     auto* preview = new LabelPreview(inventory.window.get());
     auto* maker = new LabelMaker(rows, inventory.window->Renderer(), *preview, inventory.window.get());
     Forms forms;
-    forms.labelPreview = preview;
     forms.labelMaker = maker;
     inventory.window->SetForms(forms);
     InventoryWindow::WhenShown([maker] {

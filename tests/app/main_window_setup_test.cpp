@@ -190,3 +190,34 @@ TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     EXPECT_TRUE(status->isHidden());
     EXPECT_FALSE(status->isEnabled());
 }
+
+// A window is built when first needed; one never opened in a run keeps its stored section untouched.
+TEST(MainWindowSettings, AWindowNeverOpenedIsNotBuiltAndKeepsItsStoredSection) {
+    TempDir dir;
+    WriteFileBytes(dir / "master.txt", "h\n3001\tBrick 2 x 4\n");
+    const std::string stored = "[TForm3]\r\nFormVersion=0\r\nNormPos=10,20,410,320\r\nShowCmd=1\r\n";
+    WriteFileBytes(dir / "Tessarin.ini", stored);
+    SetDataDir(dir.path());
+    int built = 0;
+    {
+        auto window = std::make_unique<MainWindow>();
+        Forms forms;
+        forms.compare = [&built, &window] {
+            ++built;
+            return new CompareDialog(*window, window.get());
+        };
+        forms.settings =
+            new SettingsDialog(window->Prompts(), FindNamed<QLabel>(*window, "ldraw_path"), window.get());
+        window->SetForms(forms);
+        window->show();
+        FindNamed<QLineEdit>(*window, "Edit1")
+            ->setText("a set"); // a run that changes and saves other windows
+        window->close();
+    }
+    SetDataDir({});
+    EXPECT_EQ(built, 0) << "nothing at start-up asks for the compare window";
+    IniFile saved(dir / "Tessarin.ini");
+    saved.Load();
+    EXPECT_EQ(saved.Value("TForm3", "NormPos").value_or(QString()), "10,20,410,320");
+    EXPECT_TRUE(saved.Value("TForm1", "FormVersion").has_value()) << "the file was saved by the others";
+}

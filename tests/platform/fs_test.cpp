@@ -54,3 +54,21 @@ TEST(Fs, SeedingNeverOverwrites) {
     EXPECT_EQ(*ReadFileBytes(home / "master.txt"), "mine");
     EXPECT_EQ(*ReadFileBytes(home / "images/jpgs/3001.jpg"), "jpg");
 }
+
+TEST(Fs, SeedingHappensOnceAndAgainOnlyWhenTheShippedFilesAreNewer) {
+    TempDir defaults, home;
+    WriteFileBytes(defaults / "colors.txt", "shipped");
+    WriteFileBytes(defaults / "images/jpgs/3001.jpg", "jpg");
+    SeedDataDir(home.path(), defaults.path());
+    ASSERT_TRUE(fs::exists(home / "colors.txt"));
+    fs::remove(home / "colors.txt");
+    SeedDataDir(home.path(), defaults.path());
+    EXPECT_FALSE(fs::exists(home / "colors.txt"))
+        << "nothing is copied while the shipped files are unchanged";
+    WriteFileBytes(defaults / "images/jpgs/3002.jpg", "new");
+    fs::last_write_time(defaults / "images/jpgs/3002.jpg",
+                        fs::file_time_type::clock::now() + std::chrono::seconds(5));
+    SeedDataDir(home.path(), defaults.path());
+    EXPECT_TRUE(fs::exists(home / "images/jpgs/3002.jpg")) << "a newer shipped file is seeded";
+    EXPECT_EQ(*ReadFileBytes(home / "colors.txt"), "shipped") << "and whatever is missing with it";
+}

@@ -138,9 +138,12 @@ TEST(PvPreview, ThumbnailsAndThePaperListFollowThePages) {
     EXPECT_EQ(preview->PaperSize(), Letter);
     PvPropertyComboBox printers;
     printers.SetPreview(preview.get());
+    ASSERT_TRUE(preview->Printer().Lookup().Await(std::chrono::seconds(60))) << "the print system answers";
+    QCoreApplication::processEvents();
     if (QPrinterInfo::availablePrinterNames().isEmpty()) {
         EXPECT_EQ(printers.itemText(0), PvPrinter::kPdfFile) << "with no printer the PDF file is offered";
     }
+    EXPECT_FALSE(printers.currentText().isEmpty());
     EXPECT_EQ(printers.currentText(), preview->Printer().PrinterName());
     preview.reset();
     EXPECT_EQ(thumbnails.Preview(), nullptr) << "a preview going away leaves its controls";

@@ -98,3 +98,28 @@ TEST(FadingLabel, TimerFollowsFadeAndTextShowsOnlyWhileEnabled) {
     l.label.setFadeSpeed(0);
     EXPECT_EQ(l.label.FadeSpeed(), 1);
 }
+
+TEST(FadingLabel, FadesOnlyWhileTheTextCanBeSeen) {
+    QWidget window;
+    auto* label = new FadingLabel(&window);
+    label->setFadeSpeed(30);
+    window.show();
+    EXPECT_TRUE(label->Ticking()) << "shown, enabled and fading";
+    label->setEnabled(false);
+    EXPECT_FALSE(label->Ticking()) << "a disabled label draws no text";
+    label->setEnabled(true);
+    EXPECT_TRUE(label->Ticking());
+    label->hide();
+    EXPECT_FALSE(label->Ticking()) << "a hidden label is not seen";
+    label->show();
+    EXPECT_TRUE(label->Ticking()) << "the fade resumes when the status shows";
+    window.hide();
+    EXPECT_FALSE(label->Ticking()) << "nor is one in a hidden window";
+    window.show();
+    label->setFade(false);
+    EXPECT_FALSE(label->Ticking());
+    QSignalSpy visible(label, &FadingLabel::OnTotallyVisible);
+    label->setFade(true);
+    label->setFadeSpeed(1);
+    EXPECT_TRUE(visible.wait(2000)) << "the timer steps the fade while it runs";
+}

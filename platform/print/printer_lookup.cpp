@@ -1,0 +1,75 @@
+#include "platform/print/printer_lookup.h"
+
+#include <QPrinterInfo>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "platform/ui.h"
+
+// Shared with the worker, which may outlive the lookup while the print system keeps it waiting.
+struct PrinterLookup::State {
+    std::mutex lock;
+    std::condition_variable done;
+    std::optional<PrinterList> answer;
+    PrinterLookup* owner = nullptr; // cleared when the lookup goes
+    bool started = false;
+};
+
+PrinterLookup::PrinterLookup(Source source) : source_(std::move(source)), state_(std::make_shared<State>()) {
+    state_->owner = this;
+}
+
+PrinterLookup::~PrinterLookup() {
+    std::lock_guard guard(state_->lock);
+    state_->owner = nullptr;
+}
+
+PrinterLookup& PrinterLookup::System() {
+    // Never destroyed: a worker still waiting on the print server at exit must find it.
+    static auto* lookup = new PrinterLookup();
+    return *lookup;
+}
+
+PrinterList PrinterLookup::AskPrintSystem() {
+    return {QPrinterInfo::defaultPrinterName(), QPrinterInfo::availablePrinterNames()};
+}
+
+void PrinterLookup::Start() {
+    {
+        std::lock_guard guard(state_->lock);
+        if (state_->started) return;
+        state_->started = true;
+    }
+    std::thread([state = state_, source = source_] {
+        PrinterList list = source();
+        std::lock_guard guard(state->lock);
+        state->answer = std::move(list);
+        state->done.notify_all();
+        // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
+        if (PrinterLookup* owner = state->owner)
+            QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
+    }).detach();
+}
+
+std::optional<PrinterList> PrinterLookup::Answer() {
+    Start();
+    std::lock_guard guard(state_->lock);
+    return state_->answer;
+}
+
+std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeout) {
+    Start();
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        {
+            std::unique_lock guard(state_->lock);
+            const auto slice =
+                std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(16));
+            if (state_->done.wait_until(guard, slice, [this] { return state_->answer.has_value(); }))
+                return state_->answer;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+        ProcessMessages();
+    }
+}

@@ -1,0 +1,95 @@
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QThread>
+#include <atomic>
+#include <future>
+#include <gtest/gtest.h>
+
+#include "platform/print/print_device.h"
+#include "platform/print/printer_lookup.h"
+#include "print/preview/pv_printer.h"
+#include "print/preview/pv_property_combo_box.h"
+#include "support/test_support.h"
+
+namespace {
+
+// A print system that answers only when the test lets it, noting where and how often it was asked.
+struct HeldPrintSystem {
+    std::promise<PrinterList> answer;
+    std::shared_future<PrinterList> released = answer.get_future().share();
+    std::atomic<int> asked = 0;
+    std::atomic<bool> askedOnInterfaceThread = false;
+    PrinterLookup lookup{[this] {
+        ++asked;
+        askedOnInterfaceThread = QThread::currentThread() == qApp->thread();
+        return released.get();
+    }};
+    ~HeldPrintSystem() {
+        if (released.wait_for(std::chrono::seconds(0)) != std::future_status::ready) answer.set_value({});
+    }
+};
+
+} // namespace
+
+TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTime) {
+    HeldPrintSystem system;
+    PvPrinter printer;
+    printer.UseLookup(system.lookup);
+    int devices = 0;
+    printer.MakeDevice = [&devices](const QString&, const std::filesystem::path&) {
+        ++devices;
+        return std::unique_ptr<PrintDevice>();
+    };
+    EXPECT_TRUE(printer.PrinterNames().isEmpty()) << "no answer yet";
+    EXPECT_TRUE(printer.PrinterName().isEmpty());
+    EXPECT_EQ(printer.PpiX(), 300) << "an A4 sheet stands in until the system answers";
+    EXPECT_EQ(devices, 0) << "no printer is opened on the interface thread before the answer";
+
+    TestMessages::Clear();
+    printer.PrintSystemWait = std::chrono::milliseconds(300);
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(printer.BeginDoc(pvOnePage));
+    EXPECT_GE(clock.elapsed(), 250);
+    EXPECT_LT(clock.elapsed(), 5000) << "the wait is bounded";
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains("did not answer"))
+        << TestMessages::Shown()[0].toStdString();
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_EQ(devices, 0);
+    EXPECT_EQ(system.asked, 1) << "asked once, however often the answer is wanted";
+    EXPECT_FALSE(system.askedOnInterfaceThread);
+
+    QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+    system.answer.set_value({QString(), {QStringLiteral("Office"), QStringLiteral("Hall")}});
+    ASSERT_TRUE(answered.wait(5000));
+    EXPECT_EQ(printer.PrinterNames(), QStringList({"Office", "Hall"}));
+    EXPECT_EQ(printer.PrinterName(), "Office") << "without a default the first printer";
+    EXPECT_EQ(system.asked, 1);
+}
+
+TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
+    HeldPrintSystem system;
+    PvPreview preview;
+    preview.Printer().UseLookup(system.lookup);
+    PvPropertyComboBox printers;
+    printers.SetPreview(&preview);
+    EXPECT_EQ(printers.count(), 0) << "nothing to list before the answer, and no wait for it";
+    QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+    system.answer.set_value({QStringLiteral("Hall"), {QStringLiteral("Office"), QStringLiteral("Hall")}});
+    ASSERT_TRUE(answered.wait(5000));
+    EXPECT_EQ(printers.count(), 2);
+    EXPECT_EQ(printers.currentText(), "Hall") << "the system's default is chosen";
+
+    HeldPrintSystem none;
+    PvPreview empty;
+    empty.Printer().UseLookup(none.lookup);
+    PvPropertyComboBox pdf;
+    pdf.SetPreview(&empty);
+    QSignalSpy emptyAnswered(&none.lookup, &PrinterLookup::Answered);
+    none.answer.set_value({});
+    ASSERT_TRUE(emptyAnswered.wait(5000));
+    ASSERT_EQ(pdf.count(), 1);
+    EXPECT_EQ(pdf.itemText(0), PvPrinter::kPdfFile) << "with no printer the PDF file is offered";
+    EXPECT_EQ(pdf.currentText(), PvPrinter::kPdfFile);
+}
