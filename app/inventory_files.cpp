@@ -22,7 +22,8 @@ struct ReadFormat {
     int listed; // place in the open dialog's list
     Reader reader;
     bool multiOpen;
-    bool binary; // an unreadable file gets the reader's own message, like one it cannot make sense of
+    // The message for a file that cannot be opened, in place of the plain read error; none for most.
+    QString (*unopened)(const QString& path);
 };
 
 struct SaveFormat {
@@ -34,17 +35,17 @@ struct SaveFormat {
 
 // Searched in this order in the upper-cased file name; the first text found anywhere in it wins.
 constexpr std::array<ReadFormat, 11> kReadFormats = {{
-    {u".INV", 2, ReadInvFile, true, false},
-    {u".PRN", 0, ReadPrnFile, true, false},
-    {u".TSV", 1, ReadTsvFile, false, false},
-    {u".HTM", 6, ReadPeeronHtmlFile, true, false},
-    {u".DAT", 3, ReadLDrawFile, true, false},
-    {u".LDR", 4, ReadLDrawFile, true, false},
-    {u".MPD", 5, ReadLDrawFile, true, false},
-    {u".XML", 8, ReadBrickLinkXmlFile, true, false},
-    {u".BLK", 7, ReadBlkFile, true, false},
-    {u".CSV", 9, ReadCsvFile, false, false},
-    {u".XLS", 10, ReadXlsInventory, false, true},
+    {u".INV", 2, ReadInvFile, true, nullptr},
+    {u".PRN", 0, ReadPrnFile, true, nullptr},
+    {u".TSV", 1, ReadTsvFile, false, nullptr},
+    {u".HTM", 6, ReadPeeronHtmlFile, true, nullptr},
+    {u".DAT", 3, ReadLDrawFile, true, nullptr},
+    {u".LDR", 4, ReadLDrawFile, true, nullptr},
+    {u".MPD", 5, ReadLDrawFile, true, nullptr},
+    {u".XML", 8, ReadBrickLinkXmlFile, true, nullptr},
+    {u".BLK", 7, ReadBlkFile, true, nullptr},
+    {u".CSV", 9, ReadCsvFile, false, nullptr},
+    {u".XLS", 10, ReadXlsInventory, false, XlsOpenTrouble},
 }};
 
 constexpr std::array<SaveFormat, 4> kSaveFormats = {{
@@ -79,11 +80,11 @@ QString FilterExtension(const QString& filter) {
 }
 
 InventorySource LoadSource(const ReadFormat& format, const QString& path) {
-    if (!format.binary) return ReadInventorySource(path);
     try {
         return ReadInventorySource(path);
     } catch (const InventoryReadError&) {
-        return {path, {}, {}};
+        if (!format.unopened) throw;
+        throw InventoryReadError(format.unopened(path));
     }
 }
 

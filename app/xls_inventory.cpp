@@ -230,19 +230,21 @@ WriteOutcome WriteXlsInventory(const InventoryContents& inv, const QString& path
                 .arg(folded)};
 }
 
+QString XlsOpenTrouble(const QString& path) {
+    return "I'm having trouble opening " + path + "\n" + "\rPlease close this file if it is open in Excel.";
+}
+
 ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
     XLSRead reader;
+    // Bytes that were read but make no workbook: nothing another program could release, so say what it is.
     try {
         reader.OpenBytes(file.bytes);
     } catch (const XLSPasswordError& error) {
-        // Nothing another program could release: say what it is.
-        parsed.warnings << file.path + "\n" + QString::fromUtf8(error.what());
-        return parsed;
-    } catch (const XLSError&) {
-        parsed.warnings << "I'm having trouble opening " + file.path + "\n" +
-                               "\rPlease close this file if it is open in Excel.";
-        return parsed;
+        throw InventoryReadError(file.path + "\n" + QString::fromUtf8(error.what()));
+    } catch (const XLSError& error) {
+        throw InventoryReadError(
+            QStringLiteral("%1 is not a workbook: %2.").arg(file.path, QString::fromUtf8(error.what())));
     }
     const std::vector<std::pair<int, QString>> columns = ColourColumns(reader);
     RowAdder rows(parsed, lookups, file.path, QStringLiteral("row"));

@@ -27,6 +27,8 @@ int WriteXlsFile(const QString& path, const std::vector<InventoryCells>& rows,
 // The rows written with the whole colour table's names; an error text, empty when the file was
 // written. A save that folded colours into UNKNOWN says how many rows it folded.
 WriteOutcome WriteXlsInventory(const InventoryContents& inv, const QString& path);
-// The part rows of such a workbook down to its "Grand Total" row, passing over empty rows. A file that
-// cannot be opened gives a warning and no rows.
+// What the user is told when a workbook file cannot be opened: another program may hold it.
+QString XlsOpenTrouble(const QString& path);
+// The part rows of such a workbook down to its "Grand Total" row, passing over empty rows. Throws
+// InventoryReadError when the bytes are no workbook it can read.
 ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLookups& lookups);

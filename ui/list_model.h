@@ -33,9 +33,9 @@ QColor ReadableTextColor(const QColor& background);
 enum SortDirection { sdAscending, sdDescending };
 
 // The sort sign and column that the lists of a window share: a list that sorts without setting its own
-// direction sorts with the sign another list set last.
+// direction sorts with the sign another list set last, ascending while none has set one.
 struct SortState {
-    int sign = 0;
+    int sign = 1;
     int column = 0;
 };
 

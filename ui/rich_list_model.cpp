@@ -44,6 +44,8 @@ void RichListModel::ResetRows(std::vector<QStringList> rows) {
     for (QStringList& row : rows)
         if (row.isEmpty()) row.append(QString());
     rows_ = std::move(rows);
+    // New rows start with no state of their own; states stay parallel to the rows once any row has one.
+    if (!states_.empty()) states_.assign(rows_.size(), ItemState{});
     endResetModel();
 }
 

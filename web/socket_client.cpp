@@ -122,6 +122,11 @@ class CaptureOutput {
 
 } // namespace
 
+std::string EConnectError::Reason() const {
+    const std::string system = code_ != 0 ? SocketErrorText(code_) : std::string();
+    return system.empty() || system == what() ? what() : std::string(what()) + " (" + system + ")";
+}
+
 std::string SocketErrorText(int code) {
     for (const ErrorRow& row : kErrors)
         if (row.code == code) return std::to_string(code) + ":" + row.text;
@@ -240,10 +245,11 @@ SocketClient::WaitResult SocketClient::WaitForLookup(const HostLookup& lookup) {
     return WaitResult::Ready;
 }
 
-void SocketClient::RaiseError(int code) {
+void SocketClient::RaiseError(int code, bool connecting) {
     Report(16, "Checking Error In Error Manager");
     LastErrorNo = code;
     Report(8, "Looking Up Error Message " + std::to_string(code));
+    if (connecting) throw EConnectError(SocketErrorText(code), code);
     throw ESockError(SocketErrorText(code));
 }
 
@@ -257,12 +263,12 @@ std::vector<NetAddress> SocketClient::Resolve() {
     Report(8, "Timer Off");
     if (result == WaitResult::TimedOut) {
         TimedOut = true;
-        throw ESockError("Host Lookup Timed Out");
+        throw EConnectError("Host Lookup Timed Out");
     }
     if (result == WaitResult::Canceled) throw ESockError("Host Lookup Canceled");
     if (lookup.Error() != 0) {
         LastErrorNo = lookup.Error();
-        throw ESockError("Host Lookup Failed");
+        throw EConnectError("Host Lookup Failed", LastErrorNo);
     }
     if (OnHostResolved) OnHostResolved();
     return lookup.Addresses();
@@ -280,7 +286,7 @@ void SocketClient::Connect() {
         OnInvalidHost(handled);
         if (handled) addresses = Resolve();
     }
-    if (addresses.empty()) throw ESockError("Null Remote Address");
+    if (addresses.empty()) throw EConnectError("Null Remote Address");
     received_.clear();
     readPos_ = 0;
     peerClosed_ = false;
@@ -293,10 +299,10 @@ void SocketClient::Connect() {
         }
     if (OnConnectionFailed) OnConnectionFailed();
     socket_.Close();
-    if (TimedOut) throw ESockError("Connection Timed out");
+    if (TimedOut) throw EConnectError("Connection Timed out");
     if (Canceled) throw ESockError("Connection Canceled");
-    if (LastErrorNo != 0) RaiseError(LastErrorNo);
-    throw ESockError("Connection Failed");
+    if (LastErrorNo != 0) RaiseError(LastErrorNo, true);
+    throw EConnectError("Connection Failed");
 }
 
 bool SocketClient::TryConnect(const NetAddress& address) {

@@ -16,6 +16,16 @@ class ESockError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
 };
+// No connection came about, so no server answered: the host lookup or the connection attempt failed or
+// timed out. The text is the one the socket layer raises; Reason() adds the system's own words to it.
+class EConnectError : public ESockError {
+  public:
+    explicit EConnectError(const std::string& text, int code = 0) : ESockError(text), code_(code) {}
+    std::string Reason() const;
+
+  private:
+    int code_;
+};
 // A reply body that cannot be kept: larger than the capture limit, or not writable to its file. The text
 // says which, for the user.
 class ECaptureError : public ESockError {
@@ -124,7 +134,8 @@ class SocketClient {
     bool ReceiveMore(const char* abortText);
     std::string TakeReceived(size_t count);
     size_t Pending() const { return received_.size() - readPos_; }
-    [[noreturn]] void RaiseError(int code);
+    // Raises the error's text; as EConnectError while connecting.
+    [[noreturn]] void RaiseError(int code, bool connecting = false);
 
     TcpSocket socket_;
     std::string received_;

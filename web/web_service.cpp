@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -70,9 +71,27 @@ const QString kMasterNotUpdated =
     QStringLiteral("There was a problem downloading master.txt.\r\nmaster.txt was not updated.  ");
 const QString kCheckConnection = QStringLiteral("Please check your internet conection.");
 
-// The reason a failed download gives the user beyond the command's own message, if it has one.
-QString FailureReason(const std::exception& error) {
-    return dynamic_cast<const ECaptureError*>(&error) ? QString::fromUtf8(error.what()) : QString();
+// The user's own Cancel ended the client's request.
+bool Cancelled(const HTTPClient& client, const std::exception& error) {
+    const bool fromClient =
+        dynamic_cast<const ESockError*>(&error) || dynamic_cast<const EAbortError*>(&error);
+    return fromClient && client.Canceled;
+}
+
+QString Unreached(const HTTPClient& client, const EConnectError& error) {
+    return QStringLiteral("Unable to connect to %1: %2")
+        .arg(QString::fromStdString(client.Host), QString::fromStdString(error.Reason()));
+}
+
+// What a failed download tells the user beyond the command's own message: nothing at all after their
+// Cancel, why no connection came about when no server answered, why a reply could not be kept; empty when
+// the server answered and the command's own message says it.
+std::optional<QString> FailureReason(const HTTPClient& client, const std::exception& error) {
+    if (Cancelled(client, error)) return std::nullopt;
+    if (const auto* unreached = dynamic_cast<const EConnectError*>(&error))
+        return Unreached(client, *unreached);
+    if (dynamic_cast<const ECaptureError*>(&error)) return QString::fromUtf8(error.what());
+    return QString();
 }
 
 } // namespace
@@ -156,19 +175,21 @@ bool WebService::PeeronLogin() {
 bool WebService::LoginOrComplain() {
     const QString host = QString::fromStdString(SplitHost(ServiceWwwHost()).first);
     bool loggedIn = false;
+    QString failure = QStringLiteral("Unable to login to %1.  Please check your username and password on the "
+                                     "More page and try again.")
+                          .arg(host);
     try {
         // The progress label (and with it Cancel) shows while the login request runs.
         if (HTTPClient1.HeaderInfo.Cookie.empty()) host_.ShowStatus("Connecting to " + host);
         loggedIn = PeeronLogin();
-    } catch (const std::exception&) {
-        loggedIn = false;
+    } catch (const EConnectError& error) {
+        failure = Unreached(HTTPClient1, error);
+    } catch (const std::exception& error) {
+        if (Cancelled(HTTPClient1, error)) failure.clear();
     }
     host_.HideStatus();
-    if (!loggedIn)
-        ShowMessage(
-            QStringLiteral("Unable to login to %1.  Please check your username and password on the More "
-                           "page and try again.")
-                .arg(host));
+    // The user name and password are to blame only when the server answered; a Cancel needs no word.
+    if (!loggedIn && !failure.isEmpty()) ShowMessage(failure);
     return loggedIn;
 }
 
@@ -178,7 +199,7 @@ void WebService::UpdateMasterList() {
         const fs::path temporary = folder / "master.tmp";
         RemoveLeftoverDownloads(folder, InventoryFolder());
         host_.ShowStatus("Connecting to " + QString::fromStdString(SplitHost(ServiceHost()).first));
-        QString reason = kCheckConnection;
+        std::optional<QString> reason = QString();
         bool installed = false;
         try {
             host_.ShowStatus("Downloading master.txt");
@@ -192,12 +213,12 @@ void WebService::UpdateMasterList() {
                 installed = true;
             }
         } catch (const std::exception& error) {
-            if (QString given = FailureReason(error); !given.isEmpty()) reason = given;
+            reason = FailureReason(HTTPClient1, error);
         }
         if (!installed) {
             RemoveQuietly(temporary);
             host_.HideStatus();
-            ShowMessage(kMasterNotUpdated + reason);
+            if (reason) ShowMessage(kMasterNotUpdated + (reason->isEmpty() ? kCheckConnection : *reason));
             return;
         }
         host_.ShowStatus("Loading new master.txt");
@@ -211,7 +232,7 @@ bool WebService::FetchInventory(const std::string& path, const QString& name, co
                                 const std::function<bool(const std::string&)>& acceptFirstLine) {
     // A failed download must not destroy an earlier good copy of the same file.
     const fs::path partial = fs::path(file).concat(kPartialSuffix);
-    QString reason;
+    std::optional<QString> reason = QString();
     try {
         fs::create_directories(file.parent_path());
         RemoveLeftoverDownloads(DataDir(), file.parent_path());
@@ -225,11 +246,13 @@ bool WebService::FetchInventory(const std::string& path, const QString& name, co
             }
         }
     } catch (const std::exception& error) {
-        reason = FailureReason(error);
+        reason = FailureReason(HTTPClient1, error);
     }
     RemoveQuietly(partial);
     host_.HideStatus();
-    ShowMessage("There was a problem downloading " + name + (reason.isEmpty() ? QString() : "\r\n" + reason));
+    if (reason)
+        ShowMessage("There was a problem downloading " + name +
+                    (reason->isEmpty() ? QString() : "\r\n" + *reason));
     return false;
 }
 

@@ -57,9 +57,14 @@ QString CodePageDecoder::Decode(std::string_view bytes) const {
     size_t inLeft = bytes.size();
     char* to = reinterpret_cast<char*>(out.data());
     size_t toLeft = out.size() * sizeof(char16_t);
+    // Some code pages hold a letter back until they see whether a combining mark follows: it comes out
+    // before a kept byte and at the end.
+    auto flush = [&] { iconv(converter_->handle, nullptr, nullptr, &to, &toLeft); };
     while (inLeft > 0) {
         if (iconv(converter_->handle, &in, &inLeft, &to, &toLeft) != static_cast<size_t>(-1)) break;
-        if (errno == E2BIG || toLeft < sizeof(char16_t)) break;
+        if (errno == E2BIG) break;
+        flush();
+        if (toLeft < sizeof(char16_t)) break;
         // A byte the code page leaves undefined, or a cut-off sequence: kept as the character of its value.
         const char16_t kept = static_cast<unsigned char>(*in);
         std::memcpy(to, &kept, sizeof kept);
@@ -68,6 +73,7 @@ QString CodePageDecoder::Decode(std::string_view bytes) const {
         ++in;
         --inLeft;
     }
+    flush();
     const size_t units = out.size() - toLeft / sizeof(char16_t);
     return QString::fromUtf16(out.data(), static_cast<qsizetype>(units));
 }

@@ -131,21 +131,30 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     } catch (const XLSError& e) {
         EXPECT_TRUE(QString(e.what()).endsWith("Please close Excel and try again.")) << e.what();
     }
-    TestInventory inv;
-    EXPECT_TRUE(inv.ReadFile(name));
-    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
-    EXPECT_EQ(TestMessages::Shown(), QStringList{"I'm having trouble opening " + name +
-                                                 "\n\rPlease close this file if it is open in Excel."});
 
-    // A workbook with a password is not blamed on another program: a FILEPASS record after the BOF.
-    TestMessages::Clear();
+    // Opening a file that is no workbook it can read says so once, and only a file that cannot be opened
+    // is blamed on another program holding it.
+    TestInventory inv;
+    InventoryFiles files(inv);
+    auto shownFor = [&files](const QString& file) {
+        TestMessages::Clear();
+        files.OpenFiles({file});
+        return TestMessages::Shown();
+    };
+    EXPECT_EQ(shownFor(name), QStringList{"I'm having trouble opening " + name +
+                                          "\n\rPlease close this file if it is open in Excel."});
+    for (const std::string& bytes : {std::string(), std::string("Quantity\tPart Number\n1\t3001\n")}) {
+        WriteFileBytes(path, bytes);
+        EXPECT_EQ(shownFor(name), QStringList{name + " is not a workbook: File is not a Excel file."})
+            << bytes;
+    }
+    // A workbook with a password: a FILEPASS record after the BOF.
     const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
     WriteFileBytes(
         path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
-    EXPECT_TRUE(inv.ReadFile(name));
-    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
-    EXPECT_EQ(TestMessages::Shown(),
+    EXPECT_EQ(shownFor(name),
               QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
 }
 
 // A write that fails half-way must not finish the half-built workbook over the good file, nor leave a new

@@ -140,6 +140,66 @@ TEST(RichListView, ListsShareTheSortSign) {
     EXPECT_EQ(second.list.GetSortDirection(), sdAscending);
 }
 
+TEST(RichListView, AListThatNeverSetItsDirectionSortsAscending) {
+    Tested t;
+    Fill(t.list, {{"b"}, {"c"}, {"a"}});
+    t.list.SetSortColumn(0);
+    EXPECT_EQ(Column(t.list, 0), (QStringList{"a", "b", "c"}));
+}
+
+// Row states follow their rows through every change of the rows: new rows come without one, and a sort, a
+// move or a deletion after the rows were replaced reads no state that is not there.
+TEST(RichListView, RowStatesStayWithTheirRows) {
+    Tested t;
+    RichListModel& model = t.list.OwnModel();
+    Fill(t.list, {});
+    auto checked = [&model] {
+        QStringList captions;
+        for (int row = 0; row < model.RowCount(); ++row)
+            if (model.State(row).Checked) captions << model.GetCellText(0, row);
+        return captions;
+    };
+    auto check = [&model](int row) {
+        ItemState state;
+        state.Checked = true;
+        model.SetState(row, state);
+    };
+    model.AddRow("old");
+    check(0);
+    std::vector<QStringList> rows;
+    for (int i = 0; i < 2000; ++i)
+        rows.push_back({QStringLiteral("r%1").arg(i, 4, 10, QChar('0'))});
+    model.ResetRows(rows);
+    EXPECT_EQ(model.RowCount(), 2000);
+    EXPECT_TRUE(checked().isEmpty()) << "a new row took the state of the row it replaced";
+
+    check(1500);
+    t.list.SetSortDirection(sdDescending);
+    t.list.SetSortColumn(0);
+    EXPECT_EQ(model.GetCellText(0, 0), "r1999");
+    EXPECT_EQ(checked(), QStringList{"r1500"});
+    EXPECT_EQ(model.data(model.index(499, 0), Qt::CheckStateRole).toInt(), Qt::Checked);
+    model.MoveRow(499, 1999);
+    model.MoveRow(0, 10);
+    model.DeleteRows({1, 2, 3});
+    EXPECT_EQ(checked(), QStringList{"r1500"});
+    EXPECT_EQ(model.GetCellText(0, 1996), "r1500");
+
+    // Fewer rows than before, then the changes again.
+    model.ResetRows({{"z"}, {"y"}, {"x"}});
+    check(2);
+    model.Reorder({2, 0, 1});
+    model.MoveRow(2, 0);
+    model.AppendRows({{"w"}});
+    model.AddRow("v");
+    EXPECT_EQ(checked(), QStringList{"x"});
+    EXPECT_FALSE(model.State(4).Checked);
+    model.ClearAll();
+    model.ResetRows({{"u"}});
+    model.Reorder({0});
+    EXPECT_TRUE(checked().isEmpty());
+}
+
 TEST(RichListView, SortColumnBeyondTheColumnsSortsNothing) {
     Tested t;
     Fill(t.list, {{"b", "1"}, {"a", "2"}});

@@ -154,16 +154,33 @@ TEST(HttpClientUnit, UrlDecodingAndEncoding) {
 
 // ---- against a real server on 127.0.0.1 ----
 
+// A connection that never came about raises EConnectError, which keeps the system's reason.
 TEST(HttpClientLoopback, RefusedConnectionGivesTheErrorText) {
     TestClient client;
     try {
         client.Get("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/");
         FAIL() << "no error";
-    } catch (const ESockError& error) {
+    } catch (const EConnectError& error) {
         EXPECT_STREQ(error.what(), "10061:Connection refused");
+        EXPECT_EQ(error.Reason(), "10061:Connection refused");
         EXPECT_EQ(client.LastErrorNo, 10061);
     }
     EXPECT_FALSE(client.Connected);
+
+    client.TimeOut = 5000;
+    try {
+        client.Get("http://tessarin-test.invalid/");
+        FAIL() << "no error";
+    } catch (const EConnectError& error) {
+        // The resolver says the name is unknown, or does not answer in time.
+        if (client.TimedOut) {
+            EXPECT_STREQ(error.what(), "Host Lookup Timed Out");
+        } else {
+            EXPECT_STREQ(error.what(), "Host Lookup Failed");
+            EXPECT_EQ(error.Reason(), "Host Lookup Failed (" + SocketErrorText(client.LastErrorNo) + ")");
+            EXPECT_NE(client.LastErrorNo, 0);
+        }
+    }
 }
 
 TEST(HttpClientLoopback, HeaderAndBinaryBodyInOneSegmentGoToFiles) {
