@@ -169,9 +169,11 @@ void LabelPreview::DrawLabel(int labelNum, const PvValueRect& rect, PvCanvas& ca
         const QSize shown = ShownLabelSize(rect.Right().Inches() - rect.Left().Inches(),
                                            rect.Bottom().Inches() - rect.Top().Inches())
                                 .boundedTo(label.size());
-        PvGraphicObject& picture =
-            canvas.Draw(rect.Left().AsMillimeters() + kInsetMm, rect.Top().AsMillimeters() + kInsetMm,
-                        label.copy(QRect(QPoint(0, 0), shown)), 1.0L);
+        PvGraphicObject& picture = canvas.Draw(
+            rect.Left().AsMillimeters() + kInsetMm, rect.Top().AsMillimeters() + kInsetMm,
+            // A view of the label's corner: the picture is copied once, as it is stored.
+            QImage(label.constBits(), shown.width(), shown.height(), label.bytesPerLine(), label.format()),
+            1.0L);
         // Printed in the colours the preview shows: a rendered part has far more than 8 bits hold.
         picture.PixelFormat = pf24bit;
     }

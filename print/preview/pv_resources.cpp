@@ -162,13 +162,11 @@ PvGraphic PvGraphic::Make(QImage image) {
     const QImage stored = Compact(std::move(image));
     graphic.size_ = stored.size();
     graphic.format_ = stored.format();
-    // Row by row: the padding at the end of each row holds whatever was there.
-    const size_t rowBytes = static_cast<size_t>(stored.width()) * static_cast<size_t>(stored.depth()) / 8;
-    size_t hash = Combine({Hash(stored.width()), Hash(stored.height())});
-    for (int y = 0; y < stored.height(); ++y)
-        hash = Combine({hash, qHashBits(stored.constScanLine(y), rowBytes)});
-    graphic.hash = hash;
     if (!stored.isNull()) graphic.packed_ = PackPixels(stored);
+    // The same rows pack to the same bytes (the padding at the end of each row is left out), which are
+    // far fewer to hash than the pixels.
+    graphic.hash =
+        Combine({Hash(stored.width()), Hash(stored.height()), Hash(stored.format()), qHash(graphic.packed_)});
     return graphic;
 }
 
