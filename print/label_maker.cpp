@@ -9,6 +9,7 @@
 #include <QSpinBox>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 
 #include "ldraw/ldraw_view.h"
 #include "platform/gfx/graphic.h"
@@ -71,6 +72,7 @@ LabelMaker::LabelMaker(LabelHost& host, LDrawRenderer& renderer, LabelPreview& p
     picture_.fill(Qt::white);
     CreateControls();
     WireHandlers();
+    ShowLabelSize();
     preview_.SetLabelMaker(this);
 }
 
@@ -114,7 +116,9 @@ void LabelMaker::CreateControls() {
     BitBtn6->setGeometry(478, 314, 60, 24);
 
     Label10 = MakeNamed<QLabel>(this, "Label10", QStringLiteral("    "));
-    Label10->setGeometry(8, 316, 400, 16);
+    Label10->setGeometry(8, 310, 400, 16);
+    LabelSize = MakeNamed<QLabel>(this, "LabelSize");
+    LabelSize->setGeometry(8, 326, 400, 16);
 
     const auto row = [this](int y, const char* check, const char* caption, const char* font, const char* size,
                             const char* colour, const char* bold) {
@@ -128,6 +132,10 @@ void LabelMaker::CreateControls() {
         item.font->setGeometry(220, y, 170, 22);
         item.size = MakeSpin(this, size, 6, 30, 2, 12, QRect(396, y, 50, 22));
         item.colour = MakeNamed<zcColorComboBox>(this, colour);
+        item.colour->SetColorOptions(zcColorComboBox::zcmColors | zcColorComboBox::zcmNames |
+                                     zcColorComboBox::zcmStdColors | zcColorComboBox::zcmExtraColors |
+                                     zcColorComboBox::zcmQuarnelColor | zcColorComboBox::zcmSysColors |
+                                     zcColorComboBox::zcmOtherColors);
         item.colour->setGeometry(452, y, 100, 22);
         item.bold = MakeNamed<QCheckBox>(this, bold, QStringLiteral("Bold"));
         item.bold->setGeometry(556, y, 50, 22);
@@ -180,6 +188,7 @@ void LabelMaker::WireHandlers() {
             });
         };
     Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
+    Image1->OnGDIOverlay = Guarded([this] { DrawLabelOutline(); });
     connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { MoveItem(-1, 0); }));
     connect(BitBtn5, &QPushButton::clicked, this, Guarded([this] { MoveItem(1, 0); }));
     connect(BitBtn4, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, -1); }));
@@ -216,10 +225,13 @@ void LabelMaker::ReadOffsets(const QString& text) {
     if (text.trimmed().isEmpty()) return;
     int* const offsets[] = {&dx_, &dy_, &lx_, &ly_, &ex_, &ey_, &ix_, &iy_};
     const QStringList fields = text.split(QLatin1Char(' '));
-    for (int i = 0; i < 8 && i < fields.size(); ++i) {
+    for (int i = 0; i < 8; ++i) {
+        // A missing field reads as an empty one.
+        const QString number = i < fields.size() ? fields[i].section(QLatin1Char('='), 1, 1) : QString();
         bool ok = false;
-        const int value = fields[i].section(QLatin1Char('='), 1, 1).toInt(&ok);
-        if (ok) *offsets[i] = value;
+        const int value = number.toInt(&ok);
+        if (!ok) throw std::invalid_argument("'" + number.toStdString() + "' is not a valid integer value");
+        *offsets[i] = value;
     }
 }
 
@@ -227,6 +239,34 @@ void LabelMaker::TemplateChosen() {
     if (const PvLabelTemplateInfo* sheet =
             preview_.PvLabelPrinter1.Templates().FindByName(ComboBox2->currentText()))
         SpinEdit7->setMaximum(std::max(1, sheet->LabelsPerPage()));
+    ShowLabelSize();
+}
+
+const PvLabelTemplateInfo* LabelMaker::ChosenSheet() const {
+    const PvLabelTemplateInfo* sheet =
+        preview_.PvLabelPrinter1.Templates().FindByName(ComboBox2->currentText());
+    return sheet ? sheet : preview_.PvLabelPrinter1.TemplateInfo();
+}
+
+void LabelMaker::ShowLabelSize() {
+    const PvLabelTemplateInfo* sheet = ChosenSheet();
+    if (!sheet) return;
+    // The sample may be larger than the label: say how much of it prints.
+    const QSize shown = ShownLabelSize(sheet->LabelWidth(), sheet->LabelHeight());
+    LabelSize->setText(
+        QStringLiteral("A %1 label shows %2 x %3 pixels; what lies outside the red line is cut off.")
+            .arg(sheet->Name)
+            .arg(shown.width())
+            .arg(shown.height()));
+    Image1->update();
+}
+
+void LabelMaker::DrawLabelOutline() {
+    const PvLabelTemplateInfo* sheet = ChosenSheet();
+    if (!sheet) return;
+    QPainter painter(Image1);
+    painter.setPen(QPen(Qt::red, 0, Qt::DashLine));
+    painter.drawPath(LabelOutlineOnComposition(*sheet));
 }
 
 void LabelMaker::MoveItem(int stepsRight, int stepsDown) {
@@ -245,9 +285,10 @@ void LabelMaker::MoveItem(int stepsRight, int stepsDown) {
 
 void LabelMaker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    // The settings were put back just before: the stored offsets come with the caption. One that is not a
+    // number is reported and the window opens all the same.
+    RunGuarded([this] { ReadOffsets(Label10->text()); });
     RunGuarded([this] {
-        // The settings were put back just before: the stored offsets come with the caption.
-        ReadOffsets(Label10->text());
         if (host_.LabelRowCount() > 0) {
             const LabelRow first = host_.LabelRowAt(0);
             samplePart_ = first.partNumber;

@@ -13,6 +13,7 @@ class GaugeBar;
 class Image32;
 class LabelHost;
 class LabelPreview;
+class PvLabelTemplateInfo;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -47,7 +48,8 @@ class LabelMaker : public QDialog {
     int StartLabel() const;
     // "dx=20 dy=120 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140".
     QString OffsetsText() const;
-    // Takes the offsets from a stored text; a field that is not a number leaves its offset as it was.
+    // Takes the offsets from a stored text; blanks change nothing. Stops at the first field that is not a
+    // number with the conversion error: offsets before it keep their new values, the rest their old ones.
     void ReadOffsets(const QString& text);
     // Moves the item ComboBox1 names by SpinEdit2 pixels and recomposes.
     void MoveItem(int stepsRight, int stepsDown);
@@ -85,6 +87,7 @@ class LabelMaker : public QDialog {
     GaugeBar* zrot;
     Image32* Image1;
     QLabel* Label10;      // the offsets
+    QLabel* LabelSize;    // how much of the sample the chosen sheet's label shows
     QComboBox* ComboBox2; // label-sheet template
     QSpinBox* SpinEdit7;  // start label
     QPushButton* BitBtn2; // OK
@@ -107,6 +110,10 @@ class LabelMaker : public QDialog {
     void ComposeTyped();
     void RenderSample();
     void TemplateChosen();
+    // The sheet the preview will lay the labels out on: the chosen one, else the one used last.
+    const PvLabelTemplateInfo* ChosenSheet() const;
+    void ShowLabelSize();
+    void DrawLabelOutline();
     void DrawText(QImage& label, const TextItem& item, const QString& text, int x, int y) const;
     QImage RenderedPicture(const QString& partNumber, int colour);
 

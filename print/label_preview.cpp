@@ -7,6 +7,8 @@
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
+#include <initializer_list>
+#include <vector>
 
 #include "platform/ui.h"
 #include "print/label_maker.h"
@@ -21,7 +23,47 @@ namespace {
 // The label picture's offset from the label's corner, in millimetres.
 constexpr long double kInsetMm = 0.5L;
 
+// Widgets that take no input while it lives.
+class InputPause {
+  public:
+    explicit InputPause(std::initializer_list<QWidget*> widgets) : widgets_(widgets) {
+        for (QWidget* widget : widgets_)
+            widget->setEnabled(false);
+    }
+    ~InputPause() {
+        for (QWidget* widget : widgets_)
+            widget->setEnabled(true);
+    }
+    InputPause(const InputPause&) = delete;
+    InputPause& operator=(const InputPause&) = delete;
+
+  private:
+    std::vector<QWidget*> widgets_;
+};
+
 } // namespace
+
+QSize ShownLabelSize(long double widthInches, long double heightInches) {
+    const long double inset = ConvertValue(pvMillimeters, pvInches, kInsetMm);
+    return {static_cast<int>(std::ceil((widthInches - inset) * 96)),
+            static_cast<int>(std::ceil((heightInches - inset) * 96))};
+}
+
+QPainterPath LabelOutlineOnComposition(const PvLabelTemplateInfo& sheet) {
+    const long double inset = ConvertValue(pvMillimeters, pvInches, kInsetMm);
+    const QRect label =
+        PixelRect({-inset, -inset, sheet.LabelWidth() - inset, sheet.LabelHeight() - inset}, 96, 96);
+    const int corner = static_cast<int>(RoundNearest(2 * sheet.CornerRadius() * 96));
+    switch (sheet.Shape) {
+    case pvLabelRectangle:
+        return RectanglePath(label);
+    case pvLabelRoundRect:
+        return RoundRectPath(label, corner, corner);
+    case pvLabelEllipse:
+        return EllipsePath(label);
+    }
+    return {};
+}
 
 LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Label Preview"));
@@ -105,10 +147,12 @@ void LabelPreview::LayOutLabels() {
     Progress->setRange(0, total_);
     Progress->setValue(0);
     Progress->show();
-    BitBtn1->setEnabled(false);
-    PvLabelPrinter1.DrawLabels(total_);
+    {
+        // Events go through after every label: progress and Cancel stay live, the pages take no input.
+        const InputPause pause{PvPreview1, PvThumbnails1, PvPageNavigator1, PvPropertyComboBox1, BitBtn1};
+        PvLabelPrinter1.DrawLabels(total_);
+    }
     Progress->hide();
-    BitBtn1->setEnabled(true);
     unsetCursor();
 }
 
@@ -117,13 +161,16 @@ void LabelPreview::DrawLabel(int labelNum, const PvValueRect& rect, PvCanvas& ca
         maker_->ComposeLabelForRow(labelNum - start_ + 1);
         const QImage& label = maker_->LabelBitmap();
         // Only what falls inside the label is kept: the rest would be clipped away on every page anyway.
-        const long double inset = ConvertValue(pvMillimeters, pvInches, kInsetMm);
-        const int width =
-            static_cast<int>(std::ceil((rect.Right().Inches() - rect.Left().Inches() - inset) * 96));
-        const int height =
-            static_cast<int>(std::ceil((rect.Bottom().Inches() - rect.Top().Inches() - inset) * 96));
-        canvas.Draw(rect.Left().AsMillimeters() + kInsetMm, rect.Top().AsMillimeters() + kInsetMm,
-                    label.copy(0, 0, std::min(width, label.width()), std::min(height, label.height())), 1.0L);
+        const QSize shown = ShownLabelSize(rect.Right().Inches() - rect.Left().Inches(),
+                                           rect.Bottom().Inches() - rect.Top().Inches())
+                                .boundedTo(label.size());
+        PvGraphicObject& picture = canvas.Draw(
+            rect.Left().AsMillimeters() + kInsetMm, rect.Top().AsMillimeters() + kInsetMm,
+            // A view of the label's corner: the picture is copied once, as it is stored.
+            QImage(label.constBits(), shown.width(), shown.height(), label.bytesPerLine(), label.format()),
+            1.0L);
+        // Printed in the colours the preview shows: a rendered part has far more than 8 bits hold.
+        picture.PixelFormat = pf24bit;
     }
     Progress->setValue(labelNum);
     ProcessMessages();

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QImage>
+#include <QPainterPath>
 
 #include "print/preview/pv_label_printer.h"
 
@@ -13,6 +14,12 @@ class PvThumbnails;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+
+// What of a composed label shows on a label of that size (inches), in the composition's pixels at 96 per
+// inch: the label less the picture's inset from its corner.
+QSize ShownLabelSize(long double widthInches, long double heightInches);
+// The outline of a label of the sheet over a composed label, in the composition's pixels.
+QPainterPath LabelOutlineOnComposition(const PvLabelTemplateInfo& sheet);
 
 // Lays one label per inventory row out on the pages of a label-sheet template and shows them in a print
 // preview, from which they are printed. The label maker composes each label.

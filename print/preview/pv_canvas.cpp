@@ -26,7 +26,9 @@ void PvCanvas::SetCompareGraphics(bool on) {
 
 PvBaseObject& PvCanvas::Add(std::unique_ptr<PvBaseObject> object) {
     if (PvVisibleObject* visible = object->AsVisible()) visible->SetVisible(Visible);
-    last_ = &pages_.AddObject(std::move(object), CoordsRelativeTo);
+    const bool onTarget = TargetPage >= 1 && TargetPage <= pages_.Count();
+    last_ =
+        &pages_.AddObject(std::move(object), CoordsRelativeTo, onTarget ? TargetPage : pages_.CurrentPage());
     return *last_;
 }
 
@@ -63,8 +65,8 @@ PvGraphicObject& PvCanvas::AddGraphic(const PvGraphic& graphic, long double x, l
     object->SetPen(Pen);
     object->CopyMode = CopyMode;
     object->SetGraphic(graphic);
-    const long double w = ConvertValue(pvPixels, unit, graphic.image.width()) * scale;
-    const long double h = ConvertValue(pvPixels, unit, graphic.image.height()) * scale;
+    const long double w = ConvertValue(pvPixels, unit, graphic.Size().width()) * scale;
+    const long double h = ConvertValue(pvPixels, unit, graphic.Size().height()) * scale;
     object->Rect = InchesOf(x, y, x + w, y + h, unit);
     return static_cast<PvGraphicObject&>(Add(std::move(object)));
 }

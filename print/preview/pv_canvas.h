@@ -26,6 +26,10 @@ class PvCanvas {
     PvMeasurement DefaultMeasurement = pvMillimeters;
     int32_t CopyMode = SRCCOPY;
     bool Visible = true;
+    // The page objects are recorded on (1-based); 0 (or a page that is not there) records on whichever page
+    // is current. Set it when the current page may change while drawing goes on (the user pages through a
+    // long run).
+    int TargetPage = 0;
     bool CompareGraphics() const;
     void SetCompareGraphics(bool on);
 

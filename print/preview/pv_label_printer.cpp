@@ -1,5 +1,8 @@
 #include "print/preview/pv_label_printer.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "print/preview/pv_error.h"
 #include "print/preview/pv_preview.h"
 
@@ -51,6 +54,9 @@ void PvLabelPrinter::DrawLabels(int count) {
     canvas.RemoveClip();
     if (BeforeDrawLabels) BeforeDrawLabels();
     const long double corner = 2 * sheet.CornerRadius();
+    // The clip keeps inside the outline's line (a pixel at 96 per inch, or the pen's width), so that
+    // nothing a label holds covers its outline.
+    const long double clipInset = std::max(1, LabelPen.Width) / 96.0L;
     if (sheet.PaperSize != Custom) {
         Preview->SetPaperSize(sheet.PaperSize);
         Preview->SetOrientation(sheet.Orientation);
@@ -67,10 +73,17 @@ void PvLabelPrinter::DrawLabels(int count) {
             step = stepValue.Inches();
         };
     const PvLabelLayout layout = LayoutLabels(sheet, StartLabel, count, DrawOrder, heights);
-    int page = 0;
+    // Each label goes onto its own sheet's page by number: the current page may change while the owner
+    // lets events through.
+    const int ownTarget = canvas.TargetPage;
+    std::vector<int> pages{Preview->CurrentPage()};
     for (const PvLabelPlacement& label : layout.labels) {
-        for (; page < label.page; ++page)
+        while (static_cast<int>(pages.size()) <= label.page) {
+            canvas.TargetPage = 0;
             Preview->NewPage();
+            pages.push_back(Preview->PageCount());
+        }
+        canvas.TargetPage = pages[static_cast<size_t>(label.page)];
         const PvRect& r = label.rect;
         const PvBrush ownBrush = canvas.Brush;
         const PvPen ownPen = canvas.Pen;
@@ -79,10 +92,11 @@ void PvLabelPrinter::DrawLabels(int count) {
         AddShape(canvas, sheet.Shape, r, corner, false);
         canvas.Brush = ownBrush;
         canvas.Pen = ownPen;
-        if (ClipLabels) AddShape(canvas, sheet.Shape, r, corner, true);
+        if (ClipLabels) AddShape(canvas, sheet.Shape, r.Inset(clipInset), corner, true);
         if (OnDrawLabel) OnDrawLabel(label.labelNum, PvValueRect(r), canvas);
         canvas.RemoveClip();
     }
+    canvas.TargetPage = ownTarget;
     canvas.RestoreValues();
     Preview->EndUpdate();
 }

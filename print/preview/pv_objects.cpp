@@ -278,7 +278,7 @@ void PvGraphicObject::Load(const PvValueList& values) {
 
 void PvGraphicObject::DrawOn(PvDrawContext& context) const {
     if (!Visible() || !graphic_) return;
-    const QImage& image = graphic_->image;
+    const QImage image = graphic_->Image();
     const QImage::Format format = context.Printer() ? FormatFor(PixelFormat) : QImage::Format_Invalid;
     // On paper the picture takes the object's pixel format first, as a printer bitmap would.
     PrintBitmap(context.Painter(), context.Rect(Rect),

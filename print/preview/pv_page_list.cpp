@@ -203,11 +203,11 @@ PvPoint PvPageList::Origin(PvCoordsRelative coords) const {
     return {};
 }
 
-PvBaseObject& PvPageList::AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords) {
+PvBaseObject& PvPageList::AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords, int n) {
     const PvPoint origin = Origin(coords);
     object->Offset(origin.X, origin.Y, pvInches);
     object->SetOwner(this);
-    auto& objects = Page(current_).Objects();
+    auto& objects = Page(n).Objects();
     objects.push_back(std::move(object));
     return *objects.back();
 }

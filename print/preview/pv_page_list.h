@@ -115,8 +115,8 @@ class PvPageList : public PvObjectOwner {
     void EndUpdate();
     bool Updating() const { return updates_ > 0; }
 
-    // Puts an object on the current page, its coordinates shifted by what they were measured from.
-    PvBaseObject& AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords);
+    // Puts an object on page n (1-based), its coordinates shifted by what they were measured from.
+    PvBaseObject& AddObject(std::unique_ptr<PvBaseObject> object, PvCoordsRelative coords, int n);
     void AddRichText(PvRef<PvMemo> memo, const PvRect& inches, PvCoordsRelative coords);
     // Where coordinates measured from a reference start on the page, in inches.
     PvPoint Origin(PvCoordsRelative coords) const;

@@ -7,6 +7,7 @@
 #include "platform/gfx/graphic.h"
 #include "platform/gfx/jpeg_image.h"
 #include "platform/stream.h"
+#include "print/preview/pv_packed_pixels.h"
 
 namespace {
 
@@ -158,15 +159,19 @@ PvFont PvFont::Load(const PvValueList& values) {
 
 PvGraphic PvGraphic::Make(QImage image) {
     PvGraphic graphic;
-    graphic.image = Compact(std::move(image));
-    const QImage& stored = graphic.image;
-    // Row by row: the padding at the end of each row holds whatever was there.
-    const size_t rowBytes = static_cast<size_t>(stored.width()) * static_cast<size_t>(stored.depth()) / 8;
-    size_t hash = Combine({Hash(stored.width()), Hash(stored.height())});
-    for (int y = 0; y < stored.height(); ++y)
-        hash = Combine({hash, qHashBits(stored.constScanLine(y), rowBytes)});
-    graphic.hash = hash;
+    const QImage stored = Compact(std::move(image));
+    graphic.size_ = stored.size();
+    graphic.format_ = stored.format();
+    if (!stored.isNull()) graphic.packed_ = PackPixels(stored);
+    // The same rows pack to the same bytes (the padding at the end of each row is left out), which are
+    // far fewer to hash than the pixels.
+    graphic.hash =
+        Combine({Hash(stored.width()), Hash(stored.height()), Hash(stored.format()), qHash(graphic.packed_)});
     return graphic;
+}
+
+QImage PvGraphic::Image() const {
+    return packed_.isEmpty() ? QImage() : UnpackPixels(packed_, size_, format_);
 }
 
 PvGraphic PvGraphic::Make(const Graphic& source) {
@@ -181,8 +186,9 @@ PvGraphic PvGraphic::Make(const Graphic& source) {
 }
 
 bool PvGraphic::operator==(const PvGraphic& other) const {
-    return hash == other.hash && kind == other.kind && image.size() == other.image.size() &&
-           jpegBytes == other.jpegBytes && image == other.image;
+    // The same rows deflate to the same bytes.
+    return hash == other.hash && kind == other.kind && size_ == other.size_ && format_ == other.format_ &&
+           jpegBytes == other.jpegBytes && packed_ == other.packed_;
 }
 
 size_t ResourceHash(const PvBrush& brush) {
@@ -238,7 +244,7 @@ void SaveGraphics(Stream& stream, const PvResourceList<PvGraphic>& list) {
     for (int i = 0; i < list.Count(); ++i) {
         const PvGraphic& graphic = list.Items(i);
         const QByteArray bytes =
-            graphic.kind == PvGraphic::Jpeg ? graphic.jpegBytes : BitmapBytes(graphic.image);
+            graphic.kind == PvGraphic::Jpeg ? graphic.jpegBytes : BitmapBytes(graphic.Image());
         const uint8_t kind = graphic.kind;
         stream.WriteBuffer(&kind, 1);
         WriteInt32(stream, static_cast<int32_t>(stream.Position() + 4 + bytes.size()));

@@ -65,18 +65,28 @@ struct PvFont {
     static PvFont Load(const PvValueList& values);
 };
 
-// A picture kept by the resource table: a bitmap, or a JPEG image whose file bytes are kept for saving.
+// A picture kept by the resource table: a bitmap, or a JPEG image whose file bytes are kept for saving. Its
+// pixels are kept deflated (documents of thousands of pictures stay small) and unpacked when drawn.
 struct PvGraphic {
     enum Kind : uint8_t { Jpeg = 0, Metafile = 1, Bitmap = 2 };
     Kind kind = Bitmap;
-    QImage image;
     QByteArray jpegBytes;
     size_t hash = 0; // of size and contents, set by Make
 
     static PvGraphic Make(QImage image);
     // JPEG images keep their file bytes; any other kind of picture becomes a bitmap.
     static PvGraphic Make(const Graphic& graphic);
+    // Opaque pictures come back at three bytes a pixel, others with their alpha.
+    QImage Image() const;
+    QSize Size() const { return size_; }
+    // What the pixels take while kept.
+    qsizetype PackedBytes() const { return packed_.size(); }
     bool operator==(const PvGraphic& other) const;
+
+  private:
+    QSize size_;
+    QImage::Format format_ = QImage::Format_Invalid;
+    QByteArray packed_; // the rows without their padding, deflated
 };
 
 // A piece of rich text, kept as RTF.

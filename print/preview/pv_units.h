@@ -33,6 +33,8 @@ struct PvRect {
     PvRect Offset(long double dx, long double dy) const {
         return {Left + dx, Top + dy, Right + dx, Bottom + dy};
     }
+    // Smaller by d on every side.
+    PvRect Inset(long double d) const { return {Left + d, Top + d, Right - d, Bottom - d}; }
 };
 // Point or size records and rectangles, member by member.
 PvPoint ConvertPoint(PvMeasurement from, PvMeasurement to, const PvPoint& point);

@@ -13,6 +13,8 @@
 #include "print/label_preview.h"
 #include "support/test_support.h"
 #include "ui/form_storage.h"
+#include "ui/image_view.h"
+#include "ui/zc_color_combo_box.h"
 
 namespace {
 
@@ -62,11 +64,63 @@ TEST(LabelMaker, OffsetsMoveComposeAndComeBackFromTheSettings) {
     windows.maker.show();
     EXPECT_EQ(windows.maker.OffsetsText(), "dx=20 dy=110 lx=10 ly=0 ex=20 ey=140 ix=-50 iy=-140");
 
-    // Unreadable fields leave their offsets as they were; blanks change nothing.
-    windows.maker.ReadOffsets("dx=1 dy=oops lx=3");
-    EXPECT_EQ(windows.maker.OffsetsText(), "dx=1 dy=110 lx=3 ly=0 ex=20 ey=140 ix=-50 iy=-140");
+    // Blanks change nothing; reading stops at the first field that is not a number, with the conversion
+    // error: the fields before it are taken, the rest keep their values.
     windows.maker.ReadOffsets("    ");
-    EXPECT_EQ(windows.maker.OffsetsText(), "dx=1 dy=110 lx=3 ly=0 ex=20 ey=140 ix=-50 iy=-140");
+    EXPECT_EQ(windows.maker.OffsetsText(), "dx=20 dy=110 lx=10 ly=0 ex=20 ey=140 ix=-50 iy=-140");
+    try {
+        windows.maker.ReadOffsets("dx=1 dy=oops lx=3");
+        ADD_FAILURE() << "no conversion error";
+    } catch (const std::exception& error) {
+        EXPECT_STREQ(error.what(), "'oops' is not a valid integer value");
+    }
+    EXPECT_EQ(windows.maker.OffsetsText(), "dx=1 dy=110 lx=10 ly=0 ex=20 ey=140 ix=-50 iy=-140");
+    // A stored text with a field missing is reported when the window opens, which opens all the same.
+    windows.maker.hide();
+    ini.WriteString("TForm8", "Label10_Caption", "dx=5 dy=6");
+    TestMessages::Clear();
+    windows.maker.show();
+    EXPECT_EQ(TestMessages::Shown(), QStringList({"'' is not a valid integer value"}));
+    EXPECT_EQ(windows.maker.OffsetsText(), "dx=5 dy=6 lx=10 ly=0 ex=20 ey=140 ix=-50 iy=-140");
+    EXPECT_EQ(windows.maker.ComboBox2->count(), 19) << "the window is set up all the same";
+}
+
+TEST(LabelMaker, TheSampleShowsTheChosenSheetsLabelAndSaysHowMuchOfItPrints) {
+    TestLabelRows rows = TestLabelRows::Numbered(1);
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    maker.show();
+    // L7163_Address: 3.9 x 1.5 in less the picture's 0.5 mm inset, at 96 pixels per inch.
+    EXPECT_TRUE(maker.LabelSize->text().contains("373 x 143 pixels"))
+        << maker.LabelSize->text().toStdString();
+    EXPECT_TRUE(maker.LabelSize->text().contains("cut off"));
+    const auto red = [](const QImage& shown, QRect area) {
+        int count = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                count += shown.pixel(x, y) == qRgb(255, 0, 0);
+        return count;
+    };
+    QImage shown = maker.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(red(shown, QRect(370, 20, 5, 100)), 20) << "the label's right edge at 372";
+    EXPECT_GT(red(shown, QRect(20, 140, 300, 5)), 100) << "its bottom edge at 142";
+    maker.ComboBox2->setCurrentText("Avery_5160_Address"); // 2.63 x 1 in
+    EXPECT_TRUE(maker.LabelSize->text().contains("251 x 95 pixels")) << maker.LabelSize->text().toStdString();
+    shown = maker.Image1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_GT(red(shown, QRect(248, 10, 5, 60)), 20);
+    EXPECT_EQ(red(shown, QRect(370, 20, 5, 100)), 0);
+    EXPECT_EQ(maker.LabelBitmap().size(), QSize(400, 300)) << "the composition keeps its size";
+}
+
+TEST(LabelMaker, TheColourBoxesListEveryColour) {
+    TestLabelRows rows;
+    Windows windows(rows);
+    for (zcColorComboBox* box :
+         {windows.maker.zcColorComboBox2, windows.maker.zcColorComboBox3, windows.maker.zcColorComboBox4}) {
+        EXPECT_EQ(box->count(), 164) << "standard, extra, the special row and the system colours";
+        EXPECT_EQ(box->itemText(138), "QuarnelSoft");
+        EXPECT_TRUE(box->ColorOptions() & zcColorComboBox::zcmOtherColors) << "user colours asked for";
+    }
 }
 
 TEST(LabelMaker, EachCompositionStartsOnAWhiteLabelAlsoWhileHidden) {

@@ -3,10 +3,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QStandardPaths>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 
+#include "formats/picture_formats.h"
 #include "label_test_rows.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
@@ -104,4 +108,54 @@ TEST(LabelSheets, PrintToAPdfOnTheTemplatesGeometryWithOnePictureALabel) {
         EXPECT_NEAR(fields[12].toDouble(), 96, 1) << line.toStdString();
         EXPECT_NEAR(fields[13].toDouble(), 96, 1) << line.toStdString();
     }
+}
+
+TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
+    REQUIRE_PDF_PEER();
+    if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm not installed";
+    TempDir dir;
+    std::filesystem::create_directories(dir / "png");
+    QImage light(400, 400, QImage::Format_RGB32);
+    light.fill(qRgb(255, 240, 160)); // lighter than the outlines in grey
+    TestLabelRows rows = TestLabelRows::Numbered(14);
+    for (int i = 1; i <= 14; ++i)
+        light.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
+    RegisterPictureFormats();
+    rows.folders.png = dir / "png";
+    LabelPreview preview;
+    LDrawRenderer renderer;
+    LabelMaker maker(rows, renderer, preview);
+    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
+        box->setChecked(false);
+    maker.ComboBox1->setCurrentText("Image");
+    maker.SpinEdit2->setValue(20);
+    maker.BitBtn5->click(); // the picture's corner at the label's: it covers the whole label
+    maker.SpinEdit2->setValue(70);
+    maker.BitBtn6->click();
+    maker.BitBtn6->click();
+    preview.Label1->setText("L7163_Address");
+    preview.LayOutLabels();
+
+    const std::filesystem::path pdf = dir / "labels.pdf";
+    PvPrinter& printer = preview.PvPreview1->Printer();
+    printer.SetPrinterName(PvPrinter::kPdfFile);
+    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    preview.BitBtn1Click();
+    const QImage page = RenderPage(pdf);
+    ASSERT_FALSE(page.isNull());
+    const PvLabelTemplateInfo& sheet = *preview.PvLabelPrinter1.TemplateInfo();
+    const double tolerance = 0.005 * kDpi;
+    for (int r = 1; r <= sheet.Rows; ++r)
+        for (int c = 1; c <= sheet.Columns; ++c) {
+            const long double left = sheet.LeftMargin() + (c - 1) * sheet.HorzSpacing();
+            const long double top = sheet.TopMargin() + (r - 1) * sheet.VertSpacing();
+            const int right = int(RoundNearest((left + sheet.LabelWidth()) * kDpi));
+            const int bottom = int(RoundNearest((top + sheet.LabelHeight()) * kDpi));
+            const int midX = int(RoundNearest((left + sheet.LabelWidth() / 2) * kDpi));
+            const int midY = int(RoundNearest((top + sheet.LabelHeight() / 2) * kDpi));
+            EXPECT_NEAR(DarkAlong(page, midY, right, true), right, tolerance)
+                << "right edge, column " << c << " row " << r;
+            EXPECT_NEAR(DarkAlong(page, midX, bottom, false), bottom, tolerance)
+                << "bottom edge, column " << c << " row " << r;
+        }
 }

@@ -1,15 +1,25 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
 
+#include "formats/picture_formats.h"
 #include "label_test_rows.h"
 #include "platform/ui.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_thumbnails.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -45,7 +55,7 @@ TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
     EXPECT_EQ(run.pictures, 5);
     // Kept as large as the label less the picture's 0.5 mm inset (3.9 x 1.5 in at 96 per inch), not 400 x
     // 300.
-    EXPECT_EQ(preview.PvPreview1->Pages().Resources.Graphics.Items(0).image.size(), QSize(373, 143));
+    EXPECT_EQ(preview.PvPreview1->Pages().Resources.Graphics.Items(0).Size(), QSize(373, 143));
     run = LayOut("L7163_Address", 4, preview, maker);
     EXPECT_EQ(run.outlines, 8) << "positions 1-3 outlined and empty, rows 1-5 on 4-8";
     EXPECT_EQ(run.pictures, 5);
@@ -99,4 +109,117 @@ TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
     EXPECT_EQ(pictures, 3);
     EXPECT_EQ(preview.PvLabelPrinter1.TemplateInfo()->Name, "L7160_Address");
     EXPECT_EQ(maker.result(), QDialog::Accepted);
+}
+
+namespace {
+
+// Label windows whose rows p1 .. pn all show the same picture from a picture folder, covering the label from
+// its corner, without text.
+struct PictureLabels {
+    PictureLabels(int count, const QImage& picture) : rows(TestLabelRows::Numbered(count)) {
+        std::filesystem::create_directories(dir / "png");
+        for (int i = 1; i <= count; ++i)
+            picture.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
+        RegisterPictureFormats();
+        rows.folders.png = dir / "png";
+        for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
+            box->setChecked(false);
+        maker.ComboBox1->setCurrentText("Image");
+        maker.SpinEdit2->setValue(20);
+        maker.BitBtn5->click(); // ix from -20 to 0
+        maker.SpinEdit2->setValue(70);
+        maker.BitBtn6->click();
+        maker.BitBtn6->click(); // iy from -140 to 0
+    }
+    // Page n drawn at ppi per inch, on screen or on paper, optionally without its pictures.
+    QImage Page(int n, double ppi, bool printer, bool pictures = true) {
+        PvPageList& pages = preview.PvPreview1->Pages();
+        for (auto& object : pages.Page(n).Objects())
+            if (object->Id() == pvGraphicId) object->AsVisible()->SetVisible(pictures);
+        const PvPoint size = pages.Page(n).Size;
+        QImage page(int(size.X * ppi), int(size.Y * ppi), QImage::Format_RGB32);
+        page.fill(Qt::white);
+        QPainter painter(&page);
+        PvDrawContext context(painter, ppi, ppi, printer);
+        pages.DrawPage(n, context);
+        return page;
+    }
+    TempDir dir;
+    TestLabelRows rows;
+    LabelPreview preview;
+    LDrawRenderer renderer;
+    LabelMaker maker{rows, renderer, preview};
+};
+
+int Colours(const QImage& image, QRect area) {
+    std::set<QRgb> seen;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            seen.insert(image.pixel(x, y));
+    return int(seen.size());
+}
+
+} // namespace
+
+TEST(LabelPreview, LabelsGoOntoTheirOwnPagesWhateverHappensToThePreviewMeanwhile) {
+    QImage white(400, 400, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    PictureLabels labels(140, white);
+    LabelPreview& preview = labels.preview;
+    preview.Label1->setText("L7163_Address");
+    int clickedAt = 0;
+    QObject::connect(preview.Progress, &QProgressBar::valueChanged, [&](int value) {
+        if (value != 30) return; // on page 3
+        QTest::mouseClick(preview.PvThumbnails1->Thumbnail(1), Qt::LeftButton);
+        clickedAt = preview.PvPreview1->CurrentPage();
+        preview.PvPreview1->FirstPage(); // as if the click had gone through
+    });
+    preview.LayOutLabels();
+    EXPECT_EQ(clickedAt, 3) << "a click on a thumbnail during the layout changes nothing";
+    ASSERT_EQ(preview.PvPreview1->PageCount(), 10);
+    for (int n = 1; n <= 10; ++n) {
+        int pictures = 0;
+        for (const auto& object : preview.PvPreview1->Pages().Page(n).Objects())
+            pictures += object->Id() == pvGraphicId;
+        EXPECT_EQ(pictures, 14) << "page " << n;
+    }
+    EXPECT_TRUE(preview.PvThumbnails1->isEnabled()) << "the pages take input again once laid out";
+    EXPECT_TRUE(preview.PvPreview1->isEnabled());
+}
+
+TEST(LabelPreview, PicturesLeaveEveryPixelOfTheOutlinesOnScreen) {
+    QImage light(400, 400, QImage::Format_RGB32);
+    light.fill(qRgb(255, 240, 160));
+    PictureLabels labels(14, light);
+    labels.preview.Label1->setText("L7163_Address");
+    labels.preview.LayOutLabels();
+    const QImage outlines = labels.Page(1, 96, false, false);
+    const QImage page = labels.Page(1, 96, false);
+    int lost = 0, outlined = 0, covered = 0;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x) {
+            const bool line = qGray(outlines.pixel(x, y)) < 128;
+            outlined += line;
+            lost += line && page.pixel(x, y) != outlines.pixel(x, y);
+            covered += page.pixel(x, y) == qRgb(255, 240, 160);
+        }
+    EXPECT_GT(outlined, 14 * 600) << "fourteen outlines, rows sharing their long edges";
+    EXPECT_GT(covered, 14 * 360 * 130) << "the pictures fill their labels";
+    EXPECT_EQ(lost, 0) << "outline pixels covered by a picture";
+}
+
+TEST(LabelPreview, APrintedLabelKeepsTheColoursOfItsPicture) {
+    QImage shading(400, 400, QImage::Format_RGB32);
+    for (int y = 0; y < 400; ++y)
+        for (int x = 0; x < 400; ++x)
+            shading.setPixel(x, y, qRgb(x * 255 / 399, y * 255 / 399, 128));
+    PictureLabels labels(1, shading);
+    labels.preview.Label1->setText("L7163_Address");
+    labels.preview.LayOutLabels();
+    // Inside the first label, away from its outline: 0.18 + 0.1 in from the left, 0.63 + 0.1 from the top.
+    const QRect inside(27, 70, 300, 100);
+    const int shown = Colours(labels.Page(1, 96, false), inside);
+    const int printed = Colours(labels.Page(1, 96, true), inside);
+    EXPECT_GT(shown, 5000);
+    EXPECT_EQ(printed, shown) << "paper shows the colours the screen shows";
 }

@@ -99,7 +99,7 @@ TEST(PvObjects, GraphicsDrawTheirPictureOnlyWhenTheyHaveOneAndPaperOnlyWhenPrint
     EXPECT_EQ(saved.ReadInteger("ID", 0), pvGraphicId);
     auto again = CreatePvObject(pvGraphicId, table);
     again->Load(saved);
-    EXPECT_EQ(static_cast<PvGraphicObject&>(*again).GraphicRef()->image, PvGraphic::Make(picture).image);
+    EXPECT_EQ(static_cast<PvGraphicObject&>(*again).GraphicRef()->Image(), PvGraphic::Make(picture).Image());
     EXPECT_EQ(CreatePvObject(8, table), nullptr) << "no kind has id 8";
 }
 

@@ -77,7 +77,8 @@ TEST(PvResources, PicturesAreSharedByContentOnlyWhenComparing) {
     EXPECT_NE(ra.Index(), rc.Index()) << "one pixel apart is another picture";
     PvRef<PvGraphic> rd = table.Graphics.Add(PvGraphic::Make(b), false);
     EXPECT_EQ(table.Graphics.Count(), 3) << "without comparing every picture is stored";
-    EXPECT_EQ(ra->image.format(), QImage::Format_RGB888) << "opaque pictures are kept at three bytes a pixel";
+    EXPECT_EQ(ra->Image().format(), QImage::Format_RGB888)
+        << "opaque pictures are kept at three bytes a pixel";
 
     // Rows of three RGB pixels end in three unused bytes, whatever they hold.
     uchar first[24] = {}, second[24] = {};
@@ -110,7 +111,7 @@ TEST(PvResources, ListsRoundTripThroughTheirStreamForms) {
     EXPECT_EQ(loaded.Pens.Items(0), table.Pens.Items(0));
     EXPECT_EQ(loaded.Fonts.Items(0), table.Fonts.Items(0));
     ASSERT_EQ(loaded.Graphics.Count(), 1);
-    EXPECT_EQ(loaded.Graphics.Items(0).image, table.Graphics.Items(0).image);
+    EXPECT_EQ(loaded.Graphics.Items(0).Image(), table.Graphics.Items(0).Image());
     EXPECT_EQ(stream.Position(), stream.Size());
 }
 
