@@ -8,12 +8,10 @@
 #include "app/inventory_host.h"
 #include "app/user_prompts.h"
 #include "platform/text.h"
-#include "platform/ui.h"
 
 namespace {
 // Far above any inventory a person keeps; refusing bigger files keeps a stray pick from eating memory.
 constexpr size_t kMaxInventoryBytes = size_t(256) << 20;
-constexpr int kRowsBetweenPumps = 512;
 } // namespace
 
 QString FileNameOf(const QString& path) {
@@ -128,7 +126,7 @@ void RowAdder::Add(const QString& partNumber, const QString& description, const 
     warning_.Count(quantity, [&] { return QStringLiteral("%1, %2 %3").arg(path_, place_).arg(lineNo); });
     const QString stored = lookups_.Renamed(colour);
     parsed_.rows.push_back({partNumber + stored, quantity, partNumber, bag, stored, description, notes});
-    if (++added_ % kRowsBetweenPumps == 0) ProcessMessages();
+    ++added_;
 }
 
 void RowAdder::Finish() {

@@ -78,9 +78,9 @@ class FieldLine {
     QStringList parts_;
 };
 
-// Collects a file's rows into a parsed inventory, colours renamed: keeps the window breathing and, once the
-// file is read, puts the first quantity that is not a whole number (such a row is kept and counts as 0) and
-// whatever else the reader noted into its warnings.
+// Collects a file's rows into a parsed inventory, colours renamed. Once the file is read, it puts the first
+// quantity that is not a whole number (such a row is kept and counts as 0) and whatever else the reader
+// noted into its warnings. It never runs window events: readers may run on a worker.
 class RowAdder {
   public:
     // place names what lineNo counts: "line", or "row" for a sheet.

@@ -2,7 +2,9 @@
 
 #include <QRegularExpression>
 #include <array>
+#include <chrono>
 #include <functional>
+#include <future>
 
 #include "app/imported_formats.h"
 #include "app/inventory_fields.h"
@@ -177,11 +179,22 @@ bool InventoryFiles::ConfirmLoad() {
                QStringLiteral("Do you want to save your changes before loading a new inventory?"));
 }
 
-void InventoryFiles::ReadFiles(const QStringList& paths) {
+// A worker parses, so that a long read leaves the window painting and answering; the window's events run
+// only here between waits, never inside a reader, and the rows go in once the parse is over.
+std::optional<ParsedInventory> InventoryFiles::Parse(const QString& path,
+                                                     const InventoryLookups& lookups) const {
+    std::future<std::optional<ParsedInventory>> parsing =
+        std::async(std::launch::async, [&] { return reader_(path, lookups); });
+    while (parsing.wait_for(std::chrono::milliseconds(16)) != std::future_status::ready)
+        ProcessMessages();
+    return parsing.get();
+}
+
+void InventoryFiles::ReadFiles(const QStringList& paths, int copies) {
     if (BusyGuard::IsBusy()) return;
     BusyGuard busy;
     const int rowsBefore = host_.Inventory().InventoryRowCount();
-    int filesWithRows = 0;
+    int readingsWithRows = 0;
     // Files that gave nothing, and the error that ended the command: silence would read as success.
     QStringList findings;
     const InventoryLookups lookups = LookupsOf(host_);
@@ -189,11 +202,17 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
     for (const QString& path : paths) {
         const int before = host_.Inventory().InventoryRowCount();
         try {
-            std::optional<ParsedInventory> parsed = ReadInventoryFile(path, lookups);
+            std::optional<ParsedInventory> parsed = Parse(path, lookups);
             if (!parsed) {
                 findings << QStringLiteral("%1 was not read: the program reads only %2 files.")
                                 .arg(path, ExtensionsOf(kReadFormats));
                 continue;
+            }
+            // Each copy goes in as a file of its own would; what the file has to say is said once.
+            for (int k = 1; k < copies; ++k) {
+                ParsedInventory copy = *parsed;
+                copy.warnings.clear();
+                ApplyInventory(host_, std::move(copy));
             }
             ApplyInventory(host_, std::move(*parsed));
         } catch (const std::exception& e) {
@@ -201,15 +220,15 @@ void InventoryFiles::ReadFiles(const QStringList& paths) {
             break;
         }
         if (host_.Inventory().InventoryRowCount() > before)
-            ++filesWithRows;
+            readingsWithRows += copies;
         else
             findings << QStringLiteral("No row could be read from %1.").arg(path);
         saveName_ = path;
     }
     host_.SetStatusText(QString());
     host_.SelectLastRow();
-    // Rows of several files together, or added to rows already there, exist in no file yet.
-    if (filesWithRows > 1 || (rowsBefore > 0 && filesWithRows > 0)) host_.Inventory().SetModified(true);
+    // Rows of several files or copies together, or added to rows already there, exist in no file yet.
+    if (readingsWithRows > 1 || (rowsBefore > 0 && readingsWithRows > 0)) host_.Inventory().SetModified(true);
     if (!findings.isEmpty()) host_.Prompts().Show(findings.join(u'\n'));
 }
 
@@ -229,7 +248,7 @@ QString InventoryFiles::MultiOpenPrompt(const QString& path) {
 void InventoryFiles::MultiOpen(const QString& path, int count) {
     const ReadFormat* format = FindFormat(kReadFormats, path);
     if (!format || !format->multiOpen || count <= 0) return;
-    ReadFiles(QStringList(count, path));
+    ReadFiles({path}, count);
 }
 
 QString InventoryFiles::ProposedSaveName() const {

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -32,7 +33,13 @@ class InventoryFiles {
     static const QString kMultiOpenFilter;
     static const QString kSaveFilter;
 
+    // Parses one file; nothing when no reader knows its name.
+    using FileReader =
+        std::function<std::optional<ParsedInventory>(const QString& path, const InventoryLookups& lookups)>;
+
     explicit InventoryFiles(InventoryHost& host) : host_(host) {}
+    // Tests count or hold the reads here.
+    void UseReader(FileReader reader) { reader_ = std::move(reader); }
 
     // New: false when the user keeps the unsaved inventory.
     bool NewInventory();
@@ -43,7 +50,7 @@ class InventoryFiles {
     // Drop: asks the question before loading, then appends like Open, selecting rows as they come.
     void DropFiles(const QStringList& paths);
     static QString MultiOpenPrompt(const QString& path);
-    // Multi-Open: appends one set file `count` times, like Open.
+    // Multi-Open: reads one set file once and appends its rows `count` times, like Open.
     void MultiOpen(const QString& path, int count);
 
     // The name to propose in the save dialog: the last file read or saved, without its extension.
@@ -53,8 +60,11 @@ class InventoryFiles {
     bool Save(const QString& path, const QString& selectedFilter);
 
   private:
-    void ReadFiles(const QStringList& paths);
+    // Each file is parsed once and put into the inventory `copies` times.
+    void ReadFiles(const QStringList& paths, int copies = 1);
+    std::optional<ParsedInventory> Parse(const QString& path, const InventoryLookups& lookups) const;
 
     InventoryHost& host_;
+    FileReader reader_ = ReadInventoryFile;
     QString saveName_;
 };

@@ -8,6 +8,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "app/inventory_model.h"
 #include "app/lazy_form.h"
 #include "app/master_list.h"
+#include "app/picture_animation.h"
 #include "app/string_hash.h"
 #include "app/user_prompts.h"
 #include "ldraw/ldraw_view.h"
@@ -110,6 +112,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void BitBtn2Click(); // Open
     void BitBtn3Click(); // Save
     void MultiOpenClick();
+    // The file commands; tests hold or count their reads.
+    InventoryFiles& Files() { return files_; }
     void BitBtn5Click(); // Delete
     void AddUndefinedClick();
     void CombineDuplicatesClick();
@@ -125,6 +129,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void Image1DblClick();
     void ldrawscaleMouseUp();
     void ListBox1Click();
+    // Plays an animated part picture; tests give it their clock and ask whether it runs.
+    PictureAnimation& Animation() { return animation_; }
 
     // The web service (main_window_web.cpp).
     WebService& Web() { return *web_; }
@@ -281,12 +287,15 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
     mutable std::unique_ptr<StringHash> MasterHash;
     mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
+    // File readers look parts up from a worker while the window may look some up too.
+    mutable std::mutex masterHashMutex_;
     const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     QtPrompts qtPrompts_{this};
     UserPrompts* prompts_ = &qtPrompts_;
     PictureChooser chooser_;
+    PictureAnimation animation_;
     LDrawRenderer renderer_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;

@@ -78,6 +78,7 @@ void MainWindow::LoadMasterList(bool showSplash) {
 }
 
 const StringHash* MainWindow::MasterHashTable() const {
+    const std::lock_guard lock(masterHashMutex_);
     if (masterHashBuild_.valid()) MasterHash = masterHashBuild_.get();
     return MasterHash.get();
 }

@@ -15,6 +15,7 @@
 #include "app/settings_dialog.h"
 #include "ldraw/ldraw_view.h"
 #include "platform/fs.h"
+#include "platform/gfx/graphic.h"
 #include "platform/ui.h"
 #include "ui/file_search.h"
 #include "ui/gauge_bar.h"
@@ -81,6 +82,8 @@ void MainWindow::CreatePictureControls() {
     zrot = MakeGauge(client, "zrot", "LDraw Z rotation", -180, 180, -30);
     ShowLDrawGauges(false);
 
+    animation_.Attach(*Image1, Image1->Bitmap());
+
     FindFile1 = new FindFile(this);
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
     FindFile1->Filename = QStringLiteral("*.dat");
@@ -105,13 +108,17 @@ void MainWindow::ShowLDrawGauges(bool visible) {
 }
 
 void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& kind) {
+    animation_.Stop();
+    std::unique_ptr<Graphic> picture;
     try {
-        Image1->Bitmap().LoadFromFileName(file);
+        picture = PictureRegistry::Load(file);
+        Image1->Bitmap().AssignFrom(*picture);
     } catch (const std::exception& e) {
         // Said where the picture would be: a message box on every click through the list helps nobody.
         ShowNoPicture(FromFsPath(file.filename()) + QStringLiteral(": ") + ExceptionText(e));
         return;
     }
+    animation_.Play(std::move(picture));
     Label1->hide();
     Label8->setText(kind);
     ShowLDrawGauges(false);
@@ -140,6 +147,7 @@ void MainWindow::legolistClick() {
 void MainWindow::ShowMasterPart(const QString& part, const QString& description) {
     shownPart_ = part;
     shownDescription_ = description;
+    animation_.Stop();
     const PictureFolders folders = PartPictureFolders();
     renderer_.SetLibrary(folders.ldraw);
 

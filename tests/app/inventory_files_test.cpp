@@ -1,4 +1,9 @@
+#include <QCoreApplication>
+#include <QTimer>
+#include <chrono>
+#include <future>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
@@ -118,15 +123,39 @@ TEST_F(InventoryFilesTest, DropAsksBeforeLoadingAndReadsThreeFilesInOrder) {
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 7), u"3623");
 }
 
-TEST_F(InventoryFilesTest, MultiOpenReadsTheSetCountTimes) {
+TEST_F(InventoryFilesTest, MultiOpenReadsTheSetOnceAndAddsItCountTimes) {
+    int reads = 0;
+    files.UseReader([&](const QString& path, const InventoryLookups& lookups) {
+        ++reads;
+        return ReadInventoryFile(path, lookups);
+    });
     files.MultiOpen(Fixture("model.ldr"), 0);
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+    EXPECT_EQ(reads, 0);
     files.MultiOpen(Fixture("model.ldr"), 3);
+    EXPECT_EQ(reads, 1);
     EXPECT_EQ(inv.rows.InventoryRowCount(), 12);
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
+    // The same rows, in the same order, as reading the file three times.
+    TestInventory thrice;
+    for (int k = 0; k < 3; ++k)
+        ASSERT_TRUE(thrice.ReadFile(Fixture("model.ldr")));
+    EXPECT_EQ(inv.rows.InventoryRows(), thrice.rows.InventoryRows());
+    EXPECT_EQ(inv.rows.CountText(), thrice.rows.CountText());
+    EXPECT_TRUE(inv.rows.Modified()); // three sets together exist in no file
+
+    // What the file has to say is said once, not once a copy.
+    inv.rows.ClearInventory();
+    files.MultiOpen(Write("odd.inv", "x\t3001\t\tRed\tBrick\t\n"), 4);
+    EXPECT_EQ(reads, 2);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 4);
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].contains(u"not a whole number"))
+        << TestMessages::Shown()[0].toStdString();
+    TestMessages::Clear();
     // Types Multi-Open does not read.
     files.MultiOpen(Fixture("myparts.tsv"), 2);
-    EXPECT_EQ(inv.rows.InventoryRowCount(), 12);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 4);
     EXPECT_EQ(InventoryFiles::MultiOpenPrompt(QStringLiteral("/a/b.ldr")),
               u"How many of set /a/b.ldr should be added?");
 }
@@ -174,6 +203,56 @@ TEST_F(InventoryFilesTest, FailedWriteKeepsWhatWasThereAndModified) {
     EXPECT_EQ(ReadFileBytes(dir / "taken.prn" / "inside.txt").value_or(""), "old contents");
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_TRUE(TestMessages::Shown()[0].contains(u"could not be saved"));
+}
+
+// A reader runs no window event while it parses (a handler could change what it reads from under it).
+TEST_F(InventoryFilesTest, ReadersRunNoWindowEventWhileTheyParse) {
+    std::string lines;
+    for (int i = 0; i < 20000; ++i)
+        lines += std::to_string(1 + i % 4) + "\t" + std::to_string(3000 + i % 50) + "\t\tRed\tBrick\t\n";
+    const QString path = Write("big.inv", lines);
+    bool delivered = false;
+    QTimer::singleShot(0, [&] { delivered = true; });
+    // Past the pump's throttle, so that any pump during the parse would deliver it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const std::optional<ParsedInventory> parsed = ReadInventoryFile(path, LookupsOf(inv));
+    EXPECT_FALSE(delivered);
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->rows.size(), 20000u);
+    EXPECT_EQ(parsed->rows[19999][ColKey], u"3049Red");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(delivered);
+}
+
+// While a file is parsed the window goes on answering, no other command starts, and the rows go in only
+// once the parse is over.
+TEST_F(InventoryFilesTest, TheWindowAnswersWhileAFileIsParsed) {
+    std::promise<void> answered;
+    std::future<void> answer = answered.get_future();
+    bool busy = false;
+    int rowsMeanwhile = -1;
+    QTimer::singleShot(0, [&] {
+        busy = BusyGuard::IsBusy();
+        rowsMeanwhile = inv.rows.InventoryRowCount();
+        files.OpenFiles({Fixture("myparts.tsv")});
+        answered.set_value();
+    });
+    int reads = 0;
+    bool answeredInTime = false;
+    files.UseReader([&](const QString& path, const InventoryLookups& lookups) {
+        ++reads;
+        // The parse lasts until the window has answered (or gives up on it).
+        answeredInTime = answer.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        return ReadInventoryFile(path, lookups);
+    });
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    EXPECT_TRUE(answeredInTime);
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(rowsMeanwhile, 0);
+    EXPECT_EQ(reads, 1);
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
+    EXPECT_EQ(inv.selectedRow, 2);
+    EXPECT_TRUE(inv.statusText.isEmpty());
 }
 
 TEST_F(InventoryFilesTest, BusyCommandsDoNotStart) {

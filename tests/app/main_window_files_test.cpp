@@ -3,6 +3,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+#include <future>
 #include <gtest/gtest.h>
 
 #include "app/inventory_test_support.h"
@@ -238,6 +240,29 @@ TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
         EXPECT_TRUE(w.window->isVisible());
     }
     // Once the read is over the window closes by itself.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
+}
+
+TEST(MainWindowFiles, ClosingWhileAFileIsParsedWaitsForItsRowsAndThenCloses) {
+    InventoryWindow w;
+    FakeDialogs dialogs(w.prompts);
+    dialogs.openAnswer = {Fixture("roundtrip.prn")};
+    std::promise<void> asked;
+    std::future<void> askedToClose = asked.get_future();
+    bool closedAtOnce = true;
+    QTimer::singleShot(0, w.window.get(), [&] {
+        closedAtOnce = w.window->close() || !w.window->isVisible();
+        asked.set_value();
+    });
+    bool askedInTime = false;
+    w.window->Files().UseReader([&](const QString& path, const InventoryLookups& lookups) {
+        askedInTime = askedToClose.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        return ReadInventoryFile(path, lookups);
+    });
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
+    EXPECT_TRUE(askedInTime);
+    EXPECT_FALSE(closedAtOnce);
+    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
 }
 

@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "formats/gif/gif_image.h"
@@ -42,6 +43,35 @@ void WriteGifPicture(const fs::path& file, QColor colour, bool seeThrough = fals
     gif.Assign(bitmap);
     gif.SaveToFile(file);
 }
+
+// A GIF of one frame per colour, each frame's left half transparent; no loop, so it plays once.
+void WriteSeeThroughAnimation(const fs::path& file, std::initializer_list<QColor> colours) {
+    fs::create_directories(file.parent_path());
+    GIFImage gif;
+    for (QColor colour : colours) {
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(colour);
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 20; ++x)
+                picture.setPixel(x, y, qRgb(0, 255, 0));
+        Bitmap bitmap;
+        bitmap.SetTransparentColor(qRgb(0, 255, 0));
+        bitmap.Assign(picture, PixelFormat::pf24bit);
+        gif.Add(bitmap);
+    }
+    gif.SetWidth(40);
+    gif.SetHeight(30);
+    gif.SaveToFile(file);
+}
+
+// Painters go on to the next frame at once: animations run as fast as the window takes their frames.
+class NoWaitClock : public PaintClock {
+  public:
+    bool WaitFor(std::unique_lock<std::mutex>&, std::condition_variable&, int64_t,
+                 const std::function<bool()>& woken) override {
+        return woken();
+    }
+};
 
 // Changes a folder within one tick of a coarse file system clock: its modification time stays the same.
 void WithinOneClockTick(const fs::path& folder, const std::function<void()>& change) {
@@ -84,6 +114,15 @@ class PictureWindow : public InventoryWindow {
     int Pixels(const std::function<bool(QColor)>& wanted) {
         return int(std::count_if(Shown().Bits(), Shown().Bits() + Shown().Width() * Shown().Height(),
                                  [&](Color32 pixel) { return wanted(QColor::fromRgb(pixel)); }));
+    }
+    // Pixels of the picture as the control shows them on screen.
+    int ShownOnScreen(QColor colour) {
+        const QImage shown = FindNamed<Image32>(*window, "Image1")->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                count += Near(shown.pixel(x, y), colour);
+        return count;
     }
     int Drawn() {
         return Pixels([](QColor c) { return c != Qt::white; });
@@ -314,4 +353,65 @@ TEST(PictureChooser, NoImageClearsThePreviousPartAndBadPicturesSayWhy) {
     EXPECT_FALSE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3003");
     EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
+}
+
+TEST(PictureChooser, AnimatedGifsPlayOnlyWhileTheirPartShowsInSight) {
+    REQUIRE_SHARED_DATA();
+    PictureWindow w;
+    NoWaitClock clock;
+    w.window->Animation().UseClock(clock);
+    fs::create_directories(w.dir / "images/gifs");
+    fs::copy_file(SharedData() / "gif/anim_loop0_4frames_16x16.gif", w.dir / "images/gifs/3001.gif");
+    WriteGifPicture(w.dir / "images/gifs/3003.gif", Qt::red);
+
+    w.Select("3001");
+    EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "gif");
+    ASSERT_EQ(w.Shown().Width(), 16);
+    EXPECT_TRUE(w.window->Animation().Running());
+    // The first frame is there at once; the frames after it follow.
+    const Color32 first = w.Centre();
+    EXPECT_EQ(first & 0xFFFFFF, 0u) << "the first frame's centre is black";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (w.Centre() & 0xFFFFFF) == 0xFF0000; }, 5000));
+
+    // Another part stops it, one without a picture too: nothing runs and nothing more is drawn.
+    w.Select("3020");
+    EXPECT_FALSE(w.window->Animation().Running());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(w.AllWhite());
+
+    // Out of sight it pauses, and plays again when the window shows again.
+    w.Select("3001");
+    EXPECT_TRUE(w.window->Animation().Running());
+    w.window->hide();
+    EXPECT_FALSE(w.window->Animation().Running());
+    w.window->show();
+    EXPECT_TRUE(w.window->Animation().Running());
+
+    // A still GIF starts nothing.
+    w.Select("3003");
+    EXPECT_FALSE(w.window->Animation().Running());
+    EXPECT_TRUE(Near(w.Centre(), Qt::red));
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
+}
+
+TEST(PictureChooser, TransparentFramesOfAnAnimationShowNothingOfThePictureBefore) {
+    PictureWindow w;
+    NoWaitClock clock;
+    w.window->Animation().UseClock(clock);
+    WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::blue);
+    WriteSeeThroughAnimation(w.dir / "images/gifs/3001.gif", {Qt::red, Qt::yellow});
+    w.Select("3020");
+    ASSERT_GT(w.ShownOnScreen(Qt::blue), 1000);
+    w.Select("3001");
+    ASSERT_TRUE(w.window->Animation().Running());
+    const auto right = [&] {
+        return *w.Shown().PixelAddress(w.Shown().Width() * 3 / 4, w.Shown().Height() / 2);
+    };
+    EXPECT_TRUE(Near(right(), Qt::red));
+    EXPECT_EQ(w.ShownOnScreen(Qt::blue), 0);
+    // Played once through: the last frame stays, still over none of the picture before.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->Animation().Running(); }, 5000));
+    EXPECT_TRUE(Near(right(), Qt::yellow));
+    EXPECT_EQ(w.ShownOnScreen(Qt::blue), 0);
+    EXPECT_GT(w.ShownOnScreen(Qt::white), 200) << "the see-through half shows the picture area's white";
 }
