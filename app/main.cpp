@@ -13,10 +13,10 @@
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
+#include "app/user_prompts.h"
 #include "formats/picture_formats.h"
 #include "platform/fs.h"
 #include "platform/gfx/jpeg_image.h"
-#include "platform/message_boxes.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "ui/make_named.h"
@@ -52,13 +52,14 @@ void CloseOnSignal(QWidget* window) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
-    MessageBoxes boxes;
-    SetMessageSink(&boxes);
+    QtPrompts prompts;
     SeedDataDir(DataDir(), ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
     RegisterPictureFormats();
     RegisterJpegPicture();
 
-    MainWindow window;
+    MainWindow window(prompts);
+    prompts.SetFallbackParent(&window);
+    prompts.SetNumberPrompt([&window] { return window.NumberQuestions(); });
     Forms forms;
     // The colour table the inventory reads from the first row on, and the LDraw folder, live in these two.
     forms.addPart = new AddPartDialog(window.Prompts(), &window);
@@ -69,8 +70,8 @@ int main(int argc, char** argv) {
     forms.splash = new SplashWindow(&window);
     // The preview and its printer lookup come with the label maker, and the upload window is never shown.
     LabelRows labelRows(window);
-    forms.labelMaker = [&window, &labelRows] {
-        return new LabelMaker(labelRows, window.Renderer(), *new LabelPreview(&window), &window);
+    forms.labelMaker = [&window, &labelRows, &prompts] {
+        return new LabelMaker(labelRows, window.Renderer(), *new LabelPreview(prompts, &window), &window);
     };
     window.SetForms(forms);
 

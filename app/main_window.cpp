@@ -56,15 +56,15 @@ Qt::KeyboardModifiers Modifiers(const QKeyEvent* key) {
 }
 
 // A command does not start while another one is reading files.
-void RunCommand(const std::function<void()>& handler) {
-    RunGuarded([&] {
+void RunCommand(UserPrompts& prompts, const std::function<void()>& handler) {
+    RunGuarded(prompts, [&] {
         if (!BusyGuard::IsBusy()) handler();
     });
 }
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(UserPrompts& prompts, QWidget* parent) : QMainWindow(parent), prompts_(&prompts) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tessarin"));
     CreateControls();
@@ -92,7 +92,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
-    qtPrompts_.SetNumberPrompt([this] { return forms_.numberPrompt.Get(); });
     StoreForms();
     inventory_.UseColours(&Colours());
 }
@@ -256,7 +255,7 @@ std::span<const MainWindow::Command> MainWindow::Commands() {
 }
 
 void MainWindow::RunCommandOf(const Command& command) {
-    RunCommand([&] { (this->*command.handler)(); });
+    RunCommand(*prompts_, [&] { (this->*command.handler)(); });
 }
 
 void MainWindow::CreateMenus() {
@@ -293,12 +292,12 @@ void MainWindow::WireHandlers() {
         if (command.button)
             connect(this->*command.button, &QPushButton::clicked, this,
                     [this, &command] { RunCommandOf(command); });
-    connect(edit5, &QLineEdit::returnPressed, this, Guarded([this] { BitBtn7Click(); }));
-    connect(Edit6, &QLineEdit::returnPressed, this, Guarded([this] { FilterMasterList(); }));
+    connect(edit5, &QLineEdit::returnPressed, this, Guarded(*prompts_, [this] { BitBtn7Click(); }));
+    connect(Edit6, &QLineEdit::returnPressed, this, Guarded(*prompts_, [this] { FilterMasterList(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
         setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
     });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded([this] { TreeView1Click(); }));
+    connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded(*prompts_, [this] { TreeView1Click(); }));
     for (RichListView* list : {legolist, legolist2})
         connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
 }
@@ -313,8 +312,8 @@ void MainWindow::showEvent(QShowEvent* event) {
     shown_ = true;
     // The stored LDraw folder is back only now: the colour file may live there.
     DefaultLDrawFolder();
-    renderer_.Colours().Init(ToFsPath(ldraw_path->text()));
-    RunGuarded([this] { LoadMasterList(true); });
+    renderer_.Colours().Init(ToFsPath(ldraw_path->text()), *prompts_);
+    RunGuarded(*prompts_, [this] { LoadMasterList(true); });
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -382,7 +381,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     bool keepOpen = false;
-    RunGuarded([&] {
+    RunGuarded(*prompts_, [&] {
         keepOpen = inventory_.Modified() &&
                    prompts_->AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
@@ -405,7 +404,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (control != (focused && focused->window() == this ? focused : this)) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     bool handled = false;
-    RunGuarded([&] {
+    RunGuarded(*prompts_, [&] {
         handled = event->type() == QEvent::KeyPress && !IsEditBox(control) && FormKeyDown(key);
         if (!handled) handled = ControlKey(control, key);
     });

@@ -20,9 +20,9 @@
 #include "app/master_list.h"
 #include "app/picture_animation.h"
 #include "app/string_hash.h"
-#include "app/user_prompts.h"
 #include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
+#include "platform/user_prompts.h"
 #include "print/report/inventory_report.h"
 #include "ui/rich_list_view.h"
 #include "web/web_service.h"
@@ -75,7 +75,7 @@ class FileDialogState : public QObject {
 class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
     Q_OBJECT
   public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(UserPrompts& prompts, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Each window that keeps settings gets its storage when it is built.
@@ -99,9 +99,9 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
 
-    // The Qt prompts unless a test has put its own in.
     UserPrompts& Prompts() const override { return *prompts_; }
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+    // The number prompt, built when first asked for.
+    NumberPrompt* NumberQuestions() { return forms_.numberPrompt.Get(); }
 
     void BitBtn7Click(); // Find
     void FilterMasterList();
@@ -136,9 +136,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     WebService& Web() { return *web_; }
     QString LoginUser() override;
     QString LoginPassword() override;
-    int AskSetNumber(const QString& prompt, QString& suffix) override {
-        return prompts_->AskSetNumber(prompt, suffix);
-    }
     void ShowStatus(const QString& text) override;
     void HideStatus() override;
     void ReloadMasterList() override;
@@ -292,8 +289,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
-    QtPrompts qtPrompts_{this};
-    UserPrompts* prompts_ = &qtPrompts_;
+    UserPrompts* prompts_;
     PictureChooser chooser_;
     PictureAnimation animation_;
     LDrawRenderer renderer_;
@@ -310,5 +306,5 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
                         const std::filesystem::path& file);
     std::unique_ptr<WebService> web_;
-    InventoryReport report_;
+    InventoryReport report_{*prompts_};
 };

@@ -34,7 +34,7 @@ void MainWindow::CreateInventoryPanel() {
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
         if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
     });
-    invlist->OnLeftClickCell = Guarded([this] { invlistClick(); });
+    invlist->OnLeftClickCell = Guarded(*prompts_, [this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
     connect(&inventory_, &InventoryModel::CountChanged, Label5, &QLabel::setText);

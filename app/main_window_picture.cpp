@@ -88,18 +88,18 @@ void MainWindow::CreatePictureControls() {
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
     FindFile1->Filename = QStringLiteral("*.dat");
 
-    sbScale->OnChange = Guarded([this] { sbScaleChange(); });
-    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
+    sbScale->OnChange = Guarded(*prompts_, [this] { sbScaleChange(); });
+    Image1->OnDblClick = Guarded(*prompts_, [this] { Image1DblClick(); });
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-            RunGuarded([this] { ldrawscaleMouseUp(); });
+            RunGuarded(*prompts_, [this] { ldrawscaleMouseUp(); });
         };
     FindFile1->OnFound = [this](FindFile&, const QString& folder, const FoundFile& file) {
         FindFile1Found(folder, file.Name);
     };
     for (RichListView* list : {legolist, legolist2})
-        list->OnLeftClickCell = Guarded([this] { legolistClick(); });
-    connect(ListBox1, &QListWidget::itemClicked, this, Guarded([this] { ListBox1Click(); }));
+        list->OnLeftClickCell = Guarded(*prompts_, [this] { legolistClick(); });
+    connect(ListBox1, &QListWidget::itemClicked, this, Guarded(*prompts_, [this] { ListBox1Click(); }));
 }
 
 void MainWindow::ShowLDrawGauges(bool visible) {

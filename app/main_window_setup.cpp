@@ -28,6 +28,7 @@ FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const 
     if (!form || form->findChild<FormStorage*>(QString(), Qt::FindDirectChildrenOnly)) return nullptr;
     auto* storage = new FormStorage(form, *settings_, section, storedProps);
     storage->setObjectName(QStringLiteral("FormStorage1"));
+    storage->UsePrompts(*prompts_);
     storages_.emplace_back(storage);
     return storage;
 }
@@ -91,13 +92,15 @@ void MainWindow::SaveStoredForms() {
 
 void MainWindow::CreateDropTarget() {
     DropFileTarget1 = new DropFileTarget(this);
+    DropFileTarget1->UsePrompts(*prompts_);
     DropFileTarget1->Dragtypes = DropFileTarget::dtCopy;
     DropFileTarget1->GetDataOnEnter = true;
     DropFileTarget1->RegisterControl(invlist);
     DropFileTarget1->OnDrop = [this](DropFileTarget* sender, Qt::KeyboardModifiers, QPoint, int&) {
         // Read after the drop has ended: the question before loading must not hold up the drag source.
-        QTimer::singleShot(0, this,
-                           [this, files = sender->Files] { RunGuarded([&] { files_.DropFiles(files); }); });
+        QTimer::singleShot(0, this, [this, files = sender->Files] {
+            RunGuarded(*prompts_, [&] { files_.DropFiles(files); });
+        });
     };
 }
 

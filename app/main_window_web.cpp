@@ -12,7 +12,7 @@
 #include "ui/fading_label.h"
 
 void MainWindow::CreateWebService() {
-    web_ = std::make_unique<WebService>(*this);
+    web_ = std::make_unique<WebService>(*this, *prompts_);
     const std::string identification = std::string("Tessarin version ") + ProgramVersion;
     web_->HTTPClient1.HeaderInfo.LocalMailAddress = identification;
     web_->HTTPClient1.HeaderInfo.UserId = identification;

@@ -128,8 +128,8 @@ SettingsDialog::SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
-    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn2Click(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn3Click(); }));
     connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
     for (int k = 0; k < kSetFieldCount; ++k) {
         const auto field = static_cast<SetField>(k);

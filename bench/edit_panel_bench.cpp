@@ -10,6 +10,7 @@
 #include "app/main_window.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
+#include "support/test_support.h"
 #include "ui/make_named.h"
 
 namespace {
@@ -46,7 +47,7 @@ void Select(benchmark::State& state, RichListView& list, double& perSelection) {
 
 void SelectRowWithPanel(benchmark::State& state) {
     SetDataDir(ShippedDataCopy());
-    MainWindow window;
+    MainWindow window{TestMessages::Prompts()};
     FindNamed<RichListView>(window, "invlist")->Model().AppendRows(Rows());
     window.show();
     QApplication::processEvents();

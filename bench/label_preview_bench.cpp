@@ -28,6 +28,7 @@
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_thumbnails.h"
 #include "support/bench_main.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -79,7 +80,7 @@ double ResetPeak() {
 
 struct Labels {
     explicit Labels(int rows, const char* sheet = "L7163_Address")
-        : host(rows), maker(host, renderer, preview) {
+        : host(rows), preview(prompts), maker(host, renderer, preview) {
         renderer.Colours().Load(Library() / "LDConfig.ldr");
         maker.ComboBox2->setCurrentText(QString::fromLatin1(sheet));
         preview.Label1->setText(QString::fromLatin1(sheet));
@@ -89,6 +90,7 @@ struct Labels {
     }
     Rows host;
     LDrawRenderer renderer;
+    RecordingPrompts prompts;
     LabelPreview preview;
     LabelMaker maker;
 };
@@ -199,7 +201,9 @@ void Print100PagesToPdf(benchmark::State& state) {
     const fs::path pdf = PdfPath("tessarin-labels-");
     PvPrinter& printer = labels.preview.PvPreview1->Printer();
     printer.SetPrinterName(PvPrinter::kPdfFile);
-    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    labels.prompts.save = [&pdf](const FileChoice&, QString&) {
+        return QString::fromStdString(pdf.string());
+    };
     for (auto _ : state)
         labels.preview.BitBtn1Click();
     state.counters["pages"] = labels.preview.PvPreview1->PageCount();

@@ -14,6 +14,7 @@
 #include "app/master_list.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
+#include "support/test_support.h"
 #include "ui/make_named.h"
 
 namespace {
@@ -28,7 +29,7 @@ MainWindow& LoadedWindow(int lines) {
     if (loaded != lines) {
         loadedWindow.reset();
         SetDataDir(MasterListFolder(lines));
-        loadedWindow = std::make_unique<MainWindow>();
+        loadedWindow = std::make_unique<MainWindow>(TestMessages::Prompts());
         loadedWindow->show();
         QApplication::processEvents();
         loaded = lines;

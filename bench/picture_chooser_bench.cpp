@@ -18,6 +18,7 @@
 #include "platform/gfx/jpeg_image.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
+#include "support/test_support.h"
 #include "ui/make_named.h"
 
 namespace fs = std::filesystem;
@@ -76,7 +77,7 @@ class Folder {
 struct BenchWindow {
     explicit BenchWindow(const Folder& folder, const fs::path& ldraw) {
         SetDataDir(folder.path);
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(TestMessages::Prompts());
         FindNamed<QLabel>(*window, "ldraw_path")->setText(QString::fromStdString(ldraw.string()));
         window->show();
         QApplication::processEvents();

@@ -172,29 +172,31 @@ void LabelMaker::CreateControls() {
 
 void LabelMaker::WireHandlers() {
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6})
-        connect(box, &QCheckBox::toggled, this, Guarded([this] { ComposeSample(); }));
+        connect(box, &QCheckBox::toggled, this, Guarded(preview_.Prompts(), [this] { ComposeSample(); }));
     for (QSpinBox* spin : {SpinEdit1, SpinEdit3, SpinEdit4, SpinEdit5, SpinEdit6, SpinEdit7})
-        connect(spin, &QSpinBox::valueChanged, this, Guarded([this] { ComposeSample(); }));
+        connect(spin, &QSpinBox::valueChanged, this,
+                Guarded(preview_.Prompts(), [this] { ComposeSample(); }));
     for (zcFontComboBox* box : {zcFontComboBox1, zcFontComboBox2, zcFontComboBox3})
-        box->OnChange = Guarded([this] { ComposeTyped(); });
+        box->OnChange = Guarded(preview_.Prompts(), [this] { ComposeTyped(); });
     for (zcColorComboBox* box : {zcColorComboBox2, zcColorComboBox3, zcColorComboBox4})
-        box->OnChange = Guarded([this] { ComposeTyped(); });
-    connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { ComposeTyped(); }));
+        box->OnChange = Guarded(preview_.Prompts(), [this] { ComposeTyped(); });
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(preview_.Prompts(), [this] { ComposeTyped(); }));
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-            RunGuarded([this] {
+            RunGuarded(preview_.Prompts(), [this] {
                 RenderSample();
                 ComposeSample();
             });
         };
-    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
-    Image1->OnGDIOverlay = Guarded([this] { DrawLabelOutline(); });
-    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { MoveItem(-1, 0); }));
-    connect(BitBtn5, &QPushButton::clicked, this, Guarded([this] { MoveItem(1, 0); }));
-    connect(BitBtn4, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, -1); }));
-    connect(BitBtn6, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, 1); }));
-    connect(ComboBox2, &QComboBox::currentTextChanged, this, Guarded([this] { TemplateChosen(); }));
-    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
+    Image1->OnDblClick = Guarded(preview_.Prompts(), [this] { Image1DblClick(); });
+    Image1->OnGDIOverlay = Guarded(preview_.Prompts(), [this] { DrawLabelOutline(); });
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(-1, 0); }));
+    connect(BitBtn5, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(1, 0); }));
+    connect(BitBtn4, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(0, -1); }));
+    connect(BitBtn6, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(0, 1); }));
+    connect(ComboBox2, &QComboBox::currentTextChanged, this,
+            Guarded(preview_.Prompts(), [this] { TemplateChosen(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { BitBtn2Click(); }));
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -287,8 +289,8 @@ void LabelMaker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The settings were put back just before: the stored offsets come with the caption. One that is not a
     // number is reported and the window opens all the same.
-    RunGuarded([this] { ReadOffsets(Label10->text()); });
-    RunGuarded([this] {
+    RunGuarded(preview_.Prompts(), [this] { ReadOffsets(Label10->text()); });
+    RunGuarded(preview_.Prompts(), [this] {
         if (host_.LabelRowCount() > 0) {
             const LabelRow first = host_.LabelRowAt(0);
             samplePart_ = first.partNumber;
@@ -320,7 +322,8 @@ void LabelMaker::Image1DblClick() {
 
 void LabelMaker::BitBtn2Click() {
     if (host_.LabelRowCount() == 0) {
-        ShowMessage(QStringLiteral("You need to have items in your inventory list before making labels."));
+        preview_.Prompts().Show(
+            QStringLiteral("You need to have items in your inventory list before making labels."));
         return;
     }
     setCursor(Qt::WaitCursor);

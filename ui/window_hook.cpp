@@ -37,7 +37,7 @@ bool ControlHook::RunHandlers(bool after, QEvent* event) {
         WindowHook* hook = *it;
         if (!hook || !hook->Active()) continue;
         const WindowHook::MessageEvent& handler = after ? hook->AfterMessage : hook->BeforeMessage;
-        if (handler) RunGuarded([&] { handler(hook, event, handled); });
+        if (handler) RunGuarded(hook->Prompts(), [&] { handler(hook, event, handled); });
     }
     return handled;
 }

@@ -17,12 +17,11 @@
 
 BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());
-    window_ = std::make_unique<MainWindow>();
+    window_ = std::make_unique<MainWindow>(prompts_);
     Forms forms;
     forms.addPart = new AddPartDialog(prompts_, window_.get());
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
-    window_->UsePrompts(prompts_);
     prompts_.open = [this](const FileChoice&, bool) { return openAnswer_; };
     prompts_.save = [this](const FileChoice&, QString&) { return saveAnswer_; };
     window_->show();

@@ -35,7 +35,7 @@ bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
 
 } // namespace
 
-RpPrintObject::RpPrintObject() : PrintDialog(RunPrintDialog) {}
+RpPrintObject::RpPrintObject() : PrintDialog(RunPrintDialog), prompts_(&LoggingPrompts()) {}
 
 RpPrintObject::~RpPrintObject() = default;
 
@@ -73,7 +73,8 @@ void RpPrintObject::OpenProgress(const QString& caption, bool cancel, int maximu
     progress_->PrintPanel->setPalette(colours);
     progress_->CancelBtn->setVisible(cancel);
     progress_->PrintBar->setMaximum(maximum);
-    progress_->OnCancel = [this] { AbortPrinting(); };
+    QObject::connect(progress_.get(), &PrintBarForm::Cancelled, progress_.get(),
+                     Guarded(*prompts_, [this] { AbortPrinting(); }));
     if (const QWidget* main = QApplication::activeWindow()) {
         const QRect area = main->geometry();
         progress_->move(area.left() + (area.width() - progress_->width()) / 3,
@@ -94,7 +95,7 @@ void RpPrintObject::UpdateProgress() {
 
 void RpPrintObject::AbortPrinting() {
     if (progress_) progress_->hide();
-    if (AskYesNo(QStringLiteral("Abort printing?"))) {
+    if (prompts_->AskYesNo(QStringLiteral("Abort printing?"))) {
         if (printingStoredPages_) {
             cancelled_ = true;
         } else {
@@ -150,7 +151,7 @@ void RpPrintObject::PrintStoredPages() {
         if (progress_) progress_->SetPosition(100);
         printer.EndDoc();
     } catch (const EPrintError& error) {
-        ShowMessage(QString::fromUtf8(error.what()));
+        prompts_->Show(QString::fromUtf8(error.what()));
         return;
     }
     Fire(AfterPrint);

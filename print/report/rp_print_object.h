@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/print/print_device.h"
+#include "platform/user_prompts.h"
 #include "print/report/page_store.h"
 #include "print/report/paper_sizes.h"
 #include "print/report/text_measure.h"
@@ -62,6 +63,10 @@ class RpPrintObject {
     // OnNewPage fires as a page is finished, AfterNewPage at the top of the next one: what it writes there
     // heads that page. Both see AutomaticPaging off.
     std::function<void()> OnNewPage, AfterNewPage, OnCancel, BeforePrint, AfterPrint, OnLastPage, OnFirstPage;
+
+    // Where messages and questions go; the log until prompts are handed in.
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+    UserPrompts& Prompts() const { return *prompts_; }
 
     // Where stored pages are printed; the system's default printer unless another device is set.
     PrintDevice& Printer();
@@ -216,6 +221,7 @@ class RpPrintObject {
     void OpenProgress(const QString& caption, bool cancel, int maximum);
     void CloseProgress();
 
+    UserPrompts* prompts_;
     std::unique_ptr<PrintDevice> printer_;
     TextMeasure measure_;
     std::unique_ptr<RpPages> pages_;

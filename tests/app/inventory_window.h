@@ -33,8 +33,7 @@ class InventoryWindow {
         WriteFileBytes(dir / "ldconfig.ldr", "0 LDraw colours\r\n");
         SetDataDir(dir.path());
         TestMessages::Clear();
-        window = std::make_unique<MainWindow>();
-        window->UsePrompts(prompts);
+        window = std::make_unique<MainWindow>(prompts);
         Forms forms;
         forms.addPart = addPart = new AddPartDialog(prompts, window.get());
         forms.settings = settings =

@@ -30,7 +30,7 @@ TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
     InventoryWindow inventory;
     inventory.Add("3001", "Red", "2");
     LabelRows rows(*inventory.window);
-    auto* preview = new LabelPreview(inventory.window.get());
+    auto* preview = new LabelPreview(inventory.prompts, inventory.window.get());
     auto* maker = new LabelMaker(rows, inventory.window->Renderer(), *preview, inventory.window.get());
     Forms forms;
     forms.labelMaker = maker;

@@ -24,7 +24,7 @@ namespace {
 struct Program {
     explicit Program(const TempDir& dir) {
         SetDataDir(dir.path());
-        window = std::make_unique<MainWindow>();
+        window = std::make_unique<MainWindow>(TestMessages::Prompts());
         Forms forms;
         forms.addPart = addPart = new AddPartDialog(window->Prompts(), window.get());
         forms.compare = compare = new CompareDialog(*window, window.get());
@@ -200,7 +200,7 @@ TEST(MainWindowSettings, AWindowNeverOpenedIsNotBuiltAndKeepsItsStoredSection) {
     SetDataDir(dir.path());
     int built = 0;
     {
-        auto window = std::make_unique<MainWindow>();
+        auto window = std::make_unique<MainWindow>(TestMessages::Prompts());
         Forms forms;
         forms.compare = [&built, &window] {
             ++built;

@@ -57,7 +57,7 @@ class Window : PinnedDataDir {
     }
 
     using PinnedDataDir::dir;
-    MainWindow window;
+    MainWindow window{TestMessages::Prompts()};
     SplashWindow* splash = nullptr;
 };
 

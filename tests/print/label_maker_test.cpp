@@ -29,7 +29,8 @@ int Inked(const QImage& label, QRect area) {
 }
 
 struct Windows {
-    explicit Windows(TestLabelRows& rows) : preview(), maker(rows, renderer, preview) {}
+    explicit Windows(TestLabelRows& rows)
+        : preview(TestMessages::Prompts()), maker(rows, renderer, preview) {}
     LDrawRenderer renderer;
     LabelPreview preview;
     LabelMaker maker;

@@ -56,7 +56,8 @@ TEST(LabelSheets, PrintToAPdfOnTheTemplatesGeometryWithOnePictureALabel) {
         if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " not installed";
     TempDir dir;
     TestLabelRows rows = TestLabelRows::Numbered(31);
-    LabelPreview preview;
+    RecordingPrompts prompts;
+    LabelPreview preview(prompts);
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     // Plain white labels: only the outlines are dark.
@@ -71,7 +72,7 @@ TEST(LabelSheets, PrintToAPdfOnTheTemplatesGeometryWithOnePictureALabel) {
     const std::filesystem::path pdf = dir / "labels.pdf";
     PvPrinter& printer = preview.PvPreview1->Printer();
     printer.SetPrinterName(PvPrinter::kPdfFile);
-    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
     preview.BitBtn1Click();
 
     const PdfInfo info = ReadPdfInfo(pdf);
@@ -122,7 +123,8 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
         light.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
     RegisterPictureFormats();
     rows.folders.png = dir / "png";
-    LabelPreview preview;
+    RecordingPrompts prompts;
+    LabelPreview preview(prompts);
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
@@ -139,7 +141,7 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
     const std::filesystem::path pdf = dir / "labels.pdf";
     PvPrinter& printer = preview.PvPreview1->Printer();
     printer.SetPrinterName(PvPrinter::kPdfFile);
-    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
     preview.BitBtn1Click();
     const QImage page = RenderPage(pdf);
     ASSERT_FALSE(page.isNull());

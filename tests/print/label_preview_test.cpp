@@ -47,7 +47,7 @@ Layout LayOut(const QString& sheet, int start, LabelPreview& preview, LabelMaker
 
 TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
     TestLabelRows rows = TestLabelRows::Numbered(5);
-    LabelPreview preview;
+    LabelPreview preview(TestMessages::Prompts());
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     Layout run = LayOut("L7163_Address", 1, preview, maker);
@@ -89,7 +89,7 @@ TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
 
 TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
     TestLabelRows rows = TestLabelRows::Numbered(3);
-    LabelPreview preview;
+    LabelPreview preview(TestMessages::Prompts());
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     maker.ComboBox2->setCurrentText("L7160_Address");
@@ -146,7 +146,7 @@ struct PictureLabels {
     }
     TempDir dir;
     TestLabelRows rows;
-    LabelPreview preview;
+    LabelPreview preview{TestMessages::Prompts()};
     LDrawRenderer renderer;
     LabelMaker maker{rows, renderer, preview};
 };
