@@ -16,6 +16,7 @@
 #include "app/named_widgets.h"
 #include "app/user_prompts.h"
 #include "platform/fs.h"
+#include "platform/ui.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ T* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
 
 } // namespace
 
-AddPartDialog::AddPartDialog(UserPrompts& prompts, QWidget* parent) : QDialog(parent) {
+AddPartDialog::AddPartDialog(UserPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Add to Inventory"));
     CreateControls();
@@ -84,7 +85,8 @@ void AddPartDialog::CreateControls() {
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(36);
-    connect(ComboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
+    connect(ComboBox1, &QComboBox::currentTextChanged, this,
+            Guarded(prompts_, [this] { ComboBox1Change(); }));
 
     const int top = below + 34;
     PN = MakePlainLabel(this, "PN", QString(), QRect(8, top, 350, 16));
@@ -116,9 +118,9 @@ void AddPartDialog::CreateControls() {
     // Enter presses OK only when the box asks for it.
     for (QPushButton* button : {BitBtn1, BitBtn2})
         button->setAutoDefault(false);
-    connect(CheckBox1, &QCheckBox::toggled, BitBtn2, &QPushButton::setDefault);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, BitBtn2, &QPushButton::setDefault); // unguarded: Qt's own slot
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn1Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn2Click(); }));
     setFixedSize(366, bottom + 36);
     SetUndefinedMode(false);
 }

@@ -68,6 +68,7 @@ class AddPartDialog : public QDialog {
     void ShowPreview(int slot);
     void FitDescription();
 
+    UserPrompts& prompts_;
     ColorTable colours_;
     InventoryModel* inventory_ = nullptr;
     bool undefined_ = false;

@@ -34,6 +34,7 @@ void OnTerminate(int) {
 void CloseOnSignal(QWidget* window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
+    // unguarded: reads one byte and closes, which runs the close handler inside the boundary
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
         char byte = 0;
         [[maybe_unused]] ssize_t got = ::read(signalPipe[1], &byte, 1);

@@ -98,10 +98,10 @@ void MainWindow::SetForms(const Forms& forms) {
 
 void MainWindow::ConnectAddPart(AddPartDialog* addPart) {
     addPart->SetInventory(&inventory_);
-    connect(addPart, &AddPartDialog::RowAdded, this, [this] {
-        if (!Loading) SelectLastRow();
-        invlistClick();
-    });
+    connect(addPart, &AddPartDialog::RowAdded, this, Guarded(*prompts_, [this] {
+                if (!Loading) SelectLastRow();
+                invlistClick();
+            }));
 }
 
 MainWindow::~MainWindow() {
@@ -265,11 +265,11 @@ void MainWindow::CreateMenus() {
         QMenu*& menu = menus[QLatin1String(command.menu)];
         if (!menu) menu = menuBar()->addMenu(QLatin1String(command.menu));
         connect(menu->addAction(QLatin1String(command.caption)), &QAction::triggered, this,
-                [this, &command] { RunCommandOf(command); });
+                [this, &command] { RunCommandOf(command); }); // unguarded: commands run inside the boundary
     }
     // Closing is no command: it asks about unsaved changes even while files are being read.
     connect(menus.value(QStringLiteral("&File"))->addAction(QStringLiteral("&Exit")), &QAction::triggered,
-            this, &QWidget::close);
+            this, &QWidget::close); // unguarded: Qt's own slot
 }
 
 void MainWindow::BitBtn6Click() {
@@ -289,17 +289,20 @@ void MainWindow::BitBtn10Click() {
 
 void MainWindow::WireHandlers() {
     for (const Command& command : Commands())
-        if (command.button)
+        if (command.button) {
+            // unguarded: commands run inside the boundary
             connect(this->*command.button, &QPushButton::clicked, this,
                     [this, &command] { RunCommandOf(command); });
+        }
     connect(edit5, &QLineEdit::returnPressed, this, Guarded(*prompts_, [this] { BitBtn7Click(); }));
     connect(Edit6, &QLineEdit::returnPressed, this, Guarded(*prompts_, [this] { FilterMasterList(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
-        setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
-    });
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(*prompts_, [this](const QString& setName) {
+                setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
+            }));
     connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded(*prompts_, [this] { TreeView1Click(); }));
     for (RichListView* list : {legolist, legolist2})
-        connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
+        connect(list, &QAbstractItemView::doubleClicked, BitBtn4,
+                &QPushButton::click); // unguarded: Qt's own slot
 }
 
 void MainWindow::legolistColumnClick(RichListView* list, int column) {

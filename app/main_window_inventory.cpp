@@ -29,26 +29,35 @@ void MainWindow::CreateInventoryPanel() {
     Edit2->setValidator(MakeQuantityValidator(Edit2));
     // Only what the user types goes back into the row; filling the panel from a row does not.
     connect(Edit2, &QLineEdit::textEdited, this,
-            [this](const QString& text) { PanelEdited(ColQuantity, text); });
-    connect(Edit3, &QLineEdit::textEdited, this, [this](const QString& text) { PanelEdited(ColBag, text); });
-    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] {
-        if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
-    });
+            Guarded(*prompts_, [this](const QString& text) { PanelEdited(ColQuantity, text); }));
+    connect(Edit3, &QLineEdit::textEdited, this,
+            Guarded(*prompts_, [this](const QString& text) { PanelEdited(ColBag, text); }));
+    connect(Memo1, &QPlainTextEdit::textChanged, this, Guarded(*prompts_, [this] {
+                if (!fillingPanel_) PanelEdited(ColNotes, Memo1->toPlainText());
+            }));
     invlist->OnLeftClickCell = Guarded(*prompts_, [this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this] { RefreshPanel(); });
-    connect(&inventory_, &InventoryModel::CountChanged, Label5, &QLabel::setText);
+            Guarded(*prompts_, [this] { RefreshPanel(); }));
+    connect(&inventory_, &InventoryModel::CountChanged, Label5, &QLabel::setText); // unguarded: Qt's own slot
     // A new inventory, or rows gone in one change, leave no row for the panel.
-    connect(&inventory_, &QAbstractItemModel::modelReset, this, [this] { ClearEditPanel(); });
+    connect(&inventory_, &QAbstractItemModel::modelReset, this,
+            Guarded(*prompts_, [this] { ClearEditPanel(); }));
     // The set name follows the inventory, and what the user types goes into it.
-    connect(&inventory_, &InventoryModel::SetNameChanged, Edit1, &QLineEdit::setText);
-    connect(Edit1, &QLineEdit::textChanged, &inventory_, &InventoryModel::SetSetName);
+    connect(&inventory_, &InventoryModel::SetNameChanged, Edit1,
+            &QLineEdit::setText); // unguarded: Qt's own slot
+    connect(Edit1, &QLineEdit::textChanged, &inventory_,
+            Guarded(*prompts_, [this](const QString& name) { inventory_.SetSetName(name); }));
 }
 
 void MainWindow::ShowSetFields(SettingsDialog* settings) {
     connect(&inventory_, &InventoryModel::SetInformationChanged, settings,
-            [settings](SetField field, const QString& value) { settings->SetSetInformation(field, value); });
-    connect(settings, &SettingsDialog::SetInformationEdited, &inventory_, &InventoryModel::SetSetInformation);
+            Guarded(*prompts_, [settings](SetField field, const QString& value) {
+                settings->SetSetInformation(field, value);
+            }));
+    connect(settings, &SettingsDialog::SetInformationEdited, &inventory_,
+            Guarded(*prompts_, [this](SetField field, const QString& value) {
+                inventory_.SetSetInformation(field, value);
+            }));
 }
 
 const ColorTable& MainWindow::Colours() const {

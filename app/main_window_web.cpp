@@ -9,6 +9,7 @@
 #include "app/own_formats.h"
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
+#include "platform/ui.h"
 #include "ui/fading_label.h"
 
 void MainWindow::CreateWebService() {
@@ -23,7 +24,7 @@ void MainWindow::CreateWebService() {
     CancelDownload->setShortcut(Qt::Key_Escape);
     CancelDownload->setFocusPolicy(Qt::NoFocus);
     CancelDownload->hide();
-    connect(CancelDownload, &QPushButton::clicked, this, [this] { web_->Cancel(); });
+    connect(CancelDownload, &QPushButton::clicked, this, Guarded(*prompts_, [this] { web_->Cancel(); }));
 }
 
 void MainWindow::UploadClick() {

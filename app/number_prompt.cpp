@@ -39,8 +39,8 @@ NumberPrompt::NumberPrompt(QWidget* parent)
     column->addLayout(entry);
     column->addLayout(buttons);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept); // unguarded: Qt's own slot
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject); // unguarded: Qt's own slot
 }
 
 int NumberPrompt::AskCount(const QString& prompt) {

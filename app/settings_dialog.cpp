@@ -127,12 +127,13 @@ SettingsDialog::SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget
     // Wide enough for its title, a folder path and the option lines, in the window's font.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept); // unguarded: Qt's own slot
     connect(BitBtn2, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn2Click(); }));
     connect(BitBtn3, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn3Click(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(prompts_, [this] { Edit1Change(); }));
     for (int k = 0; k < kSetFieldCount; ++k) {
         const auto field = static_cast<SetField>(k);
+        // unguarded: signal to signal
         connect(FieldEdit(field), &QLineEdit::textChanged, this,
                 [this, field](const QString& value) { emit SetInformationEdited(field, value); });
     }

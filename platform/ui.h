@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <type_traits>
 
 #include "platform/user_prompts.h"
 
@@ -15,10 +16,15 @@ void ProcessMessages();
 QString ExceptionText(const std::exception& error);
 // Runs an event handler so that no exception crosses the event loop: the error is shown through prompts.
 void RunGuarded(UserPrompts& prompts, const std::function<void()>& handler);
-// The handler for a signal or callback, whatever its arguments, run under RunGuarded: connecting through
-// this puts the exception boundary on the handler by construction.
+// The handler for a signal or callback run under RunGuarded: it gets the arguments when it takes them and
+// none otherwise. Connecting through this puts the exception boundary on the handler by construction.
 template <typename Handler> auto Guarded(UserPrompts& prompts, Handler handler) {
-    return [&prompts, handler = std::move(handler)](auto&&...) { RunGuarded(prompts, handler); };
+    return [&prompts, handler = std::move(handler)](auto&&... arguments) -> void {
+        if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>)
+            RunGuarded(prompts, [&] { handler(std::forward<decltype(arguments)>(arguments)...); });
+        else
+            RunGuarded(prompts, handler);
+    };
 }
 
 // Marks the program busy during a long command; a second command asks IsBusy() and does not start.

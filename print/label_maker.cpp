@@ -197,6 +197,7 @@ void LabelMaker::WireHandlers() {
     connect(ComboBox2, &QComboBox::currentTextChanged, this,
             Guarded(preview_.Prompts(), [this] { TemplateChosen(); }));
     connect(BitBtn2, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { BitBtn2Click(); }));
+    // unguarded: Qt's own slot
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 }
 

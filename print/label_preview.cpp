@@ -97,6 +97,7 @@ LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent) : QDialog(pare
     Progress = MakeNamed<QProgressBar>(this, "Progress");
     Progress->hide();
     connect(BitBtn1, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn1Click(); }));
+    // unguarded: Qt's own slot
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     PvLabelPrinter1.Preview = PvPreview1;

@@ -54,6 +54,7 @@ bool ClipboardFilesWereCut(const QMimeData& data) {
 
 DropFileTarget::DropFileTarget(QObject* parent) : QObject(parent) {
     scrollTimer_.setInterval(100);
+    // unguarded: scrolls the control only
     connect(&scrollTimer_, &QTimer::timeout, this, &DropFileTarget::ScrollTick);
 }
 

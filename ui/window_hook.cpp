@@ -8,6 +8,7 @@
 ControlHook::ControlHook(QWidget* control) : control_(control) {
     control->installEventFilter(this);
     // A freed control leaves an empty hook behind, freed like any other.
+    // unguarded: posts an event only
     connect(control, &QObject::destroyed, &HookList::Instance(),
             [] { QCoreApplication::postEvent(&HookList::Instance(), new QEvent(HookList::FreeIfEmpty)); });
 }

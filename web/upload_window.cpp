@@ -1,6 +1,6 @@
 #include "web/upload_window.h"
 
-#include "platform/user_prompts.h"
+#include "platform/ui.h"
 #include "web/web_service.h"
 
 #include <QComboBox>
@@ -39,8 +39,9 @@ UploadWindow::UploadWindow(UserPrompts& prompts, QWidget* parent)
     layout->addLayout(form);
     layout->addLayout(buttons);
 
-    connect(Button1, &QPushButton::clicked, this, &UploadWindow::Button1Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &UploadWindow::BitBtn1Click);
+    connect(Button1, &QPushButton::clicked, this, Guarded(prompts_, [this] { Button1Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn1Click(); }));
+    // unguarded: Qt's own slot
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -95,6 +95,7 @@ PreviewForm::PreviewForm(RpPrintObject& engine, QWidget* parent)
     layout->addWidget(Panel2);
     layout->addWidget(PreviewPane, 1);
 
+    // unguarded: Qt's own slot
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
     connect(PrintBtn, &QPushButton::clicked, this, Guarded(engine_.Prompts(), [this] { PrintBtnClick(); }));
     connect(ZoomFactor, &QComboBox::activated, this,
