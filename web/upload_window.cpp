@@ -55,6 +55,6 @@ void UploadWindow::BitBtn1Click() {
     const QString request = "http://" + QString::fromStdString(ServiceHost()) +
                             "/cgi-bin/invcgis/submitinv?format=TZ&Bag=ON&SetNumber=" + Edit1->text() +
                             "&Source=MISB&File=" + Edit2->text();
-    if (OnRequestComposed) OnRequestComposed(request);
+    emit RequestComposed(request);
     accept();
 }

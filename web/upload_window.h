@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
 class QComboBox;
 class QLineEdit;
@@ -23,11 +22,12 @@ class UploadWindow : public QDialog {
     QPushButton* BitBtn1; // Send
     QPushButton* BitBtn2; // Cancel
 
-    // Receives the composed request (the main window puts it into its set-name edit).
-    std::function<void(const QString&)> OnRequestComposed;
-
     void Button1Click();
     void BitBtn1Click();
+
+  signals:
+    // The composed request (the main window puts it into its set-name edit).
+    void RequestComposed(const QString& request);
 
   private:
     UserPrompts& prompts_;

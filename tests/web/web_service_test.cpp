@@ -377,10 +377,16 @@ TEST_F(WebServiceTest, UploadIsUnavailableAndTheWindowOnlyComposes) {
     EXPECT_EQ(upload.windowTitle(), "Peeron Inventory Upload");
     EXPECT_EQ(upload.ComboBox1->count(), 5);
     EXPECT_FALSE(upload.Edit2->isEnabled());
-    window.questions.open = [](const FileChoice&, bool) { return QStringList{"/tmp/set.prn"}; };
+    QString filter;
+    window.questions.open = [&](const FileChoice& choice, bool several) {
+        filter = several ? "several" : choice.filter;
+        return QStringList{"/tmp/set.prn"};
+    };
     upload.Button1->click();
+    EXPECT_EQ(filter, "prn (*.prn *.PRN)") << "one PRN file is asked for";
     QString composed;
-    upload.OnRequestComposed = [&](const QString& request) { composed = request; };
+    QObject::connect(&upload, &UploadWindow::RequestComposed,
+                     [&](const QString& request) { composed = request; });
     upload.Edit1->setText("6399");
     upload.BitBtn1->click();
     EXPECT_EQ(composed, QString::fromStdString("http://" + standIn.authority() +
