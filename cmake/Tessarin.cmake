@@ -84,6 +84,9 @@ endfunction()
 # fuzz/fuzz_<folder>_<what>.cpp links the library of <folder> only, and the web targets the loopback
 # reply server of fuzz/support.
 function(tessarin_fuzz_support)
+  if(TARGET tessarin_fuzz_support)
+    return()
+  endif()
   add_library(tessarin_fuzz_support STATIC ${CMAKE_SOURCE_DIR}/fuzz/support/reply_server.cpp)
   target_link_libraries(tessarin_fuzz_support PUBLIC tessarin_web)
   target_include_directories(tessarin_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/fuzz)
