@@ -64,7 +64,7 @@ void RunCommand(const std::function<void()>& handler) {
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), context_(context) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tessarin"));
     CreateControls();
@@ -75,10 +75,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     CreateInventoryPanel();
     CreateWebService();
     CreateSettings();
-
-    for (auto [label, folder] :
-         {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
-        if (label->text().isEmpty()) label->setText(FromFsPath(DataDir() / "images" / folder));
     RenderPicture = QImage(800, 800, QImage::Format_RGB32);
     RenderPicture.fill(Qt::white);
     CreateDropTarget();
@@ -92,13 +88,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
-    qtPrompts_.SetNumberPrompt([this] { return forms_.numberPrompt.Get(); });
     StoreForms();
-    inventory_.UseColours(&Colours());
 }
 
 void MainWindow::ConnectAddPart(AddPartDialog* addPart) {
-    addPart->SetInventory(&inventory_);
     connect(addPart, &AddPartDialog::RowAdded, this, [this] {
         if (!Loading) SelectLastRow();
         invlistClick();
@@ -112,8 +105,6 @@ MainWindow::~MainWindow() {
     // The controls outlive this part of the window while they are torn down: they must not call back.
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
-    if (AddPartDialog* addPart = forms_.addPart.Built()) addPart->SetInventory(nullptr);
-    if (MasterHashTable()) MasterHash->ClearAll();
 }
 
 void MainWindow::CreateControls() {
@@ -179,13 +170,6 @@ void MainWindow::CreateControls() {
     Edit1 = MakeNamed<QLineEdit>(client, "Edit1");
     Edit1->setGeometry(130, 0, 300, 22);
     BitBtn8->setGeometry(0, 0, 60, 24);
-
-    gif_path = MakeNamed<QLabel>(client, "gif_path");
-    jpg_path = MakeNamed<QLabel>(client, "jpg_path");
-    png_path = MakeNamed<QLabel>(client, "png_path");
-    ldraw_path = MakeNamed<QLabel>(client, "ldraw_path");
-    for (QLabel* folder : {gif_path, jpg_path, png_path, ldraw_path})
-        folder->hide();
     CreateStatusLine(client);
 }
 
@@ -201,7 +185,7 @@ void MainWindow::CreateLists() {
     }
     legolist2->hide();
     invlist = MakeNamed<RichListView>(client, "invlist");
-    invlist->ShowModel(inventory_);
+    invlist->ShowModel(context_.inventory);
     for (int column = 0; int width : {0, 75, 75, 30, 75, 300, 160})
         invlist->setColumnWidth(column++, width);
     invlist->setColumnHidden(0, true);
@@ -276,8 +260,7 @@ void MainWindow::CreateMenus() {
 void MainWindow::BitBtn6Click() {
     CompareDialog* compare = forms_.compare.Get();
     if (!compare) return;
-    compare->Memo1->clear();
-    compare->exec();
+    compare->ShowEmpty();
 }
 
 void MainWindow::BitBtn8Click() {
@@ -311,9 +294,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
-    // The stored LDraw folder is back only now: the colour file may live there.
+    // The colour file may live in the LDraw folder.
     DefaultLDrawFolder();
-    renderer_.Colours().Init(ToFsPath(ldraw_path->text()));
+    context_.renderer.Colours().Init(ToFsPath(context_.folders.Folder(FolderKind::LDraw)));
     RunGuarded([this] { LoadMasterList(true); });
 }
 
@@ -383,8 +366,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     bool keepOpen = false;
     RunGuarded([&] {
-        keepOpen = inventory_.Modified() &&
-                   prompts_->AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+        keepOpen = context_.inventory.Modified() &&
+                   Prompts().AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen) {
         event->ignore();
@@ -433,7 +416,7 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
     }
     // Any typed key marks the inventory changed, also one the quantity box refuses.
     if ((control == Edit2 || control == Edit3 || control == Memo1) && press && !key->text().isEmpty())
-        inventory_.SetModified(true);
+        context_.inventory.SetModified(true);
     // The lists follow arrow keys once the selection has moved.
     if (!press && IsUpOrDown(key)) {
         if (control == legolist || control == legolist2)
@@ -444,11 +427,6 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
             invlistClick();
     }
     return false;
-}
-
-QString MainWindow::LookUpMaster(const QString& partNumber) const {
-    const StringHash* hash = MasterHashTable();
-    return hash ? hash->LookUp(partNumber) : QString();
 }
 
 void MainWindow::About1Click() {

@@ -6,20 +6,16 @@
 #include <QPointer>
 #include <QStringList>
 #include <functional>
-#include <future>
 #include <memory>
-#include <mutex>
-#include <optional>
 #include <span>
 #include <vector>
 
+#include "app/app_context.h"
 #include "app/inventory_files.h"
 #include "app/inventory_host.h"
 #include "app/inventory_model.h"
 #include "app/lazy_form.h"
-#include "app/master_list.h"
 #include "app/picture_animation.h"
-#include "app/string_hash.h"
 #include "app/user_prompts.h"
 #include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
@@ -38,7 +34,6 @@ class FadingLabel;
 class FormStorage;
 class IniFile;
 class LabelMaker;
-class NumberPrompt;
 class SettingsDialog;
 class SplashWindow;
 class QAction;
@@ -57,7 +52,6 @@ struct Forms {
     LazyForm<CompareDialog> compare;
     LazyForm<AboutBox> about;
     LazyForm<SettingsDialog> settings;
-    LazyForm<NumberPrompt> numberPrompt;
     SplashWindow* splash = nullptr;
     LazyForm<LabelMaker> labelMaker;
 };
@@ -75,33 +69,28 @@ class FileDialogState : public QObject {
 class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
     Q_OBJECT
   public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Each window that keeps settings gets its storage when it is built.
     void SetForms(const Forms& forms);
 
-    // Reads master.txt of the data folder into the master list, its hash, its lines and the category tree.
+    // Reads master.txt of the data folder into the master catalogue, the master list and the category tree.
     void LoadMasterList(bool showSplash);
-    // The description of a master part, empty when the part is unknown.
-    QString LookUpMaster(const QString& partNumber) const;
 
     bool Loading = false;
 
     // The inventory (main_window_inventory.cpp).
-    InventoryModel& Inventory() override { return inventory_; }
-    const InventoryModel& Inventory() const override { return inventory_; }
-    QString MasterDescription(const QString& partNumber) const override { return LookUpMaster(partNumber); }
-    const ColorTable& Colours() const override;
-    const LDrawColours& LDrawColourTable() const override { return renderer_.Colours(); }
-    // Draws the part pictures; the label maker renders with it too.
-    LDrawRenderer& Renderer() { return renderer_; }
+    InventoryModel& Inventory() override { return context_.inventory; }
+    const InventoryModel& Inventory() const override { return context_.inventory; }
+    QString MasterDescription(const QString& partNumber) const override {
+        return context_.master.Description(partNumber);
+    }
+    const ColorTable& Colours() const override { return context_.colours; }
+    const LDrawColours& LDrawColourTable() const override { return context_.renderer.Colours(); }
     void SetStatusText(const QString& text) override;
     void SelectLastRow() override;
-
-    // The Qt prompts unless a test has put its own in.
-    UserPrompts& Prompts() const override { return *prompts_; }
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+    UserPrompts& Prompts() const override { return context_.Prompts(); }
 
     void BitBtn7Click(); // Find
     void FilterMasterList();
@@ -124,7 +113,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
     // The part picture (main_window_picture.cpp). legolistClick shows the part selected in the visible master
     // list; the other callers name the part they show.
-    PictureFolders PartPictureFolders() const;
     void legolistClick();
     void Image1DblClick();
     void ldrawscaleMouseUp();
@@ -137,7 +125,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QString LoginUser() override;
     QString LoginPassword() override;
     int AskSetNumber(const QString& prompt, QString& suffix) override {
-        return prompts_->AskSetNumber(prompt, suffix);
+        return Prompts().AskSetNumber(prompt, suffix);
     }
     void ShowStatus(const QString& text) override;
     void HideStatus() override;
@@ -152,8 +140,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // "Tessarin.ini" in the data folder, shared by every window that keeps settings.
-    IniFile& Settings() { return *settings_; }
+    AppContext& context_;
 
     // Handlers only the window's own controls, menus and keys reach.
     void ClearEditPanel();
@@ -203,10 +190,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     QListWidget* ListBox1;
     QLabel* Label11;
     QLabel* Label8;
-    QLabel* gif_path;
-    QLabel* jpg_path;
-    QLabel* png_path;
-    QLabel* ldraw_path;
     FadingLabel* FadingLabel1;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
@@ -231,7 +214,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void SaveStoredForms();
     void CreateDropTarget();
     void CreateStatusLine(QWidget* client);
-    std::unique_ptr<IniFile> settings_;
     std::vector<QPointer<FormStorage>> storages_;
     DropFileTarget* DropFileTarget1 = nullptr;
 
@@ -280,23 +262,10 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     int PanelRow() const { return invlist->SelectedRow(); }
 
     QString LastFindText;
-    // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
-    // upper-cased lines are made on the first filter.
-    MasterListData MasterLines;
-    std::optional<MasterSearch> masterSearch_;
-    // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
-    mutable std::unique_ptr<StringHash> MasterHash;
-    mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
-    // File readers look parts up from a worker while the window may look some up too.
-    mutable std::mutex masterHashMutex_;
-    const StringHash* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
-    QtPrompts qtPrompts_{this};
-    UserPrompts* prompts_ = &qtPrompts_;
     PictureChooser chooser_;
     PictureAnimation animation_;
-    LDrawRenderer renderer_;
     QString shownPart_, shownDescription_; // what the picture shows, for showing it again
     bool shown_ = false;
     bool fillingPanel_ = false; // the panel is being filled, not edited
@@ -304,7 +273,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // invalid once the panel is emptied or the row is gone.
     QPersistentModelIndex panelIndex_;
     bool scrollPending_ = false;
-    InventoryModel inventory_;
     InventoryFiles files_{*this};
     void CreateWebService();
     void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),

@@ -16,15 +16,6 @@
 #include "app/settings_dialog.h"
 #include "platform/ui.h"
 
-namespace {
-
-const ColorTable& NoColours() {
-    static const ColorTable none;
-    return none;
-}
-
-} // namespace
-
 void MainWindow::CreateInventoryPanel() {
     Edit2->setValidator(MakeQuantityValidator(Edit2));
     // Only what the user types goes back into the row; filling the panel from a row does not.
@@ -37,27 +28,27 @@ void MainWindow::CreateInventoryPanel() {
     invlist->OnLeftClickCell = Guarded([this] { invlistClick(); });
     connect(invlist->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { RefreshPanel(); });
-    connect(&inventory_, &InventoryModel::CountChanged, Label5, &QLabel::setText);
+    connect(&context_.inventory, &InventoryModel::CountChanged, Label5, &QLabel::setText);
     // A new inventory, or rows gone in one change, leave no row for the panel.
-    connect(&inventory_, &QAbstractItemModel::modelReset, this, [this] { ClearEditPanel(); });
+    connect(&context_.inventory, &QAbstractItemModel::modelReset, this, [this] { ClearEditPanel(); });
     // The set name follows the inventory, and what the user types goes into it.
-    connect(&inventory_, &InventoryModel::SetNameChanged, Edit1, &QLineEdit::setText);
-    connect(Edit1, &QLineEdit::textChanged, &inventory_, &InventoryModel::SetSetName);
+    connect(&context_.inventory, &InventoryModel::SetNameChanged, Edit1, &QLineEdit::setText);
+    connect(Edit1, &QLineEdit::textChanged, &context_.inventory, &InventoryModel::SetSetName);
 }
 
 void MainWindow::ShowSetFields(SettingsDialog* settings) {
-    connect(&inventory_, &InventoryModel::SetInformationChanged, settings,
+    for (int field = 0; field < kSetFieldCount; ++field)
+        settings->SetSetInformation(static_cast<SetField>(field),
+                                    context_.inventory.SetInformation(static_cast<SetField>(field)));
+    connect(&context_.inventory, &InventoryModel::SetInformationChanged, settings,
             [settings](SetField field, const QString& value) { settings->SetSetInformation(field, value); });
-    connect(settings, &SettingsDialog::SetInformationEdited, &inventory_, &InventoryModel::SetSetInformation);
-}
-
-const ColorTable& MainWindow::Colours() const {
-    const AddPartDialog* addPart = forms_.addPart.Built();
-    return addPart ? addPart->Colours() : NoColours();
+    connect(settings, &SettingsDialog::SetInformationEdited, &context_.inventory,
+            &InventoryModel::SetSetInformation);
 }
 
 void MainWindow::SelectLastRow() {
-    if (inventory_.InventoryRowCount() > 0) SelectInventoryRow(inventory_.InventoryRowCount() - 1);
+    if (context_.inventory.InventoryRowCount() > 0)
+        SelectInventoryRow(context_.inventory.InventoryRowCount() - 1);
 }
 
 void MainWindow::SelectInventoryRow(int row) {
@@ -65,8 +56,8 @@ void MainWindow::SelectInventoryRow(int row) {
     // every change of the current row.
     const bool autoScroll = invlist->hasAutoScroll();
     invlist->setAutoScroll(false);
-    invlist->selectionModel()->setCurrentIndex(inventory_.index(row, 0), QItemSelectionModel::ClearAndSelect |
-                                                                             QItemSelectionModel::Rows);
+    invlist->selectionModel()->setCurrentIndex(
+        context_.inventory.index(row, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     invlist->setAutoScroll(autoScroll);
     if (scrollPending_) return;
     scrollPending_ = true;
@@ -96,28 +87,28 @@ void MainWindow::ClearEditPanel() {
 
 void MainWindow::ShowRowInPanel(int row) {
     const QScopedValueRollback filling(fillingPanel_, true);
-    panelIndex_ = inventory_.index(row, 0);
-    PN->setText(inventory_.InventoryCell(ColPartNumber, row));
-    DES->setText(inventory_.InventoryCell(ColDescription, row));
-    COL->setText(inventory_.InventoryCell(ColColor, row));
-    Edit2->setText(inventory_.InventoryCell(ColQuantity, row));
-    Edit3->setText(inventory_.InventoryCell(ColBag, row));
-    Memo1->setPlainText(inventory_.InventoryCell(ColNotes, row));
+    panelIndex_ = context_.inventory.index(row, 0);
+    PN->setText(context_.inventory.InventoryCell(ColPartNumber, row));
+    DES->setText(context_.inventory.InventoryCell(ColDescription, row));
+    COL->setText(context_.inventory.InventoryCell(ColColor, row));
+    Edit2->setText(context_.inventory.InventoryCell(ColQuantity, row));
+    Edit3->setText(context_.inventory.InventoryCell(ColBag, row));
+    Memo1->setPlainText(context_.inventory.InventoryCell(ColNotes, row));
 }
 
 void MainWindow::PanelEdited(int column, const QString& text) {
     if (!panelIndex_.isValid()) return;
     const int row = panelIndex_.row();
     // TAB and line ends would split the row in a saved file.
-    inventory_.SetCellText(column, row, TabFileCell(text));
-    inventory_.SetModified(true);
+    context_.inventory.SetCellText(column, row, TabFileCell(text));
+    context_.inventory.SetModified(true);
 }
 
 void MainWindow::invlistClick() {
     const int row = PanelRow();
     if (row < 0) return;
     ShowRowInPanel(row);
-    const QString partNumber = inventory_.InventoryCell(ColPartNumber, row);
+    const QString partNumber = context_.inventory.InventoryCell(ColPartNumber, row);
     const int master = FindCaption(legolist->Model(), partNumber);
     if (master >= 0) {
         ShowMasterHit(master);
@@ -126,14 +117,14 @@ void MainWindow::invlistClick() {
     shownPart_.clear();
     ShowNoPicture();
     ListBox1->clear();
-    Label2->setText(inventory_.InventoryCell(ColDescription, row));
+    Label2->setText(context_.inventory.InventoryCell(ColDescription, row));
     Label3->setText(partNumber);
 }
 
 void MainWindow::invlistfocus(const QString& partNumber) {
     const QString upper = partNumber.toUpper();
-    for (int row = 0; row < inventory_.InventoryRowCount(); ++row)
-        if (inventory_.InventoryCell(ColPartNumber, row).toUpper() == upper) {
+    for (int row = 0; row < context_.inventory.InventoryRowCount(); ++row)
+        if (context_.inventory.InventoryCell(ColPartNumber, row).toUpper() == upper) {
             SelectInventoryRow(row);
             return;
         }
@@ -154,20 +145,21 @@ void MainWindow::AddUndefinedClick() {
 void MainWindow::BitBtn5Click() {
     const int row = PanelRow();
     if (row < 0) return;
-    if (!prompts_->AskYesNo(QStringLiteral("Do you really want to delete ") +
-                            inventory_.InventoryCell(ColPartNumber, row) + QLatin1Char(' ') +
-                            inventory_.InventoryCell(ColBag, row) + QLatin1Char(' ') +
-                            inventory_.InventoryCell(ColColor, row) + QStringLiteral("\n\rfrom your list?")))
+    if (!Prompts().AskYesNo(QStringLiteral("Do you really want to delete ") +
+                            context_.inventory.InventoryCell(ColPartNumber, row) + QLatin1Char(' ') +
+                            context_.inventory.InventoryCell(ColBag, row) + QLatin1Char(' ') +
+                            context_.inventory.InventoryCell(ColColor, row) +
+                            QStringLiteral("\n\rfrom your list?")))
         return;
-    inventory_.DeleteRow(row);
+    context_.inventory.DeleteRow(row);
     invlist->selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     ClearEditPanel();
-    inventory_.SetModified(true);
+    context_.inventory.SetModified(true);
 }
 
 void MainWindow::CombineDuplicatesClick() {
-    if (inventory_.InventoryRowCount() == 0) return;
-    QuantityWarning warning = inventory_.CombineDuplicates();
+    if (context_.inventory.InventoryRowCount() == 0) return;
+    QuantityWarning warning = context_.inventory.CombineDuplicates();
     ClearEditPanel();
-    warning.Show(*prompts_);
+    warning.Show(Prompts());
 }

@@ -30,57 +30,25 @@ void FillTree(QTreeWidget* tree, const std::vector<CategoryNode>& nodes) {
 
 void MainWindow::LoadMasterList(bool showSplash) {
     SplashWindow* splash = showSplash ? forms_.splash : nullptr;
-    if (splash) {
-        splash->Label3->setText(QStringLiteral("Version ") + QLatin1String(ProgramVersion));
-        splash->show();
-        splash->repaint();
-    }
-    // A reload replaces what an earlier load left (once its hash is built); the column captions stay.
-    MasterHashTable();
+    if (splash) splash->ShowLoading(QStringLiteral("Version ") + QLatin1String(ProgramVersion));
+    // A reload replaces what an earlier load left; the column captions stay.
     legolist->ClearRows();
     TreeView1->clear();
-    MasterLines = {};
-    masterSearch_.reset();
-    MasterHash = std::make_unique<StringHash>(4000, 0);
-
     const std::filesystem::path file = DataDir() / "master.txt";
-    std::optional<QString> text = ReadTextFile(file);
-    if (!text) {
+    const bool read = context_.master.Load(file, [splash](int) {
+        if (splash && splash->isVisible()) splash->ShowProgress();
+    });
+    if (!read) {
         if (splash) splash->hide();
-        prompts_->Show(
+        Prompts().Show(
             QStringLiteral("Cannot read the master parts list \"%1\".\nThe master list stays empty; "
                            "Help, Update master.txt fetches a new one.")
                 .arg(FromFsPath(file)));
         return;
     }
-    QElapsedTimer sinceRepaint;
-    MasterLines = ParseMasterList(*text, [splash, &sinceRepaint](int) {
-        if (!splash || !splash->isVisible()) return;
-        splash->Label1->setText(splash->Label1->text() + QStringLiteral(" ."));
-        // The text grows with the list: repainting it for every dot would cost more than reading the list.
-        if (sinceRepaint.isValid() && sinceRepaint.elapsed() < 16) return;
-        sinceRepaint.start();
-        splash->Label1->repaint();
-    });
-    text.reset();
-    // Inventory reads come later: the hash is filled beside the first paint of the list.
-    masterHashBuild_ = std::async(std::launch::async, [&rows = std::as_const(MasterLines.rows)] {
-        // Sized for the whole list at once: growing would move every entry again.
-        auto hash = std::make_unique<StringHash>(
-            std::max<std::uint32_t>(4000, static_cast<std::uint32_t>(rows.size())), 0);
-        for (const QStringList& row : rows)
-            hash->SetValue(row[0], row[1]);
-        return hash;
-    });
-    FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));
-    legolist->OwnModel().ResetRows(MasterLines.rows);
+    FillTree(TreeView1, BuildCategoryTree(context_.master.Rows()));
+    legolist->OwnModel().ResetRows(context_.master.Rows());
     if (splash) splash->hide();
-}
-
-const StringHash* MainWindow::MasterHashTable() const {
-    const std::lock_guard lock(masterHashMutex_);
-    if (masterHashBuild_.valid()) MasterHash = masterHashBuild_.get();
-    return MasterHash.get();
 }
 
 void MainWindow::ShowMasterHit(int row) {
@@ -105,7 +73,7 @@ void MainWindow::BitBtn7Click() {
     const int row = FindPartRow(legolist->Model(), upper, legolist->SelectedRow() + 1, newSearch);
     if (row < 0) {
         if (LastFindText == text) LastFindText.clear();
-        prompts_->Show(
+        Prompts().Show(
             QStringLiteral("Sorry I can't find what you are looking for\r\nor I may be at the end of the "
                            "list\r\nyou might try searching again."));
         return;
@@ -129,10 +97,10 @@ void MainWindow::FilterMasterList() {
     const QString upper = Edit6->text().toUpper();
     legolist2->show();
     if (!upper.isEmpty()) {
-        if (!masterSearch_) masterSearch_.emplace(MasterLines);
+        const std::vector<QStringList>& master = context_.master.Rows();
         std::vector<QStringList> rows;
-        for (int row : masterSearch_->Matching(FilterTerms(upper)))
-            rows.push_back(MasterLines.rows[static_cast<std::size_t>(row)]);
+        for (int row : context_.master.Matching(upper))
+            rows.push_back(master[static_cast<std::size_t>(row)]);
         legolist2->OwnModel().ResetRows(std::move(rows));
         return;
     }

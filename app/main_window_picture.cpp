@@ -41,10 +41,6 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min
     return gauge;
 }
 
-std::filesystem::path Folder(const QLabel* caption) {
-    return ToFsPath(caption->text());
-}
-
 // The pixels of an opaque picture into the bitmap, replacing all it held.
 void CopyPicture(const QImage& picture, Bitmap32& bitmap) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
@@ -134,10 +130,6 @@ void MainWindow::ShowNoPicture(const QString& reason) {
     ShowLDrawGauges(false);
 }
 
-PictureFolders MainWindow::PartPictureFolders() const {
-    return {Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
-}
-
 void MainWindow::legolistClick() {
     const RichListView* list = legolist2->isHidden() ? legolist : legolist2;
     const int row = list->SelectedRow();
@@ -148,15 +140,15 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
     shownPart_ = part;
     shownDescription_ = description;
     animation_.Stop();
-    const PictureFolders folders = PartPictureFolders();
-    renderer_.SetLibrary(folders.ldraw);
+    const PictureFolders folders = context_.folders.Pictures();
+    context_.renderer.SetLibrary(folders.ldraw);
 
     const PictureChoice choice = chooser_.Choose(folders, part);
     if (choice.kind == PictureKind::LDraw) {
         int colour = 7;
         const int invRow = invlist->SelectedRow();
-        if (invRow >= 0 && inventory_.InventoryCell(ColPartNumber, invRow) == part)
-            colour = Colours().LDrawColourByName(inventory_.InventoryCell(ColColor, invRow));
+        if (invRow >= 0 && context_.inventory.InventoryCell(ColPartNumber, invRow) == part)
+            colour = Colours().LDrawColourByName(context_.inventory.InventoryCell(ColColor, invRow));
         const LDrawView view{colour,
                              float(std::max(ldrawscale->Position(), 1)),
                              float(xrot->Position()) * kDegree,
@@ -164,7 +156,7 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
                              float(zrot->Position()) * kDegree,
                              {}};
         // A part that cannot be rendered leaves the previous picture in place.
-        if (renderer_.RenderPicture(choice.file, view, RenderPicture)) {
+        if (context_.renderer.RenderPicture(choice.file, view, RenderPicture)) {
             CopyPicture(RenderPicture, Image1->Bitmap());
             Label1->hide();
         }
@@ -179,8 +171,9 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
     Label3->setText(part);
 
     ListBox1->clear();
-    if (jpg_path->text().isEmpty()) return;
-    FindFile1->SetLocation(jpg_path->text());
+    const QString jpgFolder = context_.folders.Folder(FolderKind::Jpg);
+    if (jpgFolder.isEmpty()) return;
+    FindFile1->SetLocation(jpgFolder);
     FindFile1->Filename = part + QStringLiteral("*.jpg");
     FindFile1->StartSearch();
 }
@@ -221,10 +214,8 @@ void MainWindow::ListBox1Click() {
 
 // Renders work out of the box: with no LDraw folder chosen, the data folder's own library is used.
 void MainWindow::DefaultLDrawFolder() {
-    if (!ldraw_path->text().isEmpty()) return;
+    if (!context_.folders.Folder(FolderKind::LDraw).isEmpty()) return;
     const std::filesystem::path shipped = DataDir() / "ldraw";
     if (!IsLDrawLibrary(shipped)) return;
-    const QString folder = FromFsPath(shipped) + QLatin1Char('/');
-    if (SettingsDialog* settings = forms_.settings.Get()) settings->Edit1->setText(folder);
-    ldraw_path->setText(folder);
+    context_.folders.SetFolder(FolderKind::LDraw, FromFsPath(shipped) + QLatin1Char('/'));
 }

@@ -14,19 +14,17 @@
 #include "ui/form_storage.h"
 
 void MainWindow::CreateSettings() {
-    settings_ = std::make_unique<IniFile>(DataDir() / "Tessarin.ini");
     OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1.setParent(this);
     // Bound by name when first shown: the picture gauges may be replaced after this point.
     StoreForm(this, QStringLiteral("TForm1"),
-              {"gif_path.Caption", "jpg_path.Caption", "png_path.Caption", "sbScale.Position",
-               "OpenDialog1.FileName", "ldraw_path.Caption", "ldrawscale.Position", "xrot.Position",
+              {"sbScale.Position", "OpenDialog1.FileName", "ldrawscale.Position", "xrot.Position",
                "yrot.Position", "zrot.Position"});
 }
 
 FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const QStringList& storedProps) {
     if (!form || form->findChild<FormStorage*>(QString(), Qt::FindDirectChildrenOnly)) return nullptr;
-    auto* storage = new FormStorage(form, *settings_, section, storedProps);
+    auto* storage = new FormStorage(form, context_.settings, section, storedProps);
     storage->setObjectName(QStringLiteral("FormStorage1"));
     storages_.emplace_back(storage);
     return storage;
@@ -72,10 +70,10 @@ void MainWindow::StoreForms() {
                    "SpinEdit7.Value"});
     });
     forms_.settings.SetUp([this](SettingsDialog* settings) {
-        // Restored at once: the LDraw folder reaches the main window before the first picture is shown.
-        if (FormStorage* storage =
-                StoreForm(settings, QStringLiteral("TForm5"),
-                          {"Edit1.Text", "Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
+        // Restored when built: the account is read before the window is ever shown. The LDraw folder is
+        // kept with the other folders.
+        if (FormStorage* storage = StoreForm(settings, QStringLiteral("TForm5"),
+                                             {"Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
             storage->RestoreAll();
         ShowSetFields(settings);
     });

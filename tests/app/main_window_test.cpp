@@ -40,6 +40,7 @@ class Window : PinnedDataDir {
         // The renderer's colour file is read at first show; without one that would add its own message.
         WriteFileBytes(dir / "ldconfig.ldr", "0 !COLOUR Black CODE 0 VALUE #05131D EDGE #595959\n");
         TestMessages::Clear();
+        context.UsePrompts(prompts);
         Forms forms;
         forms.splash = splash = new SplashWindow(&window);
         window.SetForms(forms);
@@ -57,7 +58,9 @@ class Window : PinnedDataDir {
     }
 
     using PinnedDataDir::dir;
-    MainWindow window;
+    AppContext context;
+    MainWindow window{context};
+    QtPrompts prompts{&window};
     SplashWindow* splash = nullptr;
 };
 
@@ -72,8 +75,8 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     REQUIRE_SHARED_DATA();
     Window w(SharedMaster());
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
-    EXPECT_EQ(w.window.LookUpMaster("3001"), "Brick 2 x 4");
-    EXPECT_EQ(w.window.LookUpMaster("no such part"), "");
+    EXPECT_EQ(w.window.MasterDescription("3001"), "Brick 2 x 4");
+    EXPECT_EQ(w.window.MasterDescription("no such part"), "");
     EXPECT_FALSE(
         FindNamed<QTreeWidget>(w.window, "TreeView1")->findItems("Brick", Qt::MatchExactly).isEmpty());
     EXPECT_FALSE(w.splash->isVisible());

@@ -92,15 +92,15 @@ class PictureWindow : public InventoryWindow {
     PictureWindow() {
         RegisterJpegPicture();
         RegisterPictureFormats();
-        FindNamed<QLabel>(*window, "ldraw_path")->setText(QString());
-        FindNamed<QLabel>(*window, "jpg_path")->setText(Path("images/jpgs"));
-        FindNamed<QLabel>(*window, "png_path")->setText(Path("images/pngs"));
-        FindNamed<QLabel>(*window, "gif_path")->setText(Path("images/gifs"));
+        context->folders.SetFolder(FolderKind::LDraw, QString());
+        context->folders.SetFolder(FolderKind::Jpg, Path("images/jpgs"));
+        context->folders.SetFolder(FolderKind::Png, Path("images/pngs"));
+        context->folders.SetFolder(FolderKind::Gif, Path("images/gifs"));
     }
     QString Path(const std::string& name) const { return QString::fromStdString((dir / name).string()); }
     void UseSampleLibrary() {
-        FindNamed<QLabel>(*window, "ldraw_path")
-            ->setText(QString::fromStdString((SharedData() / "ldraw").string()));
+        context->folders.SetFolder(FolderKind::LDraw,
+                                   QString::fromStdString((SharedData() / "ldraw").string()));
     }
 
     void Select(const QString& part) {
@@ -174,7 +174,7 @@ TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPictur
     EXPECT_EQ(FindNamed<GaugeBar>(*w.window, "xrot")->Position(), -45);
 
     // Not a library: the picture, and the gauges go.
-    FindNamed<QLabel>(*w.window, "ldraw_path")->setText(w.Path("images"));
+    w.context->folders.SetFolder(FolderKind::LDraw, w.Path("images"));
     w.Select("3001");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "jpg");
     EXPECT_FALSE(w.GaugesShown());
