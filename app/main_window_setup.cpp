@@ -3,6 +3,7 @@
 
 #include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
 #include "platform/fs.h"
@@ -91,7 +92,7 @@ void MainWindow::CreateDropTarget() {
     DropFileTarget1 = new DropFileTarget(this);
     DropFileTarget1->Dragtypes = DropFileTarget::dtCopy;
     DropFileTarget1->GetDataOnEnter = true;
-    DropFileTarget1->RegisterControl(invlist);
+    DropFileTarget1->RegisterControl(panel_->invlist);
     DropFileTarget1->OnDrop = [this](DropFileTarget* sender, Qt::KeyboardModifiers, QPoint, int&) {
         // Read after the drop has ended: the question before loading must not hold up the drag source.
         QTimer::singleShot(0, this,
@@ -121,4 +122,11 @@ void MainWindow::SetStatusText(const QString& text) {
     FadingLabel1->setCaption(text);
     FadingLabel1->setEnabled(!text.isEmpty());
     FadingLabel1->setVisible(!text.isEmpty());
+}
+
+void MainWindow::DefaultLDrawFolder() {
+    if (!context_.folders.Folder(FolderKind::LDraw).isEmpty()) return;
+    const std::filesystem::path shipped = DataDir() / "ldraw";
+    if (!IsLDrawLibrary(shipped)) return;
+    context_.folders.SetFolder(FolderKind::LDraw, FromFsPath(shipped) + QLatin1Char('/'));
 }

@@ -67,9 +67,9 @@ void Load(benchmark::State& state) {
 void Filter(benchmark::State& state) {
     MainWindow& window = LoadedWindow(static_cast<int>(state.range(0)));
     FindNamed<QLineEdit>(window, "Edit6")->setText(QStringLiteral("brick 2"));
-    window.FilterMasterList();
+    window.Master().FilterMasterList();
     for (auto _ : state) {
-        window.FilterMasterList();
+        window.Master().FilterMasterList();
         QApplication::processEvents();
     }
     state.counters["hits"] = FindNamed<RichListView>(window, "legolist2")->RowCount();

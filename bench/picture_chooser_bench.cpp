@@ -91,7 +91,7 @@ struct BenchWindow {
     void SelectNext() {
         row = (row + 1) % FindNamed<RichListView>(*window, "legolist")->RowCount();
         FindNamed<RichListView>(*window, "legolist")->SelectItemAt(row);
-        window->legolistClick();
+        window->Master().legolistClick();
         QApplication::processEvents();
     }
     TestPrompts prompts;
