@@ -65,10 +65,6 @@ void MainWindow::HideStatus() {
     CancelDownload->hide();
 }
 
-void MainWindow::ReloadMasterList() {
-    LoadMasterList(false);
-}
-
 void MainWindow::ReadInvFile(const std::filesystem::path& file) {
     ReadDownloaded(::ReadInvFile, file);
 }

@@ -1,7 +1,6 @@
 #include "app/user_prompts.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QFileDialog>
 
 #include "app/number_prompt.h"
@@ -64,6 +63,6 @@ int QtPrompts::AskSetNumber(const QString& prompt, QString& suffix) {
     NumberPrompt* numbers = FindNumberPrompt();
     if (!numbers) return 0;
     const int number = numbers->AskSetNumber(prompt);
-    suffix = numbers->ComboBox1->currentText();
+    suffix = numbers->SetSuffix();
     return number;
 }

@@ -1,0 +1,13 @@
+#include "app/app_context.h"
+
+#include "app/user_prompts.h"
+#include "platform/fs.h"
+
+AppContext::AppContext() : settings(DataDir() / "Tessarin.ini") {
+    inventory.UseColours(&colours);
+}
+
+void AppContext::LoadColours() {
+    for (const QString& message : colours.Load(DataDir() / "colors.txt"))
+        Prompts().Show(message);
+}
