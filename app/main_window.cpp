@@ -113,7 +113,6 @@ MainWindow::~MainWindow() {
     for (QObject* control : findChildren<QObject*>())
         control->disconnect(this);
     if (AddPartDialog* addPart = forms_.addPart.Built()) addPart->SetInventory(nullptr);
-    if (MasterHashTable()) MasterHash->ClearAll();
 }
 
 void MainWindow::CreateControls() {
@@ -193,9 +192,13 @@ void MainWindow::CreateLists() {
     QWidget* client = centralWidget();
     legolist = MakeNamed<RichListView>(client, "legolist");
     legolist2 = MakeNamed<RichListView>(client, "legolist2");
+    // The master list shows its rows where they were read; its columns come with them.
+    legolist->ShowModel(masterModel_);
+    legolist->setColumnWidth(0, 75);
+    legolist->setColumnWidth(1, 400);
+    legolist2->AddColumn(QStringLiteral("Part Number"), 75);
+    legolist2->AddColumn(QStringLiteral("Description"), 400);
     for (RichListView* list : {legolist, legolist2}) {
-        list->AddColumn(QStringLiteral("Part Number"), 75);
-        list->AddColumn(QStringLiteral("Description"), 400);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setGeometry(0, kListsTop, 500, 100);
     }
@@ -447,7 +450,7 @@ bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
 }
 
 QString MainWindow::LookUpMaster(const QString& partNumber) const {
-    const StringHash* hash = MasterHashTable();
+    const MasterIndex* hash = MasterHashTable();
     return hash ? hash->LookUp(partNumber) : QString();
 }
 

@@ -18,8 +18,8 @@
 #include "app/inventory_model.h"
 #include "app/lazy_form.h"
 #include "app/master_list.h"
+#include "app/master_list_model.h"
 #include "app/picture_animation.h"
-#include "app/string_hash.h"
 #include "app/user_prompts.h"
 #include "ldraw/ldraw_view.h"
 #include "ldraw/picture_chooser.h"
@@ -283,13 +283,14 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The master rows in file order, sharing their texts with legolist, for the keyword filter; its
     // upper-cased lines are made on the first filter.
     MasterListData MasterLines;
+    MasterListModel masterModel_;
     std::optional<MasterSearch> masterSearch_;
     // Filled from MasterLines on a worker while the list first shows; MasterHashTable waits for it.
-    mutable std::unique_ptr<StringHash> MasterHash;
-    mutable std::future<std::unique_ptr<StringHash>> masterHashBuild_;
+    mutable std::unique_ptr<MasterIndex> MasterHash;
+    mutable std::future<std::unique_ptr<MasterIndex>> masterHashBuild_;
     // File readers look parts up from a worker while the window may look some up too.
     mutable std::mutex masterHashMutex_;
-    const StringHash* MasterHashTable() const;
+    const MasterIndex* MasterHashTable() const;
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     QtPrompts qtPrompts_{this};

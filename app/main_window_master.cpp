@@ -41,7 +41,7 @@ void MainWindow::LoadMasterList(bool showSplash) {
     TreeView1->clear();
     MasterLines = {};
     masterSearch_.reset();
-    MasterHash = std::make_unique<StringHash>(4000, 0);
+    MasterHash = std::make_unique<MasterIndex>();
 
     const std::filesystem::path file = DataDir() / "master.txt";
     std::optional<QString> text = ReadTextFile(file);
@@ -64,20 +64,14 @@ void MainWindow::LoadMasterList(bool showSplash) {
     });
     text.reset();
     // Inventory reads come later: the hash is filled beside the first paint of the list.
-    masterHashBuild_ = std::async(std::launch::async, [&rows = std::as_const(MasterLines.rows)] {
-        // Sized for the whole list at once: growing would move every entry again.
-        auto hash = std::make_unique<StringHash>(
-            std::max<std::uint32_t>(4000, static_cast<std::uint32_t>(rows.size())), 0);
-        for (const QStringList& row : rows)
-            hash->SetValue(row[0], row[1]);
-        return hash;
-    });
+    masterHashBuild_ = std::async(std::launch::async,
+                                  [rows = MasterLines.rows] { return std::make_unique<MasterIndex>(rows); });
     FillTree(TreeView1, BuildCategoryTree(MasterLines.rows));
-    legolist->OwnModel().ResetRows(MasterLines.rows);
+    masterModel_.ResetRows(MasterLines.rows);
     if (splash) splash->hide();
 }
 
-const StringHash* MainWindow::MasterHashTable() const {
+const MasterIndex* MainWindow::MasterHashTable() const {
     const std::lock_guard lock(masterHashMutex_);
     if (masterHashBuild_.valid()) MasterHash = masterHashBuild_.get();
     return MasterHash.get();
