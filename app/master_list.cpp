@@ -11,15 +11,23 @@
 
 namespace {
 
+// The offset of the first blank in text, or its size when none. A plain loop: words are short, and a
+// library search costs more to call than to run over a few characters.
+qsizetype BlankAt(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] != u' ')
+        ++i;
+    return i;
+}
+
 // The field n (from 0) of text cut at each blank, empty fields counted as NthField counts them.
 QStringView Word(QStringView text, int n) {
     for (; n > 0; --n) {
-        const qsizetype blank = text.indexOf(u' ');
-        if (blank < 0) return {};
+        const qsizetype blank = BlankAt(text);
+        if (blank == text.size()) return {};
         text = text.mid(blank + 1);
     }
-    const qsizetype blank = text.indexOf(u' ');
-    return blank < 0 ? text : text.left(blank);
+    return text.left(BlankAt(text));
 }
 
 // The searches read the cells as views: a list may make its cell texts only when asked for one.
@@ -59,9 +67,8 @@ MasterRows::operator std::vector<QStringList>() const {
 
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
+    // Not reserved: counting the lines first would cost a pass over the text, growing the spans much less.
     std::vector<MasterRows::Span> spans;
-    // Every line but the header may be a row: one allocation, and the rows stay where they are.
-    spans.reserve(static_cast<std::size_t>(std::count(text.cbegin(), text.cend(), u'\n')));
     bool header = true;
     ForEachLine(text, [&](QStringView line) {
         if (std::exchange(header, false)) return;
