@@ -79,8 +79,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     for (auto [label, folder] :
          {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
         if (label->text().isEmpty()) label->setText(FromFsPath(DataDir() / "images" / folder));
-    RenderPicture = QImage(800, 800, QImage::Format_RGB32);
-    RenderPicture.fill(Qt::white);
     CreateDropTarget();
 
     // The master list takes the keys first; an edit box would blink its caret from the start.

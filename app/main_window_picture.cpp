@@ -163,6 +163,11 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
                              float(yrot->Position()) * kDegree,
                              float(zrot->Position()) * kDegree,
                              {}};
+        // Made on the first render, so that start-up does not hold 2.5 MB it may never use.
+        if (RenderPicture.isNull()) {
+            RenderPicture = QImage(800, 800, QImage::Format_RGB32);
+            RenderPicture.fill(Qt::white);
+        }
         // A part that cannot be rendered leaves the previous picture in place.
         if (renderer_.RenderPicture(choice.file, view, RenderPicture)) {
             CopyPicture(RenderPicture, Image1->Bitmap());
