@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "app/master_list.h"
-#include "app/string_hash.h"
 
 // The master parts list of master.txt: its rows in file order, the keyword search over their lines and the
 // part number -> description hash, which is filled on a worker while the list first shows.
@@ -26,18 +25,18 @@ class MasterCatalogue {
     // the file cannot be read; progress is ParseMasterList's.
     bool Load(const std::filesystem::path& file, const std::function<void(int rows)>& progress);
     // The rows in file order; the master list shows them sharing their texts.
-    const std::vector<QStringList>& Rows() const { return lines_.rows; }
+    const MasterRows& Rows() const { return lines_.rows; }
     // The description of a part, empty when the part is unknown. File readers ask from a worker.
     QString Description(const QString& partNumber) const;
     // The rows whose line holds every term of the upper-cased filter text; the search is made on first use.
     std::vector<int> Matching(const QString& upperFilter);
 
   private:
-    const StringHash* Hash() const;
+    const MasterIndex* Hash() const;
 
     MasterListData lines_;
     std::optional<MasterSearch> search_;
-    mutable std::unique_ptr<StringHash> hash_;
-    mutable std::future<std::unique_ptr<StringHash>> hashBuild_;
+    mutable std::unique_ptr<MasterIndex> hash_;
+    mutable std::future<std::unique_ptr<MasterIndex>> hashBuild_;
     mutable std::mutex hashMutex_;
 };

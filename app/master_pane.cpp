@@ -46,9 +46,13 @@ MasterPane::MasterPane(AppContext& context, QWidget* client, int findRowTop, int
 
     legolist = MakeNamed<RichListView>(client, "legolist");
     legolist2 = MakeNamed<RichListView>(client, "legolist2");
+    // The master list shows its rows where they were read; its columns come with them.
+    legolist->ShowModel(masterModel_);
+    legolist->setColumnWidth(0, 75);
+    legolist->setColumnWidth(1, 400);
+    legolist2->AddColumn(QStringLiteral("Part Number"), 75);
+    legolist2->AddColumn(QStringLiteral("Description"), 400);
     for (RichListView* list : {legolist, legolist2}) {
-        list->AddColumn(QStringLiteral("Part Number"), 75);
-        list->AddColumn(QStringLiteral("Description"), 400);
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setGeometry(0, listsTop, 500, 100);
         // The stored widths, widened where the font needs more for a caption ("Part Number").
@@ -87,7 +91,7 @@ void MasterPane::Load(SplashWindow* splash) {
         return;
     }
     FillTree(TreeView1, BuildCategoryTree(context_.master.Rows()));
-    legolist->OwnModel().ResetRows(context_.master.Rows());
+    masterModel_.ResetRows(context_.master.Rows());
     if (splash) splash->hide();
 }
 
@@ -159,7 +163,7 @@ void MasterPane::FilterMasterList() {
     const QString upper = Edit6->text().toUpper();
     legolist2->show();
     if (!upper.isEmpty()) {
-        const std::vector<QStringList>& master = context_.master.Rows();
+        const MasterRows& master = context_.master.Rows();
         std::vector<QStringList> rows;
         for (int row : context_.master.Matching(upper))
             rows.push_back(master[static_cast<std::size_t>(row)]);

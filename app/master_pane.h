@@ -4,6 +4,7 @@
 #include <QString>
 #include <memory>
 
+#include "app/master_list_model.h"
 #include "ui/rich_list_view.h"
 
 struct AppContext;
@@ -55,5 +56,7 @@ class MasterPane : public QObject {
     void ShowMasterHit(int row);
 
     AppContext& context_;
+    // legolist's rows: views into the master list's own text.
+    MasterListModel masterModel_;
     QString LastFindText;
 };

@@ -79,8 +79,6 @@ PicturePane::PicturePane(AppContext& context, QWidget* client, int top,
     ShowLDrawGauges(false);
 
     animation_.Attach(*Image1, Image1->Bitmap());
-    RenderPicture = QImage(800, 800, QImage::Format_RGB32);
-    RenderPicture.fill(Qt::white);
 
     FindFile1 = new FindFile(this);
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
@@ -145,6 +143,11 @@ void PicturePane::ShowPart(const QString& part, const QString& description) {
                              float(yrot->Position()) * kDegree,
                              float(zrot->Position()) * kDegree,
                              {}};
+        // Made on the first render, so that start-up does not hold 2.5 MB it may never use.
+        if (RenderPicture.isNull()) {
+            RenderPicture = QImage(800, 800, QImage::Format_RGB32);
+            RenderPicture.fill(Qt::white);
+        }
         // A part that cannot be rendered leaves the previous picture in place.
         if (context_.renderer.RenderPicture(choice.file, view, RenderPicture)) {
             CopyPicture(RenderPicture, Image1->Bitmap());
