@@ -14,9 +14,8 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_model.h"
 #include "app/named_widgets.h"
-#include "app/user_prompts.h"
-#include "platform/fs.h"
 #include "platform/ui.h"
+#include "platform/user_prompts.h"
 
 namespace {
 
@@ -58,12 +57,12 @@ T* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
 
 } // namespace
 
-AddPartDialog::AddPartDialog(UserPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+AddPartDialog::AddPartDialog(UserPrompts& prompts, const ColorTable& colours, InventoryModel& inventory,
+                             QWidget* parent)
+    : QDialog(parent), prompts_(prompts), colours_(colours), inventory_(inventory) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Add to Inventory"));
     CreateControls();
-    for (const QString& message : colours_.Load(DataDir() / "colors.txt"))
-        prompts.Show(message);
     FillSwatches();
 }
 
@@ -199,15 +198,13 @@ void AddPartDialog::ComboBox1Change() {
 }
 
 void AddPartDialog::BitBtn2Click() {
-    if (inventory_) {
-        // Typed text may hold TAB or line ends; they would split the row in a saved file.
-        const QString partNumber = undefined_ ? TabFileCell(Edit3->text()) : PN->text();
-        const QString description = undefined_ ? TabFileCell(Edit4->text()) : DES->text();
-        inventory_->AddInventoryRow(partNumber, description, TabFileCell(ComboBox1->currentText()),
-                                    Edit2->text(), Edit1->text(), TabFileCell(Memo1->toPlainText()));
-        inventory_->SetModified(true);
-        emit RowAdded();
-    }
+    // Typed text may hold TAB or line ends; they would split the row in a saved file.
+    const QString partNumber = undefined_ ? TabFileCell(Edit3->text()) : PN->text();
+    const QString description = undefined_ ? TabFileCell(Edit4->text()) : DES->text();
+    inventory_.AddInventoryRow(partNumber, description, TabFileCell(ComboBox1->currentText()), Edit2->text(),
+                               Edit1->text(), TabFileCell(Memo1->toPlainText()));
+    inventory_.SetModified(true);
+    emit RowAdded();
     accept();
 }
 

@@ -46,6 +46,11 @@ CompareDialog::CompareDialog(InventoryHost& inventory, QWidget* parent)
     connect(BitBtn3, &QPushButton::clicked, this, Guarded(inventory_.Prompts(), [this] { BitBtn3Click(); }));
 }
 
+void CompareDialog::ShowEmpty() {
+    Memo1->clear();
+    exec();
+}
+
 void CompareDialog::BitBtn2Click() {
     RunCompare(CompareMode::Have);
 }

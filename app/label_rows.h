@@ -2,16 +2,16 @@
 
 #include "print/label_host.h"
 
-class MainWindow;
+struct AppContext;
 
-// The inventory rows and picture folders of the main window, as the label windows read them.
+// The inventory rows and picture folders of the program, as the label windows read them.
 class LabelRows : public LabelHost {
   public:
-    explicit LabelRows(const MainWindow& window) : window_(window) {}
+    explicit LabelRows(const AppContext& context) : context_(context) {}
     int LabelRowCount() const override;
     LabelRow LabelRowAt(int row) const override;
     PictureFolders LabelPictureFolders() const override;
 
   private:
-    const MainWindow& window_;
+    const AppContext& context_;
 };

@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QLabel>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -7,6 +6,7 @@
 
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
+#include "app/app_context.h"
 #include "app/compare_dialog.h"
 #include "app/label_rows.h"
 #include "app/main_window.h"
@@ -19,7 +19,6 @@
 #include "platform/gfx/jpeg_image.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
-#include "ui/make_named.h"
 
 namespace {
 
@@ -58,21 +57,28 @@ int main(int argc, char** argv) {
     RegisterPictureFormats();
     RegisterJpegPicture();
 
-    MainWindow window(prompts);
+    AppContext context;
+    context.UsePrompts(prompts);
+    MainWindow window(context);
+    // The dialogs of the prompts stand over the main window when no other window is active.
     prompts.SetFallbackParent(&window);
-    prompts.SetNumberPrompt([&window] { return window.NumberQuestions(); });
+    LazyForm<NumberPrompt> numberPrompt([&window] { return new NumberPrompt(&window); });
+    prompts.SetNumberPrompt([&numberPrompt] { return numberPrompt.Get(); });
+    context.LoadColours();
+
     Forms forms;
-    // The colour table the inventory reads from the first row on, and the LDraw folder, live in these two.
-    forms.addPart = new AddPartDialog(window.Prompts(), &window);
-    forms.settings = new SettingsDialog(window.Prompts(), FindNamed<QLabel>(window, "ldraw_path"), &window);
+    forms.addPart = [&] {
+        return new AddPartDialog(context.Prompts(), context.colours, context.inventory, &window);
+    };
+    forms.settings = [&] { return new SettingsDialog(context.Prompts(), context.folders, &window); };
     forms.compare = [&window] { return new CompareDialog(window, &window); };
     forms.about = [&window] { return new AboutBox(&window); };
-    forms.numberPrompt = [&window] { return new NumberPrompt(&window); };
     forms.splash = new SplashWindow(&window);
     // The preview and its printer lookup come with the label maker, and the upload window is never shown.
-    LabelRows labelRows(window);
-    forms.labelMaker = [&window, &labelRows, &prompts] {
-        return new LabelMaker(labelRows, window.Renderer(), *new LabelPreview(prompts, &window), &window);
+    LabelRows labelRows(context);
+    forms.labelMaker = [&] {
+        return new LabelMaker(labelRows, context.renderer, *new LabelPreview(context.Prompts(), &window),
+                              &window);
     };
     window.SetForms(forms);
 

@@ -13,7 +13,7 @@
 #include "ui/fading_label.h"
 
 void MainWindow::CreateWebService() {
-    web_ = std::make_unique<WebService>(*this, *prompts_);
+    web_ = std::make_unique<WebService>(*this, Prompts());
     const std::string identification = std::string("Tessarin version ") + ProgramVersion;
     web_->HTTPClient1.HeaderInfo.LocalMailAddress = identification;
     web_->HTTPClient1.HeaderInfo.UserId = identification;
@@ -24,7 +24,7 @@ void MainWindow::CreateWebService() {
     CancelDownload->setShortcut(Qt::Key_Escape);
     CancelDownload->setFocusPolicy(Qt::NoFocus);
     CancelDownload->hide();
-    connect(CancelDownload, &QPushButton::clicked, this, Guarded(*prompts_, [this] { web_->Cancel(); }));
+    connect(CancelDownload, &QPushButton::clicked, this, Guarded(Prompts(), [this] { web_->Cancel(); }));
 }
 
 void MainWindow::UploadClick() {
@@ -64,10 +64,6 @@ void MainWindow::ShowStatus(const QString& text) {
 void MainWindow::HideStatus() {
     SetStatusText(QString());
     CancelDownload->hide();
-}
-
-void MainWindow::ReloadMasterList() {
-    LoadMasterList(false);
 }
 
 void MainWindow::ReadInvFile(const std::filesystem::path& file) {

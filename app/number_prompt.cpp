@@ -56,6 +56,10 @@ int NumberPrompt::AskSetNumber(const QString& prompt) {
     return number;
 }
 
+QString NumberPrompt::SetSuffix() const {
+    return ComboBox1->currentText();
+}
+
 int NumberPrompt::Ask(const QString& caption, const QString& prompt) {
     setWindowTitle(caption);
     Label1->setText(prompt);

@@ -1,7 +1,5 @@
 #include "app/user_prompts.h"
 
-#include <QComboBox>
-
 #include "app/number_prompt.h"
 
 int QtPrompts::AskCount(const QString& prompt) {
@@ -13,6 +11,6 @@ int QtPrompts::AskSetNumber(const QString& prompt, QString& suffix) {
     NumberPrompt* numbers = FindNumberPrompt();
     if (!numbers) return 0;
     const int number = numbers->AskSetNumber(prompt);
-    suffix = numbers->ComboBox1->currentText();
+    suffix = numbers->SetSuffix();
     return number;
 }

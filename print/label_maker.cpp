@@ -257,7 +257,7 @@ void LabelMaker::ShowLabelSize() {
     // The sample may be larger than the label: say how much of it prints.
     const QSize shown = ShownLabelSize(sheet->LabelWidth(), sheet->LabelHeight());
     LabelSize->setText(
-        QStringLiteral("A %1 label shows %2 x %3 pixels; what lies outside the red line is cut off.")
+        QStringLiteral("Each %1 label shows %2 x %3 pixels; what lies outside the red line is cut off.")
             .arg(sheet->Name)
             .arg(shown.width())
             .arg(shown.height()));

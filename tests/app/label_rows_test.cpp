@@ -13,9 +13,9 @@ TEST(LabelRows, LabelsReadTheInventoryRowsAndPictureFoldersOfTheMainWindow) {
     InventoryWindow inventory;
     inventory.Add("3001", "Red", "2");
     inventory.Add("3020", "Unknown colour", "1");
-    FindNamed<QLabel>(*inventory.window, "ldraw_path")
-        ->setText(QString::fromStdString((inventory.dir / "ldraw").string()));
-    const LabelRows rows(*inventory.window);
+    inventory.context->folders.SetFolder(FolderKind::LDraw,
+                                         QString::fromStdString((inventory.dir / "ldraw").string()));
+    const LabelRows rows(*inventory.context);
     ASSERT_EQ(rows.LabelRowCount(), 2);
     const LabelRow first = rows.LabelRowAt(0);
     EXPECT_EQ(first.partNumber, "3001");
@@ -29,9 +29,9 @@ TEST(LabelRows, LabelsReadTheInventoryRowsAndPictureFoldersOfTheMainWindow) {
 TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
     InventoryWindow inventory;
     inventory.Add("3001", "Red", "2");
-    LabelRows rows(*inventory.window);
+    LabelRows rows(*inventory.context);
     auto* preview = new LabelPreview(inventory.prompts, inventory.window.get());
-    auto* maker = new LabelMaker(rows, inventory.window->Renderer(), *preview, inventory.window.get());
+    auto* maker = new LabelMaker(rows, inventory.context->renderer, *preview, inventory.window.get());
     Forms forms;
     forms.labelMaker = maker;
     inventory.window->SetForms(forms);
