@@ -12,6 +12,10 @@ LabelRow LabelRows::LabelRowAt(int row) const {
             context_.colours.LDrawColourByName(inventory.InventoryCell(ColColor, row))};
 }
 
-PictureFolders LabelRows::LabelPictureFolders() const {
-    return context_.folders.Pictures();
+LabelPicture LabelRows::LabelPictureFor(const QString& partNumber) {
+    const PictureFolders folders = context_.folders.Pictures();
+    const PictureChoice choice = chooser_.Choose(folders, partNumber);
+    if (choice.kind == PictureKind::None) return {};
+    if (choice.kind == PictureKind::LDraw) return {LabelPicture::LDrawPart, choice.file, folders.ldraw};
+    return {LabelPicture::PictureFile, choice.file, {}};
 }

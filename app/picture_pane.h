@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "app/picture_animation.h"
-#include "ldraw/picture_chooser.h"
+#include "app/picture_chooser.h"
 
 struct AppContext;
 class FindFile;

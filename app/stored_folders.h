@@ -4,7 +4,7 @@
 #include <QString>
 #include <array>
 
-#include "ldraw/picture_chooser.h"
+#include "app/picture_chooser.h"
 
 class IniFile;
 

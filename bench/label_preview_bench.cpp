@@ -19,9 +19,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/picture_chooser.h"
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
-#include "ldraw/picture_chooser.h"
 #include "print/label_host.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
@@ -58,11 +58,16 @@ class Rows : public LabelHost {
         const QString part = parts_.isEmpty() ? QString() : parts_[row % parts_.size()];
         return {part, QStringLiteral("Part %1 of the inventory").arg(row + 1), 1 + row % 8};
     }
-    PictureFolders LabelPictureFolders() const override { return {Library(), {}, {}, {}}; }
+    LabelPicture LabelPictureFor(const QString& partNumber) override {
+        const PictureChoice choice = chooser_.Choose({Library(), {}, {}, {}}, partNumber);
+        if (choice.kind != PictureKind::LDraw) return {};
+        return {LabelPicture::LDrawPart, choice.file, Library()};
+    }
     int count;
 
   private:
     QStringList parts_;
+    PictureChooser chooser_;
 };
 
 double StatusMegabytes(const char* key) {
@@ -132,14 +137,13 @@ void RenderOnly(benchmark::State& state) {
     renderer.Colours().Load(Library() / "LDConfig.ldr");
     constexpr float kDegree = std::numbers::pi_v<float> / 180;
     QImage picture(400, 400, QImage::Format_RGB32);
-    PictureChooser chooser;
     const double before = ResetPeak();
     for (auto _ : state)
         for (int row = 0; row < host.LabelRowCount(); ++row) {
             const LabelRow label = host.LabelRowAt(row);
-            const PictureChoice choice = chooser.Choose(host.LabelPictureFolders(), label.partNumber);
+            const LabelPicture choice = host.LabelPictureFor(label.partNumber);
             picture.fill(Qt::white);
-            if (choice.kind == PictureKind::LDraw)
+            if (choice.kind == LabelPicture::LDrawPart)
                 renderer.RenderPicture(
                     choice.file, {label.ldrawColour, 0.5f, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}},
                     picture);

@@ -355,10 +355,9 @@ void LabelMaker::BeginLabelRun() {
 QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
     QImage picture(kPictureSide, kPictureSide, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    const PictureFolders folders = host_.LabelPictureFolders();
-    const PictureChoice choice = chooser_.Choose(folders, partNumber);
-    if (choice.kind == PictureKind::LDraw) {
-        renderer_.SetLibrary(folders.ldraw);
+    const LabelPicture choice = host_.LabelPictureFor(partNumber);
+    if (choice.kind == LabelPicture::LDrawPart) {
+        renderer_.SetLibrary(choice.library);
         const LDrawView view{colour,
                              float(ldrawscale->Position()) * 0.5f,
                              float(xrot->Position()) * kDegree,
@@ -368,7 +367,7 @@ QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
         // A part the renderer cannot read keeps the white picture.
         if (!renderer_.RenderPicture(choice.file, view, picture)) picture.fill(Qt::white);
         renderer_.FreeTarget();
-    } else if (choice.kind != PictureKind::None) {
+    } else if (choice.kind == LabelPicture::PictureFile) {
         try {
             PlacePicture(picture, PictureRegistry::Load(choice.file)->ToImage());
         } catch (const std::exception&) {

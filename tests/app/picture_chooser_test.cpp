@@ -5,10 +5,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/picture_chooser.h"
 #include "formats/gif/gif_image.h"
 #include "formats/picture_formats.h"
 #include "inventory_window.h"
-#include "ldraw/picture_chooser.h"
 #include "platform/gfx/jpeg_image.h"
 #include "ui/gauge_bar.h"
 #include "ui/image_view.h"

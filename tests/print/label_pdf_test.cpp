@@ -119,10 +119,12 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
     QImage light(400, 400, QImage::Format_RGB32);
     light.fill(qRgb(255, 240, 160)); // lighter than the outlines in grey
     TestLabelRows rows = TestLabelRows::Numbered(14);
-    for (int i = 1; i <= 14; ++i)
-        light.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
+    for (int i = 1; i <= 14; ++i) {
+        const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
+        light.save(QString::fromStdString(file.string()));
+        rows.pictures.insert(QStringLiteral("p%1").arg(i), {LabelPicture::PictureFile, file, {}});
+    }
     RegisterPictureFormats();
-    rows.folders.png = dir / "png";
     RecordingPrompts prompts;
     LabelPreview preview(prompts);
     LDrawRenderer renderer;

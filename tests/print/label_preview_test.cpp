@@ -118,10 +118,12 @@ namespace {
 struct PictureLabels {
     PictureLabels(int count, const QImage& picture) : rows(TestLabelRows::Numbered(count)) {
         std::filesystem::create_directories(dir / "png");
-        for (int i = 1; i <= count; ++i)
-            picture.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
+        for (int i = 1; i <= count; ++i) {
+            const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
+            picture.save(QString::fromStdString(file.string()));
+            rows.pictures.insert(QStringLiteral("p%1").arg(i), {LabelPicture::PictureFile, file, {}});
+        }
         RegisterPictureFormats();
-        rows.folders.png = dir / "png";
         for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
             box->setChecked(false);
         maker.ComboBox1->setCurrentText("Image");
