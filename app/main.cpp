@@ -10,6 +10,7 @@
 #include "app/compare_dialog.h"
 #include "app/label_rows.h"
 #include "app/main_window.h"
+#include "app/master_pane.h"
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
@@ -58,6 +59,8 @@ int main(int argc, char** argv) {
     RegisterJpegPicture();
 
     AppContext context;
+    // Read while the window is built; its first show takes the rows.
+    context.master.Prefetch(MasterListFile());
     MainWindow window(context);
     // The dialogs of the prompts stand over the main window when no other window is active.
     QtPrompts prompts(&window);
