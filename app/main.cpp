@@ -10,6 +10,7 @@
 #include "app/compare_dialog.h"
 #include "app/label_rows.h"
 #include "app/main_window.h"
+#include "app/master_pane.h"
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
 
     AppContext context;
     context.UsePrompts(prompts);
+    // Read while the window is built; its first show takes the rows.
+    context.master.Prefetch(MasterListFile());
     MainWindow window(context);
     // The dialogs of the prompts stand over the main window when no other window is active.
     prompts.SetFallbackParent(&window);

@@ -6,15 +6,49 @@ MasterCatalogue::~MasterCatalogue() {
     Hash();
 }
 
+std::optional<MasterCatalogue::Stamp> MasterCatalogue::StampOf(const std::filesystem::path& file) {
+    std::error_code timeError, sizeError;
+    const Stamp stamp{std::filesystem::last_write_time(file, timeError),
+                      std::filesystem::file_size(file, sizeError)};
+    if (timeError || sizeError) return std::nullopt;
+    return stamp;
+}
+
+std::optional<MasterListData> MasterCatalogue::Read(const std::filesystem::path& file,
+                                                    const std::function<void(int rows)>& progress) {
+    const std::optional<QString> text = ReadTextFile(file);
+    if (!text) return std::nullopt;
+    return ParseMasterList(*text, progress);
+}
+
+void MasterCatalogue::Prefetch(const std::filesystem::path& file) {
+    prefetch_ = std::async(std::launch::async, [file] {
+        // Stamped before reading: a change while it reads shows as a newer stamp at the load.
+        std::optional<Stamp> stamp = StampOf(file);
+        return Prefetched{file, stamp, Read(file, {})};
+    });
+}
+
+std::optional<MasterListData> MasterCatalogue::TakePrefetched(const std::filesystem::path& file) {
+    if (!prefetch_.valid()) return std::nullopt;
+    Prefetched prefetched = prefetch_.get();
+    if (prefetched.file != file || !prefetched.stamp || prefetched.stamp != StampOf(file))
+        return std::nullopt;
+    return std::move(prefetched.data);
+}
+
 bool MasterCatalogue::Load(const std::filesystem::path& file, const std::function<void(int rows)>& progress) {
     Hash();
     lines_ = {};
     search_.reset();
     hash_ = std::make_unique<MasterIndex>();
-    std::optional<QString> text = ReadTextFile(file);
-    if (!text) return false;
-    lines_ = ParseMasterList(*text, progress);
-    text.reset();
+    std::optional<MasterListData> read = TakePrefetched(file);
+    if (read && progress)
+        for (std::size_t rows = 0; rows < read->rows.size(); rows += 500)
+            progress(static_cast<int>(rows));
+    if (!read) read = Read(file, progress);
+    if (!read) return false;
+    lines_ = std::move(*read);
     // Inventory reads come later: the hash is filled beside the first paint of the list.
     hashBuild_ =
         std::async(std::launch::async, [rows = lines_.rows] { return std::make_unique<MasterIndex>(rows); });

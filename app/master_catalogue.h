@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <future>
@@ -21,8 +22,10 @@ class MasterCatalogue {
     MasterCatalogue& operator=(const MasterCatalogue&) = delete;
     ~MasterCatalogue();
 
+    // Starts reading the file on a worker, for the Load of it that follows: the window is built meanwhile.
+    void Prefetch(const std::filesystem::path& file);
     // Replaces what an earlier load left (once its hash is built). False, with the catalogue empty, when
-    // the file cannot be read; progress is ParseMasterList's.
+    // the file cannot be read; progress is ParseMasterList's, also when the rows came from the prefetch.
     bool Load(const std::filesystem::path& file, const std::function<void(int rows)>& progress);
     // The rows in file order; the master list shows them sharing their texts.
     const MasterRows& Rows() const { return lines_.rows; }
@@ -32,6 +35,23 @@ class MasterCatalogue {
     std::vector<int> Matching(const QString& upperFilter);
 
   private:
+    // A file's last change and size as read: another change since makes a prefetch stale.
+    struct Stamp {
+        std::filesystem::file_time_type time;
+        std::uintmax_t size = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Prefetched {
+        std::filesystem::path file;
+        std::optional<Stamp> stamp;
+        std::optional<MasterListData> data;
+    };
+
+    static std::optional<Stamp> StampOf(const std::filesystem::path& file);
+    static std::optional<MasterListData> Read(const std::filesystem::path& file,
+                                              const std::function<void(int rows)>& progress);
+    // The prefetched rows of the file when they are still those of the file as it is now.
+    std::optional<MasterListData> TakePrefetched(const std::filesystem::path& file);
     const MasterIndex* Hash() const;
 
     MasterListData lines_;
@@ -39,4 +59,5 @@ class MasterCatalogue {
     mutable std::unique_ptr<MasterIndex> hash_;
     mutable std::future<std::unique_ptr<MasterIndex>> hashBuild_;
     mutable std::mutex hashMutex_;
+    std::future<Prefetched> prefetch_;
 };

@@ -78,9 +78,9 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
         if (line.isEmpty() || rows == std::numeric_limits<int>::max() ||
             line.size() > std::numeric_limits<std::int32_t>::max())
             return;
-        const qsizetype tab = line.indexOf(u'\t');
+        const qsizetype tab = line.indexOf(QChar(u'\t'));
         const QStringView rest = tab < 0 ? QStringView() : line.mid(tab + 1);
-        const qsizetype end = rest.indexOf(u'\t');
+        const qsizetype end = rest.indexOf(QChar(u'\t'));
         spans.push_back({line.data() - text.constData(),
                          static_cast<std::int32_t>(tab < 0 ? line.size() : tab),
                          static_cast<std::int32_t>(end < 0 ? rest.size() : end)});

@@ -29,6 +29,10 @@ void FillTree(QTreeWidget* tree, const std::vector<CategoryNode>& nodes) {
 
 } // namespace
 
+std::filesystem::path MasterListFile() {
+    return DataDir() / "master.txt";
+}
+
 MasterPane::MasterPane(AppContext& context, QWidget* client, int findRowTop, int rowHeight, int listsTop,
                        const std::shared_ptr<SortState>& sortState)
     : QObject(client), context_(context) {
@@ -79,7 +83,7 @@ void MasterPane::Load(SplashWindow* splash) {
     // A reload replaces what an earlier load left; the column captions stay.
     legolist->ClearRows();
     TreeView1->clear();
-    const std::filesystem::path file = DataDir() / "master.txt";
+    const std::filesystem::path file = MasterListFile();
     const bool read = context_.master.Load(file, [splash](int) {
         if (splash && splash->isVisible()) splash->ShowProgress();
     });

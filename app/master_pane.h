@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QString>
+#include <filesystem>
 #include <memory>
 
 #include "app/master_list_model.h"
@@ -12,6 +13,9 @@ class QLineEdit;
 class QTreeWidget;
 class QWidget;
 class SplashWindow;
+
+// master.txt in the data folder: the file the pane loads.
+std::filesystem::path MasterListFile();
 
 // The master parts list: the full list and the filtered one, the category tree, Find and the keyword
 // filter, over the catalogue of the context. Its controls stand on the main window's client area, which

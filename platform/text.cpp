@@ -73,24 +73,18 @@ int Encode1252(char16_t c) {
 
 QString DecodeText(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    // Only 0x80..0x9F differ from Latin-1, whose widening is vectorised: then only the few words holding
+    // bytes above 0x7F are looked at again.
+    QString text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     auto* out = reinterpret_cast<char16_t*>(text.data());
     const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    // Only 0x80..0x9F differ from Latin-1: blocks without them widen as they are, which vectorises.
-    constexpr std::size_t kBlock = 16;
     std::size_t i = 0;
-    for (; i + kBlock <= n; i += kBlock) {
-        bool plain = true;
-        for (std::size_t k = 0; k < kBlock; ++k)
-            plain &= (in[i + k] & 0xE0) != 0x80;
-        if (plain) {
-            for (std::size_t k = 0; k < kBlock; ++k)
-                out[i + k] = in[i + k];
-            continue;
-        }
-        for (std::size_t k = 0; k < kBlock; ++k)
-            out[i + k] = From1252(in[i + k]);
+    for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
+        std::memcpy(&word, in + i, 8);
+        if (!(word & 0x8080808080808080u)) continue;
+        for (std::size_t k = i; k < i + 8; ++k)
+            out[k] = From1252(in[k]);
     }
     for (; i < n; ++i)
         out[i] = From1252(in[i]);

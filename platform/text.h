@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,16 +20,27 @@ std::string EncodeTextFile(const QString& text);
 // ASCII letters to lower case, other bytes as they are: for file names compared without case.
 std::string AsciiLower(std::string_view text);
 
+// Where a line end may be from i on: past whole groups of four characters that are all above CR (0x0D).
+// The subtraction borrows into a lane's top bit only in a group holding a character below 0x0E.
+inline qsizetype SkipAboveCr(const char16_t* chars, qsizetype i, qsizetype n) {
+    for (std::uint64_t group = 0; i + 4 <= n; i += 4) {
+        std::memcpy(&group, chars + i, sizeof group);
+        if ((group - 0x000E000E000E000Eu) & ~group & 0x8000800080008000u) break;
+    }
+    return i;
+}
+
 // The one line splitter: lines end at CRLF, CR or LF, and a Ctrl-Z ends the text. A final line end does
 // not start another (empty) line.
 QStringList SplitLines(const QString& text);
 // The same lines as views into text, one call of lineFn each, for readers that keep only parts of them.
 template <class LineFn> void ForEachLine(QStringView text, LineFn&& lineFn) {
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text = text.left(eof);
+    const char16_t* const chars = text.utf16();
     const qsizetype n = text.size();
     qsizetype start = 0;
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
+    for (qsizetype i = SkipAboveCr(chars, 0, n); i < n; i = SkipAboveCr(chars, i + 1, n)) {
+        const char16_t c = chars[i];
         if (c != u'\n' && c != u'\r') continue;
         lineFn(text.mid(start, i - start));
         if (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ++i;

@@ -52,6 +52,20 @@ TEST(Text, SplitsAtEveryLineEndAndStopsAtCtrlZ) {
     EXPECT_EQ(JoinLinesCrlf({"a", ""}), QString("a\r\n\r\n"));
 }
 
+TEST(Text, SplitsLongTextsAtLineEndsWhereverTheyFall) {
+    // Long texts are searched for line ends in groups of characters: an end must be found at every place
+    // in a group, beside characters just above CR, tabs and characters with the top bit set.
+    const QString around =
+        QString(QChar(0x0E)) + QChar(u'\t') + QChar(0xFFFF) + QChar(0x8000) + QStringLiteral("x\u20ACy");
+    for (qsizetype offset = 0; offset < 12; ++offset)
+        for (const QString& end : {QStringLiteral("\r\n"), QStringLiteral("\r"), QStringLiteral("\n")}) {
+            const QString first = around.left(offset % around.size()) + QString(offset, u'a');
+            const QString second = around + QString(offset, u'b') + QChar(0x0D + 1);
+            EXPECT_EQ(SplitLines(first + end + second + end + end), (QStringList{first, second, QString()}))
+                << offset;
+        }
+}
+
 TEST(Text, WriteAndReadBackThroughTheFile) {
     TempDir dir;
     auto path = dir / "out.txt";
