@@ -4,12 +4,14 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/print/print_device.h"
+#include "platform/print/printer_lookup.h"
 #include "print/report/page_store.h"
 #include "print/report/paper_sizes.h"
 #include "print/report/text_measure.h"
@@ -63,9 +65,14 @@ class RpPrintObject {
     // heads that page. Both see AutomaticPaging off.
     std::function<void()> OnNewPage, AfterNewPage, OnCancel, BeforePrint, AfterPrint, OnLastPage, OnFirstPage;
 
-    // Where stored pages are printed; the system's default printer unless another device is set.
-    PrintDevice& Printer();
+    // Where stored pages are printed; the system's default printer unless another device is set. Null until
+    // the print system has answered: the interface never waits for it but in a print job, and then only
+    // PrintSystemWait.
+    PrintDevice* Printer();
     void SetPrinter(std::unique_ptr<PrintDevice> printer) { printer_ = std::move(printer); }
+    // Where the system's printers come from; tests put in their own.
+    void UseLookup(PrinterLookup& lookup) { lookup_ = &lookup; }
+    std::chrono::milliseconds PrintSystemWait{15000};
     // The print dialog: may change the device's settings and the page range, which comes in as the range
     // printed last (the whole report at first); false when the user cancels.
     std::function<bool(PrintDevice& printer, int pageCount, int& from, int& to)> PrintDialog;
@@ -217,6 +224,7 @@ class RpPrintObject {
     void CloseProgress();
 
     std::unique_ptr<PrintDevice> printer_;
+    PrinterLookup* lookup_;
     TextMeasure measure_;
     std::unique_ptr<RpPages> pages_;
     bool active_ = false;
