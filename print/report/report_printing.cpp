@@ -53,10 +53,10 @@ void RpPrintObject::ReadPrinterSetup() {
 }
 
 void RpPrintObject::WritePrinterSetup(bool restore) {
+    if (restore && !printerOwnSetup_) return;
     PrintDevice* printer = Printer();
     if (!printer) return;
     if (restore) {
-        if (!printerOwnSetup_) return;
         printer->SetPaper(printerOwnSetup_->first);
         printer->SetOrientation(printerOwnSetup_->second);
     } else {
@@ -116,7 +116,7 @@ void RpPrintObject::PrintStoredPages() {
         printingStoredPages_ = true; // Print again while the print system is awaited does nothing
         const bool answered = lookup_->AwaitForJob(PrintSystemWait).has_value();
         printingStoredPages_ = false;
-        if (!answered) return;
+        if (!answered || !pages_) return; // the report may have ended meanwhile
     }
     ReadPrinterSetup();
     WritePrinterSetup(false);
