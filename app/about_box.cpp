@@ -73,7 +73,7 @@ AboutBox::AboutBox(QWidget* parent)
     // On top of everything, so a click anywhere closes the box instead of moving it.
     MouseRegion1->setObjectName(QStringLiteral("MouseRegion1"));
     MouseRegion1->setGeometry(rect());
-    connect(MouseRegion1, &MouseRegion::OnClick, this, &QDialog::accept);
+    connect(MouseRegion1, &MouseRegion::OnClick, this, &QDialog::accept); // unguarded: Qt's own slot
 
     if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
 }

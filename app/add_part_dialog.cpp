@@ -14,8 +14,8 @@
 #include "app/inventory_fields.h"
 #include "app/inventory_model.h"
 #include "app/named_widgets.h"
-#include "app/user_prompts.h"
-#include "platform/fs.h"
+#include "platform/ui.h"
+#include "platform/user_prompts.h"
 
 namespace {
 
@@ -57,12 +57,12 @@ T* Make(QWidget* parent, const char* name, QRect geometry, Args&&... args) {
 
 } // namespace
 
-AddPartDialog::AddPartDialog(UserPrompts& prompts, QWidget* parent) : QDialog(parent) {
+AddPartDialog::AddPartDialog(UserPrompts& prompts, const ColorTable& colours, InventoryModel& inventory,
+                             QWidget* parent)
+    : QDialog(parent), prompts_(prompts), colours_(colours), inventory_(inventory) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Add to Inventory"));
     CreateControls();
-    for (const QString& message : colours_.Load(DataDir() / "colors.txt"))
-        prompts.Show(message);
     FillSwatches();
 }
 
@@ -84,7 +84,8 @@ void AddPartDialog::CreateControls() {
     ComboBox1->setEditable(true);
     ComboBox1->setInsertPolicy(QComboBox::NoInsert);
     ComboBox1->setMaxVisibleItems(36);
-    connect(ComboBox1, &QComboBox::currentTextChanged, this, [this] { ComboBox1Change(); });
+    connect(ComboBox1, &QComboBox::currentTextChanged, this,
+            Guarded(prompts_, [this] { ComboBox1Change(); }));
 
     const int top = below + 34;
     PN = MakePlainLabel(this, "PN", QString(), QRect(8, top, 350, 16));
@@ -116,9 +117,9 @@ void AddPartDialog::CreateControls() {
     // Enter presses OK only when the box asks for it.
     for (QPushButton* button : {BitBtn1, BitBtn2})
         button->setAutoDefault(false);
-    connect(CheckBox1, &QCheckBox::toggled, BitBtn2, &QPushButton::setDefault);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
+    connect(CheckBox1, &QCheckBox::toggled, BitBtn2, &QPushButton::setDefault); // unguarded: Qt's own slot
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn1Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn2Click(); }));
     setFixedSize(366, bottom + 36);
     SetUndefinedMode(false);
 }
@@ -197,15 +198,13 @@ void AddPartDialog::ComboBox1Change() {
 }
 
 void AddPartDialog::BitBtn2Click() {
-    if (inventory_) {
-        // Typed text may hold TAB or line ends; they would split the row in a saved file.
-        const QString partNumber = undefined_ ? TabFileCell(Edit3->text()) : PN->text();
-        const QString description = undefined_ ? TabFileCell(Edit4->text()) : DES->text();
-        inventory_->AddInventoryRow(partNumber, description, TabFileCell(ComboBox1->currentText()),
-                                    Edit2->text(), Edit1->text(), TabFileCell(Memo1->toPlainText()));
-        inventory_->SetModified(true);
-        emit RowAdded();
-    }
+    // Typed text may hold TAB or line ends; they would split the row in a saved file.
+    const QString partNumber = undefined_ ? TabFileCell(Edit3->text()) : PN->text();
+    const QString description = undefined_ ? TabFileCell(Edit4->text()) : DES->text();
+    inventory_.AddInventoryRow(partNumber, description, TabFileCell(ComboBox1->currentText()), Edit2->text(),
+                               Edit1->text(), TabFileCell(Memo1->toPlainText()));
+    inventory_.SetModified(true);
+    emit RowAdded();
     accept();
 }
 

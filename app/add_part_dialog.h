@@ -6,25 +6,22 @@
 #include "app/color_table.h"
 
 class InventoryModel;
+class UserPrompts;
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class UserPrompts;
 
-// "Add to Inventory": owns the colour table and adds one part with a colour picked from the swatch grid
-// or the colour box, a quantity, a bag and notes.
+// "Add to Inventory": adds one part to the inventory with a colour picked from the swatch grid or the
+// colour box, a quantity, a bag and notes.
 class AddPartDialog : public QDialog {
     Q_OBJECT
   public:
-    // Reads colors.txt of the data folder; what is wrong with it goes to the prompts.
-    explicit AddPartDialog(UserPrompts& prompts, QWidget* parent = nullptr);
-
-    const ColorTable& Colours() const { return colours_; }
-    // Where OK adds its row; without one OK adds nothing.
-    void SetInventory(InventoryModel* inventory) { inventory_ = inventory; }
+    // The swatches and the colour box show the colours as the table holds them now.
+    AddPartDialog(UserPrompts& prompts, const ColorTable& colours, InventoryModel& inventory,
+                  QWidget* parent = nullptr);
 
     // Shows the window modally for a part of the master list.
     void ShowPartDialog(const QString& partNumber, const QString& description);
@@ -68,7 +65,8 @@ class AddPartDialog : public QDialog {
     void ShowPreview(int slot);
     void FitDescription();
 
-    ColorTable colours_;
-    InventoryModel* inventory_ = nullptr;
+    UserPrompts& prompts_;
+    const ColorTable& colours_;
+    InventoryModel& inventory_;
     bool undefined_ = false;
 };

@@ -41,9 +41,14 @@ CompareDialog::CompareDialog(InventoryHost& inventory, QWidget* parent)
     column->addLayout(buttons);
     resize(560, 400);
 
-    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
-    connect(BitBtn1, &QPushButton::clicked, this, Guarded([this] { BitBtn1Click(); }));
-    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(inventory_.Prompts(), [this] { BitBtn2Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(inventory_.Prompts(), [this] { BitBtn1Click(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(inventory_.Prompts(), [this] { BitBtn3Click(); }));
+}
+
+void CompareDialog::ShowEmpty() {
+    Memo1->clear();
+    exec();
 }
 
 void CompareDialog::BitBtn2Click() {

@@ -16,12 +16,15 @@ class CompareDialog : public QDialog {
   public:
     explicit CompareDialog(InventoryHost& inventory, QWidget* parent = nullptr);
 
+    // Shows the window modally, without the result of an earlier compare.
+    void ShowEmpty();
+
     void BitBtn2Click(); // Have
     void BitBtn1Click(); // Need
     void BitBtn3Click(); // Save
 
     QLabel* Label1;
-    // The compare result; the main window empties it before each compare.
+    // The compare result.
     QPlainTextEdit* Memo1;
     QPushButton* BitBtn2;
     QPushButton* BitBtn1;

@@ -1,18 +1,21 @@
 #include "app/label_rows.h"
 
-#include "app/color_table.h"
-#include "app/main_window.h"
+#include "app/app_context.h"
 
 int LabelRows::LabelRowCount() const {
-    return window_.Inventory().InventoryRowCount();
+    return context_.inventory.InventoryRowCount();
 }
 
 LabelRow LabelRows::LabelRowAt(int row) const {
-    return {window_.Inventory().InventoryCell(ColPartNumber, row),
-            window_.Inventory().InventoryCell(ColDescription, row),
-            window_.Colours().LDrawColourByName(window_.Inventory().InventoryCell(ColColor, row))};
+    const InventoryModel& inventory = context_.inventory;
+    return {inventory.InventoryCell(ColPartNumber, row), inventory.InventoryCell(ColDescription, row),
+            context_.colours.LDrawColourByName(inventory.InventoryCell(ColColor, row))};
 }
 
-PictureFolders LabelRows::LabelPictureFolders() const {
-    return window_.PartPictureFolders();
+LabelPicture LabelRows::LabelPictureFor(const QString& partNumber) {
+    const PictureFolders folders = context_.folders.Pictures();
+    const PictureChoice choice = chooser_.Choose(folders, partNumber);
+    if (choice.kind == PictureKind::None) return {};
+    if (choice.kind == PictureKind::LDraw) return {LabelPicture::LDrawPart, choice.file, folders.ldraw};
+    return {LabelPicture::PictureFile, choice.file, {}};
 }

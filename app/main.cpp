@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QLabel>
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
@@ -7,19 +6,19 @@
 
 #include "app/about_box.h"
 #include "app/add_part_dialog.h"
+#include "app/app_context.h"
 #include "app/compare_dialog.h"
 #include "app/label_rows.h"
 #include "app/main_window.h"
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
+#include "app/user_prompts.h"
 #include "formats/picture_formats.h"
 #include "platform/fs.h"
 #include "platform/gfx/jpeg_image.h"
-#include "platform/message_boxes.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
-#include "ui/make_named.h"
 
 namespace {
 
@@ -34,6 +33,7 @@ void OnTerminate(int) {
 void CloseOnSignal(QWidget* window) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, window);
+    // unguarded: reads one byte and closes, which runs the close handler inside the boundary
     QObject::connect(notifier, &QSocketNotifier::activated, window, [window] {
         char byte = 0;
         [[maybe_unused]] ssize_t got = ::read(signalPipe[1], &byte, 1);
@@ -52,25 +52,33 @@ void CloseOnSignal(QWidget* window) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
-    MessageBoxes boxes;
-    SetMessageSink(&boxes);
+    QtPrompts prompts;
     SeedDataDir(DataDir(), ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
     RegisterPictureFormats();
     RegisterJpegPicture();
 
-    MainWindow window;
+    AppContext context;
+    context.UsePrompts(prompts);
+    MainWindow window(context);
+    // The dialogs of the prompts stand over the main window when no other window is active.
+    prompts.SetFallbackParent(&window);
+    LazyForm<NumberPrompt> numberPrompt([&window] { return new NumberPrompt(&window); });
+    prompts.SetNumberPrompt([&numberPrompt] { return numberPrompt.Get(); });
+    context.LoadColours();
+
     Forms forms;
-    // The colour table the inventory reads from the first row on, and the LDraw folder, live in these two.
-    forms.addPart = new AddPartDialog(window.Prompts(), &window);
-    forms.settings = new SettingsDialog(window.Prompts(), FindNamed<QLabel>(window, "ldraw_path"), &window);
+    forms.addPart = [&] {
+        return new AddPartDialog(context.Prompts(), context.colours, context.inventory, &window);
+    };
+    forms.settings = [&] { return new SettingsDialog(context.Prompts(), context.folders, &window); };
     forms.compare = [&window] { return new CompareDialog(window, &window); };
     forms.about = [&window] { return new AboutBox(&window); };
-    forms.numberPrompt = [&window] { return new NumberPrompt(&window); };
     forms.splash = new SplashWindow(&window);
     // The preview and its printer lookup come with the label maker, and the upload window is never shown.
-    LabelRows labelRows(window);
-    forms.labelMaker = [&window, &labelRows] {
-        return new LabelMaker(labelRows, window.Renderer(), *new LabelPreview(&window), &window);
+    LabelRows labelRows(context);
+    forms.labelMaker = [&] {
+        return new LabelMaker(labelRows, context.renderer, *new LabelPreview(context.Prompts(), &window),
+                              &window);
     };
     window.SetForms(forms);
 

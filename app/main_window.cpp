@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QHash>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -56,35 +55,27 @@ Qt::KeyboardModifiers Modifiers(const QKeyEvent* key) {
 }
 
 // A command does not start while another one is reading files.
-void RunCommand(const std::function<void()>& handler) {
-    RunGuarded([&] {
+void RunCommand(UserPrompts& prompts, const std::function<void()>& handler) {
+    RunGuarded(prompts, [&] {
         if (!BusyGuard::IsBusy()) handler();
     });
 }
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(parent), context_(context) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Tessarin"));
     CreateControls();
-    CreateLists();
-    CreatePictureControls();
     CreateMenus();
     WireHandlers();
-    CreateInventoryPanel();
+    ConnectPanes();
     CreateWebService();
     CreateSettings();
-
-    for (auto [label, folder] :
-         {std::pair{gif_path, "gifs"}, std::pair{jpg_path, "jpgs"}, std::pair{png_path, "pngs"}})
-        if (label->text().isEmpty()) label->setText(FromFsPath(DataDir() / "images" / folder));
-    RenderPicture = QImage(800, 800, QImage::Format_RGB32);
-    RenderPicture.fill(Qt::white);
     CreateDropTarget();
 
     // The master list takes the keys first; an edit box would blink its caret from the start.
-    legolist->setFocus();
+    master_->legolist->setFocus();
     setMinimumSize(800, 537);
     resize(800, 600);
     qApp->installEventFilter(this);
@@ -92,28 +83,20 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
-    qtPrompts_.SetNumberPrompt([this] { return forms_.numberPrompt.Get(); });
     StoreForms();
-    inventory_.UseColours(&Colours());
 }
 
 void MainWindow::ConnectAddPart(AddPartDialog* addPart) {
-    addPart->SetInventory(&inventory_);
-    connect(addPart, &AddPartDialog::RowAdded, this, [this] {
-        if (!Loading) SelectLastRow();
-        invlistClick();
-    });
+    connect(addPart, &AddPartDialog::RowAdded, this, Guarded(Prompts(), [this] {
+                if (!Loading) SelectLastRow();
+                panel_->invlistClick();
+            }));
 }
 
 MainWindow::~MainWindow() {
     SaveStoredForms();
     DropFileTarget1->UnregisterControl();
     qApp->removeEventFilter(this);
-    // The controls outlive this part of the window while they are torn down: they must not call back.
-    for (QObject* control : findChildren<QObject*>())
-        control->disconnect(this);
-    if (AddPartDialog* addPart = forms_.addPart.Built()) addPart->SetInventory(nullptr);
-    if (MasterHashTable()) MasterHash->ClearAll();
 }
 
 void MainWindow::CreateControls() {
@@ -137,41 +120,11 @@ void MainWindow::CreateControls() {
     }
     BitBtn9->setToolTip(QStringLiteral("Print Inventory"));
     BitBtn7->setGeometry(0, kFindRowTop, 60, kRowHeight);
-    edit5 = MakeNamed<QLineEdit>(client, "edit5");
-    edit5->setGeometry(0, kFindRowTop + 1, 120, kRowHeight - 2);
-    Edit6 = MakeNamed<QLineEdit>(client, "Edit6");
-    Edit6->setGeometry(0, kFindRowTop + 1, 150, kRowHeight - 2);
-    Edit6->setToolTip(
-        QStringLiteral("Enter your filter text here and press <enter>.  Clear the box and press "
-                       "<enter> to get full inventory list"));
 
-    TreeView1 = MakeNamed<QTreeWidget>(client, "TreeView1");
-    TreeView1->setHeaderHidden(true);
-    TreeView1->setGeometry(0, kListsTop, 150, 100);
-    Label8 = MakePlainLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
-
-    // The edit panel is as tall as its lines in the window's font: the "Other jpgs" list below it keeps
-    // room for a few names at the smallest window size.
-    Panel1 = MakeNamed<QFrame>(client, "Panel1");
-    Panel1->setFrameShape(QFrame::StyledPanel);
-    const int line = fontMetrics().height();
-    PN = MakePlainLabel(Panel1, "PN", QString(), QRect(8, 6, 184, line));
-    DES = MakePlainLabel(Panel1, "DES", QString(), QRect(8, PN->y() + line + 2, 184, 2 * line));
-    DES->setWordWrap(true);
-    COL = MakePlainLabel(Panel1, "COL", QString(), QRect(8, DES->y() + 2 * line + 2, 184, line));
-    Edit2 = MakeNamed<QLineEdit>(Panel1, "Edit2");
-    const int editTop = COL->y() + line + 6, editHeight = Edit2->sizeHint().height();
-    Edit2->setGeometry(8, editTop, 60, editHeight);
-    Edit3 = MakeNamed<QLineEdit>(Panel1, "Edit3");
-    Edit3->setGeometry(76, editTop, 60, editHeight);
-    Memo1 = MakeNamed<QPlainTextEdit>(Panel1, "Memo1");
-    Memo1->setGeometry(8, editTop + editHeight + 6, 184, 2 * line + 12);
-    Panel1->setGeometry(0, 0, 200, Memo1->y() + Memo1->height() + 8);
-    Button1 = MakeNamed<QPushButton>(Panel1, "Button1", QString());
-    Button1->hide();
-    Label11 = MakePlainLabel(client, "Label11", QStringLiteral("Other jpgs"), QRect(0, 0, 200, 16));
-    ListBox1 = MakeNamed<QListWidget>(client, "ListBox1");
-    ListBox1->setGeometry(0, 0, 200, 60);
+    master_ = new MasterPane(context_, client, kFindRowTop, kRowHeight, kListsTop, sortState_);
+    panel_ = new EditPanel(context_, client, sortState_);
+    picture_ = new PicturePane(context_, client, kListsTop,
+                               [this](const QString& part) { return panel_->LDrawColourOf(part); });
 
     Label4 = MakePlainLabel(client, "Label4", QStringLiteral("Count:"), QRect(8, 0, 40, 16));
     Label5 = MakePlainLabel(client, "Label5", QStringLiteral("0"), QRect(50, 0, 44, 16));
@@ -179,51 +132,29 @@ void MainWindow::CreateControls() {
     Edit1 = MakeNamed<QLineEdit>(client, "Edit1");
     Edit1->setGeometry(130, 0, 300, 22);
     BitBtn8->setGeometry(0, 0, 60, 24);
-
-    gif_path = MakeNamed<QLabel>(client, "gif_path");
-    jpg_path = MakeNamed<QLabel>(client, "jpg_path");
-    png_path = MakeNamed<QLabel>(client, "png_path");
-    ldraw_path = MakeNamed<QLabel>(client, "ldraw_path");
-    for (QLabel* folder : {gif_path, jpg_path, png_path, ldraw_path})
-        folder->hide();
     CreateStatusLine(client);
 }
 
-void MainWindow::CreateLists() {
-    QWidget* client = centralWidget();
-    legolist = MakeNamed<RichListView>(client, "legolist");
-    legolist2 = MakeNamed<RichListView>(client, "legolist2");
-    for (RichListView* list : {legolist, legolist2}) {
-        list->AddColumn(QStringLiteral("Part Number"), 75);
-        list->AddColumn(QStringLiteral("Description"), 400);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setGeometry(0, kListsTop, 500, 100);
-    }
-    legolist2->hide();
-    invlist = MakeNamed<RichListView>(client, "invlist");
-    invlist->ShowModel(inventory_);
-    for (int column = 0; int width : {0, 75, 75, 30, 75, 300, 160})
-        invlist->setColumnWidth(column++, width);
-    invlist->setColumnHidden(0, true);
-    // The stored widths, widened where the font needs more for a caption ("Part Number").
-    for (RichListView* list : {legolist, legolist2, invlist})
-        for (int column = 0; column < list->ColumnCount(); ++column)
-            if (!list->isColumnHidden(column))
-                list->setColumnWidth(
-                    column, std::max(list->columnWidth(column), list->header()->sectionSizeHint(column)));
-    invlist->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    Printsettings& print = invlist->PrintSettings;
-    print.Time = print.Date = ppBottomRight;
-    print.PageNr = ppBottomLeft;
-    print.Title = ppBottomCenter;
-    print.RepeatHeaders = true;
-    invlist->setGeometry(8, 0, 400, 100);
-    // The lists share one sort sign and column; each starts ascending.
-    for (RichListView* list : {legolist, legolist2, invlist}) {
-        list->ShareSortState(sortState_);
-        list->SetSortDirection(sdAscending);
-        list->OnColumnClick = [this, list](int column) { legolistColumnClick(list, column); };
-    }
+void MainWindow::ConnectPanes() {
+    UserPrompts& prompts = Prompts();
+    connect(master_, &MasterPane::PartShown, picture_,
+            Guarded(prompts, [this](const QString& part, const QString& description) {
+                picture_->ShowPart(part, description);
+            }));
+    connect(master_, &MasterPane::PartFound, panel_,
+            Guarded(prompts, [this](const QString& part) { panel_->SelectPart(part); }));
+    connect(master_, &MasterPane::AddRequested, BitBtn4, &QPushButton::click); // unguarded: Qt's own slot
+    connect(panel_, &EditPanel::RowShown, this,
+            Guarded(prompts, [this](const QString& part, const QString& description) {
+                if (!master_->ShowListed(part)) picture_->ShowUnlisted(part, description);
+            }));
+    InventoryModel& inventory = context_.inventory;
+    connect(&inventory, &InventoryModel::CountChanged, Label5, &QLabel::setText); // unguarded: Qt's own slot
+    // The set name follows the inventory, and what the user types goes into it.
+    connect(&inventory, &InventoryModel::SetNameChanged, Edit1,
+            &QLineEdit::setText); // unguarded: Qt's own slot
+    connect(Edit1, &QLineEdit::textChanged, &inventory,
+            Guarded(prompts, [&inventory](const QString& name) { inventory.SetSetName(name); }));
 }
 
 // Menu items, buttons and shortcut keys all come from here. A key presses the command's button when it has
@@ -256,7 +187,7 @@ std::span<const MainWindow::Command> MainWindow::Commands() {
 }
 
 void MainWindow::RunCommandOf(const Command& command) {
-    RunCommand([&] { (this->*command.handler)(); });
+    RunCommand(Prompts(), [&] { (this->*command.handler)(); });
 }
 
 void MainWindow::CreateMenus() {
@@ -266,18 +197,17 @@ void MainWindow::CreateMenus() {
         QMenu*& menu = menus[QLatin1String(command.menu)];
         if (!menu) menu = menuBar()->addMenu(QLatin1String(command.menu));
         connect(menu->addAction(QLatin1String(command.caption)), &QAction::triggered, this,
-                [this, &command] { RunCommandOf(command); });
+                [this, &command] { RunCommandOf(command); }); // unguarded: commands run inside the boundary
     }
     // Closing is no command: it asks about unsaved changes even while files are being read.
     connect(menus.value(QStringLiteral("&File"))->addAction(QStringLiteral("&Exit")), &QAction::triggered,
-            this, &QWidget::close);
+            this, &QWidget::close); // unguarded: Qt's own slot
 }
 
 void MainWindow::BitBtn6Click() {
     CompareDialog* compare = forms_.compare.Get();
     if (!compare) return;
-    compare->Memo1->clear();
-    compare->exec();
+    compare->ShowEmpty();
 }
 
 void MainWindow::BitBtn8Click() {
@@ -290,31 +220,28 @@ void MainWindow::BitBtn10Click() {
 
 void MainWindow::WireHandlers() {
     for (const Command& command : Commands())
-        if (command.button)
+        if (command.button) {
+            // unguarded: commands run inside the boundary
             connect(this->*command.button, &QPushButton::clicked, this,
                     [this, &command] { RunCommandOf(command); });
-    connect(edit5, &QLineEdit::returnPressed, this, Guarded([this] { BitBtn7Click(); }));
-    connect(Edit6, &QLineEdit::returnPressed, this, Guarded([this] { FilterMasterList(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, [this](const QString& setName) {
-        setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
-    });
-    connect(TreeView1, &QTreeWidget::itemClicked, this, Guarded([this] { TreeView1Click(); }));
-    for (RichListView* list : {legolist, legolist2})
-        connect(list, &QAbstractItemView::doubleClicked, BitBtn4, &QPushButton::click);
-}
-
-void MainWindow::legolistColumnClick(RichListView* list, int column) {
-    list->ClickColumn(column);
+        }
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(Prompts(), [this](const QString& setName) {
+                setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
+            }));
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (shown_) return;
     shown_ = true;
-    // The stored LDraw folder is back only now: the colour file may live there.
+    // The colour file may live in the LDraw folder.
     DefaultLDrawFolder();
-    renderer_.Colours().Init(ToFsPath(ldraw_path->text()));
-    RunGuarded([this] { LoadMasterList(true); });
+    context_.renderer.Colours().Init(ToFsPath(context_.folders.Folder(FolderKind::LDraw)), Prompts());
+    RunGuarded(Prompts(), [this] { LoadMasterList(true); });
+}
+
+void MainWindow::LoadMasterList(bool showSplash) {
+    master_->Load(showSplash ? forms_.splash : nullptr);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -325,52 +252,58 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::FormResize() {
     const int W = qMax(width(), 800);
     const int H = qMax(height(), 537);
-    for (QWidget* widget : std::initializer_list<QWidget*>{Panel1, ListBox1, Label11})
-        widget->move(W - 16 - Panel1->width(), widget->y());
-    invlist->resize(W - Panel1->width() - 32, invlist->height());
+    const MasterPane& master = *master_;
+    const PicturePane& picture = *picture_;
+    const EditPanel& panel = *panel_;
+    for (QWidget* widget : std::initializer_list<QWidget*>{panel.Panel1, picture.ListBox1, picture.Label11})
+        widget->move(W - 16 - panel.Panel1->width(), widget->y());
+    panel.invlist->resize(W - panel.Panel1->width() - 32, panel.invlist->height());
     BitBtn7->move(W - BitBtn7->width() - 16, BitBtn7->y());
-    edit5->move(W - BitBtn7->width() - 32 - edit5->width(), edit5->y());
-    Edit6->move(edit5->x() - Edit6->width() - 8, Edit6->y());
-    Edit1->resize(W - Edit1->x() - 24 - Panel1->width() - BitBtn8->width() - 8, Edit1->height());
+    master.edit5->move(W - BitBtn7->width() - 32 - master.edit5->width(), master.edit5->y());
+    master.Edit6->move(master.edit5->x() - master.Edit6->width() - 8, master.Edit6->y());
+    Edit1->resize(W - Edit1->x() - 24 - panel.Panel1->width() - BitBtn8->width() - 8, Edit1->height());
     BitBtn8->move(Edit1->geometry().right() + 1 + 8, BitBtn8->y());
 
     const int listHeight = (H - 151) / 2;
     // The master lists stand 516 from the right edge, 500 wide: placed before sizing, so that shrinking
     // the window never leaves them narrower.
-    for (RichListView* list : {legolist, legolist2})
+    for (RichListView* list : {master.legolist, master.legolist2})
         list->setGeometry(W - 516, list->y(), 500, listHeight);
-    invlist->setGeometry(invlist->x(), legolist->y() + listHeight + 16, invlist->width(), listHeight + 16);
-    const int invTop = invlist->y(), invBottom = invTop + invlist->height();
-    Panel1->move(Panel1->x(), invTop);
-    const int panelBottom = Panel1->y() + Panel1->height();
-    Label11->move(Label11->x(), panelBottom + 8);
-    ListBox1->move(ListBox1->x(), panelBottom + 24);
+    panel.invlist->setGeometry(panel.invlist->x(), master.legolist->y() + listHeight + 16,
+                               panel.invlist->width(), listHeight + 16);
+    const int invTop = panel.invlist->y(), invBottom = invTop + panel.invlist->height();
+    panel.Panel1->move(panel.Panel1->x(), invTop);
+    const int panelBottom = panel.Panel1->y() + panel.Panel1->height();
+    picture.Label11->move(picture.Label11->x(), panelBottom + 8);
+    picture.ListBox1->move(picture.ListBox1->x(), panelBottom + 24);
     // Down to the client area's bottom edge; the window's outer height counts the menu bar as well.
-    ListBox1->resize(ListBox1->width(), H - menuBar()->height() - ListBox1->y() - 8);
+    picture.ListBox1->resize(picture.ListBox1->width(), H - menuBar()->height() - picture.ListBox1->y() - 8);
     Edit1->move(Edit1->x(), invBottom + 8);
     BitBtn8->move(BitBtn8->x(), Edit1->y() + 1);
     for (QLabel* label : {Label4, Label5, Label6})
         label->move(label->x(), Edit1->y() + 8);
 
-    TreeView1->setGeometry(legolist->x() - TreeView1->width() - 4, TreeView1->y(), TreeView1->width(),
-                           listHeight);
-    Image1->resize(TreeView1->x() - 4 - Image1->x(), listHeight - sbScale->height());
-    sbScale->setGeometry(sbScale->x(), Image1->y() + Image1->height(), Image1->width(), sbScale->height());
-    Label2->move(Label2->x(), Image1->height() - 16);
+    master.TreeView1->setGeometry(master.legolist->x() - master.TreeView1->width() - 4, master.TreeView1->y(),
+                                  master.TreeView1->width(), listHeight);
+    picture.Image1->resize(master.TreeView1->x() - 4 - picture.Image1->x(),
+                           listHeight - picture.sbScale->height());
+    picture.sbScale->setGeometry(picture.sbScale->x(), picture.Image1->y() + picture.Image1->height(),
+                                 picture.Image1->width(), picture.sbScale->height());
+    picture.Label2->move(picture.Label2->x(), picture.Image1->height() - 16);
 
     // The gauges and the picture kind stand in the gap between the master list and the inventory, clear of
     // both.
-    const int listBottom = legolist->y() + listHeight;
-    const int gaugeTop = std::max(sbScale->y() + 12, listBottom + 1);
+    const int listBottom = master.legolist->y() + listHeight;
+    const int gaugeTop = std::max(picture.sbScale->y() + 12, listBottom + 1);
     const int gapHeight = invTop - gaugeTop - 1;
     int offset = 0;
-    for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot}) {
-        gauge->setGeometry(legolist->x() + offset, gaugeTop, gauge->width(), gapHeight);
+    for (GaugeBar* gauge : {picture.ldrawscale, picture.xrot, picture.yrot, picture.zrot}) {
+        gauge->setGeometry(master.legolist->x() + offset, gaugeTop, gauge->width(), gapHeight);
         offset += 108;
     }
-    Label8->setGeometry(Label8->x(), TreeView1->y() + TreeView1->height() + 1, Label8->width(),
-                        invTop - listBottom - 1);
-    FadingLabel1->move(Panel1->x(), panelBottom + 8);
+    picture.Label8->setGeometry(picture.Label8->x(), master.TreeView1->y() + master.TreeView1->height() + 1,
+                                picture.Label8->width(), invTop - listBottom - 1);
+    FadingLabel1->move(panel.Panel1->x(), panelBottom + 8);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -382,9 +315,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     bool keepOpen = false;
-    RunGuarded([&] {
-        keepOpen = inventory_.Modified() &&
-                   prompts_->AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+    RunGuarded(Prompts(), [&] {
+        keepOpen = context_.inventory.Modified() &&
+                   Prompts().AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen) {
         event->ignore();
@@ -405,7 +338,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (control != (focused && focused->window() == this ? focused : this)) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     bool handled = false;
-    RunGuarded([&] {
+    RunGuarded(Prompts(), [&] {
         handled = event->type() == QEvent::KeyPress && !IsEditBox(control) && FormKeyDown(key);
         if (!handled) handled = ControlKey(control, key);
     });
@@ -427,28 +360,27 @@ bool MainWindow::FormKeyDown(QKeyEvent* key) {
 
 bool MainWindow::ControlKey(QWidget* control, QKeyEvent* key) {
     const bool press = key->type() == QEvent::KeyPress;
-    if (control == edit5 && press && Modifiers(key) == Qt::ControlModifier && key->key() == Qt::Key_A) {
+    const MasterPane& master = *master_;
+    const EditPanel& panel = *panel_;
+    if (control == master.edit5 && press && Modifiers(key) == Qt::ControlModifier &&
+        key->key() == Qt::Key_A) {
         BitBtn4->click();
         return true;
     }
     // Any typed key marks the inventory changed, also one the quantity box refuses.
-    if ((control == Edit2 || control == Edit3 || control == Memo1) && press && !key->text().isEmpty())
-        inventory_.SetModified(true);
+    if ((control == panel.Edit2 || control == panel.Edit3 || control == panel.Memo1) && press &&
+        !key->text().isEmpty())
+        context_.inventory.SetModified(true);
     // The lists follow arrow keys once the selection has moved.
     if (!press && IsUpOrDown(key)) {
-        if (control == legolist || control == legolist2)
-            legolistClick();
-        else if (control == TreeView1)
-            TreeView1Click();
-        else if (control == invlist && invlist->RowCount() > 0)
-            invlistClick();
+        if (control == master.legolist || control == master.legolist2)
+            master_->legolistClick();
+        else if (control == master.TreeView1)
+            master_->TreeView1Click();
+        else if (control == panel.invlist && panel.invlist->RowCount() > 0)
+            panel_->invlistClick();
     }
     return false;
-}
-
-QString MainWindow::LookUpMaster(const QString& partNumber) const {
-    const StringHash* hash = MasterHashTable();
-    return hash ? hash->LookUp(partNumber) : QString();
 }
 
 void MainWindow::About1Click() {

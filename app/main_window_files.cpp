@@ -17,7 +17,7 @@ void MainWindow::BitBtn1Click() {
 
 void MainWindow::BitBtn2Click() {
     if (!files_.ConfirmLoad()) return;
-    const QStringList paths = prompts_->ChooseOpenFiles(
+    const QStringList paths = Prompts().ChooseOpenFiles(
         {{}, InventoryFiles::kOpenFilter, FolderOf(OpenDialog1.FileName), {}}, true);
     if (paths.isEmpty()) return;
     OpenDialog1.FileName = paths.first();
@@ -25,18 +25,18 @@ void MainWindow::BitBtn2Click() {
 }
 
 void MainWindow::MultiOpenClick() {
-    const QStringList paths = prompts_->ChooseOpenFiles(
+    const QStringList paths = Prompts().ChooseOpenFiles(
         {{}, InventoryFiles::kMultiOpenFilter, FolderOf(OpenDialog1.FileName), {}}, false);
     if (paths.isEmpty()) return;
     const QString path = paths.first();
     OpenDialog1.FileName = path;
-    files_.MultiOpen(path, prompts_->AskCount(InventoryFiles::MultiOpenPrompt(path)));
+    files_.MultiOpen(path, Prompts().AskCount(InventoryFiles::MultiOpenPrompt(path)));
 }
 
 void MainWindow::BitBtn3Click() {
-    if (inventory_.InventoryRowCount() == 0) return;
+    if (context_.inventory.InventoryRowCount() == 0) return;
     QString filter;
     const QString path =
-        prompts_->ChooseSaveFile({{}, InventoryFiles::kSaveFilter, files_.ProposedSaveName(), {}}, filter);
+        Prompts().ChooseSaveFile({{}, InventoryFiles::kSaveFilter, files_.ProposedSaveName(), {}}, filter);
     if (!path.isEmpty()) files_.Save(path, filter);
 }

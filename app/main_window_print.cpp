@@ -21,5 +21,5 @@ InventoryReportData ReportData(const InventoryModel& inventory) {
 } // namespace
 
 void MainWindow::BitBtn9Click() {
-    report_.Print(ReportData(inventory_));
+    report_.Print(ReportData(context_.inventory));
 }

@@ -3,6 +3,7 @@
 
 #include "app/add_part_dialog.h"
 #include "app/compare_dialog.h"
+#include "app/file_paths.h"
 #include "app/main_window.h"
 #include "app/settings_dialog.h"
 #include "platform/fs.h"
@@ -14,20 +15,19 @@
 #include "ui/form_storage.h"
 
 void MainWindow::CreateSettings() {
-    settings_ = std::make_unique<IniFile>(DataDir() / "Tessarin.ini");
     OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));
     OpenDialog1.setParent(this);
     // Bound by name when first shown: the picture gauges may be replaced after this point.
     StoreForm(this, QStringLiteral("TForm1"),
-              {"gif_path.Caption", "jpg_path.Caption", "png_path.Caption", "sbScale.Position",
-               "OpenDialog1.FileName", "ldraw_path.Caption", "ldrawscale.Position", "xrot.Position",
+              {"sbScale.Position", "OpenDialog1.FileName", "ldrawscale.Position", "xrot.Position",
                "yrot.Position", "zrot.Position"});
 }
 
 FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const QStringList& storedProps) {
     if (!form || form->findChild<FormStorage*>(QString(), Qt::FindDirectChildrenOnly)) return nullptr;
-    auto* storage = new FormStorage(form, *settings_, section, storedProps);
+    auto* storage = new FormStorage(form, context_.settings, section, storedProps);
     storage->setObjectName(QStringLiteral("FormStorage1"));
+    storage->UsePrompts(Prompts());
     storages_.emplace_back(storage);
     return storage;
 }
@@ -72,10 +72,10 @@ void MainWindow::StoreForms() {
                    "SpinEdit7.Value"});
     });
     forms_.settings.SetUp([this](SettingsDialog* settings) {
-        // Restored at once: the LDraw folder reaches the main window before the first picture is shown.
-        if (FormStorage* storage =
-                StoreForm(settings, QStringLiteral("TForm5"),
-                          {"Edit1.Text", "Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
+        // Restored when built: the account is read before the window is ever shown. The LDraw folder is
+        // kept with the other folders.
+        if (FormStorage* storage = StoreForm(settings, QStringLiteral("TForm5"),
+                                             {"Edit2.Text", "Edit3.Text", "Edit4.Text", "Memo1.Lines"}))
             storage->RestoreAll();
         ShowSetFields(settings);
     });
@@ -91,13 +91,15 @@ void MainWindow::SaveStoredForms() {
 
 void MainWindow::CreateDropTarget() {
     DropFileTarget1 = new DropFileTarget(this);
+    DropFileTarget1->UsePrompts(Prompts());
     DropFileTarget1->Dragtypes = DropFileTarget::dtCopy;
     DropFileTarget1->GetDataOnEnter = true;
-    DropFileTarget1->RegisterControl(invlist);
+    DropFileTarget1->RegisterControl(panel_->invlist);
     DropFileTarget1->OnDrop = [this](DropFileTarget* sender, Qt::KeyboardModifiers, QPoint, int&) {
         // Read after the drop has ended: the question before loading must not hold up the drag source.
-        QTimer::singleShot(0, this,
-                           [this, files = sender->Files] { RunGuarded([&] { files_.DropFiles(files); }); });
+        QTimer::singleShot(0, this, [this, files = sender->Files] {
+            RunGuarded(Prompts(), [&] { files_.DropFiles(files); });
+        });
     };
 }
 
@@ -123,4 +125,11 @@ void MainWindow::SetStatusText(const QString& text) {
     FadingLabel1->setCaption(text);
     FadingLabel1->setEnabled(!text.isEmpty());
     FadingLabel1->setVisible(!text.isEmpty());
+}
+
+void MainWindow::DefaultLDrawFolder() {
+    if (!context_.folders.Folder(FolderKind::LDraw).isEmpty()) return;
+    const std::filesystem::path shipped = DataDir() / "ldraw";
+    if (!IsLDrawLibrary(shipped)) return;
+    context_.folders.SetFolder(FolderKind::LDraw, FromFsPath(shipped) + QLatin1Char('/'));
 }

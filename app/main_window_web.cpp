@@ -9,10 +9,11 @@
 #include "app/own_formats.h"
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
+#include "platform/ui.h"
 #include "ui/fading_label.h"
 
 void MainWindow::CreateWebService() {
-    web_ = std::make_unique<WebService>(*this);
+    web_ = std::make_unique<WebService>(*this, Prompts());
     const std::string identification = std::string("Tessarin version ") + ProgramVersion;
     web_->HTTPClient1.HeaderInfo.LocalMailAddress = identification;
     web_->HTTPClient1.HeaderInfo.UserId = identification;
@@ -23,7 +24,7 @@ void MainWindow::CreateWebService() {
     CancelDownload->setShortcut(Qt::Key_Escape);
     CancelDownload->setFocusPolicy(Qt::NoFocus);
     CancelDownload->hide();
-    connect(CancelDownload, &QPushButton::clicked, this, [this] { web_->Cancel(); });
+    connect(CancelDownload, &QPushButton::clicked, this, Guarded(Prompts(), [this] { web_->Cancel(); }));
 }
 
 void MainWindow::UploadClick() {
@@ -63,10 +64,6 @@ void MainWindow::ShowStatus(const QString& text) {
 void MainWindow::HideStatus() {
     SetStatusText(QString());
     CancelDownload->hide();
-}
-
-void MainWindow::ReloadMasterList() {
-    LoadMasterList(false);
 }
 
 void MainWindow::ReadInvFile(const std::filesystem::path& file) {

@@ -1,79 +1,137 @@
 #include "app/master_list.h"
 
 #include <algorithm>
+#include <bit>
+#include <limits>
 #include <utility>
 
+#include "app/string_hash.h"
 #include "platform/text.h"
 #include "ui/list_model.h"
 
 namespace {
 
+// The offset of the first blank in text, or its size when none. A plain loop: words are short, and a
+// library search costs more to call than to run over a few characters.
+qsizetype BlankAt(QStringView text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i] != u' ')
+        ++i;
+    return i;
+}
+
 // The field n (from 0) of text cut at each blank, empty fields counted as NthField counts them.
 QStringView Word(QStringView text, int n) {
     for (; n > 0; --n) {
-        const qsizetype blank = text.indexOf(u' ');
-        if (blank < 0) return {};
+        const qsizetype blank = BlankAt(text);
+        if (blank == text.size()) return {};
         text = text.mid(blank + 1);
     }
-    const qsizetype blank = text.indexOf(u' ');
-    return blank < 0 ? text : text.left(blank);
+    return text.left(BlankAt(text));
 }
 
-QString Description(const ListModel& list, int row) {
-    return list.GetCellText(1, row);
+// The searches read the cells as views: a list may make its cell texts only when asked for one.
+std::vector<QStringView> PartNumbers(const ListModel& list) {
+    return list.ColumnTexts(0);
 }
-QString PartNumber(const ListModel& list, int row) {
-    return list.GetCellText(0, row);
+std::vector<QStringView> Descriptions(const ListModel& list) {
+    return list.ColumnTexts(1);
 }
 
 } // namespace
 
+MasterRows::MasterRows(QString text, std::vector<Span> spans)
+    : store_(std::make_shared<const Store>(Store{std::move(text), std::move(spans)})) {}
+
+QStringView MasterRows::Part(std::size_t row) const {
+    const Span& span = store_->spans[row];
+    return QStringView(store_->text).mid(span.start, span.partLength);
+}
+
+QStringView MasterRows::Description(std::size_t row) const {
+    const Span& span = store_->spans[row];
+    return QStringView(store_->text).mid(span.start + span.partLength + 1, span.descriptionLength);
+}
+
+QStringList MasterRows::operator[](std::size_t row) const {
+    return {Part(row).toString(), Description(row).toString()};
+}
+
+MasterRows::operator std::vector<QStringList>() const {
+    std::vector<QStringList> cells;
+    cells.reserve(size());
+    for (std::size_t row = 0; row < size(); ++row)
+        cells.push_back((*this)[row]);
+    return cells;
+}
+
 MasterListData ParseMasterList(const QString& text, const std::function<void(int rows)>& progress) {
     MasterListData data;
+    // Not reserved: counting the lines first would cost a pass over the text, growing the spans much less.
+    std::vector<MasterRows::Span> spans;
     bool header = true;
     ForEachLine(text, [&](QStringView line) {
         if (std::exchange(header, false)) return;
-        const int rows = static_cast<int>(data.rows.size());
+        const int rows = static_cast<int>(spans.size());
         if (progress && rows % 500 == 0) progress(rows);
-        if (line.isEmpty()) return;
+        // Rows are counted in int, and a span holds lengths of 31 bits.
+        if (line.isEmpty() || rows == std::numeric_limits<int>::max() ||
+            line.size() > std::numeric_limits<std::int32_t>::max())
+            return;
         const qsizetype tab = line.indexOf(u'\t');
-        const QStringView part = tab < 0 ? line : line.left(tab);
         const QStringView rest = tab < 0 ? QStringView() : line.mid(tab + 1);
         const qsizetype end = rest.indexOf(u'\t');
-        QStringList& row = data.rows.emplace_back();
-        row.reserve(2);
-        row.emplace_back(part.toString());
-        row.emplace_back((end < 0 ? rest : rest.left(end)).toString());
+        spans.push_back({line.data() - text.constData(),
+                         static_cast<std::int32_t>(tab < 0 ? line.size() : tab),
+                         static_cast<std::int32_t>(end < 0 ? rest.size() : end)});
         // Further fields, or no description at all: the filter still searches the line as it stands.
         if (tab < 0 || end >= 0) data.longerLines.insert(rows, line.toString());
     });
+    data.rows = MasterRows(text, std::move(spans));
     return data;
 }
 
-std::vector<CategoryNode> BuildCategoryTree(const std::vector<QStringList>& rows) {
+MasterIndex::MasterIndex(MasterRows rows)
+    : rows_(std::move(rows)), heads_(std::bit_ceil(rows_.size()), 0), next_(rows_.size()) {
+    const std::size_t mask = heads_.size() - 1;
+    for (std::size_t row = 0; row < rows_.size(); ++row) {
+        std::uint32_t& head = heads_[StringHashCode(rows_.Part(row)) & mask];
+        next_[row] = head;
+        head = static_cast<std::uint32_t>(row + 1);
+    }
+}
+
+QString MasterIndex::LookUp(QStringView part) const {
+    if (heads_.empty()) return {};
+    for (std::uint32_t row = heads_[StringHashCode(part) & (heads_.size() - 1)]; row; row = next_[row - 1])
+        if (rows_.Part(row - 1) == part) return rows_.Description(row - 1).toString();
+    return {};
+}
+
+std::vector<CategoryNode> BuildCategoryTree(const MasterRows& rows) {
     std::vector<CategoryNode> tree;
     bool haveTop = false;
-    QString previousFirst, previousSecond;
+    QStringView previousFirst, previousSecond;
     int group = 0, run = 0;
-    for (const QStringList& row : rows) {
-        const QStringView description = row.size() > 1 ? QStringView(row[1]) : QStringView();
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const QStringView description = rows.Description(row);
         const QStringView first = Word(description, 0), second = Word(description, 1);
         if (first != previousFirst) {
-            if (run >= 5 && haveTop) tree.back().children.append(previousSecond);
+            if (run >= 5 && haveTop) tree.back().children.append(previousSecond.toString());
             if (group < 5 && haveTop) tree.pop_back();
             tree.push_back(CategoryNode{first.toString(), {}});
             haveTop = true;
-            previousFirst = first.toString();
+            previousFirst = first;
             group = 0;
-            previousSecond.clear();
+            previousSecond = {};
             run = 0;
         } else {
             ++group;
         }
         if (second != previousSecond) {
             // Lines before the first top node (descriptions that begin with a blank) have no node to join.
-            if (run >= 4 && haveTop) tree.back().children.append(previousSecond);
-            previousSecond = second.toString();
+            if (run >= 4 && haveTop) tree.back().children.append(previousSecond.toString());
+            previousSecond = second;
             run = 0;
         } else {
             ++run;
@@ -135,15 +193,15 @@ MasterSearch::MasterSearch(const MasterListData& data) {
             longer != data.longerLines.cend()) {
             out += *longer;
         } else {
-            out += data.rows[row][0];
+            out += data.rows.Part(row);
             out += u'\t';
-            out += data.rows[row][1];
+            out += data.rows.Description(row);
         }
         out += u'\n';
     };
     qsizetype size = 0;
-    for (const QStringList& row : data.rows)
-        size += row[0].size() + row[1].size() + 2;
+    for (std::size_t row = 0; row < data.rows.size(); ++row)
+        size += data.rows.Part(row).size() + data.rows.Description(row).size() + 2;
     QString lines;
     lines.reserve(size);
     starts_.reserve(data.rows.size() + 1);
@@ -180,28 +238,31 @@ std::vector<int> MasterSearch::Matching(const QStringList& terms) const {
 
 int FindPartRow(const ListModel& list, const QString& text, int startRow, bool newSearch) {
     if (text.isEmpty()) return -1;
-    const int rows = list.RowCount();
+    const std::vector<QStringView> parts = PartNumbers(list);
     if (newSearch) {
-        for (int row = 0; row < rows; ++row)
-            if (PartNumber(list, row).compare(text, Qt::CaseInsensitive) == 0) return row;
+        for (std::size_t row = 0; row < parts.size(); ++row)
+            if (parts[row].compare(text, Qt::CaseInsensitive) == 0) return static_cast<int>(row);
         startRow = 0;
     }
-    for (int row = qMax(startRow, 0); row < rows; ++row) {
-        if (Description(list, row).contains(text, Qt::CaseInsensitive) ||
-            PartNumber(list, row).contains(text, Qt::CaseInsensitive))
-            return row;
+    const std::vector<QStringView> descriptions = Descriptions(list);
+    for (std::size_t row = static_cast<std::size_t>(qMax(startRow, 0)); row < parts.size(); ++row) {
+        if (descriptions[row].contains(text, Qt::CaseInsensitive) ||
+            parts[row].contains(text, Qt::CaseInsensitive))
+            return static_cast<int>(row);
     }
     return -1;
 }
 
 int FindDescriptionStart(const ListModel& list, const QString& key) {
-    for (int row = 0; row < list.RowCount(); ++row)
-        if (Description(list, row).startsWith(key, Qt::CaseInsensitive)) return row;
+    const std::vector<QStringView> descriptions = Descriptions(list);
+    for (std::size_t row = 0; row < descriptions.size(); ++row)
+        if (descriptions[row].startsWith(key, Qt::CaseInsensitive)) return static_cast<int>(row);
     return -1;
 }
 
 int FindCaption(const ListModel& list, const QString& text) {
-    for (int row = 0; row < list.RowCount(); ++row)
-        if (PartNumber(list, row).compare(text, Qt::CaseInsensitive) == 0) return row;
+    const std::vector<QStringView> parts = PartNumbers(list);
+    for (std::size_t row = 0; row < parts.size(); ++row)
+        if (parts[row].compare(text, Qt::CaseInsensitive) == 0) return static_cast<int>(row);
     return -1;
 }

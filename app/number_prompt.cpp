@@ -39,8 +39,8 @@ NumberPrompt::NumberPrompt(QWidget* parent)
     column->addLayout(entry);
     column->addLayout(buttons);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept); // unguarded: Qt's own slot
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject); // unguarded: Qt's own slot
 }
 
 int NumberPrompt::AskCount(const QString& prompt) {
@@ -54,6 +54,10 @@ int NumberPrompt::AskSetNumber(const QString& prompt) {
     const int number = Ask(QStringLiteral("Peeron htm download"), prompt);
     ComboBox1->hide();
     return number;
+}
+
+QString NumberPrompt::SetSuffix() const {
+    return ComboBox1->currentText();
 }
 
 int NumberPrompt::Ask(const QString& caption, const QString& prompt) {

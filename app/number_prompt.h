@@ -17,6 +17,8 @@ class NumberPrompt : public QDialog {
     int AskCount(const QString& prompt);
     // A set number; the chosen set suffix stays in ComboBox1. 0 when cancelled or left empty.
     int AskSetNumber(const QString& prompt);
+    // The set suffix chosen beside the last set number.
+    QString SetSuffix() const;
 
     QLabel* Label1;
     QLineEdit* Edit1;

@@ -15,6 +15,7 @@
 
 #include "app/file_paths.h"
 #include "app/named_widgets.h"
+#include "app/stored_folders.h"
 #include "app/user_prompts.h"
 #include "platform/ui.h"
 
@@ -78,7 +79,7 @@ bool IsLDrawLibrary(const QString& folder) {
             entries.folders.contains(QStringLiteral("p")));
 }
 
-SettingsDialog::SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget* parent)
+SettingsDialog::SettingsDialog(UserPrompts& prompts, StoredFolders& folders, QWidget* parent)
     : QDialog(parent), Theme(MakeNamed<QLineEdit>(this, "Theme")), Year(MakeNamed<QLineEdit>(this, "Year")),
       Pcs(MakeNamed<QLineEdit>(this, "Pcs")), Figs(MakeNamed<QLineEdit>(this, "Figs")),
       MSRP(MakeNamed<QLineEdit>(this, "MSRP")), InvBy(MakeNamed<QLineEdit>(this, "InvBy")),
@@ -87,13 +88,14 @@ SettingsDialog::SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget
       BitBtn3(NamedButton(this, "BitBtn3", "Directory")), Edit1(MakeNamed<QLineEdit>(this, "Edit1")),
       Edit2(MakeNamed<QLineEdit>(this, "Edit2")), Edit3(MakeNamed<QLineEdit>(this, "Edit3")),
       Edit4(MakeNamed<QLineEdit>(this, "Edit4")), Memo1(new QPlainTextEdit(this)),
-      LDViewPanel(new QGroupBox(this)), prompts_(prompts), ldraw_path_(ldraw_path) {
+      LDViewPanel(new QGroupBox(this)), prompts_(prompts), folders_(folders) {
     setWindowTitle(QStringLiteral("Additional Set Information"));
     Memo1->setObjectName(QStringLiteral("Memo1"));
     for (const char* line : kDefaultLDViewOptions)
         Memo1->appendPlainText(QString::fromLatin1(line));
     // The folder is only ever chosen through the folder dialog.
     Edit1->setReadOnly(true);
+    Edit1->setText(folders_.Folder(FolderKind::LDraw));
     Edit3->setEchoMode(QLineEdit::Password);
 
     auto* setInfo = new QFormLayout;
@@ -127,12 +129,17 @@ SettingsDialog::SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget
     // Wide enough for its title, a folder path and the option lines, in the window's font.
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
 
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
-    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { BitBtn3Click(); }));
-    connect(Edit1, &QLineEdit::textChanged, this, [this] { Edit1Change(); });
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept); // unguarded: Qt's own slot
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn2Click(); }));
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn3Click(); }));
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(prompts_, [this] { Edit1Change(); }));
+    connect(&folders_, &StoredFolders::FolderChanged, Edit1,
+            Guarded(prompts_, [this](FolderKind kind, const QString& folder) {
+                if (kind == FolderKind::LDraw) Edit1->setText(folder);
+            }));
     for (int k = 0; k < kSetFieldCount; ++k) {
         const auto field = static_cast<SetField>(k);
+        // unguarded: signal to signal
         connect(FieldEdit(field), &QLineEdit::textChanged, this,
                 [this, field](const QString& value) { emit SetInformationEdited(field, value); });
     }
@@ -172,7 +179,7 @@ QString SettingsDialog::LDViewCommandLine() const {
 }
 
 void SettingsDialog::Edit1Change() {
-    if (ldraw_path_) ldraw_path_->setText(Edit1->text());
+    folders_.SetFolder(FolderKind::LDraw, Edit1->text());
 }
 
 QString SettingsDialog::ChooseFolderInto(QLineEdit* edit) {

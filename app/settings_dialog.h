@@ -4,23 +4,23 @@
 
 #include "app/inventory_host.h"
 
-class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
+class StoredFolders;
 class UserPrompts;
 
 // True when folder looks like an LDraw library: it holds LDRAW.EXE (any case) or both a parts and a p folder.
 bool IsLDrawLibrary(const QString& folder);
 
-// "Additional Set Information": the set's eight information fields, and the settings other windows read
-// (LDraw folder, web service account, LDView folder and options).
+// "Additional Set Information": the set's eight information fields, the LDraw folder of the shared folders,
+// and the settings other windows read (web service account, LDView folder and options).
 class SettingsDialog : public QDialog {
     Q_OBJECT
   public:
-    // ldraw_path is the main window's caption that follows the LDraw folder; may be null.
-    SettingsDialog(UserPrompts& prompts, QLabel* ldraw_path, QWidget* parent = nullptr);
+    // The LDraw folder edit shows the folders' one and changes it.
+    SettingsDialog(UserPrompts& prompts, StoredFolders& folders, QWidget* parent = nullptr);
 
     QString SetInformation(SetField field) const;
     void SetSetInformation(SetField field, const QString& value);
@@ -65,5 +65,5 @@ class SettingsDialog : public QDialog {
     QString ChooseFolderInto(QLineEdit* edit);
 
     UserPrompts& prompts_;
-    QLabel* ldraw_path_;
+    StoredFolders& folders_;
 };

@@ -27,3 +27,17 @@ void SplashWindow::showEvent(QShowEvent* event) {
     if (QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
     QWidget::showEvent(event);
 }
+
+void SplashWindow::ShowLoading(const QString& version) {
+    Label3->setText(version);
+    show();
+    repaint();
+}
+
+void SplashWindow::ShowProgress() {
+    Label1->setText(Label1->text() + QStringLiteral(" ."));
+    // The text grows with the list: repainting it for every dot would cost more than reading the list.
+    if (sinceRepaint_.isValid() && sinceRepaint_.elapsed() < 16) return;
+    sinceRepaint_.start();
+    Label1->repaint();
+}

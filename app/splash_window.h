@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 class QLabel;
@@ -10,10 +11,18 @@ class SplashWindow : public QWidget {
   public:
     explicit SplashWindow(QWidget* parent = nullptr);
 
+    // Shows itself at once, with the program's version.
+    void ShowLoading(const QString& version);
+    // One more dot behind the status.
+    void ShowProgress();
+
     QLabel* Label1; // status, grows by " ." as loading progresses
     QLabel* Label2; // product name
     QLabel* Label3; // version
 
   protected:
     void showEvent(QShowEvent* event) override;
+
+  private:
+    QElapsedTimer sinceRepaint_;
 };

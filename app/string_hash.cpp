@@ -1,9 +1,6 @@
 #include "app/string_hash.h"
 
-namespace {
-
-// FNV-1a over the UTF-16 units: spreads part numbers evenly over the chains.
-std::uint32_t HashCode(const QString& key) {
+std::uint32_t StringHashCode(QStringView key) {
     std::uint32_t h = 2166136261u;
     for (QChar c : key) {
         h ^= c.unicode();
@@ -11,8 +8,6 @@ std::uint32_t HashCode(const QString& key) {
     }
     return h;
 }
-
-} // namespace
 
 StringHash::StringHash(std::uint32_t bucketCount, Data noValue)
     : buckets_(qMax<std::uint32_t>(bucketCount, 1)), noValue_(noValue) {}
@@ -22,7 +17,7 @@ StringHash::~StringHash() {
 }
 
 std::uint32_t StringHash::Bucket(const QString& key) const {
-    return HashCode(key) % BucketCount();
+    return StringHashCode(key) % BucketCount();
 }
 
 std::unique_ptr<StringHash::Node>* StringHash::Slot(const QString& key, std::uint32_t code) {
@@ -40,12 +35,12 @@ StringHash::Node* StringHash::FindNode(const QString& key, std::uint32_t code) c
 }
 
 StringHash::Data StringHash::Find(const QString& key) const {
-    const Node* node = FindNode(key, HashCode(key));
+    const Node* node = FindNode(key, StringHashCode(key));
     return node ? node->data : noValue_;
 }
 
 void StringHash::Put(const QString& key, Data data) {
-    const std::uint32_t code = HashCode(key);
+    const std::uint32_t code = StringHashCode(key);
     std::unique_ptr<Node>* slot = Slot(key, code);
     if (*slot) {
         if (data == noValue_) {
@@ -85,12 +80,12 @@ void StringHash::Grow() {
 }
 
 QString StringHash::LookUp(const QString& key) const {
-    const Node* node = FindNode(key, HashCode(key));
+    const Node* node = FindNode(key, StringHashCode(key));
     return node ? node->value : QString();
 }
 
 void StringHash::SetValue(const QString& key, const QString& value) {
-    const std::uint32_t code = HashCode(key);
+    const std::uint32_t code = StringHashCode(key);
     Node* node = FindNode(key, code);
     if (value.isEmpty()) {
         if (node) Put(key, noValue_);

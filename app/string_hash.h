@@ -5,6 +5,9 @@
 #include <memory>
 #include <vector>
 
+// FNV-1a over the UTF-16 units: spreads part numbers evenly over the chains.
+std::uint32_t StringHashCode(QStringView key);
+
 // A chained hash table from exact string keys to a data word, or at the string level to an owned value
 // string. New keys go to the head of their chain, so the latest of two colliding keys is found first. The
 // table doubles whenever the entries outnumber the chains.

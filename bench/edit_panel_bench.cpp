@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/main_window.h"
+#include "app/test_prompts.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
 #include "ui/make_named.h"
@@ -46,7 +47,10 @@ void Select(benchmark::State& state, RichListView& list, double& perSelection) {
 
 void SelectRowWithPanel(benchmark::State& state) {
     SetDataDir(ShippedDataCopy());
-    MainWindow window;
+    TestPrompts prompts;
+    AppContext context;
+    context.UsePrompts(prompts);
+    MainWindow window(context);
     FindNamed<RichListView>(window, "invlist")->Model().AppendRows(Rows());
     window.show();
     QApplication::processEvents();

@@ -19,15 +19,16 @@
 #include <string>
 #include <unistd.h>
 
+#include "app/picture_chooser.h"
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
-#include "ldraw/picture_chooser.h"
 #include "print/label_host.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_thumbnails.h"
 #include "support/bench_main.h"
+#include "support/test_support.h"
 
 namespace fs = std::filesystem;
 
@@ -57,11 +58,16 @@ class Rows : public LabelHost {
         const QString part = parts_.isEmpty() ? QString() : parts_[row % parts_.size()];
         return {part, QStringLiteral("Part %1 of the inventory").arg(row + 1), 1 + row % 8};
     }
-    PictureFolders LabelPictureFolders() const override { return {Library(), {}, {}, {}}; }
+    LabelPicture LabelPictureFor(const QString& partNumber) override {
+        const PictureChoice choice = chooser_.Choose({Library(), {}, {}, {}}, partNumber);
+        if (choice.kind != PictureKind::LDraw) return {};
+        return {LabelPicture::LDrawPart, choice.file, Library()};
+    }
     int count;
 
   private:
     QStringList parts_;
+    PictureChooser chooser_;
 };
 
 double StatusMegabytes(const char* key) {
@@ -79,7 +85,7 @@ double ResetPeak() {
 
 struct Labels {
     explicit Labels(int rows, const char* sheet = "L7163_Address")
-        : host(rows), maker(host, renderer, preview) {
+        : host(rows), preview(prompts), maker(host, renderer, preview) {
         renderer.Colours().Load(Library() / "LDConfig.ldr");
         maker.ComboBox2->setCurrentText(QString::fromLatin1(sheet));
         preview.Label1->setText(QString::fromLatin1(sheet));
@@ -89,6 +95,7 @@ struct Labels {
     }
     Rows host;
     LDrawRenderer renderer;
+    RecordingPrompts prompts;
     LabelPreview preview;
     LabelMaker maker;
 };
@@ -130,14 +137,13 @@ void RenderOnly(benchmark::State& state) {
     renderer.Colours().Load(Library() / "LDConfig.ldr");
     constexpr float kDegree = std::numbers::pi_v<float> / 180;
     QImage picture(400, 400, QImage::Format_RGB32);
-    PictureChooser chooser;
     const double before = ResetPeak();
     for (auto _ : state)
         for (int row = 0; row < host.LabelRowCount(); ++row) {
             const LabelRow label = host.LabelRowAt(row);
-            const PictureChoice choice = chooser.Choose(host.LabelPictureFolders(), label.partNumber);
+            const LabelPicture choice = host.LabelPictureFor(label.partNumber);
             picture.fill(Qt::white);
-            if (choice.kind == PictureKind::LDraw)
+            if (choice.kind == LabelPicture::LDrawPart)
                 renderer.RenderPicture(
                     choice.file, {label.ldrawColour, 0.5f, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}},
                     picture);
@@ -199,7 +205,9 @@ void Print100PagesToPdf(benchmark::State& state) {
     const fs::path pdf = PdfPath("tessarin-labels-");
     PvPrinter& printer = labels.preview.PvPreview1->Printer();
     printer.SetPrinterName(PvPrinter::kPdfFile);
-    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    labels.prompts.save = [&pdf](const FileChoice&, QString&) {
+        return QString::fromStdString(pdf.string());
+    };
     for (auto _ : state)
         labels.preview.BitBtn1Click();
     state.counters["pages"] = labels.preview.PvPreview1->PageCount();

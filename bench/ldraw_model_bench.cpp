@@ -60,13 +60,12 @@ double seconds[2] = {0, 0}; // per open: the model, its flat peer
 void Open(benchmark::State& state, const char* name, double& perOpen) {
     SetDataDir(ShippedDataCopy());
     TestPrompts prompts;
-    MainWindow window;
-    Forms forms;
-    forms.addPart = new AddPartDialog(prompts, &window);
-    window.SetForms(forms);
+    AppContext context;
+    context.UsePrompts(prompts);
+    context.LoadColours();
+    MainWindow window(context);
     const QString path = QString::fromStdString((ModelDir() / name).string());
     prompts.open = [&](const FileChoice&, bool) { return QStringList{path}; };
-    window.UsePrompts(prompts);
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -12,23 +12,32 @@
 
 #include "app/main_window.h"
 #include "app/master_list.h"
+#include "app/test_prompts.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
 #include "ui/make_named.h"
 
 namespace {
 
+TestPrompts prompts;
+std::unique_ptr<AppContext> context;
 std::unique_ptr<MainWindow> loadedWindow;
 
 // The shown main window with the master list of one size loaded; one size at a time is kept, until the
 // application ends.
 MainWindow& LoadedWindow(int lines) {
     static int loaded = -1;
-    if (loaded < 0) qAddPostRoutine([] { loadedWindow.reset(); });
+    if (loaded < 0)
+        qAddPostRoutine([] {
+            loadedWindow.reset();
+            context.reset();
+        });
     if (loaded != lines) {
         loadedWindow.reset();
         SetDataDir(MasterListFolder(lines));
-        loadedWindow = std::make_unique<MainWindow>();
+        context = std::make_unique<AppContext>();
+        context->UsePrompts(prompts);
+        loadedWindow = std::make_unique<MainWindow>(*context);
         loadedWindow->show();
         QApplication::processEvents();
         loaded = lines;
@@ -58,9 +67,9 @@ void Load(benchmark::State& state) {
 void Filter(benchmark::State& state) {
     MainWindow& window = LoadedWindow(static_cast<int>(state.range(0)));
     FindNamed<QLineEdit>(window, "Edit6")->setText(QStringLiteral("brick 2"));
-    window.FilterMasterList();
+    window.Master().FilterMasterList();
     for (auto _ : state) {
-        window.FilterMasterList();
+        window.Master().FilterMasterList();
         QApplication::processEvents();
     }
     state.counters["hits"] = FindNamed<RichListView>(window, "legolist2")->RowCount();

@@ -11,6 +11,7 @@
 #include <numbers>
 
 #include "app/main_window.h"
+#include "app/test_prompts.h"
 #include "formats/picture_formats.h"
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
@@ -76,18 +77,25 @@ class Folder {
 struct BenchWindow {
     explicit BenchWindow(const Folder& folder, const fs::path& ldraw) {
         SetDataDir(folder.path);
-        window = std::make_unique<MainWindow>();
-        FindNamed<QLabel>(*window, "ldraw_path")->setText(QString::fromStdString(ldraw.string()));
+        context = std::make_unique<AppContext>();
+        context->UsePrompts(prompts);
+        window = std::make_unique<MainWindow>(*context);
+        context->folders.SetFolder(FolderKind::LDraw, QString::fromStdString(ldraw.string()));
         window->show();
         QApplication::processEvents();
     }
-    ~BenchWindow() { SetDataDir({}); }
+    ~BenchWindow() {
+        window.reset();
+        SetDataDir({});
+    }
     void SelectNext() {
         row = (row + 1) % FindNamed<RichListView>(*window, "legolist")->RowCount();
         FindNamed<RichListView>(*window, "legolist")->SelectItemAt(row);
-        window->legolistClick();
+        window->Master().legolistClick();
         QApplication::processEvents();
     }
+    TestPrompts prompts;
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<MainWindow> window;
     int row = 0;
 };

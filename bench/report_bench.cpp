@@ -21,6 +21,7 @@
 #include "platform/print/pdf_file_device.h"
 #include "print/report_test_support.h"
 #include "support/bench_main.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -237,7 +238,7 @@ void PrintCommand(InventoryReport& report, const InventoryReportData& data,
 
 void ComposeReport5000(benchmark::State& state) {
     const InventoryReportData data = Inventory(5000);
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     QSize shown;
     const auto ours = [&] {
         int pages = 0;
@@ -261,7 +262,7 @@ BENCHMARK(ComposeReport5000)->Unit(benchmark::kMillisecond)->Iterations(7);
 void InPreview(benchmark::State& state, bool zoom) {
     const InventoryReportData data = Inventory(5000);
     const std::deque<PeerPage> peerPages = PeerPages(data);
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     PrintCommand(report, data, [&](PreviewForm& form) {
         const int count = report.prn.Pages()->Count();
         int peerPage = 0;
@@ -296,7 +297,7 @@ void Pdf75Pages(benchmark::State& state) {
     const InventoryReportData data = ReportRows(75 * RowsPerPage(), "Brick 2 x 4", "spare");
     TempFolder folder("tessarin-report-bench");
     const auto ourFile = folder.dir / "ours.pdf", peerFile = folder.dir / "peer.pdf";
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     const auto ours = [&] {
         int pages = 0;
         PrintCommand(report, data, [&](PreviewForm& form) {

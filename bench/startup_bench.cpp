@@ -2,7 +2,7 @@
 // plain list program over the same master.txt. Runs alternate between the two after an uncounted first run
 // of each (which writes the program's settings and warms the file cache); each size reports the median and
 // the fastest time of both with their ratios, and the median peak memory of both with its ratio. The peak
-// is read when a run has ended, so it holds the part hash the program builds beside its first paint. Both
+// is reported as a run ends, so it holds the part hash the program builds beside its first paint. Both
 // run under the offscreen platform with a probe preloaded that reports the first paint of a list holding
 // all the parts and then ends the event loop.
 #include <benchmark/benchmark.h>
@@ -17,7 +17,6 @@
 #include <poll.h>
 #include <spawn.h>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -44,9 +43,14 @@ int LineCount(const std::filesystem::path& file) {
     return lines - 1; // the header
 }
 
-// The probe's report: the monotonic time of the first paint in nanoseconds; nothing when it gave none in
-// time.
-std::optional<long long> ReadReport(int fd) {
+// The probe's report: the monotonic time of the first paint in nanoseconds, then the peak resident memory
+// in kB; nothing when it gave not both in time.
+struct Report {
+    long long paintedAt;
+    long peakKilobytes;
+};
+
+std::optional<Report> ReadReport(int fd) {
     std::string report;
     char buffer[64];
     for (;;) {
@@ -59,27 +63,24 @@ std::optional<long long> ReadReport(int fd) {
         if (got <= 0) break;
         report.append(buffer, static_cast<std::size_t>(got));
     }
-    long long paintedAt = 0;
-    if (std::sscanf(report.c_str(), "%lld", &paintedAt) != 1) return std::nullopt;
-    return paintedAt;
+    Report read{};
+    if (std::sscanf(report.c_str(), "%lld %ld", &read.paintedAt, &read.peakKilobytes) != 2)
+        return std::nullopt;
+    return read;
 }
 
-// Waits for the child to end and gives its peak resident memory in kB; a child that does not end in time
-// is killed and gives nothing.
-std::optional<long> WaitForPeak(pid_t child) {
-    rusage usage{};
+// Waits for the child to end; false when it failed, or did not end in time and was killed.
+bool WaitForExit(pid_t child) {
     int status = 0;
     for (int waited = 0; waited < kRunLimitMs; waited += 10) {
-        const pid_t ended = ::wait4(child, &status, WNOHANG, &usage);
-        if (ended == child)
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? std::optional(usage.ru_maxrss)
-                                                                 : std::nullopt;
-        if (ended < 0 && errno != EINTR) return std::nullopt;
+        const pid_t ended = ::waitpid(child, &status, WNOHANG);
+        if (ended == child) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (ended < 0 && errno != EINTR) return false;
         ::usleep(10'000);
     }
     ::kill(child, SIGKILL);
-    ::wait4(child, &status, 0, &usage);
-    return std::nullopt;
+    ::waitpid(child, &status, 0);
+    return false;
 }
 
 // Starts the program on the data folder, times it to the probe's report and waits for it to end.
@@ -107,12 +108,13 @@ std::optional<Run> RunToFirstPaint(const char* program, const std::filesystem::p
     const int spawned = posix_spawn(&child, program, &actions, nullptr, argv, environment.data());
     posix_spawn_file_actions_destroy(&actions);
     ::close(pipe[1]);
-    const std::optional<long long> paintedAt = spawned == 0 ? ReadReport(pipe[0]) : std::nullopt;
+    const std::optional<Report> report = spawned == 0 ? ReadReport(pipe[0]) : std::nullopt;
     ::close(pipe[0]);
-    const std::optional<long> peakKilobytes = spawned == 0 ? WaitForPeak(child) : std::nullopt;
-    if (!paintedAt || !peakKilobytes) return std::nullopt;
+    const bool ended = spawned == 0 && WaitForExit(child);
+    if (!report || !ended) return std::nullopt;
     const long long startedAt = start.tv_sec * 1000000000LL + start.tv_nsec;
-    return Run{static_cast<double>(*paintedAt - startedAt) / 1e9, static_cast<double>(*peakKilobytes) / 1024};
+    return Run{static_cast<double>(report->paintedAt - startedAt) / 1e9,
+               static_cast<double>(report->peakKilobytes) / 1024};
 }
 
 // The times and peaks of one program's counted runs.

@@ -30,7 +30,8 @@ void Stream(int fd, const std::string&) {
 double CancelLatency(LoopbackServer& server) {
     setenv("TESSARIN_SERVICE_HOST", server.authority().c_str(), 1);
     QuietWebHost window;
-    WebService service(window);
+    QuietPrompts quiet;
+    WebService service(window, quiet);
     service.Limits.masterList = int64_t{1} << 40; // only Cancel ends it
     Clock::time_point cancelled;
     QTimer::singleShot(300, [&] {

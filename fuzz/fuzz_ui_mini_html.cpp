@@ -23,7 +23,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const QString markup =
         QString::fromUtf8(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
+    // As in a list, shaped runs are kept from one text to the next.
+    static HtmlTextCache cache;
     HtmlContext context;
+    context.TextCache = &cache;
     context.WordWrap = data[0] & 1;
     context.FocusAnchor = data[0] >> 4;
     QImage image(120, 40, QImage::Format_RGB32);

@@ -19,12 +19,6 @@ namespace {
 
 const std::string kOldList = "Part Number\tDescription\n3001\tBrick 2 x 4\n";
 
-class SilentSink : public MessageSink {
-  public:
-    void Show(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-};
-
 std::string FileBytes(const std::filesystem::path& name) {
     std::ifstream in(name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
@@ -48,9 +42,8 @@ std::string BodyOf(const std::string& reply) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ReplyServer& server = *new ReplyServer;
     static Folder folder;
-    static SilentSink sink;
+    static QuietPrompts quiet;
     static const bool ready = [] {
-        SetMessageSink(&sink);
         SetDataDir(folder.path);
         const std::string authority = "127.0.0.1:" + std::to_string(server.port());
         setenv("TESSARIN_SERVICE_HOST", authority.c_str(), 1);
@@ -63,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteBytes(folder.path / "master.txt", kOldList);
 
     QuietWebHost window;
-    WebService service(window);
+    WebService service(window, quiet);
     HTTPClient& client = service.HTTPClient1;
     KeepOnLoopback(client, server);
     try {

@@ -8,7 +8,7 @@
 
 #include "platform/fs.h"
 #include "platform/text.h"
-#include "platform/ui.h"
+#include "platform/user_prompts.h"
 
 namespace {
 
@@ -242,14 +242,14 @@ bool LDrawColours::Load(const std::filesystem::path& path) {
     return true;
 }
 
-void LDrawColours::Init(const std::filesystem::path& ldrawDir) {
+void LDrawColours::Init(const std::filesystem::path& ldrawDir, UserPrompts& prompts) {
     for (const std::filesystem::path& dir : {DataDir(), ldrawDir}) {
         if (dir.empty()) continue;
         if (std::optional<std::filesystem::path> file = ResolvePath(dir, "ldconfig.ldr"); file && Load(*file))
             return;
     }
     Clear();
-    ShowMessage(MissingLDConfigMessage());
+    prompts.Show(MissingLDConfigMessage());
 }
 
 void LDrawColours::RGBAOf(int code, RGBA& fill, RGBA& alternate) const {

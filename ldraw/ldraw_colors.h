@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+class UserPrompts;
+
 // A colour the rasteriser paints with; alpha 0 leaves the pixel (and its depth) untouched.
 struct RGBA {
     uint8_t r = 0, g = 0, b = 0, a = 0;
@@ -27,8 +29,8 @@ class LDrawColours {
     LDrawColours& operator=(const LDrawColours&) = delete;
 
     // Looks for "ldconfig.ldr" in the data folder, then in the LDraw folder, and loads it; when neither
-    // has it, says so and keeps only the built-in colours.
-    void Init(const std::filesystem::path& ldrawDir);
+    // has it, says so through prompts and keeps only the built-in colours.
+    void Init(const std::filesystem::path& ldrawDir, UserPrompts& prompts);
     // Replaces the configured colours with the "0 !COLOUR" definitions of the file at path. Returns false
     // (keeping only the built-in colours) when the file cannot be read.
     bool Load(const std::filesystem::path& path);

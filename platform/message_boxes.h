@@ -1,10 +1,22 @@
 #pragma once
 
-#include "platform/ui.h"
+#include "platform/user_prompts.h"
 
-// The program's message sink: modal boxes over the active window.
-class MessageBoxes : public MessageSink {
+class QWidget;
+
+// The program's prompts: modal message boxes over the active window, file dialogs over it or, when none is
+// active, over the fallback parent. The number questions are the program's own windows.
+class MessageBoxes : public UserPrompts {
   public:
+    void SetFallbackParent(QWidget* parent) { fallbackParent_ = parent; }
+
     void Show(const QString& text) override;
     bool AskYesNo(const QString& text) override;
+    QStringList ChooseOpenFiles(const FileChoice& choice, bool several) override;
+    QString ChooseSaveFile(const FileChoice& choice, QString& selectedFilter) override;
+    QString ChooseFolder(const FileChoice& choice) override;
+
+  private:
+    QWidget* Parent() const;
+    QWidget* fallbackParent_ = nullptr;
 };

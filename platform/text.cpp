@@ -58,6 +58,10 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+char16_t From1252(unsigned char c) {
+    return c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : char16_t(c);
+}
+
 int Encode1252(char16_t c) {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return c;
     for (size_t k = 0; k < kHigh1252.size(); ++k)
@@ -70,11 +74,26 @@ int Encode1252(char16_t c) {
 QString DecodeText(std::string_view bytes) {
     if (IsValidUtf8(bytes)) return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
     QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
-    QChar* out = text.data();
-    for (const char byte : bytes) {
-        const auto c = static_cast<unsigned char>(byte);
-        *out++ = QChar(c >= 0x80 && c < 0xA0 ? kHigh1252[c - 0x80] : char16_t(c));
+    auto* out = reinterpret_cast<char16_t*>(text.data());
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    // Only 0x80..0x9F differ from Latin-1: blocks without them widen as they are, which vectorises.
+    constexpr std::size_t kBlock = 16;
+    std::size_t i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        bool plain = true;
+        for (std::size_t k = 0; k < kBlock; ++k)
+            plain &= (in[i + k] & 0xE0) != 0x80;
+        if (plain) {
+            for (std::size_t k = 0; k < kBlock; ++k)
+                out[i + k] = in[i + k];
+            continue;
+        }
+        for (std::size_t k = 0; k < kBlock; ++k)
+            out[i + k] = From1252(in[i + k]);
     }
+    for (; i < n; ++i)
+        out[i] = From1252(in[i]);
     return text;
 }
 

@@ -1,43 +1,14 @@
 #include "platform/ui.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QElapsedTimer>
 #include <QHash>
 
 namespace {
 
-// Until a program puts in its own sink, messages go to the log and every question is answered No.
-class LogSink : public MessageSink {
-  public:
-    void Show(const QString& text) override { qWarning().noquote() << text; }
-    bool AskYesNo(const QString& text) override {
-        Show(text);
-        return false;
-    }
-};
-
-MessageSink*& CurrentSink() {
-    static LogSink log;
-    static MessageSink* sink = &log;
-    return sink;
-}
-
 int busyDepth = 0;
 
 } // namespace
-
-void SetMessageSink(MessageSink* sink) {
-    CurrentSink() = sink;
-}
-
-void ShowMessage(const QString& text) {
-    CurrentSink()->Show(text);
-}
-
-bool AskYesNo(const QString& text) {
-    return CurrentSink()->AskYesNo(text);
-}
 
 void ProcessMessages() {
     static QElapsedTimer sinceLast;
@@ -50,13 +21,13 @@ QString ExceptionText(const std::exception& error) {
     return QString::fromUtf8(error.what());
 }
 
-void RunGuarded(const std::function<void()>& handler) {
+void RunGuarded(UserPrompts& prompts, const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& error) {
-        ShowMessage(ExceptionText(error));
+        prompts.Show(ExceptionText(error));
     } catch (...) {
-        ShowMessage(QStringLiteral("Unexpected error"));
+        prompts.Show(QStringLiteral("Unexpected error"));
     }
 }
 

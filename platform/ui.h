@@ -5,32 +5,26 @@
 #include <exception>
 #include <functional>
 #include <optional>
+#include <type_traits>
 
-// Where messages go: the program puts in its message boxes, tests one that records; until one is put in,
-// the log.
-class MessageSink {
-  public:
-    virtual ~MessageSink() = default;
-    virtual void Show(const QString& text) = 0;
-    virtual bool AskYesNo(const QString& text) = 0;
-};
-
-void SetMessageSink(MessageSink* sink);
-void ShowMessage(const QString& text);
-// A modal Yes/No question; true for Yes.
-bool AskYesNo(const QString& text);
+#include "platform/user_prompts.h"
 
 // Lets the interface breathe during long work; pumps at most once per 16 ms however often it is called.
 void ProcessMessages();
 
 // The text an escaping exception shows.
 QString ExceptionText(const std::exception& error);
-// Runs an event handler so that no exception crosses the event loop: the error is shown as a message.
-void RunGuarded(const std::function<void()>& handler);
-// The handler for a signal or callback, whatever its arguments, run under RunGuarded: connecting through
-// this puts the exception boundary on the handler by construction.
-template <typename Handler> auto Guarded(Handler handler) {
-    return [handler = std::move(handler)](auto&&...) { RunGuarded(handler); };
+// Runs an event handler so that no exception crosses the event loop: the error is shown through prompts.
+void RunGuarded(UserPrompts& prompts, const std::function<void()>& handler);
+// The handler for a signal or callback run under RunGuarded: it gets the arguments when it takes them and
+// none otherwise. Connecting through this puts the exception boundary on the handler by construction.
+template <typename Handler> auto Guarded(UserPrompts& prompts, Handler handler) {
+    return [&prompts, handler = std::move(handler)](auto&&... arguments) -> void {
+        if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>)
+            RunGuarded(prompts, [&] { handler(std::forward<decltype(arguments)>(arguments)...); });
+        else
+            RunGuarded(prompts, handler);
+    };
 }
 
 // Marks the program busy during a long command; a second command asks IsBusy() and does not start.

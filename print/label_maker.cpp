@@ -172,29 +172,32 @@ void LabelMaker::CreateControls() {
 
 void LabelMaker::WireHandlers() {
     for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6})
-        connect(box, &QCheckBox::toggled, this, Guarded([this] { ComposeSample(); }));
+        connect(box, &QCheckBox::toggled, this, Guarded(preview_.Prompts(), [this] { ComposeSample(); }));
     for (QSpinBox* spin : {SpinEdit1, SpinEdit3, SpinEdit4, SpinEdit5, SpinEdit6, SpinEdit7})
-        connect(spin, &QSpinBox::valueChanged, this, Guarded([this] { ComposeSample(); }));
+        connect(spin, &QSpinBox::valueChanged, this,
+                Guarded(preview_.Prompts(), [this] { ComposeSample(); }));
     for (zcFontComboBox* box : {zcFontComboBox1, zcFontComboBox2, zcFontComboBox3})
-        box->OnChange = Guarded([this] { ComposeTyped(); });
+        box->OnChange = Guarded(preview_.Prompts(), [this] { ComposeTyped(); });
     for (zcColorComboBox* box : {zcColorComboBox2, zcColorComboBox3, zcColorComboBox4})
-        box->OnChange = Guarded([this] { ComposeTyped(); });
-    connect(Edit1, &QLineEdit::textChanged, this, Guarded([this] { ComposeTyped(); }));
+        box->OnChange = Guarded(preview_.Prompts(), [this] { ComposeTyped(); });
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(preview_.Prompts(), [this] { ComposeTyped(); }));
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-            RunGuarded([this] {
+            RunGuarded(preview_.Prompts(), [this] {
                 RenderSample();
                 ComposeSample();
             });
         };
-    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
-    Image1->OnGDIOverlay = Guarded([this] { DrawLabelOutline(); });
-    connect(BitBtn3, &QPushButton::clicked, this, Guarded([this] { MoveItem(-1, 0); }));
-    connect(BitBtn5, &QPushButton::clicked, this, Guarded([this] { MoveItem(1, 0); }));
-    connect(BitBtn4, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, -1); }));
-    connect(BitBtn6, &QPushButton::clicked, this, Guarded([this] { MoveItem(0, 1); }));
-    connect(ComboBox2, &QComboBox::currentTextChanged, this, Guarded([this] { TemplateChosen(); }));
-    connect(BitBtn2, &QPushButton::clicked, this, Guarded([this] { BitBtn2Click(); }));
+    Image1->OnDblClick = Guarded(preview_.Prompts(), [this] { Image1DblClick(); });
+    Image1->OnGDIOverlay = Guarded(preview_.Prompts(), [this] { DrawLabelOutline(); });
+    connect(BitBtn3, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(-1, 0); }));
+    connect(BitBtn5, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(1, 0); }));
+    connect(BitBtn4, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(0, -1); }));
+    connect(BitBtn6, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { MoveItem(0, 1); }));
+    connect(ComboBox2, &QComboBox::currentTextChanged, this,
+            Guarded(preview_.Prompts(), [this] { TemplateChosen(); }));
+    connect(BitBtn2, &QPushButton::clicked, this, Guarded(preview_.Prompts(), [this] { BitBtn2Click(); }));
+    // unguarded: Qt's own slot
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -254,7 +257,7 @@ void LabelMaker::ShowLabelSize() {
     // The sample may be larger than the label: say how much of it prints.
     const QSize shown = ShownLabelSize(sheet->LabelWidth(), sheet->LabelHeight());
     LabelSize->setText(
-        QStringLiteral("A %1 label shows %2 x %3 pixels; what lies outside the red line is cut off.")
+        QStringLiteral("Each %1 label shows %2 x %3 pixels; what lies outside the red line is cut off.")
             .arg(sheet->Name)
             .arg(shown.width())
             .arg(shown.height()));
@@ -287,8 +290,8 @@ void LabelMaker::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // The settings were put back just before: the stored offsets come with the caption. One that is not a
     // number is reported and the window opens all the same.
-    RunGuarded([this] { ReadOffsets(Label10->text()); });
-    RunGuarded([this] {
+    RunGuarded(preview_.Prompts(), [this] { ReadOffsets(Label10->text()); });
+    RunGuarded(preview_.Prompts(), [this] {
         if (host_.LabelRowCount() > 0) {
             const LabelRow first = host_.LabelRowAt(0);
             samplePart_ = first.partNumber;
@@ -320,7 +323,8 @@ void LabelMaker::Image1DblClick() {
 
 void LabelMaker::BitBtn2Click() {
     if (host_.LabelRowCount() == 0) {
-        ShowMessage(QStringLiteral("You need to have items in your inventory list before making labels."));
+        preview_.Prompts().Show(
+            QStringLiteral("You need to have items in your inventory list before making labels."));
         return;
     }
     setCursor(Qt::WaitCursor);
@@ -351,10 +355,9 @@ void LabelMaker::BeginLabelRun() {
 QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
     QImage picture(kPictureSide, kPictureSide, QImage::Format_RGB32);
     picture.fill(Qt::white);
-    const PictureFolders folders = host_.LabelPictureFolders();
-    const PictureChoice choice = chooser_.Choose(folders, partNumber);
-    if (choice.kind == PictureKind::LDraw) {
-        renderer_.SetLibrary(folders.ldraw);
+    const LabelPicture choice = host_.LabelPictureFor(partNumber);
+    if (choice.kind == LabelPicture::LDrawPart) {
+        renderer_.SetLibrary(choice.library);
         const LDrawView view{colour,
                              float(ldrawscale->Position()) * 0.5f,
                              float(xrot->Position()) * kDegree,
@@ -364,7 +367,7 @@ QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
         // A part the renderer cannot read keeps the white picture.
         if (!renderer_.RenderPicture(choice.file, view, picture)) picture.fill(Qt::white);
         renderer_.FreeTarget();
-    } else if (choice.kind != PictureKind::None) {
+    } else if (choice.kind == LabelPicture::PictureFile) {
         try {
             PlacePicture(picture, PictureRegistry::Load(choice.file)->ToImage());
         } catch (const std::exception&) {

@@ -7,7 +7,6 @@
 #include <unordered_map>
 
 #include "ldraw/ldraw_view.h"
-#include "ldraw/picture_chooser.h"
 
 class GaugeBar;
 class Image32;
@@ -120,7 +119,6 @@ class LabelMaker : public QDialog {
     LabelHost& host_;
     LDrawRenderer& renderer_;
     LabelPreview& preview_;
-    PictureChooser chooser_;
     QImage picture_; // 400 x 400
     QImage label_;
     int dx_ = 20, dy_ = 120, lx_ = 10, ly_ = 0, ex_ = 20, ey_ = 140, ix_ = -20, iy_ = -140;

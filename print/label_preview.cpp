@@ -12,7 +12,6 @@
 
 #include "platform/ui.h"
 #include "print/label_maker.h"
-#include "print/pdf_file_chooser.h"
 #include "print/preview/pv_page_navigator.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "print/preview/pv_thumbnails.h"
@@ -65,7 +64,7 @@ QPainterPath LabelOutlineOnComposition(const PvLabelTemplateInfo& sheet) {
     return {};
 }
 
-LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
+LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
     setWindowTitle(QStringLiteral("Label Preview"));
     Label1 = MakeNamed<QLabel>(this, "Label1");
     Label1->hide();
@@ -79,7 +78,7 @@ LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
     PvPreview1->PageGrid().GridPen = PvPen{0xC0C0C0, 1, psSolid, pmCopy};
     PvPreview1->SetPagesPerSheet(pvOnePage);
     PvPreview1->SetZoom(100);
-    PvPreview1->Printer().ChoosePdfFile = [this] { return ChoosePdfFile(this); };
+    PvPreview1->Printer().UsePrompts(prompts_);
 
     PvThumbnails1 = MakeNamed<PvThumbnails>(this, "PvThumbnails1");
     PvThumbnails1->setGeometry(8, 8, 73, 529);
@@ -97,10 +96,12 @@ LabelPreview::LabelPreview(QWidget* parent) : QDialog(parent) {
     BitBtn2->setGeometry(504, 576, 98, 22);
     Progress = MakeNamed<QProgressBar>(this, "Progress");
     Progress->hide();
-    connect(BitBtn1, &QPushButton::clicked, this, Guarded([this] { BitBtn1Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn1Click(); }));
+    // unguarded: Qt's own slot
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     PvLabelPrinter1.Preview = PvPreview1;
+    PvLabelPrinter1.UsePrompts(prompts_);
     PvLabelPrinter1.SetTemplate(Avery_5160_Address);
     PvLabelPrinter1.BeforeDrawLabels = [this] { setCursor(Qt::WaitCursor); };
     PvLabelPrinter1.OnDrawLabel = [this](int labelNum, const PvValueRect& rect, PvCanvas& canvas) {
@@ -132,7 +133,7 @@ void LabelPreview::resizeEvent(QResizeEvent* event) {
 void LabelPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     // Laid out once the window is on the screen, so that the progress of a long run shows.
-    QTimer::singleShot(0, this, Guarded([this] { LayOutLabels(); }));
+    QTimer::singleShot(0, this, Guarded(prompts_, [this] { LayOutLabels(); }));
 }
 
 void LabelPreview::LayOutLabels() {

@@ -7,6 +7,7 @@
 #include "print/preview/pv_label_printer.h"
 
 class LabelMaker;
+class UserPrompts;
 class PvPageNavigator;
 class PvPreview;
 class PvPropertyComboBox;
@@ -26,8 +27,10 @@ QPainterPath LabelOutlineOnComposition(const PvLabelTemplateInfo& sheet);
 class LabelPreview : public QDialog {
     Q_OBJECT
   public:
-    explicit LabelPreview(QWidget* parent = nullptr);
+    // Messages, questions and the PDF file go to prompts, the label maker's too.
+    explicit LabelPreview(UserPrompts& prompts, QWidget* parent = nullptr);
     ~LabelPreview() override;
+    UserPrompts& Prompts() const { return prompts_; }
 
     void SetLabelMaker(LabelMaker* maker) { maker_ = maker; }
     // Clears the preview and lays out the labels of every row from the maker's start label, on the template
@@ -52,6 +55,7 @@ class LabelPreview : public QDialog {
   private:
     void DrawLabel(int labelNum, const PvValueRect& rect, PvCanvas& canvas);
 
+    UserPrompts& prompts_;
     LabelMaker* maker_ = nullptr;
     int start_ = 1;
     int total_ = 0;

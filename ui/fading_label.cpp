@@ -9,6 +9,7 @@
 FadingLabel::FadingLabel(QWidget* parent)
     : QWidget(parent), color_(palette().color(QPalette::Window)),
       fontColor_(palette().color(QPalette::WindowText)), current_(color_) {
+    // unguarded: repaints only
     connect(&timer_, &QTimer::timeout, this, &FadingLabel::Step);
     timer_.setInterval(2);
 }

@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/user_prompts.h"
+
 class QDropEvent;
 class QWidget;
 
@@ -40,6 +42,9 @@ class DropFileTarget : public QObject {
     // Replaces the built-in choice of effect.
     DragEvent OnGetDropEffect;
 
+    // Where a failing handler is reported; the log until prompts are handed in.
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+
     // The dropped full paths in the source's order; valid during OnDrop.
     QStringList Files;
 
@@ -72,6 +77,7 @@ class DropFileTarget : public QObject {
     // The scroll bit for a point of the drag surface: the band it lies in, if any direction scrolls there.
     int ScrollBand(QPoint point) const;
 
+    UserPrompts* prompts_ = &LoggingPrompts();
     QPointer<QWidget> control_;
     QPointer<QWidget> surface_; // the widget that receives the drag events (a scroll area's viewport)
     bool acceptedBefore_ = false;

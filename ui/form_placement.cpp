@@ -57,14 +57,19 @@ bool FormPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (watched == form_ && Active && !event->spontaneous()) {
         if (event->type() == QEvent::Show) {
             shown_ = true;
-            RunGuarded([this] { RestoreAll(); });
+            RunGuarded(*prompts_, [this] { RestoreAll(); });
         } else if (event->type() == QEvent::Hide) {
             // A form being destroyed has already lost its own class: its window goes away while shown.
             const bool destroying = form_->metaObject() != formClass_;
-            RunGuarded([this, destroying] { SaveAll(destroying); });
+            RunGuarded(*prompts_, [this, destroying] { SaveAll(destroying); });
         }
     }
     return QObject::eventFilter(watched, event);
+}
+
+void FormPlacement::UsePrompts(UserPrompts& prompts) {
+    prompts_ = &prompts;
+    if (hook_) hook_->UsePrompts(prompts);
 }
 
 void FormPlacement::SetMinMaxInfo(const WinMinMaxInfo& info) {
@@ -85,6 +90,7 @@ void FormPlacement::UpdateHook() {
     }
     if (!hook_) {
         hook_ = std::make_unique<WindowHook>();
+        hook_->UsePrompts(*prompts_);
         hook_->BeforeMessage = [this](WindowHook*, QEvent* event, bool&) { ApplyLimits(event); };
         hook_->SetWinControl(form_);
     }
@@ -116,7 +122,7 @@ void FormPlacement::SaveAll(bool destroying) {
     SaveProperties();
     if (OnSavePlacement) OnSavePlacement();
     saved_ = true;
-    if (std::string error = ini_.Save(); !error.empty()) ShowMessage(QString::fromStdString(error));
+    if (std::string error = ini_.Save(); !error.empty()) prompts_->Show(QString::fromStdString(error));
 }
 
 void FormPlacement::RestoreAll() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/user_prompts.h"
 #include "ui/form_storage_text.h"
 
 class IniFile;
@@ -41,6 +42,9 @@ class FormPlacement : public QObject {
     bool UseRegistry = false;
     std::function<void()> OnSavePlacement;
     std::function<void()> OnRestorePlacement;
+
+    // Where a failing handler is reported; the log until prompts are handed in.
+    void UsePrompts(UserPrompts& prompts);
 
     const QString& IniSection() const { return section_; }
     const WinMinMaxInfo& MinMaxInfo() const { return minMaxInfo_; }
@@ -80,6 +84,7 @@ class FormPlacement : public QObject {
     const QMetaObject* formClass_;
     WinMinMaxInfo minMaxInfo_;
     bool preventResize_ = false;
+    UserPrompts* prompts_ = &LoggingPrompts();
     std::unique_ptr<WindowHook> hook_;
     // What the window system would remember beyond the normal rectangle.
     int flags_ = 0;

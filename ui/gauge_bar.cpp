@@ -48,6 +48,7 @@ ArrowBar::ArrowBar(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     resize(100, 16);
+    // unguarded: its owner guards the handlers it sets
     connect(&timer_, &QTimer::timeout, this, [this] { TimerHandler(); });
     CursorPos = [this] { return mapFromGlobal(QCursor::pos()); };
 }

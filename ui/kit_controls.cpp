@@ -19,6 +19,7 @@ void KitControlLink::SetContainer(KitCustomContainer* container) {
     if (container) {
         container->RegisterChanges(&link_);
         // A freed container is dropped and the control repaints without it.
+        // unguarded: its owner guards the handlers it sets
         freed_ = QObject::connect(container, &QObject::destroyed, [this] {
             container_ = nullptr;
             change_();

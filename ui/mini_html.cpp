@@ -127,6 +127,13 @@ Token ParseTag(QStringView inside) {
     return token;
 }
 
+// Control characters other than tab have no width: the font engines give them a missing-glyph box whose
+// width depends on which fallback font happens to be loaded, so measuring and drawing could disagree.
+QString WithoutControls(QString text) {
+    text.removeIf([](QChar c) { return c.category() == QChar::Other_Control && c != u'\t'; });
+    return text;
+}
+
 // Text runs and tags; with word wrap a run ends after each space. A tag left open at the end is dropped.
 std::vector<Token> Tokenize(const QString& text, bool wordWrap) {
     std::vector<Token> tokens;
@@ -147,7 +154,7 @@ std::vector<Token> Tokenize(const QString& text, bool wordWrap) {
             if (space >= 0 && space < end) end = space + 1;
         }
         Token run;
-        run.text = ReplaceInnerEntities(text.mid(i, end - i));
+        run.text = WithoutControls(ReplaceInnerEntities(text.mid(i, end - i)));
         tokens.push_back(std::move(run));
         i = end;
     }
@@ -317,7 +324,7 @@ class Walker {
     }
 
   private:
-    const HtmlTextCache::Run& Shaped(const QString& text) {
+    std::shared_ptr<const HtmlTextCache::Run> Shaped(const QString& text) {
         return cache_.Get(text, style_.font, painter_ ? painter_->device() : nullptr);
     }
 
@@ -360,8 +367,8 @@ class Walker {
             } else {
                 text = token.text;
             }
-            const HtmlTextCache::Run& run = Shaped(text);
-            const qreal w = picture ? picture->size.width() : style_.hidden ? 0 : run.width;
+            const std::shared_ptr<const HtmlTextCache::Run> run = Shaped(text);
+            const qreal w = picture ? picture->size.width() : style_.hidden ? 0 : run->width;
             // Every line takes at least one run: a word wider than the rectangle goes on a line of its own.
             if (!placed && context_.WordWrap && hasRun && x + w > rect_.right() + 1) break;
             hasRun = true;
@@ -372,9 +379,9 @@ class Walker {
             if (picture) {
                 line.ascent = qMax(line.ascent, picture->size.height());
             } else if (!style_.hidden) {
-                const qreal shift = run.Height() / 4;
-                line.ascent = qMax(line.ascent, run.ascent + (style_.script > 0 ? shift : 0));
-                line.descent = qMax(line.descent, run.descent + (style_.script < 0 ? shift : 0));
+                const qreal shift = run->Height() / 4;
+                line.ascent = qMax(line.ascent, run->ascent + (style_.script > 0 ? shift : 0));
+                line.descent = qMax(line.descent, run->descent + (style_.script < 0 ? shift : 0));
             }
             if (placed) Place(text, picture, QRectF(x, top, w, placed->Height()), top + placed->ascent);
             x += w;
@@ -382,9 +389,9 @@ class Walker {
         if (!alignTaken) line.align = style_.align;
         if (line.Height() <= 0) {
             // An empty line is as high as the font.
-            const HtmlTextCache::Run& empty = Shaped(QString());
-            line.ascent = empty.ascent;
-            line.descent = empty.descent;
+            const std::shared_ptr<const HtmlTextCache::Run> empty = Shaped(QString());
+            line.ascent = empty->ascent;
+            line.descent = empty->descent;
         }
         line.end = i;
         line.width = x - rect_.left();
@@ -569,7 +576,7 @@ class Walker {
                 painter_->drawPixmap(target, picture->pixmap, picture->pixmap.rect());
             return;
         }
-        const qreal y = baseline - style_.script * Shaped(text).Height() / 4;
+        const qreal y = baseline - style_.script * Shaped(text)->Height() / 4;
         painter_->setFont(style_.font);
         if (style_.shadow)
             DrawText(QPointF(box.left(), y) + QPointF(context_.ShadowOffset, context_.ShadowOffset), text,
@@ -586,20 +593,16 @@ class Walker {
 
     // at is on the baseline.
     void DrawText(QPointF at, const QString& text, const QColor& colour) {
-        const HtmlTextCache::Run& run = Shaped(text);
+        const std::shared_ptr<const HtmlTextCache::Run> run = Shaped(text);
         painter_->setPen(colour);
-        const auto draw = [&](QPointF top) {
-            for (const QGlyphRun& glyphs : run.glyphs)
-                painter_->drawGlyphRun(top, glyphs);
-        };
         if (!style_.rotation) {
-            draw(at - QPointF(0, run.ascent));
+            run->layout->draw(painter_, at - QPointF(0, run->ascent));
             return;
         }
         painter_->save();
         painter_->translate(at);
         painter_->rotate(-style_.rotation);
-        draw(QPointF(0, -run.ascent));
+        run->layout->draw(painter_, QPointF(0, -run->ascent));
         painter_->restore();
     }
 
@@ -630,28 +633,29 @@ class Walker {
 
 } // namespace
 
-const HtmlTextCache::Run& HtmlTextCache::Get(const QString& text, const QFont& font, QPaintDevice* device) {
-    // Cells come and go with scrolling: a full cache starts again rather than growing.
+std::shared_ptr<const HtmlTextCache::Run> HtmlTextCache::Get(const QString& text, const QFont& font,
+                                                             QPaintDevice* device) {
+    // Cells come and go with scrolling: a full cache starts again rather than growing. Callers hold their
+    // runs, so a run in use outlives the clearing.
     constexpr qsizetype kMaxRuns = 4096;
     const Key key{text, font, device ? device->logicalDpiY() : 0};
-    if (auto found = runs_.constFind(key); found != runs_.constEnd()) return **found;
+    if (auto found = runs_.constFind(key); found != runs_.constEnd()) return *found;
     if (runs_.size() >= kMaxRuns) runs_.clear();
-    std::shared_ptr<Run>& run = runs_[key];
-    run = std::make_shared<Run>();
-    QTextLayout layout(text, font, device);
+    auto run = std::make_shared<Run>();
+    run->layout = std::make_shared<QTextLayout>(text, font, device);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    QTextLine line = layout.createLine();
-    layout.endLayout();
+    run->layout->setTextOption(option);
+    run->layout->beginLayout();
+    QTextLine line = run->layout->createLine();
+    run->layout->endLayout();
     if (line.isValid()) {
         run->width = line.horizontalAdvance();
         run->ascent = line.ascent();
         run->descent = line.descent();
-        run->glyphs = layout.glyphRuns();
     }
-    return *run;
+    runs_.insert(key, run);
+    return run;
 }
 
 HtmlResult RenderHtml(QPainter* painter, const QString& markup, const QRect& rect, const HtmlContext& context,

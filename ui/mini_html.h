@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QFont>
-#include <QGlyphRun>
 #include <QHash>
 #include <QList>
 #include <QPixmap>
@@ -13,6 +12,7 @@
 #include <memory>
 
 class QPainter;
+class QTextLayout;
 class PictureContainer;
 class PictureList;
 
@@ -21,17 +21,19 @@ inline bool IsHtml(const QString& text) {
     return text.contains(QLatin1String("</"));
 }
 
-// Text runs shaped once and kept for the next paint of the same cells; bounded in size.
+// Text runs shaped once and kept for the next paint of the same cells; bounded in size. A run keeps its
+// whole layout, which owns the font it was shaped with: bare glyph runs would outlive the font data of
+// their fallback fonts.
 class HtmlTextCache {
   public:
     struct Run {
-        QList<QGlyphRun> glyphs;
+        std::shared_ptr<QTextLayout> layout;
         qreal width = 0;
         qreal ascent = 0;
         qreal descent = 0;
         qreal Height() const { return ascent + descent; }
     };
-    const Run& Get(const QString& text, const QFont& font, QPaintDevice* device);
+    std::shared_ptr<const Run> Get(const QString& text, const QFont& font, QPaintDevice* device);
 
   private:
     struct Key {

@@ -12,11 +12,14 @@
 
 RichHeaderView::RichHeaderView(RichListView& list) : QHeaderView(Qt::Horizontal, &list), list_(list) {
     filterTimer_.setSingleShot(true);
+    // unguarded: its owner guards the handlers it sets
     connect(&filterTimer_, &QTimer::timeout, this, [this] {
         if (list_.OnFilterChange && changedFilter_ >= 0) list_.OnFilterChange(changedFilter_);
     });
     for (auto signal : {&QHeaderView::sectionResized, &QHeaderView::sectionMoved})
+        // unguarded: lays the filter boxes out only
         connect(this, signal, this, &RichHeaderView::PlaceFilters);
+    // unguarded: lays the filter boxes out only
     connect(this, &QHeaderView::sectionCountChanged, this, &RichHeaderView::MakeFilters);
 }
 
@@ -55,10 +58,12 @@ void RichHeaderView::MakeFilters() {
         for (int column = 0; column < count(); ++column) {
             Filter filter{new QLineEdit(this), new QToolButton(this)};
             filter.button->setArrowType(Qt::DownArrow);
+            // unguarded: starts the filter timer only
             connect(filter.edit, &QLineEdit::textEdited, this, [this, column] {
                 changedFilter_ = column;
                 filterTimer_.start(qMax(0, list_.FilterTimeOut));
             });
+            // unguarded: its owner guards the handlers it sets
             connect(filter.button, &QToolButton::clicked, this, [this, column] {
                 if (list_.OnFilterBtnClick) list_.OnFilterBtnClick(column);
             });

@@ -34,14 +34,19 @@ std::optional<QUrl> AllowedLink(const QString& text) {
 
 void RichListView::SetUpInput() {
     OpenUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    // unguarded: its owner guards the handlers it sets
     connect(header_, &QHeaderView::sectionResized, this, [this](int column) {
         viewport()->update();
         if (OnColumnSized) OnColumnSized(column);
     });
+    // unguarded: shows a tooltip only
     connect(verticalScrollBar(), &QScrollBar::sliderMoved, this, &RichListView::ShowScrollHint);
+    // unguarded: lays the filter boxes out only
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, header_, &RichHeaderView::PlaceFilters);
+    // unguarded: hides a tooltip only
     connect(verticalScrollBar(), &QScrollBar::sliderReleased, this, [] { QToolTip::hideText(); });
     hoverTimer_.setSingleShot(true);
+    // unguarded: shows a tooltip only
     connect(&hoverTimer_, &QTimer::timeout, this, &RichListView::ShowCellHint);
     SetHoverTime(PlatformHoverTime());
 }

@@ -27,7 +27,9 @@ RichListView::RichListView(QWidget* parent)
     header()->setSectionsMovable(false);
     header()->setStretchLastSection(false);
     header()->setSectionsClickable(true);
+    // unguarded: its owner guards the handlers it sets
     connect(header(), &QHeaderView::sectionClicked, this, &RichListView::HeaderClicked);
+    // unguarded: its owner guards the handlers it sets
     connect(this, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
         if (OnLeftClickCell) OnLeftClickCell(index.row(), index.column());
     });
@@ -44,6 +46,7 @@ void RichListView::ShowModel(ListModel& model) {
     model_ = &model;
     setModel(model_);
     // A model that goes first leaves the list its own, empty one.
+    // unguarded: falls back to the list's own model only
     connect(&model, &QObject::destroyed, this, [this] {
         model_ = &ownModel_;
         setModel(model_);

@@ -8,6 +8,7 @@
 ControlHook::ControlHook(QWidget* control) : control_(control) {
     control->installEventFilter(this);
     // A freed control leaves an empty hook behind, freed like any other.
+    // unguarded: posts an event only
     connect(control, &QObject::destroyed, &HookList::Instance(),
             [] { QCoreApplication::postEvent(&HookList::Instance(), new QEvent(HookList::FreeIfEmpty)); });
 }
@@ -37,7 +38,7 @@ bool ControlHook::RunHandlers(bool after, QEvent* event) {
         WindowHook* hook = *it;
         if (!hook || !hook->Active()) continue;
         const WindowHook::MessageEvent& handler = after ? hook->AfterMessage : hook->BeforeMessage;
-        if (handler) RunGuarded([&] { handler(hook, event, handled); });
+        if (handler) RunGuarded(hook->Prompts(), [&] { handler(hook, event, handled); });
     }
     return handled;
 }

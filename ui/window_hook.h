@@ -5,6 +5,8 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+
+#include "platform/user_prompts.h"
 #include <memory>
 #include <vector>
 
@@ -70,8 +72,12 @@ class WindowHook : public QObject {
     void SetWinControl(QWidget* control);
 
     MessageEvent BeforeMessage, AfterMessage;
+    // Where a failing handler is reported; the log until prompts are handed in.
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+    UserPrompts& Prompts() const { return *prompts_; }
 
   private:
+    UserPrompts* prompts_ = &LoggingPrompts();
     QPointer<QWidget> control_;
     bool active_ = true;
 };

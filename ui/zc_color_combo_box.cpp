@@ -227,6 +227,7 @@ zcColorComboBox::zcColorComboBox(QWidget* parent) : QComboBox(parent) {
                       text);
         },
         9));
+    // unguarded: its owner guards the handlers it sets
     connect(this, &QComboBox::activated, this, &zcColorComboBox::UserChose);
     Rebuild();
 }

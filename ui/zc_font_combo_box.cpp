@@ -115,6 +115,7 @@ zcFontComboBox::zcFontComboBox(QWidget* parent, std::vector<FontFacts> fonts)
             PaintItem(painter, rect, index.data().toString(), index.data(Qt::UserRole).toInt());
         },
         12));
+    // unguarded: its owner guards the handlers it sets
     connect(this, &QComboBox::activated, this, [this](int index) {
         name_ = itemText(index);
         Changed();

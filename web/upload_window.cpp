@@ -1,9 +1,9 @@
 #include "web/upload_window.h"
 
+#include "platform/ui.h"
 #include "web/web_service.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,10 +11,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-UploadWindow::UploadWindow(QWidget* parent)
+UploadWindow::UploadWindow(UserPrompts& prompts, QWidget* parent)
     : QDialog(parent), Edit1(new QLineEdit), ComboBox1(new QComboBox), Edit2(new QLineEdit),
       Edit3(new QLineEdit), Button1(new QPushButton(QStringLiteral("Browse..."))),
-      BitBtn1(new QPushButton(QStringLiteral("Send"))), BitBtn2(new QPushButton(QStringLiteral("Cancel"))) {
+      BitBtn1(new QPushButton(QStringLiteral("Send"))), BitBtn2(new QPushButton(QStringLiteral("Cancel"))),
+      prompts_(prompts) {
     setWindowTitle(QStringLiteral("Peeron Inventory Upload"));
     ComboBox1->addItems(
         {"Mint in Sealed Box", "Built from Instructions", "Picture Inventory", "Set Picture", "Opened Set"});
@@ -38,23 +39,22 @@ UploadWindow::UploadWindow(QWidget* parent)
     layout->addLayout(form);
     layout->addLayout(buttons);
 
-    ChooseFile = [this] {
-        return QFileDialog::getOpenFileName(this, QString(), QString(), QStringLiteral("prn (*.prn *.PRN)"));
-    };
-    connect(Button1, &QPushButton::clicked, this, &UploadWindow::Button1Click);
-    connect(BitBtn1, &QPushButton::clicked, this, &UploadWindow::BitBtn1Click);
+    connect(Button1, &QPushButton::clicked, this, Guarded(prompts_, [this] { Button1Click(); }));
+    connect(BitBtn1, &QPushButton::clicked, this, Guarded(prompts_, [this] { BitBtn1Click(); }));
+    // unguarded: Qt's own slot
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void UploadWindow::Button1Click() {
-    const QString file = ChooseFile();
-    if (!file.isEmpty()) Edit2->setText(file);
+    const QStringList files =
+        prompts_.ChooseOpenFiles({{}, QStringLiteral("prn (*.prn *.PRN)"), {}, {}}, false);
+    if (!files.isEmpty()) Edit2->setText(files.constFirst());
 }
 
 void UploadWindow::BitBtn1Click() {
     const QString request = "http://" + QString::fromStdString(ServiceHost()) +
                             "/cgi-bin/invcgis/submitinv?format=TZ&Bag=ON&SetNumber=" + Edit1->text() +
                             "&Source=MISB&File=" + Edit2->text();
-    if (OnRequestComposed) OnRequestComposed(request);
+    emit RequestComposed(request);
     accept();
 }

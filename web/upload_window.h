@@ -1,17 +1,18 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class UserPrompts;
 
 // Composes an inventory upload request; nothing is sent.
 class UploadWindow : public QDialog {
     Q_OBJECT
   public:
-    explicit UploadWindow(QWidget* parent = nullptr);
+    // The file to upload is chosen through prompts.
+    explicit UploadWindow(UserPrompts& prompts, QWidget* parent = nullptr);
 
     QLineEdit* Edit1;     // set number
     QComboBox* ComboBox1; // source
@@ -21,11 +22,13 @@ class UploadWindow : public QDialog {
     QPushButton* BitBtn1; // Send
     QPushButton* BitBtn2; // Cancel
 
-    // Asks for a .prn file; empty when the user cancels. A file dialog unless replaced.
-    std::function<QString()> ChooseFile;
-    // Receives the composed request (the main window puts it into its set-name edit).
-    std::function<void(const QString&)> OnRequestComposed;
-
     void Button1Click();
     void BitBtn1Click();
+
+  signals:
+    // The composed request (the main window puts it into its set-name edit).
+    void RequestComposed(const QString& request);
+
+  private:
+    UserPrompts& prompts_;
 };

@@ -103,7 +103,7 @@ std::string ServiceWwwHost() {
     return HostSetting("TESSARIN_SERVICE_WWW_HOST", "www.peeron.com");
 }
 
-WebService::WebService(WebServiceHost& host) : host_(host) {
+WebService::WebService(WebServiceHost& host, UserPrompts& prompts) : host_(host), prompts_(prompts) {
     HTTPClient1.ReportLevel = 0;
     HTTPClient1.InputFileMode = true;
     HTTPClient1.HeaderInfo.LocalMailAddress = "Tessarin";
@@ -189,7 +189,7 @@ bool WebService::LoginOrComplain() {
     }
     host_.HideStatus();
     // The user name and password are to blame only when the server answered; a Cancel needs no word.
-    if (!loggedIn && !failure.isEmpty()) ShowMessage(failure);
+    if (!loggedIn && !failure.isEmpty()) prompts_.Show(failure);
     return loggedIn;
 }
 
@@ -218,13 +218,13 @@ void WebService::UpdateMasterList() {
         if (!installed) {
             RemoveQuietly(temporary);
             host_.HideStatus();
-            if (reason) ShowMessage(kMasterNotUpdated + (reason->isEmpty() ? kCheckConnection : *reason));
+            if (reason) prompts_.Show(kMasterNotUpdated + (reason->isEmpty() ? kCheckConnection : *reason));
             return;
         }
         host_.ShowStatus("Loading new master.txt");
         host_.ReloadMasterList();
         host_.HideStatus();
-        ShowMessage("master.txt has been updated!");
+        prompts_.Show("master.txt has been updated!");
     });
 }
 
@@ -251,8 +251,8 @@ bool WebService::FetchInventory(const std::string& path, const QString& name, co
     RemoveQuietly(partial);
     host_.HideStatus();
     if (reason)
-        ShowMessage("There was a problem downloading " + name +
-                    (reason->isEmpty() ? QString() : "\r\n" + *reason));
+        prompts_.Show("There was a problem downloading " + name +
+                      (reason->isEmpty() ? QString() : "\r\n" + *reason));
     return false;
 }
 
@@ -271,14 +271,14 @@ void WebService::DownloadSetInventory() {
     RunCommand([this] {
         if (!LoginOrComplain()) return;
         QString suffix;
-        const int number = host_.AskSetNumber("Enter the set number you would like to download", suffix);
+        const int number = prompts_.AskSetNumber("Enter the set number you would like to download", suffix);
         if (number == 0) return;
         const QString id = QString::number(number) + suffix;
         const QString name = id + ".inv";
         // The suffix becomes part of a file name and a path: only plain set suffixes pass.
         static const QRegularExpression plainSuffix(QStringLiteral("^[A-Za-z0-9-]*$"));
         if (!plainSuffix.match(suffix).hasMatch()) {
-            ShowMessage("There was a problem downloading " + name);
+            prompts_.Show("There was a problem downloading " + name);
             return;
         }
         const fs::path file = InventoryFolder() / name.toStdString();
@@ -306,5 +306,5 @@ void WebService::DownloadPeeronFile(const QString& name) {
 }
 
 void WebService::UploadInventory() {
-    ShowMessage("Sorry this is feature unavailable right now.");
+    prompts_.Show("Sorry this is feature unavailable right now.");
 }

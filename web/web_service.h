@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/user_prompts.h"
 #include "web/http_client.h"
 
 #include <QString>
@@ -13,8 +14,6 @@ class WebServiceHost {
     // User name and password of the settings window's "More" page.
     virtual QString LoginUser() = 0;
     virtual QString LoginPassword() = 0;
-    // The number prompt: a set number (0 when cancelled) and the suffix chosen beside it.
-    virtual int AskSetNumber(const QString& prompt, QString& suffix) = 0;
     // The progress label: shown with a text, or hidden.
     virtual void ShowStatus(const QString& text) = 0;
     virtual void HideStatus() = 0;
@@ -38,7 +37,8 @@ struct DownloadLimits {
 // My Parts downloads. Files go to the data folder; names of saved files never come from the server.
 class WebService {
   public:
-    explicit WebService(WebServiceHost& host);
+    // Messages and the set number question go to prompts.
+    WebService(WebServiceHost& host, UserPrompts& prompts);
 
     // The client the commands use; its header identification is set at start-up.
     HTTPClient HTTPClient1;
@@ -72,5 +72,6 @@ class WebService {
     std::filesystem::path InventoryFolder();
 
     WebServiceHost& host_;
+    UserPrompts& prompts_;
     bool running_ = false;
 };

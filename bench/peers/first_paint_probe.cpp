@@ -1,28 +1,43 @@
 // Loaded into a program under test with LD_PRELOAD: once a list view holding at least
 // TESSARIN_PROBE_ROWS rows has painted, it writes the monotonic clock (nanoseconds) as one line to the
 // descriptor TESSARIN_PROBE_FD and ends the event loop. The program then ends as it would when closed:
-// its destructors wait for the work it left running in the background (the part hash), so the peak
-// memory its parent reads when it ends holds that work.
+// its destructors wait for the work it left running in the background (the part hash), and as it exits
+// the probe writes its peak resident memory (kB) as a second line, so that the peak holds that work. The
+// peak is the program's own: the peak its parent could read with wait4 also counts the parent's, which a
+// child started with vfork takes over.
 #include <QAbstractItemView>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
 #include <cstdlib>
 #include <ctime>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
 namespace {
 
+int ReportFd() {
+    return std::atoi(std::getenv("TESSARIN_PROBE_FD"));
+}
+
+void WriteLine(const std::string& line) {
+    [[maybe_unused]] ssize_t written = ::write(ReportFd(), line.data(), line.size());
+}
+
 void Report() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    const long long nanoseconds = now.tv_sec * 1000000000LL + now.tv_nsec;
-    const int fd = std::atoi(std::getenv("TESSARIN_PROBE_FD"));
-    const std::string line = std::to_string(nanoseconds) + '\n';
-    [[maybe_unused]] ssize_t written = ::write(fd, line.data(), line.size());
-    ::close(fd);
+    WriteLine(std::to_string(now.tv_sec * 1000000000LL + now.tv_nsec) + '\n');
     QCoreApplication::exit(0);
+}
+
+// At exit: the high-water mark of the program's resident memory.
+void ReportPeak() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0) WriteLine(std::to_string(std::atol(line.c_str() + 6)) + '\n');
+    ::close(ReportFd());
 }
 
 class FirstPaint : public QObject {
@@ -50,6 +65,7 @@ void InstallProbe() {
     const char* rows = std::getenv("TESSARIN_PROBE_ROWS");
     if (!rows || !std::getenv("TESSARIN_PROBE_FD")) return;
     QCoreApplication::instance()->installEventFilter(new FirstPaint(std::atoi(rows)));
+    std::atexit(ReportPeak);
 }
 
 } // namespace

@@ -28,12 +28,6 @@ double Median(std::vector<double> values) {
 
 namespace {
 
-class QuietSink : public MessageSink {
-  public:
-    void Show(const QString&) override {}
-    bool AskYesNo(const QString&) override { return false; }
-};
-
 // The console report, keeping for the ratios the real time per iteration of every repetition of every
 // benchmark and the counters of its last run.
 class RatioReporter : public benchmark::ConsoleReporter {
@@ -94,8 +88,6 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp,
                   const std::vector<Ratio>& ratios) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    static QuietSink quiet;
-    SetMessageSink(&quiet);
     if (setUp) setUp();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter(::isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Defaults

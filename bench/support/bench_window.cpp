@@ -17,12 +17,14 @@
 
 BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());
-    window_ = std::make_unique<MainWindow>();
+    context_ = std::make_unique<AppContext>();
+    context_->UsePrompts(prompts_);
+    context_->LoadColours();
+    window_ = std::make_unique<MainWindow>(*context_);
     Forms forms;
-    forms.addPart = new AddPartDialog(prompts_, window_.get());
+    forms.addPart = new AddPartDialog(prompts_, context_->colours, context_->inventory, window_.get());
     forms.compare = compare_ = new CompareDialog(*window_, window_.get());
     window_->SetForms(forms);
-    window_->UsePrompts(prompts_);
     prompts_.open = [this](const FileChoice&, bool) { return openAnswer_; };
     prompts_.save = [this](const FileChoice&, QString&) { return saveAnswer_; };
     window_->show();
@@ -32,6 +34,7 @@ BenchWindow::BenchWindow() {
 
 BenchWindow::~BenchWindow() {
     window_->Inventory().SetModified(false);
+    window_.reset();
 }
 
 void BenchWindow::Fill(int rows) {

@@ -6,6 +6,7 @@
 
 #include "app/test_prompts.h"
 
+struct AppContext;
 class CompareDialog;
 class MainWindow;
 
@@ -35,6 +36,7 @@ class BenchWindow {
 
   private:
     TestPrompts prompts_;
+    std::unique_ptr<AppContext> context_;
     std::unique_ptr<MainWindow> window_;
     CompareDialog* compare_ = nullptr;
     QStringList openAnswer_;

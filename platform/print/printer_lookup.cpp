@@ -74,10 +74,11 @@ std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeou
     }
 }
 
-std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout) {
+std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout,
+                                                      UserPrompts& prompts) {
     std::optional<PrinterList> answer = Await(timeout);
     if (!answer)
-        ShowMessage(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
-                        .arg(std::chrono::duration<double>(timeout).count()));
+        prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
+                         .arg(std::chrono::duration<double>(timeout).count()));
     return answer;
 }

@@ -31,6 +31,7 @@ void KitThreadedTimer::run() {
 
 KitHiTimer::KitHiTimer(QObject* parent) : QObject(parent) {
     timer_.setTimerType(Qt::PreciseTimer);
+    // unguarded: its owner guards the handlers it sets
     connect(&timer_, &QTimer::timeout, this, &KitHiTimer::DoTimer);
 }
 

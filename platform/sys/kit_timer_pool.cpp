@@ -42,6 +42,7 @@ void KitTimerItem::Fire() {
 
 KitTimerPool::KitTimerPool(uint16_t minInterval, QObject* parent)
     : QObject(parent), minInterval_(std::max<uint16_t>(minInterval, 1)) {
+    // unguarded: its owner guards the handlers it sets
     connect(&timer_, &QTimer::timeout, this, &KitTimerPool::Tick);
 }
 

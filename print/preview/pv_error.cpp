@@ -1,7 +1,7 @@
 #include "print/preview/pv_error.h"
 
-#include "platform/ui.h"
+#include "platform/user_prompts.h"
 
-void ShowPvError(const char* className, const QString& message) {
-    ShowMessage(QString::fromLatin1(className) + QStringLiteral(" Error!\n\n") + message);
+void ShowPvError(UserPrompts& prompts, const char* className, const QString& message) {
+    prompts.Show(QString::fromLatin1(className) + QStringLiteral(" Error!\n\n") + message);
 }

@@ -2,5 +2,7 @@
 
 #include <QString>
 
-// How the preview suite reports a failure: a message box naming the class that failed; nothing is raised.
-void ShowPvError(const char* className, const QString& message);
+class UserPrompts;
+
+// How the preview suite reports a failure: a message naming the class that failed; nothing is raised.
+void ShowPvError(UserPrompts& prompts, const char* className, const QString& message);

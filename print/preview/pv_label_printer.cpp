@@ -41,7 +41,7 @@ void PvLabelPrinter::SetTemplateInfo(const PvLabelTemplateInfo* info) {
 
 void PvLabelPrinter::DrawLabels(int count) {
     if (!Preview) {
-        ShowPvError("PvLabelPrinter",
+        ShowPvError(*prompts_, "PvLabelPrinter",
                     QStringLiteral("The \"Preview\" property must be set to a TPvPreview component"));
         return;
     }

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <functional>
 
+#include "platform/user_prompts.h"
 #include "print/preview/pv_label_templates.h"
 #include "print/preview/pv_resources.h"
 
@@ -43,8 +44,12 @@ class PvLabelPrinter {
     std::function<void(int labelNum, int col, int row, PvValue& height, PvValue& vertSpacing)>
         OnGetLabelHeight;
 
+    // Where failures are shown; the log until prompts are handed in.
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+
   private:
     PvLabelTemplateList templates_;
     PvLabelTemplate template_ = L7159_Address;
     const PvLabelTemplateInfo* info_ = nullptr;
+    UserPrompts* prompts_ = &LoggingPrompts();
 };

@@ -104,6 +104,7 @@ PvPageNavigator::PvPageNavigator(QWidget* parent) : QWidget(parent) {
         auto* tool = new QToolButton(this);
         tool->setIcon(Glyph(button));
         tool->setToolTip(QString::fromLatin1(kHints[i]));
+        // unguarded: turns the linked preview's pages only
         connect(tool, &QToolButton::clicked, this, [this, button] { Click(button); });
         buttons_[static_cast<size_t>(i)] = tool;
     }

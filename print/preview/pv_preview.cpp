@@ -311,7 +311,7 @@ bool PvPreview::SaveToFile(const std::filesystem::path& path) {
     const std::string error = AtomicWrite(
         path, std::string_view(reinterpret_cast<const char*>(stream.Bytes().data()), stream.Bytes().size()));
     if (error.empty()) return true;
-    ShowPvError("PvPreview", QString::fromStdString(error));
+    ShowPvError(Printer().Prompts(), "PvPreview", QString::fromStdString(error));
     return false;
 }
 
@@ -326,7 +326,7 @@ bool PvPreview::LoadFromFile(const std::filesystem::path& path) {
             return load;
         });
     } catch (const EStreamError& error) {
-        ShowPvError("PvPreview", QString::fromStdString(error.what()));
+        ShowPvError(Printer().Prompts(), "PvPreview", QString::fromStdString(error.what()));
         return false;
     }
 }

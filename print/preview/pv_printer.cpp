@@ -6,7 +6,6 @@
 
 #include "platform/print/pdf_file_device.h"
 #include "platform/print/printer_device.h"
-#include "platform/ui.h"
 #include "print/preview/pv_error.h"
 
 const QString PvPrinter::kPdfFile = QStringLiteral("PDF file");
@@ -44,7 +43,13 @@ constexpr int kQualityCodes[] = {-1, -2, -3, -4};
 
 } // namespace
 
-PvPrinter::PvPrinter() : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()) {}
+FileChoice PdfFileChoice() {
+    return {QStringLiteral("Print to PDF file"), QStringLiteral("PDF files (*.pdf)"), QString(),
+            QStringLiteral("pdf")};
+}
+
+PvPrinter::PvPrinter()
+    : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&LoggingPrompts()) {}
 
 PvPrinter::~PvPrinter() {
     Abort();
@@ -166,19 +171,20 @@ bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {
     if (printing_ || waiting_) return false;
     if (printerName_.isEmpty()) {
         waiting_ = true;
-        const std::optional<PrinterList> answer = lookup_->AwaitForJob(PrintSystemWait);
+        const std::optional<PrinterList> answer = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
         waiting_ = false;
         if (!answer) return false;
         printerName_ = DefaultOutput(*answer);
     }
     std::filesystem::path pdf;
     if (printerName_ == kPdfFile) {
-        pdf = ChoosePdfFile ? ChoosePdfFile() : std::filesystem::path();
+        QString filter;
+        pdf = prompts_->ChooseSaveFile(PdfFileChoice(), filter).toStdString();
         if (pdf.empty()) return false;
     }
     device_ = MakeDevice(printerName_, pdf);
     if (!device_) {
-        ShowMessage(QStringLiteral("Unable to print... No Printer available."));
+        prompts_->Show(QStringLiteral("Unable to print... No Printer available."));
         return false;
     }
     printing_ = true;
@@ -198,7 +204,7 @@ bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {
     } catch (const EPrintError& error) {
         printing_ = false;
         device_.reset();
-        ShowPvError("PvPrinter", QString::fromStdString(error.what()));
+        ShowPvError(*prompts_, "PvPrinter", QString::fromStdString(error.what()));
         return false;
     }
     pageCounter_ = 1;
@@ -218,7 +224,7 @@ void PvPrinter::EndDoc() {
     try {
         device_->EndDoc();
     } catch (const EPrintError& error) {
-        ShowPvError("PvPrinter", QString::fromStdString(error.what()));
+        ShowPvError(*prompts_, "PvPrinter", QString::fromStdString(error.what()));
     }
     device_.reset();
     if (AfterPrint) AfterPrint();

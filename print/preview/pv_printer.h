@@ -10,10 +10,14 @@
 #include <memory>
 
 #include "platform/print/printer_lookup.h"
+#include "platform/user_prompts.h"
 #include "print/preview/pv_paper.h"
 
 class PrintDevice;
 class QPainter;
+
+// What the user is asked for the file of the PDF output; a name without an extension gets ".pdf".
+FileChoice PdfFileChoice();
 
 enum PvDuplexType { pvSimplex, pvHorzDuplex, pvVertDuplex };
 enum PvPrintColor { pvColor, pvMonochrome };
@@ -99,8 +103,10 @@ class PvPrinter {
     double PageScale() const;
 
     std::function<void()> AfterPrint, BeforePrint, OnAbortPrint, OnChangePrinter;
-    // The file for the PDF output; an empty path cancels the job.
-    std::function<std::filesystem::path()> ChoosePdfFile;
+    // Where failures are shown and the file for the PDF output is chosen; the log (and no file) until
+    // prompts are handed in.
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+    UserPrompts& Prompts() const { return *prompts_; }
     // Makes the device of an output; tests put in their own. The default makes a printer of that name or,
     // for the PDF file, a PDF file device writing to the path.
     std::function<std::unique_ptr<PrintDevice>(const QString& name, const std::filesystem::path& pdf)>
@@ -113,6 +119,7 @@ class PvPrinter {
     static QString DefaultOutput(const PrinterList& list);
 
     PrinterLookup* lookup_;
+    UserPrompts* prompts_;
     QString printerName_; // empty while none is chosen
     PvDeviceMode mode_;
     PvPaperSize paper_ = A4;

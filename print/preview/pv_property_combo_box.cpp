@@ -57,6 +57,7 @@ PvPropertyComboBox::PvPropertyComboBox(QWidget* parent) : QComboBox(parent) {
             PaintItem(painter, rect, index.data().toString(), property_);
         },
         20, 24));
+    // unguarded: sets a property of the linked preview only
     connect(this, &QComboBox::activated, this, &PvPropertyComboBox::Chose);
 }
 
@@ -68,6 +69,7 @@ void PvPropertyComboBox::SetPreviewProperty(PvPreviewProperty property) {
 void PvPropertyComboBox::PreviewSet() {
     // The printers arrive when the print system answers, which may be long after the list is first filled.
     if (PvPreview* preview = Preview())
+        // unguarded: fills the list only
         connect(&preview->Printer().Lookup(), &PrinterLookup::Answered, this, &PvPropertyComboBox::Fill,
                 Qt::UniqueConnection);
     Fill();

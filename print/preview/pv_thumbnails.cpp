@@ -39,6 +39,7 @@ void PvThumbnails::Rebuild() {
         };
         thumb->OnAfterPaint = [this, page](QPainter& painter) { PaintCaption(painter, page); };
         thumb->setContextMenuPolicy(Qt::CustomContextMenu);
+        // unguarded: selects a page and pops a menu up only
         connect(thumb, &QWidget::customContextMenuRequested, this, [this, thumb](QPoint at) {
             thumb->OnClick();
             if (ThumbPopup) ThumbPopup->popup(thumb->mapToGlobal(at));

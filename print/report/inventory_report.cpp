@@ -43,7 +43,8 @@ QString FooterText(const InventoryReportData& data) {
 
 } // namespace
 
-InventoryReport::InventoryReport() {
+InventoryReport::InventoryReport(UserPrompts& prompts) {
+    prn.UsePrompts(prompts);
     prn.AutomaticPaging = true;
     prn.Preview = false;
     prn.ShowProgress = false;

@@ -23,7 +23,8 @@ struct InventoryReportData {
 // the preview, from which the user prints it.
 class InventoryReport {
   public:
-    InventoryReport();
+    // Messages and questions of the report go to prompts.
+    explicit InventoryReport(UserPrompts& prompts);
 
     // Composes the report and shows it in the preview until the preview is closed; nothing for no rows.
     void Print(const InventoryReportData& data);

@@ -95,14 +95,16 @@ PreviewForm::PreviewForm(RpPrintObject& engine, QWidget* parent)
     layout->addWidget(Panel2);
     layout->addWidget(PreviewPane, 1);
 
+    // unguarded: Qt's own slot
     connect(CloseBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(PrintBtn, &QPushButton::clicked, this, Guarded([this] { PrintBtnClick(); }));
-    connect(ZoomFactor, &QComboBox::activated, this, Guarded([this] { ZoomFactorChange(); }));
-    connect(FirstPage, &QToolButton::clicked, this, Guarded([this] { FirstPageClick(); }));
-    connect(PrevPage, &QToolButton::clicked, this, Guarded([this] { PrevPageClick(); }));
-    connect(NextPage, &QToolButton::clicked, this, Guarded([this] { NextPageClick(); }));
-    connect(LastPage, &QToolButton::clicked, this, Guarded([this] { LastPageClick(); }));
-    connect(PgNumb, &QLineEdit::editingFinished, this, Guarded([this] { PgNumbExit(); }));
+    connect(PrintBtn, &QPushButton::clicked, this, Guarded(engine_.Prompts(), [this] { PrintBtnClick(); }));
+    connect(ZoomFactor, &QComboBox::activated, this,
+            Guarded(engine_.Prompts(), [this] { ZoomFactorChange(); }));
+    connect(FirstPage, &QToolButton::clicked, this, Guarded(engine_.Prompts(), [this] { FirstPageClick(); }));
+    connect(PrevPage, &QToolButton::clicked, this, Guarded(engine_.Prompts(), [this] { PrevPageClick(); }));
+    connect(NextPage, &QToolButton::clicked, this, Guarded(engine_.Prompts(), [this] { NextPageClick(); }));
+    connect(LastPage, &QToolButton::clicked, this, Guarded(engine_.Prompts(), [this] { LastPageClick(); }));
+    connect(PgNumb, &QLineEdit::editingFinished, this, Guarded(engine_.Prompts(), [this] { PgNumbExit(); }));
 
     // The window sees keys before its controls do.
     installEventFilter(this);
@@ -240,7 +242,7 @@ bool PreviewForm::FormKeyDown(int key) {
 bool PreviewForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress) {
         bool handled = false;
-        RunGuarded([&] { handled = FormKeyDown(static_cast<QKeyEvent*>(event)->key()); });
+        RunGuarded(engine_.Prompts(), [&] { handled = FormKeyDown(static_cast<QKeyEvent*>(event)->key()); });
         if (handled) return true;
     }
     return QDialog::eventFilter(watched, event);

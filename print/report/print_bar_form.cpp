@@ -46,11 +46,7 @@ PrintBarForm::PrintBarForm(QWidget* parent) : QDialog(parent, Qt::FramelessWindo
     CancelBtn->setObjectName("CancelBtn");
     CancelBtn->setGeometry((width() - 75) / 2, 58, 75, 24);
     CancelBtn->hide();
-    connect(CancelBtn, &QPushButton::clicked, this, [this] {
-        RunGuarded([this] {
-            if (OnCancel) OnCancel();
-        });
-    });
+    connect(CancelBtn, &QPushButton::clicked, this, &PrintBarForm::Cancelled); // unguarded: signal to signal
 }
 
 void PrintBarForm::SetCaption(const QString& text) {

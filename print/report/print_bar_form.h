@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 
 class QFrame;
 class QLabel;
@@ -20,13 +19,14 @@ class PrintBarForm : public QDialog {
     void SetPosition(int position);
     void StepBy(int step);
 
-    std::function<void()> OnCancel;
-
     QFrame* PrintPanel;
     QLabel* PrintCaption;
     QFrame* Panel2;
     QProgressBar* PrintBar;
     QPushButton* CancelBtn;
+
+  signals:
+    void Cancelled();
 
   private:
     void Refresh();

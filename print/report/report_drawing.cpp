@@ -114,7 +114,7 @@ void RpPrintObject::Polygon(const std::vector<QPointF>& points) {
 void RpPrintObject::RecordPoints(RpCode code, const std::vector<QPointF>& points, const char* refusal) {
     if (!Recording() || points.empty()) return;
     if (points.size() > kMaxPolygonPoints) {
-        ShowMessage(QString::fromLatin1(refusal));
+        prompts_->Show(QString::fromLatin1(refusal));
         return;
     }
     std::vector<QPointF> inches;
@@ -130,7 +130,7 @@ void RpPrintObject::DrawGraphic(const Graphic& picture, double x, double y, doub
     if (!bitmap || bitmap->Empty()) return;
     QImage image = bitmap->ToImage();
     if (image.isNull()) {
-        ShowMessage(QStringLiteral("Not enough memory for graphic."));
+        prompts_->Show(QStringLiteral("Not enough memory for graphic."));
         return;
     }
     const double w = width == -1 ? bitmap->Width() / kPicturePixelsPerInch : Inches(Pixels(width));

@@ -35,7 +35,8 @@ bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
 
 } // namespace
 
-RpPrintObject::RpPrintObject() : PrintDialog(RunPrintDialog), lookup_(&PrinterLookup::System()) {}
+RpPrintObject::RpPrintObject()
+    : PrintDialog(RunPrintDialog), prompts_(&LoggingPrompts()), lookup_(&PrinterLookup::System()) {}
 
 RpPrintObject::~RpPrintObject() = default;
 
@@ -78,7 +79,8 @@ void RpPrintObject::OpenProgress(const QString& caption, bool cancel, int maximu
     progress_->PrintPanel->setPalette(colours);
     progress_->CancelBtn->setVisible(cancel);
     progress_->PrintBar->setMaximum(maximum);
-    progress_->OnCancel = [this] { AbortPrinting(); };
+    QObject::connect(progress_.get(), &PrintBarForm::Cancelled, progress_.get(),
+                     Guarded(*prompts_, [this] { AbortPrinting(); }));
     if (const QWidget* main = QApplication::activeWindow()) {
         const QRect area = main->geometry();
         progress_->move(area.left() + (area.width() - progress_->width()) / 3,
@@ -99,7 +101,7 @@ void RpPrintObject::UpdateProgress() {
 
 void RpPrintObject::AbortPrinting() {
     if (progress_) progress_->hide();
-    if (AskYesNo(QStringLiteral("Abort printing?"))) {
+    if (prompts_->AskYesNo(QStringLiteral("Abort printing?"))) {
         if (printingStoredPages_) {
             cancelled_ = true;
         } else {
@@ -114,7 +116,7 @@ void RpPrintObject::PrintStoredPages() {
     if (!pages_ || printingStoredPages_) return;
     if (!printer_) {
         printingStoredPages_ = true; // Print again while the print system is awaited does nothing
-        const bool answered = lookup_->AwaitForJob(PrintSystemWait).has_value();
+        const bool answered = lookup_->AwaitForJob(PrintSystemWait, *prompts_).has_value();
         printingStoredPages_ = false;
         if (!answered || !pages_) return; // the report may have ended meanwhile
     }
@@ -162,7 +164,7 @@ void RpPrintObject::PrintStoredPages() {
         if (progress_) progress_->SetPosition(100);
         printer.EndDoc();
     } catch (const EPrintError& error) {
-        ShowMessage(QString::fromUtf8(error.what()));
+        prompts_->Show(QString::fromUtf8(error.what()));
         return;
     }
     Fire(AfterPrint);

@@ -3,16 +3,16 @@
 #include <QScopeGuard>
 #include <algorithm>
 
-#include "platform/ui.h"
+#include "platform/user_prompts.h"
 
 namespace {
 
 // Runs `step`; a failure shows `message` and the caller goes on.
-void Guarded(const char* message, const std::function<void()>& step) {
+void Tolerated(UserPrompts& prompts, const char* message, const std::function<void()>& step) {
     try {
         step();
     } catch (const std::exception&) {
-        ShowMessage(QString::fromLatin1(message));
+        prompts.Show(QString::fromLatin1(message));
     }
 }
 
@@ -86,14 +86,14 @@ void RpPrintObject::Start() {
 
 void RpPrintObject::Quit() {
     if (active_) {
-        Guarded("Error in completing last page.", [this] { FinishLastPage(); });
-        Guarded("Error preparing final report.", [this] {
+        Tolerated(*prompts_, "Error in completing last page.", [this] { FinishLastPage(); });
+        Tolerated(*prompts_, "Error preparing final report.", [this] {
             recording_ = false;
             CloseProgress();
             pages_->FirstPageToPrint = 1;
             pages_->LastPageToPrint = pages_->Count();
         });
-        Guarded("Error showing/printing final report.", [this] {
+        Tolerated(*prompts_, "Error showing/printing final report.", [this] {
             if (Preview)
                 ShowPreview();
             else
@@ -235,7 +235,7 @@ void RpPrintObject::SetDetailTopBottom(double top, double bottom) {
 void RpPrintObject::SetColumnInformation(int column, double left, double width) {
     if (!active_) return;
     if (column < 1 || column > kColumns) {
-        ShowMessage(QStringLiteral("Column value must be between 1 and %1.").arg(kColumns));
+        prompts_->Show(QStringLiteral("Column value must be between 1 and %1.").arg(kColumns));
         return;
     }
     RpColumn& at = layout_.Columns[static_cast<size_t>(column - 1)];

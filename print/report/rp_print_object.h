@@ -12,6 +12,7 @@
 
 #include "platform/print/print_device.h"
 #include "platform/print/printer_lookup.h"
+#include "platform/user_prompts.h"
 #include "print/report/page_store.h"
 #include "print/report/paper_sizes.h"
 #include "print/report/text_measure.h"
@@ -64,6 +65,10 @@ class RpPrintObject {
     // OnNewPage fires as a page is finished, AfterNewPage at the top of the next one: what it writes there
     // heads that page. Both see AutomaticPaging off.
     std::function<void()> OnNewPage, AfterNewPage, OnCancel, BeforePrint, AfterPrint, OnLastPage, OnFirstPage;
+
+    // Where messages and questions go; the log until prompts are handed in.
+    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
+    UserPrompts& Prompts() const { return *prompts_; }
 
     // Where stored pages are printed; the system's default printer unless another device is set. Null until
     // the print system has answered: the interface never waits for it but in a print job, and then only
@@ -223,6 +228,7 @@ class RpPrintObject {
     void OpenProgress(const QString& caption, bool cancel, int maximum);
     void CloseProgress();
 
+    UserPrompts* prompts_;
     std::unique_ptr<PrintDevice> printer_;
     PrinterLookup* lookup_;
     TextMeasure measure_;

@@ -130,7 +130,7 @@ TEST(AddPartDialog, AddWithoutASelectedPartShowsNothing) {
     // A filtered list with a selection wins over the master list.
     FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
     FindNamed<QLineEdit>(*w.window, "Edit6")->setText("plate");
-    w.window->FilterMasterList();
+    w.window->Master().FilterMasterList();
     FindNamed<RichListView>(*w.window, "legolist2")->SelectItemAt(0);
     InventoryWindow::WhenShown([&] { w.addPart->BitBtn2->click(); });
     FindNamed<QPushButton>(*w.window, "BitBtn4")->click();

@@ -9,10 +9,7 @@ namespace {
 
 class CompareTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TestMessages::Install();
-        TestMessages::Clear();
-    }
+    void SetUp() override { TestMessages::Clear(); }
     QString SetFile(const std::string& rows) {
         WriteFileBytes(dir / "set.prn", "#Set:\tx\t\t\r\n#Theme:\r\n\t\t\t\r\nhead\r\n" + rows);
         return PathIn(dir, "set.prn");

@@ -8,10 +8,7 @@ namespace {
 
 class ImportedFormatsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TestMessages::Install();
-        TestMessages::Clear();
-    }
+    void SetUp() override { TestMessages::Clear(); }
     TestInventory inv;
     TempDir dir;
 };

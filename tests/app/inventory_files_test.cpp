@@ -16,10 +16,7 @@ namespace {
 
 class InventoryFilesTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TestMessages::Install();
-        TestMessages::Clear();
-    }
+    void SetUp() override { TestMessages::Clear(); }
     QString Write(const char* name, const std::string& bytes) {
         WriteFileBytes(dir / name, bytes);
         return PathIn(dir, name);

@@ -12,10 +12,7 @@ namespace {
 
 class OwnFormatsTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TestMessages::Install();
-        TestMessages::Clear();
-    }
+    void SetUp() override { TestMessages::Clear(); }
 
     // The inventory whose .prn is the golden file.
     void FillSample(TestInventory& inv) {

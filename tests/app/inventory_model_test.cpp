@@ -27,10 +27,7 @@ QStringList Column(const InventoryModel& rows, int column) {
 
 class InventoryModelTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        TestMessages::Install();
-        TestMessages::Clear();
-    }
+    void SetUp() override { TestMessages::Clear(); }
     TestInventory inv;
     QAbstractItemModelTester tester{&inv.rows, QAbstractItemModelTester::FailureReportingMode::Fatal};
     TempDir dir;

@@ -225,8 +225,8 @@ TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first");
 
     // A sort moves the row; the panel's typing follows it.
-    w.window->legolistColumnClick(FindNamed<RichListView>(*w.window, "invlist"), ColPartNumber);
-    w.window->legolistColumnClick(FindNamed<RichListView>(*w.window, "invlist"), ColPartNumber);
+    FindNamed<RichListView>(*w.window, "invlist")->ClickColumn(ColPartNumber);
+    FindNamed<RichListView>(*w.window, "invlist")->ClickColumn(ColPartNumber);
     ASSERT_EQ(w.window->Inventory().InventoryCell(ColPartNumber, 0), "3020");
     QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit3"), "b");
     EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "b");

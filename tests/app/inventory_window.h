@@ -33,13 +33,15 @@ class InventoryWindow {
         WriteFileBytes(dir / "ldconfig.ldr", "0 LDraw colours\r\n");
         SetDataDir(dir.path());
         TestMessages::Clear();
-        window = std::make_unique<MainWindow>();
-        window->UsePrompts(prompts);
+        context = std::make_unique<AppContext>();
+        context->UsePrompts(prompts);
+        context->LoadColours();
+        window = std::make_unique<MainWindow>(*context);
         Forms forms;
-        forms.addPart = addPart = new AddPartDialog(prompts, window.get());
-        forms.settings = settings =
-            new SettingsDialog(prompts, FindNamed<QLabel>(*window, "ldraw_path"), window.get());
-        forms.numberPrompt = numberPrompt = new NumberPrompt(window.get());
+        forms.addPart = addPart =
+            new AddPartDialog(prompts, context->colours, context->inventory, window.get());
+        forms.settings = settings = new SettingsDialog(prompts, context->folders, window.get());
+        numberPrompt = new NumberPrompt(window.get());
         prompts.SetNumberPrompt(numberPrompt);
         window->SetForms(forms);
         tester =
@@ -51,6 +53,7 @@ class InventoryWindow {
     ~InventoryWindow() {
         window->Inventory().SetModified(false);
         window.reset();
+        context.reset();
         SetDataDir({});
     }
 
@@ -72,7 +75,8 @@ class InventoryWindow {
     }
     void Add(const QString& part, const QString& colour, const QString& quantity, const QString& bag = {},
              const QString& notes = {}) {
-        window->Inventory().AddInventoryRow(part, window->LookUpMaster(part), colour, quantity, bag, notes);
+        window->Inventory().AddInventoryRow(part, window->MasterDescription(part), colour, quantity, bag,
+                                            notes);
         window->SelectLastRow();
     }
 
@@ -87,6 +91,7 @@ class InventoryWindow {
 
     TempDir dir;
     TestPrompts prompts;
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<MainWindow> window;
     AddPartDialog* addPart = nullptr;
     SettingsDialog* settings = nullptr;

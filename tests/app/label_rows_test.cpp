@@ -1,21 +1,24 @@
+#include <QCheckBox>
+#include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QSpinBox>
 #include <gtest/gtest.h>
 
 #include "app/label_rows.h"
+#include "formats/picture_formats.h"
 #include "inventory_window.h"
 #include "platform/ini.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "ui/make_named.h"
 
-TEST(LabelRows, LabelsReadTheInventoryRowsAndPictureFoldersOfTheMainWindow) {
+TEST(LabelRows, LabelsReadTheInventoryRowsOfTheMainWindow) {
     InventoryWindow inventory;
     inventory.Add("3001", "Red", "2");
     inventory.Add("3020", "Unknown colour", "1");
-    FindNamed<QLabel>(*inventory.window, "ldraw_path")
-        ->setText(QString::fromStdString((inventory.dir / "ldraw").string()));
-    const LabelRows rows(*inventory.window);
+    const LabelRows rows(*inventory.context);
     ASSERT_EQ(rows.LabelRowCount(), 2);
     const LabelRow first = rows.LabelRowAt(0);
     EXPECT_EQ(first.partNumber, "3001");
@@ -23,15 +26,62 @@ TEST(LabelRows, LabelsReadTheInventoryRowsAndPictureFoldersOfTheMainWindow) {
     EXPECT_EQ(first.ldrawColour, 4);
     EXPECT_EQ(rows.LabelRowAt(1).ldrawColour, 7) << "a colour not in the table is drawn in the default";
     EXPECT_EQ(rows.LabelRowAt(5).partNumber, "");
-    EXPECT_EQ(rows.LabelPictureFolders().ldraw, inventory.dir / "ldraw");
+}
+
+TEST(LabelRows, PicturesComeFromTheLDrawLibraryOrThePictureFoldersElseWhite) {
+    InventoryWindow inventory;
+    const std::filesystem::path& dir = inventory.dir.path();
+    std::filesystem::create_directories(dir / "library" / "parts");
+    std::filesystem::create_directories(dir / "library" / "p");
+    std::filesystem::create_directories(dir / "png");
+    WriteFileBytes(dir / "library" / "LDRAW.EXE", "");
+    WriteFileBytes(dir / "library" / "parts" / "3003.dat", "0 Brick 2 x 2\r\n");
+    // A part file the renderer cannot read: a folder of that name.
+    std::filesystem::create_directories(dir / "library" / "parts" / "broken.dat");
+    QImage red(50, 50, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    red.save(QString::fromStdString((dir / "png" / "3001.png").string()));
+    RegisterPictureFormats();
+    for (const char* part : {"3001", "missing", "broken"})
+        inventory.Add(part, "Red", "1");
+    inventory.context->folders.SetFolder(FolderKind::LDraw,
+                                         QString::fromStdString((dir / "library").string()));
+    inventory.context->folders.SetFolder(FolderKind::Png, QString::fromStdString((dir / "png").string()));
+    LabelRows rows(*inventory.context);
+    const LabelPicture part = rows.LabelPictureFor("3003");
+    EXPECT_EQ(part.kind, LabelPicture::LDrawPart);
+    EXPECT_EQ(part.library, dir / "library") << "the LDraw folder of the settings";
+    EXPECT_EQ(part.file, dir / "library" / "parts" / "3003.dat");
+    const LabelPicture picture = rows.LabelPictureFor("3001");
+    EXPECT_EQ(picture.kind, LabelPicture::PictureFile);
+    EXPECT_EQ(picture.file, dir / "png" / "3001.png");
+
+    LabelPreview preview(inventory.prompts);
+    LabelMaker maker(rows, inventory.context->renderer, preview);
+    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
+        box->setChecked(false);
+    maker.ComboBox1->setCurrentText("Image");
+    maker.SpinEdit2->setValue(20);
+    maker.BitBtn5->click();
+    maker.SpinEdit2->setValue(100);
+    maker.BitBtn6->click();
+    maker.BitBtn6->click(); // the picture's corner at (0, 60)
+    maker.ComposeLabelForRow(1);
+    EXPECT_EQ(maker.LabelBitmap().pixel(10, 70), qRgb(255, 0, 0)) << "the png of the part";
+    for (int row : {2, 3}) {
+        maker.ComposeLabelForRow(row);
+        QImage white(maker.LabelBitmap().size(), maker.LabelBitmap().format());
+        white.fill(Qt::white);
+        EXPECT_EQ(maker.LabelBitmap(), white) << "row " << row;
+    }
 }
 
 TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
     InventoryWindow inventory;
     inventory.Add("3001", "Red", "2");
-    LabelRows rows(*inventory.window);
-    auto* preview = new LabelPreview(inventory.window.get());
-    auto* maker = new LabelMaker(rows, inventory.window->Renderer(), *preview, inventory.window.get());
+    LabelRows rows(*inventory.context);
+    auto* preview = new LabelPreview(inventory.prompts, inventory.window.get());
+    auto* maker = new LabelMaker(rows, inventory.context->renderer, *preview, inventory.window.get());
     Forms forms;
     forms.labelMaker = maker;
     inventory.window->SetForms(forms);

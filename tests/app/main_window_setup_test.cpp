@@ -3,7 +3,9 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <map>
 #include <sys/stat.h>
 
 #include "app/add_part_dialog.h"
@@ -24,18 +26,24 @@ namespace {
 struct Program {
     explicit Program(const TempDir& dir) {
         SetDataDir(dir.path());
-        window = std::make_unique<MainWindow>();
+        context = std::make_unique<AppContext>();
+        context->UsePrompts(TestMessages::Prompts());
+        window = std::make_unique<MainWindow>(*context);
+        context->LoadColours();
         Forms forms;
-        forms.addPart = addPart = new AddPartDialog(window->Prompts(), window.get());
+        forms.addPart = addPart =
+            new AddPartDialog(context->Prompts(), context->colours, context->inventory, window.get());
         forms.compare = compare = new CompareDialog(*window, window.get());
-        forms.settings = settings =
-            new SettingsDialog(window->Prompts(), FindNamed<QLabel>(*window, "ldraw_path"), window.get());
+        forms.settings = settings = new SettingsDialog(context->Prompts(), context->folders, window.get());
         window->SetForms(forms);
     }
     ~Program() {
         window.reset();
+        context.reset();
         SetDataDir({});
     }
+    QString Folder(FolderKind kind) const { return context->folders.Folder(kind); }
+    void SetFolder(FolderKind kind, const QString& folder) { context->folders.SetFolder(kind, folder); }
     // Shows a dialog and closes it the way its buttons do, which saves it.
     static void ShowAndClose(QDialog* dialog, const std::function<void()>& change) {
         dialog->show();
@@ -43,6 +51,7 @@ struct Program {
         dialog->accept();
     }
 
+    std::unique_ptr<AppContext> context;
     std::unique_ptr<MainWindow> window;
     AddPartDialog* addPart;
     CompareDialog* compare;
@@ -61,8 +70,8 @@ TEST(MainWindowSettings, EveryStoredValueSurvivesARestart) {
         MainWindow& w = *run.window;
         w.show();
         w.setGeometry(40, 50, 900, 640);
-        FindNamed<QLabel>(w, "gif_path")->setText("/pictures/gifs");
-        FindNamed<QLabel>(w, "png_path")->setText("/pictures/pngs");
+        run.SetFolder(FolderKind::Gif, "/pictures/gifs");
+        run.SetFolder(FolderKind::Png, "/pictures/pngs");
         FindNamed<FileDialogState>(w, "OpenDialog1")->FileName = "/sets/10179-1.inv";
         FindNamed<GaugeBar>(w, "sbScale")->SetPosition(150);
         FindNamed<GaugeBar>(w, "ldrawscale")->SetPosition(4);
@@ -86,18 +95,18 @@ TEST(MainWindowSettings, EveryStoredValueSurvivesARestart) {
 
     Program run(dir);
     MainWindow& w = *run.window;
-    // The settings window is restored at creation, so the LDraw folder is known before the first show.
-    EXPECT_EQ(FindNamed<QLabel>(w, "ldraw_path")->text(), "/ldraw/");
+    // The LDraw folder is known before the first show.
+    EXPECT_EQ(run.Folder(FolderKind::LDraw), "/ldraw/");
+    EXPECT_EQ(run.settings->Edit1->text(), "/ldraw/");
     EXPECT_EQ(run.settings->Edit2->text(), "brickfan");
     EXPECT_EQ(run.settings->Edit3->text(), "\"pass word\"");
     EXPECT_EQ(run.settings->Edit4->text(), "/ldview/");
     EXPECT_EQ(run.settings->Memo1->toPlainText().split('\n'), ldviewOptions);
     w.show();
     EXPECT_EQ(w.geometry(), QRect(40, 50, 900, 640));
-    EXPECT_EQ(FindNamed<QLabel>(w, "gif_path")->text(), "/pictures/gifs");
-    EXPECT_EQ(FindNamed<QLabel>(w, "png_path")->text(), "/pictures/pngs");
-    EXPECT_EQ(FindNamed<QLabel>(w, "jpg_path")->text(),
-              QString::fromStdString((dir / "images" / "jpgs").string()));
+    EXPECT_EQ(run.Folder(FolderKind::Gif), "/pictures/gifs");
+    EXPECT_EQ(run.Folder(FolderKind::Png), "/pictures/pngs");
+    EXPECT_EQ(run.Folder(FolderKind::Jpg), QString::fromStdString((dir / "images" / "jpgs").string()));
     EXPECT_EQ(FindNamed<FileDialogState>(w, "OpenDialog1")->FileName, "/sets/10179-1.inv");
     EXPECT_EQ(FindNamed<GaugeBar>(w, "sbScale")->Position(), 150);
     EXPECT_EQ(FindNamed<GaugeBar>(w, "ldrawscale")->Position(), 4);
@@ -136,8 +145,7 @@ TEST(MainWindowSettings, ColourFileIsFoundInTheStoredLDrawFolder) {
     {
         Program run(dir);
         run.window->show();
-        FindNamed<QLabel>(*run.window, "ldraw_path")
-            ->setText(QString::fromStdString(library.path().string()) + "/");
+        run.SetFolder(FolderKind::LDraw, QString::fromStdString(library.path().string()) + "/");
     }
     TestMessages::Clear();
     Program run(dir);
@@ -158,14 +166,13 @@ TEST(MainWindowSettings, ShippedLDrawLibraryIsUsedUntilAnotherIsChosen) {
     {
         Program run(dir);
         run.window->show();
-        EXPECT_EQ(FindNamed<QLabel>(*run.window, "ldraw_path")->text(), shipped);
+        EXPECT_EQ(run.Folder(FolderKind::LDraw), shipped);
         EXPECT_EQ(run.settings->Edit1->text(), shipped);
         run.settings->Edit1->setText(QString::fromStdString(other.path().string()) + "/");
     }
     Program run(dir);
     run.window->show();
-    EXPECT_EQ(FindNamed<QLabel>(*run.window, "ldraw_path")->text(),
-              QString::fromStdString(other.path().string()) + "/");
+    EXPECT_EQ(run.Folder(FolderKind::LDraw), QString::fromStdString(other.path().string()) + "/");
 }
 
 TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
@@ -191,33 +198,93 @@ TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     EXPECT_FALSE(status->isEnabled());
 }
 
-// A window is built when first needed; one never opened in a run keeps its stored section untouched.
+namespace {
+
+// A section's keys and values, one "key=value" each.
+QStringList SectionOf(const IniFile& ini, const QString& section) {
+    QStringList entries;
+    for (const QString& key : ini.Keys(section))
+        entries << key + '=' + ini.Value(section, key).value_or(QString());
+    return entries;
+}
+
+} // namespace
+
+// A window is built when first needed; one never opened in a run keeps its stored section untouched. The
+// colour table and the LDraw folder are the program's, so nothing at start-up needs the add-part or the
+// settings window.
 TEST(MainWindowSettings, AWindowNeverOpenedIsNotBuiltAndKeepsItsStoredSection) {
     TempDir dir;
     WriteFileBytes(dir / "master.txt", "h\n3001\tBrick 2 x 4\n");
-    const std::string stored = "[TForm3]\r\nFormVersion=0\r\nNormPos=10,20,410,320\r\nShowCmd=1\r\n";
+    WriteFileBytes(dir / "colors.txt", "Red\t4\t21\t5\t#FF0000\tNo\r\n");
+    const std::string stored = "[TForm3]\r\nFormVersion=0\r\nNormPos=10,20,410,320\r\nShowCmd=1\r\n"
+                               "[TForm2]\r\nFormVersion=0\r\nNormPos=30,40,400,300\r\nCheckBox1_Checked=1\r\n"
+                               "[TForm5]\r\nFormVersion=0\r\nNormPos=50,60,500,400\r\nEdit1_Text=/ldraw/\r\n"
+                               "Edit2_Text=brickfan\r\n";
     WriteFileBytes(dir / "Tessarin.ini", stored);
+    IniFile before(dir / "Tessarin.ini");
     SetDataDir(dir.path());
-    int built = 0;
+    std::map<QString, int> built;
     {
-        auto window = std::make_unique<MainWindow>();
+        AppContext context;
+        context.UsePrompts(TestMessages::Prompts());
+        auto window = std::make_unique<MainWindow>(context);
+        context.LoadColours();
         Forms forms;
         forms.compare = [&built, &window] {
-            ++built;
+            ++built["compare"];
             return new CompareDialog(*window, window.get());
         };
-        forms.settings =
-            new SettingsDialog(window->Prompts(), FindNamed<QLabel>(*window, "ldraw_path"), window.get());
+        forms.addPart = [&built, &context, &window] {
+            ++built["add part"];
+            return new AddPartDialog(context.Prompts(), context.colours, context.inventory, window.get());
+        };
+        forms.settings = [&built, &context, &window] {
+            ++built["settings"];
+            return new SettingsDialog(context.Prompts(), context.folders, window.get());
+        };
         window->SetForms(forms);
         window->show();
+        EXPECT_EQ(context.folders.Folder(FolderKind::LDraw), "/ldraw/");
+        EXPECT_EQ(context.colours.LDrawColourByName("Red"), 4);
         FindNamed<QLineEdit>(*window, "Edit1")
             ->setText("a set"); // a run that changes and saves other windows
         window->close();
+        window.reset();
     }
     SetDataDir({});
-    EXPECT_EQ(built, 0) << "nothing at start-up asks for the compare window";
+    EXPECT_TRUE(built.empty()) << "nothing at start-up asks for " << built.begin()->first.toStdString();
     IniFile saved(dir / "Tessarin.ini");
-    saved.Load();
-    EXPECT_EQ(saved.Value("TForm3", "NormPos").value_or(QString()), "10,20,410,320");
+    for (const char* section : {"TForm2", "TForm3", "TForm5"})
+        EXPECT_EQ(SectionOf(saved, section), SectionOf(before, section)) << section;
     EXPECT_TRUE(saved.Value("TForm1", "FormVersion").has_value()) << "the file was saved by the others";
+}
+
+// The settings window built late shows the set information the inventory already holds, and its edits
+// still reach the inventory.
+TEST(MainWindowSettings, SettingsWindowBuiltLateShowsTheSetInformationAlreadyRead) {
+    TempDir dir;
+    WriteFileBytes(dir / "master.txt", "h\n");
+    SetDataDir(dir.path());
+    {
+        AppContext context;
+        context.UsePrompts(TestMessages::Prompts());
+        MainWindow window(context);
+        Forms forms;
+        forms.settings = [&] { return new SettingsDialog(context.Prompts(), context.folders, &window); };
+        window.SetForms(forms);
+        context.inventory.SetSetInformation(SetField::Theme, "Castle");
+        context.inventory.SetSetInformation(SetField::Year, "1984");
+        QTimer::singleShot(0, &window, [&window] { window.findChild<SettingsDialog*>()->reject(); });
+        FindNamed<QPushButton>(window, "BitBtn8")->click(); // built and shown here
+        auto* settings = window.findChild<SettingsDialog*>();
+        ASSERT_NE(settings, nullptr);
+        EXPECT_EQ(settings->SetInformation(SetField::Theme), "Castle");
+        EXPECT_EQ(settings->SetInformation(SetField::Year), "1984");
+        settings->Pcs->setText("410");
+        EXPECT_EQ(context.inventory.SetInformation(SetField::Pcs), "410");
+        context.inventory.SetSetInformation(SetField::Date, "today");
+        EXPECT_EQ(settings->SetInformation(SetField::Date), "today");
+    }
+    SetDataDir({});
 }

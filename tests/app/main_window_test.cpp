@@ -32,6 +32,11 @@ struct PinnedDataDir {
     TempDir dir;
 };
 
+// A context whose messages are recorded, from before the window is made (its panes take the prompts then).
+struct RecordingContext : AppContext {
+    RecordingContext() { UsePrompts(TestMessages::Prompts()); }
+};
+
 // A main window on its own data folder, shown like at start-up.
 class Window : PinnedDataDir {
   public:
@@ -49,7 +54,7 @@ class Window : PinnedDataDir {
 
     void Find(const QString& text) {
         FindNamed<QLineEdit>(window, "edit5")->setText(text);
-        window.BitBtn7Click();
+        window.Master().BitBtn7Click();
     }
     QString SelectedPart() const {
         return FindNamed<RichListView>(window, "legolist")
@@ -57,7 +62,8 @@ class Window : PinnedDataDir {
     }
 
     using PinnedDataDir::dir;
-    MainWindow window;
+    RecordingContext context;
+    MainWindow window{context};
     SplashWindow* splash = nullptr;
 };
 
@@ -72,8 +78,8 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     REQUIRE_SHARED_DATA();
     Window w(SharedMaster());
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
-    EXPECT_EQ(w.window.LookUpMaster("3001"), "Brick 2 x 4");
-    EXPECT_EQ(w.window.LookUpMaster("no such part"), "");
+    EXPECT_EQ(w.window.MasterDescription("3001"), "Brick 2 x 4");
+    EXPECT_EQ(w.window.MasterDescription("no such part"), "");
     EXPECT_FALSE(
         FindNamed<QTreeWidget>(w.window, "TreeView1")->findItems("Brick", Qt::MatchExactly).isEmpty());
     EXPECT_FALSE(w.splash->isVisible());
@@ -84,13 +90,13 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     // A reload replaces the list, its lines and its tree, and the column captions survive.
     const int tops = FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItemCount();
     FindNamed<QLineEdit>(w.window, "Edit6")->setText("3001");
-    w.window.FilterMasterList();
+    w.window.Master().FilterMasterList();
     const int filtered = FindNamed<RichListView>(w.window, "legolist2")->RowCount();
     w.window.LoadMasterList(false);
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
     EXPECT_EQ(FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItemCount(), tops);
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->GetCellText(1, -1), "Description");
-    w.window.FilterMasterList();
+    w.window.Master().FilterMasterList();
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist2")->RowCount(), filtered);
 }
 
@@ -129,7 +135,7 @@ TEST(MainWindow, MissingMasterListIsReportedAndLeavesAUsableWindow) {
     w.Find("3001");
     EXPECT_EQ(TestMessages::Shown().last(), NoHit);
     FindNamed<QLineEdit>(w.window, "Edit6")->setText("brick");
-    w.window.FilterMasterList();
+    w.window.Master().FilterMasterList();
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist2")->RowCount(), 0);
 }
 
@@ -167,7 +173,7 @@ TEST(MainWindow, TreeChildSelectsTheFirstPartOfItsWords) {
     EXPECT_EQ(plates[0]->child(0)->text(0), "1");
     FindNamed<QLineEdit>(w.window, "edit5")->setText("x");
     FindNamed<QTreeWidget>(w.window, "TreeView1")->setCurrentItem(plates[0]->child(0));
-    w.window.TreeView1Click();
+    w.window.Master().TreeView1Click();
     EXPECT_EQ(w.SelectedPart(), "p2");
     // Find with the same text continues after the row the tree chose.
     w.Find("x");
@@ -177,13 +183,13 @@ TEST(MainWindow, TreeChildSelectsTheFirstPartOfItsWords) {
 TEST(MainWindow, FilterShowsMatchesAndClearingReturnsToTheFullList) {
     Window w("h\n3001\tBrick 2 x 4\n3020\tPlate 2 x 4\n3003\tBrick 2 x 2\n3010\tBrick 1 x 4\n");
     FindNamed<QLineEdit>(w.window, "Edit6")->setText("brick 4");
-    w.window.FilterMasterList();
+    w.window.Master().FilterMasterList();
     ASSERT_FALSE(FindNamed<RichListView>(w.window, "legolist2")->isHidden());
     ASSERT_EQ(FindNamed<RichListView>(w.window, "legolist2")->RowCount(), 2);
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist2")->GetCellText(1, 1), "Brick 1 x 4");
     FindNamed<RichListView>(w.window, "legolist2")->SelectItemAt(1);
     FindNamed<QLineEdit>(w.window, "Edit6")->clear();
-    w.window.FilterMasterList();
+    w.window.Master().FilterMasterList();
     EXPECT_TRUE(FindNamed<RichListView>(w.window, "legolist2")->isHidden());
     EXPECT_EQ(w.SelectedPart(), "3010");
 }

@@ -155,8 +155,8 @@ TEST_F(MainWindowWeb, MasterUpdateReloadsTheListAndABrokenReplyChangesNothing) {
     EXPECT_EQ(DataFile("old_master.txt"), original);
     // The list now holds the new rows only.
     EXPECT_EQ(FindNamed<RichListView>(*w.window, "legolist")->RowCount(), 2);
-    EXPECT_EQ(w.window->LookUpMaster("3003"), "Brick 2 x 2");
-    EXPECT_EQ(w.window->LookUpMaster("3020"), "");
+    EXPECT_EQ(w.window->MasterDescription("3003"), "Brick 2 x 2");
+    EXPECT_EQ(w.window->MasterDescription("3020"), "");
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{"/inv/master/", "/inv/master/"}));
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/master_list.h"
+#include "app/master_list_model.h"
+#include "app/string_hash.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 #include "ui/rich_list_model.h"
@@ -167,4 +169,87 @@ TEST(MasterList, DescriptionStartAndCaptionSearchIgnoreCase) {
     EXPECT_EQ(FindDescriptionStart(model, "PLATE 3"), -1);
     EXPECT_EQ(FindCaption(model, "P3"), 3);
     EXPECT_EQ(FindCaption(model, "p"), -1); // whole captions only
+}
+
+TEST(MasterList, IndexGivesTheDescriptionOfThePartsLastRow) {
+    const MasterListData data =
+        ParseMasterList("h\n3001\tBrick\n3002\tOther\n3001\tBrick 2\n3003\tPlate\n3003\t\n"
+                        "x\n\tNo number\n");
+    const MasterIndex index(data.rows);
+    EXPECT_EQ(index.LookUp(u"3001"), "Brick 2");
+    EXPECT_EQ(index.LookUp(u"3002"), "Other");
+    EXPECT_EQ(index.LookUp(u"3003"), ""); // its last row has no description
+    EXPECT_EQ(index.LookUp(u"x"), "");
+    EXPECT_EQ(index.LookUp(u""), "No number");
+    EXPECT_EQ(index.LookUp(u"300"), "");
+    EXPECT_EQ(index.LookUp(u"30011"), "");
+    EXPECT_EQ(MasterIndex().LookUp(u"3001"), "");
+}
+
+TEST(MasterList, IndexAnswersAsTheStringHashFilledRowByRow) {
+    REQUIRE_SHARED_DATA();
+    // The real list, then every third part number again with another description, which must win.
+    QString text = DecodeText(*ReadFileBytes(SharedData() / "master.txt"));
+    const MasterListData real = ParseMasterList(text);
+    for (std::size_t row = 0; row < real.rows.size(); row += 3)
+        text += real.rows.Part(row).toString() + QStringLiteral("\tagain %1\n").arg(row);
+    const MasterListData data = ParseMasterList(text);
+    StringHash hash(4000, 0);
+    for (std::size_t row = 0; row < data.rows.size(); ++row)
+        hash.SetValue(data.rows[row][0], data.rows[row][1]);
+    const MasterIndex index(data.rows);
+    for (std::size_t row = 0; row < data.rows.size(); ++row)
+        ASSERT_EQ(index.LookUp(data.rows.Part(row)), hash.LookUp(data.rows[row][0])) << row;
+    EXPECT_EQ(index.LookUp(u"3001"), hash.LookUp("3001"));
+    EXPECT_EQ(index.LookUp(u"no such part"), "");
+}
+
+// The master list's own model against the plain one holding the same rows, through the changes a list makes.
+TEST(MasterList, ModelShowsSortsAndDeletesAsAPlainListWould) {
+    const MasterListData data =
+        ParseMasterList(MasterText({"Tile 2 x 2", "Plate 2 x 4", "Brick 1 x 2", "plate 1 x 1", "Axle 3"}) +
+                        "lone\nq\tQ\tmore\n");
+    MasterListModel master;
+    QAbstractItemModelTester tester(&master, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    master.ResetRows(data.rows);
+    RichListModel plain;
+    Fill(plain, data);
+    const auto same = [&] {
+        ASSERT_EQ(master.RowCount(), plain.RowCount());
+        for (int row = -1; row <= plain.RowCount(); ++row)
+            for (int column = -1; column <= 2; ++column)
+                ASSERT_EQ(master.GetCellText(column, row), plain.GetCellText(column, row))
+                    << column << ' ' << row;
+        for (int row = -1; row <= plain.RowCount(); ++row)
+            ASSERT_EQ(master.Cells(row), plain.Cells(row)) << row;
+        for (int column : {0, 1, 2}) {
+            const std::vector<QStringView> ours = master.ColumnTexts(column),
+                                           theirs = plain.ColumnTexts(column);
+            ASSERT_EQ(ours.size(), theirs.size());
+            for (std::size_t row = 0; row < ours.size(); ++row)
+                ASSERT_EQ(ours[row], theirs[row]) << column << ' ' << row;
+        }
+    };
+    same();
+    EXPECT_EQ(master.ColumnCount(), 2);
+    EXPECT_EQ(master.data(master.index(1, 1), Qt::DisplayRole).toString(), "Plate 2 x 4");
+    EXPECT_EQ(master.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Part Number");
+    for (ListModel* model : {static_cast<ListModel*>(&master), static_cast<ListModel*>(&plain)})
+        model->ClickColumn(1);
+    same();
+    EXPECT_EQ(master.GetCellText(0, 0), "lone"); // no description sorts first
+    EXPECT_EQ(master.GetCellText(1, 1), "Axle 3");
+    for (ListModel* model : {static_cast<ListModel*>(&master), static_cast<ListModel*>(&plain)}) {
+        model->DeleteRow(2);
+        model->MoveRow(0, 3);
+        model->DeleteRows({1, 40});
+    }
+    same();
+    // The searches find the same rows in both.
+    EXPECT_EQ(FindDescriptionStart(master, "PLATE 1"), FindDescriptionStart(plain, "PLATE 1"));
+    EXPECT_EQ(FindPartRow(master, "Q", 0, false), FindPartRow(plain, "Q", 0, false));
+    master.ClearRows();
+    EXPECT_EQ(master.RowCount(), 0);
+    master.ResetRows(data.rows);
+    EXPECT_EQ(master.GetCellText(0, 6), "q");
 }

@@ -5,10 +5,10 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "app/picture_chooser.h"
 #include "formats/gif/gif_image.h"
 #include "formats/picture_formats.h"
 #include "inventory_window.h"
-#include "ldraw/picture_chooser.h"
 #include "platform/gfx/jpeg_image.h"
 #include "ui/gauge_bar.h"
 #include "ui/image_view.h"
@@ -92,22 +92,22 @@ class PictureWindow : public InventoryWindow {
     PictureWindow() {
         RegisterJpegPicture();
         RegisterPictureFormats();
-        FindNamed<QLabel>(*window, "ldraw_path")->setText(QString());
-        FindNamed<QLabel>(*window, "jpg_path")->setText(Path("images/jpgs"));
-        FindNamed<QLabel>(*window, "png_path")->setText(Path("images/pngs"));
-        FindNamed<QLabel>(*window, "gif_path")->setText(Path("images/gifs"));
+        context->folders.SetFolder(FolderKind::LDraw, QString());
+        context->folders.SetFolder(FolderKind::Jpg, Path("images/jpgs"));
+        context->folders.SetFolder(FolderKind::Png, Path("images/pngs"));
+        context->folders.SetFolder(FolderKind::Gif, Path("images/gifs"));
     }
     QString Path(const std::string& name) const { return QString::fromStdString((dir / name).string()); }
     void UseSampleLibrary() {
-        FindNamed<QLabel>(*window, "ldraw_path")
-            ->setText(QString::fromStdString((SharedData() / "ldraw").string()));
+        context->folders.SetFolder(FolderKind::LDraw,
+                                   QString::fromStdString((SharedData() / "ldraw").string()));
     }
 
     void Select(const QString& part) {
         RichListView* list = FindNamed<RichListView>(*window, "legolist");
         for (int row = 0; row < list->RowCount(); ++row)
             if (list->GetCellText(0, row) == part) list->SelectItemAt(row);
-        window->legolistClick();
+        window->Master().legolistClick();
     }
     Bitmap32& Shown() { return FindNamed<Image32>(*window, "Image1")->Bitmap(); }
     Color32 Centre() { return *Shown().PixelAddress(Shown().Width() / 2, Shown().Height() / 2); }
@@ -169,12 +169,12 @@ TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPictur
     FindNamed<GaugeBar>(*w.window, "sbScale")->SetPosition(200);
     EXPECT_EQ(FindNamed<Image32>(*w.window, "Image1")->Scale(), 2.0);
     FindNamed<GaugeBar>(*w.window, "xrot")->SetPosition(90);
-    w.window->Image1DblClick();
+    w.window->Picture().Image1DblClick();
     EXPECT_EQ(FindNamed<Image32>(*w.window, "Image1")->Scale(), 1.0);
     EXPECT_EQ(FindNamed<GaugeBar>(*w.window, "xrot")->Position(), -45);
 
     // Not a library: the picture, and the gauges go.
-    FindNamed<QLabel>(*w.window, "ldraw_path")->setText(w.Path("images"));
+    w.context->folders.SetFolder(FolderKind::LDraw, w.Path("images"));
     w.Select("3001");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "jpg");
     EXPECT_FALSE(w.GaugesShown());
@@ -195,7 +195,7 @@ TEST(PictureChooser, TheSelectedRowsColourRendersOnlyItsOwnPart) {
     PictureWindow w;
     w.UseSampleLibrary();
     w.Add("3001", "Red", "1");
-    w.window->invlistClick();
+    w.window->Panel().invlistClick();
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3001");
     EXPECT_GT(w.Red(), 1000);
     // The red row stays selected, but another part renders in the default colour.
@@ -275,7 +275,7 @@ TEST(PictureChooser, OtherJpgsInSubfoldersLoadFromTheirOwnFolder) {
     const std::map<QString, QColor> colours{{"3001b.jpg", Qt::red}, {"3001.side.JPG", Qt::yellow}};
     for (int i = 0; i < FindNamed<QListWidget>(*w.window, "ListBox1")->count(); ++i) {
         FindNamed<QListWidget>(*w.window, "ListBox1")->setCurrentRow(i);
-        w.window->ListBox1Click();
+        w.window->Picture().ListBox1Click();
         EXPECT_TRUE(
             Near(w.Centre(), colours.at(FindNamed<QListWidget>(*w.window, "ListBox1")->item(i)->text())));
     }
@@ -296,14 +296,14 @@ TEST(PictureChooser, FindAndInventoryRowsShowTheirOwnPartWhileTheFilterIsShown) 
     WritePicture(w.dir / "images/jpgs/3003.jpg", Qt::yellow);
     WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::red);
     FindNamed<QLineEdit>(*w.window, "Edit6")->setText("brick");
-    w.window->FilterMasterList();
+    w.window->Master().FilterMasterList();
     ASSERT_EQ(FindNamed<RichListView>(*w.window, "legolist2")->RowCount(), 2);
     FindNamed<RichListView>(*w.window, "legolist2")->SelectItemAt(1);
-    w.window->legolistClick();
+    w.window->Master().legolistClick();
     ASSERT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3003");
 
     w.Add("3001", "Red", "1");
-    w.window->invlistClick();
+    w.window->Panel().invlistClick();
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3001");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label2")->text(), "Brick 2 x 4");
     EXPECT_TRUE(Near(w.Centre(), Qt::blue));
@@ -312,14 +312,14 @@ TEST(PictureChooser, FindAndInventoryRowsShowTheirOwnPartWhileTheFilterIsShown) 
               "3001");
 
     FindNamed<QLineEdit>(*w.window, "edit5")->setText("3020");
-    w.window->BitBtn7Click();
+    w.window->Master().BitBtn7Click();
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3020");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label2")->text(), "Plate 2 x 4");
     EXPECT_TRUE(Near(w.Centre(), Qt::red));
     EXPECT_TRUE(FindNamed<RichListView>(*w.window, "legolist2")->isHidden());
     EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit6")->text(), "");
     // The arrow keys and the gauges go on from the part shown.
-    w.window->ldrawscaleMouseUp();
+    w.window->Picture().ldrawscaleMouseUp();
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label3")->text(), "3020");
 }
 
@@ -331,7 +331,7 @@ TEST(PictureChooser, NoImageClearsThePreviousPartAndBadPicturesSayWhy) {
     w.Select("3001");
     ASSERT_EQ(w.OtherJpgs(), QStringList{"3001.jpg"});
     w.Add("x99", "Red", "1");
-    w.window->invlistClick();
+    w.window->Panel().invlistClick();
     EXPECT_FALSE(FindNamed<QLabel>(*w.window, "Label1")->isHidden());
     EXPECT_TRUE(w.AllWhite());
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "");
@@ -359,7 +359,7 @@ TEST(PictureChooser, AnimatedGifsPlayOnlyWhileTheirPartShowsInSight) {
     REQUIRE_SHARED_DATA();
     PictureWindow w;
     NoWaitClock clock;
-    w.window->Animation().UseClock(clock);
+    w.window->Picture().Animation().UseClock(clock);
     fs::create_directories(w.dir / "images/gifs");
     fs::copy_file(SharedData() / "gif/anim_loop0_4frames_16x16.gif", w.dir / "images/gifs/3001.gif");
     WriteGifPicture(w.dir / "images/gifs/3003.gif", Qt::red);
@@ -367,7 +367,7 @@ TEST(PictureChooser, AnimatedGifsPlayOnlyWhileTheirPartShowsInSight) {
     w.Select("3001");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "Label8")->text(), "gif");
     ASSERT_EQ(w.Shown().Width(), 16);
-    EXPECT_TRUE(w.window->Animation().Running());
+    EXPECT_TRUE(w.window->Picture().Animation().Running());
     // The first frame is there at once; the frames after it follow.
     const Color32 first = w.Centre();
     EXPECT_EQ(first & 0xFFFFFF, 0u) << "the first frame's centre is black";
@@ -375,21 +375,21 @@ TEST(PictureChooser, AnimatedGifsPlayOnlyWhileTheirPartShowsInSight) {
 
     // Another part stops it, one without a picture too: nothing runs and nothing more is drawn.
     w.Select("3020");
-    EXPECT_FALSE(w.window->Animation().Running());
+    EXPECT_FALSE(w.window->Picture().Animation().Running());
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.AllWhite());
 
     // Out of sight it pauses, and plays again when the window shows again.
     w.Select("3001");
-    EXPECT_TRUE(w.window->Animation().Running());
+    EXPECT_TRUE(w.window->Picture().Animation().Running());
     w.window->hide();
-    EXPECT_FALSE(w.window->Animation().Running());
+    EXPECT_FALSE(w.window->Picture().Animation().Running());
     w.window->show();
-    EXPECT_TRUE(w.window->Animation().Running());
+    EXPECT_TRUE(w.window->Picture().Animation().Running());
 
     // A still GIF starts nothing.
     w.Select("3003");
-    EXPECT_FALSE(w.window->Animation().Running());
+    EXPECT_FALSE(w.window->Picture().Animation().Running());
     EXPECT_TRUE(Near(w.Centre(), Qt::red));
     EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join('\n').toStdString();
 }
@@ -397,20 +397,20 @@ TEST(PictureChooser, AnimatedGifsPlayOnlyWhileTheirPartShowsInSight) {
 TEST(PictureChooser, TransparentFramesOfAnAnimationShowNothingOfThePictureBefore) {
     PictureWindow w;
     NoWaitClock clock;
-    w.window->Animation().UseClock(clock);
+    w.window->Picture().Animation().UseClock(clock);
     WritePicture(w.dir / "images/jpgs/3020.jpg", Qt::blue);
     WriteSeeThroughAnimation(w.dir / "images/gifs/3001.gif", {Qt::red, Qt::yellow});
     w.Select("3020");
     ASSERT_GT(w.ShownOnScreen(Qt::blue), 1000);
     w.Select("3001");
-    ASSERT_TRUE(w.window->Animation().Running());
+    ASSERT_TRUE(w.window->Picture().Animation().Running());
     const auto right = [&] {
         return *w.Shown().PixelAddress(w.Shown().Width() * 3 / 4, w.Shown().Height() / 2);
     };
     EXPECT_TRUE(Near(right(), Qt::red));
     EXPECT_EQ(w.ShownOnScreen(Qt::blue), 0);
     // Played once through: the last frame stays, still over none of the picture before.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->Animation().Running(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->Picture().Animation().Running(); }, 5000));
     EXPECT_TRUE(Near(right(), Qt::yellow));
     EXPECT_EQ(w.ShownOnScreen(Qt::blue), 0);
     EXPECT_GT(w.ShownOnScreen(Qt::white), 200) << "the see-through half shows the picture area's white";

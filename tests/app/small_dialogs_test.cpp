@@ -10,6 +10,8 @@
 #include "app/number_prompt.h"
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
+#include "app/stored_folders.h"
+#include "platform/ini.h"
 #include "support/test_support.h"
 #include "test_prompts.h"
 #include "ui/kit_scroll_text.h"
@@ -36,9 +38,12 @@ class SettingsDialogTest : public ::testing::Test {
         dialog.BitBtn2->click();
     }
 
-    QLabel ldraw_path;
+    QString LDrawFolder() const { return folders.Folder(FolderKind::LDraw); }
+
+    IniFile settings;
+    StoredFolders folders{settings};
     TestPrompts prompts;
-    SettingsDialog dialog{prompts, &ldraw_path};
+    SettingsDialog dialog{prompts, folders};
     QStringList startedAt;
 };
 
@@ -83,7 +88,7 @@ TEST_F(SettingsDialogTest, LibraryFolderIsRecognisedByProgramOrByPartsAndPrimiti
     EXPECT_EQ(dialog.LdrawFolder(), Folder(byFolders, ""));
     ChooseLDraw(Folder(byProgram, "").chopped(1));
     EXPECT_EQ(dialog.LdrawFolder(), Folder(byProgram, ""));
-    EXPECT_EQ(ldraw_path.text(), Folder(byProgram, ""));
+    EXPECT_EQ(LDrawFolder(), Folder(byProgram, ""));
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     // Each choice starts where the folder is now.
     EXPECT_EQ(startedAt, QStringList({QString(), Folder(byFolders, "")}));
@@ -91,7 +96,7 @@ TEST_F(SettingsDialogTest, LibraryFolderIsRecognisedByProgramOrByPartsAndPrimiti
     // Not a library: the user is told, the folder is kept all the same.
     ChooseLDraw(Folder(neither, ""));
     EXPECT_EQ(TestMessages::Shown(), QStringList({NoLDraw}));
-    EXPECT_EQ(ldraw_path.text(), Folder(neither, ""));
+    EXPECT_EQ(LDrawFolder(), Folder(neither, ""));
 
     // Cancelling the folder dialog changes nothing and says nothing.
     ChooseLDraw(QString());
@@ -112,7 +117,7 @@ TEST_F(SettingsDialogTest, LDViewFolderAndOptions) {
               QStringList({"LDView.EXE is not found in this directory.  Tessarin will not use .dat files to "
                            "render the images."}));
     // The LDView folder never moves the LDraw folder.
-    EXPECT_TRUE(ldraw_path.text().isEmpty());
+    EXPECT_TRUE(LDrawFolder().isEmpty());
     EXPECT_FALSE(dialog.LDViewPanel->isEnabled());
 
     // The default option lines run together; the last value is split over two lines.

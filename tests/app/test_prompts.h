@@ -1,31 +1,18 @@
 #pragma once
 
-#include <functional>
-
 #include "app/user_prompts.h"
+#include "support/test_support.h"
 
-// The file dialogs answered by the test (cancelled unless it gives answers); the count too when the test
-// answers it, otherwise the number questions go to the real number prompt, which tests fill in. Messages go
-// to the recording sink.
-struct TestPrompts : QtPrompts {
-    TestPrompts() : QtPrompts(nullptr) {}
+// The recording prompts, whose number questions go to the real number prompt, which tests fill in, unless
+// the test answers them itself.
+struct TestPrompts : RecordingPrompts {
+    void SetNumberPrompt(NumberPrompt* prompt) { numbers_.SetNumberPrompt(prompt); }
 
-    std::function<QStringList(const FileChoice& choice, bool several)> open = [](const FileChoice&, bool) {
-        return QStringList();
-    };
-    std::function<QString(const FileChoice& choice, QString& selectedFilter)> save =
-        [](const FileChoice&, QString&) { return QString(); };
-    std::function<QString(const FileChoice& choice)> folder = [](const FileChoice&) { return QString(); };
-    std::function<int(const QString& prompt)> count;
+    int AskCount(const QString& prompt) override { return count ? count(prompt) : numbers_.AskCount(prompt); }
+    int AskSetNumber(const QString& prompt, QString& suffix) override {
+        return setNumber ? setNumber(prompt, suffix) : numbers_.AskSetNumber(prompt, suffix);
+    }
 
-    QStringList ChooseOpenFiles(const FileChoice& choice, bool several) override {
-        return open(choice, several);
-    }
-    QString ChooseSaveFile(const FileChoice& choice, QString& selectedFilter) override {
-        return save(choice, selectedFilter);
-    }
-    QString ChooseFolder(const FileChoice& choice) override { return folder(choice); }
-    int AskCount(const QString& prompt) override {
-        return count ? count(prompt) : QtPrompts::AskCount(prompt);
-    }
+  private:
+    QtPrompts numbers_;
 };

@@ -116,7 +116,6 @@ TEST(XlsInventory, PartsSortedApartGetTwoRows) {
 
 TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
     TempDir dir;
-    TestMessages::Install();
     TestMessages::Clear();
     auto path = dir / "bad.xls";
     QString name = QString::fromStdString(path.string());
@@ -162,7 +161,6 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
 // than a sheet's cells hold.
 TEST(XlsInventory, FailedSaveLeavesTheOldFileByteIdentical) {
     TempDir dir;
-    TestMessages::Install();
     TestMessages::Clear();
     TestInventory inv;
     std::vector<InventoryCells> parts;
@@ -228,7 +226,6 @@ TEST(XlsInventory, EmptyAndLargeQuantitiesSave) {
 // their quantities went under UNKNOWN.
 TEST(XlsInventory, UnlistedColoursAreSavedUnderUnknownWithOneNotice) {
     TempDir dir;
-    TestMessages::Install();
     TestMessages::Clear();
     TestInventory inv;
     inv.rows.AddInventoryRow("3001", "Brick", "Red", "2", {}, {});
@@ -249,7 +246,6 @@ TEST(XlsInventory, UnlistedColoursAreSavedUnderUnknownWithOneNotice) {
 // quantity (a fraction, one too big) keep their text and are named in the one quantity warning.
 TEST(XlsInventory, ReadsPastEmptyRowsDownToTheGrandTotal) {
     TempDir dir;
-    TestMessages::Install();
     TestMessages::Clear();
     const QString name = PathIn(dir, "gaps.xls");
     {

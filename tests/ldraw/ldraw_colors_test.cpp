@@ -90,7 +90,7 @@ TEST_F(LDrawColoursTest, MissingConfigurationIsReportedOnce) {
     TempDir data, ldraw;
     SetDataDir(data.path());
     TestMessages::Clear();
-    colours.Init(ldraw.path());
+    colours.Init(ldraw.path(), TestMessages::Prompts());
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_EQ(TestMessages::Shown()[0],
               "Can not find ldconfig.ldr.  Please make sure it is in the same directory as Varnholt.exe\n\r"
@@ -99,7 +99,7 @@ TEST_F(LDrawColoursTest, MissingConfigurationIsReportedOnce) {
     WriteFileBytes(ldraw / "LDConfig.ldr", "0 !COLOUR Mine CODE 4 VALUE #123456 EDGE 0\n");
     ClearPathCache();
     TestMessages::Clear();
-    colours.Init(ldraw.path());
+    colours.Init(ldraw.path(), TestMessages::Prompts());
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     EXPECT_EQ(Colour(4).fill, Opaque(0x12, 0x34, 0x56));
     EXPECT_EQ(CollapseSpaces("0  !COLOUR   a"), "0 !COLOUR a");

@@ -61,3 +61,17 @@ TEST(Text, WriteAndReadBackThroughTheFile) {
     EXPECT_FALSE(ReadTextFile(dir / "missing.txt"));
     EXPECT_FALSE(ReadTextFile(dir.path()));
 }
+
+TEST(Text, Windows1252DecodesTheSameAtEveryPlaceInALongText) {
+    // Long texts are decoded in blocks: a special byte must come out right wherever it falls.
+    for (std::size_t offset = 0; offset < 40; ++offset) {
+        const std::string bytes = std::string(offset, 'a') + "\xC6\x80\x9F\x8D\xA0" + std::string(40, 'b');
+        const QString expected = QString(static_cast<qsizetype>(offset), QChar(u'a')) + QChar(0xC6) +
+                                 QChar(0x20AC) + QChar(0x178) + QChar(0x8D) + QChar(0xA0) + QString(40, u'b');
+        EXPECT_EQ(DecodeText(bytes), expected) << offset;
+    }
+    std::string latin;
+    for (int byte = 0xA0; byte <= 0xFF; ++byte)
+        latin += static_cast<char>(byte);
+    EXPECT_EQ(DecodeText(latin), QString::fromLatin1(latin.data(), static_cast<qsizetype>(latin.size())));
+}

@@ -29,7 +29,8 @@ int Inked(const QImage& label, QRect area) {
 }
 
 struct Windows {
-    explicit Windows(TestLabelRows& rows) : preview(), maker(rows, renderer, preview) {}
+    explicit Windows(TestLabelRows& rows)
+        : preview(TestMessages::Prompts()), maker(rows, renderer, preview) {}
     LDrawRenderer renderer;
     LabelPreview preview;
     LabelMaker maker;
@@ -166,22 +167,29 @@ TEST(LabelMaker, StartLabelStaysWithinTheChosenSheet) {
     EXPECT_TRUE(maker.isVisible());
 }
 
-TEST(LabelMaker, PicturesComeFromTheLDrawLibraryOrThePictureFoldersElseWhite) {
+TEST(LabelMaker, PicturesAreTheHostsLDrawPartOrPictureFileElseWhite) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "ldraw" / "parts");
-    std::filesystem::create_directories(dir / "ldraw" / "p");
-    std::filesystem::create_directories(dir / "png");
-    WriteFileBytes(dir / "ldraw" / "LDRAW.EXE", "");
+    // A part drawn from a sub-file of its library: a wrong library draws nothing.
+    WriteFileBytes(dir / "ldraw" / "parts" / "part.dat", "1 16 0 0 0 1 0 0 0 1 0 0 0 1 sub.dat\r\n");
+    WriteFileBytes(dir / "ldraw" / "p" / "sub.dat", "4 16 -40 -40 0 40 -40 0 40 40 0 -40 40 0\r\n");
     // A part file the renderer cannot read: a folder of that name.
     std::filesystem::create_directories(dir / "ldraw" / "parts" / "broken.dat");
+    WriteFileBytes(dir / "png" / "bad.png", "not a picture");
     QImage red(50, 50, QImage::Format_RGB32);
     red.fill(Qt::red);
     red.save(QString::fromStdString((dir / "png" / "3001.png").string()));
     RegisterPictureFormats();
     TestLabelRows rows;
-    rows.rows = {{"3001", "Brick", 4}, {"missing", "Nothing", 4}, {"broken", "Broken", 4}};
-    rows.folders.ldraw = dir / "ldraw";
-    rows.folders.png = dir / "png";
+    rows.rows = {{"3001", "Brick", 4},
+                 {"part", "Part", 4},
+                 {"missing", "Nothing", 4},
+                 {"broken", "Broken", 4},
+                 {"bad", "Bad picture", 4}};
+    rows.pictures = {
+        {"3001", {LabelPicture::PictureFile, dir / "png" / "3001.png", {}}},
+        {"part", {LabelPicture::LDrawPart, dir / "ldraw" / "parts" / "part.dat", dir / "ldraw"}},
+        {"broken", {LabelPicture::LDrawPart, dir / "ldraw" / "parts" / "broken.dat", dir / "ldraw"}},
+        {"bad", {LabelPicture::PictureFile, dir / "png" / "bad.png", {}}}};
     Windows windows(rows);
     LabelMaker& maker = windows.maker;
     for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
@@ -193,8 +201,10 @@ TEST(LabelMaker, PicturesComeFromTheLDrawLibraryOrThePictureFoldersElseWhite) {
     maker.BitBtn6->click();
     maker.BitBtn6->click(); // the picture's corner at (0, 60)
     maker.ComposeLabelForRow(1);
-    EXPECT_EQ(maker.LabelBitmap().pixel(10, 70), qRgb(255, 0, 0)) << "the png of the part";
-    for (int row : {2, 3}) {
+    EXPECT_EQ(maker.LabelBitmap().pixel(10, 70), qRgb(255, 0, 0)) << "the picture file";
+    maker.ComposeLabelForRow(2);
+    EXPECT_GT(Inked(maker.LabelBitmap(), maker.LabelBitmap().rect()), 100) << "the LDraw part";
+    for (int row : {3, 4, 5}) {
         maker.ComposeLabelForRow(row);
         EXPECT_EQ(Inked(maker.LabelBitmap(), maker.LabelBitmap().rect()), 0) << "row " << row;
     }

@@ -56,7 +56,8 @@ TEST(LabelSheets, PrintToAPdfOnTheTemplatesGeometryWithOnePictureALabel) {
         if (QStandardPaths::findExecutable(tool).isEmpty()) GTEST_SKIP() << tool << " not installed";
     TempDir dir;
     TestLabelRows rows = TestLabelRows::Numbered(31);
-    LabelPreview preview;
+    RecordingPrompts prompts;
+    LabelPreview preview(prompts);
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     // Plain white labels: only the outlines are dark.
@@ -71,7 +72,7 @@ TEST(LabelSheets, PrintToAPdfOnTheTemplatesGeometryWithOnePictureALabel) {
     const std::filesystem::path pdf = dir / "labels.pdf";
     PvPrinter& printer = preview.PvPreview1->Printer();
     printer.SetPrinterName(PvPrinter::kPdfFile);
-    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
     preview.BitBtn1Click();
 
     const PdfInfo info = ReadPdfInfo(pdf);
@@ -118,11 +119,14 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
     QImage light(400, 400, QImage::Format_RGB32);
     light.fill(qRgb(255, 240, 160)); // lighter than the outlines in grey
     TestLabelRows rows = TestLabelRows::Numbered(14);
-    for (int i = 1; i <= 14; ++i)
-        light.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
+    for (int i = 1; i <= 14; ++i) {
+        const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
+        light.save(QString::fromStdString(file.string()));
+        rows.pictures.insert(QStringLiteral("p%1").arg(i), {LabelPicture::PictureFile, file, {}});
+    }
     RegisterPictureFormats();
-    rows.folders.png = dir / "png";
-    LabelPreview preview;
+    RecordingPrompts prompts;
+    LabelPreview preview(prompts);
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
@@ -139,7 +143,7 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
     const std::filesystem::path pdf = dir / "labels.pdf";
     PvPrinter& printer = preview.PvPreview1->Printer();
     printer.SetPrinterName(PvPrinter::kPdfFile);
-    printer.ChoosePdfFile = [&pdf] { return pdf; };
+    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
     preview.BitBtn1Click();
     const QImage page = RenderPage(pdf);
     ASSERT_FALSE(page.isNull());

@@ -47,7 +47,7 @@ Layout LayOut(const QString& sheet, int start, LabelPreview& preview, LabelMaker
 
 TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
     TestLabelRows rows = TestLabelRows::Numbered(5);
-    LabelPreview preview;
+    LabelPreview preview(TestMessages::Prompts());
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     Layout run = LayOut("L7163_Address", 1, preview, maker);
@@ -89,7 +89,7 @@ TEST(LabelPreview, OneLabelPerRowFromTheStartLabelOnTheChosenSheet) {
 
 TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
     TestLabelRows rows = TestLabelRows::Numbered(3);
-    LabelPreview preview;
+    LabelPreview preview(TestMessages::Prompts());
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
     maker.ComboBox2->setCurrentText("L7160_Address");
@@ -118,10 +118,12 @@ namespace {
 struct PictureLabels {
     PictureLabels(int count, const QImage& picture) : rows(TestLabelRows::Numbered(count)) {
         std::filesystem::create_directories(dir / "png");
-        for (int i = 1; i <= count; ++i)
-            picture.save(QString::fromStdString((dir / "png" / ("p" + std::to_string(i) + ".png")).string()));
+        for (int i = 1; i <= count; ++i) {
+            const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
+            picture.save(QString::fromStdString(file.string()));
+            rows.pictures.insert(QStringLiteral("p%1").arg(i), {LabelPicture::PictureFile, file, {}});
+        }
         RegisterPictureFormats();
-        rows.folders.png = dir / "png";
         for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
             box->setChecked(false);
         maker.ComboBox1->setCurrentText("Image");
@@ -146,7 +148,7 @@ struct PictureLabels {
     }
     TempDir dir;
     TestLabelRows rows;
-    LabelPreview preview;
+    LabelPreview preview{TestMessages::Prompts()};
     LDrawRenderer renderer;
     LabelMaker maker{rows, renderer, preview};
 };

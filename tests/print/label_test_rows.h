@@ -1,14 +1,15 @@
 #pragma once
 
+#include <QHash>
 #include <vector>
 
 #include "print/label_host.h"
 
-// Inventory rows and picture folders the label windows are tested with.
+// Inventory rows and part pictures the label windows are tested with.
 class TestLabelRows : public LabelHost {
   public:
     std::vector<LabelRow> rows;
-    PictureFolders folders;
+    QHash<QString, LabelPicture> pictures; // by part; others have none
 
     // n rows of parts "p1" .. "pn" described "Part 1" .. "Part n".
     static TestLabelRows Numbered(int n) {
@@ -21,5 +22,5 @@ class TestLabelRows : public LabelHost {
     LabelRow LabelRowAt(int row) const override {
         return row >= 0 && row < LabelRowCount() ? rows[static_cast<size_t>(row)] : LabelRow{};
     }
-    PictureFolders LabelPictureFolders() const override { return folders; }
+    LabelPicture LabelPictureFor(const QString& partNumber) override { return pictures.value(partNumber); }
 };

@@ -4,10 +4,17 @@
 #include <QFileDialog>
 #include <QTimer>
 
-#include "print/pdf_file_chooser.h"
+#include "platform/message_boxes.h"
+#include "print/preview/pv_printer.h"
 #include "support/test_support.h"
 
 namespace {
+
+// The program's dialogs; the number questions are not asked here.
+struct Dialogs : MessageBoxes {
+    int AskCount(const QString&) override { return 0; }
+    int AskSetNumber(const QString&, QString&) override { return 0; }
+};
 
 // Chooses `typed` in the PDF file dialog, in `folder`, and accepts.
 std::filesystem::path Choose(const std::filesystem::path& folder, const QString& typed) {
@@ -18,7 +25,8 @@ std::filesystem::path Choose(const std::filesystem::path& folder, const QString&
         dialog->selectFile(typed);
         static_cast<QDialog*>(dialog)->accept(); // the file dialog's own checks run
     });
-    return ChoosePdfFile(nullptr);
+    QString filter;
+    return Dialogs().ChooseSaveFile(PdfFileChoice(), filter).toStdString();
 }
 
 } // namespace

@@ -29,7 +29,7 @@ int NonWhite(const QImage& image) {
 } // namespace
 
 TEST(PreviewForm, ZoomSizesThePageFromTheScreensResolutionAndLandscapeTurnsIt) {
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     ASSERT_TRUE(WithPreview(report, ReportRows(5), [](PreviewForm& form) {
         const int ppi = form.logicalDpiY();
         EXPECT_EQ(form.ZoomFactor->currentText(), "100 %");
@@ -55,7 +55,7 @@ TEST(PreviewForm, ZoomSizesThePageFromTheScreensResolutionAndLandscapeTurnsIt) {
 }
 
 TEST(PreviewForm, PagesTurnWithinTheirLimitsByButtonsKeysAndTheNumberBox) {
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     ASSERT_TRUE(WithPreview(report, ReportRows(2 * RowsPerPage() + 3), [](PreviewForm& form) {
         EXPECT_EQ(form.LastPage->toolTip(), "last page (3)");
         const QImage first = form.PageImage();
@@ -97,7 +97,7 @@ TEST(PreviewForm, PagesTurnWithinTheirLimitsByButtonsKeysAndTheNumberBox) {
 }
 
 TEST(PreviewForm, AOnePageReportDoesNotTurnAndArrowsScroll) {
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     ASSERT_TRUE(WithPreview(report, ReportRows(1), [](PreviewForm& form) {
         for (const auto key : {Qt::Key_PageDown, Qt::Key_PageUp})
             QTest::keyClick(&form, key);
@@ -120,6 +120,6 @@ TEST(PreviewForm, AOnePageReportDoesNotTurnAndArrowsScroll) {
 }
 
 TEST(PreviewForm, AnEmptyInventoryOpensNoPreview) {
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     EXPECT_FALSE(WithPreview(report, ReportRows(0), [](PreviewForm&) {}));
 }

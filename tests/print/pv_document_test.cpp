@@ -150,6 +150,7 @@ TEST(PvDocument, MarginValuesTextCarriesTwipsAndQuotedPens) {
 TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewPage) {
     TempDir dir;
     PvPreview preview;
+    preview.Printer().UsePrompts(TestMessages::Prompts());
     preview.Pages().Header.Visible = true;
     std::vector<PvRect> headers;
     preview.OnDrawHeader = [&headers](const PvValueRect& rect, PvCanvas& canvas) {
@@ -165,6 +166,7 @@ TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewP
 
     ASSERT_TRUE(preview.SaveToFile(dir / "labels.pvd"));
     PvPreview other;
+    other.Printer().UsePrompts(TestMessages::Prompts());
     long double version = 0;
     other.BeforeLoad = [&version](long double v, bool&) { version = v; };
     ASSERT_TRUE(other.LoadFromFile(dir / "labels.pvd"));
@@ -183,6 +185,7 @@ TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewP
 
 TEST(PvDocument, LabelPrintersForgetAPreviewThatGoes) {
     PvLabelPrinter printer;
+    printer.UsePrompts(TestMessages::Prompts());
     auto preview = std::make_unique<PvPreview>();
     printer.Preview = preview.get();
     preview.reset();

@@ -107,7 +107,9 @@ TEST(PvLabelLayout, ColumnsRunDownAndOnlyColumnOrderAsksForHeights) {
 
 TEST(PvLabelPrinter, DrawsOutlinesClipsAndLabelsOnThePreviewPages) {
     PvPreview preview;
+    preview.Printer().UsePrompts(TestMessages::Prompts());
     PvLabelPrinter printer;
+    printer.UsePrompts(TestMessages::Prompts());
     printer.Preview = &preview;
     printer.SetTemplate(L7163_Address);
     printer.StartLabel = 4;
@@ -137,6 +139,7 @@ TEST(PvLabelPrinter, DrawsOutlinesClipsAndLabelsOnThePreviewPages) {
 
     TestMessages::Clear();
     PvLabelPrinter unattached;
+    unattached.UsePrompts(TestMessages::Prompts());
     unattached.DrawLabels(3);
     EXPECT_EQ(
         TestMessages::Shown(),

@@ -34,6 +34,7 @@ struct HeldPrintSystem {
 TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTime) {
     HeldPrintSystem system;
     PvPrinter printer;
+    printer.UsePrompts(TestMessages::Prompts());
     printer.UseLookup(system.lookup);
     int devices = 0;
     printer.MakeDevice = [&devices](const QString&, const std::filesystem::path&) {
@@ -71,6 +72,7 @@ TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTim
 TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     HeldPrintSystem system;
     PvPreview preview;
+    preview.Printer().UsePrompts(TestMessages::Prompts());
     preview.Printer().UseLookup(system.lookup);
     PvPropertyComboBox printers;
     printers.SetPreview(&preview);
@@ -83,6 +85,7 @@ TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
 
     HeldPrintSystem none;
     PvPreview empty;
+    empty.Printer().UsePrompts(TestMessages::Prompts());
     empty.Printer().UseLookup(none.lookup);
     PvPropertyComboBox pdf;
     pdf.SetPreview(&empty);

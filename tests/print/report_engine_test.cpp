@@ -12,6 +12,7 @@ class Engine : public ::testing::Test {
   protected:
     void SetUp() override {
         TestMessages::Clear();
+        prn.UsePrompts(TestMessages::Prompts());
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         auto device = std::make_unique<ImageDevice>(10);

@@ -145,7 +145,7 @@ TEST(InventoryReportPaging, ARowTallerThanAPageAfterAFullPageGoesOnRightUnderThe
 
 TEST(InventoryReportPaging, APageDrawsTheSameAloneOrAmongTheOthers) {
     const int r = RowsPerPage();
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     std::vector<QImage> all, again, alone;
     ASSERT_TRUE(WithPreview(report, ReportRows(2 * r + 3), [&](PreviewForm& form) {
         all = PrintRange(report, form, 1, 3).Pages();

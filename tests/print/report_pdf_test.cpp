@@ -13,7 +13,7 @@ constexpr double kPoints = 72; // per inch
 
 // Prints the report of `rows` rows from its preview into a PDF file, pages from .. to (0: all).
 void PrintPdf(const std::filesystem::path& file, const InventoryReportData& data, int from = 0, int to = 0) {
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     ASSERT_TRUE(WithPreview(report, data, [&](PreviewForm& form) {
         if (from > 0)
             report.prn.PrintDialog = [from, to](PrintDevice&, int, int& first, int& last) {

@@ -29,7 +29,7 @@ class PrintFromPreview : public ::testing::Test {
         ASSERT_TRUE(WithPreview(report, ReportRows(150), body));
     }
 
-    InventoryReport report;
+    InventoryReport report{TestMessages::Prompts()};
     QStringList events;
 };
 
@@ -229,6 +229,7 @@ TEST_F(PrintFromPreview, TextIsKeptInsideWhatThePrinterCanMark) {
 TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
     for (const bool colour : {true, false}) {
         RpPrintObject prn;
+        prn.UsePrompts(TestMessages::Prompts());
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         auto device =
@@ -251,6 +252,7 @@ TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
 TEST(ReportProgress, TheProgressWindowStepsAndItsCancelAsksBeforeStoppingTheComposition) {
     TestMessages::Clear();
     RpPrintObject prn;
+    prn.UsePrompts(TestMessages::Prompts());
     prn.ShowCancelBtn = true;
     prn.ProgressBarMax = 4;
     bool cancelled = false;

@@ -22,6 +22,7 @@ class Replay : public ::testing::Test {
   protected:
     void SetUp() override {
         TestMessages::Clear();
+        prn.UsePrompts(TestMessages::Prompts());
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         prn.SetPrinter(std::make_unique<ImageDevice>(10));

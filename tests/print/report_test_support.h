@@ -11,6 +11,7 @@
 #include "platform/print/image_device.h"
 #include "print/report/inventory_report.h"
 #include "print/report/preview_form.h"
+#include "support/test_support.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
@@ -73,7 +74,7 @@ struct ComposedReport {
 };
 
 inline ComposedReport Compose(const InventoryReportData& data) {
-    InventoryReport report;
+    InventoryReport report(TestMessages::Prompts());
     ComposedReport composed;
     WithPreview(report, data, [&](PreviewForm&) {
         const RpPages& pages = *report.prn.Pages();

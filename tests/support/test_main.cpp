@@ -2,9 +2,6 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
-#include "platform/ui.h"
-#include "support/test_support.h"
-
 int main(int argc, char** argv) {
     setenv("TESSARIN_SOURCE_DIR", TESSARIN_SOURCE_DIR_DEFAULT, 0);
     setenv("TESSARIN_SHARED_DATA", TESSARIN_SHARED_DATA_DEFAULT, 0);
@@ -13,7 +10,5 @@ int main(int argc, char** argv) {
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    // Message boxes would block an offscreen run: every test records them instead.
-    TestMessages::Install();
     return RUN_ALL_TESTS();
 }

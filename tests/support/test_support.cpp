@@ -10,8 +10,6 @@
 #include <random>
 #include <unistd.h>
 
-#include "platform/ui.h"
-
 namespace fs = std::filesystem;
 
 fs::path SharedData() {
@@ -84,22 +82,43 @@ namespace {
 QStringList shown;
 std::deque<bool> answers;
 
-class RecordingSink : public MessageSink {
-  public:
-    void Show(const QString& text) override { shown << text; }
-    bool AskYesNo(const QString& text) override {
-        shown << text;
-        if (answers.empty()) return false;
-        bool answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-};
 } // namespace
 
-void TestMessages::Install() {
-    static RecordingSink sink;
-    SetMessageSink(&sink);
+void RecordingPrompts::Show(const QString& text) {
+    shown << text;
+}
+
+bool RecordingPrompts::AskYesNo(const QString& text) {
+    shown << text;
+    if (answers.empty()) return false;
+    const bool answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+QStringList RecordingPrompts::ChooseOpenFiles(const FileChoice& choice, bool several) {
+    return open ? open(choice, several) : QStringList();
+}
+
+QString RecordingPrompts::ChooseSaveFile(const FileChoice& choice, QString& selectedFilter) {
+    return save ? save(choice, selectedFilter) : QString();
+}
+
+QString RecordingPrompts::ChooseFolder(const FileChoice& choice) {
+    return folder ? folder(choice) : QString();
+}
+
+int RecordingPrompts::AskCount(const QString& prompt) {
+    return count ? count(prompt) : 0;
+}
+
+int RecordingPrompts::AskSetNumber(const QString& prompt, QString& suffix) {
+    return setNumber ? setNumber(prompt, suffix) : 0;
+}
+
+UserPrompts& TestMessages::Prompts() {
+    static RecordingPrompts prompts;
+    return prompts;
 }
 
 void TestMessages::Clear() {

@@ -4,7 +4,10 @@
 #include <QStringList>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <string>
+
+#include "platform/user_prompts.h"
 
 // Root of the shared fixtures, or empty when they are not present.
 std::filesystem::path SharedData();
@@ -51,10 +54,30 @@ class TempDir {
     std::filesystem::path path_;
 };
 
-// Records what the program would have shown in message boxes and answers questions from a queue.
+// Prompts that record every message and Yes/No question into TestMessages and answer the questions from
+// its queue; file and number questions get what the test puts in, and are cancelled otherwise.
+class RecordingPrompts : public UserPrompts {
+  public:
+    std::function<QStringList(const FileChoice& choice, bool several)> open;
+    std::function<QString(const FileChoice& choice, QString& selectedFilter)> save;
+    std::function<QString(const FileChoice& choice)> folder;
+    std::function<int(const QString& prompt)> count;
+    std::function<int(const QString& prompt, QString& suffix)> setNumber;
+
+    void Show(const QString& text) override;
+    bool AskYesNo(const QString& text) override;
+    QStringList ChooseOpenFiles(const FileChoice& choice, bool several) override;
+    QString ChooseSaveFile(const FileChoice& choice, QString& selectedFilter) override;
+    QString ChooseFolder(const FileChoice& choice) override;
+    int AskCount(const QString& prompt) override;
+    int AskSetNumber(const QString& prompt, QString& suffix) override;
+};
+
+// What the program would have shown in message boxes, and the answers its questions get.
 class TestMessages {
   public:
-    static void Install();
+    // Shared prompts that answer no file or number question, for objects that only show messages.
+    static UserPrompts& Prompts();
     static void Clear();
     static QStringList Shown();
     // Answers for the next AskYesNo calls; when empty, questions are answered No.

@@ -139,3 +139,48 @@ TEST(MiniHtml, ImageListPicturesAreStretchedAndClamped) {
     painter.end();
     EXPECT_EQ(PixelsOf(image, QColor(Qt::green)), 16 * 16);
 }
+
+TEST(MiniHtml, ControlCharactersTakeNoRoomAndDrawNothing) {
+    const QString controls = QString(QChar(0)) + QChar(1) + QChar(0x1B) + QChar(0x7F) + QChar(0x85);
+    EXPECT_EQ(Width("a" + controls + "b</B>"), Width("ab</B>"));
+    EXPECT_EQ(Width(controls + "</B>"), 0);
+    EXPECT_EQ(PixelsOf(Draw(controls + "</B>"), QColor(Qt::white)), 200 * 40);
+    // A combining mark after a NUL: drawn and measured alike.
+    const QString mark = QString(QChar(0)) + QChar(0x36E);
+    QImage image(120, 40, QImage::Format_RGB32);
+    QPainter painter(&image);
+    const HtmlResult drawn = RenderHtml(&painter, mark, QRect(2, 2, 100, 30), Context());
+    const HtmlResult measured = RenderHtml(nullptr, mark, QRect(2, 2, 100, 30), Context());
+    EXPECT_EQ(drawn.Width, measured.Width);
+    EXPECT_EQ(drawn.Height, measured.Height);
+}
+
+// Runs shaped in fallback fonts stay drawable while a shared cache fills, clears and refills.
+TEST(MiniHtml, ManyRendersWithFallbackFontsThroughOneCache) {
+    const QString scripts[] = {QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"), // Hebrew
+                               QString::fromUtf8("\xe1\x82\xa0\xe1\x82\xa1"),         // Georgian
+                               QString::fromUtf8("a\xcd\xae\xcc\x80"),                // combining marks
+                               QString::fromUtf8("\xe2\x88\x91\xe2\x88\x9a")};        // maths
+    const QString faces[] = {"Liberation Sans", "Liberation Mono", "DejaVu Serif", "NoSuchFace"};
+    HtmlTextCache cache;
+    HtmlContext context = Context(true);
+    context.TextCache = &cache;
+    QImage image(300, 60, QImage::Format_RGB32);
+    QPainter painter(&image);
+    int inked = 0;
+    for (int i = 0; i < 1500; ++i) {
+        const QString markup = QStringLiteral("<FONT FACE=\"%1\" SIZE=\"%2\">%3 %4</FONT> <B>%5</B>")
+                                   .arg(faces[i % 4])
+                                   .arg(6 + i % 30)
+                                   .arg(scripts[i % 4])
+                                   .arg(i)
+                                   .arg(scripts[(i / 4) % 4]);
+        image.fill(Qt::white);
+        const HtmlResult drawn = RenderHtml(&painter, markup, image.rect(), context);
+        const HtmlResult measured = RenderHtml(nullptr, markup, image.rect(), context);
+        ASSERT_EQ(drawn.Width, measured.Width) << i;
+        ASSERT_EQ(drawn.Height, measured.Height) << i;
+        inked += PixelsOf(image, QColor(Qt::white)) < 300 * 60;
+    }
+    EXPECT_EQ(inked, 1500);
+}

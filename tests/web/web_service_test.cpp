@@ -30,14 +30,18 @@ struct FakeMainWindow : WebServiceHost {
     bool statusVisible = false;
     std::vector<fs::path> invFiles, tsvFiles;
     std::function<void(const QString&)> onStatus;
+    // Messages are recorded; the set number question is answered from the fields above.
+    RecordingPrompts questions;
 
+    FakeMainWindow() {
+        questions.setNumber = [this](const QString&, QString& chosen) {
+            ++prompts;
+            chosen = suffix;
+            return setNumber;
+        };
+    }
     QString LoginUser() override { return user; }
     QString LoginPassword() override { return password; }
-    int AskSetNumber(const QString&, QString& chosen) override {
-        ++prompts;
-        chosen = suffix;
-        return setNumber;
-    }
     void ShowStatus(const QString& text) override {
         statuses << text;
         statusVisible = true;
@@ -60,7 +64,7 @@ class WebServiceTest : public ::testing::Test {
     TempDir data;
     ServiceStandIn standIn;
     FakeMainWindow window;
-    WebService service{window};
+    WebService service{window, window.questions};
 };
 
 const QString kUnableToLogin =
@@ -148,7 +152,7 @@ TEST_F(WebServiceTest, MyPartsNeedsTheCookie) {
     EXPECT_EQ(ReadFileBytes(file).value_or(""), kMyParts);
 
     // Without the cookie the service answers with a page that is not a part list.
-    WebService fresh(window);
+    WebService fresh(window, window.questions);
     fresh.HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
     fresh.DownloadMyParts();
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading PeeronMyParts.tsv"});
@@ -356,7 +360,7 @@ TEST_F(WebServiceTest, ServerThatAnswersWronglyGetsTheCommandsMessage) {
 
 TEST_F(WebServiceTest, ClosingDuringTheWaitUnwindsSafely) {
     standIn.stallMaster = true;
-    auto* doomed = new WebService(window);
+    auto* doomed = new WebService(window, window.questions);
     window.onStatus = [&](const QString& text) {
         if (text == "Downloading master.txt") QTimer::singleShot(30, [&] { delete doomed; });
     };
@@ -369,14 +373,20 @@ TEST_F(WebServiceTest, UploadIsUnavailableAndTheWindowOnlyComposes) {
     service.UploadInventory();
     EXPECT_EQ(TestMessages::Shown(), QStringList{"Sorry this is feature unavailable right now."});
 
-    UploadWindow upload;
+    UploadWindow upload(window.questions);
     EXPECT_EQ(upload.windowTitle(), "Peeron Inventory Upload");
     EXPECT_EQ(upload.ComboBox1->count(), 5);
     EXPECT_FALSE(upload.Edit2->isEnabled());
-    upload.ChooseFile = [] { return QString("/tmp/set.prn"); };
+    QString filter;
+    window.questions.open = [&](const FileChoice& choice, bool several) {
+        filter = several ? "several" : choice.filter;
+        return QStringList{"/tmp/set.prn"};
+    };
     upload.Button1->click();
+    EXPECT_EQ(filter, "prn (*.prn *.PRN)") << "one PRN file is asked for";
     QString composed;
-    upload.OnRequestComposed = [&](const QString& request) { composed = request; };
+    QObject::connect(&upload, &UploadWindow::RequestComposed,
+                     [&](const QString& request) { composed = request; });
     upload.Edit1->setText("6399");
     upload.BitBtn1->click();
     EXPECT_EQ(composed, QString::fromStdString("http://" + standIn.authority() +

@@ -1,20 +1,15 @@
-// The part picture beside the master list: an LDraw rendering, a picture file or the "no image" note, the
-// scale and rotation gauges, and the other jpg pictures of the part.
+#include "app/picture_pane.h"
+
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
-#include <QTreeWidget>
 #include <algorithm>
 #include <cstring>
 #include <numbers>
 
-#include "app/color_table.h"
+#include "app/app_context.h"
 #include "app/file_paths.h"
-#include "app/main_window.h"
 #include "app/named_widgets.h"
-#include "app/settings_dialog.h"
 #include "ldraw/ldraw_view.h"
-#include "platform/fs.h"
 #include "platform/gfx/graphic.h"
 #include "platform/ui.h"
 #include "ui/file_search.h"
@@ -41,10 +36,6 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, const char* hint, int min
     return gauge;
 }
 
-std::filesystem::path Folder(const QLabel* caption) {
-    return ToFsPath(caption->text());
-}
-
 // The pixels of an opaque picture into the bitmap, replacing all it held.
 void CopyPicture(const QImage& picture, Bitmap32& bitmap) {
     const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
@@ -58,12 +49,13 @@ void CopyPicture(const QImage& picture, Bitmap32& bitmap) {
 
 } // namespace
 
-void MainWindow::CreatePictureControls() {
-    QWidget* client = centralWidget();
+PicturePane::PicturePane(AppContext& context, QWidget* client, int top,
+                         std::function<int(const QString&)> colourOf)
+    : QObject(client), context_(context), colourOf_(std::move(colourOf)) {
     Image1 = new Image32(client);
     Image1->setObjectName(QStringLiteral("Image1"));
     // The picture starts level with the tree and the master list.
-    Image1->setGeometry(8, TreeView1->y(), 100, 100);
+    Image1->setGeometry(8, top, 100, 100);
     Image1->SetBitmapAlign(Image32::baCenter);
     Image1->SetColor(clWhite);
     Image1->SetScaleMode(Image32::smScale);
@@ -73,6 +65,10 @@ void MainWindow::CreatePictureControls() {
     Label1->hide();
     Label2 = MakePlainLabel(Image1, "Label2", QString(), QRect(4, 84, 400, 16));
     Label3 = MakePlainLabel(Image1, "Label3", QString(), QRect(4, 4, 200, 16));
+    Label8 = MakePlainLabel(client, "Label8", QString(), QRect(8, 0, 150, 16));
+    Label11 = MakePlainLabel(client, "Label11", QStringLiteral("Other jpgs"), QRect(0, 0, 200, 16));
+    ListBox1 = MakeNamed<QListWidget>(client, "ListBox1");
+    ListBox1->setGeometry(0, 0, 200, 60);
 
     sbScale = MakeGauge(client, "sbScale", "Image Scale", 25, 300, 100);
     sbScale->move(8, 136);
@@ -88,26 +84,25 @@ void MainWindow::CreatePictureControls() {
     FindFile1->setObjectName(QStringLiteral("FindFile1"));
     FindFile1->Filename = QStringLiteral("*.dat");
 
-    sbScale->OnChange = Guarded([this] { sbScaleChange(); });
-    Image1->OnDblClick = Guarded([this] { Image1DblClick(); });
+    UserPrompts& prompts = context_.Prompts();
+    sbScale->OnChange = Guarded(prompts, [this] { sbScaleChange(); });
+    Image1->OnDblClick = Guarded(prompts, [this] { Image1DblClick(); });
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->OnMouseUp = [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-            RunGuarded([this] { ldrawscaleMouseUp(); });
+            RunGuarded(context_.Prompts(), [this] { ldrawscaleMouseUp(); });
         };
     FindFile1->OnFound = [this](FindFile&, const QString& folder, const FoundFile& file) {
         FindFile1Found(folder, file.Name);
     };
-    for (RichListView* list : {legolist, legolist2})
-        list->OnLeftClickCell = Guarded([this] { legolistClick(); });
-    connect(ListBox1, &QListWidget::itemClicked, this, Guarded([this] { ListBox1Click(); }));
+    connect(ListBox1, &QListWidget::itemClicked, this, Guarded(prompts, [this] { ListBox1Click(); }));
 }
 
-void MainWindow::ShowLDrawGauges(bool visible) {
+void PicturePane::ShowLDrawGauges(bool visible) {
     for (GaugeBar* gauge : {ldrawscale, xrot, yrot, zrot})
         gauge->setVisible(visible);
 }
 
-void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& kind) {
+void PicturePane::ShowPicture(const std::filesystem::path& file, const QString& kind) {
     animation_.Stop();
     std::unique_ptr<Graphic> picture;
     try {
@@ -124,7 +119,7 @@ void MainWindow::ShowPicture(const std::filesystem::path& file, const QString& k
     ShowLDrawGauges(false);
 }
 
-void MainWindow::ShowNoPicture(const QString& reason) {
+void PicturePane::ShowNoPicture(const QString& reason) {
     Label1->setText(reason.isEmpty() ? kNoImage : kNoImage + QLatin1Char('\n') + reason);
     const int width = std::max(Image1->width() - 2 * Label1->x(), 100);
     Label1->resize(width, Label1->heightForWidth(width));
@@ -134,37 +129,28 @@ void MainWindow::ShowNoPicture(const QString& reason) {
     ShowLDrawGauges(false);
 }
 
-PictureFolders MainWindow::PartPictureFolders() const {
-    return {Folder(ldraw_path), Folder(jpg_path), Folder(png_path), Folder(gif_path)};
-}
-
-void MainWindow::legolistClick() {
-    const RichListView* list = legolist2->isHidden() ? legolist : legolist2;
-    const int row = list->SelectedRow();
-    if (row >= 0) ShowMasterPart(list->GetCellText(0, row), list->GetCellText(1, row));
-}
-
-void MainWindow::ShowMasterPart(const QString& part, const QString& description) {
+void PicturePane::ShowPart(const QString& part, const QString& description) {
     shownPart_ = part;
     shownDescription_ = description;
     animation_.Stop();
-    const PictureFolders folders = PartPictureFolders();
-    renderer_.SetLibrary(folders.ldraw);
+    const PictureFolders folders = context_.folders.Pictures();
+    context_.renderer.SetLibrary(folders.ldraw);
 
     const PictureChoice choice = chooser_.Choose(folders, part);
     if (choice.kind == PictureKind::LDraw) {
-        int colour = 7;
-        const int invRow = invlist->SelectedRow();
-        if (invRow >= 0 && inventory_.InventoryCell(ColPartNumber, invRow) == part)
-            colour = Colours().LDrawColourByName(inventory_.InventoryCell(ColColor, invRow));
-        const LDrawView view{colour,
+        const LDrawView view{colourOf_(part),
                              float(std::max(ldrawscale->Position(), 1)),
                              float(xrot->Position()) * kDegree,
                              float(yrot->Position()) * kDegree,
                              float(zrot->Position()) * kDegree,
                              {}};
+        // Made on the first render, so that start-up does not hold 2.5 MB it may never use.
+        if (RenderPicture.isNull()) {
+            RenderPicture = QImage(800, 800, QImage::Format_RGB32);
+            RenderPicture.fill(Qt::white);
+        }
         // A part that cannot be rendered leaves the previous picture in place.
-        if (renderer_.RenderPicture(choice.file, view, RenderPicture)) {
+        if (context_.renderer.RenderPicture(choice.file, view, RenderPicture)) {
             CopyPicture(RenderPicture, Image1->Bitmap());
             Label1->hide();
         }
@@ -179,17 +165,26 @@ void MainWindow::ShowMasterPart(const QString& part, const QString& description)
     Label3->setText(part);
 
     ListBox1->clear();
-    if (jpg_path->text().isEmpty()) return;
-    FindFile1->SetLocation(jpg_path->text());
+    const QString jpgFolder = context_.folders.Folder(FolderKind::Jpg);
+    if (jpgFolder.isEmpty()) return;
+    FindFile1->SetLocation(jpgFolder);
     FindFile1->Filename = part + QStringLiteral("*.jpg");
     FindFile1->StartSearch();
 }
 
-void MainWindow::sbScaleChange() {
+void PicturePane::ShowUnlisted(const QString& part, const QString& description) {
+    shownPart_.clear();
+    ShowNoPicture();
+    ListBox1->clear();
+    Label2->setText(description);
+    Label3->setText(part);
+}
+
+void PicturePane::sbScaleChange() {
     Image1->SetScale(sbScale->Position() / 100.0);
 }
 
-void MainWindow::Image1DblClick() {
+void PicturePane::Image1DblClick() {
     Image1->SetScale(1.0);
     sbScale->SetPosition(100);
     ldrawscale->SetPosition(1);
@@ -200,11 +195,11 @@ void MainWindow::Image1DblClick() {
 }
 
 // The part is rendered again in the new scale and angles.
-void MainWindow::ldrawscaleMouseUp() {
-    if (!shownPart_.isEmpty()) ShowMasterPart(shownPart_, shownDescription_);
+void PicturePane::ldrawscaleMouseUp() {
+    if (!shownPart_.isEmpty()) ShowPart(shownPart_, shownDescription_);
 }
 
-void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
+void PicturePane::FindFile1Found(const QString& folder, const QString& name) {
     // The hit may lie in a subfolder: the entry keeps where it was found.
     const std::filesystem::path file = ToFsPath(folder) / ToFsPath(name);
     auto* item = new QListWidgetItem(name, ListBox1);
@@ -213,18 +208,8 @@ void MainWindow::FindFile1Found(const QString& folder, const QString& name) {
     ShowPicture(file, QStringLiteral("jpg"));
 }
 
-void MainWindow::ListBox1Click() {
+void PicturePane::ListBox1Click() {
     QListWidgetItem* item = ListBox1->currentItem();
     if (!item) return;
     ShowPicture(ToFsPath(item->data(Qt::UserRole).toString()), QStringLiteral("jpg"));
-}
-
-// Renders work out of the box: with no LDraw folder chosen, the data folder's own library is used.
-void MainWindow::DefaultLDrawFolder() {
-    if (!ldraw_path->text().isEmpty()) return;
-    const std::filesystem::path shipped = DataDir() / "ldraw";
-    if (!IsLDrawLibrary(shipped)) return;
-    const QString folder = FromFsPath(shipped) + QLatin1Char('/');
-    if (SettingsDialog* settings = forms_.settings.Get()) settings->Edit1->setText(folder);
-    ldraw_path->setText(folder);
 }

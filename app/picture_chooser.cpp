@@ -1,4 +1,4 @@
-#include "ldraw/picture_chooser.h"
+#include "app/picture_chooser.h"
 
 #include "ldraw/ldraw_view.h"
 #include "platform/fs.h"

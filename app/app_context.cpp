@@ -1,0 +1,12 @@
+#include "app/app_context.h"
+
+#include "platform/fs.h"
+
+AppContext::AppContext() : settings(DataDir() / "Tessarin.ini") {
+    inventory.UseColours(&colours);
+}
+
+void AppContext::LoadColours() {
+    for (const QString& message : colours.Load(DataDir() / "colors.txt"))
+        Prompts().Show(message);
+}

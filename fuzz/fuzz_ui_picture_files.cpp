@@ -1,0 +1,44 @@
+#include <QCoreApplication>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+#include "formats/picture_formats.h"
+#include "platform/gfx/jpeg_image.h"
+#include "ui/bitmap32.h"
+
+// Pictures opened by the user are read by the class their extension names, whatever the bytes are: each
+// registered extension reads the same bytes and either shows them or refuses them.
+namespace {
+
+std::filesystem::path folder;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    RegisterPictureFormats();
+    RegisterJpegPicture();
+    folder = std::filesystem::temp_directory_path() / ("tessarin-fuzz-pictures-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    for (const char* name : {"p.png", "p.GIF", "p.jpg", "p.jpeg", "p.bmp"}) {
+        const std::filesystem::path file = folder / name;
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+        Bitmap32 bitmap;
+        try {
+            bitmap.LoadFromFileName(file);
+        } catch (const std::exception&) {
+            // Refused: the bitmap stays as it was.
+            if (!bitmap.Empty()) __builtin_trap();
+        }
+    }
+    return 0;
+}
