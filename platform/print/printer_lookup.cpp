@@ -73,3 +73,12 @@ std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeou
         ProcessMessages();
     }
 }
+
+std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout,
+                                                      UserPrompts& prompts) {
+    std::optional<PrinterList> answer = Await(timeout);
+    if (!answer)
+        prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
+                         .arg(std::chrono::duration<double>(timeout).count()));
+    return answer;
+}

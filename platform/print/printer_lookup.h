@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+#include "platform/user_prompts.h"
+
 // The printers of the system and its default one.
 struct PrinterList {
     QString DefaultPrinter;
@@ -31,6 +33,8 @@ class PrinterLookup : public QObject {
     std::optional<PrinterList> Answer();
     // Waits at most timeout for the answer, keeping the interface alive; nothing when none came.
     std::optional<PrinterList> Await(std::chrono::milliseconds timeout);
+    // Await before a print job: when no answer came, tells the user that nothing was printed.
+    std::optional<PrinterList> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts);
 
   signals:
     // The answer has come (delivered on the interface thread).

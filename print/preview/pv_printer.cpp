@@ -171,14 +171,9 @@ bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {
     if (printing_ || waiting_) return false;
     if (printerName_.isEmpty()) {
         waiting_ = true;
-        const std::optional<PrinterList> answer = lookup_->Await(PrintSystemWait);
+        const std::optional<PrinterList> answer = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
         waiting_ = false;
-        if (!answer) {
-            prompts_->Show(
-                QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
-                    .arg(std::chrono::duration<double>(PrintSystemWait).count()));
-            return false;
-        }
+        if (!answer) return false;
         printerName_ = DefaultOutput(*answer);
     }
     std::filesystem::path pdf;

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -43,10 +44,26 @@ class Replayer {
 
     const RpLayoutState& Layout() const { return layout_; }
 
+    void Draw(const RpPrintCommand& command) {
+        if (!std::holds_alternative<RpText>(command)) FlushTexts();
+        std::visit(*this, command);
+    }
+
+    // Draws the texts still held back.
+    void FlushTexts() {
+        FillBoxes();
+        for (const HeldText& held : held_) {
+            if (!penIsText_ || painter_.pen().color() != held.Color) painter_.setPen(held.Color);
+            penIsText_ = true;
+            painter_.drawText(held.Baseline, held.Text);
+        }
+        held_.clear();
+    }
+
     void operator()(const RpText& text) {
-        DrawText(text.At, text.Text, text.Brush, text.Opaque);
+        DrawText(text.At, text.Text, text.Advance / TextMeasure::kDpi, text.Brush, text.Opaque);
         layout_.CurrentLine = Reference(text.At.y());
-        layout_.CurrentX = Reference(text.At.x()) + static_cast<int>(measure_.Width(text.Text));
+        layout_.CurrentX = Reference(text.At.x()) + static_cast<int>(text.Advance);
     }
 
     void operator()(const RpPageNumber& number) {
@@ -60,7 +77,8 @@ class Replayer {
         const double x = line.Alignment == 1   ? (left + right) / 2 - width / 2
                          : line.Alignment == 2 ? right - width
                                                : left;
-        DrawText(QPointF(x, Inches(line.Y)), text, number.Brush, number.Opaque);
+        DrawText(QPointF(x, Inches(line.Y)), text, width, number.Brush, number.Opaque);
+        FlushTexts(); // in its own font
         SelectFont(kept);
     }
 
@@ -346,18 +364,61 @@ class Replayer {
         painter_.setBrush(brush_);
     }
 
-    void DrawText(QPointF at, const QString& text, QRgb brush, bool opaque) {
+    // The boxes of the held texts. A printer's or PDF file's painter fills a box by changing pen and brush
+    // and back again, each change written out: there the boxes are filled as one shape.
+    void FillBoxes() {
+        if (painter_.paintEngine()->isExtended()) {
+            for (const HeldText& held : held_)
+                if (held.Opaque) painter_.fillRect(held.Box, held.Brush);
+            return;
+        }
+        std::vector<QRectF> boxes;
+        for (const HeldText& held : held_)
+            if (held.Opaque) boxes.push_back(held.Box);
+        if (boxes.empty()) return;
+        SavedPainter guard(painter_);
+        painter_.setPen(Qt::NoPen);
+        painter_.setBrush(held_.front().Brush);
+        painter_.drawRects(boxes.data(), static_cast<int>(boxes.size()));
+    }
+
+    // `width` in inches. Texts side by side are held back and drawn together, their boxes first, so that a
+    // printer changes between box and text colours once for a line and not twice for every text. Only texts
+    // well clear of each other go together, so that no box covers another's text; any other command draws
+    // the held texts first, so those held share one box colour.
+    void DrawText(QPointF at, const QString& text, double width, QRgb brush, bool opaque) {
         const QRectF& area = options_.Printable;
         const QPointF inside(std::max(at.x(), area.left()), std::clamp(at.y(), area.top(), area.bottom()));
         const QPointF topLeft = Px(inside);
-        if (opaque)
-            painter_.fillRect(QRectF(topLeft, QSizeF(metrics_->horizontalAdvance(text), metrics_->height())),
-                              QColor::fromRgb(brush));
         const QColor color = options_.FontColors ? QColor::fromRgb(font_.Color) : QColor(Qt::black);
-        if (!penIsText_ || painter_.pen().color() != color) painter_.setPen(color);
-        penIsText_ = true;
-        painter_.drawText(topLeft + QPointF(0, metrics_->ascent()), text);
+        HeldText held{QRectF(topLeft, QSizeF(width * dpiX_, metrics_->height())),
+                      topLeft + QPointF(0, metrics_->ascent()),
+                      text,
+                      color,
+                      QColor::fromRgb(brush),
+                      opaque};
+        if (held_.size() == kMaxHeld || !std::all_of(held_.begin(), held_.end(), [&](const HeldText& other) {
+                return WellApart(held.Box, other.Box);
+            }))
+            FlushTexts();
+        held_.push_back(std::move(held));
     }
+
+    // Apart by more than a line's height, which no glyph reaches beyond its advance.
+    static bool WellApart(const QRectF& a, const QRectF& b) {
+        const double margin = std::max(a.height(), b.height());
+        return a.left() >= b.right() + margin || b.left() >= a.right() + margin;
+    }
+
+    struct HeldText {
+        QRectF Box;
+        QPointF Baseline;
+        QString Text;
+        QColor Color;
+        QColor Brush;
+        bool Opaque;
+    };
+    static constexpr size_t kMaxHeld = 32;
 
     QPainter& painter_;
     const RpReplayOptions& options_;
@@ -376,6 +437,7 @@ class Replayer {
     TextMeasure measure_;
     QPointF penPos_;
     bool penIsText_ = false; // the painter's pen is the text colour, not the drawing pen
+    std::vector<HeldText> held_;
 };
 
 } // namespace
@@ -419,7 +481,8 @@ RpLayoutState RpPages::Replay(const RpPageList& page, int number, QPainter& pain
     Replayer replayer(painter, options, number, Count());
     replayer.Start(page);
     for (const RpPrintCommand& command : page.Commands())
-        std::visit(replayer, command);
+        replayer.Draw(command);
+    replayer.FlushTexts();
     return replayer.Layout();
 }
 

@@ -67,9 +67,11 @@ enum RpFillStyle : uint8_t { fsSurface, fsBorder };
 // Every position below is in inches from the sheet's top-left corner, resolved when the page was composed.
 
 // A text written with its top-left corner at `At`; an opaque text first fills its box with the brush colour.
+// Its advance was measured when the page was composed, so drawing never shapes it but once.
 struct RpText {
     QPointF At;
     QString Text;
+    double Advance = 0; // reference pixels
     QRgb Brush = qRgb(255, 255, 255);
     bool Opaque = true;
 };

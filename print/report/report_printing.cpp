@@ -35,28 +35,34 @@ bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
 
 } // namespace
 
-RpPrintObject::RpPrintObject() : PrintDialog(RunPrintDialog), prompts_(&LoggingPrompts()) {}
+RpPrintObject::RpPrintObject()
+    : PrintDialog(RunPrintDialog), prompts_(&LoggingPrompts()), lookup_(&PrinterLookup::System()) {}
 
 RpPrintObject::~RpPrintObject() = default;
 
-PrintDevice& RpPrintObject::Printer() {
-    // Made when first needed: asking the system for its printers can take a while.
-    if (!printer_) printer_ = std::make_unique<PrinterDevice>();
-    return *printer_;
+PrintDevice* RpPrintObject::Printer() {
+    // Opening the system's printer asks the print system, which may never answer: only once it has.
+    if (!printer_ && lookup_->Answer()) printer_ = std::make_unique<PrinterDevice>();
+    return printer_.get();
 }
 
 void RpPrintObject::ReadPrinterSetup() {
-    printerOwnSetup_.emplace(Printer().CurrentPaper(), Printer().Orientation());
+    // Once a report, before the report changes it; a printer opened only when printing is read then.
+    if (printerOwnSetup_) return;
+    if (const PrintDevice* printer = Printer())
+        printerOwnSetup_.emplace(printer->CurrentPaper(), printer->Orientation());
 }
 
 void RpPrintObject::WritePrinterSetup(bool restore) {
+    if (restore && !printerOwnSetup_) return;
+    PrintDevice* printer = Printer();
+    if (!printer) return;
     if (restore) {
-        if (!printerOwnSetup_) return;
-        Printer().SetPaper(printerOwnSetup_->first);
-        Printer().SetOrientation(printerOwnSetup_->second);
+        printer->SetPaper(printerOwnSetup_->first);
+        printer->SetOrientation(printerOwnSetup_->second);
     } else {
-        Printer().SetPaper(PaperOf(PaperSize));
-        Printer().SetOrientation(Orientation);
+        printer->SetPaper(PaperOf(PaperSize));
+        printer->SetOrientation(Orientation);
     }
 }
 
@@ -108,10 +114,18 @@ void RpPrintObject::AbortPrinting() {
 
 void RpPrintObject::PrintStoredPages() {
     if (!pages_ || printingStoredPages_) return;
+    if (!printer_) {
+        printingStoredPages_ = true; // Print again while the print system is awaited does nothing
+        const bool answered = lookup_->AwaitForJob(PrintSystemWait, *prompts_).has_value();
+        printingStoredPages_ = false;
+        if (!answered || !pages_) return; // the report may have ended meanwhile
+    }
+    ReadPrinterSetup();
     WritePrinterSetup(false);
+    PrintDevice& printer = *Printer();
     const int count = pages_->Count();
     int from = pages_->FirstPageToPrint, to = pages_->LastPageToPrint;
-    if (ShowPrintDialog && PrintDialog && !PrintDialog(Printer(), count, from, to)) return;
+    if (ShowPrintDialog && PrintDialog && !PrintDialog(printer, count, from, to)) return;
     from = std::clamp(from, 1, count);
     to = std::clamp(to, from, count);
     pages_->FirstPageToPrint = from;
@@ -119,7 +133,6 @@ void RpPrintObject::PrintStoredPages() {
     // The dialog may have chosen another sheet or turned it: the pages were laid out for this one.
     WritePrinterSetup(false);
 
-    PrintDevice& printer = Printer();
     printingStoredPages_ = true;
     cancelled_ = false;
     const auto done = qScopeGuard([this, &printer] {

@@ -316,8 +316,10 @@ void RpPrintObject::WriteAt(const QString& text, int x, int y) {
         layout_.CurrentLine = y;
     }
     x = std::max(x, 0);
-    RecordOutput(RpText{{Inches(x), Inches(layout_.CurrentLine)}, text, drawState_.BrushColor, !Transparent});
-    layout_.CurrentX = x + static_cast<int>(measure_.Width(text));
+    const double advance = measure_.Width(text);
+    RecordOutput(
+        RpText{{Inches(x), Inches(layout_.CurrentLine)}, text, advance, drawState_.BrushColor, !Transparent});
+    layout_.CurrentX = x + static_cast<int>(advance);
 }
 
 void RpPrintObject::WriteTextCentered(const QString& text, double y) {

@@ -4,12 +4,14 @@
 #include <QPointF>
 #include <QString>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "platform/print/print_device.h"
+#include "platform/print/printer_lookup.h"
 #include "platform/user_prompts.h"
 #include "print/report/page_store.h"
 #include "print/report/paper_sizes.h"
@@ -68,9 +70,14 @@ class RpPrintObject {
     void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
     UserPrompts& Prompts() const { return *prompts_; }
 
-    // Where stored pages are printed; the system's default printer unless another device is set.
-    PrintDevice& Printer();
+    // Where stored pages are printed; the system's default printer unless another device is set. Null until
+    // the print system has answered: the interface never waits for it but in a print job, and then only
+    // PrintSystemWait.
+    PrintDevice* Printer();
     void SetPrinter(std::unique_ptr<PrintDevice> printer) { printer_ = std::move(printer); }
+    // Where the system's printers come from; tests put in their own.
+    void UseLookup(PrinterLookup& lookup) { lookup_ = &lookup; }
+    std::chrono::milliseconds PrintSystemWait{15000};
     // The print dialog: may change the device's settings and the page range, which comes in as the range
     // printed last (the whole report at first); false when the user cancels.
     std::function<bool(PrintDevice& printer, int pageCount, int& from, int& to)> PrintDialog;
@@ -223,6 +230,7 @@ class RpPrintObject {
 
     UserPrompts* prompts_;
     std::unique_ptr<PrintDevice> printer_;
+    PrinterLookup* lookup_;
     TextMeasure measure_;
     std::unique_ptr<RpPages> pages_;
     bool active_ = false;

@@ -16,11 +16,12 @@ void TextMeasure::SetFont(const RpFont& font) {
     current_ = entry.get();
 }
 
-double TextMeasure::Width(const QString& text) {
-    auto found = current_->widths.constFind(text);
-    if (found != current_->widths.constEnd()) return *found;
-    const double width = current_->metrics.horizontalAdvance(text);
-    current_->widths.insert(text, width);
+double TextMeasure::Width(QStringView text) {
+    auto found = current_->widths.find(text);
+    if (found != current_->widths.end()) return found->second;
+    QString key = text.toString();
+    const double width = current_->metrics.horizontalAdvance(key);
+    current_->widths.emplace(std::move(key), width);
     return width;
 }
 
@@ -50,32 +51,47 @@ qsizetype TextMeasure::FittingPrefix(QStringView word, double width) {
 }
 
 QStringList TextMeasure::Wrap(const QString& text, double width) {
-    const double blank = Width(QStringLiteral(" "));
+    for (const RecentWrap& recent : recent_)
+        if (recent.font == current_ && recent.width == width && recent.text == text) return recent.lines;
+    RecentWrap& kept = recent_[nextRecent_];
+    nextRecent_ = (nextRecent_ + 1) % recent_.size();
+    kept = {current_, width, text, WrapWords(text, width)};
+    return kept.lines;
+}
+
+QStringList TextMeasure::WrapWords(const QString& text, double width) {
+    // Words are separated by single blanks, so every line is a piece of the text: lines are cut out of it.
+    const double blank = Width(u" ");
     QStringList lines;
-    QString line;
+    qsizetype lineStart = 0;
     double lineWidth = 0;
     bool lineEmpty = true; // no word placed yet, so no blank before the next one
-    for (const QString& word : text.split(QLatin1Char(' '))) {
+    for (qsizetype wordStart = 0;;) {
+        qsizetype wordEnd = text.indexOf(QLatin1Char(' '), wordStart);
+        if (wordEnd < 0) wordEnd = text.size();
+        const QStringView word = QStringView(text).mid(wordStart, wordEnd - wordStart);
         const double wordWidth = Width(word);
         if (!lineEmpty && lineWidth + blank + wordWidth <= width) {
-            line += QLatin1Char(' ') + word;
             lineWidth += blank + wordWidth;
-            continue;
+        } else {
+            if (!lineEmpty) lines << text.mid(lineStart, wordStart - 1 - lineStart);
+            lineEmpty = false;
+            lineStart = wordStart;
+            lineWidth = wordWidth;
+            if (wordWidth > width) {
+                QStringView rest = word;
+                for (qsizetype fits = FittingPrefix(rest, width); fits < rest.size();
+                     fits = FittingPrefix(rest, width)) {
+                    lines << rest.left(fits).toString();
+                    rest = rest.mid(fits);
+                }
+                lineStart = wordEnd - rest.size();
+                lineWidth = Width(rest);
+            }
         }
-        if (!lineEmpty) lines << line;
-        lineEmpty = false;
-        line = word;
-        lineWidth = wordWidth;
-        if (wordWidth <= width) continue;
-        QStringView rest(word);
-        for (qsizetype fits = FittingPrefix(rest, width); fits < rest.size();
-             fits = FittingPrefix(rest, width)) {
-            lines << rest.left(fits).toString();
-            rest = rest.mid(fits);
-        }
-        line = rest.toString();
-        lineWidth = Width(line);
+        if (wordEnd == text.size()) break;
+        wordStart = wordEnd + 1;
     }
-    lines << line;
+    lines << text.mid(lineStart);
     return lines;
 }

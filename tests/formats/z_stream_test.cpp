@@ -39,26 +39,38 @@ std::string ReadAll(Stream& stream, size_t ask) {
 
 } // namespace
 
+namespace {
+
+// Compresses `raw` in odd-sized writes, so that the input never lines up with the output buffer, and checks
+// that zlib reads it back; gives the number of buffers written.
+int CompressInOddWrites(const std::string& raw, CompressionLevel level) {
+    MemoryStream out;
+    int buffers = 0;
+    {
+        ZCompressionStream stream(level, out);
+        stream.OnProgress = [&] { ++buffers; };
+        for (size_t at = 0; at < raw.size(); at += 77777)
+            stream.WriteBuffer(raw.data() + at, std::min<size_t>(77777, raw.size() - at));
+        EXPECT_EQ(stream.Position(), static_cast<int64_t>(raw.size()));
+    }
+    const std::string compressed(out.Bytes().begin(), out.Bytes().end());
+    EXPECT_EQ(Inflate(compressed, raw.size()), raw) << "level " << static_cast<int>(level);
+    return buffers;
+}
+
+} // namespace
+
 TEST(ZStream, CompressesAcrossManyBuffersIntoAStreamZlibReads) {
     const std::string raw = Sample(3'000'000);
-    for (CompressionLevel level : {CompressionLevel::clNone, CompressionLevel::clFastest,
-                                   CompressionLevel::clDefault, CompressionLevel::clMax}) {
-        MemoryStream out;
-        int buffers = 0;
-        {
-            ZCompressionStream stream(level, out);
-            stream.OnProgress = [&] { ++buffers; };
-            // Odd-sized writes so the input never lines up with the output buffer.
-            for (size_t at = 0; at < raw.size(); at += 77777)
-                stream.WriteBuffer(raw.data() + at, std::min<size_t>(77777, raw.size() - at));
-            EXPECT_EQ(stream.Position(), static_cast<int64_t>(raw.size()));
-        }
-        const std::string compressed(out.Bytes().begin(), out.Bytes().end());
-        EXPECT_EQ(Inflate(compressed, raw.size()), raw);
-        if (level == CompressionLevel::clNone) {
-            EXPECT_GT(buffers, 40);
-        }
-    }
+    EXPECT_GT(CompressInOddWrites(raw, CompressionLevel::clNone), 40);
+    CompressInOddWrites(raw, CompressionLevel::clFastest);
+}
+
+// The levels that search harder take most of the time over the same input.
+TEST(ZStream, SlowCompressesAcrossManyBuffersAtTheStrongerLevels) {
+    const std::string raw = Sample(3'000'000);
+    for (CompressionLevel level : {CompressionLevel::clDefault, CompressionLevel::clMax})
+        CompressInOddWrites(raw, level);
 }
 
 TEST(ZStream, AnUntouchedCompressionStreamStillWritesAnEmptyZlibStream) {

@@ -190,6 +190,23 @@ TEST(Wrapping, LinesAreGreedyWholeWordsThatNeverOverrunTheColumn) {
     }
 }
 
+TEST(Wrapping, TheSameTextAskedAgainInAnotherFontOrWidthWrapsAfreshAndLosesNoBlank) {
+    TextMeasure measure;
+    const QString text = "Tile 1 x 2  with  Groove and a Pattern of Stripes ";
+    const QStringList small = measure.Wrap(text, 1200);
+    ASSERT_GT(small.size(), 1);
+    EXPECT_EQ(measure.Wrap(text, 1200), small);
+    measure.SetFont({"Arial", 16});
+    const QStringList big = measure.Wrap(text, 1200);
+    EXPECT_GT(big.size(), small.size());
+    EXPECT_EQ(measure.Wrap(text, 12000).size(), 1);
+    measure.SetFont(RpFont());
+    EXPECT_EQ(measure.Wrap(text, 1200), small);
+    // Every break takes the place of exactly one blank.
+    for (const QStringList& lines : {small, big})
+        EXPECT_EQ(lines.join(' '), text);
+}
+
 TEST(Wrapping, AWordWiderThanTheColumnIsBrokenBetweenCharacters) {
     TextMeasure measure;
     const QString word(200, QLatin1Char('m'));

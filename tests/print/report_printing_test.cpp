@@ -1,11 +1,16 @@
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <future>
 #include <gtest/gtest.h>
 
 #include "platform/print/pdf_file_device.h"
+#include "platform/print/printer_lookup.h"
 #include "print/report/print_bar_form.h"
 #include "report_test_support.h"
+#include "support/loopback_server.h"
 #include "support/test_support.h"
 
 namespace {
@@ -93,6 +98,41 @@ TEST_F(PrintFromPreview, CancellingAfterTheFirstPageEndsTheJobThereAndLeavesTheE
     });
 }
 
+// The print system's client reads its server when a thread first asks, so the lookup's own worker meets the
+// server that takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
+TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintTellsSoAfterABoundedWait) {
+    std::promise<void> testOver;
+    LoopbackServer silent([over = testOver.get_future().share()](int, const std::string&) {
+        over.wait_for(std::chrono::seconds(10));
+    });
+    const auto release = qScopeGuard([&] { testOver.set_value(); });
+    const QByteArray server = qgetenv("CUPS_SERVER");
+    qputenv("CUPS_SERVER", QByteArray::fromStdString(silent.authority()));
+    const auto restore = qScopeGuard([&] {
+        if (server.isNull())
+            qunsetenv("CUPS_SERVER");
+        else
+            qputenv("CUPS_SERVER", server);
+    });
+    PrinterLookup lookup;
+    report.prn.UseLookup(lookup);
+    report.prn.PrintSystemWait = std::chrono::milliseconds(300);
+
+    QElapsedTimer clock;
+    clock.start();
+    InPreview([&](PreviewForm& form) {
+        EXPECT_LT(clock.elapsed(), 3000) << "the preview waited for the print system";
+        form.PrintBtnClick();
+        form.PrintBtnClick();
+    });
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList(2, "The print system did not answer in 0.3 seconds. Nothing was printed."));
+    EXPECT_TRUE(events.isEmpty()) << events.join(' ').toStdString();
+    EXPECT_FALSE(lookup.Answer());
+    EXPECT_FALSE(silent.requests().empty()) << "the print system was never asked";
+}
+
 TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {
     TempDir dir;
     InPreview([&](PreviewForm& form) {
@@ -108,7 +148,7 @@ TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire
         form.PrintBtnClick();
         EXPECT_EQ(TestMessages::Shown(), QStringList({"The printer could not start a new page."}));
         EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage"}));
-        EXPECT_FALSE(report.prn.Printer().Printing());
+        EXPECT_FALSE(report.prn.Printer()->Printing());
 
         TestMessages::Clear();
         events.clear();

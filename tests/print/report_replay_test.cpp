@@ -236,6 +236,75 @@ TEST_F(Replay, APdfGetsPagesThatReadPixelsAsPicturesWithTheSameResultAndKeepsOth
     EXPECT_LE(ChannelDistance(page.pixel(45, 85), qRgb(255, 255, 255)), 8);
 }
 
+// Opaque texts fill their box with the brush over whatever lies beneath, and drawing after them covers them;
+// transparent texts leave the ground showing. Boxes are checked where their trailing blanks leave no ink.
+class OpaqueTexts : public Replay {
+  protected:
+    static constexpr int kDpi = 50;
+    static constexpr QRgb kBlack = qRgb(0, 0, 0), kYellow = qRgb(255, 255, 0), kCyan = qRgb(0, 255, 255),
+                          kRed = qRgb(255, 0, 0), kGreen = qRgb(0, 160, 0);
+
+    void SetUp() override {
+        Replay::SetUp();
+        prn.SetFont({"Arial", 20});
+        Fill(kBlack, 1, 1, 3, 1.6);
+        Write(kYellow, "        ", 1.5, 1.1); // over the black
+        Write(kCyan, "WWWWWWWW", 1, 3);
+        prn.WriteText("        ", 1.3, 3); // over the Ws
+        Write(kRed, "red      ", 1, 5);    // two on a line, each in its colour
+        Write(kGreen, "green      ", 4, 5);
+        prn.SetPenColor(kBlack);
+        prn.SetLineWidth(6);
+        Write(kYellow, "        ", 1, 7);
+        prn.Line(1.1, 7.12, 1.3, 7.12); // over the text's box
+        Fill(kYellow, 5, 1, 7, 1.6);
+        prn.Transparent = true;
+        Write(kRed, "T          ", 5.2, 1.1);
+    }
+    void Fill(QRgb color, double left, double top, double right, double bottom) {
+        prn.SetBrushColor(color);
+        prn.FillRect(left, top, right, bottom);
+    }
+    void Write(QRgb brush, const QString& text, double x, double y) {
+        prn.SetBrushColor(brush);
+        prn.WriteText(text, x, y);
+    }
+    static void ExpectPage(const QImage& page) {
+        ASSERT_FALSE(page.isNull());
+        const auto near = [&](double x, double y, QRgb color) {
+            const QRgb found = page.pixel(QPointF(x * kDpi, y * kDpi).toPoint());
+            EXPECT_LE(ChannelDistance(found, color), 8)
+                << "at " << x << ", " << y << ": " << std::hex << found << " for " << color;
+        };
+        near(1.7, 1.25, kYellow);
+        near(2.8, 1.3, kBlack);
+        for (double x = 1.35; x < 1.85; x += 0.05)
+            for (double y = 3.05; y < 3.25; y += 0.05)
+                near(x, y, kCyan);
+        near(1.65, 5.15, kRed);
+        near(4.95, 5.15, kGreen);
+        near(1.2, 7.12, kBlack);
+        near(1.6, 7.12, kYellow);
+        near(6.3, 1.25, kYellow);
+        int ink = 0; // the red box's own text is drawn over it
+        for (int x = kDpi; x < 1.35 * kDpi; ++x)
+            for (int y = 5 * kDpi; y < 5.3 * kDpi; ++y)
+                ink += qGray(page.pixel(x, y)) < 40;
+        EXPECT_GT(ink, 5);
+    }
+};
+
+TEST_F(OpaqueTexts, CoverWhatLiesBeneathOnPictures) {
+    ExpectPage(Print(std::make_unique<ImageDevice>(kDpi)).Pages().at(0));
+}
+
+TEST_F(OpaqueTexts, CoverWhatLiesBeneathInPdfFiles) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    Print(std::make_unique<PdfFileDevice>(dir / "boxes.pdf"));
+    ExpectPage(RenderPdfPage(dir / "boxes.pdf", 1, kDpi));
+}
+
 TEST_F(Replay, ThePreviewFillsAndCombinesPixelsAtItsZoom) {
     DrawFilledRing(1);
     prn.SetPenMode(pmXor);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "ui/blend.h"
@@ -28,6 +29,55 @@ std::vector<BlendProcessor> VectorProcessors() {
         if (UseBlendProcessor(p)) found.push_back(p);
     UseBlendProcessor(saved);
     return found;
+}
+
+constexpr size_t kLine = 65535; // odd, so every variant's tail runs too
+
+// Runs `check` with each vector unit in turn, then gives the startup choice back.
+void ForEachVectorUnit(const std::function<void()>& check) {
+    const std::vector<BlendProcessor> processors = VectorProcessors();
+    if (processors.empty()) GTEST_SKIP() << "no vector unit";
+    const BlendProcessor saved = ActiveBlendProcessor();
+    for (BlendProcessor p : processors) {
+        ASSERT_TRUE(UseBlendProcessor(p));
+        check();
+    }
+    UseBlendProcessor(saved);
+}
+
+// Lines of every foreground alpha over every channel pair.
+void ExpectPlainLines() {
+    std::vector<Color32> src(kLine), dst(kLine), want(kLine);
+    for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+        for (size_t i = 0; i < kLine; ++i) {
+            src[i] = Fore(alpha, i & 0xFF);
+            dst[i] = want[i] = Back(static_cast<uint32_t>(i) >> 8);
+            BlendMem(src[i], want[i]);
+        }
+        BlendLine(src.data(), dst.data(), kLine);
+        ASSERT_EQ(dst, want) << "alpha " << alpha;
+    }
+}
+
+// Lines under master alpha m of every foreground alpha, over every channel pair or a spread of them.
+void ExpectMasterAlphaLines(uint32_t m, bool allPairs) {
+    const size_t count = allPairs ? kLine : 259;
+    std::vector<Color32> src(count), dst(count), want(count);
+    for (uint32_t alpha = 0; alpha < 256; ++alpha) {
+        for (size_t i = 0; i < count; ++i) {
+            const uint32_t x = i & 0xFF, y = allPairs ? static_cast<uint32_t>(i) >> 8 : (i * 37) & 0xFF;
+            src[i] = Fore(alpha, x);
+            dst[i] = want[i] = Back(y);
+            BlendMemEx(src[i], want[i], m);
+        }
+        BlendLineEx(src.data(), dst.data(), static_cast<int>(count), m);
+        ASSERT_EQ(dst, want) << m << " " << alpha;
+    }
+}
+
+// The master alphas whose lines are checked over every channel pair.
+bool EdgeMasterAlpha(uint32_t m) {
+    return m == 0 || m == 1 || m == 128 || m == 254 || m == 255;
 }
 
 } // namespace
@@ -65,42 +115,21 @@ TEST(Blend, BlendShortcutsAndMasterAlphaFollowTheForegroundAlpha) {
     EXPECT_EQ(b, 0x40404040u);
 }
 
+// Master alpha: every M with every foreground alpha over a spread of channel pairs; the edge values of M
+// over every pair are the slow part.
 TEST(Blend, VectorLinesEqualThePlainRoutinesForEveryAlphaAndChannelValue) {
-    const std::vector<BlendProcessor> processors = VectorProcessors();
-    if (processors.empty()) GTEST_SKIP() << "no vector unit";
-    const BlendProcessor saved = ActiveBlendProcessor();
-    const size_t n = 65535; // odd, so every variant's tail runs too
-    std::vector<Color32> src(n), dst(n), want(n);
-    for (BlendProcessor p : processors) {
-        ASSERT_TRUE(UseBlendProcessor(p));
-        for (uint32_t alpha = 0; alpha < 256; ++alpha) {
-            for (size_t i = 0; i < n; ++i) {
-                src[i] = Fore(alpha, i & 0xFF);
-                dst[i] = want[i] = Back(static_cast<uint32_t>(i) >> 8);
-                BlendMem(src[i], want[i]);
-            }
-            BlendLine(src.data(), dst.data(), n);
-            ASSERT_EQ(dst, want) << "alpha " << alpha;
-        }
-        // Master alpha: every M with every foreground alpha over a spread of channel pairs, and every pair
-        // for the edge values of M.
-        for (uint32_t m = 0; m < 256; ++m) {
-            const bool allPairs = m == 0 || m == 1 || m == 128 || m == 254 || m == 255;
-            for (uint32_t alpha = 0; alpha < 256; ++alpha) {
-                const int count = allPairs ? int(n) : 259;
-                for (size_t i = 0; i < size_t(count); ++i) {
-                    const uint32_t x = i & 0xFF,
-                                   y = allPairs ? static_cast<uint32_t>(i) >> 8 : (i * 37) & 0xFF;
-                    src[i] = Fore(alpha, x);
-                    dst[i] = want[i] = Back(y);
-                    BlendMemEx(src[i], want[i], m);
-                }
-                BlendLineEx(src.data(), dst.data(), count, m);
-                ASSERT_TRUE(std::equal(dst.begin(), dst.begin() + count, want.begin())) << m << " " << alpha;
-            }
-        }
-    }
-    UseBlendProcessor(saved);
+    ForEachVectorUnit([] {
+        ExpectPlainLines();
+        for (uint32_t m = 0; m < 256; ++m)
+            if (!EdgeMasterAlpha(m)) ExpectMasterAlphaLines(m, false);
+    });
+}
+
+TEST(Blend, SlowVectorLinesEqualThePlainRoutinesForEveryChannelPairAtTheEdgeMasterAlphas) {
+    ForEachVectorUnit([] {
+        for (uint32_t m = 0; m < 256; ++m)
+            if (EdgeMasterAlpha(m)) ExpectMasterAlphaLines(m, true);
+    });
 }
 
 TEST(Blend, ForcedScalarLinesGiveTheSameBitsAsTheStartupChoice) {
