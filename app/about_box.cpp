@@ -7,8 +7,8 @@
 
 #include "app/program_version.h"
 #include "app/string_utils.h"
-#include "ui/kit_scroll_text.h"
-#include "ui/shaped_form.h"
+#include "ui/controls/shaped_form.h"
+#include "ui/kit/kit_scroll_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <memory>
 
-#include "ui/rich_list_view.h"
+#include "ui/list/rich_list_view.h"
 
 struct AppContext;
 class QFrame;

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "app/color_table.h"
-#include "ui/list_sort.h"
+#include "ui/list/list_sort.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "app/inventory_fields.h"
 #include "app/inventory_host.h"
-#include "ui/list_model.h"
+#include "ui/list/list_model.h"
 
 class ColorTable;
 

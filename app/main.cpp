@@ -15,9 +15,9 @@
 #include "app/settings_dialog.h"
 #include "app/splash_window.h"
 #include "app/user_prompts.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "formats/picture_formats.h"
 #include "platform/fs.h"
-#include "platform/gfx/jpeg_image.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 

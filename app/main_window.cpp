@@ -27,10 +27,10 @@
 #include "platform/ini.h"
 #include "platform/ui.h"
 #include "print/label_maker.h"
-#include "ui/fading_label.h"
-#include "ui/file_drop_target.h"
-#include "ui/gauge_bar.h"
-#include "ui/image_view.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/controls/fading_label.h"
+#include "ui/controls/file_drop_target.h"
+#include "ui/controls/gauge_bar.h"
 
 namespace {
 

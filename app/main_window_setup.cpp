@@ -10,9 +10,9 @@
 #include "platform/ini.h"
 #include "platform/ui.h"
 #include "print/label_maker.h"
-#include "ui/fading_label.h"
-#include "ui/file_drop_target.h"
-#include "ui/form_storage.h"
+#include "ui/controls/fading_label.h"
+#include "ui/controls/file_drop_target.h"
+#include "ui/forms/form_storage.h"
 
 void MainWindow::CreateSettings() {
     OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));

@@ -10,7 +10,7 @@
 #include "app/program_version.h"
 #include "app/settings_dialog.h"
 #include "platform/ui.h"
-#include "ui/fading_label.h"
+#include "ui/controls/fading_label.h"
 
 void MainWindow::CreateWebService() {
     web_ = std::make_unique<WebService>(*this, Prompts());

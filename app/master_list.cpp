@@ -7,7 +7,7 @@
 
 #include "app/string_hash.h"
 #include "platform/text.h"
-#include "ui/list_model.h"
+#include "ui/list/list_model.h"
 
 namespace {
 

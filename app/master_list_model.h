@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/master_list.h"
-#include "ui/list_model.h"
+#include "ui/list/list_model.h"
 
 // The master parts list as the list shows it: the columns "Part Number" and "Description" over master rows,
 // whose texts are made only for the cells asked for. Sorting and deleting reorder row numbers; the rows

@@ -11,7 +11,7 @@
 #include "app/splash_window.h"
 #include "platform/fs.h"
 #include "platform/ui.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

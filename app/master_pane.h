@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "app/master_list_model.h"
-#include "ui/rich_list_view.h"
+#include "ui/list/rich_list_view.h"
 
 struct AppContext;
 class QLineEdit;

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 // A label whose texts, often from files ("&", "<b>"), are shown as they are.
 inline QLabel* MakePlainLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "formats/gif/gif_image.h"
-#include "ui/bitmap32.h"
+#include "ui/bitmap/bitmap32.h"
 
 PictureAnimation::PictureAnimation() = default;
 

@@ -12,9 +12,9 @@
 #include "ldraw/ldraw_view.h"
 #include "platform/gfx/graphic.h"
 #include "platform/ui.h"
-#include "ui/file_search.h"
-#include "ui/gauge_bar.h"
-#include "ui/image_view.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/controls/file_search.h"
+#include "ui/controls/gauge_bar.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 #include <QWidget>
 
 #include "support/bench_main.h"
-#include "ui/image_view.h"
-#include "ui/resamplers.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/bitmap/resamplers.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "app/test_prompts.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

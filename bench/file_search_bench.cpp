@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/file_search.h"
+#include "ui/controls/file_search.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "formats/gif/gif_image.h"
 #include "formats/picture_formats.h"
 #include "platform/stream.h"
-#include "ui/bitmap32.h"
+#include "ui/bitmap/bitmap32.h"
 
 namespace fs = std::filesystem;
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "platform/gfx/jpeg_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
-#include "ui/bitmap32.h"
+#include "ui/bitmap/bitmap32.h"
 
 namespace fs = std::filesystem;
 

@@ -7,9 +7,9 @@
 #include <iterator>
 #include <vector>
 
+#include "formats/kit_compress.h"
 #include "platform/stream.h"
 #include "support/bench_main.h"
-#include "ui/kit_compress.h"
 
 namespace {
 

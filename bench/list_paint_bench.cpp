@@ -13,8 +13,8 @@
 
 #include "platform/text.h"
 #include "support/bench_main.h"
-#include "ui/mini_html.h"
-#include "ui/rich_list_view.h"
+#include "ui/list/mini_html.h"
+#include "ui/list/rich_list_view.h"
 
 namespace {
 

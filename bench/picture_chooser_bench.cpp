@@ -12,14 +12,14 @@
 
 #include "app/main_window.h"
 #include "app/test_prompts.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "formats/picture_formats.h"
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
 #include "platform/fs.h"
-#include "platform/gfx/jpeg_image.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace fs = std::filesystem;
 

@@ -17,7 +17,7 @@
 #include "formats/png/png_picture.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
-#include "ui/bitmap32.h"
+#include "ui/bitmap/bitmap32.h"
 
 namespace fs = std::filesystem;
 

@@ -13,7 +13,7 @@
 
 #include "platform/ini.h"
 #include "support/bench_main.h"
-#include "ui/form_storage.h"
+#include "ui/forms/form_storage.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "app/inventory_fields.h"
 #include "app/main_window.h"
 #include "app/xls_inventory.h"
-#include "platform/cfb.h"
+#include "formats/xls/cfb.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
 #include "support/bench_window.h"

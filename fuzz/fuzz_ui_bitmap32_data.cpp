@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/stream.h"
-#include "ui/bitmap32.h"
+#include "ui/bitmap/bitmap32.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryStream stream(std::vector<uint8_t>(data, data + size));

@@ -4,9 +4,9 @@
 
 #include "platform/gfx/graphic.h"
 #include "platform/stream.h"
-#include "ui/kit_container.h"
-#include "ui/kit_list_items.h"
-#include "ui/kit_wave.h"
+#include "ui/kit/kit_container.h"
+#include "ui/kit/kit_list_items.h"
+#include "ui/kit/kit_wave.h"
 
 // Container files with their item records: sized and compressed bitmaps, image strips, string lists and
 // waves. Every kind of list reads the bytes; all but the one the magic names refuse them at once.

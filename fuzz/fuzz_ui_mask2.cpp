@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/shaped_form.h"
+#include "ui/controls/shaped_form.h"
 
 // Region data comes from stored files: malformed data must be refused, valid data must survive a round trip.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

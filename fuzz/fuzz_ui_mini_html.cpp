@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/mini_html.h"
+#include "ui/list/mini_html.h"
 
 // Cell texts come from imported files: any markup must lay out, draw and hit-test in bounded time and
 // space. The first byte chooses word wrap and the hit point.

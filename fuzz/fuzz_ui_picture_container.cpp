@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/picture_container.h"
+#include "ui/controls/picture_container.h"
 
 // Cell pictures come from files and markup: any bytes either show as a picture or are refused, and a
 // later frame of an animation shows or is refused too.

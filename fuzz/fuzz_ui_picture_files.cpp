@@ -7,9 +7,9 @@
 #include <string>
 #include <unistd.h>
 
+#include "formats/jpeg/jpeg_image.h"
 #include "formats/picture_formats.h"
-#include "platform/gfx/jpeg_image.h"
-#include "ui/bitmap32.h"
+#include "ui/bitmap/bitmap32.h"
 
 // Pictures opened by the user are read by the class their extension names, whatever the bytes are: each
 // registered extension reads the same bytes and either shows them or refuses them.

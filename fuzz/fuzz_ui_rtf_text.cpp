@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/rtf_text.h"
+#include "ui/list/rtf_text.h"
 
 // Rich-text cells come from imported files: any text either builds a bounded document or is shown plain.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {

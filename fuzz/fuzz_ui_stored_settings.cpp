@@ -13,7 +13,7 @@
 
 #include "platform/ini.h"
 #include "platform/text.h"
-#include "ui/form_storage.h"
+#include "ui/forms/form_storage.h"
 
 // The settings file is edited by hand: a window restores its placement, its controls' properties of every
 // stored kind, lists of lines, collections and named (also encoded) values from any text, then saves them.

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/stream.h"
-#include "ui/kit_wave.h"
+#include "ui/kit/kit_wave.h"
 
 // Wave headers: a refused file leaves the wave as it was.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

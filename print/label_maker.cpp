@@ -16,11 +16,11 @@
 #include "platform/ui.h"
 #include "print/label_host.h"
 #include "print/label_preview.h"
-#include "ui/gauge_bar.h"
-#include "ui/image_view.h"
-#include "ui/make_named.h"
-#include "ui/zc_color_combo_box.h"
-#include "ui/zc_font_combo_box.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/controls/gauge_bar.h"
+#include "ui/controls/zc_color_combo_box.h"
+#include "ui/controls/zc_font_combo_box.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

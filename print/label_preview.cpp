@@ -15,7 +15,7 @@
 #include "print/preview/pv_page_navigator.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "print/preview/pv_thumbnails.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "app/main_window.h"
 #include "platform/fs.h"
 #include "support/bench_main.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());

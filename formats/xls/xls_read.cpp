@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "formats/xls/biff_bytes.h"
+#include "formats/xls/cfb.h"
 #include "formats/xls/xls_error.h"
-#include "platform/cfb.h"
 #include "platform/text.h"
 
 namespace {

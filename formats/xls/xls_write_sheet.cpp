@@ -2,9 +2,9 @@
 #include <QFile>
 
 #include "formats/xls/biff_bytes.h"
+#include "formats/xls/cfb.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_write.h"
-#include "platform/cfb.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 

@@ -1,5 +1,5 @@
 #include "print/preview/pv_property_combo_box.h"
-#include "ui/owner_draw_combo.h"
+#include "ui/controls/owner_draw_combo.h"
 
 #include <QPainter>
 

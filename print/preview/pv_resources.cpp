@@ -4,8 +4,8 @@
 #include <QHash>
 #include <QImageReader>
 
+#include "formats/jpeg/jpeg_image.h"
 #include "platform/gfx/graphic.h"
-#include "platform/gfx/jpeg_image.h"
 #include "platform/stream.h"
 #include "print/preview/pv_packed_pixels.h"
 

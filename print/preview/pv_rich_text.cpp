@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "print/preview/pv_font_mapper.h"
-#include "ui/rtf_text.h"
+#include "ui/list/rtf_text.h"
 
 namespace {
 

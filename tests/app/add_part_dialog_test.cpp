@@ -8,7 +8,7 @@
 #include "app/add_part_dialog.h"
 #include "app/inventory_window.h"
 #include "platform/fs.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

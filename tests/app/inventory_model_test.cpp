@@ -6,7 +6,7 @@
 #include "app/inventory_files.h"
 #include "inventory_test_support.h"
 #include "platform/ui.h"
-#include "ui/rich_list_model.h"
+#include "ui/list/rich_list_model.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "app/inventory_test_support.h"
 #include "app/inventory_window.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

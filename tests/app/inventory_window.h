@@ -15,7 +15,7 @@
 #include "platform/fs.h"
 #include "support/test_support.h"
 #include "test_prompts.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';

@@ -12,7 +12,7 @@
 #include "platform/ini.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 TEST(LabelRows, LabelsReadTheInventoryRowsOfTheMainWindow) {
     InventoryWindow inventory;

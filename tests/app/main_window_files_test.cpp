@@ -11,8 +11,8 @@
 #include "app/inventory_window.h"
 #include "platform/text.h"
 #include "platform/ui.h"
-#include "ui/fading_label.h"
-#include "ui/make_named.h"
+#include "ui/controls/fading_label.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

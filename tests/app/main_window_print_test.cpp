@@ -8,7 +8,7 @@
 #include "inventory_window.h"
 #include "print/report/preview_form.h"
 #include "support/pdf_peer.h"
-#include "ui/make_named.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

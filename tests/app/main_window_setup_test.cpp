@@ -16,9 +16,9 @@
 #include "platform/fs.h"
 #include "platform/ini.h"
 #include "support/test_support.h"
-#include "ui/fading_label.h"
-#include "ui/gauge_bar.h"
-#include "ui/make_named.h"
+#include "ui/controls/fading_label.h"
+#include "ui/controls/gauge_bar.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

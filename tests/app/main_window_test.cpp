@@ -15,9 +15,9 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 #include "support/test_support.h"
-#include "ui/gauge_bar.h"
-#include "ui/image_view.h"
-#include "ui/make_named.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/controls/gauge_bar.h"
+#include "ui/kit/make_named.h"
 
 namespace {
 

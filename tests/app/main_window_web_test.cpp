@@ -11,8 +11,8 @@
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "support/service_stand_in.h"
-#include "ui/fading_label.h"
-#include "ui/make_named.h"
+#include "ui/controls/fading_label.h"
+#include "ui/kit/make_named.h"
 
 namespace fs = std::filesystem;
 

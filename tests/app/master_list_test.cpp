@@ -6,7 +6,7 @@
 #include "app/string_hash.h"
 #include "platform/text.h"
 #include "support/test_support.h"
-#include "ui/rich_list_model.h"
+#include "ui/list/rich_list_model.h"
 
 namespace {
 

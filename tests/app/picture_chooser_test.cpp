@@ -7,12 +7,12 @@
 
 #include "app/picture_chooser.h"
 #include "formats/gif/gif_image.h"
+#include "formats/jpeg/jpeg_image.h"
 #include "formats/picture_formats.h"
 #include "inventory_window.h"
-#include "platform/gfx/jpeg_image.h"
-#include "ui/gauge_bar.h"
-#include "ui/image_view.h"
-#include "ui/make_named.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/controls/gauge_bar.h"
+#include "ui/kit/make_named.h"
 
 namespace fs = std::filesystem;
 

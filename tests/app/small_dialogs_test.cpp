@@ -14,7 +14,7 @@
 #include "platform/ini.h"
 #include "support/test_support.h"
 #include "test_prompts.h"
-#include "ui/kit_scroll_text.h"
+#include "ui/kit/kit_scroll_text.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include "app/inventory_files.h"
 #include "app/xls_inventory.h"
+#include "formats/xls/cfb.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
 #include "inventory_test_support.h"
-#include "platform/cfb.h"
 #include "platform/text.h"
 
 namespace {

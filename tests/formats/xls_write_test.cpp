@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "formats/xls/cfb.h"
 #include "formats/xls/xls_error.h"
 #include "formats/xls/xls_read.h"
 #include "formats/xls/xls_write.h"
-#include "platform/cfb.h"
 #include "platform/text.h"
 #include "support/test_support.h"
 

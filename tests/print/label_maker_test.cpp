@@ -12,9 +12,9 @@
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "support/test_support.h"
-#include "ui/form_storage.h"
-#include "ui/image_view.h"
-#include "ui/zc_color_combo_box.h"
+#include "ui/bitmap/image_view.h"
+#include "ui/controls/zc_color_combo_box.h"
+#include "ui/forms/form_storage.h"
 
 namespace {
 
