@@ -16,14 +16,19 @@ void ProcessMessages();
 QString ExceptionText(const std::exception& error);
 // Runs an event handler so that no exception crosses the event loop: the error is shown through prompts.
 void RunGuarded(UserPrompts& prompts, const std::function<void()>& handler);
-// The handler for a signal or callback run under RunGuarded: it gets the arguments when it takes them and
-// none otherwise. Connecting through this puts the exception boundary on the handler by construction.
+// Runs handler under RunGuarded with the arguments when it takes them, and with none otherwise.
+template <typename Handler, typename... Arguments>
+void CallGuarded(UserPrompts& prompts, const Handler& handler, Arguments&&... arguments) {
+    if constexpr (std::is_invocable_v<const Handler&, Arguments...>)
+        RunGuarded(prompts, [&] { handler(std::forward<Arguments>(arguments)...); });
+    else
+        RunGuarded(prompts, [&] { handler(); });
+}
+// The handler for a signal or callback run under RunGuarded. Connecting through this puts the exception
+// boundary on the handler by construction.
 template <typename Handler> auto Guarded(UserPrompts& prompts, Handler handler) {
     return [&prompts, handler = std::move(handler)](auto&&... arguments) -> void {
-        if constexpr (std::is_invocable_v<const Handler&, decltype(arguments)...>)
-            RunGuarded(prompts, [&] { handler(std::forward<decltype(arguments)>(arguments)...); });
-        else
-            RunGuarded(prompts, handler);
+        CallGuarded(prompts, handler, std::forward<decltype(arguments)>(arguments)...);
     };
 }
 
