@@ -111,13 +111,6 @@ LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent) : QDialog(pare
     if (const QScreen* screen = QGuiApplication::primaryScreen()) resize(screen->availableGeometry().size());
 }
 
-LabelPreview::~LabelPreview() {
-    // The linked controls go before the preview they follow.
-    delete PvThumbnails1;
-    delete PvPropertyComboBox1;
-    delete PvPageNavigator1;
-}
-
 void LabelPreview::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     const int w = width(), h = height();

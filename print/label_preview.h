@@ -29,7 +29,6 @@ class LabelPreview : public QDialog {
   public:
     // Messages, questions and the PDF file go to prompts, the label maker's too.
     explicit LabelPreview(UserPrompts& prompts, QWidget* parent = nullptr);
-    ~LabelPreview() override;
     UserPrompts& Prompts() const { return prompts_; }
 
     void SetLabelMaker(LabelMaker* maker) { maker_ = maker; }

@@ -21,15 +21,21 @@ double Share(const QScrollBar* bar) {
 
 } // namespace
 
-PvLinkedControl::~PvLinkedControl() {
-    SetPreview(nullptr);
-}
-
 void PvLinkedControl::SetPreview(PvPreview* preview) {
     if (preview == preview_) return;
     if (preview_) preview_->Unregister(this);
+    QObject::disconnect(freed_);
     preview_ = preview;
-    if (preview_) preview_->Register(this);
+    if (preview) {
+        preview->Register(this);
+        // A freed preview leaves the control without one. Widgets announce it before guarded pointers
+        // learn of it, hence the reset.
+        // unguarded: the linked controls only refresh their own widgets
+        freed_ = QObject::connect(preview, &QObject::destroyed, &link_, [this] {
+            preview_ = nullptr;
+            PreviewSet();
+        });
+    }
     PreviewSet();
 }
 
@@ -109,22 +115,19 @@ PvPreview::PvPreview(QWidget* parent) : QScrollArea(parent), image_(new PvPaperI
     UpdateScrollRange();
 }
 
-PvPreview::~PvPreview() {
-    for (PvLinkedControl* control : std::vector<PvLinkedControl*>(linked_))
-        control->SetPreview(nullptr);
-}
-
 void PvPreview::Register(PvLinkedControl* control) {
-    if (std::find(linked_.begin(), linked_.end(), control) == linked_.end()) linked_.push_back(control);
+    Unregister(control);
+    // unguarded: the linked controls only refresh their own widgets
+    connect(this, &PvPreview::Noticed, &control->link_,
+            [control](int notice) { control->PreviewNotice(notice); });
 }
 
 void PvPreview::Unregister(PvLinkedControl* control) {
-    linked_.erase(std::remove(linked_.begin(), linked_.end(), control), linked_.end());
+    disconnect(this, &PvPreview::Noticed, &control->link_, nullptr);
 }
 
 void PvPreview::Notify(int notice) {
-    for (PvLinkedControl* control : std::vector<PvLinkedControl*>(linked_))
-        control->PreviewNotice(notice);
+    emit Noticed(notice);
 }
 
 void PvPreview::ShowCurrentPage() {

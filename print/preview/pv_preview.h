@@ -1,10 +1,10 @@
 #pragma once
 
+#include <QPointer>
 #include <QScrollArea>
 #include <QStringList>
 #include <filesystem>
 #include <functional>
-#include <vector>
 
 #include "print/preview/pv_page_list.h"
 #include "print/preview/pv_paper_image.h"
@@ -25,25 +25,7 @@ enum PvNotice {
     pvnCurrentPage = 7047
 };
 
-class PvPreview;
-
-// A control that follows a preview: it hears the preview's notices, in registration order.
-class PvLinkedControl {
-  public:
-    virtual ~PvLinkedControl();
-    PvPreview* Preview() const { return preview_; }
-    // Leaves the old preview and registers with the new one (or none).
-    void SetPreview(PvPreview* preview);
-    virtual void PreviewNotice(int notice) = 0;
-
-  protected:
-    // After the preview changed (also to none).
-    virtual void PreviewSet() {}
-
-  private:
-    friend class PvPreview;
-    PvPreview* preview_ = nullptr;
-};
+class PvLinkedControl;
 
 enum PvZoomStyle { pvFixedZoom, pvVariableZoom };
 
@@ -61,7 +43,6 @@ class PvPreview : public QScrollArea {
     Q_OBJECT
   public:
     explicit PvPreview(QWidget* parent = nullptr);
-    ~PvPreview() override;
 
     PvPageList& Pages() { return pages_; }
     PvCanvas& Canvas() { return pages_.Canvas; }
@@ -124,9 +105,16 @@ class PvPreview : public QScrollArea {
     // The object last pressed on, outlined in red.
     PvVisibleObject* SelectedObject() const { return selected_; }
 
+    // A registered control hears the notices, once each, in registration order, until it is unregistered or
+    // either side is freed.
     void Register(PvLinkedControl* control);
     void Unregister(PvLinkedControl* control);
 
+  signals:
+    // A PvNotice for the linked controls.
+    void Noticed(int notice);
+
+  public:
     // Printing progress, the printer's job events and the rich-text document are the page list's and the
     // printer's (Pages(), Printer()).
     std::function<void()> OnClear, OnNewPage, OnPageChanged, OnOrientationChanged, OnMouseEnter, OnMouseLeave;
@@ -161,8 +149,28 @@ class PvPreview : public QScrollArea {
     PvPaperImage* image_;
     PvPageGrid grid_;
     PvShadow shadow_;
-    std::vector<PvLinkedControl*> linked_;
     int maxZoom_ = 400, minZoom_ = 5;
     int updates_ = 0;
     PvVisibleObject* selected_ = nullptr;
+};
+
+// A control that follows a preview: it hears the preview's notices, in registration order.
+class PvLinkedControl {
+  public:
+    virtual ~PvLinkedControl() = default;
+    PvPreview* Preview() const { return preview_; }
+    // Leaves the old preview and registers with the new one (or none).
+    void SetPreview(PvPreview* preview);
+    virtual void PreviewNotice(int notice) = 0;
+
+  protected:
+    // After the preview changed (also to none, and when the preview is freed).
+    virtual void PreviewSet() {}
+
+  private:
+    friend class PvPreview;
+    QPointer<PvPreview> preview_;
+    // The receiving end of the preview's connections, so that they go with the control.
+    QObject link_;
+    QMetaObject::Connection freed_;
 };

@@ -150,6 +150,63 @@ TEST(PvPreview, ThumbnailsAndThePaperListFollowThePages) {
     EXPECT_EQ(thumbnails.Count(), 0);
 }
 
+namespace {
+
+// Writes down the notices it hears, by name.
+class NoticeLog : public PvLinkedControl {
+  public:
+    NoticeLog(std::vector<QString>& log, QString name) : log_(log), name_(std::move(name)) {}
+    void PreviewNotice(int notice) override { log_.push_back(name_ + QString::number(notice)); }
+    int sets = 0;
+
+  protected:
+    void PreviewSet() override { ++sets; }
+
+  private:
+    std::vector<QString>& log_;
+    QString name_;
+};
+
+} // namespace
+
+TEST(PvPreview, LinkedControlsHearNoticesInOrderAndMayGoBeforeOrAfterThePreview) {
+    std::vector<QString> log;
+    auto preview = std::make_unique<PvPreview>();
+    auto first = std::make_unique<NoticeLog>(log, "a");
+    NoticeLog second(log, "b");
+    first->SetPreview(preview.get());
+    second.SetPreview(preview.get());
+    preview->Register(&second);
+    preview->SetZoom(50);
+    EXPECT_EQ(log, (std::vector<QString>{"a7039", "b7039"})) << "once each, in registration order";
+
+    // A control freed first is no longer notified.
+    auto navigator = std::make_unique<PvPageNavigator>();
+    navigator->SetPreview(preview.get());
+    navigator.reset();
+    first.reset();
+    log.clear();
+    preview->NewPage();
+    preview->SetZoom(60);
+    EXPECT_EQ(log, (std::vector<QString>{"b7035", "b7047", "b7039"}));
+
+    // A preview freed first leaves its controls without one, and they may go afterwards.
+    navigator = std::make_unique<PvPageNavigator>();
+    navigator->SetPreview(preview.get());
+    auto papers = std::make_unique<PvPropertyComboBox>();
+    papers->SetPreviewProperty(pvPaperList);
+    papers->SetPreview(preview.get());
+    const int sets = second.sets;
+    preview.reset();
+    EXPECT_EQ(second.Preview(), nullptr);
+    EXPECT_EQ(second.sets, sets + 1) << "told that the preview is gone";
+    EXPECT_EQ(navigator->Preview(), nullptr);
+    EXPECT_FALSE(navigator->Button(pvAddPage)->isEnabled());
+    EXPECT_EQ(papers->count(), 0);
+    navigator.reset();
+    papers.reset();
+}
+
 TEST(PvPreview, DragsAndMouseButtonsOnTheSheetArriveInPageInches) {
     PvPreview preview;
     preview.resize(600, 600);

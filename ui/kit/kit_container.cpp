@@ -1,7 +1,6 @@
 #include "ui/kit/kit_container.h"
 
 #include <QLibrary>
-#include <algorithm>
 
 #include "platform/fs.h"
 #include "platform/gfx/bitmap.h"
@@ -30,33 +29,23 @@ constexpr int64_t kMinRecord = 4;
 
 } // namespace
 
-KitChangeLink::~KitChangeLink() {
-    if (sender_) sender_->UnregisterChanges(this);
-}
-
-KitBaseContainer::~KitBaseContainer() {
-    for (KitChangeLink* link : links_)
-        link->sender_ = nullptr;
-}
-
 void KitBaseContainer::RegisterChanges(KitChangeLink* link) {
     if (link->sender_ == this) return;
     if (link->sender_) link->sender_->UnregisterChanges(link);
     link->sender_ = this;
-    links_.push_back(link);
+    // unguarded: the links repaint their controls
+    connect(this, &KitBaseContainer::LinksNotified, link, [link] { link->Change(); });
 }
 
 void KitBaseContainer::UnregisterChanges(KitChangeLink* link) {
-    std::erase(links_, link);
+    disconnect(this, &KitBaseContainer::LinksNotified, link, nullptr);
     if (link->sender_ == this) link->sender_ = nullptr;
 }
 
 void KitBaseContainer::Changed() {
     if (Updating()) return;
-    // A copy: a notified control may unlink itself.
-    const std::vector<KitChangeLink*> links = links_;
-    for (KitChangeLink* link : links)
-        if (std::find(links_.begin(), links_.end(), link) != links_.end()) link->Change();
+    // A control that unlinks itself meanwhile is not notified any more.
+    emit LinksNotified();
     KitComponent::Changed();
 }
 

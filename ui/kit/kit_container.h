@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QRgb>
 #include <QString>
 #include <filesystem>
@@ -16,15 +17,13 @@ class KitBaseContainer;
 class KitListItem;
 class Stream;
 
-// The link by which a container tells a control that it changed. It leaves its container when it dies.
-class KitChangeLink {
+// The link by which a container tells a control that it changed. Either may be freed first: the
+// container's connection to it goes with whichever goes first.
+class KitChangeLink : public QObject {
   public:
     explicit KitChangeLink(std::function<void()> onChange = {}) : OnChange(std::move(onChange)) {}
-    ~KitChangeLink();
-    KitChangeLink(const KitChangeLink&) = delete;
-    KitChangeLink& operator=(const KitChangeLink&) = delete;
 
-    KitBaseContainer* Sender() const { return sender_; }
+    KitBaseContainer* Sender() const;
     std::function<void()> OnChange;
     void Change() {
         if (OnChange) OnChange();
@@ -32,7 +31,7 @@ class KitChangeLink {
 
   private:
     friend class KitBaseContainer;
-    KitBaseContainer* sender_ = nullptr;
+    QPointer<KitBaseContainer> sender_;
 };
 
 // A component that tells linked controls about its changes.
@@ -40,17 +39,21 @@ class KitBaseContainer : public KitComponent {
     Q_OBJECT
   public:
     explicit KitBaseContainer(QObject* owner = nullptr) : KitComponent(owner) {}
-    ~KitBaseContainer() override;
 
+    // A link hears the changes of one container at a time, in the order the links were registered.
     void RegisterChanges(KitChangeLink* link);
     void UnregisterChanges(KitChangeLink* link);
-    int LinkCount() const { return static_cast<int>(links_.size()); }
+    int LinkCount() const { return receivers(SIGNAL(LinksNotified())); }
     // Every link's notification, then the container's own.
     void Changed() override;
 
-  private:
-    std::vector<KitChangeLink*> links_;
+  signals:
+    void LinksNotified();
 };
+
+inline KitBaseContainer* KitChangeLink::Sender() const {
+    return sender_;
+}
 
 // What a container file holds; its magic and default extension follow from it.
 enum class KitContainerKind : uint8_t { ckImageList, ckBitmapList, ckWaveList, ckStringList, ckRichTextList };

@@ -8,10 +8,6 @@
 
 KitControlLink::KitControlLink(std::function<void()> change) : change_(std::move(change)), link_(change_) {}
 
-KitControlLink::~KitControlLink() {
-    QObject::disconnect(freed_);
-}
-
 void KitControlLink::SetContainer(KitCustomContainer* container) {
     if (container_) container_->UnregisterChanges(&link_);
     QObject::disconnect(freed_);
@@ -20,7 +16,7 @@ void KitControlLink::SetContainer(KitCustomContainer* container) {
         container->RegisterChanges(&link_);
         // A freed container is dropped and the control repaints without it.
         // unguarded: its owner guards the handlers it sets
-        freed_ = QObject::connect(container, &QObject::destroyed, [this] {
+        freed_ = QObject::connect(container, &QObject::destroyed, &link_, [this] {
             container_ = nullptr;
             change_();
         });

@@ -14,7 +14,6 @@ class Canvas;
 class KitControlLink {
   public:
     explicit KitControlLink(std::function<void()> change);
-    ~KitControlLink();
     KitControlLink(const KitControlLink&) = delete;
     KitControlLink& operator=(const KitControlLink&) = delete;
     KitCustomContainer* Container() const { return container_; }
@@ -28,6 +27,7 @@ class KitControlLink {
   private:
     std::function<void()> change_;
     QPointer<KitCustomContainer> container_;
+    // Also the receiving end of the container's connections, so that they go with the control.
     KitChangeLink link_;
     QMetaObject::Connection freed_;
 };

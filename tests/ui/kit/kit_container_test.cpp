@@ -157,6 +157,38 @@ TEST(KitImageList, CellsMasksAndTheirLimits) {
     EXPECT_EQ(target.pixel(2, 0), qRgb(0, 0, 255));
 }
 
+TEST(KitContainers, LinksHearChangesInOrderAndMayGoBeforeOrAfterTheirContainer) {
+    std::vector<std::string> heard;
+    auto list = std::make_unique<KitStringList>();
+    list->OnChange = [&] { heard.push_back("list"); };
+    auto first = std::make_unique<KitChangeLink>([&] { heard.push_back("first"); });
+    KitChangeLink second([&] { heard.push_back("second"); });
+    KitChangeLink third;
+    // The first link to hear a change lets the third go.
+    first->OnChange = [&] {
+        heard.push_back("first");
+        list->UnregisterChanges(&third);
+    };
+    third.OnChange = [&] { heard.push_back("third"); };
+    list->RegisterChanges(first.get());
+    list->RegisterChanges(&second);
+    list->RegisterChanges(&third);
+    list->RegisterChanges(first.get());
+    EXPECT_EQ(list->LinkCount(), 3) << "registered once";
+    list->Add();
+    EXPECT_EQ(heard, (std::vector<std::string>{"first", "second", "list"}));
+
+    first.reset();
+    EXPECT_EQ(list->LinkCount(), 1);
+    heard.clear();
+    list->Clear();
+    EXPECT_EQ(heard, (std::vector<std::string>{"second", "list"}));
+
+    EXPECT_EQ(second.Sender(), list.get());
+    list.reset();
+    EXPECT_EQ(second.Sender(), nullptr) << "a freed container leaves its links";
+}
+
 class Probe : public KitGraphicControl {
   public:
     using KitGraphicControl::KitGraphicControl;
