@@ -70,7 +70,6 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     CreateMenus();
     WireHandlers();
     ConnectPanes();
-    CreateWebService();
     CreateSettings();
     CreateDropTarget();
 
@@ -132,6 +131,7 @@ void MainWindow::CreateControls() {
     Edit1 = MakeNamed<QLineEdit>(client, "Edit1");
     Edit1->setGeometry(130, 0, 300, 22);
     BitBtn8->setGeometry(0, 0, 60, 24);
+    web_ = new WebCommands(*this, *master_, forms_.settings, this);
     CreateStatusLine(client);
 }
 
@@ -155,6 +155,15 @@ void MainWindow::ConnectPanes() {
             &QLineEdit::setText); // unguarded: Qt's own slot
     connect(Edit1, &QLineEdit::textChanged, &inventory,
             Guarded(prompts, [&inventory](const QString& name) { inventory.SetSetName(name); }));
+    // A download's progress shows in the status line, with Cancel beneath it while it waits.
+    connect(web_, &WebCommands::StatusChanged, this, Guarded(prompts, [this](const QString& text) {
+                SetStatusText(text);
+                if (text.isEmpty()) return CancelDownload->hide();
+                CancelDownload->adjustSize();
+                CancelDownload->move(FadingLabel1->x(), FadingLabel1->geometry().bottom() + 4);
+                CancelDownload->show();
+                CancelDownload->raise();
+            }));
 }
 
 // Menu items, buttons and shortcut keys all come from here. A key presses the command's button when it has
@@ -171,12 +180,14 @@ std::span<const MainWindow::Command> MainWindow::Commands() {
         {"&Edit", "&Combine Duplicates", Qt::Key_unknown, false, nullptr,
          &MainWindow::CombineDuplicatesClick},
         {"&Edit", "&Delete", Qt::Key_Delete, false, &MainWindow::BitBtn5, &MainWindow::BitBtn5Click},
-        {"&Peeron", "&Upload an invenotry", Qt::Key_unknown, false, nullptr, &MainWindow::UploadClick},
+        {"&Peeron", "&Upload an invenotry", Qt::Key_unknown, false, nullptr,
+         [](MainWindow& w) { w.web_->Service().UploadInventory(); }},
         {"&Peeron", "Download &My Parts inventory", Qt::Key_unknown, false, nullptr,
-         &MainWindow::DownloadMyPartsClick},
+         [](MainWindow& w) { w.web_->Service().DownloadMyParts(); }},
         {"&Peeron", "Download a &set inventory", Qt::Key_unknown, false, nullptr,
-         &MainWindow::DownloadSetClick},
-        {"&Help", "&Update master.txt", Qt::Key_unknown, false, nullptr, &MainWindow::UpdateMasterClick},
+         [](MainWindow& w) { w.web_->Service().DownloadSetInventory(); }},
+        {"&Help", "&Update master.txt", Qt::Key_unknown, false, nullptr,
+         [](MainWindow& w) { w.web_->Service().UpdateMasterList(); }},
         {"&Help", "&About", Qt::Key_unknown, false, nullptr, &MainWindow::About1Click},
         {nullptr, nullptr, Qt::Key_C, true, &MainWindow::BitBtn6, &MainWindow::BitBtn6Click},
         {nullptr, nullptr, Qt::Key_unknown, false, &MainWindow::BitBtn7, &MainWindow::BitBtn7Click},
@@ -187,7 +198,7 @@ std::span<const MainWindow::Command> MainWindow::Commands() {
 }
 
 void MainWindow::RunCommandOf(const Command& command) {
-    RunCommand(Prompts(), [&] { (this->*command.handler)(); });
+    RunCommand(Prompts(), [&] { command.handler(*this); });
 }
 
 void MainWindow::CreateMenus() {
@@ -308,7 +319,7 @@ void MainWindow::FormResize() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing while files are read or downloaded waits until the command is over; a download is cut short.
-    if (web_->IsRunning()) web_->Cancel();
+    if (web_->Service().IsRunning()) web_->Service().Cancel();
     if (BusyGuard::IsBusy()) {
         event->ignore();
         QTimer::singleShot(20, this, [this] { close(); });

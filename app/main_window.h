@@ -15,9 +15,9 @@
 #include "app/lazy_form.h"
 #include "app/master_pane.h"
 #include "app/picture_pane.h"
+#include "app/web_commands.h"
 #include "platform/user_prompts.h"
 #include "print/report/inventory_report.h"
-#include "web/web_service.h"
 
 class AboutBox;
 class AddPartDialog;
@@ -54,7 +54,7 @@ class FileDialogState : public QObject {
 // The main window: a frame of panes, the master parts list on the right, the part picture on the left, the
 // inventory list and its edit panel below. It keeps the commands, the settings, the other windows and the
 // layout; the panes talk by signals.
-class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
+class MainWindow : public QMainWindow, public InventoryHost {
     Q_OBJECT
   public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
@@ -96,15 +96,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The inventory report in the preview.
     InventoryReport& Report() { return report_; }
 
-    // The web service (main_window_web.cpp).
-    WebService& Web() { return *web_; }
-    QString LoginUser() override;
-    QString LoginPassword() override;
-    void ShowStatus(const QString& text) override;
-    void HideStatus() override;
-    void ReloadMasterList() override { LoadMasterList(false); }
-    void ReadInvFile(const std::filesystem::path& file) override;
-    void ReadTsvFile(const std::filesystem::path& file) override;
+    // The web service commands.
+    WebCommands& Web() { return *web_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -122,10 +115,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void BitBtn9Click();                             // Print
     void BitBtn10Click();                            // Labels
     void About1Click();
-    void UploadClick();
-    void DownloadMyPartsClick();
-    void DownloadSetClick();
-    void UpdateMasterClick();
 
     // Its folder is where the open dialog starts.
     FileDialogState OpenDialog1;
@@ -176,7 +165,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
         Qt::Key key;
         bool control;
         QPushButton* MainWindow::*button;
-        void (MainWindow::*handler)();
+        std::function<void(MainWindow&)> handler;
     };
     static std::span<const Command> Commands();
     void RunCommandOf(const Command& command);
@@ -190,9 +179,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     Forms forms_;
     bool shown_ = false;
     InventoryFiles files_{*this};
-    void CreateWebService();
-    void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
-                        const std::filesystem::path& file);
-    std::unique_ptr<WebService> web_;
+    WebCommands* web_;
     InventoryReport report_{Prompts()};
 };

@@ -1,4 +1,5 @@
 #include <QFont>
+#include <QPushButton>
 #include <QTimer>
 
 #include "app/add_part_dialog.h"
@@ -119,6 +120,15 @@ void MainWindow::CreateStatusLine(QWidget* client) {
     FadingLabel1->resize(300, 16);
     FadingLabel1->setEnabled(false);
     FadingLabel1->hide();
+
+    // Reached while the commands wait, so it bypasses the busy check of the other controls; Esc works too.
+    CancelDownload = new QPushButton(QStringLiteral("Cancel"), client);
+    CancelDownload->setObjectName(QStringLiteral("CancelDownload"));
+    CancelDownload->setShortcut(Qt::Key_Escape);
+    CancelDownload->setFocusPolicy(Qt::NoFocus);
+    CancelDownload->hide();
+    connect(CancelDownload, &QPushButton::clicked, this,
+            Guarded(Prompts(), [this] { web_->Service().Cancel(); }));
 }
 
 void MainWindow::SetStatusText(const QString& text) {

@@ -100,7 +100,7 @@ TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
         {"drop", [&] { ASSERT_TRUE(DropOnInventory(*w.window, {path})); }},
         {"open", [&] { dialogs.openAnswer = {path}, FindNamed<QPushButton>(*w.window, "BitBtn2")->click(); }},
         {"multi-open", [&] { dialogs.openAnswer = {path}, dialogs.count = 2, w.window->MultiOpenClick(); }},
-        {"download", [&] { w.window->ReadInvFile(w.dir / "thousand.inv"); }},
+        {"download", [&] { w.window->Web().ReadInvFile(w.dir / "thousand.inv"); }},
     };
     int rows = 0;
     for (const auto& [name, read] : reads) {

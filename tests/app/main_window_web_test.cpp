@@ -27,7 +27,7 @@ class MainWindowWeb : public ::testing::Test {
   protected:
     void SetUp() override {
         // A wait that is not cancelled ends soon, and shows as timed out.
-        w.window->Web().HTTPClient1.IdleTimeOut = 3000;
+        w.window->Web().Service().HTTPClient1.IdleTimeOut = 3000;
         w.settings->Edit2->setText("ann");
         w.settings->Edit3->setText("p&ss w");
     }
@@ -117,14 +117,14 @@ TEST_F(MainWindowWeb, MyPartsNeedsTheLoginCookie) {
 
     // A cookie the service no longer honours brings its login page, not a part list.
     TestMessages::Clear();
-    w.window->Web().HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
+    w.window->Web().Service().HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
     Trigger("Download &My Parts inventory");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading PeeronMyParts.tsv"});
     EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
     EXPECT_FALSE(fs::exists(w.dir / "inventory" / "PeeronMyParts.tsv"));
 
     TestMessages::Clear();
-    w.window->Web().HTTPClient1.HeaderInfo.Cookie.clear();
+    w.window->Web().Service().HTTPClient1.HeaderInfo.Cookie.clear();
     w.settings->Edit3->setText("p&ss w");
     Trigger("Download &My Parts inventory");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
@@ -178,7 +178,7 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
     });
     Trigger("&Update master.txt");
     EXPECT_TRUE(busy);
-    EXPECT_TRUE(w.window->Web().HTTPClient1.Canceled);
+    EXPECT_TRUE(w.window->Web().Service().HTTPClient1.Canceled);
     EXPECT_FALSE(openAsked);
     EXPECT_FALSE(w.numberPrompt->isVisible());
     EXPECT_EQ(standIn.Targets(), std::vector<std::string>{"/inv/master/"}) << "no second command started";
@@ -196,8 +196,8 @@ TEST_F(MainWindowWeb, ClosingDuringAStalledDownloadClosesOnceItUnwinds) {
                 [&] { closedAtOnce = w.window->close(); });
     Trigger("&Update master.txt");
     EXPECT_FALSE(closedAtOnce) << "the window stays while the command unwinds";
-    EXPECT_TRUE(w.window->Web().HTTPClient1.Canceled) << "closing cuts the download short";
-    EXPECT_FALSE(w.window->Web().IsRunning());
+    EXPECT_TRUE(w.window->Web().Service().HTTPClient1.Canceled) << "closing cuts the download short";
+    EXPECT_FALSE(w.window->Web().Service().IsRunning());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
     EXPECT_EQ(DataFile("master.txt"), original);
     EXPECT_FALSE(fs::exists(w.dir / "master.tmp"));
