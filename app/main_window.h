@@ -10,8 +10,8 @@
 
 #include "app/app_context.h"
 #include "app/edit_panel.h"
+#include "app/inventory_access.h"
 #include "app/inventory_files.h"
-#include "app/inventory_host.h"
 #include "app/lazy_form.h"
 #include "app/master_pane.h"
 #include "app/picture_pane.h"
@@ -54,7 +54,7 @@ class FileDialogState : public QObject {
 // The main window: a frame of panes, the master parts list on the right, the part picture on the left, the
 // inventory list and its edit panel below. It keeps the commands, the settings, the other windows and the
 // layout; the panes talk by signals.
-class MainWindow : public QMainWindow, public InventoryHost {
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
@@ -71,17 +71,8 @@ class MainWindow : public QMainWindow, public InventoryHost {
     PicturePane& Picture() { return *picture_; }
     EditPanel& Panel() { return *panel_; }
 
-    // What the file commands and the compare ask of the window.
-    InventoryModel& Inventory() override { return context_.inventory; }
-    const InventoryModel& Inventory() const override { return context_.inventory; }
-    QString MasterDescription(const QString& partNumber) const override {
-        return context_.master.Description(partNumber);
-    }
-    const ColorTable& Colours() const override { return context_.colours; }
-    const LDrawColours& LDrawColourTable() const override { return context_.renderer.Colours(); }
-    void SetStatusText(const QString& text) override;
-    void SelectLastRow() override { panel_->SelectLastRow(); }
-    UserPrompts& Prompts() const override { return context_.Prompts(); }
+    // The inventory as the file commands, the downloads and the compare see it.
+    InventoryAccess& Access() { return access_; }
 
     // The commands (main_window_files.cpp for the file commands).
     void BitBtn1Click(); // New
@@ -107,6 +98,7 @@ class MainWindow : public QMainWindow, public InventoryHost {
 
   private:
     AppContext& context_;
+    InventoryAccess access_{context_};
 
     void BitBtn4Click();                             // Add
     void BitBtn6Click();                             // Compare
@@ -178,7 +170,7 @@ class MainWindow : public QMainWindow, public InventoryHost {
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     bool shown_ = false;
-    InventoryFiles files_{*this};
+    InventoryFiles files_{access_};
     WebCommands* web_;
-    InventoryReport report_{Prompts()};
+    InventoryReport report_{context_.Prompts()};
 };

@@ -29,6 +29,16 @@ WebCommands::WebCommands(InventoryHost& inventory, MasterPane& master, LazyForm<
     service_.HTTPClient1.HeaderInfo.UserId = identification;
 }
 
+void WebCommands::ShowStatus(const QString& text) {
+    inventory_.SetStatusText(text);
+    emit ProgressShown(true);
+}
+
+void WebCommands::HideStatus() {
+    inventory_.SetStatusText(QString());
+    emit ProgressShown(false);
+}
+
 QString WebCommands::LoginUser() {
     SettingsDialog* settings = settings_.Get();
     return settings ? settings->UserName() : QString();

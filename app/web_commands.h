@@ -23,15 +23,15 @@ class WebCommands : public QObject, public WebServiceHost {
 
     QString LoginUser() override;
     QString LoginPassword() override;
-    void ShowStatus(const QString& text) override { emit StatusChanged(text); }
-    void HideStatus() override { emit StatusChanged(QString()); }
+    void ShowStatus(const QString& text) override;
+    void HideStatus() override;
     void ReloadMasterList() override;
     void ReadInvFile(const std::filesystem::path& file) override;
     void ReadTsvFile(const std::filesystem::path& file) override;
 
   signals:
-    // The progress of a command under way; empty once it is over.
-    void StatusChanged(const QString& text);
+    // The progress text of a command shows in the status line, or is gone; Cancel goes with it.
+    void ProgressShown(bool shown);
 
   private:
     InventoryHost& inventory_;
