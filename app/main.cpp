@@ -74,7 +74,7 @@ int main(int argc, char** argv) {
         return new AddPartDialog(context.Prompts(), context.colours, context.inventory, &window);
     };
     forms.settings = [&] { return new SettingsDialog(context.Prompts(), context.folders, &window); };
-    forms.compare = [&window] { return new CompareDialog(window, &window); };
+    forms.compare = [&window] { return new CompareDialog(window.Access(), &window); };
     forms.about = [&window] { return new AboutBox(&window); };
     forms.splash = new SplashWindow(&window);
     // The preview and its printer lookup come with the label maker, and the upload window is never shown.

@@ -70,7 +70,6 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     CreateMenus();
     WireHandlers();
     ConnectPanes();
-    CreateWebService();
     CreateSettings();
     CreateDropTarget();
 
@@ -87,8 +86,8 @@ void MainWindow::SetForms(const Forms& forms) {
 }
 
 void MainWindow::ConnectAddPart(AddPartDialog* addPart) {
-    connect(addPart, &AddPartDialog::RowAdded, this, Guarded(Prompts(), [this] {
-                if (!Loading) SelectLastRow();
+    connect(addPart, &AddPartDialog::RowAdded, this, Guarded(context_.Prompts(), [this] {
+                if (!Loading) panel_->SelectLastRow();
                 panel_->invlistClick();
             }));
 }
@@ -132,11 +131,12 @@ void MainWindow::CreateControls() {
     Edit1 = MakeNamed<QLineEdit>(client, "Edit1");
     Edit1->setGeometry(130, 0, 300, 22);
     BitBtn8->setGeometry(0, 0, 60, 24);
+    web_ = new WebCommands(access_, *master_, forms_.settings, this);
     CreateStatusLine(client);
 }
 
 void MainWindow::ConnectPanes() {
-    UserPrompts& prompts = Prompts();
+    UserPrompts& prompts = context_.Prompts();
     connect(master_, &MasterPane::PartShown, picture_,
             Guarded(prompts, [this](const QString& part, const QString& description) {
                 picture_->ShowPart(part, description);
@@ -155,6 +155,23 @@ void MainWindow::ConnectPanes() {
             &QLineEdit::setText); // unguarded: Qt's own slot
     connect(Edit1, &QLineEdit::textChanged, &inventory,
             Guarded(prompts, [&inventory](const QString& name) { inventory.SetSetName(name); }));
+    // The status line shows what a command is doing; an empty text hides it.
+    connect(&access_, &InventoryAccess::StatusTextChanged, FadingLabel1,
+            Guarded(prompts, [this](const QString& text) {
+                FadingLabel1->setCaption(text);
+                FadingLabel1->setEnabled(!text.isEmpty());
+                FadingLabel1->setVisible(!text.isEmpty());
+            }));
+    connect(&access_, &InventoryAccess::LastRowWanted, panel_,
+            Guarded(prompts, [this] { panel_->SelectLastRow(); }));
+    // Cancel stands beneath the status line while a download shows its progress.
+    connect(web_, &WebCommands::ProgressShown, CancelDownload, Guarded(prompts, [this](bool shown) {
+                if (!shown) return CancelDownload->hide();
+                CancelDownload->adjustSize();
+                CancelDownload->move(FadingLabel1->x(), FadingLabel1->geometry().bottom() + 4);
+                CancelDownload->show();
+                CancelDownload->raise();
+            }));
 }
 
 // Menu items, buttons and shortcut keys all come from here. A key presses the command's button when it has
@@ -171,12 +188,14 @@ std::span<const MainWindow::Command> MainWindow::Commands() {
         {"&Edit", "&Combine Duplicates", Qt::Key_unknown, false, nullptr,
          &MainWindow::CombineDuplicatesClick},
         {"&Edit", "&Delete", Qt::Key_Delete, false, &MainWindow::BitBtn5, &MainWindow::BitBtn5Click},
-        {"&Peeron", "&Upload an invenotry", Qt::Key_unknown, false, nullptr, &MainWindow::UploadClick},
+        {"&Peeron", "&Upload an invenotry", Qt::Key_unknown, false, nullptr,
+         [](MainWindow& w) { w.web_->Service().UploadInventory(); }},
         {"&Peeron", "Download &My Parts inventory", Qt::Key_unknown, false, nullptr,
-         &MainWindow::DownloadMyPartsClick},
+         [](MainWindow& w) { w.web_->Service().DownloadMyParts(); }},
         {"&Peeron", "Download a &set inventory", Qt::Key_unknown, false, nullptr,
-         &MainWindow::DownloadSetClick},
-        {"&Help", "&Update master.txt", Qt::Key_unknown, false, nullptr, &MainWindow::UpdateMasterClick},
+         [](MainWindow& w) { w.web_->Service().DownloadSetInventory(); }},
+        {"&Help", "&Update master.txt", Qt::Key_unknown, false, nullptr,
+         [](MainWindow& w) { w.web_->Service().UpdateMasterList(); }},
         {"&Help", "&About", Qt::Key_unknown, false, nullptr, &MainWindow::About1Click},
         {nullptr, nullptr, Qt::Key_C, true, &MainWindow::BitBtn6, &MainWindow::BitBtn6Click},
         {nullptr, nullptr, Qt::Key_unknown, false, &MainWindow::BitBtn7, &MainWindow::BitBtn7Click},
@@ -187,7 +206,7 @@ std::span<const MainWindow::Command> MainWindow::Commands() {
 }
 
 void MainWindow::RunCommandOf(const Command& command) {
-    RunCommand(Prompts(), [&] { (this->*command.handler)(); });
+    RunCommand(context_.Prompts(), [&] { command.handler(*this); });
 }
 
 void MainWindow::CreateMenus() {
@@ -225,7 +244,7 @@ void MainWindow::WireHandlers() {
             connect(this->*command.button, &QPushButton::clicked, this,
                     [this, &command] { RunCommandOf(command); });
         }
-    connect(Edit1, &QLineEdit::textChanged, this, Guarded(Prompts(), [this](const QString& setName) {
+    connect(Edit1, &QLineEdit::textChanged, this, Guarded(context_.Prompts(), [this](const QString& setName) {
                 setWindowTitle(QStringLiteral("Tessarin") + QString(11, QLatin1Char(' ')) + setName);
             }));
 }
@@ -236,8 +255,9 @@ void MainWindow::showEvent(QShowEvent* event) {
     shown_ = true;
     // The colour file may live in the LDraw folder.
     DefaultLDrawFolder();
-    context_.renderer.Colours().Init(ToFsPath(context_.folders.Folder(FolderKind::LDraw)), Prompts());
-    RunGuarded(Prompts(), [this] { LoadMasterList(true); });
+    context_.renderer.Colours().Init(ToFsPath(context_.folders.Folder(FolderKind::LDraw)),
+                                     context_.Prompts());
+    RunGuarded(context_.Prompts(), [this] { LoadMasterList(true); });
 }
 
 void MainWindow::LoadMasterList(bool showSplash) {
@@ -308,16 +328,17 @@ void MainWindow::FormResize() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing while files are read or downloaded waits until the command is over; a download is cut short.
-    if (web_->IsRunning()) web_->Cancel();
+    if (web_->Service().IsRunning()) web_->Service().Cancel();
     if (BusyGuard::IsBusy()) {
         event->ignore();
         QTimer::singleShot(20, this, [this] { close(); });
         return;
     }
     bool keepOpen = false;
-    RunGuarded(Prompts(), [&] {
-        keepOpen = context_.inventory.Modified() &&
-                   Prompts().AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
+    RunGuarded(context_.Prompts(), [&] {
+        keepOpen =
+            context_.inventory.Modified() &&
+            context_.Prompts().AskYesNo(QStringLiteral("Do you want to save your changes before you exit?"));
     });
     if (keepOpen) {
         event->ignore();
@@ -338,7 +359,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (control != (focused && focused->window() == this ? focused : this)) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     bool handled = false;
-    RunGuarded(Prompts(), [&] {
+    RunGuarded(context_.Prompts(), [&] {
         handled = event->type() == QEvent::KeyPress && !IsEditBox(control) && FormKeyDown(key);
         if (!handled) handled = ControlKey(control, key);
     });

@@ -10,14 +10,14 @@
 
 #include "app/app_context.h"
 #include "app/edit_panel.h"
+#include "app/inventory_access.h"
 #include "app/inventory_files.h"
-#include "app/inventory_host.h"
 #include "app/lazy_form.h"
 #include "app/master_pane.h"
 #include "app/picture_pane.h"
+#include "app/web_commands.h"
 #include "platform/user_prompts.h"
 #include "print/report/inventory_report.h"
-#include "web/web_service.h"
 
 class AboutBox;
 class AddPartDialog;
@@ -54,7 +54,7 @@ class FileDialogState : public QObject {
 // The main window: a frame of panes, the master parts list on the right, the part picture on the left, the
 // inventory list and its edit panel below. It keeps the commands, the settings, the other windows and the
 // layout; the panes talk by signals.
-class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHost {
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(AppContext& context, QWidget* parent = nullptr);
@@ -71,17 +71,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     PicturePane& Picture() { return *picture_; }
     EditPanel& Panel() { return *panel_; }
 
-    // What the file commands and the compare ask of the window.
-    InventoryModel& Inventory() override { return context_.inventory; }
-    const InventoryModel& Inventory() const override { return context_.inventory; }
-    QString MasterDescription(const QString& partNumber) const override {
-        return context_.master.Description(partNumber);
-    }
-    const ColorTable& Colours() const override { return context_.colours; }
-    const LDrawColours& LDrawColourTable() const override { return context_.renderer.Colours(); }
-    void SetStatusText(const QString& text) override;
-    void SelectLastRow() override { panel_->SelectLastRow(); }
-    UserPrompts& Prompts() const override { return context_.Prompts(); }
+    // The inventory as the file commands, the downloads and the compare see it.
+    InventoryAccess& Access() { return access_; }
 
     // The commands (main_window_files.cpp for the file commands).
     void BitBtn1Click(); // New
@@ -96,15 +87,8 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     // The inventory report in the preview.
     InventoryReport& Report() { return report_; }
 
-    // The web service (main_window_web.cpp).
-    WebService& Web() { return *web_; }
-    QString LoginUser() override;
-    QString LoginPassword() override;
-    void ShowStatus(const QString& text) override;
-    void HideStatus() override;
-    void ReloadMasterList() override { LoadMasterList(false); }
-    void ReadInvFile(const std::filesystem::path& file) override;
-    void ReadTsvFile(const std::filesystem::path& file) override;
+    // The web service commands.
+    WebCommands& Web() { return *web_; }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -114,6 +98,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
 
   private:
     AppContext& context_;
+    InventoryAccess access_{context_};
 
     void BitBtn4Click();                             // Add
     void BitBtn6Click();                             // Compare
@@ -122,10 +107,6 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     void BitBtn9Click();                             // Print
     void BitBtn10Click();                            // Labels
     void About1Click();
-    void UploadClick();
-    void DownloadMyPartsClick();
-    void DownloadSetClick();
-    void UpdateMasterClick();
 
     // Its folder is where the open dialog starts.
     FileDialogState OpenDialog1;
@@ -176,7 +157,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
         Qt::Key key;
         bool control;
         QPushButton* MainWindow::*button;
-        void (MainWindow::*handler)();
+        std::function<void(MainWindow&)> handler;
     };
     static std::span<const Command> Commands();
     void RunCommandOf(const Command& command);
@@ -189,10 +170,7 @@ class MainWindow : public QMainWindow, public InventoryHost, public WebServiceHo
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
     bool shown_ = false;
-    InventoryFiles files_{*this};
-    void CreateWebService();
-    void ReadDownloaded(ParsedInventory (*reader)(const InventorySource&, const InventoryLookups&),
-                        const std::filesystem::path& file);
-    std::unique_ptr<WebService> web_;
-    InventoryReport report_{Prompts()};
+    InventoryFiles files_{access_};
+    WebCommands* web_;
+    InventoryReport report_{context_.Prompts()};
 };

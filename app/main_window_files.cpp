@@ -17,7 +17,7 @@ void MainWindow::BitBtn1Click() {
 
 void MainWindow::BitBtn2Click() {
     if (!files_.ConfirmLoad()) return;
-    const QStringList paths = Prompts().ChooseOpenFiles(
+    const QStringList paths = context_.Prompts().ChooseOpenFiles(
         {{}, InventoryFiles::kOpenFilter, FolderOf(OpenDialog1.FileName), {}}, true);
     if (paths.isEmpty()) return;
     OpenDialog1.FileName = paths.first();
@@ -25,18 +25,18 @@ void MainWindow::BitBtn2Click() {
 }
 
 void MainWindow::MultiOpenClick() {
-    const QStringList paths = Prompts().ChooseOpenFiles(
+    const QStringList paths = context_.Prompts().ChooseOpenFiles(
         {{}, InventoryFiles::kMultiOpenFilter, FolderOf(OpenDialog1.FileName), {}}, false);
     if (paths.isEmpty()) return;
     const QString path = paths.first();
     OpenDialog1.FileName = path;
-    files_.MultiOpen(path, Prompts().AskCount(InventoryFiles::MultiOpenPrompt(path)));
+    files_.MultiOpen(path, context_.Prompts().AskCount(InventoryFiles::MultiOpenPrompt(path)));
 }
 
 void MainWindow::BitBtn3Click() {
     if (context_.inventory.InventoryRowCount() == 0) return;
     QString filter;
-    const QString path =
-        Prompts().ChooseSaveFile({{}, InventoryFiles::kSaveFilter, files_.ProposedSaveName(), {}}, filter);
+    const QString path = context_.Prompts().ChooseSaveFile(
+        {{}, InventoryFiles::kSaveFilter, files_.ProposedSaveName(), {}}, filter);
     if (!path.isEmpty()) files_.Save(path, filter);
 }

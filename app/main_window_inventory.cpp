@@ -12,11 +12,11 @@ void MainWindow::ShowSetFields(SettingsDialog* settings) {
         settings->SetSetInformation(static_cast<SetField>(field),
                                     context_.inventory.SetInformation(static_cast<SetField>(field)));
     connect(&context_.inventory, &InventoryModel::SetInformationChanged, settings,
-            Guarded(Prompts(), [settings](SetField field, const QString& value) {
+            Guarded(context_.Prompts(), [settings](SetField field, const QString& value) {
                 settings->SetSetInformation(field, value);
             }));
     connect(settings, &SettingsDialog::SetInformationEdited, &context_.inventory,
-            Guarded(Prompts(), [this](SetField field, const QString& value) {
+            Guarded(context_.Prompts(), [this](SetField field, const QString& value) {
                 context_.inventory.SetSetInformation(field, value);
             }));
 }
@@ -35,5 +35,5 @@ void MainWindow::CombineDuplicatesClick() {
     if (context_.inventory.InventoryRowCount() == 0) return;
     QuantityWarning warning = context_.inventory.CombineDuplicates();
     panel_->ClearEditPanel();
-    warning.Show(Prompts());
+    warning.Show(context_.Prompts());
 }

@@ -1,4 +1,5 @@
 #include <QFont>
+#include <QPushButton>
 #include <QTimer>
 
 #include "app/add_part_dialog.h"
@@ -27,7 +28,7 @@ FormStorage* MainWindow::StoreForm(QWidget* form, const QString& section, const 
     if (!form || form->findChild<FormStorage*>(QString(), Qt::FindDirectChildrenOnly)) return nullptr;
     auto* storage = new FormStorage(form, context_.settings, section, storedProps);
     storage->setObjectName(QStringLiteral("FormStorage1"));
-    storage->UsePrompts(Prompts());
+    storage->UsePrompts(context_.Prompts());
     storages_.emplace_back(storage);
     return storage;
 }
@@ -91,14 +92,14 @@ void MainWindow::SaveStoredForms() {
 
 void MainWindow::CreateDropTarget() {
     DropFileTarget1 = new DropFileTarget(this);
-    DropFileTarget1->UsePrompts(Prompts());
+    DropFileTarget1->UsePrompts(context_.Prompts());
     DropFileTarget1->Dragtypes = DropFileTarget::dtCopy;
     DropFileTarget1->GetDataOnEnter = true;
     DropFileTarget1->RegisterControl(panel_->invlist);
     DropFileTarget1->OnDrop = [this](DropFileTarget* sender, Qt::KeyboardModifiers, QPoint, int&) {
         // Read after the drop has ended: the question before loading must not hold up the drag source.
         QTimer::singleShot(0, this, [this, files = sender->Files] {
-            RunGuarded(Prompts(), [&] { files_.DropFiles(files); });
+            RunGuarded(context_.Prompts(), [&] { files_.DropFiles(files); });
         });
     };
 }
@@ -119,12 +120,15 @@ void MainWindow::CreateStatusLine(QWidget* client) {
     FadingLabel1->resize(300, 16);
     FadingLabel1->setEnabled(false);
     FadingLabel1->hide();
-}
 
-void MainWindow::SetStatusText(const QString& text) {
-    FadingLabel1->setCaption(text);
-    FadingLabel1->setEnabled(!text.isEmpty());
-    FadingLabel1->setVisible(!text.isEmpty());
+    // Reached while the commands wait, so it bypasses the busy check of the other controls; Esc works too.
+    CancelDownload = new QPushButton(QStringLiteral("Cancel"), client);
+    CancelDownload->setObjectName(QStringLiteral("CancelDownload"));
+    CancelDownload->setShortcut(Qt::Key_Escape);
+    CancelDownload->setFocusPolicy(Qt::NoFocus);
+    CancelDownload->hide();
+    connect(CancelDownload, &QPushButton::clicked, this,
+            Guarded(context_.Prompts(), [this] { web_->Service().Cancel(); }));
 }
 
 void MainWindow::DefaultLDrawFolder() {

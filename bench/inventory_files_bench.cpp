@@ -37,7 +37,7 @@ void ReadThroughWindow(benchmark::State& state, void (BenchWindow::*read)(const 
         state.ResumeTiming();
         (Window().*read)({path});
     }
-    state.counters["rows"] = Window().window().Inventory().InventoryRowCount();
+    state.counters["rows"] = Window().window().Access().Inventory().InventoryRowCount();
 }
 
 void Open(benchmark::State& state) {
@@ -50,7 +50,7 @@ void Drop(benchmark::State& state) {
 // The floor: the file read and parsed into rows held in memory.
 void ReadIntoMemory(benchmark::State& state) {
     const QString path = PrnFile(static_cast<int>(state.range(0)));
-    const InventoryLookups lookups = LookupsOf(Window().window());
+    const InventoryLookups lookups = LookupsOf(Window().window().Access());
     for (auto _ : state) {
         const ParsedInventory parsed = ReadPrnFile(ReadInventorySource(path), lookups);
         benchmark::DoNotOptimize(parsed.rows.size());

@@ -11,10 +11,10 @@
 namespace {
 
 void AddOne(MainWindow& window) {
-    window.Inventory().AddInventoryRow(QStringLiteral("3001"), QStringLiteral("Brick 2 x 4"),
-                                       QStringLiteral("Red"), QStringLiteral("2"), QStringLiteral("1"),
-                                       QString());
-    window.SelectLastRow();
+    window.Access().Inventory().AddInventoryRow(QStringLiteral("3001"), QStringLiteral("Brick 2 x 4"),
+                                                QStringLiteral("Red"), QStringLiteral("2"),
+                                                QStringLiteral("1"), QString());
+    window.Access().SelectLastRow();
 }
 
 // The row appended, selected and counted, as the add-part window's OK does it.
@@ -23,7 +23,7 @@ void AddRow(benchmark::State& state) {
     bench.Fill(static_cast<int>(state.range(0)));
     for (auto _ : state)
         AddOne(bench.window());
-    state.counters["rows_at_end"] = bench.window().Inventory().InventoryRowCount();
+    state.counters["rows_at_end"] = bench.window().Access().Inventory().InventoryRowCount();
 }
 BENCHMARK(AddRow)->Unit(benchmark::kMicrosecond)->Iterations(2000)->Arg(100)->Arg(10000);
 
@@ -47,7 +47,7 @@ void CombineDuplicates(benchmark::State& state) {
         bench.window().CombineDuplicatesClick();
         BenchWindow::Show();
     }
-    state.counters["rows_after"] = bench.window().Inventory().InventoryRowCount();
+    state.counters["rows_after"] = bench.window().Access().Inventory().InventoryRowCount();
 }
 BENCHMARK(CombineDuplicates)->Unit(benchmark::kMillisecond)->Arg(1000)->Arg(10000)->Arg(100000);
 

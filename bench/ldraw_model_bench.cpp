@@ -69,15 +69,15 @@ void Open(benchmark::State& state, const char* name, double& perOpen) {
     double total = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        window.Inventory().ClearInventory();
-        window.Inventory().SetModified(false);
+        window.Access().Inventory().ClearInventory();
+        window.Access().Inventory().SetModified(false);
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
         window.BitBtn2Click();
         total += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
     perOpen = total / double(state.iterations());
-    state.counters["rows"] = window.Inventory().InventoryRowCount();
+    state.counters["rows"] = window.Access().Inventory().InventoryRowCount();
 }
 
 void OpenModelWithSubmodels(benchmark::State& state) {

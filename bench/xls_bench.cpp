@@ -103,7 +103,7 @@ void OpenThroughWindow(benchmark::State& state) {
         state.ResumeTiming();
         bench.Open({path});
     }
-    state.counters["rows"] = bench.window().Inventory().InventoryRowCount();
+    state.counters["rows"] = bench.window().Access().Inventory().InventoryRowCount();
 }
 BENCHMARK(OpenThroughWindow)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

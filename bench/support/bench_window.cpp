@@ -23,7 +23,7 @@ BenchWindow::BenchWindow() {
     window_ = std::make_unique<MainWindow>(*context_);
     Forms forms;
     forms.addPart = new AddPartDialog(prompts_, context_->colours, context_->inventory, window_.get());
-    forms.compare = compare_ = new CompareDialog(*window_, window_.get());
+    forms.compare = compare_ = new CompareDialog(window_->Access(), window_.get());
     window_->SetForms(forms);
     prompts_.open = [this](const FileChoice&, bool) { return openAnswer_; };
     prompts_.save = [this](const FileChoice&, QString&) { return saveAnswer_; };
@@ -33,7 +33,7 @@ BenchWindow::BenchWindow() {
 }
 
 BenchWindow::~BenchWindow() {
-    window_->Inventory().SetModified(false);
+    window_->Access().Inventory().SetModified(false);
     window_.reset();
 }
 
@@ -51,13 +51,13 @@ void BenchWindow::Fill(int rows) {
         cells.push_back({number + colour, QString::number(1 + row % 5), number, QString::number(row % 9),
                          colour, QStringLiteral("Brick %1").arg(part), QString()});
     }
-    window_->Inventory().AppendInventoryRows(std::move(cells));
-    window_->Inventory().UpdateCount();
+    window_->Access().Inventory().AppendInventoryRows(std::move(cells));
+    window_->Access().Inventory().UpdateCount();
     Show();
 }
 
 void BenchWindow::Clear() {
-    window_->Inventory().SetModified(false);
+    window_->Access().Inventory().SetModified(false);
     window_->BitBtn1Click();
     Show();
 }

@@ -93,7 +93,7 @@ TEST(AddPartDialog, QuantityAndBagTakeDigitsOnly) {
         w.addPart->BitBtn2->click();
     });
     FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColQuantity], "12");
     EXPECT_EQ(w.Row(0)[ColBag], "7");
 }
@@ -110,7 +110,7 @@ TEST(AddPartDialog, MissingColourTableIsReportedAndTheWindowStillAdds) {
         w.addPart->BitBtn2->click();
     });
     FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Red");
     // Without the table every Bag cell is white.
     FindNamed<RichListView>(*w.window, "invlist")->clearSelection();
@@ -134,6 +134,6 @@ TEST(AddPartDialog, AddWithoutASelectedPartShowsNothing) {
     FindNamed<RichListView>(*w.window, "legolist2")->SelectItemAt(0);
     InventoryWindow::WhenShown([&] { w.addPart->BitBtn2->click(); });
     FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 }

@@ -36,14 +36,14 @@ void AddThroughWindow(InventoryWindow& w, int masterRow, const QString& colour, 
 
 TEST(InventoryRows, AddPartFlowFillsTheSevenCellsCountAndPanel) {
     InventoryWindow w;
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
     AddThroughWindow(w, 0, "Red", "3", "12", "box 7\nsecond line\tend");
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0),
               (QStringList{"3001Red", "3", "3001", "12", "Red", "Brick 2 x 4", "box 7 second line end"}));
     EXPECT_TRUE(FindNamed<RichListView>(*w.window, "invlist")->isColumnHidden(ColKey));
-    EXPECT_EQ(w.window->Inventory().CountText(), "3");
-    EXPECT_TRUE(w.window->Inventory().Modified());
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "3");
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
     // The new row is selected and shown in the edit panel.
     EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 0);
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "3001");
@@ -53,15 +53,15 @@ TEST(InventoryRows, AddPartFlowFillsTheSevenCellsCountAndPanel) {
     // An older colour name is stored under its new name; an empty quantity leaves the count.
     AddThroughWindow(w, 1, "Gray", "", "", "");
     EXPECT_EQ(w.Row(1), (QStringList{"3020OldGray", "", "3020", "", "OldGray", "Plate 2 x 4", ""}));
-    EXPECT_EQ(w.window->Inventory().CountText(), "3");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "3");
     EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 1);
 
     // "&" and markup in a description are shown as they are.
     AddThroughWindow(w, 2, "Blue", "1", "", "");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColDescription, 2), "Brick & Tile <b>");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColDescription, 2), "Brick & Tile <b>");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "DES")->text(), "Brick & Tile <b>");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "DES")->textFormat(), Qt::PlainText);
-    EXPECT_EQ(w.window->Inventory().CountText(), "4");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "4");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 }
 
@@ -76,8 +76,8 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
     });
     FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
     EXPECT_TRUE(stillOpen);
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
 
     // Checked while the window is up: showing it restores the stored state of the box.
     InventoryWindow::WhenShown([&] {
@@ -86,10 +86,10 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
         QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
     });
     FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3001Black");
     EXPECT_EQ(w.Row(0)[ColQuantity], "1");
-    EXPECT_TRUE(w.window->Inventory().Modified());
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
 }
 
 TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
@@ -105,7 +105,7 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
     FindNamed<RichListView>(*w.window, "legolist")->setFocus();
     QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_U, Qt::ControlModifier);
     EXPECT_FALSE(w.addPart->UndefinedMode());
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
     AddThroughWindow(w, 1, "Blue", "2", "", "");
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 
@@ -117,7 +117,7 @@ TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
         w.addPart->BitBtn2->click();
     });
     w.window->AddUndefinedClick();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 2);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 2);
     EXPECT_EQ(w.Row(1), (QStringList{"x99NoSuchColour", "4", "x99", "", "NoSuchColour", "Custom part", ""}));
     EXPECT_FALSE(w.addPart->UndefinedMode());
     EXPECT_FALSE(w.addPart->Edit3->isVisibleTo(w.addPart));
@@ -154,25 +154,25 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     InventoryWindow w;
     w.Add("3001", "Red", "3", "1", "first");
     w.Add("3020", "Blue", "2", "2", "second");
-    w.window->Inventory().SetModified(false);
+    w.window->Access().Inventory().SetModified(false);
     ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "3001");
     EXPECT_EQ(FindNamed<QPlainTextEdit>(*w.window, "Memo1")->toPlainText(), "first");
     // Showing a row changed nothing in the rows.
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
 
     QTest::keyClick(FindNamed<QLineEdit>(*w.window, "Edit2"), Qt::Key_End);
     QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit2"), "5x");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 0), "35");
-    EXPECT_EQ(w.window->Inventory().CountText(), "37");
-    EXPECT_TRUE(w.window->Inventory().Modified());
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColQuantity, 0), "35");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "37");
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
     QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit3"), "b");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "1b");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColBag, 0), "1b");
     FindNamed<QPlainTextEdit>(*w.window, "Memo1")->moveCursor(QTextCursor::End);
     QTest::keyClick(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), Qt::Key_Return);
     QTest::keyClicks(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), "x");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first x");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColNotes, 0), "first x");
 
     // Another row fills the panel without touching either row.
     ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 1);
@@ -189,7 +189,7 @@ TEST(InventoryRows, PanelWritesBackOnlyWhatTheUserTypes) {
     QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit2"), "9");
     EXPECT_EQ(w.Row(0)[ColNotes], "first x");
     EXPECT_EQ(w.Row(1)[ColNotes], "second");
-    EXPECT_EQ(w.window->Inventory().CountText(), "37");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "37");
 }
 
 // The panel shows the row its typing goes to, whatever moved the selection: a row selected by Open or by
@@ -210,9 +210,9 @@ TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
     EXPECT_EQ(FindNamed<QPlainTextEdit>(*w.window, "Memo1")->toPlainText(), "opened");
     QTest::keyClick(FindNamed<QLineEdit>(*w.window, "Edit2"), Qt::Key_End);
     QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit2"), "0");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 1), "40");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColQuantity, 0), "3");
-    EXPECT_EQ(w.window->Inventory().CountText(), "43");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColQuantity, 1), "40");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColQuantity, 0), "3");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "43");
 
     ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
     FindNamed<QLineEdit>(*w.window, "edit5")->setText("3020");
@@ -221,16 +221,16 @@ TEST(InventoryRows, PanelFollowsRowsSelectedByOpenAndFind) {
     EXPECT_EQ(FindNamed<QPlainTextEdit>(*w.window, "Memo1")->toPlainText(), "opened");
     FindNamed<QPlainTextEdit>(*w.window, "Memo1")->moveCursor(QTextCursor::End);
     QTest::keyClicks(FindNamed<QPlainTextEdit>(*w.window, "Memo1"), "!");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 1), "opened!");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes, 0), "first");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColNotes, 1), "opened!");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColNotes, 0), "first");
 
     // A sort moves the row; the panel's typing follows it.
     FindNamed<RichListView>(*w.window, "invlist")->ClickColumn(ColPartNumber);
     FindNamed<RichListView>(*w.window, "invlist")->ClickColumn(ColPartNumber);
-    ASSERT_EQ(w.window->Inventory().InventoryCell(ColPartNumber, 0), "3020");
+    ASSERT_EQ(w.window->Access().Inventory().InventoryCell(ColPartNumber, 0), "3020");
     QTest::keyClicks(FindNamed<QLineEdit>(*w.window, "Edit3"), "b");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 0), "b");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColBag, 1), "1");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColBag, 0), "b");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColBag, 1), "1");
 }
 
 TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
@@ -238,27 +238,27 @@ TEST(InventoryRows, DeleteAsksRemovesAndRecounts) {
     w.window->BitBtn5Click(); // empty list: no question
     w.Add("3001", "Red", "3", "1");
     w.Add("3020", "Blue", "2", "7");
-    w.window->Inventory().SetModified(false);
+    w.window->Access().Inventory().SetModified(false);
     ClickRow(FindNamed<RichListView>(*w.window, "invlist"), 0);
     TestMessages::QueueAnswers({false});
     w.window->BitBtn5Click();
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Do you really want to delete 3001 1 Red\n\rfrom your list?"});
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 2);
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 2);
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
 
     TestMessages::QueueAnswers({true});
     w.window->BitBtn5Click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Blue");
-    EXPECT_EQ(w.window->Inventory().CountText(), "2");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "2");
     EXPECT_EQ(FindNamed<QLabel>(*w.window, "PN")->text(), "");
     EXPECT_EQ(FindNamed<QLineEdit>(*w.window, "Edit2")->text(), "");
-    EXPECT_TRUE(w.window->Inventory().Modified());
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
     // Nothing is selected any more: Delete does nothing.
     w.window->BitBtn5Click();
     EXPECT_EQ(TestMessages::Shown().size(), 2);
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
 }
 
 // What stays of Combine Duplicates in the window (the merge and its sort are the model's): the warning is
@@ -271,7 +271,7 @@ TEST(InventoryRows, CombineShowsItsWarningAndEmptiesThePanel) {
     QLabel* partNumber = FindNamed<QLabel>(*w.window, "PN");
     ASSERT_EQ(partNumber->text(), "3003");
     w.window->CombineDuplicatesClick();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 1);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(partNumber->text(), "");
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Row 1 (3003 Black): the quantity \"x1\" is not a whole number; it counts as 0."});

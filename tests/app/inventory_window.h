@@ -51,7 +51,7 @@ class InventoryWindow {
         QApplication::setActiveWindow(window.get());
     }
     ~InventoryWindow() {
-        window->Inventory().SetModified(false);
+        window->Access().Inventory().SetModified(false);
         window.reset();
         context.reset();
         SetDataDir({});
@@ -64,7 +64,7 @@ class InventoryWindow {
     QStringList Row(int row) const {
         QStringList cells;
         for (int column = 0; column < InventoryColumnCount; ++column)
-            cells << window->Inventory().InventoryCell(column, row);
+            cells << window->Access().Inventory().InventoryCell(column, row);
         return cells;
     }
     // The colour the inventory list paints at the left edge of a cell, where no text goes.
@@ -75,9 +75,9 @@ class InventoryWindow {
     }
     void Add(const QString& part, const QString& colour, const QString& quantity, const QString& bag = {},
              const QString& notes = {}) {
-        window->Inventory().AddInventoryRow(part, window->MasterDescription(part), colour, quantity, bag,
-                                            notes);
-        window->SelectLastRow();
+        window->Access().Inventory().AddInventoryRow(part, window->Access().MasterDescription(part), colour,
+                                                     quantity, bag, notes);
+        window->Access().SelectLastRow();
     }
 
     static constexpr const char* kColours = "; test colours\r\n"

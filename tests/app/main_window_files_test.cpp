@@ -46,10 +46,10 @@ void WriteTsv(const TempDir& dir, const char* name, const std::string& rows) {
     WriteFileBytes(dir / name, "Quantity\tPart\tColor\tDescription\tNotes\r\n" + rows);
 }
 
-QStringList Keys(const MainWindow& window) {
+QStringList Keys(MainWindow& window) {
     QStringList keys;
-    for (int row = 0; row < window.Inventory().InventoryRowCount(); ++row)
-        keys << window.Inventory().InventoryCell(ColKey, row);
+    for (int row = 0; row < window.Access().Inventory().InventoryRowCount(); ++row)
+        keys << window.Access().Inventory().InventoryCell(ColKey, row);
     return keys;
 }
 
@@ -100,7 +100,7 @@ TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
         {"drop", [&] { ASSERT_TRUE(DropOnInventory(*w.window, {path})); }},
         {"open", [&] { dialogs.openAnswer = {path}, FindNamed<QPushButton>(*w.window, "BitBtn2")->click(); }},
         {"multi-open", [&] { dialogs.openAnswer = {path}, dialogs.count = 2, w.window->MultiOpenClick(); }},
-        {"download", [&] { w.window->ReadInvFile(w.dir / "thousand.inv"); }},
+        {"download", [&] { w.window->Web().ReadInvFile(w.dir / "thousand.inv"); }},
     };
     int rows = 0;
     for (const auto& [name, read] : reads) {
@@ -109,13 +109,13 @@ TEST(MainWindowFiles, EveryFileReadInsertsItsRowsOnceAndSelectsOnce) {
         read();
         const int copies = name == std::string("multi-open") ? 2 : 1;
         rows += copies * 1000;
-        ASSERT_EQ(w.window->Inventory().InventoryRowCount(), rows);
+        ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), rows);
         EXPECT_EQ(churn.insertions, copies) << "one insertion per file read";
         EXPECT_EQ(churn.selections, 1);
         EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), rows - 1);
-        EXPECT_EQ(w.window->Inventory().InventoryCell(ColKey, rows - 1), "3999Red");
+        EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColKey, rows - 1), "3999Red");
     }
-    EXPECT_EQ(w.window->Inventory().CountText(), QString::number(5 * 2500));
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), QString::number(5 * 2500));
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 }
 
@@ -129,10 +129,10 @@ TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
     FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_EQ(Keys(*w.window), (QStringList{"3001Black", "3001Red", "3020Blue", "3003Black"}));
     EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 3);
-    EXPECT_EQ(w.window->Inventory().CountText(), "9");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "9");
     // The rows now together exist in no file: leaving without saving asks first.
-    EXPECT_TRUE(w.window->Inventory().Modified());
-    w.window->Inventory().SetModified(false);
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
+    w.window->Access().Inventory().SetModified(false);
     EXPECT_FALSE(w.window->Loading);
     EXPECT_TRUE(FindNamed<FadingLabel>(*w.window, "FadingLabel1")->isHidden());
     EXPECT_TRUE(FindNamed<RichListView>(*w.window, "invlist")->updatesEnabled());
@@ -147,15 +147,15 @@ TEST(MainWindowFiles, OpenAppendsEveryChosenFileInOrderAndSelectsTheLastRow) {
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
 
     // With unsaved changes the question comes first, and Yes stops before the dialog.
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
     FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Do you want to save your changes before loading a new inventory?"});
     EXPECT_EQ(dialogs.asked.size(), 3);
     // Cells out of range read as empty.
-    EXPECT_EQ(w.window->Inventory().InventoryCell(-1, 0), "");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColNotes + 1, 0), "");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(-1, 0), "");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColNotes + 1, 0), "");
 }
 
 TEST(MainWindowFiles, MultiOpenReadsTheSetTheNumberOfTimesAsked) {
@@ -165,12 +165,12 @@ TEST(MainWindowFiles, MultiOpenReadsTheSetTheNumberOfTimesAsked) {
     dialogs.openAnswer = {set};
     dialogs.count = 0;
     w.window->MultiOpenClick();
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
     dialogs.count = 3;
     w.window->MultiOpenClick();
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 9);
-    EXPECT_EQ(w.window->Inventory().CountText(), "27");
-    EXPECT_EQ(w.window->Inventory().InventoryCell(ColKey, 3), "3001Red");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 9);
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "27");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryCell(ColKey, 3), "3001Red");
     EXPECT_EQ(dialogs.asked[0].left(8), "open prn");
     EXPECT_TRUE(dialogs.asked[0].endsWith(" one"));
     EXPECT_EQ(dialogs.asked[1], "How many of set " + set + " should be added?");
@@ -185,42 +185,42 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
     FakeDialogs dialogs(w.prompts);
     dialogs.openAnswer = {Fixture("roundtrip.prn")};
     FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 3);
-    EXPECT_EQ(w.window->Inventory().SetName(), "6399-1 Airport Shuttle");
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 3);
+    EXPECT_EQ(w.window->Access().Inventory().SetName(), "6399-1 Airport Shuttle");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "Jane Doe");
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
 
     // A name without an extension takes the chosen filter's.
     dialogs.saveAnswer = PathIn(w.dir, "copy");
     FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
     EXPECT_EQ(ReadFileBytes(w.dir / "copy.prn"), ReadFileBytes(TestData("inventory/roundtrip.prn")));
 
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
     FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 3); // Yes keeps the inventory to save it
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 3); // Yes keeps the inventory to save it
     TestMessages::QueueAnswers({false});
     FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
-    EXPECT_EQ(w.window->Inventory().SetName(), "");
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->Access().Inventory().SetName(), "");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "");
-    EXPECT_EQ(w.window->Inventory().CountText(), "0");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "0");
     EXPECT_EQ(w.window->windowTitle(), "Tessarin           ");
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
 
     dialogs.openAnswer = {PathIn(w.dir, "copy.prn")};
     FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
-    EXPECT_EQ(w.window->Inventory().SetName(), "6399-1 Airport Shuttle");
+    EXPECT_EQ(w.window->Access().Inventory().SetName(), "6399-1 Airport Shuttle");
     EXPECT_EQ(w.settings->SetInformation(SetField::Date), "2004-03-12");
     EXPECT_EQ(w.Row(2), (QStringList{"3020Black", "4", "3020", "2", "Black", "Plate 2 x 4 & more",
                                      "two lines  joined"}));
 
     // An empty inventory is not saved; a cancelled dialog keeps Modified.
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
     dialogs.saveAnswer.clear();
     FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
-    EXPECT_TRUE(w.window->Inventory().Modified());
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
 }
 
 TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
@@ -262,7 +262,7 @@ TEST(MainWindowFiles, ClosingWhileAFileIsParsedWaitsForItsRowsAndThenCloses) {
     FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     EXPECT_TRUE(askedInTime);
     EXPECT_FALSE(closedAtOnce);
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 3);
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 3);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
 }
 
@@ -284,7 +284,7 @@ TEST(MainWindowFiles, DroppedFilesAppendTheirRowsInOrderAsOpenWould) {
     EXPECT_GT(dropped.size(), 6);
 
     // Unsaved changes: the question comes first and Yes loads nothing; text is no file list.
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
     TestMessages::Clear();
     TestMessages::QueueAnswers({true});
     EXPECT_TRUE(DropOnInventory(*w.window, {Fixture("roundtrip.prn")}));
@@ -306,7 +306,7 @@ TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
     w.Add("3001", "Red", "2");
     w.Add("3003", "Purple", "4"); // not in the colour table
     w.Add("3001", "Blue", "3");
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
     dialogs.saveAnswer = PathIn(w.dir, "set");
     dialogs.saveFilter = "xls(*.xls)";
     FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
@@ -316,29 +316,29 @@ TEST(MainWindowFiles, WorkbookSaveNewAndOpenBringBackTheSameRows) {
                           ": 1 rows have colours that colors.txt does not list; their quantities were saved "
                           "under UNKNOWN, without their colour names."});
     TestMessages::Clear();
-    EXPECT_FALSE(w.window->Inventory().Modified());
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
 
     FindNamed<QPushButton>(*w.window, "BitBtn1")->click();
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 0);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
     dialogs.openAnswer = {PathIn(w.dir, "set.xls")};
     FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
     // One sheet row per part, colours in the table's order, the unknown colour last.
-    ASSERT_EQ(w.window->Inventory().InventoryRowCount(), 4);
+    ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 4);
     EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "2", "3001", "", "Red", "Brick 2 x 4", ""}));
     EXPECT_EQ(w.Row(1), (QStringList{"3001Blue", "3", "3001", "", "Blue", "Brick 2 x 4", ""}));
     EXPECT_EQ(w.Row(2), (QStringList{"3003UNKNOWN", "4", "3003", "", "UNKNOWN", "Brick & Tile <b>", ""}));
     EXPECT_EQ(w.Row(3), (QStringList{"3020Black", "1", "3020", "", "Black", "Plate 2 x 4", ""}));
-    EXPECT_EQ(w.window->Inventory().CountText(), "10");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "10");
 
     // A quantity that is no number: reported, the file left as it was, the inventory still unsaved.
     const auto saved = ReadFileBytes(w.dir / "set.xls");
     w.Add("3001", "Red", "two");
-    w.window->Inventory().SetModified(true);
+    w.window->Access().Inventory().SetModified(true);
     dialogs.saveAnswer = PathIn(w.dir, "set.xls");
     FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
     ASSERT_EQ(TestMessages::Shown().size(), 1);
     EXPECT_TRUE(TestMessages::Shown()[0].contains("could not be saved"))
         << TestMessages::Shown()[0].toStdString();
-    EXPECT_TRUE(w.window->Inventory().Modified());
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
     EXPECT_EQ(ReadFileBytes(w.dir / "set.xls"), saved);
 }

@@ -40,7 +40,7 @@ TEST(MainWindowPrint, CtrlPAndThePrintButtonShowTheInventoryAsTheListShowsIt) {
     w.Add("3020", "Red", "2", "B1", "spare");
     w.Add("3001", "Blue", "5");
     FindNamed<QLineEdit>(*w.window, "Edit1")->setText("My Set");
-    w.window->Inventory().SetSetInformation(SetField::Year, "1999");
+    w.window->Access().Inventory().SetSetInformation(SetField::Year, "1999");
     FindNamed<RichListView>(*w.window, "legolist")->setFocus();
     const QStringList texts = PreviewTexts(w, [&] {
         QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_P, Qt::ControlModifier);
@@ -52,7 +52,7 @@ TEST(MainWindowPrint, CtrlPAndThePrintButtonShowTheInventoryAsTheListShowsIt) {
     EXPECT_EQ(texts.mid(6), QStringList({"2", "3020", "B1", "Red", "Plate 2 x 4", "spare", "5", "3001", "",
                                          "Blue", "Brick 2 x 4", "My Set", texts.last()}));
     EXPECT_TRUE(texts.last().startsWith("Theme:  Year: 1999 Pcs: "));
-    EXPECT_TRUE(texts.last().endsWith(" Element Count: " + w.window->Inventory().CountText()));
+    EXPECT_TRUE(texts.last().endsWith(" Element Count: " + w.window->Access().Inventory().CountText()));
 }
 
 TEST(MainWindowPrint, PrintInThePreviewWritesAPdfFileThroughTheSystemPrinterAsTheDialogsFileChoiceDoes) {

@@ -33,7 +33,7 @@ struct Program {
         Forms forms;
         forms.addPart = addPart =
             new AddPartDialog(context->Prompts(), context->colours, context->inventory, window.get());
-        forms.compare = compare = new CompareDialog(*window, window.get());
+        forms.compare = compare = new CompareDialog(window->Access(), window.get());
         forms.settings = settings = new SettingsDialog(context->Prompts(), context->folders, window.get());
         window->SetForms(forms);
     }
@@ -183,7 +183,7 @@ TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     w.show();
     FadingLabel* status = FindNamed<FadingLabel>(w, "FadingLabel1");
     EXPECT_TRUE(status->isHidden());
-    w.SetStatusText("Loading file . . . ");
+    w.Access().SetStatusText("Loading file . . . ");
     EXPECT_TRUE(status->isVisible());
     EXPECT_TRUE(status->isEnabled());
     EXPECT_EQ(status->Caption(), "Loading file . . . ");
@@ -193,7 +193,7 @@ TEST(MainWindowStatus, TextFadesInTheStatusLineAndEmptyTextHidesIt) {
     // It covers "Other jpgs", which stands in the same place.
     EXPECT_EQ(status->pos(), FindNamed<QLabel>(w, "Label11")->pos());
     EXPECT_TRUE(status->autoFillBackground());
-    w.SetStatusText("");
+    w.Access().SetStatusText("");
     EXPECT_TRUE(status->isHidden());
     EXPECT_FALSE(status->isEnabled());
 }
@@ -233,7 +233,7 @@ TEST(MainWindowSettings, AWindowNeverOpenedIsNotBuiltAndKeepsItsStoredSection) {
         Forms forms;
         forms.compare = [&built, &window] {
             ++built["compare"];
-            return new CompareDialog(*window, window.get());
+            return new CompareDialog(window->Access(), window.get());
         };
         forms.addPart = [&built, &context, &window] {
             ++built["add part"];

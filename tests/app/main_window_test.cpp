@@ -78,8 +78,8 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
     REQUIRE_SHARED_DATA();
     Window w(SharedMaster());
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
-    EXPECT_EQ(w.window.MasterDescription("3001"), "Brick 2 x 4");
-    EXPECT_EQ(w.window.MasterDescription("no such part"), "");
+    EXPECT_EQ(w.window.Access().MasterDescription("3001"), "Brick 2 x 4");
+    EXPECT_EQ(w.window.Access().MasterDescription("no such part"), "");
     EXPECT_FALSE(
         FindNamed<QTreeWidget>(w.window, "TreeView1")->findItems("Brick", Qt::MatchExactly).isEmpty());
     EXPECT_FALSE(w.splash->isVisible());
@@ -299,10 +299,10 @@ TEST(MainWindow, ShortcutsWorkOutsideEditBoxesOnly) {
     QTest::keyClick(FindNamed<QLineEdit>(w.window, "Edit1"), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(save.count(), 1);
 
-    EXPECT_FALSE(w.window.Inventory().Modified());
+    EXPECT_FALSE(w.window.Access().Inventory().Modified());
     FindNamed<QPlainTextEdit>(w.window, "Memo1")->setFocus();
     QTest::keyClicks(FindNamed<QPlainTextEdit>(w.window, "Memo1"), "ab");
-    EXPECT_TRUE(w.window.Inventory().Modified());
+    EXPECT_TRUE(w.window.Access().Inventory().Modified());
     QTest::keyClick(FindNamed<QPlainTextEdit>(w.window, "Memo1"), Qt::Key_Home);
     QTest::keyClick(FindNamed<QPlainTextEdit>(w.window, "Memo1"), Qt::Key_Delete);
     EXPECT_EQ(FindNamed<QPlainTextEdit>(w.window, "Memo1")->toPlainText(), "b");
@@ -320,7 +320,7 @@ TEST(MainWindow, CloseAsksAboutUnsavedChangesAndYesKeepsItOpen) {
     EXPECT_TRUE(w.window.close());
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     w.window.show();
-    w.window.Inventory().SetModified(true);
+    w.window.Access().Inventory().SetModified(true);
     TestMessages::QueueAnswers({true});
     EXPECT_FALSE(w.window.close());
     EXPECT_TRUE(w.window.isVisible());

@@ -27,7 +27,7 @@ class MainWindowWeb : public ::testing::Test {
   protected:
     void SetUp() override {
         // A wait that is not cancelled ends soon, and shows as timed out.
-        w.window->Web().HTTPClient1.IdleTimeOut = 3000;
+        w.window->Web().Service().HTTPClient1.IdleTimeOut = 3000;
         w.settings->Edit2->setText("ann");
         w.settings->Edit3->setText("p&ss w");
     }
@@ -61,8 +61,8 @@ class MainWindowWeb : public ::testing::Test {
     }
     QStringList Keys() {
         QStringList keys;
-        for (int row = 0; row < w.window->Inventory().InventoryRowCount(); ++row)
-            keys << w.window->Inventory().InventoryCell(ColKey, row);
+        for (int row = 0; row < w.window->Access().Inventory().InventoryRowCount(); ++row)
+            keys << w.window->Access().Inventory().InventoryCell(ColKey, row);
         return keys;
     }
     bool StatusHidden() {
@@ -83,9 +83,9 @@ TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{kLoginTarget, "/welcome", "/inv/raw/6399-1/"}));
     EXPECT_EQ(Keys(), (QStringList{"3020Blue", "3001Red", "3003Black"}));
     EXPECT_EQ(w.Row(1), (QStringList{"3001Red", "2", "3001", "A", "Red", "Brick 2 x 4", "box 7"}));
-    EXPECT_EQ(w.window->Inventory().CountText(), "8");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "8");
     EXPECT_EQ(FindNamed<RichListView>(*w.window, "invlist")->SelectedRow(), 2);
-    EXPECT_EQ(w.window->Inventory().SetName(), "6399-1");
+    EXPECT_EQ(w.window->Access().Inventory().SetName(), "6399-1");
     EXPECT_EQ(w.settings->SetInformation(SetField::InvBy), "Jane Doe");
     EXPECT_EQ(DataFile("inventory/6399-1.inv"), kRawSet);
     EXPECT_TRUE(StatusHidden());
@@ -98,7 +98,7 @@ TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     AnswerSetNumber("1234", "-2");
     Trigger("Download a &set inventory");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading 1234-2.inv"});
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 3);
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 3);
     EXPECT_FALSE(fs::exists(w.dir / "inventory" / "1234-2.inv"));
     const std::vector<std::string> requests = standIn.Requests();
     ASSERT_EQ(requests.size(), 4u);
@@ -117,19 +117,19 @@ TEST_F(MainWindowWeb, MyPartsNeedsTheLoginCookie) {
 
     // A cookie the service no longer honours brings its login page, not a part list.
     TestMessages::Clear();
-    w.window->Web().HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
+    w.window->Web().Service().HTTPClient1.HeaderInfo.Cookie = "SESSION=stale";
     Trigger("Download &My Parts inventory");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading PeeronMyParts.tsv"});
-    EXPECT_EQ(w.window->Inventory().InventoryRowCount(), 0);
+    EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
     EXPECT_FALSE(fs::exists(w.dir / "inventory" / "PeeronMyParts.tsv"));
 
     TestMessages::Clear();
-    w.window->Web().HTTPClient1.HeaderInfo.Cookie.clear();
+    w.window->Web().Service().HTTPClient1.HeaderInfo.Cookie.clear();
     w.settings->Edit3->setText("p&ss w");
     Trigger("Download &My Parts inventory");
     EXPECT_TRUE(TestMessages::Shown().isEmpty());
     EXPECT_EQ(w.Row(0), (QStringList{"3001Red", "4", "3001", "", "Red", "Brick 2 x 4", ""}));
-    EXPECT_EQ(w.window->Inventory().CountText(), "4");
+    EXPECT_EQ(w.window->Access().Inventory().CountText(), "4");
     EXPECT_EQ(standIn.Targets().back(), "/cgi-bin/invcgis/mypartsexport?format=026");
     EXPECT_TRUE(StatusHidden());
 
@@ -155,8 +155,8 @@ TEST_F(MainWindowWeb, MasterUpdateReloadsTheListAndABrokenReplyChangesNothing) {
     EXPECT_EQ(DataFile("old_master.txt"), original);
     // The list now holds the new rows only.
     EXPECT_EQ(FindNamed<RichListView>(*w.window, "legolist")->RowCount(), 2);
-    EXPECT_EQ(w.window->MasterDescription("3003"), "Brick 2 x 2");
-    EXPECT_EQ(w.window->MasterDescription("3020"), "");
+    EXPECT_EQ(w.window->Access().MasterDescription("3003"), "Brick 2 x 2");
+    EXPECT_EQ(w.window->Access().MasterDescription("3020"), "");
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{"/inv/master/", "/inv/master/"}));
 }
 
@@ -178,7 +178,7 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
     });
     Trigger("&Update master.txt");
     EXPECT_TRUE(busy);
-    EXPECT_TRUE(w.window->Web().HTTPClient1.Canceled);
+    EXPECT_TRUE(w.window->Web().Service().HTTPClient1.Canceled);
     EXPECT_FALSE(openAsked);
     EXPECT_FALSE(w.numberPrompt->isVisible());
     EXPECT_EQ(standIn.Targets(), std::vector<std::string>{"/inv/master/"}) << "no second command started";
@@ -196,8 +196,8 @@ TEST_F(MainWindowWeb, ClosingDuringAStalledDownloadClosesOnceItUnwinds) {
                 [&] { closedAtOnce = w.window->close(); });
     Trigger("&Update master.txt");
     EXPECT_FALSE(closedAtOnce) << "the window stays while the command unwinds";
-    EXPECT_TRUE(w.window->Web().HTTPClient1.Canceled) << "closing cuts the download short";
-    EXPECT_FALSE(w.window->Web().IsRunning());
+    EXPECT_TRUE(w.window->Web().Service().HTTPClient1.Canceled) << "closing cuts the download short";
+    EXPECT_FALSE(w.window->Web().Service().IsRunning());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.window->isVisible(); }, 2000));
     EXPECT_EQ(DataFile("master.txt"), original);
     EXPECT_FALSE(fs::exists(w.dir / "master.tmp"));
