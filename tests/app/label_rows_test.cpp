@@ -12,6 +12,7 @@
 #include "platform/ini.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
+#include "print/label_test_rows.h"
 #include "ui/kit/make_named.h"
 
 TEST(LabelRows, LabelsReadTheInventoryRowsOfTheMainWindow) {
@@ -58,14 +59,7 @@ TEST(LabelRows, PicturesComeFromTheLDrawLibraryOrThePictureFoldersElseWhite) {
 
     LabelPreview preview(inventory.prompts);
     LabelMaker maker(rows, inventory.context->renderer, preview);
-    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
-        box->setChecked(false);
-    maker.ComboBox1->setCurrentText("Image");
-    maker.SpinEdit2->setValue(20);
-    maker.BitBtn5->click();
-    maker.SpinEdit2->setValue(100);
-    maker.BitBtn6->click();
-    maker.BitBtn6->click(); // the picture's corner at (0, 60)
+    ShowPictureOnly(maker);
     maker.ComposeLabelForRow(1);
     EXPECT_EQ(maker.LabelBitmap().pixel(10, 70), qRgb(255, 0, 0)) << "the png of the part";
     for (int row : {2, 3}) {

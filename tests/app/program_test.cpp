@@ -64,8 +64,9 @@ long long MainThreadSleeps(qint64 pid) {
 }
 
 // Starts the program offscreen on the data folder home, waits until it has settled in its event loop with
-// the window up, runs check and ends it as a close request would, expecting a clean exit.
-void RunUntilSettled(const QString& binary, const TempDir& home, const std::function<void()>& check) {
+// the window up, runs check on its process and ends it as a close request would, expecting a clean exit.
+void RunUntilSettled(const QString& binary, const TempDir& home,
+                     const std::function<void(qint64 pid)>& check) {
     QProcess program;
     StartProgram(program, binary, home);
     ASSERT_TRUE(program.waitForStarted(5000));
@@ -74,7 +75,7 @@ void RunUntilSettled(const QString& binary, const TempDir& home, const std::func
     for (int wait = 0; wait < 2000 && !settled(); ++wait)
         ASSERT_FALSE(program.waitForFinished(5)) << "the program ended on its own";
     EXPECT_TRUE(settled()) << "the program never came to wait for events";
-    check();
+    check(pid);
     program.terminate();
     ASSERT_TRUE(program.waitForFinished(10000));
     EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
@@ -101,7 +102,7 @@ TEST(Program, StartsOnAFreshDataFolderAndExitsCleanlyWhenClosed) {
     const QString binary = ProgramBinary();
     if (binary.isEmpty()) GTEST_SKIP() << "program binary not found";
     TempDir home;
-    RunUntilSettled(binary, home, [&] { EXPECT_TRUE(std::filesystem::exists(home / "master.txt")); });
+    RunUntilSettled(binary, home, [&](qint64) { EXPECT_TRUE(std::filesystem::exists(home / "master.txt")); });
 }
 
 // Installed into a staging folder, the program, its default data, its menu entry and its icon land where a
@@ -131,7 +132,7 @@ TEST(Program, InstallsAsADesktopProgramThatSeedsFromItsShareFolder) {
 
     std::ofstream(share / "installed-only.txt") << "from the share folder\n";
     TempDir home;
-    RunUntilSettled(QString::fromStdString((usr / "bin" / "tessarin").string()), home, [&] {
+    RunUntilSettled(QString::fromStdString((usr / "bin" / "tessarin").string()), home, [&](qint64) {
         EXPECT_TRUE(std::filesystem::exists(home / "master.txt"));
         EXPECT_TRUE(std::filesystem::exists(home / "installed-only.txt"));
     });
@@ -168,21 +169,14 @@ TEST(Program, AnIdleProgramWakesLessThanOnceASecond) {
     const QString binary = ProgramBinary();
     if (binary.isEmpty()) GTEST_SKIP() << "program binary not found";
     TempDir home;
-    QProcess program;
-    StartProgram(program, binary, home);
-    ASSERT_TRUE(program.waitForStarted(5000));
-    const qint64 pid = program.processId();
-    const auto settled = [&] { return CatchesTerminate(pid) && WaitsForEvents(pid); };
-    for (int wait = 0; wait < 2000 && !settled(); ++wait)
-        ASSERT_FALSE(program.waitForFinished(5)) << "the program ended on its own";
-    // What the start left queued (the master list's hash, first paints) is done within a moment.
-    QThread::msleep(1000);
-    const long long before = MainThreadSleeps(pid);
-    ASSERT_GE(before, 0) << "the kernel shows no switch count";
-    constexpr int kSeconds = 4;
-    QThread::sleep(kSeconds);
-    const long long wakeUps = MainThreadSleeps(pid) - before;
-    EXPECT_LT(wakeUps, kSeconds) << wakeUps << " wake-ups in " << kSeconds << " s";
-    program.terminate();
-    ASSERT_TRUE(program.waitForFinished(10000));
+    RunUntilSettled(binary, home, [](qint64 pid) {
+        // What the start left queued (the master list's hash, first paints) is done within a moment.
+        QThread::msleep(1000);
+        const long long before = MainThreadSleeps(pid);
+        ASSERT_GE(before, 0) << "the kernel shows no switch count";
+        constexpr int kSeconds = 4;
+        QThread::sleep(kSeconds);
+        const long long wakeUps = MainThreadSleeps(pid) - before;
+        EXPECT_LT(wakeUps, kSeconds) << wakeUps << " wake-ups in " << kSeconds << " s";
+    });
 }

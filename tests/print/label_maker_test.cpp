@@ -192,14 +192,7 @@ TEST(LabelMaker, PicturesAreTheHostsLDrawPartOrPictureFileElseWhite) {
         {"bad", {LabelPicture::PictureFile, dir / "png" / "bad.png", {}}}};
     Windows windows(rows);
     LabelMaker& maker = windows.maker;
-    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
-        box->setChecked(false);
-    maker.ComboBox1->setCurrentText("Image");
-    maker.SpinEdit2->setValue(20);
-    maker.BitBtn5->click();
-    maker.SpinEdit2->setValue(100);
-    maker.BitBtn6->click();
-    maker.BitBtn6->click(); // the picture's corner at (0, 60)
+    ShowPictureOnly(maker);
     maker.ComposeLabelForRow(1);
     EXPECT_EQ(maker.LabelBitmap().pixel(10, 70), qRgb(255, 0, 0)) << "the picture file";
     maker.ComposeLabelForRow(2);

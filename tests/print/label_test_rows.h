@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHash>
+#include <QPushButton>
+#include <QSpinBox>
 #include <vector>
 
 #include "print/label_host.h"
+#include "print/label_maker.h"
 
 // Inventory rows and part pictures the label windows are tested with.
 class TestLabelRows : public LabelHost {
@@ -24,3 +29,15 @@ class TestLabelRows : public LabelHost {
     }
     LabelPicture LabelPictureFor(const QString& partNumber) override { return pictures.value(partNumber); }
 };
+
+// Lays the label out as the picture alone, its top-left corner at (0, 60).
+inline void ShowPictureOnly(LabelMaker& maker) {
+    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
+        box->setChecked(false);
+    maker.ComboBox1->setCurrentText("Image");
+    maker.SpinEdit2->setValue(20);
+    maker.BitBtn5->click();
+    maker.SpinEdit2->setValue(100);
+    maker.BitBtn6->click();
+    maker.BitBtn6->click();
+}
