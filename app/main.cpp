@@ -2,6 +2,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <sys/socket.h>
+#include <thread>
 #include <unistd.h>
 
 #include "app/about_box.h"
@@ -51,10 +52,14 @@ void CloseOnSignal(QWidget* window) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Seeded while the application object starts; nothing reads the data folder before the join. The
+    // folders are found first: the application object may change the environment as it starts.
+    std::thread seeding(SeedDataDir, DataDir(),
+                        ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     QtPrompts prompts;
-    SeedDataDir(DataDir(), ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
+    seeding.join();
     RegisterPictureFormats();
     RegisterJpegPicture();
 

@@ -29,6 +29,8 @@ class MasterCatalogue {
     bool Load(const std::filesystem::path& file, const std::function<void(int rows)>& progress);
     // The rows in file order; the master list shows them sharing their texts.
     const MasterRows& Rows() const { return lines_.rows; }
+    // The category tree of the rows, made with them (on the worker when they were prefetched).
+    const std::vector<CategoryNode>& Categories() const { return categories_; }
     // The description of a part, empty when the part is unknown. File readers ask from a worker.
     QString Description(const QString& partNumber) const;
     // The rows whose line holds every term of the upper-cased filter text; the search is made on first use.
@@ -41,20 +43,26 @@ class MasterCatalogue {
         std::uintmax_t size = 0;
         bool operator==(const Stamp&) const = default;
     };
+    // Rows read and their category tree.
+    struct Read {
+        MasterListData data;
+        std::vector<CategoryNode> categories;
+    };
     struct Prefetched {
         std::filesystem::path file;
         std::optional<Stamp> stamp;
-        std::optional<MasterListData> data;
+        std::optional<Read> read;
     };
 
     static std::optional<Stamp> StampOf(const std::filesystem::path& file);
-    static std::optional<MasterListData> Read(const std::filesystem::path& file,
-                                              const std::function<void(int rows)>& progress);
+    static std::optional<Read> ReadFile(const std::filesystem::path& file,
+                                        const std::function<void(int rows)>& progress);
     // The prefetched rows of the file when they are still those of the file as it is now.
-    std::optional<MasterListData> TakePrefetched(const std::filesystem::path& file);
+    std::optional<Read> TakePrefetched(const std::filesystem::path& file);
     const MasterIndex* Hash() const;
 
     MasterListData lines_;
+    std::vector<CategoryNode> categories_;
     std::optional<MasterSearch> search_;
     mutable std::unique_ptr<MasterIndex> hash_;
     mutable std::future<std::unique_ptr<MasterIndex>> hashBuild_;

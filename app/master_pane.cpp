@@ -95,7 +95,7 @@ void MasterPane::Load(SplashWindow* splash) {
                 .arg(FromFsPath(file)));
         return;
     }
-    FillTree(TreeView1, BuildCategoryTree(context_.master.Rows()));
+    FillTree(TreeView1, context_.master.Categories());
     masterModel_.ResetRows(context_.master.Rows());
     if (splash) splash->hide();
 }

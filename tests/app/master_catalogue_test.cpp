@@ -37,10 +37,16 @@ TEST(MasterCatalogue, PrefetchedRowsLoadAsARead) {
     ASSERT_EQ(prefetched.Rows().size(), 1200u);
     EXPECT_EQ(prefetched.Rows()[1199], (QStringList{"p1199", "Brick"}));
     EXPECT_EQ(prefetched.Description("p7"), "Brick");
+    ASSERT_EQ(prefetched.Categories().size(), 1u) << "the category tree comes with the prefetched rows";
+    EXPECT_EQ(prefetched.Categories()[0].text, "Brick");
+    ASSERT_EQ(read.Categories().size(), 1u);
+    EXPECT_EQ(read.Categories()[0].text, "Brick");
     // A prefetch serves one load: a reload reads the file again.
     WriteFileBytes(dir / "master.txt", MasterBytes(3, "Plate"));
     EXPECT_EQ(LoadCounting(prefetched, dir / "master.txt"), (std::vector<int>{0}));
     EXPECT_EQ(prefetched.Description("p2"), "Plate");
+    ASSERT_EQ(prefetched.Categories().size(), 1u) << "a reload replaces the tree";
+    EXPECT_EQ(prefetched.Categories()[0].text, "Plate");
 }
 
 TEST(MasterCatalogue, APrefetchOfAnotherOrChangedFileIsNotUsed) {
@@ -67,4 +73,5 @@ TEST(MasterCatalogue, APrefetchOfAnotherOrChangedFileIsNotUsed) {
     std::filesystem::remove(dir / "old.txt");
     EXPECT_FALSE(gone.Load(dir / "old.txt", {}));
     EXPECT_TRUE(gone.Rows().empty());
+    EXPECT_TRUE(gone.Categories().empty());
 }
