@@ -1,11 +1,43 @@
 #include "platform/print/printer_lookup.h"
 
+#include <QCoreApplication>
 #include <QPrinterInfo>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
 
 #include "platform/ui.h"
+
+namespace {
+
+// Lookups still asking the print system. The print support they run does not survive the application
+// object's teardown, so that waits a moment for them; one kept waiting by a silent server sleeps in a read
+// that the end of the process does not disturb.
+std::mutex runningLock;
+std::condition_variable runningDone;
+int running = 0;
+
+void WaitForRunningLookups() {
+    std::unique_lock guard(runningLock);
+    runningDone.wait_for(guard, std::chrono::seconds(2), [] { return running == 0; });
+}
+
+void LookupStarted() {
+    static std::once_flag registered;
+    std::call_once(registered, [] { qAddPostRoutine(WaitForRunningLookups); });
+    const std::lock_guard guard(runningLock);
+    ++running;
+}
+
+void LookupEnded() {
+    {
+        const std::lock_guard guard(runningLock);
+        --running;
+    }
+    runningDone.notify_all();
+}
+
+} // namespace
 
 // Shared with the worker, which may outlive the lookup while the print system keeps it waiting.
 struct PrinterLookup::State {
@@ -41,14 +73,18 @@ void PrinterLookup::Start() {
         if (state_->started) return;
         state_->started = true;
     }
+    LookupStarted();
     std::thread([state = state_, source = source_] {
         PrinterList list = source();
-        std::lock_guard guard(state->lock);
-        state->answer = std::move(list);
-        state->done.notify_all();
-        // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
-        if (PrinterLookup* owner = state->owner)
-            QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
+        {
+            std::lock_guard guard(state->lock);
+            state->answer = std::move(list);
+            state->done.notify_all();
+            // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
+            if (PrinterLookup* owner = state->owner)
+                QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
+        }
+        LookupEnded();
     }).detach();
 }
 
