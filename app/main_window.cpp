@@ -70,7 +70,13 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
     CreateMenus();
     WireHandlers();
     ConnectPanes();
-    CreateSettings();
+    OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1.setParent(this);
+    settings_ = new StoredSettings(context_, forms_, *this);
+    connect(settings_, &StoredSettings::RowAdded, this, Guarded(context_.Prompts(), [this] {
+                if (!Loading) panel_->SelectLastRow();
+                panel_->invlistClick();
+            }));
     CreateDropTarget();
 
     // The master list takes the keys first; an edit box would blink its caret from the start.
@@ -82,18 +88,11 @@ MainWindow::MainWindow(AppContext& context, QWidget* parent) : QMainWindow(paren
 
 void MainWindow::SetForms(const Forms& forms) {
     forms_ = forms;
-    StoreForms();
-}
-
-void MainWindow::ConnectAddPart(AddPartDialog* addPart) {
-    connect(addPart, &AddPartDialog::RowAdded, this, Guarded(context_.Prompts(), [this] {
-                if (!Loading) panel_->SelectLastRow();
-                panel_->invlistClick();
-            }));
+    settings_->StoreForms();
 }
 
 MainWindow::~MainWindow() {
-    SaveStoredForms();
+    settings_->SaveStoredForms();
     DropFileTarget1->UnregisterControl();
     qApp->removeEventFilter(this);
 }
@@ -254,7 +253,7 @@ void MainWindow::showEvent(QShowEvent* event) {
     if (shown_) return;
     shown_ = true;
     // The colour file may live in the LDraw folder.
-    DefaultLDrawFolder();
+    settings_->DefaultLDrawFolder();
     context_.renderer.Colours().Init(ToFsPath(context_.folders.Folder(FolderKind::LDraw)),
                                      context_.Prompts());
     RunGuarded(context_.Prompts(), [this] { LoadMasterList(true); });

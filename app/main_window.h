@@ -1,12 +1,9 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
-#include <QStringList>
 #include <functional>
 #include <memory>
 #include <span>
-#include <vector>
 
 #include "app/app_context.h"
 #include "app/edit_panel.h"
@@ -15,33 +12,16 @@
 #include "app/lazy_form.h"
 #include "app/master_pane.h"
 #include "app/picture_pane.h"
+#include "app/stored_settings.h"
 #include "app/web_commands.h"
 #include "platform/user_prompts.h"
 #include "print/report/inventory_report.h"
 
-class AboutBox;
-class AddPartDialog;
-class CompareDialog;
 class DropFileTarget;
 class FadingLabel;
-class FormStorage;
-class LabelMaker;
-class SettingsDialog;
-class SplashWindow;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-
-// The windows beside the main window; each is built when first needed, its stored settings applied then.
-// The splash shows at start-up.
-struct Forms {
-    LazyForm<AddPartDialog> addPart;
-    LazyForm<CompareDialog> compare;
-    LazyForm<AboutBox> about;
-    LazyForm<SettingsDialog> settings;
-    SplashWindow* splash = nullptr;
-    LazyForm<LabelMaker> labelMaker;
-};
 
 // The file last chosen in the open dialog. An object of its own so that the settings file keeps it.
 class FileDialogState : public QObject {
@@ -130,20 +110,9 @@ class MainWindow : public QMainWindow {
     QPushButton* BitBtn9;
     QPushButton* BitBtn10;
 
-    // Settings file, stored window properties and the drop target (main_window_setup.cpp).
-    void CreateSettings();
-    // Nothing when the window is missing or already stored.
-    FormStorage* StoreForm(QWidget* form, const QString& section, const QStringList& storedProps);
-    void StoreForms();
-    void ConnectAddPart(AddPartDialog* addPart);
-    // The set information fields of the settings window show the inventory's and change it.
-    void ShowSetFields(SettingsDialog* settings);
-    void SaveStoredForms();
+    // The drop target and the status line (main_window_setup.cpp).
     void CreateDropTarget();
     void CreateStatusLine(QWidget* client);
-    // Renders work out of the box: with no LDraw folder chosen, the data folder's own library is used.
-    void DefaultLDrawFolder();
-    std::vector<QPointer<FormStorage>> storages_;
     DropFileTarget* DropFileTarget1 = nullptr;
 
     void CreateControls();
@@ -169,6 +138,7 @@ class MainWindow : public QMainWindow {
 
     std::shared_ptr<SortState> sortState_ = std::make_shared<SortState>();
     Forms forms_;
+    StoredSettings* settings_;
     bool shown_ = false;
     InventoryFiles files_{access_};
     WebCommands* web_;
