@@ -595,14 +595,18 @@ class Walker {
     void DrawText(QPointF at, const QString& text, const QColor& colour) {
         const std::shared_ptr<const HtmlTextCache::Run> run = Shaped(text);
         painter_->setPen(colour);
+        const auto draw = [&](QPointF top) {
+            for (const QGlyphRun& glyphs : run->glyphs)
+                painter_->drawGlyphRun(top, glyphs);
+        };
         if (!style_.rotation) {
-            run->layout->draw(painter_, at - QPointF(0, run->ascent));
+            draw(at - QPointF(0, run->ascent));
             return;
         }
         painter_->save();
         painter_->translate(at);
         painter_->rotate(-style_.rotation);
-        run->layout->draw(painter_, QPointF(0, -run->ascent));
+        draw(QPointF(0, -run->ascent));
         painter_->restore();
     }
 
@@ -653,6 +657,7 @@ std::shared_ptr<const HtmlTextCache::Run> HtmlTextCache::Get(const QString& text
         run->width = line.horizontalAdvance();
         run->ascent = line.ascent();
         run->descent = line.descent();
+        run->glyphs = run->layout->glyphRuns();
     }
     runs_.insert(key, run);
     return run;

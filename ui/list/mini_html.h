@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QGlyphRun>
 #include <QHash>
 #include <QList>
 #include <QPixmap>
@@ -22,12 +23,13 @@ inline bool IsHtml(const QString& text) {
 }
 
 // Text runs shaped once and kept for the next paint of the same cells; bounded in size. A run keeps its
-// whole layout, which owns the font it was shaped with: bare glyph runs would outlive the font data of
-// their fallback fonts.
+// whole layout, which owns the font it was shaped with, beside the glyph runs drawn from it: bare glyph runs
+// would outlive the font data of their fallback fonts.
 class HtmlTextCache {
   public:
     struct Run {
         std::shared_ptr<QTextLayout> layout;
+        QList<QGlyphRun> glyphs;
         qreal width = 0;
         qreal ascent = 0;
         qreal descent = 0;
