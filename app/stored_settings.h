@@ -9,7 +9,7 @@
 
 class AboutBox;
 class AddPartDialog;
-class AppContext;
+struct AppContext;
 class CompareDialog;
 class FormStorage;
 class LabelMaker;
