@@ -118,13 +118,11 @@ void InventoryModel::SetCellText(int column, int row, const QString& text) {
     if (column == ColQuantity) UpdateCount();
 }
 
-std::vector<QStringView> InventoryModel::ColumnTexts(int column) const {
-    std::vector<QStringView> texts;
-    texts.reserve(rows_.size());
+QStringView InventoryModel::CellView(int column, int row) const {
+    if (row < 0 || row >= RowCount()) return {};
+    const InventoryCells& cells = rows_[static_cast<size_t>(row)];
     const size_t cell = static_cast<size_t>(std::max(column, 0));
-    for (const InventoryCells& cells : rows_)
-        texts.push_back(cell < cells.size() ? QStringView(cells[cell]) : QStringView());
-    return texts;
+    return cell < cells.size() ? QStringView(cells[cell]) : QStringView();
 }
 
 QStringList InventoryModel::Cells(int row) const {

@@ -21,7 +21,7 @@ class InventoryModel : public ListModel {
     int ColumnCount() const override { return InventoryColumnCount; }
     QString GetCellText(int column, int row) const override;
     void SetCellText(int column, int row, const QString& text) override;
-    std::vector<QStringView> ColumnTexts(int column) const override;
+    QStringView CellView(int column, int row) const override;
     QStringList Cells(int row) const override;
     // Pasted rows take their first seven cells.
     void AppendRows(std::vector<QStringList> rows) override;

@@ -30,14 +30,6 @@ QStringView Word(QStringView text, int n) {
     return text.left(BlankAt(text));
 }
 
-// The searches read the cells as views: a list may make its cell texts only when asked for one.
-std::vector<QStringView> PartNumbers(const ListModel& list) {
-    return list.ColumnTexts(0);
-}
-std::vector<QStringView> Descriptions(const ListModel& list) {
-    return list.ColumnTexts(1);
-}
-
 } // namespace
 
 MasterRows::MasterRows(QString text, std::vector<Span> spans)
@@ -238,31 +230,28 @@ std::vector<int> MasterSearch::Matching(const QStringList& terms) const {
 
 int FindPartRow(const ListModel& list, const QString& text, int startRow, bool newSearch) {
     if (text.isEmpty()) return -1;
-    const std::vector<QStringView> parts = PartNumbers(list);
     if (newSearch) {
-        for (std::size_t row = 0; row < parts.size(); ++row)
-            if (parts[row].compare(text, Qt::CaseInsensitive) == 0) return static_cast<int>(row);
+        const int row = FindCaption(list, text);
+        if (row >= 0) return row;
         startRow = 0;
     }
-    const std::vector<QStringView> descriptions = Descriptions(list);
-    for (std::size_t row = static_cast<std::size_t>(qMax(startRow, 0)); row < parts.size(); ++row) {
-        if (descriptions[row].contains(text, Qt::CaseInsensitive) ||
-            parts[row].contains(text, Qt::CaseInsensitive))
-            return static_cast<int>(row);
+    // The cells are read as views: a list may make its cell texts only when asked for one.
+    for (int row = qMax(startRow, 0); row < list.RowCount(); ++row) {
+        if (list.CellView(1, row).contains(text, Qt::CaseInsensitive) ||
+            list.CellView(0, row).contains(text, Qt::CaseInsensitive))
+            return row;
     }
     return -1;
 }
 
 int FindDescriptionStart(const ListModel& list, const QString& key) {
-    const std::vector<QStringView> descriptions = Descriptions(list);
-    for (std::size_t row = 0; row < descriptions.size(); ++row)
-        if (descriptions[row].startsWith(key, Qt::CaseInsensitive)) return static_cast<int>(row);
+    for (int row = 0; row < list.RowCount(); ++row)
+        if (list.CellView(1, row).startsWith(key, Qt::CaseInsensitive)) return row;
     return -1;
 }
 
 int FindCaption(const ListModel& list, const QString& text) {
-    const std::vector<QStringView> parts = PartNumbers(list);
-    for (std::size_t row = 0; row < parts.size(); ++row)
-        if (parts[row].compare(text, Qt::CaseInsensitive) == 0) return static_cast<int>(row);
+    for (int row = 0; row < list.RowCount(); ++row)
+        if (list.CellView(0, row).compare(text, Qt::CaseInsensitive) == 0) return row;
     return -1;
 }

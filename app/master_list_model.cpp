@@ -25,12 +25,8 @@ QString MasterListModel::GetCellText(int column, int row) const {
     return row < RowCount() ? Cell(column, row).toString() : QString();
 }
 
-std::vector<QStringView> MasterListModel::ColumnTexts(int column) const {
-    std::vector<QStringView> texts;
-    texts.reserve(order_.size());
-    for (int row = 0; row < RowCount(); ++row)
-        texts.push_back(Cell(column, row));
-    return texts;
+QStringView MasterListModel::CellView(int column, int row) const {
+    return row >= 0 && row < RowCount() ? Cell(column, row) : QStringView();
 }
 
 QStringList MasterListModel::Cells(int row) const {

@@ -19,7 +19,7 @@ class MasterListModel : public ListModel {
     int RowCount() const override { return static_cast<int>(order_.size()); }
     int ColumnCount() const override { return 2; }
     QString GetCellText(int column, int row) const override;
-    std::vector<QStringView> ColumnTexts(int column) const override;
+    QStringView CellView(int column, int row) const override;
     QStringList Cells(int row) const override;
     // Master rows are read, never edited or added through the list: both are ignored.
     void SetCellText(int column, int row, const QString& text) override;

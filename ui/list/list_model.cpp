@@ -143,3 +143,11 @@ void ListModel::ClickColumn(int column, const OrderFunction& order) {
         SetSortDirection(GetSortDirection() == sdAscending ? sdDescending : sdAscending);
     SetSortColumn(column, order);
 }
+
+std::vector<QStringView> ListModel::ColumnTexts(int column) const {
+    std::vector<QStringView> texts;
+    texts.reserve(static_cast<std::size_t>(RowCount()));
+    for (int row = 0; row < RowCount(); ++row)
+        texts.push_back(CellView(column, row));
+    return texts;
+}

@@ -62,8 +62,10 @@ class ListModel : public QAbstractTableModel {
     virtual QString GetCellText(int column, int row) const = 0;
     // Ignored out of range.
     virtual void SetCellText(int column, int row, const QString& text) = 0;
-    // The texts of one column (0 the captions), as views valid until a row changes.
-    virtual std::vector<QStringView> ColumnTexts(int column) const = 0;
+    // One cell's text (column 0 the caption) as a view valid until a row changes; empty out of range.
+    virtual QStringView CellView(int column, int row) const = 0;
+    // The texts of one column, as views valid until a row changes.
+    std::vector<QStringView> ColumnTexts(int column) const;
     // The cells the row holds, as the clipboard copies them; none out of range.
     virtual QStringList Cells(int row) const = 0;
     // Many rows in one insertion; each list holds the cells in column order.

@@ -59,13 +59,11 @@ QString RichListModel::GetCellText(int column, int row) const {
     return cell < cells.size() ? cells[cell] : QString();
 }
 
-std::vector<QStringView> RichListModel::ColumnTexts(int column) const {
-    std::vector<QStringView> texts;
-    texts.reserve(rows_.size());
+QStringView RichListModel::CellView(int column, int row) const {
+    if (row < 0 || row >= RowCount()) return {};
+    const QStringList& cells = rows_[static_cast<std::size_t>(row)];
     const qsizetype cell = qMax(column, 0);
-    for (const QStringList& cells : rows_)
-        texts.push_back(cell < cells.size() ? QStringView(cells[cell]) : QStringView());
-    return texts;
+    return cell < cells.size() ? QStringView(cells[cell]) : QStringView();
 }
 
 void RichListModel::SetCellText(int column, int row, const QString& text) {

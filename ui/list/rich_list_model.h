@@ -24,7 +24,7 @@ class RichListModel : public ListModel {
     // All rows replaced in one reset; the column captions stay.
     void ResetRows(std::vector<QStringList> rows);
     QString GetCellText(int column, int row) const override;
-    std::vector<QStringView> ColumnTexts(int column) const override;
+    QStringView CellView(int column, int row) const override;
     // Pads the row with empty sub-items up to the column.
     void SetCellText(int column, int row, const QString& text) override;
     // The caption and the sub-items the row holds.
