@@ -71,7 +71,7 @@ ParsedInventory ReadLDrawFile(const InventorySource& file, const InventoryLookup
 
 ParsedInventory ReadBlkFile(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
-    const QStringList lines = InventoryLines(file);
+    const TextLines lines = InventoryLines(file);
     if (lines.isEmpty()) return parsed;
     parsed.FillName(FieldLine(lines[0]).Raw(2));
     if (lines.size() > 1 && lines[1].contains(u"Theme:")) ReadSetInformationLine(parsed, lines[1]);

@@ -54,8 +54,12 @@ QString InventoryText(const InventorySource& file) {
     return text;
 }
 
-QStringList InventoryLines(const InventorySource& file) {
-    return SplitLines(InventoryText(file));
+TextLines::TextLines(QString text) : text_(std::move(text)) {
+    ForEachLine(text_, [this](QStringView line) { lines_.push_back(line); });
+}
+
+TextLines InventoryLines(const InventorySource& file) {
+    return TextLines(InventoryText(file));
 }
 
 QString ReadInventoryText(const QString& path) {
@@ -66,13 +70,23 @@ InventorySource ReadInventorySource(const QString& path) {
     return {path, ReadInventoryBytes(path), [path](const QString& name) { return FileBeside(path, name); }};
 }
 
-QString TrimField(const QString& text) {
+QStringView TrimmedView(QStringView text) {
     qsizetype begin = 0, end = text.size();
     while (begin < end && text[begin].unicode() <= u' ')
         ++begin;
     while (end > begin && text[end - 1].unicode() <= u' ')
         --end;
-    return begin == 0 && end == text.size() ? text : text.mid(begin, end - begin);
+    return text.mid(begin, end - begin);
+}
+
+QString TrimField(const QString& text) {
+    const QStringView trimmed = TrimmedView(text);
+    return trimmed.size() == text.size() ? text : trimmed.toString();
+}
+
+FieldLine::FieldLine(QStringView line, QChar separator) {
+    for (QStringView part : line.tokenize(separator))
+        parts_.append(part);
 }
 
 std::optional<long long> ParseQuantity(const QString& text) {

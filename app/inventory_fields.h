@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVarLengthArray>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "app/parsed_inventory.h"
 
@@ -21,8 +23,23 @@ QString FileNameOf(const QString& path);
 // The file's bytes as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when
 // they hold NUL bytes (it is no text file).
 QString InventoryText(const InventorySource& file);
-// The same, cut into lines.
-QStringList InventoryLines(const InventorySource& file);
+// A text cut into lines, each a view into the text it keeps: a reader splits a large file without a string
+// per line.
+class TextLines {
+  public:
+    explicit TextLines(QString text);
+    TextLines(const TextLines&) = delete;
+    TextLines& operator=(const TextLines&) = delete;
+    qsizetype size() const { return static_cast<qsizetype>(lines_.size()); }
+    bool isEmpty() const { return lines_.empty(); }
+    QStringView operator[](qsizetype i) const { return lines_[static_cast<size_t>(i)]; }
+
+  private:
+    QString text_;
+    std::vector<QStringView> lines_;
+};
+// InventoryText cut into lines.
+TextLines InventoryLines(const InventorySource& file);
 // Whole file as text like InventoryText; throws InventoryReadError when it cannot be read.
 QString ReadInventoryText(const QString& path);
 // The file's bytes; throws InventoryReadError when it cannot be read or is too large. The files beside it
@@ -31,6 +48,7 @@ InventorySource ReadInventorySource(const QString& path);
 
 // Blanks and control characters cut from both ends.
 QString TrimField(const QString& text);
+QStringView TrimmedView(QStringView text);
 // A whole decimal number that fits 64 bits; nothing for anything else (empty included).
 std::optional<long long> ParseQuantity(const QString& text);
 // Quantity sums and differences stop at the 64-bit limits instead of wrapping.
@@ -67,15 +85,17 @@ class QuantityWarning {
     QString quantity_;
 };
 
-// One line split at a separator; fields are counted from 1 and missing ones read as empty.
+// One line split at a separator into views of it; fields are counted from 1 and missing ones read as empty.
 class FieldLine {
   public:
-    explicit FieldLine(const QString& line, QChar separator = u'\t') : parts_(line.split(separator)) {}
-    QString Raw(int n) const { return n >= 1 && n <= parts_.size() ? parts_[n - 1] : QString(); }
-    QString operator[](int n) const { return TrimField(Raw(n)); }
+    explicit FieldLine(QStringView line, QChar separator = u'\t');
+    explicit FieldLine(QString&& line, QChar separator = u'\t') = delete; // the views would outlive it
+    QString Raw(int n) const { return View(n).toString(); }
+    QString operator[](int n) const { return TrimmedView(View(n)).toString(); }
 
   private:
-    QStringList parts_;
+    QStringView View(int n) const { return n >= 1 && n <= parts_.size() ? parts_[n - 1] : QStringView(); }
+    QVarLengthArray<QStringView, 16> parts_;
 };
 
 // Collects a file's rows into a parsed inventory, colours renamed. Once the file is read, it puts the first

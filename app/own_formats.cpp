@@ -11,12 +11,12 @@ namespace {
 constexpr int kOwnHeaderLines = 4;
 
 // Rows start after the header lines; empty lines are skipped.
-template <typename RowFn> void ForEachDataLine(const QStringList& lines, int firstLine, RowFn&& addRow) {
+template <typename RowFn> void ForEachDataLine(const TextLines& lines, int firstLine, RowFn&& addRow) {
     for (int i = firstLine; i < lines.size(); ++i)
         if (!lines[i].isEmpty()) addRow(FieldLine(lines[i]), i + 1);
 }
 
-void ReadOwnInv(ParsedInventory& parsed, const QStringList& lines, RowAdder& rows) {
+void ReadOwnInv(ParsedInventory& parsed, const TextLines& lines, RowAdder& rows) {
     parsed.FillName(FieldLine(lines[0])[2]);
     ForEachDataLine(lines, kOwnHeaderLines, [&](const FieldLine& f, int lineNo) {
         rows.Add(f[2], f[3], f[4], f[1], QString(), QString(), lineNo);
@@ -24,25 +24,25 @@ void ReadOwnInv(ParsedInventory& parsed, const QStringList& lines, RowAdder& row
 }
 
 // Information lines of a downloaded inventory begin with a blank; each fills its field only once.
-void ReadRawInfoLine(ParsedInventory& parsed, const QString& line) {
+void ReadRawInfoLine(ParsedInventory& parsed, QStringView line) {
     auto fill = [&](SetField field, const QString& value) { parsed.FillField(field, TrimField(value)); };
     if (line.contains(u"Submitted by")) {
-        fill(SetField::InvBy, QString(line).remove(QStringLiteral(" Submitted by  ")));
+        fill(SetField::InvBy, line.toString().remove(QStringLiteral(" Submitted by  ")));
     } else if (line.contains(u"Inventoried by")) {
-        fill(SetField::InvBy, QString(line).remove(QStringLiteral(" Inventoried by ")));
+        fill(SetField::InvBy, line.toString().remove(QStringLiteral(" Inventoried by ")));
     } else if (line.contains(u"Source:")) {
-        fill(SetField::Source, QString(line).remove(QStringLiteral(" Source: ")));
+        fill(SetField::Source, line.toString().remove(QStringLiteral(" Source: ")));
     } else if (const qsizetype at = line.indexOf(u"Added to"); at >= 0) {
         // "Added to <host> on <date>": the date is what follows " on ".
         const qsizetype on = line.indexOf(u" on ", at);
-        if (on >= 0) fill(SetField::Date, line.mid(on + 4));
+        if (on >= 0) fill(SetField::Date, line.mid(on + 4).toString());
     }
 }
 
-void ReadRawInv(ParsedInventory& parsed, const QString& path, const QStringList& lines, RowAdder& rows) {
+void ReadRawInv(ParsedInventory& parsed, const QString& path, const TextLines& lines, RowAdder& rows) {
     parsed.FillName(FileNameOf(path).remove(QStringLiteral(".inv")));
     for (int i = 0; i < lines.size(); ++i) {
-        const QString& line = lines[i];
+        const QStringView line = lines[i];
         if (line.isEmpty()) continue;
         if (line[0] == u' ') {
             ReadRawInfoLine(parsed, line);
@@ -129,7 +129,7 @@ QList<QStringList> ParseCsv(const QString& text) {
 
 } // namespace
 
-void ReadSetInformationLine(ParsedInventory& parsed, const QString& line) {
+void ReadSetInformationLine(ParsedInventory& parsed, QStringView line) {
     const FieldLine f(line);
     for (int k = 0; k < kSetFieldCount; ++k)
         parsed.ReplaceField(static_cast<SetField>(k), f[2 * (k + 1)]);
@@ -137,7 +137,7 @@ void ReadSetInformationLine(ParsedInventory& parsed, const QString& line) {
 
 ParsedInventory ReadInvFile(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
-    const QStringList lines = InventoryLines(file);
+    const TextLines lines = InventoryLines(file);
     if (lines.isEmpty()) return parsed;
     RowAdder rows(parsed, lookups, file.path);
     if (lines[0].contains(u"Set:"))
@@ -150,7 +150,7 @@ ParsedInventory ReadInvFile(const InventorySource& file, const InventoryLookups&
 
 ParsedInventory ReadPrnFile(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
-    const QStringList lines = InventoryLines(file);
+    const TextLines lines = InventoryLines(file);
     if (lines.isEmpty()) return parsed;
     parsed.FillName(FieldLine(lines[0])[2]);
     if (lines.size() > 1 && lines[1].contains(u"Theme:")) ReadSetInformationLine(parsed, lines[1]);
@@ -164,7 +164,7 @@ ParsedInventory ReadPrnFile(const InventorySource& file, const InventoryLookups&
 
 ParsedInventory ReadTsvFile(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
-    const QStringList lines = InventoryLines(file);
+    const TextLines lines = InventoryLines(file);
     RowAdder rows(parsed, lookups, file.path);
     ForEachDataLine(lines, 1, [&](const FieldLine& f, int lineNo) {
         rows.Add(f[2], f[4], f[3], f[1], QString(), f[5], lineNo);

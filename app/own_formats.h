@@ -16,4 +16,4 @@ WriteOutcome WritePrnFile(const InventoryContents& inv, const QString& path);
 WriteOutcome WriteCsvFile(const InventoryContents& inv, const QString& path);
 
 // The eight set-information fields of a "Theme:" line laid out as in .prn (values in the even fields).
-void ReadSetInformationLine(ParsedInventory& parsed, const QString& line);
+void ReadSetInformationLine(ParsedInventory& parsed, QStringView line);
