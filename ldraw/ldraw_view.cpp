@@ -14,10 +14,11 @@
 #include "platform/fs.h"
 #include "platform/text.h"
 
-// A parsed line that draws something, with the sub-file it names once that was looked up.
+// A parsed line that draws something, with the sub-file it names once found; not found, it is looked for
+// again in the next render.
 struct LDrawRenderer::Step {
     LDrawLineRecord record;
-    mutable bool looked = false;
+    mutable unsigned lookedIn = 0; // the render that last looked for its sub-file
     mutable const SubFile* target = nullptr;
 };
 
@@ -163,6 +164,7 @@ void LDrawRenderer::Present(QImage& canvas) const {
 const LDrawRenderer::SubFile* LDrawRenderer::FindSubFile(const std::string& name) {
     std::string key = AsciiLower(name);
     if (auto hit = files_.find(key); hit != files_.end()) return hit->second.get();
+    if (missing_.contains(key)) return nullptr;
     // Entered only once read: a read that throws is tried again by the next render.
     std::unique_ptr<SubFile> found;
     if (const std::string_view fileName = TrimmedName(name); !fileName.empty()) {
@@ -177,14 +179,18 @@ const LDrawRenderer::SubFile* LDrawRenderer::FindSubFile(const std::string& name
             break;
         }
     }
+    if (!found) {
+        missing_.insert(std::move(key));
+        return nullptr;
+    }
     return files_.emplace(std::move(key), std::move(found)).first->second.get();
 }
 
 void LDrawRenderer::DrawSubFile(const Step& step, int colour) {
     if (depth_ >= kMaxLDrawDepth) return;
-    if (!step.looked) {
+    if (!step.target && step.lookedIn != renders_) {
         step.target = FindSubFile(step.record.name);
-        step.looked = true;
+        step.lookedIn = renders_;
     }
     const SubFile* file = step.target;
     if (!file || file->open) return;
@@ -244,6 +250,8 @@ void LDrawRenderer::RenderLines(const QStringList& lines, const LDrawView& view)
     if (!target_) return;
     depth_ = 0;
     stepsLeft_ = kMaxStepsPerRender;
+    ++renders_;
+    missing_.clear();
     Frame& top = stack_[0];
     if (view.pose) {
         std::copy_n(view.pose->matrix.begin(), 9, top.matrix);

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "ldraw/ldraw_colors.h"
@@ -114,8 +115,11 @@ class LDrawRenderer {
     std::filesystem::path library_;
     LDrawColours colours_;
     std::unique_ptr<RenderTarget> target_;
-    // Sub-files by lower-cased name as written, and names found nowhere (null).
+    // Sub-files read, by lower-cased name as written.
     std::unordered_map<std::string, std::unique_ptr<SubFile>> files_;
+    // Names found nowhere during this render; a later render looks again (the file may have been added).
+    std::unordered_set<std::string> missing_;
+    unsigned renders_ = 0;
     std::array<Frame, kMaxLDrawDepth + 1> stack_{};
     int depth_ = 0;
     int64_t stepsLeft_ = 0;

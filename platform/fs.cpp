@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -32,21 +33,35 @@ fs::path ExecutableDir() {
     return ec ? fs::path() : exe.parent_path();
 }
 
-// Lower-cased name -> real name, per directory, filled on first use.
+// Lower-cased name -> real name, per directory. A listing is read again when its folder changed since, so
+// that files added while the program runs (a library unpacked, a part dropped in) are found; a folder changed
+// so recently that its time cannot tell a further change is read again at most every 100 ms.
 struct DirectoryIndex {
+    struct Listing {
+        int64_t stamp = -1; // SettledFolderStamp when read
+        std::chrono::steady_clock::time_point readAt;
+        std::unordered_map<std::string, std::string> names;
+    };
     std::mutex lock;
-    std::unordered_map<std::string, std::unordered_map<std::string, std::string>> dirs;
+    std::unordered_map<std::string, Listing> dirs;
 
-    const std::unordered_map<std::string, std::string>& Listing(const fs::path& dir) {
+    const std::unordered_map<std::string, std::string>& Names(const fs::path& dir) {
+        constexpr auto kUnsettledReread = std::chrono::milliseconds(100);
+        const int64_t stamp = SettledFolderStamp(dir);
+        const auto now = std::chrono::steady_clock::now();
         auto [it, inserted] = dirs.try_emplace(dir.string());
-        if (inserted) {
+        Listing& listing = it->second;
+        const bool current =
+            stamp == listing.stamp && (stamp >= 0 || now - listing.readAt < kUnsettledReread);
+        if (inserted || !current) {
+            listing = {stamp, now, {}};
             std::error_code ec;
             for (fs::directory_iterator entry(dir, ec), end; !ec && entry != end; entry.increment(ec)) {
                 std::string name = entry->path().filename().string();
-                it->second.try_emplace(AsciiLower(name), name);
+                listing.names.try_emplace(AsciiLower(name), name);
             }
         }
-        return it->second;
+        return listing.names;
     }
 };
 
@@ -150,7 +165,7 @@ std::optional<fs::path> ResolvePath(const fs::path& base, std::string_view refer
         start = end + 1;
         if (part.empty() || part == ".") continue;
         if (part == "..") return std::nullopt;
-        const auto& listing = index.Listing(current);
+        const auto& listing = index.Names(current);
         auto hit = listing.find(AsciiLower(part));
         if (hit == listing.end()) return std::nullopt;
         current /= hit->second;

@@ -19,7 +19,8 @@ std::filesystem::path ShippedDataDir(const std::filesystem::path& installed,
 void SeedDataDir(const std::filesystem::path& dir, const std::filesystem::path& defaults);
 
 // Resolves a reference written with '\' or '/' and any letter case below base. Returns nothing when a
-// component is missing, the reference is absolute or it climbs out with "..".
+// component is missing, the reference is absolute or it climbs out with "..". Folder listings are cached and
+// read again once their folder has changed.
 std::optional<std::filesystem::path> ResolvePath(const std::filesystem::path& base,
                                                  std::string_view reference);
 // Forgets the cached directory listings (after files were created or removed).

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -118,6 +119,21 @@ TEST_F(LDrawViewTest, SubFilesAreFoundInPThenPartsThenModelsInAnyCase) {
     Render(Ref("a.dat"));
     EXPECT_EQ(Written(), (Points{{10, 10}}));
     std::filesystem::remove(library.path().parent_path() / "outside.dat");
+}
+
+TEST_F(LDrawViewTest, APartAddedToTheLibraryWhileTheProgramRunsIsDrawnByTheNextRender) {
+    Add("parts/model.dat", Ref("late.dat") + Ref("s\\late.dat") + Ref("late.dat"));
+    Add("parts/s/early.dat", Dot(1, 1));
+    for (const char* folder : {"parts/s", "parts", ""})
+        std::filesystem::last_write_time(library / folder, std::filesystem::file_time_type::clock::now() -
+                                                               std::chrono::hours(1));
+    Render(Ref("model.dat"));
+    EXPECT_TRUE(Written().empty());
+    // Unpacked by the user: no cache is told.
+    WriteFileBytes(library / "parts/late.dat", Dot(3, 3));
+    WriteFileBytes(library / "parts/s/late.dat", Dot(4, 4));
+    Render(Ref("model.dat"));
+    EXPECT_EQ(Written(), (Points{{3, 3}, {4, 4}}));
 }
 
 TEST_F(LDrawViewTest, ColoursAndPlacementsPassDownThreeLevels) {

@@ -1,3 +1,4 @@
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -25,6 +26,33 @@ TEST(Fs, RefusesNamesThatLeaveTheBase) {
     EXPECT_FALSE(ResolvePath(dir.path(), "/etc/passwd"));
     EXPECT_FALSE(ResolvePath(dir.path(), "C:\\x.dat"));
     EXPECT_FALSE(ResolvePath(dir.path(), ""));
+}
+
+// A folder last changed an hour ago: its time alone tells whether it changed since it was listed.
+void Settle(const fs::path& folder) {
+    fs::last_write_time(folder, fs::file_time_type::clock::now() - std::chrono::hours(1));
+}
+
+TEST(Fs, FoldersChangedOrCreatedBehindTheCacheAreListedAgain) {
+    TempDir dir;
+    WriteFileBytes(dir / "Parts/a.dat", "x");
+    Settle(dir / "Parts");
+    Settle(dir.path());
+    ClearPathCache();
+    EXPECT_TRUE(ResolvePath(dir.path(), "parts/a.dat"));
+    EXPECT_FALSE(ResolvePath(dir.path(), "parts/b.dat"));
+    EXPECT_FALSE(ResolvePath(dir.path(), "later/c.dat"));
+    // Written by another program: nothing tells the cache.
+    WriteFileBytes(dir / "Parts/B.dat", "x");
+    EXPECT_EQ(ResolvePath(dir.path(), "PARTS\\b.DAT"), dir / "Parts/B.dat");
+    WriteFileBytes(dir / "Later/c.dat", "x");
+    Settle(dir / "Later");
+    Settle(dir.path());
+    EXPECT_EQ(ResolvePath(dir.path(), "later/c.dat"), dir / "Later/c.dat");
+    Settle(dir / "Parts");
+    EXPECT_TRUE(ResolvePath(dir.path(), "parts/a.dat"));
+    fs::remove(dir / "Parts/a.dat");
+    EXPECT_FALSE(ResolvePath(dir.path(), "parts/a.dat"));
 }
 
 TEST(Fs, AtomicWriteKeepsTheOldFileOnFailureAndSetsTheMode) {
