@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "platform/print/print_device.h"
@@ -22,12 +23,43 @@ bool HasPixels(const QPainter& painter) {
            format == QImage::Format_ARGB32_Premultiplied;
 }
 
+// Where a page that started as blank paper may have ink, in device pixels: a white box that meets none of it
+// covers nothing but paper.
+class PaperInk {
+  public:
+    explicit PaperInk(bool blank) : anywhere_(!blank) {}
+
+    void Add(const QRectF& ink) {
+        if (ink.isEmpty()) return;
+        inks_.push_back(ink);
+        bottom_ = std::max(bottom_, ink.bottom());
+    }
+    void AddAnywhere() { anywhere_ = true; }
+
+    bool Meets(const QRectF& box) const {
+        if (anywhere_) return true;
+        if (box.top() >= bottom_ - kTouch) return false; // a page is mostly drawn downwards
+        return std::any_of(inks_.begin(), inks_.end(), [&](const QRectF& ink) {
+            return ink.left() < box.right() - kTouch && ink.right() > box.left() + kTouch &&
+                   ink.top() < box.bottom() - kTouch && ink.bottom() > box.top() + kTouch;
+        });
+    }
+
+  private:
+    // Glyphs are placed to 1/64 pixel: ink that reaches no further into a box only touches it.
+    static constexpr double kTouch = 1.0 / 64;
+    bool anywhere_;
+    std::vector<QRectF> inks_;
+    double bottom_ = -std::numeric_limits<double>::infinity();
+};
+
 // Draws one page's commands, keeping the drawing state they change.
 class Replayer {
   public:
-    Replayer(QPainter& painter, const RpReplayOptions& options, int number, int count)
+    Replayer(QPainter& painter, const RpReplayOptions& options, int number, int count, GlyphInk& glyphs)
         : painter_(painter), options_(options), number_(number), count_(count),
-          dpiX_(painter.device()->logicalDpiX()), dpiY_(painter.device()->logicalDpiY()) {}
+          dpiX_(painter.device()->logicalDpiX()), dpiY_(painter.device()->logicalDpiY()), glyphs_(glyphs),
+          ink_(options.BlankPaper) {}
 
     void Start(const RpPageList& page) {
         const RpDrawState& state = page.Initial;
@@ -56,6 +88,10 @@ class Replayer {
             if (!penIsText_ || painter_.pen().color() != held.Color) painter_.setPen(held.Color);
             penIsText_ = true;
             painter_.drawText(held.Baseline, held.Text);
+            if (held.Ink)
+                ink_.Add(held.Ink->translated(held.Baseline));
+            else
+                ink_.AddAnywhere();
         }
         held_.clear();
     }
@@ -140,6 +176,7 @@ class Replayer {
     }
 
     void operator()(const RpFloodFill& fill) {
+        ink_.AddAnywhere();
         if (penMode_ == pmNop || !HasPixels(painter_)) return;
         auto& image = static_cast<QImage&>(*painter_.device());
         const QPoint seed = painter_.deviceTransform().map(Px(fill.At)).toPoint();
@@ -155,6 +192,7 @@ class Replayer {
     }
 
     void operator()(const RpShape& shape) {
+        ink_.AddAnywhere();
         if (penMode_ == pmNop) {
             if (shape.Code == RpCode::Line || shape.Code == RpCode::MoveTo || shape.Code == RpCode::LineTo)
                 penPos_ = Px(shape.Points.back());
@@ -216,6 +254,7 @@ class Replayer {
     }
 
     void operator()(const RpGraphic& graphic) {
+        ink_.AddAnywhere();
         if (penIsText_) ApplyPen();
         painter_.drawImage(QRectF(Px(graphic.Target.topLeft()), Px(graphic.Target.bottomRight())),
                            graphic.Picture);
@@ -356,6 +395,7 @@ class Replayer {
         const QFont qfont = ToQFont(font);
         painter_.setFont(qfont);
         metrics_.emplace(qfont, painter_.device());
+        if (options_.BlankPaper) glyphs_.SetFont(qfont, *painter_.device());
     }
 
     void ApplyPen() {
@@ -364,18 +404,25 @@ class Replayer {
         painter_.setBrush(brush_);
     }
 
-    // The boxes of the held texts. A printer's or PDF file's painter fills a box by changing pen and brush
-    // and back again, each change written out: there the boxes are filled as one shape.
+    // The boxes of the held texts; a white box on blank paper only where it would cover ink drawn before. A
+    // printer's or PDF file's painter fills a box by changing pen and brush and back again, each change
+    // written out: there the boxes are filled as one shape.
     void FillBoxes() {
+        std::vector<const HeldText*> filled;
+        for (const HeldText& held : held_)
+            if (held.Opaque && (held.Brush != QColor(Qt::white) || ink_.Meets(held.Box)))
+                filled.push_back(&held);
+        for (const HeldText* held : filled)
+            if (held->Brush != QColor(Qt::white)) ink_.Add(held->Box);
+        if (filled.empty()) return;
         if (painter_.paintEngine()->isExtended()) {
-            for (const HeldText& held : held_)
-                if (held.Opaque) painter_.fillRect(held.Box, held.Brush);
+            for (const HeldText* held : filled)
+                painter_.fillRect(held->Box, held->Brush);
             return;
         }
         std::vector<QRectF> boxes;
-        for (const HeldText& held : held_)
-            if (held.Opaque) boxes.push_back(held.Box);
-        if (boxes.empty()) return;
+        for (const HeldText* held : filled)
+            boxes.push_back(held->Box);
         SavedPainter guard(painter_);
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(held_.front().Brush);
@@ -396,7 +443,8 @@ class Replayer {
                       text,
                       color,
                       QColor::fromRgb(brush),
-                      opaque};
+                      opaque,
+                      options_.BlankPaper ? glyphs_.Bounds(text) : std::nullopt};
         if (held_.size() == kMaxHeld || !std::all_of(held_.begin(), held_.end(), [&](const HeldText& other) {
                 return WellApart(held.Box, other.Box);
             }))
@@ -417,6 +465,7 @@ class Replayer {
         QColor Color;
         QColor Brush;
         bool Opaque;
+        std::optional<QRectF> Ink; // from the baseline; nothing where it is not known
     };
     static constexpr size_t kMaxHeld = 32;
 
@@ -438,6 +487,8 @@ class Replayer {
     QPointF penPos_;
     bool penIsText_ = false; // the painter's pen is the text colour, not the drawing pen
     std::vector<HeldText> held_;
+    GlyphInk& glyphs_;
+    PaperInk ink_;
 };
 
 } // namespace
@@ -478,7 +529,7 @@ RpLayoutState RpPages::Replay(const RpPageList& page, int number, QPainter& pain
                               const RpReplayOptions& options) const {
     // Fills look for exact colours and raster operations combine whole pixels: no blended edges.
     if (page.ReadsPixels()) painter.setRenderHint(QPainter::Antialiasing, false);
-    Replayer replayer(painter, options, number, Count());
+    Replayer replayer(painter, options, number, Count(), glyphInk_);
     replayer.Start(page);
     for (const RpPrintCommand& command : page.Commands())
         replayer.Draw(command);

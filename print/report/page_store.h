@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "print/pen_mode.h"
+#include "print/report/glyph_ink.h"
 #include "print/report/report_font.h"
 #include "print/report/report_layout.h"
 
@@ -174,6 +175,8 @@ class RpPageList {
 struct RpReplayOptions {
     QRectF Printable; // inches; texts are kept inside it
     bool FontColors = true;
+    // The page starts as blank white paper: a white text box that would cover nothing drawn yet is left out.
+    bool BlankPaper = false;
 };
 
 // The stored pages of one report.
@@ -204,6 +207,7 @@ class RpPages {
                                        const RpReplayOptions& options) const;
 
     std::vector<std::unique_ptr<RpPageList>> pages_;
+    mutable GlyphInk glyphInk_; // kept from page to page
 };
 
 // "Page %d" with a number: %d becomes the number and %% a percent sign; anything else stays as written.

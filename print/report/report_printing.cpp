@@ -149,7 +149,7 @@ void RpPrintObject::PrintStoredPages() {
         const RpReplayOptions options{
             QRectF(double(area.left()) / printer.DpiX(), double(area.top()) / printer.DpiY(),
                    double(area.width()) / printer.DpiX(), double(area.height()) / printer.DpiY()),
-            printer.ColorCapable()};
+            printer.ColorCapable(), true};
         Fire(OnFirstPage);
         const double step = 100.0 / (to - from + 1);
         double progress = 0;

@@ -305,6 +305,64 @@ TEST_F(OpaqueTexts, CoverWhatLiesBeneathInPdfFiles) {
     ExpectPage(RenderPdfPage(dir / "boxes.pdf", 1, kDpi));
 }
 
+// A white text box on blank paper may be left out only where it covers nothing: it still hides the ink drawn
+// before it, another text's or just the tips of the descenders of the line above.
+TEST_F(Replay, AWhiteTextBoxOnBlankPaperStillCoversTheInkBeneathIt) {
+    REQUIRE_PDF_PEER();
+    constexpr int kDpi = 100;
+    prn.SetFont({"Arial", 20});
+    prn.SetBrushColor(qRgb(255, 255, 255));
+    prn.WriteText("WWWWWWWW", 1, 1);
+    prn.WriteText("        ", 1.3, 1.05);
+    prn.WriteText("pppppppp", 1, 2);
+    prn.WriteText("        ", 1.3, 2.27); // its top below the baseline above
+
+    TempDir dir;
+    Print(std::make_unique<PdfFileDevice>(dir / "white.pdf"));
+    const QImage pdf = RenderPdfPage(dir / "white.pdf", 1, kDpi);
+    const QImage picture = Print(std::make_unique<ImageDevice>(kDpi)).Pages().at(0);
+    for (const QImage& page : {pdf, picture}) {
+        ASSERT_FALSE(page.isNull());
+        const auto dark = [&](double left, double top, double right, double bottom) {
+            int count = 0;
+            for (int x = static_cast<int>(left * kDpi); x < right * kDpi; ++x)
+                for (int y = static_cast<int>(top * kDpi); y < bottom * kDpi; ++y)
+                    count += qGray(page.pixel(x, y)) < 128;
+            return count;
+        };
+        EXPECT_EQ(dark(1.32, 1.07, 1.9, 1.24), 0) << "the Ws under the box";
+        EXPECT_GT(dark(2.0, 1.07, 2.8, 1.24), 20) << "the Ws beside it";
+        EXPECT_EQ(dark(1.32, 2.28, 1.9, 2.3), 0) << "the descenders under the box";
+        EXPECT_GT(dark(1.0, 2.28, 1.28, 2.3), 0) << "the descenders beside it";
+    }
+}
+
+// Rows one under the other, the descenders of each ending where the boxes of the next begin: white boxes over
+// nothing but paper are left out, so a PDF page of opaque texts is the page of the same texts transparent.
+TEST_F(Replay, WhiteTextBoxesOverNothingButPaperAddNothingToAPdf) {
+    prn.SetFont({"Arial", 8});
+    prn.SetBrushColor(qRgb(255, 255, 255));
+    for (const bool transparent : {false, true}) {
+        prn.Transparent = transparent;
+        for (int row = 1; row <= 40; ++row) {
+            const QString n = QString::number(row);
+            prn.WriteText("q" + n, 1, -1);
+            prn.WriteText("p" + n, 2, -2);
+            prn.WriteText("Typography (" + n + ")", 3, -2);
+        }
+        prn.NewPage();
+    }
+    TempDir dir;
+    std::vector<std::uintmax_t> sizes;
+    for (const int page : {1, 2}) {
+        prn.SetPrinter(std::make_unique<PdfFileDevice>(dir / "page.pdf"));
+        prn.Pages()->FirstPageToPrint = prn.Pages()->LastPageToPrint = page;
+        prn.PrintStoredPages();
+        sizes.push_back(std::filesystem::file_size(dir / "page.pdf"));
+    }
+    EXPECT_EQ(sizes[0], sizes[1]);
+}
+
 TEST_F(Replay, ThePreviewFillsAndCombinesPixelsAtItsZoom) {
     DrawFilledRing(1);
     prn.SetPenMode(pmXor);
