@@ -14,30 +14,56 @@
 namespace {
 
 #ifdef __SSE2__
-// Average and Paeth chain every byte to the one a pixel to its left. For pixels of three or four bytes
+// Sub, Average and Paeth chain every byte to the one a pixel to its left. For pixels of three to eight bytes
 // the channels of a pixel are worked together in 16-bit lanes, pixel after pixel.
 
-// Three bytes are gathered by shifts: a three-byte memcpy goes through the stack and stalls every pixel.
-template <size_t kStep> __m128i LoadPixel(const uint8_t* p) {
-    uint32_t bytes = 0;
-    if constexpr (kStep == 4)
-        std::memcpy(&bytes, p, 4);
+// kBytes bytes at p in the low lanes. Three and six bytes are gathered by shifts: a memcpy of that size goes
+// through the stack and stalls every pixel.
+template <size_t kBytes> __m128i LoadBytes(const uint8_t* p) {
+    if constexpr (kBytes == 8) return _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    uint32_t low = 0;
+    if constexpr (kBytes == 3)
+        low = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
     else
-        bytes = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16;
-    return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(bytes)), _mm_setzero_si128());
+        std::memcpy(&low, p, 4);
+    if constexpr (kBytes == 6)
+        return _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(low)),
+                                  _mm_cvtsi32_si128(static_cast<int>(uint32_t(p[4]) | uint32_t(p[5]) << 8)));
+    return _mm_cvtsi32_si128(static_cast<int>(low));
 }
 
-// Adds the prediction to the filtered pixel at p in place; returns the pixel as now stored.
-template <size_t kStep> __m128i AddToPixel(uint8_t* p, __m128i prediction) {
-    const __m128i sum = _mm_and_si128(_mm_add_epi16(LoadPixel<kStep>(p), prediction), _mm_set1_epi16(0xFF));
-    const auto bytes = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(sum, sum)));
-    if constexpr (kStep == 4) {
-        std::memcpy(p, &bytes, 4);
-    } else {
-        p[0] = static_cast<uint8_t>(bytes);
-        p[1] = static_cast<uint8_t>(bytes >> 8);
-        p[2] = static_cast<uint8_t>(bytes >> 16);
+// The low kBytes bytes of packed to p.
+template <size_t kBytes> void StoreBytes(uint8_t* p, __m128i packed) {
+    if constexpr (kBytes == 8) {
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(p), packed);
+        return;
     }
+    const auto low = static_cast<uint32_t>(_mm_cvtsi128_si32(packed));
+    if constexpr (kBytes == 3) {
+        const auto first = static_cast<uint16_t>(low);
+        std::memcpy(p, &first, 2);
+        p[2] = static_cast<uint8_t>(low >> 16);
+        return;
+    }
+    std::memcpy(p, &low, 4);
+    if constexpr (kBytes == 6) {
+        const auto high = static_cast<uint16_t>(_mm_cvtsi128_si32(_mm_srli_si128(packed, 4)));
+        std::memcpy(p + 4, &high, 2);
+    }
+}
+
+// Where the row goes on past a pixel of three or six bytes, the pixel is read as a whole word; the lanes
+// of the bytes after it are worked on too, but no lane reaches another and they are not stored. (Storing
+// the word too would make the next pixel's read wait for it.)
+template <size_t kStep> constexpr size_t kWordBytes = kStep == 3 ? 4 : kStep == 6 ? 8 : kStep;
+
+// Adds the prediction to the filtered pixel at p in place, reading kBytes bytes; returns the pixel as now
+// stored.
+template <size_t kStep, size_t kBytes> __m128i AddToPixel(uint8_t* p, __m128i prediction) {
+    const __m128i sum =
+        _mm_and_si128(_mm_add_epi16(_mm_unpacklo_epi8(LoadBytes<kBytes>(p), _mm_setzero_si128()), prediction),
+                      _mm_set1_epi16(0xFF));
+    StoreBytes<kStep>(p, _mm_packus_epi16(sum, sum));
     return sum;
 }
 
@@ -45,8 +71,8 @@ __m128i Abs16(__m128i x) {
     return _mm_max_epi16(x, _mm_sub_epi16(_mm_setzero_si128(), x));
 }
 
-// PaethPredictor lane by lane.
-__m128i PaethPrediction(__m128i a, __m128i b, __m128i c) {
+// PaethPredictor lane by lane; forced inline, as a call per pixel costs about what the prediction does.
+[[gnu::always_inline]] inline __m128i PaethPrediction(__m128i a, __m128i b, __m128i c) {
     const __m128i bMinusC = _mm_sub_epi16(b, c), aMinusC = _mm_sub_epi16(a, c);
     const __m128i distA = Abs16(bMinusC), distB = Abs16(aMinusC),
                   distC = Abs16(_mm_add_epi16(bMinusC, aMinusC));
@@ -60,15 +86,39 @@ __m128i AveragePrediction(__m128i a, __m128i b, __m128i) {
     return _mm_srli_epi16(_mm_add_epi16(a, b), 1);
 }
 
+__m128i SubPrediction(__m128i a, __m128i, __m128i) {
+    return a;
+}
+
+using Prediction = __m128i (*)(__m128i a, __m128i b, __m128i c);
+
+// Unfilters the pixel at i, reading kBytes bytes of it, after the one held in left and upperLeft.
+template <size_t kStep, size_t kBytes, Prediction kPredict>
+void UnfilterPixel(uint8_t* row, const uint8_t* prior, size_t i, __m128i& left, __m128i& upperLeft) {
+    const __m128i above = _mm_unpacklo_epi8(LoadBytes<kBytes>(prior + i), _mm_setzero_si128());
+    left = AddToPixel<kStep, kBytes>(row + i, kPredict(left, above, upperLeft));
+    upperLeft = above;
+}
+
 // The first pixel sees zeros on its left, as the filters define. Returns the bytes done: whole pixels.
-template <size_t kStep, class Predict>
-size_t UnfilterPixels(uint8_t* row, const uint8_t* prior, size_t size, Predict predict) {
+template <size_t kStep, Prediction kPredict>
+size_t UnfilterPixels(uint8_t* row, const uint8_t* prior, size_t size) {
     __m128i left = _mm_setzero_si128(), upperLeft = _mm_setzero_si128();
     size_t i = 0;
-    for (; i + kStep <= size; i += kStep) {
-        const __m128i above = LoadPixel<kStep>(prior + i);
-        left = AddToPixel<kStep>(row + i, predict(left, above, upperLeft));
-        upperLeft = above;
+    for (; i + kWordBytes<kStep> <= size; i += kStep)
+        UnfilterPixel<kStep, kWordBytes<kStep>, kPredict>(row, prior, i, left, upperLeft);
+    for (; i + kStep <= size; i += kStep)
+        UnfilterPixel<kStep, kStep, kPredict>(row, prior, i, left, upperLeft);
+    return i;
+}
+
+// Up has no chain: sixteen bytes at a time. Returns the bytes done.
+size_t AddRowAbove(uint8_t* row, const uint8_t* prior, size_t size) {
+    size_t i = 0;
+    for (; i + 16 <= size; i += 16) {
+        const __m128i sum = _mm_add_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i)),
+                                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(prior + i)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + i), sum);
     }
     return i;
 }
@@ -79,22 +129,28 @@ template <size_t kStep>
 void Unfilter(RowFilter filter, uint8_t* row, const uint8_t* prior, size_t size, size_t step) {
     const size_t bpp = kStep ? kStep : step;
     const size_t lead = bpp < size ? bpp : size;
-    [[maybe_unused]] constexpr bool kWholePixels = kStep == 3 || kStep == 4;
-    size_t done = 0; // bytes already unfiltered pixel-wise; a partial last pixel is left to the byte loops
+    [[maybe_unused]] constexpr bool kWholePixels = kStep >= 3;
+    size_t done = 0; // bytes already done by the vector code; the rest is left to the byte loops
     switch (filter) {
     case RowFilter::None:
         return;
     case RowFilter::Sub:
-        for (size_t i = bpp; i < size; ++i)
+#ifdef __SSE2__
+        if constexpr (kWholePixels) done = UnfilterPixels<kStep, SubPrediction>(row, prior, size);
+#endif
+        for (size_t i = std::max(done, bpp); i < size; ++i)
             row[i] = static_cast<uint8_t>(row[i] + row[i - bpp]);
         return;
     case RowFilter::Up:
-        for (size_t i = 0; i < size; ++i)
+#ifdef __SSE2__
+        done = AddRowAbove(row, prior, size);
+#endif
+        for (size_t i = done; i < size; ++i)
             row[i] = static_cast<uint8_t>(row[i] + prior[i]);
         return;
     case RowFilter::Average:
 #ifdef __SSE2__
-        if constexpr (kWholePixels) done = UnfilterPixels<kStep>(row, prior, size, AveragePrediction);
+        if constexpr (kWholePixels) done = UnfilterPixels<kStep, AveragePrediction>(row, prior, size);
 #endif
         for (size_t i = done; i < lead; ++i)
             row[i] = static_cast<uint8_t>(row[i] + (prior[i] >> 1));
@@ -103,7 +159,7 @@ void Unfilter(RowFilter filter, uint8_t* row, const uint8_t* prior, size_t size,
         return;
     case RowFilter::Paeth:
 #ifdef __SSE2__
-        if constexpr (kWholePixels) done = UnfilterPixels<kStep>(row, prior, size, PaethPrediction);
+        if constexpr (kWholePixels) done = UnfilterPixels<kStep, PaethPrediction>(row, prior, size);
 #endif
         for (size_t i = done; i < lead; ++i)
             row[i] = static_cast<uint8_t>(row[i] + prior[i]);
@@ -127,6 +183,10 @@ void UnfilterRow(uint8_t filter, uint8_t* row, const uint8_t* prior, size_t size
         return Unfilter<3>(f, row, prior, size, bpp);
     case 4:
         return Unfilter<4>(f, row, prior, size, bpp);
+    case 6:
+        return Unfilter<6>(f, row, prior, size, bpp);
+    case 8:
+        return Unfilter<8>(f, row, prior, size, bpp);
     default:
         return Unfilter<0>(f, row, prior, size, bpp);
     }

@@ -253,7 +253,7 @@ TEST(PngPicture, RowFiltersUndoWhatTheyDo) {
     std::mt19937 random(3);
     // Few distinct values make the Paeth ties frequent; 61 bytes leave a part pixel at the end.
     for (unsigned values : {256u, 3u})
-        for (size_t bpp : {1u, 3u, 4u, 6u}) {
+        for (size_t bpp : {1u, 2u, 3u, 4u, 6u, 8u}) {
             std::vector<uint8_t> row(61), prior(61), filtered(61);
             for (auto& b : row)
                 b = static_cast<uint8_t>(random() % values * (255 / (values - 1)));
