@@ -1,9 +1,14 @@
 #include "formats/png/png_pixels.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <utility>
 #include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "formats/png/png_chunks.h"
 #include "formats/png/png_error.h"
@@ -135,11 +140,74 @@ template <int kChannels, int kSampleBytes> uint8_t AlphaAt(const uint8_t* pixel,
     }
 }
 
+#ifdef __SSE2__
+__m128i Load16(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+// Ones on those of the sixteen bytes from 16 * part in a run of 3-byte pixels that are at place in theirs.
+__m128i PlaceMask(int part, int place) {
+    alignas(16) uint8_t mask[16];
+    for (int l = 0; l < 16; ++l)
+        mask[l] = (16 * part + l) % 3 == place ? 0xFF : 0;
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(mask));
+}
+
+// R, G, B pixels to B, G, R, sixteen at a time: each byte takes the one two after, itself or the one two
+// before by its place in the pixel. Returns the pixels done, which stop short so no read passes the row.
+uint32_t SwapRedAndBlue3(const uint8_t* in, uint8_t* out, uint32_t count) {
+    __m128i keep[3], fromRight[3], fromLeft[3];
+    for (int part = 0; part < 3; ++part) {
+        fromRight[part] = PlaceMask(part, 0);
+        keep[part] = PlaceMask(part, 1);
+        fromLeft[part] = PlaceMask(part, 2);
+    }
+    __m128i before = _mm_setzero_si128(); // the first pixel takes nothing from the left
+    uint32_t i = 0;
+    for (; size_t(3) * i + 50 <= size_t(3) * count; i += 16)
+        for (int part = 0; part < 3; ++part) {
+            const size_t at = size_t(3) * i + 16 * static_cast<size_t>(part);
+            const __m128i here = Load16(in + at), right = Load16(in + at + 2);
+            const __m128i left = _mm_or_si128(_mm_slli_si128(here, 2), _mm_srli_si128(before, 14));
+            const __m128i swapped = _mm_or_si128(
+                _mm_and_si128(here, keep[part]),
+                _mm_or_si128(_mm_and_si128(right, fromRight[part]), _mm_and_si128(left, fromLeft[part])));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + at), swapped);
+            before = here;
+        }
+    return i;
+}
+
+// R, G, B, A pixels to B, G, R, A, four at a time. Returns the pixels done.
+uint32_t SwapRedAndBlue4(const uint8_t* in, uint8_t* out, uint32_t count) {
+    uint32_t i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128i pixels = Load16(in + 4 * size_t(i));
+        const __m128i redBlue = _mm_and_si128(pixels, _mm_set1_epi32(0x00FF00FF));
+        const __m128i swapped =
+            _mm_or_si128(_mm_and_si128(pixels, _mm_set1_epi32(static_cast<int>(0xFF00FF00))),
+                         _mm_or_si128(_mm_srli_epi32(redBlue, 16), _mm_slli_epi32(redBlue, 16)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4 * size_t(i)), swapped);
+    }
+    return i;
+}
+#endif
+
 // Samples to B, G, R (16-bit samples by their high byte), and the alpha when the bitmap keeps one.
 template <int kChannels, int kSampleBytes, bool kAlpha, bool kGamma>
 void StoreColour(const uint8_t* row, uint32_t count, uint8_t* out, size_t step, const uint8_t* gamma,
                  const uint16_t* key) {
-    for (uint32_t i = 0; i < count; ++i, row += kChannels * kSampleBytes, out += step) {
+    uint32_t i = 0;
+#ifdef __SSE2__
+    // Adjacent 8-bit pixels that keep their channels only change the order of red and blue.
+    if constexpr (kSampleBytes == 1 && !kGamma && kChannels == (kAlpha ? 4 : 3))
+        if (step == kChannels) {
+            i = kChannels == 3 ? SwapRedAndBlue3(row, out, count) : SwapRedAndBlue4(row, out, count);
+            row += size_t(kChannels) * i;
+            out += step * i;
+        }
+#endif
+    for (; i < count; ++i, row += kChannels * kSampleBytes, out += step) {
         uint8_t r = row[0], g = r, b = r;
         if constexpr (kChannels >= 3) {
             g = row[kSampleBytes];
@@ -205,12 +273,13 @@ void StoreIndexPixels(const uint8_t* row, uint32_t count, uint8_t* scan, uint32_
 // Decodes the rows of the image data, pass by pass, into the bitmap.
 class RowDecoder {
   public:
-    RowDecoder(PngPicture& image, const ChunkIHDR& header, const uint8_t* gamma, Transparency transparency,
-               Stream& data)
+    // Each read of the inflater asks for as many whole rows as fit in readBytes, at least one.
+    RowDecoder(PngPicture& image, const ChunkIHDR& header, const uint8_t* gamma,
+               const Transparency& transparency, Stream& data, size_t readBytes)
         : image_(image), colorType_(header.ColorType()), depth_(header.BitDepth()),
           bitsPerPixel_(Channels(colorType_) * depth_), width_(header.Width()), height_(header.Height()),
-          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr),
-          transparency_(std::move(transparency)), data_(data) {
+          gamma_(colorType_ == 2 || colorType_ == 6 ? gamma : nullptr), transparency_(transparency),
+          data_(data), readBytes_(readBytes) {
         if (!IsColour(colorType_)) {
             std::vector<QRgb> colours = IndexColours(image, header, gamma);
             if (transparency_.any)
@@ -225,14 +294,25 @@ class RowDecoder {
         const auto passWidth = static_cast<uint32_t>((width_ - int64_t(colStart) + colStep - 1) / colStep);
         if (passWidth == 0 || rowStart >= height_) return true; // an empty pass has no filter bytes
         const size_t rowBytes = RowBytes(passWidth, bitsPerPixel_);
+        const size_t lineBytes = rowBytes + 1; // the filter type, then the row
         const auto bpp = static_cast<size_t>(std::max(1, bitsPerPixel_ / 8));
-        current_.assign(rowBytes + 1, 0);
-        prior_.assign(rowBytes + 1, 0);
-        for (uint32_t y = rowStart; y < height_; y += rowStep) {
-            if (data_.Read(current_.data(), rowBytes + 1) != rowBytes + 1) return false;
-            UnfilterRow(current_[0], current_.data() + 1, prior_.data() + 1, rowBytes, bpp);
-            Store(current_.data() + 1, passWidth, y, colStart, colStep);
-            std::swap(current_, prior_);
+        const size_t rowsLeft = (height_ - rowStart + rowStep - 1) / rowStep;
+        const size_t rowsPerRead = std::min(rowsLeft, std::max<size_t>(1, readBytes_ / lineBytes));
+        // The first line holds the row above the ones read, zeros above the first row of the pass.
+        lines_.resize(lineBytes * (rowsPerRead + 1));
+        std::fill_n(lines_.begin(), lineBytes, uint8_t{0});
+        uint8_t* const read = lines_.data() + lineBytes;
+        for (uint32_t y = rowStart; y < height_;) {
+            const size_t rows = std::min(rowsPerRead, size_t((height_ - y + rowStep - 1) / rowStep));
+            const size_t got = data_.Read(read, rows * lineBytes);
+            const uint8_t* prior = lines_.data() + 1;
+            for (uint8_t* line = read; line + lineBytes <= read + got; line += lineBytes, y += rowStep) {
+                UnfilterRow(line[0], line + 1, prior, rowBytes, bpp);
+                Store(line + 1, passWidth, y, colStart, colStep);
+                prior = line + 1;
+            }
+            if (got != rows * lineBytes) return false;
+            std::memcpy(lines_.data(), prior - 1, lineBytes);
         }
         return true;
     }
@@ -299,11 +379,15 @@ class RowDecoder {
     const uint32_t width_;
     const uint32_t height_;
     const uint8_t* gamma_;
-    const Transparency transparency_;
+    const Transparency& transparency_;
     std::array<QRgb, 256> indexPixels_{};
     Stream& data_;
-    std::vector<uint8_t> current_, prior_;
+    const size_t readBytes_;
+    std::vector<uint8_t> lines_;
 };
+
+// What one read of the inflater asks for: enough that the inflater's own per-call work is rare.
+constexpr size_t kReadBytes = size_t(256) << 10;
 
 struct Adam7Pass {
     uint32_t rowStart, colStart, rowStep, colStep;
@@ -321,24 +405,30 @@ void DecodeImageData(PngPicture& image, Stream& data) {
         chunk->BuildTables();
         gamma = chunk->Table().data();
     }
-    Transparency transparency = TransparencyOf(image, header.ColorType());
+    const Transparency transparency = TransparencyOf(image, header.ColorType());
     image.SetPixelFormat(FormatFor(header.ColorType(), header.BitDepth(), transparency.any));
-    image.SetSize(static_cast<int>(header.Width()), static_cast<int>(header.Height()));
 
-    data.SetPosition(0);
-    ZDecompressionStream inflater(data);
-    RowDecoder rows(image, header, gamma, std::move(transparency), inflater);
-    // Every row must arrive: data that ends early is a damaged file, not a picture with black rows.
-    try {
-        if (header.InterlaceMethod() == 0) {
-            if (!rows.Pass(0, 0, 1, 1)) RaisePNG(png_messages::kCorruptedData);
+    // Rows are inflated many at a time, which keeps the inflater on its fast path. Data that does not
+    // inflate is decoded again a row at a time, so that a bad filter type in a row before the damage is
+    // still the error reported.
+    for (const size_t readBytes : {kReadBytes, size_t{0}}) {
+        image.SetSize(static_cast<int>(header.Width()), static_cast<int>(header.Height()));
+        data.SetPosition(0);
+        ZDecompressionStream inflater(data);
+        RowDecoder rows(image, header, gamma, transparency, inflater, readBytes);
+        // Every row must arrive: data that ends early is a damaged file, not a picture with black rows.
+        try {
+            if (header.InterlaceMethod() == 0) {
+                if (!rows.Pass(0, 0, 1, 1)) RaisePNG(png_messages::kCorruptedData);
+                return;
+            }
+            for (const Adam7Pass& p : kAdam7)
+                if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep))
+                    RaisePNG(png_messages::kCorruptedData);
             return;
+        } catch (const EZLibError&) {
+            if (readBytes == 0) RaisePNG(png_messages::kDamagedImageData);
         }
-        for (const Adam7Pass& p : kAdam7)
-            if (!rows.Pass(p.rowStart, p.colStart, p.rowStep, p.colStep))
-                RaisePNG(png_messages::kCorruptedData);
-    } catch (const EZLibError&) {
-        RaisePNG(png_messages::kDamagedImageData);
     }
 }
 

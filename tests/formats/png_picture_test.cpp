@@ -192,6 +192,32 @@ TEST(PngPicture, ImageDataThatEndsEarlyOrDoesNotInflateIsAnError) {
         Load(image, kSignature + Header(3, 2, 8, 2) + MakeChunk("IDAT", damaged) + MakeChunk("IEND", "")),
         kHeading + "The PNG image data is damaged.");
 
+    // Many rows are inflated at once, yet a bad filter type in a row before the damage is still the error.
+    std::mt19937 random(11);
+    const int wide = 300;
+    std::string rows;
+    for (int y = 0; y < 40; ++y) {
+        rows += '\0';
+        for (int i = 0; i < 3 * wide; ++i)
+            rows += static_cast<char>(random());
+    }
+    rows[3 * (3 * wide + 1)] = 7;
+    // Ten rows and then a block of a type that does not exist.
+    std::string cut(rows.size(), '\0');
+    z_stream z{};
+    deflateInit(&z, Z_DEFAULT_COMPRESSION);
+    z.next_in = reinterpret_cast<Bytef*>(rows.data());
+    z.avail_in = static_cast<uInt>(10 * (3 * wide + 1));
+    z.next_out = reinterpret_cast<Bytef*>(cut.data());
+    z.avail_out = static_cast<uInt>(cut.size());
+    deflate(&z, Z_SYNC_FLUSH);
+    cut.resize(z.total_out);
+    deflateEnd(&z);
+    cut += std::string(8, '\xFF');
+    EXPECT_EQ(
+        Load(image, kSignature + Header(wide, 40, 8, 2) + MakeChunk("IDAT", cut) + MakeChunk("IEND", "")),
+        kHeading + "The image could not be loaded because it uses an unknown set of filter types.");
+
     // Bytes after the end of the compressed stream must not keep the inflater going.
     ASSERT_EQ(Load(image, kSignature + Header(3, 2, 8, 2) +
                               MakeChunk("IDAT", Deflate(kRgbRows) + std::string(100, '\7')) +
@@ -271,6 +297,41 @@ TEST(PngPicture, RowFiltersUndoWhatTheyDo) {
     EXPECT_EQ(PaethPredictor(10, 10, 10), 10);
     EXPECT_EQ(PaethPredictor(1, 200, 100), 100);
     EXPECT_EQ(PaethPredictor(100, 20, 90), 20);
+}
+
+TEST(PngPicture, RowsOfEveryFilterDecodeAcrossManyReads) {
+    // RGB, RGBA and 16-bit RGB rows of 1001 pixels, more than one read of the inflater holds, each row
+    // under the next filter in turn; the pixel values repeat little, so that no filter makes them easy.
+    std::mt19937 random(13);
+    const uint32_t width = 1001, height = 90;
+    for (const auto& [colorType, depth] : {std::pair{2, 8}, std::pair{6, 8}, std::pair{2, 16}}) {
+        const size_t sample = static_cast<size_t>(depth / 8), bpp = (colorType == 6 ? 4 : 3) * sample,
+                     rowBytes = width * bpp;
+        std::vector<uint8_t> pixels(rowBytes * height), zeros(rowBytes), filtered(rowBytes);
+        for (auto& b : pixels)
+            b = static_cast<uint8_t>(random() % 7 * 40);
+        std::string rows;
+        for (uint32_t y = 0; y < height; ++y) {
+            const uint8_t* prior = y ? &pixels[(y - 1) * rowBytes] : zeros.data();
+            FilterRow(static_cast<RowFilter>(y % 5), &pixels[y * rowBytes], prior, rowBytes, bpp,
+                      filtered.data());
+            rows += static_cast<char>(y % 5);
+            rows.append(filtered.begin(), filtered.end());
+        }
+        PngPicture image;
+        ASSERT_EQ(Load(image, kSignature + Header(width, height, depth, colorType) +
+                                  MakeChunk("IDAT", Deflate(rows)) + MakeChunk("IEND", "")),
+                  "");
+        int differences = 0;
+        for (uint32_t y = 0; y < height; ++y)
+            for (uint32_t x = 0; x < width; ++x) {
+                const uint8_t* p = &pixels[y * rowBytes + x * bpp];
+                // 16-bit samples show their high byte.
+                const QRgb want = qRgba(p[0], p[sample], p[2 * sample], colorType == 6 ? p[3] : 255);
+                differences += image.Pixel(int(x), int(y)) != want;
+            }
+        EXPECT_EQ(differences, 0) << "colour type " << colorType << " depth " << depth;
+    }
 }
 
 TEST(PngPicture, FilterChoiceFavoursRepeatingBytes) {
