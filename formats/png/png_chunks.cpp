@@ -95,11 +95,11 @@ void ChunkPLTE::SetEntries(const std::vector<QRgb>& entries) {
 
 namespace {
 
-// The pieces of the image data read one after the other, as the one stream they form.
+// The pieces of the image data read one after the other, as the one stream they form. Bytes read in order
+// carry on the CRC of their piece.
 class PiecesStream : public Stream {
   public:
-    PiecesStream(Stream& file, std::vector<ChunkIDAT::Piece> pieces)
-        : file_(file), pieces_(std::move(pieces)) {
+    PiecesStream(Stream& file, std::vector<ChunkIDAT::Piece>& pieces) : file_(file), pieces_(pieces) {
         for (const ChunkIDAT::Piece& piece : pieces_) {
             starts_.push_back(size_);
             size_ += piece.length;
@@ -113,12 +113,16 @@ class PiecesStream : public Stream {
             // The last piece starting at or before the position; an empty piece never is, as the
             // piece after it starts at the same place.
             const auto at = std::upper_bound(starts_.begin(), starts_.end(), position_) - starts_.begin() - 1;
-            const ChunkIDAT::Piece& piece = pieces_[static_cast<size_t>(at)];
+            ChunkIDAT::Piece& piece = pieces_[static_cast<size_t>(at)];
             const int64_t within = position_ - starts_[static_cast<size_t>(at)];
             const auto n =
                 static_cast<size_t>(std::min<int64_t>(int64_t(count - done), piece.length - within));
             file_.SetPosition(piece.offset + within);
             file_.ReadBuffer(out + done, n);
+            if (within == piece.checked) {
+                piece.crc = UpdateCRC(piece.crc, out + done, n);
+                piece.checked += static_cast<uint32_t>(n);
+            }
             done += n;
             position_ += static_cast<int64_t>(n);
         }
@@ -137,7 +141,7 @@ class PiecesStream : public Stream {
 
   private:
     Stream& file_;
-    const std::vector<ChunkIDAT::Piece> pieces_;
+    std::vector<ChunkIDAT::Piece>& pieces_;
     std::vector<int64_t> starts_;
     int64_t size_ = 0;
     int64_t position_ = 0;
@@ -145,15 +149,35 @@ class PiecesStream : public Stream {
 
 } // namespace
 
-void ChunkIDAT::AddPiece(Stream& file, int64_t offset, uint32_t length) {
+void ChunkIDAT::AddPiece(Stream& file, int64_t offset, uint32_t length, uint32_t storedCRC) {
     file_ = &file;
-    pieces_.push_back({offset, length});
+    pieces_.push_back(
+        {offset, length, storedCRC, UpdateCRC(0, reinterpret_cast<const uint8_t*>(kType), 4), 0});
 }
 
 void ChunkIDAT::Decode() {
     if (!file_) RaisePNG(png_messages::kNoImageData);
-    PiecesStream data(*std::exchange(file_, nullptr), std::exchange(pieces_, {}));
+    PiecesStream data(*file_, pieces_);
     DecodeImageData(Image(), data);
+    CheckPieces();
+}
+
+void ChunkIDAT::CheckPieces() {
+    if (!file_) return;
+    Stream& file = *std::exchange(file_, nullptr);
+    const std::vector<Piece> pieces = std::exchange(pieces_, {});
+    std::vector<uint8_t> buffer;
+    for (Piece piece : pieces) {
+        while (piece.checked < piece.length) {
+            const uint32_t n = std::min<uint32_t>(piece.length - piece.checked, 65536);
+            buffer.resize(n);
+            file.SetPosition(piece.offset + piece.checked);
+            file.ReadBuffer(buffer.data(), n);
+            piece.crc = UpdateCRC(piece.crc, buffer.data(), n);
+            piece.checked += n;
+        }
+        if (piece.crc != piece.storedCRC) RaisePNG(png_messages::kCorruptedData);
+    }
 }
 
 ChunkGAMA::ChunkGAMA(ChunkList& owner) : Chunk(owner, kType) {

@@ -73,20 +73,29 @@ class ChunkPLTE : public Chunk {
 };
 
 // The image data. A loaded file's data stays where it lies in the file, possibly spread over several
-// chunks, and is inflated from there: gathering it first would hold the picture twice over.
+// chunks, and is inflated from there: gathering it first would hold the picture twice over. Each piece's
+// CRC is taken as it is inflated, so that the file is read once.
 class ChunkIDAT : public Chunk {
   public:
     static constexpr const char* kType = "IDAT";
     explicit ChunkIDAT(ChunkList& owner) : Chunk(owner, kType) {}
 
-    // Notes the next piece of the data: length bytes at offset in the file being loaded.
-    void AddPiece(Stream& file, int64_t offset, uint32_t length);
-    // Inflates the pieces into the image's bitmap and forgets them; the file must still be open.
+    // Notes the next piece of the data: length bytes at offset in the file being loaded, and the CRC the
+    // chunk stores after them.
+    void AddPiece(Stream& file, int64_t offset, uint32_t length, uint32_t storedCRC);
+    // Inflates the pieces into the image's bitmap, then checks them and forgets them; the file must still
+    // be open.
     void Decode() override;
+    // Reads what inflating left unread of the pieces and raises the codec's error for a piece whose CRC
+    // does not match; then forgets them. Does nothing once they are forgotten.
+    void CheckPieces();
 
     struct Piece {
         int64_t offset;
         uint32_t length;
+        uint32_t storedCRC;
+        uint32_t crc;     // over the type and the bytes checked so far
+        uint32_t checked; // bytes from the start of the piece
     };
 
   private:

@@ -22,20 +22,6 @@ bool SafeToCopy(const std::string& type) {
     return type[3] & 0x20;
 }
 
-// CRC of a chunk whose next length bytes are read from the stream a buffer at a time.
-uint32_t CRCOfNext(Stream& stream, const uint8_t type[4], uint32_t length, std::vector<uint8_t>& buffer) {
-    constexpr size_t kBufferSize = 65536;
-    buffer.resize(std::max(buffer.size(), std::min<size_t>(length, kBufferSize)));
-    uint32_t crc = UpdateCRC(0, type, 4);
-    for (size_t left = length; left > 0;) {
-        const size_t piece = std::min(left, buffer.size());
-        stream.ReadBuffer(buffer.data(), piece);
-        crc = UpdateCRC(crc, buffer.data(), piece);
-        left -= piece;
-    }
-    return crc;
-}
-
 template <class T> void RemoveAll(ChunkList& chunks) {
     for (int i; (i = chunks.IndexOfClass<T>()) >= 0;)
         chunks.Remove(i);
@@ -64,11 +50,18 @@ void PngPicture::LoadFromStream(Stream& stream) {
     if (stream.Read(signature, sizeof signature) != sizeof signature ||
         std::memcmp(signature, kSignature, sizeof signature) != 0)
         RaisePNG(png_messages::kInvalidHeader);
-    ReadChunks(stream);
-    if (chunks_.Count() == 0 || chunks_.IndexOfClass<ChunkIHDR>() != 0) RaisePNG(png_messages::kNoIHDR);
-    if (!chunks_.Find<ChunkIDAT>()) RaisePNG(png_messages::kNoImageData);
-    for (int i = 0; i < chunks_.Count(); ++i)
-        chunks_.Item(i).Decode();
+    // The image data's CRCs are checked as it is inflated. A bad one would have stopped the load at its
+    // chunk, before anything after it could fail: whatever fails, a bad image data CRC is the error.
+    try {
+        ReadChunks(stream);
+        if (chunks_.Count() == 0 || chunks_.IndexOfClass<ChunkIHDR>() != 0) RaisePNG(png_messages::kNoIHDR);
+        if (!chunks_.Find<ChunkIDAT>()) RaisePNG(png_messages::kNoImageData);
+        for (int i = 0; i < chunks_.Count(); ++i)
+            chunks_.Item(i).Decode();
+    } catch (const std::exception&) {
+        if (ChunkIDAT* data = chunks_.Find<ChunkIDAT>()) data->CheckPieces();
+        throw;
+    }
 
     // The pixels carry their alpha; an 8-bit RGB key is also the picture's transparent colour, which a
     // 16-bit key, matched on all its bits, cannot be.
@@ -82,7 +75,6 @@ void PngPicture::ReadChunks(Stream& stream) {
     const int64_t size = stream.Size();
     int64_t position = stream.Position();
     ChunkIDAT* imageData = nullptr;
-    std::vector<uint8_t> buffer;
     while (position < size) {
         // Every length is checked against what the stream still holds before anything is allocated.
         if (size - position < kChunkFrame) RaisePNG(png_messages::kCorruptedData);
@@ -95,23 +87,23 @@ void PngPicture::ReadChunks(Stream& stream) {
         if (!ChunkClasses::Registered(type) && Critical(type)) RaisePNG(png_messages::kUnknownCriticalChunk);
 
         std::unique_ptr<Chunk> chunk;
-        uint32_t crc = 0;
+        uint8_t stored[4];
         if (type == ChunkIDAT::kType) {
-            // Later image data chunks continue the first one. The data is inflated from the file when
-            // the chunks are decoded; here only its CRC is taken.
+            // Later image data chunks continue the first one. The data is inflated from the file, and its
+            // CRC checked, when the chunks are decoded.
             if (!imageData) chunk = ChunkClasses::Create(chunks_, type);
             auto& target = imageData ? *imageData : static_cast<ChunkIDAT&>(*chunk);
-            target.AddPiece(stream, position + 8, length);
-            crc = CRCOfNext(stream, head + 4, length, buffer);
+            stream.SetPosition(position + 8 + length);
+            stream.ReadBuffer(stored, sizeof stored);
+            target.AddPiece(stream, position + 8, length, GetBE32(stored));
         } else {
             chunk = ChunkClasses::Create(chunks_, type);
             chunk->Data().SetSize(length);
             stream.ReadBuffer(chunk->Data().Memory(), length);
-            crc = ChunkCRC(head + 4, chunk->Data().Memory(), length);
+            stream.ReadBuffer(stored, sizeof stored);
+            if (GetBE32(stored) != ChunkCRC(head + 4, chunk->Data().Memory(), length))
+                RaisePNG(png_messages::kCorruptedData);
         }
-        uint8_t stored[4];
-        stream.ReadBuffer(stored, sizeof stored);
-        if (GetBE32(stored) != crc) RaisePNG(png_messages::kCorruptedData);
         position += kChunkFrame + length;
 
         if (!chunk) continue;

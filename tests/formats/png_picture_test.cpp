@@ -425,9 +425,24 @@ TEST(PngPicture, ImageDataInManyChunksIsInflatedFromTheFileAndChecked) {
     EXPECT_EQ(again.Pixel(131, 57), image.Pixel(131, 57));
 
     // A damaged byte in the long chunk fails its CRC.
+    const std::string corrupt = kHeading + "Can't read the PNG image, it has corrupted data. ";
     std::string damaged = file;
     damaged[kSignature.size() + 25 + 8 + 40000] ^= 1;
-    EXPECT_EQ(Load(image, damaged), kHeading + "Can't read the PNG image, it has corrupted data. ");
+    EXPECT_EQ(Load(image, damaged), corrupt);
+    // The CRC is the error even where what follows its chunk fails too, or where inflating never needs the
+    // chunk's bytes.
+    std::string badCrc = MakeChunk("IDAT", data);
+    badCrc.back() ^= 1;
+    EXPECT_EQ(Load(image, kSignature + Header(width, height, 8, 2) + badCrc + MakeChunk("ABCD", "") +
+                              MakeChunk("IEND", "")),
+              corrupt);
+    EXPECT_EQ(Load(image, kSignature + Header(width, height, 8, 7) + badCrc + MakeChunk("IEND", "")),
+              corrupt);
+    std::string badTail = MakeChunk("IDAT", "after the data");
+    badTail.back() ^= 1;
+    EXPECT_EQ(Load(image, kSignature + Header(width, height, 8, 2) + MakeChunk("IDAT", data) + badTail +
+                              MakeChunk("IEND", "")),
+              corrupt);
 }
 
 TEST(PngPicture, AssignCopiesChunksAndPixelsAndTheRegistryLoadsPngFiles) {
