@@ -49,6 +49,21 @@ TEST(Bitmap, RowsArePaddedAndPaletteIndicesOutOfRangeShowBlack) {
     EXPECT_THROW(bitmap.SetSize(10000, 10000), EInvalidGraphic);
 }
 
+TEST(Bitmap, ShownPixelsOf24BitRowsAreTheirColoursOpaque) {
+    // Widths around the four pixels converted at a time, and the six the row must still hold for them.
+    for (int width = 1; width <= 14; ++width) {
+        Bitmap bitmap;
+        bitmap.SetSize(width, 2);
+        for (int y = 0; y < 2; ++y)
+            for (int i = 0; i < 3 * width; ++i)
+                bitmap.ScanLine(y)[i] = static_cast<uint8_t>(37 * (y * 3 * width + i) + 11);
+        const QImage shown = bitmap.ToImage();
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < width; ++x)
+                EXPECT_EQ(shown.pixel(x, y), bitmap.Pixel(x, y)) << width << ": " << x << "," << y;
+    }
+}
+
 TEST(Bitmap, TransparentColourBecomesAlphaZeroOnly) {
     QImage image(2, 1, QImage::Format_RGB32);
     image.setPixel(0, 0, qRgb(1, 2, 3));
