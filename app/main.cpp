@@ -1,8 +1,6 @@
 #include <QApplication>
-#include <QImageReader>
 #include <QSocketNotifier>
 #include <csignal>
-#include <future>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -11,6 +9,7 @@
 #include "app/add_part_dialog.h"
 #include "app/app_context.h"
 #include "app/compare_dialog.h"
+#include "app/deferred_icon_style.h"
 #include "app/label_rows.h"
 #include "app/main_window.h"
 #include "app/master_pane.h"
@@ -60,10 +59,7 @@ int main(int argc, char** argv) {
                         ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
-    // The style's first icon (the menu bar's) has every image plugin loaded, a millisecond on the window
-    // thread: loaded here beside the window's building instead.
-    const std::future<void> imagePlugins =
-        std::async(std::launch::async, [] { QImageReader::supportedImageFormats(); });
+    QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
     QtPrompts prompts;
     seeding.join();
     RegisterPictureFormats();
