@@ -62,7 +62,12 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
     // Not reserved: counting the lines first would cost a pass over the text, growing the spans much less.
     std::vector<MasterRows::Span> spans;
     bool header = true;
-    ForEachLine(text, [&](QStringView line) {
+    // The first two TABs of the line being read, as places in the text; -1 until found.
+    qsizetype tabs[2] = {-1, -1};
+    const auto onLine = [&](QStringView line) {
+        const qsizetype start = line.data() - text.constData();
+        const qsizetype tab = tabs[0] - start, end = tabs[1] - start;
+        tabs[0] = tabs[1] = -1;
         if (std::exchange(header, false)) return;
         const int rows = static_cast<int>(spans.size());
         if (progress && rows % 500 == 0) progress(rows);
@@ -70,14 +75,19 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
         if (line.isEmpty() || rows == std::numeric_limits<int>::max() ||
             line.size() > std::numeric_limits<std::int32_t>::max())
             return;
-        const qsizetype tab = line.indexOf(QChar(u'\t'));
-        const QStringView rest = tab < 0 ? QStringView() : line.mid(tab + 1);
-        const qsizetype end = rest.indexOf(QChar(u'\t'));
-        spans.push_back({line.data() - text.constData(),
-                         static_cast<std::int32_t>(tab < 0 ? line.size() : tab),
-                         static_cast<std::int32_t>(end < 0 ? rest.size() : end)});
+        const bool hasTab = tab >= 0, hasEnd = hasTab && end >= 0;
+        spans.push_back({start, static_cast<std::int32_t>(hasTab ? tab : line.size()),
+                         static_cast<std::int32_t>(hasEnd   ? end - tab - 1
+                                                   : hasTab ? line.size() - tab - 1
+                                                            : 0)});
         // Further fields, or no description at all: the filter still searches the line as it stands.
-        if (tab < 0 || end >= 0) data.longerLines.insert(rows, line.toString());
+        if (!hasTab || hasEnd) data.longerLines.insert(rows, line.toString());
+    };
+    ForEachLine(text, onLine, [&](qsizetype at) {
+        if (tabs[0] < 0)
+            tabs[0] = at;
+        else if (tabs[1] < 0)
+            tabs[1] = at;
     });
     data.rows = MasterRows(text, std::move(spans));
     return data;
