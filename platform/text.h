@@ -33,12 +33,15 @@ inline qsizetype SkipAboveCr(const char16_t* chars, qsizetype i, qsizetype n) {
 // The one line splitter: lines end at CRLF, CR or LF, and a Ctrl-Z ends the text. A final line end does
 // not start another (empty) line.
 QStringList SplitLines(const QString& text);
+// ForEachLine's default for the TABs: nothing listens.
+struct IgnoreTabs {
+    void operator()(qsizetype) const {}
+};
 // The same lines as views into text, one call of lineFn each, for readers that keep only parts of them.
 // tabFn, when given, hears the place of each TAB in the text before the line holding it, so that a reader of
 // TAB-separated fields needs no second search of the line.
-template <class LineFn, class TabFn = void (*)(qsizetype)>
-void ForEachLine(
-    QStringView text, LineFn&& lineFn, TabFn&& tabFn = [](qsizetype) {}) {
+template <class LineFn, class TabFn = IgnoreTabs>
+void ForEachLine(QStringView text, LineFn&& lineFn, TabFn&& tabFn = {}) {
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text = text.left(eof);
     const char16_t* const chars = text.utf16();
     const qsizetype n = text.size();
