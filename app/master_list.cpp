@@ -66,7 +66,10 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
     qsizetype tabs[2] = {-1, -1};
     const auto onLine = [&](QStringView line) {
         const qsizetype start = line.data() - text.constData();
-        const qsizetype tab = tabs[0] - start, end = tabs[1] - start;
+        // Within the line: where the part number ends, and the description (at a third field or the end).
+        const qsizetype partEnd = tabs[0] < 0 ? line.size() : tabs[0] - start;
+        const qsizetype descriptionEnd = tabs[1] < 0 ? line.size() : tabs[1] - start;
+        const bool hasTab = tabs[0] >= 0, moreFields = tabs[1] >= 0;
         tabs[0] = tabs[1] = -1;
         if (std::exchange(header, false)) return;
         const int rows = static_cast<int>(spans.size());
@@ -75,13 +78,10 @@ MasterListData ParseMasterList(const QString& text, const std::function<void(int
         if (line.isEmpty() || rows == std::numeric_limits<int>::max() ||
             line.size() > std::numeric_limits<std::int32_t>::max())
             return;
-        const bool hasTab = tab >= 0, hasEnd = hasTab && end >= 0;
-        spans.push_back({start, static_cast<std::int32_t>(hasTab ? tab : line.size()),
-                         static_cast<std::int32_t>(hasEnd   ? end - tab - 1
-                                                   : hasTab ? line.size() - tab - 1
-                                                            : 0)});
+        spans.push_back({start, static_cast<std::int32_t>(partEnd),
+                         static_cast<std::int32_t>(hasTab ? descriptionEnd - partEnd - 1 : 0)});
         // Further fields, or no description at all: the filter still searches the line as it stands.
-        if (!hasTab || hasEnd) data.longerLines.insert(rows, line.toString());
+        if (!hasTab || moreFields) data.longerLines.insert(rows, line.toString());
     };
     ForEachLine(text, onLine, [&](qsizetype at) {
         if (tabs[0] < 0)
