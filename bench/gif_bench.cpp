@@ -13,33 +13,20 @@
 #include "formats/gif/gif_image.h"
 #include "formats/picture_formats.h"
 #include "platform/stream.h"
+#include "support/generated_pictures.h"
 #include "ui/bitmap/bitmap32.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path GifFolder() {
-    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env) return fs::path(env) / "gif";
-    for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
-        if (fs::is_directory(fs::path(up) / "gif")) return fs::path(up) / "gif";
-    return {};
-}
-
 const fs::path& Noise() {
-    static const fs::path file = GifFolder() / "large_noise_2000x2000_256col.gif";
+    static const fs::path file = GeneratedPicture("large_noise_2000x2000_256col.gif");
     return file;
-}
-
-bool Skip(benchmark::State& state) {
-    if (fs::exists(Noise())) return false;
-    state.SkipWithError("the GIF set was not found (set TESSARIN_SHARED_DATA)");
-    return true;
 }
 
 // The path of a part picture: the file through the picture registry into the shown 32-bit bitmap.
 void DecodeShownOurs(benchmark::State& state) {
-    if (Skip(state)) return;
     Bitmap32 shown;
     for (auto _ : state) {
         shown.LoadFromFileName(Noise());
@@ -49,7 +36,6 @@ void DecodeShownOurs(benchmark::State& state) {
 
 // The peer: the file read and decoded whole, its pixels turned into 32-bit colours through the table.
 void DecodeShownGiflib(benchmark::State& state) {
-    if (Skip(state)) return;
     std::vector<uint32_t> shown;
     for (auto _ : state) {
         int error = 0;
@@ -80,7 +66,6 @@ GIFImage& LoadedNoise() {
 }
 
 void EncodeOurs(benchmark::State& state) {
-    if (Skip(state)) return;
     GIFImage& image = LoadedNoise();
     image.SetEncoding(static_cast<int>(state.range(0)));
     size_t size = 0;
@@ -99,7 +84,6 @@ int WriteToVector(GifFileType* gif, const GifByteType* data, int count) {
 }
 
 void EncodeGiflib(benchmark::State& state) {
-    if (Skip(state)) return;
     const GIFSubImage& frame = LoadedNoise().Frame(0);
     const std::vector<QRgb> palette = LoadedNoise().Header().ColorMap().MakePalette();
     size_t size = 0;
@@ -127,7 +111,6 @@ void EncodeGiflib(benchmark::State& state) {
 // Whole-process figures: gifsicle reads, decodes, re-encodes (mirroring forces that) and writes the file;
 // ours does the same work in-process from and to files.
 void RecodeGifsicle(benchmark::State& state) {
-    if (Skip(state)) return;
     const fs::path out =
         fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
     const std::string command =
@@ -142,7 +125,6 @@ void RecodeGifsicle(benchmark::State& state) {
 }
 
 void RecodeOurs(benchmark::State& state) {
-    if (Skip(state)) return;
     const fs::path out =
         fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
     for (auto _ : state) {

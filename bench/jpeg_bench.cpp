@@ -10,6 +10,7 @@
 #include "formats/jpeg/jpeg_image.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
+#include "support/generated_pictures.h"
 #include "ui/bitmap/bitmap32.h"
 
 namespace fs = std::filesystem;
@@ -20,8 +21,7 @@ const fs::path kJpeg = fs::temp_directory_path() / "tessarin_jpeg_bench.jpg";
 
 // A 2000 x 2000 photograph-like picture: the smooth ramps of the RGBA sample, flattened, at quality 90.
 bool MakeJpeg() {
-    const QImage picture(
-        QString::fromStdString((SharedDataFolder("png-extra") / "rgba8_2000x2000.png").string()));
+    const QImage picture(QString::fromStdString(GeneratedPicture("rgba8_2000x2000.png").string()));
     return !picture.isNull() && picture.convertToFormat(QImage::Format_RGB32)
                                     .save(QString::fromStdString(kJpeg.string()), "JPG", 90);
 }
@@ -49,7 +49,7 @@ size_t LibjpegToBgrx(const fs::path& path) {
 
 bool Skip(benchmark::State& state) {
     if (fs::exists(kJpeg)) return false;
-    state.SkipWithError("png-extra not found (set TESSARIN_SHARED_DATA)");
+    state.SkipWithError("the sample picture could not be made");
     return true;
 }
 

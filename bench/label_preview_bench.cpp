@@ -34,15 +34,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path Library() {
-    const char* shared = std::getenv("TESSARIN_SHARED_DATA");
-    return fs::path(shared && *shared ? shared : "../shared/data") / "ldraw";
-}
-
 QStringList LibraryParts() {
     QStringList parts;
     std::error_code ec;
-    for (fs::directory_iterator entry(Library() / "parts", ec), end; !ec && entry != end; entry.increment(ec))
+    for (fs::directory_iterator entry(SampleLibrary() / "parts", ec), end; !ec && entry != end;
+         entry.increment(ec))
         if (entry->path().extension() == ".dat")
             parts << QString::fromStdString(entry->path().stem().string());
     parts.sort();
@@ -59,9 +55,9 @@ class Rows : public LabelHost {
         return {part, QStringLiteral("Part %1 of the inventory").arg(row + 1), 1 + row % 8};
     }
     LabelPicture LabelPictureFor(const QString& partNumber) override {
-        const PictureChoice choice = chooser_.Choose({Library(), {}, {}, {}}, partNumber);
+        const PictureChoice choice = chooser_.Choose({SampleLibrary(), {}, {}, {}}, partNumber);
         if (choice.kind != PictureKind::LDraw) return {};
-        return {LabelPicture::LDrawPart, choice.file, Library()};
+        return {LabelPicture::LDrawPart, choice.file, SampleLibrary()};
     }
     int count;
 
@@ -86,7 +82,7 @@ double ResetPeak() {
 struct Labels {
     explicit Labels(int rows, const char* sheet = "L7163_Address")
         : host(rows), preview(prompts), maker(host, renderer, preview) {
-        renderer.Colours().Load(Library() / "LDConfig.ldr");
+        renderer.Colours().Load(SampleLibrary() / "LDConfig.ldr");
         maker.ComboBox2->setCurrentText(QString::fromLatin1(sheet));
         preview.Label1->setText(QString::fromLatin1(sheet));
         preview.resize(1000, 800);
@@ -101,8 +97,8 @@ struct Labels {
 };
 
 bool Ready(benchmark::State& state) {
-    if (IsLDrawLibrary(Library())) return true;
-    state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
+    if (IsLDrawLibrary(SampleLibrary())) return true;
+    state.SkipWithError("the LDraw sample library was not found in data/ldraw");
     return false;
 }
 
@@ -133,8 +129,8 @@ void RenderOnly(benchmark::State& state) {
     if (!Ready(state)) return;
     Rows host(int(state.range(0)));
     LDrawRenderer renderer;
-    renderer.SetLibrary(Library());
-    renderer.Colours().Load(Library() / "LDConfig.ldr");
+    renderer.SetLibrary(SampleLibrary());
+    renderer.Colours().Load(SampleLibrary() / "LDConfig.ldr");
     constexpr float kDegree = std::numbers::pi_v<float> / 180;
     QImage picture(400, 400, QImage::Format_RGB32);
     const double before = ResetPeak();

@@ -22,15 +22,10 @@ namespace {
 
 constexpr float kDegree = std::numbers::pi_v<float> / 180;
 
-std::filesystem::path Library() {
-    const char* shared = std::getenv("TESSARIN_SHARED_DATA");
-    return std::filesystem::path(shared && *shared ? shared : "../shared/data") / "ldraw";
-}
-
 bool Prepare(benchmark::State& state, LDrawRenderer& renderer) {
-    renderer.SetLibrary(Library());
+    renderer.SetLibrary(SampleLibrary());
     if (!IsLDrawLibrary(renderer.Library())) {
-        state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
+        state.SkipWithError("the LDraw sample library was not found in data/ldraw");
         return false;
     }
     renderer.Colours().Load(renderer.Library() / "LDConfig.ldr");

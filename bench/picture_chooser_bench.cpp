@@ -27,16 +27,12 @@ namespace {
 
 constexpr int kPictures = 2000;
 
-fs::path Library() {
-    const char* shared = std::getenv("TESSARIN_SHARED_DATA");
-    return fs::path(shared && *shared ? shared : "../shared/data") / "ldraw";
-}
-
 // The library's parts, in name order.
 QStringList LibraryParts() {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator entry(Library() / "parts", ec), end; !ec && entry != end; entry.increment(ec))
+    for (fs::directory_iterator entry(SampleLibrary() / "parts", ec), end; !ec && entry != end;
+         entry.increment(ec))
         if (entry->path().extension() == ".dat") names.push_back(entry->path().stem().string());
     std::sort(names.begin(), names.end());
     QStringList parts;
@@ -65,7 +61,7 @@ class Folder {
         for (const QString& part : masterParts)
             master << part + QStringLiteral("\tPart ") + part;
         WriteTextFile(path / "master.txt", master);
-        fs::copy_file(Library() / "LDConfig.ldr", path / "ldconfig.ldr");
+        fs::copy_file(SampleLibrary() / "LDConfig.ldr", path / "ldconfig.ldr");
     }
     ~Folder() {
         std::error_code ec;
@@ -111,12 +107,12 @@ void NextPartPictureFolder(benchmark::State& state) {
 BENCHMARK(NextPartPictureFolder)->Unit(benchmark::kMillisecond);
 
 void NextPartRendered(benchmark::State& state) {
-    if (!IsLDrawLibrary(Library())) {
-        state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
+    if (!IsLDrawLibrary(SampleLibrary())) {
+        state.SkipWithError("the LDraw sample library was not found in data/ldraw");
         return;
     }
     Folder folder(LibraryParts());
-    BenchWindow bench(folder, Library());
+    BenchWindow bench(folder, SampleLibrary());
     for (auto _ : state)
         bench.SelectNext();
     state.counters["parts"] = FindNamed<RichListView>(*bench.window, "legolist")->RowCount();
@@ -126,20 +122,20 @@ BENCHMARK(NextPartRendered)->Unit(benchmark::kMillisecond);
 
 // The same parts rendered at the same size, angles and scale, without the window.
 void RenderOnly(benchmark::State& state) {
-    if (!IsLDrawLibrary(Library())) {
-        state.SkipWithError("LDraw sample library not found (set TESSARIN_SHARED_DATA)");
+    if (!IsLDrawLibrary(SampleLibrary())) {
+        state.SkipWithError("the LDraw sample library was not found in data/ldraw");
         return;
     }
     LDrawRenderer renderer;
-    renderer.SetLibrary(Library());
-    renderer.Colours().Load(Library() / "LDConfig.ldr");
+    renderer.SetLibrary(SampleLibrary());
+    renderer.Colours().Load(SampleLibrary() / "LDConfig.ldr");
     const QStringList parts = LibraryParts();
     constexpr float kDegree = std::numbers::pi_v<float> / 180;
     QImage picture(800, 800, QImage::Format_RGB32);
     int next = 0;
     for (auto _ : state) {
         next = (next + 1) % int(parts.size());
-        renderer.RenderPicture(*LDrawPartFile(Library(), parts[next].toStdString()),
+        renderer.RenderPicture(*LDrawPartFile(SampleLibrary(), parts[next].toStdString()),
                                {7, 1, -45 * kDegree, 35 * kDegree, -30 * kDegree, {}}, picture);
     }
 }

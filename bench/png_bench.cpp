@@ -27,7 +27,7 @@ const std::vector<uint8_t>& FileBytes(const std::string& name) {
     static std::vector<std::pair<std::string, std::vector<uint8_t>>> cache;
     for (auto& [cached, bytes] : cache)
         if (cached == name) return bytes;
-    std::ifstream in(SharedDataFolder("png-extra") / name, std::ios::binary);
+    std::ifstream in(BenchPicture(name), std::ios::binary);
     cache.emplace_back(name, std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {}));
     return cache.back().second;
 }
@@ -97,7 +97,7 @@ std::vector<uint8_t> LibpngEncode(const Bitmap& bitmap) {
 
 bool Skip(benchmark::State& state, const std::string& name) {
     if (!FileBytes(name).empty()) return false;
-    state.SkipWithError("png-extra not found (set TESSARIN_SHARED_DATA)");
+    state.SkipWithError("the sample picture could not be read");
     return true;
 }
 
@@ -175,7 +175,7 @@ void EncodeLibpng(benchmark::State& state, Kind kind) {
 // BGRX pixels it keeps from one picture to the next, as the shown bitmap is kept.
 void ShownOurs(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
-    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    const fs::path file = BenchPicture(kNoise);
     Bitmap32 shown;
     for (auto _ : state)
         shown.LoadFromFileName(file);
@@ -183,7 +183,7 @@ void ShownOurs(benchmark::State& state) {
 
 void ShownCodecAndRead(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
-    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    const fs::path file = BenchPicture(kNoise);
     for (auto _ : state) {
         PngPicture image;
         image.LoadFromFile(file);
@@ -193,7 +193,7 @@ void ShownCodecAndRead(benchmark::State& state) {
 
 void ShownLibpng(benchmark::State& state) {
     if (Skip(state, kNoise)) return;
-    const fs::path file = SharedDataFolder("png-extra") / kNoise;
+    const fs::path file = BenchPicture(kNoise);
     std::vector<uint8_t> shown;
     for (auto _ : state)
         benchmark::DoNotOptimize(LibpngDecode(ReadFileBytes(file).value_or(""), shown, true));

@@ -1,4 +1,5 @@
 #include "support/bench_main.h"
+#include "support/generated_pictures.h"
 
 #include "platform/fs.h"
 #include "platform/ui.h"
@@ -187,10 +188,11 @@ const std::filesystem::path& ShippedDataCopy() {
     return MasterListFolder(0);
 }
 
-std::filesystem::path SharedDataFolder(const std::string& name) {
-    namespace fs = std::filesystem;
-    if (const char* env = std::getenv("TESSARIN_SHARED_DATA"); env && *env) return fs::path(env) / name;
-    for (const char* up : {"../shared/data", "../../shared/data", "../../../shared/data"})
-        if (fs::is_directory(fs::path(up) / name)) return fs::path(up) / name;
-    return {};
+std::filesystem::path SampleLibrary() {
+    return std::filesystem::path(TESSARIN_SOURCE_DATA) / "ldraw";
+}
+
+std::filesystem::path BenchPicture(const std::string& name) {
+    if (name.starts_with("grey16")) return std::filesystem::path(TESSARIN_TEST_DATA) / "png-extra" / name;
+    return GeneratedPicture(name);
 }

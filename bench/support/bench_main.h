@@ -41,6 +41,8 @@ struct TempFolder {
 // Made once per size and run, removed at exit.
 const std::filesystem::path& MasterListFolder(int lines);
 
-// A folder of the shared fixtures: under TESSARIN_SHARED_DATA, else found above the working folder; empty
-// when there is none.
-std::filesystem::path SharedDataFolder(const std::string& name);
+// The LDraw sample library the program ships.
+std::filesystem::path SampleLibrary();
+// A picture of the PNG and JPEG benchmarks: the small 16-bit one kept under tests/data/png-extra, the large
+// ones made from a seed (support/generated_pictures.h).
+std::filesystem::path BenchPicture(const std::string& name);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <stdexcept>
 #include <utility>
 
 #include "formats/png/png_error.h"
@@ -27,7 +29,10 @@ bool DepthAllowed(uint8_t colorType, uint8_t depth) {
 
 } // namespace
 
-Chunk::Chunk(ChunkList& owner, std::string type) : owner_(owner), type_(std::move(type)) {}
+Chunk::Chunk(ChunkList& owner, std::string_view type) : owner_(owner) {
+    if (type.size() != type_.size()) throw std::invalid_argument("a PNG chunk type has four letters");
+    std::copy(type.begin(), type.end(), type_.begin());
+}
 
 PngPicture& Chunk::Image() const {
     return owner_.Image();
@@ -41,7 +46,7 @@ void Chunk::Assign(const Chunk& source) {
 void Chunk::SaveToStream(Stream& stream) const {
     uint8_t header[8];
     SetBE32(header, static_cast<uint32_t>(Size()));
-    std::copy(type_.begin(), type_.end(), header + 4);
+    std::memcpy(header + 4, type_.data(), type_.size());
     uint8_t crc[4];
     SetBE32(crc, ChunkCRC(header + 4, Bytes().data(), Size()));
     stream.WriteBuffer(header, sizeof header);
@@ -250,7 +255,7 @@ const Registration kClasses[] = {
     {ChunkTRNS::kType, Make<ChunkTRNS>},
 };
 
-const Registration* Lookup(const std::string& type) {
+const Registration* Lookup(std::string_view type) {
     for (const Registration& r : kClasses)
         if (type == r.type) return &r;
     return nullptr;
@@ -258,11 +263,11 @@ const Registration* Lookup(const std::string& type) {
 
 } // namespace
 
-bool ChunkClasses::Registered(const std::string& type) {
+bool ChunkClasses::Registered(std::string_view type) {
     return Lookup(type) != nullptr;
 }
 
-std::unique_ptr<Chunk> ChunkClasses::Create(ChunkList& owner, const std::string& type) {
+std::unique_ptr<Chunk> ChunkClasses::Create(ChunkList& owner, std::string_view type) {
     if (const Registration* r = Lookup(type)) return r->factory(owner);
     return std::make_unique<Chunk>(owner, type);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/bytes.h"
@@ -16,14 +17,15 @@ class PngPicture;
 // One chunk of a PNG file: its four-letter type and its data.
 class Chunk {
   public:
-    Chunk(ChunkList& owner, std::string type);
+    // The type has four letters; any other length throws.
+    Chunk(ChunkList& owner, std::string_view type);
     virtual ~Chunk() = default;
     Chunk(const Chunk&) = delete;
     Chunk& operator=(const Chunk&) = delete;
 
     ChunkList& Owner() const { return owner_; }
     PngPicture& Image() const;
-    const std::string& Type() const { return type_; }
+    std::string_view Type() const { return {type_.data(), type_.size()}; }
     MemoryStream& Data() { return data_; }
     const std::vector<uint8_t>& Bytes() const { return data_.Bytes(); }
     size_t Size() const { return data_.Bytes().size(); }
@@ -40,7 +42,7 @@ class Chunk {
 
   private:
     ChunkList& owner_;
-    std::string type_;
+    std::array<char, 4> type_;
     MemoryStream data_;
 };
 
@@ -151,9 +153,9 @@ class ChunkIEND : public Chunk {
 // The chunk types with a class of their own.
 class ChunkClasses {
   public:
-    static bool Registered(const std::string& type);
+    static bool Registered(std::string_view type);
     // A chunk of the class registered for the type, or a plain chunk of that type.
-    static std::unique_ptr<Chunk> Create(ChunkList& owner, const std::string& type);
+    static std::unique_ptr<Chunk> Create(ChunkList& owner, std::string_view type);
 };
 
 // The chunks of one image in file order.

@@ -15,10 +15,10 @@ constexpr uint32_t kMaxChunkLength = 0x7FFFFFFF;
 
 // Letter case bits of the chunk type: bit 5 of the first letter marks an ancillary chunk, of the fourth
 // one a chunk that stays valid when the image itself changes.
-bool Critical(const std::string& type) {
+bool Critical(std::string_view type) {
     return !(type[0] & 0x20);
 }
-bool SafeToCopy(const std::string& type) {
+bool SafeToCopy(std::string_view type) {
     return type[3] & 0x20;
 }
 
@@ -174,7 +174,7 @@ void PngPicture::PrepareChunksForSave() {
     const ChunkPLTE* plte = chunks_.Find<ChunkPLTE>();
     if (header.Bytes() != oldHeader || (indexed && plte->Bytes() != oldPalette))
         for (int i = chunks_.Count() - 1; i > 0; --i) {
-            const std::string& type = chunks_.Item(i).Type();
+            const std::string_view type = chunks_.Item(i).Type();
             if (!ChunkClasses::Registered(type) && !SafeToCopy(type)) chunks_.Remove(i);
         }
     if (Transparent()) PlaceTransparency();

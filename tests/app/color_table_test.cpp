@@ -6,9 +6,8 @@
 namespace {
 
 TEST(ColorTableTest, SharedTableLookupsAndDefaults) {
-    REQUIRE_SHARED_DATA();
     ColorTable table;
-    const QStringList messages = table.Load(SharedData() / "colors.txt");
+    const QStringList messages = table.Load(ShippedData("colors.txt"));
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     ASSERT_EQ(table.RowCount(), 112);
     // Comment lines are not rows: the first row is the first colour line.

@@ -67,16 +67,15 @@ class Window : PinnedDataDir {
     SplashWindow* splash = nullptr;
 };
 
-std::string SharedMaster() {
-    std::optional<std::string> bytes = ReadFileBytes(SharedData() / "master.txt");
+std::string RealMaster() {
+    std::optional<std::string> bytes = ReadFileBytes(ShippedData("master.txt"));
     return bytes.value_or(std::string());
 }
 
 } // namespace
 
 TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
-    REQUIRE_SHARED_DATA();
-    Window w(SharedMaster());
+    Window w(RealMaster());
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 17620);
     EXPECT_EQ(w.window.Access().MasterDescription("3001"), "Brick 2 x 4");
     EXPECT_EQ(w.window.Access().MasterDescription("no such part"), "");

@@ -44,8 +44,7 @@ void Fill(RichListModel& model, const MasterListData& data) {
 } // namespace
 
 TEST(MasterList, ReadsTheRealListWithItsNames) {
-    REQUIRE_SHARED_DATA();
-    std::optional<std::string> bytes = ReadFileBytes(SharedData() / "master.txt");
+    std::optional<std::string> bytes = ReadFileBytes(ShippedData("master.txt"));
     ASSERT_TRUE(bytes);
     int progressCalls = 0;
     MasterListData data = ParseMasterList(DecodeText(*bytes), [&](int rows) {
@@ -141,8 +140,7 @@ TEST(MasterList, FilterKeepsLinesHoldingEveryTermAndEmptyTermsMatchNothing) {
 }
 
 TEST(MasterList, FindPrefersTheExactPartNumberThenMovesOn) {
-    REQUIRE_SHARED_DATA();
-    MasterListData data = ParseMasterList(DecodeText(*ReadFileBytes(SharedData() / "master.txt")));
+    MasterListData data = ParseMasterList(DecodeText(*ReadFileBytes(ShippedData("master.txt"))));
     RichListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     Fill(model, data);
@@ -187,9 +185,8 @@ TEST(MasterList, IndexGivesTheDescriptionOfThePartsLastRow) {
 }
 
 TEST(MasterList, IndexAnswersAsTheStringHashFilledRowByRow) {
-    REQUIRE_SHARED_DATA();
     // The real list, then every third part number again with another description, which must win.
-    QString text = DecodeText(*ReadFileBytes(SharedData() / "master.txt"));
+    QString text = DecodeText(*ReadFileBytes(ShippedData("master.txt")));
     const MasterListData real = ParseMasterList(text);
     for (std::size_t row = 0; row < real.rows.size(); row += 3)
         text += real.rows.Part(row).toString() + QStringLiteral("\tagain %1\n").arg(row);

@@ -99,8 +99,7 @@ class PictureWindow : public InventoryWindow {
     }
     QString Path(const std::string& name) const { return QString::fromStdString((dir / name).string()); }
     void UseSampleLibrary() {
-        context->folders.SetFolder(FolderKind::LDraw,
-                                   QString::fromStdString((SharedData() / "ldraw").string()));
+        context->folders.SetFolder(FolderKind::LDraw, QString::fromStdString(ShippedData("ldraw").string()));
     }
 
     void Select(const QString& part) {
@@ -152,7 +151,6 @@ class PictureWindow : public InventoryWindow {
 } // namespace
 
 TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPicture) {
-    REQUIRE_SHARED_DATA();
     PictureWindow w;
     WritePicture(w.dir / "images/jpgs/3001.jpg", Qt::blue);
     w.UseSampleLibrary();
@@ -191,7 +189,6 @@ TEST(PictureChooser, RendersThePartWhenTheLibraryHoldsItElseFallsBackToItsPictur
 }
 
 TEST(PictureChooser, TheSelectedRowsColourRendersOnlyItsOwnPart) {
-    REQUIRE_SHARED_DATA();
     PictureWindow w;
     w.UseSampleLibrary();
     w.Add("3001", "Red", "1");
@@ -356,12 +353,11 @@ TEST(PictureChooser, NoImageClearsThePreviousPartAndBadPicturesSayWhy) {
 }
 
 TEST(PictureChooser, AnimatedGifsPlayOnlyWhileTheirPartShowsInSight) {
-    REQUIRE_SHARED_DATA();
     PictureWindow w;
     NoWaitClock clock;
     w.window->Picture().Animation().UseClock(clock);
     fs::create_directories(w.dir / "images/gifs");
-    fs::copy_file(SharedData() / "gif/anim_loop0_4frames_16x16.gif", w.dir / "images/gifs/3001.gif");
+    fs::copy_file(TestData("gif/anim_loop0_4frames_16x16.gif"), w.dir / "images/gifs/3001.gif");
     WriteGifPicture(w.dir / "images/gifs/3003.gif", Qt::red);
 
     w.Select("3001");

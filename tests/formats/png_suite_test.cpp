@@ -12,6 +12,7 @@
 #include "formats/png/png_picture.h"
 #include "peer_tools.h"
 #include "png_test_files.h"
+#include "support/generated_pictures.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -21,7 +22,7 @@ namespace {
 
 std::vector<fs::path> SuiteFiles(bool corrupt) {
     std::vector<fs::path> files;
-    for (const auto& entry : fs::directory_iterator(SharedData() / "pngsuite")) {
+    for (const auto& entry : fs::directory_iterator(TestData("pngsuite"))) {
         const std::string name = entry.path().filename().string();
         if (entry.path().extension() == ".png" && name != "PngSuite.png" && (name[0] == 'x') == corrupt)
             files.push_back(entry.path());
@@ -130,11 +131,11 @@ std::vector<std::vector<uint8_t>> ReferenceRows(const std::string& file) {
 } // namespace
 
 TEST(PngSuite, SlowWideImagesMatchTheReferenceDecoderInTheBitmapAndOnScreen) {
-    REQUIRE_SHARED_DATA();
     // Rows thousands of pixels wide under every filter, many reads of the inflater long, interlaced too.
     for (const char* name : {"rgb8_noise_2000x2000.png", "rgba8_2000x2000.png", "grey16_512x512.png",
                              "interlaced_rgb8_1000x1000.png"}) {
-        const fs::path path = SharedData() / "png-extra" / name;
+        const fs::path path = std::string_view(name).starts_with("grey16") ? TestData("png-extra") / name
+                                                                           : GeneratedPicture(name);
         const std::vector<std::vector<uint8_t>> want = ReferenceRows(ReadBytes(path));
         PngPicture image;
         image.LoadFromFile(path);
@@ -160,7 +161,6 @@ TEST(PngSuite, SlowWideImagesMatchTheReferenceDecoderInTheBitmapAndOnScreen) {
 }
 
 TEST(PngSuite, EveryValidImageShowsTheReferencePixels) {
-    REQUIRE_SHARED_DATA();
     if (!HaveProgram("pngtopam")) GTEST_SKIP() << "pngtopam (netpbm) is not installed";
     TempDir dir;
     const auto files = SuiteFiles(false);
@@ -173,7 +173,6 @@ TEST(PngSuite, EveryValidImageShowsTheReferencePixels) {
 }
 
 TEST(PngSuite, EveryCorruptImageFailsWithAnError) {
-    REQUIRE_SHARED_DATA();
     const auto files = SuiteFiles(true);
     ASSERT_EQ(files.size(), 14u);
     for (const fs::path& path : files) {
@@ -183,12 +182,11 @@ TEST(PngSuite, EveryCorruptImageFailsWithAnError) {
 }
 
 TEST(PngSuite, CorruptImagesGiveTheirOwnMessages) {
-    REQUIRE_SHARED_DATA();
     const std::string heading = "Portable Network Graphics format handler error\r\n\r\n";
     auto messageOf = [](const char* name) {
         PngPicture image;
         try {
-            image.LoadFromFile(SharedData() / "pngsuite" / name);
+            image.LoadFromFile(TestData("pngsuite") / name);
         } catch (const std::exception& e) {
             return std::string(e.what());
         }
@@ -205,7 +203,6 @@ TEST(PngSuite, CorruptImagesGiveTheirOwnMessages) {
 }
 
 TEST(PngSuite, SavedImagesPassTheCheckerAndReadBackTheSame) {
-    REQUIRE_SHARED_DATA();
     if (!HaveProgram("pngcheck")) GTEST_SKIP() << "pngcheck is not installed";
     TempDir dir;
     for (const fs::path& path : SuiteFiles(false)) {

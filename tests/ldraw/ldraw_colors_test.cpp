@@ -78,8 +78,7 @@ TEST_F(LDrawColoursTest, ConfigurationOverridesFirstDefinitionWinsBadLinesSkippe
 }
 
 TEST_F(LDrawColoursTest, RealConfigurationLoads) {
-    REQUIRE_SHARED_DATA();
-    ASSERT_TRUE(colours.Load(SharedData() / "ldraw" / "LDConfig.ldr"));
+    ASSERT_TRUE(colours.Load(ShippedData("ldraw/LDConfig.ldr")));
     EXPECT_EQ(Colour(4).fill, Opaque(0xB4, 0x00, 0x00));
     EXPECT_EQ(Colour(0).fill, Opaque(0x1B, 0x2A, 0x34));
     EXPECT_EQ(Colour(47).alternate.a, 0);

@@ -340,8 +340,7 @@ int EnclosedSpecks(const RenderTarget& t) {
 // Every part of the sample library, the printed ones with their direct colours and numbers with exponents
 // included, renders at scale 10 without a crack.
 TEST_F(LDrawViewTest, LibraryPartsAtScaleTenShowNoBackgroundInside) {
-    REQUIRE_SHARED_DATA();
-    renderer.SetLibrary(SharedData() / "ldraw");
+    renderer.SetLibrary(ShippedData("ldraw"));
     ASSERT_TRUE(renderer.Colours().Load(renderer.Library() / "LDConfig.ldr"));
     int parts = 0;
     for (const auto& entry : std::filesystem::directory_iterator(renderer.Library() / "parts")) {
@@ -355,8 +354,7 @@ TEST_F(LDrawViewTest, LibraryPartsAtScaleTenShowNoBackgroundInside) {
 }
 
 TEST_F(LDrawViewTest, GoldenRendersOfSampleParts) {
-    REQUIRE_SHARED_DATA();
-    renderer.SetLibrary(SharedData() / "ldraw");
+    renderer.SetLibrary(ShippedData("ldraw"));
     ASSERT_TRUE(renderer.Colours().Load(renderer.Library() / "LDConfig.ldr"));
     EXPECT_EQ(RenderedChecksum(renderer, "3001", 4, 4, 400), 3110408450u);
     EXPECT_EQ(RenderedChecksum(renderer, "3039", 1, 4, 400), 4162212514u);

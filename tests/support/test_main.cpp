@@ -4,7 +4,6 @@
 
 int main(int argc, char** argv) {
     setenv("TESSARIN_SOURCE_DIR", TESSARIN_SOURCE_DIR_DEFAULT, 0);
-    setenv("TESSARIN_SHARED_DATA", TESSARIN_SHARED_DATA_DEFAULT, 0);
     setenv("TESSARIN_BINARY", TESSARIN_BINARY_DEFAULT, 0);
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));

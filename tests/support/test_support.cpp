@@ -12,19 +12,6 @@
 
 namespace fs = std::filesystem;
 
-fs::path SharedData() {
-    const char* env = std::getenv("TESSARIN_SHARED_DATA");
-    if (!env || !*env) return {};
-    fs::path path(env);
-    std::error_code ec;
-    return fs::is_directory(path / "ldraw", ec) ? path : fs::path();
-}
-
-fs::path TestData(const std::string& name) {
-    const char* env = std::getenv("TESSARIN_SOURCE_DIR");
-    return fs::path(env ? env : ".") / "tests" / "data" / name;
-}
-
 void WriteFileBytes(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

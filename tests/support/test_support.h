@@ -9,16 +9,10 @@
 
 #include "platform/user_prompts.h"
 
-// Root of the shared fixtures, or empty when they are not present.
-std::filesystem::path SharedData();
-// Skips the calling test when the shared fixtures are absent.
-#define REQUIRE_SHARED_DATA()                                                                                \
-    do {                                                                                                     \
-        if (SharedData().empty()) GTEST_SKIP() << "shared data not found (set TESSARIN_SHARED_DATA)";        \
-    } while (0)
-
-// Small fixtures written by us under tests/data.
+// Fixtures of the source tree: under tests/data, and the program's shipped data folder data/. A missing one
+// fails the calling test, which then reads nothing.
 std::filesystem::path TestData(const std::string& name);
+std::filesystem::path ShippedData(const std::string& name);
 
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
