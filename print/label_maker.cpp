@@ -283,6 +283,7 @@ void LabelMaker::MoveItem(int stepsRight, int stepsDown) {
             *offset.first += stepsRight * SpinEdit2->value();
             *offset.second += stepsDown * SpinEdit2->value();
         }
+    Label10->setText(OffsetsText());
     ComposeSample();
 }
 
@@ -291,6 +292,7 @@ void LabelMaker::showEvent(QShowEvent* event) {
     // The settings were put back just before: the stored offsets come with the caption. One that is not a
     // number is reported and the window opens all the same.
     RunGuarded(preview_.Prompts(), [this] { ReadOffsets(Label10->text()); });
+    Label10->setText(OffsetsText());
     RunGuarded(preview_.Prompts(), [this] {
         if (host_.LabelRowCount() > 0) {
             const LabelRow first = host_.LabelRowAt(0);
@@ -428,7 +430,6 @@ void LabelMaker::ComposeLabel(const QString& partNumber, const QString& descript
     DrawText(label_, {CheckBox5, zcFontComboBox2, SpinEdit4, zcColorComboBox3, CheckBox6}, Edit1->text(), ex_,
              ey_);
     Image1->Bitmap().AssignImage(label_, false);
-    Label10->setText(OffsetsText());
 }
 
 void LabelMaker::ComposeLabelForRow(int n) {

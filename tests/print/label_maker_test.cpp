@@ -202,3 +202,34 @@ TEST(LabelMaker, PicturesAreTheHostsLDrawPartOrPictureFileElseWhite) {
         EXPECT_EQ(Inked(maker.LabelBitmap(), maker.LabelBitmap().rect()), 0) << "row " << row;
     }
 }
+
+// The stored settings are put back in their stored order, the start label after the offsets caption, and
+// each recomposes the sample: the stored offsets must still be there when the window reads them.
+TEST(LabelMaker, StoredOffsetsSurviveAStoredStartLabel) {
+    TempDir dir;
+    TestLabelRows rows = TestLabelRows::Numbered(1);
+    IniFile ini(dir / "Tessarin.ini");
+    const QStringList stored = {"Label10.Caption", "SpinEdit7.MaxValue", "SpinEdit7.Value"};
+    const QString offsets = "dx=40 dy=100 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140";
+    ini.WriteString("TForm8", "Label10_Caption", offsets);
+    ini.WriteInteger("TForm8", "SpinEdit7_MaxValue", 14);
+    ini.WriteInteger("TForm8", "SpinEdit7_Value", 5);
+    {
+        Windows windows(rows);
+        new FormStorage(&windows.maker, ini, "TForm8", stored);
+        windows.maker.show();
+        EXPECT_EQ(windows.maker.SpinEdit7->value(), 5);
+        EXPECT_EQ(windows.maker.OffsetsText(), offsets);
+        EXPECT_EQ(windows.maker.Label10->text(), offsets);
+        windows.maker.hide();
+        EXPECT_EQ(ini.ReadString("TForm8", "Label10_Caption", ""), offsets) << "written back as read";
+    }
+    ini.WriteString("TForm8", "Label10_Caption", "dx=7 dy=oops");
+    TestMessages::Clear();
+    Windows windows(rows);
+    new FormStorage(&windows.maker, ini, "TForm8", stored);
+    windows.maker.show();
+    EXPECT_EQ(TestMessages::Shown(), QStringList({"'oops' is not a valid integer value"}));
+    EXPECT_EQ(windows.maker.OffsetsText(), "dx=7 dy=120 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140");
+    EXPECT_EQ(windows.maker.Label10->text(), windows.maker.OffsetsText());
+}
