@@ -52,13 +52,14 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, int min, int max, int pos
     return gauge;
 }
 
-// A picture that fits: drawn at its size from the corner, shrunk when it is larger than the square.
+// A picture file fills the square as a render does, centred and scaled to fit, so that the picture offsets
+// made for renders show it too.
 void PlacePicture(QImage& square, const QImage& picture) {
     QPainter painter(&square);
-    const QSize size = picture.size().boundedTo(square.size()) == picture.size()
-                           ? picture.size()
-                           : picture.size().scaled(square.size(), Qt::KeepAspectRatio);
-    painter.drawImage(QRect(QPoint(0, 0), size), picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QRect placed(QPoint(0, 0), picture.size().scaled(square.size(), Qt::KeepAspectRatio));
+    placed.moveCenter(square.rect().center());
+    painter.drawImage(placed, picture);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <gtest/gtest.h>
@@ -232,4 +233,39 @@ TEST(LabelMaker, StoredOffsetsSurviveAStoredStartLabel) {
     EXPECT_EQ(TestMessages::Shown(), QStringList({"'oops' is not a valid integer value"}));
     EXPECT_EQ(windows.maker.OffsetsText(), "dx=7 dy=120 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140");
     EXPECT_EQ(windows.maker.Label10->text(), windows.maker.OffsetsText());
+}
+
+// A picture file fills the picture square as a render does, so the default picture offsets show most of it
+// and not a strip of its corner.
+TEST(LabelMaker, APictureFileShowsOnTheLabelAsARenderWould) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "png");
+    const QRgb quarters[] = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), qRgb(255, 160, 0)};
+    QImage picture(200, 150, QImage::Format_RGB32);
+    for (int q = 0; q < 4; ++q) {
+        QPainter painter(&picture);
+        painter.fillRect(QRect(q % 2 * 100, q / 2 * 75, 100, 75), QColor(quarters[q]));
+    }
+    const auto file = dir / "png" / "3001.png";
+    ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+    RegisterPictureFormats();
+    TestLabelRows rows;
+    rows.rows = {{"3001", "Brick", 4}};
+    rows.pictures = {{"3001", {LabelPicture::PictureFile, file, {}}}};
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
+        box->setChecked(false);
+    maker.ComposeLabelForRow(1);
+    const QImage& label = maker.LabelBitmap();
+    int shown = 0;
+    for (QRgb colour : quarters) {
+        int count = 0;
+        for (int y = 0; y < label.height(); ++y)
+            for (int x = 0; x < label.width(); ++x)
+                count += label.pixel(x, y) == colour;
+        EXPECT_GT(count, 5000) << "a quarter of the picture shows: " << std::hex << colour;
+        shown += count;
+    }
+    EXPECT_GE(shown, label.width() * label.height() / 2) << "the picture covers at least half the label";
 }
