@@ -269,3 +269,26 @@ TEST(LabelMaker, APictureFileShowsOnTheLabelAsARenderWould) {
     }
     EXPECT_GE(shown, label.width() * label.height() / 2) << "the picture covers at least half the label";
 }
+
+// The note under the sample says all of what it says for every sheet, and no other control covers it.
+TEST(LabelMaker, TheSizeNoteFitsItsLabelForEverySheet) {
+    TestLabelRows rows;
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    maker.show();
+    QLabel* note = maker.LabelSize;
+    ASSERT_GT(maker.ComboBox2->count(), 0);
+    for (int i = 0; i < maker.ComboBox2->count(); ++i) {
+        maker.ComboBox2->setCurrentIndex(i);
+        ASSERT_TRUE(note->text().contains(maker.ComboBox2->itemText(i) + " label shows"));
+        const QRect room = note->contentsRect();
+        const int flags = int(note->alignment()) | (note->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect needed = note->fontMetrics().boundingRect(room, flags, note->text());
+        EXPECT_TRUE(room.contains(needed)) << note->text().toStdString();
+    }
+    for (QWidget* sibling : maker.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (sibling != note && sibling->isVisible()) {
+            EXPECT_FALSE(sibling->geometry().intersects(note->geometry()))
+                << sibling->objectName().toStdString();
+        }
+}
