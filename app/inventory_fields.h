@@ -17,6 +17,12 @@ class InventoryReadError : public std::runtime_error {
     explicit InventoryReadError(const QString& text) : std::runtime_error(text.toStdString()) {}
 };
 
+// A file that cannot be opened as what its name says: it alone is left out, the files after it are read.
+class UnopenedFileError : public InventoryReadError {
+  public:
+    using InventoryReadError::InventoryReadError;
+};
+
 // The file's own name, without the folders above it.
 QString FileNameOf(const QString& path);
 

@@ -86,7 +86,7 @@ InventorySource LoadSource(const ReadFormat& format, const QString& path) {
         return ReadInventorySource(path);
     } catch (const InventoryReadError&) {
         if (!format.unopened) throw;
-        throw InventoryReadError(format.unopened(path));
+        throw UnopenedFileError(format.unopened(path));
     }
 }
 
@@ -195,7 +195,8 @@ void InventoryFiles::ReadFiles(const QStringList& paths, int copies) {
     BusyGuard busy;
     const int rowsBefore = host_.Inventory().InventoryRowCount();
     int readingsWithRows = 0;
-    // Files that gave nothing, and the error that ended the command: silence would read as success.
+    // Files that gave nothing or were left out, and the error that ended the command: silence would read as
+    // success.
     QStringList findings;
     const InventoryLookups lookups = LookupsOf(host_);
     host_.SetStatusText(QStringLiteral("Loading file . . . "));
@@ -215,6 +216,9 @@ void InventoryFiles::ReadFiles(const QStringList& paths, int copies) {
                 ApplyInventory(host_, std::move(copy));
             }
             ApplyInventory(host_, std::move(*parsed));
+        } catch (const UnopenedFileError& e) {
+            findings << ExceptionText(e);
+            continue;
         } catch (const std::exception& e) {
             findings << ExceptionText(e);
             break;

@@ -241,9 +241,9 @@ ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLoo
     try {
         reader.OpenBytes(file.bytes);
     } catch (const XLSPasswordError& error) {
-        throw InventoryReadError(file.path + "\n" + QString::fromUtf8(error.what()));
+        throw UnopenedFileError(file.path + "\n" + QString::fromUtf8(error.what()));
     } catch (const XLSError& error) {
-        throw InventoryReadError(
+        throw UnopenedFileError(
             QStringLiteral("%1 is not a workbook: %2.").arg(file.path, QString::fromUtf8(error.what())));
     }
     const std::vector<std::pair<int, QString>> columns = ColourColumns(reader);

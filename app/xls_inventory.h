@@ -30,5 +30,5 @@ WriteOutcome WriteXlsInventory(const InventoryContents& inv, const QString& path
 // What the user is told when a workbook file cannot be opened: another program may hold it.
 QString XlsOpenTrouble(const QString& path);
 // The part rows of such a workbook down to its "Grand Total" row, passing over empty rows. Throws
-// InventoryReadError when the bytes are no workbook it can read.
+// UnopenedFileError when the bytes are no workbook it can read.
 ParsedInventory ReadXlsInventory(const InventorySource& file, const InventoryLookups& lookups);

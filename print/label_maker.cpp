@@ -52,13 +52,14 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, int min, int max, int pos
     return gauge;
 }
 
-// A picture that fits: drawn at its size from the corner, shrunk when it is larger than the square.
+// A picture file fills the square as a render does, centred and scaled to fit, so that the picture offsets
+// made for renders show it too.
 void PlacePicture(QImage& square, const QImage& picture) {
     QPainter painter(&square);
-    const QSize size = picture.size().boundedTo(square.size()) == picture.size()
-                           ? picture.size()
-                           : picture.size().scaled(square.size(), Qt::KeepAspectRatio);
-    painter.drawImage(QRect(QPoint(0, 0), size), picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    QRect placed(QPoint(0, 0), picture.size().scaled(square.size(), Qt::KeepAspectRatio));
+    placed.moveCenter(square.rect().center());
+    painter.drawImage(placed, picture);
 }
 
 } // namespace
@@ -117,8 +118,11 @@ void LabelMaker::CreateControls() {
 
     Label10 = MakeNamed<QLabel>(this, "Label10", QStringLiteral("    "));
     Label10->setGeometry(8, 310, 400, 16);
+    // Two lines: the longest sheet names do not fit on one beside the move buttons.
     LabelSize = MakeNamed<QLabel>(this, "LabelSize");
-    LabelSize->setGeometry(8, 326, 400, 16);
+    LabelSize->setWordWrap(true);
+    LabelSize->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelSize->setGeometry(8, 328, 400, 34);
 
     const auto row = [this](int y, const char* check, const char* caption, const char* font, const char* size,
                             const char* colour, const char* bold) {
@@ -142,11 +146,11 @@ void LabelMaker::CreateControls() {
         return item;
     };
     const TextItem description =
-        row(344, "CheckBox2", "Desciption", "zcFontComboBox1", "SpinEdit6", "zcColorComboBox2", "CheckBox3");
-    const TextItem number = row(372, "CheckBox1", "LDraw Number", "zcFontComboBox3", "SpinEdit5",
+        row(366, "CheckBox2", "Desciption", "zcFontComboBox1", "SpinEdit6", "zcColorComboBox2", "CheckBox3");
+    const TextItem number = row(394, "CheckBox1", "LDraw Number", "zcFontComboBox3", "SpinEdit5",
                                 "zcColorComboBox4", "CheckBox4");
     const TextItem extra =
-        row(400, "CheckBox5", "Extra Text", "zcFontComboBox2", "SpinEdit4", "zcColorComboBox3", "CheckBox6");
+        row(422, "CheckBox5", "Extra Text", "zcFontComboBox2", "SpinEdit4", "zcColorComboBox3", "CheckBox6");
     CheckBox2 = description.check, zcFontComboBox1 = description.font, SpinEdit6 = description.size;
     zcColorComboBox2 = description.colour, CheckBox3 = description.bold;
     CheckBox1 = number.check, zcFontComboBox3 = number.font, SpinEdit5 = number.size;
@@ -154,15 +158,15 @@ void LabelMaker::CreateControls() {
     CheckBox5 = extra.check, zcFontComboBox2 = extra.font, SpinEdit4 = extra.size;
     zcColorComboBox3 = extra.colour, CheckBox6 = extra.bold;
     Edit1 = MakeNamed<QLineEdit>(this, "Edit1", QStringLiteral("Extra Text"));
-    Edit1->setGeometry(120, 400, 94, 22);
+    Edit1->setGeometry(120, 422, 94, 22);
 
-    MakeCaption(this, QStringLiteral("Label type"), QRect(8, 440, 80, 22));
+    MakeCaption(this, QStringLiteral("Label type"), QRect(8, 456, 80, 22));
     ComboBox2 = MakeNamed<QComboBox>(this, "ComboBox2");
     ComboBox2->setEditable(true);
     ComboBox2->setCurrentText(QStringLiteral("L7163_Address"));
-    ComboBox2->setGeometry(96, 440, 180, 22);
-    MakeCaption(this, QStringLiteral("Start label"), QRect(292, 440, 80, 22));
-    SpinEdit7 = MakeSpin(this, "SpinEdit7", 1, 14, 1, 1, QRect(376, 440, 60, 22));
+    ComboBox2->setGeometry(96, 456, 180, 22);
+    MakeCaption(this, QStringLiteral("Start label"), QRect(292, 456, 80, 22));
+    SpinEdit7 = MakeSpin(this, "SpinEdit7", 1, 14, 1, 1, QRect(376, 456, 60, 22));
 
     BitBtn2 = MakeNamed<QPushButton>(this, "BitBtn2", QStringLiteral("OK"));
     BitBtn2->setGeometry(416, 500, 88, 28);
@@ -283,6 +287,7 @@ void LabelMaker::MoveItem(int stepsRight, int stepsDown) {
             *offset.first += stepsRight * SpinEdit2->value();
             *offset.second += stepsDown * SpinEdit2->value();
         }
+    Label10->setText(OffsetsText());
     ComposeSample();
 }
 
@@ -291,6 +296,7 @@ void LabelMaker::showEvent(QShowEvent* event) {
     // The settings were put back just before: the stored offsets come with the caption. One that is not a
     // number is reported and the window opens all the same.
     RunGuarded(preview_.Prompts(), [this] { ReadOffsets(Label10->text()); });
+    Label10->setText(OffsetsText());
     RunGuarded(preview_.Prompts(), [this] {
         if (host_.LabelRowCount() > 0) {
             const LabelRow first = host_.LabelRowAt(0);
@@ -428,7 +434,6 @@ void LabelMaker::ComposeLabel(const QString& partNumber, const QString& descript
     DrawText(label_, {CheckBox5, zcFontComboBox2, SpinEdit4, zcColorComboBox3, CheckBox6}, Edit1->text(), ex_,
              ey_);
     Image1->Bitmap().AssignImage(label_, false);
-    Label10->setText(OffsetsText());
 }
 
 void LabelMaker::ComposeLabelForRow(int n) {

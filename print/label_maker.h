@@ -85,7 +85,9 @@ class LabelMaker : public QDialog {
     GaugeBar* yrot;
     GaugeBar* zrot;
     Image32* Image1;
-    QLabel* Label10;      // the offsets
+    // The offsets, written only when they change: a control put back from the settings recomposes before
+    // showEvent has read the stored caption.
+    QLabel* Label10;
     QLabel* LabelSize;    // how much of the sample the chosen sheet's label shows
     QComboBox* ComboBox2; // label-sheet template
     QSpinBox* SpinEdit7;  // start label

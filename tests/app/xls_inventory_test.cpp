@@ -49,6 +49,12 @@ QStringList ReadBack(const std::filesystem::path& path) {
     return rows;
 }
 
+// A workbook with a password: a FILEPASS record after the BOF.
+std::string PasswordWorkbook() {
+    const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
+    return WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}});
+}
+
 } // namespace
 
 TEST(XlsInventory, LaysOutColoursByPartWithTotals) {
@@ -147,13 +153,45 @@ TEST(XlsInventory, FailuresWriteNothingAndSayWhy) {
         EXPECT_EQ(shownFor(name), QStringList{name + " is not a workbook: File is not a Excel file."})
             << bytes;
     }
-    // A workbook with a password: a FILEPASS record after the BOF.
-    const std::string bof = std::string("\x09\x08\x10\x00\x00\x06\x10\x00", 8) + std::string(12, '\0');
-    WriteFileBytes(
-        path, WriteCompoundFile({{"Workbook", bof + std::string("\x2F\x00\x00\x00\x0A\x00\x00\x00", 8)}}));
+    WriteFileBytes(path, PasswordWorkbook());
     EXPECT_EQ(shownFor(name),
               QStringList{name + "\nThe workbook is protected by a password, so it can not be read."});
     EXPECT_EQ(inv.rows.InventoryRowCount(), 0);
+}
+
+// A workbook that cannot be opened, is damaged or has a password is named, and the files around it in the
+// same Open or Drop are read all the same, also when it comes first.
+TEST(XlsInventory, AWorkbookThatCannotBeReadLeavesOutOnlyItself) {
+    TempDir dir;
+    const QString absent = PathIn(dir, "absent.xls");
+    const QString damaged = PathIn(dir, "damaged.xls");
+    const QString locked = PathIn(dir, "locked.xls");
+    WriteFileBytes(dir / "damaged.xls", WriteCompoundFile({{"Workbook", std::string(64, '\x7F')}}));
+    WriteFileBytes(dir / "locked.xls", PasswordWorkbook());
+    // Each bad file with the start of what the user is told about it.
+    const std::pair<QString, QString> cases[] = {
+        {absent, XlsOpenTrouble(absent)},
+        {damaged, damaged + " is not a workbook: "},
+        {locked, locked + "\nThe workbook is protected by a password"}};
+    for (const auto& [bad, told] : cases) {
+        TestMessages::Clear();
+        TestInventory inv;
+        InventoryFiles files(inv);
+        files.OpenFiles({Fixture("roundtrip.inv"), bad, Fixture("myparts.tsv")});
+        ASSERT_EQ(inv.rows.InventoryRowCount(), 5) << bad.toStdString();
+        EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 4), u"3623");
+        ASSERT_EQ(TestMessages::Shown().size(), 1);
+        EXPECT_TRUE(TestMessages::Shown()[0].startsWith(told)) << TestMessages::Shown()[0].toStdString();
+        EXPECT_EQ(files.ProposedSaveName(), Fixture("myparts.tsv").chopped(4));
+
+        TestMessages::Clear();
+        TestInventory dropped;
+        InventoryFiles dropFiles(dropped);
+        dropFiles.DropFiles({bad, Fixture("roundtrip.inv")});
+        EXPECT_EQ(dropped.rows.InventoryRowCount(), 3) << bad.toStdString();
+        ASSERT_EQ(TestMessages::Shown().size(), 1);
+        EXPECT_TRUE(TestMessages::Shown()[0].startsWith(told)) << TestMessages::Shown()[0].toStdString();
+    }
 }
 
 // A write that fails half-way must not finish the half-built workbook over the good file, nor leave a new

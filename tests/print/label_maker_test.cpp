@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <gtest/gtest.h>
@@ -201,4 +202,93 @@ TEST(LabelMaker, PicturesAreTheHostsLDrawPartOrPictureFileElseWhite) {
         maker.ComposeLabelForRow(row);
         EXPECT_EQ(Inked(maker.LabelBitmap(), maker.LabelBitmap().rect()), 0) << "row " << row;
     }
+}
+
+// The stored settings are put back in their stored order, the start label after the offsets caption, and
+// each recomposes the sample: the stored offsets must still be there when the window reads them.
+TEST(LabelMaker, StoredOffsetsSurviveAStoredStartLabel) {
+    TempDir dir;
+    TestLabelRows rows = TestLabelRows::Numbered(1);
+    IniFile ini(dir / "Tessarin.ini");
+    const QStringList stored = {"Label10.Caption", "SpinEdit7.MaxValue", "SpinEdit7.Value"};
+    const QString offsets = "dx=40 dy=100 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140";
+    ini.WriteString("TForm8", "Label10_Caption", offsets);
+    ini.WriteInteger("TForm8", "SpinEdit7_MaxValue", 14);
+    ini.WriteInteger("TForm8", "SpinEdit7_Value", 5);
+    {
+        Windows windows(rows);
+        new FormStorage(&windows.maker, ini, "TForm8", stored);
+        windows.maker.show();
+        EXPECT_EQ(windows.maker.SpinEdit7->value(), 5);
+        EXPECT_EQ(windows.maker.OffsetsText(), offsets);
+        EXPECT_EQ(windows.maker.Label10->text(), offsets);
+        windows.maker.hide();
+        EXPECT_EQ(ini.ReadString("TForm8", "Label10_Caption", ""), offsets) << "written back as read";
+    }
+    ini.WriteString("TForm8", "Label10_Caption", "dx=7 dy=oops");
+    TestMessages::Clear();
+    Windows windows(rows);
+    new FormStorage(&windows.maker, ini, "TForm8", stored);
+    windows.maker.show();
+    EXPECT_EQ(TestMessages::Shown(), QStringList({"'oops' is not a valid integer value"}));
+    EXPECT_EQ(windows.maker.OffsetsText(), "dx=7 dy=120 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140");
+    EXPECT_EQ(windows.maker.Label10->text(), windows.maker.OffsetsText());
+}
+
+// A picture file fills the picture square as a render does, so the default picture offsets show most of it
+// and not a strip of its corner.
+TEST(LabelMaker, APictureFileShowsOnTheLabelAsARenderWould) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "png");
+    const QRgb quarters[] = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), qRgb(255, 160, 0)};
+    QImage picture(200, 150, QImage::Format_RGB32);
+    for (int q = 0; q < 4; ++q) {
+        QPainter painter(&picture);
+        painter.fillRect(QRect(q % 2 * 100, q / 2 * 75, 100, 75), QColor(quarters[q]));
+    }
+    const auto file = dir / "png" / "3001.png";
+    ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+    RegisterPictureFormats();
+    TestLabelRows rows;
+    rows.rows = {{"3001", "Brick", 4}};
+    rows.pictures = {{"3001", {LabelPicture::PictureFile, file, {}}}};
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
+        box->setChecked(false);
+    maker.ComposeLabelForRow(1);
+    const QImage& label = maker.LabelBitmap();
+    int shown = 0;
+    for (QRgb colour : quarters) {
+        int count = 0;
+        for (int y = 0; y < label.height(); ++y)
+            for (int x = 0; x < label.width(); ++x)
+                count += label.pixel(x, y) == colour;
+        EXPECT_GT(count, 5000) << "a quarter of the picture shows: " << std::hex << colour;
+        shown += count;
+    }
+    EXPECT_GE(shown, label.width() * label.height() / 2) << "the picture covers at least half the label";
+}
+
+// The note under the sample says all of what it says for every sheet, and no other control covers it.
+TEST(LabelMaker, TheSizeNoteFitsItsLabelForEverySheet) {
+    TestLabelRows rows;
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    maker.show();
+    QLabel* note = maker.LabelSize;
+    ASSERT_GT(maker.ComboBox2->count(), 0);
+    for (int i = 0; i < maker.ComboBox2->count(); ++i) {
+        maker.ComboBox2->setCurrentIndex(i);
+        ASSERT_TRUE(note->text().contains(maker.ComboBox2->itemText(i) + " label shows"));
+        const QRect room = note->contentsRect();
+        const int flags = int(note->alignment()) | (note->wordWrap() ? Qt::TextWordWrap : 0);
+        const QRect needed = note->fontMetrics().boundingRect(room, flags, note->text());
+        EXPECT_TRUE(room.contains(needed)) << note->text().toStdString();
+    }
+    for (QWidget* sibling : maker.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (sibling != note && sibling->isVisible()) {
+            EXPECT_FALSE(sibling->geometry().intersects(note->geometry()))
+                << sibling->objectName().toStdString();
+        }
 }
