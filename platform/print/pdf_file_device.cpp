@@ -1,5 +1,10 @@
 #include "platform/print/pdf_file_device.h"
 
+FileChoice PdfFileChoice() {
+    return {QStringLiteral("Print to PDF file"), QStringLiteral("PDF files (*.pdf)"), QString(),
+            QStringLiteral("pdf")};
+}
+
 PdfFileDevice::PdfFileDevice(std::filesystem::path path) : path_(std::move(path)) {}
 
 PdfFileDevice::~PdfFileDevice() {

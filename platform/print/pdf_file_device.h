@@ -6,6 +6,10 @@
 #include <memory>
 
 #include "platform/print/print_device.h"
+#include "platform/user_prompts.h"
+
+// What the user is asked for the file of the PDF output; a name without an extension gets ".pdf".
+FileChoice PdfFileChoice();
 
 // Pages into a PDF file with real, searchable text and embedded fonts. The file appears only when the
 // document ends well; an aborted or failed document leaves any earlier file as it was.

@@ -43,11 +43,6 @@ constexpr int kQualityCodes[] = {-1, -2, -3, -4};
 
 } // namespace
 
-FileChoice PdfFileChoice() {
-    return {QStringLiteral("Print to PDF file"), QStringLiteral("PDF files (*.pdf)"), QString(),
-            QStringLiteral("pdf")};
-}
-
 PvPrinter::PvPrinter()
     : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&LoggingPrompts()) {}
 
@@ -57,8 +52,9 @@ PvPrinter::~PvPrinter() {
 
 QStringList PvPrinter::PrinterNames() const {
     const std::optional<PrinterList> answer = lookup_->Answer();
-    if (!answer) return {};
-    return answer->Printers.isEmpty() ? QStringList{kPdfFile} : answer->Printers;
+    QStringList names = answer ? answer->Printers : QStringList();
+    names << kPdfFile;
+    return names;
 }
 
 QString PvPrinter::DefaultOutput(const PrinterList& list) {

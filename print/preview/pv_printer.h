@@ -16,9 +16,6 @@
 class PrintDevice;
 class QPainter;
 
-// What the user is asked for the file of the PDF output; a name without an extension gets ".pdf".
-FileChoice PdfFileChoice();
-
 enum PvDuplexType { pvSimplex, pvHorzDuplex, pvVertDuplex };
 enum PvPrintColor { pvColor, pvMonochrome };
 enum PvDitherType { pvNone, pvCourse, pvFine, pvLineArt, pvGrayScale };
@@ -41,7 +38,7 @@ struct PvDeviceMode {
 // settings and geometry, and a running job that puts one, two or four pages on each sheet.
 class PvPrinter {
   public:
-    // The output offered when the system has no printer.
+    // The output that needs no print system: offered always, the default when the system has no printer.
     static const QString kPdfFile;
 
     PvPrinter();
@@ -49,7 +46,7 @@ class PvPrinter {
     PvPrinter(const PvPrinter&) = delete;
     PvPrinter& operator=(const PvPrinter&) = delete;
 
-    // The system's printers, or the PDF file alone when it has none; empty until the system has answered.
+    // The system's printers once it has answered, then the PDF file, which is there from the start.
     QStringList PrinterNames() const;
     // The chosen output; until one is chosen, the system's default once the system has answered.
     QString PrinterName() const;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/print/pdf_file_device.h"
 #include "platform/print/printer_device.h"
 #include "platform/ui.h"
 #include "print/report/preview_form.h"
@@ -32,6 +33,9 @@ bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
     }
     return true;
 }
+
+const QString kPdfInstead =
+    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
 
 } // namespace
 
@@ -61,9 +65,24 @@ void RpPrintObject::WritePrinterSetup(bool restore) {
         printer->SetPaper(printerOwnSetup_->first);
         printer->SetOrientation(printerOwnSetup_->second);
     } else {
-        printer->SetPaper(PaperOf(PaperSize));
-        printer->SetOrientation(Orientation);
+        WriteReportSetup(*printer);
     }
+}
+
+void RpPrintObject::WriteReportSetup(PrintDevice& device) const {
+    device.SetPaper(PaperOf(PaperSize));
+    device.SetOrientation(Orientation);
+}
+
+PrintDevice* RpPrintObject::JobDevice(std::unique_ptr<PrintDevice>& pdfFile) {
+    if (PrintDevice* printer = Printer()) return printer;
+    if (!prompts_->AskYesNo(kPdfInstead))
+        return lookup_->AwaitForJob(PrintSystemWait, *prompts_) ? Printer() : nullptr;
+    QString filter;
+    const QString path = prompts_->ChooseSaveFile(PdfFileChoice(), filter);
+    if (path.isEmpty()) return nullptr;
+    pdfFile = std::make_unique<PdfFileDevice>(path.toStdString());
+    return pdfFile.get();
 }
 
 void RpPrintObject::ShowPreview() {
@@ -114,15 +133,14 @@ void RpPrintObject::AbortPrinting() {
 
 void RpPrintObject::PrintStoredPages() {
     if (!pages_ || printingStoredPages_) return;
-    if (!printer_) {
-        printingStoredPages_ = true; // Print again while the print system is awaited does nothing
-        const bool answered = lookup_->AwaitForJob(PrintSystemWait, *prompts_).has_value();
-        printingStoredPages_ = false;
-        if (!answered || !pages_) return; // the report may have ended meanwhile
-    }
+    std::unique_ptr<PrintDevice> pdfFile;
+    printingStoredPages_ = true; // Print again while the output is chosen or awaited does nothing
+    PrintDevice* const device = JobDevice(pdfFile);
+    printingStoredPages_ = false;
+    if (!device || !pages_) return; // the report may have ended meanwhile
     ReadPrinterSetup();
-    WritePrinterSetup(false);
-    PrintDevice& printer = *Printer();
+    PrintDevice& printer = *device;
+    WriteReportSetup(printer);
     const int count = pages_->Count();
     int from = pages_->FirstPageToPrint, to = pages_->LastPageToPrint;
     if (ShowPrintDialog && PrintDialog && !PrintDialog(printer, count, from, to)) return;
@@ -131,7 +149,7 @@ void RpPrintObject::PrintStoredPages() {
     pages_->FirstPageToPrint = from;
     pages_->LastPageToPrint = to;
     // The dialog may have chosen another sheet or turned it: the pages were laid out for this one.
-    WritePrinterSetup(false);
+    WriteReportSetup(printer);
 
     printingStoredPages_ = true;
     cancelled_ = false;

@@ -71,8 +71,8 @@ class RpPrintObject {
     UserPrompts& Prompts() const { return *prompts_; }
 
     // Where stored pages are printed; the system's default printer unless another device is set. Null until
-    // the print system has answered: the interface never waits for it but in a print job, and then only
-    // PrintSystemWait.
+    // the print system has answered: the interface never waits for it. A print job before the answer offers a
+    // PDF file at once and waits at most PrintSystemWait only for the printer.
     PrintDevice* Printer();
     void SetPrinter(std::unique_ptr<PrintDevice> printer) { printer_ = std::move(printer); }
     // Where the system's printers come from; tests put in their own.
@@ -224,6 +224,11 @@ class RpPrintObject {
     // report_printing.cpp
     void ReadPrinterSetup();
     void WritePrinterSetup(bool restore);
+    // Writes the report's paper and orientation into a device.
+    void WriteReportSetup(PrintDevice& device) const;
+    // The printer once the print system has answered; before that a PDF file the user chooses (kept in
+    // pdfFile) or, declined, the printer after a bounded wait. Null when nothing is to be printed.
+    PrintDevice* JobDevice(std::unique_ptr<PrintDevice>& pdfFile);
     void ShowPreview();
     void OpenProgress(const QString& caption, bool cancel, int maximum);
     void CloseProgress();

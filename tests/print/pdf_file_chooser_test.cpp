@@ -5,7 +5,7 @@
 #include <QTimer>
 
 #include "platform/message_boxes.h"
-#include "print/preview/pv_printer.h"
+#include "platform/print/pdf_file_device.h"
 #include "support/test_support.h"
 
 namespace {

@@ -1,4 +1,6 @@
 #include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
 #include <atomic>
@@ -7,6 +9,8 @@
 
 #include "platform/print/print_device.h"
 #include "platform/print/printer_lookup.h"
+#include "print/label_preview.h"
+#include "print/preview/pv_preview.h"
 #include "print/preview/pv_printer.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "support/test_support.h"
@@ -26,6 +30,9 @@ struct HeldPrintSystem {
     }};
     ~HeldPrintSystem() {
         if (released.wait_for(std::chrono::seconds(0)) != std::future_status::ready) answer.set_value({});
+        // The worker reads this object until its answer is in: a test that stops early must not free it
+        // sooner.
+        lookup.Await(std::chrono::seconds(5));
     }
 };
 
@@ -41,7 +48,7 @@ TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTim
         ++devices;
         return std::unique_ptr<PrintDevice>();
     };
-    EXPECT_TRUE(printer.PrinterNames().isEmpty()) << "no answer yet";
+    EXPECT_EQ(printer.PrinterNames(), QStringList{PvPrinter::kPdfFile}) << "the PDF file needs no answer";
     EXPECT_TRUE(printer.PrinterName().isEmpty());
     EXPECT_EQ(printer.PpiX(), 300) << "an A4 sheet stands in until the system answers";
     EXPECT_EQ(devices, 0) << "no printer is opened on the interface thread before the answer";
@@ -64,7 +71,7 @@ TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTim
     QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
     system.answer.set_value({QString(), {QStringLiteral("Office"), QStringLiteral("Hall")}});
     ASSERT_TRUE(answered.wait(5000));
-    EXPECT_EQ(printer.PrinterNames(), QStringList({"Office", "Hall"}));
+    EXPECT_EQ(printer.PrinterNames(), QStringList({"Office", "Hall", PvPrinter::kPdfFile}));
     EXPECT_EQ(printer.PrinterName(), "Office") << "without a default the first printer";
     EXPECT_EQ(system.asked, 1);
 }
@@ -76,11 +83,13 @@ TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     preview.Printer().UseLookup(system.lookup);
     PvPropertyComboBox printers;
     printers.SetPreview(&preview);
-    EXPECT_EQ(printers.count(), 0) << "nothing to list before the answer, and no wait for it";
+    ASSERT_EQ(printers.count(), 1) << "the PDF file before the answer, and no wait for it";
+    EXPECT_EQ(printers.itemText(0), PvPrinter::kPdfFile);
+    EXPECT_EQ(printers.currentIndex(), -1) << "the system's default printer is not known yet";
     QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
     system.answer.set_value({QStringLiteral("Hall"), {QStringLiteral("Office"), QStringLiteral("Hall")}});
     ASSERT_TRUE(answered.wait(5000));
-    EXPECT_EQ(printers.count(), 2);
+    EXPECT_EQ(printers.count(), 3);
     EXPECT_EQ(printers.currentText(), "Hall") << "the system's default is chosen";
 
     HeldPrintSystem none;
@@ -95,4 +104,38 @@ TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     ASSERT_EQ(pdf.count(), 1);
     EXPECT_EQ(pdf.itemText(0), PvPrinter::kPdfFile) << "with no printer the PDF file is offered";
     EXPECT_EQ(pdf.currentText(), PvPrinter::kPdfFile);
+}
+
+TEST(LabelPreview, ThePrinterBoxOffersThePdfFileAtOnceAndItPrintsBesideAPrintSystemThatNeverAnswers) {
+    HeldPrintSystem system;
+    TempDir dir;
+    const std::filesystem::path pdf = dir / "labels.pdf";
+    RecordingPrompts prompts;
+    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
+    TestMessages::Clear();
+    LabelPreview preview(prompts);
+    preview.PvPreview1->Printer().UseLookup(system.lookup);
+    PvPropertyComboBox& printers = *preview.PvPropertyComboBox1;
+    printers.SetPreview(nullptr); // linked again, now to the silent system
+    printers.SetPreview(preview.PvPreview1);
+    ASSERT_EQ(printers.count(), 1) << "the PDF file is offered before the system answers";
+    ASSERT_EQ(printers.itemText(0), PvPrinter::kPdfFile);
+
+    QElapsedTimer clock;
+    clock.start();
+    emit printers.activated(0);
+    preview.BitBtn1->click();
+    EXPECT_LT(clock.elapsed(), 3000) << "the PDF file waited for the print system";
+    EXPECT_EQ(TestMessages::Shown(), QStringList());
+    QFile written(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+
+    QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+    system.answer.set_value({QStringLiteral("Hall"), {QStringLiteral("Office"), QStringLiteral("Hall")}});
+    ASSERT_TRUE(answered.wait(5000));
+    ASSERT_EQ(printers.count(), 3) << "the printers join the PDF file";
+    EXPECT_EQ(printers.itemText(0), "Office");
+    EXPECT_EQ(printers.itemText(2), PvPrinter::kPdfFile);
+    EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile) << "the choice stays";
 }

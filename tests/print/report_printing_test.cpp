@@ -1,8 +1,8 @@
 #include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <future>
 #include <gtest/gtest.h>
 
@@ -66,6 +66,31 @@ class Monochrome : public ImageDevice {
     bool ColorCapable() const override { return false; }
 };
 
+// The print system's client reads its server when a thread first asks, so the lookup's own worker meets this
+// server, which takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
+class SilentPrintServer {
+  public:
+    SilentPrintServer() { qputenv("CUPS_SERVER", QByteArray::fromStdString(server_.authority())); }
+    ~SilentPrintServer() {
+        if (previous_.isNull())
+            qunsetenv("CUPS_SERVER");
+        else
+            qputenv("CUPS_SERVER", previous_);
+        over_.set_value();
+    }
+    bool Asked() { return !server_.requests().empty(); }
+
+  private:
+    std::promise<void> over_;
+    LoopbackServer server_{[over = over_.get_future().share()](int, const std::string&) {
+        over.wait_for(std::chrono::seconds(10));
+    }};
+    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+};
+
+const QString kPdfInstead =
+    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
+
 bool HasRed(const QImage& page) {
     for (int y = 0; y < page.height(); ++y)
         for (int x = 0; x < page.width(); ++x)
@@ -98,22 +123,8 @@ TEST_F(PrintFromPreview, CancellingAfterTheFirstPageEndsTheJobThereAndLeavesTheE
     });
 }
 
-// The print system's client reads its server when a thread first asks, so the lookup's own worker meets the
-// server that takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
-TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintTellsSoAfterABoundedWait) {
-    std::promise<void> testOver;
-    LoopbackServer silent([over = testOver.get_future().share()](int, const std::string&) {
-        over.wait_for(std::chrono::seconds(10));
-    });
-    const auto release = qScopeGuard([&] { testOver.set_value(); });
-    const QByteArray server = qgetenv("CUPS_SERVER");
-    qputenv("CUPS_SERVER", QByteArray::fromStdString(silent.authority()));
-    const auto restore = qScopeGuard([&] {
-        if (server.isNull())
-            qunsetenv("CUPS_SERVER");
-        else
-            qputenv("CUPS_SERVER", server);
-    });
+TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintOffersAPdfFileAndAPrinterWaitsABoundedTime) {
+    SilentPrintServer silent;
     PrinterLookup lookup;
     report.prn.UseLookup(lookup);
     report.prn.PrintSystemWait = std::chrono::milliseconds(300);
@@ -126,11 +137,45 @@ TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintTellsSoAfterABou
         form.PrintBtnClick();
     });
     EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(TestMessages::Shown(),
-              QStringList(2, "The print system did not answer in 0.3 seconds. Nothing was printed."));
+    EXPECT_EQ(
+        TestMessages::Shown(),
+        QStringList({kPdfInstead, "The print system did not answer in 0.3 seconds. Nothing was printed.",
+                     kPdfInstead, "The print system did not answer in 0.3 seconds. Nothing was printed."}))
+        << "No to the PDF file waits for a printer";
     EXPECT_TRUE(events.isEmpty()) << events.join(' ').toStdString();
     EXPECT_FALSE(lookup.Answer());
-    EXPECT_FALSE(silent.requests().empty()) << "the print system was never asked";
+    EXPECT_TRUE(silent.Asked()) << "the print system was never asked";
+}
+
+TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintWritesAPdfFileAtOnce) {
+    SilentPrintServer silent;
+    PrinterLookup lookup;
+    report.prn.UseLookup(lookup);
+    report.prn.PrintSystemWait = std::chrono::milliseconds(300);
+    TempDir dir;
+    const std::filesystem::path pdf = dir / "report.pdf";
+    RecordingPrompts prompts;
+    bool offered = false;
+    prompts.save = [&](const FileChoice& choice, QString&) {
+        offered = choice.caption == PdfFileChoice().caption;
+        return QString::fromStdString(pdf.string());
+    };
+    report.prn.UsePrompts(prompts);
+
+    InPreview([&](PreviewForm& form) {
+        TestMessages::QueueAnswers({true});
+        QElapsedTimer clock;
+        clock.start();
+        form.PrintBtnClick();
+        EXPECT_LT(clock.elapsed(), 3000) << "the PDF file waited for the print system";
+    });
+    EXPECT_TRUE(offered) << "no PDF file was offered";
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
+    QFile written(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+    EXPECT_FALSE(lookup.Answer());
 }
 
 TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {
