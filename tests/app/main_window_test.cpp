@@ -1,3 +1,4 @@
+#include <QAbstractEventDispatcher>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -5,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -66,6 +68,22 @@ class Window : PinnedDataDir {
     MainWindow window{context};
     SplashWindow* splash = nullptr;
 };
+
+// A click on a list scrolls to the clicked cell only once the double-click interval has passed: this runs
+// that pending timer of the list now, as the event loop would then.
+void ClickCell(RichListView* list, int row, int column) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CellRect(row, column).center());
+    const int delay = QApplication::doubleClickInterval() + 100;
+    int fired = 0;
+    for (const QAbstractEventDispatcher::TimerInfo& timer :
+         QAbstractEventDispatcher::instance()->registeredTimers(list))
+        if (timer.interval == delay) {
+            QTimerEvent event(timer.timerId);
+            QCoreApplication::sendEvent(list, &event);
+            ++fired;
+        }
+    EXPECT_EQ(fired, 1) << "the click's delayed scroll";
+}
 
 std::string SharedMaster() {
     std::optional<std::string> bytes = ReadFileBytes(SharedData() / "master.txt");
@@ -336,4 +354,36 @@ TEST(MainWindow, CaptionFollowsTheSetName) {
     EXPECT_EQ(w.window.windowTitle(), "Tessarin           6090 Royal Knight's Castle");
     FindNamed<QLineEdit>(w.window, "Edit1")->clear();
     EXPECT_EQ(w.window.windowTitle(), "Tessarin           ");
+}
+
+// With more rows than it shows, the list at its 500 px cap is narrower than its columns: showing a row must
+// not shift the part numbers out of sight, and a sideways scroll of the user's own stays where it was put.
+TEST(MainWindow, ShowingAMasterRowNeverScrollsTheListSideways) {
+    std::string master = "h\n92800\tMinifig, Torso with Arms and Hands\n62370\tPlate 1 x 2 with Clip\n";
+    for (int part = 3000; part < 3100; ++part)
+        master += std::to_string(part) + "\tBrick " + std::to_string(part) + "\n";
+    Window w(master);
+    w.window.resize(1000, 800);
+    QApplication::processEvents();
+    RichListView* list = FindNamed<RichListView>(w.window, "legolist");
+    QScrollBar* sideways = list->horizontalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0);
+    for (int row : {0, 1, 2})
+        for (int column : {1, 0}) {
+            ClickCell(list, row, column);
+            EXPECT_EQ(sideways->value(), 0) << row << " " << column;
+            EXPECT_EQ(list->SelectedRow(), row);
+        }
+    ClickCell(list, 0, 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->SelectedRow(), 1);
+    EXPECT_EQ(sideways->value(), 0);
+    w.Find("3090");
+    EXPECT_EQ(sideways->value(), 0);
+
+    list->scrollToTop();
+    sideways->setValue(sideways->maximum());
+    ClickCell(list, 0, 0);
+    EXPECT_EQ(list->SelectedRow(), 0);
+    EXPECT_EQ(sideways->value(), sideways->maximum());
 }
