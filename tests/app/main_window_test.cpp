@@ -387,3 +387,27 @@ TEST(MainWindow, ShowingAMasterRowNeverScrollsTheListSideways) {
     EXPECT_EQ(list->SelectedRow(), 0);
     EXPECT_EQ(sideways->value(), sideways->maximum());
 }
+
+// The count can run to many digits: the label shows it whole, and "Set:" and the set name stand clear of it.
+TEST(MainWindow, CountLabelShowsALongCountWholeBesideTheSetName) {
+    Window w("h\n3001\tBrick 2 x 4\n");
+    InventoryModel& inventory = w.window.Access().Inventory();
+    for (const char* quantity : {"999999999", "999999999", "999999999", "41"})
+        inventory.AddInventoryRow("3001", "Brick 2 x 4", "Red", QLatin1String(quantity), {}, {});
+    auto* count = FindNamed<QLabel>(w.window, "Label5");
+    ASSERT_EQ(count->text(), "3000000038");
+    for (QSize size : {QSize(1000, 800), QSize(800, 537)}) {
+        w.window.resize(size);
+        QApplication::processEvents();
+        QList<QWidget*> row = {FindNamed<QLabel>(w.window, "Label4"), count,
+                               FindNamed<QLabel>(w.window, "Label6"), FindNamed<QLineEdit>(w.window, "Edit1"),
+                               FindNamed<QPushButton>(w.window, "BitBtn8")};
+        for (int i = 0; i < 3; ++i) {
+            auto* label = static_cast<QLabel*>(row[i]);
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                << size.width() << " " << label->text().toStdString();
+        }
+        for (int i = 0; i + 1 < row.size(); ++i)
+            EXPECT_LE(row[i]->geometry().right(), row[i + 1]->x()) << size.width() << " " << i;
+    }
+}
