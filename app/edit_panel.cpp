@@ -8,12 +8,42 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QTextLayout>
 #include <QTimer>
 
 #include "app/app_context.h"
 #include "app/inventory_fields.h"
 #include "app/named_widgets.h"
 #include "platform/ui.h"
+
+namespace {
+
+// The text as the label can show it in whole lines: wrapped at its width, as many lines as its height holds,
+// the last one cut short with an ellipsis when the text goes on.
+QString WholeLines(const QString& text, const QLabel& label) {
+    const QFontMetrics metrics = label.fontMetrics();
+    const QRect box = label.contentsRect();
+    // Lines stand a line spacing apart; the last needs no leading below it.
+    const qsizetype fitting = std::max(1, (box.height() + metrics.leading()) / metrics.lineSpacing());
+    QTextLayout layout(text, label.font(), &label);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(box.width());
+        if (lines.size() + 1 == fitting) {
+            lines << metrics.elidedText(text.mid(line.textStart()), Qt::ElideRight, box.width());
+            break;
+        }
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
 
 EditPanel::EditPanel(AppContext& context, QWidget* client, const std::shared_ptr<SortState>& sortState)
     : QObject(client), context_(context) {
@@ -46,7 +76,9 @@ void EditPanel::CreatePanel(QWidget* client) {
     const int line = client->fontMetrics().height();
     PN = MakePlainLabel(Panel1, "PN", QString(), QRect(8, 6, 184, line));
     DES = MakePlainLabel(Panel1, "DES", QString(), QRect(8, PN->y() + line + 2, 184, 2 * line));
-    DES->setWordWrap(true);
+    // Filled in whole lines (WholeLines): a wrapped label would centre more lines than it holds and cut
+    // the first and last.
+    DES->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     COL = MakePlainLabel(Panel1, "COL", QString(), QRect(8, DES->y() + 2 * line + 2, 184, line));
     Edit2 = MakeNamed<QLineEdit>(Panel1, "Edit2");
     const int editTop = COL->y() + line + 6, editHeight = Edit2->sizeHint().height();
@@ -144,7 +176,7 @@ void EditPanel::ShowRowInPanel(int row) {
     const InventoryModel& inventory = context_.inventory;
     panelIndex_ = inventory.index(row, 0);
     PN->setText(inventory.InventoryCell(ColPartNumber, row));
-    DES->setText(inventory.InventoryCell(ColDescription, row));
+    DES->setText(WholeLines(inventory.InventoryCell(ColDescription, row), *DES));
     COL->setText(inventory.InventoryCell(ColColor, row));
     Edit2->setText(inventory.InventoryCell(ColQuantity, row));
     Edit3->setText(inventory.InventoryCell(ColBag, row));

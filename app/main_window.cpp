@@ -40,6 +40,8 @@ constexpr int kRowHeight = 24;
 constexpr int kButtonRowTop = 2;
 constexpr int kFindRowTop = kButtonRowTop + kRowHeight + 2;
 constexpr int kListsTop = kFindRowTop + kRowHeight + 4;
+// The count label's width for the short counts; a longer one widens it.
+constexpr int kCountWidth = 44;
 
 bool IsEditBox(const QWidget* widget) {
     return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QPlainTextEdit*>(widget) ||
@@ -125,7 +127,7 @@ void MainWindow::CreateControls() {
                                [this](const QString& part) { return panel_->LDrawColourOf(part); });
 
     Label4 = MakePlainLabel(client, "Label4", QStringLiteral("Count:"), QRect(8, 0, 40, 16));
-    Label5 = MakePlainLabel(client, "Label5", QStringLiteral("0"), QRect(50, 0, 44, 16));
+    Label5 = MakePlainLabel(client, "Label5", QStringLiteral("0"), QRect(50, 0, kCountWidth, 16));
     Label6 = MakePlainLabel(client, "Label6", QStringLiteral("Set:"), QRect(100, 0, 28, 16));
     Edit1 = MakeNamed<QLineEdit>(client, "Edit1");
     Edit1->setGeometry(130, 0, 300, 22);
@@ -148,7 +150,10 @@ void MainWindow::ConnectPanes() {
                 if (!master_->ShowListed(part)) picture_->ShowUnlisted(part, description);
             }));
     InventoryModel& inventory = context_.inventory;
-    connect(&inventory, &InventoryModel::CountChanged, Label5, &QLabel::setText); // unguarded: Qt's own slot
+    connect(&inventory, &InventoryModel::CountChanged, Label5, Guarded(prompts, [this](const QString& count) {
+        Label5->setText(count);
+        PlaceSetRow();
+    }));
     // The set name follows the inventory, and what the user types goes into it.
     connect(&inventory, &InventoryModel::SetNameChanged, Edit1,
             &QLineEdit::setText); // unguarded: Qt's own slot
@@ -280,8 +285,6 @@ void MainWindow::FormResize() {
     BitBtn7->move(W - BitBtn7->width() - 16, BitBtn7->y());
     master.edit5->move(W - BitBtn7->width() - 32 - master.edit5->width(), master.edit5->y());
     master.Edit6->move(master.edit5->x() - master.Edit6->width() - 8, master.Edit6->y());
-    Edit1->resize(W - Edit1->x() - 24 - panel.Panel1->width() - BitBtn8->width() - 8, Edit1->height());
-    BitBtn8->move(Edit1->geometry().right() + 1 + 8, BitBtn8->y());
 
     const int listHeight = (H - 151) / 2;
     // The master lists stand 516 from the right edge, 500 wide: placed before sizing, so that shrinking
@@ -290,17 +293,14 @@ void MainWindow::FormResize() {
         list->setGeometry(W - 516, list->y(), 500, listHeight);
     panel.invlist->setGeometry(panel.invlist->x(), master.legolist->y() + listHeight + 16,
                                panel.invlist->width(), listHeight + 16);
-    const int invTop = panel.invlist->y(), invBottom = invTop + panel.invlist->height();
+    const int invTop = panel.invlist->y();
     panel.Panel1->move(panel.Panel1->x(), invTop);
     const int panelBottom = panel.Panel1->y() + panel.Panel1->height();
     picture.Label11->move(picture.Label11->x(), panelBottom + 8);
     picture.ListBox1->move(picture.ListBox1->x(), panelBottom + 24);
     // Down to the client area's bottom edge; the window's outer height counts the menu bar as well.
     picture.ListBox1->resize(picture.ListBox1->width(), H - menuBar()->height() - picture.ListBox1->y() - 8);
-    Edit1->move(Edit1->x(), invBottom + 8);
-    BitBtn8->move(BitBtn8->x(), Edit1->y() + 1);
-    for (QLabel* label : {Label4, Label5, Label6})
-        label->move(label->x(), Edit1->y() + 8);
+    PlaceSetRow();
 
     master.TreeView1->setGeometry(master.legolist->x() - master.TreeView1->width() - 4, master.TreeView1->y(),
                                   master.TreeView1->width(), listHeight);
@@ -323,6 +323,22 @@ void MainWindow::FormResize() {
     picture.Label8->setGeometry(picture.Label8->x(), master.TreeView1->y() + master.TreeView1->height() + 1,
                                 picture.Label8->width(), invTop - listBottom - 1);
     FadingLabel1->move(panel.Panel1->x(), panelBottom + 8);
+}
+
+// The row under the inventory: "Count:", the count, "Set:", the set name and "More". The count label is as
+// wide as its number, which may run to many digits, and what stands right of it moves along.
+void MainWindow::PlaceSetRow() {
+    const int W = qMax(width(), 800);
+    const int top = panel_->invlist->geometry().bottom() + 1 + 8;
+    Label5->resize(qMax(kCountWidth, Label5->fontMetrics().horizontalAdvance(Label5->text())),
+                   Label5->height());
+    Label6->move(Label5->geometry().right() + 1 + 6, Label6->y());
+    const int left = Label6->geometry().right() + 1 + 2;
+    Edit1->setGeometry(left, top, W - left - 24 - panel_->Panel1->width() - BitBtn8->width() - 8,
+                       Edit1->height());
+    BitBtn8->move(Edit1->geometry().right() + 1 + 8, Edit1->y() + 1);
+    for (QLabel* label : {Label4, Label5, Label6})
+        label->move(label->x(), Edit1->y() + 8);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -133,6 +133,7 @@ class MainWindow : public QMainWindow {
     void CreateMenus();
     void WireHandlers();
     void FormResize();
+    void PlaceSetRow();
     bool FormKeyDown(QKeyEvent* key);
     bool ControlKey(QWidget* control, QKeyEvent* key);
 

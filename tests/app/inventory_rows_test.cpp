@@ -276,3 +276,33 @@ TEST(InventoryRows, CombineShowsItsWarningAndEmptiesThePanel) {
     EXPECT_EQ(TestMessages::Shown(),
               QStringList{"Row 1 (3003 Black): the quantity \"x1\" is not a whole number; it counts as 0."});
 }
+
+// A description longer than the panel's label shows its first whole lines, the last one cut short with an
+// ellipsis; no line is sliced at the label's top or bottom edge.
+TEST(InventoryRows, PanelShowsALongDescriptionInWholeLines) {
+    InventoryWindow w;
+    const QString description = QStringLiteral("Minifig, Torso with Medium Dark Flesh Arms and Black Hands, "
+                                               "Pattern of Jacket with Gold Buttons over "
+                                               "Dark Red Vest and White Shirt with Collar");
+    w.window->resize(1000, 800);
+    w.window->Access().Inventory().AddInventoryRow("973pb", description, "Red", "1", {}, {});
+    w.window->Access().SelectLastRow();
+    auto* label = FindNamed<QLabel>(*w.window, "DES");
+    const QFontMetrics metrics = label->fontMetrics();
+    const QStringList lines = label->text().split(QLatin1Char('\n'));
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_LE(lines.size() * metrics.lineSpacing() - metrics.leading(), label->contentsRect().height());
+    for (const QString& line : lines)
+        EXPECT_LE(metrics.horizontalAdvance(line), label->contentsRect().width()) << line.toStdString();
+    EXPECT_TRUE(lines.last().endsWith(QChar(0x2026)));
+    QString shown = lines.join(QLatin1Char(' '));
+    shown.chop(1);
+    EXPECT_TRUE(description.startsWith(shown.trimmed())) << shown.toStdString();
+
+    // Drawn, the text keeps off the edge rows where a line cut by the label would show.
+    const QImage image = label->grab().toImage();
+    const QRgb paper = label->palette().color(QPalette::Window).rgb();
+    for (int y : {0, image.height() - 1})
+        for (int x = 0; x < image.width(); ++x)
+            ASSERT_EQ(image.pixel(x, y), paper) << x << " " << y;
+}

@@ -1,3 +1,4 @@
+#include <QAbstractEventDispatcher>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -5,6 +6,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeWidget>
@@ -66,6 +68,22 @@ class Window : PinnedDataDir {
     MainWindow window{context};
     SplashWindow* splash = nullptr;
 };
+
+// A click on a list scrolls to the clicked cell only once the double-click interval has passed: this runs
+// that pending timer of the list now, as the event loop would then.
+void ClickCell(RichListView* list, int row, int column) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->CellRect(row, column).center());
+    const int delay = QApplication::doubleClickInterval() + 100;
+    int fired = 0;
+    for (const QAbstractEventDispatcher::TimerInfo& timer :
+         QAbstractEventDispatcher::instance()->registeredTimers(list))
+        if (timer.interval == delay) {
+            QTimerEvent event(timer.timerId);
+            QCoreApplication::sendEvent(list, &event);
+            ++fired;
+        }
+    EXPECT_EQ(fired, 1) << "the click's delayed scroll";
+}
 
 std::string RealMaster() {
     std::optional<std::string> bytes = ReadFileBytes(ShippedData("master.txt"));
@@ -335,4 +353,60 @@ TEST(MainWindow, CaptionFollowsTheSetName) {
     EXPECT_EQ(w.window.windowTitle(), "Tessarin           6090 Royal Knight's Castle");
     FindNamed<QLineEdit>(w.window, "Edit1")->clear();
     EXPECT_EQ(w.window.windowTitle(), "Tessarin           ");
+}
+
+// With more rows than it shows, the list at its 500 px cap is narrower than its columns: showing a row must
+// not shift the part numbers out of sight, and a sideways scroll of the user's own stays where it was put.
+TEST(MainWindow, ShowingAMasterRowNeverScrollsTheListSideways) {
+    std::string master = "h\n92800\tMinifig, Torso with Arms and Hands\n62370\tPlate 1 x 2 with Clip\n";
+    for (int part = 3000; part < 3100; ++part)
+        master += std::to_string(part) + "\tBrick " + std::to_string(part) + "\n";
+    Window w(master);
+    w.window.resize(1000, 800);
+    QApplication::processEvents();
+    RichListView* list = FindNamed<RichListView>(w.window, "legolist");
+    QScrollBar* sideways = list->horizontalScrollBar();
+    ASSERT_GT(sideways->maximum(), 0);
+    for (int row : {0, 1, 2})
+        for (int column : {1, 0}) {
+            ClickCell(list, row, column);
+            EXPECT_EQ(sideways->value(), 0) << row << " " << column;
+            EXPECT_EQ(list->SelectedRow(), row);
+        }
+    ClickCell(list, 0, 1);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->SelectedRow(), 1);
+    EXPECT_EQ(sideways->value(), 0);
+    w.Find("3090");
+    EXPECT_EQ(sideways->value(), 0);
+
+    list->scrollToTop();
+    sideways->setValue(sideways->maximum());
+    ClickCell(list, 0, 0);
+    EXPECT_EQ(list->SelectedRow(), 0);
+    EXPECT_EQ(sideways->value(), sideways->maximum());
+}
+
+// The count can run to many digits: the label shows it whole, and "Set:" and the set name stand clear of it.
+TEST(MainWindow, CountLabelShowsALongCountWholeBesideTheSetName) {
+    Window w("h\n3001\tBrick 2 x 4\n");
+    InventoryModel& inventory = w.window.Access().Inventory();
+    for (const char* quantity : {"999999999", "999999999", "999999999", "41"})
+        inventory.AddInventoryRow("3001", "Brick 2 x 4", "Red", QLatin1String(quantity), {}, {});
+    auto* count = FindNamed<QLabel>(w.window, "Label5");
+    ASSERT_EQ(count->text(), "3000000038");
+    for (QSize size : {QSize(1000, 800), QSize(800, 537)}) {
+        w.window.resize(size);
+        QApplication::processEvents();
+        QList<QWidget*> row = {FindNamed<QLabel>(w.window, "Label4"), count,
+                               FindNamed<QLabel>(w.window, "Label6"), FindNamed<QLineEdit>(w.window, "Edit1"),
+                               FindNamed<QPushButton>(w.window, "BitBtn8")};
+        for (int i = 0; i < 3; ++i) {
+            auto* label = static_cast<QLabel*>(row[i]);
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                << size.width() << " " << label->text().toStdString();
+        }
+        for (int i = 0; i + 1 < row.size(); ++i)
+            EXPECT_LE(row[i]->geometry().right(), row[i + 1]->x()) << size.width() << " " << i;
+    }
 }

@@ -1,6 +1,7 @@
 #include "ui/list/rich_list_view.h"
 
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include "ui/list/list_sort.h"
 #include "ui/list/mini_html.h"
@@ -122,6 +123,12 @@ void RichListView::SelectItemAt(int index) {
     selectionModel()->select(cell, mode | QItemSelectionModel::Rows);
     selectionModel()->setCurrentIndex(cell, QItemSelectionModel::NoUpdate);
     scrollTo(cell);
+}
+
+void RichListView::scrollTo(const QModelIndex& index, QAbstractItemView::ScrollHint hint) {
+    const int sideways = horizontalScrollBar()->value();
+    QTreeView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(sideways);
 }
 
 int RichListView::SelectedRow() const {

@@ -57,6 +57,9 @@ class RichListView : public QTreeView {
     void SelectItemAt(int index);
     // The first selected row, -1 when none.
     int SelectedRow() const;
+    // Brings the cell's row into view; the list selects rows, so it never scrolls sideways for a cell (a
+    // click on a cell wider than the view would shift every row).
+    void scrollTo(const QModelIndex& index, QAbstractItemView::ScrollHint hint = EnsureVisible) override;
 
     // The sort state is the shown rows'.
     void ShareSortState(std::shared_ptr<SortState> state) { model_->ShareSortState(std::move(state)); }
