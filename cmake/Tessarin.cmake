@@ -86,22 +86,23 @@ function(tessarin_benchmarks)
   endforeach()
 endfunction()
 
-# fuzz/fuzz_<folder>_<what>.cpp links the library of <folder> only, and the web targets the loopback
-# reply server of fuzz/support.
+# fuzz/fuzz_<folder>_<what>.cpp links the library of <folder> only and the scratch folder of fuzz/support,
+# and the web targets the loopback reply server of fuzz/support.
 function(tessarin_fuzz_support)
   if(TARGET tessarin_fuzz_support)
     return()
   endif()
+  add_library(tessarin_fuzz_folder STATIC ${CMAKE_SOURCE_DIR}/fuzz/support/folder.cpp)
+  target_include_directories(tessarin_fuzz_folder PUBLIC ${CMAKE_SOURCE_DIR}/fuzz)
   add_library(tessarin_fuzz_support STATIC ${CMAKE_SOURCE_DIR}/fuzz/support/reply_server.cpp)
-  target_link_libraries(tessarin_fuzz_support PUBLIC tessarin_web)
-  target_include_directories(tessarin_fuzz_support PUBLIC ${CMAKE_SOURCE_DIR}/fuzz)
+  target_link_libraries(tessarin_fuzz_support PUBLIC tessarin_web tessarin_fuzz_folder)
 endfunction()
 
 function(tessarin_fuzz_executable name source)
   get_filename_component(target ${source} NAME_WE)
   string(REGEX REPLACE "^fuzz_([a-z]+)_.*$" "\\1" folder ${target})
   add_executable(${name} ${source})
-  target_link_libraries(${name} PRIVATE tessarin_${folder})
+  target_link_libraries(${name} PRIVATE tessarin_${folder} tessarin_fuzz_folder)
   if(folder STREQUAL "web")
     target_link_libraries(${name} PRIVATE tessarin_fuzz_support)
   endif()

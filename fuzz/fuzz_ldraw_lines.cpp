@@ -5,11 +5,11 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "ldraw/ldraw_colors.h"
 #include "ldraw/ldraw_view.h"
 #include "platform/text.h"
+#include "support/folder.h"
 
 namespace {
 
@@ -29,7 +29,8 @@ std::string Ref(const std::string& name) {
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    root = std::filesystem::temp_directory_path() / ("tessarin-fuzz-ldraw-" + std::to_string(getpid()));
+    static const Folder folder("tessarin-fuzz-ldraw");
+    root = folder.path;
     Write("p/stud.dat",
           "4 16 -6 0 -6 6 0 -6 6 0 6 -6 0 6\n2 24 -6 0 -6 6 0 6\n5 24 0 0 0 0 -4 0 1 0 0 -1 0 0\n");
     Write("parts/s/Sub.dat", Ref("stud.dat") + "3 16 0 0 0 10 0 0 0 10 0\n");

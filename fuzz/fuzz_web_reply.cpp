@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "support/folder.h"
 #include "support/reply_server.h"
 
 namespace {
@@ -50,7 +51,7 @@ bool Fetch(ReplyServer& server, const Folder* files, std::string& kept) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ReplyServer& server = *new ReplyServer;
-    static Folder files;
+    static Folder files("tessarin-fuzz-reply");
     const std::string reply(reinterpret_cast<const char*>(data), size);
     server.SetReply(reply);
     std::string inStrings, inFiles;

@@ -13,6 +13,7 @@
 
 #include "platform/fs.h"
 #include "platform/ui.h"
+#include "support/folder.h"
 #include "support/reply_server.h"
 
 namespace {
@@ -41,7 +42,7 @@ std::string BodyOf(const std::string& reply) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static ReplyServer& server = *new ReplyServer;
-    static Folder folder;
+    static Folder folder("tessarin-fuzz-service");
     static QuietPrompts quiet;
     static const bool ready = [] {
         SetDataDir(folder.path);

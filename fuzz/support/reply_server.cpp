@@ -84,17 +84,6 @@ void ReplyServer::Serve() {
     }
 }
 
-Folder::Folder() {
-    char name[] = "/tmp/tessarin_fuzz.XXXXXX";
-    if (!mkdtemp(name)) std::abort();
-    path = name;
-}
-
-Folder::~Folder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-}
-
 void KeepOnLoopback(HTTPClient& client, const ReplyServer& server) {
     client.Pump = nullptr;
     client.TimeOut = kStallMs;

@@ -1,8 +1,6 @@
 #pragma once
 
-// What the fuzz targets of the web client share: a loopback server that answers with the fuzz input, and
-// a scratch folder.
-#include <filesystem>
+// What the fuzz targets of the web client share: a loopback server that answers with the fuzz input.
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -29,13 +27,6 @@ class ReplyServer {
 // code under test treats it as a failed request.
 struct LeftLoopback : ESockError {
     LeftLoopback() : ESockError("left the loopback server") {}
-};
-
-// A fresh folder under /tmp, removed with the object.
-struct Folder {
-    std::filesystem::path path;
-    Folder();
-    ~Folder();
 };
 
 // A server answers at once and closes: a client still waiting after this long has hung.

@@ -2,8 +2,8 @@
 
 #include <chrono>
 
-KitThreadedTimer::KitThreadedTimer(KitHiTimer* owner, uint16_t interval, bool synchronize)
-    : owner_(owner), interval_(interval), synchronize_(synchronize) {}
+KitThreadedTimer::KitThreadedTimer(uint16_t interval, std::function<void()> tick)
+    : interval_(interval), tick_(std::move(tick)) {}
 
 KitThreadedTimer::~KitThreadedTimer() {
     Stop();
@@ -19,12 +19,11 @@ void KitThreadedTimer::Stop() {
 }
 
 void KitThreadedTimer::run() {
-    const uint64_t run = owner_->run_;
     std::unique_lock lock(mutex_);
     for (;;) {
         if (wake_.wait_for(lock, std::chrono::milliseconds(interval_), [this] { return stopping_; })) return;
         lock.unlock();
-        owner_->ThreadTick(run, synchronize_);
+        tick_();
         lock.lock();
     }
 }
@@ -36,7 +35,6 @@ KitHiTimer::KitHiTimer(QObject* parent) : QObject(parent) {
 }
 
 KitHiTimer::~KitHiTimer() {
-    onTimer_ = nullptr;
     enabled_ = false;
     Update();
 }
@@ -80,26 +78,25 @@ void KitHiTimer::Update() {
     busy_ = false;
     if (!enabled_ || !onTimer_) return;
     if (useThread_) {
-        thread_ = std::make_unique<KitThreadedTimer>(this, interval_, Synchronize);
+        thread_ = std::make_unique<KitThreadedTimer>(interval_, ThreadTick());
         thread_->start(priority_);
     } else if (interval_ > 0) {
         timer_.start(interval_);
     }
 }
 
-void KitHiTimer::ThreadTick(uint64_t run, bool synchronize) {
-    if (!synchronize) {
-        onTimer_();
-        return;
-    }
+std::function<void()> KitHiTimer::ThreadTick() {
+    if (!Synchronize) return onTimer_;
     // Queued to this object: dropped if it is destroyed first, and ignored if the thread was restarted or
     // stopped meanwhile.
-    QMetaObject::invokeMethod(
-        this,
-        [this, run] {
-            if (run == run_ && enabled_) DoTimer();
-        },
-        Qt::QueuedConnection);
+    return [this, run = run_] {
+        QMetaObject::invokeMethod(
+            this,
+            [this, run] {
+                if (run == run_ && enabled_) DoTimer();
+            },
+            Qt::QueuedConnection);
+    };
 }
 
 void KitHiTimer::DoTimer() {

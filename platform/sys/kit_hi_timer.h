@@ -10,12 +10,11 @@
 #include <memory>
 #include <mutex>
 
-class KitHiTimer;
-
-// The thread of a threaded KitHiTimer. Its owner starts it and stops and joins it; it never frees itself.
+// The thread of a threaded KitHiTimer, calling its own copy of the tick: the owner may change its handler
+// while the thread runs. Its owner starts it and stops and joins it; it never frees itself.
 class KitThreadedTimer : public QThread {
   public:
-    KitThreadedTimer(KitHiTimer* owner, uint16_t interval, bool synchronize);
+    KitThreadedTimer(uint16_t interval, std::function<void()> tick);
     ~KitThreadedTimer() override;
     // Wakes the thread and waits for it to end.
     void Stop();
@@ -24,9 +23,8 @@ class KitThreadedTimer : public QThread {
     void run() override;
 
   private:
-    KitHiTimer* owner_;
     uint16_t interval_;
-    bool synchronize_;
+    std::function<void()> tick_;
     std::mutex mutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
@@ -62,10 +60,9 @@ class KitHiTimer : public QObject {
     bool Running() const;
 
   private:
-    friend class KitThreadedTimer;
     void Update();
-    // From the timer thread: one tick, called there or queued to the GUI thread.
-    void ThreadTick(uint64_t run, bool synchronize);
+    // What the timer thread calls: the handler itself, or a tick queued to the GUI thread.
+    std::function<void()> ThreadTick();
 
     bool enabled_ = false;
     uint16_t interval_ = 1000;

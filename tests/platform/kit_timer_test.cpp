@@ -2,7 +2,9 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include "platform/sys/kit_hi_timer.h"
 #include "platform/sys/kit_timer_pool.h"
@@ -125,6 +127,46 @@ TEST(KitHiTimer, UnsynchronizedTicksRunOnTheTimersThread) {
             QThread::msleep(1);
     } // destroyed while running: the owner stops and joins its thread
     EXPECT_FALSE(onGui);
+}
+
+namespace {
+
+// Calls a function when the last copy of the handler holding it goes.
+class OnFree {
+  public:
+    explicit OnFree(std::function<void()> call) : call_(std::move(call)) {}
+    ~OnFree() { call_(); }
+    OnFree(const OnFree&) = delete;
+    OnFree& operator=(const OnFree&) = delete;
+
+  private:
+    std::function<void()> call_;
+};
+
+} // namespace
+
+// The thread may be inside the handler, or about to call it, when it is replaced or cleared: the handler
+// it calls must stay until the thread has stopped.
+TEST(KitHiTimer, AReplacedHandlerLastsUntilTheThreadStopped) {
+    for (bool clear : {false, true}) {
+        KitHiTimer timer;
+        timer.Synchronize = false;
+        timer.SetInterval(1);
+        bool freed = false;
+        bool freedWhileRunning = false;
+        auto onFree = std::make_shared<OnFree>([&] {
+            freed = true;
+            freedWhileRunning = timer.Running();
+        });
+        timer.SetOnTimer([onFree] {});
+        onFree.reset();
+        timer.SetEnabled(true);
+        ASSERT_TRUE(timer.Running());
+        timer.SetOnTimer(clear ? std::function<void()>() : [] {});
+        EXPECT_TRUE(freed) << clear;
+        EXPECT_FALSE(freedWhileRunning) << clear;
+        EXPECT_EQ(timer.Running(), !clear);
+    }
 }
 
 TEST(KitHiTimer, WithoutAThreadTicksComeFromTheGuiThread) {
