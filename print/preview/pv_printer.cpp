@@ -48,8 +48,8 @@ FileChoice PdfFileChoice() {
             QStringLiteral("pdf")};
 }
 
-PvPrinter::PvPrinter()
-    : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&LoggingPrompts()) {}
+PvPrinter::PvPrinter(UserPrompts& prompts)
+    : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&prompts) {}
 
 PvPrinter::~PvPrinter() {
     Abort();

@@ -43,8 +43,7 @@ QString FooterText(const InventoryReportData& data) {
 
 } // namespace
 
-InventoryReport::InventoryReport(UserPrompts& prompts) {
-    prn.UsePrompts(prompts);
+InventoryReport::InventoryReport(UserPrompts& prompts) : prn(prompts) {
     prn.AutomaticPaging = true;
     prn.Preview = false;
     prn.ShowProgress = false;

@@ -35,8 +35,8 @@ bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
 
 } // namespace
 
-RpPrintObject::RpPrintObject()
-    : PrintDialog(RunPrintDialog), prompts_(&LoggingPrompts()), lookup_(&PrinterLookup::System()) {}
+RpPrintObject::RpPrintObject(UserPrompts& prompts)
+    : PrintDialog(RunPrintDialog), prompts_(&prompts), lookup_(&PrinterLookup::System()) {}
 
 RpPrintObject::~RpPrintObject() = default;
 

@@ -228,8 +228,7 @@ TEST_F(PrintFromPreview, TextIsKeptInsideWhatThePrinterCanMark) {
 
 TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
     for (const bool colour : {true, false}) {
-        RpPrintObject prn;
-        prn.UsePrompts(TestMessages::Prompts());
+        RpPrintObject prn{TestMessages::Prompts()};
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         auto device =
@@ -251,8 +250,7 @@ TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
 
 TEST(ReportProgress, TheProgressWindowStepsAndItsCancelAsksBeforeStoppingTheComposition) {
     TestMessages::Clear();
-    RpPrintObject prn;
-    prn.UsePrompts(TestMessages::Prompts());
+    RpPrintObject prn{TestMessages::Prompts()};
     prn.ShowCancelBtn = true;
     prn.ProgressBarMax = 4;
     bool cancelled = false;
