@@ -2,7 +2,7 @@
 
 #include "platform/fs.h"
 
-AppContext::AppContext() : settings(DataDir() / "Tessarin.ini") {
+AppContext::AppContext(UserPrompts& prompts) : settings(DataDir() / "Tessarin.ini"), prompts_(prompts) {
     inventory.UseColours(&colours);
 }
 

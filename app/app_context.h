@@ -12,15 +12,14 @@
 // file ("Tessarin.ini" of the data folder), colour table, master catalogue, part renderer, picture folders,
 // inventory and prompts. Each window is handed the parts it uses.
 struct AppContext {
-    AppContext();
+    // The Qt prompts in the program, the test's own in tests.
+    explicit AppContext(UserPrompts& prompts);
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
 
     // Reads colors.txt of the data folder; what is wrong with it goes to the prompts.
     void LoadColours();
-    // The Qt prompts in the program, the test's own in tests; set before any window is built.
-    UserPrompts& Prompts() const { return *prompts; }
-    void UsePrompts(UserPrompts& own) { prompts = &own; }
+    UserPrompts& Prompts() const { return prompts_; }
 
     IniFile settings;
     ColorTable colours;
@@ -28,5 +27,7 @@ struct AppContext {
     LDrawRenderer renderer;
     StoredFolders folders{settings};
     InventoryModel inventory;
-    UserPrompts* prompts = &LoggingPrompts();
+
+  private:
+    UserPrompts& prompts_;
 };

@@ -65,8 +65,7 @@ int main(int argc, char** argv) {
     RegisterPictureFormats();
     RegisterJpegPicture();
 
-    AppContext context;
-    context.UsePrompts(prompts);
+    AppContext context(prompts);
     // Read while the window is built; its first show takes the rows.
     context.master.Prefetch(MasterListFile());
     MainWindow window(context);

@@ -3,6 +3,10 @@
 
 namespace {
 
+// A column or set field added on one side only must not write past the report's rows.
+static_assert(InventoryReportData::kRowCells == size_t{InventoryColumnCount});
+static_assert(InventoryReportData::kSetFields == size_t{kSetFieldCount});
+
 InventoryReportData ReportData(const InventoryModel& inventory) {
     InventoryReportData data;
     data.Title = inventory.SetName();

@@ -8,8 +8,7 @@
 #include "ui/controls/file_drop_target.h"
 
 void MainWindow::CreateDropTarget() {
-    DropFileTarget1 = new DropFileTarget(this);
-    DropFileTarget1->UsePrompts(context_.Prompts());
+    DropFileTarget1 = new DropFileTarget(context_.Prompts(), this);
     DropFileTarget1->Dragtypes = DropFileTarget::dtCopy;
     DropFileTarget1->GetDataOnEnter = true;
     DropFileTarget1->RegisterControl(panel_->invlist);

@@ -21,9 +21,8 @@ StoredSettings::StoredSettings(AppContext& context, Forms& forms, QWidget& mainW
 FormStorage* StoredSettings::StoreForm(QWidget* form, const QString& section,
                                        const QStringList& storedProps) {
     if (!form || form->findChild<FormStorage*>(QString(), Qt::FindDirectChildrenOnly)) return nullptr;
-    auto* storage = new FormStorage(form, context_.settings, section, storedProps);
+    auto* storage = new FormStorage(form, context_.settings, context_.Prompts(), section, storedProps);
     storage->setObjectName(QStringLiteral("FormStorage1"));
-    storage->UsePrompts(context_.Prompts());
     storages_.emplace_back(storage);
     return storage;
 }

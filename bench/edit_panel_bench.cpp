@@ -48,8 +48,7 @@ void Select(benchmark::State& state, RichListView& list, double& perSelection) {
 void SelectRowWithPanel(benchmark::State& state) {
     SetDataDir(ShippedDataCopy());
     TestPrompts prompts;
-    AppContext context;
-    context.UsePrompts(prompts);
+    AppContext context(prompts);
     MainWindow window(context);
     FindNamed<RichListView>(window, "invlist")->Model().AppendRows(Rows());
     window.show();

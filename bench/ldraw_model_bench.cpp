@@ -60,8 +60,7 @@ double seconds[2] = {0, 0}; // per open: the model, its flat peer
 void Open(benchmark::State& state, const char* name, double& perOpen) {
     SetDataDir(ShippedDataCopy());
     TestPrompts prompts;
-    AppContext context;
-    context.UsePrompts(prompts);
+    AppContext context(prompts);
     context.LoadColours();
     MainWindow window(context);
     const QString path = QString::fromStdString((ModelDir() / name).string());

@@ -35,8 +35,7 @@ MainWindow& LoadedWindow(int lines) {
     if (loaded != lines) {
         loadedWindow.reset();
         SetDataDir(MasterListFolder(lines));
-        context = std::make_unique<AppContext>();
-        context->UsePrompts(prompts);
+        context = std::make_unique<AppContext>(prompts);
         loadedWindow = std::make_unique<MainWindow>(*context);
         loadedWindow->show();
         QApplication::processEvents();

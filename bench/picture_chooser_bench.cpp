@@ -73,8 +73,7 @@ class Folder {
 struct BenchWindow {
     explicit BenchWindow(const Folder& folder, const fs::path& ldraw) {
         SetDataDir(folder.path);
-        context = std::make_unique<AppContext>();
-        context->UsePrompts(prompts);
+        context = std::make_unique<AppContext>(prompts);
         window = std::make_unique<MainWindow>(*context);
         context->folders.SetFolder(FolderKind::LDraw, QString::fromStdString(ldraw.string()));
         window->show();

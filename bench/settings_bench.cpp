@@ -13,6 +13,7 @@
 
 #include "platform/ini.h"
 #include "support/bench_main.h"
+#include "tests/support/quiet_prompts.h"
 #include "ui/forms/form_storage.h"
 
 namespace {
@@ -44,10 +45,11 @@ struct Windows {
             auto* memo =
                 new QPlainTextEdit("-Antialias=0 -ShowErrors=0 -FOV=10\n-DefaultZoom=0.95\n-SaveWidth=400");
             add(memo, "Memo1", "Lines");
-            storages.push_back(new FormStorage(form.get(), ini, QString("TForm%1").arg(w), props));
+            storages.push_back(new FormStorage(form.get(), ini, prompts, QString("TForm%1").arg(w), props));
             forms.push_back(std::move(form));
         }
     }
+    QuietPrompts prompts; // outlives the forms, whose storages save as they go
     std::vector<std::unique_ptr<QWidget>> forms;
     std::vector<FormStorage*> storages;
 };

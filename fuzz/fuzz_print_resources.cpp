@@ -7,6 +7,7 @@
 #include "platform/stream.h"
 #include "print/preview/pv_page_list.h"
 #include "print/preview/pv_resources.h"
+#include "tests/support/quiet_prompts.h"
 
 namespace {
 
@@ -19,7 +20,8 @@ std::vector<uint8_t> Saved(const PvPageList& pages) {
 // The bytes as a whole stored document: refused or loaded, and what loaded saves and loads again to the
 // same bytes.
 void LoadDocument(const uint8_t* data, size_t size) {
-    static PvPageList pages;
+    static QuietPrompts quiet;
+    static PvPageList pages(quiet);
     MemoryStream stream(std::vector<uint8_t>(data, data + size));
     try {
         if (!pages.LoadFromStream(stream)) return;

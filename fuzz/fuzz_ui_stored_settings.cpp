@@ -13,6 +13,7 @@
 
 #include "platform/ini.h"
 #include "platform/text.h"
+#include "tests/support/quiet_prompts.h"
 #include "ui/forms/form_storage.h"
 
 // The settings file is edited by hand: a window restores its placement, its controls' properties of every
@@ -73,6 +74,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::filesystem::path file = std::filesystem::temp_directory_path() /
                                               ("tessarin-fuzz-settings-" + std::to_string(getpid()) + ".ini");
+    static QuietPrompts quiet;
     IniFile ini(file);
     ini.Parse(DecodeText(std::string_view(reinterpret_cast<const char*>(data), size)));
     auto form = std::make_unique<Form>();
@@ -86,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     add(new QSpinBox, "Spin1");
     add(new QSlider, "Bar1");
     add(new Kinds, "kinds");
-    auto* storage = new FormStorage(form.get(), ini, "TForm1", kProps);
+    auto* storage = new FormStorage(form.get(), ini, quiet, "TForm1", kProps);
     storage->Options |= FormPlacement::fpActiveControl;
     StoredValue* plain = storage->Values().Add();
     plain->Name = "LastSet";

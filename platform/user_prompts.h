@@ -30,7 +30,3 @@ class UserPrompts {
     // A set number (0 when cancelled) and the set suffix chosen beside it.
     virtual int AskSetNumber(const QString& prompt, QString& suffix) = 0;
 };
-
-// For objects no one has handed prompts yet: messages go to the log, questions are answered No and
-// choices cancelled.
-UserPrompts& LoggingPrompts();

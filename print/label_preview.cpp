@@ -64,11 +64,12 @@ QPainterPath LabelOutlineOnComposition(const PvLabelTemplateInfo& sheet) {
     return {};
 }
 
-LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent) : QDialog(parent), prompts_(prompts) {
+LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent)
+    : QDialog(parent), PvLabelPrinter1(prompts), prompts_(prompts) {
     setWindowTitle(QStringLiteral("Label Preview"));
     Label1 = MakeNamed<QLabel>(this, "Label1");
     Label1->hide();
-    PvPreview1 = MakeNamed<PvPreview>(this, "PvPreview1");
+    PvPreview1 = MakeNamed<PvPreview>(this, "PvPreview1", prompts_);
     PvPreview1->setGeometry(88, 8, 625, 529);
     PvPreview1->Canvas().SetCompareGraphics(true);
     PvPageList& pages = PvPreview1->Pages();
@@ -78,7 +79,6 @@ LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent) : QDialog(pare
     PvPreview1->PageGrid().GridPen = PvPen{0xC0C0C0, 1, psSolid, pmCopy};
     PvPreview1->SetPagesPerSheet(pvOnePage);
     PvPreview1->SetZoom(100);
-    PvPreview1->Printer().UsePrompts(prompts_);
 
     PvThumbnails1 = MakeNamed<PvThumbnails>(this, "PvThumbnails1");
     PvThumbnails1->setGeometry(8, 8, 73, 529);
@@ -101,7 +101,6 @@ LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent) : QDialog(pare
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
     PvLabelPrinter1.Preview = PvPreview1;
-    PvLabelPrinter1.UsePrompts(prompts_);
     PvLabelPrinter1.SetTemplate(Avery_5160_Address);
     PvLabelPrinter1.BeforeDrawLabels = [this] { setCursor(Qt::WaitCursor); };
     PvLabelPrinter1.OnDrawLabel = [this](int labelNum, const PvValueRect& rect, PvCanvas& canvas) {

@@ -17,8 +17,7 @@
 
 BenchWindow::BenchWindow() {
     SetDataDir(ShippedDataCopy());
-    context_ = std::make_unique<AppContext>();
-    context_->UsePrompts(prompts_);
+    context_ = std::make_unique<AppContext>(prompts_);
     context_->LoadColours();
     window_ = std::make_unique<MainWindow>(*context_);
     Forms forms;

@@ -28,7 +28,7 @@ void AddShape(PvCanvas& canvas, PvLabelShape shape, const PvRect& r, long double
 
 } // namespace
 
-PvLabelPrinter::PvLabelPrinter() : info_(templates_.Items(0)) {}
+PvLabelPrinter::PvLabelPrinter(UserPrompts& prompts) : info_(templates_.Items(0)), prompts_(&prompts) {}
 
 void PvLabelPrinter::SetTemplate(PvLabelTemplate id) {
     template_ = id;

@@ -16,7 +16,8 @@ class PvValue;
 // lets its owner draw the content through OnDrawLabel.
 class PvLabelPrinter {
   public:
-    PvLabelPrinter();
+    // Failures are shown through prompts.
+    explicit PvLabelPrinter(UserPrompts& prompts);
 
     // Becomes none when the preview goes.
     QPointer<PvPreview> Preview;
@@ -44,12 +45,9 @@ class PvLabelPrinter {
     std::function<void(int labelNum, int col, int row, PvValue& height, PvValue& vertSpacing)>
         OnGetLabelHeight;
 
-    // Where failures are shown; the log until prompts are handed in.
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
-
   private:
     PvLabelTemplateList templates_;
     PvLabelTemplate template_ = L7159_Address;
     const PvLabelTemplateInfo* info_ = nullptr;
-    UserPrompts* prompts_ = &LoggingPrompts();
+    UserPrompts* prompts_;
 };

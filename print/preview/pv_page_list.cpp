@@ -121,7 +121,7 @@ bool PvMargins::SetMarginValuesText(const QString& text) {
     return true;
 }
 
-PvPageList::PvPageList() {
+PvPageList::PvPageList(UserPrompts& prompts) : Printer(prompts) {
     pages_.push_back(std::make_unique<PvPage>(NewPageSize()));
 }
 

@@ -91,7 +91,8 @@ struct PvMargins {
 // printer, paper, orientation) and the current page. Never empty.
 class PvPageList : public PvObjectOwner {
   public:
-    PvPageList();
+    // The printer's failures and PDF file go to prompts.
+    explicit PvPageList(UserPrompts& prompts);
     ~PvPageList();
     PvPageList(const PvPageList&) = delete;
     PvPageList& operator=(const PvPageList&) = delete;

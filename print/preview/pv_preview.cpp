@@ -60,7 +60,8 @@ int FitZoom(int extent, int borders, long double pageInches) {
     return static_cast<int>(std::trunc(100 * (extent - borders - 20) / (pageInches * 96)));
 }
 
-PvPreview::PvPreview(QWidget* parent) : QScrollArea(parent), image_(new PvPaperImage) {
+PvPreview::PvPreview(UserPrompts& prompts, QWidget* parent)
+    : QScrollArea(parent), pages_(prompts), image_(new PvPaperImage) {
     setPalette(QPalette(QColor(0xC0, 0xC0, 0xC0)));
     setBackgroundRole(QPalette::Window);
     setFrameShape(QFrame::Box);

@@ -42,7 +42,8 @@ int FitZoom(int extent, int borders, long double pageInches);
 class PvPreview : public QScrollArea {
     Q_OBJECT
   public:
-    explicit PvPreview(QWidget* parent = nullptr);
+    // The printer's failures and PDF file, and the preview's own failures, go to prompts.
+    explicit PvPreview(UserPrompts& prompts, QWidget* parent = nullptr);
 
     PvPageList& Pages() { return pages_; }
     PvCanvas& Canvas() { return pages_.Canvas; }

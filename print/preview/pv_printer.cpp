@@ -43,8 +43,8 @@ constexpr int kQualityCodes[] = {-1, -2, -3, -4};
 
 } // namespace
 
-PvPrinter::PvPrinter()
-    : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&LoggingPrompts()) {}
+PvPrinter::PvPrinter(UserPrompts& prompts)
+    : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&prompts) {}
 
 PvPrinter::~PvPrinter() {
     Abort();

@@ -41,7 +41,8 @@ class PvPrinter {
     // The output that needs no print system: offered always, the default when the system has no printer.
     static const QString kPdfFile;
 
-    PvPrinter();
+    // Failures are shown and the file for the PDF output is chosen through prompts.
+    explicit PvPrinter(UserPrompts& prompts);
     ~PvPrinter();
     PvPrinter(const PvPrinter&) = delete;
     PvPrinter& operator=(const PvPrinter&) = delete;
@@ -100,9 +101,6 @@ class PvPrinter {
     double PageScale() const;
 
     std::function<void()> AfterPrint, BeforePrint, OnAbortPrint, OnChangePrinter;
-    // Where failures are shown and the file for the PDF output is chosen; the log (and no file) until
-    // prompts are handed in.
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
     UserPrompts& Prompts() const { return *prompts_; }
     // Makes the device of an output; tests put in their own. The default makes a printer of that name or,
     // for the PDF file, a PDF file device writing to the path.

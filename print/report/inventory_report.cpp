@@ -33,7 +33,7 @@ RpFont Arial(double size, bool bold = false) {
 }
 
 QString FooterText(const InventoryReportData& data) {
-    static const std::array<const char*, 8> labels{
+    static const std::array<const char*, InventoryReportData::kSetFields> labels{
         "Theme: ", " Year: ", " Pcs: ", " Figs: ", " MSRP: ", " Inventoried By: ", " Source: ", " Date: "};
     QString text;
     for (size_t i = 0; i < labels.size(); ++i)
@@ -43,8 +43,7 @@ QString FooterText(const InventoryReportData& data) {
 
 } // namespace
 
-InventoryReport::InventoryReport(UserPrompts& prompts) {
-    prn.UsePrompts(prompts);
+InventoryReport::InventoryReport(UserPrompts& prompts) : prn(prompts) {
     prn.AutomaticPaging = true;
     prn.Preview = false;
     prn.ShowProgress = false;

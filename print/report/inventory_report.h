@@ -8,12 +8,16 @@
 
 // What the inventory report prints, taken once when printing starts.
 struct InventoryReportData {
+    // Whoever fills the data checks these against its own counts.
+    static constexpr size_t kRowCells = 7;
+    static constexpr size_t kSetFields = 8;
+
     // The set name, printed as the title.
     QString Title;
-    // Each row's seven cells in list order: key, quantity, part number, bag, colour, description, notes.
-    std::vector<std::array<QString, 7>> Rows;
+    // Each row's cells in list order: key, quantity, part number, bag, colour, description, notes.
+    std::vector<std::array<QString, kRowCells>> Rows;
     // Theme, year, pieces, figures, MSRP, inventoried by, source, date.
-    std::array<QString, 8> SetFields;
+    std::array<QString, kSetFields> SetFields;
     // The count label's text.
     QString CountText;
 };

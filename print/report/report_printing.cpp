@@ -39,8 +39,8 @@ const QString kPdfInstead =
 
 } // namespace
 
-RpPrintObject::RpPrintObject()
-    : PrintDialog(RunPrintDialog), prompts_(&LoggingPrompts()), lookup_(&PrinterLookup::System()) {}
+RpPrintObject::RpPrintObject(UserPrompts& prompts)
+    : PrintDialog(RunPrintDialog), prompts_(&prompts), lookup_(&PrinterLookup::System()) {}
 
 RpPrintObject::~RpPrintObject() = default;
 

@@ -40,7 +40,8 @@ class RpPrintObject {
     static constexpr double kColumnInset = 0.02;
     static constexpr double kWrapGap = 0.04;
 
-    RpPrintObject();
+    // Messages and questions go to prompts.
+    explicit RpPrintObject(UserPrompts& prompts);
     ~RpPrintObject();
     RpPrintObject(const RpPrintObject&) = delete;
     RpPrintObject& operator=(const RpPrintObject&) = delete;
@@ -66,8 +67,6 @@ class RpPrintObject {
     // heads that page. Both see AutomaticPaging off.
     std::function<void()> OnNewPage, AfterNewPage, OnCancel, BeforePrint, AfterPrint, OnLastPage, OnFirstPage;
 
-    // Where messages and questions go; the log until prompts are handed in.
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
     UserPrompts& Prompts() const { return *prompts_; }
 
     // Where stored pages are printed; the system's default printer unless another device is set. Null until

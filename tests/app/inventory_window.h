@@ -33,8 +33,7 @@ class InventoryWindow {
         WriteFileBytes(dir / "ldconfig.ldr", "0 LDraw colours\r\n");
         SetDataDir(dir.path());
         TestMessages::Clear();
-        context = std::make_unique<AppContext>();
-        context->UsePrompts(prompts);
+        context = std::make_unique<AppContext>(prompts);
         context->LoadColours();
         window = std::make_unique<MainWindow>(*context);
         Forms forms;

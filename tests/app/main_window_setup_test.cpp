@@ -26,8 +26,7 @@ namespace {
 struct Program {
     explicit Program(const TempDir& dir) {
         SetDataDir(dir.path());
-        context = std::make_unique<AppContext>();
-        context->UsePrompts(TestMessages::Prompts());
+        context = std::make_unique<AppContext>(TestMessages::Prompts());
         window = std::make_unique<MainWindow>(*context);
         context->LoadColours();
         Forms forms;
@@ -226,8 +225,7 @@ TEST(MainWindowSettings, AWindowNeverOpenedIsNotBuiltAndKeepsItsStoredSection) {
     SetDataDir(dir.path());
     std::map<QString, int> built;
     {
-        AppContext context;
-        context.UsePrompts(TestMessages::Prompts());
+        AppContext context(TestMessages::Prompts());
         auto window = std::make_unique<MainWindow>(context);
         context.LoadColours();
         Forms forms;
@@ -267,8 +265,7 @@ TEST(MainWindowSettings, SettingsWindowBuiltLateShowsTheSetInformationAlreadyRea
     WriteFileBytes(dir / "master.txt", "h\n");
     SetDataDir(dir.path());
     {
-        AppContext context;
-        context.UsePrompts(TestMessages::Prompts());
+        AppContext context(TestMessages::Prompts());
         MainWindow window(context);
         Forms forms;
         forms.settings = [&] { return new SettingsDialog(context.Prompts(), context.folders, &window); };

@@ -34,11 +34,6 @@ struct PinnedDataDir {
     TempDir dir;
 };
 
-// A context whose messages are recorded, from before the window is made (its panes take the prompts then).
-struct RecordingContext : AppContext {
-    RecordingContext() { UsePrompts(TestMessages::Prompts()); }
-};
-
 // A main window on its own data folder, shown like at start-up.
 class Window : PinnedDataDir {
   public:
@@ -64,7 +59,7 @@ class Window : PinnedDataDir {
     }
 
     using PinnedDataDir::dir;
-    RecordingContext context;
+    AppContext context{TestMessages::Prompts()};
     MainWindow window{context};
     SplashWindow* splash = nullptr;
 };

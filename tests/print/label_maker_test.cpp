@@ -46,7 +46,8 @@ TEST(LabelMaker, OffsetsMoveComposeAndComeBackFromTheSettings) {
         IniFile ini(dir / "Tessarin.ini");
         Windows windows(rows);
         LabelMaker& maker = windows.maker;
-        new FormStorage(&maker, ini, "TForm8", {"Label10.Caption", "SpinEdit7.MaxValue", "SpinEdit7.Value"});
+        new FormStorage(&maker, ini, TestMessages::Prompts(), "TForm8",
+                        {"Label10.Caption", "SpinEdit7.MaxValue", "SpinEdit7.Value"});
         maker.show();
         EXPECT_EQ(maker.Label10->text(), "dx=20 dy=120 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140");
         maker.ComboBox1->setCurrentText("Description");
@@ -62,7 +63,7 @@ TEST(LabelMaker, OffsetsMoveComposeAndComeBackFromTheSettings) {
     }
     IniFile ini(dir / "Tessarin.ini");
     Windows windows(rows);
-    new FormStorage(&windows.maker, ini, "TForm8", {"Label10.Caption"});
+    new FormStorage(&windows.maker, ini, TestMessages::Prompts(), "TForm8", {"Label10.Caption"});
     windows.maker.show();
     EXPECT_EQ(windows.maker.OffsetsText(), "dx=20 dy=110 lx=10 ly=0 ex=20 ey=140 ix=-50 iy=-140");
 

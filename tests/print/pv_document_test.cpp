@@ -52,10 +52,10 @@ QImage Drawn(const PvPageList& pages, int n) {
 } // namespace
 
 TEST(PvDocument, SavedDocumentsLoadToTheSamePagesAndSaveToTheSameBytes) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     Fill(pages);
     const std::vector<uint8_t> bytes = Saved(pages);
-    PvPageList loaded;
+    PvPageList loaded{TestMessages::Prompts()};
     MemoryStream stream(bytes);
     long double version = 0;
     ASSERT_TRUE(loaded.LoadFromStream(stream, [&version](long double v) {
@@ -80,13 +80,13 @@ TEST(PvDocument, SavedDocumentsLoadToTheSamePagesAndSaveToTheSameBytes) {
 }
 
 TEST(PvDocument, ObjectsFindTheirResourcesByStoredPlaceEvenWhenEqualOnesMerge) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     const PvPen red{0x0000FF, 1, psSolid, pmCopy};
     // Two equal pens stored apart, then the one an object uses: the object saves it as number 2.
     const auto first = pages.Resources.Pens.Add(red, false), second = pages.Resources.Pens.Add(red, false);
     pages.Canvas.Pen = {0xFF0000, 3, psDash, pmCopy};
     pages.Canvas.Rectangle(0, 0, 1, 1, pvInches);
-    PvPageList loaded;
+    PvPageList loaded{TestMessages::Prompts()};
     MemoryStream stream(Saved(pages));
     ASSERT_TRUE(loaded.LoadFromStream(stream));
     const auto& shape = static_cast<const PvSolidShape&>(*loaded.Page(1).Objects()[0]);
@@ -96,10 +96,10 @@ TEST(PvDocument, ObjectsFindTheirResourcesByStoredPlaceEvenWhenEqualOnesMerge) {
 }
 
 TEST(PvDocument, DamagedOrRefusedDocumentsLeaveThePagesAsTheyWere) {
-    PvPageList source;
+    PvPageList source{TestMessages::Prompts()};
     Fill(source);
     const std::vector<uint8_t> bytes = Saved(source);
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     pages.Canvas.Rectangle(0, 0, 1, 1, pvInches);
     const std::vector<uint8_t> before = Saved(pages);
     // Every cut short copy is refused as a whole.
@@ -149,8 +149,7 @@ TEST(PvDocument, MarginValuesTextCarriesTwipsAndQuotedPens) {
 
 TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewPage) {
     TempDir dir;
-    PvPreview preview;
-    preview.Printer().UsePrompts(TestMessages::Prompts());
+    PvPreview preview{TestMessages::Prompts()};
     preview.Pages().Header.Visible = true;
     std::vector<PvRect> headers;
     preview.OnDrawHeader = [&headers](const PvValueRect& rect, PvCanvas& canvas) {
@@ -165,8 +164,7 @@ TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewP
     EXPECT_EQ(preview.Pages().Page(2).Objects().size(), 1u);
 
     ASSERT_TRUE(preview.SaveToFile(dir / "labels.pvd"));
-    PvPreview other;
-    other.Printer().UsePrompts(TestMessages::Prompts());
+    PvPreview other{TestMessages::Prompts()};
     long double version = 0;
     other.BeforeLoad = [&version](long double v, bool&) { version = v; };
     ASSERT_TRUE(other.LoadFromFile(dir / "labels.pvd"));
@@ -184,9 +182,8 @@ TEST(PvDocument, PreviewFilesReportTheirFailuresAndHeadersAreRecordedOnEveryNewP
 }
 
 TEST(PvDocument, LabelPrintersForgetAPreviewThatGoes) {
-    PvLabelPrinter printer;
-    printer.UsePrompts(TestMessages::Prompts());
-    auto preview = std::make_unique<PvPreview>();
+    PvLabelPrinter printer{TestMessages::Prompts()};
+    auto preview = std::make_unique<PvPreview>(TestMessages::Prompts());
     printer.Preview = preview.get();
     preview.reset();
     EXPECT_TRUE(printer.Preview.isNull());

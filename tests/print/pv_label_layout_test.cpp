@@ -106,10 +106,8 @@ TEST(PvLabelLayout, ColumnsRunDownAndOnlyColumnOrderAsksForHeights) {
 }
 
 TEST(PvLabelPrinter, DrawsOutlinesClipsAndLabelsOnThePreviewPages) {
-    PvPreview preview;
-    preview.Printer().UsePrompts(TestMessages::Prompts());
-    PvLabelPrinter printer;
-    printer.UsePrompts(TestMessages::Prompts());
+    PvPreview preview{TestMessages::Prompts()};
+    PvLabelPrinter printer{TestMessages::Prompts()};
     printer.Preview = &preview;
     printer.SetTemplate(L7163_Address);
     printer.StartLabel = 4;
@@ -138,8 +136,7 @@ TEST(PvLabelPrinter, DrawsOutlinesClipsAndLabelsOnThePreviewPages) {
     EXPECT_EQ(preview.Pages().Page(1).Objects().size(), 1u) << "no template, nothing drawn";
 
     TestMessages::Clear();
-    PvLabelPrinter unattached;
-    unattached.UsePrompts(TestMessages::Prompts());
+    PvLabelPrinter unattached{TestMessages::Prompts()};
     unattached.DrawLabels(3);
     EXPECT_EQ(
         TestMessages::Shown(),

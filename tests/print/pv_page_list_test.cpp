@@ -5,6 +5,7 @@
 #include "platform/print/image_device.h"
 #include "print/preview/pv_font_mapper.h"
 #include "print/preview/pv_page_list.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -31,7 +32,7 @@ int PageShown(const QImage& sheet, QPoint origin = {}, double scale = 1) {
 } // namespace
 
 TEST(PvPageList, RangesPrintInTheirOrderAndAreClampedToThePages) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     MarkPages(pages, 3);
     std::vector<QImage> printed;
     pages.Printer.MakeDevice = [&printed](const QString&, const std::filesystem::path&) {
@@ -82,7 +83,7 @@ TEST(PvPageList, RangesPrintInTheirOrderAndAreClampedToThePages) {
 }
 
 TEST(PvPageList, DeletingAndClearingKeepTheCurrentPageOnAPage) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     int changes = 0;
     pages.OnCurrentPageChanged = [&changes] { ++changes; };
     pages.NewPage();

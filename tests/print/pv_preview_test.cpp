@@ -10,6 +10,7 @@
 #include "print/preview/pv_page_navigator.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "print/preview/pv_thumbnails.h"
+#include "support/test_support.h"
 
 TEST(PvPaper, SizesFollowTheTableAndTheSheetScalesWithTheZoom) {
     EXPECT_NEAR(double(GetPaperSize(A4).X), 8.27, 0.005);
@@ -51,7 +52,7 @@ TEST(PvPaper, GridLinesAndDotsFallEveryFiveMillimetres) {
 }
 
 TEST(PvPreview, ZoomStepsClampAndFit) {
-    PvPreview preview;
+    PvPreview preview{TestMessages::Prompts()};
     preview.SetZoom(100);
     preview.ZoomIn();
     EXPECT_EQ(preview.Zoom(), 120);
@@ -82,7 +83,7 @@ TEST(PvPreview, ZoomStepsClampAndFit) {
 }
 
 TEST(PvPreview, PagingThroughTheNavigatorFollowsThePreview) {
-    PvPreview preview;
+    PvPreview preview{TestMessages::Prompts()};
     PvPageNavigator navigator;
     EXPECT_FALSE(navigator.Button(pvZoomIn)->isEnabled()) << "without a preview nothing is enabled";
     navigator.SetPreview(&preview);
@@ -111,7 +112,7 @@ TEST(PvPreview, PagingThroughTheNavigatorFollowsThePreview) {
 }
 
 TEST(PvPreview, ThumbnailsAndThePaperListFollowThePages) {
-    auto preview = std::make_unique<PvPreview>();
+    auto preview = std::make_unique<PvPreview>(TestMessages::Prompts());
     PvThumbnails thumbnails;
     thumbnails.SetPreview(preview.get());
     preview->NewPage();
@@ -171,7 +172,7 @@ class NoticeLog : public PvLinkedControl {
 
 TEST(PvPreview, LinkedControlsHearNoticesInOrderAndMayGoBeforeOrAfterThePreview) {
     std::vector<QString> log;
-    auto preview = std::make_unique<PvPreview>();
+    auto preview = std::make_unique<PvPreview>(TestMessages::Prompts());
     auto first = std::make_unique<NoticeLog>(log, "a");
     NoticeLog second(log, "b");
     first->SetPreview(preview.get());
@@ -208,7 +209,7 @@ TEST(PvPreview, LinkedControlsHearNoticesInOrderAndMayGoBeforeOrAfterThePreview)
 }
 
 TEST(PvPreview, DragsAndMouseButtonsOnTheSheetArriveInPageInches) {
-    PvPreview preview;
+    PvPreview preview{TestMessages::Prompts()};
     preview.resize(600, 600);
     preview.SetZoom(100);
     PvPaperImage& image = preview.PaperImage();
@@ -237,7 +238,7 @@ TEST(PvPreview, DragsAndMouseButtonsOnTheSheetArriveInPageInches) {
 }
 
 TEST(PvPrinter, WithoutADeviceTheGeometryIsThatOfAnA4SheetAt300PixelsPerInch) {
-    PvPrinter printer;
+    PvPrinter printer{TestMessages::Prompts()};
     printer.MakeDevice = [](const QString&, const std::filesystem::path&) { return nullptr; };
     printer.SetPrinterName(QStringLiteral("gone"));
     const PvRect margins = printer.PrinterMargins();

@@ -40,8 +40,7 @@ struct HeldPrintSystem {
 
 TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTime) {
     HeldPrintSystem system;
-    PvPrinter printer;
-    printer.UsePrompts(TestMessages::Prompts());
+    PvPrinter printer{TestMessages::Prompts()};
     printer.UseLookup(system.lookup);
     int devices = 0;
     printer.MakeDevice = [&devices](const QString&, const std::filesystem::path&) {
@@ -78,8 +77,7 @@ TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTim
 
 TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     HeldPrintSystem system;
-    PvPreview preview;
-    preview.Printer().UsePrompts(TestMessages::Prompts());
+    PvPreview preview{TestMessages::Prompts()};
     preview.Printer().UseLookup(system.lookup);
     PvPropertyComboBox printers;
     printers.SetPreview(&preview);
@@ -93,8 +91,7 @@ TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     EXPECT_EQ(printers.currentText(), "Hall") << "the system's default is chosen";
 
     HeldPrintSystem none;
-    PvPreview empty;
-    empty.Printer().UsePrompts(TestMessages::Prompts());
+    PvPreview empty{TestMessages::Prompts()};
     empty.Printer().UseLookup(none.lookup);
     PvPropertyComboBox pdf;
     pdf.SetPreview(&empty);

@@ -6,6 +6,7 @@
 #include "platform/stream.h"
 #include "print/preview/pv_page_list.h"
 #include "print/preview/pv_rich_text.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -33,7 +34,7 @@ int Inked(const QImage& image, const QRect& rect, bool outside = false) {
 } // namespace
 
 TEST(PvRecording, PolygonsFillLinesOnlyStrokeAndBothMoveWithTheirReference) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     PvCanvas& canvas = pages.Canvas;
     canvas.Brush = {0x0000FF, bsSolid};
     canvas.Pen = {0x0000FF, 1, psSolid, pmCopy};
@@ -73,7 +74,7 @@ TEST(PvRecording, PolygonsFillLinesOnlyStrokeAndBothMoveWithTheirReference) {
 }
 
 TEST(PvRecording, TextIsWrittenInsideItsExtentInTheCanvasFontAndKeepsAnyCharacters) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     PvCanvas& canvas = pages.Canvas;
     canvas.Font.Size = 24;
     const PvPoint extent = canvas.TextExtent("Gear", pvInches);
@@ -137,7 +138,7 @@ TEST(PvRecording, RichTextIsDrawnBeforeTheObjectsInsideItsRectangleOnly) {
 
     // On a page the rich text lies under the objects and stays inside its rectangle however long it runs.
     source.setPlainText(QString(400, QLatin1Char('W')));
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     pages.Canvas.RichText(0.5L, 0.5L, 1.5L, 1, source, pvInches);
     pages.Canvas.Brush = {0x00FF00, bsSolid};
     pages.Canvas.Pen = {0x00FF00, 1, psSolid, pmCopy};
@@ -151,7 +152,7 @@ TEST(PvRecording, RichTextIsDrawnBeforeTheObjectsInsideItsRectangleOnly) {
 }
 
 TEST(PvRecording, ObjectsTellTheirPageWhenTheyShowOrHide) {
-    PvPageList pages;
+    PvPageList pages{TestMessages::Prompts()};
     int notices = 0;
     pages.OnObjectChanged = [&notices] { ++notices; };
     pages.Canvas.Brush = {clBlack, bsSolid};

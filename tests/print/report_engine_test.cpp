@@ -12,7 +12,6 @@ class Engine : public ::testing::Test {
   protected:
     void SetUp() override {
         TestMessages::Clear();
-        prn.UsePrompts(TestMessages::Prompts());
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         auto device = std::make_unique<ImageDevice>(10);
@@ -27,7 +26,7 @@ class Engine : public ::testing::Test {
         return measure.Width(text) / TextMeasure::kDpi;
     }
 
-    RpPrintObject prn;
+    RpPrintObject prn{TestMessages::Prompts()};
     ImageDevice* printed = nullptr;
 };
 

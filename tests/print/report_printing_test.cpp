@@ -29,7 +29,9 @@ class PrintFromPreview : public ::testing::Test {
         ASSERT_TRUE(WithPreview(report, ReportRows(150), body));
     }
 
-    InventoryReport report{TestMessages::Prompts()};
+    // Records into TestMessages as its prompts do; a test may answer the file choice.
+    RecordingPrompts prompts;
+    InventoryReport report{prompts};
     QStringList events;
 };
 
@@ -154,13 +156,11 @@ TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintWritesAPdfFileAt
     report.prn.PrintSystemWait = std::chrono::milliseconds(300);
     TempDir dir;
     const std::filesystem::path pdf = dir / "report.pdf";
-    RecordingPrompts prompts;
     bool offered = false;
     prompts.save = [&](const FileChoice& choice, QString&) {
         offered = choice.caption == PdfFileChoice().caption;
         return QString::fromStdString(pdf.string());
     };
-    report.prn.UsePrompts(prompts);
 
     InPreview([&](PreviewForm& form) {
         TestMessages::QueueAnswers({true});
@@ -273,8 +273,7 @@ TEST_F(PrintFromPreview, TextIsKeptInsideWhatThePrinterCanMark) {
 
 TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
     for (const bool colour : {true, false}) {
-        RpPrintObject prn;
-        prn.UsePrompts(TestMessages::Prompts());
+        RpPrintObject prn{TestMessages::Prompts()};
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         auto device =
@@ -296,8 +295,7 @@ TEST(ReportColours, FontColoursReachOnlyPrintersThatPrintColour) {
 
 TEST(ReportProgress, TheProgressWindowStepsAndItsCancelAsksBeforeStoppingTheComposition) {
     TestMessages::Clear();
-    RpPrintObject prn;
-    prn.UsePrompts(TestMessages::Prompts());
+    RpPrintObject prn{TestMessages::Prompts()};
     prn.ShowCancelBtn = true;
     prn.ProgressBarMax = 4;
     bool cancelled = false;

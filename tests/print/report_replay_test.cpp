@@ -22,7 +22,6 @@ class Replay : public ::testing::Test {
   protected:
     void SetUp() override {
         TestMessages::Clear();
-        prn.UsePrompts(TestMessages::Prompts());
         prn.ShowProgress = false;
         prn.ShowPrintDialog = false;
         prn.SetPrinter(std::make_unique<ImageDevice>(10));
@@ -66,7 +65,7 @@ class Replay : public ::testing::Test {
         return {static_cast<int>((Cell(mode) + 0.175) * dpi), dpi};
     }
 
-    RpPrintObject prn;
+    RpPrintObject prn{TestMessages::Prompts()};
 };
 
 // What a pen mode makes of a pen colour over a background, bit by bit.

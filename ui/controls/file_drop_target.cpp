@@ -52,7 +52,7 @@ bool ClipboardFilesWereCut(const QMimeData& data) {
 
 } // namespace
 
-DropFileTarget::DropFileTarget(QObject* parent) : QObject(parent) {
+DropFileTarget::DropFileTarget(UserPrompts& prompts, QObject* parent) : QObject(parent), prompts_(prompts) {
     scrollTimer_.setInterval(100);
     // unguarded: scrolls the control only
     connect(&scrollTimer_, &QTimer::timeout, this, &DropFileTarget::ScrollTick);
@@ -176,7 +176,7 @@ bool DropFileTarget::eventFilter(QObject* watched, QEvent* event) {
             effect = Effect(drag, point);
         }
         const DragEvent& handler = entering ? OnEnter : OnDragOver;
-        if (handler) RunGuarded(*prompts_, [&] { handler(this, drag.modifiers(), point, effect); });
+        if (handler) RunGuarded(prompts_, [&] { handler(this, drag.modifiers(), point, effect); });
         // The timer runs while the pointer lies in a band, and stops once it leaves it.
         if (effect != deNone && ScrollBand(scrollPoint_)) {
             if (!scrollTimer_.isActive()) scrollTimer_.start();
@@ -189,7 +189,7 @@ bool DropFileTarget::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::DragLeave:
         scrollTimer_.stop();
         Files.clear();
-        if (OnLeave) RunGuarded(*prompts_, [&] { OnLeave(this); });
+        if (OnLeave) RunGuarded(prompts_, [&] { OnLeave(this); });
         return true;
     case QEvent::Drop: {
         scrollTimer_.stop();
@@ -197,7 +197,7 @@ bool DropFileTarget::eventFilter(QObject* watched, QEvent* event) {
         const QPoint point = surface_->mapTo(control_, drop.position().toPoint());
         int effect = Effect(drop, point);
         if (effect != deNone && ReadFiles(drop)) {
-            if (OnDrop) RunGuarded(*prompts_, [&] { OnDrop(this, drop.modifiers(), point, effect); });
+            if (OnDrop) RunGuarded(prompts_, [&] { OnDrop(this, drop.modifiers(), point, effect); });
         } else {
             effect = deNone;
         }

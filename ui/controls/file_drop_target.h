@@ -14,7 +14,7 @@ class QWidget;
 
 // Makes one control accept files dropped from the desktop. Other data (text, for example) is refused.
 //
-//     DropFileTarget1 = new DropFileTarget(this);
+//     DropFileTarget1 = new DropFileTarget(prompts, this);
 //     DropFileTarget1->RegisterControl(invlist);
 //     DropFileTarget1->OnDrop = [this](auto&&...) { open DropFileTarget1->Files };
 class DropFileTarget : public QObject {
@@ -28,7 +28,8 @@ class DropFileTarget : public QObject {
     using DragEvent =
         std::function<void(DropFileTarget* sender, Qt::KeyboardModifiers shift, QPoint point, int& effect)>;
 
-    explicit DropFileTarget(QObject* parent = nullptr);
+    // A failing handler is reported to prompts.
+    explicit DropFileTarget(UserPrompts& prompts, QObject* parent = nullptr);
     ~DropFileTarget() override;
 
     // Accepted effects, a combination of dtCopy, dtMove and dtLink.
@@ -41,9 +42,6 @@ class DropFileTarget : public QObject {
     DragEvent OnDrop;
     // Replaces the built-in choice of effect.
     DragEvent OnGetDropEffect;
-
-    // Where a failing handler is reported; the log until prompts are handed in.
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
 
     // The dropped full paths in the source's order; valid during OnDrop.
     QStringList Files;
@@ -77,7 +75,7 @@ class DropFileTarget : public QObject {
     // The scroll bit for a point of the drag surface: the band it lies in, if any direction scrolls there.
     int ScrollBand(QPoint point) const;
 
-    UserPrompts* prompts_ = &LoggingPrompts();
+    UserPrompts& prompts_;
     QPointer<QWidget> control_;
     QPointer<QWidget> surface_; // the widget that receives the drag events (a scroll area's viewport)
     bool acceptedBefore_ = false;

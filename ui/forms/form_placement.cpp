@@ -38,8 +38,9 @@ Qt::WindowStates StateFromShowCmd(int showCmd) {
 
 } // namespace
 
-FormPlacement::FormPlacement(QWidget* form, IniFile& ini, QString section)
-    : QObject(form), form_(form), ini_(ini), section_(std::move(section)), formClass_(form->metaObject()) {
+FormPlacement::FormPlacement(QWidget* form, IniFile& ini, UserPrompts& prompts, QString section)
+    : QObject(form), form_(form), ini_(ini), section_(std::move(section)), formClass_(form->metaObject()),
+      prompts_(prompts) {
     StartSettingsUnits();
     form->installEventFilter(this);
 }
@@ -57,19 +58,14 @@ bool FormPlacement::eventFilter(QObject* watched, QEvent* event) {
     if (watched == form_ && Active && !event->spontaneous()) {
         if (event->type() == QEvent::Show) {
             shown_ = true;
-            RunGuarded(*prompts_, [this] { RestoreAll(); });
+            RunGuarded(prompts_, [this] { RestoreAll(); });
         } else if (event->type() == QEvent::Hide) {
             // A form being destroyed has already lost its own class: its window goes away while shown.
             const bool destroying = form_->metaObject() != formClass_;
-            RunGuarded(*prompts_, [this, destroying] { SaveAll(destroying); });
+            RunGuarded(prompts_, [this, destroying] { SaveAll(destroying); });
         }
     }
     return QObject::eventFilter(watched, event);
-}
-
-void FormPlacement::UsePrompts(UserPrompts& prompts) {
-    prompts_ = &prompts;
-    if (hook_) hook_->UsePrompts(prompts);
 }
 
 void FormPlacement::SetMinMaxInfo(const WinMinMaxInfo& info) {
@@ -89,8 +85,7 @@ void FormPlacement::UpdateHook() {
         return;
     }
     if (!hook_) {
-        hook_ = std::make_unique<WindowHook>();
-        hook_->UsePrompts(*prompts_);
+        hook_ = std::make_unique<WindowHook>(prompts_);
         hook_->BeforeMessage = [this](WindowHook*, QEvent* event, bool&) { ApplyLimits(event); };
         hook_->SetWinControl(form_);
     }
@@ -122,7 +117,7 @@ void FormPlacement::SaveAll(bool destroying) {
     SaveProperties();
     if (OnSavePlacement) OnSavePlacement();
     saved_ = true;
-    if (std::string error = ini_.Save(); !error.empty()) prompts_->Show(QString::fromStdString(error));
+    if (std::string error = ini_.Save(); !error.empty()) prompts_.Show(QString::fromStdString(error));
 }
 
 void FormPlacement::RestoreAll() {

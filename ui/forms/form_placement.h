@@ -31,8 +31,8 @@ class FormPlacement : public QObject {
   public:
     enum Option { fpState = 1, fpPosition = 2, fpActiveControl = 4 };
 
-    // The placement becomes a child of form; ini must outlive it.
-    FormPlacement(QWidget* form, IniFile& ini, QString section);
+    // The placement becomes a child of form; ini must outlive it. A failing handler is reported to prompts.
+    FormPlacement(QWidget* form, IniFile& ini, UserPrompts& prompts, QString section);
     ~FormPlacement() override;
 
     bool Active = true;
@@ -42,9 +42,6 @@ class FormPlacement : public QObject {
     bool UseRegistry = false;
     std::function<void()> OnSavePlacement;
     std::function<void()> OnRestorePlacement;
-
-    // Where a failing handler is reported; the log until prompts are handed in.
-    void UsePrompts(UserPrompts& prompts);
 
     const QString& IniSection() const { return section_; }
     const WinMinMaxInfo& MinMaxInfo() const { return minMaxInfo_; }
@@ -84,7 +81,7 @@ class FormPlacement : public QObject {
     const QMetaObject* formClass_;
     WinMinMaxInfo minMaxInfo_;
     bool preventResize_ = false;
-    UserPrompts* prompts_ = &LoggingPrompts();
+    UserPrompts& prompts_;
     std::unique_ptr<WindowHook> hook_;
     // What the window system would remember beyond the normal rectangle.
     int flags_ = 0;

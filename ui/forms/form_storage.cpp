@@ -2,8 +2,9 @@
 
 #include <QWidget>
 
-FormStorage::FormStorage(QWidget* form, IniFile& ini, QString section, QStringList storedProps)
-    : FormPlacement(form, ini, std::move(section)), storedProps_(std::move(storedProps)) {}
+FormStorage::FormStorage(QWidget* form, IniFile& ini, UserPrompts& prompts, QString section,
+                         QStringList storedProps)
+    : FormPlacement(form, ini, prompts, std::move(section)), storedProps_(std::move(storedProps)) {}
 
 FormStorage::~FormStorage() {
     SaveOnDestroy();

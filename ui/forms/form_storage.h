@@ -9,7 +9,7 @@
 
 // A window's placement plus a list of its controls' properties and named values in the settings file.
 //
-//     FormStorage1 = new FormStorage(this, settings, "TForm5", {"Edit1.Text", "Memo1.Lines"});
+//     FormStorage1 = new FormStorage(this, settings, prompts, "TForm5", {"Edit1.Text", "Memo1.Lines"});
 //
 // Stored entries are "control.Property": the control is found by object name among the window's children;
 // the property by its own name, its lower-case twin, a Qt equivalent ("Caption" -> text, "Position" ->
@@ -17,7 +17,8 @@
 class FormStorage : public FormPlacement {
     Q_OBJECT
   public:
-    FormStorage(QWidget* form, IniFile& ini, QString section, QStringList storedProps = {});
+    FormStorage(QWidget* form, IniFile& ini, UserPrompts& prompts, QString section,
+                QStringList storedProps = {});
     ~FormStorage() override;
 
     const QStringList& StoredProps() const { return storedProps_; }

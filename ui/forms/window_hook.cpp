@@ -95,7 +95,7 @@ bool HookList::event(QEvent* event) {
     return true;
 }
 
-WindowHook::WindowHook(QObject* owner) : QObject(owner) {}
+WindowHook::WindowHook(UserPrompts& prompts, QObject* owner) : QObject(owner), prompts_(prompts) {}
 
 WindowHook::~WindowHook() {
     if (control_) HookList::Instance().Unhook(this, control_);

@@ -61,7 +61,8 @@ class WindowHook : public QObject {
   public:
     using MessageEvent = std::function<void(WindowHook* sender, QEvent* event, bool& handled)>;
 
-    explicit WindowHook(QObject* owner = nullptr);
+    // A failing handler is reported to prompts.
+    explicit WindowHook(UserPrompts& prompts, QObject* owner = nullptr);
     ~WindowHook() override;
 
     bool Active() const { return active_; }
@@ -72,12 +73,10 @@ class WindowHook : public QObject {
     void SetWinControl(QWidget* control);
 
     MessageEvent BeforeMessage, AfterMessage;
-    // Where a failing handler is reported; the log until prompts are handed in.
-    void UsePrompts(UserPrompts& prompts) { prompts_ = &prompts; }
-    UserPrompts& Prompts() const { return *prompts_; }
+    UserPrompts& Prompts() const { return prompts_; }
 
   private:
-    UserPrompts* prompts_ = &LoggingPrompts();
+    UserPrompts& prompts_;
     QPointer<QWidget> control_;
     bool active_ = true;
 };

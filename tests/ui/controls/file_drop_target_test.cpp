@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QUrl>
 
+#include "support/test_support.h"
 #include "ui/controls/file_drop_target.h"
 
 namespace {
@@ -48,7 +49,7 @@ QMimeData* FileList(const QStringList& paths) {
 
 TEST(DropFileTarget, ThreeFilesArriveInTheSourcesOrder) {
     QListWidget invlist;
-    DropFileTarget target;
+    DropFileTarget target{TestMessages::Prompts()};
     target.RegisterControl(&invlist);
     QStringList received;
     int drops = 0;
@@ -70,7 +71,7 @@ TEST(DropFileTarget, ThreeFilesArriveInTheSourcesOrder) {
 
 TEST(DropFileTarget, TextAndRemoteLinksAreRefused) {
     QListWidget invlist;
-    DropFileTarget target;
+    DropFileTarget target{TestMessages::Prompts()};
     target.RegisterControl(&invlist);
     int drops = 0;
     target.OnDrop = [&](auto&&...) { ++drops; };
@@ -88,7 +89,7 @@ TEST(DropFileTarget, TextAndRemoteLinksAreRefused) {
 
 TEST(DropFileTarget, RegisteringAnotherControlRevokesTheFirst) {
     QListWidget first, second;
-    DropFileTarget target;
+    DropFileTarget target{TestMessages::Prompts()};
     target.RegisterControl(&first);
     target.RegisterControl(&first);
     target.RegisterControl(&second);
@@ -119,7 +120,7 @@ TEST(DropFileTarget, DraggingAlongAnEdgeScrollsTheList) {
         invlist.addItem(QString("row %1").arg(i));
     invlist.resize(200, 120);
     invlist.show();
-    DropFileTarget target;
+    DropFileTarget target{TestMessages::Prompts()};
     target.RegisterControl(&invlist);
     std::vector<int> effects;
     target.OnEnter = target.OnDragOver = [&](DropFileTarget*, Qt::KeyboardModifiers, QPoint, int& effect) {
@@ -152,7 +153,7 @@ TEST(DropFileTarget, DraggingAlongAnEdgeScrollsTheList) {
 }
 
 TEST(DropFileTarget, PasteCheckTakesTheClipboardsFilesAndItsPreferredEffect) {
-    DropFileTarget target;
+    DropFileTarget target{TestMessages::Prompts()};
     QClipboard* clipboard = QGuiApplication::clipboard();
     clipboard->setMimeData(FileList({"/data/a.inv", "/data/b.prn"}));
     EXPECT_EQ(target.PasteCheck(), DropFileTarget::dtCopy);

@@ -94,7 +94,7 @@ struct Window {
         sbScale->setRange(0, 1000);
         SpinEdit7->setRange(0, 10);
         form->setGeometry(100, 120, 400, 300);
-        storage = new FormStorage(form.get(), ini, "TForm1", std::move(props));
+        storage = new FormStorage(form.get(), ini, TestMessages::Prompts(), "TForm1", std::move(props));
     }
     std::unique_ptr<QWidget> form = std::make_unique<TestForm>();
     QLabel* gif_path = new QLabel;
@@ -318,7 +318,7 @@ TEST(FormStorage, DialogsSaveWhenAcceptedOrRejected) {
         QDialog dialog;
         auto* edit = new QLineEdit(&dialog);
         edit->setObjectName("Edit1");
-        new FormStorage(&dialog, ini, "TForm6", {"Edit1.Text"});
+        new FormStorage(&dialog, ini, TestMessages::Prompts(), "TForm6", {"Edit1.Text"});
         dialog.show();
         edit->setText(accept ? "accepted" : "rejected");
         accept ? dialog.accept() : dialog.reject();
@@ -406,7 +406,7 @@ TEST(FormPlacement, TheActiveControlComesBackWhenAsked) {
         edit->setObjectName("Edit1");
         auto* check = new QCheckBox(&form);
         check->setObjectName("CheckBox1");
-        auto* storage = new FormStorage(&form, ini, "TForm1");
+        auto* storage = new FormStorage(&form, ini, TestMessages::Prompts(), "TForm1");
         storage->Options |= FormPlacement::fpActiveControl;
         form.show();
         form.activateWindow();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/ui.h"
+#include "support/test_support.h"
 #include "ui/forms/form_storage_text.h"
 #include "ui/forms/window_hook.h"
 
@@ -35,7 +36,7 @@ TEST(WindowHook, HandlersRunLastAddedFirstAroundTheControl) {
     KeyControl control;
     std::vector<std::string> order;
     control.order = &order;
-    WindowHook first, second;
+    WindowHook first{TestMessages::Prompts()}, second{TestMessages::Prompts()};
     auto handler = [&](const char* name, bool handles) {
         return [&order, name, handles](WindowHook*, QEvent* event, bool& handled) {
             if (event->type() != QEvent::KeyPress) return;
@@ -70,7 +71,7 @@ TEST(WindowHook, HooksSurviveANewWindowAndEmptyHooksAreFreedLater) {
     control->setParent(&parent);
     int presses = 0;
     {
-        WindowHook hook;
+        WindowHook hook{TestMessages::Prompts()};
         hook.BeforeMessage = [&](WindowHook*, QEvent* event, bool&) {
             presses += event->type() == QEvent::KeyPress;
         };
@@ -91,7 +92,7 @@ TEST(WindowHook, HooksSurviveANewWindowAndEmptyHooksAreFreedLater) {
     Press(control, "y");
     EXPECT_EQ(presses, 1);
 
-    WindowHook kept;
+    WindowHook kept{TestMessages::Prompts()};
     kept.SetWinControl(control);
     const int count = HookList::Instance().Count();
     delete control;
