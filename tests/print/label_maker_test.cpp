@@ -218,7 +218,7 @@ TEST(LabelMaker, StoredOffsetsSurviveAStoredStartLabel) {
     ini.WriteInteger("TForm8", "SpinEdit7_Value", 5);
     {
         Windows windows(rows);
-        new FormStorage(&windows.maker, ini, "TForm8", stored);
+        new FormStorage(&windows.maker, ini, TestMessages::Prompts(), "TForm8", stored);
         windows.maker.show();
         EXPECT_EQ(windows.maker.SpinEdit7->value(), 5);
         EXPECT_EQ(windows.maker.OffsetsText(), offsets);
@@ -229,7 +229,7 @@ TEST(LabelMaker, StoredOffsetsSurviveAStoredStartLabel) {
     ini.WriteString("TForm8", "Label10_Caption", "dx=7 dy=oops");
     TestMessages::Clear();
     Windows windows(rows);
-    new FormStorage(&windows.maker, ini, "TForm8", stored);
+    new FormStorage(&windows.maker, ini, TestMessages::Prompts(), "TForm8", stored);
     windows.maker.show();
     EXPECT_EQ(TestMessages::Shown(), QStringList({"'oops' is not a valid integer value"}));
     EXPECT_EQ(windows.maker.OffsetsText(), "dx=7 dy=120 lx=10 ly=0 ex=20 ey=140 ix=-20 iy=-140");
