@@ -1,18 +1,24 @@
 // GIF decoding from the file to the shown bitmap, and encoding, ours against giflib and gifsicle in the
-// same run; the ratios are printed at the end.
+// same run, the repetitions of all taking turns; the ratios are printed at the end. Files are re-encoded, and
+// their sizes compared, for three pictures: 256-colour noise, a gradient and a screen shot of the main
+// window, the last two made as the run starts and quantised to 256 colours.
 #include <benchmark/benchmark.h>
 #include <gif_lib.h>
 
-#include <QGuiApplication>
-#include <cstdio>
+#include <QHash>
+#include <QImage>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
-#include <unistd.h>
 
+#include "app/main_window.h"
 #include "formats/gif/gif_image.h"
 #include "formats/picture_formats.h"
 #include "platform/stream.h"
+#include "support/bench_main.h"
+#include "support/bench_window.h"
 #include "support/generated_pictures.h"
 #include "ui/bitmap/bitmap32.h"
 
@@ -83,38 +89,118 @@ int WriteToVector(GifFileType* gif, const GifByteType* data, int count) {
     return count;
 }
 
+// One frame of 8-bit pixels as giflib writes it, under a table of 256 entries (the palette padded).
+std::vector<uint8_t> GiflibEncode(int width, int height, const std::vector<QRgb>& palette,
+                                  const uint8_t* pixels, size_t stride) {
+    std::vector<uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, WriteToVector, &error);
+    ColorMapObject* map = GifMakeMapObject(256, nullptr);
+    for (size_t i = 0; i < 256; ++i) {
+        const QRgb colour = i < palette.size() ? palette[i] : 0;
+        map->Colors[i] = {GifByteType(qRed(colour)), GifByteType(qGreen(colour)), GifByteType(qBlue(colour))};
+    }
+    EGifPutScreenDesc(gif, width, height, 8, 0, map);
+    EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr);
+    for (int y = 0; y < height; ++y)
+        EGifPutLine(gif, const_cast<GifPixelType*>(pixels) + size_t(y) * stride, width);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
 void EncodeGiflib(benchmark::State& state) {
     const GIFSubImage& frame = LoadedNoise().Frame(0);
     const std::vector<QRgb> palette = LoadedNoise().Header().ColorMap().MakePalette();
     size_t size = 0;
-    for (auto _ : state) {
-        std::vector<uint8_t> out;
-        int error = 0;
-        GifFileType* gif = EGifOpen(&out, WriteToVector, &error);
-        ColorMapObject* map = GifMakeMapObject(256, nullptr);
-        for (int i = 0; i < 256; ++i)
-            map->Colors[i] = {GifByteType(qRed(palette[size_t(i)])), GifByteType(qGreen(palette[size_t(i)])),
-                              GifByteType(qBlue(palette[size_t(i)]))};
-        EGifPutScreenDesc(gif, frame.Width(), frame.Height(), 8, 0, map);
-        EGifPutImageDesc(gif, 0, 0, frame.Width(), frame.Height(), false, nullptr);
-        for (int y = 0; y < frame.Height(); ++y)
-            EGifPutLine(gif,
-                        const_cast<GifPixelType*>(frame.Data().data()) + size_t(y) * size_t(frame.Width()),
-                        frame.Width());
-        EGifCloseFile(gif, &error);
-        GifFreeMapObject(map);
-        size = out.size();
-    }
+    for (auto _ : state)
+        size =
+            GiflibEncode(frame.Width(), frame.Height(), palette, frame.Data().data(), size_t(frame.Width()))
+                .size();
     state.counters["bytes"] = static_cast<double>(size);
+}
+
+// ---- Pictures re-encoded from file to file.
+
+enum class Sample { Noise, Gradient, Screen };
+
+// Where the made pictures and the re-encoded files go; removed at exit.
+const fs::path& Folder() {
+    static const TempFolder folder("tessarin-gif-bench");
+    return folder.dir;
+}
+
+// An 8-bit picture as a GIF file written by giflib, so that neither side made it.
+void WriteIndexed(const QImage& indexed, const fs::path& file) {
+    const QList<QRgb> table = indexed.colorTable();
+    const std::vector<uint8_t> bytes =
+        GiflibEncode(indexed.width(), indexed.height(), std::vector<QRgb>(table.begin(), table.end()),
+                     indexed.constBits(), size_t(indexed.bytesPerLine()));
+    std::ofstream(file, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// A screen shot in its own 256 most frequent colours, each pixel taking the nearest of them: a window is
+// mostly flat colours, which a fixed colour cube would dither.
+QImage InOwnColours(const QImage& picture) {
+    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            ++counts[row[x]];
+    }
+    std::vector<std::pair<int, QRgb>> byCount;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        byCount.emplace_back(it.value(), it.key());
+    const auto kept = byCount.begin() + std::min<std::ptrdiff_t>(256, std::ssize(byCount));
+    std::partial_sort(byCount.begin(), kept, byCount.end(), std::greater<>());
+    QList<QRgb> table;
+    for (auto it = byCount.begin(); it != kept; ++it)
+        table << it->second;
+    return rgb.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither);
+}
+
+// 2000 x 2000: red across, green down, blue along the diagonal.
+QImage Gradient() {
+    constexpr int kSide = 2000;
+    QImage picture(kSide, kSide, QImage::Format_RGB32);
+    for (int y = 0; y < kSide; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture.scanLine(y));
+        for (int x = 0; x < kSide; ++x)
+            row[x] = qRgb(x * 255 / kSide, y * 255 / kSide, (x + y) * 255 / (2 * kSide));
+    }
+    return picture;
+}
+
+// The main window at 1280 x 800 on the real master list, with an inventory of 300 rows, as drawn offscreen.
+QImage ScreenShot() {
+    BenchWindow bench;
+    bench.Fill(300);
+    bench.window().resize(1280, 800);
+    BenchWindow::Show();
+    return bench.window().grab().toImage();
+}
+
+// Made on first use, before the timing.
+const fs::path& SampleFile(Sample sample) {
+    static std::map<Sample, fs::path> files;
+    auto [it, added] = files.try_emplace(sample);
+    if (!added) return it->second;
+    if (sample == Sample::Noise) return it->second = Noise();
+    it->second = Folder() / (sample == Sample::Gradient ? "gradient.gif" : "screen.gif");
+    // Qt's own quantising for the gradient: a colour cube with error diffusion.
+    WriteIndexed(sample == Sample::Gradient ? Gradient().convertToFormat(QImage::Format_Indexed8)
+                                            : InOwnColours(ScreenShot()),
+                 it->second);
+    return it->second;
 }
 
 // Whole-process figures: gifsicle reads, decodes, re-encodes (mirroring forces that) and writes the file;
 // ours does the same work in-process from and to files.
-void RecodeGifsicle(benchmark::State& state) {
-    const fs::path out =
-        fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
-    const std::string command =
-        "gifsicle --flip-horizontal '" + Noise().string() + "' -o '" + out.string() + "'";
+void RecodeGifsicle(benchmark::State& state, Sample sample) {
+    const fs::path in = SampleFile(sample), out = Folder() / "gifsicle.gif";
+    const std::string command = "gifsicle --flip-horizontal '" + in.string() + "' -o '" + out.string() + "'";
     for (auto _ : state)
         if (std::system(command.c_str()) != 0) {
             state.SkipWithError("gifsicle failed");
@@ -124,71 +210,37 @@ void RecodeGifsicle(benchmark::State& state) {
     fs::remove(out);
 }
 
-void RecodeOurs(benchmark::State& state) {
-    const fs::path out =
-        fs::temp_directory_path() / ("tessarin-gif-bench-" + std::to_string(::getpid()) + ".gif");
+void RecodeOurs(benchmark::State& state, Sample sample) {
+    const fs::path in = SampleFile(sample), out = Folder() / "ours.gif";
     for (auto _ : state) {
         GIFImage image;
-        image.LoadFromFile(Noise());
+        image.LoadFromFile(in);
         image.SaveToFile(out);
     }
     state.counters["bytes"] = static_cast<double>(fs::file_size(out));
     fs::remove(out);
 }
 
-// Keeps the best time of each benchmark over its repetitions, so that pairs can be compared at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-            const std::string name =
-                run.run_name.function_name + (run.run_name.args.empty() ? "" : "/" + run.run_name.args);
-            const double time = run.GetAdjustedRealTime();
-            if (!times_.count(name) || time < times_[name]) times_[name] = time;
-            if (run.counters.count("bytes")) bytes_[name] = run.counters.at("bytes");
-        }
-    }
-    void PrintRatio(const char* what, const std::string& ours, const std::string& peer) const {
-        if (!times_.count(ours) || !times_.count(peer)) return;
-        std::printf("%-40s time %.2f x", what, times_.at(ours) / times_.at(peer));
-        if (bytes_.count(ours) && bytes_.count(peer))
-            std::printf(", size %.3f x", bytes_.at(ours) / bytes_.at(peer));
-        std::printf("\n");
-    }
-
-  private:
-    std::map<std::string, double> times_, bytes_;
-};
-
 } // namespace
 
-BENCHMARK(DecodeShownOurs)->Unit(benchmark::kMillisecond);
-BENCHMARK(DecodeShownGiflib)->Unit(benchmark::kMillisecond);
-BENCHMARK(EncodeOurs)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(EncodeGiflib)->Unit(benchmark::kMillisecond);
-BENCHMARK(RecodeOurs)->Unit(benchmark::kMillisecond)->Iterations(3);
-BENCHMARK(RecodeGifsicle)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(DecodeShownOurs)->Apply(Interleaved);
+BENCHMARK(DecodeShownGiflib)->Apply(Interleaved);
+BENCHMARK(EncodeOurs)->Arg(0)->Arg(1)->Apply(Interleaved);
+BENCHMARK(EncodeGiflib)->Apply(Interleaved);
+BENCHMARK_CAPTURE(RecodeOurs, noise, Sample::Noise)->Apply(Interleaved)->Iterations(3);
+BENCHMARK_CAPTURE(RecodeGifsicle, noise, Sample::Noise)->Apply(Interleaved)->Iterations(3);
+BENCHMARK_CAPTURE(RecodeOurs, gradient, Sample::Gradient)->Apply(Interleaved)->Iterations(3);
+BENCHMARK_CAPTURE(RecodeGifsicle, gradient, Sample::Gradient)->Apply(Interleaved)->Iterations(3);
+BENCHMARK_CAPTURE(RecodeOurs, screen, Sample::Screen)->Apply(Interleaved)->Iterations(3);
+BENCHMARK_CAPTURE(RecodeGifsicle, screen, Sample::Screen)->Apply(Interleaved)->Iterations(3);
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    RegisterPictureFormats();
-    // Ours and the peer take turns, several times over, so that a busy machine slows both alike; the best
-    // time of each is compared. Flags given on the command line come later and win.
-    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_repetitions=5"),
-                            const_cast<char*>("--benchmark_enable_random_interleaving=true")};
-    args.insert(args.end(), argv + 1, argv + argc);
-    int count = static_cast<int>(args.size());
-    benchmark::Initialize(&count, args.data());
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nours / peer, same run, best of the repetitions:\n");
-    reporter.PrintRatio("decode file to shown bitmap / giflib", "DecodeShownOurs", "DecodeShownGiflib");
-    reporter.PrintRatio("encode, LZW / giflib", "EncodeOurs/0", "EncodeGiflib");
-    reporter.PrintRatio("encode, run-length / giflib", "EncodeOurs/1", "EncodeGiflib");
-    reporter.PrintRatio("file to file re-encoded / gifsicle", "RecodeOurs", "RecodeGifsicle");
-    benchmark::Shutdown();
-    return 0;
+    return RunInterleaved(argc, argv, RegisterPictureFormats,
+                          {{"DecodeShownOurs", "DecodeShownGiflib"},
+                           {"EncodeOurs/0", "EncodeGiflib"},
+                           {"EncodeOurs/1", "EncodeGiflib"},
+                           {"EncodeOurs/0", "EncodeGiflib", "bytes"},
+                           {"EncodeOurs/1", "EncodeGiflib", "bytes"},
+                           {"RecodeOurs", "RecodeGifsicle"},
+                           {"RecodeOurs", "RecodeGifsicle", "bytes"}});
 }

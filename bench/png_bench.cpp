@@ -201,12 +201,6 @@ void ShownLibpng(benchmark::State& state) {
 
 } // namespace
 
-// Repeated, the repetitions of ours and the peer's run interleaved (see main), so that a change of the
-// machine's load falls on both.
-void Interleaved(benchmark::internal::Benchmark* benchmark) {
-    benchmark->Unit(benchmark::kMillisecond)->Repetitions(5);
-}
-
 BENCHMARK(ShownOurs)->Apply(Interleaved);
 BENCHMARK(ShownCodecAndRead)->Apply(Interleaved);
 BENCHMARK(ShownLibpng)->Apply(Interleaved);
@@ -226,15 +220,10 @@ BENCHMARK_CAPTURE(EncodeOurs, smooth, Kind::Smooth)->Apply(Interleaved);
 BENCHMARK_CAPTURE(EncodeLibpng, smooth, Kind::Smooth)->Apply(Interleaved);
 
 int main(int argc, char** argv) {
-    // First, so that a flag given on the command line still wins.
-    std::vector<char*> arguments(argv, argv + argc);
-    char interleave[] = "--benchmark_enable_random_interleaving=true";
-    arguments.insert(arguments.begin() + 1, interleave);
-    arguments.push_back(nullptr);
-    return RunBenchmarks(argc + 1, arguments.data(), RegisterPictureFormats,
-                         {{"ShownOurs", "ShownCodecAndRead"},
-                          {"ShownOurs", "ShownLibpng"},
-                          {"DecodeOurs", "DecodeLibpng"},
-                          {"EncodeOurs", "EncodeLibpng"},
-                          {"EncodeOurs", "EncodeLibpng", "bytes"}});
+    return RunInterleaved(argc, argv, RegisterPictureFormats,
+                          {{"ShownOurs", "ShownCodecAndRead"},
+                           {"ShownOurs", "ShownLibpng"},
+                           {"DecodeOurs", "DecodeLibpng"},
+                           {"EncodeOurs", "EncodeLibpng"},
+                           {"EncodeOurs", "EncodeLibpng", "bytes"}});
 }

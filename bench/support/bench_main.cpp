@@ -100,6 +100,20 @@ int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp,
     return 0;
 }
 
+int RunInterleaved(int argc, char** argv, const std::function<void()>& setUp,
+                   const std::vector<Ratio>& ratios) {
+    // First, so that a flag given on the command line still wins.
+    std::vector<char*> arguments(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    arguments.insert(arguments.begin() + 1, interleave);
+    arguments.push_back(nullptr);
+    return RunBenchmarks(argc + 1, arguments.data(), setUp, ratios);
+}
+
+void Interleaved(benchmark::internal::Benchmark* benchmark) {
+    benchmark->Unit(benchmark::kMillisecond)->Repetitions(5);
+}
+
 namespace {
 
 struct Part {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -22,6 +23,13 @@ double Median(std::vector<double> values);
 // nothing, then prints the ratios. setUp runs once the application exists. The result is main's exit code.
 int RunBenchmarks(int argc, char** argv, const std::function<void()>& setUp = {},
                   const std::vector<Ratio>& ratios = {});
+
+// RunBenchmarks with the repetitions of all benchmarks taken in a shuffled turn, so that a change of the
+// machine's load falls on ours and the peer alike; a flag given on the command line still wins.
+int RunInterleaved(int argc, char** argv, const std::function<void()>& setUp = {},
+                   const std::vector<Ratio>& ratios = {});
+// The settings of a benchmark of RunInterleaved: five repetitions, in milliseconds.
+void Interleaved(benchmark::internal::Benchmark* benchmark);
 
 // A private copy of the shipped data folder, made once per run and removed at exit: windows write their
 // settings into their data folder, and the source tree must stay as it is.
