@@ -125,11 +125,19 @@ TEST_F(PrintFromPreview, CancellingAfterTheFirstPageEndsTheJobThereAndLeavesTheE
     });
 }
 
-TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintOffersAPdfFileAndAPrinterWaitsABoundedTime) {
+// The report beside a print server that takes the connection and never answers.
+class BesideASilentPrintServer : public PrintFromPreview {
+  protected:
+    void SetUp() override {
+        PrintFromPreview::SetUp();
+        report.prn.UseLookup(lookup);
+        report.prn.PrintSystemWait = std::chrono::milliseconds(300);
+    }
     SilentPrintServer silent;
     PrinterLookup lookup;
-    report.prn.UseLookup(lookup);
-    report.prn.PrintSystemWait = std::chrono::milliseconds(300);
+};
+
+TEST_F(BesideASilentPrintServer, PrintOffersAPdfFileAndAPrinterWaitsABoundedTime) {
 
     QElapsedTimer clock;
     clock.start();
@@ -149,11 +157,7 @@ TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintOffersAPdfFileAn
     EXPECT_TRUE(silent.Asked()) << "the print system was never asked";
 }
 
-TEST_F(PrintFromPreview, BesideAPrintServerThatNeverAnswersPrintWritesAPdfFileAtOnce) {
-    SilentPrintServer silent;
-    PrinterLookup lookup;
-    report.prn.UseLookup(lookup);
-    report.prn.PrintSystemWait = std::chrono::milliseconds(300);
+TEST_F(BesideASilentPrintServer, PrintWritesAPdfFileAtOnce) {
     TempDir dir;
     const std::filesystem::path pdf = dir / "report.pdf";
     bool offered = false;
