@@ -5,7 +5,6 @@
 #include <QImage>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -17,6 +16,7 @@
 #include "formats/png/png_picture.h"
 #include "platform/text.h"
 #include "support/bench_main.h"
+#include "support/libpng_memory_reader.h"
 #include "ui/bitmap/bitmap32.h"
 
 namespace fs = std::filesystem;
@@ -32,18 +32,6 @@ const std::vector<uint8_t>& FileBytes(const std::string& name) {
     return cache.back().second;
 }
 
-struct MemoryReader {
-    std::string_view bytes;
-    size_t at = 0;
-};
-
-void ReadFromMemory(png_structp png, png_bytep out, png_size_t count) {
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (reader->at + count > reader->bytes.size()) png_error(png, "read past the end");
-    std::memcpy(out, reader->bytes.data() + reader->at, count);
-    reader->at += count;
-}
-
 void WriteToMemory(png_structp png, png_bytep data, png_size_t count) {
     auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
     out->insert(out->end(), data, data + count);
@@ -54,11 +42,9 @@ void Flush(png_structp) {}
 // The peer decodes into pixels what our bitmap holds: 8-bit samples, no alpha, B, G, R order; or, like the
 // shown bitmap, with a fourth byte. Pixels of the same size are decoded in place.
 size_t LibpngDecode(std::string_view file, std::vector<uint8_t>& pixels, bool bgrx = false) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    MemoryReader reader{file};
-    png_set_read_fn(png, &reader, ReadFromMemory);
-    png_read_info(png, info);
+    LibpngMemoryReader reader(file);
+    png_structp png = reader.png;
+    png_infop info = reader.info;
     png_set_strip_16(png);
     png_set_strip_alpha(png);
     png_set_bgr(png);
@@ -73,7 +59,6 @@ size_t LibpngDecode(std::string_view file, std::vector<uint8_t>& pixels, bool bg
         rows[y] = pixels.data() + y * rowBytes;
     png_read_image(png, rows.data());
     png_read_end(png, nullptr);
-    png_destroy_read_struct(&png, &info, nullptr);
     return pixels.size();
 }
 

@@ -13,6 +13,7 @@
 #include "peer_tools.h"
 #include "png_test_files.h"
 #include "support/generated_pictures.h"
+#include "support/libpng_memory_reader.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -94,26 +95,12 @@ int DifferingPixels(const PngPicture& a, const PngPicture& b) {
     return differences;
 }
 
-struct ReferenceReader {
-    const std::string& file;
-    size_t at = 0;
-};
-
-void ReadReference(png_structp png, png_bytep out, png_size_t count) {
-    auto* reader = static_cast<ReferenceReader*>(png_get_io_ptr(png));
-    if (reader->at + count > reader->file.size()) png_error(png, "read past the end");
-    std::memcpy(out, reader->file.data() + reader->at, count);
-    reader->at += count;
-}
-
 // The reference decoder's rows of a valid file, as our bitmap keeps them: 8-bit samples (the high byte of
 // 16-bit ones), B, G, R order, an alpha kept, interlacing undone.
 std::vector<std::vector<uint8_t>> ReferenceRows(const std::string& file) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    ReferenceReader reader{file};
-    png_set_read_fn(png, &reader, ReadReference);
-    png_read_info(png, info);
+    LibpngMemoryReader reader(file);
+    png_structp png = reader.png;
+    png_infop info = reader.info;
     png_set_strip_16(png);
     png_set_bgr(png);
     png_set_interlace_handling(png);
@@ -124,7 +111,6 @@ std::vector<std::vector<uint8_t>> ReferenceRows(const std::string& file) {
     for (auto& row : rows)
         pointers.push_back(row.data());
     png_read_image(png, pointers.data());
-    png_destroy_read_struct(&png, &info, nullptr);
     return rows;
 }
 
