@@ -116,6 +116,9 @@ function(tessarin_fuzzers)
     tessarin_fuzz_executable(${name} ${source})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   endforeach()
+  # Not a target of the fuzz pass: scripts/test runs it to see that undefined behaviour fails that pass.
+  add_executable(ubsan_check ${CMAKE_SOURCE_DIR}/fuzz/checks/ubsan_check.cpp)
+  target_link_options(ubsan_check PRIVATE -fsanitize=fuzzer)
 endfunction()
 
 # The files of fuzz/seeds.list for one target, found at configure time.
