@@ -172,6 +172,10 @@ void LabelMaker::CreateControls() {
     BitBtn2->setGeometry(416, 500, 88, 28);
     BitBtn1 = MakeNamed<QPushButton>(this, "BitBtn1", QStringLiteral("Cancel"));
     BitBtn1->setGeometry(512, 500, 88, 28);
+    // Enter in a number box presses OK: a dialog would otherwise make the first button, "up", its default.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    BitBtn2->setDefault(true);
 }
 
 void LabelMaker::WireHandlers() {

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "formats/picture_formats.h"
@@ -292,4 +293,30 @@ TEST(LabelMaker, TheSizeNoteFitsItsLabelForEverySheet) {
             EXPECT_FALSE(sibling->geometry().intersects(note->geometry()))
                 << sibling->objectName().toStdString();
         }
+}
+
+// Enter anywhere in the dialog presses OK, which with no rows only says so: no move button takes it.
+TEST(LabelMaker, EnterPressesOkAndMovesNothing) {
+    TestLabelRows rows;
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    maker.show();
+    const std::string offsets = maker.OffsetsText().toStdString();
+    QList<QWidget*> targets{&maker,        maker.Edit1,   maker.ComboBox1, maker.ComboBox2,
+                            maker.BitBtn3, maker.BitBtn4, maker.BitBtn5,   maker.BitBtn6};
+    for (QSpinBox* spin : maker.findChildren<QSpinBox*>())
+        targets << spin;
+    for (QWidget* target : targets)
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            TestMessages::Clear();
+            QTest::keyClick(target, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(maker.OffsetsText().toStdString(), offsets) << target->objectName().toStdString();
+            EXPECT_EQ(TestMessages::Shown(),
+                      QStringList({"You need to have items in your inventory list before making labels."}))
+                << target->objectName().toStdString();
+        }
+    EXPECT_TRUE(maker.isVisible());
+    for (QPushButton* button : maker.findChildren<QPushButton*>())
+        EXPECT_EQ(button->autoDefault() || button->isDefault(), button == maker.BitBtn2)
+            << button->objectName().toStdString();
 }
