@@ -4,7 +4,7 @@
 
 #include "app/parsed_inventory.h"
 
-// Inventories that other programs produce. Each parses a file's rows and throws InventoryReadError when it
+// Inventories that other programs produce. Each parses a file's rows and throws UnopenedFileError when it
 // is no text; content it cannot use is passed over.
 ParsedInventory ReadLDrawFile(const InventorySource& file, const InventoryLookups& lookups);
 ParsedInventory ReadBlkFile(const InventorySource& file, const InventoryLookups& lookups);

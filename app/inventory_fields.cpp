@@ -48,7 +48,7 @@ QString InventoryText(const InventorySource& file) {
     QString text = DecodeText(file.bytes);
     const QString& path = file.path;
     // Checked before the Ctrl-Z cut: binary formats often carry that byte early (a PNG signature does).
-    if (text.contains(QChar(0))) throw InventoryReadError(path + QStringLiteral(" is not a text file."));
+    if (text.contains(QChar(0))) throw UnopenedFileError(path + QStringLiteral(" is not a text file."));
     if (const qsizetype eof = text.indexOf(QChar(0x1A)); eof >= 0) text.truncate(eof);
     if (text.startsWith(QChar(0xFEFF))) text.remove(0, 1);
     return text;

@@ -26,7 +26,7 @@ class UnopenedFileError : public InventoryReadError {
 // The file's own name, without the folders above it.
 QString FileNameOf(const QString& path);
 
-// The file's bytes as text up to a Ctrl-Z, a leading byte-order mark dropped; throws InventoryReadError when
+// The file's bytes as text up to a Ctrl-Z, a leading byte-order mark dropped; throws UnopenedFileError when
 // they hold NUL bytes (it is no text file).
 QString InventoryText(const InventorySource& file);
 // A text cut into lines, each a view into the text it keeps: a reader splits a large file without a string

@@ -90,6 +90,13 @@ InventorySource LoadSource(const ReadFormat& format, const QString& path) {
     }
 }
 
+// The reader's own text, then the files of the command it left unread.
+QString EndingError(const std::exception& error, const QStringList& unread) {
+    const QString text = ExceptionText(error);
+    return unread.isEmpty() ? text
+                            : text + QStringLiteral("\nNot read after this error:\n") + unread.join(u'\n');
+}
+
 void ApplyValue(const SetValue& value, const QString& current,
                 const std::function<void(const QString&)>& set) {
     if (value.value && (!value.onlyIntoEmpty || current.isEmpty())) set(*value.value);
@@ -200,7 +207,8 @@ void InventoryFiles::ReadFiles(const QStringList& paths, int copies) {
     QStringList findings;
     const InventoryLookups lookups = LookupsOf(host_);
     host_.SetStatusText(QStringLiteral("Loading file . . . "));
-    for (const QString& path : paths) {
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString& path = paths[i];
         const int before = host_.Inventory().InventoryRowCount();
         try {
             std::optional<ParsedInventory> parsed = Parse(path, lookups);
@@ -220,7 +228,7 @@ void InventoryFiles::ReadFiles(const QStringList& paths, int copies) {
             findings << ExceptionText(e);
             continue;
         } catch (const std::exception& e) {
-            findings << ExceptionText(e);
+            findings << EndingError(e, paths.mid(i + 1));
             break;
         }
         if (host_.Inventory().InventoryRowCount() > before)

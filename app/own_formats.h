@@ -5,7 +5,7 @@
 #include "app/parsed_inventory.h"
 
 // The program's own text inventories. Readers parse a file's rows and set information and throw
-// InventoryReadError when it is no text; writers save the whole inventory atomically.
+// UnopenedFileError when it is no text; writers save the whole inventory atomically.
 ParsedInventory ReadInvFile(const InventorySource& file, const InventoryLookups& lookups);
 ParsedInventory ReadPrnFile(const InventorySource& file, const InventoryLookups& lookups);
 ParsedInventory ReadTsvFile(const InventorySource& file, const InventoryLookups& lookups);

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <stdexcept>
@@ -52,25 +53,50 @@ GaugeBar* MakeGauge(QWidget* parent, const char* name, int min, int max, int pos
     return gauge;
 }
 
-// A picture file fills the square as a render does, centred and scaled to fit, so that the picture offsets
-// made for renders show it too.
-void PlacePicture(QImage& square, const QImage& picture) {
-    QPainter painter(&square);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    QRect placed(QPoint(0, 0), picture.size().scaled(square.size(), Qt::KeepAspectRatio));
-    placed.moveCenter(square.rect().center());
-    painter.drawImage(placed, picture);
+constexpr qreal kMostEnlargement = 2; // a small picture stays sharp
+
+QImage WhiteSquare() {
+    QImage square(kPictureSide, kPictureSide, QImage::Format_RGB32);
+    square.fill(Qt::white);
+    return square;
+}
+
+// Whether every pixel of the rectangle lies in the convex area: its corner pixels do.
+bool Inside(const QPainterPath& area, const QRect& rect) {
+    const QRectF centres = QRectF(rect).adjusted(0.5, 0.5, -0.5, -0.5);
+    return area.contains(centres.topLeft()) && area.contains(centres.topRight()) &&
+           area.contains(centres.bottomLeft()) && area.contains(centres.bottomRight());
+}
+
+// The largest rectangle of the picture's proportions, enlarged at most kMostEnlargement times, centred in the
+// convex area and wholly inside it: round corners and ellipses cut into the area's bounding box.
+QRect FittedRect(QSize picture, const QPainterPath& area) {
+    const QRectF bounds = area.boundingRect();
+    if (picture.isEmpty() || bounds.isEmpty()) return {};
+    const auto placed = [&](qreal scale) {
+        QRectF rect(QPointF(), QSizeF(picture) * scale);
+        rect.moveCenter(bounds.center());
+        return rect.toRect();
+    };
+    const qreal most =
+        std::min({bounds.width() / picture.width(), bounds.height() / picture.height(), kMostEnlargement});
+    if (Inside(area, placed(most))) return placed(most);
+    // The area is convex: below a scale that fits, every scale fits.
+    qreal fits = 0, overflows = most;
+    for (int step = 0; step < 12; ++step) {
+        const qreal scale = (fits + overflows) / 2;
+        (Inside(area, placed(scale)) ? fits : overflows) = scale;
+    }
+    return placed(fits);
 }
 
 } // namespace
 
 LabelMaker::LabelMaker(LabelHost& host, LDrawRenderer& renderer, LabelPreview& preview, QWidget* parent)
-    : QDialog(parent), host_(host), renderer_(renderer), preview_(preview),
-      picture_(kPictureSide, kPictureSide, QImage::Format_RGB32) {
+    : QDialog(parent), host_(host), renderer_(renderer), preview_(preview), picture_{WhiteSquare()} {
     setWindowTitle(QStringLiteral("Label Maker"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(608, 538);
-    picture_.fill(Qt::white);
     CreateControls();
     WireHandlers();
     ShowLabelSize();
@@ -172,6 +198,10 @@ void LabelMaker::CreateControls() {
     BitBtn2->setGeometry(416, 500, 88, 28);
     BitBtn1 = MakeNamed<QPushButton>(this, "BitBtn1", QStringLiteral("Cancel"));
     BitBtn1->setGeometry(512, 500, 88, 28);
+    // Enter in a number box presses OK: a dialog would otherwise make the first button, "up", its default.
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAutoDefault(false);
+    BitBtn2->setDefault(true);
 }
 
 void LabelMaker::WireHandlers() {
@@ -247,6 +277,7 @@ void LabelMaker::TemplateChosen() {
             preview_.PvLabelPrinter1.Templates().FindByName(ComboBox2->currentText()))
         SpinEdit7->setMaximum(std::max(1, sheet->LabelsPerPage()));
     ShowLabelSize();
+    ComposeSample(); // a picture file fits the sheet's label
 }
 
 const PvLabelTemplateInfo* LabelMaker::ChosenSheet() const {
@@ -304,7 +335,6 @@ void LabelMaker::showEvent(QShowEvent* event) {
             sampleDescription_ = first.description;
         }
         RenderSample();
-        ComposeSample();
         const QString chosen = ComboBox2->currentText();
         const int start = SpinEdit7->value();
         const QSignalBlocker quiet(ComboBox2);
@@ -358,10 +388,20 @@ void LabelMaker::BeginLabelRun() {
     renderIndex_.clear();
 }
 
-QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
-    QImage picture(kPictureSide, kPictureSide, QImage::Format_RGB32);
-    picture.fill(Qt::white);
+LabelMaker::PartPicture LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
     const LabelPicture choice = host_.LabelPictureFor(partNumber);
+    if (choice.kind == LabelPicture::PictureFile) {
+        try {
+            const QImage file = PictureRegistry::Load(choice.file)->ToImage();
+            // Kept no larger than the square: it is never drawn larger.
+            if (file.width() <= kPictureSide && file.height() <= kPictureSide) return {file, true};
+            return {file.scaled(kPictureSide, kPictureSide, Qt::KeepAspectRatio, Qt::SmoothTransformation),
+                    true};
+        } catch (const std::exception&) {
+            return {WhiteSquare()};
+        }
+    }
+    QImage picture = WhiteSquare();
     if (choice.kind == LabelPicture::LDrawPart) {
         renderer_.SetLibrary(choice.library);
         const LDrawView view{colour,
@@ -373,14 +413,8 @@ QImage LabelMaker::RenderedPicture(const QString& partNumber, int colour) {
         // A part the renderer cannot read keeps the white picture.
         if (!renderer_.RenderPicture(choice.file, view, picture)) picture.fill(Qt::white);
         renderer_.FreeTarget();
-    } else if (choice.kind == LabelPicture::PictureFile) {
-        try {
-            PlacePicture(picture, PictureRegistry::Load(choice.file)->ToImage());
-        } catch (const std::exception&) {
-            picture.fill(Qt::white);
-        }
     }
-    return picture;
+    return {picture};
 }
 
 void LabelMaker::RenderPartPicture(const QString& partNumber, int colour) {
@@ -405,6 +439,21 @@ void LabelMaker::RenderPartPicture(const QString& partNumber, int colour) {
     }
 }
 
+void LabelMaker::DrawPicture(QImage& label) const {
+    QPainter painter(&label);
+    if (!picture_.file) {
+        painter.drawImage(ix_, iy_, picture_.image);
+        return;
+    }
+    // What the label shows of the square: its part inside the composition and the chosen sheet's outline.
+    QPainterPath shown;
+    shown.addRect(label.rect() & QRect(ix_, iy_, kPictureSide, kPictureSide));
+    if (const PvLabelTemplateInfo* sheet = ChosenSheet())
+        shown = shown.intersected(LabelOutlineOnComposition(*sheet));
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(FittedRect(picture_.image.size(), shown), picture_.image);
+}
+
 void LabelMaker::DrawText(QImage& label, const TextItem& item, const QString& text, int x, int y) const {
     if (!item.check->isChecked()) return;
     QPainter painter(&label);
@@ -423,10 +472,7 @@ void LabelMaker::ComposeLabel(const QString& partNumber, const QString& descript
     Image1->resize(width, height);
     label_ = QImage(width, height, QImage::Format_RGB32);
     label_.fill(Qt::white); // nothing of the previous label may show through
-    {
-        QPainter painter(&label_);
-        painter.drawImage(ix_, iy_, picture_);
-    }
+    DrawPicture(label_);
     DrawText(label_, {CheckBox2, zcFontComboBox1, SpinEdit6, zcColorComboBox2, CheckBox3}, description, dx_,
              dy_);
     DrawText(label_, {CheckBox1, zcFontComboBox3, SpinEdit5, zcColorComboBox4, CheckBox4}, partNumber, lx_,

@@ -98,6 +98,12 @@ class LabelMaker : public QDialog {
     void showEvent(QShowEvent* event) override;
 
   private:
+    // A part's picture: a render is the 400 x 400 square drawn at the picture offsets; a picture file is
+    // fitted at each composition into what the label shows of that square.
+    struct PartPicture {
+        QImage image;
+        bool file = false;
+    };
     struct TextItem {
         QCheckBox* check;
         zcFontComboBox* font;
@@ -115,18 +121,19 @@ class LabelMaker : public QDialog {
     const PvLabelTemplateInfo* ChosenSheet() const;
     void ShowLabelSize();
     void DrawLabelOutline();
+    void DrawPicture(QImage& label) const;
     void DrawText(QImage& label, const TextItem& item, const QString& text, int x, int y) const;
-    QImage RenderedPicture(const QString& partNumber, int colour);
+    PartPicture RenderedPicture(const QString& partNumber, int colour);
 
     LabelHost& host_;
     LDrawRenderer& renderer_;
     LabelPreview& preview_;
-    QImage picture_; // 400 x 400
+    PartPicture picture_;
     QImage label_;
     int dx_ = 20, dy_ = 120, lx_ = 10, ly_ = 0, ex_ = 20, ey_ = 140, ix_ = -20, iy_ = -140;
     QString samplePart_ = QStringLiteral("71427c01");
     QString sampleDescription_ = QStringLiteral("Electric Technic Mini-Motor 9v");
     // Recent renders by part, colour, scale and angles, newest first; a few dozen at most.
-    std::list<std::pair<QString, QImage>> renders_;
-    std::unordered_map<QString, std::list<std::pair<QString, QImage>>::iterator> renderIndex_;
+    std::list<std::pair<QString, PartPicture>> renders_;
+    std::unordered_map<QString, std::list<std::pair<QString, PartPicture>>::iterator> renderIndex_;
 };

@@ -66,12 +66,38 @@ TEST_F(InventoryFilesTest, OpenAppendsInOrderSelectsLastAndProposesLastName) {
     EXPECT_EQ(files.ProposedSaveName(), Fixture("myparts.tsv").chopped(4));
 }
 
-TEST_F(InventoryFilesTest, ReadErrorEndsCommandButFinishesTheBatch) {
-    files.OpenFiles({Fixture("roundtrip.inv"), PathIn(dir, "absent.prn"), Fixture("myparts.tsv")});
+// The error that ends the command says which files of it were not read after it; none when it came last.
+TEST_F(InventoryFilesTest, ReadErrorEndsCommandNamingTheFilesLeftUnread) {
+    const QString absent = PathIn(dir, "absent.prn");
+    files.OpenFiles({Fixture("roundtrip.inv"), absent, Fixture("myparts.tsv"), Fixture("legacy.csv")});
     EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
     EXPECT_TRUE(inv.statusText.isEmpty());
-    ASSERT_EQ(TestMessages::Shown().size(), 1);
-    EXPECT_TRUE(TestMessages::Shown()[0].contains(u"absent.prn"));
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList{"Cannot open file " + absent + "\nNot read after this error:\n" +
+                          Fixture("myparts.tsv") + "\n" + Fixture("legacy.csv")});
+    TestMessages::Clear();
+    files.DropFiles({Fixture("myparts.tsv"), absent});
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 5);
+    EXPECT_EQ(TestMessages::Shown(), QStringList{"Cannot open file " + absent});
+}
+
+// A file that is no text is left out alone, like an unreadable workbook: the files after it are read.
+TEST_F(InventoryFilesTest, AFileThatIsNoTextLeavesOutOnlyItself) {
+    const QString picture = PathIn(dir, "picture.prn");
+    std::filesystem::copy_file(TestData("pngsuite/basn2c08.png"), dir / "picture.prn");
+    files.OpenFiles({Fixture("roundtrip.prn"), picture, Fixture("legacy.csv")});
+    EXPECT_EQ(inv.rows.InventoryRowCount(), 5);
+    EXPECT_EQ(inv.rows.CountText(), u"14");
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 4), u"3004");
+    EXPECT_EQ(TestMessages::Shown(), QStringList{picture + " is not a text file."});
+    EXPECT_EQ(files.ProposedSaveName(), Fixture("legacy.csv").chopped(4));
+
+    TestMessages::Clear();
+    TestInventory dropped;
+    InventoryFiles dropFiles(dropped);
+    dropFiles.DropFiles({picture, Fixture("legacy.csv")});
+    EXPECT_EQ(dropped.rows.CountText(), u"5");
+    EXPECT_EQ(TestMessages::Shown(), QStringList{picture + " is not a text file."});
 }
 
 // Silence reads as success: a name no reader knows, a file with no row in it and a file that is no text
@@ -80,8 +106,8 @@ TEST_F(InventoryFilesTest, FilesThatGiveNothingAreNamedAndCombinedRowsNeedSaving
     const QString unknown = Write("notes.txt", "1\t3001\n");
     const QString empty = Write("empty.tsv", "Quantity\tPart\tColor\tDescription\tNotes\r\n");
     const QString binary = Write("picture.prn", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    files.OpenFiles({unknown, empty, Fixture("roundtrip.prn"), Write("nul.prn", std::string("1\t3001\0", 8)),
-                     Fixture("myparts.tsv")});
+    files.OpenFiles(
+        {unknown, empty, Fixture("roundtrip.prn"), Write("nul.prn", std::string("1\t3001\0", 8))});
     EXPECT_EQ(inv.rows.InventoryRowCount(), 3);
     EXPECT_FALSE(inv.rows.Modified()); // the rows of one file, as that file holds them
     EXPECT_EQ(

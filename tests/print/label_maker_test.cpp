@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "formats/picture_formats.h"
@@ -196,7 +197,7 @@ TEST(LabelMaker, PicturesAreTheHostsLDrawPartOrPictureFileElseWhite) {
     LabelMaker& maker = windows.maker;
     ShowPictureOnly(maker);
     maker.ComposeLabelForRow(1);
-    EXPECT_EQ(maker.LabelBitmap().pixel(10, 70), qRgb(255, 0, 0)) << "the picture file";
+    EXPECT_EQ(maker.LabelBitmap().pixel(186, 101), qRgb(255, 0, 0)) << "the picture file";
     maker.ComposeLabelForRow(2);
     EXPECT_GT(Inked(maker.LabelBitmap(), maker.LabelBitmap().rect()), 100) << "the LDraw part";
     for (int row : {3, 4, 5}) {
@@ -236,39 +237,72 @@ TEST(LabelMaker, StoredOffsetsSurviveAStoredStartLabel) {
     EXPECT_EQ(windows.maker.Label10->text(), windows.maker.OffsetsText());
 }
 
-// A picture file fills the picture square as a render does, so the default picture offsets show most of it
-// and not a strip of its corner.
-TEST(LabelMaker, APictureFileShowsOnTheLabelAsARenderWould) {
+// A picture file shows whole inside the label's outline on each sheet at the default offsets: fitted into
+// what the label shows, centred there and enlarged at most twice. Its four quarters in four colours must
+// all be there, alike in size, in the picture's proportions, and nothing of it outside the outline.
+TEST(LabelMaker, APictureFileShowsWholeInsideTheLabelsOutline) {
     TempDir dir;
-    std::filesystem::create_directories(dir / "png");
     const QRgb quarters[] = {qRgb(255, 0, 0), qRgb(0, 160, 0), qRgb(0, 0, 255), qRgb(255, 160, 0)};
-    QImage picture(200, 150, QImage::Format_RGB32);
-    for (int q = 0; q < 4; ++q) {
-        QPainter painter(&picture);
-        painter.fillRect(QRect(q % 2 * 100, q / 2 * 75, 100, 75), QColor(quarters[q]));
-    }
-    const auto file = dir / "png" / "3001.png";
-    ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
-    RegisterPictureFormats();
+    // Wide, tall, small, and of an L7163 label's shape: its corners meet the label's round ones.
+    const QSize sizes[] = {{316, 216}, {166, 316}, {60, 40}, {372, 142}};
     TestLabelRows rows;
-    rows.rows = {{"3001", "Brick", 4}};
-    rows.pictures = {{"3001", {LabelPicture::PictureFile, file, {}}}};
+    for (const QSize& size : sizes) {
+        QImage picture(size, QImage::Format_RGB32);
+        QPainter painter(&picture);
+        const QSize quarter = size / 2;
+        for (int q = 0; q < 4; ++q)
+            painter.fillRect(QRect({q % 2 * quarter.width(), q / 2 * quarter.height()}, quarter),
+                             QColor(quarters[q]));
+        const QString part = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
+        const auto file = dir / (part.toStdString() + ".png");
+        ASSERT_TRUE(picture.save(QString::fromStdString(file.string())));
+        rows.rows.push_back({part, "Brick", 4});
+        rows.pictures.insert(part, {LabelPicture::PictureFile, file, {}});
+    }
+    RegisterPictureFormats();
     Windows windows(rows);
     LabelMaker& maker = windows.maker;
     for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
         box->setChecked(false);
-    maker.ComposeLabelForRow(1);
-    const QImage& label = maker.LabelBitmap();
-    int shown = 0;
-    for (QRgb colour : quarters) {
-        int count = 0;
-        for (int y = 0; y < label.height(); ++y)
-            for (int x = 0; x < label.width(); ++x)
-                count += label.pixel(x, y) == colour;
-        EXPECT_GT(count, 5000) << "a quarter of the picture shows: " << std::hex << colour;
-        shown += count;
+    for (const char* name : {"L7163_Address", "Avery_5160_Address"}) {
+        maker.ComboBox2->setCurrentText(name);
+        const PvLabelTemplateInfo& sheet = *windows.preview.PvLabelPrinter1.Templates().FindByName(name);
+        const QPainterPath outline = LabelOutlineOnComposition(sheet);
+        const QSize shown = ShownLabelSize(sheet.LabelWidth(), sheet.LabelHeight());
+        for (size_t i = 0; i < std::size(sizes); ++i) {
+            const QSize size = sizes[i];
+            SCOPED_TRACE(std::string(name) + " " + rows.rows[i].partNumber.toStdString());
+            maker.ComposeLabelForRow(int(i) + 1);
+            const QImage& label = maker.LabelBitmap();
+            int counts[4] = {}, outside = 0;
+            QRect drawn;
+            for (int y = 0; y < label.height(); ++y)
+                for (int x = 0; x < label.width(); ++x) {
+                    if ((label.pixel(x, y) & 0xFFFFFF) == 0xFFFFFF) continue;
+                    drawn |= QRect(x, y, 1, 1);
+                    outside += !outline.contains(QPointF(x + 0.5, y + 0.5));
+                    for (int q = 0; q < 4; ++q)
+                        counts[q] += label.pixel(x, y) == quarters[q];
+                }
+            EXPECT_EQ(outside, 0);
+            const auto [fewest, most] = std::minmax_element(std::begin(counts), std::end(counts));
+            EXPECT_GT(*fewest, 0);
+            EXPECT_GE(*fewest, *most * 9 / 10) << "no quarter is cut";
+            const double scale = double(drawn.width()) / size.width();
+            EXPECT_NEAR(double(drawn.height()) / size.height(), scale, 0.02) << "the picture's proportions";
+            EXPECT_NEAR(
+                scale,
+                std::min({2.0, double(shown.width()) / size.width(), double(shown.height()) / size.height()}),
+                0.02)
+                << "as large as the label shows, and at most twice as large";
+            EXPECT_NEAR(drawn.center().x(), shown.width() / 2, 2) << "centred";
+            EXPECT_NEAR(drawn.center().y(), shown.height() / 2, 2);
+        }
     }
-    EXPECT_GE(shown, label.width() * label.height() / 2) << "the picture covers at least half the label";
+    // The sample, the first row's picture, follows the chosen sheet: below the 95 rows an Avery label shows.
+    maker.show();
+    maker.ComboBox2->setCurrentText("L7163_Address");
+    EXPECT_GT(Inked(maker.LabelBitmap(), QRect(0, 95, 373, 48)), 1000);
 }
 
 // The note under the sample says all of what it says for every sheet, and no other control covers it.
@@ -292,4 +326,30 @@ TEST(LabelMaker, TheSizeNoteFitsItsLabelForEverySheet) {
             EXPECT_FALSE(sibling->geometry().intersects(note->geometry()))
                 << sibling->objectName().toStdString();
         }
+}
+
+// Enter anywhere in the dialog presses OK, which with no rows only says so: no move button takes it.
+TEST(LabelMaker, EnterPressesOkAndMovesNothing) {
+    TestLabelRows rows;
+    Windows windows(rows);
+    LabelMaker& maker = windows.maker;
+    maker.show();
+    const std::string offsets = maker.OffsetsText().toStdString();
+    QList<QWidget*> targets{&maker,        maker.Edit1,   maker.ComboBox1, maker.ComboBox2,
+                            maker.BitBtn3, maker.BitBtn4, maker.BitBtn5,   maker.BitBtn6};
+    for (QSpinBox* spin : maker.findChildren<QSpinBox*>())
+        targets << spin;
+    for (QWidget* target : targets)
+        for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            TestMessages::Clear();
+            QTest::keyClick(target, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+            EXPECT_EQ(maker.OffsetsText().toStdString(), offsets) << target->objectName().toStdString();
+            EXPECT_EQ(TestMessages::Shown(),
+                      QStringList({"You need to have items in your inventory list before making labels."}))
+                << target->objectName().toStdString();
+        }
+    EXPECT_TRUE(maker.isVisible());
+    for (QPushButton* button : maker.findChildren<QPushButton*>())
+        EXPECT_EQ(button->autoDefault() || button->isDefault(), button == maker.BitBtn2)
+            << button->objectName().toStdString();
 }

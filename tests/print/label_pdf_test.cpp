@@ -116,8 +116,8 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
     if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm not installed";
     TempDir dir;
     std::filesystem::create_directories(dir / "png");
-    QImage light(400, 400, QImage::Format_RGB32);
-    light.fill(qRgb(255, 240, 160)); // lighter than the outlines in grey
+    QImage light(373, 143, QImage::Format_RGB32); // all an L7163 label shows
+    light.fill(qRgb(255, 240, 160));              // lighter than the outlines in grey
     TestLabelRows rows = TestLabelRows::Numbered(14);
     for (int i = 1; i <= 14; ++i) {
         const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
@@ -133,7 +133,7 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
         box->setChecked(false);
     maker.ComboBox1->setCurrentText("Image");
     maker.SpinEdit2->setValue(20);
-    maker.BitBtn5->click(); // the picture's corner at the label's: it covers the whole label
+    maker.BitBtn5->click(); // the picture square over the whole label: the picture fills it
     maker.SpinEdit2->setValue(70);
     maker.BitBtn6->click();
     maker.BitBtn6->click();

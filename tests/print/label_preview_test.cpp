@@ -113,8 +113,8 @@ TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
 
 namespace {
 
-// Label windows whose rows p1 .. pn all show the same picture from a picture folder, covering the label from
-// its corner, without text.
+// Label windows whose rows p1 .. pn all show the same picture from a picture folder, fitted into the label,
+// without text.
 struct PictureLabels {
     PictureLabels(int count, const QImage& picture) : rows(TestLabelRows::Numbered(count)) {
         std::filesystem::create_directories(dir / "png");
@@ -190,7 +190,7 @@ TEST(LabelPreview, LabelsGoOntoTheirOwnPagesWhateverHappensToThePreviewMeanwhile
 }
 
 TEST(LabelPreview, PicturesLeaveEveryPixelOfTheOutlinesOnScreen) {
-    QImage light(400, 400, QImage::Format_RGB32);
+    QImage light(373, 143, QImage::Format_RGB32); // all an L7163 label shows
     light.fill(qRgb(255, 240, 160));
     PictureLabels labels(14, light);
     labels.preview.Label1->setText("L7163_Address");

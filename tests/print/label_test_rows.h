@@ -30,7 +30,8 @@ class TestLabelRows : public LabelHost {
     LabelPicture LabelPictureFor(const QString& partNumber) override { return pictures.value(partNumber); }
 };
 
-// Lays the label out as the picture alone, its top-left corner at (0, 60).
+// Lays the label out as the picture alone, its top-left corner at (0, 60). A picture file fits into what an
+// L7163 label shows below that, the strip of rows 60 to 142, centred at (186, 101).
 inline void ShowPictureOnly(LabelMaker& maker) {
     for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})
         box->setChecked(false);
