@@ -49,10 +49,17 @@ QString MarketplaceDescription(const InventoryLookups& lookups, const QString& p
 ParsedInventory ReadLDrawFile(const InventorySource& file, const InventoryLookups& lookups) {
     ParsedInventory parsed;
     const LDrawColours builtIn;
-    const LDrawModel model = ReadLDrawModel(
-        InventoryText(file), FileNameOf(file.path),
-        [&](const QString& name) { return file.beside ? file.beside(name) : std::nullopt; },
-        lookups.ldrawColours ? *lookups.ldrawColours : builtIn);
+    // A submodel that is no text leaves the whole model out: the message names the model as well.
+    const auto submodel = [&](const QString& name) -> std::optional<QString> {
+        if (!file.beside) return std::nullopt;
+        try {
+            return file.beside(name);
+        } catch (const UnopenedFileError& error) {
+            throw UnopenedFileError(file.path + QStringLiteral(": ") + QString::fromUtf8(error.what()));
+        }
+    };
+    const LDrawModel model = ReadLDrawModel(InventoryText(file), FileNameOf(file.path), submodel,
+                                            lookups.ldrawColours ? *lookups.ldrawColours : builtIn);
     RowAdder rows(parsed, lookups, file.path);
     // Models place the same part in the same colour again and again: each pair is looked up once.
     QHash<std::pair<QString, QString>, PartFields> known;

@@ -92,6 +92,17 @@ TEST_F(InventoryFilesTest, AFileThatIsNoTextLeavesOutOnlyItself) {
     EXPECT_EQ(TestMessages::Shown(), QStringList{picture + " is not a text file."});
     EXPECT_EQ(files.ProposedSaveName(), Fixture("legacy.csv").chopped(4));
 
+    // A model whose submodel is no text is left out, and the message names the model with it.
+    TestMessages::Clear();
+    const QString model = Write("house.ldr", "1 4 0 0 0 1 0 0 0 1 0 0 0 1 roof.ldr\n");
+    const QString roof = PathIn(dir, "roof.ldr");
+    std::filesystem::copy_file(TestData("pngsuite/basn2c08.png"), dir / "roof.ldr");
+    TestInventory opened;
+    InventoryFiles openFiles(opened);
+    openFiles.OpenFiles({model, Fixture("myparts.tsv")});
+    EXPECT_EQ(opened.rows.InventoryRowCount(), 2);
+    EXPECT_EQ(TestMessages::Shown(), QStringList{model + ": " + roof + " is not a text file."});
+
     TestMessages::Clear();
     TestInventory dropped;
     InventoryFiles dropFiles(dropped);
