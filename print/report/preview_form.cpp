@@ -18,6 +18,7 @@
 
 #include "platform/ui.h"
 #include "print/report/rp_print_object.h"
+#include "print/report/text_measure.h"
 
 namespace {
 
@@ -137,7 +138,9 @@ void PreviewForm::ZoomFactorChange() {
     const double scale = ppi_ * Factor();
     page_ = QImage(static_cast<int>(std::lround(inches.width() * scale)),
                    static_cast<int>(std::lround(inches.height() * scale)), QImage::Format_RGB32);
-    const int dotsPerMeter = static_cast<int>(std::lround(ppi_ / 0.0254));
+    // Text is shaped at the resolution its lines were laid out at, then scaled to the screen: shaped at the
+    // screen's, its font rounds to whole pixels and runs wider than laid out, into the next column.
+    const int dotsPerMeter = static_cast<int>(std::lround(TextMeasure::kDpi / 0.0254));
     page_.setDotsPerMeterX(dotsPerMeter);
     page_.setDotsPerMeterY(dotsPerMeter);
     DrawPage();
@@ -145,16 +148,22 @@ void PreviewForm::ZoomFactorChange() {
 
 void PreviewForm::DrawPage() {
     page_.fill(Qt::white);
-    if (const RpPages* pages = engine_.Pages(); pages && !page_.isNull()) {
-        QPainter painter(&page_);
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.scale(Factor(), Factor());
-        pages->ReplayPage(currentPage_, painter, {QRectF(QPointF(0, 0), engine_.PageInches()), true});
-    }
+    if (!page_.isNull()) PaintPage(page_);
     DisplayPage->setPixmap(QPixmap::fromImage(page_));
     DisplayPage->resize(page_.size());
     FormResize();
+}
+
+void PreviewForm::PaintPage(QPaintDevice& sheet) const {
+    const RpPages* pages = engine_.Pages();
+    if (!pages) return;
+    QPainter painter(&sheet);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    // The sheet's own units to the screen's pixels at the zoom.
+    const double scale = ppi_ * Factor() / sheet.logicalDpiX();
+    painter.scale(scale, scale);
+    pages->ReplayPage(currentPage_, painter, {QRectF(QPointF(0, 0), engine_.PageInches()), true});
 }
 
 void PreviewForm::resizeEvent(QResizeEvent* event) {

@@ -8,6 +8,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QPaintDevice;
 class QPushButton;
 class QScrollArea;
 class QToolButton;
@@ -25,6 +26,8 @@ class PreviewForm : public QDialog {
 
     int CurrentPage() const { return currentPage_; }
     const QImage& PageImage() const { return page_; }
+    // Draws the current page at the zoom on a sheet of the page image's size and resolution.
+    void PaintPage(QPaintDevice& sheet) const;
 
     void ZoomFactorChange();
     // Ends an entry in PgNumb: the number, clamped to the pages, becomes the current page.

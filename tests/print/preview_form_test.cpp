@@ -18,10 +18,10 @@ int Side(int ppi, double inches, double zoom = 1.0) {
     return static_cast<int>(std::lround(ppi * inches * zoom));
 }
 
-int NonWhite(const QImage& image) {
+int NonWhite(const QImage& image, const QRect& area) {
     int count = 0;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
             count += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
     return count;
 }
@@ -34,7 +34,7 @@ TEST(PreviewForm, ZoomSizesThePageFromTheScreensResolutionAndLandscapeTurnsIt) {
         const int ppi = form.logicalDpiY();
         EXPECT_EQ(form.ZoomFactor->currentText(), "100 %");
         EXPECT_EQ(form.PageImage().size(), QSize(Side(ppi, 8.5), Side(ppi, 11)));
-        EXPECT_GT(NonWhite(form.PageImage()), 500);
+        EXPECT_GT(NonWhite(form.PageImage(), form.PageImage().rect()), 500);
         QTest::keyClick(&form, Qt::Key_Minus);
         QTest::keyClick(&form, Qt::Key_Minus);
         QTest::keyClick(&form, Qt::Key_Minus);
@@ -116,6 +116,35 @@ TEST(PreviewForm, AOnePageReportDoesNotTurnAndArrowsScroll) {
         EXPECT_EQ(scroll->value(), 10);
         QTest::keyClick(&form, Qt::Key_Escape);
         EXPECT_FALSE(form.isVisible());
+    }));
+}
+
+TEST(PreviewForm, NoDescriptionInksTheGapBeforeTheNotesAtFullOrReducedZoom) {
+    InventoryReport report(TestMessages::Prompts());
+    ASSERT_TRUE(WithPreview(report, NearlyFullRows(40), [&](PreviewForm& form) {
+        const std::vector<PlacedText> texts = PageTexts(*report.prn.Pages(), 1);
+        const double line = report.prn.LineHeight();
+        for (const int item : {4, 2}) { // 100 % and 80 %
+            form.ZoomFactor->setCurrentIndex(item);
+            form.ZoomFactorChange();
+            const QImage& page = form.PageImage();
+            const double dpi = form.logicalDpiY() * PreviewForm::kZoom[static_cast<size_t>(item)] / 100.0;
+            int gaps = 0;
+            for (const PlacedText& text : texts) {
+                if (text.At.x() < 3.5 || text.At.x() >= 6.5) continue; // the Description column
+                // Beside the text, where only its own letters ink its line (the middle half of it), clear
+                // by more than a pixel of the text as laid out and of the Notes column.
+                const QRect gap(QPoint(static_cast<int>((text.At.x() + text.Width) * dpi) + 2,
+                                       static_cast<int>(std::ceil((text.At.y() + line / 4) * dpi))),
+                                QPoint(static_cast<int>(std::ceil(6.5 * dpi)) - 2,
+                                       static_cast<int>((text.At.y() + line * 3 / 4) * dpi)));
+                if (!gap.isValid()) continue;
+                ++gaps;
+                EXPECT_EQ(NonWhite(page, gap), 0)
+                    << text.Text.toStdString() << " at " << form.ZoomFactor->currentText().toStdString();
+            }
+            EXPECT_GT(gaps, 40);
+        }
     }));
 }
 

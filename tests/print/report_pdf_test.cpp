@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QPaintEngine>
+
 #include "platform/print/pdf_file_device.h"
 #include "platform/ui.h"
 #include "report_test_support.h"
@@ -11,10 +13,13 @@ namespace {
 
 constexpr double kPoints = 72; // per inch
 
-// Prints the report of `rows` rows from its preview into a PDF file, pages from .. to (0: all).
-void PrintPdf(const std::filesystem::path& file, const InventoryReportData& data, int from = 0, int to = 0) {
+// Prints the report from its preview into a PDF file, pages from .. to (0: all), once `inPreview` has seen
+// the preview.
+void PrintPdf(const std::filesystem::path& file, const InventoryReportData& data, int from = 0, int to = 0,
+              const std::function<void(PreviewForm&)>& inPreview = {}) {
     InventoryReport report(TestMessages::Prompts());
     ASSERT_TRUE(WithPreview(report, data, [&](PreviewForm& form) {
+        if (inPreview) inPreview(form);
         if (from > 0)
             report.prn.PrintDialog = [from, to](PrintDevice&, int, int& first, int& last) {
                 first = from;
@@ -24,6 +29,108 @@ void PrintPdf(const std::filesystem::path& file, const InventoryReportData& data
         report.prn.SetPrinter(std::make_unique<PdfFileDevice>(file));
         form.PrintBtnClick();
     }));
+}
+
+// A sheet of the preview's page image's size and resolution that keeps the texts drawn on it, each from its
+// left end to its right as the font drawing it advances, in the page image's pixels.
+class TextSheet : public QPaintDevice {
+  public:
+    struct Run {
+        QString Text;
+        double Left, Right, Baseline;
+    };
+
+    explicit TextSheet(const QImage& like) : like_(like) {}
+    QPaintEngine* paintEngine() const override { return &engine_; }
+    const std::vector<Run>& Runs() const { return engine_.runs; }
+
+  protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmWidth:
+            return like_.width();
+        case PdmHeight:
+            return like_.height();
+        case PdmWidthMM:
+            return like_.widthMM();
+        case PdmHeightMM:
+            return like_.heightMM();
+        case PdmDepth:
+            return like_.depth();
+        case PdmNumColors:
+            return like_.colorCount();
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDpiX:
+        case PdmPhysicalDpiX:
+            return like_.logicalDpiX();
+        case PdmDpiY:
+        case PdmPhysicalDpiY:
+            return like_.logicalDpiY();
+        default:
+            return QPaintDevice::metric(metric);
+        }
+    }
+
+  private:
+    class Engine : public QPaintEngine {
+      public:
+        Engine() : QPaintEngine(AllFeatures) {}
+        bool begin(QPaintDevice*) override { return true; }
+        bool end() override { return true; }
+        void updateState(const QPaintEngineState& changed) override {
+            if (changed.state() & DirtyTransform) transform = changed.transform();
+        }
+        void drawTextItem(const QPointF& at, const QTextItem& item) override {
+            const QPointF left = transform.map(at), right = transform.map(at + QPointF(item.width(), 0));
+            runs.push_back({item.text(), left.x(), right.x(), left.y()});
+        }
+        void drawPath(const QPainterPath&) override {}
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
+        void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
+        Type type() const override { return User; }
+
+        QTransform transform;
+        std::vector<TextSheet::Run> runs;
+    };
+
+    const QImage& like_;
+    mutable Engine engine_;
+};
+
+// The rows of the preview's current page as a reader sees them: the texts on one baseline from left to
+// right, a blank between two only where the first ends before the next begins.
+QStringList PreviewRows(const PreviewForm& form) {
+    TextSheet sheet(form.PageImage());
+    form.PaintPage(sheet);
+    std::vector<TextSheet::Run> runs = sheet.Runs();
+    std::sort(runs.begin(), runs.end(), [](const TextSheet::Run& a, const TextSheet::Run& b) {
+        return std::tie(a.Baseline, a.Left) < std::tie(b.Baseline, b.Left);
+    });
+    QStringList rows;
+    for (size_t i = 0; i < runs.size(); ++i) {
+        if (i == 0 || runs[i].Baseline > runs[i - 1].Baseline + 0.5)
+            rows << runs[i].Text;
+        else
+            rows.last() += (runs[i].Left > runs[i - 1].Right ? " " : "") + runs[i].Text;
+    }
+    for (QString& row : rows)
+        row = row.simplified();
+    return rows;
+}
+
+// The rows of a PDF page as pdftotext finds its words, top to bottom, each left to right.
+QStringList PdfRows(std::vector<PdfWord> words, int page) {
+    std::erase_if(words, [page](const PdfWord& word) { return word.Page != page; });
+    std::sort(words.begin(), words.end(), [](const PdfWord& a, const PdfWord& b) {
+        return std::tie(a.YMin, a.XMin) < std::tie(b.YMin, b.XMin);
+    });
+    QStringList rows;
+    for (size_t i = 0, start = 0; i < words.size(); ++i) {
+        if (i > start && words[i].YMin > words[start].YMin + 1) start = i;
+        rows << (i == start ? words[i].Text : rows.takeLast() + ' ' + words[i].Text);
+    }
+    return rows;
 }
 
 } // namespace
@@ -111,6 +218,25 @@ TEST(InventoryReportPdf, ADescriptionAsWideAsItsColumnStillLeavesAGapBeforeTheNo
     EXPECT_GT(descriptionEnd, 3.5 * kPoints);
     EXPECT_GE(notes[0].XMin - descriptionEnd, 0.03 * kPoints);
     EXPECT_NEAR(notes[0].XMin, 6.5 * kPoints, 0.3) << "the notes column stays where it was";
+}
+
+TEST(InventoryReportPdf, ThePreviewReadsRowForRowAsThePdfDoes) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    std::vector<std::string> shown;
+    PrintPdf(dir / "rows.pdf", NearlyFullRows(90), 0, 0, [&](PreviewForm& form) {
+        // Every page, until the next page is the same.
+        for (int page = 0; page != form.CurrentPage(); form.NextPageClick()) {
+            page = form.CurrentPage();
+            shown.push_back(PreviewRows(form).join('\n').toStdString());
+        }
+    });
+    ASSERT_GE(shown.size(), 2u);
+    ASSERT_EQ(ReadPdfInfo(dir / "rows.pdf").Pages, static_cast<int>(shown.size()));
+    const std::vector<PdfWord> words = ReadPdfWords(dir / "rows.pdf");
+    for (size_t page = 1; page <= shown.size(); ++page)
+        EXPECT_EQ(shown[page - 1], PdfRows(words, static_cast<int>(page)).join('\n').toStdString())
+            << "page " << page;
 }
 
 TEST(InventoryReportPdf, PrintingIntoAPipeSaysSoAndLeavesThePipe) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/print/image_device.h"
+#include "platform/text.h"
 #include "print/report/inventory_report.h"
 #include "print/report/preview_form.h"
 #include "support/test_support.h"
@@ -28,6 +29,25 @@ inline InventoryReportData ReportRows(int count, const QString& description = QS
     }
     data.SetFields = {"Space", "1979", "100", "2", "9.99", "Me", "Box", "2024-01-01"};
     data.CountText = QString::number(count);
+    return data;
+}
+
+// Up to `count` rows of the shipped master list's descriptions whose last line, where the notes start, comes
+// within 0.04 in of the width wrapped to, so that a line drawn a few per cent wider runs into the notes; each
+// row has a short note.
+inline InventoryReportData NearlyFullRows(int count) {
+    const QStringList lines = SplitLines(ReadTextFile(ShippedData("master.txt")).value_or(QString()));
+    TextMeasure measure;
+    const double width = (3.0 - RpPrintObject::kWrapGap) * TextMeasure::kDpi;
+    InventoryReportData data = ReportRows(0);
+    for (qsizetype i = 1; i < lines.size() && std::ssize(data.Rows) < count; ++i) {
+        const QString description = lines[i].section(u'\t', 1, 1);
+        if (measure.Width(measure.Wrap(description, width).last()) < width - 0.04 * TextMeasure::kDpi)
+            continue;
+        const QString n = QString::number(data.Rows.size() + 1);
+        data.Rows.push_back({"key" + n, n, "p" + n, "b" + n, "c" + n, description, "note number " + n});
+    }
+    data.CountText = QString::number(data.Rows.size());
     return data;
 }
 
@@ -53,6 +73,7 @@ struct PlacedText {
     QString Text;
     QPointF At; // inches
     bool Bold = false;
+    double Width = 0; // inches, as laid out
 };
 
 inline std::vector<PlacedText> PageTexts(const RpPages& pages, int page) {
@@ -62,7 +83,8 @@ inline std::vector<PlacedText> PageTexts(const RpPages& pages, int page) {
     for (const RpPrintCommand& command : list->Commands()) {
         if (const auto* setting = std::get_if<RpSetting>(&command); setting && setting->Code == RpCode::Font)
             bold = setting->Font.Bold;
-        if (const auto* text = std::get_if<RpText>(&command)) texts.push_back({text->Text, text->At, bold});
+        if (const auto* text = std::get_if<RpText>(&command))
+            texts.push_back({text->Text, text->At, bold, text->Advance / TextMeasure::kDpi});
     }
     return texts;
 }

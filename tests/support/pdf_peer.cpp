@@ -58,7 +58,11 @@ std::vector<PdfWord> ReadPdfWords(const std::filesystem::path& pdf) {
             continue;
         }
         QString text = match.captured(5);
-        text.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+        text.replace("&lt;", "<")
+            .replace("&gt;", ">")
+            .replace("&quot;", "\"")
+            .replace("&apos;", "'")
+            .replace("&amp;", "&");
         words.push_back({page, text, match.captured(1).toDouble(), match.captured(2).toDouble(),
                          match.captured(3).toDouble(), match.captured(4).toDouble()});
     }
