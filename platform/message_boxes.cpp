@@ -6,11 +6,11 @@
 #include <QWidget>
 
 void MessageBoxes::Show(const QString& text) {
-    QMessageBox::information(QApplication::activeWindow(), QApplication::applicationName(), text);
+    QMessageBox::information(Parent(), QApplication::applicationName(), text);
 }
 
 bool MessageBoxes::AskYesNo(const QString& text) {
-    return QMessageBox::question(QApplication::activeWindow(), QApplication::applicationName(), text,
+    return QMessageBox::question(Parent(), QApplication::applicationName(), text,
                                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -36,6 +36,9 @@ QString First(const QStringList& paths) {
 } // namespace
 
 QWidget* MessageBoxes::Parent() const {
+    // The modal window that has the input first: just after a message box closes no window may be active
+    // yet, and a dialog over the fallback would bring that in front of the modal one.
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
     QWidget* active = QApplication::activeWindow();
     return active ? active : fallbackParent_;
 }

@@ -4,8 +4,9 @@
 
 class QWidget;
 
-// The program's prompts: modal message boxes over the active window, file dialogs over it or, when none is
-// active, over the fallback parent. The number questions are the program's own windows.
+// The program's prompts: message boxes and file dialogs over the modal window that has the input, else over
+// the active window or, when none is active, over the fallback parent. The number questions are the
+// program's own windows.
 class MessageBoxes : public UserPrompts {
   public:
     void SetFallbackParent(QWidget* parent) { fallbackParent_ = parent; }

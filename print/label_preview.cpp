@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <cmath>
@@ -15,6 +16,7 @@
 #include "print/preview/pv_page_navigator.h"
 #include "print/preview/pv_property_combo_box.h"
 #include "print/preview/pv_thumbnails.h"
+#include "print/report/print_bar_form.h"
 #include "ui/kit/make_named.h"
 
 namespace {
@@ -106,9 +108,12 @@ LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent)
     PvLabelPrinter1.OnDrawLabel = [this](int labelNum, const PvValueRect& rect, PvCanvas& canvas) {
         DrawLabel(labelNum, rect, canvas);
     };
+    PvPreview1->Printer().WhileHandingIn = [this](double waited) { return HearHandIn(waited); };
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) resize(screen->availableGeometry().size());
 }
+
+LabelPreview::~LabelPreview() = default;
 
 void LabelPreview::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
@@ -171,5 +176,19 @@ void LabelPreview::DrawLabel(int labelNum, const PvValueRect& rect, PvCanvas& ca
 }
 
 void LabelPreview::BitBtn1Click() {
+    handInCancelled_ = false;
+    const auto closeProgress = qScopeGuard([this] { handIn_.reset(); });
     PvPreview1->Print();
+}
+
+bool LabelPreview::HearHandIn(double waited) {
+    if (!handIn_) {
+        handIn_ = std::make_unique<PrintBarForm>(this);
+        handIn_->CancelBtn->show();
+        // unguarded: sets a flag
+        connect(handIn_.get(), &PrintBarForm::Cancelled, this, [this] { handInCancelled_ = true; });
+        handIn_->show();
+    }
+    handIn_->ShowHandIn(waited);
+    return !handInCancelled_;
 }

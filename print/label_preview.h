@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPainterPath>
+#include <memory>
 
 #include "print/preview/pv_label_printer.h"
 
@@ -10,6 +11,7 @@ class LabelMaker;
 class UserPrompts;
 class PvPageNavigator;
 class PvPreview;
+class PrintBarForm;
 class PvPropertyComboBox;
 class PvThumbnails;
 class QLabel;
@@ -29,6 +31,7 @@ class LabelPreview : public QDialog {
   public:
     // Messages, questions and the PDF file go to prompts, the label maker's too.
     explicit LabelPreview(UserPrompts& prompts, QWidget* parent = nullptr);
+    ~LabelPreview() override;
     UserPrompts& Prompts() const { return prompts_; }
 
     void SetLabelMaker(LabelMaker* maker) { maker_ = maker; }
@@ -53,8 +56,12 @@ class LabelPreview : public QDialog {
 
   private:
     void DrawLabel(int labelNum, const PvValueRect& rect, PvCanvas& canvas);
+    // While the printer takes the job: a progress window whose Cancel gives the job up.
+    bool HearHandIn(double waited);
 
     UserPrompts& prompts_;
+    std::unique_ptr<PrintBarForm> handIn_;
+    bool handInCancelled_ = false;
     LabelMaker* maker_ = nullptr;
     int start_ = 1;
     int total_ = 0;

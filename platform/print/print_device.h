@@ -6,11 +6,12 @@
 #include <QRect>
 #include <QSizeF>
 #include <QString>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 class QPaintDevice;
-class QPrinter;
 
 enum class PrintOrientation { Portrait, Landscape };
 
@@ -18,6 +19,13 @@ enum class PrintOrientation { Portrait, Landscape };
 class EPrintError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
+};
+
+// A print job the user gave up while its output was taking it: nothing was printed, and nothing is to be
+// told.
+class EPrintCancelled : public EPrintError {
+  public:
+    using EPrintError::EPrintError;
 };
 
 // A sheet of paper: its window-system paper code (0 for none) and its portrait size in inches.
@@ -51,6 +59,12 @@ class PrintDevice {
     void SetTitle(const QString& title) { title_ = title; }
     const QString& Title() const { return title_; }
     virtual bool ColorCapable() const { return true; }
+    // How long EndDoc may wait for the output to take the document, and what hears the wait meanwhile: the
+    // share of that time gone by, answered with false to give the document up. Only a printer waits.
+    void SetEndWait(std::chrono::milliseconds limit, std::function<bool(double waited)> whileWaiting) {
+        endWait_ = limit;
+        whileEnding_ = std::move(whileWaiting);
+    }
 
     // Geometry for the current settings, in device pixels.
     virtual int DpiX() const = 0;
@@ -71,9 +85,6 @@ class PrintDevice {
     int PageNumber() const { return pageNumber_; }
     QPainter& Painter() { return painter_; }
 
-    // The Qt printer behind a printer device, for the print dialog; null for other devices.
-    virtual QPrinter* QtPrinter() { return nullptr; }
-
   protected:
     PrintDevice() = default;
     QPageLayout Layout() const;
@@ -87,6 +98,8 @@ class PrintDevice {
     // With the painter possibly still active: throws the output away.
     virtual void DiscardDocument() {}
     virtual QMarginsF UnprintableInches() const { return {}; }
+    std::chrono::milliseconds EndWait() const { return endWait_; }
+    const std::function<bool(double)>& WhileEnding() const { return whileEnding_; }
 
     QPainter painter_;
 
@@ -94,6 +107,8 @@ class PrintDevice {
     Paper paper_{1, QSizeF(8.5, 11.0)};
     PrintOrientation orientation_ = PrintOrientation::Portrait;
     QString title_;
+    std::chrono::milliseconds endWait_{15000};
+    std::function<bool(double)> whileEnding_;
     bool printing_ = false;
     int pageNumber_ = 0;
 };

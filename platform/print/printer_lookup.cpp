@@ -1,43 +1,56 @@
 #include "platform/print/printer_lookup.h"
 
-#include <QCoreApplication>
+#include <QPrinter>
 #include <QPrinterInfo>
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
 
-#include "platform/ui.h"
+#include "platform/print/print_worker.h"
 
 namespace {
 
-// Lookups still asking the print system. The print support they run does not survive the application
-// object's teardown, so that waits a moment for them; one kept waiting by a silent server sleeps in a read
-// that the end of the process does not disturb.
-std::mutex runningLock;
-std::condition_variable runningDone;
-int running = 0;
+const QString kPdfInstead =
+    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
 
-void WaitForRunningLookups() {
-    std::unique_lock guard(runningLock);
-    runningDone.wait_for(guard, std::chrono::seconds(2), [] { return running == 0; });
-}
-
-void LookupStarted() {
-    static std::once_flag registered;
-    std::call_once(registered, [] { qAddPostRoutine(WaitForRunningLookups); });
-    const std::lock_guard guard(runningLock);
-    ++running;
-}
-
-void LookupEnded() {
-    {
-        const std::lock_guard guard(runningLock);
-        --running;
+// Asks the printer itself: a worker's work, like every call that reaches the print system.
+PrinterFacts ReadFacts(const QPrinterInfo& info) {
+    PrinterFacts facts{info.printerName()};
+    const QPrinter printer(info, QPrinter::HighResolution);
+    if (printer.resolution() > 0) facts.Dpi = printer.resolution();
+    QPageLayout layout = printer.pageLayout();
+    if (layout.isValid()) {
+        layout.setUnits(QPageLayout::Inch);
+        facts.UnprintableInches = layout.minimumMargins();
+        facts.DefaultPaper = {layout.pageSize().windowsId(), layout.pageSize().size(QPageSize::Inch)};
+        facts.DefaultOrientation = layout.orientation() == QPageLayout::Landscape
+                                       ? PrintOrientation::Landscape
+                                       : PrintOrientation::Portrait;
     }
-    runningDone.notify_all();
+    const QList<QPrinter::ColorMode> modes = info.supportedColorModes();
+    if (!modes.isEmpty()) facts.Color = modes.contains(QPrinter::Color);
+    return facts;
 }
 
 } // namespace
+
+QStringList PrinterList::Names() const {
+    QStringList names;
+    for (const PrinterFacts& printer : Printers)
+        names << printer.Name;
+    return names;
+}
+
+const PrinterFacts* PrinterList::Find(const QString& name) const {
+    const auto found = std::find_if(Printers.begin(), Printers.end(),
+                                    [&name](const PrinterFacts& printer) { return printer.Name == name; });
+    return found == Printers.end() ? nullptr : &*found;
+}
+
+const PrinterFacts* PrinterList::Default() const {
+    if (const PrinterFacts* printer = Find(DefaultPrinter)) return printer;
+    return Printers.empty() ? nullptr : &Printers.front();
+}
 
 // Shared with the worker, which may outlive the lookup while the print system keeps it waiting.
 struct PrinterLookup::State {
@@ -64,7 +77,10 @@ PrinterLookup& PrinterLookup::System() {
 }
 
 PrinterList PrinterLookup::AskPrintSystem() {
-    return {QPrinterInfo::defaultPrinterName(), QPrinterInfo::availablePrinterNames()};
+    PrinterList list{QPrinterInfo::defaultPrinterName(), {}};
+    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
+        list.Printers.push_back(ReadFacts(info));
+    return list;
 }
 
 void PrinterLookup::Start() {
@@ -73,19 +89,15 @@ void PrinterLookup::Start() {
         if (state_->started) return;
         state_->started = true;
     }
-    LookupStarted();
-    std::thread([state = state_, source = source_] {
+    StartPrintWorker([state = state_, source = source_] {
         PrinterList list = source();
-        {
-            std::lock_guard guard(state->lock);
-            state->answer = std::move(list);
-            state->done.notify_all();
-            // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
-            if (PrinterLookup* owner = state->owner)
-                QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
-        }
-        LookupEnded();
-    }).detach();
+        std::lock_guard guard(state->lock);
+        state->answer = std::move(list);
+        state->done.notify_all();
+        // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
+        if (PrinterLookup* owner = state->owner)
+            QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
+    });
 }
 
 std::optional<PrinterList> PrinterLookup::Answer() {
@@ -96,22 +108,15 @@ std::optional<PrinterList> PrinterLookup::Answer() {
 
 std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeout) {
     Start();
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        {
-            std::unique_lock guard(state_->lock);
-            const auto slice =
-                std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(16));
-            if (state_->done.wait_until(guard, slice, [this] { return state_->answer.has_value(); }))
-                return state_->answer;
-        }
-        if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-        ProcessMessages();
-    }
+    AwaitPrintWorker(
+        state_->lock, state_->done, [this] { return state_->answer.has_value(); }, timeout);
+    return Answer();
 }
 
 std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout,
                                                       UserPrompts& prompts) {
+    if (std::optional<PrinterList> answer = Answer()) return answer;
+    if (prompts.AskYesNo(kPdfInstead)) return PrinterList();
     std::optional<PrinterList> answer = Await(timeout);
     if (!answer)
         prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMarginsF>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -7,13 +8,33 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "platform/print/print_device.h"
 #include "platform/user_prompts.h"
+
+// What a printer is, as the print system told it off the interface thread; the defaults stand where it
+// told nothing.
+struct PrinterFacts {
+    QString Name;
+    int Dpi = 600;
+    // For the default paper, portrait.
+    QMarginsF UnprintableInches{0.25, 0.25, 0.25, 0.25};
+    bool Color = true;
+    Paper DefaultPaper{1, QSizeF(8.5, 11.0)};
+    PrintOrientation DefaultOrientation = PrintOrientation::Portrait;
+};
 
 // The printers of the system and its default one.
 struct PrinterList {
     QString DefaultPrinter;
-    QStringList Printers;
+    std::vector<PrinterFacts> Printers;
+
+    QStringList Names() const;
+    // The printer of that name; null when none is listed.
+    const PrinterFacts* Find(const QString& name) const;
+    // The default printer, else the first one; null when there is none.
+    const PrinterFacts* Default() const;
 };
 
 // Asks the print system for its printers on a worker thread, once, when first asked: a print server that
@@ -33,7 +54,9 @@ class PrinterLookup : public QObject {
     std::optional<PrinterList> Answer();
     // Waits at most timeout for the answer, keeping the interface alive; nothing when none came.
     std::optional<PrinterList> Await(std::chrono::milliseconds timeout);
-    // Await before a print job: when no answer came, tells the user that nothing was printed.
+    // The printers for a print job: the answer once it has come. Before it the user may take a PDF file
+    // instead, which answers no printers; else the answer is awaited at most timeout, and when none came the
+    // user is told that nothing was printed.
     std::optional<PrinterList> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts);
 
   signals:

@@ -1,6 +1,6 @@
 #include "print/preview/pv_printer.h"
 
-#include <QPrinter>
+#include <QPageSize>
 #include <algorithm>
 #include <cmath>
 
@@ -11,13 +11,6 @@
 const QString PvPrinter::kPdfFile = QStringLiteral("PDF file");
 
 namespace {
-
-std::unique_ptr<PrintDevice> DefaultDevice(const QString& name, const std::filesystem::path& pdf) {
-    if (name == PvPrinter::kPdfFile) return std::make_unique<PdfFileDevice>(pdf);
-    auto device = std::make_unique<PrinterDevice>();
-    device->QtPrinter()->setPrinterName(name);
-    return device;
-}
 
 // Position of a value in a list of device-mode numbers, or 0.
 template <size_t N> int Ordinal(const int (&codes)[N], int code) {
@@ -44,28 +37,47 @@ constexpr int kQualityCodes[] = {-1, -2, -3, -4};
 } // namespace
 
 PvPrinter::PvPrinter(UserPrompts& prompts)
-    : MakeDevice(DefaultDevice), lookup_(&PrinterLookup::System()), prompts_(&prompts) {}
+    : MakeDevice(
+          [this](const QString& name, const std::filesystem::path& pdf) { return OutputDevice(name, pdf); }),
+      lookup_(&PrinterLookup::System()), prompts_(&prompts) {}
 
 PvPrinter::~PvPrinter() {
     Abort();
 }
 
+std::unique_ptr<PrintDevice> PvPrinter::OutputDevice(const QString& name,
+                                                     const std::filesystem::path& pdf) const {
+    if (name == kPdfFile) return std::make_unique<PdfFileDevice>(pdf);
+    const std::optional<PrinterList> answer = lookup_->Answer();
+    const PrinterFacts* printer = answer ? answer->Find(name) : nullptr;
+    return printer ? std::make_unique<PrinterDevice>(*printer) : nullptr;
+}
+
 QStringList PvPrinter::PrinterNames() const {
     const std::optional<PrinterList> answer = lookup_->Answer();
-    QStringList names = answer ? answer->Printers : QStringList();
+    QStringList names = answer ? answer->Names() : QStringList();
     names << kPdfFile;
     return names;
 }
 
 QString PvPrinter::DefaultOutput(const PrinterList& list) {
-    if (!list.DefaultPrinter.isEmpty()) return list.DefaultPrinter;
-    return list.Printers.isEmpty() ? kPdfFile : list.Printers.front();
+    const PrinterFacts* printer = list.Default();
+    return printer ? printer->Name : kPdfFile;
 }
 
 QString PvPrinter::PrinterName() const {
     if (!printerName_.isEmpty()) return printerName_;
     const std::optional<PrinterList> answer = lookup_->Answer();
-    return answer ? DefaultOutput(*answer) : QString();
+    return answer ? DefaultOutput(*answer) : kPdfFile;
+}
+
+std::optional<QString> PvPrinter::JobOutput() {
+    if (!printerName_.isEmpty()) return printerName_;
+    waiting_ = true;
+    const std::optional<PrinterList> answer = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
+    waiting_ = false;
+    if (!answer) return std::nullopt;
+    return DefaultOutput(*answer);
 }
 
 void PvPrinter::SetPrinterName(const QString& name) {
@@ -116,11 +128,8 @@ void PvPrinter::SetPaperSize(PvPaperSize paper, PvPoint customInches) {
 
 PrintDevice* PvPrinter::Probe() const {
     if (device_) return device_.get();
-    // Until the system has answered there is no printer to measure: the preview draws an A4 sheet.
-    const QString name = PrinterName();
-    if (name.isEmpty()) return nullptr;
     if (!probe_) {
-        probe_ = MakeDevice(name, {});
+        probe_ = MakeDevice(PrinterName(), {});
         if (probe_) {
             probe_->SetPaper(DevicePaper(paper_, customInches_));
             probe_->SetOrientation(Orientation() == pvLandscape ? PrintOrientation::Landscape
@@ -152,33 +161,28 @@ PvRect PvPrinter::PrinterMargins() const {
 }
 
 void PvPrinter::ApplyMode() {
-    QPrinter* printer = device_->QtPrinter();
+    device_->SetEndWait(PrintSystemWait, WhileHandingIn);
+    auto* printer = dynamic_cast<PrinterDevice*>(device_.get());
     // Dithering and quality have no counterpart in the printing system and stay settings of the job only.
     if (!printer) return;
-    printer->setCopyCount(mode_.Copies);
-    printer->setCollateCopies(mode_.Collate == 1);
-    printer->setDuplex(mode_.Duplex == 3   ? QPrinter::DuplexShortSide
-                       : mode_.Duplex == 2 ? QPrinter::DuplexLongSide
-                                           : QPrinter::DuplexNone);
-    printer->setColorMode(mode_.Color == 1 ? QPrinter::GrayScale : QPrinter::Color);
+    printer->SetJobOptions({mode_.Copies, mode_.Collate == 1,
+                            mode_.Duplex == 3   ? PrintDuplex::ShortSide
+                            : mode_.Duplex == 2 ? PrintDuplex::LongSide
+                                                : PrintDuplex::None,
+                            mode_.Color == 1});
 }
 
 bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {
     if (printing_ || waiting_) return false;
-    if (printerName_.isEmpty()) {
-        waiting_ = true;
-        const std::optional<PrinterList> answer = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
-        waiting_ = false;
-        if (!answer) return false;
-        printerName_ = DefaultOutput(*answer);
-    }
+    const std::optional<QString> output = JobOutput();
+    if (!output) return false;
     std::filesystem::path pdf;
-    if (printerName_ == kPdfFile) {
+    if (*output == kPdfFile) {
         QString filter;
         pdf = prompts_->ChooseSaveFile(PdfFileChoice(), filter).toStdString();
         if (pdf.empty()) return false;
     }
-    device_ = MakeDevice(printerName_, pdf);
+    device_ = MakeDevice(*output, pdf);
     if (!device_) {
         prompts_->Show(QStringLiteral("Unable to print... No Printer available."));
         return false;
@@ -216,14 +220,18 @@ void PvPrinter::NewPage() {
 
 void PvPrinter::EndDoc() {
     if (!printing_) return;
-    printing_ = false;
+    // Printing until the output has taken the job: Print meanwhile starts nothing.
+    bool printed = false;
     try {
         device_->EndDoc();
+        printed = true;
+    } catch (const EPrintCancelled&) {
     } catch (const EPrintError& error) {
         ShowPvError(*prompts_, "PvPrinter", QString::fromStdString(error.what()));
     }
+    printing_ = false;
     device_.reset();
-    if (AfterPrint) AfterPrint();
+    if (printed && AfterPrint) AfterPrint();
 }
 
 void PvPrinter::Abort() {

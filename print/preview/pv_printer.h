@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "platform/print/printer_lookup.h"
 #include "platform/user_prompts.h"
@@ -49,13 +50,17 @@ class PvPrinter {
 
     // The system's printers once it has answered, then the PDF file, which is there from the start.
     QStringList PrinterNames() const;
-    // The chosen output; until one is chosen, the system's default once the system has answered.
+    // The chosen output; until one is chosen, the system's default once the system has answered and the PDF
+    // file before.
     QString PrinterName() const;
     // Where the printers come from; asked only when they are needed.
     PrinterLookup& Lookup() const { return *lookup_; }
     void UseLookup(PrinterLookup& lookup) { lookup_ = &lookup; }
-    // How long a job waits for a print system that has not answered yet.
+    // How long a job waits for a print system that has not answered yet, and for a printer to take the job.
     std::chrono::milliseconds PrintSystemWait{15000};
+    // Hears the wait for a printer to take the job: the share of PrintSystemWait gone by; false gives the job
+    // up.
+    std::function<bool(double waited)> WhileHandingIn;
     // Chooses an output, refreshes the geometry and fires OnChangePrinter.
     void SetPrinterName(const QString& name);
 
@@ -85,10 +90,13 @@ class PvPrinter {
     int PpiY() const;
     PvRect PrinterMargins() const;
 
-    // The job. BeginDoc shows why it could not start and answers false.
+    // The job. BeginDoc shows why it could not start and answers false. Without a chosen output, a job
+    // before the system's answer offers the PDF file at once and otherwise waits a bounded time for the
+    // default printer.
     bool BeginDoc(PvPagesPerSheet pagesPerSheet);
     // The next page: on the same sheet or a new one, as the pages per sheet call for.
     void NewPage();
+    // AfterPrint fires only when the output took the job.
     void EndDoc();
     // Stops the running job; its output is dropped.
     void Abort();
@@ -102,16 +110,20 @@ class PvPrinter {
 
     std::function<void()> AfterPrint, BeforePrint, OnAbortPrint, OnChangePrinter;
     UserPrompts& Prompts() const { return *prompts_; }
-    // Makes the device of an output; tests put in their own. The default makes a printer of that name or,
-    // for the PDF file, a PDF file device writing to the path.
+    // Makes the device of an output; tests put in their own. The default makes the listed printer of that
+    // name (none for a name the system did not list) or, for the PDF file, a PDF file device writing to the
+    // path.
     std::function<std::unique_ptr<PrintDevice>(const QString& name, const std::filesystem::path& pdf)>
         MakeDevice;
 
   private:
     void ApplyMode();
     PrintDevice* Probe() const;
+    std::unique_ptr<PrintDevice> OutputDevice(const QString& name, const std::filesystem::path& pdf) const;
     // The default output taken from an answer, when none is chosen yet.
     static QString DefaultOutput(const PrinterList& list);
+    // Where the job goes; nothing when it goes nowhere (the user has been told).
+    std::optional<QString> JobOutput();
 
     PrinterLookup* lookup_;
     UserPrompts* prompts_;

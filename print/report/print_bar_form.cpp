@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <cmath>
 
 #include "platform/ui.h"
 
@@ -61,6 +62,12 @@ void PrintBarForm::SetPosition(int position) {
 
 void PrintBarForm::StepBy(int step) {
     SetPosition(std::min(PrintBar->value() + step, PrintBar->maximum()));
+}
+
+void PrintBarForm::ShowHandIn(double waited) {
+    static const QString caption = QStringLiteral("Waiting for the print system.......");
+    if (PrintCaption->text() != caption) PrintCaption->setText(caption);
+    SetPosition(static_cast<int>(std::lround(waited * PrintBar->maximum())));
 }
 
 void PrintBarForm::Refresh() {

@@ -18,6 +18,8 @@ class PrintBarForm : public QDialog {
     void SetCaption(const QString& text);
     void SetPosition(int position);
     void StepBy(int step);
+    // How much of the longest wait for the print system to take a job has gone by (0 to 1).
+    void ShowHandIn(double waited);
 
     QFrame* PrintPanel;
     QLabel* PrintCaption;

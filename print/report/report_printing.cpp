@@ -2,7 +2,6 @@
 // progress and cancelling, and the preview.
 #include <QApplication>
 #include <QFrame>
-#include <QPrintDialog>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -14,40 +13,52 @@
 #include "platform/ui.h"
 #include "print/report/preview_form.h"
 #include "print/report/print_bar_form.h"
+#include "print/report/rp_print_dialog.h"
 #include "print/report/rp_print_object.h"
 
 namespace {
 
-// Qt's print dialog for printer devices, with page ranges; files and pictures need no dialog.
-bool RunPrintDialog(PrintDevice& printer, int pageCount, int& from, int& to) {
-    QPrinter* qtPrinter = printer.QtPrinter();
-    if (!qtPrinter) return true;
-    QPrintDialog dialog(qtPrinter, QApplication::activeWindow());
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange);
-    dialog.setMinMax(1, pageCount);
-    dialog.setFromTo(from, to);
-    if (dialog.exec() != QDialog::Accepted) return false;
-    if (qtPrinter->printRange() == QPrinter::PageRange) {
-        from = qtPrinter->fromPage();
-        to = qtPrinter->toPage();
-    }
-    return true;
+// Where the report's windows stand: over the modal window that has the input, which the active one may
+// not be while another window is coming or going.
+QWidget* DialogParent() {
+    QWidget* modal = QApplication::activeModalWidget();
+    return modal ? modal : QApplication::activeWindow();
 }
-
-const QString kPdfInstead =
-    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
 
 } // namespace
 
 RpPrintObject::RpPrintObject(UserPrompts& prompts)
-    : PrintDialog(RunPrintDialog), prompts_(&prompts), lookup_(&PrinterLookup::System()) {}
+    : PrintDialog([this](PrintDevice& printer, int pageCount, int& from, int& to) {
+          return RunPrintDialog(printer, pageCount, from, to);
+      }),
+      prompts_(&prompts), lookup_(&PrinterLookup::System()) {}
 
 RpPrintObject::~RpPrintObject() = default;
 
 PrintDevice* RpPrintObject::Printer() {
-    // Opening the system's printer asks the print system, which may never answer: only once it has.
-    if (!printer_ && lookup_->Answer()) printer_ = std::make_unique<PrinterDevice>();
+    if (printer_) return printer_.get();
+    const std::optional<PrinterList> printers = lookup_->Answer();
+    if (const PrinterFacts* facts = printers ? printers->Default() : nullptr)
+        printer_ = std::make_unique<PrinterDevice>(*facts);
     return printer_.get();
+}
+
+bool RpPrintObject::RunPrintDialog(PrintDevice& device, int pageCount, int& from, int& to) {
+    auto* printer = dynamic_cast<PrinterDevice*>(&device);
+    // Files and pictures need no dialog.
+    if (!printer) return true;
+    const PrinterList printers = lookup_->Answer().value_or(PrinterList{{}, {printer->Facts()}});
+    PrinterJobOptions options = printer->JobOptions();
+    RpPrintDialog dialog(printers, pageCount, {printer->Facts().Name, options.Copies, from, to},
+                         DialogParent());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    const RpPrintChoice choice = dialog.Choice();
+    if (const PrinterFacts* chosen = printers.Find(choice.Printer)) printer->SetFacts(*chosen);
+    options.Copies = choice.Copies;
+    printer->SetJobOptions(options);
+    from = choice.From;
+    to = choice.To;
+    return true;
 }
 
 void RpPrintObject::ReadPrinterSetup() {
@@ -76,8 +87,9 @@ void RpPrintObject::WriteReportSetup(PrintDevice& device) const {
 
 PrintDevice* RpPrintObject::JobDevice(std::unique_ptr<PrintDevice>& pdfFile) {
     if (PrintDevice* printer = Printer()) return printer;
-    if (!prompts_->AskYesNo(kPdfInstead))
-        return lookup_->AwaitForJob(PrintSystemWait, *prompts_) ? Printer() : nullptr;
+    const std::optional<PrinterList> printers = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
+    if (!printers) return nullptr;
+    if (!printers->Printers.empty()) return Printer();
     QString filter;
     const QString path = prompts_->ChooseSaveFile(PdfFileChoice(), filter);
     if (path.isEmpty()) return nullptr;
@@ -91,7 +103,7 @@ void RpPrintObject::ShowPreview() {
 }
 
 void RpPrintObject::OpenProgress(const QString& caption, bool cancel, int maximum) {
-    progress_ = std::make_unique<PrintBarForm>(QApplication::activeWindow());
+    progress_ = std::make_unique<PrintBarForm>(DialogParent());
     QPalette colours = progress_->PrintPanel->palette();
     colours.setColor(QPalette::Window, ProgressFormColor);
     colours.setColor(QPalette::WindowText, ProgressTextColor);
@@ -116,6 +128,12 @@ void RpPrintObject::CloseProgress() {
 
 void RpPrintObject::UpdateProgress() {
     if (active_ && ShowProgress && progress_) progress_->StepBy(ProgressBarInc);
+}
+
+bool RpPrintObject::HearHandIn(double waited) {
+    if (!progress_) OpenProgress(QString(), true, 100);
+    progress_->ShowHandIn(waited);
+    return !cancelled_;
 }
 
 void RpPrintObject::AbortPrinting() {
@@ -161,6 +179,7 @@ void RpPrintObject::PrintStoredPages() {
     if (ShowProgress) OpenProgress(QStringLiteral("Printing Report......."), true, 100);
     Fire(BeforePrint);
     printer.SetTitle(Title);
+    printer.SetEndWait(PrintSystemWait, [this](double waited) { return HearHandIn(waited); });
     try {
         printer.BeginDoc();
         const QRect area = printer.PrintableRect();
@@ -175,12 +194,16 @@ void RpPrintObject::PrintStoredPages() {
             pages_->ReplayPage(page, printer.Painter(), options);
             progress += step;
             if (progress_) progress_->SetPosition(static_cast<int>(std::lround(progress)));
+            ProcessMessages();
             if (cancelled_ || page == to) break;
             printer.NewPage();
         }
         Fire(OnLastPage);
         if (progress_) progress_->SetPosition(100);
+        cancelled_ = false; // a Cancel from now on gives up the job the print system has not taken yet
         printer.EndDoc();
+    } catch (const EPrintCancelled&) {
+        return;
     } catch (const EPrintError& error) {
         prompts_->Show(QString::fromUtf8(error.what()));
         return;

@@ -70,15 +70,18 @@ class RpPrintObject {
     UserPrompts& Prompts() const { return *prompts_; }
 
     // Where stored pages are printed; the system's default printer unless another device is set. Null until
-    // the print system has answered: the interface never waits for it. A print job before the answer offers a
-    // PDF file at once and waits at most PrintSystemWait only for the printer.
+    // the print system has answered, and when it has no printer: the interface never waits for it. A print
+    // job without a printer goes to a PDF file; before the answer it offers one at once and waits at most
+    // PrintSystemWait only for the printer. The printer never holds the interface either: it takes a job
+    // within PrintSystemWait or the job is given up.
     PrintDevice* Printer();
     void SetPrinter(std::unique_ptr<PrintDevice> printer) { printer_ = std::move(printer); }
     // Where the system's printers come from; tests put in their own.
     void UseLookup(PrinterLookup& lookup) { lookup_ = &lookup; }
     std::chrono::milliseconds PrintSystemWait{15000};
     // The print dialog: may change the device's settings and the page range, which comes in as the range
-    // printed last (the whole report at first); false when the user cancels.
+    // printed last (the whole report at first); false when the user cancels. The default one chooses among
+    // the system's printers, the copies and the pages.
     std::function<bool(PrintDevice& printer, int pageCount, int& from, int& to)> PrintDialog;
 
     void Start();
@@ -221,12 +224,17 @@ class RpPrintObject {
     }
 
     // report_printing.cpp
+    bool RunPrintDialog(PrintDevice& device, int pageCount, int& from, int& to);
+    // While the print system takes a job: the share of the wait on the progress window, whose Cancel gives
+    // the job up.
+    bool HearHandIn(double waited);
     void ReadPrinterSetup();
     void WritePrinterSetup(bool restore);
     // Writes the report's paper and orientation into a device.
     void WriteReportSetup(PrintDevice& device) const;
-    // The printer once the print system has answered; before that a PDF file the user chooses (kept in
-    // pdfFile) or, declined, the printer after a bounded wait. Null when nothing is to be printed.
+    // The printer once the print system has answered with one. Without one, a PDF file the user chooses (kept
+    // in pdfFile); before the answer the user may decline the file and wait a bounded time for the printer.
+    // Null when nothing is to be printed.
     PrintDevice* JobDevice(std::unique_ptr<PrintDevice>& pdfFile);
     void ShowPreview();
     void OpenProgress(const QString& caption, bool cancel, int maximum);

@@ -1,13 +1,14 @@
 #include <QLineEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <variant>
 
 #include "inventory_window.h"
+#include "platform/print/printer_device.h"
 #include "print/report/preview_form.h"
 #include "support/pdf_peer.h"
+#include "support/pdf_printer.h"
 #include "ui/kit/make_named.h"
 
 namespace {
@@ -55,18 +56,18 @@ TEST(MainWindowPrint, CtrlPAndThePrintButtonShowTheInventoryAsTheListShowsIt) {
     EXPECT_TRUE(texts.last().endsWith(" Element Count: " + w.window->Access().Inventory().CountText()));
 }
 
-TEST(MainWindowPrint, PrintInThePreviewWritesAPdfFileThroughTheSystemPrinterAsTheDialogsFileChoiceDoes) {
+TEST(MainWindowPrint, PrintInThePreviewGoesToTheSystemPrinterOnTheReportsSheetNotThePrintersOwn) {
     REQUIRE_PDF_PEER();
     InventoryWindow w;
     for (int i = 0; i < 150; ++i)
         w.Add("3001", "Red", QString::number(i + 1));
     const auto file = w.dir / "inventory.pdf";
-    // What choosing "Print to File (PDF)" and landscape in the print dialog does to the printer.
-    w.window->Report().prn.PrintDialog = [&](PrintDevice& printer, int, int&, int&) {
-        printer.QtPrinter()->setOutputFileName(QString::fromStdString(file.string()));
-        printer.QtPrinter()->setPageOrientation(QPageLayout::Landscape);
-        return true;
-    };
+    // A printer whose own sheet is A4 turned, taking the job into a PDF file.
+    PrinterFacts facts{QStringLiteral("Office")};
+    facts.DefaultPaper = {9, QSizeF(8.27, 11.69)};
+    facts.DefaultOrientation = PrintOrientation::Landscape;
+    w.window->Report().prn.SetPrinter(std::make_unique<PrinterDevice>(facts, PdfPrinter(file)));
+    w.window->Report().prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
     PreviewTexts(
         w, [&] { FindNamed<QPushButton>(*w.window, "BitBtn9")->click(); },
         [](PreviewForm& preview) { preview.PrintBtn->click(); });

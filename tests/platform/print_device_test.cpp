@@ -1,15 +1,14 @@
+#include <QElapsedTimer>
 #include <QFile>
-#include <QPrinter>
-#include <QScopeGuard>
-#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/print/image_device.h"
 #include "platform/print/pdf_file_device.h"
 #include "platform/print/printer_device.h"
 #include "support/pdf_peer.h"
+#include "support/pdf_printer.h"
 #include "support/test_support.h"
 
 namespace {
@@ -133,36 +132,103 @@ TEST(PrintDevice, PrintingIntoAPipeOrADeviceIsRefusedAndLeavesItAsItWas) {
     EXPECT_FALSE(device.Printing());
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
-
-    // A printer printing to a file refuses a device the same way (the reader keeps a wrong acceptance from
-    // waiting for one).
-    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-    ASSERT_GE(reader, 0);
-    const auto closeReader = qScopeGuard([reader] { ::close(reader); });
-    PrinterDevice printer;
-    printer.QtPrinter()->setOutputFormat(QPrinter::PdfFormat);
-    printer.QtPrinter()->setOutputFileName(QString::fromStdString(fifo.string()));
-    EXPECT_THROW(printer.BeginDoc(), EPrintError);
-    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-TEST(PrintDevice, PrinterPrintsTheWholeSheetAndItsOwnSettingsYieldToTheDocuments) {
+TEST(PrinterDevice, ThePrintersFactsGiveTheGeometryAndThePagesComeOutAsDrawnOnTheDocumentsSheet) {
     REQUIRE_PDF_PEER();
     TempDir dir;
-    PrinterDevice device;
-    QPrinter& printer = *device.QtPrinter();
-    // What a print dialog's "print to file" chooses, on another sheet the document overrides.
-    printer.setOutputFileName(QString::fromStdString((dir / "printer.pdf").string()));
-    printer.setPageOrientation(QPageLayout::Landscape);
+    PdfFileDevice file(dir / "file.pdf");
+    PrintPages(file, 1, "Printed");
+    // Its own sheet is A4 turned; the document's is letter upright, at a resolution of its own.
+    PrinterFacts facts{QStringLiteral("Office"),        300,
+                       QMarginsF(0.25, 0.5, 0.25, 0.5), false,
+                       Paper{9, QSizeF(8.27, 11.69)},   PrintOrientation::Landscape};
+    QString opened;
+    PrinterDevice device(facts, [&opened, open = PdfPrinter(dir / "printer.pdf")](const QString& name) {
+        opened = name;
+        return open(name);
+    });
+    EXPECT_EQ(device.CurrentPaper().Code, 9);
+    EXPECT_EQ(device.Orientation(), PrintOrientation::Landscape);
+    EXPECT_FALSE(device.ColorCapable());
     device.SetPaper({1, QSizeF(8.5, 11)});
     device.SetOrientation(PrintOrientation::Portrait);
-    EXPECT_TRUE(device.ColorCapable());
+    EXPECT_EQ(device.PageRect(), QRect(0, 0, 2550, 3300));
+    EXPECT_EQ(device.PrintableRect(), QRect(75, 150, 2400, 3000));
+    device.SetTitle("Job title");
     PrintPages(device, 2, "Printed");
+    EXPECT_EQ(opened, "Office");
+
     const PdfInfo info = ReadPdfInfo(dir / "printer.pdf");
     EXPECT_EQ(info.Pages, 2);
     EXPECT_NEAR(info.PageSize.width(), 612, 1);
     EXPECT_NEAR(info.PageSize.height(), 792, 1);
-    const auto words = FindPdfWords(ReadPdfWords(dir / "printer.pdf"), 1, "Printed1");
-    ASSERT_EQ(words.size(), 1u);
-    EXPECT_NEAR(words[0].XMin, 72, 1);
+    EXPECT_EQ(info.Title, "Job title");
+    const auto printed = FindPdfWords(ReadPdfWords(dir / "printer.pdf"), 1, "Printed1");
+    const auto filed = FindPdfWords(ReadPdfWords(dir / "file.pdf"), 1, "Printed1");
+    ASSERT_EQ(printed.size(), 1u);
+    ASSERT_EQ(filed.size(), 1u);
+    EXPECT_NEAR(printed[0].XMin, 72, 0.5) << "one inch from the sheet's edge";
+    EXPECT_NEAR(printed[0].YMin, filed[0].YMin, 0.5);
+    EXPECT_NEAR(printed[0].YMax - printed[0].YMin, filed[0].YMax - filed[0].YMin, 0.1)
+        << "12 points, as drawn";
+    EXPECT_NEAR(printed[0].XMax, filed[0].XMax, 0.5);
+}
+
+namespace {
+
+// A printer the print system keeps the worker waiting for until the test lets it go; it then takes the job
+// into a PDF file. The token goes when the last copy of the opener does: the worker is over.
+struct HeldPrinter {
+    explicit HeldPrinter(std::filesystem::path pdf) : path(std::move(pdf)) {}
+    PrinterDevice::Opener Opener() {
+        return [released = released, token = token, open = PdfPrinter(path)](const QString& name) {
+            released.wait();
+            return open(name);
+        };
+    }
+    // Lets the worker go and waits until it is over.
+    bool ReleaseAndWait() {
+        token.reset();
+        release.set_value();
+        return over.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    }
+
+    std::filesystem::path path;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::promise<void> gone;
+    std::future<void> over = gone.get_future();
+    std::shared_ptr<void> token{nullptr, [this](void*) { gone.set_value(); }};
+};
+
+} // namespace
+
+TEST(PrinterDevice, AJobThePrinterDoesNotTakeInTimeOrThatIsCancelledIsNeverHandedInLater) {
+    TempDir dir;
+    for (const bool cancel : {false, true}) {
+        HeldPrinter held(dir / (cancel ? "cancelled.pdf" : "late.pdf"));
+        auto device = std::make_unique<PrinterDevice>(PrinterFacts{QStringLiteral("Office")}, held.Opener());
+        int heard = 0;
+        device->SetEndWait(std::chrono::milliseconds(cancel ? 5000 : 300), [&](double waited) {
+            EXPECT_GE(waited, 0);
+            EXPECT_LE(waited, 1);
+            return !cancel || ++heard < 3;
+        });
+        QElapsedTimer clock;
+        clock.start();
+        if (cancel) {
+            EXPECT_THROW(PrintPages(*device, 2, "Late"), EPrintCancelled);
+            EXPECT_EQ(heard, 3);
+        } else {
+            EXPECT_EQ(ErrorText([&] { PrintPages(*device, 2, "Late"); }),
+                      "The print system did not take the job in 0.3 seconds. Nothing was printed.");
+            EXPECT_GE(clock.elapsed(), 300);
+        }
+        EXPECT_LT(clock.elapsed(), 3000) << "the wait is bounded";
+        EXPECT_FALSE(device->Printing());
+        device.reset();
+        ASSERT_TRUE(held.ReleaseAndWait());
+        EXPECT_FALSE(std::filesystem::exists(held.path)) << "the printer got the job after all";
+    }
 }

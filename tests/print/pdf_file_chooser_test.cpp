@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
 
 #include "platform/message_boxes.h"
@@ -36,4 +38,35 @@ TEST(PdfFileChooser, ANameWithoutAnExtensionGetsPdfAndOneWithAnExtensionKeepsIt)
     EXPECT_EQ(Choose(dir.path(), "inventory"), dir / "inventory.pdf");
     EXPECT_EQ(Choose(dir.path(), "inventory.PDF"), dir / "inventory.PDF");
     EXPECT_EQ(Choose(dir.path(), "list.txt"), dir / "list.txt");
+}
+
+TEST(MessageBoxes, AfterAQuestionTheFileDialogStandsOverTheModalWindowAndNotOverTheFallback) {
+    QWidget main;
+    main.show();
+    Dialogs prompts;
+    prompts.SetFallbackParent(&main);
+    QDialog preview(&main);
+    QWidget* questionParent = nullptr;
+    QWidget* fileParent = nullptr;
+    QTimer::singleShot(0, &preview, [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            questionParent = box->parentWidget();
+            box->button(QMessageBox::Yes)->click();
+        });
+        EXPECT_TRUE(prompts.AskYesNo(QStringLiteral("Print to a PDF file instead?")));
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            fileParent = dialog->parentWidget();
+            dialog->reject();
+        });
+        QString filter;
+        EXPECT_TRUE(prompts.ChooseSaveFile(PdfFileChoice(), filter).isEmpty());
+        preview.accept();
+    });
+    preview.exec();
+    EXPECT_EQ(questionParent, &preview);
+    EXPECT_EQ(fileParent, &preview) << "the fallback would come in front of the window that asked";
 }

@@ -1,5 +1,6 @@
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
@@ -7,12 +8,15 @@
 #include <future>
 #include <gtest/gtest.h>
 
+#include "label_test_rows.h"
 #include "platform/print/print_device.h"
 #include "platform/print/printer_lookup.h"
+#include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_printer.h"
 #include "print/preview/pv_property_combo_box.h"
+#include "silent_print_server.h"
 #include "support/test_support.h"
 
 namespace {
@@ -36,6 +40,16 @@ struct HeldPrintSystem {
     }
 };
 
+PrinterList Printers(const QString& defaultPrinter, const QStringList& names) {
+    PrinterList list{defaultPrinter, {}};
+    for (const QString& name : names)
+        list.Printers.push_back({name});
+    return list;
+}
+
+const QString kPdfInstead =
+    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
+
 } // namespace
 
 TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTime) {
@@ -48,27 +62,28 @@ TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTim
         return std::unique_ptr<PrintDevice>();
     };
     EXPECT_EQ(printer.PrinterNames(), QStringList{PvPrinter::kPdfFile}) << "the PDF file needs no answer";
-    EXPECT_TRUE(printer.PrinterName().isEmpty());
-    EXPECT_EQ(printer.PpiX(), 300) << "an A4 sheet stands in until the system answers";
-    EXPECT_EQ(devices, 0) << "no printer is opened on the interface thread before the answer";
+    EXPECT_EQ(printer.PrinterName(), PvPrinter::kPdfFile) << "the output until the system answers";
+    EXPECT_EQ(printer.PpiX(), 300);
+    const int probes = devices;
 
     TestMessages::Clear();
     printer.PrintSystemWait = std::chrono::milliseconds(300);
     QElapsedTimer clock;
     clock.start();
-    EXPECT_FALSE(printer.BeginDoc(pvOnePage));
+    EXPECT_FALSE(printer.BeginDoc(pvOnePage)) << "the PDF file declined, no printer came in time";
     EXPECT_GE(clock.elapsed(), 250);
     EXPECT_LT(clock.elapsed(), 5000) << "the wait is bounded";
-    ASSERT_EQ(TestMessages::Shown().size(), 1);
-    EXPECT_TRUE(TestMessages::Shown()[0].contains("did not answer"))
-        << TestMessages::Shown()[0].toStdString();
+    ASSERT_EQ(TestMessages::Shown().size(), 2);
+    EXPECT_EQ(TestMessages::Shown()[0], kPdfInstead);
+    EXPECT_TRUE(TestMessages::Shown()[1].contains("did not answer"))
+        << TestMessages::Shown()[1].toStdString();
     EXPECT_FALSE(printer.Printing());
-    EXPECT_EQ(devices, 0);
+    EXPECT_EQ(devices, probes) << "no job device was made";
     EXPECT_EQ(system.asked, 1) << "asked once, however often the answer is wanted";
     EXPECT_FALSE(system.askedOnInterfaceThread);
 
     QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
-    system.answer.set_value({QString(), {QStringLiteral("Office"), QStringLiteral("Hall")}});
+    system.answer.set_value(Printers(QString(), {"Office", "Hall"}));
     ASSERT_TRUE(answered.wait(5000));
     EXPECT_EQ(printer.PrinterNames(), QStringList({"Office", "Hall", PvPrinter::kPdfFile}));
     EXPECT_EQ(printer.PrinterName(), "Office") << "without a default the first printer";
@@ -83,9 +98,9 @@ TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     printers.SetPreview(&preview);
     ASSERT_EQ(printers.count(), 1) << "the PDF file before the answer, and no wait for it";
     EXPECT_EQ(printers.itemText(0), PvPrinter::kPdfFile);
-    EXPECT_EQ(printers.currentIndex(), -1) << "the system's default printer is not known yet";
+    EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile) << "the system's default printer is not known yet";
     QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
-    system.answer.set_value({QStringLiteral("Hall"), {QStringLiteral("Office"), QStringLiteral("Hall")}});
+    system.answer.set_value(Printers("Hall", {"Office", "Hall"}));
     ASSERT_TRUE(answered.wait(5000));
     EXPECT_EQ(printers.count(), 3);
     EXPECT_EQ(printers.currentText(), "Hall") << "the system's default is chosen";
@@ -129,10 +144,83 @@ TEST(LabelPreview, ThePrinterBoxOffersThePdfFileAtOnceAndItPrintsBesideAPrintSys
     EXPECT_EQ(written.read(5), "%PDF-");
 
     QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
-    system.answer.set_value({QStringLiteral("Hall"), {QStringLiteral("Office"), QStringLiteral("Hall")}});
+    system.answer.set_value(Printers("Hall", {"Office", "Hall"}));
     ASSERT_TRUE(answered.wait(5000));
     ASSERT_EQ(printers.count(), 3) << "the printers join the PDF file";
     EXPECT_EQ(printers.itemText(0), "Office");
     EXPECT_EQ(printers.itemText(2), PvPrinter::kPdfFile);
     EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile) << "the choice stays";
+}
+
+TEST(LabelPreview, ItsFirstOpeningShowsThePdfFileWhichPrintOffersBeforeTheAnswerAndTakesWithoutPrinters) {
+    HeldPrintSystem system;
+    TempDir dir;
+    const std::filesystem::path pdf = dir / "labels.pdf";
+    RecordingPrompts prompts;
+    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
+    TestMessages::Clear();
+    LabelPreview preview(prompts);
+    preview.PvPreview1->Printer().UseLookup(system.lookup);
+    int printed = 0;
+    preview.PvPreview1->Printer().AfterPrint = [&printed] { ++printed; };
+    PvPropertyComboBox& printers = *preview.PvPropertyComboBox1;
+    printers.SetPreview(nullptr); // linked again, now to the held system
+    printers.SetPreview(preview.PvPreview1);
+    EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile) << "the output from the first opening";
+
+    TestMessages::QueueAnswers({true});
+    QElapsedTimer clock;
+    clock.start();
+    preview.BitBtn1->click();
+    EXPECT_LT(clock.elapsed(), 3000) << "the PDF file waited for the print system";
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_EQ(printed, 1);
+    ASSERT_TRUE(std::filesystem::remove(pdf));
+
+    QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+    system.answer.set_value({});
+    ASSERT_TRUE(answered.wait(5000));
+    EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile);
+    preview.BitBtn1->click();
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead})) << "no printer: no question";
+    EXPECT_EQ(printed, 2);
+    QFile written(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+}
+
+TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {
+    TestLabelRows rows = TestLabelRows::Numbered(5);
+    RecordingPrompts prompts;
+    TestMessages::Clear();
+    LabelPreview preview(prompts);
+    LDrawRenderer renderer;
+    LabelMaker maker(rows, renderer, preview);
+    preview.Label1->setText("L7163_Address");
+    preview.LayOutLabels();
+    // The preview asks the system's lookup at once: its answer comes before the server goes silent.
+    ASSERT_TRUE(PrinterLookup::System().Await(std::chrono::seconds(60)));
+    PrinterLookup office{[] { return Printers("Office", {"Office"}); }};
+    ASSERT_TRUE(office.Await(std::chrono::seconds(5)));
+    PvPrinter& printer = preview.PvPreview1->Printer();
+    printer.UseLookup(office);
+    printer.PrintSystemWait = std::chrono::seconds(2);
+    int printed = 0;
+    printer.AfterPrint = [&printed] { ++printed; };
+    ASSERT_EQ(printer.PrinterName(), "Office");
+
+    const SilentPrintServer silent;
+    const EventGaps gaps;
+    QElapsedTimer clock;
+    clock.start();
+    preview.BitBtn1->click();
+    EXPECT_GE(clock.elapsed(), 2000);
+    EXPECT_LT(clock.elapsed(), 5000) << "the wait is bounded";
+    EXPECT_LT(gaps.Longest(), 150) << "the window stopped handling events";
+    ASSERT_EQ(TestMessages::Shown().size(), 1);
+    EXPECT_TRUE(TestMessages::Shown()[0].endsWith(
+        "The print system did not take the job in 2 seconds. Nothing was printed."))
+        << TestMessages::Shown()[0].toStdString();
+    EXPECT_EQ(printed, 0) << "no success";
+    EXPECT_FALSE(printer.Printing());
 }

@@ -1,16 +1,24 @@
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <future>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include "platform/print/pdf_file_device.h"
+#include "platform/print/printer_device.h"
 #include "platform/print/printer_lookup.h"
 #include "print/report/print_bar_form.h"
+#include "print/report/rp_print_dialog.h"
 #include "report_test_support.h"
-#include "support/loopback_server.h"
+#include "silent_print_server.h"
+#include "support/pdf_peer.h"
+#include "support/pdf_printer.h"
 #include "support/test_support.h"
 
 namespace {
@@ -66,28 +74,6 @@ class Monochrome : public ImageDevice {
   public:
     Monochrome() : ImageDevice(40) {}
     bool ColorCapable() const override { return false; }
-};
-
-// The print system's client reads its server when a thread first asks, so the lookup's own worker meets this
-// server, which takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
-class SilentPrintServer {
-  public:
-    SilentPrintServer() { qputenv("CUPS_SERVER", QByteArray::fromStdString(server_.authority())); }
-    ~SilentPrintServer() {
-        if (previous_.isNull())
-            qunsetenv("CUPS_SERVER");
-        else
-            qputenv("CUPS_SERVER", previous_);
-        over_.set_value();
-    }
-    bool Asked() { return !server_.requests().empty(); }
-
-  private:
-    std::promise<void> over_;
-    LoopbackServer server_{[over = over_.get_future().share()](int, const std::string&) {
-        over.wait_for(std::chrono::seconds(10));
-    }};
-    const QByteArray previous_ = qgetenv("CUPS_SERVER");
 };
 
 const QString kPdfInstead =
@@ -180,6 +166,144 @@ TEST_F(BesideASilentPrintServer, PrintWritesAPdfFileAtOnce) {
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.read(5), "%PDF-");
     EXPECT_FALSE(lookup.Answer());
+}
+
+// A print system that has answered with these printers, the first one its default.
+class WithPrinters {
+  public:
+    explicit WithPrinters(const QStringList& names)
+        : lookup_([names] {
+              PrinterList list{names.value(0), {}};
+              for (const QString& name : names)
+                  list.Printers.push_back({name});
+              return list;
+          }) {
+        lookup_.Await(std::chrono::seconds(5));
+    }
+    PrinterLookup& Lookup() { return lookup_; }
+
+  private:
+    PrinterLookup lookup_;
+};
+
+TEST_F(PrintFromPreview, APrintSystemWithoutPrintersSendsPrintStraightToAPdfFile) {
+    REQUIRE_PDF_PEER();
+    WithPrinters none({});
+    ASSERT_TRUE(none.Lookup().Answer());
+    report.prn.UseLookup(none.Lookup());
+    report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    TempDir dir;
+    const std::filesystem::path pdf = dir / "report.pdf";
+    bool offered = false;
+    prompts.save = [&](const FileChoice& choice, QString&) {
+        offered = choice.caption == PdfFileChoice().caption;
+        return QString::fromStdString(pdf.string());
+    };
+    InPreview([&](PreviewForm& form) { form.PrintBtnClick(); });
+    EXPECT_TRUE(offered) << "no PDF file was offered";
+    EXPECT_EQ(TestMessages::Shown(), QStringList());
+    EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
+    QFile written(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+    EXPECT_TRUE(PdfPageText(pdf, 1).contains("Quantity"));
+}
+
+TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {
+    WithPrinters office({"Office"});
+    const SilentPrintServer silent;
+    report.prn.UseLookup(office.Lookup());
+    report.prn.PrintSystemWait = std::chrono::seconds(2);
+    report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    InPreview([&](PreviewForm& form) {
+        const EventGaps gaps;
+        QElapsedTimer clock;
+        clock.start();
+        form.PrintBtnClick();
+        EXPECT_GE(clock.elapsed(), 2000);
+        EXPECT_LT(clock.elapsed(), 5000) << "the wait is bounded";
+        EXPECT_LT(gaps.Longest(), 150) << "the window stopped handling events";
+    });
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList({"The print system did not take the job in 2 seconds. Nothing was printed."}));
+    EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage"})) << "no success";
+}
+
+TEST_F(PrintFromPreview, AJobSpooledToAPrinterHoldsTheTextOfThePdfFileWhereItStandsThere) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    InPreview([&](PreviewForm& form) {
+        report.prn.SetPrinter(std::make_unique<PdfFileDevice>(dir / "file.pdf"));
+        form.PrintBtnClick();
+        report.prn.SetPrinter(std::make_unique<PrinterDevice>(PrinterFacts{QStringLiteral("Office")},
+                                                              PdfPrinter(dir / "printer.pdf")));
+        form.PrintBtnClick();
+    });
+    EXPECT_EQ(events.count("AfterPrint"), 2);
+    const std::vector<PdfWord> filed = ReadPdfWords(dir / "file.pdf");
+    const std::vector<PdfWord> printed = ReadPdfWords(dir / "printer.pdf");
+    ASSERT_GT(filed.size(), 300u);
+    ASSERT_EQ(printed.size(), filed.size());
+    for (size_t i = 0; i < filed.size(); ++i) {
+        const PdfWord &a = filed[i], &b = printed[i];
+        const bool same = a.Page == b.Page && a.Text == b.Text && std::abs(a.XMin - b.XMin) < 0.5 &&
+                          std::abs(a.XMax - b.XMax) < 0.5 && std::abs(a.YMin - b.YMin) < 0.5 &&
+                          std::abs((a.YMax - a.YMin) - (b.YMax - b.YMin)) < 0.1;
+        ASSERT_TRUE(same) << "word " << i << ": \"" << b.Text.toStdString() << "\" at " << b.XMin << ", "
+                          << b.YMin << " size " << b.YMax - b.YMin << " on page " << b.Page
+                          << "; the PDF file has \"" << a.Text.toStdString() << "\" at " << a.XMin << ", "
+                          << a.YMin << " size " << a.YMax - a.YMin << " on page " << a.Page;
+    }
+}
+
+TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAndThePages) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    WithPrinters system({"Hall", "Office"});
+    report.prn.UseLookup(system.Lookup());
+    // The printer tells which one it was opened as, and what it was asked for when the job is over.
+    struct Counting : QPrinter {
+        explicit Counting(int& copies) : QPrinter(QPrinter::HighResolution), copies_(copies) {}
+        ~Counting() override { copies_ = copyCount(); }
+        int& copies_;
+    };
+    QString opened;
+    int copies = 0;
+    const auto open = [&](const QString& name) {
+        opened = name;
+        auto printer = std::make_unique<Counting>(copies);
+        printer->setOutputFormat(QPrinter::PdfFormat);
+        printer->setOutputFileName(QString::fromStdString((dir / "printed.pdf").string()));
+        return std::unique_ptr<QPrinter>(std::move(printer));
+    };
+    report.prn.SetPrinter(std::make_unique<PrinterDevice>(*system.Lookup().Answer()->Default(), open));
+    InPreview([&](PreviewForm& form) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<RpPrintDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            ASSERT_EQ(dialog->PrinterBox->count(), 2);
+            EXPECT_EQ(dialog->PrinterBox->itemText(1), "Office");
+            EXPECT_EQ(dialog->PrinterBox->currentText(), "Hall");
+            EXPECT_EQ(dialog->CopiesEdit->value(), 1);
+            EXPECT_TRUE(dialog->AllPages->isChecked());
+            EXPECT_FALSE(dialog->FromPage->isEnabled());
+            EXPECT_EQ(dialog->ToPage->maximum(), 3);
+            dialog->PrinterBox->setCurrentText("Office");
+            dialog->CopiesEdit->setValue(2);
+            dialog->PageRange->setChecked(true);
+            EXPECT_TRUE(dialog->FromPage->isEnabled());
+            dialog->FromPage->setValue(2);
+            dialog->ToPage->setValue(3);
+            dialog->Buttons->button(QDialogButtonBox::Ok)->click();
+        });
+        form.PrintBtnClick();
+    });
+    EXPECT_EQ(opened, "Office");
+    EXPECT_EQ(copies, 2);
+    EXPECT_EQ(ReadPdfInfo(dir / "printed.pdf").Pages, 2);
+    EXPECT_TRUE(PdfPageText(dir / "printed.pdf", 1).contains("Page 2"));
+    EXPECT_TRUE(events.contains("AfterPrint"));
 }
 
 TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {

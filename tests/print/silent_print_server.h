@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <future>
+#include <string>
+
+#include "support/loopback_server.h"
+
+// The print system's client reads its server when a thread first asks, so the workers started meanwhile meet
+// this server, which takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
+class SilentPrintServer {
+  public:
+    SilentPrintServer() { qputenv("CUPS_SERVER", QByteArray::fromStdString(server_.authority())); }
+    ~SilentPrintServer() {
+        if (previous_.isNull())
+            qunsetenv("CUPS_SERVER");
+        else
+            qputenv("CUPS_SERVER", previous_);
+        over_.set_value();
+    }
+    bool Asked() { return !server_.requests().empty(); }
+
+  private:
+    std::promise<void> over_;
+    LoopbackServer server_{[over = over_.get_future().share()](int, const std::string&) {
+        over.wait_for(std::chrono::seconds(10));
+    }};
+    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+};
+
+// How long the interface thread went without handling events while this lives: the longest time between two
+// ticks of a 50 ms timer, or since the last one.
+class EventGaps {
+  public:
+    EventGaps() {
+        QObject::connect(&timer_, &QTimer::timeout,
+                         [this] { longest_ = std::max(longest_, clock_.restart()); });
+        timer_.start(50);
+        clock_.start();
+    }
+    qint64 Longest() const { return std::max(longest_, clock_.elapsed()); }
+
+  private:
+    QTimer timer_;
+    QElapsedTimer clock_;
+    qint64 longest_ = 0;
+};
