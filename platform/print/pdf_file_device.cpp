@@ -5,6 +5,10 @@ FileChoice PdfFileChoice() {
             QStringLiteral("pdf")};
 }
 
+QString PdfFileOutputName() {
+    return QStringLiteral("PDF file");
+}
+
 PdfFileDevice::PdfFileDevice(std::filesystem::path path) : path_(std::move(path)) {}
 
 PdfFileDevice::~PdfFileDevice() {

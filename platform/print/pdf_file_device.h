@@ -10,6 +10,8 @@
 
 // What the user is asked for the file of the PDF output; a name without an extension gets ".pdf".
 FileChoice PdfFileChoice();
+// The PDF output's name where it is offered beside the printers.
+QString PdfFileOutputName();
 
 // Pages into a PDF file with real, searchable text and embedded fonts. The file appears only when the
 // document ends well; an aborted or failed document leaves any earlier file as it was.

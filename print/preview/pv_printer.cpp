@@ -8,7 +8,7 @@
 #include "platform/print/printer_device.h"
 #include "print/preview/pv_error.h"
 
-const QString PvPrinter::kPdfFile = QStringLiteral("PDF file");
+const QString PvPrinter::kPdfFile = PdfFileOutputName();
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/print/pdf_file_device.h"
 #include "platform/print/printer_device.h"
@@ -53,6 +54,7 @@ bool RpPrintObject::RunPrintDialog(PrintDevice& device, int pageCount, int& from
                          DialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
     const RpPrintChoice choice = dialog.Choice();
+    pdfFileChosen_ = choice.Printer == PdfFileOutputName();
     if (const PrinterFacts* chosen = printers.Find(choice.Printer)) printer->SetFacts(*chosen);
     options.Copies = choice.Copies;
     printer->SetJobOptions(options);
@@ -90,6 +92,10 @@ PrintDevice* RpPrintObject::JobDevice(std::unique_ptr<PrintDevice>& pdfFile) {
     const std::optional<PrinterList> printers = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
     if (!printers) return nullptr;
     if (!printers->Printers.empty()) return Printer();
+    return ChoosePdfFile(pdfFile);
+}
+
+PrintDevice* RpPrintObject::ChoosePdfFile(std::unique_ptr<PrintDevice>& pdfFile) {
     QString filter;
     const QString path = prompts_->ChooseSaveFile(PdfFileChoice(), filter);
     if (path.isEmpty()) return nullptr;
@@ -153,15 +159,17 @@ void RpPrintObject::PrintStoredPages() {
     if (!pages_ || printingStoredPages_) return;
     std::unique_ptr<PrintDevice> pdfFile;
     printingStoredPages_ = true; // Print again while the output is chosen or awaited does nothing
-    PrintDevice* const device = JobDevice(pdfFile);
+    PrintDevice* device = JobDevice(pdfFile);
     printingStoredPages_ = false;
     if (!device || !pages_) return; // the report may have ended meanwhile
     ReadPrinterSetup();
-    PrintDevice& printer = *device;
-    WriteReportSetup(printer);
+    WriteReportSetup(*device);
     const int count = pages_->Count();
     int from = pages_->FirstPageToPrint, to = pages_->LastPageToPrint;
-    if (ShowPrintDialog && PrintDialog && !PrintDialog(printer, count, from, to)) return;
+    pdfFileChosen_ = false;
+    if (ShowPrintDialog && PrintDialog && !PrintDialog(*device, count, from, to)) return;
+    if (std::exchange(pdfFileChosen_, false) && !(device = ChoosePdfFile(pdfFile))) return;
+    PrintDevice& printer = *device;
     from = std::clamp(from, 1, count);
     to = std::clamp(to, from, count);
     pages_->FirstPageToPrint = from;

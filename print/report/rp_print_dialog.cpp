@@ -7,6 +7,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
+#include "platform/print/pdf_file_device.h"
 #include "ui/kit/make_named.h"
 
 namespace {
@@ -27,6 +28,7 @@ RpPrintDialog::RpPrintDialog(const PrinterList& printers, int pageCount, const R
     setWindowTitle(QStringLiteral("Print"));
     PrinterBox = MakeNamed<QComboBox>(this, "PrinterBox");
     PrinterBox->addItems(printers.Names());
+    PrinterBox->addItem(PdfFileOutputName());
     PrinterBox->setCurrentText(choice.Printer);
     CopiesEdit = NumberEdit(this, "CopiesEdit", 999, choice.Copies);
     AllPages = MakeNamed<QRadioButton>(this, "AllPages", QStringLiteral("&All"));

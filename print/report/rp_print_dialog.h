@@ -10,7 +10,8 @@ class QDialogButtonBox;
 class QRadioButton;
 class QSpinBox;
 
-// What the print dialog chooses: a printer of the system, the copies and the pages from .. to.
+// What the print dialog chooses: a printer of the system or the PDF file, the copies and the pages from ..
+// to.
 struct RpPrintChoice {
     QString Printer;
     int Copies = 1;
@@ -19,7 +20,7 @@ struct RpPrintChoice {
 };
 
 // The report's print dialog, fed by the printer lookup's answer so that it never asks the print system
-// itself: the printer, the number of copies and all pages or a range of them.
+// itself: the printer or the PDF file, the number of copies and all pages or a range of them.
 class RpPrintDialog : public QDialog {
     Q_OBJECT
   public:

@@ -225,6 +225,8 @@ class RpPrintObject {
 
     // report_printing.cpp
     bool RunPrintDialog(PrintDevice& device, int pageCount, int& from, int& to);
+    // Asks for the file of the PDF output and makes its device; null when the user chose none.
+    PrintDevice* ChoosePdfFile(std::unique_ptr<PrintDevice>& pdfFile);
     // While the print system takes a job: the share of the wait on the progress window, whose Cancel gives
     // the job up.
     bool HearHandIn(double waited);
@@ -261,6 +263,7 @@ class RpPrintObject {
     // Printing.
     bool printingStoredPages_ = false;
     bool cancelled_ = false;
+    bool pdfFileChosen_ = false; // by the print dialog, in place of the printer
     std::optional<std::pair<Paper, PrintOrientation>> printerOwnSetup_;
     std::unique_ptr<PrintBarForm> progress_;
 };

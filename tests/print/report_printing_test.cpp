@@ -282,8 +282,9 @@ TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAnd
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<RpPrintDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
-            ASSERT_EQ(dialog->PrinterBox->count(), 2);
+            ASSERT_EQ(dialog->PrinterBox->count(), 3);
             EXPECT_EQ(dialog->PrinterBox->itemText(1), "Office");
+            EXPECT_EQ(dialog->PrinterBox->itemText(2), "PDF file");
             EXPECT_EQ(dialog->PrinterBox->currentText(), "Hall");
             EXPECT_EQ(dialog->CopiesEdit->value(), 1);
             EXPECT_TRUE(dialog->AllPages->isChecked());
@@ -304,6 +305,39 @@ TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAnd
     EXPECT_EQ(ReadPdfInfo(dir / "printed.pdf").Pages, 2);
     EXPECT_TRUE(PdfPageText(dir / "printed.pdf", 1).contains("Page 2"));
     EXPECT_TRUE(events.contains("AfterPrint"));
+}
+
+// With printers listed, the dialog still offers the PDF file: the pages chosen go there, none to a printer.
+TEST_F(PrintFromPreview, ThePrintDialogsPdfFileTakesTheChosenPagesInsteadOfThePrinter) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    WithPrinters system({"Office"});
+    report.prn.UseLookup(system.Lookup());
+    bool opened = false;
+    report.prn.SetPrinter(
+        std::make_unique<PrinterDevice>(*system.Lookup().Answer()->Default(), [&](const QString&) {
+            opened = true;
+            return std::unique_ptr<QPrinter>();
+        }));
+    const std::filesystem::path pdf = dir / "chosen.pdf";
+    prompts.save = [&](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
+    InPreview([&](PreviewForm& form) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<RpPrintDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->PrinterBox->setCurrentText("PDF file");
+            dialog->PageRange->setChecked(true);
+            dialog->FromPage->setValue(3);
+            dialog->ToPage->setValue(3);
+            dialog->Buttons->button(QDialogButtonBox::Ok)->click();
+        });
+        form.PrintBtnClick();
+    });
+    EXPECT_FALSE(opened) << "the printer was asked";
+    EXPECT_EQ(TestMessages::Shown(), QStringList());
+    EXPECT_TRUE(events.contains("AfterPrint"));
+    EXPECT_EQ(ReadPdfInfo(pdf).Pages, 1);
+    EXPECT_TRUE(PdfPageText(pdf, 1).contains("Page 3"));
 }
 
 TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {
