@@ -50,6 +50,26 @@ PrinterList Printers(const QString& defaultPrinter, const QStringList& names) {
 const QString kPdfInstead =
     QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
 
+// The label preview with its printer box linked to a print system that answers only when the test lets it;
+// the PDF file's choice is answered with labels.pdf.
+class LabelPreviewBesideAHeldSystem : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestMessages::Clear();
+        prompts.save = [this](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
+        preview.PvPreview1->Printer().UseLookup(system.lookup);
+        printers.SetPreview(nullptr); // linked again, now to the held system
+        printers.SetPreview(preview.PvPreview1);
+    }
+
+    HeldPrintSystem system;
+    TempDir dir;
+    const std::filesystem::path pdf = dir / "labels.pdf";
+    RecordingPrompts prompts;
+    LabelPreview preview{prompts};
+    PvPropertyComboBox& printers = *preview.PvPropertyComboBox1;
+};
+
 } // namespace
 
 TEST(PvPrinter, NeverWaitsForThePrintSystemUntilAJobStartsAndThenOnlyABoundedTime) {
@@ -118,18 +138,7 @@ TEST(PvPropertyComboBox, ListsThePrintersWhenThePrintSystemAnswers) {
     EXPECT_EQ(pdf.currentText(), PvPrinter::kPdfFile);
 }
 
-TEST(LabelPreview, ThePrinterBoxOffersThePdfFileAtOnceAndItPrintsBesideAPrintSystemThatNeverAnswers) {
-    HeldPrintSystem system;
-    TempDir dir;
-    const std::filesystem::path pdf = dir / "labels.pdf";
-    RecordingPrompts prompts;
-    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
-    TestMessages::Clear();
-    LabelPreview preview(prompts);
-    preview.PvPreview1->Printer().UseLookup(system.lookup);
-    PvPropertyComboBox& printers = *preview.PvPropertyComboBox1;
-    printers.SetPreview(nullptr); // linked again, now to the silent system
-    printers.SetPreview(preview.PvPreview1);
+TEST_F(LabelPreviewBesideAHeldSystem, ThePrinterBoxOffersThePdfFileAtOnceAndItPrintsBeforeTheAnswer) {
     ASSERT_EQ(printers.count(), 1) << "the PDF file is offered before the system answers";
     ASSERT_EQ(printers.itemText(0), PvPrinter::kPdfFile);
 
@@ -152,20 +161,10 @@ TEST(LabelPreview, ThePrinterBoxOffersThePdfFileAtOnceAndItPrintsBesideAPrintSys
     EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile) << "the choice stays";
 }
 
-TEST(LabelPreview, ItsFirstOpeningShowsThePdfFileWhichPrintOffersBeforeTheAnswerAndTakesWithoutPrinters) {
-    HeldPrintSystem system;
-    TempDir dir;
-    const std::filesystem::path pdf = dir / "labels.pdf";
-    RecordingPrompts prompts;
-    prompts.save = [&pdf](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
-    TestMessages::Clear();
-    LabelPreview preview(prompts);
-    preview.PvPreview1->Printer().UseLookup(system.lookup);
+TEST_F(LabelPreviewBesideAHeldSystem,
+       ItsFirstOpeningShowsThePdfFileWhichPrintOffersBeforeTheAnswerAndTakesWithoutPrinters) {
     int printed = 0;
     preview.PvPreview1->Printer().AfterPrint = [&printed] { ++printed; };
-    PvPropertyComboBox& printers = *preview.PvPropertyComboBox1;
-    printers.SetPreview(nullptr); // linked again, now to the held system
-    printers.SetPreview(preview.PvPreview1);
     EXPECT_EQ(printers.currentText(), PvPrinter::kPdfFile) << "the output from the first opening";
 
     TestMessages::QueueAnswers({true});

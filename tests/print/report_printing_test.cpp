@@ -37,10 +37,21 @@ class PrintFromPreview : public ::testing::Test {
         ASSERT_TRUE(WithPreview(report, ReportRows(150), body));
     }
 
+    // Answers the PDF file's choice with report.pdf in the test's folder, noting that it was asked.
+    std::filesystem::path AnswerThePdfFile() {
+        prompts.save = [this](const FileChoice& choice, QString&) {
+            pdfOffered = choice.caption == PdfFileChoice().caption;
+            return QString::fromStdString((dir / "report.pdf").string());
+        };
+        return dir / "report.pdf";
+    }
+
     // Records into TestMessages as its prompts do; a test may answer the file choice.
     RecordingPrompts prompts;
     InventoryReport report{prompts};
     QStringList events;
+    TempDir dir;
+    bool pdfOffered = false;
 };
 
 // Turns every page after the first down.
@@ -144,13 +155,7 @@ TEST_F(BesideASilentPrintServer, PrintOffersAPdfFileAndAPrinterWaitsABoundedTime
 }
 
 TEST_F(BesideASilentPrintServer, PrintWritesAPdfFileAtOnce) {
-    TempDir dir;
-    const std::filesystem::path pdf = dir / "report.pdf";
-    bool offered = false;
-    prompts.save = [&](const FileChoice& choice, QString&) {
-        offered = choice.caption == PdfFileChoice().caption;
-        return QString::fromStdString(pdf.string());
-    };
+    const std::filesystem::path pdf = AnswerThePdfFile();
 
     InPreview([&](PreviewForm& form) {
         TestMessages::QueueAnswers({true});
@@ -159,7 +164,7 @@ TEST_F(BesideASilentPrintServer, PrintWritesAPdfFileAtOnce) {
         form.PrintBtnClick();
         EXPECT_LT(clock.elapsed(), 3000) << "the PDF file waited for the print system";
     });
-    EXPECT_TRUE(offered) << "no PDF file was offered";
+    EXPECT_TRUE(pdfOffered) << "no PDF file was offered";
     EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
     EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
     QFile written(QString::fromStdString(pdf.string()));
@@ -192,15 +197,9 @@ TEST_F(PrintFromPreview, APrintSystemWithoutPrintersSendsPrintStraightToAPdfFile
     ASSERT_TRUE(none.Lookup().Answer());
     report.prn.UseLookup(none.Lookup());
     report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
-    TempDir dir;
-    const std::filesystem::path pdf = dir / "report.pdf";
-    bool offered = false;
-    prompts.save = [&](const FileChoice& choice, QString&) {
-        offered = choice.caption == PdfFileChoice().caption;
-        return QString::fromStdString(pdf.string());
-    };
+    const std::filesystem::path pdf = AnswerThePdfFile();
     InPreview([&](PreviewForm& form) { form.PrintBtnClick(); });
-    EXPECT_TRUE(offered) << "no PDF file was offered";
+    EXPECT_TRUE(pdfOffered) << "no PDF file was offered";
     EXPECT_EQ(TestMessages::Shown(), QStringList());
     EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
     QFile written(QString::fromStdString(pdf.string()));
@@ -231,7 +230,6 @@ TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWin
 
 TEST_F(PrintFromPreview, AJobSpooledToAPrinterHoldsTheTextOfThePdfFileWhereItStandsThere) {
     REQUIRE_PDF_PEER();
-    TempDir dir;
     report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
     InPreview([&](PreviewForm& form) {
         report.prn.SetPrinter(std::make_unique<PdfFileDevice>(dir / "file.pdf"));
@@ -259,7 +257,6 @@ TEST_F(PrintFromPreview, AJobSpooledToAPrinterHoldsTheTextOfThePdfFileWhereItSta
 
 TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAndThePages) {
     REQUIRE_PDF_PEER();
-    TempDir dir;
     WithPrinters system({"Hall", "Office"});
     report.prn.UseLookup(system.Lookup());
     // The printer tells which one it was opened as, and what it was asked for when the job is over.
@@ -310,7 +307,6 @@ TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAnd
 // With printers listed, the dialog still offers the PDF file: the pages chosen go there, none to a printer.
 TEST_F(PrintFromPreview, ThePrintDialogsPdfFileTakesTheChosenPagesInsteadOfThePrinter) {
     REQUIRE_PDF_PEER();
-    TempDir dir;
     WithPrinters system({"Office"});
     report.prn.UseLookup(system.Lookup());
     bool opened = false;
@@ -341,7 +337,6 @@ TEST_F(PrintFromPreview, ThePrintDialogsPdfFileTakesTheChosenPagesInsteadOfThePr
 }
 
 TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {
-    TempDir dir;
     InPreview([&](PreviewForm& form) {
         report.prn.SetPrinter(std::make_unique<PdfFileDevice>(dir / "missing" / "report.pdf"));
         form.PrintBtnClick();
