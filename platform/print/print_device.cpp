@@ -29,10 +29,13 @@ void PrintDevice::SetPaper(const Paper& paper) {
 }
 
 QPageLayout PrintDevice::Layout() const {
-    return QPageLayout(PageSizeFor(paper_),
+    QPageLayout layout(PageSizeFor(paper_),
                        orientation_ == PrintOrientation::Landscape ? QPageLayout::Landscape
                                                                    : QPageLayout::Portrait,
                        QMarginsF(), QPageLayout::Inch);
+    // The whole sheet: a printer that cannot mark a border refuses a layout whose margins are narrower.
+    layout.setMode(QPageLayout::FullPageMode);
+    return layout;
 }
 
 QRect PrintDevice::PageRect() const {

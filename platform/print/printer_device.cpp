@@ -75,7 +75,6 @@ struct PrinterDevice::HandIn {
     QString Print(const Opener& open) {
         const std::unique_ptr<QPrinter> printer = open(printerName);
         if (!printer) return QStringLiteral("The printer %1 cannot be opened.").arg(printerName);
-        printer->setFullPage(true);
         if (!printer->setPageLayout(layout)) return QStringLiteral("The printer does not take this paper.");
         printer->setDocName(title);
         printer->setCopyCount(options.Copies);

@@ -1,5 +1,7 @@
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPrinter>
+#include <algorithm>
 #include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -173,6 +175,45 @@ TEST(PrinterDevice, ThePrintersFactsGiveTheGeometryAndThePagesComeOutAsDrawnOnTh
     EXPECT_NEAR(printed[0].YMax - printed[0].YMin, filed[0].YMax - filed[0].YMin, 0.1)
         << "12 points, as drawn";
     EXPECT_NEAR(printed[0].XMax, filed[0].XMax, 0.5);
+}
+
+namespace {
+
+// A printer as the print system opens it, which cannot mark a quarter inch at the sides and half an inch at
+// the top and bottom: a layout within margins gets at least that border, so one with narrower margins is
+// not taken as asked. It takes the job into a PDF file.
+class BorderedPrinter : public QPrinter {
+  public:
+    explicit BorderedPrinter(const std::filesystem::path& pdf) : QPrinter(QPrinter::HighResolution) {
+        setOutputFormat(QPrinter::PdfFormat);
+        setOutputFileName(QString::fromStdString(pdf.string()));
+    }
+    bool setPageLayout(const QPageLayout& layout) override {
+        const QMarginsF border(0.25, 0.5, 0.25, 0.5);
+        QPageLayout taken = layout;
+        taken.setUnits(QPageLayout::Inch);
+        const QMarginsF asked = taken.margins();
+        taken.setMinimumMargins(border);
+        if (taken.mode() == QPageLayout::StandardMode)
+            taken.setMargins(QMarginsF(
+                std::max(asked.left(), border.left()), std::max(asked.top(), border.top()),
+                std::max(asked.right(), border.right()), std::max(asked.bottom(), border.bottom())));
+        return QPrinter::setPageLayout(taken) && taken.isEquivalentTo(layout);
+    }
+};
+
+} // namespace
+
+TEST(PrinterDevice, APrinterThatCannotMarkABorderTakesTheWholeSheetAndPrintsFromItsCorner) {
+    REQUIRE_PDF_PEER();
+    TempDir dir;
+    const std::filesystem::path pdf = dir / "printer.pdf";
+    PrinterDevice device(PrinterFacts{QStringLiteral("Office"), 300, QMarginsF(0.25, 0.5, 0.25, 0.5)},
+                         [&pdf](const QString&) { return std::make_unique<BorderedPrinter>(pdf); });
+    ASSERT_EQ(ErrorText([&] { PrintPages(device, 1, "Printed"); }), "");
+    const auto printed = FindPdfWords(ReadPdfWords(pdf), 1, "Printed1");
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_NEAR(printed[0].XMin, 72, 0.5) << "one inch from the sheet's edge, not from the border";
 }
 
 namespace {
