@@ -28,7 +28,7 @@ void ServiceStandIn::Answer(int fd, const std::string& request) {
     const bool withCookie = RequestHeaderValue(request, "Cookie") == kServiceCookie;
     if (target == "/inv/master/") {
         if (stallMaster) WaitForClientClose(fd);
-        if (masterStreamRate >= 0) return Stream(fd, masterStreamRate);
+        if (masterStreamRate > 0) return Stream(fd, masterStreamRate);
     }
     if (Replied(fd, target)) return;
     if (target.starts_with("/cgi-bin/invcgis/login?")) {
@@ -66,15 +66,17 @@ bool ServiceStandIn::Replied(int fd, const std::string& target) {
 
 void ServiceStandIn::Stream(int fd, int64_t bytesPerSecond) {
     if (!SendAll(fd, ServiceReply("200 OK", kMasterList))) return;
-    // Lines of a master list, in pieces of a twentieth of a second at the given rate.
-    const size_t piece =
-        bytesPerSecond > 0 ? static_cast<size_t>(std::max<int64_t>(bytesPerSecond / 20, 1)) : 65536;
-    std::string body;
-    while (body.size() < piece)
-        body += "3001\tBrick 2 x 4\n";
-    body.resize(piece);
-    while (SendAll(fd, body))
-        if (bytesPerSecond > 0) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Then whole lines, in pieces of at most 64 KiB and a twentieth of a second, each sent when the rate
+    // allows: they never run ahead of the rate by more than one piece.
+    const std::string line = "3001\tBrick 2 x 4\n";
+    const size_t pieceSize = static_cast<size_t>(std::min<int64_t>(bytesPerSecond / 20, 65536));
+    std::string piece = line;
+    while (piece.size() + line.size() <= pieceSize)
+        piece += line;
+    const std::chrono::nanoseconds interval(
+        (static_cast<int64_t>(piece.size()) * 1'000'000'000 + bytesPerSecond - 1) / bytesPerSecond);
+    for (auto due = std::chrono::steady_clock::now(); SendAll(fd, piece);)
+        std::this_thread::sleep_until(due += interval);
 }
 
 void ServiceStandIn::SetReply(const std::string& target, const std::string& reply) {

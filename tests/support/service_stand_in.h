@@ -36,9 +36,12 @@ class ServiceStandIn {
     void SetMasterReply(const std::string& reply) { SetReply("/inv/master/", reply); }
     // The master list request is answered only once the client gives up.
     std::atomic<bool> stallMaster{false};
-    // The master list request is answered with a body that never ends, sent at this many bytes a second
-    // (0: as fast as the client takes it), until the client goes away.
+    // The master list request is answered with a body that never ends, lines of a master list at no more
+    // than this many bytes a second, until the client goes away.
     void StreamMaster(int64_t bytesPerSecond) { masterStreamRate = bytesPerSecond; }
+    // Fast enough that a piece arrives within every wait of the client (one each millisecond), yet slow
+    // enough that a test can bound what a download gets in the time it runs.
+    static constexpr int64_t kFastStream = int64_t{64} << 20;
 
     std::string authority() const { return server_.authority(); }
     std::vector<std::string> Requests() { return server_.requests(); }
@@ -52,6 +55,6 @@ class ServiceStandIn {
     // The server thread reads what the test sets.
     std::mutex lock_;
     std::map<std::string, std::string> replies_;
-    std::atomic<int64_t> masterStreamRate{-1};
+    std::atomic<int64_t> masterStreamRate{0};
     LoopbackServer server_;
 };

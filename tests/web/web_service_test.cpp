@@ -208,10 +208,11 @@ TEST_F(WebServiceTest, BrokenMasterReplyLeavesTheListsAlone) {
 }
 
 TEST_F(WebServiceTest, CancelEndsADownloadThatNeverEnds) {
-    // Only Cancel (or, were the window not pumped, this limit) ends these downloads.
-    service.Limits.masterList = int64_t{2} << 30;
+    // Only Cancel ends these downloads, or, were the window not pumped, this limit: the fast stream reaches
+    // it after 16 s. The fast stream finds data at every wait, the slow one waits between its pieces.
+    service.Limits.masterList = 16 * ServiceStandIn::kFastStream;
     WriteFileBytes(data / "master.txt", "current");
-    for (const int64_t rate : {int64_t{0}, int64_t{200} << 10}) {
+    for (const int64_t rate : {ServiceStandIn::kFastStream, int64_t{200} << 10}) {
         TestMessages::Clear();
         standIn.StreamMaster(rate);
         std::chrono::steady_clock::time_point cancelled;
@@ -230,7 +231,7 @@ TEST_F(WebServiceTest, CancelEndsADownloadThatNeverEnds) {
 
 TEST_F(WebServiceTest, DownloadsPastTheLimitOrTheDiskStopWithTheReason) {
     WriteFileBytes(data / "master.txt", "current");
-    standIn.StreamMaster(0);
+    standIn.StreamMaster(ServiceStandIn::kFastStream);
     service.Limits.masterList = 100000;
     service.UpdateMasterList();
     service.Limits.inventory = 64; // the login page fits, the set does not
