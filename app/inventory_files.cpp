@@ -1,5 +1,6 @@
 #include "app/inventory_files.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <array>
 #include <chrono>
@@ -272,13 +273,18 @@ QString InventoryFiles::ProposedSaveName() const {
 bool InventoryFiles::Save(const QString& chosenPath, const QString& selectedFilter) {
     if (host_.Inventory().InventoryRowCount() == 0 || BusyGuard::IsBusy()) return false;
     QString path = chosenPath;
-    if (!FileNameOf(path).contains(u'.')) path += FilterExtension(selectedFilter);
+    const bool extensionAdded = !FileNameOf(path).contains(u'.');
+    if (extensionAdded) path += FilterExtension(selectedFilter);
     const SaveFormat* format = FindFormat(kSaveFormats, path);
     if (!format) {
         host_.Prompts().Show(QStringLiteral("%1 was not saved: the program writes only %2 files.")
                                  .arg(path, ExtensionsOf(kSaveFormats)));
         return false;
     }
+    // The dialog asked about the name without its extension, not about the file written here.
+    if (extensionAdded && QFileInfo::exists(path) &&
+        !host_.Prompts().AskYesNo(QStringLiteral("%1 already exists. Do you want to replace it?").arg(path)))
+        return false;
     const std::vector<InventoryCells> rows = host_.Inventory().InventoryRows();
     const WriteOutcome outcome = format->writer(ContentsOf(host_.Inventory(), rows, host_.Colours()), path);
     if (!outcome.error.isEmpty()) {

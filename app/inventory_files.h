@@ -55,8 +55,9 @@ class InventoryFiles {
 
     // The name to propose in the save dialog: the last file read or saved, without its extension.
     QString ProposedSaveName() const;
-    // Save to the chosen path; `selectedFilter` gives the extension of a name that has none. True when the
-    // file was written (only then is the inventory no longer modified).
+    // Save to the chosen path; `selectedFilter` gives the extension of a name that has none, and replacing an
+    // existing file under that added extension is asked first. True when the file was written (only then is
+    // the inventory no longer modified).
     bool Save(const QString& path, const QString& selectedFilter);
 
   private:

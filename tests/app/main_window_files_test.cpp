@@ -223,6 +223,42 @@ TEST(MainWindowFiles, SaveNewAndOpenRoundTripThroughTheWindow) {
     EXPECT_TRUE(w.window->Access().Inventory().Modified());
 }
 
+TEST(MainWindowFiles, SavingUnderTheProposedNameAsksBeforeReplacingTheOpenedFile) {
+    InventoryWindow w;
+    FakeDialogs dialogs(w.prompts);
+    const auto original = ReadFileBytes(TestData("inventory/roundtrip.prn"));
+    WriteFileBytes(w.dir / "good.prn", original.value());
+    dialogs.openAnswer = {PathIn(w.dir, "good.prn")};
+    FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
+    w.Add("3003", "Red", "1");
+    w.window->Access().Inventory().SetModified(true);
+
+    // Enter on the proposed name, which the dialog shows without the extension.
+    dialogs.saveAnswer = PathIn(w.dir, "good");
+    const QString question = PathIn(w.dir, "good.prn") + " already exists. Do you want to replace it?";
+    TestMessages::Clear();
+    TestMessages::QueueAnswers({false});
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
+    EXPECT_EQ(dialogs.asked.last(), "save " + dialogs.saveAnswer);
+    EXPECT_EQ(TestMessages::Shown(), QStringList{question});
+    EXPECT_EQ(ReadFileBytes(w.dir / "good.prn"), original);
+    EXPECT_TRUE(w.window->Access().Inventory().Modified());
+
+    TestMessages::QueueAnswers({true});
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
+    EXPECT_EQ(TestMessages::Shown(), (QStringList{question, question}));
+    EXPECT_NE(ReadFileBytes(w.dir / "good.prn").value_or("").find("3003"), std::string::npos);
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
+
+    // A name no file has yet is written without a question.
+    w.window->Access().Inventory().SetModified(true);
+    dialogs.saveAnswer = PathIn(w.dir, "new");
+    FindNamed<QPushButton>(*w.window, "BitBtn3")->click();
+    EXPECT_EQ(TestMessages::Shown().size(), 2);
+    EXPECT_EQ(ReadFileBytes(w.dir / "new.prn"), ReadFileBytes(w.dir / "good.prn"));
+    EXPECT_FALSE(w.window->Access().Inventory().Modified());
+}
+
 TEST(MainWindowFiles, NoCommandStartsDuringAReadAndClosingWaitsForItsEnd) {
     InventoryWindow w;
     FakeDialogs dialogs(w.prompts);
