@@ -129,6 +129,7 @@ void LabelPreview::resizeEvent(QResizeEvent* event) {
 
 void LabelPreview::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    PvPreview1->Printer().Lookup().AskAgainIfOld();
     // Laid out once the window is on the screen, so that the progress of a long run shows.
     QTimer::singleShot(0, this, Guarded(prompts_, [this] { LayOutLabels(); }));
 }

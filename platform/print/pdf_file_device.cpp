@@ -9,6 +9,16 @@ QString PdfFileOutputName() {
     return QStringLiteral("PDF file");
 }
 
+std::unique_ptr<QPdfWriter> OpenPdfWriter(QIODevice& out, const QPageLayout& layout, int dpi,
+                                          const QString& title) {
+    auto writer = std::make_unique<QPdfWriter>(&out);
+    writer->setResolution(dpi);
+    writer->setPageLayout(layout);
+    writer->setTitle(title);
+    writer->setCreator(QStringLiteral("Tessarin"));
+    return writer;
+}
+
 PdfFileDevice::PdfFileDevice(std::filesystem::path path) : path_(std::move(path)) {}
 
 PdfFileDevice::~PdfFileDevice() {
@@ -24,11 +34,7 @@ QPaintDevice& PdfFileDevice::OpenDocument(const QPageLayout& layout) {
         file_.reset();
         throw EPrintError(QStringLiteral("Cannot create %1: %2").arg(name, reason).toStdString());
     }
-    writer_ = std::make_unique<QPdfWriter>(file_.get());
-    writer_->setResolution(kResolution);
-    writer_->setPageLayout(layout);
-    writer_->setTitle(Title());
-    writer_->setCreator(QStringLiteral("Tessarin"));
+    writer_ = OpenPdfWriter(*file_, layout, kResolution, Title());
     return *writer_;
 }
 

@@ -13,6 +13,10 @@ FileChoice PdfFileChoice();
 // The PDF output's name where it is offered beside the printers.
 QString PdfFileOutputName();
 
+// A PDF document written into out as its pages are drawn: real, searchable text and embedded fonts.
+std::unique_ptr<QPdfWriter> OpenPdfWriter(QIODevice& out, const QPageLayout& layout, int dpi,
+                                          const QString& title);
+
 // Pages into a PDF file with real, searchable text and embedded fonts. The file appears only when the
 // document ends well; an aborted or failed document leaves any earlier file as it was.
 class PdfFileDevice : public PrintDevice {

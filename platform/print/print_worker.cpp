@@ -7,32 +7,34 @@
 
 namespace {
 
-std::mutex runningLock;
-std::condition_variable runningDone;
-int running = 0;
+// Never destroyed: a worker may still ask for it while the process ends.
+struct Ending {
+    std::mutex lock;
+    bool begun = false;
+};
+Ending& ProcessEnding() {
+    static auto* ending = new Ending;
+    return *ending;
+}
 
-void WaitForRunningWorkers() {
-    std::unique_lock guard(runningLock);
-    runningDone.wait_for(guard, std::chrono::seconds(2), [] { return running == 0; });
+void BeginEnding() {
+    Ending& ending = ProcessEnding();
+    const std::lock_guard guard(ending.lock);
+    ending.begun = true;
 }
 
 } // namespace
 
 void StartPrintWorker(std::function<void()> work) {
     static std::once_flag registered;
-    std::call_once(registered, [] { qAddPostRoutine(WaitForRunningWorkers); });
-    {
-        const std::lock_guard guard(runningLock);
-        ++running;
-    }
-    std::thread([work = std::move(work)] {
-        work();
-        {
-            const std::lock_guard guard(runningLock);
-            --running;
-        }
-        runningDone.notify_all();
-    }).detach();
+    std::call_once(registered, [] { qAddPostRoutine(BeginEnding); });
+    std::thread(std::move(work)).detach();
+}
+
+void UnlessEnding(const std::function<void()>& tell) {
+    Ending& ending = ProcessEnding();
+    const std::lock_guard guard(ending.lock);
+    if (!ending.begun) tell();
 }
 
 bool AwaitPrintWorker(std::mutex& lock, std::condition_variable& wake, const std::function<bool()>& done,

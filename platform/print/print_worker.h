@@ -5,10 +5,14 @@
 #include <functional>
 #include <mutex>
 
-// Runs work on a thread of its own: the print system may keep it waiting for minutes. The print support it
-// uses does not survive the application object's teardown, so that waits a moment for workers still
-// running; one kept waiting by a silent server sleeps in a read that the end of the process does not disturb.
+// Runs work on a thread of its own: the print system may keep it waiting for minutes. Nobody waits for it
+// at exit, so the work touches nothing of Qt's that the end of the process takes down, but through
+// UnlessEnding.
 void StartPrintWorker(std::function<void()> work);
+
+// On a worker: runs tell, which may reach the interface, unless the application object has begun to go;
+// the application waits for a tell that runs.
+void UnlessEnding(const std::function<void()>& tell);
 
 // Waits on the interface thread, keeping it alive, until done() holds (tested under lock, woken through
 // wake) or timeout has passed. whileWaiting, when given, hears the share of the time gone by between slices

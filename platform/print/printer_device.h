@@ -1,34 +1,21 @@
 #pragma once
 
-#include <QPrinter>
-#include <functional>
+#include <QBuffer>
+#include <QPdfWriter>
 #include <memory>
-#include <vector>
 
 #include "platform/print/print_device.h"
+#include "platform/print/print_system.h"
 #include "platform/print/printer_lookup.h"
 
-enum class PrintDuplex { None, LongSide, ShortSide };
-
-// What a job asks of a printer beyond the sheet.
-struct PrinterJobOptions {
-    int Copies = 1;
-    bool Collate = false;
-    PrintDuplex Duplex = PrintDuplex::None;
-    bool Monochrome = false;
-};
-
 // A printer of the system that never waits for the print system on the interface thread: its geometry is
-// what the printer lookup read, the pages are recorded as they are drawn, and EndDoc hands them to the
-// print system on a worker, waiting no longer than EndWait. A job given up is never handed in later. Prints
-// on the whole sheet.
+// what the printer lookup read, the pages are drawn into a PDF document at the printer's resolution, and
+// EndDoc hands it to the print system on a worker, waiting no longer than EndWait. A job given up is never
+// handed in later. Prints on the whole sheet.
 class PrinterDevice : public PrintDevice {
   public:
-    // Opens the printer of that name, on the worker; tests open their own.
-    using Opener = std::function<std::unique_ptr<QPrinter>(const QString& name)>;
-    static std::unique_ptr<QPrinter> OpenSystemPrinter(const QString& name);
-
-    explicit PrinterDevice(PrinterFacts facts, Opener open = OpenSystemPrinter);
+    // Hands the job to the print system; tests give their own spooler.
+    explicit PrinterDevice(PrinterFacts facts, Spooler spool = SpoolToPrintSystem);
     ~PrinterDevice() override;
 
     const PrinterFacts& Facts() const { return facts_; }
@@ -43,19 +30,17 @@ class PrinterDevice : public PrintDevice {
 
   protected:
     QPaintDevice& OpenDocument(const QPageLayout& layout) override;
-    bool StartNextPage() override;
+    bool StartNextPage() override { return writer_->newPage(); }
     void CloseDocument() override;
     void DiscardDocument() override;
-    QMarginsF UnprintableInches() const override { return facts_.UnprintableInches; }
+    QMarginsF UnprintableInches() const override;
 
   private:
-    class PageRecording;
     struct HandIn;
-    QPaintDevice& AddPage();
 
     PrinterFacts facts_;
-    Opener open_;
+    Spooler spool_;
     PrinterJobOptions options_;
-    QPageLayout layout_;
-    std::vector<std::unique_ptr<PageRecording>> pages_;
+    QBuffer document_;
+    std::unique_ptr<QPdfWriter> writer_;
 };

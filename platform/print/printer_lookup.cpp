@@ -1,36 +1,18 @@
 #include "platform/print/printer_lookup.h"
 
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/print/print_system.h"
 #include "platform/print/print_worker.h"
 
 namespace {
 
 const QString kPdfInstead =
     QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
-
-// Asks the printer itself: a worker's work, like every call that reaches the print system.
-PrinterFacts ReadFacts(const QPrinterInfo& info) {
-    PrinterFacts facts{info.printerName()};
-    const QPrinter printer(info, QPrinter::HighResolution);
-    if (printer.resolution() > 0) facts.Dpi = printer.resolution();
-    QPageLayout layout = printer.pageLayout();
-    if (layout.isValid()) {
-        layout.setUnits(QPageLayout::Inch);
-        facts.UnprintableInches = layout.minimumMargins();
-        facts.DefaultPaper = {layout.pageSize().windowsId(), layout.pageSize().size(QPageSize::Inch)};
-        facts.DefaultOrientation = layout.orientation() == QPageLayout::Landscape
-                                       ? PrintOrientation::Landscape
-                                       : PrintOrientation::Portrait;
-    }
-    const QList<QPrinter::ColorMode> modes = info.supportedColorModes();
-    if (!modes.isEmpty()) facts.Color = modes.contains(QPrinter::Color);
-    return facts;
-}
+// An answer that lists printers stands this long before the print system is asked again.
+constexpr std::chrono::minutes kAnswerKept{1};
 
 } // namespace
 
@@ -57,8 +39,9 @@ struct PrinterLookup::State {
     std::mutex lock;
     std::condition_variable done;
     std::optional<PrinterList> answer;
+    std::chrono::steady_clock::time_point answeredAt;
     PrinterLookup* owner = nullptr; // cleared when the lookup goes
-    bool started = false;
+    bool asking = false;
 };
 
 PrinterLookup::PrinterLookup(Source source) : source_(std::move(source)), state_(std::make_shared<State>()) {
@@ -72,53 +55,62 @@ PrinterLookup::~PrinterLookup() {
 
 PrinterLookup& PrinterLookup::System() {
     // Never destroyed: a worker still waiting on the print server at exit must find it.
-    static auto* lookup = new PrinterLookup();
+    static auto* lookup = new PrinterLookup(AskPrintSystem);
     return *lookup;
 }
 
-PrinterList PrinterLookup::AskPrintSystem() {
-    PrinterList list{QPrinterInfo::defaultPrinterName(), {}};
-    for (const QPrinterInfo& info : QPrinterInfo::availablePrinters())
-        list.Printers.push_back(ReadFacts(info));
-    return list;
-}
-
-void PrinterLookup::Start() {
-    {
-        std::lock_guard guard(state_->lock);
-        if (state_->started) return;
-        state_->started = true;
-    }
+void PrinterLookup::Ask() {
     StartPrintWorker([state = state_, source = source_] {
         PrinterList list = source();
         std::lock_guard guard(state->lock);
         state->answer = std::move(list);
+        state->answeredAt = std::chrono::steady_clock::now();
+        state->asking = false;
         state->done.notify_all();
         // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
         if (PrinterLookup* owner = state->owner)
-            QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
+            UnlessEnding([owner] {
+                QMetaObject::invokeMethod(owner, &PrinterLookup::Answered, Qt::QueuedConnection);
+            });
     });
 }
 
 std::optional<PrinterList> PrinterLookup::Answer() {
-    Start();
     std::lock_guard guard(state_->lock);
+    if (!state_->answer && !state_->asking) {
+        state_->asking = true;
+        Ask();
+    }
     return state_->answer;
 }
 
-std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeout) {
-    Start();
+void PrinterLookup::AskAgainIfOld() {
+    std::lock_guard guard(state_->lock);
+    const bool fresh = state_->answer && !state_->answer->Printers.empty() &&
+                       std::chrono::steady_clock::now() - state_->answeredAt < kAnswerKept;
+    if (fresh || state_->asking) return;
+    state_->asking = true;
+    Ask();
+}
+
+std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeout,
+                                                const std::function<bool(double)>& whileWaiting) {
+    Answer();
     AwaitPrintWorker(
-        state_->lock, state_->done, [this] { return state_->answer.has_value(); }, timeout);
+        state_->lock, state_->done, [this] { return state_->answer.has_value(); }, timeout, whileWaiting);
     return Answer();
 }
 
-std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout,
-                                                      UserPrompts& prompts) {
+std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
+                                                      const std::function<bool(double)>& whileWaiting) {
     if (std::optional<PrinterList> answer = Answer()) return answer;
     if (prompts.AskYesNo(kPdfInstead)) return PrinterList();
-    std::optional<PrinterList> answer = Await(timeout);
-    if (!answer)
+    bool cancelled = false;
+    std::optional<PrinterList> answer = Await(timeout, [&](double waited) {
+        cancelled = whileWaiting && !whileWaiting(waited);
+        return !cancelled;
+    });
+    if (!answer && !cancelled)
         prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
                          .arg(std::chrono::duration<double>(timeout).count()));
     return answer;

@@ -18,7 +18,7 @@
 struct PrinterFacts {
     QString Name;
     int Dpi = 600;
-    // For the default paper, portrait.
+    // For the default paper, portrait: a landscape job turns them.
     QMarginsF UnprintableInches{0.25, 0.25, 0.25, 0.25};
     bool Color = true;
     Paper DefaultPaper{1, QSizeF(8.5, 11.0)};
@@ -37,35 +37,41 @@ struct PrinterList {
     const PrinterFacts* Default() const;
 };
 
-// Asks the print system for its printers on a worker thread, once, when first asked: a print server that
-// never answers must hold up neither the start nor the windows. Lives on the interface thread.
+// Asks the print system for its printers on a worker thread, when first asked and again when the answer has
+// grown old: a print server that never answers must hold up neither the start nor the windows. Lives on the
+// interface thread.
 class PrinterLookup : public QObject {
     Q_OBJECT
   public:
     using Source = std::function<PrinterList()>;
-    // The print system's own answer; tests give their own source.
-    explicit PrinterLookup(Source source = AskPrintSystem);
+    // Asks the print system itself; tests give their own source.
+    explicit PrinterLookup(Source source);
     ~PrinterLookup() override;
-    // The lookup of the process.
+    // The lookup of the process, which asks the print system.
     static PrinterLookup& System();
-    static PrinterList AskPrintSystem();
 
-    // The answer once it has come; asks when nobody has yet.
+    // The latest answer once one has come; asks when nobody has yet.
     std::optional<PrinterList> Answer();
-    // Waits at most timeout for the answer, keeping the interface alive; nothing when none came.
-    std::optional<PrinterList> Await(std::chrono::milliseconds timeout);
-    // The printers for a print job: the answer once it has come. Before it the user may take a PDF file
-    // instead, which answers no printers; else the answer is awaited at most timeout, and when none came the
-    // user is told that nothing was printed.
-    std::optional<PrinterList> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts);
+    // Asks again unless an answer that lists printers came within the last minute: printers come and go,
+    // and a print server may start or wake while the program runs. The latest answer stands meanwhile.
+    void AskAgainIfOld();
+    // Waits at most timeout for an answer, keeping the interface alive; nothing when none came. whileWaiting,
+    // when given, hears the share of the time gone by and may answer false to stop waiting.
+    std::optional<PrinterList> Await(std::chrono::milliseconds timeout,
+                                     const std::function<bool(double waited)>& whileWaiting = {});
+    // The printers for a print job: the answer once one has come. Before it the user may take a PDF file
+    // instead, which answers no printers; else the answer is awaited at most timeout, heard by whileWaiting,
+    // and when none came the user is told that nothing was printed.
+    std::optional<PrinterList> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
+                                           const std::function<bool(double waited)>& whileWaiting);
 
   signals:
-    // The answer has come (delivered on the interface thread).
+    // An answer has come (delivered on the interface thread).
     void Answered();
 
   private:
     struct State;
-    void Start();
+    void Ask();
     Source source_;
     std::shared_ptr<State> state_;
 };

@@ -72,9 +72,11 @@ QString PvPrinter::PrinterName() const {
 }
 
 std::optional<QString> PvPrinter::JobOutput() {
+    lookup_->AskAgainIfOld();
     if (!printerName_.isEmpty()) return printerName_;
     waiting_ = true;
-    const std::optional<PrinterList> answer = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
+    const std::optional<PrinterList> answer =
+        lookup_->AwaitForJob(PrintSystemWait, *prompts_, WhileHandingIn);
     waiting_ = false;
     if (!answer) return std::nullopt;
     return DefaultOutput(*answer);

@@ -29,7 +29,7 @@ QWidget* DialogParent() {
 } // namespace
 
 RpPrintObject::RpPrintObject(UserPrompts& prompts)
-    : PrintDialog([this](PrintDevice& printer, int pageCount, int& from, int& to) {
+    : PrintDialog([this](PrintDevice* printer, int pageCount, int& from, int& to) {
           return RunPrintDialog(printer, pageCount, from, to);
       }),
       prompts_(&prompts), lookup_(&PrinterLookup::System()) {}
@@ -44,20 +44,28 @@ PrintDevice* RpPrintObject::Printer() {
     return printer_.get();
 }
 
-bool RpPrintObject::RunPrintDialog(PrintDevice& device, int pageCount, int& from, int& to) {
-    auto* printer = dynamic_cast<PrinterDevice*>(&device);
+bool RpPrintObject::RunPrintDialog(PrintDevice* device, int pageCount, int& from, int& to) {
+    auto* printer = dynamic_cast<PrinterDevice*>(device);
     // Files and pictures need no dialog.
-    if (!printer) return true;
-    const PrinterList printers = lookup_->Answer().value_or(PrinterList{{}, {printer->Facts()}});
-    PrinterJobOptions options = printer->JobOptions();
-    RpPrintDialog dialog(printers, pageCount, {printer->Facts().Name, options.Copies, from, to},
-                         DialogParent());
+    if (device && !printer) return true;
+    PrinterJobOptions options = printer ? printer->JobOptions() : PrinterJobOptions();
+    RpPrintDialog dialog(
+        *lookup_, pageCount,
+        {printer ? printer->Facts().Name : PdfFileOutputName(), options.Copies, options.Collate, from, to},
+        DialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
     const RpPrintChoice choice = dialog.Choice();
-    pdfFileChosen_ = choice.Printer == PdfFileOutputName();
-    if (const PrinterFacts* chosen = printers.Find(choice.Printer)) printer->SetFacts(*chosen);
-    options.Copies = choice.Copies;
-    printer->SetJobOptions(options);
+    const std::optional<PrinterList> printers = lookup_->Answer();
+    const PrinterFacts* chosen = printers ? printers->Find(choice.Printer) : nullptr;
+    pdfFileChosen_ = !chosen && !(printer && choice.Printer == printer->Facts().Name);
+    if (chosen && !printer_) printer_ = std::make_unique<PrinterDevice>(*chosen);
+    printer = dynamic_cast<PrinterDevice*>(printer_.get());
+    if (chosen && printer) printer->SetFacts(*chosen);
+    if (printer && !pdfFileChosen_) {
+        options.Copies = choice.Copies;
+        options.Collate = choice.Collate;
+        printer->SetJobOptions(options);
+    }
     from = choice.From;
     to = choice.To;
     return true;
@@ -87,12 +95,16 @@ void RpPrintObject::WriteReportSetup(PrintDevice& device) const {
     device.SetOrientation(Orientation);
 }
 
-PrintDevice* RpPrintObject::JobDevice(std::unique_ptr<PrintDevice>& pdfFile) {
+std::optional<PrintDevice*> RpPrintObject::JobOutput() {
     if (PrintDevice* printer = Printer()) return printer;
-    const std::optional<PrinterList> printers = lookup_->AwaitForJob(PrintSystemWait, *prompts_);
-    if (!printers) return nullptr;
-    if (!printers->Printers.empty()) return Printer();
-    return ChoosePdfFile(pdfFile);
+    cancelled_ = false;
+    awaitingPrinters_ = true;
+    const std::optional<PrinterList> printers = lookup_->AwaitForJob(
+        PrintSystemWait, *prompts_, [this](double waited) { return HearHandIn(waited); });
+    awaitingPrinters_ = false;
+    CloseProgress();
+    if (!printers) return std::nullopt;
+    return Printer();
 }
 
 PrintDevice* RpPrintObject::ChoosePdfFile(std::unique_ptr<PrintDevice>& pdfFile) {
@@ -143,6 +155,10 @@ bool RpPrintObject::HearHandIn(double waited) {
 }
 
 void RpPrintObject::AbortPrinting() {
+    if (awaitingPrinters_) {
+        cancelled_ = true;
+        return;
+    }
     if (progress_) progress_->hide();
     if (prompts_->AskYesNo(QStringLiteral("Abort printing?"))) {
         if (printingStoredPages_) {
@@ -157,18 +173,21 @@ void RpPrintObject::AbortPrinting() {
 
 void RpPrintObject::PrintStoredPages() {
     if (!pages_ || printingStoredPages_) return;
-    std::unique_ptr<PrintDevice> pdfFile;
+    lookup_->AskAgainIfOld();
     printingStoredPages_ = true; // Print again while the output is chosen or awaited does nothing
-    PrintDevice* device = JobDevice(pdfFile);
+    const std::optional<PrintDevice*> output = JobOutput();
     printingStoredPages_ = false;
-    if (!device || !pages_) return; // the report may have ended meanwhile
-    ReadPrinterSetup();
-    WriteReportSetup(*device);
+    if (!output || !pages_) return; // the report may have ended meanwhile
     const int count = pages_->Count();
     int from = pages_->FirstPageToPrint, to = pages_->LastPageToPrint;
-    pdfFileChosen_ = false;
-    if (ShowPrintDialog && PrintDialog && !PrintDialog(*device, count, from, to)) return;
-    if (std::exchange(pdfFileChosen_, false) && !(device = ChoosePdfFile(pdfFile))) return;
+    pdfFileChosen_ = !*output;
+    ReadPrinterSetup();
+    if (*output) WriteReportSetup(**output);
+    if (ShowPrintDialog && PrintDialog && !PrintDialog(*output, count, from, to)) return;
+    std::unique_ptr<PrintDevice> pdfFile;
+    PrintDevice* device = std::exchange(pdfFileChosen_, false) ? ChoosePdfFile(pdfFile) : Printer();
+    if (!device) return;
+    ReadPrinterSetup(); // of a printer the dialog chose first
     PrintDevice& printer = *device;
     from = std::clamp(from, 1, count);
     to = std::clamp(to, from, count);

@@ -1,5 +1,6 @@
 #include "print/report/rp_print_dialog.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -21,20 +22,27 @@ QSpinBox* NumberEdit(QWidget* parent, const char* name, int maximum, int value) 
 
 } // namespace
 
-RpPrintDialog::RpPrintDialog(const PrinterList& printers, int pageCount, const RpPrintChoice& choice,
+RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrintChoice& choice,
                              QWidget* parent)
-    : QDialog(parent), pageCount_(pageCount) {
+    : QDialog(parent), lookup_(lookup), pageCount_(pageCount) {
     setObjectName("PrintDialog1");
     setWindowTitle(QStringLiteral("Print"));
     PrinterBox = MakeNamed<QComboBox>(this, "PrinterBox");
-    PrinterBox->addItems(printers.Names());
-    PrinterBox->addItem(PdfFileOutputName());
-    PrinterBox->setCurrentText(choice.Printer);
     CopiesEdit = NumberEdit(this, "CopiesEdit", 999, choice.Copies);
+    CollateBox = MakeNamed<QCheckBox>(this, "CollateBox", QStringLiteral("C&ollate"));
+    CollateBox->setChecked(choice.Collate);
+    PrinterBox->addItem(choice.Printer);
+    ListPrinters();
+    ShowCopiesFor(PrinterBox->currentText());
+    // unguarded: enables two boxes only
+    connect(PrinterBox, &QComboBox::currentTextChanged, this, &RpPrintDialog::ShowCopiesFor);
+    // unguarded: lists the printers only
+    connect(&lookup_, &PrinterLookup::Answered, this, &RpPrintDialog::ListPrinters);
     AllPages = MakeNamed<QRadioButton>(this, "AllPages", QStringLiteral("&All"));
     PageRange = MakeNamed<QRadioButton>(this, "PageRange", QStringLiteral("Pa&ges"));
     FromPage = NumberEdit(this, "FromPage", pageCount, choice.From);
     ToPage = NumberEdit(this, "ToPage", pageCount, choice.To);
+    ToPage->setMinimum(FromPage->value());
     const bool whole = choice.From <= 1 && choice.To >= pageCount;
     (whole ? AllPages : PageRange)->setChecked(true);
     FromPage->setEnabled(!whole);
@@ -43,6 +51,8 @@ RpPrintDialog::RpPrintDialog(const PrinterList& printers, int pageCount, const R
     connect(PageRange, &QRadioButton::toggled, FromPage, &QWidget::setEnabled);
     // unguarded: Qt's own slot
     connect(PageRange, &QRadioButton::toggled, ToPage, &QWidget::setEnabled);
+    // unguarded: Qt's own slot; the last page printed is never before the first
+    connect(FromPage, &QSpinBox::valueChanged, ToPage, &QSpinBox::setMinimum);
 
     auto* range = new QHBoxLayout;
     range->addWidget(PageRange);
@@ -56,12 +66,34 @@ RpPrintDialog::RpPrintDialog(const PrinterList& printers, int pageCount, const R
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("&Printer:"), PrinterBox);
     form->addRow(QStringLiteral("&Copies:"), CopiesEdit);
+    form->addRow(QString(), CollateBox);
     form->addRow(QStringLiteral("Print range:"), AllPages);
     form->addRow(QString(), range);
     form->addRow(Buttons);
 }
 
+void RpPrintDialog::ListPrinters() {
+    const QString current = PrinterBox->currentText();
+    const std::optional<PrinterList> printers = lookup_.Answer();
+    QStringList names = printers ? printers->Names() : QStringList();
+    names << PdfFileOutputName();
+    // The printer the job was for stays offered until an answer without it.
+    if (!printers && !names.contains(current)) names.prepend(current);
+    const QSignalBlocker quiet(PrinterBox);
+    PrinterBox->clear();
+    PrinterBox->addItems(names);
+    PrinterBox->setCurrentIndex(std::max(0, static_cast<int>(names.indexOf(current))));
+    if (PrinterBox->currentText() != current) ShowCopiesFor(PrinterBox->currentText());
+}
+
+void RpPrintDialog::ShowCopiesFor(const QString& output) {
+    const bool printer = output != PdfFileOutputName();
+    CopiesEdit->setEnabled(printer);
+    CollateBox->setEnabled(printer);
+}
+
 RpPrintChoice RpPrintDialog::Choice() const {
-    if (AllPages->isChecked()) return {PrinterBox->currentText(), CopiesEdit->value(), 1, pageCount_};
-    return {PrinterBox->currentText(), CopiesEdit->value(), FromPage->value(), ToPage->value()};
+    const bool all = AllPages->isChecked();
+    return {PrinterBox->currentText(), CopiesEdit->value(), CollateBox->isChecked(),
+            all ? 1 : FromPage->value(), all ? pageCount_ : ToPage->value()};
 }

@@ -79,10 +79,11 @@ class RpPrintObject {
     // Where the system's printers come from; tests put in their own.
     void UseLookup(PrinterLookup& lookup) { lookup_ = &lookup; }
     std::chrono::milliseconds PrintSystemWait{15000};
-    // The print dialog: may change the device's settings and the page range, which comes in as the range
-    // printed last (the whole report at first); false when the user cancels. The default one chooses among
-    // the system's printers, the copies and the pages.
-    std::function<bool(PrintDevice& printer, int pageCount, int& from, int& to)> PrintDialog;
+    // The print dialog, given the printer or null for a PDF file: may change the output and its settings and
+    // the page range, which comes in as the range printed last (the whole report at first); false when the
+    // user cancels. The default one chooses among the system's printers and the PDF file, the copies,
+    // collating and the pages.
+    std::function<bool(PrintDevice* printer, int pageCount, int& from, int& to)> PrintDialog;
 
     void Start();
     void Quit();
@@ -224,20 +225,20 @@ class RpPrintObject {
     }
 
     // report_printing.cpp
-    bool RunPrintDialog(PrintDevice& device, int pageCount, int& from, int& to);
+    bool RunPrintDialog(PrintDevice* device, int pageCount, int& from, int& to);
     // Asks for the file of the PDF output and makes its device; null when the user chose none.
     PrintDevice* ChoosePdfFile(std::unique_ptr<PrintDevice>& pdfFile);
-    // While the print system takes a job: the share of the wait on the progress window, whose Cancel gives
-    // the job up.
+    // While the print system answers or takes a job: the share of the wait on the progress window, whose
+    // Cancel gives the job up.
     bool HearHandIn(double waited);
     void ReadPrinterSetup();
     void WritePrinterSetup(bool restore);
     // Writes the report's paper and orientation into a device.
     void WriteReportSetup(PrintDevice& device) const;
-    // The printer once the print system has answered with one. Without one, a PDF file the user chooses (kept
-    // in pdfFile); before the answer the user may decline the file and wait a bounded time for the printer.
-    // Null when nothing is to be printed.
-    PrintDevice* JobDevice(std::unique_ptr<PrintDevice>& pdfFile);
+    // The printer once the print system has answered with one; null for a PDF file, which the answer of no
+    // printers, or the user before any answer, calls for. Before the answer the user may decline the file
+    // and wait a bounded time for the printer. Nothing when nothing is to be printed.
+    std::optional<PrintDevice*> JobOutput();
     void ShowPreview();
     void OpenProgress(const QString& caption, bool cancel, int maximum);
     void CloseProgress();
@@ -263,7 +264,8 @@ class RpPrintObject {
     // Printing.
     bool printingStoredPages_ = false;
     bool cancelled_ = false;
-    bool pdfFileChosen_ = false; // by the print dialog, in place of the printer
+    bool awaitingPrinters_ = false; // Cancel then stops a wait with nothing begun, and asks nothing
+    bool pdfFileChosen_ = false;    // by the print dialog, in place of the printer
     std::optional<std::pair<Paper, PrintOrientation>> printerOwnSetup_;
     std::unique_ptr<PrintBarForm> progress_;
 };

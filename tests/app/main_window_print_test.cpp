@@ -67,7 +67,7 @@ TEST(MainWindowPrint, PrintInThePreviewGoesToTheSystemPrinterOnTheReportsSheetNo
     facts.DefaultPaper = {9, QSizeF(8.27, 11.69)};
     facts.DefaultOrientation = PrintOrientation::Landscape;
     w.window->Report().prn.SetPrinter(std::make_unique<PrinterDevice>(facts, PdfPrinter(file)));
-    w.window->Report().prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    w.window->Report().prn.PrintDialog = [](PrintDevice*, int, int&, int&) { return true; };
     PreviewTexts(
         w, [&] { FindNamed<QPushButton>(*w.window, "BitBtn9")->click(); },
         [](PreviewForm& preview) { preview.PrintBtn->click(); });

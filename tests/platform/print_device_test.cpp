@@ -1,6 +1,6 @@
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPrinter>
+#include <QThread>
 #include <algorithm>
 #include <future>
 #include <gtest/gtest.h>
@@ -141,25 +141,34 @@ TEST(PrinterDevice, ThePrintersFactsGiveTheGeometryAndThePagesComeOutAsDrawnOnTh
     TempDir dir;
     PdfFileDevice file(dir / "file.pdf");
     PrintPages(file, 1, "Printed");
-    // Its own sheet is A4 turned; the document's is letter upright, at a resolution of its own.
-    PrinterFacts facts{QStringLiteral("Office"),        300,
-                       QMarginsF(0.25, 0.5, 0.25, 0.5), false,
-                       Paper{9, QSizeF(8.27, 11.69)},   PrintOrientation::Landscape};
-    QString opened;
-    PrinterDevice device(facts, [&opened, open = PdfPrinter(dir / "printer.pdf")](const QString& name) {
-        opened = name;
-        return open(name);
+    // Its own sheet is A4 turned; the document's is letter, at a resolution of its own. The printer cannot
+    // mark a border of four widths.
+    PrinterFacts facts{QStringLiteral("Office"),       300,
+                       QMarginsF(0.25, 0.2, 0.3, 0.5), false,
+                       Paper{9, QSizeF(8.27, 11.69)},  PrintOrientation::Landscape};
+    PrintJob given;
+    PrinterDevice device(facts, [&given, print = PdfPrinter(dir / "printer.pdf")](
+                                    const PrintJob& job, const std::function<bool()>& mayHandIn) {
+        given = job;
+        return print(job, mayHandIn);
     });
     EXPECT_EQ(device.CurrentPaper().Code, 9);
     EXPECT_EQ(device.Orientation(), PrintOrientation::Landscape);
     EXPECT_FALSE(device.ColorCapable());
     device.SetPaper({1, QSizeF(8.5, 11)});
+    EXPECT_EQ(device.PrintableRect(), QRect(150, 75, 3300 - 150 - 60, 2550 - 75 - 90))
+        << "turned a quarter counter-clockwise, the bottom border comes to the left";
     device.SetOrientation(PrintOrientation::Portrait);
     EXPECT_EQ(device.PageRect(), QRect(0, 0, 2550, 3300));
-    EXPECT_EQ(device.PrintableRect(), QRect(75, 150, 2400, 3000));
+    EXPECT_EQ(device.PrintableRect(), QRect(75, 60, 2550 - 75 - 90, 3300 - 60 - 150));
     device.SetTitle("Job title");
+    device.SetJobOptions({3, false, PrintDuplex::LongSide, true});
     PrintPages(device, 2, "Printed");
-    EXPECT_EQ(opened, "Office");
+    EXPECT_EQ(given.Printer, "Office");
+    EXPECT_EQ(given.Title, "Job title");
+    EXPECT_EQ(given.Sheet.Code, 1);
+    EXPECT_EQ(given.Options.Copies, 3);
+    EXPECT_FALSE(given.Options.Collate);
 
     const PdfInfo info = ReadPdfInfo(dir / "printer.pdf");
     EXPECT_EQ(info.Pages, 2);
@@ -170,7 +179,7 @@ TEST(PrinterDevice, ThePrintersFactsGiveTheGeometryAndThePagesComeOutAsDrawnOnTh
     const auto filed = FindPdfWords(ReadPdfWords(dir / "file.pdf"), 1, "Printed1");
     ASSERT_EQ(printed.size(), 1u);
     ASSERT_EQ(filed.size(), 1u);
-    EXPECT_NEAR(printed[0].XMin, 72, 0.5) << "one inch from the sheet's edge";
+    EXPECT_NEAR(printed[0].XMin, 72, 0.5) << "one inch from the sheet's edge, not from the border";
     EXPECT_NEAR(printed[0].YMin, filed[0].YMin, 0.5);
     EXPECT_NEAR(printed[0].YMax - printed[0].YMin, filed[0].YMax - filed[0].YMin, 0.1)
         << "12 points, as drawn";
@@ -179,58 +188,20 @@ TEST(PrinterDevice, ThePrintersFactsGiveTheGeometryAndThePagesComeOutAsDrawnOnTh
 
 namespace {
 
-// A printer as the print system opens it, which cannot mark a quarter inch at the sides and half an inch at
-// the top and bottom: a layout within margins gets at least that border, so one with narrower margins is
-// not taken as asked. It takes the job into a PDF file.
-class BorderedPrinter : public QPrinter {
-  public:
-    explicit BorderedPrinter(const std::filesystem::path& pdf) : QPrinter(QPrinter::HighResolution) {
-        setOutputFormat(QPrinter::PdfFormat);
-        setOutputFileName(QString::fromStdString(pdf.string()));
-    }
-    bool setPageLayout(const QPageLayout& layout) override {
-        const QMarginsF border(0.25, 0.5, 0.25, 0.5);
-        QPageLayout taken = layout;
-        taken.setUnits(QPageLayout::Inch);
-        const QMarginsF asked = taken.margins();
-        taken.setMinimumMargins(border);
-        if (taken.mode() == QPageLayout::StandardMode)
-            taken.setMargins(QMarginsF(
-                std::max(asked.left(), border.left()), std::max(asked.top(), border.top()),
-                std::max(asked.right(), border.right()), std::max(asked.bottom(), border.bottom())));
-        return QPrinter::setPageLayout(taken) && taken.isEquivalentTo(layout);
-    }
-};
-
-} // namespace
-
-TEST(PrinterDevice, APrinterThatCannotMarkABorderTakesTheWholeSheetAndPrintsFromItsCorner) {
-    REQUIRE_PDF_PEER();
-    TempDir dir;
-    const std::filesystem::path pdf = dir / "printer.pdf";
-    PrinterDevice device(PrinterFacts{QStringLiteral("Office"), 300, QMarginsF(0.25, 0.5, 0.25, 0.5)},
-                         [&pdf](const QString&) { return std::make_unique<BorderedPrinter>(pdf); });
-    ASSERT_EQ(ErrorText([&] { PrintPages(device, 1, "Printed"); }), "");
-    const auto printed = FindPdfWords(ReadPdfWords(pdf), 1, "Printed1");
-    ASSERT_EQ(printed.size(), 1u);
-    EXPECT_NEAR(printed[0].XMin, 72, 0.5) << "one inch from the sheet's edge, not from the border";
-}
-
-namespace {
-
 // A printer the print system keeps the worker waiting for until the test lets it go; it then takes the job
-// into a PDF file. The token goes when the last copy of the opener does: the worker is over.
+// into a PDF file unless the job has been given up.
 struct HeldPrinter {
     explicit HeldPrinter(std::filesystem::path pdf) : path(std::move(pdf)) {}
-    PrinterDevice::Opener Opener() {
-        return [released = released, token = token, open = PdfPrinter(path)](const QString& name) {
+    Spooler Spool() {
+        return [this](const PrintJob& job, const std::function<bool()>& mayHandIn) {
             released.wait();
-            return open(name);
+            const QString outcome = PdfPrinter(path)(job, mayHandIn);
+            decided.set_value();
+            return outcome;
         };
     }
-    // Lets the worker go and waits until it is over.
+    // Lets the worker go and waits until it has handed the job in or not.
     bool ReleaseAndWait() {
-        token.reset();
         release.set_value();
         return over.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
     }
@@ -238,38 +209,67 @@ struct HeldPrinter {
     std::filesystem::path path;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    std::promise<void> gone;
-    std::future<void> over = gone.get_future();
-    std::shared_ptr<void> token{nullptr, [this](void*) { gone.set_value(); }};
+    std::promise<void> decided;
+    std::future<void> over = decided.get_future();
 };
 
 } // namespace
 
-TEST(PrinterDevice, AJobThePrinterDoesNotTakeInTimeOrThatIsCancelledIsNeverHandedInLater) {
+// While the window hears the wait, the user may be asked whether to give the job up: the limit runs on,
+// and the job's own fate is told.
+TEST(PrinterDevice, AJobIsHandedInOnlyBeforeItsLimitAndUnlessGivenUpAndWhatWentInIsReportedAsPrinted) {
     TempDir dir;
-    for (const bool cancel : {false, true}) {
-        HeldPrinter held(dir / (cancel ? "cancelled.pdf" : "late.pdf"));
-        auto device = std::make_unique<PrinterDevice>(PrinterFacts{QStringLiteral("Office")}, held.Opener());
-        int heard = 0;
-        device->SetEndWait(std::chrono::milliseconds(cancel ? 5000 : 300), [&](double waited) {
+    struct Case {
+        const char* name;
+        int limitMs;
+        // What the window does at its first hearing of the wait: the answer, and whether the printer goes
+        // on meanwhile, after how long a question.
+        bool goOn;
+        bool releaseWhileAsked;
+        int askedMs;
+        const char* outcome;
+        bool printed;
+    };
+    const Case cases[] = {
+        {"late", 300, true, false, 0,
+         "The print system did not take the job in 0.3 seconds. Nothing was printed.", false},
+        {"cancelled", 5000, false, false, 0, "cancelled", false},
+        {"asked past the limit", 300, true, true, 500,
+         "The print system did not take the job in 0.3 seconds. Nothing was printed.", false},
+        {"taken while asked", 5000, false, true, 0, "", true},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.name);
+        HeldPrinter held(dir / (std::string(test.name) + ".pdf"));
+        auto device = std::make_unique<PrinterDevice>(PrinterFacts{QStringLiteral("Office")}, held.Spool());
+        bool heard = false;
+        device->SetEndWait(std::chrono::milliseconds(test.limitMs), [&](double waited) {
             EXPECT_GE(waited, 0);
             EXPECT_LE(waited, 1);
-            return !cancel || ++heard < 3;
+            if (std::exchange(heard, true)) return true;
+            QThread::msleep(static_cast<unsigned long>(test.askedMs));
+            if (test.releaseWhileAsked) {
+                EXPECT_TRUE(held.ReleaseAndWait());
+            }
+            return test.goOn;
         });
         QElapsedTimer clock;
         clock.start();
-        if (cancel) {
-            EXPECT_THROW(PrintPages(*device, 2, "Late"), EPrintCancelled);
-            EXPECT_EQ(heard, 3);
-        } else {
-            EXPECT_EQ(ErrorText([&] { PrintPages(*device, 2, "Late"); }),
-                      "The print system did not take the job in 0.3 seconds. Nothing was printed.");
-            EXPECT_GE(clock.elapsed(), 300);
+        QString outcome;
+        try {
+            PrintPages(*device, 2, "Late");
+        } catch (const EPrintCancelled&) {
+            outcome = "cancelled";
+        } catch (const EPrintError& error) {
+            outcome = error.what();
         }
+        EXPECT_EQ(outcome, test.outcome);
         EXPECT_LT(clock.elapsed(), 3000) << "the wait is bounded";
         EXPECT_FALSE(device->Printing());
         device.reset();
-        ASSERT_TRUE(held.ReleaseAndWait());
-        EXPECT_FALSE(std::filesystem::exists(held.path)) << "the printer got the job after all";
+        if (!test.releaseWhileAsked) {
+            ASSERT_TRUE(held.ReleaseAndWait());
+        }
+        EXPECT_EQ(std::filesystem::exists(held.path), test.printed);
     }
 }

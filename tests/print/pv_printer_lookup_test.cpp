@@ -1,6 +1,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
@@ -195,14 +196,12 @@ TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKee
     LabelPreview preview(prompts);
     LDrawRenderer renderer;
     LabelMaker maker(rows, renderer, preview);
-    preview.Label1->setText("L7163_Address");
-    preview.LayOutLabels();
-    // The preview asks the system's lookup at once: its answer comes before the server goes silent.
-    ASSERT_TRUE(PrinterLookup::System().Await(std::chrono::seconds(60)));
     PrinterLookup office{[] { return Printers("Office", {"Office"}); }};
     ASSERT_TRUE(office.Await(std::chrono::seconds(5)));
     PvPrinter& printer = preview.PvPreview1->Printer();
     printer.UseLookup(office);
+    preview.Label1->setText("L7163_Address");
+    preview.LayOutLabels();
     printer.PrintSystemWait = std::chrono::seconds(2);
     int printed = 0;
     printer.AfterPrint = [&printed] { ++printed; };
@@ -222,4 +221,20 @@ TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKee
         << TestMessages::Shown()[0].toStdString();
     EXPECT_EQ(printed, 0) << "no success";
     EXPECT_FALSE(printer.Printing());
+}
+
+// Processes that ask the print system for its printers and end 20 to 110 ms later, as the label preview's
+// first opening and then Exit do, all end well beside whatever print system the machine has.
+TEST(PrinterLookup, AProcessEndingWhileThePrintersAreAskedForEndsWell) {
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int i = 0; i < 20; ++i) {
+        auto& process = processes.emplace_back(std::make_unique<QProcess>());
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->start(PRINTERS_AT_EXIT, {QString::number(20 + i * 90 / 19)});
+    }
+    for (const auto& process : processes) {
+        ASSERT_TRUE(process->waitForFinished(20000));
+        EXPECT_EQ(process->exitStatus(), QProcess::NormalExit) << "crashed";
+        EXPECT_EQ(process->exitCode(), 0);
+    }
 }

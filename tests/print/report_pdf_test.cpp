@@ -21,7 +21,7 @@ void PrintPdf(const std::filesystem::path& file, const InventoryReportData& data
     ASSERT_TRUE(WithPreview(report, data, [&](PreviewForm& form) {
         if (inPreview) inPreview(form);
         if (from > 0)
-            report.prn.PrintDialog = [from, to](PrintDevice&, int, int& first, int& last) {
+            report.prn.PrintDialog = [from, to](PrintDevice*, int, int& first, int& last) {
                 first = from;
                 last = to;
                 return true;

@@ -1,3 +1,4 @@
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
@@ -7,10 +8,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <cmath>
+#include <future>
 #include <gtest/gtest.h>
 
 #include "platform/print/pdf_file_device.h"
+#include "platform/print/print_system.h"
 #include "platform/print/printer_device.h"
 #include "platform/print/printer_lookup.h"
 #include "print/report/print_bar_form.h"
@@ -129,9 +133,10 @@ class BesideASilentPrintServer : public PrintFromPreview {
         PrintFromPreview::SetUp();
         report.prn.UseLookup(lookup);
         report.prn.PrintSystemWait = std::chrono::milliseconds(300);
+        report.prn.PrintDialog = [](PrintDevice*, int, int&, int&) { return true; };
     }
     SilentPrintServer silent;
-    PrinterLookup lookup;
+    PrinterLookup lookup{AskPrintSystem};
 };
 
 TEST_F(BesideASilentPrintServer, PrintOffersAPdfFileAndAPrinterWaitsABoundedTime) {
@@ -191,21 +196,82 @@ class WithPrinters {
     PrinterLookup lookup_;
 };
 
-TEST_F(PrintFromPreview, APrintSystemWithoutPrintersSendsPrintStraightToAPdfFile) {
+// The open print dialog, answered by `answer` once Print has shown it.
+void InTheDialog(const std::function<void(RpPrintDialog&)>& answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = qobject_cast<RpPrintDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr) << "no print dialog";
+        answer(*dialog);
+    });
+}
+
+QStringList Offered(const QComboBox& box) {
+    QStringList items;
+    for (int i = 0; i < box.count(); ++i)
+        items << box.itemText(i);
+    return items;
+}
+
+TEST_F(PrintFromPreview,
+       WithoutPrintersTheDialogTakesPagesForAPdfFileAndAPrinterThatAppearsIsOfferedNextTime) {
     REQUIRE_PDF_PEER();
-    WithPrinters none({});
-    ASSERT_TRUE(none.Lookup().Answer());
-    report.prn.UseLookup(none.Lookup());
-    report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    std::atomic<bool> plugged = false;
+    PrinterLookup lookup{[&plugged] {
+        return plugged ? PrinterList{QStringLiteral("Office"), {{QStringLiteral("Office")}}} : PrinterList();
+    }};
+    ASSERT_TRUE(lookup.Await(std::chrono::seconds(5)));
+    report.prn.UseLookup(lookup);
     const std::filesystem::path pdf = AnswerThePdfFile();
-    InPreview([&](PreviewForm& form) { form.PrintBtnClick(); });
+    InPreview([&](PreviewForm& form) {
+        InTheDialog([](RpPrintDialog& dialog) {
+            EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"PDF file"}));
+            EXPECT_FALSE(dialog.CopiesEdit->isEnabled()) << "copies of a PDF file";
+            dialog.PageRange->setChecked(true);
+            dialog.FromPage->setValue(2);
+            dialog.ToPage->setValue(2);
+            dialog.Buttons->button(QDialogButtonBox::Ok)->click();
+        });
+        form.PrintBtnClick();
+
+        plugged = true;
+        InTheDialog([](RpPrintDialog& dialog) {
+            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.PrinterBox->count() == 2; }, 5000));
+            EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"Office", "PDF file"}));
+            dialog.Buttons->button(QDialogButtonBox::Cancel)->click();
+        });
+        form.PrintBtnClick();
+    });
     EXPECT_TRUE(pdfOffered) << "no PDF file was offered";
     EXPECT_EQ(TestMessages::Shown(), QStringList());
     EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
-    QFile written(QString::fromStdString(pdf.string()));
-    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.read(5), "%PDF-");
-    EXPECT_TRUE(PdfPageText(pdf, 1).contains("Quantity"));
+    EXPECT_EQ(ReadPdfInfo(pdf).Pages, 1);
+    EXPECT_TRUE(PdfPageText(pdf, 1).contains("Page 2"));
+}
+
+TEST_F(PrintFromPreview, TheWaitForThePrintersShowsProgressAndItsCancelEndsItAtOnce) {
+    std::promise<void> answer;
+    PrinterLookup lookup{[released = answer.get_future().share()] {
+        released.wait();
+        return PrinterList();
+    }};
+    report.prn.UseLookup(lookup);
+    InPreview([&](PreviewForm& form) {
+        TestMessages::QueueAnswers({false}); // no PDF file instead
+        QTimer::singleShot(300, [] {
+            auto* bar = qobject_cast<PrintBarForm*>(QApplication::activeModalWidget());
+            ASSERT_NE(bar, nullptr) << "no progress while waiting";
+            EXPECT_FALSE(bar->CancelBtn->isHidden());
+            bar->CancelBtn->click();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        form.PrintBtnClick();
+        EXPECT_LT(clock.elapsed(), 1300) << "Cancel did not end the wait";
+    });
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_TRUE(events.isEmpty()) << events.join(' ').toStdString();
+    answer.set_value();
+    lookup.Await(std::chrono::seconds(5));
 }
 
 TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {
@@ -213,7 +279,7 @@ TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWin
     const SilentPrintServer silent;
     report.prn.UseLookup(office.Lookup());
     report.prn.PrintSystemWait = std::chrono::seconds(2);
-    report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    report.prn.PrintDialog = [](PrintDevice*, int, int&, int&) { return true; };
     InPreview([&](PreviewForm& form) {
         const EventGaps gaps;
         QElapsedTimer clock;
@@ -230,7 +296,7 @@ TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWin
 
 TEST_F(PrintFromPreview, AJobSpooledToAPrinterHoldsTheTextOfThePdfFileWhereItStandsThere) {
     REQUIRE_PDF_PEER();
-    report.prn.PrintDialog = [](PrintDevice&, int, int&, int&) { return true; };
+    report.prn.PrintDialog = [](PrintDevice*, int, int&, int&) { return true; };
     InPreview([&](PreviewForm& form) {
         report.prn.SetPrinter(std::make_unique<PdfFileDevice>(dir / "file.pdf"));
         form.PrintBtnClick();
@@ -259,22 +325,15 @@ TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAnd
     REQUIRE_PDF_PEER();
     WithPrinters system({"Hall", "Office"});
     report.prn.UseLookup(system.Lookup());
-    // The printer tells which one it was opened as, and what it was asked for when the job is over.
-    struct Counting : QPrinter {
-        explicit Counting(int& copies) : QPrinter(QPrinter::HighResolution), copies_(copies) {}
-        ~Counting() override { copies_ = copyCount(); }
-        int& copies_;
-    };
-    QString opened;
-    int copies = 0;
-    const auto open = [&](const QString& name) {
-        opened = name;
-        auto printer = std::make_unique<Counting>(copies);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString((dir / "printed.pdf").string()));
-        return std::unique_ptr<QPrinter>(std::move(printer));
-    };
-    report.prn.SetPrinter(std::make_unique<PrinterDevice>(*system.Lookup().Answer()->Default(), open));
+    // The printer notes the job it was given.
+    PrintJob given;
+    const Spooler print = PdfPrinter(dir / "printed.pdf");
+    report.prn.SetPrinter(
+        std::make_unique<PrinterDevice>(*system.Lookup().Answer()->Default(),
+                                        [&](const PrintJob& job, const std::function<bool()>& mayHandIn) {
+                                            given = job;
+                                            return print(job, mayHandIn);
+                                        }));
     InPreview([&](PreviewForm& form) {
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<RpPrintDialog*>(QApplication::activeModalWidget());
@@ -284,6 +343,7 @@ TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAnd
             EXPECT_EQ(dialog->PrinterBox->itemText(2), "PDF file");
             EXPECT_EQ(dialog->PrinterBox->currentText(), "Hall");
             EXPECT_EQ(dialog->CopiesEdit->value(), 1);
+            EXPECT_TRUE(dialog->CollateBox->isChecked()) << "copies are collated unless asked otherwise";
             EXPECT_TRUE(dialog->AllPages->isChecked());
             EXPECT_FALSE(dialog->FromPage->isEnabled());
             EXPECT_EQ(dialog->ToPage->maximum(), 3);
@@ -291,14 +351,17 @@ TEST_F(PrintFromPreview, ThePrintDialogChoosesAmongTheListedPrintersTheCopiesAnd
             dialog->CopiesEdit->setValue(2);
             dialog->PageRange->setChecked(true);
             EXPECT_TRUE(dialog->FromPage->isEnabled());
+            dialog->ToPage->setValue(2);
+            dialog->FromPage->setValue(3);
+            EXPECT_EQ(dialog->ToPage->value(), 3) << "the range ends before it begins";
             dialog->FromPage->setValue(2);
-            dialog->ToPage->setValue(3);
             dialog->Buttons->button(QDialogButtonBox::Ok)->click();
         });
         form.PrintBtnClick();
     });
-    EXPECT_EQ(opened, "Office");
-    EXPECT_EQ(copies, 2);
+    EXPECT_EQ(given.Printer, "Office");
+    EXPECT_EQ(given.Options.Copies, 2);
+    EXPECT_TRUE(given.Options.Collate);
     EXPECT_EQ(ReadPdfInfo(dir / "printed.pdf").Pages, 2);
     EXPECT_TRUE(PdfPageText(dir / "printed.pdf", 1).contains("Page 2"));
     EXPECT_TRUE(events.contains("AfterPrint"));
@@ -310,11 +373,11 @@ TEST_F(PrintFromPreview, ThePrintDialogsPdfFileTakesTheChosenPagesInsteadOfThePr
     WithPrinters system({"Office"});
     report.prn.UseLookup(system.Lookup());
     bool opened = false;
-    report.prn.SetPrinter(
-        std::make_unique<PrinterDevice>(*system.Lookup().Answer()->Default(), [&](const QString&) {
-            opened = true;
-            return std::unique_ptr<QPrinter>();
-        }));
+    report.prn.SetPrinter(std::make_unique<PrinterDevice>(*system.Lookup().Answer()->Default(),
+                                                          [&](const PrintJob&, const std::function<bool()>&) {
+                                                              opened = true;
+                                                              return QString();
+                                                          }));
     const std::filesystem::path pdf = dir / "chosen.pdf";
     prompts.save = [&](const FileChoice&, QString&) { return QString::fromStdString(pdf.string()); };
     InPreview([&](PreviewForm& form) {
@@ -373,7 +436,7 @@ TEST_F(PrintFromPreview, TheDialogsRangeIsClampedAndItsCancelPrintsNothing) {
 
         events.clear();
         int offeredFrom = 0, offeredTo = 0;
-        report.prn.PrintDialog = [&](PrintDevice&, int count, int& from, int& to) {
+        report.prn.PrintDialog = [&](PrintDevice*, int count, int& from, int& to) {
             offeredFrom = from;
             offeredTo = to;
             EXPECT_EQ(count, 3);
@@ -396,9 +459,9 @@ TEST_F(PrintFromPreview, TheReportsSheetAndOrientationWinOverTheDialogsAndThePri
     printer.SetPaper({9, QSizeF(8.3, 11.7)});
     printer.SetOrientation(PrintOrientation::Landscape);
     report.prn.SetPrinter(std::move(device));
-    report.prn.PrintDialog = [](PrintDevice& chosen, int, int&, int&) {
-        chosen.SetOrientation(PrintOrientation::Landscape);
-        chosen.SetPaper({8, QSizeF(11.7, 16.5)});
+    report.prn.PrintDialog = [](PrintDevice* chosen, int, int&, int&) {
+        chosen->SetOrientation(PrintOrientation::Landscape);
+        chosen->SetPaper({8, QSizeF(11.7, 16.5)});
         return true;
     };
     InPreview([&](PreviewForm& form) {

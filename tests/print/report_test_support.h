@@ -122,7 +122,7 @@ inline int RowsPerPage() {
 // Prints the stored pages from the preview onto a fresh in-memory device, the dialog choosing pages
 // from .. to; the device lives until the engine gets another.
 inline ImageDevice& PrintRange(InventoryReport& report, PreviewForm& form, int from, int to, int dpi = 30) {
-    report.prn.PrintDialog = [from, to](PrintDevice&, int, int& first, int& last) {
+    report.prn.PrintDialog = [from, to](PrintDevice*, int, int& first, int& last) {
         first = from;
         last = to;
         return true;

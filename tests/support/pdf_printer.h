@@ -1,17 +1,17 @@
 #pragma once
 
-#include <QPrinter>
+#include <QFile>
 #include <filesystem>
-#include <memory>
 
 #include "platform/print/printer_device.h"
 
-// Opens a printer that takes every job at once into a PDF file, whatever printer is asked for.
-inline PrinterDevice::Opener PdfPrinter(const std::filesystem::path& path) {
-    return [path](const QString&) {
-        auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer->setOutputFormat(QPrinter::PdfFormat);
-        printer->setOutputFileName(QString::fromStdString(path.string()));
-        return printer;
+// A printer that takes every job at once into a PDF file, whatever printer is asked for.
+inline Spooler PdfPrinter(const std::filesystem::path& path) {
+    return [path](const PrintJob& job, const std::function<bool()>& mayHandIn) {
+        if (!mayHandIn()) return QString();
+        QFile file(QString::fromStdString(path.string()));
+        if (!file.open(QIODevice::WriteOnly) || file.write(job.Pdf) != job.Pdf.size())
+            return QStringLiteral("Cannot write %1").arg(file.fileName());
+        return QString();
     };
 }

@@ -1,0 +1,166 @@
+#include "platform/print/print_system.h"
+
+#include <QPageSize>
+#include <cups/cups.h>
+#include <memory>
+
+namespace {
+
+// A print server that accepts and then says nothing must not keep a worker for ever.
+constexpr int kConnectMilliseconds = 10000;
+constexpr double kAnswerSeconds = 60;
+
+// A connection of its own: the worker's, closed when it is done.
+class Connection {
+  public:
+    Connection()
+        : http_(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                             kConnectMilliseconds, nullptr)) {
+        if (http_)
+            httpSetTimeout(
+                http_, kAnswerSeconds, [](http_t*, void*) { return 0; }, nullptr);
+    }
+    ~Connection() { httpClose(http_); }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+    http_t* get() const { return http_; }
+
+  private:
+    http_t* http_;
+};
+
+struct DestsDeleter {
+    int count;
+    void operator()(cups_dest_t* dests) const { cupsFreeDests(count, dests); }
+};
+struct InfoDeleter {
+    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+};
+
+QString LastError() {
+    return QString::fromUtf8(cupsLastErrorString());
+}
+
+// Sizes and borders come in hundredths of a millimetre.
+double Inches(int hundredthsOfMm) {
+    return hundredthsOfMm / 2540.0;
+}
+
+void ReadResolution(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterFacts& facts) {
+    ipp_attribute_t* resolution = cupsFindDestDefault(http, dest, info, "printer-resolution");
+    if (!resolution || ippGetValueTag(resolution) != IPP_TAG_RESOLUTION) return;
+    int y = 0;
+    ipp_res_t units = IPP_RES_PER_INCH;
+    const int x = ippGetResolution(resolution, 0, &y, &units);
+    const int dpi = units == IPP_RES_PER_CM ? static_cast<int>(x * 2.54 + 0.5) : x;
+    if (dpi >= 72 && dpi <= 9600) facts.Dpi = dpi;
+}
+
+void ReadPaper(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterFacts& facts) {
+    cups_size_t size{};
+    if (!cupsGetDestMediaDefault(http, dest, info, 0, &size) || size.width <= 0 || size.length <= 0) return;
+    const QSizeF inches(Inches(size.width), Inches(size.length));
+    const QPageSize page(inches, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
+    facts.DefaultPaper = {page.windowsId(), inches};
+    facts.UnprintableInches =
+        QMarginsF(Inches(size.left), Inches(size.top), Inches(size.right), Inches(size.bottom));
+    ipp_attribute_t* orientation = cupsFindDestDefault(http, dest, info, "orientation-requested");
+    if (orientation && ippGetValueTag(orientation) == IPP_TAG_ENUM &&
+        (ippGetInteger(orientation, 0) == IPP_ORIENT_LANDSCAPE ||
+         ippGetInteger(orientation, 0) == IPP_ORIENT_REVERSE_LANDSCAPE))
+        facts.DefaultOrientation = PrintOrientation::Landscape;
+}
+
+PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest) {
+    PrinterFacts facts{QString::fromUtf8(dest->name)};
+    if (const char* type = cupsGetOption("printer-type", dest->num_options, dest->options))
+        facts.Color = (std::strtol(type, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
+    const std::unique_ptr<cups_dinfo_t, InfoDeleter> info(cupsCopyDestInfo(http, dest));
+    if (!info) return facts;
+    ReadResolution(http, dest, info.get(), facts);
+    ReadPaper(http, dest, info.get(), facts);
+    return facts;
+}
+
+const char* SidesOf(PrintDuplex duplex) {
+    switch (duplex) {
+    case PrintDuplex::LongSide:
+        return CUPS_SIDES_TWO_SIDED_PORTRAIT;
+    case PrintDuplex::ShortSide:
+        return CUPS_SIDES_TWO_SIDED_LANDSCAPE;
+    case PrintDuplex::None:
+        break;
+    }
+    return CUPS_SIDES_ONE_SIDED;
+}
+
+// The job's options in the print system's words; freed by the caller.
+int OptionsOf(const PrintJob& job, cups_option_t** options) {
+    int count = 0;
+    const QPageSize sheet = PageSizeFor(job.Sheet);
+    if (sheet.isValid()) {
+        const QSizeF mm = sheet.size(QPageSize::Millimeter);
+        if (pwg_media_t* media = pwgMediaForSize(static_cast<int>(mm.width() * 100 + 0.5),
+                                                 static_cast<int>(mm.height() * 100 + 0.5)))
+            count = cupsAddOption(CUPS_MEDIA, media->pwg, count, options);
+    }
+    count = cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
+    count = cupsAddOption("multiple-document-handling",
+                          job.Options.Collate ? "separate-documents-collated-copies"
+                                              : "separate-documents-uncollated-copies",
+                          count, options);
+    count = cupsAddOption(CUPS_SIDES, SidesOf(job.Options.Duplex), count, options);
+    count =
+        cupsAddOption(CUPS_PRINT_COLOR_MODE,
+                      job.Options.Monochrome ? CUPS_PRINT_COLOR_MODE_MONOCHROME : CUPS_PRINT_COLOR_MODE_COLOR,
+                      count, options);
+    return count;
+}
+
+} // namespace
+
+PrinterList AskPrintSystem() {
+    PrinterList list;
+    const Connection connection;
+    if (!connection.get()) return list;
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(connection.get(), &dests);
+    const std::unique_ptr<cups_dest_t, DestsDeleter> owned(dests, DestsDeleter{count});
+    for (int i = 0; i < count; ++i) {
+        cups_dest_t* dest = &dests[i];
+        if (dest->instance) continue; // a saved set of options, not a printer of its own
+        list.Printers.push_back(ReadFacts(connection.get(), dest));
+        if (dest->is_default) list.DefaultPrinter = list.Printers.back().Name;
+    }
+    return list;
+}
+
+QString SpoolToPrintSystem(const PrintJob& job, const std::function<bool()>& mayHandIn) {
+    const Connection connection;
+    if (!connection.get()) return QStringLiteral("The print system cannot be reached.");
+    http_t* http = connection.get();
+    const QByteArray printer = job.Printer.toUtf8(), title = job.Title.toUtf8();
+    cups_option_t* options = nullptr;
+    const int optionCount = OptionsOf(job, &options);
+    const int id = cupsCreateJob(http, printer.constData(), title.constData(), optionCount, options);
+    cupsFreeOptions(optionCount, options);
+    if (id == 0)
+        return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, LastError());
+    // A job without its document prints nothing; from here on its pages go in.
+    if (!mayHandIn()) {
+        cupsCancelJob2(http, printer.constData(), id, 0);
+        return {};
+    }
+    const bool sent = cupsStartDocument(http, printer.constData(), id, title.constData(), CUPS_FORMAT_PDF,
+                                        1) == HTTP_STATUS_CONTINUE &&
+                      cupsWriteRequestData(http, job.Pdf.constData(), static_cast<size_t>(job.Pdf.size())) ==
+                          HTTP_STATUS_CONTINUE;
+    if (!sent || cupsFinishDocument(http, printer.constData()) > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        const QString reason = LastError();
+        // Nothing partial: a job whose document did not go in whole is taken back.
+        const Connection again;
+        if (again.get()) cupsCancelJob2(again.get(), printer.constData(), id, 0);
+        return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, reason);
+    }
+    return {};
+}
