@@ -57,8 +57,13 @@ void ReadResolution(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, Printer
 }
 
 void ReadPaper(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterFacts& facts) {
+    // The printer's own default: the client's default media answers the client's locale instead.
+    ipp_attribute_t* media = cupsFindDestDefault(http, dest, info, CUPS_MEDIA);
+    const char* name = media ? ippGetString(media, 0, nullptr) : nullptr;
     cups_size_t size{};
-    if (!cupsGetDestMediaDefault(http, dest, info, 0, &size) || size.width <= 0 || size.length <= 0) return;
+    const bool found = name ? cupsGetDestMediaByName(http, dest, info, name, 0, &size)
+                            : cupsGetDestMediaDefault(http, dest, info, 0, &size);
+    if (!found || size.width <= 0 || size.length <= 0) return;
     const QSizeF inches(Inches(size.width), Inches(size.length));
     const QPageSize page(inches, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
     facts.DefaultPaper = {page.windowsId(), inches};

@@ -1,5 +1,7 @@
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
 #include <future>
@@ -8,6 +10,7 @@
 
 #include "platform/print/image_device.h"
 #include "platform/print/pdf_file_device.h"
+#include "platform/print/print_system.h"
 #include "platform/print/printer_device.h"
 #include "support/pdf_peer.h"
 #include "support/pdf_printer.h"
@@ -272,4 +275,84 @@ TEST(PrinterDevice, AJobIsHandedInOnlyBeforeItsLimitAndUnlessGivenUpAndWhatWentI
         }
         EXPECT_EQ(std::filesystem::exists(held.path), test.printed);
     }
+}
+
+namespace {
+
+// A print server of the test's own with a dozen printers, which the print system's client is pointed at
+// while this lives. Each job's document lands in out/<printer>.pdf of its folder.
+class OwnPrintServer {
+  public:
+    OwnPrintServer() {
+        // The server's filters run as another user, who must reach the folder.
+        std::filesystem::permissions(
+            folder_, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
+            std::filesystem::perm_options::add);
+        address_ = Script("start").trimmed();
+        qputenv("CUPS_SERVER", address_);
+    }
+    ~OwnPrintServer() {
+        if (previous_.isNull())
+            qunsetenv("CUPS_SERVER");
+        else
+            qputenv("CUPS_SERVER", previous_);
+        Script("stop");
+    }
+    bool Started() const { return !address_.isEmpty(); }
+    std::filesystem::path Output(const std::string& printer) const {
+        return folder_ / "out" / (printer + ".pdf");
+    }
+    std::string Log() const { return ReadAll(folder_ / "log" / "error_log"); }
+
+  private:
+    QByteArray Script(const QString& command) const {
+        QProcess script;
+        script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        script.start("bash", {QString::fromUtf8(std::getenv("TESSARIN_SOURCE_DIR")) + "/scripts/print-server",
+                              command, QString::fromStdString(folder_.string())});
+        if (!script.waitForFinished(60000) || script.exitCode() != 0) return {};
+        return script.readAllStandardOutput();
+    }
+
+    // Not under /dev, where the server opens only devices that exist.
+    QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-XXXXXX"};
+    std::filesystem::path folder_ = dir_.path().toStdString();
+    QByteArray address_;
+    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+};
+
+} // namespace
+
+TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsOptions) {
+    REQUIRE_PDF_PEER();
+    const OwnPrintServer server;
+    ASSERT_TRUE(server.Started());
+    const PrinterList list = AskPrintSystem();
+    ASSERT_EQ(list.Printers.size(), 12u);
+    EXPECT_EQ(list.DefaultPrinter, "Office");
+    const PrinterFacts* office = list.Find("Office");
+    ASSERT_NE(office, nullptr);
+    EXPECT_EQ(office->Dpi, 600);
+    EXPECT_TRUE(office->Color);
+    EXPECT_EQ(office->DefaultPaper.Code, 1) << "letter";
+    EXPECT_NEAR(office->UnprintableInches.left(), 0.25, 0.01);
+    EXPECT_NEAR(office->UnprintableInches.top(), 0.2, 0.01);
+    EXPECT_NEAR(office->UnprintableInches.right(), 0.3, 0.01);
+    EXPECT_NEAR(office->UnprintableInches.bottom(), 0.5, 0.01);
+    const PrinterFacts* grey = list.Find("Office-12");
+    ASSERT_NE(grey, nullptr);
+    EXPECT_FALSE(grey->Color);
+    EXPECT_EQ(grey->DefaultPaper.Code, 9) << "A4";
+
+    PrinterDevice device(*office);
+    device.SetTitle("Job title");
+    device.SetJobOptions({2, true, PrintDuplex::None, false});
+    PrintPages(device, 2, "Printed");
+    const std::filesystem::path printed = server.Output("Office");
+    for (int i = 0; i < 100 && !std::filesystem::exists(printed); ++i)
+        QThread::msleep(100);
+    ASSERT_TRUE(std::filesystem::exists(printed)) << "the job never reached the printer:\n" << server.Log();
+    QThread::msleep(200); // the filter may still be writing
+    EXPECT_EQ(ReadPdfInfo(printed).Pages, 2);
+    EXPECT_EQ(FindPdfWords(ReadPdfWords(printed), 2, "Printed2").size(), 1u);
 }

@@ -215,9 +215,10 @@ QStringList Offered(const QComboBox& box) {
 TEST_F(PrintFromPreview,
        WithoutPrintersTheDialogTakesPagesForAPdfFileAndAPrinterThatAppearsIsOfferedNextTime) {
     REQUIRE_PDF_PEER();
-    std::atomic<bool> plugged = false;
-    PrinterLookup lookup{[&plugged] {
-        return plugged ? PrinterList{QStringLiteral("Office"), {{QStringLiteral("Office")}}} : PrinterList();
+    // Shared with the workers, which may ask again after the test.
+    const auto plugged = std::make_shared<std::atomic<bool>>(false);
+    PrinterLookup lookup{[plugged] {
+        return *plugged ? PrinterList{QStringLiteral("Office"), {{QStringLiteral("Office")}}} : PrinterList();
     }};
     ASSERT_TRUE(lookup.Await(std::chrono::seconds(5)));
     report.prn.UseLookup(lookup);
@@ -233,7 +234,7 @@ TEST_F(PrintFromPreview,
         });
         form.PrintBtnClick();
 
-        plugged = true;
+        *plugged = true;
         InTheDialog([](RpPrintDialog& dialog) {
             EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.PrinterBox->count() == 2; }, 5000));
             EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"Office", "PDF file"}));
