@@ -99,7 +99,7 @@ const char* SidesOf(PrintDuplex duplex) {
     return CUPS_SIDES_ONE_SIDED;
 }
 
-// The job's options in the print system's words; freed by the caller.
+// The job's options in the print system's words, only those somebody chose; freed by the caller.
 int OptionsOf(const PrintJob& job, cups_option_t** options) {
     int count = 0;
     const QPageSize sheet = PageSizeFor(job.Sheet);
@@ -109,16 +109,19 @@ int OptionsOf(const PrintJob& job, cups_option_t** options) {
                                                  static_cast<int>(mm.height() * 100 + 0.5)))
             count = cupsAddOption(CUPS_MEDIA, media->pwg, count, options);
     }
-    count = cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
-    count = cupsAddOption("multiple-document-handling",
-                          job.Options.Collate ? "separate-documents-collated-copies"
-                                              : "separate-documents-uncollated-copies",
-                          count, options);
-    count = cupsAddOption(CUPS_SIDES, SidesOf(job.Options.Duplex), count, options);
-    count =
-        cupsAddOption(CUPS_PRINT_COLOR_MODE,
-                      job.Options.Monochrome ? CUPS_PRINT_COLOR_MODE_MONOCHROME : CUPS_PRINT_COLOR_MODE_COLOR,
-                      count, options);
+    if (job.Options.Copies > 1) {
+        count = cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
+        count = cupsAddOption("multiple-document-handling",
+                              job.Options.Collate ? "separate-documents-collated-copies"
+                                                  : "separate-documents-uncollated-copies",
+                              count, options);
+    }
+    if (job.Options.Duplex) count = cupsAddOption(CUPS_SIDES, SidesOf(*job.Options.Duplex), count, options);
+    if (job.Options.Monochrome)
+        count = cupsAddOption(CUPS_PRINT_COLOR_MODE,
+                              *job.Options.Monochrome ? CUPS_PRINT_COLOR_MODE_MONOCHROME
+                                                      : CUPS_PRINT_COLOR_MODE_COLOR,
+                              count, options);
     return count;
 }
 

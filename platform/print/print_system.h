@@ -3,17 +3,19 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 
 #include "platform/print/printer_lookup.h"
 
 enum class PrintDuplex { None, LongSide, ShortSide };
 
-// What a job asks of a printer beyond the sheet.
+// What a job asks of a printer beyond the sheet. What nobody chose is left unset, so that the printer's own
+// defaults stand.
 struct PrinterJobOptions {
     int Copies = 1;
-    bool Collate = true;
-    PrintDuplex Duplex = PrintDuplex::None;
-    bool Monochrome = false;
+    bool Collate = true; // means something only for more than one copy
+    std::optional<PrintDuplex> Duplex;
+    std::optional<bool> Monochrome;
 };
 
 // A finished document on its way to a printer.

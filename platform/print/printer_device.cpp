@@ -1,5 +1,6 @@
 #include "platform/print/printer_device.h"
 
+#include <algorithm>
 #include <condition_variable>
 #include <mutex>
 
@@ -51,9 +52,23 @@ PrinterDevice::~PrinterDevice() {
 
 QMarginsF PrinterDevice::UnprintableInches() const {
     const QMarginsF portrait = facts_.UnprintableInches;
-    // Landscape turns the sheet a quarter counter-clockwise: its bottom border comes to the left.
     if (Orientation() == PrintOrientation::Portrait) return portrait;
-    return {portrait.bottom(), portrait.left(), portrait.top(), portrait.right()};
+    // A page turned counter-clockwise onto the sheet has the sheet's bottom border at its left; turned
+    // clockwise, at its right. Where the turn is not told, each edge keeps clear whichever it may meet.
+    const QMarginsF counterClockwise(portrait.bottom(), portrait.left(), portrait.top(), portrait.right());
+    const QMarginsF clockwise(portrait.top(), portrait.right(), portrait.bottom(), portrait.left());
+    switch (facts_.Turn) {
+    case LandscapeTurn::CounterClockwise:
+        return counterClockwise;
+    case LandscapeTurn::Clockwise:
+        return clockwise;
+    case LandscapeTurn::Unknown:
+        break;
+    }
+    return {std::max(counterClockwise.left(), clockwise.left()),
+            std::max(counterClockwise.top(), clockwise.top()),
+            std::max(counterClockwise.right(), clockwise.right()),
+            std::max(counterClockwise.bottom(), clockwise.bottom())};
 }
 
 QPaintDevice& PrinterDevice::OpenDocument(const QPageLayout& layout) {

@@ -13,6 +13,9 @@
 #include "platform/print/print_device.h"
 #include "platform/user_prompts.h"
 
+// Which way the print system turns a landscape page onto the sheet; Unknown where it does not tell.
+enum class LandscapeTurn { Unknown, CounterClockwise, Clockwise };
+
 // What a printer is, as the print system told it off the interface thread; the defaults stand where it
 // told nothing.
 struct PrinterFacts {
@@ -23,6 +26,7 @@ struct PrinterFacts {
     bool Color = true;
     Paper DefaultPaper{1, QSizeF(8.5, 11.0)};
     PrintOrientation DefaultOrientation = PrintOrientation::Portrait;
+    LandscapeTurn Turn = LandscapeTurn::Unknown;
 };
 
 // The printers of the system and its default one.

@@ -159,8 +159,17 @@ TEST(PrinterDevice, ThePrintersFactsGiveTheGeometryAndThePagesComeOutAsDrawnOnTh
     EXPECT_EQ(device.Orientation(), PrintOrientation::Landscape);
     EXPECT_FALSE(device.ColorCapable());
     device.SetPaper({1, QSizeF(8.5, 11)});
-    EXPECT_EQ(device.PrintableRect(), QRect(150, 75, 3300 - 150 - 60, 2550 - 75 - 90))
-        << "turned a quarter counter-clockwise, the bottom border comes to the left";
+    // Borders 75 left, 60 top, 90 right, 150 bottom pixels: where each comes on a landscape page.
+    const std::pair<LandscapeTurn, QRect> turns[] = {
+        {LandscapeTurn::CounterClockwise, QRect(150, 75, 3300 - 150 - 60, 2550 - 75 - 90)},
+        {LandscapeTurn::Clockwise, QRect(60, 90, 3300 - 60 - 150, 2550 - 90 - 75)},
+        {LandscapeTurn::Unknown, QRect(150, 90, 3300 - 150 - 150, 2550 - 90 - 90)},
+    };
+    for (const auto& [turn, printable] : turns) {
+        facts.Turn = turn;
+        device.SetFacts(facts);
+        EXPECT_EQ(device.PrintableRect(), printable) << static_cast<int>(turn);
+    }
     device.SetOrientation(PrintOrientation::Portrait);
     EXPECT_EQ(device.PageRect(), QRect(0, 0, 2550, 3300));
     EXPECT_EQ(device.PrintableRect(), QRect(75, 60, 2550 - 75 - 90, 3300 - 60 - 150));
