@@ -40,6 +40,7 @@ struct PrinterLookup::State {
     std::condition_variable done;
     std::optional<PrinterList> answer;
     std::chrono::steady_clock::time_point answeredAt;
+    int answers = 0;                // how many have come: a wait for the next one knows it
     PrinterLookup* owner = nullptr; // cleared when the lookup goes
     bool asking = false;
 };
@@ -59,12 +60,15 @@ PrinterLookup& PrinterLookup::System() {
     return *lookup;
 }
 
-void PrinterLookup::Ask() {
+void PrinterLookup::AskUnlessAsking() {
+    if (state_->asking) return;
+    state_->asking = true;
     StartPrintWorker([state = state_, source = source_] {
         PrinterList list = source();
         std::lock_guard guard(state->lock);
         state->answer = std::move(list);
         state->answeredAt = std::chrono::steady_clock::now();
+        ++state->answers;
         state->asking = false;
         state->done.notify_all();
         // Under the lock: the lookup cannot go away meanwhile, and the call is dropped if it goes later.
@@ -77,10 +81,7 @@ void PrinterLookup::Ask() {
 
 std::optional<PrinterList> PrinterLookup::Answer() {
     std::lock_guard guard(state_->lock);
-    if (!state_->answer && !state_->asking) {
-        state_->asking = true;
-        Ask();
-    }
+    if (!state_->answer) AskUnlessAsking();
     return state_->answer;
 }
 
@@ -88,30 +89,45 @@ void PrinterLookup::AskAgainIfOld() {
     std::lock_guard guard(state_->lock);
     const bool fresh = state_->answer && !state_->answer->Printers.empty() &&
                        std::chrono::steady_clock::now() - state_->answeredAt < kAnswerKept;
-    if (fresh || state_->asking) return;
-    state_->asking = true;
-    Ask();
+    if (!fresh) AskUnlessAsking();
+}
+
+bool PrinterLookup::AwaitAnswerAfter(int seen, std::chrono::milliseconds timeout,
+                                     const std::function<bool(double)>& whileWaiting) {
+    return AwaitPrintWorker(
+        state_->lock, state_->done, [this, seen] { return state_->answers > seen; }, timeout, whileWaiting);
 }
 
 std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeout,
                                                 const std::function<bool(double)>& whileWaiting) {
     Answer();
-    AwaitPrintWorker(
-        state_->lock, state_->done, [this] { return state_->answer.has_value(); }, timeout, whileWaiting);
+    AwaitAnswerAfter(0, timeout, whileWaiting);
     return Answer();
 }
 
-std::optional<PrinterList> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
+std::optional<JobPrinters> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
                                                       const std::function<bool(double)>& whileWaiting) {
-    if (std::optional<PrinterList> answer = Answer()) return answer;
-    if (prompts.AskYesNo(kPdfInstead)) return PrinterList();
+    int seen = 0;
+    {
+        std::lock_guard guard(state_->lock);
+        if (state_->answer && !state_->asking) return JobPrinters{*state_->answer};
+        seen = state_->answers;
+        AskUnlessAsking();
+    }
+    // The user may skip the wait for a first answer; an answer asked again comes from a system that has
+    // answered before, and is awaited.
+    if (seen == 0 && prompts.AskYesNo(kPdfInstead)) return JobPrinters{{}, true};
     bool cancelled = false;
-    std::optional<PrinterList> answer = Await(timeout, [&](double waited) {
+    const bool answered = AwaitAnswerAfter(seen, timeout, [&](double waited) {
         cancelled = whileWaiting && !whileWaiting(waited);
         return !cancelled;
     });
-    if (!answer && !cancelled)
+    if (answered) {
+        std::lock_guard guard(state_->lock);
+        return JobPrinters{*state_->answer};
+    }
+    if (!cancelled)
         prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
                          .arg(std::chrono::duration<double>(timeout).count()));
-    return answer;
+    return std::nullopt;
 }

@@ -41,6 +41,12 @@ struct PrinterList {
     const PrinterFacts* Default() const;
 };
 
+// Where a print job may go: the printers listed, unless the user took the PDF file before any list came.
+struct JobPrinters {
+    PrinterList Printers;
+    bool PdfFileTaken = false;
+};
+
 // Asks the print system for its printers on a worker thread, when first asked and again when the answer has
 // grown old: a print server that never answers must hold up neither the start nor the windows. Lives on the
 // interface thread.
@@ -63,10 +69,11 @@ class PrinterLookup : public QObject {
     // when given, hears the share of the time gone by and may answer false to stop waiting.
     std::optional<PrinterList> Await(std::chrono::milliseconds timeout,
                                      const std::function<bool(double waited)>& whileWaiting = {});
-    // The printers for a print job: the answer once one has come. Before it the user may take a PDF file
-    // instead, which answers no printers; else the answer is awaited at most timeout, heard by whileWaiting,
-    // and when none came the user is told that nothing was printed.
-    std::optional<PrinterList> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
+    // The printers for a print job: the answer once one has come and none is being asked for. An answer
+    // being asked for, as Print asks again for an old or empty one, is awaited at most timeout, heard by
+    // whileWaiting; when none came the user is told that nothing was printed. Before any answer the user may
+    // take a PDF file instead, which the answer says whatever list comes later.
+    std::optional<JobPrinters> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
                                            const std::function<bool(double waited)>& whileWaiting);
 
   signals:
@@ -75,7 +82,11 @@ class PrinterLookup : public QObject {
 
   private:
     struct State;
-    void Ask();
+    // Starts asking unless an ask is under way; under the state's lock.
+    void AskUnlessAsking();
+    // Waits at most timeout for the answers to number more than seen; true when they do.
+    bool AwaitAnswerAfter(int seen, std::chrono::milliseconds timeout,
+                          const std::function<bool(double waited)>& whileWaiting);
     Source source_;
     std::shared_ptr<State> state_;
 };

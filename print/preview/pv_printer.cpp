@@ -75,11 +75,11 @@ std::optional<QString> PvPrinter::JobOutput() {
     lookup_->AskAgainIfOld();
     if (!printerName_.isEmpty()) return printerName_;
     waiting_ = true;
-    const std::optional<PrinterList> answer =
+    const std::optional<JobPrinters> answer =
         lookup_->AwaitForJob(PrintSystemWait, *prompts_, WhileHandingIn);
     waiting_ = false;
     if (!answer) return std::nullopt;
-    return DefaultOutput(*answer);
+    return DefaultOutput(answer->Printers);
 }
 
 void PvPrinter::SetPrinterName(const QString& name) {
@@ -96,12 +96,14 @@ PvDuplexType PvPrinter::Duplex() const {
 }
 void PvPrinter::SetDuplex(PvDuplexType duplex) {
     mode_.Duplex = kDuplexCodes[duplex];
+    duplexChosen_ = true;
 }
 void PvPrinter::SetPrintCopies(int copies) {
     mode_.Copies = std::max(copies, 1);
 }
 void PvPrinter::SetPrintColor(PvPrintColor color) {
     mode_.Color = color == pvMonochrome ? 1 : 2;
+    colorChosen_ = true;
 }
 PvDitherType PvPrinter::DitherType() const {
     return static_cast<PvDitherType>(Ordinal(kDitherCodes, mode_.DitherType));
@@ -167,11 +169,16 @@ void PvPrinter::ApplyMode() {
     auto* printer = dynamic_cast<PrinterDevice*>(device_.get());
     // Dithering and quality have no counterpart in the printing system and stay settings of the job only.
     if (!printer) return;
-    printer->SetJobOptions({mode_.Copies, mode_.Collate == 1,
-                            mode_.Duplex == 3   ? PrintDuplex::ShortSide
-                            : mode_.Duplex == 2 ? PrintDuplex::LongSide
-                                                : PrintDuplex::None,
-                            mode_.Color == 1});
+    PrinterJobOptions options;
+    options.Copies = mode_.Copies;
+    options.Collate = mode_.Collate == 1;
+    // Duplex and colour nobody set leave the printer's own defaults standing.
+    if (duplexChosen_)
+        options.Duplex = mode_.Duplex == 3   ? PrintDuplex::ShortSide
+                         : mode_.Duplex == 2 ? PrintDuplex::LongSide
+                                             : PrintDuplex::None;
+    if (colorChosen_) options.Monochrome = mode_.Color == 1;
+    printer->SetJobOptions(options);
 }
 
 bool PvPrinter::BeginDoc(PvPagesPerSheet pagesPerSheet) {

@@ -129,6 +129,7 @@ class PvPrinter {
     UserPrompts* prompts_;
     QString printerName_; // empty while none is chosen
     PvDeviceMode mode_;
+    bool duplexChosen_ = false, colorChosen_ = false; // else the printer's own stand
     PvPaperSize paper_ = A4;
     PvPoint customInches_;
     PvPagesPerSheet pagesPerSheet_ = pvOnePage;

@@ -49,10 +49,10 @@ bool RpPrintObject::RunPrintDialog(PrintDevice* device, int pageCount, int& from
     // Files and pictures need no dialog.
     if (device && !printer) return true;
     PrinterJobOptions options = printer ? printer->JobOptions() : PrinterJobOptions();
-    RpPrintDialog dialog(
-        *lookup_, pageCount,
-        {printer ? printer->Facts().Name : PdfFileOutputName(), options.Copies, options.Collate, from, to},
-        DialogParent());
+    // No printer and no PDF file taken: nothing was listed, and the default printer is chosen once listed.
+    const QString output = printer ? printer->Facts().Name : pdfFileTaken_ ? PdfFileOutputName() : QString();
+    RpPrintDialog dialog(*lookup_, pageCount, {output, options.Copies, options.Collate, from, to},
+                         DialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
     const RpPrintChoice choice = dialog.Choice();
     const std::optional<PrinterList> printers = lookup_->Answer();
@@ -96,15 +96,20 @@ void RpPrintObject::WriteReportSetup(PrintDevice& device) const {
 }
 
 std::optional<PrintDevice*> RpPrintObject::JobOutput() {
-    if (PrintDevice* printer = Printer()) return printer;
+    pdfFileTaken_ = false;
+    if (printer_) return printer_.get();
     cancelled_ = false;
     awaitingPrinters_ = true;
-    const std::optional<PrinterList> printers = lookup_->AwaitForJob(
+    const std::optional<JobPrinters> printers = lookup_->AwaitForJob(
         PrintSystemWait, *prompts_, [this](double waited) { return HearHandIn(waited); });
     awaitingPrinters_ = false;
     CloseProgress();
     if (!printers) return std::nullopt;
-    return Printer();
+    // The answer decides: a PDF file the user took stays taken, whatever list has come meanwhile.
+    pdfFileTaken_ = printers->PdfFileTaken;
+    if (const PrinterFacts* facts = printers->Printers.Default())
+        printer_ = std::make_unique<PrinterDevice>(*facts);
+    return printer_.get();
 }
 
 PrintDevice* RpPrintObject::ChoosePdfFile(std::unique_ptr<PrintDevice>& pdfFile) {

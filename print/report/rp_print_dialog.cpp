@@ -24,7 +24,7 @@ QSpinBox* NumberEdit(QWidget* parent, const char* name, int maximum, int value) 
 
 RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrintChoice& choice,
                              QWidget* parent)
-    : QDialog(parent), lookup_(lookup), pageCount_(pageCount) {
+    : QDialog(parent), lookup_(lookup), pageCount_(pageCount), followDefault_(choice.Printer.isEmpty()) {
     setObjectName("PrintDialog1");
     setWindowTitle(QStringLiteral("Print"));
     PrinterBox = MakeNamed<QComboBox>(this, "PrinterBox");
@@ -33,7 +33,8 @@ RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrint
     CollateBox->setChecked(choice.Collate);
     PrinterBox->addItem(choice.Printer);
     ListPrinters();
-    ShowCopiesFor(PrinterBox->currentText());
+    // unguarded: sets a flag
+    connect(PrinterBox, &QComboBox::activated, this, [this] { followDefault_ = false; });
     // unguarded: enables two boxes only
     connect(PrinterBox, &QComboBox::currentTextChanged, this, &RpPrintDialog::ShowCopiesFor);
     // unguarded: lists the printers only
@@ -73,8 +74,11 @@ RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrint
 }
 
 void RpPrintDialog::ListPrinters() {
-    const QString current = PrinterBox->currentText();
     const std::optional<PrinterList> printers = lookup_.Answer();
+    const PrinterFacts* fallback = printers ? printers->Default() : nullptr;
+    const QString current = !followDefault_ ? PrinterBox->currentText()
+                            : fallback      ? fallback->Name
+                                            : PdfFileOutputName();
     QStringList names = printers ? printers->Names() : QStringList();
     names << PdfFileOutputName();
     // The printer the job was for stays offered until an answer without it.
@@ -83,7 +87,7 @@ void RpPrintDialog::ListPrinters() {
     PrinterBox->clear();
     PrinterBox->addItems(names);
     PrinterBox->setCurrentIndex(std::max(0, static_cast<int>(names.indexOf(current))));
-    if (PrinterBox->currentText() != current) ShowCopiesFor(PrinterBox->currentText());
+    ShowCopiesFor(PrinterBox->currentText());
 }
 
 void RpPrintDialog::ShowCopiesFor(const QString& output) {

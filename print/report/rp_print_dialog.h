@@ -12,7 +12,7 @@ class QRadioButton;
 class QSpinBox;
 
 // What the print dialog chooses: a printer of the system or the PDF file, the copies, whether they are
-// collated, and the pages from .. to.
+// collated, and the pages from .. to. No printer given: the default printer once listed, else the PDF file.
 struct RpPrintChoice {
     QString Printer;
     int Copies = 1;
@@ -23,7 +23,8 @@ struct RpPrintChoice {
 
 // The report's print dialog, fed by the printer lookup's answers so that it never asks the print system
 // itself: the printer or the PDF file, the number of copies and their collating, and all pages or a range
-// of them. An answer that comes while it is open lists its printers.
+// of them. An answer that comes while it is open lists its printers, and chooses its default printer while
+// the output was chosen by nobody.
 class RpPrintDialog : public QDialog {
     Q_OBJECT
   public:
@@ -47,4 +48,5 @@ class RpPrintDialog : public QDialog {
 
     PrinterLookup& lookup_;
     int pageCount_;
+    bool followDefault_; // until the user chooses the output
 };

@@ -266,6 +266,7 @@ class RpPrintObject {
     bool cancelled_ = false;
     bool awaitingPrinters_ = false; // Cancel then stops a wait with nothing begun, and asks nothing
     bool pdfFileChosen_ = false;    // by the print dialog, in place of the printer
+    bool pdfFileTaken_ = false;     // by the user before the print system answered
     std::optional<std::pair<Paper, PrintOrientation>> printerOwnSetup_;
     std::unique_ptr<PrintBarForm> progress_;
 };

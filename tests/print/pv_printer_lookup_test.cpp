@@ -12,6 +12,7 @@
 
 #include "label_test_rows.h"
 #include "platform/print/print_device.h"
+#include "platform/print/printer_device.h"
 #include "platform/print/printer_lookup.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
@@ -190,6 +191,43 @@ TEST_F(LabelPreviewBesideAHeldSystem,
     QFile written(QString::fromStdString(pdf.string()));
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     EXPECT_EQ(written.read(5), "%PDF-");
+}
+
+// The preview opened while the print system had no printers; they come back before Print.
+TEST(LabelPreview, ItsFirstPrintAfterThePrintersComeBackGoesToTheDefaultOneWithOnlyTheOptionsChosen) {
+    RecordingPrompts prompts;
+    TestMessages::Clear();
+    LabelPreview preview(prompts);
+    const auto plugged = std::make_shared<std::atomic<bool>>(false);
+    PrinterLookup lookup{[plugged] {
+        return *plugged ? Printers("Hall", {"Office", "Hall"}) : PrinterList();
+    }};
+    ASSERT_TRUE(lookup.Await(std::chrono::seconds(5)));
+    PvPrinter& printer = preview.PvPreview1->Printer();
+    printer.UseLookup(lookup);
+    preview.PvPropertyComboBox1->SetPreview(nullptr); // linked again, now to this lookup
+    preview.PvPropertyComboBox1->SetPreview(preview.PvPreview1);
+    ASSERT_EQ(preview.PvPropertyComboBox1->currentText(), PvPrinter::kPdfFile);
+    std::vector<PrintJob> jobs;
+    printer.MakeDevice = [&jobs](const QString& name, const std::filesystem::path&) {
+        return std::make_unique<PrinterDevice>(PrinterFacts{name}, [&jobs](const PrintJob& job, const auto&) {
+            jobs.push_back(job);
+            return QString();
+        });
+    };
+
+    *plugged = true;
+    preview.BitBtn1->click();
+    printer.SetDuplex(pvVertDuplex);
+    printer.SetPrintColor(pvMonochrome);
+    preview.BitBtn1->click();
+    EXPECT_EQ(TestMessages::Shown(), QStringList()) << "no PDF file was to be chosen";
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[0].Printer, "Hall");
+    EXPECT_FALSE(jobs[0].Options.Duplex) << "the printer's own duplex stands";
+    EXPECT_FALSE(jobs[0].Options.Monochrome) << "the printer's own colour stands";
+    EXPECT_EQ(jobs[1].Options.Duplex, PrintDuplex::LongSide);
+    EXPECT_EQ(jobs[1].Options.Monochrome, true);
 }
 
 TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {

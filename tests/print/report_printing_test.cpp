@@ -236,10 +236,11 @@ TEST_F(PrintFromPreview,
         });
         form.PrintBtnClick();
 
+        // The first Print after the printer appears awaits the list it asks for before choosing the output.
         *plugged = true;
         InTheDialog([](RpPrintDialog& dialog) {
-            EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.PrinterBox->count() == 2; }, 5000));
             EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"Office", "PDF file"}));
+            EXPECT_EQ(dialog.PrinterBox->currentText(), "Office");
             dialog.Buttons->button(QDialogButtonBox::Cancel)->click();
         });
         form.PrintBtnClick();
@@ -249,6 +250,49 @@ TEST_F(PrintFromPreview,
     EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
     EXPECT_EQ(ReadPdfInfo(pdf).Pages, 1);
     EXPECT_TRUE(PdfPageText(pdf, 1).contains("Page 2"));
+}
+
+TEST_F(PrintFromPreview, YesToThePdfFileWritesItEvenWhenThePrintersComeWhileTheQuestionIsOpen) {
+    REQUIRE_PDF_PEER();
+    std::promise<PrinterList> answer;
+    PrinterLookup lookup{[released = answer.get_future().share()] { return released.get(); }};
+    report.prn.UseLookup(lookup);
+    const std::filesystem::path pdf = AnswerThePdfFile();
+    prompts.whileAsked = [&](const QString&) {
+        answer.set_value({QStringLiteral("Office"), {{QStringLiteral("Office")}}});
+        ASSERT_TRUE(lookup.Await(std::chrono::seconds(5)));
+    };
+    TestMessages::QueueAnswers({true});
+    InPreview([&](PreviewForm& form) {
+        InTheDialog([](RpPrintDialog& dialog) {
+            EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"Office", "PDF file"}));
+            EXPECT_EQ(dialog.PrinterBox->currentText(), "PDF file") << "the answer Yes was overridden";
+            // Never onto the machine's own printers.
+            dialog.Buttons
+                ->button(dialog.PrinterBox->currentText() == "PDF file" ? QDialogButtonBox::Ok
+                                                                        : QDialogButtonBox::Cancel)
+                ->click();
+        });
+        form.PrintBtnClick();
+    });
+    EXPECT_TRUE(pdfOffered);
+    EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+}
+
+// Printers listed while the dialog is open take the place of the PDF file only where nobody chose it.
+TEST(RpPrintDialog, AListThatComesWhileOpenChoosesTheDefaultPrinterUnlessThePdfFileWasTaken) {
+    for (const QString& given : {QString(), QStringLiteral("PDF file")}) {
+        std::promise<PrinterList> answer;
+        PrinterLookup lookup{[released = answer.get_future().share()] { return released.get(); }};
+        RpPrintDialog dialog(lookup, 3, {given, 1, true, 1, 3});
+        EXPECT_EQ(dialog.PrinterBox->currentText(), "PDF file");
+        EXPECT_FALSE(dialog.CopiesEdit->isEnabled());
+        answer.set_value({QStringLiteral("Hall"), {{QStringLiteral("Office")}, {QStringLiteral("Hall")}}});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dialog.PrinterBox->count() == 3; }, 5000));
+        EXPECT_EQ(dialog.PrinterBox->currentText(), given.isEmpty() ? "Hall" : "PDF file");
+        EXPECT_EQ(dialog.CopiesEdit->isEnabled(), given.isEmpty());
+    }
 }
 
 TEST_F(PrintFromPreview, TheWaitForThePrintersShowsProgressAndItsCancelEndsItAtOnce) {

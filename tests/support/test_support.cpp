@@ -77,6 +77,7 @@ void RecordingPrompts::Show(const QString& text) {
 
 bool RecordingPrompts::AskYesNo(const QString& text) {
     shown << text;
+    if (whileAsked) whileAsked(text);
     if (answers.empty()) return false;
     const bool answer = answers.front();
     answers.pop_front();

@@ -57,6 +57,8 @@ class RecordingPrompts : public UserPrompts {
     std::function<QString(const FileChoice& choice)> folder;
     std::function<int(const QString& prompt)> count;
     std::function<int(const QString& prompt, QString& suffix)> setNumber;
+    // Runs while a Yes/No question is open, before it is answered.
+    std::function<void(const QString& question)> whileAsked;
 
     void Show(const QString& text) override;
     bool AskYesNo(const QString& text) override;
