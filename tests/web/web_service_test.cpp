@@ -329,9 +329,20 @@ TEST_F(WebServiceTest, CancelDuringLoginOrDownloadSaysNothing) {
     EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join("|").toStdString();
     EXPECT_EQ(window.prompts, 0);
 
-    LoopbackServer silent([](int fd, const std::string&) { WaitForClientClose(fd); });
+    // The server never answers; once it holds the request, the user's Cancel comes with the window's events.
+    // A timer could fire before the request went out, or before the server read it.
+    QObject cancelButton;
+    LoopbackServer silent([&](int fd, const std::string&) {
+        QMetaObject::invokeMethod(
+            &cancelButton,
+            [&] {
+                EXPECT_TRUE(window.statusVisible) << "Cancel sits on the progress label";
+                service.Cancel();
+            },
+            Qt::QueuedConnection);
+        WaitForClientClose(fd);
+    });
     setenv("TESSARIN_SERVICE_WWW_HOST", silent.authority().c_str(), 1);
-    window.onStatus = [&](const QString&) { QTimer::singleShot(50, [&] { service.Cancel(); }); };
     service.DownloadSetInventory();
     EXPECT_EQ(window.prompts, 0);
     service.HTTPClient1.HeaderInfo.Cookie = kServiceCookie;
