@@ -365,3 +365,23 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     EXPECT_EQ(ReadPdfInfo(printed).Pages, 2);
     EXPECT_EQ(FindPdfWords(ReadPdfWords(printed), 2, "Printed2").size(), 1u);
 }
+
+// Without the print system's library, found as a file of its name that is no library, the lookup lists no
+// printers and a job says why it failed. The library is looked up where the process started: the test runs
+// again in a process of its own.
+TEST(PrintSystem, WithoutItsLibraryListsNoPrintersAndAJobSaysItIsNotInstalled) {
+    const QByteArray previous = qgetenv("LD_LIBRARY_PATH");
+    qputenv("LD_LIBRARY_PATH", NO_PRINT_SYSTEM);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto printWithout = [] {
+        const QString failure =
+            SpoolToPrintSystem(PrintJob{QStringLiteral("Office"), {}, {}, {}, {}}, [] { return true; });
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        std::_Exit(AskPrintSystem().Printers.empty() ? 0 : 1);
+    };
+    EXPECT_EXIT(printWithout(), testing::ExitedWithCode(0), "The print system is not installed\\.");
+    if (previous.isNull())
+        qunsetenv("LD_LIBRARY_PATH");
+    else
+        qputenv("LD_LIBRARY_PATH", previous);
+}
