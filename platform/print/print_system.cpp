@@ -26,6 +26,7 @@ namespace {
     F(cupsGetOption)                                                                                         \
     F(cupsLastErrorString)                                                                                   \
     F(cupsServer)                                                                                            \
+    F(cupsSetServer)                                                                                         \
     F(cupsStartDocument)                                                                                     \
     F(cupsWriteRequestData)                                                                                  \
     F(httpClose)                                                                                             \
@@ -69,9 +70,12 @@ constexpr double kAnswerSeconds = 60;
 // A connection of its own: the worker's, closed when it is done.
 class Connection {
   public:
-    Connection()
-        : http_(Cups()->httpConnect2(Cups()->cupsServer(), Cups()->ippPort(), nullptr, AF_UNSPEC,
-                                     Cups()->cupsEncryption(), 1, kConnectMilliseconds, nullptr)) {
+    Connection() {
+        // To the server named now: a thread keeps the first one it was told, and the server may have moved.
+        Cups()->cupsSetServer(nullptr);
+        const char* server = Cups()->cupsServer();
+        http_ = Cups()->httpConnect2(server, Cups()->ippPort(), nullptr, AF_UNSPEC, Cups()->cupsEncryption(),
+                                     1, kConnectMilliseconds, nullptr);
         if (http_)
             Cups()->httpSetTimeout(
                 http_, kAnswerSeconds, [](http_t*, void*) { return 0; }, nullptr);
@@ -82,7 +86,7 @@ class Connection {
     http_t* get() const { return http_; }
 
   private:
-    http_t* http_;
+    http_t* http_ = nullptr;
 };
 
 struct DestsDeleter {

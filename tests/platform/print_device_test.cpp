@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -288,8 +289,32 @@ TEST(PrinterDevice, AJobIsHandedInOnlyBeforeItsLimitAndUnlessGivenUpAndWhatWentI
 
 namespace {
 
-// A print server of the test's own with a dozen printers, which the print system's client is pointed at
-// while this lives. Each job's document lands in out/<printer>.pdf of its folder.
+// Sets variables of the environment, a null value clearing one, until it goes.
+class EnvironmentSettings {
+  public:
+    ~EnvironmentSettings() {
+        for (auto setting = previous_.rbegin(); setting != previous_.rend(); ++setting)
+            Put(setting->first, setting->second);
+    }
+    void Set(const char* name, const QByteArray& value) {
+        previous_.emplace_back(name, qgetenv(name));
+        Put(name, value);
+    }
+
+  private:
+    static void Put(const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    std::vector<std::pair<const char*, QByteArray>> previous_;
+};
+
+// A print server of the test's own with a dozen printers (see scripts/print-server), which the print
+// system's client is pointed at while this lives, away from the user's print settings: no printer named in
+// the environment, and a home and a settings folder of its own. The server ends with the test's process,
+// even a killed one.
 class OwnPrintServer {
   public:
     OwnPrintServer() {
@@ -297,28 +322,31 @@ class OwnPrintServer {
         std::filesystem::permissions(
             folder_, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
             std::filesystem::perm_options::add);
+        const std::filesystem::path client = folder_ / "client";
+        std::filesystem::create_directory(client);
+        for (const char* name : {"PRINTER", "LPDEST"})
+            settings_.Set(name, QByteArray());
+        for (const char* name : {"HOME", "CUPS_SERVERROOT", "CUPS_STATEDIR"})
+            settings_.Set(name, QByteArray::fromStdString(client.string()));
         address_ = Script("start").trimmed();
-        qputenv("CUPS_SERVER", address_);
+        settings_.Set("CUPS_SERVER", address_);
     }
-    ~OwnPrintServer() {
-        if (previous_.isNull())
-            qunsetenv("CUPS_SERVER");
-        else
-            qputenv("CUPS_SERVER", previous_);
-        Script("stop");
-    }
+    ~OwnPrintServer() { Script("stop"); }
     bool Started() const { return !address_.isEmpty(); }
     std::filesystem::path Output(const std::string& printer) const {
-        return folder_ / "out" / (printer + ".pdf");
+        return server_ / "out" / (printer + ".pdf");
     }
-    std::string Log() const { return ReadAll(folder_ / "log" / "error_log"); }
+    std::string Log() const { return ReadAll(server_ / "log" / "error_log"); }
 
   private:
     QByteArray Script(const QString& command) const {
         QProcess script;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PRINT_SERVER_OWNER", QString::number(QCoreApplication::applicationPid()));
+        script.setProcessEnvironment(environment);
         script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         script.start("bash", {QString::fromUtf8(std::getenv("TESSARIN_SOURCE_DIR")) + "/scripts/print-server",
-                              command, QString::fromStdString(folder_.string())});
+                              command, QString::fromStdString(server_.string())});
         if (!script.waitForFinished(60000) || script.exitCode() != 0) return {};
         return script.readAllStandardOutput();
     }
@@ -326,8 +354,9 @@ class OwnPrintServer {
     // Not under /dev, where the server opens only devices that exist.
     QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-XXXXXX"};
     std::filesystem::path folder_ = dir_.path().toStdString();
+    std::filesystem::path server_ = folder_ / "server";
     QByteArray address_;
-    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+    EnvironmentSettings settings_;
 };
 
 } // namespace
