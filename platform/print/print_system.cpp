@@ -26,6 +26,7 @@ namespace {
     F(cupsGetOption)                                                                                         \
     F(cupsLastErrorString)                                                                                   \
     F(cupsServer)                                                                                            \
+    F(cupsSetPasswordCB2)                                                                                    \
     F(cupsSetServer)                                                                                         \
     F(cupsStartDocument)                                                                                     \
     F(cupsWriteRequestData)                                                                                  \
@@ -67,10 +68,22 @@ const PrintSystemFunctions* Cups() {
 constexpr int kConnectMilliseconds = 10000;
 constexpr double kAnswerSeconds = 60;
 
+// Whether the print server asked this thread for a password. It never gets one: the print system's own
+// question would go to the terminal, where nobody may be to answer, and hold the worker there.
+thread_local bool passwordAsked = false;
+
+const char* NoPassword(const char*, http_t*, const char*, const char*, void*) {
+    passwordAsked = true;
+    return nullptr;
+}
+
 // A connection of its own: the worker's, closed when it is done.
 class Connection {
   public:
     Connection() {
+        // The print system keeps the password question per thread.
+        Cups()->cupsSetPasswordCB2(NoPassword, nullptr);
+        passwordAsked = false;
         // To the server named now: a thread keeps the first one it was told, and the server may have moved.
         Cups()->cupsSetServer(nullptr);
         const char* server = Cups()->cupsServer();
@@ -97,8 +110,10 @@ struct InfoDeleter {
     void operator()(cups_dinfo_t* info) const { Cups()->cupsFreeDestInfo(info); }
 };
 
-QString LastError() {
-    return QString::fromUtf8(Cups()->cupsLastErrorString());
+// Why the print server refused the last request of this thread.
+QString Refusal() {
+    return passwordAsked ? QStringLiteral("the print server asks for a password.")
+                         : QString::fromUtf8(Cups()->cupsLastErrorString());
 }
 
 // Sizes and borders come in hundredths of a millimetre.
@@ -215,8 +230,7 @@ QString SpoolToPrintSystem(const PrintJob& job, const std::function<bool()>& may
     const int optionCount = OptionsOf(job, &options);
     const int id = Cups()->cupsCreateJob(http, printer.constData(), title.constData(), optionCount, options);
     Cups()->cupsFreeOptions(optionCount, options);
-    if (id == 0)
-        return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, LastError());
+    if (id == 0) return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, Refusal());
     // A job without its document prints nothing; from here on its pages go in.
     if (!mayHandIn()) {
         Cups()->cupsCancelJob2(http, printer.constData(), id, 0);
@@ -228,7 +242,7 @@ QString SpoolToPrintSystem(const PrintJob& job, const std::function<bool()>& may
         Cups()->cupsWriteRequestData(http, job.Pdf.constData(), static_cast<size_t>(job.Pdf.size())) ==
             HTTP_STATUS_CONTINUE;
     if (!sent || Cups()->cupsFinishDocument(http, printer.constData()) > IPP_STATUS_OK_EVENTS_COMPLETE) {
-        const QString reason = LastError();
+        const QString reason = Refusal();
         // Nothing partial: a job whose document did not go in whole is taken back.
         const Connection again;
         if (again.get()) Cups()->cupsCancelJob2(again.get(), printer.constData(), id, 0);

@@ -395,6 +395,22 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     EXPECT_EQ(FindPdfWords(ReadPdfWords(printed), 2, "Printed2").size(), 1u);
 }
 
+// A queue that takes a job only with a password: the job ends at once saying so, and prints nothing. No
+// question goes to the terminal meanwhile, where nobody may be to answer it.
+TEST(PrintSystem, AJobForAQueueThatAsksAPasswordEndsAtOnceSayingSo) {
+    const OwnPrintServer server;
+    ASSERT_TRUE(server.Started());
+    QElapsedTimer clock;
+    clock.start();
+    const QString failure = SpoolToPrintSystem(
+        PrintJob{QStringLiteral("Office-2"), QStringLiteral("Locked"), {}, {}, "%PDF-1.4\n"},
+        [] { return true; });
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(failure.toStdString(),
+              "The printer Office-2 did not take the job: the print server asks for a password.");
+    EXPECT_FALSE(std::filesystem::exists(server.Output("Office-2")));
+}
+
 // Without the print system's library, found as a file of its name that is no library, the lookup lists no
 // printers and a job says why it failed. The library is looked up where the process started: the test runs
 // again in a process of its own.
