@@ -1,9 +1,12 @@
 #include "platform/print/print_system.h"
 
 #include <QPageSize>
+#include <cstdio>
 #include <cups/cups.h>
 #include <dlfcn.h>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -23,6 +26,7 @@ namespace {
     F(cupsGetDestMediaByName)                                                                                \
     F(cupsGetDestMediaDefault)                                                                               \
     F(cupsGetDests2)                                                                                         \
+    F(cupsGetFd)                                                                                             \
     F(cupsGetOption)                                                                                         \
     F(cupsLastErrorString)                                                                                   \
     F(cupsServer)                                                                                            \
@@ -109,6 +113,9 @@ struct DestsDeleter {
 struct InfoDeleter {
     void operator()(cups_dinfo_t* info) const { Cups()->cupsFreeDestInfo(info); }
 };
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
 
 // Why the print server refused the last request of this thread.
 QString Refusal() {
@@ -151,10 +158,30 @@ void ReadPaper(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterFacts
         facts.DefaultOrientation = PrintOrientation::Landscape;
 }
 
+// The print system's filters turn landscape pages counter-clockwise onto the sheet where the printer's
+// description says Plus90, and clockwise else; the print server tells it nowhere else, so a printer without a
+// description is Unknown. A description of any length goes through a file read a line at a time.
+LandscapeTurn ReadTurn(http_t* http, const char* printer) {
+    const std::unique_ptr<std::FILE, FileCloser> description(std::tmpfile());
+    const std::string resource = std::string("/printers/") + printer + ".ppd";
+    if (!description ||
+        Cups()->cupsGetFd(http, resource.c_str(), ::fileno(description.get())) != HTTP_STATUS_OK)
+        return LandscapeTurn::Unknown;
+    std::rewind(description.get());
+    constexpr std::string_view key = "*LandscapeOrientation:";
+    char line[256];
+    while (std::fgets(line, sizeof line, description.get()))
+        if (std::string_view(line).starts_with(key))
+            return QByteArray(line + key.size()).trimmed() == "Plus90" ? LandscapeTurn::CounterClockwise
+                                                                       : LandscapeTurn::Clockwise;
+    return LandscapeTurn::Clockwise;
+}
+
 PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest) {
     PrinterFacts facts{QString::fromUtf8(dest->name)};
     if (const char* type = Cups()->cupsGetOption("printer-type", dest->num_options, dest->options))
         facts.Color = (std::strtol(type, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
+    facts.Turn = ReadTurn(http, dest->name);
     const std::unique_ptr<cups_dinfo_t, InfoDeleter> info(Cups()->cupsCopyDestInfo(http, dest));
     if (!info) return facts;
     ReadResolution(http, dest, info.get(), facts);

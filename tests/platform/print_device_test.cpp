@@ -377,10 +377,12 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     EXPECT_NEAR(office->UnprintableInches.top(), 0.2, 0.01);
     EXPECT_NEAR(office->UnprintableInches.right(), 0.3, 0.01);
     EXPECT_NEAR(office->UnprintableInches.bottom(), 0.5, 0.01);
+    EXPECT_EQ(office->Turn, LandscapeTurn::CounterClockwise) << "its description says Plus90";
     const PrinterFacts* grey = list.Find("Office-12");
     ASSERT_NE(grey, nullptr);
     EXPECT_FALSE(grey->Color);
     EXPECT_EQ(grey->DefaultPaper.Code, 9) << "A4";
+    EXPECT_EQ(grey->Turn, LandscapeTurn::Clockwise) << "its description says nothing of landscape pages";
 
     PrinterDevice device(*office);
     device.SetTitle("Job title");
