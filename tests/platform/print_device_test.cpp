@@ -6,6 +6,7 @@
 #include <QThread>
 #include <algorithm>
 #include <future>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -337,6 +338,16 @@ class OwnPrintServer {
         return server_ / "out" / (printer + ".pdf");
     }
     std::string Log() const { return ReadAll(server_ / "log" / "error_log"); }
+    // The options the printer's last job came with, once they are there; taken away, so that the next job's
+    // are awaited.
+    std::string TakeJobOptions(const std::string& printer) const {
+        const std::filesystem::path path = server_ / "out" / (printer + ".options");
+        for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i)
+            QThread::msleep(100);
+        const std::string options = ReadAll(path);
+        std::filesystem::remove(path);
+        return options;
+    }
 
   private:
     QByteArray Script(const QString& command) const {
@@ -395,6 +406,24 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     QThread::msleep(200); // the filter may still be writing
     EXPECT_EQ(ReadPdfInfo(printed).Pages, 2);
     EXPECT_EQ(FindPdfWords(ReadPdfWords(printed), 2, "Printed2").size(), 1u);
+
+    // Office-3 prints two-sided and monochrome unless a job says otherwise: what nobody chose is not sent,
+    // and the printer's own defaults stand (its description's two sides, the server's monochrome).
+    const auto optionsOf = [&server](const PrinterJobOptions& options) {
+        EXPECT_EQ(
+            SpoolToPrintSystem(
+                PrintJob{QStringLiteral("Office-3"), QStringLiteral("Options"), {}, options, "%PDF-1.4\n"},
+                [] { return true; })
+                .toStdString(),
+            "");
+        return server.TakeJobOptions("Office-3");
+    };
+    const std::string unchosen = optionsOf({});
+    EXPECT_THAT(unchosen, testing::Not(testing::HasSubstr("sides="))) << server.Log();
+    EXPECT_THAT(unchosen, testing::HasSubstr("print-color-mode=monochrome"));
+    const std::string chosen = optionsOf({1, true, PrintDuplex::ShortSide, false});
+    EXPECT_THAT(chosen, testing::HasSubstr("sides=two-sided-short-edge")) << server.Log();
+    EXPECT_THAT(chosen, testing::HasSubstr("print-color-mode=color"));
 }
 
 // A queue that takes a job only with a password: the job ends at once saying so, and prints nothing. No
