@@ -446,8 +446,8 @@ TEST(PrintSystem, AJobForAQueueThatAsksAPasswordEndsAtOnceSayingSo) {
 // printers and a job says why it failed. The library is looked up where the process started: the test runs
 // again in a process of its own.
 TEST(PrintSystem, WithoutItsLibraryListsNoPrintersAndAJobSaysItIsNotInstalled) {
-    const QByteArray previous = qgetenv("LD_LIBRARY_PATH");
-    qputenv("LD_LIBRARY_PATH", NO_PRINT_SYSTEM);
+    EnvironmentSettings settings;
+    settings.Set("LD_LIBRARY_PATH", NO_PRINT_SYSTEM);
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const auto printWithout = [] {
         const QString failure =
@@ -456,8 +456,4 @@ TEST(PrintSystem, WithoutItsLibraryListsNoPrintersAndAJobSaysItIsNotInstalled) {
         std::_Exit(AskPrintSystem().Printers.empty() ? 0 : 1);
     };
     EXPECT_EXIT(printWithout(), testing::ExitedWithCode(0), "The print system is not installed\\.");
-    if (previous.isNull())
-        qunsetenv("LD_LIBRARY_PATH");
-    else
-        qputenv("LD_LIBRARY_PATH", previous);
 }
