@@ -1,44 +1,126 @@
 #include "platform/print/print_system.h"
 
 #include <QPageSize>
+#include <cstdio>
 #include <cups/cups.h>
+#include <dlfcn.h>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace {
+
+// The print system's functions this file calls, found by name in its library.
+#define PRINT_SYSTEM_FUNCTIONS(F)                                                                            \
+    F(cupsAddIntegerOption)                                                                                  \
+    F(cupsAddOption)                                                                                         \
+    F(cupsCancelJob2)                                                                                        \
+    F(cupsCopyDestInfo)                                                                                      \
+    F(cupsCreateJob)                                                                                         \
+    F(cupsEncryption)                                                                                        \
+    F(cupsFindDestDefault)                                                                                   \
+    F(cupsFinishDocument)                                                                                    \
+    F(cupsFreeDestInfo)                                                                                      \
+    F(cupsFreeDests)                                                                                         \
+    F(cupsFreeOptions)                                                                                       \
+    F(cupsGetDestMediaByName)                                                                                \
+    F(cupsGetDestMediaDefault)                                                                               \
+    F(cupsGetDests2)                                                                                         \
+    F(cupsGetFd)                                                                                             \
+    F(cupsGetOption)                                                                                         \
+    F(cupsLastErrorString)                                                                                   \
+    F(cupsServer)                                                                                            \
+    F(cupsSetPasswordCB2)                                                                                    \
+    F(cupsSetServer)                                                                                         \
+    F(cupsStartDocument)                                                                                     \
+    F(cupsWriteRequestData)                                                                                  \
+    F(httpClose)                                                                                             \
+    F(httpConnect2)                                                                                          \
+    F(httpSetTimeout)                                                                                        \
+    F(ippGetInteger)                                                                                         \
+    F(ippGetResolution)                                                                                      \
+    F(ippGetString)                                                                                          \
+    F(ippGetValueTag)                                                                                        \
+    F(ippPort)                                                                                               \
+    F(pwgMediaForSize)
+
+struct PrintSystemFunctions {
+#define PRINT_SYSTEM_FUNCTION(name) decltype(&::name) name;
+    PRINT_SYSTEM_FUNCTIONS(PRINT_SYSTEM_FUNCTION)
+#undef PRINT_SYSTEM_FUNCTION
+};
+
+// The print system's library costs the start several megabytes and milliseconds, and many never print: it
+// is loaded when printing first needs it, on the worker that asks. Never unloaded nor freed: workers still
+// inside it may run at exit. Null when the library or one of its functions is missing.
+const PrintSystemFunctions* Cups() {
+    static const PrintSystemFunctions* const functions = []() -> const PrintSystemFunctions* {
+        void* library = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (!library) return nullptr;
+        auto loaded = std::make_unique<PrintSystemFunctions>();
+        bool found = true;
+#define PRINT_SYSTEM_FUNCTION(name)                                                                          \
+    found = found && (loaded->name = reinterpret_cast<decltype(&::name)>(dlsym(library, #name)));
+        PRINT_SYSTEM_FUNCTIONS(PRINT_SYSTEM_FUNCTION)
+#undef PRINT_SYSTEM_FUNCTION
+        return found ? loaded.release() : nullptr;
+    }();
+    return functions;
+}
 
 // A print server that accepts and then says nothing must not keep a worker for ever.
 constexpr int kConnectMilliseconds = 10000;
 constexpr double kAnswerSeconds = 60;
 
+// Whether the print server asked this thread for a password. It never gets one: the print system's own
+// question would go to the terminal, where nobody may be to answer, and hold the worker there.
+thread_local bool passwordAsked = false;
+
+const char* NoPassword(const char*, http_t*, const char*, const char*, void*) {
+    passwordAsked = true;
+    return nullptr;
+}
+
 // A connection of its own: the worker's, closed when it is done.
 class Connection {
   public:
-    Connection()
-        : http_(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                             kConnectMilliseconds, nullptr)) {
+    Connection() {
+        // The print system keeps the password question per thread.
+        Cups()->cupsSetPasswordCB2(NoPassword, nullptr);
+        passwordAsked = false;
+        // To the server named now: a thread keeps the first one it was told, and the server may have moved.
+        Cups()->cupsSetServer(nullptr);
+        const char* server = Cups()->cupsServer();
+        http_ = Cups()->httpConnect2(server, Cups()->ippPort(), nullptr, AF_UNSPEC, Cups()->cupsEncryption(),
+                                     1, kConnectMilliseconds, nullptr);
         if (http_)
-            httpSetTimeout(
+            Cups()->httpSetTimeout(
                 http_, kAnswerSeconds, [](http_t*, void*) { return 0; }, nullptr);
     }
-    ~Connection() { httpClose(http_); }
+    ~Connection() { Cups()->httpClose(http_); }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
     http_t* get() const { return http_; }
 
   private:
-    http_t* http_;
+    http_t* http_ = nullptr;
 };
 
 struct DestsDeleter {
     int count;
-    void operator()(cups_dest_t* dests) const { cupsFreeDests(count, dests); }
+    void operator()(cups_dest_t* dests) const { Cups()->cupsFreeDests(count, dests); }
 };
 struct InfoDeleter {
-    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
+    void operator()(cups_dinfo_t* info) const { Cups()->cupsFreeDestInfo(info); }
+};
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-QString LastError() {
-    return QString::fromUtf8(cupsLastErrorString());
+// Why the print server refused the last request of this thread.
+QString Refusal() {
+    return passwordAsked ? QStringLiteral("the print server asks for a password.")
+                         : QString::fromUtf8(Cups()->cupsLastErrorString());
 }
 
 // Sizes and borders come in hundredths of a millimetre.
@@ -47,40 +129,60 @@ double Inches(int hundredthsOfMm) {
 }
 
 void ReadResolution(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterFacts& facts) {
-    ipp_attribute_t* resolution = cupsFindDestDefault(http, dest, info, "printer-resolution");
-    if (!resolution || ippGetValueTag(resolution) != IPP_TAG_RESOLUTION) return;
+    ipp_attribute_t* resolution = Cups()->cupsFindDestDefault(http, dest, info, "printer-resolution");
+    if (!resolution || Cups()->ippGetValueTag(resolution) != IPP_TAG_RESOLUTION) return;
     int y = 0;
     ipp_res_t units = IPP_RES_PER_INCH;
-    const int x = ippGetResolution(resolution, 0, &y, &units);
+    const int x = Cups()->ippGetResolution(resolution, 0, &y, &units);
     const int dpi = units == IPP_RES_PER_CM ? static_cast<int>(x * 2.54 + 0.5) : x;
     if (dpi >= 72 && dpi <= 9600) facts.Dpi = dpi;
 }
 
 void ReadPaper(http_t* http, cups_dest_t* dest, cups_dinfo_t* info, PrinterFacts& facts) {
     // The printer's own default: the client's default media answers the client's locale instead.
-    ipp_attribute_t* media = cupsFindDestDefault(http, dest, info, CUPS_MEDIA);
-    const char* name = media ? ippGetString(media, 0, nullptr) : nullptr;
+    ipp_attribute_t* media = Cups()->cupsFindDestDefault(http, dest, info, CUPS_MEDIA);
+    const char* name = media ? Cups()->ippGetString(media, 0, nullptr) : nullptr;
     cups_size_t size{};
-    const bool found = name ? cupsGetDestMediaByName(http, dest, info, name, 0, &size)
-                            : cupsGetDestMediaDefault(http, dest, info, 0, &size);
+    const bool found = name ? Cups()->cupsGetDestMediaByName(http, dest, info, name, 0, &size)
+                            : Cups()->cupsGetDestMediaDefault(http, dest, info, 0, &size);
     if (!found || size.width <= 0 || size.length <= 0) return;
     const QSizeF inches(Inches(size.width), Inches(size.length));
     const QPageSize page(inches, QPageSize::Inch, QString(), QPageSize::FuzzyMatch);
     facts.DefaultPaper = {page.windowsId(), inches};
     facts.UnprintableInches =
         QMarginsF(Inches(size.left), Inches(size.top), Inches(size.right), Inches(size.bottom));
-    ipp_attribute_t* orientation = cupsFindDestDefault(http, dest, info, "orientation-requested");
-    if (orientation && ippGetValueTag(orientation) == IPP_TAG_ENUM &&
-        (ippGetInteger(orientation, 0) == IPP_ORIENT_LANDSCAPE ||
-         ippGetInteger(orientation, 0) == IPP_ORIENT_REVERSE_LANDSCAPE))
+    ipp_attribute_t* orientation = Cups()->cupsFindDestDefault(http, dest, info, "orientation-requested");
+    if (orientation && Cups()->ippGetValueTag(orientation) == IPP_TAG_ENUM &&
+        (Cups()->ippGetInteger(orientation, 0) == IPP_ORIENT_LANDSCAPE ||
+         Cups()->ippGetInteger(orientation, 0) == IPP_ORIENT_REVERSE_LANDSCAPE))
         facts.DefaultOrientation = PrintOrientation::Landscape;
+}
+
+// The print system's filters turn landscape pages counter-clockwise onto the sheet where the printer's
+// description says Plus90, and clockwise else; the print server tells it nowhere else, so a printer without a
+// description is Unknown. A description of any length goes through a file read a line at a time.
+LandscapeTurn ReadTurn(http_t* http, const char* printer) {
+    const std::unique_ptr<std::FILE, FileCloser> description(std::tmpfile());
+    const std::string resource = std::string("/printers/") + printer + ".ppd";
+    if (!description ||
+        Cups()->cupsGetFd(http, resource.c_str(), ::fileno(description.get())) != HTTP_STATUS_OK)
+        return LandscapeTurn::Unknown;
+    std::rewind(description.get());
+    constexpr std::string_view key = "*LandscapeOrientation:";
+    char line[256];
+    while (std::fgets(line, sizeof line, description.get()))
+        if (std::string_view(line).starts_with(key))
+            return QByteArray(line + key.size()).trimmed() == "Plus90" ? LandscapeTurn::CounterClockwise
+                                                                       : LandscapeTurn::Clockwise;
+    return LandscapeTurn::Clockwise;
 }
 
 PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest) {
     PrinterFacts facts{QString::fromUtf8(dest->name)};
-    if (const char* type = cupsGetOption("printer-type", dest->num_options, dest->options))
+    if (const char* type = Cups()->cupsGetOption("printer-type", dest->num_options, dest->options))
         facts.Color = (std::strtol(type, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
-    const std::unique_ptr<cups_dinfo_t, InfoDeleter> info(cupsCopyDestInfo(http, dest));
+    facts.Turn = ReadTurn(http, dest->name);
+    const std::unique_ptr<cups_dinfo_t, InfoDeleter> info(Cups()->cupsCopyDestInfo(http, dest));
     if (!info) return facts;
     ReadResolution(http, dest, info.get(), facts);
     ReadPaper(http, dest, info.get(), facts);
@@ -105,23 +207,24 @@ int OptionsOf(const PrintJob& job, cups_option_t** options) {
     const QPageSize sheet = PageSizeFor(job.Sheet);
     if (sheet.isValid()) {
         const QSizeF mm = sheet.size(QPageSize::Millimeter);
-        if (pwg_media_t* media = pwgMediaForSize(static_cast<int>(mm.width() * 100 + 0.5),
-                                                 static_cast<int>(mm.height() * 100 + 0.5)))
-            count = cupsAddOption(CUPS_MEDIA, media->pwg, count, options);
+        if (pwg_media_t* media = Cups()->pwgMediaForSize(static_cast<int>(mm.width() * 100 + 0.5),
+                                                         static_cast<int>(mm.height() * 100 + 0.5)))
+            count = Cups()->cupsAddOption(CUPS_MEDIA, media->pwg, count, options);
     }
     if (job.Options.Copies > 1) {
-        count = cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
-        count = cupsAddOption("multiple-document-handling",
-                              job.Options.Collate ? "separate-documents-collated-copies"
-                                                  : "separate-documents-uncollated-copies",
-                              count, options);
+        count = Cups()->cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
+        count = Cups()->cupsAddOption("multiple-document-handling",
+                                      job.Options.Collate ? "separate-documents-collated-copies"
+                                                          : "separate-documents-uncollated-copies",
+                                      count, options);
     }
-    if (job.Options.Duplex) count = cupsAddOption(CUPS_SIDES, SidesOf(*job.Options.Duplex), count, options);
+    if (job.Options.Duplex)
+        count = Cups()->cupsAddOption(CUPS_SIDES, SidesOf(*job.Options.Duplex), count, options);
     if (job.Options.Monochrome)
-        count = cupsAddOption(CUPS_PRINT_COLOR_MODE,
-                              *job.Options.Monochrome ? CUPS_PRINT_COLOR_MODE_MONOCHROME
-                                                      : CUPS_PRINT_COLOR_MODE_COLOR,
-                              count, options);
+        count = Cups()->cupsAddOption(CUPS_PRINT_COLOR_MODE,
+                                      *job.Options.Monochrome ? CUPS_PRINT_COLOR_MODE_MONOCHROME
+                                                              : CUPS_PRINT_COLOR_MODE_COLOR,
+                                      count, options);
     return count;
 }
 
@@ -129,10 +232,11 @@ int OptionsOf(const PrintJob& job, cups_option_t** options) {
 
 PrinterList AskPrintSystem() {
     PrinterList list;
+    if (!Cups()) return list;
     const Connection connection;
     if (!connection.get()) return list;
     cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(connection.get(), &dests);
+    const int count = Cups()->cupsGetDests2(connection.get(), &dests);
     const std::unique_ptr<cups_dest_t, DestsDeleter> owned(dests, DestsDeleter{count});
     for (int i = 0; i < count; ++i) {
         cups_dest_t* dest = &dests[i];
@@ -144,30 +248,31 @@ PrinterList AskPrintSystem() {
 }
 
 QString SpoolToPrintSystem(const PrintJob& job, const std::function<bool()>& mayHandIn) {
+    if (!Cups()) return QStringLiteral("The print system is not installed.");
     const Connection connection;
     if (!connection.get()) return QStringLiteral("The print system cannot be reached.");
     http_t* http = connection.get();
     const QByteArray printer = job.Printer.toUtf8(), title = job.Title.toUtf8();
     cups_option_t* options = nullptr;
     const int optionCount = OptionsOf(job, &options);
-    const int id = cupsCreateJob(http, printer.constData(), title.constData(), optionCount, options);
-    cupsFreeOptions(optionCount, options);
-    if (id == 0)
-        return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, LastError());
+    const int id = Cups()->cupsCreateJob(http, printer.constData(), title.constData(), optionCount, options);
+    Cups()->cupsFreeOptions(optionCount, options);
+    if (id == 0) return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, Refusal());
     // A job without its document prints nothing; from here on its pages go in.
     if (!mayHandIn()) {
-        cupsCancelJob2(http, printer.constData(), id, 0);
+        Cups()->cupsCancelJob2(http, printer.constData(), id, 0);
         return {};
     }
-    const bool sent = cupsStartDocument(http, printer.constData(), id, title.constData(), CUPS_FORMAT_PDF,
-                                        1) == HTTP_STATUS_CONTINUE &&
-                      cupsWriteRequestData(http, job.Pdf.constData(), static_cast<size_t>(job.Pdf.size())) ==
-                          HTTP_STATUS_CONTINUE;
-    if (!sent || cupsFinishDocument(http, printer.constData()) > IPP_STATUS_OK_EVENTS_COMPLETE) {
-        const QString reason = LastError();
+    const bool sent =
+        Cups()->cupsStartDocument(http, printer.constData(), id, title.constData(), CUPS_FORMAT_PDF, 1) ==
+            HTTP_STATUS_CONTINUE &&
+        Cups()->cupsWriteRequestData(http, job.Pdf.constData(), static_cast<size_t>(job.Pdf.size())) ==
+            HTTP_STATUS_CONTINUE;
+    if (!sent || Cups()->cupsFinishDocument(http, printer.constData()) > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        const QString reason = Refusal();
         // Nothing partial: a job whose document did not go in whole is taken back.
         const Connection again;
-        if (again.get()) cupsCancelJob2(again.get(), printer.constData(), id, 0);
+        if (again.get()) Cups()->cupsCancelJob2(again.get(), printer.constData(), id, 0);
         return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, reason);
     }
     return {};

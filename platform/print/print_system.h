@@ -34,6 +34,7 @@ using Spooler = std::function<QString(const PrintJob& job, const std::function<b
 
 // The print system's own answers: each call may wait on the print server, so none runs on the interface
 // thread. Neither touches anything of Qt that the end of the process takes down, so a worker still inside
-// one at exit is harmless.
+// one at exit is harmless. The first call loads the print system's library; without it the lookup lists no
+// printers and a job fails saying so.
 PrinterList AskPrintSystem();
 QString SpoolToPrintSystem(const PrintJob& job, const std::function<bool()>& mayHandIn);

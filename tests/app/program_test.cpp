@@ -172,8 +172,9 @@ TEST(Program, ShowsItsWindowBesideAPrintServerThatNeverAnswers) {
     EXPECT_EQ(program.exitCode(), 0);
 }
 
-// Left alone, the program sleeps: no timer wakes it while nothing it animates can be seen.
-TEST(Program, AnIdleProgramWakesLessThanOnceASecond) {
+// Left alone, the program sleeps: no timer wakes it while nothing it animates can be seen. Nor has it loaded
+// the print system's library, or those that library brings: they load when printing first needs them.
+TEST(Program, AnIdleProgramWakesLessThanOnceASecondAndHasLoadedNoPrintSystem) {
     const QString binary = ProgramBinary();
     if (binary.isEmpty()) GTEST_SKIP() << "program binary not found";
     TempDir home;
@@ -186,5 +187,9 @@ TEST(Program, AnIdleProgramWakesLessThanOnceASecond) {
         QThread::sleep(kSeconds);
         const long long wakeUps = MainThreadSleeps(pid) - before;
         EXPECT_LT(wakeUps, kSeconds) << wakeUps << " wake-ups in " << kSeconds << " s";
+        const QByteArray maps = ProcFile(pid, "maps");
+        ASSERT_TRUE(maps.contains("libQt6Core")) << "the kernel shows no loaded libraries";
+        for (const char* library : {"libcups.", "libgnutls.", "libavahi-", "libkrb5.", "libp11-kit."})
+            EXPECT_FALSE(maps.contains(library)) << library << " is loaded";
     });
 }

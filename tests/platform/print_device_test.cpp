@@ -1,3 +1,4 @@
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -5,6 +6,7 @@
 #include <QThread>
 #include <algorithm>
 #include <future>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -288,8 +290,32 @@ TEST(PrinterDevice, AJobIsHandedInOnlyBeforeItsLimitAndUnlessGivenUpAndWhatWentI
 
 namespace {
 
-// A print server of the test's own with a dozen printers, which the print system's client is pointed at
-// while this lives. Each job's document lands in out/<printer>.pdf of its folder.
+// Sets variables of the environment, a null value clearing one, until it goes.
+class EnvironmentSettings {
+  public:
+    ~EnvironmentSettings() {
+        for (auto setting = previous_.rbegin(); setting != previous_.rend(); ++setting)
+            Put(setting->first, setting->second);
+    }
+    void Set(const char* name, const QByteArray& value) {
+        previous_.emplace_back(name, qgetenv(name));
+        Put(name, value);
+    }
+
+  private:
+    static void Put(const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    std::vector<std::pair<const char*, QByteArray>> previous_;
+};
+
+// A print server of the test's own with a dozen printers (see scripts/print-server), which the print
+// system's client is pointed at while this lives, away from the user's print settings: no printer named in
+// the environment, and a home and a settings folder of its own. The server ends with the test's process,
+// even a killed one.
 class OwnPrintServer {
   public:
     OwnPrintServer() {
@@ -297,28 +323,41 @@ class OwnPrintServer {
         std::filesystem::permissions(
             folder_, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
             std::filesystem::perm_options::add);
+        const std::filesystem::path client = folder_ / "client";
+        std::filesystem::create_directory(client);
+        for (const char* name : {"PRINTER", "LPDEST"})
+            settings_.Set(name, QByteArray());
+        for (const char* name : {"HOME", "CUPS_SERVERROOT", "CUPS_STATEDIR"})
+            settings_.Set(name, QByteArray::fromStdString(client.string()));
         address_ = Script("start").trimmed();
-        qputenv("CUPS_SERVER", address_);
+        settings_.Set("CUPS_SERVER", address_);
     }
-    ~OwnPrintServer() {
-        if (previous_.isNull())
-            qunsetenv("CUPS_SERVER");
-        else
-            qputenv("CUPS_SERVER", previous_);
-        Script("stop");
-    }
+    ~OwnPrintServer() { Script("stop"); }
     bool Started() const { return !address_.isEmpty(); }
     std::filesystem::path Output(const std::string& printer) const {
-        return folder_ / "out" / (printer + ".pdf");
+        return server_ / "out" / (printer + ".pdf");
     }
-    std::string Log() const { return ReadAll(folder_ / "log" / "error_log"); }
+    std::string Log() const { return ReadAll(server_ / "log" / "error_log"); }
+    // The options the printer's last job came with, once they are there; taken away, so that the next job's
+    // are awaited.
+    std::string TakeJobOptions(const std::string& printer) const {
+        const std::filesystem::path path = server_ / "out" / (printer + ".options");
+        for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i)
+            QThread::msleep(100);
+        const std::string options = ReadAll(path);
+        std::filesystem::remove(path);
+        return options;
+    }
 
   private:
     QByteArray Script(const QString& command) const {
         QProcess script;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PRINT_SERVER_OWNER", QString::number(QCoreApplication::applicationPid()));
+        script.setProcessEnvironment(environment);
         script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         script.start("bash", {QString::fromUtf8(std::getenv("TESSARIN_SOURCE_DIR")) + "/scripts/print-server",
-                              command, QString::fromStdString(folder_.string())});
+                              command, QString::fromStdString(server_.string())});
         if (!script.waitForFinished(60000) || script.exitCode() != 0) return {};
         return script.readAllStandardOutput();
     }
@@ -326,8 +365,9 @@ class OwnPrintServer {
     // Not under /dev, where the server opens only devices that exist.
     QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-XXXXXX"};
     std::filesystem::path folder_ = dir_.path().toStdString();
+    std::filesystem::path server_ = folder_ / "server";
     QByteArray address_;
-    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+    EnvironmentSettings settings_;
 };
 
 } // namespace
@@ -348,10 +388,12 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     EXPECT_NEAR(office->UnprintableInches.top(), 0.2, 0.01);
     EXPECT_NEAR(office->UnprintableInches.right(), 0.3, 0.01);
     EXPECT_NEAR(office->UnprintableInches.bottom(), 0.5, 0.01);
+    EXPECT_EQ(office->Turn, LandscapeTurn::CounterClockwise) << "its description says Plus90";
     const PrinterFacts* grey = list.Find("Office-12");
     ASSERT_NE(grey, nullptr);
     EXPECT_FALSE(grey->Color);
     EXPECT_EQ(grey->DefaultPaper.Code, 9) << "A4";
+    EXPECT_EQ(grey->Turn, LandscapeTurn::Clockwise) << "its description says nothing of landscape pages";
 
     PrinterDevice device(*office);
     device.SetTitle("Job title");
@@ -364,4 +406,54 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     QThread::msleep(200); // the filter may still be writing
     EXPECT_EQ(ReadPdfInfo(printed).Pages, 2);
     EXPECT_EQ(FindPdfWords(ReadPdfWords(printed), 2, "Printed2").size(), 1u);
+
+    // Office-3 prints two-sided and monochrome unless a job says otherwise: what nobody chose is not sent,
+    // and the printer's own defaults stand (its description's two sides, the server's monochrome).
+    const auto optionsOf = [&server](const PrinterJobOptions& options) {
+        EXPECT_EQ(
+            SpoolToPrintSystem(
+                PrintJob{QStringLiteral("Office-3"), QStringLiteral("Options"), {}, options, "%PDF-1.4\n"},
+                [] { return true; })
+                .toStdString(),
+            "");
+        return server.TakeJobOptions("Office-3");
+    };
+    const std::string unchosen = optionsOf({});
+    EXPECT_THAT(unchosen, testing::Not(testing::HasSubstr("sides="))) << server.Log();
+    EXPECT_THAT(unchosen, testing::HasSubstr("print-color-mode=monochrome"));
+    const std::string chosen = optionsOf({1, true, PrintDuplex::ShortSide, false});
+    EXPECT_THAT(chosen, testing::HasSubstr("sides=two-sided-short-edge")) << server.Log();
+    EXPECT_THAT(chosen, testing::HasSubstr("print-color-mode=color"));
+}
+
+// A queue that takes a job only with a password: the job ends at once saying so, and prints nothing. No
+// question goes to the terminal meanwhile, where nobody may be to answer it.
+TEST(PrintSystem, AJobForAQueueThatAsksAPasswordEndsAtOnceSayingSo) {
+    const OwnPrintServer server;
+    ASSERT_TRUE(server.Started());
+    QElapsedTimer clock;
+    clock.start();
+    const QString failure = SpoolToPrintSystem(
+        PrintJob{QStringLiteral("Office-2"), QStringLiteral("Locked"), {}, {}, "%PDF-1.4\n"},
+        [] { return true; });
+    EXPECT_LT(clock.elapsed(), 5000);
+    EXPECT_EQ(failure.toStdString(),
+              "The printer Office-2 did not take the job: the print server asks for a password.");
+    EXPECT_FALSE(std::filesystem::exists(server.Output("Office-2")));
+}
+
+// Without the print system's library, found as a file of its name that is no library, the lookup lists no
+// printers and a job says why it failed. The library is looked up where the process started: the test runs
+// again in a process of its own.
+TEST(PrintSystem, WithoutItsLibraryListsNoPrintersAndAJobSaysItIsNotInstalled) {
+    EnvironmentSettings settings;
+    settings.Set("LD_LIBRARY_PATH", NO_PRINT_SYSTEM);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto printWithout = [] {
+        const QString failure =
+            SpoolToPrintSystem(PrintJob{QStringLiteral("Office"), {}, {}, {}, {}}, [] { return true; });
+        std::fprintf(stderr, "%s\n", qPrintable(failure));
+        std::_Exit(AskPrintSystem().Printers.empty() ? 0 : 1);
+    };
+    EXPECT_EXIT(printWithout(), testing::ExitedWithCode(0), "The print system is not installed\\.");
 }
