@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cups/cups.h>
 #include <dlfcn.h>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -177,11 +179,35 @@ LandscapeTurn ReadTurn(http_t* http, const char* printer) {
     return LandscapeTurn::Clockwise;
 }
 
+// A description may run to megabytes and is asked for each printer at every lookup, which Print may wait for:
+// each queue's turn is kept for the process, and read again when its make and model, and so its description,
+// change.
+LandscapeTurn TurnOf(http_t* http, cups_dest_t* dest) {
+    struct Known {
+        std::mutex lock;
+        std::map<std::string, LandscapeTurn> turns;
+    };
+    static auto* const known = new Known; // never destroyed: workers may use it at exit
+    const char* model = Cups()->cupsGetOption("printer-make-and-model", dest->num_options, dest->options);
+    const std::string key = std::string(dest->name) + '\n' + (model ? model : "");
+    {
+        const std::lock_guard guard(known->lock);
+        if (const auto found = known->turns.find(key); found != known->turns.end()) return found->second;
+    }
+    const LandscapeTurn turn = ReadTurn(http, dest->name);
+    // Unknown may be a description that failed to come this time: it is asked for again.
+    if (turn != LandscapeTurn::Unknown) {
+        const std::lock_guard guard(known->lock);
+        known->turns.insert_or_assign(key, turn);
+    }
+    return turn;
+}
+
 PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest) {
     PrinterFacts facts{QString::fromUtf8(dest->name)};
     if (const char* type = Cups()->cupsGetOption("printer-type", dest->num_options, dest->options))
         facts.Color = (std::strtol(type, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
-    facts.Turn = ReadTurn(http, dest->name);
+    facts.Turn = TurnOf(http, dest);
     const std::unique_ptr<cups_dinfo_t, InfoDeleter> info(Cups()->cupsCopyDestInfo(http, dest));
     if (!info) return facts;
     ReadResolution(http, dest, info.get(), facts);
