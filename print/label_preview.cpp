@@ -109,6 +109,7 @@ LabelPreview::LabelPreview(UserPrompts& prompts, QWidget* parent)
         DrawLabel(labelNum, rect, canvas);
     };
     PvPreview1->Printer().WhileHandingIn = [this](double waited) { return HearHandIn(waited); };
+    AskWhileNoneListed(*this, [this]() -> PrinterLookup& { return PvPreview1->Printer().Lookup(); });
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) resize(screen->availableGeometry().size());
 }

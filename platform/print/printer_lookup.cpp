@@ -1,5 +1,7 @@
 #include "platform/print/printer_lookup.h"
 
+#include <QEvent>
+#include <QTimer>
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -13,6 +15,34 @@ const QString kPdfInstead =
     QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
 // An answer that lists printers stands this long before the print system is asked again.
 constexpr std::chrono::minutes kAnswerKept{1};
+// How long Print gives a print server that listed nothing before to list its printers, before the PDF file is
+// offered.
+constexpr std::chrono::seconds kReturnGrace{3};
+// How often a print window asks again while nothing is listed.
+constexpr std::chrono::seconds kAskAgainWhileNoneListed{3};
+
+// Starts and stops its timer with its window's showing.
+class NoneListedWatch : public QObject {
+  public:
+    NoneListedWatch(QObject& window, std::function<PrinterLookup&()> lookup)
+        : QObject(&window), lookup_(std::move(lookup)) {
+        timer_.setInterval(kAskAgainWhileNoneListed);
+        // unguarded: starts a worker only
+        connect(&timer_, &QTimer::timeout, this, [this] { lookup_().AskAgainIfNoneListed(); });
+        window.installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) timer_.start();
+        if (event->type() == QEvent::Hide) timer_.stop();
+        return false;
+    }
+
+  private:
+    std::function<PrinterLookup&()> lookup_;
+    QTimer timer_;
+};
 
 } // namespace
 
@@ -92,6 +122,11 @@ void PrinterLookup::AskAgainIfOld() {
     if (!fresh) AskUnlessAsking();
 }
 
+void PrinterLookup::AskAgainIfNoneListed() {
+    std::lock_guard guard(state_->lock);
+    if (!state_->answer || state_->answer->Printers.empty()) AskUnlessAsking();
+}
+
 bool PrinterLookup::AwaitAnswerAfter(int seen, std::chrono::milliseconds timeout,
                                      const std::function<bool(double)>& whileWaiting) {
     return AwaitPrintWorker(
@@ -105,29 +140,44 @@ std::optional<PrinterList> PrinterLookup::Await(std::chrono::milliseconds timeou
     return Answer();
 }
 
+JobPrinters PrinterLookup::Latest() {
+    std::lock_guard guard(state_->lock);
+    return JobPrinters{*state_->answer};
+}
+
 std::optional<JobPrinters> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
-                                                      const std::function<bool(double)>& whileWaiting) {
+                                                      const std::function<bool(double)>& whileWaiting,
+                                                      const QString& chosen) {
     int seen = 0;
+    bool listed = false; // the printer chosen, else any
     {
         std::lock_guard guard(state_->lock);
-        if (state_->answer && !state_->asking) return JobPrinters{*state_->answer};
+        const std::optional<PrinterList>& answer = state_->answer;
+        listed = answer && (chosen.isEmpty() ? !answer->Printers.empty() : answer->Find(chosen) != nullptr);
+        if (answer && (!state_->asking || (listed && !chosen.isEmpty()))) return JobPrinters{*answer};
         seen = state_->answers;
         AskUnlessAsking();
     }
-    // The user may skip the wait for a first answer; an answer asked again comes from a system that has
-    // answered before, and is awaited.
-    if (seen == 0 && prompts.AskYesNo(kPdfInstead)) return JobPrinters{{}, true};
     bool cancelled = false;
-    const bool answered = AwaitAnswerAfter(seen, timeout, [&](double waited) {
+    const auto hear = [&](double waited) {
         cancelled = whileWaiting && !whileWaiting(waited);
         return !cancelled;
-    });
-    if (answered) {
-        std::lock_guard guard(state_->lock);
-        return JobPrinters{*state_->answer};
+    };
+    // Nothing to print on but the PDF file: the user need not wait for a print server that may never answer.
+    if (chosen.isEmpty() && !listed) {
+        if (seen > 0 &&
+            AwaitAnswerAfter(seen, std::min<std::chrono::milliseconds>(kReturnGrace, timeout), hear))
+            return Latest();
+        if (cancelled) return std::nullopt;
+        if (prompts.AskYesNo(kPdfInstead)) return JobPrinters{{}, true};
     }
+    if (AwaitAnswerAfter(seen, timeout, hear)) return Latest();
     if (!cancelled)
         prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
                          .arg(std::chrono::duration<double>(timeout).count()));
     return std::nullopt;
+}
+
+void AskWhileNoneListed(QObject& window, std::function<PrinterLookup&()> lookup) {
+    new NoneListedWatch(window, std::move(lookup));
 }

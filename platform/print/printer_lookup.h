@@ -65,16 +65,22 @@ class PrinterLookup : public QObject {
     // Asks again unless an answer that lists printers came within the last minute: printers come and go,
     // and a print server may start or wake while the program runs. The latest answer stands meanwhile.
     void AskAgainIfOld();
+    // Asks again while no printer is listed, however recent the answer.
+    void AskAgainIfNoneListed();
     // Waits at most timeout for an answer, keeping the interface alive; nothing when none came. whileWaiting,
     // when given, hears the share of the time gone by and may answer false to stop waiting.
     std::optional<PrinterList> Await(std::chrono::milliseconds timeout,
                                      const std::function<bool(double waited)>& whileWaiting = {});
-    // The printers for a print job: the answer once one has come and none is being asked for. An answer
-    // being asked for, as Print asks again for an old or empty one, is awaited at most timeout, heard by
-    // whileWaiting; when none came the user is told that nothing was printed. Before any answer the user may
-    // take a PDF file instead, which the answer says whatever list comes later.
+    // The printers for a print job to the printer chosen, or to the default one when none is: the answer once
+    // one has come and none is being asked for, or at once when it lists the printer chosen. An answer being
+    // asked for, as Print asks again for an old or empty one, is awaited at most timeout, heard by
+    // whileWaiting; when none came the user is told that nothing was printed. While no printer is listed and
+    // none chosen, the user may take a PDF file instead, which the answer says whatever list comes later: at
+    // once before any answer, after a moment in which a print server that answered before may list its
+    // printers again.
     std::optional<JobPrinters> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
-                                           const std::function<bool(double waited)>& whileWaiting);
+                                           const std::function<bool(double waited)>& whileWaiting,
+                                           const QString& chosen = {});
 
   signals:
     // An answer has come (delivered on the interface thread).
@@ -87,6 +93,11 @@ class PrinterLookup : public QObject {
     // Waits at most timeout for the answers to number more than seen; true when they do.
     bool AwaitAnswerAfter(int seen, std::chrono::milliseconds timeout,
                           const std::function<bool(double waited)>& whileWaiting);
+    JobPrinters Latest();
     Source source_;
     std::shared_ptr<State> state_;
 };
+
+// While the window is shown and no printer is listed, asks the print system of lookup() again every few
+// seconds, so that a print server that comes back shows in the window without a Print.
+void AskWhileNoneListed(QObject& window, std::function<PrinterLookup&()> lookup);

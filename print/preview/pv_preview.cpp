@@ -112,6 +112,8 @@ PvPreview::PvPreview(UserPrompts& prompts, QWidget* parent)
         image_->update();
         Notify(pvnPages);
     };
+    // The printer box shows the output a job goes to.
+    pages_.Printer.OnChangePrinter = [this] { Notify(pvnPrinter); };
     ShowCurrentPage();
     UpdateScrollRange();
 }

@@ -73,19 +73,30 @@ QString PvPrinter::PrinterName() const {
 
 std::optional<QString> PvPrinter::JobOutput() {
     lookup_->AskAgainIfOld();
-    if (!printerName_.isEmpty()) return printerName_;
+    if (printerName_ == kPdfFile) return printerName_;
+    const QString shown = PrinterName();
     waiting_ = true;
     const std::optional<JobPrinters> answer =
-        lookup_->AwaitForJob(PrintSystemWait, *prompts_, WhileHandingIn);
+        lookup_->AwaitForJob(PrintSystemWait, *prompts_, WhileHandingIn, printerName_);
     waiting_ = false;
     if (!answer) return std::nullopt;
-    return DefaultOutput(answer->Printers);
+    // What is shown as the output is where the job goes: a PDF file taken instead is chosen, and a default
+    // printer that came meanwhile is shown before the job goes to it.
+    if (answer->PdfFileTaken)
+        SetPrinterName(kPdfFile);
+    else if (PrinterName() != shown)
+        ChangedPrinter();
+    return PrinterName();
+}
+
+void PvPrinter::ChangedPrinter() {
+    probe_.reset();
+    if (OnChangePrinter) OnChangePrinter();
 }
 
 void PvPrinter::SetPrinterName(const QString& name) {
     printerName_ = name;
-    probe_.reset();
-    if (OnChangePrinter) OnChangePrinter();
+    ChangedPrinter();
 }
 
 void PvPrinter::SetCollate(bool on) {

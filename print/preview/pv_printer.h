@@ -90,9 +90,8 @@ class PvPrinter {
     int PpiY() const;
     PvRect PrinterMargins() const;
 
-    // The job. BeginDoc shows why it could not start and answers false. Without a chosen output, a job
-    // before the system's answer offers the PDF file at once and otherwise waits a bounded time for the
-    // default printer.
+    // The job. BeginDoc shows why it could not start and answers false. Without a chosen output, a job while
+    // no printer is listed offers the PDF file and otherwise waits a bounded time for the default printer.
     bool BeginDoc(PvPagesPerSheet pagesPerSheet);
     // The next page: on the same sheet or a new one, as the pages per sheet call for.
     void NewPage();
@@ -122,8 +121,11 @@ class PvPrinter {
     std::unique_ptr<PrintDevice> OutputDevice(const QString& name, const std::filesystem::path& pdf) const;
     // The default output taken from an answer, when none is chosen yet.
     static QString DefaultOutput(const PrinterList& list);
-    // Where the job goes; nothing when it goes nowhere (the user has been told).
+    // Where the job goes; nothing when it goes nowhere (the user has been told). A printer chosen that the
+    // print system does not list while it is asked again is awaited.
     std::optional<QString> JobOutput();
+    // Refreshes the geometry and fires OnChangePrinter.
+    void ChangedPrinter();
 
     PrinterLookup* lookup_;
     UserPrompts* prompts_;

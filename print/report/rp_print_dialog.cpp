@@ -39,6 +39,7 @@ RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrint
     connect(PrinterBox, &QComboBox::currentTextChanged, this, &RpPrintDialog::ShowCopiesFor);
     // unguarded: lists the printers only
     connect(&lookup_, &PrinterLookup::Answered, this, &RpPrintDialog::ListPrinters);
+    AskWhileNoneListed(*this, [this]() -> PrinterLookup& { return lookup_; });
     AllPages = MakeNamed<QRadioButton>(this, "AllPages", QStringLiteral("&All"));
     PageRange = MakeNamed<QRadioButton>(this, "PageRange", QStringLiteral("Pa&ges"));
     FromPage = NumberEdit(this, "FromPage", pageCount, choice.From);

@@ -1,9 +1,11 @@
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTest>
 #include <QThread>
 #include <atomic>
 #include <future>
@@ -19,6 +21,7 @@
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_printer.h"
 #include "print/preview/pv_property_combo_box.h"
+#include "print/report/rp_print_dialog.h"
 #include "silent_print_server.h"
 #include "support/test_support.h"
 
@@ -209,7 +212,9 @@ TEST(LabelPreview, ItsFirstPrintAfterThePrintersComeBackGoesToTheDefaultOneWithO
     preview.PvPropertyComboBox1->SetPreview(preview.PvPreview1);
     ASSERT_EQ(preview.PvPropertyComboBox1->currentText(), PvPrinter::kPdfFile);
     std::vector<PrintJob> jobs;
-    printer.MakeDevice = [&jobs](const QString& name, const std::filesystem::path&) {
+    QStringList shown; // in the printer box as each job's device is made
+    printer.MakeDevice = [&](const QString& name, const std::filesystem::path&) {
+        shown << preview.PvPropertyComboBox1->currentText();
         return std::make_unique<PrinterDevice>(PrinterFacts{name}, [&jobs](const PrintJob& job, const auto&) {
             jobs.push_back(job);
             return QString();
@@ -224,10 +229,93 @@ TEST(LabelPreview, ItsFirstPrintAfterThePrintersComeBackGoesToTheDefaultOneWithO
     EXPECT_EQ(TestMessages::Shown(), QStringList()) << "no PDF file was to be chosen";
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[0].Printer, "Hall");
+    EXPECT_EQ(shown, QStringList({"Hall", "Hall"})) << "the box showed another output than the job's";
     EXPECT_FALSE(jobs[0].Options.Duplex) << "the printer's own duplex stands";
     EXPECT_FALSE(jobs[0].Options.Monochrome) << "the printer's own colour stands";
     EXPECT_EQ(jobs[1].Options.Duplex, PrintDuplex::LongSide);
     EXPECT_EQ(jobs[1].Options.Monochrome, true);
+}
+
+TEST(LabelPreview, BesideAPrintServerThatListedNothingAndFellSilentPrintOffersThePdfFileAndWritesIt) {
+    ComingAndGoingPrintSystem system;
+    ASSERT_TRUE(system.lookup.Await(std::chrono::seconds(5)));
+    system.Set(ComingAndGoingPrintSystem::Silent);
+    TempDir dir;
+    RecordingPrompts prompts;
+    prompts.save = [&dir](const FileChoice&, QString&) {
+        return QString::fromStdString((dir / "l.pdf").string());
+    };
+    LabelPreview preview(prompts);
+    preview.PvPreview1->Printer().UseLookup(system.lookup);
+    TestMessages::Clear();
+    TestMessages::QueueAnswers({true});
+    QElapsedTimer clock;
+    clock.start();
+    qint64 offeredAfter = -1;
+    prompts.whileAsked = [&](const QString&) { offeredAfter = clock.elapsed(); };
+    preview.BitBtn1->click();
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_GE(offeredAfter, 0);
+    EXPECT_LT(offeredAfter, 5000) << "the PDF file was offered late";
+    QFile written(QString::fromStdString((dir / "l.pdf").string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+}
+
+// The printer chosen was not listed while the print system was away; it is back when Print asks again.
+TEST(LabelPreview, ThePrinterChosenTakesTheFirstJobAfterThePrintSystemComesBack) {
+    ComingAndGoingPrintSystem system;
+    ASSERT_TRUE(system.lookup.Await(std::chrono::seconds(5)));
+    RecordingPrompts prompts;
+    TestMessages::Clear();
+    LabelPreview preview(prompts);
+    PvPrinter& printer = preview.PvPreview1->Printer();
+    printer.UseLookup(system.lookup);
+    printer.SetPrinterName("Office");
+    std::vector<PrintJob> jobs;
+    // As the printer's own devices: only for a printer listed.
+    printer.MakeDevice = [&](const QString& name, const std::filesystem::path&) {
+        const std::optional<PrinterList> listed = system.lookup.Answer();
+        const PrinterFacts* facts = listed ? listed->Find(name) : nullptr;
+        return facts ? std::make_unique<PrinterDevice>(*facts,
+                                                       [&jobs](const PrintJob& job, const auto&) {
+                                                           jobs.push_back(job);
+                                                           return QString();
+                                                       })
+                     : nullptr;
+    };
+    system.Set(ComingAndGoingPrintSystem::Printers);
+    preview.BitBtn1->click();
+    EXPECT_EQ(TestMessages::Shown(), QStringList());
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].Printer, "Office");
+}
+
+// Each print window asks again while nothing is listed: a returning print server shows without a Print.
+TEST(PrinterLookup, AnOpenPrintWindowShowsThePrinterOfAPrintServerThatComesBack) {
+    for (const bool report : {false, true}) {
+        ComingAndGoingPrintSystem system;
+        ASSERT_TRUE(system.lookup.Await(std::chrono::seconds(5)));
+        RecordingPrompts prompts;
+        LabelPreview preview(prompts);
+        preview.PvPreview1->Printer().UseLookup(system.lookup);
+        preview.PvPropertyComboBox1->SetPreview(nullptr); // linked again, now to this lookup
+        preview.PvPropertyComboBox1->SetPreview(preview.PvPreview1);
+        RpPrintDialog dialog(system.lookup, 3, {});
+        QWidget& window = report ? static_cast<QWidget&>(dialog) : preview;
+        const QComboBox& box = report ? *dialog.PrinterBox : *preview.PvPropertyComboBox1;
+        QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+        window.show();
+        // The preview asks again as it opens, before the server is back.
+        if (!report) {
+            ASSERT_TRUE(answered.wait(5000));
+        }
+        ASSERT_EQ(box.currentText(), PvPrinter::kPdfFile);
+        system.Set(ComingAndGoingPrintSystem::Printers);
+        EXPECT_TRUE(QTest::qWaitFor([&box] { return box.currentText() == "Hall"; }, 10000))
+            << (report ? "the report's print dialog" : "the label preview");
+        window.hide();
+    }
 }
 
 TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {

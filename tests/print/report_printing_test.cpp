@@ -200,9 +200,13 @@ class WithPrinters {
 
 // The open print dialog, answered by `answer` once Print has shown it.
 void InTheDialog(const std::function<void(RpPrintDialog&)>& answer) {
-    QTimer::singleShot(0, [answer] {
+    auto* poll = new QTimer;
+    poll->start(20);
+    QObject::connect(poll, &QTimer::timeout, [answer, poll] {
         auto* dialog = qobject_cast<RpPrintDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr) << "no print dialog";
+        if (!dialog) return;
+        poll->deleteLater();
+        poll->stop();
         answer(*dialog);
     });
 }
@@ -278,6 +282,31 @@ TEST_F(PrintFromPreview, YesToThePdfFileWritesItEvenWhenThePrintersComeWhileTheQ
     EXPECT_TRUE(pdfOffered);
     EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
     EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+}
+
+TEST_F(PrintFromPreview, BesideAPrintServerThatListedNothingAndFellSilentPrintOffersThePdfFileAndWritesIt) {
+    REQUIRE_PDF_PEER();
+    ComingAndGoingPrintSystem system;
+    ASSERT_TRUE(system.lookup.Await(std::chrono::seconds(5)));
+    system.Set(ComingAndGoingPrintSystem::Silent);
+    report.prn.UseLookup(system.lookup);
+    const std::filesystem::path pdf = AnswerThePdfFile();
+    TestMessages::QueueAnswers({true});
+    QElapsedTimer clock;
+    qint64 offeredAfter = -1;
+    prompts.whileAsked = [&](const QString&) { offeredAfter = clock.elapsed(); };
+    InPreview([&](PreviewForm& form) {
+        InTheDialog([](RpPrintDialog& dialog) {
+            EXPECT_EQ(dialog.PrinterBox->currentText(), "PDF file");
+            dialog.Buttons->button(QDialogButtonBox::Ok)->click();
+        });
+        clock.start();
+        form.PrintBtnClick();
+    });
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_GE(offeredAfter, 0);
+    EXPECT_LT(offeredAfter, 5000) << "the PDF file was offered late";
+    EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
 }
 
 // Printers listed while the dialog is open take the place of the PDF file only where nobody chose it.

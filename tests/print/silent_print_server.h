@@ -4,10 +4,13 @@
 #include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <string>
 
+#include "platform/print/printer_lookup.h"
 #include "support/loopback_server.h"
 
 // The print system's client reads its server when a thread first asks, so the workers started meanwhile meet
@@ -30,6 +33,27 @@ class SilentPrintServer {
         over.wait_for(std::chrono::seconds(10));
     }};
     const QByteArray previous_ = qgetenv("CUPS_SERVER");
+};
+
+// A print system that lists no printer, lists Office and Hall (its default), or falls silent until the test
+// ends, as the test switches it. Its workers may outlive the test: they share only what the source holds.
+struct ComingAndGoingPrintSystem {
+    enum State { NoPrinters, Printers, Silent };
+    struct Shared {
+        std::atomic<State> state = NoPrinters;
+        std::promise<void> over;
+        std::shared_future<void> ended = over.get_future().share();
+    };
+    ~ComingAndGoingPrintSystem() { shared->over.set_value(); }
+    void Set(State state) { shared->state = state; }
+
+    std::shared_ptr<Shared> shared = std::make_shared<Shared>();
+    PrinterLookup lookup{[shared = shared] {
+        if (shared->state == Silent) shared->ended.wait();
+        return shared->state == Printers ? PrinterList{QStringLiteral("Hall"),
+                                                       {{QStringLiteral("Office")}, {QStringLiteral("Hall")}}}
+                                         : PrinterList();
+    }};
 };
 
 // How long the interface thread went without handling events while this lives: the longest time between two
