@@ -1,8 +1,9 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 
 #include "app/about_box.h"
@@ -50,18 +51,33 @@ void CloseOnSignal(QWidget* window) {
     sigaction(SIGINT, &action, nullptr);
 }
 
+QtMessageHandler qtMessages = nullptr;
+
+// Qt aborts when it cannot open its window system, once it has said why: this says what to do about it and
+// ends the program plainly instead.
+void OnStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    qtMessages(type, context, text);
+    if (type != QtFatalMsg) return;
+    std::fputs("Tessarin needs a display for its window: set DISPLAY (or WAYLAND_DISPLAY), or "
+               "QT_QPA_PLATFORM=offscreen to start without one.\n",
+               stderr);
+    std::_Exit(EXIT_FAILURE);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // Seeded while the application object starts; nothing reads the data folder before the join. The
-    // folders are found first: the application object may change the environment as it starts.
-    std::thread seeding(SeedDataDir, DataDir(),
-                        ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA));
+    // The folders are found first: the application object may change the environment as it starts. They
+    // are seeded only once it stands, so that a start without a display leaves nothing behind.
+    const std::filesystem::path dataDir = DataDir();
+    const std::filesystem::path shippedDir = ShippedDataDir(TESSARIN_INSTALLED_DATA, TESSARIN_SOURCE_DATA);
+    qtMessages = qInstallMessageHandler(OnStartMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(qtMessages);
+    SeedDataDir(dataDir, shippedDir);
     QApplication::setApplicationName(QStringLiteral("Tessarin"));
     QApplication::setStyle(new DeferredIconStyle(QApplication::style()));
     QtPrompts prompts;
-    seeding.join();
     RegisterPictureFormats();
     RegisterJpegPicture();
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/text.h"
@@ -130,6 +132,65 @@ int64_t NewestChange(int folder) {
     return newest;
 }
 
+// AtomicWrite's temporary file for a file: hidden beside it, six random letters or digits appended.
+std::string TemporaryPattern(const fs::path& file) {
+    // Appended, not "." + name: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
+    std::string hidden(1, '.');
+    hidden.append(file.filename().string()).append(".XXXXXX");
+    return (file.parent_path() / hidden).string();
+}
+
+// The file whose temporary file a name of TemporaryPattern's shape is; nothing for other names.
+std::optional<std::string> TemporaryFileOf(std::string_view name) {
+    constexpr size_t kRandom = 6;
+    if (name.size() < kRandom + 3 || name.front() != '.' || name[name.size() - kRandom - 1] != '.')
+        return std::nullopt;
+    const std::string_view random = name.substr(name.size() - kRandom);
+    if (!std::all_of(random.begin(), random.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+        return std::nullopt;
+    return std::string(name.substr(1, name.size() - kRandom - 2));
+}
+
+// Writes bytes to a temporary file beside path and renames it over path. Only a durable write waits for the
+// disk first: a copy that can be made again spares that wait.
+std::string WriteBeside(const fs::path& path, std::string_view bytes, int mode, bool durable);
+
+// Copies one shipped file whole or not at all, with its permissions.
+bool CopyWhole(const fs::directory_entry& shipped, const fs::path& to) {
+    std::error_code ec;
+    const fs::perms mode = shipped.status(ec).permissions() & fs::perms::mask;
+    const std::optional<std::string> bytes = ReadFileBytes(shipped.path());
+    return !ec && bytes && WriteBeside(to, *bytes, static_cast<int>(mode), false).empty();
+}
+
+// Copies into to what it lacks of the shipped folder from, each file through a temporary file so that an
+// interrupted start leaves none half written, and removes the temporary files such a start left of files
+// still missing. False when something could not be copied.
+bool CopyMissing(const fs::path& from, const fs::path& to) {
+    std::error_code ec;
+    fs::create_directory(to, from, ec);
+    std::unordered_set<std::string> present;
+    for (fs::directory_iterator entry(to, ec), end; !ec && entry != end; entry.increment(ec))
+        present.insert(entry->path().filename().string());
+    if (ec) return false;
+    for (const std::string& name : present) {
+        const std::optional<std::string> file = TemporaryFileOf(name);
+        std::error_code gone;
+        if (file && !present.count(*file) && fs::exists(from / *file, gone)) fs::remove(to / name, gone);
+    }
+    bool whole = true;
+    for (fs::directory_iterator entry(from, ec), end; !ec && entry != end; entry.increment(ec)) {
+        const std::string name = entry->path().filename().string();
+        std::error_code kind;
+        if (entry->is_directory(kind))
+            whole = CopyMissing(entry->path(), to / name) && whole;
+        else if (!present.count(name))
+            whole = CopyWhole(*entry, to / name) && whole;
+    }
+    return whole && !ec;
+}
+
 } // namespace
 
 void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
@@ -139,12 +200,12 @@ void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
     const int shippedFolder = ::open(defaults.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (shippedFolder < 0) return;
     // The stamp carries the time of the shipped files last seeded: copying again only when they are newer.
+    // It is set only once every shipped file is whole, so that the next start completes a cut-short seeding.
     const fs::path stamp = dir / ".seeded";
     const int64_t shipped = NewestChange(shippedFolder);
     struct stat seeded {};
     if (::stat(stamp.c_str(), &seeded) == 0 && ModifiedNs(seeded) >= shipped) return;
-    fs::copy(defaults, dir, fs::copy_options::recursive | fs::copy_options::skip_existing, ec);
-    if (ec) return;
+    if (!CopyMissing(defaults, dir)) return;
     std::ofstream{stamp};
     const timespec times[2] = {{0, UTIME_OMIT}, {shipped / 1'000'000'000, shipped % 1'000'000'000}};
     ::utimensat(AT_FDCWD, stamp.c_str(), times, 0);
@@ -191,12 +252,10 @@ int64_t SettledFolderStamp(const fs::path& folder) {
     return current - modified >= kSettle ? modified : -1;
 }
 
-std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) {
-    fs::path dir = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    // Appended, not "." + name: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
-    std::string hidden(1, '.');
-    hidden.append(path.filename().string()).append(".XXXXXX");
-    std::string pattern = (dir / hidden).string();
+namespace {
+
+std::string WriteBeside(const fs::path& path, std::string_view bytes, int mode, bool durable) {
+    const std::string pattern = TemporaryPattern(path);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());
@@ -216,7 +275,8 @@ std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) 
         }
         done += static_cast<size_t>(n);
     }
-    if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || fsync(fd) != 0) return fail("Cannot write");
+    if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || (durable && fsync(fd) != 0))
+        return fail("Cannot write");
     if (close(fd) != 0) {
         unlink(name.data());
         return "Cannot write " + path.string() + ": " + std::strerror(errno);
@@ -228,4 +288,10 @@ std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) 
     }
     ClearPathCache();
     return {};
+}
+
+} // namespace
+
+std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) {
+    return WriteBeside(path, bytes, mode, true);
 }

@@ -113,6 +113,26 @@ TEST(Program, StartsOnAFreshDataFolderAndExitsCleanlyWhenClosed) {
     RunUntilSettled(binary, home, [&](qint64) { EXPECT_TRUE(std::filesystem::exists(home / "master.txt")); });
 }
 
+// Without a display the program says what it needs and ends before it seeds, so no half-made file stays.
+TEST(Program, WithoutADisplaySaysSoAndLeavesTheDataFolderAlone) {
+    const QString binary = ProgramBinary();
+    if (binary.isEmpty()) GTEST_SKIP() << "program binary not found";
+    TempDir home;
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("TESSARIN_HOME", QString::fromStdString(home.path().string()));
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("DISPLAY");
+    program.setProcessEnvironment(env);
+    program.start(binary, {});
+    ASSERT_TRUE(program.waitForFinished(10000));
+    EXPECT_EQ(program.exitStatus(), QProcess::NormalExit) << "Qt's abort was not caught";
+    EXPECT_NE(program.exitCode(), 0);
+    const QByteArray errors = program.readAllStandardError();
+    EXPECT_TRUE(errors.contains("Tessarin needs a display")) << errors.constData();
+    EXPECT_TRUE(std::filesystem::is_empty(home.path()));
+}
+
 // Installed into a staging folder, the program, its default data, its menu entry and its icon land where a
 // desktop looks for them, and the installed program seeds a new data folder from its own share folder (a
 // file only the installed copy holds shows it was not the source tree's).

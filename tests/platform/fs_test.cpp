@@ -100,3 +100,42 @@ TEST(Fs, SeedingHappensOnceAndAgainOnlyWhenTheShippedFilesAreNewer) {
     EXPECT_TRUE(fs::exists(home / "images/jpgs/3002.jpg")) << "a newer shipped file is seeded";
     EXPECT_EQ(*ReadFileBytes(home / "colors.txt"), "shipped") << "and whatever is missing with it";
 }
+
+// Every file below home but the stamp is a whole copy of its shipped file, with its permissions; returns
+// their number.
+int ExpectWholeCopies(const TempDir& home, const TempDir& defaults) {
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(home.path())) {
+        if (!entry.is_regular_file() || entry.path().filename() == ".seeded") continue;
+        const fs::path shipped = defaults.path() / entry.path().lexically_relative(home.path());
+        EXPECT_EQ(ReadFileBytes(entry.path()), ReadFileBytes(shipped)) << entry.path();
+        EXPECT_EQ(entry.status().permissions(), fs::status(shipped).permissions()) << entry.path();
+        ++files;
+    }
+    return files;
+}
+
+TEST(Fs, SeedingCutShortLeavesOnlyWholeFilesAndTheNextStartCompletesIt) {
+    TempDir defaults, home;
+    WriteFileBytes(defaults / "master.txt", "shipped");
+    WriteFileBytes(defaults / "ldraw/p/stug-2x2.dat", std::string(765, 's'));
+    fs::permissions(defaults / "ldraw/p/stug-2x2.dat", fs::perms(0640));
+    WriteFileBytes(defaults / "ldraw/p/box.dat", "box");
+    // A shipped file that cannot be read stops this seeding short of the whole seed.
+    fs::create_directories(defaults / "images/jpgs");
+    fs::create_symlink(defaults / "gone.jpg", defaults / "images/jpgs/3001.jpg");
+    // What a start killed while seeding left: one file whole, the next half written beside its place.
+    WriteFileBytes(home / "master.txt", "shipped");
+    WriteFileBytes(home / "ldraw/p/.stug-2x2.dat.x8Kq2Z", "half");
+    fs::permissions(home / "ldraw/p/.stug-2x2.dat.x8Kq2Z", fs::perms::owner_write);
+
+    SeedDataDir(home.path(), defaults.path());
+    EXPECT_EQ(ExpectWholeCopies(home, defaults), 3) << "the half-written file is cleared and written whole";
+    EXPECT_FALSE(fs::exists(home / ".seeded")) << "a folder short of a shipped file is not stamped";
+
+    fs::remove(defaults / "images/jpgs/3001.jpg");
+    WriteFileBytes(defaults / "images/jpgs/3001.jpg", "jpg");
+    SeedDataDir(home.path(), defaults.path());
+    EXPECT_EQ(ExpectWholeCopies(home, defaults), 4);
+    EXPECT_TRUE(fs::exists(home / ".seeded"));
+}
