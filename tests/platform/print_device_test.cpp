@@ -362,8 +362,9 @@ class OwnPrintServer {
         return script.readAllStandardOutput();
     }
 
-    // Not under /dev, where the server opens only devices that exist.
-    QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-XXXXXX"};
+    // Not under /dev, where the server opens only devices that exist. Its name is data, even where a shell
+    // would read code.
+    QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-it's-$(exit)-XXXXXX"};
     std::filesystem::path folder_ = dir_.path().toStdString();
     std::filesystem::path server_ = folder_ / "server";
     QByteArray address_;
