@@ -1,8 +1,9 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <QThread>
 #include <algorithm>
 #include <future>
@@ -314,34 +315,32 @@ class EnvironmentSettings {
 
 // A print server of the test's own with a dozen printers (see scripts/print-server), which the print
 // system's client is pointed at while this lives, away from the user's print settings: no printer named in
-// the environment, and a home and a settings folder of its own. The server ends with the test's process,
-// even a killed one.
+// the environment, and a home and a settings folder of its own. The server ends with its owner, the test's
+// process unless another is given, and takes its folder along, even when the owner is killed.
 class OwnPrintServer {
   public:
-    OwnPrintServer() {
-        // The server's filters run as another user, who must reach the folder.
-        std::filesystem::permissions(
-            folder_, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
-            std::filesystem::perm_options::add);
-        const std::filesystem::path client = folder_ / "client";
-        std::filesystem::create_directory(client);
+    explicit OwnPrintServer(qint64 owner = QCoreApplication::applicationPid()) : owner_(owner) {
         for (const char* name : {"PRINTER", "LPDEST"})
             settings_.Set(name, QByteArray());
         for (const char* name : {"HOME", "CUPS_SERVERROOT", "CUPS_STATEDIR"})
-            settings_.Set(name, QByteArray::fromStdString(client.string()));
+            settings_.Set(name, QByteArray::fromStdString(Client().string()));
         address_ = Script("start").trimmed();
         settings_.Set("CUPS_SERVER", address_);
+        if (Started()) std::filesystem::create_directory(Client());
     }
     ~OwnPrintServer() { Script("stop"); }
     bool Started() const { return !address_.isEmpty(); }
+    const std::filesystem::path& Folder() const { return folder_; }
+    // The client's home, where the user's print settings lie.
+    std::filesystem::path Client() const { return folder_ / "client"; }
     std::filesystem::path Output(const std::string& printer) const {
-        return server_ / "out" / (printer + ".pdf");
+        return folder_ / "out" / (printer + ".pdf");
     }
-    std::string Log() const { return ReadAll(server_ / "log" / "error_log"); }
+    std::string Log() const { return ReadAll(folder_ / "log" / "error_log"); }
     // The options the printer's last job came with, once they are there; taken away, so that the next job's
     // are awaited.
     std::string TakeJobOptions(const std::string& printer) const {
-        const std::filesystem::path path = server_ / "out" / (printer + ".options");
+        const std::filesystem::path path = folder_ / "out" / (printer + ".options");
         for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i)
             QThread::msleep(100);
         const std::string options = ReadAll(path);
@@ -353,20 +352,22 @@ class OwnPrintServer {
     QByteArray Script(const QString& command) const {
         QProcess script;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PRINT_SERVER_OWNER", QString::number(QCoreApplication::applicationPid()));
+        environment.insert("PRINT_SERVER_OWNER", QString::number(owner_));
+        environment.insert("PRINT_SERVER_TEMPORARY", "yes");
         script.setProcessEnvironment(environment);
         script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         script.start("bash", {QString::fromUtf8(std::getenv("TESSARIN_SOURCE_DIR")) + "/scripts/print-server",
-                              command, QString::fromStdString(server_.string())});
+                              command, QString::fromStdString(folder_.string())});
         if (!script.waitForFinished(60000) || script.exitCode() != 0) return {};
         return script.readAllStandardOutput();
     }
 
-    // Not under /dev, where the server opens only devices that exist. Its name is data, even where a shell
-    // would read code.
-    QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-it's-$(exit)-XXXXXX"};
-    std::filesystem::path folder_ = dir_.path().toStdString();
-    std::filesystem::path server_ = folder_ / "server";
+    qint64 owner_;
+    // New, for the script makes it; not under /dev, where the server opens only devices that exist. Its name
+    // is data, even where a shell would read code.
+    std::filesystem::path folder_ = (QDir::tempPath() + "/tessarin-print-server-it's-$(exit)-" +
+                                     QString::number(QRandomGenerator::system()->generate64(), 36))
+                                        .toStdString();
     QByteArray address_;
     EnvironmentSettings settings_;
 };
@@ -425,6 +426,22 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     const std::string chosen = optionsOf({1, true, PrintDuplex::ShortSide, false});
     EXPECT_THAT(chosen, testing::HasSubstr("sides=two-sided-short-edge")) << server.Log();
     EXPECT_THAT(chosen, testing::HasSubstr("print-color-mode=color"));
+}
+
+// A test killed while its print server runs, as by a time limit, leaves neither the server nor its folder:
+// the server's guard stops it, then removes the folder.
+TEST(PrintSystem, AnOwnPrintServerGoesWithItsFolderWhenItsOwnerIsKilled) {
+    QProcess owner;
+    owner.start("sleep", {"600"});
+    ASSERT_TRUE(owner.waitForStarted());
+    const OwnPrintServer server(owner.processId());
+    ASSERT_TRUE(server.Started());
+    ASSERT_TRUE(std::filesystem::exists(server.Folder()));
+    owner.kill();
+    owner.waitForFinished();
+    for (int i = 0; i < 200 && std::filesystem::exists(server.Folder()); ++i)
+        QThread::msleep(100);
+    EXPECT_FALSE(std::filesystem::exists(server.Folder()));
 }
 
 // A queue that takes a job only with a password: the job ends at once saying so, and prints nothing. No
