@@ -1,7 +1,9 @@
 #include "platform/print/print_system.h"
 
 #include <QPageSize>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <cups/cups.h>
 #include <dlfcn.h>
 #include <map>
@@ -39,6 +41,8 @@ namespace {
     F(httpClose)                                                                                             \
     F(httpConnect2)                                                                                          \
     F(httpSetTimeout)                                                                                        \
+    F(ippAttributeString)                                                                                    \
+    F(ippGetCount)                                                                                           \
     F(ippGetInteger)                                                                                         \
     F(ippGetResolution)                                                                                      \
     F(ippGetString)                                                                                          \
@@ -203,7 +207,42 @@ LandscapeTurn TurnOf(http_t* http, cups_dest_t* dest) {
     return turn;
 }
 
-PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest) {
+// The printer's default for a job's option as the print system's list of printers words it: enums as numbers.
+std::string DefaultText(ipp_attribute_t* value) {
+    if (Cups()->ippGetValueTag(value) != IPP_TAG_ENUM) {
+        char text[1024];
+        Cups()->ippAttributeString(value, text, sizeof text);
+        return text;
+    }
+    std::string text;
+    for (int i = 0; i < Cups()->ippGetCount(value); ++i)
+        text += (i ? "," : "") + std::to_string(Cups()->ippGetInteger(value, i));
+    return text;
+}
+
+// What the list of printers tells of a printer itself beside the options: its description (of whose names
+// printer-resolution alone is a job's option) and the server's time limit for jobs.
+bool DescribesThePrinter(std::string_view name) {
+    return (name.starts_with("printer-") && name != "printer-resolution") || name.starts_with("marker-") ||
+           name == "device-uri" || name == "auth-info-required" || name == "job-cancel-after";
+}
+
+// The options the user saved for the printer in the destination given, the printer or an instance of it. The
+// list of printers mixes them with the server's description of the printer and the printer's defaults for
+// jobs: an option that repeats the printer's default would change nothing, and is left to the server.
+PrintSystemOptions ReadSavedOptions(http_t* http, cups_dest_t* dest, cups_dinfo_t* info,
+                                    const cups_dest_t& saved) {
+    PrintSystemOptions options;
+    for (int i = 0; i < saved.num_options; ++i) {
+        const cups_option_t& option = saved.options[i];
+        if (DescribesThePrinter(option.name)) continue;
+        ipp_attribute_t* fallback = Cups()->cupsFindDestDefault(http, dest, info, option.name);
+        if (!fallback || DefaultText(fallback) != option.value) options.emplace(option.name, option.value);
+    }
+    return options;
+}
+
+PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest, const cups_dest_t& saved) {
     PrinterFacts facts{QString::fromUtf8(dest->name)};
     if (const char* type = Cups()->cupsGetOption("printer-type", dest->num_options, dest->options))
         facts.Color = (std::strtol(type, nullptr, 10) & CUPS_PRINTER_COLOR) != 0;
@@ -212,6 +251,7 @@ PrinterFacts ReadFacts(http_t* http, cups_dest_t* dest) {
     if (!info) return facts;
     ReadResolution(http, dest, info.get(), facts);
     ReadPaper(http, dest, info.get(), facts);
+    facts.SavedOptions = ReadSavedOptions(http, dest, info.get(), saved);
     return facts;
 }
 
@@ -227,9 +267,14 @@ const char* SidesOf(PrintDuplex duplex) {
     return CUPS_SIDES_ONE_SIDED;
 }
 
-// The job's options in the print system's words, only those somebody chose; freed by the caller.
+// The job's options in the print system's words: the user's saved ones beneath those of the program, which
+// replace any of the same name; what nobody chose is left to the printer. Freed by the caller.
 int OptionsOf(const PrintJob& job, cups_option_t** options) {
     int count = 0;
+    for (const auto& [name, value] : job.SavedOptions)
+        if (name != "landscape") count = Cups()->cupsAddOption(name.c_str(), value.c_str(), count, options);
+    // The pages already have their shape: no orientation saved or set on the printer turns them.
+    count = Cups()->cupsAddOption(CUPS_ORIENTATION, CUPS_ORIENTATION_PORTRAIT, count, options);
     const QPageSize sheet = PageSizeFor(job.Sheet);
     if (sheet.isValid()) {
         const QSizeF mm = sheet.size(QPageSize::Millimeter);
@@ -237,13 +282,13 @@ int OptionsOf(const PrintJob& job, cups_option_t** options) {
                                                          static_cast<int>(mm.height() * 100 + 0.5)))
             count = Cups()->cupsAddOption(CUPS_MEDIA, media->pwg, count, options);
     }
-    if (job.Options.Copies > 1) {
-        count = Cups()->cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
+    // The copies the user was shown, not the printer's default.
+    count = Cups()->cupsAddIntegerOption(CUPS_COPIES, job.Options.Copies, count, options);
+    if (job.Options.Copies > 1)
         count = Cups()->cupsAddOption("multiple-document-handling",
                                       job.Options.Collate ? "separate-documents-collated-copies"
                                                           : "separate-documents-uncollated-copies",
                                       count, options);
-    }
     if (job.Options.Duplex)
         count = Cups()->cupsAddOption(CUPS_SIDES, SidesOf(*job.Options.Duplex), count, options);
     if (job.Options.Monochrome)
@@ -264,11 +309,15 @@ PrinterList AskPrintSystem() {
     cups_dest_t* dests = nullptr;
     const int count = Cups()->cupsGetDests2(connection.get(), &dests);
     const std::unique_ptr<cups_dest_t, DestsDeleter> owned(dests, DestsDeleter{count});
+    const cups_dest_t* const byDefault =
+        std::find_if(dests, dests + count, [](const cups_dest_t& dest) { return dest.is_default != 0; });
     for (int i = 0; i < count; ++i) {
         cups_dest_t* dest = &dests[i];
         if (dest->instance) continue; // a saved set of options, not a printer of its own
-        list.Printers.push_back(ReadFacts(connection.get(), dest));
-        if (dest->is_default) list.DefaultPrinter = list.Printers.back().Name;
+        // The default may be an instance of the printer, whose options then go with its jobs.
+        const bool isDefault = byDefault != dests + count && std::strcmp(byDefault->name, dest->name) == 0;
+        list.Printers.push_back(ReadFacts(connection.get(), dest, isDefault ? *byDefault : *dest));
+        if (isDefault) list.DefaultPrinter = list.Printers.back().Name;
     }
     return list;
 }

@@ -24,6 +24,8 @@ struct PrintJob {
     QString Title;
     Paper Sheet;
     PrinterJobOptions Options;
+    // The options the user saved for the printer: they stand where the program chose nothing else.
+    PrintSystemOptions SavedOptions;
     QByteArray Pdf;
 };
 

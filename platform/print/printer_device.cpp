@@ -90,7 +90,7 @@ void PrinterDevice::CloseDocument() {
     writer_.reset();
     document_.close();
     const auto handIn = std::make_shared<HandIn>();
-    handIn->job = {facts_.Name, Title(), CurrentPaper(), options_, document_.data()};
+    handIn->job = {facts_.Name, Title(), CurrentPaper(), options_, facts_.SavedOptions, document_.data()};
     document_.setData(QByteArray());
     handIn->deadline = std::chrono::steady_clock::now() + EndWait();
     StartPrintWorker([handIn, spool = spool_] { handIn->Run(spool); });

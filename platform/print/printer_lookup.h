@@ -6,12 +6,17 @@
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/print/print_device.h"
 #include "platform/user_prompts.h"
+
+// Options in the print system's words, by name.
+using PrintSystemOptions = std::map<std::string, std::string>;
 
 // Which way the print system turns a landscape page onto the sheet; Unknown where it does not tell.
 enum class LandscapeTurn { Unknown, CounterClockwise, Clockwise };
@@ -27,6 +32,8 @@ struct PrinterFacts {
     Paper DefaultPaper{1, QSizeF(8.5, 11.0)};
     PrintOrientation DefaultOrientation = PrintOrientation::Portrait;
     LandscapeTurn Turn = LandscapeTurn::Unknown;
+    // What the user saved for the printer, or for its instance that is the default, for every job of it.
+    PrintSystemOptions SavedOptions{};
 };
 
 // The printers of the system and its default one.

@@ -1,10 +1,13 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
+#include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
+#include <fstream>
 #include <future>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -314,34 +317,44 @@ class EnvironmentSettings {
 
 // A print server of the test's own with a dozen printers (see scripts/print-server), which the print
 // system's client is pointed at while this lives, away from the user's print settings: no printer named in
-// the environment, and a home and a settings folder of its own. The server ends with the test's process,
-// even a killed one.
+// the environment, and a home and a settings folder of its own. The server ends with its owner, the test's
+// process unless another is given, and takes its folder along, even when the owner is killed.
 class OwnPrintServer {
   public:
-    OwnPrintServer() {
-        // The server's filters run as another user, who must reach the folder.
-        std::filesystem::permissions(
-            folder_, std::filesystem::perms::others_read | std::filesystem::perms::others_exec,
-            std::filesystem::perm_options::add);
-        const std::filesystem::path client = folder_ / "client";
-        std::filesystem::create_directory(client);
+    explicit OwnPrintServer(qint64 owner = QCoreApplication::applicationPid()) : owner_(owner) {
         for (const char* name : {"PRINTER", "LPDEST"})
             settings_.Set(name, QByteArray());
         for (const char* name : {"HOME", "CUPS_SERVERROOT", "CUPS_STATEDIR"})
-            settings_.Set(name, QByteArray::fromStdString(client.string()));
+            settings_.Set(name, QByteArray::fromStdString(Client().string()));
         address_ = Script("start").trimmed();
         settings_.Set("CUPS_SERVER", address_);
+        if (Started()) std::filesystem::create_directory(Client());
     }
     ~OwnPrintServer() { Script("stop"); }
     bool Started() const { return !address_.isEmpty(); }
+    const std::filesystem::path& Folder() const { return folder_; }
+    // The client's home, where the user's print settings lie.
+    std::filesystem::path Client() const { return folder_ / "client"; }
     std::filesystem::path Output(const std::string& printer) const {
-        return server_ / "out" / (printer + ".pdf");
+        return folder_ / "out" / (printer + ".pdf");
     }
-    std::string Log() const { return ReadAll(server_ / "log" / "error_log"); }
-    // The options the printer's last job came with, once they are there; taken away, so that the next job's
-    // are awaited.
+    std::string Log() const { return ReadAll(folder_ / "log" / "error_log"); }
+    // Changes the server's printers as its administrator would; true when that went. The tool may lie
+    // outside a user's PATH.
+    bool Administer(const QStringList& arguments) const {
+        const QString lpadmin = QStandardPaths::findExecutable(
+            "lpadmin", QString::fromUtf8(qgetenv("PATH")).split(':') << "/usr/sbin"
+                                                                     << "/sbin");
+        QProcess process;
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(lpadmin, QStringList{"-h", QString::fromUtf8(address_)} + arguments);
+        return process.waitForFinished(60000) && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+    // The copies and options the printer's last job came with, once they are there; taken away, so that the
+    // next job's are awaited.
     std::string TakeJobOptions(const std::string& printer) const {
-        const std::filesystem::path path = server_ / "out" / (printer + ".options");
+        const std::filesystem::path path = folder_ / "out" / (printer + ".options");
         for (int i = 0; i < 100 && !std::filesystem::exists(path); ++i)
             QThread::msleep(100);
         const std::string options = ReadAll(path);
@@ -353,19 +366,22 @@ class OwnPrintServer {
     QByteArray Script(const QString& command) const {
         QProcess script;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("PRINT_SERVER_OWNER", QString::number(QCoreApplication::applicationPid()));
+        environment.insert("PRINT_SERVER_OWNER", QString::number(owner_));
+        environment.insert("PRINT_SERVER_TEMPORARY", "yes");
         script.setProcessEnvironment(environment);
         script.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         script.start("bash", {QString::fromUtf8(std::getenv("TESSARIN_SOURCE_DIR")) + "/scripts/print-server",
-                              command, QString::fromStdString(server_.string())});
+                              command, QString::fromStdString(folder_.string())});
         if (!script.waitForFinished(60000) || script.exitCode() != 0) return {};
         return script.readAllStandardOutput();
     }
 
-    // Not under /dev, where the server opens only devices that exist.
-    QTemporaryDir dir_{QDir::tempPath() + "/tessarin-print-server-XXXXXX"};
-    std::filesystem::path folder_ = dir_.path().toStdString();
-    std::filesystem::path server_ = folder_ / "server";
+    qint64 owner_;
+    // New, for the script makes it; not under /dev, where the server opens only devices that exist. Its name
+    // is data, even where a shell would read code.
+    std::filesystem::path folder_ = (QDir::tempPath() + "/tessarin-print-server-it's-$(exit)-" +
+                                     QString::number(QRandomGenerator::system()->generate64(), 36))
+                                        .toStdString();
     QByteArray address_;
     EnvironmentSettings settings_;
 };
@@ -376,9 +392,18 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     REQUIRE_PDF_PEER();
     const OwnPrintServer server;
     ASSERT_TRUE(server.Started());
-    const PrinterList list = AskPrintSystem();
+    // Office-4 turns its pages and prints two copies unless a job says otherwise. The user made an instance
+    // of it the default, and saved options for Office-5.
+    ASSERT_TRUE(server.Administer(
+        {"-p", "Office-4", "-o", "orientation-requested-default=4", "-o", "copies-default=2"}));
+    std::filesystem::create_directory(server.Client() / ".cups");
+    std::ofstream(server.Client() / ".cups" / "lpoptions")
+        << "Dest Office-5 sides=two-sided-long-edge copies=3 orientation-requested=4 landscape\n"
+           "Default Office-4/sides sides=two-sided-long-edge\n";
+    // On a thread of its own, as the program asks: the print system reads the user's settings once a thread.
+    const PrinterList list = std::async(std::launch::async, AskPrintSystem).get();
     ASSERT_EQ(list.Printers.size(), 12u);
-    EXPECT_EQ(list.DefaultPrinter, "Office");
+    EXPECT_EQ(list.DefaultPrinter, "Office-4") << "an instance of it is the default";
     const PrinterFacts* office = list.Find("Office");
     ASSERT_NE(office, nullptr);
     EXPECT_EQ(office->Dpi, 600);
@@ -394,6 +419,17 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     EXPECT_FALSE(grey->Color);
     EXPECT_EQ(grey->DefaultPaper.Code, 9) << "A4";
     EXPECT_EQ(grey->Turn, LandscapeTurn::Clockwise) << "its description says nothing of landscape pages";
+    // What the user saved, apart from the printer's description and its own defaults that the list gives.
+    EXPECT_THAT(office->SavedOptions, testing::IsEmpty());
+    const PrinterFacts* turning = list.Find("Office-4");
+    const PrinterFacts* saved = list.Find("Office-5");
+    ASSERT_NE(turning, nullptr);
+    ASSERT_NE(saved, nullptr);
+    EXPECT_EQ(turning->SavedOptions, PrintSystemOptions({{"sides", "two-sided-long-edge"}}));
+    EXPECT_EQ(saved->SavedOptions, PrintSystemOptions({{"copies", "3"},
+                                                       {"landscape", "true"},
+                                                       {"orientation-requested", "4"},
+                                                       {"sides", "two-sided-long-edge"}}));
 
     PrinterDevice device(*office);
     device.SetTitle("Job title");
@@ -409,21 +445,53 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
 
     // Office-3 prints two-sided and monochrome unless a job says otherwise: what nobody chose is not sent,
     // and the printer's own defaults stand (its description's two sides, the server's monochrome).
-    const auto optionsOf = [&server](const PrinterJobOptions& options) {
-        EXPECT_EQ(
-            SpoolToPrintSystem(
-                PrintJob{QStringLiteral("Office-3"), QStringLiteral("Options"), {}, options, "%PDF-1.4\n"},
-                [] { return true; })
-                .toStdString(),
-            "");
-        return server.TakeJobOptions("Office-3");
+    const auto optionsOf = [&server, &list](const char* printer, const PrinterJobOptions& options) {
+        EXPECT_EQ(SpoolToPrintSystem(PrintJob{QString::fromUtf8(printer),
+                                              QStringLiteral("Options"),
+                                              {},
+                                              options,
+                                              list.Find(printer)->SavedOptions,
+                                              "%PDF-1.4\n"},
+                                     [] { return true; })
+                      .toStdString(),
+                  "");
+        return server.TakeJobOptions(printer);
     };
-    const std::string unchosen = optionsOf({});
+    const std::string unchosen = optionsOf("Office-3", {});
     EXPECT_THAT(unchosen, testing::Not(testing::HasSubstr("sides="))) << server.Log();
     EXPECT_THAT(unchosen, testing::HasSubstr("print-color-mode=monochrome"));
-    const std::string chosen = optionsOf({1, true, PrintDuplex::ShortSide, false});
+    const std::string chosen = optionsOf("Office-3", {1, true, PrintDuplex::ShortSide, false});
     EXPECT_THAT(chosen, testing::HasSubstr("sides=two-sided-short-edge")) << server.Log();
     EXPECT_THAT(chosen, testing::HasSubstr("print-color-mode=color"));
+    // Whatever the printer's defaults or the user's saved options say, a job's pages stand as the program
+    // shaped them, in the copies it asked for. The user's other saved options, the default instance's too,
+    // stand where the program chose nothing else.
+    for (const char* printer : {"Office-4", "Office-5"}) {
+        SCOPED_TRACE(printer);
+        const std::string own = optionsOf(printer, {});
+        EXPECT_THAT(own, testing::StartsWith("copies=1 ")) << server.Log();
+        EXPECT_THAT(own, testing::HasSubstr("orientation-requested=3"));
+        EXPECT_THAT(own, testing::Not(testing::HasSubstr("landscape")));
+        EXPECT_THAT(own, testing::HasSubstr("sides=two-sided-long-edge"));
+        EXPECT_THAT(optionsOf(printer, {1, true, PrintDuplex::ShortSide, {}}),
+                    testing::HasSubstr("sides=two-sided-short-edge"));
+    }
+}
+
+// A test killed while its print server runs, as by a time limit, leaves neither the server nor its folder:
+// the server's guard stops it, then removes the folder.
+TEST(PrintSystem, AnOwnPrintServerGoesWithItsFolderWhenItsOwnerIsKilled) {
+    QProcess owner;
+    owner.start("sleep", {"600"});
+    ASSERT_TRUE(owner.waitForStarted());
+    const OwnPrintServer server(owner.processId());
+    ASSERT_TRUE(server.Started());
+    ASSERT_TRUE(std::filesystem::exists(server.Folder()));
+    owner.kill();
+    owner.waitForFinished();
+    for (int i = 0; i < 200 && std::filesystem::exists(server.Folder()); ++i)
+        QThread::msleep(100);
+    EXPECT_FALSE(std::filesystem::exists(server.Folder()));
 }
 
 // A queue that takes a job only with a password: the job ends at once saying so, and prints nothing. No
@@ -434,7 +502,7 @@ TEST(PrintSystem, AJobForAQueueThatAsksAPasswordEndsAtOnceSayingSo) {
     QElapsedTimer clock;
     clock.start();
     const QString failure = SpoolToPrintSystem(
-        PrintJob{QStringLiteral("Office-2"), QStringLiteral("Locked"), {}, {}, "%PDF-1.4\n"},
+        PrintJob{QStringLiteral("Office-2"), QStringLiteral("Locked"), {}, {}, {}, "%PDF-1.4\n"},
         [] { return true; });
     EXPECT_LT(clock.elapsed(), 5000);
     EXPECT_EQ(failure.toStdString(),
@@ -451,7 +519,7 @@ TEST(PrintSystem, WithoutItsLibraryListsNoPrintersAndAJobSaysItIsNotInstalled) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const auto printWithout = [] {
         const QString failure =
-            SpoolToPrintSystem(PrintJob{QStringLiteral("Office"), {}, {}, {}, {}}, [] { return true; });
+            SpoolToPrintSystem(PrintJob{QStringLiteral("Office"), {}, {}, {}, {}, {}}, [] { return true; });
         std::fprintf(stderr, "%s\n", qPrintable(failure));
         std::_Exit(AskPrintSystem().Printers.empty() ? 0 : 1);
     };
