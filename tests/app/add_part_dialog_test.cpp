@@ -63,36 +63,32 @@ TEST(AddPartDialog, LongDescriptionIsShownWhole) {
         QStringLiteral("Minifig, Torso with Arms, Dark Bluish Gray Vest with Pockets, Zipper "
                        "and Radio Pattern / Dark Bluish Gray Arms / Black Hands");
     int shortHeight = 0;
-    InventoryWindow::WhenShown([&] {
-        shortHeight = dialog.height();
-        dialog.reject();
+    const auto show = [&](const QString& description, const std::function<void(AddPartDialog&)>& look) {
+        EXPECT_TRUE(AnswerWindow<AddPartDialog>([&] { dialog.ShowPartDialog("3001", description); },
+                                                [&](AddPartDialog& shown) {
+                                                    look(shown);
+                                                    shown.reject();
+                                                }));
+    };
+    show("Brick 2 x 4", [&](AddPartDialog& shown) { shortHeight = shown.height(); });
+    show(longText, [&](AddPartDialog& shown) {
+        EXPECT_GE(shown.DES->height(), shown.DES->heightForWidth(shown.DES->width()));
+        EXPECT_LE(shown.DES->geometry().bottom(), shown.Edit2->y());
+        EXPECT_LE(shown.BitBtn2->geometry().bottom(), shown.height());
+        EXPECT_GT(shown.height(), shortHeight);
     });
-    dialog.ShowPartDialog("3001", "Brick 2 x 4");
-    InventoryWindow::WhenShown([&] {
-        EXPECT_GE(dialog.DES->height(), dialog.DES->heightForWidth(dialog.DES->width()));
-        EXPECT_LE(dialog.DES->geometry().bottom(), dialog.Edit2->y());
-        EXPECT_LE(dialog.BitBtn2->geometry().bottom(), dialog.height());
-        EXPECT_GT(dialog.height(), shortHeight);
-        dialog.reject();
-    });
-    dialog.ShowPartDialog("3001", longText);
-    InventoryWindow::WhenShown([&] {
-        EXPECT_EQ(dialog.height(), shortHeight);
-        dialog.reject();
-    });
-    dialog.ShowPartDialog("3001", "Brick 2 x 4");
+    show("Brick 2 x 4", [&](AddPartDialog& shown) { EXPECT_EQ(shown.height(), shortHeight); });
 }
 
 TEST(AddPartDialog, QuantityAndBagTakeDigitsOnly) {
     InventoryWindow w;
     FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
-    InventoryWindow::WhenShown([&] {
+    EXPECT_TRUE(w.PressAdd([](AddPartDialog& dialog) {
         // Shown with the quantity selected, so typing replaces it.
-        QTest::keyClicks(w.addPart->Edit2, "1a2");
-        QTest::keyClicks(w.addPart->Edit1, "b7");
-        w.addPart->BitBtn2->click();
-    });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
+        QTest::keyClicks(dialog.Edit2, "1a2");
+        QTest::keyClicks(dialog.Edit1, "b7");
+        dialog.BitBtn2->click();
+    }));
     ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColQuantity], "12");
     EXPECT_EQ(w.Row(0)[ColBag], "7");
@@ -105,11 +101,10 @@ TEST(AddPartDialog, MissingColourTableIsReportedAndTheWindowStillAdds) {
     EXPECT_TRUE(w.addPart->Swatches[0]->toolTip().isEmpty());
     EXPECT_EQ(w.addPart->ComboBox1->count(), 0);
     FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(1);
-    InventoryWindow::WhenShown([&] {
-        w.addPart->ComboBox1->setCurrentText("Red");
-        w.addPart->BitBtn2->click();
-    });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
+    EXPECT_TRUE(w.PressAdd([](AddPartDialog& dialog) {
+        dialog.ComboBox1->setCurrentText("Red");
+        dialog.BitBtn2->click();
+    }));
     ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3020Red");
     // Without the table every Bag cell is white.
@@ -119,21 +114,13 @@ TEST(AddPartDialog, MissingColourTableIsReportedAndTheWindowStillAdds) {
 
 TEST(AddPartDialog, AddWithoutASelectedPartShowsNothing) {
     InventoryWindow w;
-    bool shown = false;
-    InventoryWindow::WhenShown([&] {
-        shown = w.addPart->isVisible();
-        if (shown) w.addPart->reject();
-    });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
-    QApplication::processEvents();
-    EXPECT_FALSE(shown);
+    EXPECT_FALSE(w.PressAdd([](AddPartDialog& dialog) { dialog.reject(); }));
     // A filtered list with a selection wins over the master list.
     FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
     FindNamed<QLineEdit>(*w.window, "Edit6")->setText("plate");
     w.window->Master().FilterMasterList();
     FindNamed<RichListView>(*w.window, "legolist2")->SelectItemAt(0);
-    InventoryWindow::WhenShown([&] { w.addPart->BitBtn2->click(); });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
+    EXPECT_TRUE(w.PressAdd([](AddPartDialog& dialog) { dialog.BitBtn2->click(); }));
     ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 }

@@ -22,14 +22,13 @@ void ClickRow(RichListView* list, int row) {
 void AddThroughWindow(InventoryWindow& w, int masterRow, const QString& colour, const QString& quantity,
                       const QString& bag, const QString& notes) {
     FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(masterRow);
-    InventoryWindow::WhenShown([&] {
-        w.addPart->ComboBox1->setCurrentText(colour);
-        w.addPart->Edit2->setText(quantity);
-        w.addPart->Edit1->setText(bag);
-        w.addPart->Memo1->setPlainText(notes);
-        w.addPart->BitBtn2->click();
-    });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
+    EXPECT_TRUE(w.PressAdd([&](AddPartDialog& dialog) {
+        dialog.ComboBox1->setCurrentText(colour);
+        dialog.Edit2->setText(quantity);
+        dialog.Edit1->setText(bag);
+        dialog.Memo1->setPlainText(notes);
+        dialog.BitBtn2->click();
+    }));
 }
 
 } // namespace
@@ -69,23 +68,21 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
     InventoryWindow w;
     FindNamed<RichListView>(*w.window, "legolist")->SelectItemAt(0);
     bool stillOpen = false;
-    InventoryWindow::WhenShown([&] {
-        QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
-        stillOpen = w.addPart->isVisible();
-        w.addPart->BitBtn1->click();
-    });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
+    EXPECT_TRUE(w.PressAdd([&](AddPartDialog& dialog) {
+        QTest::keyClick(dialog.Edit2, Qt::Key_Return);
+        stillOpen = dialog.isVisible();
+        dialog.BitBtn1->click();
+    }));
     EXPECT_TRUE(stillOpen);
     EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
     EXPECT_FALSE(w.window->Access().Inventory().Modified());
 
     // Checked while the window is up: showing it restores the stored state of the box.
-    InventoryWindow::WhenShown([&] {
-        w.addPart->CheckBox1->setChecked(true);
-        w.addPart->ComboBox1->setCurrentText("Black");
-        QTest::keyClick(w.addPart->Edit2, Qt::Key_Return);
-    });
-    FindNamed<QPushButton>(*w.window, "BitBtn4")->click();
+    EXPECT_TRUE(w.PressAdd([](AddPartDialog& dialog) {
+        dialog.CheckBox1->setChecked(true);
+        dialog.ComboBox1->setCurrentText("Black");
+        QTest::keyClick(dialog.Edit2, Qt::Key_Return);
+    }));
     ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 1);
     EXPECT_EQ(w.Row(0)[ColKey], "3001Black");
     EXPECT_EQ(w.Row(0)[ColQuantity], "1");
@@ -95,28 +92,31 @@ TEST(InventoryRows, EnterIsOkOnlyWhenTheBoxIsChecked) {
 TEST(InventoryRows, UndefinedPartAndCancelRestoreTheMasterMode) {
     InventoryWindow w;
     // Cancelled undefined window: nothing added, and the next Add uses the master part again.
-    InventoryWindow::WhenShown([&] {
-        EXPECT_TRUE(w.addPart->UndefinedMode());
-        EXPECT_TRUE(w.addPart->Edit3->isVisible());
-        EXPECT_FALSE(w.addPart->PN->isVisible());
-        w.addPart->Edit3->setText("x99");
-        w.addPart->BitBtn1->click();
-    });
     FindNamed<RichListView>(*w.window, "legolist")->setFocus();
-    QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_U, Qt::ControlModifier);
+    EXPECT_TRUE(AnswerWindow<AddPartDialog>(
+        [&] {
+            QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"), Qt::Key_U, Qt::ControlModifier);
+        },
+        [](AddPartDialog& dialog) {
+            EXPECT_TRUE(dialog.UndefinedMode());
+            EXPECT_TRUE(dialog.Edit3->isVisible());
+            EXPECT_FALSE(dialog.PN->isVisible());
+            dialog.Edit3->setText("x99");
+            dialog.BitBtn1->click();
+        }));
     EXPECT_FALSE(w.addPart->UndefinedMode());
     EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 0);
     AddThroughWindow(w, 1, "Blue", "2", "", "");
     EXPECT_EQ(w.Row(0)[ColPartNumber], "3020");
 
-    InventoryWindow::WhenShown([&] {
-        w.addPart->Edit3->setText("x99");
-        w.addPart->Edit4->setText("Custom\tpart");
-        w.addPart->ComboBox1->setCurrentText("NoSuchColour");
-        w.addPart->Edit2->setText("4");
-        w.addPart->BitBtn2->click();
-    });
-    w.window->AddUndefinedClick();
+    EXPECT_TRUE(AnswerWindow<AddPartDialog>([&] { w.window->AddUndefinedClick(); },
+                                            [](AddPartDialog& dialog) {
+                                                dialog.Edit3->setText("x99");
+                                                dialog.Edit4->setText("Custom\tpart");
+                                                dialog.ComboBox1->setCurrentText("NoSuchColour");
+                                                dialog.Edit2->setText("4");
+                                                dialog.BitBtn2->click();
+                                            }));
     ASSERT_EQ(w.window->Access().Inventory().InventoryRowCount(), 2);
     EXPECT_EQ(w.Row(1), (QStringList{"x99NoSuchColour", "4", "x99", "", "NoSuchColour", "Custom part", ""}));
     EXPECT_FALSE(w.addPart->UndefinedMode());

@@ -3,7 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QLabel>
-#include <QTimer>
+#include <QPushButton>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -13,6 +13,7 @@
 #include "app/number_prompt.h"
 #include "app/settings_dialog.h"
 #include "platform/fs.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 #include "test_prompts.h"
 #include "ui/kit/make_named.h"
@@ -56,8 +57,11 @@ class InventoryWindow {
         SetDataDir({});
     }
 
-    // Runs `act` once the next modal window is up.
-    static void WhenShown(std::function<void()> act) { QTimer::singleShot(0, std::move(act)); }
+    // Presses Add and answers the add-part window with `answer`; false when none came.
+    [[nodiscard]] bool PressAdd(const std::function<void(AddPartDialog&)>& answer) {
+        return AnswerWindow<AddPartDialog>([this] { FindNamed<QPushButton>(*window, "BitBtn4")->click(); },
+                                           answer);
+    }
 
     // The cells of one row, key first.
     QStringList Row(int row) const {

@@ -79,13 +79,13 @@ TEST(LabelRows, TheLabelButtonOpensTheLabelMakerWhoseSettingsAreKept) {
     Forms forms;
     forms.labelMaker = maker;
     inventory.window->SetForms(forms);
-    InventoryWindow::WhenShown([maker] {
-        ASSERT_TRUE(maker->isVisible());
-        EXPECT_EQ(maker->Label10->text(), maker->OffsetsText());
-        maker->MoveItem(1, 0);
-        maker->reject();
-    });
-    FindNamed<QPushButton>(*inventory.window, "BitBtn10")->click();
+    EXPECT_TRUE(
+        AnswerWindow<LabelMaker>([&] { FindNamed<QPushButton>(*inventory.window, "BitBtn10")->click(); },
+                                 [](LabelMaker& shown) {
+                                     EXPECT_EQ(shown.Label10->text(), shown.OffsetsText());
+                                     shown.MoveItem(1, 0);
+                                     shown.reject();
+                                 }));
     IniFile saved(inventory.dir / "Tessarin.ini");
     saved.Load();
     EXPECT_EQ(saved.Value("TForm8", "Label10_Caption").value_or(QString()),

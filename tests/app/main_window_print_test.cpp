@@ -17,16 +17,13 @@ namespace {
 QStringList PreviewTexts(InventoryWindow& w, const std::function<void()>& print,
                          const std::function<void(PreviewForm&)>& inPreview = {}) {
     QStringList texts;
-    InventoryWindow::WhenShown([&] {
-        auto* preview = qobject_cast<PreviewForm*>(QApplication::activeModalWidget());
-        if (!preview) return;
-        for (const RpPrintCommand& command : w.window->Report().prn.Pages()->Page(1)->Commands())
-            if (const auto* text = std::get_if<RpText>(&command)) texts << text->Text;
-        if (inPreview) inPreview(*preview);
-        preview->close();
-    });
-    print();
-    QApplication::processEvents();
+    if (!AnswerWindow<PreviewForm>(print, [&](PreviewForm& preview) {
+            for (const RpPrintCommand& command : w.window->Report().prn.Pages()->Page(1)->Commands())
+                if (const auto* text = std::get_if<RpText>(&command)) texts << text->Text;
+            if (inPreview) inPreview(preview);
+            preview.close();
+        }))
+        return {};
     return texts;
 }
 

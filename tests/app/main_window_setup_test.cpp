@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <map>
 #include <sys/stat.h>
@@ -15,6 +14,7 @@
 #include "ldraw/ldraw_colors.h"
 #include "platform/fs.h"
 #include "platform/ini.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 #include "ui/controls/fading_label.h"
 #include "ui/controls/gauge_bar.h"
@@ -272,8 +272,9 @@ TEST(MainWindowSettings, SettingsWindowBuiltLateShowsTheSetInformationAlreadyRea
         window.SetForms(forms);
         context.inventory.SetSetInformation(SetField::Theme, "Castle");
         context.inventory.SetSetInformation(SetField::Year, "1984");
-        QTimer::singleShot(0, &window, [&window] { window.findChild<SettingsDialog*>()->reject(); });
-        FindNamed<QPushButton>(window, "BitBtn8")->click(); // built and shown here
+        EXPECT_TRUE(AnswerWindow<SettingsDialog>([&] { FindNamed<QPushButton>(window, "BitBtn8")->click(); },
+                                                 [](SettingsDialog& shown) { shown.reject(); }))
+            << "built and shown here";
         auto* settings = window.findChild<SettingsDialog*>();
         ASSERT_NE(settings, nullptr);
         EXPECT_EQ(settings->SetInformation(SetField::Theme), "Castle");

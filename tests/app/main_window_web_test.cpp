@@ -48,13 +48,14 @@ class MainWindowWeb : public ::testing::Test {
         });
         poll->start(5);
     }
-    void AnswerSetNumber(const QString& number, const QString& suffix) {
-        NumberPrompt* prompt = w.numberPrompt;
-        WhenVisible(prompt, [prompt, number, suffix] {
-            prompt->Edit1->setText(number);
-            prompt->ComboBox1->setCurrentText(suffix);
-            prompt->BitBtn1->click();
-        });
+    // Downloads a set, the set number asked for answered with number and suffix.
+    void DownloadSet(const QString& number, const QString& suffix) {
+        EXPECT_TRUE(AnswerWindow<NumberPrompt>([&] { Trigger("Download a &set inventory"); },
+                                               [&](NumberPrompt& prompt) {
+                                                   prompt.Edit1->setText(number);
+                                                   prompt.ComboBox1->setCurrentText(suffix);
+                                                   prompt.BitBtn1->click();
+                                               }));
     }
     std::string DataFile(const std::string& name) {
         return ReadFileBytes(w.dir / name).value_or("<missing>");
@@ -78,8 +79,7 @@ class MainWindowWeb : public ::testing::Test {
 
 TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     w.Add("3020", "Blue", "1");
-    AnswerSetNumber("6399", "-1");
-    Trigger("Download a &set inventory");
+    DownloadSet("6399", "-1");
     EXPECT_EQ(standIn.Targets(), (std::vector<std::string>{kLoginTarget, "/welcome", "/inv/raw/6399-1/"}));
     EXPECT_EQ(Keys(), (QStringList{"3020Blue", "3001Red", "3003Black"}));
     EXPECT_EQ(w.Row(1), (QStringList{"3001Red", "2", "3001", "A", "Red", "Brick 2 x 4", "box 7"}));
@@ -95,8 +95,7 @@ TEST_F(MainWindowWeb, SetDownloadLogsInAndAppendsTheSetsRows) {
     EXPECT_EQ(RequestHeaderValue(login, "Authorization"), "") << "a user id without a password sends none";
 
     // A set the service does not know: reported, nothing added, nothing kept; no second login.
-    AnswerSetNumber("1234", "-2");
-    Trigger("Download a &set inventory");
+    DownloadSet("1234", "-2");
     EXPECT_EQ(TestMessages::Shown(), QStringList{"There was a problem downloading 1234-2.inv"});
     EXPECT_EQ(w.window->Access().Inventory().InventoryRowCount(), 3);
     EXPECT_FALSE(fs::exists(w.dir / "inventory" / "1234-2.inv"));
@@ -171,7 +170,8 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
     WhenVisible(FindNamed<QPushButton>(*w.window, "CancelDownload"), [&] {
         busy = BusyGuard::IsBusy();
         EXPECT_EQ(FindNamed<FadingLabel>(*w.window, "FadingLabel1")->Caption(), "Downloading master.txt");
-        Trigger("Download a &set inventory");
+        EXPECT_FALSE(AnswerWindow<NumberPrompt>([&] { Trigger("Download a &set inventory"); },
+                                                [](NumberPrompt& prompt) { prompt.reject(); }));
         FindNamed<QPushButton>(*w.window, "BitBtn2")->click();
         QTest::keyClick(FindNamed<RichListView>(*w.window, "legolist"),
                         Qt::Key_Escape); // the Cancel button's key
@@ -180,7 +180,6 @@ TEST_F(MainWindowWeb, CancelDuringTheWaitAndNothingElseStarts) {
     EXPECT_TRUE(busy);
     EXPECT_TRUE(w.window->Web().Service().HTTPClient1.Canceled);
     EXPECT_FALSE(openAsked);
-    EXPECT_FALSE(w.numberPrompt->isVisible());
     EXPECT_EQ(standIn.Targets(), std::vector<std::string>{"/inv/master/"}) << "no second command started";
     EXPECT_TRUE(TestMessages::Shown().isEmpty()) << "the user's own Cancel needs no message";
     EXPECT_EQ(DataFile("master.txt"), original);

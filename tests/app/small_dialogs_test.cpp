@@ -3,7 +3,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "app/about_box.h"
@@ -12,6 +11,7 @@
 #include "app/settings_dialog.h"
 #include "app/stored_folders.h"
 #include "platform/ini.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 #include "test_prompts.h"
 #include "ui/kit/kit_scroll_text.h"
@@ -128,30 +128,31 @@ TEST_F(SettingsDialogTest, LDViewFolderAndOptions) {
 }
 
 // Answers the prompt while it is shown modally: types `keys`, then presses OK or Cancel.
-int Answer(NumberPrompt& prompt, const std::function<int()>& ask, const QString& keys, bool ok,
-           bool* suffixShown = nullptr) {
-    QTimer::singleShot(0, &prompt, [&prompt, keys, ok, suffixShown] {
-        if (suffixShown) *suffixShown = prompt.ComboBox1->isVisible();
-        QTest::keyClicks(prompt.Edit1, keys);
-        (ok ? prompt.BitBtn1 : prompt.BitBtn2)->click();
-    });
-    return ask();
+int Answer(const std::function<int()>& ask, const QString& keys, bool ok, bool* suffixShown = nullptr) {
+    int answer = -1;
+    EXPECT_TRUE(AnswerWindow<NumberPrompt>([&] { answer = ask(); },
+                                           [&](NumberPrompt& prompt) {
+                                               if (suffixShown) *suffixShown = prompt.ComboBox1->isVisible();
+                                               QTest::keyClicks(prompt.Edit1, keys);
+                                               (ok ? prompt.BitBtn1 : prompt.BitBtn2)->click();
+                                           }));
+    return answer;
 }
 
 TEST(NumberPromptTest, CountAcceptCancelAndInvalidInput) {
     NumberPrompt prompt;
     auto count = [&] { return prompt.AskCount(QStringLiteral("How many files?")); };
-    EXPECT_EQ(Answer(prompt, count, "123456", true), 12345);
+    EXPECT_EQ(Answer(count, "123456", true), 12345);
     EXPECT_EQ(prompt.windowTitle(), "Multi-Open");
     EXPECT_EQ(prompt.Label1->text(), "How many files?");
     // The previous answer is offered again.
-    EXPECT_EQ(Answer(prompt, count, "", true), 12345);
+    EXPECT_EQ(Answer(count, "", true), 12345);
     prompt.Edit1->clear();
-    EXPECT_EQ(Answer(prompt, count, "4x-2 ", true), 42);
-    EXPECT_EQ(Answer(prompt, count, "", false), 0);
+    EXPECT_EQ(Answer(count, "4x-2 ", true), 42);
+    EXPECT_EQ(Answer(count, "", false), 0);
     prompt.Edit1->clear();
-    EXPECT_EQ(Answer(prompt, count, "", true), 0);
-    EXPECT_EQ(Answer(prompt, count, "abc", true), 0);
+    EXPECT_EQ(Answer(count, "", true), 0);
+    EXPECT_EQ(Answer(count, "abc", true), 0);
 }
 
 TEST(NumberPromptTest, SetNumberStartsEmptyAndOffersTheSuffix) {
@@ -159,14 +160,14 @@ TEST(NumberPromptTest, SetNumberStartsEmptyAndOffersTheSuffix) {
     prompt.Edit1->setText(QStringLiteral("77"));
     bool suffixShown = false;
     auto setNumber = [&] { return prompt.AskSetNumber(QStringLiteral("Set number?")); };
-    EXPECT_EQ(Answer(prompt, setNumber, "6399", true, &suffixShown), 6399);
+    EXPECT_EQ(Answer(setNumber, "6399", true, &suffixShown), 6399);
     EXPECT_TRUE(suffixShown);
     EXPECT_FALSE(prompt.ComboBox1->isVisible());
     EXPECT_EQ(prompt.windowTitle(), "Peeron htm download");
     EXPECT_EQ(prompt.ComboBox1->currentText(), "-1");
     // A chosen suffix stays chosen.
     prompt.ComboBox1->setCurrentIndex(2);
-    EXPECT_EQ(Answer(prompt, setNumber, "", false), 0);
+    EXPECT_EQ(Answer(setNumber, "", false), 0);
     EXPECT_EQ(prompt.ComboBox1->currentText(), "-3");
 }
 
@@ -180,18 +181,18 @@ TEST(AboutBoxTest, ShapedByItsPictureAndClosedByAClick) {
     QWidget* top = about.childAt(QPoint(200, 150));
     ASSERT_NE(top, nullptr);
     const QPoint point = top->mapFrom(&about, QPoint(200, 150));
-    for (int shown = 0; shown < 2; ++shown) {
-        // A box that ignores the click is closed by the fallback and fails the check below.
-        QTimer::singleShot(2000, &about, &QDialog::reject);
-        QTimer::singleShot(0, &about, [&] {
-            // The credits scroll while the box is shown, from step 0 at each showing.
-            EXPECT_TRUE(about.KitScrollText1->Scroll());
-            EXPECT_EQ(about.KitScrollText1->Step(), 0);
-            about.KitScrollText1->ScrollTick();
-            EXPECT_EQ(about.KitScrollText1->Step(), 1);
-            QTest::mouseClick(top, Qt::LeftButton, {}, point);
-        });
-        about.ShowAbout();
+    for (int showing = 0; showing < 2; ++showing) {
+        // A box that ignores the click fails the test, and is closed.
+        EXPECT_TRUE(AnswerWindow<AboutBox>([&] { about.ShowAbout(); },
+                                           [&](AboutBox& shown) {
+                                               // The credits scroll while the box is shown, from step 0 at
+                                               // each showing.
+                                               EXPECT_TRUE(shown.KitScrollText1->Scroll());
+                                               EXPECT_EQ(shown.KitScrollText1->Step(), 0);
+                                               shown.KitScrollText1->ScrollTick();
+                                               EXPECT_EQ(shown.KitScrollText1->Step(), 1);
+                                               QTest::mouseClick(top, Qt::LeftButton, {}, point);
+                                           }));
         EXPECT_EQ(about.result(), QDialog::Accepted);
         EXPECT_FALSE(about.isVisible());
         EXPECT_FALSE(about.KitScrollText1->Scroll()) << "hiding the box stops the credits";

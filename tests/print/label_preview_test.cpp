@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
-#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
@@ -19,6 +18,7 @@
 #include "print/label_preview.h"
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_thumbnails.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 
 namespace {
@@ -95,17 +95,15 @@ TEST(LabelPreview, OkShowsTheLabelsOfTheChosenSheetAndClosesTheMaker) {
     maker.ComboBox2->setCurrentText("L7160_Address");
     int pictures = -1;
     // The preview lays its labels out once it is up, letting events through; look when it is done.
-    std::function<void()> look = [&] {
-        if (!preview.isVisible() || BusyGuard::IsBusy() ||
-            preview.PvPreview1->Pages().Resources.Graphics.Count() == 0) {
-            QTimer::singleShot(1, look);
-            return;
-        }
-        pictures = preview.PvPreview1->Pages().Resources.Graphics.Count();
-        preview.reject();
-    };
-    QTimer::singleShot(0, look);
-    maker.BitBtn2Click();
+    EXPECT_TRUE(AnswerWindow<LabelPreview>(
+        [&] { maker.BitBtn2Click(); },
+        [&](LabelPreview& shown) {
+            pictures = shown.PvPreview1->Pages().Resources.Graphics.Count();
+            shown.reject();
+        },
+        [](LabelPreview& shown) {
+            return !BusyGuard::IsBusy() && shown.PvPreview1->Pages().Resources.Graphics.Count() > 0;
+        }));
     EXPECT_EQ(pictures, 3);
     EXPECT_EQ(preview.PvLabelPrinter1.TemplateInfo()->Name, "L7160_Address");
     EXPECT_EQ(maker.result(), QDialog::Accepted);

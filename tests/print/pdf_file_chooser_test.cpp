@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include "platform/message_boxes.h"
 #include "platform/print/pdf_file_device.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 
 namespace {
@@ -20,15 +19,15 @@ struct Dialogs : MessageBoxes {
 
 // Chooses `typed` in the PDF file dialog, in `folder`, and accepts.
 std::filesystem::path Choose(const std::filesystem::path& folder, const QString& typed) {
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) return;
-        dialog->setDirectory(QString::fromStdString(folder.string()));
-        dialog->selectFile(typed);
-        static_cast<QDialog*>(dialog)->accept(); // the file dialog's own checks run
-    });
-    QString filter;
-    return Dialogs().ChooseSaveFile(PdfFileChoice(), filter).toStdString();
+    QString filter, chosen;
+    EXPECT_TRUE(AnswerWindow<QFileDialog>([&] { chosen = Dialogs().ChooseSaveFile(PdfFileChoice(), filter); },
+                                          [&](QFileDialog& dialog) {
+                                              dialog.setDirectory(QString::fromStdString(folder.string()));
+                                              dialog.selectFile(typed);
+                                              // the file dialog's own checks run
+                                              static_cast<QDialog&>(dialog).accept();
+                                          }));
+    return chosen.toStdString();
 }
 
 } // namespace
@@ -48,25 +47,28 @@ TEST(MessageBoxes, AfterAQuestionTheFileDialogStandsOverTheModalWindowAndNotOver
     QDialog preview(&main);
     QWidget* questionParent = nullptr;
     QWidget* fileParent = nullptr;
-    QTimer::singleShot(0, &preview, [&] {
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box) return;
-            questionParent = box->parentWidget();
-            box->button(QMessageBox::Yes)->click();
+    const bool shown = AnswerWindow<QDialog>(
+        [&] { preview.exec(); },
+        [&](QDialog&) {
+            bool yes = false;
+            EXPECT_TRUE(AnswerWindow<QMessageBox>(
+                [&] { yes = prompts.AskYesNo(QStringLiteral("Print to a PDF file instead?")); },
+                [&](QMessageBox& box) {
+                    questionParent = box.parentWidget();
+                    box.button(QMessageBox::Yes)->click();
+                }));
+            EXPECT_TRUE(yes);
+            QString filter, chosen;
+            EXPECT_TRUE(
+                AnswerWindow<QFileDialog>([&] { chosen = prompts.ChooseSaveFile(PdfFileChoice(), filter); },
+                                          [&](QFileDialog& dialog) {
+                                              fileParent = dialog.parentWidget();
+                                              dialog.reject();
+                                          }));
+            EXPECT_TRUE(chosen.isEmpty());
+            preview.accept();
         });
-        EXPECT_TRUE(prompts.AskYesNo(QStringLiteral("Print to a PDF file instead?")));
-        QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            fileParent = dialog->parentWidget();
-            dialog->reject();
-        });
-        QString filter;
-        EXPECT_TRUE(prompts.ChooseSaveFile(PdfFileChoice(), filter).isEmpty());
-        preview.accept();
-    });
-    preview.exec();
+    ASSERT_TRUE(shown);
     EXPECT_EQ(questionParent, &preview);
     EXPECT_EQ(fileParent, &preview) << "the fallback would come in front of the window that asked";
 }

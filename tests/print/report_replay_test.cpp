@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTimer>
 #include <set>
 
 #include "platform/print/image_device.h"
@@ -9,6 +7,7 @@
 #include "print/report/flood_fill.h"
 #include "print/report/preview_form.h"
 #include "print/report/rp_print_object.h"
+#include "support/answer_window.h"
 #include "support/pdf_peer.h"
 #include "support/test_support.h"
 
@@ -370,16 +369,12 @@ TEST_F(Replay, ThePreviewFillsAndCombinesPixelsAtItsZoom) {
     prn.Preview = true;
     prn.StartPercent = P2_Sixty;
     QImage shown;
-    double scale = 0;
-    QTimer::singleShot(0, [&] {
-        if (auto* form = qobject_cast<PreviewForm*>(QApplication::activeModalWidget())) {
-            shown = form->PageImage();
-            scale = shown.width() / 8.5; // pixels per inch at this zoom
-            form->close();
-        }
-    });
-    prn.Quit();
-    ASSERT_FALSE(shown.isNull());
+    ASSERT_TRUE(AnswerWindow<PreviewForm>([&] { prn.Quit(); },
+                                          [&](PreviewForm& form) {
+                                              shown = form.PageImage();
+                                              form.close();
+                                          }));
+    const double scale = shown.width() / 8.5; // pixels per inch at this zoom
     const auto at = [&](double x, double y) { return shown.pixel(QPointF(x * scale, y * scale).toPoint()); };
     EXPECT_EQ(at(2.5, 2), qRgb(0, 0, 255));
     EXPECT_EQ(at(1.1, 1.1), qRgb(255, 255, 255));

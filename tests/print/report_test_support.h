@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QApplication>
-#include <QTimer>
 #include <algorithm>
 #include <functional>
 #include <ostream>
@@ -12,6 +10,7 @@
 #include "platform/text.h"
 #include "print/report/inventory_report.h"
 #include "print/report/preview_form.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -55,17 +54,11 @@ inline InventoryReportData NearlyFullRows(int count) {
 // opened.
 inline bool WithPreview(InventoryReport& report, const InventoryReportData& data,
                         const std::function<void(PreviewForm&)>& body) {
-    bool opened = false;
-    QTimer::singleShot(0, [&] {
-        auto* form = qobject_cast<PreviewForm*>(QApplication::activeModalWidget());
-        if (!form) return;
-        opened = true;
-        body(*form);
-        form->close();
-    });
-    report.Print(data);
-    QApplication::processEvents(); // a timer that found no preview must not outlive this call
-    return opened;
+    return AnswerWindow<PreviewForm>([&] { report.Print(data); },
+                                     [&](PreviewForm& form) {
+                                         body(form);
+                                         form.close();
+                                     });
 }
 
 // A recorded text with the boldness of the font it is written in.

@@ -57,7 +57,8 @@ struct ComingAndGoingPrintSystem {
 };
 
 // How long the interface thread went without handling events while this lives: the longest time between two
-// ticks of a 50 ms timer, or since the last one.
+// ticks of a 50 ms timer, or since the last one. A window held by a wait stops for all of it, one on a loaded
+// machine for a few hundred ms: tests bound the gap at half the wait they prove the window through.
 class EventGaps {
   public:
     EventGaps() {

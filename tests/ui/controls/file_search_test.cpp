@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QProcess>
+#include <QTest>
 #include <filesystem>
 
 #include "support/test_support.h"
@@ -153,8 +154,7 @@ TEST(FileSearch, CachedListingsSeeNewFilesAndThreadedSearchesReportOnTheGuiThrea
     };
     find.OnComplete = [&](FindFile&) { done = true; };
     find.StartSearch();
-    while (!done)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return done; }, 10000));
     EXPECT_EQ(hits, first + 1);
     EXPECT_TRUE(onGuiThread);
 }
