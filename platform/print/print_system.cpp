@@ -215,8 +215,10 @@ std::string DefaultText(ipp_attribute_t* value) {
         return text;
     }
     std::string text;
-    for (int i = 0; i < Cups()->ippGetCount(value); ++i)
-        text += (i ? "," : "") + std::to_string(Cups()->ippGetInteger(value, i));
+    for (int i = 0; i < Cups()->ippGetCount(value); ++i) {
+        if (i) text += ',';
+        text += std::to_string(Cups()->ippGetInteger(value, i));
+    }
     return text;
 }
 
