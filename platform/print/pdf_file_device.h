@@ -13,6 +13,12 @@ FileChoice PdfFileChoice();
 // The PDF output's name where it is offered beside the printers.
 QString PdfFileOutputName();
 
+// The question that offers the PDF file where the print system cannot print now; why says what it did.
+QString PdfFileInstead(const QString& why);
+// Offers to write the document of a job the print system did not take into a PDF file the user chooses.
+// True when it was written; a failure is shown.
+bool KeepAsPdfFile(const EPrintNotTaken& job, UserPrompts& prompts);
+
 // A PDF document written into out as its pages are drawn: real, searchable text and embedded fonts.
 std::unique_ptr<QPdfWriter> OpenPdfWriter(QIODevice& out, const QPageLayout& layout, int dpi,
                                           const QString& title);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPainter>
@@ -26,6 +27,17 @@ class EPrintError : public std::runtime_error {
 class EPrintCancelled : public EPrintError {
   public:
     using EPrintError::EPrintError;
+};
+
+// A finished job the print system did not take in time: nothing was printed, and its document may go to a
+// PDF file instead.
+class EPrintNotTaken : public EPrintError {
+  public:
+    EPrintNotTaken(const QString& reason, QByteArray document)
+        : EPrintError((reason + QStringLiteral(" Nothing was printed.")).toStdString()), Reason(reason),
+          Document(std::move(document)) {}
+    QString Reason;
+    QByteArray Document;
 };
 
 // A sheet of paper: its window-system paper code (0 for none) and its portrait size in inches.

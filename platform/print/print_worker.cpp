@@ -1,6 +1,8 @@
 #include "platform/print/print_worker.h"
 
 #include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
 #include <thread>
 
 #include "platform/ui.h"
@@ -23,7 +25,36 @@ void BeginEnding() {
     ending.begun = true;
 }
 
+// Notes a quit from the moment it is asked for until the application's loop has ended; a wait inside that
+// loop would otherwise keep the process for its whole time after the windows have gone.
+bool quitting = false;
+
+class QuitWatch : public QObject {
+  public:
+    explicit QuitWatch(QCoreApplication& application) : QObject(&application) {
+        application.installEventFilter(this);
+        // unguarded: clears a flag
+        connect(&application, &QCoreApplication::aboutToQuit, this, [] { quitting = false; });
+    }
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Quit) quitting = true;
+        return false;
+    }
+};
+
+// On the interface thread, before its first wait.
+void WatchQuit() {
+    static QPointer<QuitWatch> watch;
+    if (!watch && QCoreApplication::instance()) watch = new QuitWatch(*QCoreApplication::instance());
+}
+
 } // namespace
+
+bool Quitting() {
+    return quitting;
+}
 
 void StartPrintWorker(std::function<void()> work) {
     static std::once_flag registered;
@@ -39,6 +70,7 @@ void UnlessEnding(const std::function<void()>& tell) {
 
 bool AwaitPrintWorker(std::mutex& lock, std::condition_variable& wake, const std::function<bool()>& done,
                       std::chrono::milliseconds timeout, const std::function<bool(double)>& whileWaiting) {
+    WatchQuit();
     const auto start = std::chrono::steady_clock::now();
     const auto deadline = start + timeout;
     for (;;) {
@@ -49,7 +81,7 @@ bool AwaitPrintWorker(std::mutex& lock, std::condition_variable& wake, const std
             if (wake.wait_until(guard, slice, done)) return true;
         }
         const auto now = std::chrono::steady_clock::now();
-        if (now >= deadline) return false;
+        if (now >= deadline || quitting) return false;
         ProcessMessages();
         if (whileWaiting && !whileWaiting(std::chrono::duration<double>(now - start) / timeout)) return false;
     }

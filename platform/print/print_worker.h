@@ -14,9 +14,12 @@ void StartPrintWorker(std::function<void()> work);
 // the application waits for a tell that runs.
 void UnlessEnding(const std::function<void()>& tell);
 
+// Whether the application has been told to quit: nobody is left to wait for the print system then.
+bool Quitting();
+
 // Waits on the interface thread, keeping it alive, until done() holds (tested under lock, woken through
-// wake) or timeout has passed. whileWaiting, when given, hears the share of the time gone by between slices
-// and may answer false to stop waiting. True when done.
+// wake), timeout has passed or the application is told to quit. whileWaiting, when given, hears the share of
+// the time gone by between slices and may answer false to stop waiting. True when done.
 bool AwaitPrintWorker(std::mutex& lock, std::condition_variable& wake, const std::function<bool()>& done,
                       std::chrono::milliseconds timeout,
                       const std::function<bool(double waited)>& whileWaiting = {});

@@ -116,9 +116,8 @@ void PrinterDevice::CloseDocument() {
     if (handIn->stage == HandIn::Waiting) handIn->stage = HandIn::Abandoned;
     if (handIn->stage == HandIn::Submitting)
         throw EPrintError("The print system did not confirm the job. It may still be printed.");
-    if (cancelled) throw EPrintCancelled("Nothing was printed.");
-    throw EPrintError(
-        QStringLiteral("The print system did not take the job in %1 seconds. Nothing was printed.")
-            .arg(std::chrono::duration<double>(EndWait()).count())
-            .toStdString());
+    if (cancelled || Quitting()) throw EPrintCancelled("Nothing was printed.");
+    throw EPrintNotTaken(QStringLiteral("The print system did not take the job in %1 seconds.")
+                             .arg(std::chrono::duration<double>(EndWait()).count()),
+                         handIn->job.Pdf);
 }

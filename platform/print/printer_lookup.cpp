@@ -6,13 +6,14 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "platform/print/pdf_file_device.h"
 #include "platform/print/print_system.h"
 #include "platform/print/print_worker.h"
 
 namespace {
 
-const QString kPdfInstead =
-    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
+const QString kNotAnswered = QStringLiteral("The print system has not answered yet.");
+const QString kListsNone = QStringLiteral("The print system lists no printers.");
 // An answer that lists printers stands this long before the print system is asked again.
 constexpr std::chrono::minutes kAnswerKept{1};
 // How long Print gives a print server that listed nothing before to list its printers, before the PDF file is
@@ -163,19 +164,37 @@ std::optional<JobPrinters> PrinterLookup::AwaitForJob(std::chrono::milliseconds 
         cancelled = whileWaiting && !whileWaiting(waited);
         return !cancelled;
     };
+    // Where nobody waits for the print system any more, the PDF file is the job's last way out.
+    const auto pdfFileInstead = [&](const QString& why) -> std::optional<JobPrinters> {
+        if (cancelled || Quitting() || !prompts.AskYesNo(PdfFileInstead(why))) return std::nullopt;
+        return JobPrinters{{}, true};
+    };
     // Nothing to print on but the PDF file: the user need not wait for a print server that may never answer.
     if (chosen.isEmpty() && !listed) {
         if (seen > 0 &&
             AwaitAnswerAfter(seen, std::min<std::chrono::milliseconds>(kReturnGrace, timeout), hear))
             return Latest();
-        if (cancelled) return std::nullopt;
-        if (prompts.AskYesNo(kPdfInstead)) return JobPrinters{{}, true};
+        if (std::optional<JobPrinters> pdfFile = pdfFileInstead(seen > 0 ? kListsNone : kNotAnswered))
+            return pdfFile;
+        if (cancelled || Quitting()) return std::nullopt;
     }
     if (AwaitAnswerAfter(seen, timeout, hear)) return Latest();
-    if (!cancelled)
-        prompts.Show(QStringLiteral("The print system did not answer in %1 seconds. Nothing was printed.")
-                         .arg(std::chrono::duration<double>(timeout).count()));
-    return std::nullopt;
+    return pdfFileInstead(QStringLiteral("The print system did not answer in %1 seconds.")
+                              .arg(std::chrono::duration<double>(timeout).count()));
+}
+
+QString OutputName(const std::optional<PrinterList>& printers, const QString& chosen) {
+    if (!chosen.isEmpty()) return chosen;
+    const PrinterFacts* fallback = printers ? printers->Default() : nullptr;
+    return fallback ? fallback->Name : PdfFileOutputName();
+}
+
+QStringList OutputNames(const std::optional<PrinterList>& printers, const QString& chosen) {
+    QStringList names = printers ? printers->Names() : QStringList();
+    names << PdfFileOutputName();
+    const QString output = OutputName(printers, chosen);
+    if (!names.contains(output)) names.prepend(output);
+    return names;
 }
 
 void AskWhileNoneListed(QObject& window, std::function<PrinterLookup&()> lookup) {

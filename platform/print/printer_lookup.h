@@ -81,10 +81,10 @@ class PrinterLookup : public QObject {
     // The printers for a print job to the printer chosen, or to the default one when none is: the answer once
     // one has come and none is being asked for, or at once when it lists the printer chosen. An answer being
     // asked for, as Print asks again for an old or empty one, is awaited at most timeout, heard by
-    // whileWaiting; when none came the user is told that nothing was printed. While no printer is listed and
-    // none chosen, the user may take a PDF file instead, which the answer says whatever list comes later: at
-    // once before any answer, after a moment in which a print server that answered before may list its
-    // printers again.
+    // whileWaiting. The user may take a PDF file instead, which the answer says whatever list comes later:
+    // while no printer is listed and none chosen (at once before any answer, after a moment in which a print
+    // server that answered before may list its printers again), and when the wait runs out. Nothing when the
+    // job goes nowhere: cancelled, declined, or the application quits.
     std::optional<JobPrinters> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
                                            const std::function<bool(double waited)>& whileWaiting,
                                            const QString& chosen = {});
@@ -104,6 +104,13 @@ class PrinterLookup : public QObject {
     Source source_;
     std::shared_ptr<State> state_;
 };
+
+// The output a print window shows and Print uses: the printer chosen, listed or not; else the default printer
+// once listed; else the PDF file.
+QString OutputName(const std::optional<PrinterList>& printers, const QString& chosen);
+// What a print window's printer box offers: the printers listed, the printer chosen where it is not listed,
+// and the PDF file.
+QStringList OutputNames(const std::optional<PrinterList>& printers, const QString& chosen);
 
 // While the window is shown and no printer is listed, asks the print system of lookup() again every few
 // seconds, so that a print server that comes back shows in the window without a Print.

@@ -54,21 +54,11 @@ std::unique_ptr<PrintDevice> PvPrinter::OutputDevice(const QString& name,
 }
 
 QStringList PvPrinter::PrinterNames() const {
-    const std::optional<PrinterList> answer = lookup_->Answer();
-    QStringList names = answer ? answer->Names() : QStringList();
-    names << kPdfFile;
-    return names;
-}
-
-QString PvPrinter::DefaultOutput(const PrinterList& list) {
-    const PrinterFacts* printer = list.Default();
-    return printer ? printer->Name : kPdfFile;
+    return OutputNames(lookup_->Answer(), printerName_);
 }
 
 QString PvPrinter::PrinterName() const {
-    if (!printerName_.isEmpty()) return printerName_;
-    const std::optional<PrinterList> answer = lookup_->Answer();
-    return answer ? DefaultOutput(*answer) : kPdfFile;
+    return OutputName(lookup_->Answer(), printerName_);
 }
 
 std::optional<QString> PvPrinter::JobOutput() {
@@ -80,12 +70,10 @@ std::optional<QString> PvPrinter::JobOutput() {
         lookup_->AwaitForJob(PrintSystemWait, *prompts_, WhileHandingIn, printerName_);
     waiting_ = false;
     if (!answer) return std::nullopt;
-    // What is shown as the output is where the job goes: a PDF file taken instead is chosen, and a default
-    // printer that came meanwhile is shown before the job goes to it.
-    if (answer->PdfFileTaken)
-        SetPrinterName(kPdfFile);
-    else if (PrinterName() != shown)
-        ChangedPrinter();
+    // A PDF file taken instead answers for this job alone. A default printer that came meanwhile is shown
+    // before the job goes to it.
+    if (answer->PdfFileTaken) return kPdfFile;
+    if (PrinterName() != shown) ChangedPrinter();
     return PrinterName();
 }
 
@@ -245,6 +233,8 @@ void PvPrinter::EndDoc() {
     try {
         device_->EndDoc();
         printed = true;
+    } catch (const EPrintNotTaken& job) {
+        printed = KeepAsPdfFile(job, *prompts_);
     } catch (const EPrintCancelled&) {
     } catch (const EPrintError& error) {
         ShowPvError(*prompts_, "PvPrinter", QString::fromStdString(error.what()));

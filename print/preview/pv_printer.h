@@ -48,10 +48,11 @@ class PvPrinter {
     PvPrinter(const PvPrinter&) = delete;
     PvPrinter& operator=(const PvPrinter&) = delete;
 
-    // The system's printers once it has answered, then the PDF file, which is there from the start.
+    // The system's printers once it has answered, the chosen one while it is not listed, then the PDF file,
+    // which is there from the start.
     QStringList PrinterNames() const;
-    // The chosen output; until one is chosen, the system's default once the system has answered and the PDF
-    // file before.
+    // The chosen output, listed or not; until one is chosen, the system's default once the system has
+    // answered and the PDF file before.
     QString PrinterName() const;
     // Where the printers come from; asked only when they are needed.
     PrinterLookup& Lookup() const { return *lookup_; }
@@ -119,10 +120,9 @@ class PvPrinter {
     void ApplyMode();
     PrintDevice* Probe() const;
     std::unique_ptr<PrintDevice> OutputDevice(const QString& name, const std::filesystem::path& pdf) const;
-    // The default output taken from an answer, when none is chosen yet.
-    static QString DefaultOutput(const PrinterList& list);
     // Where the job goes; nothing when it goes nowhere (the user has been told). A printer chosen that the
-    // print system does not list while it is asked again is awaited.
+    // print system does not list while it is asked again is awaited. A PDF file the user took instead goes
+    // for this job only.
     std::optional<QString> JobOutput();
     // Refreshes the geometry and fires OnChangePrinter.
     void ChangedPrinter();

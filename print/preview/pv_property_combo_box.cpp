@@ -1,4 +1,5 @@
 #include "print/preview/pv_property_combo_box.h"
+#include "ui/controls/combo_items.h"
 #include "ui/controls/owner_draw_combo.h"
 
 #include <QPainter>
@@ -76,20 +77,20 @@ void PvPropertyComboBox::PreviewSet() {
 }
 
 void PvPropertyComboBox::Fill() {
-    filling_ = true;
-    clear();
     PvPreview* preview = Preview();
-    if (preview) {
-        const QStringList items =
-            property_ == pvPaperList ? PaperSizeNames() : preview->Printer().PrinterNames();
-        for (const QString& item : items) {
+    QStringList items;
+    if (preview)
+        for (const QString& item :
+             property_ == pvPaperList ? PaperSizeNames() : preview->Printer().PrinterNames()) {
             bool add = true;
             if (OnAddItem) OnAddItem(item, add);
-            if (add) addItem(item);
+            if (add) items << item;
         }
-        setCurrentIndex(findText(property_ == pvPaperList ? PaperSizeNames().value(preview->PaperSize())
-                                                          : preview->Printer().PrinterName()));
-    }
+    const QString current = !preview                   ? QString()
+                            : property_ == pvPaperList ? PaperSizeNames().value(preview->PaperSize())
+                                                       : preview->Printer().PrinterName();
+    filling_ = true;
+    ShowComboItems(*this, items, current);
     filling_ = false;
 }
 

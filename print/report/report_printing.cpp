@@ -234,6 +234,8 @@ void RpPrintObject::PrintStoredPages() {
         if (progress_) progress_->SetPosition(100);
         cancelled_ = false; // a Cancel from now on gives up the job the print system has not taken yet
         printer.EndDoc();
+    } catch (const EPrintNotTaken& job) {
+        if (!KeepAsPdfFile(job, *prompts_)) return;
     } catch (const EPrintCancelled&) {
         return;
     } catch (const EPrintError& error) {

@@ -9,6 +9,7 @@
 #include <QSpinBox>
 
 #include "platform/print/pdf_file_device.h"
+#include "ui/controls/combo_items.h"
 #include "ui/kit/make_named.h"
 
 namespace {
@@ -24,17 +25,17 @@ QSpinBox* NumberEdit(QWidget* parent, const char* name, int maximum, int value) 
 
 RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrintChoice& choice,
                              QWidget* parent)
-    : QDialog(parent), lookup_(lookup), pageCount_(pageCount), followDefault_(choice.Printer.isEmpty()) {
+    : QDialog(parent), lookup_(lookup), pageCount_(pageCount), chosen_(choice.Printer) {
     setObjectName("PrintDialog1");
     setWindowTitle(QStringLiteral("Print"));
     PrinterBox = MakeNamed<QComboBox>(this, "PrinterBox");
     CopiesEdit = NumberEdit(this, "CopiesEdit", 999, choice.Copies);
     CollateBox = MakeNamed<QCheckBox>(this, "CollateBox", QStringLiteral("C&ollate"));
     CollateBox->setChecked(choice.Collate);
-    PrinterBox->addItem(choice.Printer);
     ListPrinters();
-    // unguarded: sets a flag
-    connect(PrinterBox, &QComboBox::activated, this, [this] { followDefault_ = false; });
+    // unguarded: notes a name
+    connect(PrinterBox, &QComboBox::activated, this,
+            [this](int index) { chosen_ = PrinterBox->itemText(index); });
     // unguarded: enables two boxes only
     connect(PrinterBox, &QComboBox::currentTextChanged, this, &RpPrintDialog::ShowCopiesFor);
     // unguarded: lists the printers only
@@ -76,18 +77,8 @@ RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrint
 
 void RpPrintDialog::ListPrinters() {
     const std::optional<PrinterList> printers = lookup_.Answer();
-    const PrinterFacts* fallback = printers ? printers->Default() : nullptr;
-    const QString current = !followDefault_ ? PrinterBox->currentText()
-                            : fallback      ? fallback->Name
-                                            : PdfFileOutputName();
-    QStringList names = printers ? printers->Names() : QStringList();
-    names << PdfFileOutputName();
-    // The printer the job was for stays offered until an answer without it.
-    if (!printers && !names.contains(current)) names.prepend(current);
     const QSignalBlocker quiet(PrinterBox);
-    PrinterBox->clear();
-    PrinterBox->addItems(names);
-    PrinterBox->setCurrentIndex(std::max(0, static_cast<int>(names.indexOf(current))));
+    ShowComboItems(*PrinterBox, OutputNames(printers, chosen_), OutputName(printers, chosen_));
     ShowCopiesFor(PrinterBox->currentText());
 }
 

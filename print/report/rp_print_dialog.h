@@ -24,7 +24,7 @@ struct RpPrintChoice {
 // The report's print dialog, fed by the printer lookup's answers so that it never asks the print system
 // itself: the printer or the PDF file, the number of copies and their collating, and all pages or a range
 // of them. An answer that comes while it is open lists its printers, and chooses its default printer while
-// the output was chosen by nobody.
+// the output was chosen by nobody; a printer chosen stays the choice while it is not listed.
 class RpPrintDialog : public QDialog {
     Q_OBJECT
   public:
@@ -48,5 +48,5 @@ class RpPrintDialog : public QDialog {
 
     PrinterLookup& lookup_;
     int pageCount_;
-    bool followDefault_; // until the user chooses the output
+    QString chosen_; // the printer the dialog was opened for, or the user's pick; empty: the default
 };

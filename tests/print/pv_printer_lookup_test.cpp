@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "label_test_rows.h"
+#include "platform/print/pdf_file_device.h"
 #include "platform/print/print_device.h"
 #include "platform/print/printer_device.h"
 #include "platform/print/printer_lookup.h"
@@ -54,9 +55,6 @@ PrinterList Printers(const QString& defaultPrinter, const QStringList& names) {
         list.Printers.push_back({name});
     return list;
 }
-
-const QString kPdfInstead =
-    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
 
 // The label preview with its printer box linked to a print system that answers only when the test lets it;
 // the PDF file's choice is answered with labels.pdf.
@@ -196,6 +194,31 @@ TEST_F(LabelPreviewBesideAHeldSystem,
     EXPECT_EQ(written.read(5), "%PDF-");
 }
 
+// Yes to the PDF file decides that job; the box follows the printers afterwards, and the next job goes to the
+// default one.
+TEST_F(LabelPreviewBesideAHeldSystem, YesToThePdfFileAnswersForItsJobAlone) {
+    PvPrinter& printer = preview.PvPreview1->Printer();
+    QStringList jobs;
+    printer.MakeDevice = [&](const QString& name, const std::filesystem::path& file) {
+        jobs << name;
+        return name == PvPrinter::kPdfFile
+                   ? std::unique_ptr<PrintDevice>(std::make_unique<PdfFileDevice>(file))
+                   : std::make_unique<PrinterDevice>(PrinterFacts{name},
+                                                     [](const PrintJob&, const auto&) { return QString(); });
+    };
+    TestMessages::QueueAnswers({true});
+    preview.BitBtn1->click();
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+
+    QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+    system.answer.set_value(Printers("Hall", {"Office", "Hall"}));
+    ASSERT_TRUE(answered.wait(5000));
+    EXPECT_EQ(printers.currentText(), "Hall") << "the answer Yes became the choice";
+    preview.BitBtn1->click();
+    EXPECT_EQ(jobs, QStringList({PvPrinter::kPdfFile, "Hall"}));
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+}
+
 // The preview opened while the print system had no printers; they come back before Print.
 TEST(LabelPreview, ItsFirstPrintAfterThePrintersComeBackGoesToTheDefaultOneWithOnlyTheOptionsChosen) {
     RecordingPrompts prompts;
@@ -254,7 +277,7 @@ TEST(LabelPreview, BesideAPrintServerThatListedNothingAndFellSilentPrintOffersTh
     qint64 offeredAfter = -1;
     prompts.whileAsked = [&](const QString&) { offeredAfter = clock.elapsed(); };
     preview.BitBtn1->click();
-    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kListsNone}));
     EXPECT_GE(offeredAfter, 0);
     EXPECT_LT(offeredAfter, 5000) << "the PDF file was offered late";
     QFile written(QString::fromStdString((dir / "l.pdf").string()));
@@ -318,9 +341,13 @@ TEST(PrinterLookup, AnOpenPrintWindowShowsThePrinterOfAPrintServerThatComesBack)
     }
 }
 
-TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {
+TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndOffersItsPdfFile) {
     TestLabelRows rows = TestLabelRows::Numbered(5);
+    TempDir dir;
     RecordingPrompts prompts;
+    prompts.save = [&dir](const FileChoice&, QString&) {
+        return QString::fromStdString((dir / "l.pdf").string());
+    };
     TestMessages::Clear();
     LabelPreview preview(prompts);
     LDrawRenderer renderer;
@@ -340,15 +367,64 @@ TEST(LabelPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKee
     const EventGaps gaps;
     QElapsedTimer clock;
     clock.start();
+    TestMessages::QueueAnswers({true});
     preview.BitBtn1->click();
     EXPECT_GE(clock.elapsed(), 2000);
     EXPECT_LT(clock.elapsed(), 5000) << "the wait is bounded";
     EXPECT_LT(gaps.Longest(), 1000) << "the window stopped handling events";
-    ASSERT_EQ(TestMessages::Shown().size(), 1);
-    EXPECT_TRUE(TestMessages::Shown()[0].endsWith(
-        "The print system did not take the job in 2 seconds. Nothing was printed."))
-        << TestMessages::Shown()[0].toStdString();
-    EXPECT_EQ(printed, 0) << "no success";
+    EXPECT_EQ(
+        TestMessages::Shown(),
+        QStringList({"The print system did not take the job in 2 seconds. Print to a PDF file instead?"}));
+    EXPECT_EQ(printed, 1) << "the PDF file took the job";
+    QFile written(QString::fromStdString((dir / "l.pdf").string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+    EXPECT_FALSE(printer.Printing());
+    EXPECT_EQ(printer.PrinterName(), "Office") << "the PDF file answered for that job alone";
+}
+
+// A printer chosen stays in the box while the print system does not answer; when the wait for it runs out,
+// the PDF file is offered. A quit meanwhile ends the wait at once, without a question.
+TEST_F(LabelPreviewBesideAHeldSystem, AChosenPrinterIsShownWhileAwaitedAndTheRunOutWaitOffersThePdfFile) {
+    PvPrinter& printer = preview.PvPreview1->Printer();
+    printer.SetPrinterName("Twice");
+    printer.PrintSystemWait = std::chrono::seconds(1);
+    QStringList shownWhileWaiting;
+    const auto hear = printer.WhileHandingIn;
+    printer.WhileHandingIn = [&](double waited) {
+        shownWhileWaiting << printers.currentText();
+        return hear(waited);
+    };
+    EXPECT_EQ(printers.currentText(), "Twice");
+    TestMessages::QueueAnswers({true});
+    preview.BitBtn1->click();
+    EXPECT_FALSE(shownWhileWaiting.isEmpty());
+    EXPECT_EQ(shownWhileWaiting.filter("Twice").size(), shownWhileWaiting.size()) << "the box went blank";
+    EXPECT_EQ(TestMessages::Shown(),
+              QStringList({"The print system did not answer in 1 seconds. Print to a PDF file instead?"}));
+    QFile written(QString::fromStdString(pdf.string()));
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    EXPECT_EQ(written.read(5), "%PDF-");
+    EXPECT_EQ(printers.currentText(), "Twice");
+
+    // The program's loop is told to quit while Print waits a minute.
+    TestMessages::Clear();
+    printer.PrintSystemWait = std::chrono::minutes(1);
+    printer.WhileHandingIn = [&](double waited) {
+        QCoreApplication::quit();
+        return hear(waited);
+    };
+    QElapsedTimer clock;
+    QMetaObject::invokeMethod(
+        &preview,
+        [&] {
+            clock.start();
+            preview.BitBtn1->click();
+        },
+        Qt::QueuedConnection);
+    QCoreApplication::exec();
+    EXPECT_LT(clock.elapsed(), 2000) << "the wait outlived the quit";
+    EXPECT_EQ(TestMessages::Shown(), QStringList()) << "a question while quitting";
     EXPECT_FALSE(printer.Printing());
 }
 

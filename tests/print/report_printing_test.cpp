@@ -1,3 +1,4 @@
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <cmath>
@@ -93,9 +95,6 @@ class Monochrome : public ImageDevice {
     bool ColorCapable() const override { return false; }
 };
 
-const QString kPdfInstead =
-    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
-
 bool HasRed(const QImage& page) {
     for (int y = 0; y < page.height(); ++y)
         for (int x = 0; x < page.width(); ++x)
@@ -141,7 +140,9 @@ class BesideASilentPrintServer : public PrintFromPreview {
     PrinterLookup lookup{AskPrintSystem};
 };
 
-TEST_F(BesideASilentPrintServer, PrintOffersAPdfFileAndAPrinterWaitsABoundedTime) {
+TEST_F(BesideASilentPrintServer, PrintOffersAPdfFileAndAgainWhenABoundedWaitForAPrinterRunsOut) {
+    REQUIRE_PDF_PEER();
+    const std::filesystem::path pdf = AnswerThePdfFile();
     QElapsedTimer clock;
     clock.start();
     InPreview([&](PreviewForm& form) {
@@ -149,16 +150,16 @@ TEST_F(BesideASilentPrintServer, PrintOffersAPdfFileAndAPrinterWaitsABoundedTime
         // The printers are asked for by the real lookup while the window handles its timer.
         const EventGaps gaps;
         form.PrintBtnClick();
+        TestMessages::QueueAnswers({false, true});
         form.PrintBtnClick();
         EXPECT_LT(gaps.Longest(), 750) << "the window stopped handling events";
     });
     EXPECT_LT(clock.elapsed(), 8000) << "a wait outlasted its 1.5 s: the server keeps silent for 10";
-    EXPECT_EQ(
-        TestMessages::Shown(),
-        QStringList({kPdfInstead, "The print system did not answer in 1.5 seconds. Nothing was printed.",
-                     kPdfInstead, "The print system did not answer in 1.5 seconds. Nothing was printed."}))
+    const QString runOut = "The print system did not answer in 1.5 seconds. Print to a PDF file instead?";
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead, runOut, kPdfInstead, runOut}))
         << "No to the PDF file waits for a printer";
-    EXPECT_TRUE(events.isEmpty()) << events.join(' ').toStdString();
+    EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "AfterPrint"}));
+    EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
     EXPECT_FALSE(lookup.Answer());
     EXPECT_TRUE(silent.Asked()) << "the print system was never asked";
 }
@@ -293,7 +294,7 @@ TEST_F(PrintFromPreview, BesideAPrintServerThatListedNothingAndFellSilentPrintOf
             dialog.Buttons->button(QDialogButtonBox::Ok)->click();
         });
     });
-    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kListsNone}));
     EXPECT_GE(offeredAfter, 0);
     EXPECT_LT(offeredAfter, 5000) << "the PDF file was offered late";
     EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
@@ -312,6 +313,31 @@ TEST(RpPrintDialog, AListThatComesWhileOpenChoosesTheDefaultPrinterUnlessThePdfF
         EXPECT_EQ(dialog.PrinterBox->currentText(), given.isEmpty() ? "Hall" : "PDF file");
         EXPECT_EQ(dialog.CopiesEdit->isEnabled(), given.isEmpty());
     }
+}
+
+// The printer the dialog is for stays its choice through answers without it, and shows again when listed; an
+// answer that changes nothing leaves the open list as it was.
+TEST(RpPrintDialog, APrinterNotListedStaysTheChoiceUntilItIsListedAgain) {
+    ComingAndGoingPrintSystem system;
+    ASSERT_TRUE(system.lookup.Await(std::chrono::seconds(5)));
+    RpPrintDialog dialog(system.lookup, 3, {QStringLiteral("Office"), 1, true, 1, 3});
+    const auto askAgain = [&system] {
+        QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+        system.lookup.AskAgainIfNoneListed();
+        return answered.wait(5000);
+    };
+    EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"Office", "PDF file"}));
+    EXPECT_EQ(dialog.Choice().Printer, "Office");
+    EXPECT_TRUE(dialog.CopiesEdit->isEnabled());
+    dialog.PrinterBox->view()->setCurrentIndex(dialog.PrinterBox->model()->index(1, 0));
+    ASSERT_TRUE(askAgain());
+    EXPECT_EQ(dialog.Choice().Printer, "Office") << "an empty answer took the printer's place";
+    EXPECT_EQ(dialog.PrinterBox->view()->currentIndex().row(), 1) << "the open list was filled again";
+
+    system.Set(ComingAndGoingPrintSystem::Printers);
+    ASSERT_TRUE(askAgain());
+    EXPECT_EQ(Offered(*dialog.PrinterBox), QStringList({"Office", "Hall", "PDF file"}));
+    EXPECT_EQ(dialog.Choice().Printer, "Office");
 }
 
 TEST_F(PrintFromPreview, TheWaitForThePrintersShowsProgressAndItsCancelEndsItAtOnce) {
@@ -339,12 +365,14 @@ TEST_F(PrintFromPreview, TheWaitForThePrintersShowsProgressAndItsCancelEndsItAtO
     lookup.Await(std::chrono::seconds(5));
 }
 
-TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWindowKeepsHandlingEvents) {
+TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndOffersItsPdfFile) {
+    REQUIRE_PDF_PEER();
     WithPrinters office({"Office"});
     const SilentPrintServer silent;
     report.prn.UseLookup(office.Lookup());
     report.prn.PrintSystemWait = std::chrono::seconds(2);
     report.prn.PrintDialog = [](PrintDevice*, int, int&, int&) { return true; };
+    const std::filesystem::path pdf = AnswerThePdfFile();
     InPreview([&](PreviewForm& form) {
         const EventGaps gaps;
         QElapsedTimer clock;
@@ -353,10 +381,16 @@ TEST_F(PrintFromPreview, APrinterWhoseServerIsSilentGivesTheJobUpInTimeAndTheWin
         EXPECT_GE(clock.elapsed(), 2000);
         EXPECT_LT(clock.elapsed(), 5000) << "the wait is bounded";
         EXPECT_LT(gaps.Longest(), 1000) << "the window stopped handling events";
+        TestMessages::QueueAnswers({true});
+        form.PrintBtnClick();
     });
-    EXPECT_EQ(TestMessages::Shown(),
-              QStringList({"The print system did not take the job in 2 seconds. Nothing was printed."}));
-    EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage"})) << "no success";
+    const QString offer = "The print system did not take the job in 2 seconds. Print to a PDF file instead?";
+    EXPECT_EQ(TestMessages::Shown(), QStringList({offer, offer}));
+    EXPECT_EQ(events, QStringList({"BeforePrint", "OnFirstPage", "OnLastPage", "BeforePrint", "OnFirstPage",
+                                   "OnLastPage", "AfterPrint"}))
+        << "a success only for the PDF file";
+    EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
+    EXPECT_TRUE(PdfPageText(pdf, 3).contains("Page 3"));
 }
 
 TEST_F(PrintFromPreview, AJobSpooledToAPrinterHoldsTheTextOfThePdfFileWhereItStandsThere) {

@@ -13,6 +13,13 @@
 #include "platform/print/printer_lookup.h"
 #include "support/loopback_server.h"
 
+// The PDF file's offer before the print system has answered, and once it has answered that it has no
+// printers.
+inline const QString kPdfInstead =
+    QStringLiteral("The print system has not answered yet. Print to a PDF file instead?");
+inline const QString kListsNone =
+    QStringLiteral("The print system lists no printers. Print to a PDF file instead?");
+
 // The print system's client reads its server when a thread first asks, so the workers started meanwhile meet
 // this server, which takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
 class SilentPrintServer {
