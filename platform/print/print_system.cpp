@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -269,12 +270,66 @@ const char* SidesOf(PrintDuplex duplex) {
     return CUPS_SIDES_ONE_SIDED;
 }
 
-// The job's options in the print system's words: the user's saved ones beneath those of the program, which
-// replace any of the same name; what nobody chose is left to the printer. Freed by the caller.
+// What an option the user saved is about: the sheet and its layout, which are the program's alone, or an
+// option the program may set itself.
+enum class SavedAbout { Sheet, Copies, Collating, Sides, Colour };
+
+// Saved options about what the program decides, under the names the print system and printers' descriptions
+// give them: the print server lets a description's own name win over the program's, so a saved option goes by
+// what it means. A constant a worker may still read at exit.
+constexpr std::pair<std::string_view, SavedAbout> kSavedAbout[] = {
+    {"PageSize", SavedAbout::Sheet},
+    {"PageRegion", SavedAbout::Sheet},
+    {"media", SavedAbout::Sheet},
+    {"orientation-requested", SavedAbout::Sheet},
+    {"landscape", SavedAbout::Sheet},
+    {"fit-to-page", SavedAbout::Sheet},
+    {"print-scaling", SavedAbout::Sheet},
+    {"scaling", SavedAbout::Sheet},
+    {"natural-scaling", SavedAbout::Sheet},
+    {"number-up", SavedAbout::Sheet},
+    {"number-up-layout", SavedAbout::Sheet},
+    {"mirror", SavedAbout::Sheet},
+    {"copies", SavedAbout::Copies},
+    {"multiple-document-handling", SavedAbout::Collating},
+    {"Collate", SavedAbout::Collating},
+    {"sides", SavedAbout::Sides},
+    {"Duplex", SavedAbout::Sides},
+    {"EFDuplex", SavedAbout::Sides},
+    {"EFDuplexing", SavedAbout::Sides},
+    {"KD03Duplex", SavedAbout::Sides},
+    {"JCLDuplex", SavedAbout::Sides},
+    {"print-color-mode", SavedAbout::Colour},
+    {"output-mode", SavedAbout::Colour},
+    {"ColorModel", SavedAbout::Colour},
+};
+
+// Whether the job says itself what a saved option is about.
+bool JobDecides(SavedAbout about, const PrinterJobOptions& options) {
+    switch (about) {
+    case SavedAbout::Sheet:
+    case SavedAbout::Copies:
+        return true;
+    case SavedAbout::Collating:
+        return options.Copies > 1;
+    case SavedAbout::Sides:
+        return options.Duplex.has_value();
+    case SavedAbout::Colour:
+        return options.Monochrome.has_value();
+    }
+    return true;
+}
+
+// The job's options in the print system's words: the user's saved ones where the job says nothing of what
+// they are about, then those of the program; what nobody chose is left to the printer. Freed by the caller.
 int OptionsOf(const PrintJob& job, cups_option_t** options) {
     int count = 0;
-    for (const auto& [name, value] : job.SavedOptions)
-        if (name != "landscape") count = Cups()->cupsAddOption(name.c_str(), value.c_str(), count, options);
+    for (const auto& [name, value] : job.SavedOptions) {
+        const auto about = std::find_if(std::begin(kSavedAbout), std::end(kSavedAbout),
+                                        [&name](const auto& entry) { return entry.first == name; });
+        if (about == std::end(kSavedAbout) || !JobDecides(about->second, job.Options))
+            count = Cups()->cupsAddOption(name.c_str(), value.c_str(), count, options);
+    }
     // The pages already have their shape: no orientation saved or set on the printer turns them.
     count = Cups()->cupsAddOption(CUPS_ORIENTATION, CUPS_ORIENTATION_PORTRAIT, count, options);
     const QPageSize sheet = PageSizeFor(job.Sheet);

@@ -392,6 +392,12 @@ class OwnPrintServer {
     EnvironmentSettings settings_;
 };
 
+// Hands a job in as the program does; the copies and options its printer got with it.
+std::string OptionsAtPrinter(const OwnPrintServer& server, const PrintJob& job) {
+    EXPECT_EQ(SpoolToPrintSystem(job, [] { return true; }).toStdString(), "");
+    return server.TakeJobOptions(job.Printer.toStdString());
+}
+
 } // namespace
 
 TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsOptions) {
@@ -452,16 +458,12 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     // Office-3 prints two-sided and monochrome unless a job says otherwise: what nobody chose is not sent,
     // and the printer's own defaults stand (its description's two sides, the server's monochrome).
     const auto optionsOf = [&server, &list](const char* printer, const PrinterJobOptions& options) {
-        EXPECT_EQ(SpoolToPrintSystem(PrintJob{QString::fromUtf8(printer),
-                                              QStringLiteral("Options"),
-                                              {},
-                                              options,
-                                              list.Find(printer)->SavedOptions,
-                                              "%PDF-1.4\n"},
-                                     [] { return true; })
-                      .toStdString(),
-                  "");
-        return server.TakeJobOptions(printer);
+        return OptionsAtPrinter(server, {QString::fromUtf8(printer),
+                                         QStringLiteral("Options"),
+                                         {},
+                                         options,
+                                         list.Find(printer)->SavedOptions,
+                                         "%PDF-1.4\n"});
     };
     const std::string unchosen = optionsOf("Office-3", {});
     EXPECT_THAT(unchosen, testing::Not(testing::HasSubstr("sides="))) << server.Log();
@@ -482,6 +484,34 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
         EXPECT_THAT(optionsOf(printer, {1, true, PrintDuplex::ShortSide, {}}),
                     testing::HasSubstr("sides=two-sided-short-edge"));
     }
+}
+
+// Options the user saved in the printer's own words never change the sheet the program laid out, and give way
+// to the options the program sets, whatever their names; where it sets none, they stand.
+TEST(PrintSystem, SavedOptionsLeaveTheSheetAloneAndGiveWayToTheOptionsTheProgramSets) {
+    const OwnPrintServer server;
+    ASSERT_TRUE(server.Started());
+    std::filesystem::create_directory(server.Client() / ".cups");
+    std::ofstream(server.Client() / ".cups" / "lpoptions")
+        << "Dest Office PageSize=Letter Duplex=DuplexNoTumble ColorModel=Gray number-up=2 fit-to-page\n";
+    const PrinterList list = std::async(std::launch::async, AskPrintSystem).get();
+    ASSERT_NE(list.Find("Office"), nullptr);
+    const auto optionsOf = [&](const PrinterJobOptions& options) {
+        return OptionsAtPrinter(server, {QStringLiteral("Office"), QStringLiteral("A4 labels"),
+                                         Paper{9, QSizeF(8.27, 11.69)}, options,
+                                         list.Find("Office")->SavedOptions, "%PDF-1.4\n"});
+    };
+    const std::string chosen = optionsOf({1, true, PrintDuplex::None, false});
+    EXPECT_THAT(chosen, testing::AllOf(testing::HasSubstr("media=iso_a4_210x297mm"),
+                                       testing::HasSubstr("PageSize=A4")))
+        << server.Log();
+    for (const char* saved :
+         {"PageSize=Letter", "number-up", "fit-to-page", "Duplex=DuplexNoTumble", "ColorModel"})
+        EXPECT_THAT(chosen, testing::Not(testing::HasSubstr(saved)));
+    const std::string unchosen = optionsOf({});
+    EXPECT_THAT(unchosen, testing::HasSubstr("Duplex=DuplexNoTumble"));
+    EXPECT_THAT(unchosen, testing::HasSubstr("ColorModel=Gray"));
+    EXPECT_THAT(unchosen, testing::Not(testing::HasSubstr("number-up")));
 }
 
 // A test killed while its print server runs, as by a time limit, leaves neither the server nor its folder:

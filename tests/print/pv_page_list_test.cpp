@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/print/image_device.h"
+#include "platform/print/printer_lookup.h"
 #include "print/preview/pv_font_mapper.h"
 #include "print/preview/pv_page_list.h"
 #include "support/test_support.h"
@@ -43,6 +44,9 @@ TEST(PvPageList, RangesPrintInTheirOrderAndAreClampedToThePages) {
         };
         return std::make_unique<Keeping>(printed);
     };
+    // A print system of its own that lists no printers: Print awaits its answer, which a silent server holds.
+    PrinterLookup noPrinters{[] { return PrinterList(); }};
+    pages.Printer.UseLookup(noPrinters);
     pages.Printer.SetPrinterName(QStringLiteral("memory"));
     auto order = [&](int from, int to) {
         printed.clear();
