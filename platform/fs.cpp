@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -132,41 +131,59 @@ int64_t NewestChange(int folder) {
     return newest;
 }
 
-// AtomicWrite's temporary file for a file: hidden beside it, six random letters or digits appended.
-std::string TemporaryPattern(const fs::path& file) {
+// A temporary file for a file, in the given folder: hidden, six random letters or digits appended.
+std::string TemporaryPattern(const fs::path& folder, const fs::path& file) {
     // Appended, not "." + name: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
     std::string hidden(1, '.');
     hidden.append(file.filename().string()).append(".XXXXXX");
-    return (file.parent_path() / hidden).string();
+    return (folder / hidden).string();
 }
 
-// The file whose temporary file a name of TemporaryPattern's shape is; nothing for other names.
-std::optional<std::string> TemporaryFileOf(std::string_view name) {
-    constexpr size_t kRandom = 6;
-    if (name.size() < kRandom + 3 || name.front() != '.' || name[name.size() - kRandom - 1] != '.')
-        return std::nullopt;
-    const std::string_view random = name.substr(name.size() - kRandom);
-    if (!std::all_of(random.begin(), random.end(),
-                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
-        return std::nullopt;
-    return std::string(name.substr(1, name.size() - kRandom - 2));
+// Writes bytes to a temporary file in the folder temporaries and renames it over path. Only a durable write
+// waits for the disk first: a copy that can be made again spares that wait.
+std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std::string_view bytes, int mode,
+                         bool durable);
+
+// Seeding writes its copies in a work folder of its own beside their places, marked inside, so that the
+// next start removes what a cut-short seeding left and never a user's file, whatever its name.
+constexpr char kWorkPrefix[] = ".seeding.";
+constexpr char kWorkMarker[] = ".tessarin-seeding";
+
+bool IsSeedingWork(const fs::path& entry) {
+    std::error_code ec;
+    return entry.filename().string().starts_with(kWorkPrefix) &&
+           fs::symlink_status(entry, ec).type() == fs::file_type::directory &&
+           fs::exists(entry / kWorkMarker, ec);
 }
 
-// Writes bytes to a temporary file beside path and renames it over path. Only a durable write waits for the
-// disk first: a copy that can be made again spares that wait.
-std::string WriteBeside(const fs::path& path, std::string_view bytes, int mode, bool durable);
-
-// Copies one shipped file whole or not at all, with its permissions.
-bool CopyWhole(const fs::directory_entry& shipped, const fs::path& to) {
+// Copies one shipped file whole or not at all, with its permissions, through the work folder.
+bool CopyWhole(const fs::directory_entry& shipped, const fs::path& work, const fs::path& to) {
     std::error_code ec;
     const fs::perms mode = shipped.status(ec).permissions() & fs::perms::mask;
     const std::optional<std::string> bytes = ReadFileBytes(shipped.path());
-    return !ec && bytes && WriteBeside(to, *bytes, static_cast<int>(mode), false).empty();
+    return !ec && bytes && WriteThrough(work, to, *bytes, static_cast<int>(mode), false).empty();
 }
 
-// Copies into to what it lacks of the shipped folder from, each file through a temporary file so that an
-// interrupted start leaves none half written, and removes the temporary files such a start left of files
-// still missing. False when something could not be copied.
+// Copies the shipped files into folder through a new work folder. False when one could not be copied.
+bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& folder) {
+    if (files.empty()) return true;
+    std::string name = (folder / kWorkPrefix).string() + "XXXXXX";
+    if (!::mkdtemp(name.data())) return false;
+    const fs::path work(name);
+    // Marked before any copy begins, so that a folder holding a part-written one is always known.
+    const int marker = ::open((work / kWorkMarker).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    bool whole = marker >= 0 && ::close(marker) == 0;
+    if (whole) {
+        for (const fs::directory_entry& file : files)
+            whole = CopyWhole(file, work, folder / file.path().filename()) && whole;
+    }
+    std::error_code ec;
+    fs::remove_all(work, ec);
+    return whole;
+}
+
+// Copies into to what it lacks of the shipped folder from, and removes the work folders a cut-short
+// seeding left there. False when something could not be copied.
 bool CopyMissing(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::create_directory(to, from, ec);
@@ -175,20 +192,20 @@ bool CopyMissing(const fs::path& from, const fs::path& to) {
         present.insert(entry->path().filename().string());
     if (ec) return false;
     for (const std::string& name : present) {
-        const std::optional<std::string> file = TemporaryFileOf(name);
         std::error_code gone;
-        if (file && !present.count(*file) && fs::exists(from / *file, gone)) fs::remove(to / name, gone);
+        if (IsSeedingWork(to / name)) fs::remove_all(to / name, gone);
     }
     bool whole = true;
+    std::vector<fs::directory_entry> missing;
     for (fs::directory_iterator entry(from, ec), end; !ec && entry != end; entry.increment(ec)) {
         const std::string name = entry->path().filename().string();
         std::error_code kind;
         if (entry->is_directory(kind))
             whole = CopyMissing(entry->path(), to / name) && whole;
         else if (!present.count(name))
-            whole = CopyWhole(*entry, to / name) && whole;
+            missing.push_back(*entry);
     }
-    return whole && !ec;
+    return CopyFiles(missing, to) && whole && !ec;
 }
 
 } // namespace
@@ -254,8 +271,9 @@ int64_t SettledFolderStamp(const fs::path& folder) {
 
 namespace {
 
-std::string WriteBeside(const fs::path& path, std::string_view bytes, int mode, bool durable) {
-    const std::string pattern = TemporaryPattern(path);
+std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std::string_view bytes, int mode,
+                         bool durable) {
+    const std::string pattern = TemporaryPattern(temporaries, path);
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     int fd = mkstemp(name.data());
@@ -293,5 +311,5 @@ std::string WriteBeside(const fs::path& path, std::string_view bytes, int mode, 
 } // namespace
 
 std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) {
-    return WriteBeside(path, bytes, mode, true);
+    return WriteThrough(path.parent_path(), path, bytes, mode, true);
 }

@@ -117,10 +117,10 @@ TEST(MainWindow, LoadsTheMasterListBehindTheSplashOnFirstShow) {
 TEST(MainWindow, StartsOnAMasterListWhoseFirstDescriptionsBeginWithABlank) {
     std::string master = "Number\tDescription\n";
     for (int i = 0; i < 6; ++i)
-        master += "x" + std::to_string(i) + "\t Brick odd " + std::to_string(i) + "\n";
+        master += QStringLiteral("x%1\t Brick odd %1\n").arg(i).toStdString();
     master += "y1\t Plate odd\n";
     for (int i = 0; i < 6; ++i)
-        master += "300" + std::to_string(i) + "\tBrick 2 x " + std::to_string(i) + "\n";
+        master += QStringLiteral("300%1\tBrick 2 x %1\n").arg(i).toStdString();
     Window w(master);
     EXPECT_EQ(FindNamed<RichListView>(w.window, "legolist")->RowCount(), 13);
     ASSERT_EQ(FindNamed<QTreeWidget>(w.window, "TreeView1")->topLevelItemCount(), 1);
@@ -174,8 +174,7 @@ TEST(MainWindow, FindPrefersTheExactNumberAndFindNextMovesOn) {
 TEST(MainWindow, TreeChildSelectsTheFirstPartOfItsWords) {
     std::string master = "h\n";
     for (int i = 0; i < 8; ++i)
-        master +=
-            "p" + std::to_string(i) + "\tplate " + (i < 2 ? "2" : "1") + " x " + std::to_string(i) + "\n";
+        master += QStringLiteral("p%1\tplate %2 x %1\n").arg(i).arg(i < 2 ? 2 : 1).toStdString();
     master += "t\tTile 1 x 1\n";
     Window w(master);
     QList<QTreeWidgetItem*> plates =

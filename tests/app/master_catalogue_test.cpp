@@ -12,7 +12,7 @@ namespace {
 std::string MasterBytes(int rows, const std::string& description) {
     std::string bytes = "Part Number\tDescription\r\n";
     for (int i = 0; i < rows; ++i)
-        bytes += "p" + std::to_string(i) + "\t" + description + "\r\n";
+        bytes += QStringLiteral("p%1\t%2\r\n").arg(i).arg(QString::fromStdString(description)).toStdString();
     return bytes;
 }
 

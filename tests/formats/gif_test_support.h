@@ -55,7 +55,10 @@ inline std::string Header(int width, int height, const std::vector<uint32_t>& co
 }
 
 inline std::string Descriptor(int left, int top, int width, int height, int packed = 0) {
-    return "," + Word(left) + Word(top) + Word(width) + Word(height) + char(packed);
+    std::string out = ",";
+    for (int value : {left, top, width, height})
+        out += Word(value);
+    return out + char(packed);
 }
 
 // Codes of the given sizes packed least significant bit first.

@@ -1,6 +1,10 @@
 #include <chrono>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -73,7 +77,7 @@ TEST(Fs, AtomicWriteKeepsTheOldFileOnFailureAndSetsTheMode) {
     EXPECT_NE(AtomicWrite(dir / "no/such/folder/file", "x"), "");
 }
 
-TEST(Fs, SeedingNeverOverwrites) {
+TEST(Fs, SeedingNeverOverwritesNorRemovesTheUsersFiles) {
     TempDir defaults, home;
     WriteFileBytes(defaults / "master.txt", "shipped");
     WriteFileBytes(defaults / "images/jpgs/3001.jpg", "jpg");
@@ -81,6 +85,14 @@ TEST(Fs, SeedingNeverOverwrites) {
     SeedDataDir(home.path(), defaults.path());
     EXPECT_EQ(*ReadFileBytes(home / "master.txt"), "mine");
     EXPECT_EQ(*ReadFileBytes(home / "images/jpgs/3001.jpg"), "jpg");
+    // Seeding again after an update keeps the user's files, even those named as a temporary copy might be.
+    fs::rename(home / "master.txt", home / ".master.txt.backup");
+    WriteFileBytes(home / ".master.txt.x8Kq2Z", "kept");
+    fs::last_write_time(defaults / "master.txt", fs::file_time_type::clock::now() + std::chrono::seconds(5));
+    SeedDataDir(home.path(), defaults.path());
+    EXPECT_EQ(ReadFileBytes(home / ".master.txt.backup"), "mine");
+    EXPECT_EQ(ReadFileBytes(home / ".master.txt.x8Kq2Z"), "kept");
+    EXPECT_EQ(ReadFileBytes(home / "master.txt"), "shipped");
 }
 
 TEST(Fs, SeedingHappensOnceAndAgainOnlyWhenTheShippedFilesAreNewer) {
@@ -115,22 +127,38 @@ int ExpectWholeCopies(const TempDir& home, const TempDir& defaults) {
     return files;
 }
 
+// Seeds home in a child process that may write files of up to limit bytes: writing past it ends the child
+// there, as a start killed while seeding. Whether it ended so.
+bool SeedEndedWritingPast(const TempDir& home, const TempDir& defaults, rlim_t limit) {
+    constexpr int kEnded = 77;
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit size{limit, limit};
+        std::signal(SIGXFSZ, [](int) { _exit(kEnded); });
+        if (setrlimit(RLIMIT_FSIZE, &size) == 0) SeedDataDir(home.path(), defaults.path());
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == kEnded;
+}
+
 TEST(Fs, SeedingCutShortLeavesOnlyWholeFilesAndTheNextStartCompletesIt) {
     TempDir defaults, home;
     WriteFileBytes(defaults / "master.txt", "shipped");
     WriteFileBytes(defaults / "ldraw/p/stug-2x2.dat", std::string(765, 's'));
     fs::permissions(defaults / "ldraw/p/stug-2x2.dat", fs::perms(0640));
-    WriteFileBytes(defaults / "ldraw/p/box.dat", "box");
-    // A shipped file that cannot be read stops this seeding short of the whole seed.
+    WriteFileBytes(defaults / "ldraw/p/box.dat", std::string(4096, 'b'));
+    // A shipped file that cannot be read stops a seeding short of the whole seed.
     fs::create_directories(defaults / "images/jpgs");
     fs::create_symlink(defaults / "gone.jpg", defaults / "images/jpgs/3001.jpg");
-    // What a start killed while seeding left: one file whole, the next half written beside its place.
-    WriteFileBytes(home / "master.txt", "shipped");
-    WriteFileBytes(home / "ldraw/p/.stug-2x2.dat.x8Kq2Z", "half");
-    fs::permissions(home / "ldraw/p/.stug-2x2.dat.x8Kq2Z", fs::perms::owner_write);
+
+    ASSERT_TRUE(SeedEndedWritingPast(home, defaults, 1024)) << "the start ends while writing box.dat";
+    EXPECT_FALSE(fs::exists(home / "ldraw/p/box.dat")) << "a file cut short does not appear";
+    EXPECT_FALSE(fs::exists(home / ".seeded"));
 
     SeedDataDir(home.path(), defaults.path());
-    EXPECT_EQ(ExpectWholeCopies(home, defaults), 3) << "the half-written file is cleared and written whole";
+    EXPECT_EQ(ExpectWholeCopies(home, defaults), 3) << "what the cut start left is cleared, each file whole";
     EXPECT_FALSE(fs::exists(home / ".seeded")) << "a folder short of a shipped file is not stamped";
 
     fs::remove(defaults / "images/jpgs/3001.jpg");

@@ -120,9 +120,10 @@ TEST(LabelSheets, PicturesFillingTheirLabelsLeaveEveryOutlineEdgeInThePdf) {
     light.fill(qRgb(255, 240, 160));              // lighter than the outlines in grey
     TestLabelRows rows = TestLabelRows::Numbered(14);
     for (int i = 1; i <= 14; ++i) {
-        const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
+        const QString name = QStringLiteral("p%1").arg(i);
+        const std::filesystem::path file = dir / "png" / (name + ".png").toStdString();
         light.save(QString::fromStdString(file.string()));
-        rows.pictures.insert(QStringLiteral("p%1").arg(i), {LabelPicture::PictureFile, file, {}});
+        rows.pictures.insert(name, {LabelPicture::PictureFile, file, {}});
     }
     RegisterPictureFormats();
     RecordingPrompts prompts;

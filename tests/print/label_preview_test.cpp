@@ -117,9 +117,10 @@ struct PictureLabels {
     PictureLabels(int count, const QImage& picture) : rows(TestLabelRows::Numbered(count)) {
         std::filesystem::create_directories(dir / "png");
         for (int i = 1; i <= count; ++i) {
-            const std::filesystem::path file = dir / "png" / ("p" + std::to_string(i) + ".png");
+            const QString name = QStringLiteral("p%1").arg(i);
+            const std::filesystem::path file = dir / "png" / (name + ".png").toStdString();
             picture.save(QString::fromStdString(file.string()));
-            rows.pictures.insert(QStringLiteral("p%1").arg(i), {LabelPicture::PictureFile, file, {}});
+            rows.pictures.insert(name, {LabelPicture::PictureFile, file, {}});
         }
         RegisterPictureFormats();
         for (QCheckBox* box : {maker.CheckBox1, maker.CheckBox2, maker.CheckBox5})

@@ -110,7 +110,7 @@ TEST(KitGraphics, ImageMagickReadsOurBmpAtEveryDepth) {
         const Bitmap source = Stripes(13, 5, c.colours);
         const std::string image = BitmapToBMP(source, c.colorCount);
         EXPECT_EQ(Get16(image, 28), c.bits);
-        const auto path = dir / ("d" + std::to_string(c.bits) + ".bmp");
+        const auto path = dir / QStringLiteral("d%1.bmp").arg(c.bits).toStdString();
         WriteFileBytes(path, image);
         int status = 0;
         const std::string rgb =
