@@ -326,7 +326,7 @@ int OptionsOf(const PrintJob& job, cups_option_t** options) {
     int count = 0;
     for (const auto& [name, value] : job.SavedOptions) {
         const auto about = std::find_if(std::begin(kSavedAbout), std::end(kSavedAbout),
-                                        [&name](const auto& entry) { return entry.first == name; });
+                                        [&saved = name](const auto& entry) { return entry.first == saved; });
         if (about == std::end(kSavedAbout) || !JobDecides(about->second, job.Options))
             count = Cups()->cupsAddOption(name.c_str(), value.c_str(), count, options);
     }
