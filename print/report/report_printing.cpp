@@ -26,6 +26,15 @@ QWidget* DialogParent() {
     return modal ? modal : QApplication::activeWindow();
 }
 
+// The printer the print dialog chose, which takes the job whether listed or not, as the box showed it: as
+// listed now, else as the device knew it, else by its name alone.
+PrinterFacts ChosenFacts(const std::optional<PrinterList>& printers, const PrinterDevice* device,
+                         const QString& name) {
+    if (const PrinterFacts* listed = printers ? printers->Find(name) : nullptr) return *listed;
+    if (device && device->Facts().Name == name) return device->Facts();
+    return PrinterFacts{name};
+}
+
 } // namespace
 
 RpPrintObject::RpPrintObject(UserPrompts& prompts)
@@ -55,13 +64,15 @@ bool RpPrintObject::RunPrintDialog(PrintDevice* device, int pageCount, int& from
                          DialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
     const RpPrintChoice choice = dialog.Choice();
-    const std::optional<PrinterList> printers = lookup_->Answer();
-    const PrinterFacts* chosen = printers ? printers->Find(choice.Printer) : nullptr;
-    pdfFileChosen_ = !chosen && !(printer && choice.Printer == printer->Facts().Name);
-    if (chosen && !printer_) printer_ = std::make_unique<PrinterDevice>(*chosen);
-    printer = dynamic_cast<PrinterDevice*>(printer_.get());
-    if (chosen && printer) printer->SetFacts(*chosen);
-    if (printer && !pdfFileChosen_) {
+    pdfFileChosen_ = choice.Printer == PdfFileOutputName();
+    if (!pdfFileChosen_) {
+        PrinterFacts facts = ChosenFacts(lookup_->Answer(), printer, choice.Printer);
+        if (printer) {
+            printer->SetFacts(std::move(facts));
+        } else {
+            printer_ = std::make_unique<PrinterDevice>(std::move(facts));
+            printer = static_cast<PrinterDevice*>(printer_.get());
+        }
         options.Copies = choice.Copies;
         options.Collate = choice.Collate;
         printer->SetJobOptions(options);
