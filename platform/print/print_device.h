@@ -29,8 +29,8 @@ class EPrintCancelled : public EPrintError {
     using EPrintError::EPrintError;
 };
 
-// A finished job the print system did not take in time: nothing was printed, and its document may go to a
-// PDF file instead.
+// A finished job the print system did not take, in time or at all: nothing was printed, and its document may
+// go to a PDF file instead.
 class EPrintNotTaken : public EPrintError {
   public:
     EPrintNotTaken(const QString& reason, QByteArray document)

@@ -32,7 +32,9 @@ namespace {
     F(cupsGetDestMediaDefault)                                                                               \
     F(cupsGetDests2)                                                                                         \
     F(cupsGetFd)                                                                                             \
+    F(cupsGetNamedDest)                                                                                      \
     F(cupsGetOption)                                                                                         \
+    F(cupsLastError)                                                                                         \
     F(cupsLastErrorString)                                                                                   \
     F(cupsServer)                                                                                            \
     F(cupsSetPasswordCB2)                                                                                    \
@@ -124,10 +126,30 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
+// Made where told: a worker may still tell them while the process ends.
+QString NotInstalled() {
+    return QStringLiteral("The print system is not installed.");
+}
+QString Unreachable() {
+    return QStringLiteral("The print system cannot be reached.");
+}
+
 // Why the print server refused the last request of this thread.
 QString Refusal() {
     return passwordAsked ? QStringLiteral("the print server asks for a password.")
                          : QString::fromUtf8(Cups()->cupsLastErrorString());
+}
+
+// Why the print server did not create the job. For a printer it does not know it gives the words of a file
+// error: it is asked whether it knows the printer.
+QString NotCreated(http_t* http, const QString& printer) {
+    const QString refusal = Refusal();
+    cups_dest_t* known = Cups()->cupsGetNamedDest(http, printer.toUtf8().constData(), nullptr);
+    if (known)
+        Cups()->cupsFreeDests(1, known);
+    else if (!passwordAsked && Cups()->cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+        return QStringLiteral("The print system does not know the printer %1.").arg(printer);
+    return QStringLiteral("The printer %1 did not take the job: %2").arg(printer, refusal);
 }
 
 // Sizes and borders come in hundredths of a millimetre.
@@ -359,10 +381,10 @@ int OptionsOf(const PrintJob& job, cups_option_t** options) {
 } // namespace
 
 PrinterList AskPrintSystem() {
-    PrinterList list;
-    if (!Cups()) return list;
+    if (!Cups()) return {{}, {}, NotInstalled()};
     const Connection connection;
-    if (!connection.get()) return list;
+    if (!connection.get()) return {{}, {}, Unreachable()};
+    PrinterList list;
     cups_dest_t* dests = nullptr;
     const int count = Cups()->cupsGetDests2(connection.get(), &dests);
     const std::unique_ptr<cups_dest_t, DestsDeleter> owned(dests, DestsDeleter{count});
@@ -380,16 +402,16 @@ PrinterList AskPrintSystem() {
 }
 
 QString SpoolToPrintSystem(const PrintJob& job, const std::function<bool()>& mayHandIn) {
-    if (!Cups()) return QStringLiteral("The print system is not installed.");
+    if (!Cups()) return NotInstalled();
     const Connection connection;
-    if (!connection.get()) return QStringLiteral("The print system cannot be reached.");
+    if (!connection.get()) return Unreachable();
     http_t* http = connection.get();
     const QByteArray printer = job.Printer.toUtf8(), title = job.Title.toUtf8();
     cups_option_t* options = nullptr;
     const int optionCount = OptionsOf(job, &options);
     const int id = Cups()->cupsCreateJob(http, printer.constData(), title.constData(), optionCount, options);
     Cups()->cupsFreeOptions(optionCount, options);
-    if (id == 0) return QStringLiteral("The printer %1 did not take the job: %2").arg(job.Printer, Refusal());
+    if (id == 0) return NotCreated(http, job.Printer);
     // A job without its document prints nothing; from here on its pages go in.
     if (!mayHandIn()) {
         Cups()->cupsCancelJob2(http, printer.constData(), id, 0);

@@ -111,12 +111,14 @@ void PrinterDevice::CloseDocument() {
             handIn->lock, handIn->done,
             [&handIn] { return handIn->finished || handIn->stage != HandIn::Submitting; }, left);
     const std::lock_guard guard(handIn->lock);
-    if (handIn->finished && !handIn->failure.isEmpty()) throw EPrintError(handIn->failure.toStdString());
+    // Whatever stopped the print system, nothing was printed: the document may still go to a file.
+    if (handIn->finished && !handIn->failure.isEmpty())
+        throw EPrintNotTaken(handIn->failure, handIn->job.Pdf);
     if (handIn->finished && handIn->stage != HandIn::Abandoned) return;
     if (handIn->stage == HandIn::Waiting) handIn->stage = HandIn::Abandoned;
     if (handIn->stage == HandIn::Submitting)
         throw EPrintError("The print system did not confirm the job. It may still be printed.");
-    if (cancelled || Quitting()) throw EPrintCancelled("Nothing was printed.");
+    if (cancelled) throw EPrintCancelled("Nothing was printed.");
     throw EPrintNotTaken(QStringLiteral("The print system did not take the job in %1 seconds.")
                              .arg(std::chrono::duration<double>(EndWait()).count()),
                          handIn->job.Pdf);

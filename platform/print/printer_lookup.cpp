@@ -146,16 +146,29 @@ JobPrinters PrinterLookup::Latest() {
     return JobPrinters{*state_->answer};
 }
 
+namespace {
+
+// Why a list offers a job no printer, as the PDF question tells it.
+QString WhyNotListed(const PrinterList& list, const QString& chosen) {
+    if (!list.Trouble.isEmpty()) return list.Trouble;
+    return chosen.isEmpty() ? kListsNone : QStringLiteral("The print system does not list %1.").arg(chosen);
+}
+
+} // namespace
+
 std::optional<JobPrinters> PrinterLookup::AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
                                                       const std::function<bool(double)>& whileWaiting,
                                                       const QString& chosen) {
     int seen = 0;
-    bool listed = false; // the printer chosen, else any
+    std::optional<PrinterList> before;
     {
         std::lock_guard guard(state_->lock);
-        const std::optional<PrinterList>& answer = state_->answer;
-        listed = answer && (chosen.isEmpty() ? !answer->Printers.empty() : answer->Find(chosen) != nullptr);
-        if (answer && (!state_->asking || (listed && !chosen.isEmpty()))) return JobPrinters{*answer};
+        before = state_->answer;
+        // The printer chosen goes as soon as it is listed; the default one, or the PDF file where none is
+        // listed, once nobody asks again. An answer without the printer chosen may be seconds old: the print
+        // system is asked again whatever its age.
+        if (before && (chosen.isEmpty() ? !state_->asking : before->Find(chosen) != nullptr))
+            return JobPrinters{*before};
         seen = state_->answers;
         AskUnlessAsking();
     }
@@ -169,16 +182,22 @@ std::optional<JobPrinters> PrinterLookup::AwaitForJob(std::chrono::milliseconds 
         if (cancelled || Quitting() || !prompts.AskYesNo(PdfFileInstead(why))) return std::nullopt;
         return JobPrinters{{}, true};
     };
+    const auto served = [&]() -> std::optional<JobPrinters> {
+        JobPrinters latest = Latest();
+        if (chosen.isEmpty() || latest.Printers.Find(chosen)) return latest;
+        return pdfFileInstead(WhyNotListed(latest.Printers, chosen));
+    };
     // Nothing to print on but the PDF file: the user need not wait for a print server that may never answer.
-    if (chosen.isEmpty() && !listed) {
-        if (seen > 0 &&
+    if (chosen.isEmpty() && !(before && !before->Printers.empty())) {
+        if (before &&
             AwaitAnswerAfter(seen, std::min<std::chrono::milliseconds>(kReturnGrace, timeout), hear))
-            return Latest();
-        if (std::optional<JobPrinters> pdfFile = pdfFileInstead(seen > 0 ? kListsNone : kNotAnswered))
+            return served();
+        if (std::optional<JobPrinters> pdfFile =
+                pdfFileInstead(before ? WhyNotListed(*before, chosen) : kNotAnswered))
             return pdfFile;
         if (cancelled || Quitting()) return std::nullopt;
     }
-    if (AwaitAnswerAfter(seen, timeout, hear)) return Latest();
+    if (AwaitAnswerAfter(seen, timeout, hear)) return served();
     return pdfFileInstead(QStringLiteral("The print system did not answer in %1 seconds.")
                               .arg(std::chrono::duration<double>(timeout).count()));
 }

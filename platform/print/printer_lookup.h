@@ -40,6 +40,9 @@ struct PrinterFacts {
 struct PrinterList {
     QString DefaultPrinter;
     std::vector<PrinterFacts> Printers;
+    // Why no printer could be listed, as "The print system cannot be reached."; empty when the print system
+    // answered.
+    QString Trouble{};
 
     QStringList Names() const;
     // The printer of that name; null when none is listed.
@@ -78,13 +81,14 @@ class PrinterLookup : public QObject {
     // when given, hears the share of the time gone by and may answer false to stop waiting.
     std::optional<PrinterList> Await(std::chrono::milliseconds timeout,
                                      const std::function<bool(double waited)>& whileWaiting = {});
-    // The printers for a print job to the printer chosen, or to the default one when none is: the answer once
-    // one has come and none is being asked for, or at once when it lists the printer chosen. An answer being
-    // asked for, as Print asks again for an old or empty one, is awaited at most timeout, heard by
-    // whileWaiting. The user may take a PDF file instead, which the answer says whatever list comes later:
-    // while no printer is listed and none chosen (at once before any answer, after a moment in which a print
-    // server that answered before may list its printers again), and when the wait runs out. Nothing when the
-    // job goes nowhere: cancelled, declined, or the application quits.
+    // The printers for a print job to the printer chosen, or to the default one when none is: at once when
+    // the latest answer lists the printer chosen, or lists any with none chosen and none is being asked for.
+    // Else the print system is asked again, whatever the answer's age, and the answer awaited at most
+    // timeout, heard by whileWaiting. The user may take a PDF file instead, which the answer says whatever
+    // list comes later: while no printer is listed and none chosen (at once before any answer, after a moment
+    // in which a print server that answered before may list its printers again), when the wait runs out, and
+    // when the new answer does not list the printer chosen either. Nothing when the job goes nowhere:
+    // cancelled, declined, or the application quits.
     std::optional<JobPrinters> AwaitForJob(std::chrono::milliseconds timeout, UserPrompts& prompts,
                                            const std::function<bool(double waited)>& whileWaiting,
                                            const QString& chosen = {});

@@ -70,6 +70,10 @@ void PrintBarForm::ShowHandIn(double waited) {
     SetPosition(static_cast<int>(std::lround(waited * PrintBar->maximum())));
 }
 
+void PrintBarForm::reject() {
+    if (!CancelBtn->isHidden()) emit Cancelled();
+}
+
 void PrintBarForm::Refresh() {
     repaint();
     // Application-modal: the pump can deliver nothing but this window's Cancel and repaints.

@@ -20,6 +20,8 @@ class PrintBarForm : public QDialog {
     void StepBy(int step);
     // How much of the longest wait for the print system to take a job has gone by (0 to 1).
     void ShowHandIn(double waited);
+    // Closing the window, by its frame or Escape, is its Cancel; it stays up until its owner ends the work.
+    void reject() override;
 
     QFrame* PrintPanel;
     QLabel* PrintCaption;

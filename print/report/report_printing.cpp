@@ -26,15 +26,6 @@ QWidget* DialogParent() {
     return modal ? modal : QApplication::activeWindow();
 }
 
-// The printer the print dialog chose, which takes the job whether listed or not, as the box showed it: as
-// listed now, else as the device knew it, else by its name alone.
-PrinterFacts ChosenFacts(const std::optional<PrinterList>& printers, const PrinterDevice* device,
-                         const QString& name) {
-    if (const PrinterFacts* listed = printers ? printers->Find(name) : nullptr) return *listed;
-    if (device && device->Facts().Name == name) return device->Facts();
-    return PrinterFacts{name};
-}
-
 } // namespace
 
 RpPrintObject::RpPrintObject(UserPrompts& prompts)
@@ -59,14 +50,19 @@ bool RpPrintObject::RunPrintDialog(PrintDevice* device, int pageCount, int& from
     if (device && !printer) return true;
     PrinterJobOptions options = printer ? printer->JobOptions() : PrinterJobOptions();
     // No printer and no PDF file taken: nothing was listed, and the default printer is chosen once listed.
-    const QString output = printer ? printer->Facts().Name : pdfFileTaken_ ? PdfFileOutputName() : QString();
-    RpPrintDialog dialog(*lookup_, pageCount, {output, options.Copies, options.Collate, from, to},
+    const QString shown = printer ? printer->Facts().Name : pdfFileTaken_ ? PdfFileOutputName() : QString();
+    RpPrintDialog dialog(*lookup_, pageCount, {shown, options.Copies, options.Collate, from, to},
                          DialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
     const RpPrintChoice choice = dialog.Choice();
-    pdfFileChosen_ = choice.Printer == PdfFileOutputName();
+    // The printer picked takes the job as the print system lists it, asked again where the last answer
+    // lacks it.
+    const std::optional<JobPrinters> output =
+        choice.Printer == PdfFileOutputName() ? JobPrinters{{}, true} : AwaitPrinters(choice.Printer);
+    if (!output) return false;
+    pdfFileChosen_ = output->PdfFileTaken;
     if (!pdfFileChosen_) {
-        PrinterFacts facts = ChosenFacts(lookup_->Answer(), printer, choice.Printer);
+        PrinterFacts facts = *output->Printers.Find(choice.Printer);
         if (printer) {
             printer->SetFacts(std::move(facts));
         } else {
@@ -106,15 +102,20 @@ void RpPrintObject::WriteReportSetup(PrintDevice& device) const {
     device.SetOrientation(Orientation);
 }
 
+std::optional<JobPrinters> RpPrintObject::AwaitPrinters(const QString& chosen) {
+    cancelled_ = false;
+    awaitingPrinters_ = true;
+    std::optional<JobPrinters> printers = lookup_->AwaitForJob(
+        PrintSystemWait, *prompts_, [this](double waited) { return HearHandIn(waited); }, chosen);
+    awaitingPrinters_ = false;
+    CloseProgress();
+    return printers;
+}
+
 std::optional<PrintDevice*> RpPrintObject::JobOutput() {
     pdfFileTaken_ = false;
     if (printer_) return printer_.get();
-    cancelled_ = false;
-    awaitingPrinters_ = true;
-    const std::optional<JobPrinters> printers = lookup_->AwaitForJob(
-        PrintSystemWait, *prompts_, [this](double waited) { return HearHandIn(waited); });
-    awaitingPrinters_ = false;
-    CloseProgress();
+    const std::optional<JobPrinters> printers = AwaitPrinters(QString());
     if (!printers) return std::nullopt;
     // The answer decides: a PDF file the user took stays taken, whatever list has come meanwhile.
     pdfFileTaken_ = printers->PdfFileTaken;

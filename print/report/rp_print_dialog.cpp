@@ -33,11 +33,11 @@ RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrint
     CollateBox = MakeNamed<QCheckBox>(this, "CollateBox", QStringLiteral("C&ollate"));
     CollateBox->setChecked(choice.Collate);
     ListPrinters();
-    // unguarded: notes a name and enables two boxes only; the box's own refills are not heard
-    connect(PrinterBox, &QComboBox::currentTextChanged, this, [this](const QString& output) {
-        chosen_ = output;
-        ShowCopiesFor(output);
-    });
+    // unguarded: notes the user's pick only; the box's refills are no pick
+    connect(PrinterBox, &QComboBox::activated, this,
+            [this](int index) { chosen_ = PrinterBox->itemText(index); });
+    // unguarded: enables two boxes only
+    connect(PrinterBox, &QComboBox::currentTextChanged, this, &RpPrintDialog::ShowCopiesFor);
     // unguarded: lists the printers only
     connect(&lookup_, &PrinterLookup::Answered, this, &RpPrintDialog::ListPrinters);
     AskWhileNoneListed(*this, [this]() -> PrinterLookup& { return lookup_; });
@@ -77,7 +77,6 @@ RpPrintDialog::RpPrintDialog(PrinterLookup& lookup, int pageCount, const RpPrint
 
 void RpPrintDialog::ListPrinters() {
     const std::optional<PrinterList> printers = lookup_.Answer();
-    const QSignalBlocker quiet(PrinterBox);
     ShowComboItems(*PrinterBox, OutputNames(printers, chosen_), OutputName(printers, chosen_));
     ShowCopiesFor(PrinterBox->currentText());
 }

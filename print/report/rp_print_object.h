@@ -235,6 +235,9 @@ class RpPrintObject {
     void WritePrinterSetup(bool restore);
     // Writes the report's paper and orientation into a device.
     void WriteReportSetup(PrintDevice& device) const;
+    // The printers for a job to the printer chosen, or to the default one, or the PDF file taken instead, as
+    // the lookup gives them, with the wait on the progress window. Nothing when nothing is to be printed.
+    std::optional<JobPrinters> AwaitPrinters(const QString& chosen);
     // The printer once the print system has answered with one; null for a PDF file, which the answer of no
     // printers, or the user before any answer, calls for. Before the answer the user may decline the file
     // and wait a bounded time for the printer. Nothing when nothing is to be printed.

@@ -530,20 +530,25 @@ TEST(PrintSystem, AnOwnPrintServerGoesWithItsFolderWhenItsOwnerIsKilled) {
     EXPECT_FALSE(std::filesystem::exists(server.Folder()));
 }
 
-// A queue that takes a job only with a password: the job ends at once saying so, and prints nothing. No
+// A queue that takes a job only with a password, and a queue the server does not know (removed while the
+// program listed it): the job ends at once saying so in the print system's words, and prints nothing. No
 // question goes to the terminal meanwhile, where nobody may be to answer it.
-TEST(PrintSystem, AJobForAQueueThatAsksAPasswordEndsAtOnceSayingSo) {
+TEST(PrintSystem, AJobThePrintServerRefusesEndsAtOnceSayingWhy) {
     const OwnPrintServer server;
     ASSERT_TRUE(server.Started());
-    QElapsedTimer clock;
-    clock.start();
-    const QString failure = SpoolToPrintSystem(
-        PrintJob{QStringLiteral("Office-2"), QStringLiteral("Locked"), {}, {}, {}, "%PDF-1.4\n"},
-        [] { return true; });
-    EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(failure.toStdString(),
-              "The printer Office-2 did not take the job: the print server asks for a password.");
-    EXPECT_FALSE(std::filesystem::exists(server.Output("Office-2")));
+    for (const auto& [printer, why] :
+         {std::pair{"Office-2",
+                    "The printer Office-2 did not take the job: the print server asks for a password."},
+          {"Office-13", "The print system does not know the printer Office-13."}}) {
+        QElapsedTimer clock;
+        clock.start();
+        const QString failure = SpoolToPrintSystem(
+            PrintJob{QString::fromUtf8(printer), QStringLiteral("Refused"), {}, {}, {}, "%PDF-1.4\n"},
+            [] { return true; });
+        EXPECT_LT(clock.elapsed(), 5000);
+        EXPECT_EQ(failure.toStdString(), why);
+        EXPECT_FALSE(std::filesystem::exists(server.Output(printer)));
+    }
 }
 
 // Without the print system's library, found as a file of its name that is no library, the lookup lists no

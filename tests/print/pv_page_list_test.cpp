@@ -44,9 +44,9 @@ TEST(PvPageList, RangesPrintInTheirOrderAndAreClampedToThePages) {
         };
         return std::make_unique<Keeping>(printed);
     };
-    // A print system of its own that lists no printers: Print awaits its answer, which a silent server holds.
-    PrinterLookup noPrinters{[] { return PrinterList(); }};
-    pages.Printer.UseLookup(noPrinters);
+    // A print system of its own that lists the printer: Print awaits its answer, which a silent server holds.
+    PrinterLookup memory{[] { return PrinterList{QStringLiteral("memory"), {{QStringLiteral("memory")}}}; }};
+    pages.Printer.UseLookup(memory);
     pages.Printer.SetPrinterName(QStringLiteral("memory"));
     auto order = [&](int from, int to) {
         printed.clear();

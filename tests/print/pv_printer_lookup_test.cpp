@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QThread>
 #include <atomic>
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 #include <thread>
@@ -15,15 +16,19 @@
 #include "label_test_rows.h"
 #include "platform/print/pdf_file_device.h"
 #include "platform/print/print_device.h"
+#include "platform/print/print_system.h"
 #include "platform/print/printer_device.h"
 #include "platform/print/printer_lookup.h"
+#include "platform/text.h"
 #include "print/label_maker.h"
 #include "print/label_preview.h"
 #include "print/preview/pv_preview.h"
 #include "print/preview/pv_printer.h"
 #include "print/preview/pv_property_combo_box.h"
+#include "print/report/print_bar_form.h"
 #include "print/report/rp_print_dialog.h"
 #include "silent_print_server.h"
+#include "support/answer_window.h"
 #include "support/test_support.h"
 
 namespace {
@@ -407,25 +412,51 @@ TEST_F(LabelPreviewBesideAHeldSystem, AChosenPrinterIsShownWhileAwaitedAndTheRun
     EXPECT_EQ(written.read(5), "%PDF-");
     EXPECT_EQ(printers.currentText(), "Twice");
 
-    // The program's loop is told to quit while Print waits a minute.
+    // Closing the wait's window is its Cancel: the wait of a minute ends, and nothing is asked.
     TestMessages::Clear();
     printer.PrintSystemWait = std::chrono::minutes(1);
+    printer.WhileHandingIn = hear;
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(AnswerWindow<PrintBarForm>([&] { preview.BitBtn1->click(); },
+                                           [](PrintBarForm& bar) { bar.close(); }));
+    EXPECT_LT(clock.elapsed(), 30000) << "the wait went on";
+    EXPECT_EQ(TestMessages::Shown(), QStringList()) << "a question after the window was closed";
+
+    // The program's loop is told to quit while Print waits a minute for the printers, then while the print
+    // system takes the job.
+    QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+    int devices = 0;
+    printer.MakeDevice = [&devices](const QString& name, const std::filesystem::path&) {
+        ++devices;
+        return std::make_unique<PrinterDevice>(PrinterFacts{name}, [](const PrintJob&, const auto&) {
+            QThread::sleep(2);
+            return QStringLiteral("The printer Twice did not take the job: it went away.");
+        });
+    };
     printer.WhileHandingIn = [&](double waited) {
         QCoreApplication::quit();
         return hear(waited);
     };
-    QElapsedTimer clock;
-    QMetaObject::invokeMethod(
-        &preview,
-        [&] {
-            clock.start();
-            preview.BitBtn1->click();
-        },
-        Qt::QueuedConnection);
-    QCoreApplication::exec();
-    EXPECT_LT(clock.elapsed(), 2000) << "the wait outlived the quit";
-    EXPECT_EQ(TestMessages::Shown(), QStringList()) << "a question while quitting";
-    EXPECT_FALSE(printer.Printing());
+    for (const bool listed : {false, true}) {
+        if (listed) {
+            system.answer.set_value(Printers("Twice", {"Twice"}));
+            ASSERT_TRUE(answered.wait(5000));
+        }
+        TestMessages::Clear();
+        QMetaObject::invokeMethod(
+            &preview,
+            [&] {
+                clock.start();
+                preview.BitBtn1->click();
+            },
+            Qt::QueuedConnection);
+        QCoreApplication::exec();
+        EXPECT_LT(clock.elapsed(), 2000) << "the wait outlived the quit";
+        EXPECT_EQ(TestMessages::Shown(), QStringList()) << "a question while quitting";
+        EXPECT_FALSE(printer.Printing());
+        EXPECT_EQ(devices, listed ? 1 : 0);
+    }
 }
 
 // Processes that ask the print system for its printers and end 20 to 110 ms later, as the label preview's
@@ -441,5 +472,60 @@ TEST(PrinterLookup, AProcessEndingWhileThePrintersAreAskedForEndsWell) {
         ASSERT_TRUE(process->waitForFinished(20000));
         EXPECT_EQ(process->exitStatus(), QProcess::NormalExit) << "crashed";
         EXPECT_EQ(process->exitCode(), 0);
+    }
+}
+
+// The printer chosen is missing from an answer of seconds ago, as while its queue is set up again: Print asks
+// again and prints there once it is back. Still missing, or its print server not running, the PDF file is
+// offered in the print system's words.
+TEST(LabelPreview, APrinterMissingFromTheLastAnswerIsAskedForAgainAndElseThePdfFileIsOffered) {
+    enum Case { Back, StillMissing, ServerNotRunning };
+    for (const Case which : {Back, StillMissing, ServerNotRunning}) {
+        SCOPED_TRACE(which);
+        TempDir dir;
+        const AbsentPrintServer absent(dir.path());
+        ComingAndGoingPrintSystem system;
+        system.Set(ComingAndGoingPrintSystem::OfficeOnly);
+        PrinterLookup real(AskPrintSystem);
+        PrinterLookup& lookup = which == ServerNotRunning ? real : system.lookup;
+        ASSERT_TRUE(lookup.Await(std::chrono::seconds(5)));
+        RecordingPrompts prompts;
+        prompts.save = [&dir](const FileChoice&, QString&) {
+            return QString::fromStdString((dir / "l.pdf").string());
+        };
+        TestMessages::Clear();
+        LabelPreview preview(prompts);
+        PvPrinter& printer = preview.PvPreview1->Printer();
+        printer.UseLookup(lookup);
+        printer.SetPrinterName("Hall");
+        QStringList jobs;
+        const auto make = printer.MakeDevice;
+        printer.MakeDevice = [&](const QString& name, const std::filesystem::path& pdf) {
+            if (name == PvPrinter::kPdfFile) return make(name, pdf);
+            jobs << name;
+            return std::unique_ptr<PrintDevice>(std::make_unique<PrinterDevice>(
+                PrinterFacts{name}, [](const PrintJob&, const auto&) { return QString(); }));
+        };
+        if (which == Back) system.Set(ComingAndGoingPrintSystem::Printers);
+        // A file the PDF file replaces keeps its bytes for its other names until the new one is whole.
+        std::ofstream(dir / "l.pdf") << "old";
+        std::filesystem::create_hard_link(dir / "l.pdf", dir / "other name");
+        TestMessages::QueueAnswers({true});
+        preview.BitBtn1->click();
+        if (which == Back) {
+            EXPECT_EQ(TestMessages::Shown(), QStringList());
+            EXPECT_EQ(jobs, QStringList({"Hall"}));
+            continue;
+        }
+        EXPECT_EQ(TestMessages::Shown(),
+                  QStringList({which == StillMissing
+                                   ? "The print system does not list Hall. Print to a PDF file instead?"
+                                   : "The print system cannot be reached. Print to a PDF file instead?"}));
+        EXPECT_EQ(jobs, QStringList());
+        QFile written(QString::fromStdString((dir / "l.pdf").string()));
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+        EXPECT_EQ(written.read(5), "%PDF-");
+        EXPECT_EQ(ReadFileBytes(dir / "other name"), "old") << "the PDF file was written in place";
+        EXPECT_EQ(printer.PrinterName(), "Hall") << "the PDF file answered for that job alone";
     }
 }

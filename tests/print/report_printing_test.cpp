@@ -315,6 +315,33 @@ TEST(RpPrintDialog, AListThatComesWhileOpenChoosesTheDefaultPrinterUnlessThePdfF
     }
 }
 
+// Only the user's pick is the dialog's choice: a refill that changes what the box shows is none, and the pick
+// stands through the refills.
+TEST(RpPrintDialog, OnlyTheUsersPickIsItsChoiceThroughTheRefills) {
+    ComingAndGoingPrintSystem system;
+    system.Set(ComingAndGoingPrintSystem::Printers);
+    ASSERT_TRUE(system.lookup.Await(std::chrono::seconds(5)));
+    RpPrintDialog dialog(system.lookup, 3, {});
+    // The print system asked again, as Print asks for a printer missing from the last answer.
+    const auto answer = [&](ComingAndGoingPrintSystem::State state) {
+        system.Set(state);
+        QSignalSpy answered(&system.lookup, &PrinterLookup::Answered);
+        TestMessages::QueueAnswers({false});
+        system.lookup.AwaitForJob(std::chrono::seconds(5), TestMessages::Prompts(), {}, "Nowhere");
+        ASSERT_TRUE(!answered.isEmpty() || answered.wait(5000));
+    };
+    EXPECT_EQ(dialog.PrinterBox->currentText(), "Hall");
+    answer(ComingAndGoingPrintSystem::OfficeOnly);
+    EXPECT_EQ(dialog.PrinterBox->currentText(), "Office");
+    answer(ComingAndGoingPrintSystem::Printers);
+    EXPECT_EQ(dialog.PrinterBox->currentText(), "Hall") << "a refill became the choice";
+    QTest::keyClick(dialog.PrinterBox, Qt::Key_Up);
+    ASSERT_EQ(dialog.PrinterBox->currentText(), "Office");
+    answer(ComingAndGoingPrintSystem::Printers);
+    EXPECT_EQ(dialog.PrinterBox->currentText(), "Office") << "the user's pick was lost";
+    EXPECT_EQ(dialog.Choice().Printer, "Office");
+}
+
 // The printer the dialog is for stays its choice through answers without it, and shows again when listed; an
 // answer that changes nothing leaves the open list as it was.
 TEST(RpPrintDialog, APrinterNotListedStaysTheChoiceUntilItIsListedAgain) {
@@ -340,6 +367,7 @@ TEST(RpPrintDialog, APrinterNotListedStaysTheChoiceUntilItIsListedAgain) {
     EXPECT_EQ(dialog.Choice().Printer, "Office");
 }
 
+// Cancel ends the wait, and so does closing its window.
 TEST_F(PrintFromPreview, TheWaitForThePrintersShowsProgressAndItsCancelEndsItAtOnce) {
     std::promise<void> answer;
     PrinterLookup lookup{[released = answer.get_future().share()] {
@@ -348,18 +376,23 @@ TEST_F(PrintFromPreview, TheWaitForThePrintersShowsProgressAndItsCancelEndsItAtO
     }};
     report.prn.UseLookup(lookup);
     InPreview([&](PreviewForm& form) {
-        TestMessages::QueueAnswers({false}); // no PDF file instead
-        QElapsedTimer sinceCancel;
-        EXPECT_TRUE(AnswerWindow<PrintBarForm>([&] { form.PrintBtnClick(); },
-                                               [&](PrintBarForm& bar) {
-                                                   EXPECT_FALSE(bar.CancelBtn->isHidden());
-                                                   sinceCancel.start();
-                                                   bar.CancelBtn->click();
-                                               }))
-            << "no progress while waiting";
-        EXPECT_LT(sinceCancel.elapsed(), 5000) << "Cancel did not end the wait of 15 s";
+        for (const bool close : {false, true}) {
+            TestMessages::QueueAnswers({false}); // no PDF file instead
+            QElapsedTimer sinceCancel;
+            EXPECT_TRUE(AnswerWindow<PrintBarForm>([&] { form.PrintBtnClick(); },
+                                                   [&](PrintBarForm& bar) {
+                                                       EXPECT_FALSE(bar.CancelBtn->isHidden());
+                                                       sinceCancel.start();
+                                                       if (close)
+                                                           bar.close();
+                                                       else
+                                                           bar.CancelBtn->click();
+                                                   }))
+                << "no progress while waiting";
+            EXPECT_LT(sinceCancel.elapsed(), 5000) << "the wait of 15 s went on";
+        }
     });
-    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead}));
+    EXPECT_EQ(TestMessages::Shown(), QStringList({kPdfInstead, kPdfInstead}));
     EXPECT_TRUE(events.isEmpty()) << events.join(' ').toStdString();
     answer.set_value();
     lookup.Await(std::chrono::seconds(5));
@@ -490,6 +523,58 @@ TEST_F(PrintFromPreview, ThePrintDialogsPdfFileTakesTheChosenPagesInsteadOfThePr
     EXPECT_TRUE(events.contains("AfterPrint"));
     EXPECT_EQ(ReadPdfInfo(pdf).Pages, 1);
     EXPECT_TRUE(PdfPageText(pdf, 1).contains("Page 3"));
+}
+
+// At OK, the printer picked but missing from an answer of seconds ago is asked for again: back, it takes the
+// job; still missing, the PDF file is offered. So it is for a job that a print server not running cannot
+// take.
+TEST_F(PrintFromPreview, APrinterPickedButNotListedIsAskedForAgainAndAJobNotTakenOffersThePdfFile) {
+    REQUIRE_PDF_PEER();
+    ComingAndGoingPrintSystem returning, missing;
+    for (ComingAndGoingPrintSystem* system : {&returning, &missing}) {
+        system->Set(ComingAndGoingPrintSystem::OfficeOnly);
+        ASSERT_TRUE(system->lookup.Await(std::chrono::seconds(5)));
+    }
+    QStringList jobs;
+    const auto hall = [&jobs] {
+        return std::make_unique<PrinterDevice>(PrinterFacts{"Hall"},
+                                               [&jobs](const PrintJob& job, const auto&) {
+                                                   jobs << job.Printer;
+                                                   return QString();
+                                               });
+    };
+    const std::filesystem::path pdf = AnswerThePdfFile();
+    const auto offeredAndWritten = [&](const QString& why) {
+        EXPECT_EQ(TestMessages::Shown(), QStringList({why + " Print to a PDF file instead?"}));
+        EXPECT_TRUE(pdfOffered);
+        EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
+        std::filesystem::remove(pdf);
+        TestMessages::Clear();
+        pdfOffered = false;
+    };
+    const auto ok = [](RpPrintDialog& dialog) { dialog.Buttons->button(QDialogButtonBox::Ok)->click(); };
+    InPreview([&](PreviewForm& form) {
+        report.prn.UseLookup(returning.lookup);
+        report.prn.SetPrinter(hall());
+        returning.Set(ComingAndGoingPrintSystem::Printers);
+        PrintInTheDialog(form, ok);
+        EXPECT_EQ(jobs, QStringList({"Hall"}));
+        EXPECT_FALSE(pdfOffered) << "the PDF file in place of a printer that is back";
+        EXPECT_EQ(TestMessages::Shown(), QStringList());
+
+        report.prn.UseLookup(missing.lookup);
+        report.prn.SetPrinter(hall());
+        TestMessages::QueueAnswers({true});
+        PrintInTheDialog(form, ok);
+        offeredAndWritten("The print system does not list Hall.");
+
+        const AbsentPrintServer absent(dir.path());
+        report.prn.SetPrinter(std::make_unique<PrinterDevice>(PrinterFacts{"Office"}));
+        TestMessages::QueueAnswers({true});
+        PrintInTheDialog(form, ok);
+        offeredAndWritten("The print system cannot be reached.");
+    });
+    EXPECT_EQ(jobs, QStringList({"Hall"}));
 }
 
 TEST_F(PrintFromPreview, APrinterThatFailsIsReportedOnceAndAfterPrintDoesNotFire) {

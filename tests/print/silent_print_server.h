@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <memory>
 #include <string>
@@ -20,18 +21,28 @@ inline const QString kPdfInstead =
 inline const QString kListsNone =
     QStringLiteral("The print system lists no printers. Print to a PDF file instead?");
 
-// The print system's client reads its server when a thread first asks, so the workers started meanwhile meet
-// this server, which takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
-class SilentPrintServer {
+// Points the print system's client at another server while it lives. The client reads its server when a
+// thread first asks, so the workers started meanwhile meet this one.
+class PrintServerAddress {
   public:
-    SilentPrintServer() { qputenv("CUPS_SERVER", QByteArray::fromStdString(server_.authority())); }
-    ~SilentPrintServer() {
+    explicit PrintServerAddress(const QByteArray& address) { qputenv("CUPS_SERVER", address); }
+    ~PrintServerAddress() {
         if (previous_.isNull())
             qunsetenv("CUPS_SERVER");
         else
             qputenv("CUPS_SERVER", previous_);
-        over_.set_value();
     }
+    PrintServerAddress(const PrintServerAddress&) = delete;
+    PrintServerAddress& operator=(const PrintServerAddress&) = delete;
+
+  private:
+    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+};
+
+// A print server that takes the connection and keeps silent (for ten seconds at most, so that a hang ends).
+class SilentPrintServer {
+  public:
+    ~SilentPrintServer() { over_.set_value(); }
     bool Asked() { return !server_.requests().empty(); }
 
   private:
@@ -39,13 +50,24 @@ class SilentPrintServer {
     LoopbackServer server_{[over = over_.get_future().share()](int, const std::string&) {
         over.wait_for(std::chrono::seconds(10));
     }};
-    const QByteArray previous_ = qgetenv("CUPS_SERVER");
+    const PrintServerAddress address_{QByteArray::fromStdString(server_.authority())};
 };
 
-// A print system that lists no printer, lists Office and Hall (its default), or falls silent until the test
-// ends, as the test switches it. Its workers may outlive the test: they share only what the source holds.
+// A print server that is not running: its socket does not exist.
+class AbsentPrintServer {
+  public:
+    explicit AbsentPrintServer(const std::filesystem::path& folder)
+        : address_(QByteArray::fromStdString((folder / "no-print-server").string())) {}
+
+  private:
+    const PrintServerAddress address_;
+};
+
+// A print system that lists no printer, lists Office and Hall (its default), lists Office alone, or falls
+// silent until the test ends, as the test switches it. Its workers may outlive the test: they share only what
+// the source holds.
 struct ComingAndGoingPrintSystem {
-    enum State { NoPrinters, Printers, Silent };
+    enum State { NoPrinters, Printers, OfficeOnly, Silent };
     struct Shared {
         std::atomic<State> state = NoPrinters;
         std::promise<void> over;
@@ -57,9 +79,15 @@ struct ComingAndGoingPrintSystem {
     std::shared_ptr<Shared> shared = std::make_shared<Shared>();
     PrinterLookup lookup{[shared = shared] {
         if (shared->state == Silent) shared->ended.wait();
-        return shared->state == Printers ? PrinterList{QStringLiteral("Hall"),
-                                                       {{QStringLiteral("Office")}, {QStringLiteral("Hall")}}}
-                                         : PrinterList();
+        switch (shared->state.load()) {
+        case Printers:
+            return PrinterList{QStringLiteral("Hall"),
+                               {{QStringLiteral("Office")}, {QStringLiteral("Hall")}}};
+        case OfficeOnly:
+            return PrinterList{QStringLiteral("Office"), {{QStringLiteral("Office")}}};
+        default:
+            return PrinterList();
+        }
     }};
 };
 
