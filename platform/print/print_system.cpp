@@ -292,26 +292,42 @@ const char* SidesOf(PrintDuplex duplex) {
     return CUPS_SIDES_ONE_SIDED;
 }
 
-// What an option the user saved is about: the sheet and its layout, which are the program's alone, or an
-// option the program may set itself.
-enum class SavedAbout { Sheet, Copies, Collating, Sides, Colour };
+// What an option the user saved is about: the pages, which the program made final (which of them, their
+// order, size, place, turn and grouping on the sheet), or an option the program may set itself.
+enum class SavedAbout { Pages, Copies, Collating, Sides, Colour };
 
-// Saved options about what the program decides, under the names the print system and printers' descriptions
-// give them: the print server lets a description's own name win over the program's, so a saved option goes by
-// what it means. A constant a worker may still read at exit.
+// Saved options about what the program decides, under the names the print system, its filters and printers'
+// descriptions give them: the print server lets a description's own name win over the program's, so a saved
+// option goes by what it means. The server takes names in any capitals. A constant a worker may still read at
+// exit.
 constexpr std::pair<std::string_view, SavedAbout> kSavedAbout[] = {
-    {"PageSize", SavedAbout::Sheet},
-    {"PageRegion", SavedAbout::Sheet},
-    {"media", SavedAbout::Sheet},
-    {"orientation-requested", SavedAbout::Sheet},
-    {"landscape", SavedAbout::Sheet},
-    {"fit-to-page", SavedAbout::Sheet},
-    {"print-scaling", SavedAbout::Sheet},
-    {"scaling", SavedAbout::Sheet},
-    {"natural-scaling", SavedAbout::Sheet},
-    {"number-up", SavedAbout::Sheet},
-    {"number-up-layout", SavedAbout::Sheet},
-    {"mirror", SavedAbout::Sheet},
+    {"media", SavedAbout::Pages},
+    {"media-col", SavedAbout::Pages},
+    {"PageSize", SavedAbout::Pages},
+    {"PageRegion", SavedAbout::Pages},
+    {"orientation-requested", SavedAbout::Pages},
+    {"landscape", SavedAbout::Pages},
+    {"fit-to-page", SavedAbout::Pages},
+    {"fitplot", SavedAbout::Pages},
+    {"print-scaling", SavedAbout::Pages},
+    {"scaling", SavedAbout::Pages},
+    {"natural-scaling", SavedAbout::Pages},
+    {"ppi", SavedAbout::Pages},
+    {"position", SavedAbout::Pages},
+    {"page-border", SavedAbout::Pages},
+    {"number-up", SavedAbout::Pages},
+    {"number-up-layout", SavedAbout::Pages},
+    {"mirror", SavedAbout::Pages},
+    {"MirrorPrint", SavedAbout::Pages},
+    {"booklet", SavedAbout::Pages},
+    {"page-ranges", SavedAbout::Pages},
+    {"page-set", SavedAbout::Pages},
+    {"outputorder", SavedAbout::Pages},
+    {"page-delivery", SavedAbout::Pages},
+    {"page-left", SavedAbout::Pages},
+    {"page-right", SavedAbout::Pages},
+    {"page-top", SavedAbout::Pages},
+    {"page-bottom", SavedAbout::Pages},
     {"copies", SavedAbout::Copies},
     {"multiple-document-handling", SavedAbout::Collating},
     {"Collate", SavedAbout::Collating},
@@ -326,10 +342,16 @@ constexpr std::pair<std::string_view, SavedAbout> kSavedAbout[] = {
     {"ColorModel", SavedAbout::Colour},
 };
 
+// Option names are ASCII, compared by ASCII's capitals alone: a locale's rules may lower I to another letter.
+bool SameName(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::ranges::equal(a, b, {}, lower, lower);
+}
+
 // Whether the job says itself what a saved option is about.
 bool JobDecides(SavedAbout about, const PrinterJobOptions& options) {
     switch (about) {
-    case SavedAbout::Sheet:
+    case SavedAbout::Pages:
     case SavedAbout::Copies:
         return true;
     case SavedAbout::Collating:
@@ -347,8 +369,9 @@ bool JobDecides(SavedAbout about, const PrinterJobOptions& options) {
 int OptionsOf(const PrintJob& job, cups_option_t** options) {
     int count = 0;
     for (const auto& [name, value] : job.SavedOptions) {
-        const auto about = std::find_if(std::begin(kSavedAbout), std::end(kSavedAbout),
-                                        [&saved = name](const auto& entry) { return entry.first == saved; });
+        const auto about =
+            std::find_if(std::begin(kSavedAbout), std::end(kSavedAbout),
+                         [&saved = name](const auto& entry) { return SameName(entry.first, saved); });
         if (about == std::end(kSavedAbout) || !JobDecides(about->second, job.Options))
             count = Cups()->cupsAddOption(name.c_str(), value.c_str(), count, options);
     }

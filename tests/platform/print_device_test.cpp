@@ -486,32 +486,46 @@ TEST(PrintSystem, AsksARealPrintServerForItsPrintersAndHandsOneAWholeJobWithItsO
     }
 }
 
-// Options the user saved in the printer's own words never change the sheet the program laid out, and give way
-// to the options the program sets, whatever their names; where it sets none, they stand.
+// Options the user saved, in the printer's own words and under any capitals, never choose, order, scale,
+// place, turn or combine the pages the program made, and give way to the options the program sets, whatever
+// their names; where it sets none, they stand, as do those about the printer rather than the pages.
 TEST(PrintSystem, SavedOptionsLeaveTheSheetAloneAndGiveWayToTheOptionsTheProgramSets) {
     const OwnPrintServer server;
     ASSERT_TRUE(server.Started());
     std::filesystem::create_directory(server.Client() / ".cups");
     std::ofstream(server.Client() / ".cups" / "lpoptions")
-        << "Dest Office PageSize=Letter Duplex=DuplexNoTumble ColorModel=Gray number-up=2 fit-to-page\n";
+        << "Dest Office pagesize=Letter duplex=DuplexNoTumble colormodel=Gray Number-Up=2 Landscape fitplot "
+           "page-ranges=1 page-set=odd booklet MirrorPrint outputorder=reverse page-left=72 "
+           "Position=top page-border=single InputSlot=Tray2\n";
     const PrinterList list = std::async(std::launch::async, AskPrintSystem).get();
     ASSERT_NE(list.Find("Office"), nullptr);
-    const auto optionsOf = [&](const PrinterJobOptions& options) {
-        return OptionsAtPrinter(server, {QStringLiteral("Office"), QStringLiteral("A4 labels"),
-                                         Paper{9, QSizeF(8.27, 11.69)}, options,
-                                         list.Find("Office")->SavedOptions, "%PDF-1.4\n"});
+    const auto lowerOptionsOf = [&](const PrinterJobOptions& options) {
+        return QString::fromStdString(
+                   OptionsAtPrinter(server, {QStringLiteral("Office"), QStringLiteral("A4 labels"),
+                                             Paper{9, QSizeF(8.27, 11.69)}, options,
+                                             list.Find("Office")->SavedOptions, "%PDF-1.4\n"}))
+            .toLower()
+            .toStdString();
     };
-    const std::string chosen = optionsOf({1, true, PrintDuplex::None, false});
-    EXPECT_THAT(chosen, testing::AllOf(testing::HasSubstr("media=iso_a4_210x297mm"),
-                                       testing::HasSubstr("PageSize=A4")))
-        << server.Log();
-    for (const char* saved :
-         {"PageSize=Letter", "number-up", "fit-to-page", "Duplex=DuplexNoTumble", "ColorModel"})
-        EXPECT_THAT(chosen, testing::Not(testing::HasSubstr(saved)));
-    const std::string unchosen = optionsOf({});
-    EXPECT_THAT(unchosen, testing::HasSubstr("Duplex=DuplexNoTumble"));
-    EXPECT_THAT(unchosen, testing::HasSubstr("ColorModel=Gray"));
-    EXPECT_THAT(unchosen, testing::Not(testing::HasSubstr("number-up")));
+    const auto leavesThePagesAlone = [&server](const std::string& options) {
+        EXPECT_THAT(options, testing::AllOf(testing::HasSubstr("media=iso_a4_210x297mm"),
+                                            testing::HasSubstr("pagesize=a4"),
+                                            testing::HasSubstr("orientation-requested=3"),
+                                            testing::HasSubstr("inputslot=tray2")))
+            << server.Log();
+        for (const char* saved :
+             {"pagesize=letter", "number-up", "landscape", "fitplot", "page-ranges", "page-set", "booklet",
+              "mirrorprint", "outputorder", "page-left", "position", "page-border"})
+            EXPECT_THAT(options, testing::Not(testing::HasSubstr(saved)));
+    };
+    const std::string chosen = lowerOptionsOf({1, true, PrintDuplex::None, false});
+    leavesThePagesAlone(chosen);
+    EXPECT_THAT(chosen, testing::Not(testing::HasSubstr("duplex=duplexnotumble")));
+    EXPECT_THAT(chosen, testing::Not(testing::HasSubstr("colormodel")));
+    const std::string unchosen = lowerOptionsOf({});
+    leavesThePagesAlone(unchosen);
+    EXPECT_THAT(unchosen, testing::HasSubstr("duplex=duplexnotumble"));
+    EXPECT_THAT(unchosen, testing::HasSubstr("colormodel=gray"));
 }
 
 // A test killed while its print server runs, as by a time limit, leaves neither the server nor its folder:
