@@ -13,6 +13,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <cmath>
+#include <fstream>
 #include <future>
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 #include "platform/print/print_system.h"
 #include "platform/print/printer_device.h"
 #include "platform/print/printer_lookup.h"
+#include "platform/text.h"
 #include "print/report/print_bar_form.h"
 #include "print/report/rp_print_dialog.h"
 #include "report_test_support.h"
@@ -544,11 +546,17 @@ TEST_F(PrintFromPreview, APrinterPickedButNotListedIsAskedForAgainAndAJobNotTake
                                                });
     };
     const std::filesystem::path pdf = AnswerThePdfFile();
+    // The file replaced keeps its bytes under its other name: the PDF file is not written in place.
+    const auto replacing = [&] {
+        std::filesystem::remove(dir / "other name");
+        std::ofstream(pdf) << "old";
+        std::filesystem::create_hard_link(pdf, dir / "other name");
+    };
     const auto offeredAndWritten = [&](const QString& why) {
         EXPECT_EQ(TestMessages::Shown(), QStringList({why + " Print to a PDF file instead?"}));
         EXPECT_TRUE(pdfOffered);
         EXPECT_EQ(ReadPdfInfo(pdf).Pages, 3);
-        std::filesystem::remove(pdf);
+        EXPECT_EQ(ReadFileBytes(dir / "other name"), "old") << "the PDF file was written in place";
         TestMessages::Clear();
         pdfOffered = false;
     };
@@ -564,12 +572,14 @@ TEST_F(PrintFromPreview, APrinterPickedButNotListedIsAskedForAgainAndAJobNotTake
 
         report.prn.UseLookup(missing.lookup);
         report.prn.SetPrinter(hall());
+        replacing();
         TestMessages::QueueAnswers({true});
         PrintInTheDialog(form, ok);
         offeredAndWritten("The print system does not list Hall.");
 
         const AbsentPrintServer absent(dir.path());
         report.prn.SetPrinter(std::make_unique<PrinterDevice>(PrinterFacts{"Office"}));
+        replacing();
         TestMessages::QueueAnswers({true});
         PrintInTheDialog(form, ok);
         offeredAndWritten("The print system cannot be reached.");
