@@ -26,18 +26,33 @@ class InventoryFilesTest : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(InventoryFilesTest, ReaderIsChosenByFileNameNotFolder) {
+TEST_F(InventoryFilesTest, ReaderIsChosenByTheNamesOwnExtensionNotFolder) {
     // A folder named like an inventory type must not pick the reader.
     std::filesystem::create_directories(dir / "x.inv");
     WriteFileBytes(dir / "x.inv" / "set.prn", "#Set:\tfrom prn\r\n\r\n\r\n\r\n1\t3001\t\tRed\tB\t\r\n");
     ASSERT_TRUE(inv.ReadFile(QString::fromStdString((dir / "x.inv" / "set.prn").string())));
     EXPECT_EQ(inv.rows.SetName(), u"from prn");
-    // The first text found in the name wins, anywhere in it.
-    const QString both = Write("parts.inv.csv", "2\t3020\t\tBlack\tPlate\t\n");
-    ASSERT_TRUE(inv.ReadFile(both));
+    // The name's own extension decides, whatever known text comes before it, in any case.
+    ASSERT_TRUE(inv.ReadFile(Write("lego.inventory.Csv", "\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\","
+                                                         "\"Part Name\",\"Notes\"\r\n"
+                                                         "\"2\",\"3020\",\"\",\"Black\",\"Plate\",\"\"\r\n"
+                                                         "\"5\",\"3001\",\"\",\"Red\",\"Brick\",\"\"\r\n")));
+    EXPECT_EQ(inv.rows.InventoryCell(ColQuantity, 1), u"2");
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 1), u"3020");
+    EXPECT_EQ(inv.rows.InventoryCell(ColQuantity, 2), u"5");
+    EXPECT_EQ(inv.rows.InventoryCell(ColColor, 2), u"Red");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
+    // A name whose extension no reader has: the first known text found in it wins, anywhere in it.
+    std::filesystem::copy_file(TestData("inventory/roundtrip.inv"), dir / "set.inv.bak");
+    ASSERT_TRUE(inv.ReadFile(PathIn(dir, "set.inv.bak")));
+    EXPECT_EQ(inv.rows.InventoryCell(ColQuantity, 3), u"3");
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 5), u"3020");
+    const int rowsBefore = inv.rows.InventoryRowCount();
+    std::filesystem::copy_file(TestData("inventory/newer.htm"), dir / "page.html");
+    ASSERT_TRUE(inv.ReadFile(PathIn(dir, "page.html")));
+    EXPECT_GT(inv.rows.InventoryRowCount(), rowsBefore);
     EXPECT_FALSE(inv.ReadFile(Write("notes.txt", "1\t3001\n")));
-    EXPECT_EQ(inv.rows.InventoryRowCount(), 2);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
 }
 
 // The dialogs list the formats in their own order, not the order names are searched in.
