@@ -31,6 +31,14 @@ void ClearPathCache();
 // still carry the same time (file system clocks are coarse), so that the listing is read again next time.
 int64_t SettledFolderStamp(const std::filesystem::path& folder);
 
-// Writes bytes to a temporary file in the same folder and renames it over path; the old file survives any
-// failure. Returns an error text, empty on success.
-std::string AtomicWrite(const std::filesystem::path& path, std::string_view bytes, int mode = 0644);
+// Where a write to path lands: path itself, or the end of the chain of symbolic links it starts (relative
+// targets taken against their link's folder), which need not exist yet. Nothing for a chain too long to
+// follow (a loop).
+std::optional<std::filesystem::path> FinalTarget(const std::filesystem::path& path);
+
+// Writes bytes to a temporary file beside path's final target and renames it over that target, so that a
+// link stays a link; the old file survives any failure. A file replaced keeps its permissions, and its owner
+// and group as far as the user may give them; a new file gets newMode when given, else what the umask allows.
+// Returns an error text, empty on success.
+std::string AtomicWrite(const std::filesystem::path& path, std::string_view bytes,
+                        std::optional<int> newMode = std::nullopt);

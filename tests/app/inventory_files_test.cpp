@@ -3,11 +3,13 @@
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
 #include "app/own_formats.h"
+#include "app/xls_inventory.h"
 #include "inventory_test_support.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -240,6 +242,32 @@ TEST_F(InventoryFilesTest, SaveAddsFilterExtensionAndClearsModifiedOnlyOnSuccess
     EXPECT_FALSE(std::filesystem::exists(dir / "set.txt"));
     EXPECT_TRUE(inv.rows.Modified());
     EXPECT_EQ(TestMessages::Shown().size(), 1);
+}
+
+// The name's own extension decides what is written; a link stays a link and the file it leads to, made when
+// missing, gets the rows and keeps its permissions.
+TEST_F(InventoryFilesTest, SaveWritesWhatTheNamesOwnExtensionSaysThroughALinkKeepingTheMode) {
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    WriteFileBytes(dir / "private.csv", "old");
+    ASSERT_EQ(::chmod((dir / "private.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink("private.csv", dir / "my.invoice.csv");
+    ASSERT_TRUE(files.Save(PathIn(dir, "my.invoice.csv"), {}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "my.invoice.csv"));
+    EXPECT_EQ(FileMode(dir / "private.csv"), 0600);
+    const std::string csv = ReadFileBytes(dir / "private.csv").value_or("");
+    EXPECT_TRUE(csv.starts_with("\"Quantity\",\"Ldraw #\",")) << csv;
+    EXPECT_NE(csv.find("\"3001\""), std::string::npos) << csv;
+
+    // A link to no file yet: the file is made where it leads.
+    std::filesystem::create_symlink("made", dir / "stock.prn.backup.xls");
+    ASSERT_TRUE(files.Save(PathIn(dir, "stock.prn.backup.xls"), {}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "stock.prn.backup.xls"));
+    EXPECT_TRUE(ReadFileBytes(dir / "made").value_or("").starts_with("\xD0\xCF\x11\xE0"))
+        << "a workbook in a compound file";
+    TestInventory reread;
+    reread.Read(ReadXlsInventory, PathIn(dir, "stock.prn.backup.xls"));
+    EXPECT_EQ(reread.rows.InventoryRowCount(), 3);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
 }
 
 TEST_F(InventoryFilesTest, FailedWriteKeepsWhatWasThereAndModified) {
