@@ -9,7 +9,6 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <mutex>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -179,9 +178,12 @@ bool CopyWhole(const fs::directory_entry& shipped, const fs::path& work, const f
     return !ec && bytes && WriteThrough(work, to, *bytes, static_cast<int>(mode), false).empty();
 }
 
-// Copies the shipped files into folder through a new work folder. False when one could not be copied.
-bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& folder) {
+// Copies the shipped files into folder through a new work folder, and notes the folder among those filled.
+// False when one could not be copied.
+bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& folder,
+               std::vector<fs::path>& filled) {
     if (files.empty()) return true;
+    filled.push_back(folder);
     std::string name = (folder / kWorkPrefix).string() + "XXXXXX";
     if (!::mkdtemp(name.data())) return false;
     const fs::path work(name);
@@ -198,8 +200,9 @@ bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& fo
 }
 
 // Copies into to what it lacks of the shipped folder from, and removes the work folders a cut-short
-// seeding left there. False when something could not be copied.
-bool CopyMissing(const fs::path& from, const fs::path& to) {
+// seeding left there; the folders it copied into are added to filled. False when something could not be
+// copied.
+bool CopyMissing(const fs::path& from, const fs::path& to, std::vector<fs::path>& filled) {
     std::error_code ec;
     fs::create_directory(to, from, ec);
     std::unordered_set<std::string> present;
@@ -216,11 +219,31 @@ bool CopyMissing(const fs::path& from, const fs::path& to) {
         const std::string name = entry->path().filename().string();
         std::error_code kind;
         if (entry->is_directory(kind))
-            whole = CopyMissing(entry->path(), to / name) && whole;
+            whole = CopyMissing(entry->path(), to / name, filled) && whole;
         else if (!present.count(name))
             missing.push_back(*entry);
     }
-    return CopyFiles(missing, to) && whole && !ec;
+    return CopyFiles(missing, to, filled) && whole && !ec;
+}
+
+// Puts the copies in the folders filled on the disk, with their names. One syncfs() for each file system
+// among them (the data folder's, and another's only where a subfolder leads to one): one flush of a few
+// megabytes, where an fsync() of each of some hundreds of copies and of its folder would wait for the disk
+// hundreds of times.
+bool FlushCopies(const std::vector<fs::path>& filled) {
+    std::vector<dev_t> flushed;
+    for (const fs::path& folder : filled) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st {};
+        bool done = fd >= 0 && ::fstat(fd, &st) == 0;
+        if (done && std::find(flushed.begin(), flushed.end(), st.st_dev) == flushed.end()) {
+            done = ::syncfs(fd) == 0;
+            flushed.push_back(st.st_dev);
+        }
+        if (fd >= 0) ::close(fd);
+        if (!done) return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -237,8 +260,11 @@ void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
     const int64_t shipped = NewestChange(shippedFolder);
     struct stat seeded {};
     if (::stat(stamp.c_str(), &seeded) == 0 && ModifiedNs(seeded) >= shipped) return;
-    if (!CopyMissing(defaults, dir)) return;
-    std::ofstream{stamp};
+    std::vector<fs::path> filled{dir}; // with what an earlier start copied but did not stamp
+    if (!CopyMissing(defaults, dir, filled)) return;
+    // The copies are on the disk before the stamp that vouches for them, and the stamp appears whole: after a
+    // power cut it never stands over empty copies that no later start would make again.
+    if (!FlushCopies(filled) || !AtomicWrite(stamp, {}).empty()) return;
     const timespec times[2] = {{0, UTIME_OMIT}, {shipped / 1'000'000'000, shipped % 1'000'000'000}};
     ::utimensat(AT_FDCWD, stamp.c_str(), times, 0);
 }

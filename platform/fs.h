@@ -16,7 +16,8 @@ std::filesystem::path ShippedDataDir(const std::filesystem::path& installed,
                                      const std::filesystem::path& source);
 // Copies the shipped default data into dir without overwriting anything already there: once, and again
 // only when the shipped files have changed since. Each file appears whole or not at all, and a folder a
-// start left half seeded is completed by the next, which removes what that start wrote and nothing else.
+// start left half seeded is completed by the next, which removes what that start wrote and nothing else. The
+// stamp that tells a seeded folder is written only once its copies are on the disk.
 void SeedDataDir(const std::filesystem::path& dir, const std::filesystem::path& defaults);
 
 // Resolves a reference written with '\' or '/' and any letter case below base. Returns nothing when a
