@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -36,7 +37,8 @@ struct SaveFormat {
     const char16_t* filter;
 };
 
-// Searched in this order in the upper-cased file name; the first text found anywhere in it wins.
+// A file name's own extension picks its format; a name whose extension none has is searched in this order,
+// and the first text found anywhere in it wins (set.inv.bak, page.html).
 constexpr std::array<ReadFormat, 11> kReadFormats = {{
     {u".INV", 2, ReadInvFile, true, nullptr},
     {u".PRN", 0, ReadPrnFile, true, nullptr},
@@ -61,6 +63,9 @@ constexpr std::array<SaveFormat, 4> kSaveFormats = {{
 template <typename Format, size_t N>
 const Format* FindFormat(const std::array<Format, N>& formats, const QString& path) {
     const QString name = FileNameOf(path).toUpper();
+    const QStringView extension = QStringView(name).mid(std::max<qsizetype>(name.lastIndexOf(u'.'), 0));
+    for (const Format& format : formats)
+        if (extension == QStringView(format.text)) return &format;
     for (const Format& format : formats)
         if (name.contains(QStringView(format.text))) return &format;
     return nullptr;

@@ -9,8 +9,8 @@
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <mutex>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <unordered_map>
@@ -131,18 +131,32 @@ int64_t NewestChange(int folder) {
     return newest;
 }
 
-// A temporary file for a file, in the given folder: hidden, six random letters or digits appended.
-std::string TemporaryPattern(const fs::path& folder, const fs::path& file) {
+// Creates a temporary file for a file in the given folder, hidden, six random letters or digits appended
+// to its name, and returns it open for writing (-1 and errno on failure). Made by open() with mode rather
+// than by mkstemp(), which makes it 0600: so the kernel applies the umask, which cannot be read without
+// changing it for the whole process.
+int CreateTemporary(const fs::path& folder, const fs::path& file, mode_t mode, std::string& name) {
+    static constexpr std::string_view kLetters =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     // Appended, not "." + name: GCC 12 at -O3 takes that for an overlapping copy (-Wrestrict).
     std::string hidden(1, '.');
     hidden.append(file.filename().string()).append(".XXXXXX");
-    return (folder / hidden).string();
+    name = (folder / hidden).string();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        unsigned char random[6];
+        if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) return -1;
+        for (size_t i = 0; i < sizeof random; ++i)
+            name[name.size() - sizeof random + i] = kLetters[random[i] % kLetters.size()];
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
 }
 
-// Writes bytes to a temporary file in the folder temporaries and renames it over path. Only a durable write
-// waits for the disk first: a copy that can be made again spares that wait.
-std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std::string_view bytes, int mode,
-                         bool durable);
+// Writes bytes to a temporary file in the folder temporaries and renames it over path, which is no link.
+// Only a durable write waits for the disk first: a copy that can be made again spares that wait.
+std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std::string_view bytes,
+                         std::optional<int> newMode, bool durable);
 
 // Seeding writes its copies in a work folder of its own beside their places, marked inside, so that the
 // next start removes what a cut-short seeding left and never a user's file, whatever its name.
@@ -164,9 +178,12 @@ bool CopyWhole(const fs::directory_entry& shipped, const fs::path& work, const f
     return !ec && bytes && WriteThrough(work, to, *bytes, static_cast<int>(mode), false).empty();
 }
 
-// Copies the shipped files into folder through a new work folder. False when one could not be copied.
-bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& folder) {
+// Copies the shipped files into folder through a new work folder, and notes the folder among those filled.
+// False when one could not be copied.
+bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& folder,
+               std::vector<fs::path>& filled) {
     if (files.empty()) return true;
+    filled.push_back(folder);
     std::string name = (folder / kWorkPrefix).string() + "XXXXXX";
     if (!::mkdtemp(name.data())) return false;
     const fs::path work(name);
@@ -183,8 +200,9 @@ bool CopyFiles(const std::vector<fs::directory_entry>& files, const fs::path& fo
 }
 
 // Copies into to what it lacks of the shipped folder from, and removes the work folders a cut-short
-// seeding left there. False when something could not be copied.
-bool CopyMissing(const fs::path& from, const fs::path& to) {
+// seeding left there; the folders it copied into are added to filled. False when something could not be
+// copied.
+bool CopyMissing(const fs::path& from, const fs::path& to, std::vector<fs::path>& filled) {
     std::error_code ec;
     fs::create_directory(to, from, ec);
     std::unordered_set<std::string> present;
@@ -201,11 +219,31 @@ bool CopyMissing(const fs::path& from, const fs::path& to) {
         const std::string name = entry->path().filename().string();
         std::error_code kind;
         if (entry->is_directory(kind))
-            whole = CopyMissing(entry->path(), to / name) && whole;
+            whole = CopyMissing(entry->path(), to / name, filled) && whole;
         else if (!present.count(name))
             missing.push_back(*entry);
     }
-    return CopyFiles(missing, to) && whole && !ec;
+    return CopyFiles(missing, to, filled) && whole && !ec;
+}
+
+// Puts the copies in the folders filled on the disk, with their names. One syncfs() for each file system
+// among them (the data folder's, and another's only where a subfolder leads to one): one flush of a few
+// megabytes, where an fsync() of each of some hundreds of copies and of its folder would wait for the disk
+// hundreds of times.
+bool FlushCopies(const std::vector<fs::path>& filled) {
+    std::vector<dev_t> flushed;
+    for (const fs::path& folder : filled) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        struct stat st {};
+        bool done = fd >= 0 && ::fstat(fd, &st) == 0;
+        if (done && std::find(flushed.begin(), flushed.end(), st.st_dev) == flushed.end()) {
+            done = ::syncfs(fd) == 0;
+            flushed.push_back(st.st_dev);
+        }
+        if (fd >= 0) ::close(fd);
+        if (!done) return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -222,8 +260,11 @@ void SeedDataDir(const fs::path& dir, const fs::path& defaults) {
     const int64_t shipped = NewestChange(shippedFolder);
     struct stat seeded {};
     if (::stat(stamp.c_str(), &seeded) == 0 && ModifiedNs(seeded) >= shipped) return;
-    if (!CopyMissing(defaults, dir)) return;
-    std::ofstream{stamp};
+    std::vector<fs::path> filled{dir}; // with what an earlier start copied but did not stamp
+    if (!CopyMissing(defaults, dir, filled)) return;
+    // The copies are on the disk before the stamp that vouches for them, and the stamp appears whole: after a
+    // power cut it never stands over empty copies that no later start would make again.
+    if (!FlushCopies(filled) || !AtomicWrite(stamp, {}).empty()) return;
     const timespec times[2] = {{0, UTIME_OMIT}, {shipped / 1'000'000'000, shipped % 1'000'000'000}};
     ::utimensat(AT_FDCWD, stamp.c_str(), times, 0);
 }
@@ -271,37 +312,55 @@ int64_t SettledFolderStamp(const fs::path& folder) {
 
 namespace {
 
-std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std::string_view bytes, int mode,
-                         bool durable) {
-    const std::string pattern = TemporaryPattern(temporaries, path);
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
+// Gives the temporary file the owner and group of the file it replaces as far as the user may: only root
+// gives a file away, and others set only a group of their own. A failure is no reason to refuse the save:
+// EPERM is the common one, and a file system without owners, or an owner that a user namespace does not map,
+// gives others.
+void KeepOwner(int fd, const struct stat& old) {
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+}
+
+std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std::string_view bytes,
+                         std::optional<int> newMode, bool durable) {
+    // A file replaced keeps its mode; a new one gets newMode, else 0666 less the umask as open() makes it.
+    // The temporary has its final mode before the first byte goes in.
+    struct stat old {};
+    const bool replacing = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    std::optional<mode_t> mode;
+    if (replacing)
+        mode = old.st_mode & 07777;
+    else if (newMode)
+        mode = static_cast<mode_t>(*newMode) & 07777;
+    std::string name;
+    const int fd = CreateTemporary(temporaries, path, mode.value_or(0666), name);
     if (fd < 0) return "Cannot create " + path.string() + ": " + std::strerror(errno);
     auto fail = [&](const char* what) {
         std::string text = std::string(what) + " " + path.string() + ": " + std::strerror(errno);
-        close(fd);
-        unlink(name.data());
+        ::close(fd);
+        ::unlink(name.c_str());
         return text;
     };
+    // The owner before the mode: a change of owner clears the set-user-ID and set-group-ID bits.
+    if (replacing) KeepOwner(fd, old);
+    if (mode && ::fchmod(fd, *mode) != 0) return fail("Cannot write");
     size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             return fail("Cannot write");
         }
         done += static_cast<size_t>(n);
     }
-    if (fchmod(fd, static_cast<mode_t>(mode)) != 0 || (durable && fsync(fd) != 0))
-        return fail("Cannot write");
-    if (close(fd) != 0) {
-        unlink(name.data());
-        return "Cannot write " + path.string() + ": " + std::strerror(errno);
+    if (durable && ::fsync(fd) != 0) return fail("Cannot write");
+    if (::close(fd) != 0) {
+        std::string text = "Cannot write " + path.string() + ": " + std::strerror(errno);
+        ::unlink(name.c_str());
+        return text;
     }
-    if (rename(name.data(), path.c_str()) != 0) {
+    if (::rename(name.c_str(), path.c_str()) != 0) {
         std::string text = "Cannot replace " + path.string() + ": " + std::strerror(errno);
-        unlink(name.data());
+        ::unlink(name.c_str());
         return text;
     }
     ClearPathCache();
@@ -310,6 +369,20 @@ std::string WriteThrough(const fs::path& temporaries, const fs::path& path, std:
 
 } // namespace
 
-std::string AtomicWrite(const fs::path& path, std::string_view bytes, int mode) {
-    return WriteThrough(path.parent_path(), path, bytes, mode, true);
+std::optional<fs::path> FinalTarget(const fs::path& path) {
+    constexpr int kMaxLinks = 40; // as many as the kernel follows
+    fs::path current = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        std::error_code noLink;
+        const fs::path target = fs::read_symlink(current, noLink);
+        if (noLink) return current;
+        current = current.parent_path() / target; // an absolute target replaces the folder
+    }
+    return std::nullopt;
+}
+
+std::string AtomicWrite(const fs::path& path, std::string_view bytes, std::optional<int> newMode) {
+    const std::optional<fs::path> target = FinalTarget(path);
+    if (!target) return "Cannot write " + path.string() + ": " + std::strerror(ELOOP);
+    return WriteThrough(target->parent_path(), *target, bytes, newMode, true);
 }

@@ -1,7 +1,5 @@
 #include "platform/ini.h"
 
-#include <sys/stat.h>
-
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -66,11 +64,8 @@ std::string IniFile::Save() {
     // What another program or a hand edit wrote meanwhile stays; a file that cannot be read is not
     // overwritten with this object's view of it.
     if (!Reload() && exists) return "Cannot read " + path_.string() + "; the settings were not saved.";
-    // Keep the permissions of an existing file; a new one is private to its owner.
-    int mode = 0600;
-    struct stat info {};
-    if (stat(path_.c_str(), &info) == 0) mode = static_cast<int>(info.st_mode & 07777);
-    std::string failure = AtomicWrite(path_, EncodeTextFile(Text()), mode);
+    // A new file is private to its owner (it holds a password); an existing one keeps its permissions.
+    std::string failure = AtomicWrite(path_, EncodeTextFile(Text()), 0600);
     if (failure.empty()) changes_.clear();
     return failure;
 }

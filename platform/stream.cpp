@@ -70,7 +70,7 @@ void MemoryStream::Clear() {
 
 FileStream::FileStream(const std::filesystem::path& path, Mode mode) {
     int flags = mode == fmOpenRead ? O_RDONLY : mode == fmCreate ? O_RDWR | O_CREAT | O_TRUNC : O_RDWR;
-    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0666); // a new file: what the umask allows
     if (fd_ < 0)
         throw EStreamError((mode == fmCreate ? "Cannot create file " : "Cannot open file ") + path.string() +
                            ". " + std::strerror(errno));

@@ -153,8 +153,8 @@ std::optional<QString> ReadTextFile(const std::filesystem::path& path) {
     return DecodeText(*bytes);
 }
 
-std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines, int mode) {
-    return AtomicWrite(path, EncodeTextFile(JoinLinesCrlf(lines)), mode);
+std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines) {
+    return AtomicWrite(path, EncodeTextFile(JoinLinesCrlf(lines)));
 }
 
 std::string AsciiLower(std::string_view text) {

@@ -63,5 +63,6 @@ QString JoinLinesCrlf(const QStringList& lines);
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& path);
 // Whole file decoded; nothing when it cannot be read.
 std::optional<QString> ReadTextFile(const std::filesystem::path& path);
-// Encodes the lines with CRLF ends and saves atomically. Returns an error text, empty on success.
-std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines, int mode = 0644);
+// Encodes the lines with CRLF ends and saves them as AtomicWrite does. Returns an error text, empty on
+// success.
+std::string WriteTextFile(const std::filesystem::path& path, const QStringList& lines);

@@ -1,5 +1,6 @@
 #include "formats/xls/xls_write.h"
 
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -8,6 +9,7 @@
 
 #include "formats/xls/biff_bytes.h"
 #include "formats/xls/xls_error.h"
+#include "platform/fs.h"
 
 namespace {
 
@@ -55,7 +57,7 @@ void XLSWrite::AbandonFile() {
 }
 
 void XLSWrite::RemoveCreatedFile() {
-    if (created_) ::unlink(FileName.toLocal8Bit().constData());
+    if (created_) ::unlink(target_.c_str());
     created_ = false;
 }
 
@@ -153,12 +155,14 @@ void XLSWrite::OpenFile() {
         if (name.size() > 31)
             throw XLSError("Sheet name longer than 31 characters: \"" + name.toStdString() + "\"");
     }
-    // Created now (never truncated) so that a file held by another program fails here, not at close.
-    QByteArray path = FileName.toLocal8Bit();
-    int fd = open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    // Created now (never truncated) so that a file held by another program fails here, not at close; at the
+    // end of a link, which stays a link, and as a new file is, so that the save keeps what the umask allows.
+    const std::filesystem::path path = QFile::encodeName(FileName).toStdString();
+    target_ = FinalTarget(path).value_or(path);
+    int fd = open(target_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     created_ = fd >= 0;
-    if (fd < 0 && errno == EEXIST) fd = open(path.constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0) throw XLSError("Cannot create " + path.toStdString() + ": " + std::strerror(errno));
+    if (fd < 0 && errno == EEXIST) fd = open(target_.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) throw XLSError("Cannot create " + path.string() + ": " + std::strerror(errno));
     close(fd);
 
     Reset();

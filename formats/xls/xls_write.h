@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -113,8 +114,9 @@ class XLSWrite {
     FontList fonts_;
 
     bool open_ = false;
-    bool created_ = false;     // OpenFile made the file: nothing was there before
-    int exceptionsAtOpen_ = 0; // more when the writer is destroyed by an exception
+    std::filesystem::path target_; // where OpenFile put the file: FileName, or the end of its links
+    bool created_ = false;         // OpenFile made the file: nothing was there before
+    int exceptionsAtOpen_ = 0;     // more when the writer is destroyed by an exception
     bool inGlobals_ = false;
     int sheetCounter_ = 0;
     std::string stream_;

@@ -1,5 +1,4 @@
 // Sheets, cells, shared strings and closing of the workbook writer.
-#include <QFile>
 
 #include "formats/xls/biff_bytes.h"
 #include "formats/xls/cfb.h"
@@ -358,7 +357,7 @@ void XLSWrite::CloseFile() {
             : WriteCompoundFile({{version_ == XLSVersion::xls97 ? "Workbook" : "Book", stream_}});
     open_ = false;
     Reset();
-    std::string error = AtomicWrite(QFile::encodeName(FileName).toStdString(), bytes);
+    std::string error = AtomicWrite(target_, bytes);
     if (!error.empty()) {
         RemoveCreatedFile();
         throw XLSError(error);

@@ -3,11 +3,13 @@
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 #include "app/inventory_fields.h"
 #include "app/inventory_files.h"
 #include "app/own_formats.h"
+#include "app/xls_inventory.h"
 #include "inventory_test_support.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -26,18 +28,33 @@ class InventoryFilesTest : public ::testing::Test {
     TempDir dir;
 };
 
-TEST_F(InventoryFilesTest, ReaderIsChosenByFileNameNotFolder) {
+TEST_F(InventoryFilesTest, ReaderIsChosenByTheNamesOwnExtensionNotFolder) {
     // A folder named like an inventory type must not pick the reader.
     std::filesystem::create_directories(dir / "x.inv");
     WriteFileBytes(dir / "x.inv" / "set.prn", "#Set:\tfrom prn\r\n\r\n\r\n\r\n1\t3001\t\tRed\tB\t\r\n");
     ASSERT_TRUE(inv.ReadFile(QString::fromStdString((dir / "x.inv" / "set.prn").string())));
     EXPECT_EQ(inv.rows.SetName(), u"from prn");
-    // The first text found in the name wins, anywhere in it.
-    const QString both = Write("parts.inv.csv", "2\t3020\t\tBlack\tPlate\t\n");
-    ASSERT_TRUE(inv.ReadFile(both));
+    // The name's own extension decides, whatever known text comes before it, in any case.
+    ASSERT_TRUE(inv.ReadFile(Write("lego.inventory.Csv", "\"Quantity\",\"Ldraw #\",\"Bag(if any)\",\"Color\","
+                                                         "\"Part Name\",\"Notes\"\r\n"
+                                                         "\"2\",\"3020\",\"\",\"Black\",\"Plate\",\"\"\r\n"
+                                                         "\"5\",\"3001\",\"\",\"Red\",\"Brick\",\"\"\r\n")));
+    EXPECT_EQ(inv.rows.InventoryCell(ColQuantity, 1), u"2");
     EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 1), u"3020");
+    EXPECT_EQ(inv.rows.InventoryCell(ColQuantity, 2), u"5");
+    EXPECT_EQ(inv.rows.InventoryCell(ColColor, 2), u"Red");
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
+    // A name whose extension no reader has: the first known text found in it wins, anywhere in it.
+    std::filesystem::copy_file(TestData("inventory/roundtrip.inv"), dir / "set.inv.bak");
+    ASSERT_TRUE(inv.ReadFile(PathIn(dir, "set.inv.bak")));
+    EXPECT_EQ(inv.rows.InventoryCell(ColQuantity, 3), u"3");
+    EXPECT_EQ(inv.rows.InventoryCell(ColPartNumber, 5), u"3020");
+    const int rowsBefore = inv.rows.InventoryRowCount();
+    std::filesystem::copy_file(TestData("inventory/newer.htm"), dir / "page.html");
+    ASSERT_TRUE(inv.ReadFile(PathIn(dir, "page.html")));
+    EXPECT_GT(inv.rows.InventoryRowCount(), rowsBefore);
     EXPECT_FALSE(inv.ReadFile(Write("notes.txt", "1\t3001\n")));
-    EXPECT_EQ(inv.rows.InventoryRowCount(), 2);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
 }
 
 // The dialogs list the formats in their own order, not the order names are searched in.
@@ -225,6 +242,32 @@ TEST_F(InventoryFilesTest, SaveAddsFilterExtensionAndClearsModifiedOnlyOnSuccess
     EXPECT_FALSE(std::filesystem::exists(dir / "set.txt"));
     EXPECT_TRUE(inv.rows.Modified());
     EXPECT_EQ(TestMessages::Shown().size(), 1);
+}
+
+// The name's own extension decides what is written; a link stays a link and the file it leads to, made when
+// missing, gets the rows and keeps its permissions.
+TEST_F(InventoryFilesTest, SaveWritesWhatTheNamesOwnExtensionSaysThroughALinkKeepingTheMode) {
+    files.OpenFiles({Fixture("roundtrip.prn")});
+    WriteFileBytes(dir / "private.csv", "old");
+    ASSERT_EQ(::chmod((dir / "private.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink("private.csv", dir / "my.invoice.csv");
+    ASSERT_TRUE(files.Save(PathIn(dir, "my.invoice.csv"), {}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "my.invoice.csv"));
+    EXPECT_EQ(FileMode(dir / "private.csv"), 0600);
+    const std::string csv = ReadFileBytes(dir / "private.csv").value_or("");
+    EXPECT_TRUE(csv.starts_with("\"Quantity\",\"Ldraw #\",")) << csv;
+    EXPECT_NE(csv.find("\"3001\""), std::string::npos) << csv;
+
+    // A link to no file yet: the file is made where it leads.
+    std::filesystem::create_symlink("made", dir / "stock.prn.backup.xls");
+    ASSERT_TRUE(files.Save(PathIn(dir, "stock.prn.backup.xls"), {}));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "stock.prn.backup.xls"));
+    EXPECT_TRUE(ReadFileBytes(dir / "made").value_or("").starts_with("\xD0\xCF\x11\xE0"))
+        << "a workbook in a compound file";
+    TestInventory reread;
+    reread.Read(ReadXlsInventory, PathIn(dir, "stock.prn.backup.xls"));
+    EXPECT_EQ(reread.rows.InventoryRowCount(), 3);
+    EXPECT_TRUE(TestMessages::Shown().isEmpty()) << TestMessages::Shown().join(u'\n').toStdString();
 }
 
 TEST_F(InventoryFilesTest, FailedWriteKeepsWhatWasThereAndModified) {

@@ -59,22 +59,91 @@ TEST(Fs, FoldersChangedOrCreatedBehindTheCacheAreListedAgain) {
     EXPECT_FALSE(ResolvePath(dir.path(), "parts/a.dat"));
 }
 
-TEST(Fs, AtomicWriteKeepsTheOldFileOnFailureAndSetsTheMode) {
+// The hidden names in a folder: a temporary file left behind would be one.
+std::vector<std::string> HiddenNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().starts_with(".")) names.push_back(entry.path().filename());
+    return names;
+}
+
+// Writes bytes over path in a child process that may write files of up to 1024 bytes. Whether the write
+// failed there.
+bool WriteFailsPastTheSizeLimit(const fs::path& path, const std::string& bytes) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit size{1024, 1024};
+        std::signal(SIGXFSZ, SIG_IGN);
+        _exit(setrlimit(RLIMIT_FSIZE, &size) == 0 && !AtomicWrite(path, bytes).empty() ? 0 : 1);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A save changes a file's bytes and nothing else of it: its permissions and owner stay, and a link stays a
+// link while the file at its end (made when missing) gets the bytes. A new file gets the mode asked for, else
+// what the umask allows. A failed save leaves the old file as it was and no temporary behind.
+TEST(Fs, AtomicWriteChangesOnlyTheBytesOfWhatItReplacesAndNothingOnFailure) {
     TempDir dir;
-    auto path = dir / "Tessarin.ini";
-    ASSERT_EQ(AtomicWrite(path, "one", 0600), "");
-    struct stat info {};
-    ASSERT_EQ(stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0600u);
-    ASSERT_EQ(AtomicWrite(path, "two"), "");
-    EXPECT_EQ(*ReadFileBytes(path), "two");
-    // A target that is a folder cannot be replaced: an error, and nothing left behind.
-    fs::create_directory(dir / "folder");
+    const fs::path ini = dir / "Tessarin.ini";
+    {
+        const ScopedUmask mask(077);
+        ASSERT_EQ(AtomicWrite(dir / "private", "p"), "");
+    }
+    {
+        const ScopedUmask mask(022);
+        ASSERT_EQ(AtomicWrite(dir / "public", "p"), "");
+        ASSERT_EQ(AtomicWrite(ini, "one", 0600), "");
+    }
+    EXPECT_EQ(FileMode(dir / "private"), 0600);
+    EXPECT_EQ(FileMode(dir / "public"), 0644);
+    EXPECT_EQ(FileMode(ini), 0600);
+    ASSERT_EQ(AtomicWrite(dir / "private", "again"), "");
+    EXPECT_EQ(FileMode(dir / "private"), 0600);
+    ASSERT_EQ(chmod(ini.c_str(), 0640), 0);
+    ASSERT_EQ(AtomicWrite(ini, "two", 0600), "");
+    EXPECT_EQ(FileMode(ini), 0640) << "the mode asked for is a new file's only";
+    EXPECT_EQ(*ReadFileBytes(ini), "two");
+    // Only root may give a file away.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown((dir / "public").c_str(), 4321, 4322), 0);
+        ASSERT_EQ(AtomicWrite(dir / "public", "q"), "");
+        struct stat info {};
+        ASSERT_EQ(stat((dir / "public").c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 4321u);
+        EXPECT_EQ(info.st_gid, 4322u);
+    }
+
+    // Links with targets relative to their own folders: link -> sub/target, sub/chain -> ../link.
+    WriteFileBytes(dir / "sub/target", "old");
+    ASSERT_EQ(chmod((dir / "sub/target").c_str(), 0600), 0);
+    fs::create_symlink("sub/target", dir / "link");
+    fs::create_symlink("../link", dir / "sub/chain");
+    ASSERT_EQ(AtomicWrite(dir / "sub/chain", "through"), "");
+    EXPECT_TRUE(fs::is_symlink(dir / "sub/chain"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_EQ(*ReadFileBytes(dir / "sub/target"), "through");
+    EXPECT_EQ(FileMode(dir / "sub/target"), 0600);
+    fs::create_symlink("made", dir / "sub/dangling");
+    ASSERT_EQ(AtomicWrite(dir / "sub/dangling", "made"), "");
+    EXPECT_TRUE(fs::is_symlink(dir / "sub/dangling"));
+    EXPECT_EQ(ReadFileBytes(dir / "sub/made"), "made");
+    fs::create_symlink("loop", dir / "loop");
+    EXPECT_NE(AtomicWrite(dir / "loop", "x"), "");
+    EXPECT_TRUE(fs::is_symlink(dir / "loop"));
+
+    // A write cut short, through a link and straight.
+    EXPECT_TRUE(WriteFailsPastTheSizeLimit(dir / "link", std::string(4096, 'x')));
+    EXPECT_TRUE(WriteFailsPastTheSizeLimit(ini, std::string(4096, 'x')));
+    EXPECT_EQ(*ReadFileBytes(dir / "sub/target"), "through");
+    EXPECT_EQ(*ReadFileBytes(ini), "two");
+    // A target that is a folder cannot be replaced.
     WriteFileBytes(dir / "folder/keep", "k");
     EXPECT_NE(AtomicWrite(dir / "folder", "three"), "");
     EXPECT_EQ(*ReadFileBytes(dir / "folder/keep"), "k");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
     EXPECT_NE(AtomicWrite(dir / "no/such/folder/file", "x"), "");
+    EXPECT_TRUE(HiddenNames(dir.path()).empty());
+    EXPECT_TRUE(HiddenNames(dir / "sub").empty());
 }
 
 TEST(Fs, SeedingNeverOverwritesNorRemovesTheUsersFiles) {

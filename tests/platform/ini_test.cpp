@@ -7,15 +7,6 @@
 #include "platform/text.h"
 #include "support/test_support.h"
 
-namespace {
-
-int FileMode(const std::filesystem::path& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 0777) : -1;
-}
-
-} // namespace
-
 TEST(IniFile, KeepsOrderAndMatchesNamesInAnyCase) {
     IniFile ini;
     ini.WriteString("TForm2", "Zeta", "1");

@@ -133,6 +133,32 @@ TEST(PrintDevice, PdfFileKeepsTheOldFileWhenAbortedAndReportsAnUnwritablePath) {
     EXPECT_FALSE(nowhere.Printing());
 }
 
+// The PDF file is saved as every file is: a file replaced keeps its mode, a link stays a link and the file
+// it leads to gets the document, created when it is not there yet; a new file gets what the umask allows.
+TEST(PrintDevice, PdfFileKeepsTheModeAndLinksOfWhatItReplacesAndHeedsTheUmask) {
+    TempDir dir;
+    WriteFileBytes(dir / "private.pdf", "old");
+    ASSERT_EQ(::chmod((dir / "private.pdf").c_str(), 0600), 0);
+    std::filesystem::create_symlink("private.pdf", dir / "link.pdf");
+    std::filesystem::create_symlink("made.pdf", dir / "dangling.pdf");
+    {
+        const ScopedUmask mask(027);
+        PdfFileDevice linked(dir / "link.pdf");
+        PrintPages(linked, 1, "Linked");
+        PdfFileDevice dangling(dir / "dangling.pdf");
+        PrintPages(dangling, 1, "Made");
+        PdfFileDevice fresh(dir / "new.pdf");
+        PrintPages(fresh, 1, "New");
+    }
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.pdf"));
+    EXPECT_TRUE(WholePdf(dir / "private.pdf"));
+    EXPECT_EQ(FileMode(dir / "private.pdf"), 0600);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "dangling.pdf"));
+    EXPECT_TRUE(WholePdf(dir / "made.pdf"));
+    EXPECT_EQ(FileMode(dir / "made.pdf"), 0640);
+    EXPECT_EQ(FileMode(dir / "new.pdf"), 0640);
+}
+
 TEST(PrintDevice, PrintingIntoAPipeOrADeviceIsRefusedAndLeavesItAsItWas) {
     TempDir dir;
     const std::filesystem::path fifo = dir / "pipe.pdf";

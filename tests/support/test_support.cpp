@@ -8,6 +8,7 @@
 #include <deque>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -25,6 +26,17 @@ std::string RunProgram(const QString& program, const QStringList& arguments, int
     if (exitCode)
         *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     return process.readAllStandardOutput().toStdString();
+}
+
+int FileMode(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 07777) : -1;
+}
+
+ScopedUmask::ScopedUmask(mode_t mask) : before_(::umask(mask)) {}
+
+ScopedUmask::~ScopedUmask() {
+    ::umask(before_);
 }
 
 bool PeerAvailable(const QString& program) {

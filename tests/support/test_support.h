@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <sys/types.h>
 
 #include "platform/user_prompts.h"
 
@@ -46,6 +47,21 @@ class TempDir {
 
   private:
     std::filesystem::path path_;
+};
+
+// The permission bits of a file, links followed; -1 when nothing is there.
+int FileMode(const std::filesystem::path& path);
+
+// The process's umask is mask while this lives, then what it was before.
+class ScopedUmask {
+  public:
+    explicit ScopedUmask(mode_t mask);
+    ~ScopedUmask();
+    ScopedUmask(const ScopedUmask&) = delete;
+    ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+  private:
+    mode_t before_;
 };
 
 // Prompts that record every message and Yes/No question into TestMessages and answer the questions from
