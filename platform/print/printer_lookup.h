@@ -51,7 +51,7 @@ struct PrinterList {
     const PrinterFacts* Default() const;
 };
 
-// Where a print job may go: the printers listed, unless the user took the PDF file before any list came.
+// Where a print job may go: the printers listed, unless the user took the PDF file instead.
 struct JobPrinters {
     PrinterList Printers;
     bool PdfFileTaken = false;
